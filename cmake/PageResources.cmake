@@ -1,0 +1,72 @@
+# Builds the object library `drillmora_resources`: one generated .qrc holding
+# the editor page under the prefix "Resources/", compiled by rcc.
+#
+# Page sources are listed by glob, so a new script or style sheet needs a
+# re-run of cmake (the build scripts always run it).
+
+set(PAGE_SOURCE_DIR ${CMAKE_SOURCE_DIR}/Resources)
+set(NPM_DIR ${CMAKE_SOURCE_DIR}/node_modules)
+
+set(KINETIC_JS ${NPM_DIR}/kinetic/kinetic.js)
+if(NOT EXISTS ${KINETIC_JS})
+  message(FATAL_ERROR "KineticJS is missing from node_modules: run scripts/install-dependencies.sh")
+endif()
+
+set(LIBERATION_DIR /usr/share/fonts/truetype/liberation)
+foreach(face Regular Bold)
+  if(NOT EXISTS ${LIBERATION_DIR}/LiberationSans-${face}.ttf)
+    message(FATAL_ERROR "Liberation Sans ${face} is missing: install the Debian package fonts-liberation")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE page_files RELATIVE ${PAGE_SOURCE_DIR} CONFIGURE_DEPENDS ${PAGE_SOURCE_DIR}/*)
+
+set(qrc_entries "")
+set(qrc_depends "")
+macro(add_qrc_entry alias path)
+  string(APPEND qrc_entries "    <file alias=\"Resources/${alias}\">${path}</file>\n")
+  list(APPEND qrc_depends ${path})
+endmacro()
+
+foreach(f ${page_files})
+  add_qrc_entry(${f} ${PAGE_SOURCE_DIR}/${f})
+endforeach()
+add_qrc_entry(kinetic.js ${KINETIC_JS})
+add_qrc_entry(fonts/LiberationSans-Regular.ttf ${LIBERATION_DIR}/LiberationSans-Regular.ttf)
+add_qrc_entry(fonts/LiberationSans-Bold.ttf ${LIBERATION_DIR}/LiberationSans-Bold.ttf)
+
+get_property(artwork_files GLOBAL PROPERTY DRILLMORA_ARTWORK_FILES)
+foreach(f ${artwork_files})
+  file(RELATIVE_PATH rel ${ARTWORK_OUTPUT_DIR} ${f})
+  add_qrc_entry(${rel} ${f})
+endforeach()
+
+set(qrc_file ${CMAKE_BINARY_DIR}/resources.qrc)
+file(WRITE ${qrc_file}.in "<!DOCTYPE RCC><RCC version=\"1.0\">\n  <qresource prefix=\"/\">\n${qrc_entries}  </qresource>\n</RCC>\n")
+configure_file(${qrc_file}.in ${qrc_file} COPYONLY)
+
+set(qrc_cpp ${CMAKE_BINARY_DIR}/qrc_resources.cpp)
+add_custom_command(
+  OUTPUT ${qrc_cpp}
+  COMMAND Qt5::rcc --name resources --output ${qrc_cpp} ${qrc_file}
+  DEPENDS ${qrc_file} ${qrc_depends} artwork
+  COMMENT "Packing the editor page into the program's resources"
+  VERBATIM)
+
+# An object library so every executable that links it gets the resources
+# registered by static initialisation, without Q_INIT_RESOURCE calls.
+add_library(drillmora_resources OBJECT ${qrc_cpp})
+target_link_libraries(drillmora_resources PRIVATE Qt5::Core)
+
+# license.txt beside the program: the project's licence, then the notices of
+# the third-party components the program ships.
+set(LICENSE_OUT ${CMAKE_BINARY_DIR}/host/license.txt)
+add_custom_command(
+  OUTPUT ${LICENSE_OUT}
+  COMMAND ${CMAKE_COMMAND} -DOUT=${LICENSE_OUT} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+          -P ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
+          ${CMAKE_SOURCE_DIR}/cmake/ThirdPartyNotices.txt ${KINETIC_JS}
+  COMMENT "Writing license.txt"
+  VERBATIM)
+add_custom_target(license_text ALL DEPENDS ${LICENSE_OUT})

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Drillmora (installing whatever is missing) and starts it.
+# Arguments are passed to the program: ./run.sh drill.anim
+set -euo pipefail
+root="$(cd "$(dirname "$0")" && pwd)"
+"$root/scripts/build.sh"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  cat >&2 <<MSG
+Drillmora is built, but this session has no display to show its window on.
+On a machine without a screen, run it inside a virtual one:
+  xvfb-run -a $0 $*
+MSG
+  exit 1
+fi
+exec "$root/build/host/drillmora" "$@"

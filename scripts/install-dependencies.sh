@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Drillmora needs on Debian 12:
+# Debian packages (only those missing) and the pinned page libraries from npm.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  # build
+  cmake g++ make pkg-config qtbase5-dev libqt5webkit5-dev
+  # the page font bundled into the resources, and the artwork renderer
+  fonts-liberation librsvg2-bin
+  # page libraries come from npm
+  nodejs npm
+  # headless runs and screenshots
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing Debian packages: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please run as root or install sudo." >&2; exit 1; }
+    sudo="sudo"
+  fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# npm ci only when the lock file is newer than what is installed, so repeated
+# builds stay offline and quick.
+stamp=node_modules/.package-lock.json
+if [ ! -f "$stamp" ] || [ package-lock.json -nt "$stamp" ]; then
+  echo "Installing page libraries from package-lock.json"
+  npm ci --ignore-scripts --no-audit --no-fund
+fi
