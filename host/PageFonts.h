@@ -1,0 +1,24 @@
+#ifndef PAGEFONTS_H
+#define PAGEFONTS_H
+
+#include <QString>
+
+// The page and the dialogs name "Helvetica" (and the style sheet "arial"),
+// which a stock machine does not have: QtWebKit would draw them in its serif
+// standard font. The program carries Liberation Sans, metric-compatible with
+// both, and makes those names resolve to it.
+class PageFonts
+{
+public:
+    // Registers the bundled faces from the resources and points the widget
+    // font substitutions and the web engine's default families at them.
+    // Needs a QApplication. Returns false when a face could not be loaded
+    // (the resources were not linked in); the program still runs, with the
+    // machine's own fonts.
+    static bool install();
+
+    // "Liberation Sans".
+    static QString family();
+};
+
+#endif // PAGEFONTS_H
