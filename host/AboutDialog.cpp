@@ -1,0 +1,58 @@
+#include "AboutDialog.h"
+#include "ui_AboutDialog.h"
+
+#include "ApplicationIdentity.h"
+#include "LicenseDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QTextDocument>
+
+AboutDialog::AboutDialog(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , ui(new Ui::AboutDialog)
+{
+    ui->setupUi(this);
+    fillPlaceholders();
+}
+
+AboutDialog::~AboutDialog() = default;
+
+void AboutDialog::fillPlaceholders()
+{
+    QString text = ui->appInfoLabel->text();
+    text.replace(QStringLiteral("$APP_NAME"), QCoreApplication::applicationName());
+    text.replace(QStringLiteral("$VERSION_NUMBER"), QCoreApplication::applicationVersion());
+    text.replace(QStringLiteral("$ORGANIZATION_NAME"), QCoreApplication::organizationName());
+    ui->appInfoLabel->setText(text);
+}
+
+void AboutDialog::on_closeButton_clicked()
+{
+    hide();
+}
+
+void AboutDialog::on_onlineHelpButton_clicked()
+{
+    QDesktopServices::openUrl(ApplicationIdentity::webSite());
+}
+
+void AboutDialog::on_copyInfoButton_clicked()
+{
+    QTextDocument document;
+    document.setHtml(ui->appInfoLabel->text());
+    QApplication::clipboard()->setText(document.toPlainText(), QClipboard::Clipboard);
+
+    QMessageBox box(this);
+    box.setText(tr("Information copied to the clipboard."));
+    box.exec();
+}
+
+void AboutDialog::on_licenseInfoButton_clicked()
+{
+    // Parented to this dialog, which deletes any still open with itself.
+    auto *license = new LicenseDialog(this);
+    license->show();
+}

@@ -1,0 +1,24 @@
+#ifndef ANIMATIONFILE_H
+#define ANIMATIONFILE_H
+
+#include <QString>
+
+// Moves animation text between the page and `.anim` files. The host never
+// interprets the text; the page checks it when it loads.
+class AnimationFile
+{
+public:
+    // Reads the first line of the file at `path` (up to, not including, the
+    // first "\n" or "\r\n"; the whole text if there is none; empty for an
+    // empty file) into `line`. On failure returns false and sets `error` to
+    // the platform's reason.
+    static bool readFirstLine(const QString &path, QString *line, QString *error);
+
+    // Writes `text` exactly, as UTF-8 without a byte-order mark, through a
+    // temporary file that replaces the target only when all of it is
+    // written: on failure an existing file is left as it was. Returns false
+    // and sets `error` to the platform's reason on failure.
+    static bool write(const QString &path, const QString &text, QString *error);
+};
+
+#endif // ANIMATIONFILE_H

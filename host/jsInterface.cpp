@@ -1,0 +1,11 @@
+#include "jsInterface.h"
+
+jsInterface::jsInterface(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void jsInterface::receiveMessage(QVariantMap message)
+{
+    emit messageReceived(message);
+}

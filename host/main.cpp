@@ -1,0 +1,14 @@
+#include "ApplicationIdentity.h"
+#include "PageFonts.h"
+#include "mainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    ApplicationIdentity::apply();
+    PageFonts::install();
+    mainWindow window;
+    return app.exec();
+}

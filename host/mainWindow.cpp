@@ -1,0 +1,265 @@
+#include "mainWindow.h"
+
+#include "AboutDialog.h"
+#include "AnimationFile.h"
+#include "ShortLabelDialog.h"
+#include "jsInterface.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSplashScreen>
+#include <QStandardPaths>
+#include <QWebFrame>
+#include <QWebView>
+
+namespace {
+
+QString textOf(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toString();
+}
+
+// An empty answer must still reach the page as "" rather than null.
+QString nonNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+} // namespace
+
+mainWindow::mainWindow(QWidget *parent)
+    : QWidget(parent)
+{
+    showSplash();
+    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty())
+        m_lastUsedFolder = documents.first();
+    setUpWindow();
+    m_bridge = new jsInterface(this);
+    createWebView();
+    registerHandlers();
+    connectSignals();
+    m_splash->showMessage(tr("Loading content..."), Qt::AlignLeft | Qt::AlignTop, Qt::black);
+    startLoading();
+    show();
+}
+
+mainWindow::~mainWindow()
+{
+    // The splash is a top-level window of its own; it is normally gone by now.
+    delete m_splash;
+}
+
+void mainWindow::showSplash()
+{
+    m_splash = new QSplashScreen(QPixmap(QStringLiteral(":/Resources/logos/playvane.png")),
+                                 Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    m_splash->showMessage(tr("Initializing..."), Qt::AlignLeft | Qt::AlignTop, Qt::black);
+    m_splash->show();
+}
+
+void mainWindow::setUpWindow()
+{
+    setWindowTitle(QCoreApplication::applicationName());
+    setWindowIcon(QIcon(QStringLiteral(":/Resources/icons/animator.ico")));
+    setWindowFlags(Qt::Window);
+    setWindowModality(Qt::ApplicationModal);
+    setMinimumSize(650, 400);
+    resize(782, 600);
+    setAcceptDrops(true);
+}
+
+void mainWindow::createWebView()
+{
+    m_webView = new QWebView(this);
+    QWebFrame *frame = m_webView->page()->mainFrame();
+    frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+    // No reload or back entries, and drops go to the window, which opens them.
+    m_webView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_webView->setAcceptDrops(false);
+
+    auto *layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_webView);
+}
+
+void mainWindow::registerHandlers()
+{
+    m_handlers.insert(QStringLiteral("promptForFrameLabel"), [this](const QVariantMap &m) {
+        promptForFrameLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"));
+    });
+    m_handlers.insert(QStringLiteral("promptForItemLabel"), [this](const QVariantMap &m) {
+        promptForItemLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
+    });
+    m_handlers.insert(QStringLiteral("promptForItemShortLabel"), [this](const QVariantMap &m) {
+        promptForItemShortLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
+    });
+    m_handlers.insert(QStringLiteral("openAnimation"), [this](const QVariantMap &) {
+        openAnimation(QString());
+    });
+    m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
+        showErrorOpeningFile(textOf(m, "errorInfo"));
+    });
+    m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
+        saveAnimation(textOf(m, "strToSave"));
+    });
+    m_handlers.insert(QStringLiteral("showAboutInfo"), [this](const QVariantMap &) {
+        showAboutInfo();
+    });
+}
+
+void mainWindow::connectSignals()
+{
+    QWebFrame *frame = m_webView->page()->mainFrame();
+    connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
+    connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
+    // Connections fire in the order made: the splash is gone before a file
+    // named on the command line is opened (its errors are then in view).
+    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QWidget::close);
+    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QObject::deleteLater);
+    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::processArguments);
+}
+
+void mainWindow::startLoading()
+{
+    m_webView->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
+}
+
+void mainWindow::addJSObject()
+{
+    m_webView->page()->mainFrame()->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), m_bridge);
+}
+
+void mainWindow::processMessage(QVariantMap message)
+{
+    const QVariant type = message.value(QStringLiteral("msgType"));
+    if (type.userType() != QMetaType::QString)
+        return;
+    const auto handler = m_handlers.constFind(type.toString());
+    if (handler != m_handlers.constEnd())
+        (*handler)(message);
+}
+
+void mainWindow::processArguments()
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() >= 2)
+        openAnimation(arguments.at(1));
+}
+
+void mainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void mainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openAnimation(urls.first().toLocalFile());
+}
+
+void mainWindow::rememberFolderOf(const QString &filePath)
+{
+    m_lastUsedFolder = QFileInfo(filePath).absolutePath();
+}
+
+void mainWindow::replyToPage(const QString &msgType, const QString &text, const QString &id)
+{
+    QVariantMap reply;
+    reply.insert(QStringLiteral("msgType"), msgType);
+    reply.insert(QStringLiteral("text"), nonNull(text));
+    if (!id.isNull())
+        reply.insert(QStringLiteral("id"), id);
+    emit m_bridge->sendMessage(reply);
+}
+
+void mainWindow::openAnimation(const QString &path)
+{
+    QString fileName = path;
+    if (fileName.isEmpty()) {
+        fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder,
+                                                tr("Animation Files (*.anim);;All Files (*.*)"));
+        if (fileName.isEmpty())
+            return;
+    }
+    rememberFolderOf(fileName);
+
+    QString line;
+    QString error;
+    if (!AnimationFile::readFirstLine(fileName, &line, &error)) {
+        QMessageBox::information(this, tr("Error Opening Animation File"), error);
+        return;
+    }
+    QVariantMap response;
+    response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
+    response.insert(QStringLiteral("json"), nonNull(line));
+    emit m_bridge->sendMessage(response);
+}
+
+void mainWindow::saveAnimation(const QString &text)
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        m_webView, tr("Save Animation"), m_lastUsedFolder + QStringLiteral("/untitled.anim"),
+        tr("Animation Files (*.anim)"));
+    if (fileName.isEmpty())
+        return;
+    rememberFolderOf(fileName);
+
+    QString error;
+    if (!AnimationFile::write(fileName, text, &error))
+        QMessageBox::information(m_webView, tr("error"), error);
+}
+
+void mainWindow::showErrorOpeningFile(const QString &errorInfo)
+{
+    QMessageBox box(this);
+    box.setText(tr("Error Opening Animation File"));
+    box.setInformativeText(errorInfo);
+    box.exec();
+}
+
+void mainWindow::promptForFrameLabel(const QString &label, const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_webView, tr("Enter Text"), label, QLineEdit::Normal,
+                                               defaultText, &ok);
+    if (ok)
+        replyToPage(QStringLiteral("frameLabelResponse"), text);
+}
+
+void mainWindow::promptForItemLabel(const QString &label, const QString &defaultText, const QString &id)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_webView, tr("Enter Label"), label, QLineEdit::Normal,
+                                               defaultText, &ok);
+    if (ok)
+        replyToPage(QStringLiteral("itemLabelResponse"), text, nonNull(id));
+}
+
+void mainWindow::promptForItemShortLabel(const QString &label, const QString &defaultText, const QString &id)
+{
+    bool ok = false;
+    const QString text = ShortLabelDialog::getText(m_webView, tr("Enter Label"), label, QLineEdit::Normal,
+                                                   defaultText, &ok);
+    if (ok)
+        replyToPage(QStringLiteral("itemShortLabelResponse"), text, nonNull(id));
+}
+
+void mainWindow::showAboutInfo()
+{
+    if (m_aboutDialog)
+        m_aboutDialog->deleteLater();
+    m_aboutDialog = new AboutDialog(this);
+    m_aboutDialog->show();
+}

@@ -1,0 +1,78 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QHash>
+#include <QPointer>
+#include <QVariantMap>
+#include <QWidget>
+
+#include <functional>
+
+class AboutDialog;
+class QSplashScreen;
+class QWebView;
+class jsInterface;
+
+// The program's one window: a web view filled with the editor page, the
+// bridge the page talks through, and every host service the page's
+// messages call. Constructing it shows the splash, shows the window and
+// starts loading the page.
+class mainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit mainWindow(QWidget *parent = nullptr);
+    ~mainWindow() override;
+
+    // Opens an animation file and sends its first line to the page as
+    // "openAnimationResponse". An empty path asks the user for a file first.
+    // Unreadable files are reported in a message box; nothing is sent then.
+    void openAnimation(const QString &path);
+
+    // Asks for a file name and writes `text` to it. A failed write is
+    // reported and leaves any existing file untouched.
+    void saveAnimation(const QString &text);
+
+    // Text prompts; each replies to the page only when the user confirms.
+    void promptForFrameLabel(const QString &label, const QString &defaultText);
+    void promptForItemLabel(const QString &label, const QString &defaultText, const QString &id);
+    void promptForItemShortLabel(const QString &label, const QString &defaultText, const QString &id);
+
+    // Replaces any About dialog by a fresh one and shows it.
+    void showAboutInfo();
+
+    // The folder every host file dialog starts in.
+    QString lastUsedFolder() const { return m_lastUsedFolder; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private slots:
+    void addJSObject();
+    void processMessage(QVariantMap message);
+    void processArguments();
+
+private:
+    using Handler = std::function<void(const QVariantMap &)>;
+
+    void showSplash();
+    void setUpWindow();
+    void createWebView();
+    void registerHandlers();
+    void connectSignals();
+    void startLoading();
+
+    void showErrorOpeningFile(const QString &errorInfo);
+    void rememberFolderOf(const QString &filePath);
+    void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
+
+    QPointer<QSplashScreen> m_splash;
+    jsInterface *m_bridge = nullptr;
+    QWebView *m_webView = nullptr;
+    QString m_lastUsedFolder;
+    QPointer<AboutDialog> m_aboutDialog;
+    QHash<QString, Handler> m_handlers;
+};
+
+#endif // MAINWINDOW_H
