@@ -1,0 +1,619 @@
+// The page's composition root. `main` sizes the four visible areas, creates
+// the components in order, connects to the host's bridge object and holds the
+// handlers that turn page events into calls on the components or into
+// messages to the host.
+//
+// Everything `main` keeps lives in one page-wide record, `window.pageShell`
+// (also returned by `main`): the sport, the layout constants and area sizes,
+// the components, the bridge state, the video-export break flag and the
+// report logo. Components never reach into it; they raise page events. It is
+// public so that the page tests, and anyone debugging the page, can see the
+// shell's state and call its bridge functions.
+(function (window, document, Kinetic) {
+    'use strict';
+
+    var SPORT = 'gaa';
+    var MARGIN = 5;
+    var MIN_APP_WIDTH = 200;
+    var MIN_APP_HEIGHT = 150;
+    // What the window keeps beside the application area: the left margin
+    // and some slack across; the margins above the three rows down.
+    var WINDOW_WIDTH_ALLOWANCE = 10;
+    var WINDOW_HEIGHT_ALLOWANCE = 15;
+    var STRIP_HEIGHT = 45;
+    var ITEM_PICKER_WIDTH = 135;
+
+    var REPORT_LOGO_SRC = 'logos/playvane256.png';
+    var REPORT_LOGO_CONTAINER = 'offscreenContainer1';
+    var REPORT_LOGO_BACKING = 'white';
+    // A JPEG, because PNG pictures come out washed out in the PDF report.
+    var REPORT_LOGO_MIME_TYPE = 'image/jpeg';
+    var REPORT_LOGO_QUALITY = 1.0;
+
+    var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
+    var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
+    var ITEM_SHORT_LABEL_PROMPT = '<html><head/><body><p>Enter a short label for this player:' +
+        '<br/>(maximum 4 characters)</p></body></html>';
+
+    var ROTATION_STEP = 90;
+
+    var shell = null;
+
+    // ---- Layout ---------------------------------------------------------
+
+    // Area sizes for a window whose inner size is windowWidth x windowHeight.
+    // The application area never shrinks below MIN_APP_WIDTH x
+    // MIN_APP_HEIGHT; the window scrolls instead.
+    function calcContainerSizes(windowWidth, windowHeight) {
+        var appWidth = Math.max(MIN_APP_WIDTH, windowWidth - WINDOW_WIDTH_ALLOWANCE);
+        var appHeight = Math.max(MIN_APP_HEIGHT, windowHeight - WINDOW_HEIGHT_ALLOWANCE);
+        var itemPickerHeight = appHeight - STRIP_HEIGHT - STRIP_HEIGHT - 2 * MARGIN;
+        return {
+            appWidth: appWidth,
+            appHeight: appHeight,
+            toolbarWidth: appWidth,
+            toolbarHeight: STRIP_HEIGHT,
+            timelineWidth: appWidth,
+            timelineHeight: STRIP_HEIGHT,
+            itemPickerWidth: ITEM_PICKER_WIDTH,
+            itemPickerHeight: itemPickerHeight,
+            animMaxWidth: appWidth - ITEM_PICKER_WIDTH - 2 * MARGIN,
+            animMaxHeight: itemPickerHeight
+        };
+    }
+
+    function windowSizes() {
+        return calcContainerSizes(window.innerWidth, window.innerHeight);
+    }
+
+    // In the design's order: toolbar, item picker, timeline, animation (in
+    // animContainer), image generator (its own off-screen animation). Each
+    // component is one line here.
+    function createComponents() {
+        var s = shell.sizes;
+        shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
+    }
+
+    function onWindowResize() {
+        shell.sizes = windowSizes();
+        var s = shell.sizes;
+        if (shell.animation) {
+            shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2,
+                s.animMaxWidth, s.animMaxHeight);
+        }
+        if (shell.itemPicker) {
+            shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
+        }
+        if (shell.toolbar) {
+            shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
+        }
+        if (shell.timeline) {
+            shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
+        }
+    }
+
+    // ---- Bridge ---------------------------------------------------------
+
+    // Without a host (a plain browser) there is no bridge: the page then
+    // works on its own and host-bound messages are lost.
+    function connectSlots() {
+        if (shell.connected) {
+            return;
+        }
+        try {
+            window.cppInterface.sendMessage.connect(receiveMessage);
+            shell.connected = true;
+        } catch (e) {
+            shell.connected = false;
+        }
+    }
+
+    // The host handles the message, dialogs included, before this returns,
+    // and its replies run receiveMessage nested inside this call.
+    function sendMessage(message) {
+        try {
+            window.cppInterface.receiveMessage(message);
+        } catch (e) {
+            // No host, or it refused the message: the message is lost.
+        }
+    }
+
+    function receiveMessage(message) {
+        if (!message) {
+            return;
+        }
+        for (var i = 0; i < HOST_MESSAGES.length; i++) {
+            if (message.msgType === HOST_MESSAGES[i].msgType) {
+                HOST_MESSAGES[i].handle(message);
+            }
+        }
+    }
+
+    // ---- Host messages --------------------------------------------------
+
+    function redrawAnimationLayer() {
+        shell.animation.animLayer.batchDraw();
+    }
+
+    function onFrameLabelResponse(message) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.setFrameText(message.text);
+        redrawAnimationLayer();
+    }
+
+    function onItemLabelResponse(message) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.setItemLabel(parseInt(message.id, 10), message.text);
+        redrawAnimationLayer();
+    }
+
+    function onItemShortLabelResponse(message) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.setShortItemLabel(parseInt(message.id, 10), message.text);
+        redrawAnimationLayer();
+    }
+
+    // A file that is not an animation is reported by loadFromString itself;
+    // the toggles and the timeline are refreshed either way and then show the
+    // unchanged animation.
+    function onOpenAnimationResponse(message) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.loadFromString(message.json);
+        refreshToolbarToggles();
+        updateTimelineFrameSettings();
+    }
+
+    // The report and the video are rendered by the image generator. The
+    // page has none yet, so these replies are dropped.
+    function onExportPdfResponse() {
+    }
+
+    function onExportVideoResponse() {
+    }
+
+    function onBreakVideoExport() {
+        shell.breakVideoExport = true;
+    }
+
+    // A new logo is meant to be seen: show it if it was hidden.
+    function onSetLogoImage(message) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.setLogoImage(message.image);
+        if (!logoShown()) {
+            shell.animation.toggleLogo();
+        }
+        shell.toolbar.setToggleLogo(logoShown());
+    }
+
+    // Tested in this order; the names differ, so at most one matches.
+    var HOST_MESSAGES = [
+        { msgType: 'frameLabelResponse', handle: onFrameLabelResponse },
+        { msgType: 'itemLabelResponse', handle: onItemLabelResponse },
+        { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse },
+        { msgType: 'openAnimationResponse', handle: onOpenAnimationResponse },
+        { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
+        { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
+        { msgType: 'breakVideoExport', handle: onBreakVideoExport },
+        { msgType: 'setLogoImage', handle: onSetLogoImage }
+    ];
+
+    // ---- Shared steps of the handlers -----------------------------------
+
+    function gridShown() {
+        return shell.animation.bgLayer.gridVisibility();
+    }
+
+    function runningLinesShown() {
+        return shell.animation.animLayer.showRunningLines;
+    }
+
+    function logoShown() {
+        return shell.animation.bgLayer.doShowLogo;
+    }
+
+    function refreshToolbarToggles() {
+        shell.toolbar.setToggleGrid(gridShown());
+        shell.toolbar.setToggleRunningLines(runningLinesShown());
+        shell.toolbar.setToggleLogo(logoShown());
+    }
+
+    function updateTimelineFrameSettings() {
+        if (!shell.timeline || !shell.animation) {
+            return;
+        }
+        var frames = shell.animation.frameManager;
+        shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame);
+    }
+
+    // The five layers that take pointer input, each only if its component
+    // exists.
+    function setListening(layerNames, listening) {
+        var layers = {
+            timeline: shell.timeline && shell.timeline.layer,
+            toolbar: shell.toolbar && shell.toolbar.layer,
+            itemPicker: shell.itemPicker && shell.itemPicker.layer,
+            animation: shell.animation && shell.animation.animLayer,
+            background: shell.animation && shell.animation.bgLayer
+        };
+        for (var i = 0; i < layerNames.length; i++) {
+            if (layers[layerNames[i]]) {
+                layers[layerNames[i]].listening(listening);
+            }
+        }
+    }
+
+    // ---- Page events ----------------------------------------------------
+
+    function onAddItem(detail) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
+    }
+
+    function onPlay() {
+        if (!shell.animation || !shell.timeline) {
+            return;
+        }
+        shell.timeline.playbackStarted();
+        shell.animation.playbackManager.startPlayback();
+    }
+
+    function onStop() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.playbackManager.stop();
+    }
+
+    function onPlaybackEnded() {
+        if (!shell.timeline) {
+            return;
+        }
+        shell.timeline.playbackStopped();
+        updateTimelineFrameSettings();
+    }
+
+    function onUpdateTimelineProgress(detail) {
+        if (!shell.timeline) {
+            return;
+        }
+        shell.timeline.updatePlaybackIndicator(detail.percent);
+    }
+
+    function onDrawFrame(detail) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.playbackManager.drawFrame(detail.time);
+    }
+
+    function onGetLabelForItem(detail) {
+        sendMessage({
+            msgType: 'promptForItemLabel',
+            displayMessage: ITEM_LABEL_PROMPT,
+            defaultText: detail.currentLabel,
+            id: detail.id
+        });
+    }
+
+    function onGetShortLabelForItem(detail) {
+        sendMessage({
+            msgType: 'promptForItemShortLabel',
+            displayMessage: ITEM_SHORT_LABEL_PROMPT,
+            defaultText: detail.currentLabel,
+            id: detail.id
+        });
+    }
+
+    // Also for the frame already selected: that saves and reloads it.
+    function onSelectedFrame(detail) {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.saveFrame();
+        shell.animation.frameManager.loadFrame(detail.frameNumber);
+        updateTimelineFrameSettings();
+    }
+
+    function onAddFrame() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.addFrame();
+        redrawAnimationLayer();
+        updateTimelineFrameSettings();
+    }
+
+    function onRemoveFrame() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.removeSelectedFrame();
+        redrawAnimationLayer();
+        updateTimelineFrameSettings();
+    }
+
+    // Only the items, frames and captions go; the pitch and its settings stay.
+    function onNewAnimation() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.sport = shell.sport;
+        shell.animation.frameManager.clearAnimation();
+        shell.animation.bgLayer.batchDraw();
+        redrawAnimationLayer();
+        updateTimelineFrameSettings();
+    }
+
+    function onSaveAnimation() {
+        if (!shell.animation) {
+            return;
+        }
+        sendMessage({ msgType: 'saveAnimation', strToSave: shell.animation.saveToString() });
+    }
+
+    function onOpenAnimation() {
+        sendMessage({ msgType: 'openAnimation' });
+    }
+
+    function onErrorOpeningFile(detail) {
+        sendMessage({ msgType: 'errorOpeningFile', errorInfo: detail.errorInfo });
+    }
+
+    function onExportVideo() {
+        sendMessage({ msgType: 'exportVideo' });
+    }
+
+    function onExportPdf() {
+        sendMessage({ msgType: 'exportPdf' });
+    }
+
+    // Rendered by the image generator too; dropped while the page has none.
+    function onTakeSnapshot() {
+    }
+
+    function onShowAboutInfo() {
+        sendMessage({ msgType: 'showAboutInfo' });
+    }
+
+    function onRotateAntiClockwise() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.rotateEntireAnimation(-ROTATION_STEP);
+    }
+
+    function onRotateClockwise() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.rotateEntireAnimation(ROTATION_STEP);
+    }
+
+    function onToggleGrid() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.toggleGrid();
+        shell.toolbar.setToggleGrid(gridShown());
+    }
+
+    function onToggleRunningLines() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.toggleRunningLines();
+        shell.toolbar.setToggleRunningLines(runningLinesShown());
+        redrawAnimationLayer();
+    }
+
+    function onToggleLogo() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.toggleLogo();
+        shell.toolbar.setToggleLogo(logoShown());
+    }
+
+    function onSelectLogo() {
+        sendMessage({ msgType: 'selectLogo' });
+    }
+
+    function onChooseBackground() {
+        if (!shell.animation) {
+            return;
+        }
+        window.BackgroundPicker(shell.animation.stage, shell.animation.sport);
+    }
+
+    function onDeleteSelectedItems() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.removeSelectedObjects();
+    }
+
+    function onIncreaseSelectedScale() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.increaseSelectedScale();
+    }
+
+    function onDecreaseSelectedScale() {
+        if (!shell.animation) {
+            return;
+        }
+        shell.animation.frameManager.decreaseSelectedScale();
+    }
+
+    function onAddFrameCaption() {
+        if (!shell.animation) {
+            return;
+        }
+        sendMessage({
+            msgType: 'promptForFrameLabel',
+            displayMessage: FRAME_CAPTION_PROMPT,
+            defaultText: shell.animation.animLayer.getFrameText()
+        });
+    }
+
+    function onRedrawControls() {
+        var components = [shell.toolbar, shell.itemPicker, shell.timeline];
+        for (var i = 0; i < components.length; i++) {
+            if (components[i]) {
+                components[i].layer.batchDraw();
+            }
+        }
+    }
+
+    // An overlay is open: nothing else may take input, not even the
+    // timeline.
+    function onDisableControls() {
+        setListening(['timeline'], false);
+        window.myDispatchEvent('disableNonTimelineControls', {});
+    }
+
+    // Playback raises this alone, so the timeline's stop button stays live.
+    function onDisableNonTimelineControls() {
+        setListening(['toolbar', 'itemPicker', 'animation', 'background'], false);
+    }
+
+    function onEnableControls() {
+        setListening(['timeline', 'toolbar', 'itemPicker', 'animation', 'background'], true);
+        window.myDispatchEvent('redrawControls', {});
+    }
+
+    // The shell's handlers, in the order of the event catalogue. The item
+    // picker registers its own two (setItemDefaultColor, setItemDefaultScale).
+    var PAGE_EVENTS = [
+        { name: 'addItem', handle: onAddItem },
+        { name: 'play', handle: onPlay },
+        { name: 'stop', handle: onStop },
+        { name: 'playbackEnded', handle: onPlaybackEnded },
+        { name: 'updateTimelineProgress', handle: onUpdateTimelineProgress },
+        { name: 'drawFrame', handle: onDrawFrame },
+        { name: 'getLabelForItem', handle: onGetLabelForItem },
+        { name: 'getShortLabelForItem', handle: onGetShortLabelForItem },
+        { name: 'selectedFrame', handle: onSelectedFrame },
+        { name: 'addFrame', handle: onAddFrame },
+        { name: 'removeFrame', handle: onRemoveFrame },
+        { name: 'newAnimation', handle: onNewAnimation },
+        { name: 'saveAnimation', handle: onSaveAnimation },
+        { name: 'openAnimation', handle: onOpenAnimation },
+        { name: 'errorOpeningFile', handle: onErrorOpeningFile },
+        { name: 'exportVideo', handle: onExportVideo },
+        { name: 'exportPdf', handle: onExportPdf },
+        { name: 'takeSnapshot', handle: onTakeSnapshot },
+        { name: 'showAboutInfo', handle: onShowAboutInfo },
+        { name: 'rotateAntiClockwise', handle: onRotateAntiClockwise },
+        { name: 'rotateClockwise', handle: onRotateClockwise },
+        { name: 'toggleGrid', handle: onToggleGrid },
+        { name: 'toggleRunningLines', handle: onToggleRunningLines },
+        { name: 'toggleLogo', handle: onToggleLogo },
+        { name: 'selectLogo', handle: onSelectLogo },
+        { name: 'chooseBackground', handle: onChooseBackground },
+        { name: 'deleteSelectedItems', handle: onDeleteSelectedItems },
+        { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale },
+        { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale },
+        { name: 'addFrameCaption', handle: onAddFrameCaption },
+        { name: 'redrawControls', handle: onRedrawControls },
+        { name: 'disableControls', handle: onDisableControls },
+        { name: 'disableNonTimelineControls', handle: onDisableNonTimelineControls },
+        { name: 'enableControls', handle: onEnableControls }
+    ];
+
+    function installPageEventHandlers() {
+        for (var i = 0; i < PAGE_EVENTS.length; i++) {
+            document.addEventListener(PAGE_EVENTS[i].name, detailHandler(PAGE_EVENTS[i].handle), false);
+        }
+    }
+
+    function detailHandler(handle) {
+        return function (evt) {
+            handle(evt.detail || {});
+        };
+    }
+
+    // ---- Report logo ----------------------------------------------------
+
+    // The PDF report wants the product logo as a JPEG data URL on white; the
+    // picture is drawn once, on a throw-away stage, as soon as it has loaded.
+    function prepareReportLogo() {
+        var picture = new window.Image();
+        picture.onload = function () {
+            var w = picture.width;
+            var h = picture.height;
+            shell.logoWidth = w;
+            shell.logoHeight = h;
+
+            var stage = new Kinetic.Stage({ container: REPORT_LOGO_CONTAINER, width: w, height: h });
+            var layer = new Kinetic.Layer();
+            layer.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: REPORT_LOGO_BACKING }));
+            layer.add(new Kinetic.Image({ image: picture, x: 0, y: 0, width: w, height: h }));
+            stage.add(layer);
+            stage.toDataURL({
+                mimeType: REPORT_LOGO_MIME_TYPE,
+                quality: REPORT_LOGO_QUALITY,
+                callback: function (dataUrl) {
+                    shell.logoDataUrl = dataUrl;
+                    stage.destroy();
+                }
+            });
+        };
+        picture.src = REPORT_LOGO_SRC;
+    }
+
+    // ---- Start ----------------------------------------------------------
+
+    function main() {
+        if (shell) {
+            throw new Error('main: the page has already been started');
+        }
+        shell = {
+            sport: SPORT,
+            margin: MARGIN,
+            minAppWidth: MIN_APP_WIDTH,
+            minAppHeight: MIN_APP_HEIGHT,
+            sizes: null,
+            breakVideoExport: false,
+            logoDataUrl: '',
+            logoWidth: 0,
+            logoHeight: 0,
+            connected: false,
+
+            toolbar: null,
+            itemPicker: null,
+            timeline: null,
+            animation: null,
+            imageGenerator: null,
+
+            calcContainerSizes: calcContainerSizes,
+            connectSlots: connectSlots,
+            sendMessage: sendMessage,
+            receiveMessage: receiveMessage
+        };
+        window.pageShell = shell;
+
+        shell.sizes = windowSizes();
+        createComponents();
+        connectSlots();
+        prepareReportLogo();
+        window.addEventListener('resize', onWindowResize, false);
+        installPageEventHandlers();
+        return shell;
+    }
+
+    window.main = main;
+}(window, document, Kinetic));
