@@ -1,0 +1,245 @@
+// The toolbar (Toolbar.js) as the page builds it: 1270 x 45 in a 1280 x 800
+// window.
+
+var ROW = [
+    { event: 'newAnimation', icon: 'icons/blank.png', scale: 0.65, side: 48 },
+    { event: 'openAnimation', icon: 'icons/folder.png', scale: 0.25, side: 128 },
+    { event: 'saveAnimation', icon: 'icons/save.png', scale: 0.27, side: 128 },
+    { event: 'exportVideo', icon: 'icons/mp4.png', scale: 0.7, side: 48 },
+    { event: 'exportPdf', icon: 'icons/pdf.png', scale: 0.7, side: 48 },
+    { event: 'takeSnapshot', icon: 'icons/copy.png', scale: 0.25, side: 128 },
+    { event: 'chooseBackground', icon: 'icons/soccerField128.png', scale: 0.25, side: 128 },
+    { event: 'rotateAntiClockwise', icon: 'icons/rotateAntiClock.png', scale: 0.3, side: 128 },
+    { event: 'rotateClockwise', icon: 'icons/rotateClock.png', scale: 0.3, side: 128 },
+    { event: 'toggleGrid', icon: 'icons/grid.png', scale: 0.25, side: 128 },
+    { event: 'toggleRunningLines', icon: 'icons/runningLines.png', scale: 0.25, side: 128 },
+    { event: 'selectLogo', icon: 'icons/openLogo.png', scale: 0.25, side: 128 },
+    { event: 'toggleLogo', icon: 'icons/showLogo.png', scale: 0.25, side: 128 }
+];
+var ABOUT = { event: 'showAboutInfo', icon: 'icons/about64.png', scale: 0.5, side: 64 };
+var ALL_EVENTS = ROW.map(function (b) { return b.event; }).concat([ABOUT.event]);
+
+var toolbar = pageShell.toolbar;
+var H = 45;
+
+// Runs `body` and returns the names of the toolbar events raised meanwhile.
+function eventsRaisedBy(body) {
+    var raised = [];
+    var listeners = ALL_EVENTS.map(function (name) {
+        var listener = function () { raised.push(name); };
+        document.addEventListener(name, listener, false);
+        return listener;
+    });
+    try {
+        body();
+    } finally {
+        ALL_EVENTS.forEach(function (name, i) {
+            document.removeEventListener(name, listeners[i], false);
+        });
+    }
+    return raised;
+}
+
+// The button groups in the toolbar, in stacking order.
+function buttonGroups() {
+    return toolbar.group.getChildren().filter(function (node) {
+        return node.nodeType === 'Group' && node.find('.buttonRect').length === 1;
+    });
+}
+
+function buttonAt(x) {
+    return buttonGroups().filter(function (g) { return g.x() === x; });
+}
+
+function highlightOf(group) {
+    var rect = group.find('.buttonRect')[0];
+    return { fill: rect.fill(), stroke: rect.stroke(), opacity: rect.opacity() };
+}
+
+var AT_REST = { fill: 'yellow', stroke: '#459A00', opacity: 0 };
+var HOVERED = { fill: 'yellow', stroke: '#459A00', opacity: 1 };
+var PRESSED = { fill: 'DarkGrey', stroke: 'grey', opacity: 1 };
+
+test('the toolbar stage fills toolbarContainer at the application width', function () {
+    assert.equal(toolbar.stage.container().id, 'toolbarContainer');
+    assert.equal(toolbar.stage.width(), 1270);
+    assert.equal(toolbar.stage.height(), H);
+    assert.equal(toolbar.getWidth(), 1270);
+    assert.equal(toolbar.stage.getChildren().length, 1, 'one layer');
+    assert.equal(toolbar.stage.getChildren()[0], toolbar.layer);
+});
+
+test('a group named "toolbar" holds a background over the whole strip', function () {
+    var group = toolbar.layer.find('.toolbar')[0];
+    assert.ok(group, 'group found by name');
+    assert.equal(group.width(), 1270);
+    assert.equal(group.height(), H);
+    var background = group.getChildren()[0];
+    assert.equal(background.className, 'Rect', 'bottom-most child is the background');
+    assert.equal(background.fill(), 'rgb(214,219,233)');
+    assert.deepEqual([background.x(), background.y(), background.width(), background.height()],
+        [0, 0, 1270, H]);
+});
+
+test('thirteen buttons in a row at x = n * h and the About button at w - h', function () {
+    var groups = buttonGroups();
+    assert.equal(groups.length, 14);
+    for (var n = 0; n < ROW.length; n++) {
+        var at = buttonAt(n * H);
+        assert.equal(at.length, 1, 'one button at x = ' + n * H);
+        assert.equal(at[0].y(), 0, 'button ' + n + ' top');
+        assert.equal(at[0].width(), H, 'button ' + n + ' width');
+        assert.equal(at[0].height(), H, 'button ' + n + ' height');
+    }
+    assert.equal(buttonAt(1270 - H).length, 1, 'About at w - h');
+});
+
+test('a click on each button position raises that button\'s event alone', function () {
+    for (var n = 0; n < ROW.length; n++) {
+        var x = n * H + H / 2;
+        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, x, H / 2); });
+        assert.deepEqual(raised, [ROW[n].event], 'button ' + n);
+    }
+    var about = eventsRaisedBy(function () { clickAt(toolbar.stage, 1270 - H / 2, H / 2); });
+    assert.deepEqual(about, ['showAboutInfo'], 'About button');
+});
+
+test('a click or tap fired on every button group raises its event once', function () {
+    buttonGroups().forEach(function (group, i) {
+        var expected = i < ROW.length ? ROW[i].event : ABOUT.event;
+        assert.deepEqual(eventsRaisedBy(function () { group.fire('click'); }), [expected], 'click ' + i);
+        assert.deepEqual(eventsRaisedBy(function () { group.fire('tap'); }), [expected], 'tap ' + i);
+    });
+});
+
+test('a click between the buttons raises nothing', function () {
+    var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 800, H / 2); });
+    assert.deepEqual(raised, []);
+});
+
+test('each button shows its icon at its scale', function (done) {
+    var specs = ROW.concat([ABOUT]);
+    var icons = buttonGroups().map(function (group) { return group.find('.iconGroup')[0]; });
+    waitFor('the toolbar icons', function () {
+        return icons.every(function (g) { return g && g.getChildren().length === 1; });
+    }, done, function () {
+        icons.forEach(function (g, i) {
+            var image = g.getChildren()[0];
+            var src = image.image().src;
+            assert.equal(src.slice(-specs[i].icon.length), specs[i].icon, 'button ' + i + ' picture');
+            assert.equal(g.scaleX(), specs[i].scale, 'button ' + i + ' scale');
+            assert.equal(image.width(), specs[i].side, 'button ' + i + ' picture width');
+            var centre = g.getAbsolutePosition();
+            assert.close(centre.x, (i < ROW.length ? i * H : 1270 - H) + H / 2, 1e-9,
+                'button ' + i + ' icon centred');
+            assert.close(centre.y, H / 2, 1e-9, 'button ' + i + ' icon centred down');
+        });
+        done();
+    });
+});
+
+test('grey separators before the snapshot, background, grid and select-logo buttons', function () {
+    var lines = toolbar.group.getChildren().filter(function (node) { return node.className === 'Line'; });
+    var xs = lines.map(function (line) { return line.points()[0]; }).sort(function (a, b) { return a - b; });
+    assert.deepEqual(xs, [5 * H, 6 * H, 9 * H, 11 * H]);
+    lines.forEach(function (line) {
+        var p = line.points();
+        assert.deepEqual(p, [p[0], 2, p[0], H - 2], 'vertical from 2 to h - 2');
+        assert.equal(line.stroke(), 'grey');
+        assert.equal(line.strokeWidth(), 1);
+    });
+});
+
+test('all three toggles start unpressed', function () {
+    [9, 10, 12].forEach(function (n) {
+        var group = buttonAt(n * H)[0];
+        assert.equal(group.isSetPressed, false, 'button ' + n);
+        assert.deepEqual(highlightOf(group), AT_REST, 'button ' + n);
+    });
+});
+
+test('each toggle setter presses its own button and no other', function () {
+    var setters = [
+        { set: 'setToggleGrid', n: 9 },
+        { set: 'setToggleRunningLines', n: 10 },
+        { set: 'setToggleLogo', n: 12 }
+    ];
+    setters.forEach(function (s) {
+        toolbar[s.set](true);
+        buttonGroups().forEach(function (group) {
+            var mine = group.x() === s.n * H;
+            assert.equal(group.isSetPressed, mine, s.set + ': button at ' + group.x());
+            assert.deepEqual(highlightOf(group), mine ? PRESSED : AT_REST, s.set + ' look at ' + group.x());
+        });
+        toolbar[s.set](false);
+        assert.deepEqual(highlightOf(buttonAt(s.n * H)[0]), AT_REST, s.set + ' released');
+    });
+});
+
+test('clicking a toggle raises its event but does not change its look', function () {
+    var grid = buttonAt(9 * H)[0];
+    var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 9 * H + 10, 10); });
+    assert.deepEqual(raised, ['toggleGrid']);
+    assert.equal(grid.isSetPressed, false, 'still unpressed');
+    pointerEvent(toolbar.stage, 'mousemove', 800, 10);
+    assert.deepEqual(highlightOf(grid), AT_REST);
+});
+
+test('a pressed toggle keeps its look while hovered and after the pointer leaves', function () {
+    var logo = buttonAt(12 * H)[0];
+    toolbar.setToggleLogo(true);
+    pointerEvent(toolbar.stage, 'mousemove', 12 * H + 20, 20);
+    assert.deepEqual(highlightOf(logo), PRESSED, 'hovered');
+    pointerEvent(toolbar.stage, 'mousemove', 800, 20);
+    assert.deepEqual(highlightOf(logo), PRESSED, 'left');
+    toolbar.setToggleLogo(false);
+});
+
+test('releasing a toggle under the pointer keeps the resting highlight', function () {
+    var lines = buttonAt(10 * H)[0];
+    toolbar.setToggleRunningLines(true);
+    pointerEvent(toolbar.stage, 'mousemove', 10 * H + 20, 20);
+    toolbar.setToggleRunningLines(false);
+    assert.deepEqual(highlightOf(lines), HOVERED, 'hovered');
+    pointerEvent(toolbar.stage, 'mousemove', 800, 20);
+    assert.deepEqual(highlightOf(lines), AT_REST, 'left');
+});
+
+// Kinetic finds the shape under the pointer in the layer's hit graph, which
+// is redrawn with the layer on the next animation frame.
+var FRAME_WAIT_MS = 100;
+
+test('a narrow strip cuts the row off and puts About over it', function (done) {
+    toolbar.updateBounds(300, H);
+    assert.equal(toolbar.getWidth(), 300);
+    assert.equal(toolbar.stage.width(), 300);
+    assert.equal(toolbar.group.width(), 300);
+    assert.equal(toolbar.group.getChildren()[0].width(), 300, 'background');
+    assert.equal(buttonAt(255).length, 1, 'About at w - h');
+    for (var n = 0; n < ROW.length; n++) {
+        assert.equal(buttonAt(n * H).length, 1, 'button ' + n + ' kept its place');
+    }
+    window.setTimeout(done.step(function () {
+        // 280 is inside both button 6 (270..315) and About (255..300).
+        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 280, H / 2); });
+        assert.deepEqual(raised, ['showAboutInfo'], 'About lies on top');
+        raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 260, H / 2); });
+        assert.deepEqual(raised, ['showAboutInfo'], 'About covers button 5 too');
+        raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 100, H / 2); });
+        assert.deepEqual(raised, ['saveAnimation'], 'the row still works where visible');
+        done();
+    }), FRAME_WAIT_MS);
+});
+
+test('widening the strip again puts About back at the right end', function (done) {
+    toolbar.updateBounds(1270, H);
+    assert.equal(toolbar.getWidth(), 1270);
+    assert.equal(buttonAt(1270 - H).length, 1, 'About at w - h');
+    window.setTimeout(done.step(function () {
+        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 280, H / 2); });
+        assert.deepEqual(raised, ['chooseBackground'], 'button 6 is uncovered');
+        raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 1250, H / 2); });
+        assert.deepEqual(raised, ['showAboutInfo']);
+        done();
+    }), FRAME_WAIT_MS);
+});

@@ -1,0 +1,643 @@
+// The page shell (index.html, the style sheets and app.js): document, layout,
+// the bridge through the runner's fake host, page-event handlers, window
+// resizing and the report logo. The page is loaded in a 1280 x 800 window.
+
+var H = 45;
+
+function sent() {
+    return cppInterface.receivedMessages();
+}
+
+function lastSent() {
+    var all = sent();
+    return all[all.length - 1];
+}
+
+// Runs `body` with a stand-in animation in the shell, and returns what was
+// called on it. The stand-in keeps the state the shell reads back (grid,
+// running lines, logo) the way the real animation reports it.
+function withAnimation(initial, body) {
+    var calls = [];
+    function record(name) {
+        return function () { calls.push([name].concat([].slice.call(arguments))); };
+    }
+    var animation = {
+        sport: 'soccer',
+        stage: null,
+        frameManager: {
+            nFrames: 1, selectedFrame: 0,
+            saveFrame: record('saveFrame'),
+            loadFrame: record('loadFrame'),
+            clearAnimation: record('clearAnimation')
+        },
+        playbackManager: { drawFrame: record('drawFrame') },
+        animLayer: {
+            showRunningLines: !!initial.lines,
+            getFrameText: function () { return initial.caption || ''; },
+            batchDraw: record('animLayer.batchDraw'),
+            listening: record('animLayer.listening')
+        },
+        bgLayer: {
+            grid: !!initial.grid,
+            doShowLogo: !!initial.logo,
+            gridVisibility: function () { return this.grid; },
+            batchDraw: record('bgLayer.batchDraw'),
+            listening: record('bgLayer.listening')
+        },
+        addItem: record('addItem'),
+        updateBounds: record('updateBounds'),
+        rotateEntireAnimation: record('rotateEntireAnimation'),
+        setFrameText: record('setFrameText'),
+        setItemLabel: record('setItemLabel'),
+        setShortItemLabel: record('setShortItemLabel'),
+        setLogoImage: record('setLogoImage'),
+        saveToString: function () { return '{"msgType":"OVRI_Animation"}'; },
+        toggleGrid: function () {
+            calls.push(['toggleGrid']);
+            animation.bgLayer.grid = !animation.bgLayer.grid;
+        },
+        toggleRunningLines: function () {
+            calls.push(['toggleRunningLines']);
+            animation.animLayer.showRunningLines = !animation.animLayer.showRunningLines;
+        },
+        toggleLogo: function () {
+            calls.push(['toggleLogo']);
+            animation.bgLayer.doShowLogo = !animation.bgLayer.doShowLogo;
+        },
+        loadFromString: function (json) {
+            calls.push(['loadFromString', json]);
+            var settings = JSON.parse(json);
+            animation.bgLayer.grid = settings.gridVisible;
+            animation.animLayer.showRunningLines = settings.showRunningLines;
+            animation.bgLayer.doShowLogo = settings.background.showLogo;
+        }
+    };
+    pageShell.animation = animation;
+    try {
+        body(animation);
+    } finally {
+        pageShell.animation = null;
+        pageShell.toolbar.setToggleGrid(false);
+        pageShell.toolbar.setToggleRunningLines(false);
+        pageShell.toolbar.setToggleLogo(false);
+    }
+    return calls;
+}
+
+function togglesPressed() {
+    var buttons = pageShell.toolbar.group.getChildren().filter(function (node) {
+        return node.nodeType === 'Group' && node.find('.buttonRect').length === 1;
+    });
+    function pressedAt(n) {
+        return buttons.filter(function (g) { return g.x() === n * H; })[0].isSetPressed;
+    }
+    return { grid: pressedAt(9), runningLines: pressedAt(10), logo: pressedAt(12) };
+}
+
+function animationFile(grid, lines, logo) {
+    return JSON.stringify({
+        msgType: 'OVRI_Animation', msgVersion: 0.1, sport: 'gaa', showRunningLines: lines,
+        background: { type: 'fullField', showStripes: true, showLogo: logo, logoImage: 'logos/ovri256x256.png' },
+        rotation: 0, gridVisible: grid, nFrames: 1, selectedFrame: 0, objects: [], frameText: ['']
+    });
+}
+
+// ---- Document -------------------------------------------------------------
+
+test('the document has its title, character set and style sheets in order', function () {
+    assert.equal(document.title, 'Sports Animation Software');
+    assert.equal(document.characterSet.toUpperCase(), 'UTF-8');
+    var sheets = [].map.call(document.querySelectorAll('link[rel=stylesheet]'), function (link) {
+        return link.getAttribute('href');
+    });
+    assert.deepEqual(sheets, ['reset.css', 'style.css', 'theme.css']);
+    assert.equal(document.styleSheets.length, 3, 'all three loaded');
+});
+
+test('the body holds the six containers in order', function () {
+    var ids = [].map.call(document.querySelectorAll('body > div[id]'), function (div) { return div.id; });
+    assert.deepEqual(ids.slice(0, 6), ['offscreenContainer0', 'offscreenContainer1', 'toolbarContainer',
+        'itemPickerContainer', 'animContainer', 'timelineContainer']);
+});
+
+test('the scripts load in dependency order with app.js last', function () {
+    // The runner appends the harness and this file as file: scripts.
+    var scripts = [].map.call(document.querySelectorAll('head script[src]'), function (s) {
+        return s.getAttribute('src');
+    }).filter(function (src) { return src.indexOf('file:') !== 0; });
+    assert.deepEqual(scripts, ['kinetic.js', 'util.js', 'Button.js', 'icons.js', 'Toolbar.js', 'app.js']);
+    var bodyScripts = document.querySelectorAll('body > script');
+    var last = bodyScripts[bodyScripts.length - 1];
+    assert.ok(/main\(\)/.test(last.textContent), 'the body ends by calling main');
+});
+
+test('the style sheets give the page its colours, font and margins', function () {
+    var body = getComputedStyle(document.body);
+    assert.equal(body.backgroundColor, 'rgb(42, 58, 86)');
+    assert.equal(body.color, 'rgb(255, 255, 255)');
+    assert.equal(body.fontFamily, 'arial');
+    assert.equal(body.fontWeight, '100');
+    assert.equal(body.marginTop, '0px', 'reset');
+    assert.equal(body.boxSizing, 'border-box');
+
+    ['toolbarContainer', 'itemPickerContainer', 'animContainer', 'timelineContainer'].forEach(function (id) {
+        var style = getComputedStyle(document.getElementById(id));
+        assert.equal(style.marginTop, '5px', id + ' top margin');
+        assert.equal(style.marginLeft, '5px', id + ' left margin');
+    });
+    assert.equal(getComputedStyle(document.getElementById('itemPickerContainer')).display, 'inline-block');
+    assert.equal(getComputedStyle(document.getElementById('animContainer')).display, 'inline-block');
+    assert.equal(getComputedStyle(document.getElementById('offscreenContainer0')).display, 'none');
+    assert.equal(getComputedStyle(document.getElementById('offscreenContainer1')).display, 'none');
+});
+
+test('Helvetica and arial are drawn in Liberation Sans, not the serif fallback', function () {
+    var context = document.createElement('canvas').getContext('2d');
+    var sample = 'Drill 1: overlap run WMW';
+    function width(font) {
+        context.font = font;
+        return context.measureText(sample).width;
+    }
+    var liberation = width('12px "Liberation Sans"');
+    assert.notEqual(width('12px serif'), liberation, 'the measure tells the faces apart');
+    assert.equal(width('12px Helvetica'), liberation, 'Helvetica');
+    assert.equal(width('12px arial'), liberation, 'arial');
+    assert.equal(width('bold 12px Helvetica'), width('bold 12px "Liberation Sans"'), 'bold Helvetica');
+});
+
+test('the toolbar stands at the top left of the page, 5 pixels in', function () {
+    var box = pageShell.toolbar.stage.getContent().getBoundingClientRect();
+    assert.equal(box.left, 5);
+    assert.equal(box.top, 5);
+    assert.equal(box.width, 1270);
+    assert.equal(box.height, H);
+});
+
+// ---- Shell state and start-up ---------------------------------------------
+
+test('main has set up the shell state', function () {
+    assert.equal(pageShell.sport, 'gaa');
+    assert.equal(pageShell.margin, 5);
+    assert.equal(pageShell.minAppWidth, 200);
+    assert.equal(pageShell.minAppHeight, 150);
+    assert.equal(pageShell.breakVideoExport, false);
+    assert.equal(pageShell.connected, true, 'connected to the bridge');
+    assert.ok(pageShell.toolbar instanceof Toolbar, 'the toolbar exists');
+    assert.equal(pageShell.toolbar.getWidth(), 1270, 'at the application width');
+    assert.equal(pageShell.itemPicker, null);
+    assert.equal(pageShell.timeline, null);
+    assert.equal(pageShell.animation, null);
+    assert.equal(pageShell.imageGenerator, null);
+});
+
+test('main runs only once', function () {
+    assert.throws(function () { main(); }, /already/);
+    assert.equal(document.getElementById('toolbarContainer').querySelectorAll('canvas').length, 1,
+        'still one toolbar canvas');
+});
+
+test('nothing was sent to the host during start-up', function () {
+    assert.equal(sent().length, 0);
+});
+
+// ---- Area sizes -------------------------------------------------------------
+
+test('a 1280 x 800 window gives the design\'s area sizes', function () {
+    var s = pageShell.calcContainerSizes(1280, 800);
+    assert.deepEqual([s.appWidth, s.appHeight], [1270, 785], 'application');
+    assert.deepEqual([s.toolbarWidth, s.toolbarHeight], [1270, 45], 'toolbar');
+    assert.deepEqual([s.timelineWidth, s.timelineHeight], [1270, 45], 'timeline');
+    assert.deepEqual([s.itemPickerWidth, s.itemPickerHeight], [135, 685], 'item picker');
+    assert.deepEqual([s.animMaxWidth, s.animMaxHeight], [1125, 685], 'animation');
+
+    var pitch = calcWidthAndHeight(s.animMaxWidth, s.animMaxHeight, false, 4 / 3);
+    assert.close(pitch[0], 913.33, 0.005, 'pitch width');
+    assert.close(pitch[1], 685, 1e-9, 'pitch height');
+
+    var turned = calcWidthAndHeight(s.animMaxWidth, s.animMaxHeight, true, 4 / 3);
+    assert.close(turned[0], 685, 1e-9, 'turned pitch: own width down the screen');
+    assert.close(turned[1], 513.75, 1e-9, 'turned pitch: own height across');
+});
+
+test('the page sized itself from its own window', function () {
+    assert.equal(window.innerWidth, 1280);
+    assert.equal(window.innerHeight, 800);
+    assert.deepEqual(pageShell.sizes, pageShell.calcContainerSizes(1280, 800));
+});
+
+test('a tiny window keeps the minimum application area', function () {
+    [[100, 100], [209, 164], [0, 0]].forEach(function (win) {
+        var s = pageShell.calcContainerSizes(win[0], win[1]);
+        var where = win.join(' x ');
+        assert.deepEqual([s.appWidth, s.appHeight], [200, 150], where + ' application');
+        assert.deepEqual([s.itemPickerWidth, s.itemPickerHeight], [135, 50], where + ' item picker');
+        assert.deepEqual([s.animMaxWidth, s.animMaxHeight], [55, 50], where + ' animation');
+        assert.deepEqual([s.toolbarWidth, s.timelineWidth], [200, 200], where + ' strips');
+    });
+    var pitch = calcWidthAndHeight(55, 50, false, 4 / 3);
+    assert.deepEqual(pitch, [55, 41.25], 'pitch in the tiny area');
+    var turned = calcWidthAndHeight(55, 50, true, 4 / 3);
+    assert.deepEqual(turned, [50, 37.5], 'turned pitch in the tiny area');
+});
+
+test('the minimum starts to give way one pixel above 210 x 165', function () {
+    var s = pageShell.calcContainerSizes(210, 165);
+    assert.deepEqual([s.appWidth, s.appHeight], [200, 150]);
+    s = pageShell.calcContainerSizes(211, 166);
+    assert.deepEqual([s.appWidth, s.appHeight], [201, 151]);
+    assert.deepEqual([s.itemPickerHeight, s.animMaxWidth], [51, 56]);
+});
+
+// ---- Bridge -----------------------------------------------------------------
+
+test('a message sent by the page reaches the host with its values', function () {
+    cppInterface.clearReceivedMessages();
+    pageShell.sendMessage({ msgType: 'updatePdfProgress', progressPercent: 50, note: 'half' });
+    assert.deepEqual(sent(), [{ msgType: 'updatePdfProgress', progressPercent: 50, note: 'half' }]);
+    assert.equal(typeof lastSent().progressPercent, 'number', 'numbers stay numbers');
+});
+
+test('a message the host cannot take is swallowed', function () {
+    cppInterface.clearReceivedMessages();
+    pageShell.sendMessage('not a message');
+    assert.equal(sent().length, 0, 'lost, without an exception');
+});
+
+test('every host message type is handled without a component or an error', function () {
+    cppInterface.clearReceivedMessages();
+    var messages = [
+        { msgType: 'frameLabelResponse', text: 'Warm-up' },
+        { msgType: 'itemLabelResponse', text: 'Keeper', id: '37' },
+        { msgType: 'itemShortLabelResponse', text: 'GK', id: '37' },
+        { msgType: 'openAnimationResponse', json: animationFile(true, true, true) },
+        { msgType: 'exportPdfResponse' },
+        { msgType: 'exportVideoResponse' },
+        { msgType: 'setLogoImage', image: 'data:image/png;base64,iVBORw0KGgo=' }
+    ];
+    messages.forEach(function (message) { cppInterface.emitToPage(message); });
+    assert.equal(sent().length, 0, 'no message came back');
+    assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false },
+        'without an animation the toggles are left alone');
+    assert.equal(pageShell.breakVideoExport, false, 'the break flag is untouched by the others');
+});
+
+test('breakVideoExport from the host sets the flag', function () {
+    try {
+        cppInterface.emitToPage({ msgType: 'breakVideoExport' });
+        assert.equal(pageShell.breakVideoExport, true);
+    } finally {
+        pageShell.breakVideoExport = false;
+    }
+});
+
+test('unknown host messages are ignored, also when only the case differs', function () {
+    cppInterface.emitToPage({ msgType: 'BreakVideoExport' });
+    cppInterface.emitToPage({ msgType: 'breakvideoexport' });
+    cppInterface.emitToPage({ msgType: 'somethingElse', json: '{}' });
+    cppInterface.emitToPage({ text: 'no type at all' });
+    assert.equal(pageShell.breakVideoExport, false);
+});
+
+test('a host reply runs the page\'s receiver inside the page\'s send', function () {
+    cppInterface.clearReceivedMessages();
+    cppInterface.setReply('exportVideo', { msgType: 'breakVideoExport' });
+    try {
+        var before = pageShell.breakVideoExport;
+        myDispatchEvent('exportVideo', {});
+        assert.equal(before, false);
+        assert.equal(pageShell.breakVideoExport, true, 'the reply was handled before the event returned');
+        assert.deepEqual(sent(), [{ msgType: 'exportVideo' }]);
+    } finally {
+        cppInterface.clearReplies();
+        pageShell.breakVideoExport = false;
+    }
+});
+
+test('connecting again does not deliver host messages twice', function () {
+    pageShell.connectSlots();
+    pageShell.connectSlots();
+    var calls = withAnimation({}, function () {
+        cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: animationFile(false, false, false) });
+    });
+    var loads = calls.filter(function (c) { return c[0] === 'loadFromString'; });
+    assert.equal(loads.length, 1);
+});
+
+test('without a bridge the page starts, stays unconnected and loses its messages quietly', function (done) {
+    // The runner exposes the fake host to the top window only: the editor
+    // loaded in a frame finds no cppInterface, as in a plain browser.
+    cppInterface.clearReceivedMessages();
+    var frame = document.createElement('iframe');
+    frame.style.width = '640px';
+    frame.style.height = '480px';
+    frame.src = 'index.html';
+    document.body.appendChild(frame);
+    waitFor('the framed editor', function () {
+        return frame.contentWindow.pageShell && frame.contentWindow.pageShell.toolbar;
+    }, done, function () {
+        var inner = frame.contentWindow;
+        assert.equal(typeof inner.cppInterface, 'undefined', 'no bridge in the frame');
+        assert.equal(inner.pageShell.connected, false);
+        inner.pageShell.sendMessage({ msgType: 'openAnimation' });
+        inner.myDispatchEvent('exportPdf', {});
+        inner.myDispatchEvent('showAboutInfo', {});
+        assert.equal(sent().length, 0, 'nothing reached the host');
+        assert.equal(inner.pageShell.toolbar.stage.container().ownerDocument, inner.document,
+            'the framed editor built its own toolbar');
+        document.body.removeChild(frame);
+        done();
+    });
+});
+
+// ---- Page events --------------------------------------------------------------
+
+test('toolbar commands for the host become host messages', function () {
+    var cases = [
+        ['openAnimation', { msgType: 'openAnimation' }],
+        ['exportVideo', { msgType: 'exportVideo' }],
+        ['exportPdf', { msgType: 'exportPdf' }],
+        ['showAboutInfo', { msgType: 'showAboutInfo' }],
+        ['selectLogo', { msgType: 'selectLogo' }]
+    ];
+    cases.forEach(function (c) {
+        cppInterface.clearReceivedMessages();
+        myDispatchEvent(c[0], {});
+        assert.deepEqual(sent(), [c[1]], c[0]);
+    });
+});
+
+test('clicking the toolbar\'s open button asks the host to open a file', function () {
+    cppInterface.clearReceivedMessages();
+    clickAt(pageShell.toolbar.stage, 1 * H + H / 2, H / 2);
+    assert.deepEqual(sent(), [{ msgType: 'openAnimation' }]);
+});
+
+test('errorOpeningFile passes its text on to the host', function () {
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('errorOpeningFile', { errorInfo: 'Not an animation file.' });
+    assert.deepEqual(sent(), [{ msgType: 'errorOpeningFile', errorInfo: 'Not an animation file.' }]);
+});
+
+test('label requests ask the host for a label, with the item\'s id as a number', function () {
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('getLabelForItem', { id: 37, currentLabel: 'Keeper' });
+    myDispatchEvent('getShortLabelForItem', { id: 38, currentLabel: 'GK' });
+    assert.deepEqual(sent(), [
+        { msgType: 'promptForItemLabel', displayMessage: 'Enter a label for this item: ',
+            defaultText: 'Keeper', id: 37 },
+        { msgType: 'promptForItemShortLabel',
+            displayMessage: '<html><head/><body><p>Enter a short label for this player:<br/>' +
+                '(maximum 4 characters)</p></body></html>',
+            defaultText: 'GK', id: 38 }
+    ]);
+    assert.equal(typeof sent()[0].id, 'number');
+});
+
+test('save and caption requests need an animation and send nothing without one', function () {
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('saveAnimation', {});
+    myDispatchEvent('addFrameCaption', {});
+    assert.equal(sent().length, 0);
+});
+
+test('with an animation, save sends its text and the caption prompt shows the caption', function () {
+    cppInterface.clearReceivedMessages();
+    withAnimation({ caption: 'Overlap' }, function () {
+        myDispatchEvent('saveAnimation', {});
+        myDispatchEvent('addFrameCaption', {});
+    });
+    assert.deepEqual(sent(), [
+        { msgType: 'saveAnimation', strToSave: '{"msgType":"OVRI_Animation"}' },
+        { msgType: 'promptForFrameLabel', displayMessage: 'Enter a caption for this frame: ',
+            defaultText: 'Overlap' }
+    ]);
+});
+
+test('every page event of the catalogue is handled without the missing components', function () {
+    cppInterface.clearReceivedMessages();
+    var events = ['addItem', 'play', 'stop', 'playbackEnded', 'updateTimelineProgress', 'drawFrame',
+        'selectedFrame', 'addFrame', 'removeFrame', 'newAnimation', 'saveAnimation', 'takeSnapshot',
+        'rotateAntiClockwise', 'rotateClockwise', 'toggleGrid', 'toggleRunningLines', 'toggleLogo',
+        'chooseBackground', 'deleteSelectedItems', 'increaseSelectedScale', 'decreaseSelectedScale',
+        'addFrameCaption', 'redrawControls', 'disableControls', 'disableNonTimelineControls',
+        'enableControls', 'setItemDefaultColor', 'setItemDefaultScale'];
+    events.forEach(function (name) {
+        myDispatchEvent(name, { type: 'cone', col1: 'red', col2: 'default', scale: 'default',
+            percent: 50, time: 500, frameNumber: 0, itemType: 'cone', color: 'red', colNumber: 1 });
+    });
+    assert.equal(sent().length, 0, 'none of them talks to the host');
+    assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false });
+    assert.equal(pageShell.toolbar.layer.listening(), true, 'controls enabled again at the end');
+});
+
+test('disableControls silences the toolbar through disableNonTimelineControls', function () {
+    var raised = [];
+    function onNonTimeline() { raised.push('disableNonTimelineControls'); }
+    document.addEventListener('disableNonTimelineControls', onNonTimeline, false);
+    try {
+        myDispatchEvent('disableControls', {});
+    } finally {
+        document.removeEventListener('disableNonTimelineControls', onNonTimeline, false);
+        pageShell.toolbar.layer.listening(true);
+    }
+    assert.deepEqual(raised, ['disableNonTimelineControls']);
+});
+
+test('a silenced toolbar ignores clicks until the controls are enabled again', function (done) {
+    var toolbar = pageShell.toolbar;
+    myDispatchEvent('disableNonTimelineControls', {});
+    assert.equal(toolbar.layer.listening(), false);
+    cppInterface.clearReceivedMessages();
+    clickAt(toolbar.stage, 1 * H + H / 2, H / 2);
+    assert.equal(sent().length, 0, 'the open button did nothing');
+
+    var redraws = [];
+    function onRedraw() { redraws.push('redrawControls'); }
+    document.addEventListener('redrawControls', onRedraw, false);
+    try {
+        myDispatchEvent('enableControls', {});
+    } finally {
+        document.removeEventListener('redrawControls', onRedraw, false);
+    }
+    assert.equal(toolbar.layer.listening(), true);
+    assert.deepEqual(redraws, ['redrawControls'], 'enableControls asks for a redraw');
+    // The hit graph follows with the redraw on the next frame.
+    window.setTimeout(done.step(function () {
+        clickAt(toolbar.stage, 1 * H + H / 2, H / 2);
+        assert.deepEqual(sent(), [{ msgType: 'openAnimation' }], 'the open button works again');
+        done();
+    }), 100);
+});
+
+test('with an animation, the controls switch its two layers as well', function () {
+    var calls = withAnimation({}, function () {
+        myDispatchEvent('disableControls', {});
+        myDispatchEvent('enableControls', {});
+    });
+    var listening = calls.filter(function (c) { return /listening$/.test(c[0]); });
+    assert.deepEqual(listening, [
+        ['animLayer.listening', false], ['bgLayer.listening', false],
+        ['animLayer.listening', true], ['bgLayer.listening', true]
+    ]);
+});
+
+test('redrawControls schedules a redraw of the toolbar', function () {
+    var layer = pageShell.toolbar.layer;
+    var batchDraw = layer.batchDraw;
+    var count = 0;
+    layer.batchDraw = function () { count++; return batchDraw.apply(this, arguments); };
+    try {
+        myDispatchEvent('redrawControls', {});
+    } finally {
+        layer.batchDraw = batchDraw;
+    }
+    assert.equal(count, 1);
+});
+
+test('the toggle events set the toolbar toggles from the animation\'s new state', function () {
+    withAnimation({}, function () {
+        myDispatchEvent('toggleGrid', {});
+        assert.deepEqual(togglesPressed(), { grid: true, runningLines: false, logo: false }, 'grid on');
+        myDispatchEvent('toggleRunningLines', {});
+        myDispatchEvent('toggleLogo', {});
+        assert.deepEqual(togglesPressed(), { grid: true, runningLines: true, logo: true }, 'all on');
+        myDispatchEvent('toggleGrid', {});
+        assert.deepEqual(togglesPressed(), { grid: false, runningLines: true, logo: true }, 'grid off');
+    });
+});
+
+test('the rotate buttons turn the pitch a quarter either way', function () {
+    var calls = withAnimation({}, function () {
+        clickAt(pageShell.toolbar.stage, 7 * H + H / 2, H / 2);
+        clickAt(pageShell.toolbar.stage, 8 * H + H / 2, H / 2);
+    });
+    assert.deepEqual(calls, [['rotateEntireAnimation', -90], ['rotateEntireAnimation', 90]]);
+});
+
+test('an opened file sets the three toggles from the animation', function () {
+    withAnimation({}, function (animation) {
+        cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: animationFile(true, false, true) });
+        assert.deepEqual(togglesPressed(), { grid: true, runningLines: false, logo: true }, 'first file');
+        cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: animationFile(false, true, false) });
+        assert.deepEqual(togglesPressed(), { grid: false, runningLines: true, logo: false }, 'second file');
+        assert.equal(animation.bgLayer.grid, false);
+    });
+});
+
+test('a new logo is shown if it was hidden and presses the logo toggle', function () {
+    var image = 'data:image/png;base64,iVBORw0KGgo=';
+    var calls = withAnimation({ logo: false }, function () {
+        cppInterface.emitToPage({ msgType: 'setLogoImage', image: image });
+        assert.equal(togglesPressed().logo, true);
+    });
+    assert.deepEqual(calls, [['setLogoImage', image], ['toggleLogo']]);
+
+    calls = withAnimation({ logo: true }, function () {
+        pageShell.toolbar.setToggleLogo(true);
+        cppInterface.emitToPage({ msgType: 'setLogoImage', image: image });
+        assert.equal(togglesPressed().logo, true);
+    });
+    assert.deepEqual(calls, [['setLogoImage', image]], 'a shown logo only changes its picture');
+});
+
+test('label replies carry the id back as an integer', function () {
+    var calls = withAnimation({}, function () {
+        cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: '37', text: 'Keeper' });
+        cppInterface.emitToPage({ msgType: 'itemShortLabelResponse', id: '37', text: '' });
+        cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Warm-up' });
+    });
+    assert.deepEqual(calls, [
+        ['setItemLabel', 37, 'Keeper'], ['animLayer.batchDraw'],
+        ['setShortItemLabel', 37, ''], ['animLayer.batchDraw'],
+        ['setFrameText', 'Warm-up'], ['animLayer.batchDraw']
+    ]);
+});
+
+// ---- Window resize ----------------------------------------------------------
+
+test('a window resize refits the areas and the toolbar', function (done) {
+    pageTestHost.resizeViewport(900, 600);
+    waitFor('the resize', function () { return pageShell.sizes.appWidth === 890; }, done, function () {
+        var s = pageShell.sizes;
+        assert.deepEqual([s.appWidth, s.appHeight], [890, 585]);
+        assert.deepEqual([s.itemPickerWidth, s.itemPickerHeight], [135, 485]);
+        assert.deepEqual([s.animMaxWidth, s.animMaxHeight], [745, 485]);
+        assert.equal(pageShell.toolbar.getWidth(), 890);
+        assert.equal(pageShell.toolbar.group.width(), 890);
+        var about = pageShell.toolbar.group.find('.showAboutInfoButton')[0];
+        assert.equal(about.x(), 845, 'About follows the right end');
+        done();
+    });
+});
+
+test('a tiny window keeps the minimum sizes', function (done) {
+    pageTestHost.resizeViewport(150, 100);
+    waitFor('the resize', function () { return pageShell.sizes.appWidth === 200; }, done, function () {
+        assert.equal(pageShell.sizes.appHeight, 150);
+        assert.equal(pageShell.toolbar.getWidth(), 200);
+        done();
+    });
+});
+
+test('a resize refits the animation first, then the strips', function (done) {
+    var calls = [];
+    function recorder(name) {
+        return {
+            layer: pageShell.toolbar.layer,
+            updateBounds: function () { calls.push([name].concat([].slice.call(arguments))); }
+        };
+    }
+    var toolbarUpdate = pageShell.toolbar.updateBounds;
+    pageShell.animation = recorder('animation');
+    pageShell.itemPicker = recorder('itemPicker');
+    pageShell.timeline = recorder('timeline');
+    pageShell.toolbar.updateBounds = function (w, h) {
+        calls.push(['toolbar', w, h]);
+        return toolbarUpdate.call(this, w, h);
+    };
+    done.cleanup(function () {
+        pageShell.animation = null;
+        pageShell.itemPicker = null;
+        pageShell.timeline = null;
+        delete pageShell.toolbar.updateBounds;
+    });
+    pageTestHost.resizeViewport(1280, 800);
+    waitFor('the resize', function () { return calls.length === 4; }, done, function () {
+        assert.deepEqual(calls, [
+            ['animation', 562.5, 342.5, 1125, 685],
+            ['itemPicker', 135, 685],
+            ['toolbar', 1270, 45],
+            ['timeline', 1270, 45]
+        ]);
+        assert.equal(pageShell.sizes.appWidth, 1270);
+        done();
+    });
+});
+
+// ---- Report logo ------------------------------------------------------------
+
+test('the report logo is prepared as a JPEG on white', function (done) {
+    waitFor('the report logo', function () { return pageShell.logoDataUrl !== ''; }, done, function () {
+        assert.equal(pageShell.logoDataUrl.indexOf('data:image/jpeg;base64,'), 0, 'a JPEG data URL');
+        assert.equal(pageShell.logoWidth, 256);
+        assert.equal(pageShell.logoHeight, 162);
+        assert.equal(document.getElementById('offscreenContainer1').children.length, 0,
+            'the temporary stage is gone');
+        var picture = new Image();
+        picture.onload = done.step(function () {
+            assert.equal(picture.width, 256);
+            assert.equal(picture.height, 162);
+            var canvas = document.createElement('canvas');
+            canvas.width = picture.width;
+            canvas.height = picture.height;
+            var context = canvas.getContext('2d');
+            context.drawImage(picture, 0, 0);
+            var corner = context.getImageData(1, 1, 1, 1).data;
+            assert.ok(corner[0] > 240 && corner[1] > 240 && corner[2] > 240,
+                'transparent parts come out white, not black: ' + [].slice.call(corner, 0, 3));
+            done();
+        });
+        picture.onerror = function () { done(new Error('the data URL is not a picture')); };
+        picture.src = pageShell.logoDataUrl;
+    }, 4000);
+});
