@@ -43,7 +43,7 @@
 
     // Area sizes for a window whose inner size is windowWidth x windowHeight.
     // The application area never shrinks below MIN_APP_WIDTH x
-    // MIN_APP_HEIGHT; the window scrolls instead.
+    // MIN_APP_HEIGHT; a smaller window shows only part of the page.
     function calcContainerSizes(windowWidth, windowHeight) {
         var appWidth = Math.max(MIN_APP_WIDTH, windowWidth - WINDOW_WIDTH_ALLOWANCE);
         var appHeight = Math.max(MIN_APP_HEIGHT, windowHeight - WINDOW_HEIGHT_ALLOWANCE);
@@ -66,9 +66,10 @@
         return calcContainerSizes(window.innerWidth, window.innerHeight);
     }
 
-    // In the design's order: toolbar, item picker, timeline, animation (in
-    // animContainer), image generator (its own off-screen animation). Each
-    // component is one line here.
+    // One line per component, in this order: the toolbar, the item picker,
+    // the timeline, the animation (in animContainer) and the image generator
+    // (with its own off-screen animation). The page has only the first so
+    // far.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);

@@ -11,9 +11,10 @@ class QWebPage;
 // The runner's side of the page test harness, exposed to the page as
 // `pageTestHost`. The harness announces each test and its result; this class
 // prints one line per test ("PASS name" or "FAIL name: reason") and keeps
-// the count. A page error (console message or uncaught exception) that
-// arrives while a test runs fails that test; one outside any test is a
-// failure of its own.
+// the count. A page error that arrives while a test runs fails that test;
+// one outside any test is a failure of its own. Every console message
+// counts as a page error, uncaught exceptions and console.log alike: the
+// page has no logging of its own, so anything there is a fault.
 class TestHost : public QObject
 {
     Q_OBJECT
