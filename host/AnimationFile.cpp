@@ -36,7 +36,9 @@ bool AnimationFile::write(const QString &path, const QString &text, QString *err
         return false;
     }
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // commit() does not notice a failure to write out QSaveFile's buffer
+    // (a full disk, say): flush first, or a cut file replaces the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         *error = file.errorString();
         file.cancelWriting();
         return false;

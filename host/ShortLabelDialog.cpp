@@ -35,7 +35,11 @@ QString ShortLabelDialog::getText(QWidget *parent, const QString &title, const Q
         return QString();
     }
     const bool accepted = answer == QDialog::Accepted;
-    const QString result = accepted ? dialog->textValue() : QString();
+    QString result = accepted ? dialog->textValue() : QString();
+    // The limit counts UTF-16 units: a character outside the basic plane
+    // can be cut in half, and half a character cannot reach the page.
+    if (!result.isEmpty() && result.at(result.size() - 1).isHighSurrogate())
+        result.chop(1);
     delete dialog;
     if (ok)
         *ok = accepted;

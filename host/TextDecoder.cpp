@@ -46,14 +46,18 @@ QString TextDecoder::decode(const QByteArray &bytes)
         return marked->toUnicode(bytes);
 
     QTextCodec *locale = QTextCodec::codecForLocale();
+    QTextCodec *utf8 = QTextCodec::codecForMib(106);
     QString text;
     text.reserve(bytes.size());
     int runStart = 0;   // start of the current valid UTF-8 run
     int invalidStart = -1;
     int i = 0;
     const auto flushValid = [&](int end) {
+        // A fresh state for each run: a run that follows invalid bytes may
+        // start with U+FEFF, which is text there, not a byte-order mark.
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
         if (end > runStart)
-            text += QString::fromUtf8(bytes.constData() + runStart, end - runStart);
+            text += utf8->toUnicode(bytes.constData() + runStart, end - runStart, &state);
     };
     while (i < bytes.size()) {
         const int n = validSequenceLength(bytes, i);

@@ -367,13 +367,6 @@ void tst_AnimationFile::failedWriteKeepsExistingFile()
         written = AnimationFile::write(path, text, &error);
     }
 
-    // Known fault in AnimationFile::write: Qt 5's QSaveFile::commit() does
-    // not fail when writing out its buffer fails, so a small text is
-    // committed cut at the size limit and reported as saved.
-    QEXPECT_FAIL("small text over an existing file",
-                 "AnimationFile::write commits a truncated file when the buffered write fails", Abort);
-    QEXPECT_FAIL("small text, no earlier file",
-                 "AnimationFile::write commits a truncated file when the buffered write fails", Abort);
     QVERIFY2(!written, "the write cannot have succeeded past the size limit");
     QVERIFY(!error.isEmpty());
     if (existing)

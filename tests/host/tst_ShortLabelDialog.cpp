@@ -290,9 +290,6 @@ void tst_ShortLabelDialog::limitDoesNotSplitACharacter()
                                                      QStringLiteral("Short label:"), QLineEdit::Normal,
                                                      defaultText, &ok);
     QVERIFY(ok);
-    // Known fault in ShortLabelDialog::getText: QLineEdit::setMaxLength
-    // counts UTF-16 code units, so the limit can fall inside a character.
-    QEXPECT_FAIL("", "ShortLabelDialog's limit of 4 code units splits a surrogate pair", Continue);
     QVERIFY2(!hasUnpairedSurrogate(result), qPrintable(QStringLiteral("%1 code units").arg(result.size())));
 }
 

@@ -176,11 +176,6 @@ void tst_TextDecoder::invalidRunsFallBackToLocale()
     QFETCH(QString, expected);
     useLocaleCodec(localeCodec);
 
-    // TextDecoder.cpp decodes each valid run with QString::fromUtf8, which
-    // in Qt 5 drops a byte-order mark at the start of its input; a valid run
-    // that starts with U+FEFF after an invalid byte therefore loses it.
-    QEXPECT_FAIL("U+FEFF right after a Latin-1 byte",
-                 "TextDecoder drops a U+FEFF that starts a valid run after invalid bytes", Continue);
     QCOMPARE(TextDecoder::decode(bytes), expected);
 }
 

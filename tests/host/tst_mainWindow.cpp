@@ -1,0 +1,556 @@
+// The main window's dispatcher and services, driven through the real bridge
+// the page uses, with the real dialogs answered as a user would.
+#include "ApplicationIdentity.h"
+#include "ModalDriver.h"
+#include "ShortLabelDialog.h"
+#include "jsInterface.h"
+#include "mainWindow.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QSplashScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWebFrame>
+#include <QWebView>
+#include <QtTest>
+
+namespace {
+
+QVariantMap message(std::initializer_list<std::pair<QString, QVariant>> fields)
+{
+    QVariantMap m;
+    for (const auto &f : fields)
+        m.insert(f.first, f.second);
+    return m;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+// Chooses `path` in the file dialog that is about to open.
+std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *title = nullptr,
+                                        QString *directory = nullptr)
+{
+    return ModalDriver::answer<QFileDialog>([=](QFileDialog *dialog) {
+        if (title)
+            *title = dialog->windowTitle();
+        if (directory)
+            *directory = dialog->directory().absolutePath();
+        // Typed into the name field, as a user would; accepting is queued so
+        // a confirmation the dialog raises can be answered in turn.
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+}
+
+std::unique_ptr<ModalDriver> cancelFileDialog()
+{
+    return ModalDriver::answer<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+}
+
+} // namespace
+
+class tst_mainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void windowAndPage();
+    void bridgeIsExposedToThePage();
+    void replyReachesPageBeforeSendReturns();
+
+    void textPrompts_data();
+    void textPrompts();
+    void promptCancelledSendsNothing();
+    void promptWithMissingKeys();
+    void unknownAndMistypedMessagesAreIgnored_data();
+    void unknownAndMistypedMessagesAreIgnored();
+
+    void openSendsFirstLine();
+    void openCancelledSendsNothing();
+    void openMissingFileShowsReason();
+    void saveWritesTextExactly();
+    void saveCancelledWritesNothing();
+    void saveToUnwritablePlaceShowsError();
+    void lastUsedFolderFollowsPickedFiles();
+    void errorOpeningFileShowsPageReason();
+
+    void dropOpensFirstLocalFile();
+    void dropWithoutUrlsIsIgnored();
+    void dragOfAnyKindIsAccepted();
+
+    void aboutReplacesEarlierDialog();
+
+private:
+    void send(const QVariantMap &m) { m_bridge->receiveMessage(m); }
+    void dropOnWindow(QMimeData *data);
+    QList<QVariantMap> replies() const;
+
+    QScopedPointer<mainWindow> m_window;
+    jsInterface *m_bridge = nullptr;
+    QScopedPointer<QSignalSpy> m_sent;
+    QTemporaryDir m_dir;
+};
+
+void tst_mainWindow::initTestCase()
+{
+    ApplicationIdentity::apply();
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_mainWindow::init()
+{
+    m_window.reset(new mainWindow);
+    auto *view = m_window->findChild<QWebView *>();
+    QVERIFY(view);
+    QSignalSpy loaded(view->page()->mainFrame(), &QWebFrame::loadFinished);
+    QVERIFY(loaded.wait(10000));
+    m_bridge = m_window->findChild<jsInterface *>();
+    QVERIFY(m_bridge);
+    m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
+}
+
+void tst_mainWindow::cleanup()
+{
+    m_sent.reset();
+    m_window.reset();
+}
+
+QList<QVariantMap> tst_mainWindow::replies() const
+{
+    QList<QVariantMap> out;
+    for (const QList<QVariant> &args : *m_sent)
+        out << args.at(0).toMap();
+    return out;
+}
+
+void tst_mainWindow::windowAndPage()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Drillmora"));
+    QCOMPARE(m_window->minimumSize(), QSize(650, 400));
+    QCOMPARE(m_window->size(), QSize(782, 600));
+    QVERIFY(m_window->acceptDrops());
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!m_window->windowIcon().isNull());
+
+    auto *view = m_window->findChild<QWebView *>();
+    QCOMPARE(view->url(), QUrl(QStringLiteral("qrc:/Resources/index.html")));
+    QCOMPARE(view->contextMenuPolicy(), Qt::NoContextMenu);
+    QVERIFY(!view->acceptDrops());
+    QWebFrame *frame = view->page()->mainFrame();
+    QCOMPARE(frame->scrollBarPolicy(Qt::Vertical), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(frame->scrollBarPolicy(Qt::Horizontal), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(view->geometry(), m_window->rect());
+
+    // The splash is closed and deleted once the page has loaded.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY2(!qobject_cast<QSplashScreen *>(w), "splash screen still exists after loading");
+}
+
+void tst_mainWindow::bridgeIsExposedToThePage()
+{
+    QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
+    QCOMPARE(frame->evaluateJavaScript(QStringLiteral("typeof cppInterface.receiveMessage")).toString(),
+             QStringLiteral("function"));
+
+    // A page reload clears the window object; the bridge must be there again.
+    QSignalSpy loaded(frame, &QWebFrame::loadFinished);
+    frame->evaluateJavaScript(QStringLiteral("location.reload()"));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(frame->evaluateJavaScript(QStringLiteral("typeof cppInterface.sendMessage.connect")).toString(),
+             QStringLiteral("function"));
+}
+
+void tst_mainWindow::replyReachesPageBeforeSendReturns()
+{
+    QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
+    auto driver = ModalDriver::answer<QInputDialog>([](QInputDialog *d) {
+        d->setTextValue(QStringLiteral("Kick-off drill"));
+        d->accept();
+    });
+    // The page's receiver runs nested inside its own send call; the id goes
+    // over as a number and must come back as its decimal digits.
+    const QVariant result = frame->evaluateJavaScript(QStringLiteral(
+        "(function () {"
+        "  var got = null;"
+        "  function receiver(m) { got = m; }"
+        "  cppInterface.sendMessage.connect(receiver);"
+        "  cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?',"
+        "                               defaultText: '', id: 37, extra: 'ignored'});"
+        "  cppInterface.sendMessage.disconnect(receiver);"
+        "  return got && [got.msgType, got.text, got.id, typeof got.id, parseInt(got.id, 10)].join('|');"
+        "})()"));
+    QVERIFY(driver->seen());
+    QCOMPARE(result.toString(), QStringLiteral("itemLabelResponse|Kick-off drill|37|string|37"));
+}
+
+void tst_mainWindow::textPrompts_data()
+{
+    QTest::addColumn<QVariantMap>("request");
+    QTest::addColumn<QString>("dialogClass");
+    QTest::addColumn<QString>("expectedTitle");
+    QTest::addColumn<QString>("expectedField");
+    QTest::addColumn<QString>("typed");     // replaces the field; null keeps it
+    QTest::addColumn<QVariantMap>("expectedReply");
+
+    QTest::newRow("frame caption changed")
+        << message({{"msgType", "promptForFrameLabel"}, {"displayMessage", "Enter a caption for this frame: "},
+                    {"defaultText", "Warm-up"}})
+        << "QInputDialog" << "Enter Text" << "Warm-up" << "Pass and move, Ciarán!"
+        << message({{"msgType", "frameLabelResponse"}, {"text", "Pass and move, Ciarán!"}});
+    QTest::newRow("frame caption unchanged")
+        << message({{"msgType", "promptForFrameLabel"}, {"displayMessage", "x"}, {"defaultText", "Warm-up"}})
+        << "QInputDialog" << "Enter Text" << "Warm-up" << QString()
+        << message({{"msgType", "frameLabelResponse"}, {"text", "Warm-up"}});
+    QTest::newRow("frame caption cleared")
+        << message({{"msgType", "promptForFrameLabel"}, {"displayMessage", "x"}, {"defaultText", "Warm-up"}})
+        << "QInputDialog" << "Enter Text" << "Warm-up" << ""
+        << message({{"msgType", "frameLabelResponse"}, {"text", ""}});
+    const QString longLabel = QString(300, QLatin1Char('w'));
+    QTest::newRow("item label of any length, numeric id")
+        << message({{"msgType", "promptForItemLabel"}, {"displayMessage", "Enter a label for this item: "},
+                    {"defaultText", ""}, {"id", 12.0}})
+        << "QInputDialog" << "Enter Label" << "" << longLabel
+        << message({{"msgType", "itemLabelResponse"}, {"text", longLabel}, {"id", "12"}});
+    QTest::newRow("short label cut to four")
+        << message({{"msgType", "promptForItemShortLabel"},
+                    {"displayMessage", "<html><head/><body><p>Enter a short label for this player:<br/>"
+                                       "(maximum 4 characters)</p></body></html>"},
+                    {"defaultText", "ABCDEF"}, {"id", 37.0}})
+        << "ShortLabelDialog" << "Enter Label" << "ABCD" << QString()
+        << message({{"msgType", "itemShortLabelResponse"}, {"text", "ABCD"}, {"id", "37"}});
+}
+
+void tst_mainWindow::textPrompts()
+{
+    QFETCH(QVariantMap, request);
+    QFETCH(QString, dialogClass);
+    QFETCH(QString, expectedTitle);
+    QFETCH(QString, expectedField);
+    QFETCH(QString, typed);
+    QFETCH(QVariantMap, expectedReply);
+
+    QString className, title, label, field;
+    QWidget *parent = nullptr;
+    auto driver = ModalDriver::answer<QInputDialog>([&](QInputDialog *d) {
+        className = QString::fromLatin1(d->metaObject()->className());
+        title = d->windowTitle();
+        label = d->labelText();
+        field = d->findChild<QLineEdit *>()->text();
+        parent = d->parentWidget();
+        if (!typed.isNull())
+            d->setTextValue(typed);
+        d->accept();
+    });
+    send(request);
+
+    QVERIFY(driver->seen());
+    QCOMPARE(className, dialogClass);
+    QCOMPARE(title, expectedTitle);
+    QCOMPARE(label, request.value("displayMessage").toString());
+    QCOMPARE(field, expectedField);
+    QCOMPARE(parent, m_window->findChild<QWebView *>());
+    QCOMPARE(replies().size(), 1);
+    QCOMPARE(replies().first(), expectedReply);
+    QVERIFY(!replies().first().value("text").toString().isNull());
+}
+
+void tst_mainWindow::promptCancelledSendsNothing()
+{
+    for (const char *type : {"promptForFrameLabel", "promptForItemLabel", "promptForItemShortLabel"}) {
+        auto driver = ModalDriver::answer<QInputDialog>([](QInputDialog *d) {
+            d->setTextValue(QStringLiteral("typed, then cancelled"));
+            d->reject();
+        });
+        send(message({{"msgType", type}, {"displayMessage", "?"}, {"defaultText", "old"}, {"id", 3.0}}));
+        QVERIFY2(driver->seen(), type);
+    }
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::promptWithMissingKeys()
+{
+    QString label = QStringLiteral("<not set>");
+    auto driver = ModalDriver::answer<QInputDialog>([&](QInputDialog *d) {
+        label = d->labelText();
+        d->accept();
+    });
+    send(message({{"msgType", "promptForItemLabel"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(label, QString());
+    QCOMPARE(replies().size(), 1);
+    QCOMPARE(replies().first().value("id").toString(), QString());
+    QCOMPARE(replies().first().value("text").toString(), QString());
+}
+
+void tst_mainWindow::unknownAndMistypedMessagesAreIgnored_data()
+{
+    QTest::addColumn<QVariantMap>("request");
+    QTest::newRow("letter case differs")
+        << message({{"msgType", "PromptForFrameLabel"}, {"displayMessage", "x"}});
+    QTest::newRow("all lower case") << message({{"msgType", "showaboutinfo"}});
+    QTest::newRow("no msgType") << message({{"displayMessage", "x"}});
+    QTest::newRow("msgType not a string") << message({{"msgType", 7.0}});
+    QTest::newRow("service not offered") << message({{"msgType", "exportVideoResponse"}});
+}
+
+void tst_mainWindow::unknownAndMistypedMessagesAreIgnored()
+{
+    QFETCH(QVariantMap, request);
+    auto driver = ModalDriver::answer<QDialog>([](QDialog *d) { d->reject(); }, 300);
+    send(request);
+    QTest::qWait(350);
+    QVERIFY(!driver->seen());
+    QCOMPARE(m_sent->count(), 0);
+    QVERIFY(!m_window->findChild<QWidget *>(QStringLiteral("aboutDialog")));
+}
+
+void tst_mainWindow::openSendsFirstLine()
+{
+    const QString path = m_dir.filePath(QStringLiteral("Übung ä.anim"));
+    writeFile(path, "{\"signature\":\"OVRI_Animation\",\"caption\":\"Müller \xe5\xb0\x8f\"}\r\nsecond line\n");
+
+    QString title, directory;
+    auto driver = chooseFile(path, &title, &directory);
+    send(message({{"msgType", "openAnimation"}}));
+
+    QVERIFY(driver->seen());
+    QCOMPARE(title, QStringLiteral("Open Animation"));
+    QCOMPARE(replies().size(), 1);
+    QCOMPARE(replies().first().value("msgType").toString(), QStringLiteral("openAnimationResponse"));
+    QCOMPARE(replies().first().value("json").toString(),
+             QString::fromUtf8("{\"signature\":\"OVRI_Animation\",\"caption\":\"Müller 小\"}"));
+
+    // An empty file still answers, with empty text for the page to reject.
+    const QString empty = m_dir.filePath(QStringLiteral("empty.anim"));
+    writeFile(empty, QByteArray());
+    m_window->openAnimation(empty);
+    QCOMPARE(replies().size(), 2);
+    QCOMPARE(replies().last().value("json").toString(), QStringLiteral(""));
+    QVERIFY(!replies().last().value("json").toString().isNull());
+}
+
+void tst_mainWindow::openCancelledSendsNothing()
+{
+    auto driver = cancelFileDialog();
+    const QString before = m_window->lastUsedFolder();
+    send(message({{"msgType", "openAnimation"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(m_sent->count(), 0);
+    QCOMPARE(m_window->lastUsedFolder(), before);
+}
+
+void tst_mainWindow::openMissingFileShowsReason()
+{
+    QString title, text;
+    auto driver = ModalDriver::answer<QMessageBox>([&](QMessageBox *box) {
+        title = box->windowTitle();
+        text = box->text();
+        box->accept();
+    });
+    m_window->openAnimation(m_dir.filePath(QStringLiteral("no-such-drill.anim")));
+    QVERIFY(driver->seen());
+    QCOMPARE(title, QStringLiteral("Error Opening Animation File"));
+    QVERIFY2(text.contains(QStringLiteral("No such file")), qPrintable(text));
+    QCOMPARE(m_sent->count(), 0);
+
+    // A folder is no animation file either.
+    auto second = ModalDriver::answer<QMessageBox>([](QMessageBox *box) { box->accept(); });
+    m_window->openAnimation(m_dir.path());
+    QVERIFY(second->seen());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::saveWritesTextExactly()
+{
+    const QString path = m_dir.filePath(QStringLiteral("saved drill.anim"));
+    const QString text = QString::fromUtf8("{\"signature\":\"OVRI_Animation\",\"caption\":\"Ciarán – 小 ⚽\"}");
+    QString title, directory;
+    auto driver = chooseFile(path, &title, &directory);
+    send(message({{"msgType", "saveAnimation"}, {"strToSave", text}}));
+
+    QVERIFY(driver->seen());
+    QCOMPARE(title, QStringLiteral("Save Animation"));
+    QCOMPARE(readFile(path), text.toUtf8());
+    QCOMPARE(m_sent->count(), 0); // a good save is silent
+}
+
+void tst_mainWindow::saveCancelledWritesNothing()
+{
+    auto driver = cancelFileDialog();
+    send(message({{"msgType", "saveAnimation"}, {"strToSave", "x"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral("untitled")).size(), 0);
+}
+
+void tst_mainWindow::saveToUnwritablePlaceShowsError()
+{
+    // Root ignores permissions, so the target lies under a regular file.
+    const QString plain = m_dir.filePath(QStringLiteral("plain.txt"));
+    writeFile(plain, "keep me");
+    const QString target = plain + QStringLiteral("/drill.anim");
+
+    QString title;
+    auto errorBox = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
+        title = b->windowTitle();
+        b->accept();
+    });
+    auto chooser = chooseFile(target);
+    send(message({{"msgType", "saveAnimation"}, {"strToSave", "new text"}}));
+    QVERIFY(chooser->seen());
+    QVERIFY(errorBox->seen());
+    QCOMPARE(title, QStringLiteral("error"));
+    QCOMPARE(readFile(plain), QByteArray("keep me"));
+}
+
+void tst_mainWindow::lastUsedFolderFollowsPickedFiles()
+{
+    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    QCOMPARE(m_window->lastUsedFolder(), documents.value(0));
+
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("club/drills")));
+    const QString drill = m_dir.filePath(QStringLiteral("club/drills/corner.anim"));
+    writeFile(drill, "x");
+    m_window->openAnimation(drill);
+    QCOMPARE(m_window->lastUsedFolder(), m_dir.filePath(QStringLiteral("club/drills")));
+
+    // The next save proposes "untitled.anim" there, not the opened name.
+    QString proposed;
+    auto driver = ModalDriver::answer<QFileDialog>([&](QFileDialog *d) {
+        proposed = QDir(d->directory()).filePath(d->selectedFiles().value(0).section(QLatin1Char('/'), -1));
+        d->reject();
+    });
+    send(message({{"msgType", "saveAnimation"}, {"strToSave", "x"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(proposed, m_dir.filePath(QStringLiteral("club/drills/untitled.anim")));
+}
+
+void tst_mainWindow::errorOpeningFileShowsPageReason()
+{
+    QString text, detail;
+    QWidget *parent = nullptr;
+    auto driver = ModalDriver::answer<QMessageBox>([&](QMessageBox *box) {
+        text = box->text();
+        detail = box->informativeText();
+        parent = box->parentWidget();
+        box->accept();
+    });
+    send(message({{"msgType", "errorOpeningFile"}, {"errorInfo", "Error parsing JSON"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(text, QStringLiteral("Error Opening Animation File"));
+    QCOMPARE(detail, QStringLiteral("Error parsing JSON"));
+    QCOMPARE(parent, m_window.data());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+// Qt delivers a drop only to the widget that accepted the drag's entry, as
+// the window system would; the drop lands on the page area.
+void tst_mainWindow::dropOnWindow(QMimeData *data)
+{
+    QWidget *page = m_window->findChild<QWebView *>();
+    const QPoint onPage(300, 300);
+    QDragEnterEvent enter(onPage, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &enter);
+    QDropEvent drop(onPage, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &drop);
+}
+
+void tst_mainWindow::dropOpensFirstLocalFile()
+{
+    const QString first = m_dir.filePath(QStringLiteral("first.anim"));
+    const QString second = m_dir.filePath(QStringLiteral("second.anim"));
+    writeFile(first, "first\nrest");
+    writeFile(second, "second");
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    dropOnWindow(&data);
+
+    QCOMPARE(replies().size(), 1);
+    QCOMPARE(replies().first().value("json").toString(), QStringLiteral("first"));
+    QCOMPARE(m_window->lastUsedFolder(), m_dir.path());
+}
+
+void tst_mainWindow::dropWithoutUrlsIsIgnored()
+{
+    QMimeData data;
+    data.setText(QStringLiteral("just some text"));
+    auto driver = ModalDriver::answer<QDialog>([](QDialog *d) { d->reject(); }, 300);
+    dropOnWindow(&data);
+    QTest::qWait(350);
+    QVERIFY(!driver->seen());
+    QCOMPARE(m_sent->count(), 0);
+
+    // A link that is not a local file becomes an empty path: the user is
+    // asked for a file, as with the toolbar's open command.
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/drill.anim"))});
+    auto asked = cancelFileDialog();
+    dropOnWindow(&web);
+    QVERIFY(asked->seen());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::dragOfAnyKindIsAccepted()
+{
+    QMimeData data;
+    data.setText(QStringLiteral("plain text"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(m_window.data(), &enter);
+    QVERIFY(enter.isAccepted());
+}
+
+void tst_mainWindow::aboutReplacesEarlierDialog()
+{
+    send(message({{"msgType", "showAboutInfo"}}));
+    QPointer<QWidget> first = m_window->findChild<QWidget *>(QStringLiteral("aboutDialog"));
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    QCOMPARE(first->windowTitle(), QStringLiteral("About Drillmora"));
+    first->hide();
+
+    send(message({{"msgType", "showAboutInfo"}}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    const auto dialogs = m_window->findChildren<QWidget *>(QStringLiteral("aboutDialog"));
+    QCOMPARE(dialogs.size(), 1);
+    QVERIFY(dialogs.first()->isVisible());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+// The window opens its first process argument as an animation file, so the
+// application object gets none of the test selection arguments.
+int main(int argc, char *argv[])
+{
+    int appArgc = 1;
+    QApplication app(appArgc, argv);
+    tst_mainWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mainWindow.moc"
