@@ -22,4 +22,28 @@ endfunction()
 
 append_script_header("KineticJS 5.1.9 (npm package kinetic)" ${SOURCE_DIR}/node_modules/kinetic/kinetic.js)
 string(APPEND text "${notices}")
-file(WRITE ${OUT} "${text}")
+
+# Hard-wrapped prose becomes one line per paragraph, since the licence
+# dialog wraps text to its own width and 80-column breaks would leave ragged
+# half-lines there. A line is joined to the one before it when that one is
+# long (wrapped prose); headings, short lines and indented lines keep their
+# breaks.
+string(REPLACE ";" "<semicolon>" text "${text}")
+string(REPLACE "\n" ";" lines "${text}")
+set(out "")
+set(previous_length 0)
+foreach(line IN LISTS lines)
+  string(LENGTH "${line}" length)
+  if(previous_length GREATER 60 AND length GREATER 0 AND NOT line MATCHES "^[ =]")
+    string(APPEND out " ${line}")
+  else()
+    string(APPEND out "\n${line}")
+  endif()
+  set(previous_length ${length})
+  if(line MATCHES "^=")
+    set(previous_length 0)
+  endif()
+endforeach()
+string(SUBSTRING "${out}" 1 -1 out)
+string(REPLACE "<semicolon>" ";" out "${out}")
+file(WRITE ${OUT} "${out}\n")
