@@ -9,8 +9,6 @@ packages=(
   cmake g++ make pkg-config qtbase5-dev libqt5webkit5-dev
   # the page font bundled into the resources, and the artwork renderer
   fonts-liberation librsvg2-bin
-  # page libraries come from npm
-  nodejs npm
   # headless runs and screenshots
   xvfb xauth
 )
@@ -21,6 +19,13 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# npm fetches the page libraries. A machine may already have Node.js from
+# elsewhere, whose npm Debian's packages would conflict with: only a missing
+# command brings in Debian's.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(nodejs npm)
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing missing Debian packages: ${missing[*]}"
