@@ -1,0 +1,471 @@
+// One item on the pitch (a player, a ball, a piece of equipment) as a
+// drawing, together with the catalogue of item types. The field item group
+// wraps a FieldItem with its texts, running lines and controls; the item
+// picker builds one per palette button as a preview; the colour picker
+// recolours through setCol.
+//
+// The item's group is centred on its position: its offset is half its drawn
+// size, so it turns about its centre. Its scale is never a transform: rescale
+// resizes the shapes themselves, so the group's width, height and offset are
+// plain layer pixels for selection, free-space search and control placement.
+(function (window, Kinetic) {
+    'use strict';
+
+    var GROUP_NAME = 'fieldItem';
+    var PICTURE_FOLDER = 'fieldItems/';
+    var PICTURE_EXTENSION = '.png';
+    var DEFAULT = 'default';
+    // What types without colour report for both colours.
+    var NO_COLOUR = 'grey';
+
+    var GUIDE_LINE_COLOUR = 'white';
+    var GUIDE_LINE_WIDTH = 0.5;
+    // The guide line stops this far short of the rotate handle's centre.
+    var ROTATE_HANDLE_RADIUS = 12;
+
+    var SHORT_LABEL_FONT_SIZE = 12;
+    var PERSON_SHORT_LABEL_FONT_SIZE = 28;
+
+    // player1, the one type drawn from shapes, at effective scale 1.
+    var PLAYER1_WIDTH = 40;
+    var PLAYER1_HEIGHT = 70;
+    var PLAYER1_SHORTS_HEIGHT = 20;
+    var PLAYER1_HEAD_COLOUR = 'yellow';
+    var PLAYER1_OUTLINE_COLOUR = 'black';
+    var PLAYER1_OUTLINE_WIDTH = 1;
+
+    var PLAYER_COLOURS = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'maroon', 'white', 'black'];
+    var BALL_COLOURS = ['white', 'yellow', 'orange'];
+    var CONE_COLOURS = ['red', 'orange', 'yellow', 'lime', 'blue', 'white'];
+    var EQUIPMENT_COLOURS = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'white', 'grey', 'black'];
+
+    // The catalogue. `picture` is the file-name prefix of a coloured type
+    // (the colour name, first letter upper-cased, follows) or the whole file
+    // name of a type without colour; player1 has none and is drawn from
+    // shapes. `width` x `height` is the base size, which is also the
+    // picture's pixel size. `colours` is the first colour picker's list, in
+    // display order; types without it have no colour.
+    var ITEM_TYPES = {
+        player1: {
+            width: PLAYER1_WIDTH, height: PLAYER1_HEIGHT,
+            colours: PLAYER_COLOURS, defaultCol1: 'red', defaultCol2: 'blue',
+            nColors: 2, hasRunningLines: true, runningLinesDashed: false, canRotate: true,
+            posIsFixed: false, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.12, minScale: 0.35, maxScale: 2.0
+        },
+        person: {
+            picture: 'player', width: 80, height: 128, colours: PLAYER_COLOURS, defaultCol1: 'maroon',
+            nColors: 1, hasRunningLines: true, runningLinesDashed: false, canRotate: true,
+            posIsFixed: false, hasShortLabel: true,
+            shortLabelFontSize: PERSON_SHORT_LABEL_FONT_SIZE, shortLabelFollowsSize: true,
+            defaultScale: 0.20, minScale: 0.10, maxScale: 0.5
+        },
+        manikin: {
+            picture: 'manikin.png', width: 71, height: 128,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.25, minScale: 0.12, maxScale: 0.5
+        },
+        ball: {
+            picture: 'soccerBall', width: 128, height: 128, colours: BALL_COLOURS, defaultCol1: 'white',
+            nColors: 1, hasRunningLines: true, runningLinesDashed: true, canRotate: false,
+            posIsFixed: false, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.10, minScale: 0.06, maxScale: 0.25
+        },
+        rugbyBall: {
+            picture: 'rugbyBall', width: 128, height: 128, colours: BALL_COLOURS, defaultCol1: 'white',
+            nColors: 1, hasRunningLines: true, runningLinesDashed: true, canRotate: false,
+            posIsFixed: false, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.16, minScale: 0.06, maxScale: 0.25
+        },
+        gaaBall: {
+            picture: 'gaaBall', width: 128, height: 128, colours: BALL_COLOURS, defaultCol1: 'white',
+            nColors: 1, hasRunningLines: true, runningLinesDashed: true, canRotate: false,
+            posIsFixed: false, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.11, minScale: 0.06, maxScale: 0.25
+        },
+        hurlingBall: {
+            picture: 'hurlingBall', width: 128, height: 128, colours: BALL_COLOURS, defaultCol1: 'white',
+            nColors: 1, hasRunningLines: true, runningLinesDashed: true, canRotate: false,
+            posIsFixed: false, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.08, minScale: 0.06, maxScale: 0.25
+        },
+        cone: {
+            picture: 'cone', width: 99, height: 128, colours: CONE_COLOURS, defaultCol1: 'orange',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.15, minScale: 0.075, maxScale: 0.3
+        },
+        marker: {
+            picture: 'marker', width: 128, height: 128, colours: EQUIPMENT_COLOURS, defaultCol1: 'red',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: false,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.1, minScale: 0.05, maxScale: 0.2
+        },
+        ring: {
+            picture: 'ring', width: 128, height: 128, colours: EQUIPMENT_COLOURS, defaultCol1: 'blue',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: false,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.25, minScale: 0.12, maxScale: 0.5
+        },
+        agilityPole: {
+            picture: 'agilityPole', width: 10, height: 128,
+            colours: EQUIPMENT_COLOURS, defaultCol1: 'yellow',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.35, minScale: 0.175, maxScale: 0.7
+        },
+        agilityLadder: {
+            picture: 'agilityLadder', width: 24, height: 128,
+            colours: EQUIPMENT_COLOURS, defaultCol1: 'purple',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.7, minScale: 0.35, maxScale: 1.4
+        },
+        microHurdle: {
+            picture: 'microHurdle', width: 86, height: 128, colours: EQUIPMENT_COLOURS, defaultCol1: 'lime',
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.15, minScale: 0.075, maxScale: 0.3
+        },
+        hurdle: {
+            picture: 'hurdle.png', width: 128, height: 59,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.25, minScale: 0.12, maxScale: 0.5
+        },
+        goal: {
+            picture: 'goal.png', width: 256, height: 59,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.3, minScale: 0.15, maxScale: 0.6
+        },
+        miniGoal: {
+            picture: 'miniGoal.png', width: 256, height: 112,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
+            defaultScale: 0.18, minScale: 0.09, maxScale: 0.36
+        }
+    };
+
+    // ---- Pictures -------------------------------------------------------
+
+    // One picture element per file, shared by every item that shows it: a
+    // frame change rebuilds every item, and a picture that has loaded once
+    // then draws at once instead of leaving the item blank until it loads
+    // again.
+    var pictures = {};
+
+    function pictureFor(src) {
+        if (!pictures.hasOwnProperty(src)) {
+            var picture = new window.Image();
+            picture.src = src;
+            pictures[src] = picture;
+        }
+        return pictures[src];
+    }
+
+    // "playerRed.png" from the prefix "player" and the colour "red".
+    function colouredPictureSrc(prefix, colour) {
+        return PICTURE_FOLDER + prefix + colour.charAt(0).toUpperCase() + colour.slice(1) + PICTURE_EXTENSION;
+    }
+
+    // Shows the picture `src` on the item's image. The layer is redrawn by
+    // its owner after every change, which draws nothing of a picture that is
+    // still loading; so once such a picture has loaded, the item's layer (if
+    // it is on one by then) is redrawn here, unless the item has moved on to
+    // another picture meanwhile.
+    function showPicture(item, src) {
+        var picture = pictureFor(src);
+        item.image.image(picture);
+        if (picture.complete) {
+            return;
+        }
+        function onLoad() {
+            picture.removeEventListener('load', onLoad, false);
+            if (item.image.image() !== picture) {
+                return;
+            }
+            var layer = item.group.getLayer();
+            if (layer) {
+                layer.batchDraw();
+            }
+        }
+        picture.addEventListener('load', onLoad, false);
+    }
+
+    // ---- The owning field item group --------------------------------------
+
+    // The field item group that holds this item, or null while the item
+    // stands alone or sits in something else (an item picker button).
+    function owningGroup(item) {
+        var parent = item.group.getParent();
+        return (parent && typeof parent.setControlsPosition === 'function') ? parent : null;
+    }
+
+    // ---- Drawings ---------------------------------------------------------
+
+    // A picture stretched to the drawn size, chosen by the first colour.
+    function buildPictureDrawing(item, row) {
+        item.image = new Kinetic.Image({ x: 0, y: 0 });
+        if (!row.colours) {
+            showPicture(item, PICTURE_FOLDER + row.picture);
+        } else if (row.colours.indexOf(item.col1) !== -1) {
+            showPicture(item, colouredPictureSrc(row.picture, item.col1));
+        }
+        item.group.add(item.image);
+
+        item.rescale = function (effectiveScale) {
+            var width = row.width * effectiveScale;
+            var height = row.height * effectiveScale;
+            item.image.width(width);
+            item.image.height(height);
+            if (row.shortLabelFollowsSize) {
+                rescaleShortLabel(item, row, effectiveScale);
+            }
+            return [width / 2, height / 2, width, height];
+        };
+
+        // A colour outside the list is stored but selects no file, so the
+        // picture stays as it was.
+        item.setCol = function (colour, colNumber) {
+            if (!row.colours || colNumber !== 1) {
+                return;
+            }
+            checkColourName(colour, 'setCol');
+            item.col1 = colour;
+            if (row.colours.indexOf(colour) !== -1) {
+                showPicture(item, colouredPictureSrc(row.picture, colour));
+            }
+        };
+    }
+
+    // Only a person's short label follows its size. The new size reaches the
+    // group's short-label text, which draws it at its next placement.
+    function rescaleShortLabel(item, row, effectiveScale) {
+        item.shortLabelFontSize = row.shortLabelFontSize * effectiveScale;
+        var owner = owningGroup(item);
+        if (owner && owner.shortLabelText) {
+            owner.shortLabelText.fontSize = item.shortLabelFontSize;
+        }
+    }
+
+    // A player drawn from shapes: body in colour 1, shorts in colour 2 over
+    // its lower half, and a head sitting on the body's top edge (outside the
+    // item's bounds).
+    function buildPlayer1Drawing(item) {
+        function outlined(shape) {
+            shape.stroke(PLAYER1_OUTLINE_COLOUR);
+            return shape;
+        }
+        item.body = outlined(new Kinetic.Rect({ x: 0, y: 0, fill: item.col1 }));
+        item.shorts = outlined(new Kinetic.Rect({ x: 0, fill: item.col2 }));
+        item.head = outlined(new Kinetic.Circle({ fill: PLAYER1_HEAD_COLOUR }));
+        item.group.add(item.body);
+        item.group.add(item.shorts);
+        item.group.add(item.head);
+
+        item.rescale = function (s) {
+            var width = PLAYER1_WIDTH * s;
+            var height = PLAYER1_HEIGHT * s;
+            item.body.width(width);
+            item.body.height(height);
+            item.shorts.y(height / 2);
+            item.shorts.width(width);
+            item.shorts.height(PLAYER1_SHORTS_HEIGHT * s);
+            item.head.x(width / 2);
+            item.head.y(0);
+            item.head.radius(width / 4);
+            [item.body, item.shorts, item.head].forEach(function (shape) {
+                shape.strokeWidth(PLAYER1_OUTLINE_WIDTH * s);
+            });
+            return [width / 2, height / 2, width, height];
+        };
+
+        item.setCol = function (colour, colNumber) {
+            if (colNumber !== 1 && colNumber !== 2) {
+                return;
+            }
+            checkColourName(colour, 'setCol');
+            if (colNumber === 1) {
+                item.col1 = colour;
+                item.body.fill(colour);
+            } else {
+                item.col2 = colour;
+                item.shorts.fill(colour);
+            }
+        };
+    }
+
+    // ---- Argument checks --------------------------------------------------
+
+    function checkScale(scale, what) {
+        if (typeof scale !== 'number' || !isFinite(scale) || scale <= 0) {
+            throw new Error(what + ': the scale must be a positive number, not ' + scale);
+        }
+    }
+
+    function checkColourName(colour, what) {
+        if (typeof colour !== 'string' || colour === '') {
+            throw new Error(what + ': a colour must be a colour name or "default", not ' + colour);
+        }
+    }
+
+    // ---- Construction helpers --------------------------------------------
+
+    // Types without colour are grey whatever they are given; one-colour
+    // types ignore the second argument and hold their colour in both.
+    function takeColours(item, row, color1, color2) {
+        if (row.nColors === 0) {
+            item.col1 = NO_COLOUR;
+            item.col2 = NO_COLOUR;
+            return;
+        }
+        checkColourName(color1, 'FieldItem');
+        item.col1 = (color1 === DEFAULT) ? row.defaultCol1 : color1;
+        if (row.nColors === 1) {
+            item.col2 = item.col1;
+            return;
+        }
+        checkColourName(color2, 'FieldItem');
+        item.col2 = (color2 === DEFAULT) ? row.defaultCol2 : color2;
+    }
+
+    function copyConstants(item, row) {
+        if (row.colours) {
+            item.availableCols1 = row.colours.slice();
+        }
+        item.nColors = row.nColors;
+        item.hasRunningLines = row.hasRunningLines;
+        item.runningLinesDashed = row.runningLinesDashed;
+        item.canRotate = row.canRotate;
+        item.posIsFixed = row.posIsFixed;
+        item.hasShortLabel = row.hasShortLabel;
+        item.minScale = row.minScale;
+        item.maxScale = row.maxScale;
+        item.shortLabelDefaultFontSize = row.shortLabelFontSize;
+        item.shortLabelFontSize = row.shortLabelFontSize;
+    }
+
+    // ---- FieldItem ----------------------------------------------------------
+
+    // (x, y): the item's centre in layer pixels; rotation in degrees; scale
+    // a number or "default"; color1, color2 colour names or "default";
+    // layerScale the animation layer's width / 512. An unknown type throws.
+    function FieldItem(x, y, rotation, scale, type, color1, color2, layerScale) {
+        if (!(this instanceof FieldItem)) {
+            throw new Error('FieldItem must be called with new');
+        }
+        if (!ITEM_TYPES.hasOwnProperty(type)) {
+            throw new Error('FieldItem: unknown item type "' + type + '"');
+        }
+        var row = ITEM_TYPES[type];
+        if (scale !== DEFAULT) {
+            checkScale(scale, 'FieldItem');
+        }
+        checkScale(layerScale, 'FieldItem (layer scale)');
+
+        this.group = new Kinetic.Group({
+            name: GROUP_NAME,
+            draggable: true,
+            x: x,
+            y: y,
+            rotation: rotation,
+            width: 0,
+            height: 0,
+            offsetX: 0,
+            offsetY: 0
+        });
+        this.type = type;
+        this.scale = (scale === DEFAULT) ? row.defaultScale : scale;
+        this.layerScale = layerScale;
+
+        // Beneath the item's shapes, so that it seems to come out from under
+        // the item towards the rotate handle.
+        this.guideLine = new Kinetic.Line({
+            points: [0, 0, 0, 0],
+            stroke: GUIDE_LINE_COLOUR,
+            strokeWidth: GUIDE_LINE_WIDTH,
+            opacity: 0
+        });
+        this.group.add(this.guideLine);
+
+        takeColours(this, row, color1, color2);
+        copyConstants(this, row);
+
+        if (row.picture) {
+            buildPictureDrawing(this, row);
+        } else {
+            buildPlayer1Drawing(this);
+        }
+        this.updateBounds(this.rescale(this.scale * this.layerScale));
+        this.positionControls();
+    }
+
+    // Colour number 1 or 2; anything else gives undefined.
+    FieldItem.prototype.getCol = function (colNumber) {
+        if (colNumber === 1) {
+            return this.col1;
+        }
+        if (colNumber === 2) {
+            return this.col2;
+        }
+        return undefined;
+    };
+
+    FieldItem.prototype.getScale = function () {
+        return this.scale;
+    };
+
+    // Clipped to [minScale, maxScale] unless allowExceedMinMax. Every call
+    // raises setItemDefaultScale with the scale set, even an unchanged one,
+    // so that the item picker offers it for the next item of the type.
+    FieldItem.prototype.setScale = function (scale, allowExceedMinMax) {
+        checkScale(scale, 'setScale');
+        this.scale = allowExceedMinMax ? scale : Math.max(this.minScale, Math.min(this.maxScale, scale));
+        window.myDispatchEvent('setItemDefaultScale', { itemType: this.type, scale: this.scale });
+        this.updateBounds(this.rescale(this.scale * this.layerScale));
+        this.positionControls();
+    };
+
+    // The pitch was resized: no event, since the item's own scale is as it was.
+    FieldItem.prototype.setLayerScale = function (layerScale) {
+        checkScale(layerScale, 'setLayerScale');
+        this.layerScale = layerScale;
+        this.updateBounds(this.rescale(this.scale * this.layerScale));
+        this.positionControls();
+    };
+
+    // bounds: [offsetX, offsetY, width, height], as rescale returns them.
+    FieldItem.prototype.updateBounds = function (bounds) {
+        this.group.offsetX(bounds[0]);
+        this.group.offsetY(bounds[1]);
+        this.group.width(bounds[2]);
+        this.group.height(bounds[3]);
+    };
+
+    FieldItem.prototype.positionControls = function () {
+        var owner = owningGroup(this);
+        if (owner) {
+            owner.setControlsPosition();
+        }
+    };
+
+    // Shows the guide line along the item's own x axis, from its centre
+    // towards the rotate handle at `distance` from the centre: it stops the
+    // handle's radius short of the handle but always reaches the item's edge.
+    FieldItem.prototype.drawLine = function (distance) {
+        var cx = this.group.offsetX();
+        var cy = this.group.offsetY();
+        var end = Math.max(distance + cx - ROTATE_HANDLE_RADIUS, this.group.width());
+        this.guideLine.points([cx, cy, end, cy]);
+        this.guideLine.opacity(1);
+    };
+
+    FieldItem.prototype.hideLine = function () {
+        this.guideLine.points([0, 0, 0, 0]);
+        this.guideLine.opacity(0);
+    };
+
+    window.FieldItem = FieldItem;
+}(window, Kinetic));
