@@ -1,0 +1,112 @@
+// One of an item's two texts: the label written below the item, or the
+// short label (a shirt number, initials) written across its middle. Both
+// read upright on screen whatever the item's or the pitch's rotation. The
+// text node is added to the field item group by its owner.
+(function (window, Kinetic) {
+    'use strict';
+
+    var FONT_FAMILY = 'Helvetica';
+    var LABEL_STYLE = { fill: 'black', fontStyle: 'normal' };
+    var SHORT_LABEL_STYLE = { fill: 'white', fontStyle: 'Bold' };
+    // A short label of fewer characters than this is drawn larger, one of
+    // more characters smaller, so that it still fits across the item.
+    var SHORT_LABEL_NORMAL_LENGTH = 3;
+    var SHORT_LABEL_SHORT_FACTOR = 1.5;
+    var SHORT_LABEL_LONG_FACTOR = 0.75;
+
+    function requireGroup(group, caller) {
+        if (!group || typeof group.rotation !== 'function') {
+            throw new Error(caller + ': the field item\'s group is needed');
+        }
+    }
+
+    // `pos`: the item's centre in layer pixels; `fontSize`: the base size
+    // (14 for a label, the item's short-label size for a short label);
+    // `group`: the field item's group, whose size and rotation place the
+    // text; `showInCenter`: true for a short label.
+    function FieldItemText(text, pos, fontSize, group, layerScale, layerRotation,
+                           posIsFixed, showInCenter) {
+        if (typeof fontSize !== 'number' || !(fontSize > 0)) {
+            throw new Error('FieldItemText: the font size must be a positive number');
+        }
+        requireGroup(group, 'FieldItemText');
+        var style = showInCenter ? SHORT_LABEL_STYLE : LABEL_STYLE;
+
+        this.fontSize = fontSize;
+        this.showInCenter = !!showInCenter;
+        this.text = new Kinetic.Text({
+            text: (text === undefined || text === null) ? '' : String(text),
+            fontFamily: FONT_FAMILY,
+            fontSize: fontSize,
+            fontStyle: style.fontStyle,
+            fill: style.fill,
+            align: 'center',
+            listening: false
+        });
+
+        this.calcAndSetPos(pos, group, layerScale, layerRotation, posIsFixed);
+    }
+
+    FieldItemText.prototype.setText = function (text) {
+        this.text.text((text === undefined || text === null) ? '' : String(text));
+        this.text.offsetX(this.text.width() / 2);
+    };
+
+    FieldItemText.prototype.drawnFontSize = function (layerScale) {
+        if (!this.showInCenter) {
+            return this.fontSize * layerScale;
+        }
+        var length = this.text.text().length;
+        if (length < SHORT_LABEL_NORMAL_LENGTH) {
+            return this.fontSize * SHORT_LABEL_SHORT_FACTOR;
+        }
+        if (length > SHORT_LABEL_NORMAL_LENGTH) {
+            return this.fontSize * SHORT_LABEL_LONG_FACTOR;
+        }
+        return this.fontSize;
+    };
+
+    // The point of the text, measured down from its top, that is put on the
+    // item's centre.
+    FieldItemText.prototype.verticalOffset = function (group, layerRotation, posIsFixed) {
+        if (this.showInCenter) {
+            return this.text.fontSize() / 2;
+        }
+        var w = group.width();
+        var h = group.height();
+        if (!posIsFixed) {
+            return -h / 2;
+        }
+        // Minus the half-height of the item's turned box as seen on screen,
+        // so that the label's top edge touches the item's lowest point.
+        var a = (group.rotation() - layerRotation) * Math.PI / 180;
+        var cos = Math.cos(a);
+        var sin = Math.sin(a);
+        var lowest = Infinity;
+        var xs = [-w / 2, w / 2];
+        var ys = [-h / 2, h / 2];
+        for (var i = 0; i < 2; i++) {
+            for (var j = 0; j < 2; j++) {
+                lowest = Math.min(lowest, ys[j] * cos + xs[i] * sin);
+            }
+        }
+        return lowest;
+    };
+
+    FieldItemText.prototype.calcAndSetPos = function (pos, group, layerScale, layerRotation, posIsFixed) {
+        requireGroup(group, 'FieldItemText.calcAndSetPos');
+        var rotation = layerRotation || 0;
+        this.text.fontSize(this.drawnFontSize(layerScale));
+        this.text.offsetX(this.text.width() / 2);
+        this.text.offsetY(this.verticalOffset(group, rotation, posIsFixed));
+        this.text.position({ x: pos.x, y: pos.y });
+        this.text.rotation(-rotation);
+    };
+
+    FieldItemText.prototype.move = function (delta) {
+        this.text.x(this.text.x() + delta.x);
+        this.text.y(this.text.y() + delta.y);
+    };
+
+    window.FieldItemText = FieldItemText;
+}(window, Kinetic));
