@@ -68,11 +68,12 @@
 
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer) and the image generator
-    // (with its own off-screen animation). The page has only the first so
-    // far.
+    // (with its own off-screen animation). The page has only the toolbar
+    // and the timeline so far.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
+        shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
     }
 
     function onWindowResize() {
@@ -262,11 +263,17 @@
         shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
     }
 
+    // Without an animation nothing can play: the timeline passes straight
+    // back to its stopped look, as it does when a single frame is played.
     function onPlay() {
-        if (!shell.animation || !shell.timeline) {
+        if (!shell.timeline) {
             return;
         }
         shell.timeline.playbackStarted();
+        if (!shell.animation) {
+            onPlaybackEnded();
+            return;
+        }
         shell.animation.playbackManager.startPlayback();
     }
 
@@ -282,7 +289,12 @@
             return;
         }
         shell.timeline.playbackStopped();
-        updateTimelineFrameSettings();
+        if (shell.animation) {
+            updateTimelineFrameSettings();
+        } else {
+            // No frame model to refresh from: redraw with what it shows.
+            shell.timeline.drawTimeline();
+        }
     }
 
     function onUpdateTimelineProgress(detail) {

@@ -185,7 +185,9 @@ test('main has set up the shell state', function () {
     assert.ok(pageShell.toolbar instanceof Toolbar, 'the toolbar exists');
     assert.equal(pageShell.toolbar.getWidth(), 1270, 'at the application width');
     assert.equal(pageShell.itemPicker, null);
-    assert.equal(pageShell.timeline, null);
+    assert.ok(pageShell.timeline instanceof Timeline, 'the timeline exists');
+    assert.deepEqual([pageShell.timeline.stage.width(), pageShell.timeline.stage.height()], [1270, 45],
+        'timeline at the application width');
     assert.equal(pageShell.animation, null);
     assert.equal(pageShell.imageGenerator, null);
 });
@@ -428,6 +430,7 @@ test('every page event of the catalogue is handled without the missing component
     assert.equal(sent().length, 0, 'none of them talks to the host');
     assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false });
     assert.equal(pageShell.toolbar.layer.listening(), true, 'controls enabled again at the end');
+    assert.equal(pageShell.timeline.isPlaying, false, 'play without an animation went straight back');
 });
 
 test('disableControls silences the toolbar through disableNonTimelineControls', function () {
@@ -553,6 +556,107 @@ test('label replies carry the id back as an integer', function () {
     ]);
 });
 
+// ---- Timeline -----------------------------------------------------------------
+
+function timelineLook() {
+    var timeline = pageShell.timeline;
+    return {
+        playing: timeline.isPlaying,
+        square: timeline.stopSquare.isVisible(),
+        boxes: timeline.group.find('.frameButton').map(function (b) { return b.isVisible(); }),
+        bar: timeline.group.find('.playbackProgressRect').length
+    };
+}
+
+test('play without an animation passes the timeline straight back to its stopped look', function () {
+    var timeline = pageShell.timeline;
+    var steps = [];
+    timeline.playbackStarted = function () {
+        steps.push('playbackStarted');
+        return Timeline.prototype.playbackStarted.apply(this, arguments);
+    };
+    timeline.playbackStopped = function () {
+        steps.push('playbackStopped');
+        return Timeline.prototype.playbackStopped.apply(this, arguments);
+    };
+    try {
+        timeline.layer.draw();
+        clickAt(timeline.stage, H / 2, H / 2);
+    } finally {
+        delete timeline.playbackStarted;
+        delete timeline.playbackStopped;
+    }
+    assert.deepEqual(steps, ['playbackStarted', 'playbackStopped']);
+    assert.deepEqual(timelineLook(), { playing: false, square: false, boxes: [true], bar: 0 });
+});
+
+test('play shows the playing look, then starts playback; its end shows the frame it ended on', function () {
+    var timeline = pageShell.timeline;
+    var played = [];
+    var calls = withAnimation({}, function (animation) {
+        animation.frameManager.nFrames = 3;
+        animation.playbackManager.startPlayback = function () {
+            played.push(['startPlayback', timeline.stopSquare.isVisible()]);
+        };
+        animation.playbackManager.stop = function () { played.push(['stop']); };
+        timeline.updateFrameSettings(3, 0);
+        try {
+            timeline.layer.draw();
+            clickAt(timeline.stage, H / 2, H / 2);
+            assert.deepEqual(played, [['startPlayback', true]], 'started in the playing look');
+            assert.deepEqual(timelineLook(), { playing: true, square: true, boxes: [false, false, false], bar: 0 });
+
+            myDispatchEvent('updateTimelineProgress', { percent: 50 });
+            var bar = timeline.group.find('.playbackProgressRect')[0];
+            assert.close(bar.width(), (1265 - 50) / 2, 1e-9, 'progress shown');
+
+            timeline.layer.draw();
+            clickAt(timeline.stage, H / 2, H / 2);
+            assert.deepEqual(played[1], ['stop'], 'the button now stops');
+
+            animation.frameManager.selectedFrame = 2;
+            myDispatchEvent('playbackEnded', {});
+            assert.deepEqual(timelineLook(), { playing: false, square: false, boxes: [true, true, true], bar: 0 });
+            assert.equal(timeline.selectedFrame, 2, 'refreshed from the frame model');
+            assert.equal(timeline.group.find('.frameButton')[2].find('.frameRect')[0].fill(), 'lime');
+        } finally {
+            timeline.updateFrameSettings(1, 0);
+        }
+    });
+    assert.deepEqual(calls, [], 'the stand-in animation was asked nothing else');
+});
+
+test('frame events refresh the timeline from the frame model', function () {
+    var timeline = pageShell.timeline;
+    withAnimation({}, function (animation) {
+        animation.frameManager.addFrame = function () {
+            animation.frameManager.nFrames++;
+            animation.frameManager.selectedFrame++;
+        };
+        try {
+            timeline.layer.draw();
+            clickAt(timeline.stage, H + 60 + 2 + 10, H / 2);
+            assert.deepEqual([timeline.nFrames, timeline.selectedFrame], [2, 1], 'after add-frame');
+            assert.equal(timeline.group.find('.remFrameButton').length, 1);
+            timeline.layer.draw();
+            clickAt(timeline.stage, H + 10, H / 2);
+            assert.equal(timeline.selectedFrame, 1, 'the model, not the click, decides the selection');
+        } finally {
+            timeline.updateFrameSettings(1, 0);
+        }
+    });
+});
+
+test('overlays silence the timeline, playback leaves its stop button live', function () {
+    var layer = pageShell.timeline.layer;
+    myDispatchEvent('disableNonTimelineControls', {});
+    assert.equal(layer.listening(), true, 'playback');
+    myDispatchEvent('disableControls', {});
+    assert.equal(layer.listening(), false, 'an overlay');
+    myDispatchEvent('enableControls', {});
+    assert.equal(layer.listening(), true, 'enabled again');
+});
+
 // ---- Window resize ----------------------------------------------------------
 
 test('a window resize refits the areas and the toolbar', function (done) {
@@ -566,6 +670,8 @@ test('a window resize refits the areas and the toolbar', function (done) {
         assert.equal(pageShell.toolbar.group.width(), 890);
         var about = pageShell.toolbar.group.find('.showAboutInfoButton')[0];
         assert.equal(about.x(), 845, 'About follows the right end');
+        assert.equal(pageShell.timeline.stage.width(), 890, 'the timeline follows');
+        assert.equal(pageShell.timeline.group.find('.addCaptionButton')[0].x(), 845);
         done();
     });
 });
@@ -579,6 +685,32 @@ test('a tiny window keeps the minimum sizes', function (done) {
     });
 });
 
+// The issue this guards against: a resize during playback used to rebuild the
+// timeline in its stopped look, whose play button would start playback again.
+test('a resize during playback keeps the timeline offering stop, with its progress', function (done) {
+    var timeline = pageShell.timeline;
+    done.cleanup(function () {
+        timeline.playbackStopped();
+        timeline.drawTimeline();
+    });
+    timeline.playbackStarted();
+    myDispatchEvent('updateTimelineProgress', { percent: 30 });
+    pageTestHost.resizeViewport(1000, 700);
+    waitFor('the resize', function () { return pageShell.sizes.appWidth === 990; }, done, function () {
+        assert.equal(timeline.stage.width(), 990);
+        assert.equal(timeline.stopSquare.isVisible(), true, 'the square still shows');
+        assert.equal(timeline.playTriangle.isVisible(), false);
+        assert.equal(timeline.group.find('.frameButton')[0].isVisible(), false, 'the boxes stay hidden');
+        var bar = timeline.group.find('.playbackProgressRect')[0];
+        assert.close(bar.width(), (985 - 50) * 0.3, 1e-9, 'the bar refitted at 30 percent');
+
+        myDispatchEvent('playbackEnded', {});
+        assert.equal(timeline.playTriangle.isVisible(), true, 'the end brings the stopped look back');
+        assert.equal(timeline.group.find('.playbackProgressRect').length, 0);
+        done();
+    });
+});
+
 test('a resize refits the animation first, then the strips', function (done) {
     var calls = [];
     function recorder(name) {
@@ -588,6 +720,7 @@ test('a resize refits the animation first, then the strips', function (done) {
         };
     }
     var toolbarUpdate = pageShell.toolbar.updateBounds;
+    var timeline = pageShell.timeline;
     pageShell.animation = recorder('animation');
     pageShell.itemPicker = recorder('itemPicker');
     pageShell.timeline = recorder('timeline');
@@ -598,7 +731,7 @@ test('a resize refits the animation first, then the strips', function (done) {
     done.cleanup(function () {
         pageShell.animation = null;
         pageShell.itemPicker = null;
-        pageShell.timeline = null;
+        pageShell.timeline = timeline;
         delete pageShell.toolbar.updateBounds;
     });
     pageTestHost.resizeViewport(1280, 800);

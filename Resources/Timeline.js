@@ -1,0 +1,353 @@
+// The strip along the bottom of the editor: a play/stop button, one numbered
+// box per frame with the selected one highlighted, an add-frame button right
+// after the selected box, and remove-frame and add-caption buttons at the
+// right end. While playback runs it shows a stop square and a progress bar
+// instead. It keeps no animation state beyond the frame count and selection
+// the page shell pushes to it; every user action leaves as a page event.
+//
+// Playing or not is held in `isPlaying`, not only in what is on screen,
+// because every change of size or frames rebuilds the whole strip: a window
+// resized during playback must not bring back the stopped look (whose play
+// button would start playback a second time). So a rebuild while playing
+// draws the playing look again, progress bar included at its last percent.
+// `playbackStarted` sets the flag; `playbackStopped` clears it without
+// redrawing, and the shell's `updateFrameSettings` that follows it is the
+// redraw that brings the frames back.
+(function (window, Kinetic) {
+    'use strict';
+
+    var CONTAINER_ID = 'timelineContainer';
+    var GROUP_NAME = 'timelineGroup';
+    var BACKGROUND_FILL = 'rgb(214,219,233)';
+    var PAD = 5;
+
+    var PLAY_BUTTON_NAME = 'playButton';
+    var PLAY_TRIANGLE_NAME = 'playTriangle';
+    var STOP_SQUARE_NAME = 'stopSquare';
+    var PLAY_FILL = 'lime';
+    var STOP_FILL = 'red';
+    var SYMBOL_STROKE = 'black';
+    var SYMBOL_STROKE_WIDTH = 1;
+
+    var FRAME_BUTTON_NAME = 'frameButton';
+    var FRAME_RECT_NAME = 'frameRect';
+    var FRAME_TEXT_NAME = 'frameText';
+    var SELECTED_FRAME_FILL = 'lime';
+    var FRAME_FILL = 'green';
+    // The box is drawn this far inside its button, so the button's highlight
+    // shows as a border around it.
+    var FRAME_INSET = 2;
+    var FRAME_FONT_FAMILY = 'Helvetica';
+    var FRAME_FONT_SIZE = 16;
+    var FRAME_TEXT_FILL = 'black';
+    var MAX_FRAME_WIDTH = 60;
+
+    var ADD_FRAME_BUTTON_NAME = 'addFrameButton';
+    var ADD_FRAME_WIDTH = 20;
+    var ADD_FRAME_GAP = 2;
+    var ADD_FRAME_RADIUS = 10;
+    var ADD_FRAME_FILL = 'white';
+    var ADD_FRAME_STROKE = 'black';
+    var ADD_FRAME_STROKE_WIDTH = 1;
+    var ADD_FRAME_ICON = 'plus';
+    var ADD_FRAME_ICON_SCALE = 0.25;
+
+    var REMOVE_FRAME_BUTTON_NAME = 'remFrameButton';
+    var REMOVE_FRAME_ICON = 'deleteFrame';
+    var REMOVE_FRAME_ICON_SCALE = 0.28;
+
+    var ADD_CAPTION_BUTTON_NAME = 'addCaptionButton';
+    var ADD_CAPTION_ICON = 'addCaption';
+    var ADD_CAPTION_ICON_SCALE = 0.25;
+
+    var PROGRESS_NAME = 'playbackProgressRect';
+    var PROGRESS_FILL = 'blue';
+
+    function isPositiveNumber(value) {
+        return typeof value === 'number' && isFinite(value) && value > 0;
+    }
+
+    function isWholeNumber(value) {
+        return typeof value === 'number' && isFinite(value) && Math.floor(value) === value;
+    }
+
+    function checkSize(operation, w, h) {
+        if (!isPositiveNumber(w) || !isPositiveNumber(h)) {
+            throw new Error(operation + ': the width and height must be positive numbers, got ' +
+                w + ' x ' + h);
+        }
+    }
+
+    // Width of each frame box when nFrames boxes and the add-frame button,
+    // with a gap on either side, share xMin..xMax; never wider than
+    // MAX_FRAME_WIDTH, and zero rather than negative when nothing is left.
+    function frameBoxWidth(xMin, xMax, nFrames) {
+        var room = xMax - xMin - ADD_FRAME_WIDTH - 2 * ADD_FRAME_GAP;
+        return Math.min(MAX_FRAME_WIDTH, Math.max(0, room / nFrames));
+    }
+
+    function Timeline(w, h) {
+        checkSize('Timeline', w, h);
+        this.w = w;
+        this.h = h;
+        this.pad = PAD;
+        this.nFrames = 1;
+        this.selectedFrame = 0;
+        this.isPlaying = false;
+        // Last progress reported during this playback, or null before the
+        // first; kept so that a rebuild can put the bar back where it was.
+        this.playbackPercent = null;
+
+        this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: w, height: h });
+        this.layer = new Kinetic.Layer();
+        this.group = new Kinetic.Group({ name: GROUP_NAME, width: w, height: h });
+        this.layer.add(this.group);
+        this.stage.add(this.layer);
+
+        this.drawTimeline();
+    }
+
+    Timeline.prototype.updateBounds = function (w, h) {
+        checkSize('Timeline.updateBounds', w, h);
+        this.w = w;
+        this.h = h;
+        this.stage.size({ width: w, height: h });
+        this.group.size({ width: w, height: h });
+        this.drawTimeline();
+    };
+
+    Timeline.prototype.updateFrameSettings = function (nFrames, selectedFrame) {
+        if (!isWholeNumber(nFrames) || nFrames < 1) {
+            throw new Error('Timeline.updateFrameSettings: nFrames must be a whole number of at least 1, got ' +
+                nFrames);
+        }
+        if (!isWholeNumber(selectedFrame) || selectedFrame < 0 || selectedFrame >= nFrames) {
+            throw new Error('Timeline.updateFrameSettings: selectedFrame must be a frame index from 0 to ' +
+                (nFrames - 1) + ', got ' + selectedFrame);
+        }
+        this.nFrames = nFrames;
+        this.selectedFrame = selectedFrame;
+        this.drawTimeline();
+    };
+
+    // Rebuilds the strip from scratch in the look `isPlaying` asks for.
+    Timeline.prototype.drawTimeline = function () {
+        var w = this.w;
+        var h = this.h;
+
+        this.group.destroyChildren();
+        this.progressRect = null;
+        this.remFrameButton = null;
+
+        this.group.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: BACKGROUND_FILL }));
+        this.addPlayButton();
+
+        var xMin = h;
+        var xMax = w - h;
+        // A single frame cannot be removed.
+        if (this.nFrames > 1) {
+            this.remFrameButton = this.addIconButton(w - 2 * h, REMOVE_FRAME_BUTTON_NAME,
+                REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame');
+            xMax = w - 2 * h;
+        }
+        this.addCaptionButton = this.addIconButton(w - h, ADD_CAPTION_BUTTON_NAME,
+            ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption');
+        this.addFrameBoxes(xMin, xMax);
+
+        if (this.isPlaying) {
+            this.showPlayingLook();
+            if (this.playbackPercent !== null) {
+                this.setProgress(this.playbackPercent);
+            }
+        }
+        this.layer.batchDraw();
+    };
+
+    Timeline.prototype.addPlayButton = function () {
+        var h = this.h;
+        var radius = Math.max(0, h / 2 - this.pad);
+        var button = new window.Button(0, 0, h, h, PLAY_BUTTON_NAME);
+
+        this.playTriangle = new Kinetic.RegularPolygon({
+            name: PLAY_TRIANGLE_NAME,
+            sides: 3,
+            radius: radius,
+            rotation: 90,
+            fill: PLAY_FILL,
+            stroke: SYMBOL_STROKE,
+            strokeWidth: SYMBOL_STROKE_WIDTH,
+            listening: false
+        });
+        this.stopSquare = new Kinetic.RegularPolygon({
+            name: STOP_SQUARE_NAME,
+            sides: 4,
+            radius: radius,
+            rotation: 45,
+            fill: STOP_FILL,
+            stroke: SYMBOL_STROKE,
+            strokeWidth: SYMBOL_STROKE_WIDTH,
+            visible: false,
+            listening: false
+        });
+        button.group.add(this.playTriangle);
+        button.group.add(this.stopSquare);
+
+        // What the button shows is what it does: the square offers stop.
+        var square = this.stopSquare;
+        button.group.on('click tap', function () {
+            window.myDispatchEvent(square.visible() ? 'stop' : 'play', {});
+        });
+        this.group.add(button.group);
+        this.playButton = button;
+    };
+
+    // A square h x h button at (x, 0) showing an icon and raising `eventName`.
+    Timeline.prototype.addIconButton = function (x, groupName, iconType, iconScale, eventName) {
+        var button = new window.Button(x, 0, this.h, this.h, groupName);
+        button.group.add(window.icon(iconType, iconScale));
+        button.group.on('click tap', function () {
+            window.myDispatchEvent(eventName, {});
+        });
+        this.group.add(button.group);
+        return button;
+    };
+
+    // Boxes from xMin rightwards, with the add-frame button squeezed in right
+    // after the selected one, so that a new frame visibly goes after it.
+    Timeline.prototype.addFrameBoxes = function (xMin, xMax) {
+        var b = frameBoxWidth(xMin, xMax, this.nFrames);
+        var x = xMin;
+        this.frameButtons = [];
+        this.addFrameButton = null;
+        for (var i = 0; i < this.nFrames; i++) {
+            this.frameButtons.push(this.addFrameBox(x, b, i));
+            x += b;
+            if (i === this.selectedFrame) {
+                x += ADD_FRAME_GAP;
+                this.addFrameButton = this.addAddFrameButton(x);
+                x += ADD_FRAME_WIDTH + ADD_FRAME_GAP;
+            }
+        }
+    };
+
+    Timeline.prototype.addFrameBox = function (x, b, index) {
+        var h = this.h;
+        var button = new window.Button(x, 0, b, h, FRAME_BUTTON_NAME);
+        button.group.setAttr('frameNumber', index);
+
+        button.group.add(new Kinetic.Rect({
+            name: FRAME_RECT_NAME,
+            x: -b / 2 + FRAME_INSET,
+            y: -h / 2 + FRAME_INSET,
+            width: Math.max(0, b - 2 * FRAME_INSET),
+            height: Math.max(0, h - 2 * FRAME_INSET),
+            fill: index === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL,
+            listening: false
+        }));
+
+        var number = new Kinetic.Text({
+            name: FRAME_TEXT_NAME,
+            text: String(index + 1),
+            fontFamily: FRAME_FONT_FAMILY,
+            fontSize: FRAME_FONT_SIZE,
+            fill: FRAME_TEXT_FILL,
+            listening: false
+        });
+        number.x(-number.width() / 2);
+        number.y(-number.height() / 2);
+        // A box too narrow for its number shows none: a clipped or wrapped
+        // number would read as another frame's, and an overflowing one would
+        // cover its neighbours'.
+        number.visible(number.width() <= b - 2 * FRAME_INSET);
+        button.group.add(number);
+
+        button.group.on('click tap', function () {
+            window.myDispatchEvent('selectedFrame', { frameNumber: index });
+        });
+        this.group.add(button.group);
+        return button;
+    };
+
+    Timeline.prototype.addAddFrameButton = function (x) {
+        var button = new window.Button(x, 0, ADD_FRAME_WIDTH, this.h, ADD_FRAME_BUTTON_NAME);
+        button.group.add(new Kinetic.Circle({
+            radius: ADD_FRAME_RADIUS,
+            fill: ADD_FRAME_FILL,
+            stroke: ADD_FRAME_STROKE,
+            strokeWidth: ADD_FRAME_STROKE_WIDTH,
+            listening: false
+        }));
+        button.group.add(window.icon(ADD_FRAME_ICON, ADD_FRAME_ICON_SCALE));
+        button.group.on('click tap', function () {
+            window.myDispatchEvent('addFrame', {});
+        });
+        this.group.add(button.group);
+        return button;
+    };
+
+    Timeline.prototype.showPlayingLook = function () {
+        this.playTriangle.visible(false);
+        this.stopSquare.visible(true);
+        var hidden = this.frameButtons.concat([this.addFrameButton, this.remFrameButton,
+            this.addCaptionButton]);
+        for (var i = 0; i < hidden.length; i++) {
+            if (hidden[i]) {
+                hidden[i].group.visible(false);
+            }
+        }
+    };
+
+    Timeline.prototype.playbackStarted = function () {
+        this.isPlaying = true;
+        this.playbackPercent = null;
+        if (this.progressRect) {
+            this.progressRect.destroy();
+            this.progressRect = null;
+        }
+        this.showPlayingLook();
+        this.layer.batchDraw();
+    };
+
+    // Nothing changes on screen yet: the shell follows this with
+    // updateFrameSettings, whose rebuild, no longer playing, restores the
+    // frames with the one playback stopped on selected.
+    Timeline.prototype.playbackStopped = function () {
+        this.isPlaying = false;
+        this.playbackPercent = null;
+    };
+
+    // Only the playing look has a progress bar; a report arriving while
+    // stopped (the off-screen image generator plays too) is ignored.
+    Timeline.prototype.updatePlaybackIndicator = function (percent) {
+        if (!this.stopSquare.visible()) {
+            return;
+        }
+        if (typeof percent !== 'number' || !isFinite(percent)) {
+            throw new Error('Timeline.updatePlaybackIndicator: percent must be a number, got ' + percent);
+        }
+        this.playbackPercent = percent;
+        this.setProgress(percent);
+        this.layer.batchDraw();
+    };
+
+    // 100 percent runs from just after the play button to PAD short of the
+    // strip's right end.
+    Timeline.prototype.setProgress = function (percent) {
+        var h = this.h;
+        var pad = this.pad;
+        if (!this.progressRect) {
+            this.progressRect = new Kinetic.Rect({
+                name: PROGRESS_NAME,
+                x: h + pad,
+                y: pad,
+                height: Math.max(0, h - 2 * pad),
+                fill: PROGRESS_FILL,
+                listening: false
+            });
+            this.group.add(this.progressRect);
+        }
+        this.progressRect.width(((this.w - pad) - (h + pad)) / 100 * percent);
+    };
+
+    window.Timeline = Timeline;
+}(window, Kinetic));
