@@ -68,11 +68,12 @@
 
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer) and the image generator
-    // (with its own off-screen animation). The page has only the toolbar
-    // and the timeline so far.
+    // (with its own off-screen animation). The page has only the toolbar,
+    // the item picker and the timeline so far.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
+        shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
     }
 

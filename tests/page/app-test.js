@@ -184,7 +184,9 @@ test('main has set up the shell state', function () {
     assert.equal(pageShell.connected, true, 'connected to the bridge');
     assert.ok(pageShell.toolbar instanceof Toolbar, 'the toolbar exists');
     assert.equal(pageShell.toolbar.getWidth(), 1270, 'at the application width');
-    assert.equal(pageShell.itemPicker, null);
+    assert.ok(pageShell.itemPicker instanceof ItemPicker, 'the item picker exists');
+    assert.deepEqual([pageShell.itemPicker.stage.width(), pageShell.itemPicker.stage.height(),
+        pageShell.itemPicker.sport], [135, 685, 'gaa'], 'item picker at its size, for the page\'s sport');
     assert.ok(pageShell.timeline instanceof Timeline, 'the timeline exists');
     assert.deepEqual([pageShell.timeline.stage.width(), pageShell.timeline.stage.height()], [1270, 45],
         'timeline at the application width');
@@ -657,6 +659,78 @@ test('overlays silence the timeline, playback leaves its stop button live', func
     assert.equal(layer.listening(), true, 'enabled again');
 });
 
+// ---- Item picker ----------------------------------------------------------------
+
+// The picker's command row lies below its four rows of gaa items.
+var PICKER_COMMAND_Y = 4 * H + H / 2;
+
+test('the item picker\'s buttons reach the animation and its frame model', function () {
+    var picker = pageShell.itemPicker;
+    var frameCalls = [];
+    var calls = withAnimation({}, function (animation) {
+        ['removeSelectedObjects', 'decreaseSelectedScale', 'increaseSelectedScale'].forEach(function (name) {
+            animation.frameManager[name] = function () { frameCalls.push([name].concat([].slice.call(arguments))); };
+        });
+        picker.layer.draw();
+        clickAt(picker.stage, H / 2, H / 2);
+        clickAt(picker.stage, H / 2, PICKER_COMMAND_Y);
+        clickAt(picker.stage, 1.5 * H, PICKER_COMMAND_Y);
+        clickAt(picker.stage, 2.5 * H, PICKER_COMMAND_Y);
+    });
+    assert.deepEqual(calls, [['addItem', 'person', 'maroon', 'maroon', 'default']], 'a person added');
+    assert.deepEqual(frameCalls, [['removeSelectedObjects'], ['decreaseSelectedScale'], ['increaseSelectedScale']],
+        'delete, smaller, larger');
+});
+
+test('the colour and scale last given to an item go with the next one added from the picker', function () {
+    var person = pageShell.itemPicker.buttons[0];
+    try {
+        var calls = withAnimation({}, function () {
+            myDispatchEvent('setItemDefaultColor', { itemType: 'person', color: 'blue', colNumber: 1 });
+            myDispatchEvent('setItemDefaultScale', { itemType: 'person', scale: 0.3 });
+            person.group.fire('click');
+        });
+        assert.deepEqual(calls, [['addItem', 'person', 'blue', 'maroon', 0.3]]);
+    } finally {
+        person.setColor(1, 'maroon');
+        person.setScale('default');
+    }
+});
+
+test('playback and overlays silence the item picker until the controls are enabled again', function () {
+    var picker = pageShell.itemPicker;
+    var added = [];
+    withAnimation({}, function (animation) {
+        animation.addItem = function (type) { added.push(type); };
+        picker.layer.draw();
+        myDispatchEvent('disableNonTimelineControls', {});
+        assert.equal(picker.layer.listening(), false, 'playback');
+        clickAt(picker.stage, H / 2, H / 2);
+        myDispatchEvent('enableControls', {});
+        assert.equal(picker.layer.listening(), true, 'after playback');
+        myDispatchEvent('disableControls', {});
+        assert.equal(picker.layer.listening(), false, 'an overlay');
+        clickAt(picker.stage, H / 2, H / 2);
+        myDispatchEvent('enableControls', {});
+        assert.equal(picker.layer.listening(), true, 'after the overlay');
+        clickAt(picker.stage, H / 2, H / 2);
+    });
+    assert.deepEqual(added, ['person'], 'only the click after enabling added an item');
+});
+
+test('redrawControls schedules a redraw of the item picker', function () {
+    var layer = pageShell.itemPicker.layer;
+    var batchDraw = layer.batchDraw;
+    var count = 0;
+    layer.batchDraw = function () { count++; return batchDraw.apply(this, arguments); };
+    try {
+        myDispatchEvent('redrawControls', {});
+    } finally {
+        layer.batchDraw = batchDraw;
+    }
+    assert.equal(count, 1);
+});
+
 // ---- Window resize ----------------------------------------------------------
 
 test('a window resize refits the areas and the toolbar', function (done) {
@@ -672,6 +746,8 @@ test('a window resize refits the areas and the toolbar', function (done) {
         assert.equal(about.x(), 845, 'About follows the right end');
         assert.equal(pageShell.timeline.stage.width(), 890, 'the timeline follows');
         assert.equal(pageShell.timeline.group.find('.addCaptionButton')[0].x(), 845);
+        assert.deepEqual([pageShell.itemPicker.stage.width(), pageShell.itemPicker.stage.height()], [135, 485],
+            'the item picker follows');
         done();
     });
 });
@@ -721,6 +797,7 @@ test('a resize refits the animation first, then the strips', function (done) {
     }
     var toolbarUpdate = pageShell.toolbar.updateBounds;
     var timeline = pageShell.timeline;
+    var itemPicker = pageShell.itemPicker;
     pageShell.animation = recorder('animation');
     pageShell.itemPicker = recorder('itemPicker');
     pageShell.timeline = recorder('timeline');
@@ -730,7 +807,7 @@ test('a resize refits the animation first, then the strips', function (done) {
     };
     done.cleanup(function () {
         pageShell.animation = null;
-        pageShell.itemPicker = null;
+        pageShell.itemPicker = itemPicker;
         pageShell.timeline = timeline;
         delete pageShell.toolbar.updateBounds;
     });

@@ -1,0 +1,215 @@
+// The palette beside the pitch: one button per item type offered for the
+// sport, each showing a small preview of the item in the colours the next
+// added item will get, and below them a row of commands for the selected
+// items (delete, smaller, larger). The picker never touches the animation:
+// its buttons raise page events for the page shell, and it listens for the
+// colour and scale the coach last gave an item of each type, so that the
+// next item of that type is added alike.
+(function (window, document, Kinetic) {
+    'use strict';
+
+    var CONTAINER_ID = 'itemPickerContainer';
+    var GROUP_NAME = 'itemPickerGroup';
+    var ITEM_BUTTON_NAME = 'itemPickerButton';
+    var BACKGROUND_FILL = 'rgb(214,219,233)';
+    var COLUMNS = 3;
+    var LINE_STROKE = 'grey';
+    var LINE_WIDTH = 1;
+    var LINE_INSET = 5;
+    // A preview keeps at least half of this clear of its button's edges.
+    var PREVIEW_MARGIN = 15;
+    var DEFAULT = 'default';
+
+    // Item types per sport, in display order: left to right, then down. A
+    // sport not listed here gets an empty palette.
+    var PALETTES = {
+        soccer: ['person', 'ball', 'manikin', 'marker', 'cone', 'ring', 'hurdle', 'microHurdle',
+            'agilityPole', 'agilityLadder', 'goal', 'miniGoal'],
+        rugby: ['person', 'rugbyBall', 'manikin', 'marker', 'cone', 'ring', 'hurdle', 'microHurdle',
+            'agilityPole', 'agilityLadder'],
+        gaa: ['person', 'gaaBall', 'hurlingBall', 'manikin', 'marker', 'cone', 'ring', 'hurdle',
+            'microHurdle', 'agilityPole', 'agilityLadder']
+    };
+
+    // The command row, one button per column, each raising its event.
+    var COMMANDS = [
+        { icon: 'deleteItem', scale: 0.25, event: 'deleteSelectedItems' },
+        { icon: 'minus', scale: 0.5, event: 'decreaseSelectedScale' },
+        { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale' }
+    ];
+
+    function checkSize(width, height, what) {
+        [width, height].forEach(function (value) {
+            if (typeof value !== 'number' || !isFinite(value) || value < 0) {
+                throw new Error(what + ': width and height must be numbers of at least 0, not ' +
+                    width + ' x ' + height);
+            }
+        });
+    }
+
+    // ---- ItemPickerButton ---------------------------------------------------
+
+    // One palette button of w x h with its top-left corner at (x, y): a
+    // preview of `itemType` fitted into it, and the scale remembered for the
+    // next item of the type ("default" until the coach scales one).
+    function ItemPickerButton(x, y, w, h, itemType) {
+        if (!(this instanceof ItemPickerButton)) {
+            throw new Error('ItemPickerButton must be called with new');
+        }
+        var self = this;
+
+        this.button = new window.Button(x, y, w, h, ITEM_BUTTON_NAME);
+        this.group = this.button.group;
+        this.scale = DEFAULT;
+
+        // Fitted by its drawn size at scale 1 rather than by the type's
+        // scale range: a ladder is long and thin, a goal wide, and each must
+        // fit the square whatever the range allows.
+        this.fieldItem = new window.FieldItem(0, 0, 0, 1, itemType, DEFAULT, DEFAULT, 1);
+        var preview = this.fieldItem.group;
+        var f = Math.max((preview.width() + PREVIEW_MARGIN) / w, (preview.height() + PREVIEW_MARGIN) / h);
+        this.fieldItem.setScale(1 / f, true);
+        // Only a picture: the button under it takes the click, and the
+        // preview must not be dragged out of it.
+        preview.listening(false);
+        // The preview is centred on its own position, and the button's
+        // content origin is its centre.
+        this.group.add(preview);
+
+        this.group.on('click tap', function () {
+            window.myDispatchEvent('addItem', {
+                type: self.itemType(),
+                col1: self.fieldItem.getCol(1),
+                col2: self.fieldItem.getCol(2),
+                scale: self.scale
+            });
+        });
+    }
+
+    ItemPickerButton.prototype.setColor = function (colNumber, color) {
+        this.fieldItem.setCol(color, colNumber);
+    };
+
+    // A positive number, or "default" for the type's own default scale.
+    ItemPickerButton.prototype.setScale = function (scale) {
+        if (scale !== DEFAULT && (typeof scale !== 'number' || !isFinite(scale) || scale <= 0)) {
+            throw new Error('ItemPickerButton.setScale: the scale must be a positive number or "default", not ' +
+                scale);
+        }
+        this.scale = scale;
+    };
+
+    ItemPickerButton.prototype.itemType = function () {
+        return this.fieldItem.type;
+    };
+
+    // ---- ItemPicker ---------------------------------------------------------
+
+    // The palette for `sport` in itemPickerContainer, width x height.
+    function ItemPicker(width, height, sport) {
+        if (!(this instanceof ItemPicker)) {
+            throw new Error('ItemPicker must be called with new');
+        }
+        checkSize(width, height, 'ItemPicker');
+
+        this.sport = sport;
+        this.itemTypes = PALETTES.hasOwnProperty(sport) ? PALETTES[sport].slice() : [];
+
+        this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: width, height: height });
+        this.layer = new Kinetic.Layer();
+        this.group = new Kinetic.Group({ name: GROUP_NAME, width: width, height: height });
+        this.backgroundRect = new Kinetic.Rect({ x: 0, y: 0, width: width, height: height, fill: BACKGROUND_FILL });
+        this.group.add(this.backgroundRect);
+
+        // Square buttons that touch, three to a row across the whole width.
+        var side = width / COLUMNS;
+        this.buttonSide = side;
+        this.buttons = [];
+        for (var i = 0; i < this.itemTypes.length; i++) {
+            var button = new ItemPickerButton((i % COLUMNS) * side, Math.floor(i / COLUMNS) * side,
+                side, side, this.itemTypes[i]);
+            this.buttons.push(button);
+            this.group.add(button.group);
+        }
+
+        // The commands take the first row below the items.
+        var commandY = Math.ceil(this.itemTypes.length / COLUMNS) * side;
+        this.dividingLine = new Kinetic.Line({
+            points: [LINE_INSET, commandY, width - LINE_INSET, commandY],
+            stroke: LINE_STROKE,
+            strokeWidth: LINE_WIDTH,
+            listening: false
+        });
+        this.group.add(this.dividingLine);
+
+        this.commandButtons = [];
+        for (var c = 0; c < COMMANDS.length; c++) {
+            this.commandButtons.push(this.addCommandButton(COMMANDS[c], c * side, commandY, side));
+        }
+
+        this.layer.add(this.group);
+        this.stage.add(this.layer);
+
+        // Only now: fitting the previews above changed their scales, and each
+        // scale change is announced as the scale to remember for its type.
+        this.listenForItemDefaults();
+
+        this.updateBounds(width, height);
+    }
+
+    // Group names follow the event a command raises
+    // ("deleteSelectedItemsButton"), so each can be found by name.
+    ItemPicker.prototype.addCommandButton = function (spec, x, y, side) {
+        var button = new window.Button(x, y, side, side, spec.event + 'Button');
+        button.group.add(window.icon(spec.icon, spec.scale));
+        button.group.on('click tap', function () {
+            window.myDispatchEvent(spec.event, {});
+        });
+        this.group.add(button.group);
+        return button;
+    };
+
+    // The palette offers each type once; should it ever offer one twice, the
+    // first button of the type is the one that remembers.
+    ItemPicker.prototype.buttonFor = function (itemType) {
+        for (var i = 0; i < this.buttons.length; i++) {
+            if (this.buttons[i].itemType() === itemType) {
+                return this.buttons[i];
+            }
+        }
+        return null;
+    };
+
+    ItemPicker.prototype.listenForItemDefaults = function () {
+        var self = this;
+        document.addEventListener('setItemDefaultColor', function (evt) {
+            var detail = evt.detail || {};
+            var button = self.buttonFor(detail.itemType);
+            if (!button) {
+                return;
+            }
+            button.setColor(detail.colNumber, detail.color);
+            self.layer.batchDraw();
+        }, false);
+        document.addEventListener('setItemDefaultScale', function (evt) {
+            var detail = evt.detail || {};
+            var button = self.buttonFor(detail.itemType);
+            if (button) {
+                button.setScale(detail.scale);
+            }
+        }, false);
+    };
+
+    // Only the area follows the new size; the buttons keep the size and
+    // places they were built with.
+    ItemPicker.prototype.updateBounds = function (width, height) {
+        checkSize(width, height, 'ItemPicker.updateBounds');
+        this.stage.size({ width: width, height: height });
+        this.group.size({ width: width, height: height });
+        this.backgroundRect.size({ width: width, height: height });
+        this.stage.draw();
+    };
+
+    window.ItemPicker = ItemPicker;
+    window.ItemPickerButton = ItemPickerButton;
+}(window, document, Kinetic));
