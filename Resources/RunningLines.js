@@ -31,7 +31,10 @@
         }
         this.isDashed = !!isDashed;
         this.headLen = HEAD_LENGTH;
-        this.group = new Kinetic.Group({ name: GROUP_NAME });
+        // The lines cross the item itself and the pitch: a press on them
+        // must reach the item (to select or drag it) or the background (to
+        // start a selection rectangle).
+        this.group = new Kinetic.Group({ name: GROUP_NAME, listening: false });
         this.lines = [];
         this.arrowHeads = [];
 

@@ -1,0 +1,413 @@
+// One item on the animation layer: the item's drawing with its running lines,
+// its label and short label, and the controls that appear around it while it
+// is selected (rotate handle, plus and minus, label, short label, colours).
+// The frame model builds these groups when it shows a frame and reads their
+// properties back when it saves one; playback moves them; the animation
+// layer selects, rescales and labels them.
+//
+// The group stands at the layer's origin with no transform, so every child
+// is placed in the layer's own pixels. The controls find the group as their
+// parent and call its operations, which are therefore properties of the
+// Kinetic.Group itself. One of them, setScale, replaces Kinetic's own scale
+// setter on this group: nothing may call .scale() on an item group.
+(function (window, Kinetic) {
+    'use strict';
+
+    var GROUP_NAME = 'fieldItemGroup';
+    var ITEM_GROUP_NAME_SELECTOR = '.' + GROUP_NAME;
+    var LABEL_FONT_SIZE = 14;
+    // Radius of every control and the gap between neighbouring controls and
+    // between the controls and the item's edge.
+    var CONTROL_RADIUS = 12;
+    var CONTROL_GAP = 3;
+    var SLOT_COUNT = 5;
+    // Item events of their own, so that a drag of one selected item starts
+    // and ends on the others too without being passed on again.
+    var DRAG_START_EVENT = 'dragstartnoresend';
+    var DRAG_END_EVENT = 'dragendnoresend';
+
+    function clamp(value, low, high) {
+        return Math.max(low, Math.min(high, value));
+    }
+
+    function requireLayer(group, caller) {
+        var layer = group.getLayer();
+        if (!layer) {
+            throw new Error(caller + ': the item group is not on a layer');
+        }
+        return layer;
+    }
+
+    // The pitch's own size. A Kinetic layer always reports its stage's size,
+    // so the animation layer keeps the pitch size in fields of its own.
+    function pitchSize(layer) {
+        if (typeof layer.layerWidth !== 'number' || typeof layer.layerHeight !== 'number') {
+            throw new Error('fieldItemGroup: the layer has no pitch size (layerWidth, layerHeight)');
+        }
+        return { width: layer.layerWidth, height: layer.layerHeight };
+    }
+
+    function redraw(node) {
+        var layer = node.getLayer();
+        if (layer) {
+            layer.batchDraw();
+        }
+    }
+
+    // Moves another item group's item, running-line point and texts by `d`
+    // while one of the selected items is dragged.
+    function moveItemGroupBy(itemGroup, d) {
+        var itemDrawing = itemGroup.getFieldItem().group;
+        itemDrawing.move(d);
+        itemGroup.runningLines.updateLinePos({ x: itemDrawing.x(), y: itemDrawing.y() });
+        itemGroup.itemText.move(d);
+        itemGroup.shortLabelText.move(d);
+    }
+
+    function selectedItemGroups(layer) {
+        return layer.find(ITEM_GROUP_NAME_SELECTOR).toArray().filter(function (itemGroup) {
+            return itemGroup.isSelected;
+        });
+    }
+
+    // (x, y): the item's centre in layer pixels; rotation in degrees; scale,
+    // type, col1, col2 as for FieldItem; id the persistent id; text and
+    // shortLabel the two texts; layerScale and layerRotation the layer's.
+    function createFieldItemGroup(x, y, rotation, scale, type, col1, col2, id, text, shortLabel,
+                                  layerScale, layerRotation) {
+        var currentLayerRotation = layerRotation || 0;
+        var fieldItem;
+        var rotateControl = null;
+        var colorPicker1 = null;
+        var colorPicker2 = null;
+        var shortLabelControl = null;
+        var increaseScaleControl;
+        var decreaseScaleControl;
+        var labelControl;
+
+        var group = new Kinetic.Group({
+            name: GROUP_NAME,
+            id: id,
+            x: 0,
+            y: 0,
+            offsetX: 0,
+            offsetY: 0
+        });
+        group.layerScale = layerScale;
+        group.isSelected = false;
+
+        // ---- Helpers over the item ---------------------------------------
+
+        function centre() {
+            return { x: fieldItem.group.x(), y: fieldItem.group.y() };
+        }
+
+        function placeTexts() {
+            var pos = centre();
+            group.itemText.calcAndSetPos(pos, fieldItem.group, group.layerScale,
+                currentLayerRotation, fieldItem.posIsFixed);
+            group.shortLabelText.calcAndSetPos(pos, fieldItem.group, group.layerScale,
+                currentLayerRotation, fieldItem.posIsFixed);
+        }
+
+        function nonRotateControls() {
+            return [colorPicker1, colorPicker2, shortLabelControl && shortLabelControl.controlGroup,
+                increaseScaleControl.controlGroup, decreaseScaleControl.controlGroup,
+                labelControl.controlGroup].filter(function (node) { return !!node; });
+        }
+
+        function uprightControls() {
+            return [rotateControl, shortLabelControl, increaseScaleControl, decreaseScaleControl,
+                labelControl].filter(function (control) { return !!control; });
+        }
+
+        // ---- Operations ---------------------------------------------------
+
+        group.getFieldItem = function () {
+            return fieldItem;
+        };
+
+        group.selectFunc = function (select) {
+            group.isSelected = !!select;
+            group.showControlsFunc(group.isSelected);
+            redraw(group);
+        };
+
+        group.showControlsFunc = function (show) {
+            if (rotateControl) {
+                rotateControl.controlGroup.visible(!!show);
+            }
+            group.showNonRotateControlsFunc(show);
+        };
+
+        group.showNonRotateControlsFunc = function (show) {
+            nonRotateControls().forEach(function (node) {
+                node.visible(!!show);
+            });
+            if (show) {
+                placeTexts();
+            }
+        };
+
+        group.setControlsPosition = function () {
+            if (rotateControl) {
+                rotateControl.calcAndSetPositionFunc(fieldItem);
+            }
+            group.setNonRotateControlsPosition();
+        };
+
+        group.setNonRotateControlsPosition = function () {
+            if (colorPicker1) {
+                colorPicker1.position(group.calcControlPosition(0));
+            }
+            if (colorPicker2) {
+                colorPicker2.position(group.calcControlPosition(1));
+            }
+            increaseScaleControl.controlGroup.position(group.calcControlPosition(3));
+            decreaseScaleControl.controlGroup.position(group.calcControlPosition(4));
+            labelControl.controlGroup.position(group.calcControlPosition(2));
+            if (shortLabelControl) {
+                shortLabelControl.controlGroup.position(group.calcControlPosition(1));
+            }
+        };
+
+        // Slots 0 to 2 form a column left of the item (colour 1, colour 2 or
+        // short label, label), slots 3 and 4 the column right of it (plus and
+        // minus, with the rotate handle between them). Each column is packed
+        // towards the item's axis when it holds fewer buttons. The offsets
+        // are in the item's own frame and turn with it.
+        group.calcControlPosition = function (slot) {
+            if (typeof slot !== 'number' || slot % 1 !== 0 || slot < 0 || slot >= SLOT_COUNT) {
+                throw new Error('calcControlPosition: the slot must be 0 to ' + (SLOT_COUNT - 1) +
+                    ', not ' + slot);
+            }
+            var r = CONTROL_RADIUS;
+            var p = CONTROL_GAP;
+            var side = fieldItem.group.width() / 2 + r + p;
+            var leftFull = !!(colorPicker2 || shortLabelControl);
+            var dx;
+            var dy;
+            if (slot <= 2) {
+                dx = -side;
+                if (slot === 0) {
+                    dy = leftFull ? -(2 * r + p) : -(r + p / 2);
+                } else if (slot === 1) {
+                    dy = 0;
+                } else if (leftFull) {
+                    dy = 2 * r + p;
+                } else {
+                    dy = colorPicker1 ? r + p / 2 : 0;
+                }
+            } else {
+                dx = side;
+                var reach = rotateControl ? 2 * r + p : r + p / 2;
+                dy = (slot === 3) ? -reach : reach;
+            }
+            var turned = window.rotatePos({ x: dx, y: dy }, fieldItem.group.rotation());
+            var c = centre();
+            return { x: c.x + turned.x, y: c.y + turned.y };
+        };
+
+        group.getPosAbs = function () {
+            return centre();
+        };
+
+        group.getPosRelative = function () {
+            return requireLayer(group, 'getPosRelative').relativePos(centre());
+        };
+
+        group.setPos = function (relativePos) {
+            fieldItem.group.position(requireLayer(group, 'setPos').pixelPos(relativePos));
+        };
+
+        group.getProperties = function () {
+            var rel = group.getPosRelative();
+            return {
+                x: rel.x,
+                y: rel.y,
+                rotation: fieldItem.group.rotation(),
+                scale: fieldItem.getScale(),
+                type: fieldItem.type,
+                col1: fieldItem.getCol(1),
+                col2: fieldItem.getCol(2),
+                id: group.id(),
+                text: group.itemText.text.text(),
+                shortLabel: group.shortLabelText.text.text(),
+                posIsFixed: fieldItem.posIsFixed,
+                z: group.getZIndex()
+            };
+        };
+
+        // The pitch was resized or turned. The item resizes itself and
+        // re-places the controls; the texts and buttons turn back against the
+        // pitch so that they stay upright on screen.
+        group.setLayerScaleAndRotation = function (newLayerScale, newLayerRotation) {
+            group.layerScale = newLayerScale;
+            currentLayerRotation = newLayerRotation || 0;
+            fieldItem.setLayerScale(newLayerScale);
+            placeTexts();
+            uprightControls().forEach(function (control) {
+                control.updateLayerRotation(currentLayerRotation);
+            });
+            group.runningLines.setScale(newLayerScale);
+        };
+
+        // Clipped by the item to its type's range; the item re-places the
+        // controls, and a person's short-label font follows its new size.
+        group.setScale = function (newScale) {
+            fieldItem.setScale(newScale);
+            placeTexts();
+        };
+
+        group.setLabel = function (label) {
+            group.itemText.setText(label);
+            redraw(group);
+        };
+
+        // A short label's font size depends on its length, so it is placed
+        // afresh.
+        group.setShortLabel = function (label) {
+            group.shortLabelText.setText(label);
+            group.shortLabelText.calcAndSetPos(centre(), fieldItem.group, group.layerScale,
+                currentLayerRotation, fieldItem.posIsFixed);
+            redraw(group);
+        };
+
+        // Playback: the controls are hidden then, so they stay where they are.
+        group.updatePosition = function (pos, newRotation) {
+            fieldItem.group.position({ x: pos.x, y: pos.y });
+            fieldItem.group.rotation(newRotation);
+            placeTexts();
+        };
+
+        // ---- Pointer: press, release and dragging -------------------------
+
+        // A pressed item comes to the front, and that order is saved. Pressing
+        // a selected item keeps the whole selection so that it can be dragged
+        // together.
+        function press() {
+            group.moveToTop();
+            if (group.isSelected) {
+                return;
+            }
+            var layer = group.getLayer();
+            if (layer && typeof layer.select === 'function') {
+                layer.select(group._id);
+            }
+        }
+
+        function release() {
+            group.showControlsFunc(true);
+        }
+
+        // Kinetic proposes the dragged item's centre in stage pixels. Only
+        // the dragged item is kept on the pitch; every selected item moves by
+        // the same amount, so the others may leave it.
+        function dragBound(pos) {
+            var layer = group.getLayer();
+            if (!group.isSelected || !layer) {
+                return pos;
+            }
+            var size = pitchSize(layer);
+            var onLayer = window.stagePosToLayer(pos, layer);
+            var clipped = {
+                x: clamp(onLayer.x, 0, size.width),
+                y: clamp(onLayer.y, 0, size.height)
+            };
+            var c = centre();
+            var d = { x: clipped.x - c.x, y: clipped.y - c.y };
+            selectedItemGroups(layer).forEach(function (itemGroup) {
+                moveItemGroupBy(itemGroup, d);
+            });
+            return window.layerPosToStage(clipped, layer);
+        }
+
+        function othersSelectedWith(layer) {
+            if (!group.isSelected || !layer) {
+                return [];
+            }
+            return selectedItemGroups(layer).filter(function (itemGroup) {
+                return itemGroup !== group;
+            });
+        }
+
+        function dragStart() {
+            var layer = group.getLayer();
+            group.fire(DRAG_START_EVENT, {}, false);
+            othersSelectedWith(layer).forEach(function (itemGroup) {
+                itemGroup.fire(DRAG_START_EVENT, {}, false);
+            });
+        }
+
+        // The page shell redraws its other stages after a drag, which keeps
+        // their pointer handling alive.
+        function dragEnd() {
+            var layer = group.getLayer();
+            window.myDispatchEvent('redrawControls', {});
+            group.fire(DRAG_END_EVENT, {}, false);
+            othersSelectedWith(layer).forEach(function (itemGroup) {
+                itemGroup.fire(DRAG_END_EVENT, {}, false);
+            });
+        }
+
+        group.on(DRAG_START_EVENT, function () {
+            group.showControlsFunc(false);
+        });
+        group.on(DRAG_END_EVENT, function () {
+            group.setControlsPosition();
+            group.showControlsFunc(true);
+            redraw(group);
+        });
+
+        // ---- Construction ---------------------------------------------------
+
+        fieldItem = new window.FieldItem(x, y, rotation, scale, type, col1, col2, layerScale);
+        group.add(fieldItem.group);
+        var pos = centre();
+
+        group.runningLines = new window.RunningLines(pos, fieldItem.runningLinesDashed, layerScale);
+        group.add(group.runningLines.group);
+
+        group.itemText = new window.FieldItemText(text, pos, LABEL_FONT_SIZE, fieldItem.group,
+            layerScale, currentLayerRotation, fieldItem.posIsFixed, false);
+        group.add(group.itemText.text);
+
+        group.shortLabelText = new window.FieldItemText(shortLabel, pos, fieldItem.shortLabelFontSize,
+            fieldItem.group, layerScale, currentLayerRotation, fieldItem.posIsFixed, true);
+        group.add(group.shortLabelText.text);
+
+        if (fieldItem.canRotate) {
+            rotateControl = new window.RotateControl(currentLayerRotation);
+            group.add(rotateControl.controlGroup);
+        }
+        if (fieldItem.nColors > 0) {
+            colorPicker1 = window.createColorPicker(fieldItem.getCol(1), 1, fieldItem.availableCols1);
+            group.add(colorPicker1);
+        }
+        if (fieldItem.nColors > 1) {
+            colorPicker2 = window.createColorPicker(fieldItem.getCol(2), 2, fieldItem.availableCols2);
+            group.add(colorPicker2);
+        }
+        if (fieldItem.hasShortLabel) {
+            shortLabelControl = new window.ShortLabelControl(currentLayerRotation);
+            group.add(shortLabelControl.controlGroup);
+        }
+        increaseScaleControl = new window.ScaleControl('increase', currentLayerRotation);
+        decreaseScaleControl = new window.ScaleControl('decrease', currentLayerRotation);
+        labelControl = new window.LabelControl(currentLayerRotation);
+        group.add(increaseScaleControl.controlGroup);
+        group.add(decreaseScaleControl.controlGroup);
+        group.add(labelControl.controlGroup);
+
+        fieldItem.group.dragBoundFunc(dragBound);
+        fieldItem.group.on('mousedown touchstart', press);
+        fieldItem.group.on('mouseup touchend', release);
+        fieldItem.group.on('dragstart', dragStart);
+        fieldItem.group.on('dragend', dragEnd);
+
+        group.setControlsPosition();
+        return group;
+    }
+
+    window.createFieldItemGroup = createFieldItemGroup;
+}(window, Kinetic));
