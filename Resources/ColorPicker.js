@@ -8,10 +8,6 @@
 
     var BUTTON_NAME = 'colPickerButton';
     var CIRCLE_NAME = 'circle';
-    var RADIUS = 12;
-    var FILL = 'white';
-    var REST_OPACITY = 0.7;
-    var PRESSED_OPACITY = 1;
     var SWATCH_SIDES = 4;
     var SWATCH_RADIUS = 9;
     var SWATCH_ROTATION = 45;
@@ -57,13 +53,6 @@
             }
         }
         throw new Error('createColorPicker: at most ' + MAX_COLORS + ' colours fit the chooser');
-    }
-
-    function redraw(node) {
-        var layer = node.getLayer();
-        if (layer) {
-            layer.batchDraw();
-        }
     }
 
     // The squares inside the grown disc: the grid fills the square inscribed
@@ -117,12 +106,7 @@
         button.pickerNumber = pickerNumber;
         button.availableCols = colors;
 
-        var circle = new Kinetic.Circle({
-            name: CIRCLE_NAME,
-            radius: RADIUS,
-            fill: FILL,
-            opacity: REST_OPACITY
-        });
+        var circle = window.createControlCircle(CIRCLE_NAME);
         var swatch = new Kinetic.RegularPolygon({
             sides: SWATCH_SIDES,
             radius: SWATCH_RADIUS,
@@ -182,7 +166,7 @@
                 name: DISC_NAME,
                 x: start.x,
                 y: start.y,
-                radius: RADIUS,
+                radius: circle.radius(),
                 fill: DISC_FILL,
                 opacity: DISC_OPACITY
             });
@@ -208,14 +192,7 @@
             grow.play();
         }
 
-        button.on('mousedown touchstart', function () {
-            circle.opacity(PRESSED_OPACITY);
-            redraw(button);
-        });
-        button.on('mouseup mouseout touchend', function () {
-            circle.opacity(REST_OPACITY);
-            redraw(button);
-        });
+        window.addPressFeedback(button, circle);
         button.on('click tap', open);
 
         return button;

@@ -6,10 +6,6 @@
 
     var GROUP_NAME = 'LabelControl';
     var CIRCLE_NAME = 'circle';
-    var RADIUS = 12;
-    var FILL = 'white';
-    var REST_OPACITY = 0.7;
-    var PRESSED_OPACITY = 1;
     var LETTER = 'A';
     var FONT_FAMILY = 'Helvetica';
     var FONT_SIZE = 21;
@@ -23,12 +19,7 @@
             name: GROUP_NAME,
             visible: false
         });
-        this.circle = new Kinetic.Circle({
-            name: CIRCLE_NAME,
-            radius: RADIUS,
-            fill: FILL,
-            opacity: REST_OPACITY
-        });
+        this.circle = window.createControlCircle(CIRCLE_NAME);
         // Only the circle takes the pointer, so moving across the letter is
         // not leaving the button.
         this.text = new Kinetic.Text({
@@ -36,7 +27,7 @@
             fontFamily: FONT_FAMILY,
             fontSize: FONT_SIZE,
             fill: TEXT_FILL,
-            y: -RADIUS,
+            y: -this.circle.radius(),
             listening: false
         });
         this.text.offsetX(this.text.width() / 2);
@@ -45,14 +36,7 @@
         this.controlGroup.add(this.text);
         this.updateLayerRotation(layerRotation || 0);
 
-        this.controlGroup.on('mousedown touchstart', function () {
-            self.circle.opacity(PRESSED_OPACITY);
-            self.redraw();
-        });
-        this.controlGroup.on('mouseup mouseout touchend', function () {
-            self.circle.opacity(REST_OPACITY);
-            self.redraw();
-        });
+        window.addPressFeedback(this.controlGroup, this.circle);
         this.controlGroup.on('click tap', function () {
             self.requestLabel();
         });
@@ -73,12 +57,6 @@
         });
     };
 
-    LabelControl.prototype.redraw = function () {
-        var layer = this.controlGroup.getLayer();
-        if (layer) {
-            layer.batchDraw();
-        }
-    };
 
     window.LabelControl = LabelControl;
 }(window, Kinetic));

@@ -10,8 +10,6 @@
 
     var GROUP_NAME = 'rotateControl';
     var HANDLE_NAME = 'rotateCircle';
-    var HANDLE_RADIUS = 12;
-    var HANDLE_FILL = 'white';
     var REST_OPACITY = 0.7;
     var PRESSED_OPACITY = 1;
     // Gap between the item's edge and the handle's centre.
@@ -76,12 +74,7 @@
             }
         });
 
-        this.rotateHandle = new Kinetic.Circle({
-            name: HANDLE_NAME,
-            radius: HANDLE_RADIUS,
-            fill: HANDLE_FILL,
-            opacity: REST_OPACITY
-        });
+        this.rotateHandle = window.createControlCircle(HANDLE_NAME);
 
         this.rotateIcon = new Kinetic.Path({
             data: iconPathData(),
@@ -215,10 +208,7 @@
     };
 
     RotateControl.prototype.redraw = function () {
-        var layer = this.controlGroup.getLayer();
-        if (layer) {
-            layer.batchDraw();
-        }
+        window.redrawLayerOf(this.controlGroup);
     };
 
     window.RotateControl = RotateControl;

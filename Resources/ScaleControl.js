@@ -6,10 +6,6 @@
 
     var GROUP_NAME = 'scaleControl';
     var CIRCLE_NAME = 'circle';
-    var RADIUS = 12;
-    var FILL = 'white';
-    var REST_OPACITY = 0.7;
-    var PRESSED_OPACITY = 1;
     var SIGN_HALF_LENGTH = 6;
     var SIGN_STROKE = 'black';
     var SIGN_STROKE_WIDTH = 2;
@@ -43,12 +39,7 @@
         });
         this.controlGroup.scaleType = scaleType;
 
-        this.circle = new Kinetic.Circle({
-            name: CIRCLE_NAME,
-            radius: RADIUS,
-            fill: FILL,
-            opacity: REST_OPACITY
-        });
+        this.circle = window.createControlCircle(CIRCLE_NAME);
         this.controlGroup.add(this.circle);
         this.controlGroup.add(signStroke([-SIGN_HALF_LENGTH, 0, SIGN_HALF_LENGTH, 0]));
         if (scaleType === 'increase') {
@@ -56,14 +47,7 @@
         }
         this.updateLayerRotation(layerRotation || 0);
 
-        this.controlGroup.on('mousedown touchstart', function () {
-            self.circle.opacity(PRESSED_OPACITY);
-            self.redraw();
-        });
-        this.controlGroup.on('mouseup mouseout touchend', function () {
-            self.circle.opacity(REST_OPACITY);
-            self.redraw();
-        });
+        window.addPressFeedback(this.controlGroup, this.circle);
         this.controlGroup.on('click tap', function () {
             self.step();
         });
@@ -85,12 +69,6 @@
         itemGroup.setScale(current * STEP_FACTORS[this.scaleType]);
     };
 
-    ScaleControl.prototype.redraw = function () {
-        var layer = this.controlGroup.getLayer();
-        if (layer) {
-            layer.batchDraw();
-        }
-    };
 
     window.ScaleControl = ScaleControl;
 }(window, Kinetic));

@@ -8,11 +8,7 @@
     var GROUP_NAME = 'ShortLabelControl';
     var CIRCLE_NAME = 'circle';
     var INNER_CIRCLE_NAME = 'innerCircle';
-    var RADIUS = 12;
     var INNER_RADIUS = 9;
-    var FILL = 'white';
-    var REST_OPACITY = 0.7;
-    var PRESSED_OPACITY = 1;
     var OUTLINE = 'black';
     var INNER_STROKE_WIDTH = 0.5;
     var CAPTION = '99';
@@ -28,12 +24,7 @@
             name: GROUP_NAME,
             visible: false
         });
-        this.circle = new Kinetic.Circle({
-            name: CIRCLE_NAME,
-            radius: RADIUS,
-            fill: FILL,
-            opacity: REST_OPACITY
-        });
+        this.circle = window.createControlCircle(CIRCLE_NAME);
         // Only the circle takes the pointer, so moving across the caption or
         // the ring is not leaving the button.
         this.text = new Kinetic.Text({
@@ -57,14 +48,7 @@
         this.controlGroup.add(this.innerCircle);
         this.updateLayerRotation(layerRotation || 0);
 
-        this.controlGroup.on('mousedown touchstart', function () {
-            self.circle.opacity(PRESSED_OPACITY);
-            self.redraw();
-        });
-        this.controlGroup.on('mouseup mouseout touchend', function () {
-            self.circle.opacity(REST_OPACITY);
-            self.redraw();
-        });
+        window.addPressFeedback(this.controlGroup, this.circle);
         this.controlGroup.on('click tap', function () {
             self.requestShortLabel();
         });
@@ -85,12 +69,6 @@
         });
     };
 
-    ShortLabelControl.prototype.redraw = function () {
-        var layer = this.controlGroup.getLayer();
-        if (layer) {
-            layer.batchDraw();
-        }
-    };
 
     window.ShortLabelControl = ShortLabelControl;
 }(window, Kinetic));

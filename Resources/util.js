@@ -1,10 +1,17 @@
 // Page-wide helpers: the page event bus and the geometry shared by the
 // animation view, the field items and the pickers. Unlike the component
 // scripts, this one exposes several globals, one per helper.
-(function (window, document) {
+(function (window, document, Kinetic) {
     'use strict';
 
     var RADIANS_PER_DEGREE = Math.PI / 180;
+
+    // Every button around a selected item is a white disc of this radius,
+    // half see-through at rest and opaque while pressed.
+    var CONTROL_RADIUS = 12;
+    var CONTROL_FILL = 'white';
+    var CONTROL_REST_OPACITY = 0.7;
+    var CONTROL_PRESSED_OPACITY = 1;
 
     // ---- Page event bus -------------------------------------------------
 
@@ -181,6 +188,38 @@
         return stagePosToLayer(pos, layer);
     }
 
+    // ---- Item controls --------------------------------------------------
+
+    function redrawLayerOf(node) {
+        var layer = node.getLayer();
+        if (layer) {
+            layer.batchDraw();
+        }
+    }
+
+    // The disc an item control is drawn on.
+    function createControlCircle(name) {
+        return new Kinetic.Circle({
+            name: name,
+            radius: CONTROL_RADIUS,
+            fill: CONTROL_FILL,
+            opacity: CONTROL_REST_OPACITY
+        });
+    }
+
+    // The control's disc turns opaque while it is pressed and goes back when
+    // the pointer is released or leaves it.
+    function addPressFeedback(control, circle) {
+        control.on('mousedown touchstart', function () {
+            circle.opacity(CONTROL_PRESSED_OPACITY);
+            redrawLayerOf(control);
+        });
+        control.on('mouseup mouseout touchend', function () {
+            circle.opacity(CONTROL_REST_OPACITY);
+            redrawLayerOf(control);
+        });
+    }
+
     window.myDispatchEvent = myDispatchEvent;
     window.radians = radians;
     window.degrees = degrees;
@@ -194,4 +233,7 @@
     window.stagePosToLayer = stagePosToLayer;
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
-}(window, document));
+    window.redrawLayerOf = redrawLayerOf;
+    window.createControlCircle = createControlCircle;
+    window.addPressFeedback = addPressFeedback;
+}(window, document, Kinetic));
