@@ -36,6 +36,7 @@
         '<br/>(maximum 4 characters)</p></body></html>';
 
     var ROTATION_STEP = 90;
+    var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
 
@@ -68,13 +69,14 @@
 
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer) and the image generator
-    // (with its own off-screen animation). The page has only the toolbar,
-    // the item picker and the timeline so far.
+    // (with its own off-screen animation). The page has no image generator
+    // yet.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
         shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
+        shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
     }
 
     function onWindowResize() {
@@ -330,9 +332,14 @@
         });
     }
 
-    // Also for the frame already selected: that saves and reloads it.
+    // Also for the frame already selected: that saves and reloads it. A
+    // frame the model does not have (a timeline out of step) is ignored.
     function onSelectedFrame(detail) {
         if (!shell.animation) {
+            return;
+        }
+        var n = detail.frameNumber;
+        if (typeof n !== 'number' || n % 1 !== 0 || n < 0 || n >= shell.animation.frameManager.nFrames) {
             return;
         }
         shell.animation.frameManager.saveFrame();

@@ -20,6 +20,10 @@ var ABOUT = { event: 'showAboutInfo', icon: 'icons/about64.png', scale: 0.5, sid
 var ALL_EVENTS = ROW.map(function (b) { return b.event; }).concat([ABOUT.event]);
 
 var toolbar = pageShell.toolbar;
+// The toolbar on its own: without the animation the shell's handlers leave
+// the toggles' looks alone and the background button opens no picker (which
+// would silence the toolbar for the clicks that follow).
+pageShell.animation = null;
 var H = 45;
 
 // Runs `body` and returns the names of the toolbar events raised meanwhile.

@@ -72,16 +72,28 @@ function withAnimation(initial, body) {
             animation.bgLayer.doShowLogo = settings.background.showLogo;
         }
     };
+    var real = pageShell.animation;
     pageShell.animation = animation;
     try {
         body(animation);
     } finally {
-        pageShell.animation = null;
+        pageShell.animation = real;
         pageShell.toolbar.setToggleGrid(false);
         pageShell.toolbar.setToggleRunningLines(false);
         pageShell.toolbar.setToggleLogo(false);
     }
     return calls;
+}
+
+// Runs `body` with no animation in the shell, as on a page that has none.
+function withoutAnimation(body) {
+    var real = pageShell.animation;
+    pageShell.animation = null;
+    try {
+        body();
+    } finally {
+        pageShell.animation = real;
+    }
 }
 
 function togglesPressed() {
@@ -208,7 +220,10 @@ test('main has set up the shell state', function () {
     assert.ok(pageShell.timeline instanceof Timeline, 'the timeline exists');
     assert.deepEqual([pageShell.timeline.stage.width(), pageShell.timeline.stage.height()], [1270, 45],
         'timeline at the application width');
-    assert.equal(pageShell.animation, null);
+    assert.ok(pageShell.animation instanceof Animation, 'the animation exists');
+    assert.equal(pageShell.animation.stage.container().id, 'animContainer');
+    assert.deepEqual([pageShell.animation.stage.width(), pageShell.animation.stage.height()], [1125, 685],
+        'animation at its maximum size');
     assert.equal(pageShell.imageGenerator, null);
 });
 
@@ -296,7 +311,9 @@ test('every host message type is handled without a component or an error', funct
         { msgType: 'exportVideoResponse' },
         { msgType: 'setLogoImage', image: 'data:image/png;base64,iVBORw0KGgo=' }
     ];
-    messages.forEach(function (message) { cppInterface.emitToPage(message); });
+    withoutAnimation(function () {
+        messages.forEach(function (message) { cppInterface.emitToPage(message); });
+    });
     assert.equal(sent().length, 0, 'no message came back');
     assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false },
         'without an animation the toggles are left alone');
@@ -417,8 +434,10 @@ test('label requests ask the host for a label, with the item\'s id as a number',
 
 test('save and caption requests need an animation and send nothing without one', function () {
     cppInterface.clearReceivedMessages();
-    myDispatchEvent('saveAnimation', {});
-    myDispatchEvent('addFrameCaption', {});
+    withoutAnimation(function () {
+        myDispatchEvent('saveAnimation', {});
+        myDispatchEvent('addFrameCaption', {});
+    });
     assert.equal(sent().length, 0);
 });
 
@@ -443,9 +462,11 @@ test('every page event of the catalogue is handled without the missing component
         'chooseBackground', 'deleteSelectedItems', 'increaseSelectedScale', 'decreaseSelectedScale',
         'addFrameCaption', 'redrawControls', 'disableControls', 'disableNonTimelineControls',
         'enableControls', 'setItemDefaultColor', 'setItemDefaultScale'];
-    events.forEach(function (name) {
-        myDispatchEvent(name, { type: 'cone', col1: 'red', col2: 'default', scale: 'default',
-            percent: 50, time: 500, frameNumber: 0, itemType: 'cone', color: 'red', colNumber: 1 });
+    withoutAnimation(function () {
+        events.forEach(function (name) {
+            myDispatchEvent(name, { type: 'cone', col1: 'red', col2: 'default', scale: 'default',
+                percent: 50, time: 500, frameNumber: 0, itemType: 'cone', color: 'red', colNumber: 1 });
+        });
     });
     assert.equal(sent().length, 0, 'none of them talks to the host');
     assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false });
@@ -601,7 +622,9 @@ test('play without an animation passes the timeline straight back to its stopped
     };
     try {
         timeline.layer.draw();
-        clickAt(timeline.stage, H / 2, H / 2);
+        withoutAnimation(function () {
+            clickAt(timeline.stage, H / 2, H / 2);
+        });
     } finally {
         delete timeline.playbackStarted;
         delete timeline.playbackStopped;
@@ -816,6 +839,7 @@ test('a resize refits the animation first, then the strips', function (done) {
     var toolbarUpdate = pageShell.toolbar.updateBounds;
     var timeline = pageShell.timeline;
     var itemPicker = pageShell.itemPicker;
+    var animation = pageShell.animation;
     pageShell.animation = recorder('animation');
     pageShell.itemPicker = recorder('itemPicker');
     pageShell.timeline = recorder('timeline');
@@ -824,7 +848,7 @@ test('a resize refits the animation first, then the strips', function (done) {
         return toolbarUpdate.call(this, w, h);
     };
     done.cleanup(function () {
-        pageShell.animation = null;
+        pageShell.animation = animation;
         pageShell.itemPicker = itemPicker;
         pageShell.timeline = timeline;
         delete pageShell.toolbar.updateBounds;

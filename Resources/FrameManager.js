@@ -1,0 +1,311 @@
+// The frame model: the state of every item in every frame of an animation.
+// The animation layer only ever shows the selected frame; saveFrame copies
+// what is on display into the model and loadFrame rebuilds the display from
+// it. Positions are stored as fractions of the pitch's size, so the model
+// does not depend on the window.
+//
+// Object record: { type, id, scale, text, shortLabel, z, color, frames },
+// with one frame state { x, y, rotation } per frame.
+(function (window) {
+    'use strict';
+
+    var SCALE_STEP = 1.1;
+    var FRAME_COUNT_MISMATCH = 'Number of frames does not match';
+
+    function isWholeNumber(value) {
+        return typeof value === 'number' && isFinite(value) && Math.floor(value) === value;
+    }
+
+    function stateOf(props) {
+        return { x: props.x, y: props.y, rotation: props.rotation };
+    }
+
+    function copyState(state) {
+        return { x: state.x, y: state.y, rotation: state.rotation };
+    }
+
+    function FrameManager(animLayer) {
+        if (!(this instanceof FrameManager)) {
+            throw new Error('FrameManager must be called with new');
+        }
+        if (!animLayer || typeof animLayer.frameSettings !== 'function') {
+            throw new Error('FrameManager: the animation layer is needed');
+        }
+        this.animLayer = animLayer;
+        this.objects = [];
+        this.selectedFrame = 0;
+        this.nFrames = 1;
+        this.frameText = [];
+        this.idCounter = 0;
+    }
+
+    FrameManager.prototype.checkFrameIndex = function (n, caller) {
+        if (!isWholeNumber(n) || n < 0 || n >= this.nFrames) {
+            throw new Error(caller + ': the frame index must be a whole number from 0 to ' +
+                (this.nFrames - 1) + ', got ' + n);
+        }
+    };
+
+    FrameManager.prototype.findObject = function (id) {
+        for (var i = 0; i < this.objects.length; i++) {
+            if (this.objects[i].id === id) {
+                return this.objects[i];
+            }
+        }
+        return null;
+    };
+
+    // The caption of frame n; a frame without one (possible only after a
+    // file whose caption count did not match) shows an empty caption.
+    FrameManager.prototype.captionOf = function (n) {
+        var text = this.frameText[n];
+        return typeof text === 'string' ? text : '';
+    };
+
+    FrameManager.prototype.saveFrame = function () {
+        var settings = this.animLayer.frameSettings();
+        var sel = this.selectedFrame;
+        // Never leave holes before the selected frame's caption.
+        for (var f = this.frameText.length; f < sel; f++) {
+            this.frameText[f] = '';
+        }
+        this.frameText[sel] = settings.frameText;
+
+        for (var i = 0; i < settings.objectProps.length; i++) {
+            var props = settings.objectProps[i];
+            var record = this.findObject(props.id);
+            if (record) {
+                record.color = props.col1;
+                record.scale = props.scale;
+                record.text = props.text;
+                record.shortLabel = props.shortLabel;
+                record.z = props.z;
+                if (props.posIsFixed) {
+                    for (var k = 0; k < this.nFrames; k++) {
+                        record.frames[k] = stateOf(props);
+                    }
+                } else {
+                    record.frames[sel] = stateOf(props);
+                }
+            } else {
+                // Added since the last save: it stands at the same place in
+                // every frame.
+                var frames = [];
+                for (var j = 0; j < this.nFrames; j++) {
+                    frames.push(stateOf(props));
+                }
+                this.objects.push({
+                    type: props.type,
+                    id: props.id,
+                    scale: props.scale,
+                    text: props.text,
+                    shortLabel: props.shortLabel,
+                    z: props.z,
+                    color: props.col1,
+                    frames: frames
+                });
+            }
+        }
+    };
+
+    // Does not save first: whatever the display held is replaced.
+    FrameManager.prototype.loadFrame = function (n) {
+        this.checkFrameIndex(n, 'FrameManager.loadFrame');
+        var layer = this.animLayer;
+        layer.clearAnimation();
+
+        var groups = [];
+        for (var i = 0; i < this.objects.length; i++) {
+            var record = this.objects[i];
+            var state = record.frames[n];
+            var pos = layer.pixelPos(state);
+            var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
+                record.type, record.color, record.color, record.id, record.text, record.shortLabel,
+                layer.layerScale, layer.rotation());
+            layer.add(group);
+            groups.push(group);
+        }
+        for (var k = 0; k < groups.length; k++) {
+            groups[k].setZIndex(this.objects[k].z);
+        }
+
+        layer.setFrameText(this.captionOf(n));
+        this.selectedFrame = n;
+        this.updateRunningLines(n);
+        layer.batchDraw();
+    };
+
+    // The items on display already stand at the copied states, so they are
+    // not rebuilt.
+    FrameManager.prototype.addFrame = function () {
+        this.saveFrame();
+        var sel = this.selectedFrame;
+        for (var i = 0; i < this.objects.length; i++) {
+            var frames = this.objects[i].frames;
+            frames.splice(sel + 1, 0, copyState(frames[sel]));
+        }
+        this.frameText.splice(sel + 1, 0, '');
+        this.animLayer.setFrameText('');
+        this.nFrames += 1;
+        this.selectedFrame = sel + 1;
+        this.updateRunningLines(this.selectedFrame);
+    };
+
+    // Not saved first: changes made on the removed frame since the last save
+    // go with it.
+    FrameManager.prototype.removeSelectedFrame = function () {
+        if (this.nFrames === 1) {
+            return;
+        }
+        var sel = this.selectedFrame;
+        for (var i = 0; i < this.objects.length; i++) {
+            this.objects[i].frames.splice(sel, 1);
+        }
+        this.frameText.splice(sel, 1);
+        if (sel > 0) {
+            this.selectedFrame = sel - 1;
+        }
+        this.nFrames -= 1;
+        this.loadFrame(this.selectedFrame);
+    };
+
+    FrameManager.prototype.removeObject = function (id) {
+        for (var i = 0; i < this.objects.length; i++) {
+            if (this.objects[i].id === id) {
+                this.objects.splice(i, 1);
+                return;
+            }
+        }
+    };
+
+    FrameManager.prototype.selectedGroups = function () {
+        return this.animLayer.find('.fieldItemGroup').toArray().filter(function (group) {
+            return group.isSelected;
+        });
+    };
+
+    FrameManager.prototype.removeSelectedObjects = function () {
+        this.saveFrame();
+        var selected = this.selectedGroups();
+        for (var i = 0; i < selected.length; i++) {
+            this.removeObject(selected[i].getAttr('id'));
+        }
+        this.loadFrame(this.selectedFrame);
+    };
+
+    // Each item clamps the new scale to its kind's range; the model keeps
+    // the scale the item ended up with.
+    FrameManager.prototype.scaleSelected = function (scaleFactor) {
+        if (typeof scaleFactor !== 'number' || !(scaleFactor > 0) || !isFinite(scaleFactor)) {
+            throw new Error('FrameManager.scaleSelected: the factor must be a positive number, got ' +
+                scaleFactor);
+        }
+        var selected = this.selectedGroups();
+        for (var i = 0; i < selected.length; i++) {
+            var group = selected[i];
+            group.setScale(group.getFieldItem().getScale() * scaleFactor);
+            var record = this.findObject(group.getAttr('id'));
+            if (record) {
+                record.scale = group.getFieldItem().getScale();
+            }
+        }
+        this.animLayer.batchDraw();
+    };
+
+    FrameManager.prototype.increaseSelectedScale = function () {
+        this.saveFrame();
+        this.scaleSelected(SCALE_STEP);
+    };
+
+    FrameManager.prototype.decreaseSelectedScale = function () {
+        this.saveFrame();
+        this.scaleSelected(1 / SCALE_STEP);
+    };
+
+    FrameManager.prototype.resetState = function () {
+        this.objects = [];
+        this.selectedFrame = 0;
+        this.nFrames = 1;
+        this.frameText = [];
+        this.idCounter = 0;
+        this.animLayer.clearAnimation();
+    };
+
+    FrameManager.prototype.clearAnimation = function () {
+        this.resetState();
+    };
+
+    // null when the model has no such object.
+    FrameManager.prototype.objectForFrame = function (id, f) {
+        var record = this.findObject(id);
+        return record ? record.frames[f] : null;
+    };
+
+    FrameManager.prototype.updateRunningLines = function (frameIndex) {
+        var layer = this.animLayer;
+        var n = this.nFrames;
+        var origin = { x: 0, y: 0 };
+        var groupsById = {};
+        layer.find('.fieldItemGroup').toArray().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (!groupsById.hasOwnProperty(id)) {
+                groupsById[id] = group;
+            }
+        });
+        var visibility = [frameIndex > 0, frameIndex + 1 < n, frameIndex + 2 < n];
+
+        for (var i = 0; i < this.objects.length; i++) {
+            var record = this.objects[i];
+            if (!groupsById.hasOwnProperty(record.id)) {
+                continue;
+            }
+            var frames = record.frames;
+            var pos0 = visibility[0] ? layer.pixelPos(frames[frameIndex - 1]) : origin;
+            var pos1 = layer.pixelPos(frames[frameIndex]);
+            var pos2 = visibility[1] ? layer.pixelPos(frames[frameIndex + 1]) : origin;
+            var pos3 = visibility[2] ? layer.pixelPos(frames[frameIndex + 2]) : origin;
+            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, visibility,
+                layer.showRunningLines);
+        }
+    };
+
+    FrameManager.prototype.generateUniqueId = function () {
+        this.idCounter += 1;
+        return this.idCounter;
+    };
+
+    // `settings`: a parsed animation file. Only the frame model's members
+    // are read here; checking that a file holds them in the right shape is
+    // the loader's job, before it gets this far.
+    FrameManager.prototype.loadSettings = function (settings) {
+        if (!settings || !Array.isArray(settings.objects) || !Array.isArray(settings.frameText) ||
+                !isWholeNumber(settings.nFrames) || settings.nFrames < 1 ||
+                !isWholeNumber(settings.selectedFrame) || settings.selectedFrame < 0 ||
+                settings.selectedFrame >= settings.nFrames) {
+            throw new Error('FrameManager.loadSettings: objects, nFrames, selectedFrame and frameText are needed');
+        }
+        this.resetState();
+        this.objects = settings.objects;
+        this.selectedFrame = settings.selectedFrame;
+        this.nFrames = settings.nFrames;
+        this.frameText = settings.frameText.slice();
+
+        if (this.frameText.length !== this.nFrames) {
+            window.myDispatchEvent('errorOpeningFile', { errorInfo: FRAME_COUNT_MISMATCH });
+            // Reported; from here on each frame has exactly one caption:
+            // missing ones are empty, surplus ones (with no frame to show
+            // them) are dropped.
+            while (this.frameText.length < this.nFrames) {
+                this.frameText.push('');
+            }
+            this.frameText.length = this.nFrames;
+        }
+
+        for (var i = 0; i < this.objects.length; i++) {
+            this.objects[i].id = this.generateUniqueId();
+        }
+        this.loadFrame(this.selectedFrame);
+    };
+
+    window.FrameManager = FrameManager;
+}(window));
