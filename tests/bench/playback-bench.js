@@ -1,0 +1,202 @@
+// Playback cost on the editor page: a full drill of 22 players, 2 balls and
+// 30 pieces of equipment over 10 frames, in the editor's own animation. Not a
+// test and not run by CTest; it prints figures. Run it from a build folder:
+//
+//   QT_QPA_PLATFORM=offscreen tests/page/pagetests --size 1280x800 ../tests/bench/playback-bench.js
+//
+// A tick is what one display refresh of playback costs: drawFrame at that
+// moment plus the redraw of the animation layer (drawn synchronously here,
+// as the loop does after each tick). Ticks are taken 1000/60 ms apart over
+// the whole animation, with the timeline in its playing look so that the
+// progress bar is updated too. A frame load is loadFrame (rebuilding every
+// item group) plus the same redraw.
+
+var N_FRAMES = 10;
+var N_PLAYERS = 22;
+var N_BALLS = 2;
+var EQUIPMENT = ['cone', 'marker', 'ring', 'agilityPole', 'agilityLadder', 'microHurdle', 'hurdle', 'manikin',
+    'goal', 'miniGoal'];
+var N_EQUIPMENT = 30;
+var TICK_MS = 1000 / 60;
+var PICTURE_WAIT_MS = 10000;
+
+var animation = pageShell.animation;
+var fm = animation.frameManager;
+var pm = animation.playbackManager;
+var layer = animation.animLayer;
+
+var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
+    function () { return Date.now(); };
+
+// A fixed sequence of numbers in [0, 1), so that every run plays the same drill.
+var seed = 12345;
+function random() {
+    seed = (seed * 1103515245 + 12345) % 2147483648;
+    return seed / 2147483648;
+}
+
+function record(type, id, scale, color, frames) {
+    return { type: type, id: id, scale: scale, text: '', shortLabel: '', z: id, color: color, frames: frames };
+}
+
+function movingFrames() {
+    var x = 0.1 + 0.8 * random();
+    var y = 0.1 + 0.8 * random();
+    var rotation = 360 * random();
+    var frames = [];
+    for (var f = 0; f < N_FRAMES; f++) {
+        frames.push({ x: x, y: y, rotation: rotation });
+        x = Math.min(0.95, Math.max(0.05, x + 0.2 * (random() - 0.5)));
+        y = Math.min(0.95, Math.max(0.05, y + 0.2 * (random() - 0.5)));
+        rotation = (rotation + 90 * (random() - 0.5) + 360) % 360;
+    }
+    return frames;
+}
+
+function fixedFrames() {
+    var state = { x: 0.05 + 0.9 * random(), y: 0.05 + 0.9 * random(), rotation: 90 * Math.floor(4 * random()) };
+    var frames = [];
+    for (var f = 0; f < N_FRAMES; f++) {
+        frames.push({ x: state.x, y: state.y, rotation: state.rotation });
+    }
+    return frames;
+}
+
+function drill() {
+    var objects = [];
+    var id = 1;
+    var i;
+    for (i = 0; i < N_PLAYERS; i++) {
+        var player = record('person', id++, 0.2, i < N_PLAYERS / 2 ? 'red' : 'blue', movingFrames());
+        player.text = 'Player ' + (i + 1);
+        player.shortLabel = String(i + 1);
+        objects.push(player);
+    }
+    for (i = 0; i < N_BALLS; i++) {
+        objects.push(record('gaaBall', id++, 0.11, 'white', movingFrames()));
+    }
+    for (i = 0; i < N_EQUIPMENT; i++) {
+        var type = EQUIPMENT[i % EQUIPMENT.length];
+        var colour = (type === 'manikin' || type === 'hurdle' || type === 'goal' || type === 'miniGoal') ? 'grey' : 'yellow';
+        objects.push(record(type, id++, defaultScale(type), colour, fixedFrames()));
+    }
+    var captions = [];
+    for (var f = 0; f < N_FRAMES; f++) {
+        captions.push('Frame ' + (f + 1) + ': move the ball on');
+    }
+    return { objects: objects, selectedFrame: 0, nFrames: N_FRAMES, frameText: captions };
+}
+
+function defaultScale(type) {
+    return new FieldItem(0, 0, 0, 'default', type, 'default', 'default', 1).getScale();
+}
+
+// The smallest step the clock shows.
+function clockResolution() {
+    var first = now();
+    var next = now();
+    while (next === first) {
+        next = now();
+    }
+    return next - first;
+}
+
+function stats(samples) {
+    var sum = 0;
+    var worst = 0;
+    samples.forEach(function (s) {
+        sum += s;
+        worst = Math.max(worst, s);
+    });
+    var sorted = samples.slice().sort(function (a, b) { return a - b; });
+    return {
+        mean: sum / samples.length,
+        median: sorted[Math.floor(sorted.length / 2)],
+        worst: worst,
+        count: samples.length
+    };
+}
+
+function fixed(value) {
+    return value.toFixed(2);
+}
+
+function report(what, s) {
+    pageTestHost.log(what + ': mean ' + fixed(s.mean) + ' ms, median ' + fixed(s.median) + ' ms, worst ' +
+        fixed(s.worst) + ' ms over ' + s.count);
+}
+
+// True once every item picture on the layer has loaded, so that the ticks
+// draw what the user sees.
+function picturesLoaded() {
+    var images = layer.find('Image').toArray();
+    return images.length > 0 && images.every(function (node) {
+        var picture = node.image();
+        return picture && picture.complete && picture.naturalWidth > 0;
+    });
+}
+
+function measureTicks() {
+    var samples = [];
+    var end = (N_FRAMES - 1) * 1000;
+    pm.startFrame = 0;
+    pm.currentPlaybackFrame = 0;
+    for (var t = 0; t < end; t += TICK_MS) {
+        var start = now();
+        pm.drawFrame(t);
+        layer.draw();
+        samples.push(now() - start);
+    }
+    return samples;
+}
+
+function measureFrameLoads() {
+    var samples = [];
+    for (var round = 0; round < 3; round++) {
+        for (var f = 0; f < N_FRAMES; f++) {
+            var start = now();
+            fm.loadFrame(f);
+            layer.draw();
+            samples.push(now() - start);
+        }
+    }
+    return samples;
+}
+
+test('playback cost with 54 items over 10 frames in a 1270 x 785 application area', function (done) {
+    var settings = drill();
+    var loadStart = now();
+    fm.loadSettings(settings);
+    layer.draw();
+    var loadTime = now() - loadStart;
+
+    waitFor('the item pictures', picturesLoaded, done, function () {
+        pageTestHost.log('application area ' + pageShell.sizes.appWidth + ' x ' + pageShell.sizes.appHeight +
+            ', pitch ' + fixed(layer.layerWidth) + ' x ' + fixed(layer.layerHeight) + ', ' + fm.objects.length +
+            ' items (' + N_PLAYERS + ' players, ' + N_BALLS + ' balls, ' + N_EQUIPMENT + ' equipment), ' +
+            N_FRAMES + ' frames');
+        pageTestHost.log('clock: ' + (window.performance && window.performance.now ? 'performance.now' : 'Date.now') +
+            ', resolution about ' + fixed(clockResolution()) + ' ms');
+        pageTestHost.log('opening the drill (loadSettings and draw, pictures not yet loaded): ' +
+            fixed(loadTime) + ' ms');
+
+        pageShell.timeline.playbackStarted();
+        measureTicks();
+        report('tick (drawFrame + layer draw), running lines off', stats(measureTicks()));
+        animation.toggleRunningLines();
+        report('tick (drawFrame + layer draw), running lines on', stats(measureTicks()));
+        animation.toggleRunningLines();
+        pageShell.timeline.playbackStopped();
+
+        report('frame load (loadFrame + layer draw)', stats(measureFrameLoads()));
+        var drawOnly = [];
+        for (var i = 0; i < 30; i++) {
+            var start = now();
+            layer.draw();
+            drawOnly.push(now() - start);
+        }
+        report('animation layer draw alone', stats(drawOnly));
+        myDispatchEvent('newAnimation', {});
+        done();
+    }, PICTURE_WAIT_MS);
+}, 60000);
