@@ -1,6 +1,7 @@
 // The file named on the command line is opened once the page has loaded,
 // after the splash has gone, so its errors are in view and its text reaches
 // a page that is ready for it.
+#include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "jsInterface.h"
@@ -60,7 +61,8 @@ void tst_CommandLine::firstArgumentIsOpenedAfterLoading()
     case Case::Existing:
         QTRY_COMPARE(sent.count(), 1);
         QCOMPARE(sent.first().first().toMap().value("msgType").toString(), QStringLiteral("openAnimationResponse"));
-        QCOMPARE(sent.first().first().toMap().value("json").toString(), QStringLiteral("first line only"));
+        QCOMPARE(sent.first().first().toMap().value("json").toString(),
+                 animationText(QStringLiteral("opened from the command line")));
         QVERIFY(!splashAtReply);
         QVERIFY(!box->seen());
         break;
@@ -92,7 +94,7 @@ int main(int argc, char *argv[])
         QFile f(g_path);
         if (!f.open(QIODevice::WriteOnly))
             return 2;
-        f.write("first line only\nsecond line\n");
+        f.write(animationText(QStringLiteral("opened from the command line")).toUtf8() + "\nsecond line\n");
         f.close();
         fileArgument = QFile::encodeName(g_path);
     } else if (choice == "--open-missing") {

@@ -1,5 +1,6 @@
 // Toolbar commands pressed with the pointer on the real page travel to the
 // host, open its dialogs, and the host's answer comes back into the page.
+#include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
@@ -92,7 +93,7 @@ void tst_ToolbarToHost::openButtonBringsFileIntoPage()
     {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("{\"signature\":\"OVRI_Animation\",\"note\":\"caf\xc3\xa9\"}\nignored second line\n");
+        f.write(animationText(QString::fromUtf8("Corner routine, café")).toUtf8() + "\nignored second line\n");
     }
     // Listen on the page's side of the bridge, next to the page's own receiver.
     js(QStringLiteral("window.pageGot = [];"
@@ -106,8 +107,10 @@ void tst_ToolbarToHost::openButtonBringsFileIntoPage()
     QTRY_VERIFY(dialog->seen());
     QTRY_COMPARE(js(QStringLiteral("pageGot.length")).toInt(), 1);
     QCOMPARE(js(QStringLiteral("pageGot[0].msgType")).toString(), QStringLiteral("openAnimationResponse"));
-    QCOMPARE(js(QStringLiteral("pageGot[0].json")).toString(),
-             QString::fromUtf8("{\"signature\":\"OVRI_Animation\",\"note\":\"café\"}"));
+    QCOMPARE(js(QStringLiteral("pageGot[0].json")).toString(), animationText(QString::fromUtf8("Corner routine, café")));
+    // The page loaded it: its caption is on display.
+    QCOMPARE(js(QStringLiteral("pageShell.animation.animLayer.getFrameText()")).toString(),
+             QString::fromUtf8("Corner routine, café"));
     QCOMPARE(m_window->lastUsedFolder(), m_dir.path());
 }
 

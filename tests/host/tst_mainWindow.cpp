@@ -1,5 +1,6 @@
 // The main window's dispatcher and services, driven through the real bridge
 // the page uses, with the real dialogs answered as a user would.
+#include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "ShortLabelDialog.h"
@@ -90,6 +91,7 @@ private slots:
     void unknownAndMistypedMessagesAreIgnored();
 
     void openSendsFirstLine();
+    void emptyFileEndsInPageReport();
     void openCancelledSendsNothing();
     void openMissingFileShowsReason();
     void saveWritesTextExactly();
@@ -332,7 +334,8 @@ void tst_mainWindow::unknownAndMistypedMessagesAreIgnored()
 void tst_mainWindow::openSendsFirstLine()
 {
     const QString path = m_dir.filePath(QStringLiteral("Übung ä.anim"));
-    writeFile(path, "{\"signature\":\"OVRI_Animation\",\"caption\":\"Müller \xe5\xb0\x8f\"}\r\nsecond line\n");
+    const QString first = animationText(QStringLiteral("Müller 小"));
+    writeFile(path, first.toUtf8() + "\r\nsecond line\n");
 
     QString title, directory;
     auto driver = chooseFile(path, &title, &directory);
@@ -342,16 +345,28 @@ void tst_mainWindow::openSendsFirstLine()
     QCOMPARE(title, QStringLiteral("Open Animation"));
     QCOMPARE(replies().size(), 1);
     QCOMPARE(replies().first().value("msgType").toString(), QStringLiteral("openAnimationResponse"));
-    QCOMPARE(replies().first().value("json").toString(),
-             QString::fromUtf8("{\"signature\":\"OVRI_Animation\",\"caption\":\"Müller 小\"}"));
+    QCOMPARE(replies().first().value("json").toString(), first);
+}
 
-    // An empty file still answers, with empty text for the page to reject.
+void tst_mainWindow::emptyFileEndsInPageReport()
+{
+    // An empty file still answers, with empty text, which the page rejects
+    // and reports back; the user sees its reason.
     const QString empty = m_dir.filePath(QStringLiteral("empty.anim"));
     writeFile(empty, QByteArray());
+    QString text, detail;
+    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
+        text = b->text();
+        detail = b->informativeText();
+        b->accept();
+    });
     m_window->openAnimation(empty);
-    QCOMPARE(replies().size(), 2);
+    QVERIFY(box->seen());
+    QCOMPARE(replies().size(), 1);
     QCOMPARE(replies().last().value("json").toString(), QStringLiteral(""));
     QVERIFY(!replies().last().value("json").toString().isNull());
+    QCOMPARE(text, QStringLiteral("Error Opening Animation File"));
+    QCOMPARE(detail, QStringLiteral("Error parsing JSON"));
 }
 
 void tst_mainWindow::openCancelledSendsNothing()
@@ -434,7 +449,7 @@ void tst_mainWindow::lastUsedFolderFollowsPickedFiles()
 
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("club/drills")));
     const QString drill = m_dir.filePath(QStringLiteral("club/drills/corner.anim"));
-    writeFile(drill, "x");
+    writeFile(drill, animationText(QStringLiteral("Corner")).toUtf8());
     m_window->openAnimation(drill);
     QCOMPARE(m_window->lastUsedFolder(), m_dir.filePath(QStringLiteral("club/drills")));
 
@@ -483,15 +498,15 @@ void tst_mainWindow::dropOpensFirstLocalFile()
 {
     const QString first = m_dir.filePath(QStringLiteral("first.anim"));
     const QString second = m_dir.filePath(QStringLiteral("second.anim"));
-    writeFile(first, "first\nrest");
-    writeFile(second, "second");
+    writeFile(first, animationText(QStringLiteral("first")).toUtf8() + "\nrest");
+    writeFile(second, animationText(QStringLiteral("second")).toUtf8());
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
     dropOnWindow(&data);
 
     QCOMPARE(replies().size(), 1);
-    QCOMPARE(replies().first().value("json").toString(), QStringLiteral("first"));
+    QCOMPARE(replies().first().value("json").toString(), animationText(QStringLiteral("first")));
     QCOMPARE(m_window->lastUsedFolder(), m_dir.path());
 }
 
