@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "AnimationFile.h"
+#include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "jsInterface.h"
 
@@ -78,6 +79,7 @@ void mainWindow::setUpWindow()
 
 void mainWindow::createWebView()
 {
+    ScriptEngineWorkarounds::apply();
     m_webView = new QWebView(this);
     QWebFrame *frame = m_webView->page()->mainFrame();
     frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);

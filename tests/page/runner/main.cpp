@@ -9,6 +9,7 @@
 // "N passed, N failed"; exits non-zero on any failure.
 
 #include "PageFonts.h"
+#include "ScriptEngineWorkarounds.h"
 #include "PageScreenshot.h"
 #include "PageTestRunner.h"
 
@@ -55,6 +56,8 @@ int main(int argc, char *argv[])
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
     }
 
+    // The page runs under the same engine settings as in the program.
+    ScriptEngineWorkarounds::apply();
     QApplication app(argc, argv);
     PageFonts::install();
 

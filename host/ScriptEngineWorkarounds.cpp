@@ -1,0 +1,10 @@
+#include "ScriptEngineWorkarounds.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+void ScriptEngineWorkarounds::apply()
+{
+    if (!qEnvironmentVariableIsSet("JSC_useDFGJIT"))
+        qputenv("JSC_useDFGJIT", QByteArrayLiteral("false"));
+}
