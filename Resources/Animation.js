@@ -25,6 +25,59 @@
     var ERROR_PARSING = 'Error parsing JSON';
     var ERROR_SIGNATURE = 'Not an OVRI Animation file';
 
+    // What an animation text may hold beyond its signature. Sports and views
+    // are those the background layer and its picker can draw; the pitch
+    // turns in quarters, and a stored turn is kept within one revolution.
+    var FILE_SPORTS = ['gaa', 'soccer', 'rugby'];
+    var FILE_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
+    var FILE_ROTATIONS = [0, 90, 180, 270, -90, -180, -270];
+    // A caption list shorter than the frame count is padded, so the count
+    // alone must not be able to make the page build millions of frames.
+    var FILE_MAX_FRAMES = 10000;
+    // The logo is a picture carried in the file, or one of the page's own.
+    var FILE_LOGO_DATA_URL = /^data:image\/(png|jpeg);base64,/;
+    var FILE_LOGO_RESOURCE = /^logos\/[A-Za-z0-9_-][A-Za-z0-9_.-]*$/;
+
+    // Rules for the members of each part of a file, in the order they are
+    // written: [member, test of its value, what it must be]. A test gets the
+    // value and the whole file. (The tests are function declarations below.)
+    var TOP_LEVEL_RULES = [
+        ['sport', oneOf(FILE_SPORTS), quoted(FILE_SPORTS)],
+        ['showRunningLines', isBoolean, 'true or false'],
+        ['background', isObject, 'an object'],
+        ['rotation', oneOf(FILE_ROTATIONS), 'a multiple of 90 from -270 to 270'],
+        ['gridVisible', isBoolean, 'true or false'],
+        ['nFrames', function (v) { return isCountFromOne(v) && v <= FILE_MAX_FRAMES; },
+            'a whole number from 1 to ' + FILE_MAX_FRAMES],
+        ['selectedFrame', function (v, file) { return isWholeNumber(v) && v >= 0 && v < file.nFrames; },
+            function (file) { return 'a whole number from 0 to ' + (file.nFrames - 1); }],
+        ['objects', Array.isArray, 'an array'],
+        ['frameText', Array.isArray, 'an array']
+    ];
+    var BACKGROUND_RULES = [
+        ['type', oneOf(FILE_VIEWS), quoted(FILE_VIEWS)],
+        ['showStripes', isBoolean, 'true or false'],
+        ['showLogo', isBoolean, 'true or false'],
+        ['logoImage', function (v) {
+            return isString(v) && (FILE_LOGO_DATA_URL.test(v) || FILE_LOGO_RESOURCE.test(v));
+        }, 'a PNG or JPEG data URL or a picture in logos/']
+    ];
+    var OBJECT_RULES = [
+        ['type', isString, 'a string naming an item type'],
+        ['id', isCountFromOne, 'a whole number of at least 1'],
+        ['scale', isPositiveNumber, 'a positive number'],
+        ['text', isString, 'a string'],
+        ['shortLabel', isString, 'a string'],
+        ['z', isCountFromOne, 'a whole number of at least 1'],
+        ['color', function (v) { return isString(v) && v !== ''; }, 'a colour name'],
+        ['frames', Array.isArray, 'an array']
+    ];
+    var FRAME_STATE_RULES = [
+        ['x', isFiniteNumber, 'a finite number'],
+        ['y', isFiniteNumber, 'a finite number'],
+        ['rotation', isFiniteNumber, 'a finite number']
+    ];
+
     function isPositiveNumber(value) {
         return typeof value === 'number' && isFinite(value) && value > 0;
     }
@@ -188,11 +241,154 @@
 
     // ---- Animation text ---------------------------------------------------
 
-    // One line of compact JSON, members in the file's order.
+    // Whether `type` is in the item catalogue. The catalogue is the field
+    // item's own, and it refuses a type it does not know; the answer is kept
+    // per type, since a file names the same few types over and over.
+    var knownItemTypes = {};
+
+    function isItemType(type) {
+        if (typeof type !== 'string') {
+            return false;
+        }
+        var key = 'type:' + type;
+        if (!knownItemTypes.hasOwnProperty(key)) {
+            try {
+                new window.FieldItem(0, 0, 0, 'default', type, 'default', 'default', 1);
+                knownItemTypes[key] = true;
+            } catch (e) {
+                knownItemTypes[key] = false;
+            }
+        }
+        return knownItemTypes[key];
+    }
+
+    function isObject(value) {
+        return typeof value === 'object' && value !== null && !Array.isArray(value);
+    }
+
+    function isFiniteNumber(value) {
+        return typeof value === 'number' && isFinite(value);
+    }
+
+    function isWholeNumber(value) {
+        return isFiniteNumber(value) && Math.floor(value) === value;
+    }
+
+    function isBoolean(value) {
+        return typeof value === 'boolean';
+    }
+
+    function isString(value) {
+        return typeof value === 'string';
+    }
+
+    function isCountFromOne(value) {
+        return isWholeNumber(value) && value >= 1;
+    }
+
+    function oneOf(list) {
+        return function (value) { return list.indexOf(value) !== -1; };
+    }
+
+    function quoted(list) {
+        return 'one of ' + list.map(function (item) { return JSON.stringify(item); }).join(', ');
+    }
+
+    // The first of `rules` that `part` breaks, as a sentence: at the top
+    // level 'Member "background.type" must be …' (`prefix` "background."),
+    // inside an object record 'Object 2, frame 3: member "x" must be …'
+    // (`where` "Object 2, frame 3"). '' when it keeps them all.
+    function rulesProblem(part, rules, file, where, prefix) {
+        for (var i = 0; i < rules.length; i++) {
+            var member = '"' + (prefix || '') + rules[i][0] + '"';
+            if (!Object.prototype.hasOwnProperty.call(part, rules[i][0])) {
+                return where ? where + ': missing member ' + member : 'Missing member ' + member;
+            }
+            if (!rules[i][1](part[rules[i][0]], file)) {
+                var expected = rules[i][2];
+                return (where ? where + ': member ' : 'Member ') + member + ' must be ' +
+                    (typeof expected === 'function' ? expected(file) : expected);
+            }
+        }
+        return '';
+    }
+
+    // The `index`th object record (from 1) of `file`, with its frame states.
+    function objectProblem(record, index, file) {
+        var where = 'Object ' + index;
+        if (!isObject(record)) {
+            return where + ' must be an object';
+        }
+        var problem = rulesProblem(record, OBJECT_RULES, file, where);
+        if (problem) {
+            return problem;
+        }
+        if (!isItemType(record.type)) {
+            return where + ': unknown item type ' + JSON.stringify(record.type);
+        }
+        if (record.frames.length !== file.nFrames) {
+            return where + ': frames has ' + record.frames.length + ' entries, expected ' + file.nFrames;
+        }
+        for (var f = 0; f < record.frames.length; f++) {
+            var state = record.frames[f];
+            var stateWhere = where + ', frame ' + (f + 1);
+            problem = isObject(state) ? rulesProblem(state, FRAME_STATE_RULES, file, stateWhere) :
+                stateWhere + ' must be an object';
+            if (problem) {
+                return problem;
+            }
+        }
+        return '';
+    }
+
+    // The first reason why `file`, a parsed text that carries the
+    // signature, cannot be loaded as a whole, naming the member at fault;
+    // '' when it can. Everything the loader reads is checked here, before
+    // anything changes, so a refused file leaves the editor as it was.
+    // `msgVersion` is not read and so not checked, nor are members the
+    // format does not have. A caption count other than the frame count is
+    // no reason: the frame model reports it and loads the file all the same.
+    function animationTextProblem(file) {
+        var problem = rulesProblem(file, TOP_LEVEL_RULES, file) ||
+            rulesProblem(file.background, BACKGROUND_RULES, file, '', 'background.');
+        for (var k = 0; !problem && k < file.objects.length; k++) {
+            problem = objectProblem(file.objects[k], k + 1, file);
+        }
+        for (var c = 0; !problem && c < file.frameText.length; c++) {
+            if (!isString(file.frameText[c])) {
+                problem = 'Caption ' + (c + 1) + ' in "frameText" must be a string';
+            }
+        }
+        return problem;
+    }
+
+    // The value `text` holds, or undefined (which JSON cannot hold) when it
+    // is not JSON text.
+    function parseJson(text) {
+        if (typeof text !== 'string') {
+            return undefined;
+        }
+        try {
+            return JSON.parse(text);
+        } catch (e) {
+            return undefined;
+        }
+    }
+
+    // For the page tests, which check every rule on its own.
+    Animation.animationTextProblem = animationTextProblem;
+
+    // One line of compact JSON, members in the file's order. Object records
+    // are written as the frame model holds them: in its own member order, or
+    // as an opened file had them. During playback the items stand at
+    // in-between places, so only then is the display not saved first (the
+    // model was saved when playback started).
     Animation.prototype.saveToString = function () {
         var frames = this.frameManager;
         var bg = this.bgLayer;
-        frames.saveFrame();
+        if (!this.playbackManager.isPlaying) {
+            frames.saveFrame();
+        }
         return JSON.stringify({
             msgType: FILE_SIGNATURE,
             msgVersion: FILE_VERSION,
@@ -213,24 +409,32 @@
         });
     };
 
-    // Text that is not JSON, or not an animation, is reported and changes
-    // nothing. Beyond the signature the members are taken as they come;
-    // `checkAnimationText` is where a file's shape is to be vetted.
+    // Replaces the whole animation with the one in `jsonStr`, or, when the
+    // text is not JSON, not an animation, or an animation with a member
+    // missing or of the wrong kind, raises errorOpeningFile with the reason
+    // and changes nothing at all.
     Animation.prototype.loadFromString = function (jsonStr) {
-        var settings;
-        try {
-            settings = JSON.parse(jsonStr);
-        } catch (e) {
+        var settings = parseJson(jsonStr);
+        if (settings === undefined) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_PARSING });
             return;
         }
-        if (!settings || settings.msgType !== FILE_SIGNATURE) {
+        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_SIGNATURE });
             return;
         }
-        if (!this.checkAnimationText(settings)) {
+        var problem = animationTextProblem(settings);
+        if (problem) {
+            window.myDispatchEvent('errorOpeningFile', { errorInfo: problem });
             return;
         }
+
+        // A file can arrive while playing (dropped, say): playback is over
+        // before its frames go. The old items go first, or turning the
+        // pitch would refit and save them only for them to be replaced.
+        this.playbackManager.stop();
+        this.frameManager.clearAnimation();
+
         this.sport = settings.sport;
         this.bgLayer.setBackground(settings.sport, settings.background.type,
             settings.background.showStripes);
@@ -241,21 +445,15 @@
         this.isRotated = false;
         this.rotateEntireAnimation(settings.rotation);
 
-        this.bgLayer.showGrid(!!settings.gridVisible);
+        this.bgLayer.showGrid(settings.gridVisible);
         this.frameManager.loadSettings(settings);
-        if (this.animLayer.showRunningLines !== !!settings.showRunningLines) {
+        if (this.animLayer.showRunningLines !== settings.showRunningLines) {
             this.toggleRunningLines();
         }
-        if (this.bgLayer.doShowLogo !== !!settings.background.showLogo) {
+        if (this.bgLayer.doShowLogo !== settings.background.showLogo) {
             this.toggleLogo();
         }
         this.stage.draw();
-    };
-
-    // True when `settings` (a parsed text with the right signature) can be
-    // loaded. For now only the members the loader needs to exist at all.
-    Animation.prototype.checkAnimationText = function (settings) {
-        return !!settings.background && typeof settings.rotation === 'number';
     };
 
     // ---- Rubber-band selection ----------------------------------------------

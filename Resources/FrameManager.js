@@ -125,8 +125,17 @@
             layer.add(group);
             groups.push(group);
         }
-        for (var k = 0; k < groups.length; k++) {
-            groups[k].setZIndex(this.objects[k].z);
+        // Moved to their stacking indices from the back forwards: each move
+        // then leaves the groups already placed behind it where they were,
+        // so the saved stacking comes back exactly. (In model order it does
+        // not always: some orders of four or more items came back changed.)
+        var objects = this.objects;
+        var byDepth = groups.map(function (group, k) { return k; });
+        byDepth.sort(function (a, b) {
+            return (objects[a].z - objects[b].z) || (a - b);
+        });
+        for (var k = 0; k < byDepth.length; k++) {
+            groups[byDepth[k]].setZIndex(objects[byDepth[k]].z);
         }
 
         layer.setFrameText(this.captionOf(n));

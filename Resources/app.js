@@ -365,12 +365,14 @@
         updateTimelineFrameSettings();
     }
 
-    // Only the items, frames and captions go; the pitch and its settings stay.
+    // Only the items, frames and captions go; the pitch and its settings
+    // stay, and so does the sport the pitch is drawn for. Putting the page's
+    // own sport back here would leave, say, an opened soccer pitch on screen
+    // that the next save names a Gaelic one, and reopens as such.
     function onNewAnimation() {
         if (!shell.animation) {
             return;
         }
-        shell.animation.sport = shell.sport;
         shell.animation.frameManager.clearAnimation();
         shell.animation.bgLayer.batchDraw();
         redrawAnimationLayer();
