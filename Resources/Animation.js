@@ -241,25 +241,27 @@
 
     // ---- Animation text ---------------------------------------------------
 
-    // Whether `type` is in the item catalogue. The catalogue is the field
-    // item's own, and it refuses a type it does not know; the answer is kept
-    // per type, since a file names the same few types over and over.
-    var knownItemTypes = {};
+    // What a file needs of the item catalogue's entry for `type`: null for
+    // a type the catalogue does not know, else the colours the type can be
+    // drawn in (null for a type without colour). The catalogue is the field
+    // item's own and refuses a type it does not know, so it is asked with a
+    // throw-away item; the answer is kept per type, since a file names the
+    // same few types over and over.
+    var catalogueEntries = {};
 
-    function isItemType(type) {
-        if (typeof type !== 'string') {
-            return false;
-        }
+    function catalogueEntry(type) {
         var key = 'type:' + type;
-        if (!knownItemTypes.hasOwnProperty(key)) {
+        if (!catalogueEntries.hasOwnProperty(key)) {
+            var entry = null;
             try {
-                new window.FieldItem(0, 0, 0, 'default', type, 'default', 'default', 1);
-                knownItemTypes[key] = true;
+                var probe = new window.FieldItem(0, 0, 0, 'default', type, 'default', 'default', 1);
+                entry = { colours: probe.nColors > 0 ? probe.availableCols1.slice() : null };
             } catch (e) {
-                knownItemTypes[key] = false;
+                entry = null;
             }
+            catalogueEntries[key] = entry;
         }
-        return knownItemTypes[key];
+        return catalogueEntries[key];
     }
 
     function isObject(value) {
@@ -323,8 +325,14 @@
         if (problem) {
             return problem;
         }
-        if (!isItemType(record.type)) {
+        var entry = catalogueEntry(record.type);
+        if (!entry) {
             return where + ': unknown item type ' + JSON.stringify(record.type);
+        }
+        // A colour the type has no picture for would leave the item invisible.
+        if (entry.colours && record.color !== 'default' && entry.colours.indexOf(record.color) === -1) {
+            return where + ': colour ' + JSON.stringify(record.color) + ' is not one of the colours of ' +
+                JSON.stringify(record.type);
         }
         if (record.frames.length !== file.nFrames) {
             return where + ': frames has ' + record.frames.length + ' entries, expected ' + file.nFrames;

@@ -379,6 +379,16 @@ test('values the validation lets through load as written: fixed items everywhere
         assert.deepEqual(saved.frames[0], saved.frames[1], 'a cone stands at one place in every frame');
         assert.close(saved.frames[0].x, 0.9, 1e-12);
         assert.equal(saved.color, 'red');
+
+        // "default" is the type's default colour; a type without colour is
+        // grey whatever the file says.
+        var states = [{ x: 0.5, y: 0.5, rotation: 0 }];
+        assert.deepEqual(errorsDuring(function () {
+            a.loadFromString(animationFile({ objects: [record('person', 1, states, { color: 'default' }),
+                record('goal', 2, states, { color: 'pink', z: 2 })] }));
+        }), []);
+        assert.deepEqual(JSON.parse(a.saveToString()).objects.map(function (r) { return r.color; }),
+            ['maroon', 'grey']);
     });
 });
 
@@ -501,6 +511,10 @@ var MALFORMED = [
     ['a stacking index as text', function (s) { s.objects[3].z = '2'; }, 'Object 4: member "z" must be a whole number of at least 1'],
     ['no colour', function (s) { delete s.objects[13].color; }, 'Object 14: missing member "color"'],
     ['an empty colour', function (s) { s.objects[0].color = ''; }, 'Object 1: member "color" must be a colour name'],
+    ['a colour the type is not drawn in', function (s) { s.objects[7].color = 'purple'; },
+        'Object 8: colour "purple" is not one of the colours of "cone"'],
+    ['a colour that is no colour', function (s) { s.objects[2].color = 'unicorn'; },
+        'Object 3: colour "unicorn" is not one of the colours of "player1"'],
     ['frames as an object', function (s) { s.objects[2].frames = {}; }, 'Object 3: member "frames" must be an array'],
     ['a frame list shorter than nFrames', function (s) { s.objects[2].frames.pop(); }, 'Object 3: frames has 3 entries, expected 4'],
     ['a frame list longer than nFrames', function (s) { s.objects[2].frames.push(s.objects[2].frames[0]); },
