@@ -16,6 +16,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
+#include "DialogTestSupport.h"
+
 #include <QtTest>
 
 #include <functional>
@@ -24,43 +26,6 @@
 namespace {
 
 const char kLicenseText[] = "Drillmora licence for tests\n";
-
-// Waits for a modal message box run by the code under test and hands it to
-// `action` from inside its nested event loop. A box the action leaves open
-// is closed so that a failing test cannot hang.
-void answerMessageBox(std::function<void(QMessageBox *)> action)
-{
-    auto *timer = new QTimer(qApp);
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, action]() {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) {
-            if (++*attempts > 500) {
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QMessageBox> guard(box);
-        action(box);
-        if (guard && guard->isVisible())
-            guard->done(0);
-    });
-    timer->start(10);
-}
-
-QtMessageHandler g_defaultHandler = nullptr;
-
-// The offscreen platform warns about every dialog it lays out; the noise
-// would hide real warnings in the log.
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    g_defaultHandler(type, context, message);
-}
 
 // The paragraphs of rich text as the text engine lays them out.
 QStringList paragraphsOf(const QString &html)
@@ -118,7 +83,7 @@ private:
 
 void tst_AboutDialog::initTestCase()
 {
-    g_defaultHandler = qInstallMessageHandler(quietHandler);
+    quietOffscreenWarnings();
     ApplicationIdentity::apply();
 
     // A licence file beside the executable, so that "License Information"
@@ -271,7 +236,7 @@ void tst_AboutDialog::copyApplicationInfo()
     QString boxTitle;
     QWidget *boxParent = nullptr;
     QString clipboardWhileBoxOpen;
-    answerMessageBox([&](QMessageBox *box) {
+    answerModal<QMessageBox>([&](QMessageBox *box) {
         boxText = box->text();
         boxTitle = box->windowTitle();
         boxParent = box->parentWidget();

@@ -13,6 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include "DialogTestSupport.h"
+
 #include <QtTest>
 
 #include <functional>
@@ -20,45 +22,6 @@
 
 namespace {
 
-const char kAnswerTimerName[] = "tst_LicenseDialog answer timer";
-
-// Waits for a modal message box run by the code under test and hands it to
-// `action` from inside its nested event loop. A box the action leaves open
-// is closed so that a failing test cannot hang.
-void answerMessageBox(std::function<void(QMessageBox *)> action)
-{
-    auto *timer = new QTimer(qApp);
-    timer->setObjectName(QLatin1String(kAnswerTimerName));
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, action]() {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) {
-            if (++*attempts > 500) {
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QMessageBox> guard(box);
-        action(box);
-        if (guard && guard->isVisible())
-            guard->done(0);
-    });
-    timer->start(10);
-}
-
-QtMessageHandler g_defaultHandler = nullptr;
-
-// The offscreen platform warns about every dialog it lays out; the noise
-// would hide real warnings in the log.
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    g_defaultHandler(type, context, message);
-}
 
 QString u16(const char16_t *units)
 {
@@ -106,7 +69,7 @@ private:
 
 void tst_LicenseDialog::initTestCase()
 {
-    g_defaultHandler = qInstallMessageHandler(quietHandler);
+    quietOffscreenWarnings();
     m_originalLocaleCodec = QTextCodec::codecForLocale();
 
     // A licence file left beside the executable by a build is put back at
@@ -127,8 +90,7 @@ void tst_LicenseDialog::cleanupTestCase()
 
 void tst_LicenseDialog::cleanup()
 {
-    for (QTimer *timer : qApp->findChildren<QTimer *>(QLatin1String(kAnswerTimerName)))
-        delete timer;
+    cancelPendingAnswers();
     QTextCodec::setCodecForLocale(m_originalLocaleCodec);
     const QString path = LicenseDialog::licenseFilePath();
     if (QFileInfo(path).isDir())
@@ -235,7 +197,7 @@ void tst_LicenseDialog::missingFile()
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     QWidget *parent = nullptr;
-    answerMessageBox([&](QMessageBox *box) {
+    answerModal<QMessageBox>([&](QMessageBox *box) {
         ++boxes;
         title = box->windowTitle();
         text = box->text();

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include "DialogTestSupport.h"
+
 #include <QtTest>
 
 #include <functional>
@@ -19,32 +21,6 @@ namespace {
 
 const char *const kShortLabelMessage =
     "<html><body><p>Enter a short label for this player:<br>(maximum 4 characters)</p></body></html>";
-
-// Waits for the modal dialog that the code under test runs and hands it to
-// `action` from inside the dialog's nested event loop. A dialog the action
-// leaves open is rejected so that a failing test cannot hang.
-void answerModal(std::function<void(QInputDialog *)> action)
-{
-    auto *timer = new QTimer(qApp);
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, action]() {
-        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (++*attempts > 500) {
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QInputDialog> guard(dialog);
-        action(dialog);
-        if (guard && guard->isVisible())
-            guard->reject();
-    });
-    timer->start(10);
-}
 
 QLineEdit *lineEditOf(QWidget *dialog)
 {
@@ -62,22 +38,6 @@ void clickButton(QWidget *dialog, QDialogButtonBox::StandardButton which)
 QString u16(const char16_t *units)
 {
     return QString::fromUtf16(units);
-}
-
-// The offscreen platform warns about every dialog it lays out; the noise
-// would hide real warnings in the log.
-QtMessageHandler g_defaultHandler = nullptr;
-
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    g_defaultHandler(type, context, message);
-}
-
-void installQuietHandler()
-{
-    g_defaultHandler = qInstallMessageHandler(quietHandler);
 }
 
 bool hasUnpairedSurrogate(const QString &text)
@@ -124,7 +84,7 @@ private:
 
 void tst_ShortLabelDialog::initTestCase()
 {
-    installQuietHandler();
+    quietOffscreenWarnings();
 }
 
 void tst_ShortLabelDialog::init()
@@ -158,7 +118,7 @@ void tst_ShortLabelDialog::defaultTextIsCutToFour()
     QFETCH(QString, expected);
 
     QString shown = QStringLiteral("<not shown>");
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         if (QLineEdit *edit = lineEditOf(dialog))
             shown = edit->text();
         clickButton(dialog, QDialogButtonBox::Ok);
@@ -191,7 +151,7 @@ void tst_ShortLabelDialog::typingStopsAtFour()
     QFETCH(QString, expected);
 
     QString shown;
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         QLineEdit *edit = lineEditOf(dialog);
         QVERIFY(edit);
         edit->end(false);
@@ -233,7 +193,7 @@ void tst_ShortLabelDialog::longerInputKeepsFour()
     QFETCH(QString, expected);
 
     QString shown;
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         QLineEdit *edit = lineEditOf(dialog);
         QVERIFY(edit);
         if (how == QLatin1String("paste") || how == QLatin1String("paste at end")) {
@@ -278,7 +238,7 @@ void tst_ShortLabelDialog::limitDoesNotSplitACharacter()
     QFETCH(QString, defaultText);
     QFETCH(QString, inserted);
 
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         QLineEdit *edit = lineEditOf(dialog);
         QVERIFY(edit);
         edit->end(false);
@@ -295,7 +255,7 @@ void tst_ShortLabelDialog::limitDoesNotSplitACharacter()
 
 void tst_ShortLabelDialog::okWithEmptyFieldReturnsEmptyText()
 {
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         QLineEdit *edit = lineEditOf(dialog);
         QVERIFY(edit);
         edit->clear();
@@ -324,7 +284,7 @@ void tst_ShortLabelDialog::refusalReturnsEmptyText()
     QFETCH(QString, how);
 
     bool answered = false;
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         answered = true;
         QLineEdit *edit = lineEditOf(dialog);
         QVERIFY(edit);
@@ -352,7 +312,7 @@ void tst_ShortLabelDialog::parentDestroyedWhileOpen()
     // dialog.
     QPointer<QWidget> parent = new QWidget;
     parent->show();
-    answerModal([&](QInputDialog *) { delete parent.data(); });
+    answerModal<QInputDialog>([&](QInputDialog *) { delete parent.data(); });
     bool ok = true;
     const QString result = ShortLabelDialog::getText(parent.data(), QStringLiteral("Enter Label"),
                                                      QStringLiteral("Short label:"), QLineEdit::Normal,
@@ -369,7 +329,7 @@ void tst_ShortLabelDialog::ownMetaObject()
 
     QByteArray runningClass;
     QWidget *runningParent = nullptr;
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         runningClass = dialog->metaObject()->className();
         runningParent = dialog->parentWidget();
         dialog->reject();
@@ -405,7 +365,7 @@ void tst_ShortLabelDialog::titleLabelAndEcho()
     int labelHeight = 0;
     int lineHeight = 0;
     int shownEcho = -1;
-    answerModal([&](QInputDialog *dialog) {
+    answerModal<QInputDialog>([&](QInputDialog *dialog) {
         shownTitle = dialog->windowTitle();
         if (auto *text = dialog->findChild<QLabel *>()) {
             shownLabel = text->text();
