@@ -16,8 +16,6 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
-#include "DialogTestSupport.h"
-
 #include <QtTest>
 
 #include <functional>
@@ -336,3 +334,4 @@ void tst_AboutDialog::licenseInformationOpensLicenseDialog()
 
 QTEST_MAIN(tst_AboutDialog)
 #include "tst_AboutDialog.moc"
+#include "DialogTestSupport.h"

@@ -13,15 +13,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include "DialogTestSupport.h"
-
 #include <QtTest>
 
 #include <functional>
 #include <memory>
 
 namespace {
-
 
 QString u16(const char16_t *units)
 {
@@ -281,3 +278,4 @@ void tst_LicenseDialog::windowForm()
 
 QTEST_MAIN(tst_LicenseDialog)
 #include "tst_LicenseDialog.moc"
+#include "DialogTestSupport.h"

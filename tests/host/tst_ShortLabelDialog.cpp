@@ -10,8 +10,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include "DialogTestSupport.h"
-
 #include <QtTest>
 
 #include <functional>
@@ -388,3 +386,4 @@ void tst_ShortLabelDialog::titleLabelAndEcho()
 
 QTEST_MAIN(tst_ShortLabelDialog)
 #include "tst_ShortLabelDialog.moc"
+#include "DialogTestSupport.h"
