@@ -2,6 +2,7 @@
 #include "AboutDialog.h"
 #include "ApplicationIdentity.h"
 #include "LicenseDialog.h"
+#include "DialogTestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -334,4 +335,3 @@ void tst_AboutDialog::licenseInformationOpensLicenseDialog()
 
 QTEST_MAIN(tst_AboutDialog)
 #include "tst_AboutDialog.moc"
-#include "DialogTestSupport.h"

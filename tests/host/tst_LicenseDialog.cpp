@@ -1,6 +1,7 @@
 // The licence-text dialog with a real "license.txt" beside the executable:
 // what it shows, what happens without the file, and its lifetime.
 #include "LicenseDialog.h"
+#include "DialogTestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -278,4 +279,3 @@ void tst_LicenseDialog::windowForm()
 
 QTEST_MAIN(tst_LicenseDialog)
 #include "tst_LicenseDialog.moc"
-#include "DialogTestSupport.h"

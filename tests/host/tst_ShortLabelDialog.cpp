@@ -1,6 +1,7 @@
 // The short-label prompt, run for real and answered from a timer the way a
 // user would answer it.
 #include "ShortLabelDialog.h"
+#include "DialogTestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -386,4 +387,3 @@ void tst_ShortLabelDialog::titleLabelAndEcho()
 
 QTEST_MAIN(tst_ShortLabelDialog)
 #include "tst_ShortLabelDialog.moc"
-#include "DialogTestSupport.h"
