@@ -1,62 +1,84 @@
 // The "A" button beside a selected item: asks the page shell for a new label
 // for the item, offering the current one. The label comes back later through
 // the animation layer, addressed by the field item group's node identifier.
+// The short-label button is the same kind of button with another look; it
+// builds itself with LabelControl.build.
 (function (window, Kinetic) {
     'use strict';
 
-    var GROUP_NAME = 'LabelControl';
     var CIRCLE_NAME = 'circle';
-    var LETTER = 'A';
     var FONT_FAMILY = 'Helvetica';
-    var FONT_SIZE = 21;
     var TEXT_FILL = 'black';
-    var EVENT_NAME = 'getLabelForItem';
+
+    var LABEL_LOOK = {
+        groupName: 'LabelControl',
+        caption: 'A',
+        fontSize: 21,
+        eventName: 'getLabelForItem',
+        // which of the item group's texts the button offers for editing
+        textMember: 'itemText',
+        // the letter's top at the circle's top, centred across
+        placeCaption: function (text, circle) {
+            text.offsetX(text.width() / 2);
+            text.y(-circle.radius());
+        }
+    };
 
     function LabelControl(layerRotation) {
-        var self = this;
+        LabelControl.build(this, LABEL_LOOK, layerRotation);
+    }
 
-        this.controlGroup = new Kinetic.Group({
-            name: GROUP_NAME,
+    // Builds a label-editing button on `control` with the given look:
+    // groupName, caption, fontSize, eventName, textMember, placeCaption(text,
+    // circle) and, optionally, decorate(control) for drawing over the caption.
+    LabelControl.build = function (control, look, layerRotation) {
+        control.look = look;
+        control.controlGroup = new Kinetic.Group({
+            name: look.groupName,
             visible: false
         });
-        this.circle = window.createControlCircle(CIRCLE_NAME);
-        // Only the circle takes the pointer, so moving across the letter is
+        control.circle = window.createControlCircle(CIRCLE_NAME);
+        // Only the circle takes the pointer, so moving across the caption is
         // not leaving the button.
-        this.text = new Kinetic.Text({
-            text: LETTER,
+        control.text = new Kinetic.Text({
+            text: look.caption,
             fontFamily: FONT_FAMILY,
-            fontSize: FONT_SIZE,
+            fontSize: look.fontSize,
             fill: TEXT_FILL,
-            y: -this.circle.radius(),
             listening: false
         });
-        this.text.offsetX(this.text.width() / 2);
+        look.placeCaption(control.text, control.circle);
 
-        this.controlGroup.add(this.circle);
-        this.controlGroup.add(this.text);
-        this.updateLayerRotation(layerRotation || 0);
+        control.controlGroup.add(control.circle);
+        control.controlGroup.add(control.text);
+        if (look.decorate) {
+            look.decorate(control);
+        }
+        control.updateLayerRotation(layerRotation || 0);
 
-        window.addPressFeedback(this.controlGroup, this.circle);
-        this.controlGroup.on('click tap', function () {
-            self.requestLabel();
+        window.addPressFeedback(control.controlGroup, control.circle);
+        control.controlGroup.on('click tap', function () {
+            control.requestText();
         });
-    }
+    };
 
     LabelControl.prototype.updateLayerRotation = function (layerRotation) {
         this.controlGroup.rotation(-layerRotation);
     };
 
-    LabelControl.prototype.requestLabel = function () {
+    // Raises the button's page event with the item group's node identifier
+    // and the text now shown, as the prompt's default.
+    LabelControl.prototype.requestText = function () {
         var itemGroup = this.controlGroup.getParent();
-        if (!itemGroup || !itemGroup.itemText) {
+        var shown = itemGroup && itemGroup[this.look.textMember];
+        if (!shown) {
             return;
         }
-        window.myDispatchEvent(EVENT_NAME, {
+        window.myDispatchEvent(this.look.eventName, {
             id: itemGroup._id,
-            currentLabel: itemGroup.itemText.text.text()
+            currentLabel: shown.text.text()
         });
     };
-
 
     window.LabelControl = LabelControl;
 }(window, Kinetic));

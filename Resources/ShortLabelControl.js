@@ -5,70 +5,37 @@
 (function (window, Kinetic) {
     'use strict';
 
-    var GROUP_NAME = 'ShortLabelControl';
-    var CIRCLE_NAME = 'circle';
     var INNER_CIRCLE_NAME = 'innerCircle';
     var INNER_RADIUS = 9;
     var OUTLINE = 'black';
     var INNER_STROKE_WIDTH = 0.5;
-    var CAPTION = '99';
-    var FONT_FAMILY = 'Helvetica';
-    var FONT_SIZE = 12;
-    var TEXT_FILL = 'black';
-    var EVENT_NAME = 'getShortLabelForItem';
+
+    var SHORT_LABEL_LOOK = {
+        groupName: 'ShortLabelControl',
+        caption: '99',
+        fontSize: 12,
+        eventName: 'getShortLabelForItem',
+        textMember: 'shortLabelText',
+        placeCaption: function (text) {
+            text.offset({ x: text.width() / 2, y: text.height() / 2 });
+        },
+        decorate: function (control) {
+            control.innerCircle = new Kinetic.Circle({
+                name: INNER_CIRCLE_NAME,
+                radius: INNER_RADIUS,
+                stroke: OUTLINE,
+                strokeWidth: INNER_STROKE_WIDTH,
+                listening: false
+            });
+            control.controlGroup.add(control.innerCircle);
+        }
+    };
 
     function ShortLabelControl(layerRotation) {
-        var self = this;
-
-        this.controlGroup = new Kinetic.Group({
-            name: GROUP_NAME,
-            visible: false
-        });
-        this.circle = window.createControlCircle(CIRCLE_NAME);
-        // Only the circle takes the pointer, so moving across the caption or
-        // the ring is not leaving the button.
-        this.text = new Kinetic.Text({
-            text: CAPTION,
-            fontFamily: FONT_FAMILY,
-            fontSize: FONT_SIZE,
-            fill: TEXT_FILL,
-            listening: false
-        });
-        this.text.offset({ x: this.text.width() / 2, y: this.text.height() / 2 });
-        this.innerCircle = new Kinetic.Circle({
-            name: INNER_CIRCLE_NAME,
-            radius: INNER_RADIUS,
-            stroke: OUTLINE,
-            strokeWidth: INNER_STROKE_WIDTH,
-            listening: false
-        });
-
-        this.controlGroup.add(this.circle);
-        this.controlGroup.add(this.text);
-        this.controlGroup.add(this.innerCircle);
-        this.updateLayerRotation(layerRotation || 0);
-
-        window.addPressFeedback(this.controlGroup, this.circle);
-        this.controlGroup.on('click tap', function () {
-            self.requestShortLabel();
-        });
+        window.LabelControl.build(this, SHORT_LABEL_LOOK, layerRotation);
     }
-
-    ShortLabelControl.prototype.updateLayerRotation = function (layerRotation) {
-        this.controlGroup.rotation(-layerRotation);
-    };
-
-    ShortLabelControl.prototype.requestShortLabel = function () {
-        var itemGroup = this.controlGroup.getParent();
-        if (!itemGroup || !itemGroup.shortLabelText) {
-            return;
-        }
-        window.myDispatchEvent(EVENT_NAME, {
-            id: itemGroup._id,
-            currentLabel: itemGroup.shortLabelText.text.text()
-        });
-    };
-
+    ShortLabelControl.prototype = Object.create(window.LabelControl.prototype);
+    ShortLabelControl.prototype.constructor = ShortLabelControl;
 
     window.ShortLabelControl = ShortLabelControl;
 }(window, Kinetic));
