@@ -116,6 +116,24 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("showAboutInfo"), [this](const QVariantMap &) {
         showAboutInfo();
     });
+    // Commands whose services this version does not have yet: the coach is
+    // told so rather than left wondering why the button did nothing.
+    m_handlers.insert(QStringLiteral("exportVideo"), [this](const QVariantMap &) {
+        showNotAvailable(tr("Exporting a video"));
+    });
+    m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
+        showNotAvailable(tr("Exporting a PDF report"));
+    });
+    m_handlers.insert(QStringLiteral("selectLogo"), [this](const QVariantMap &) {
+        showNotAvailable(tr("Choosing a club logo"));
+    });
+}
+
+void mainWindow::showNotAvailable(const QString &what)
+{
+    QMessageBox::information(this, QCoreApplication::applicationName(),
+                             tr("%1 is not available in this version of %2.")
+                                 .arg(what, QCoreApplication::applicationName()));
 }
 
 void mainWindow::connectSignals()

@@ -64,6 +64,7 @@ private:
     void startLoading();
 
     void showErrorOpeningFile(const QString &errorInfo);
+    void showNotAvailable(const QString &what);
     void rememberFolderOf(const QString &filePath);
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 

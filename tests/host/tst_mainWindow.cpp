@@ -105,6 +105,8 @@ private slots:
     void dragOfAnyKindIsAccepted();
 
     void aboutReplacesEarlierDialog();
+    void commandsNotYetOfferedSaySo_data();
+    void commandsNotYetOfferedSaySo();
 
 private:
     void send(const QVariantMap &m) { m_bridge->receiveMessage(m); }
@@ -555,6 +557,30 @@ void tst_mainWindow::aboutReplacesEarlierDialog()
     const auto dialogs = m_window->findChildren<QWidget *>(QStringLiteral("aboutDialog"));
     QCOMPARE(dialogs.size(), 1);
     QVERIFY(dialogs.first()->isVisible());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::commandsNotYetOfferedSaySo_data()
+{
+    QTest::addColumn<QString>("msgType");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("video") << "exportVideo" << "Exporting a video";
+    QTest::newRow("report") << "exportPdf" << "Exporting a PDF report";
+    QTest::newRow("logo") << "selectLogo" << "Choosing a club logo";
+}
+
+void tst_mainWindow::commandsNotYetOfferedSaySo()
+{
+    QFETCH(QString, msgType);
+    QFETCH(QString, what);
+    QString text;
+    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
+        text = b->text();
+        b->accept();
+    });
+    send(message({{"msgType", msgType}}));
+    QVERIFY(box->seen());
+    QCOMPARE(text, what + QStringLiteral(" is not available in this version of Drillmora."));
     QCOMPARE(m_sent->count(), 0);
 }
 
