@@ -4,6 +4,7 @@
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
+#include "ScriptEngineWorkarounds.h"
 #include "mainWindow.h"
 
 #include <QFile>
@@ -41,6 +42,7 @@ private:
 
 void tst_ToolbarToHost::initTestCase()
 {
+    ScriptEngineWorkarounds::apply();
     ApplicationIdentity::apply();
     PageFonts::install();
     QVERIFY(m_dir.isValid());
