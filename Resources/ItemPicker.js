@@ -159,11 +159,11 @@
 
     // Group names follow the event a command raises
     // ("deleteSelectedItemsButton"), so each can be found by name.
-    ItemPicker.prototype.addCommandButton = function (spec, x, y, side) {
-        var button = new window.Button(x, y, side, side, spec.event + 'Button');
-        button.group.add(window.icon(spec.icon, spec.scale));
+    ItemPicker.prototype.addCommandButton = function (entry, x, y, side) {
+        var button = new window.Button(x, y, side, side, entry.event + 'Button');
+        button.group.add(window.icon(entry.icon, entry.scale));
         button.group.on('click tap', function () {
-            window.myDispatchEvent(spec.event, {});
+            window.myDispatchEvent(entry.event, {});
         });
         this.group.add(button.group);
         return button;

@@ -68,11 +68,11 @@
 
     // Group names follow the event a button raises ("newAnimationButton"),
     // so each button can be found by name.
-    Toolbar.prototype.addButton = function (spec, x) {
-        var button = new window.Button(x, 0, this.h, this.h, spec.event + 'Button');
-        button.group.add(window.icon(spec.icon, spec.scale));
+    Toolbar.prototype.addButton = function (entry, x) {
+        var button = new window.Button(x, 0, this.h, this.h, entry.event + 'Button');
+        button.group.add(window.icon(entry.icon, entry.scale));
         button.group.on('click tap', function () {
-            window.myDispatchEvent(spec.event, {});
+            window.myDispatchEvent(entry.event, {});
         });
         this.group.add(button.group);
         return button;

@@ -124,10 +124,10 @@ function buildRich(animation, sport, view) {
     animation.toggleRunningLines();
     animation.setLogoImage(LOGO_DATA_URL);
     animation.toggleLogo();
-    RICH_ITEMS.forEach(function (spec) {
-        var group = animation.addItem(spec.type, spec.col, 'default', 'default');
-        group.setLabel(spec.label);
-        group.setShortLabel(spec.shortLabel);
+    RICH_ITEMS.forEach(function (entry) {
+        var group = animation.addItem(entry.type, entry.col, 'default', 'default');
+        group.setLabel(entry.label);
+        group.setShortLabel(entry.shortLabel);
     });
     var fm = animation.frameManager;
     var layer = animation.animLayer;
@@ -217,9 +217,9 @@ test('the text is one line of JSON with the members in the format\'s order, item
     assert.equal(LOGO_DATA_URL.indexOf('data:image/png;base64,'), 0);
     assert.deepEqual(settings.frameText, RICH_CAPTIONS);
     assert.deepEqual(settings.objects.map(function (r) { return r.type; }),
-        RICH_ITEMS.map(function (spec) { return spec.type; }), 'in the order the items were first saved');
+        RICH_ITEMS.map(function (entry) { return entry.type; }), 'in the order the items were first saved');
     assert.deepEqual(settings.objects.map(function (r) { return r.text; }),
-        RICH_ITEMS.map(function (spec) { return spec.label; }));
+        RICH_ITEMS.map(function (entry) { return entry.label; }));
     assert.deepEqual(settings.objects.slice(0, 2).map(function (r) { return r.shortLabel; }), ['10', 'GK']);
     assert.deepEqual(settings.objects.slice(0, 3).map(function (r) { return r.color; }), ['blue', 'red', 'lime']);
     assert.equal(settings.objects[13].color, 'grey', 'a type without colour is grey');

@@ -37,20 +37,7 @@ var picker = pageShell.itemPicker;
 // Runs `body` and returns the picker events raised meanwhile, as
 // [name, detail] pairs.
 function eventsRaisedBy(body) {
-    var raised = [];
-    var listeners = PICKER_EVENTS.map(function (name) {
-        var listener = function (evt) { raised.push([name, evt.detail]); };
-        document.addEventListener(name, listener, false);
-        return listener;
-    });
-    try {
-        body();
-    } finally {
-        PICKER_EVENTS.forEach(function (name, i) {
-            document.removeEventListener(name, listeners[i], false);
-        });
-    }
-    return raised;
+    return eventsRaisedDuring(PICKER_EVENTS, body);
 }
 
 // The item button groups of `p`, in stacking order.

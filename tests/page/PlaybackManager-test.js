@@ -123,20 +123,7 @@ function model() {
 var PLAYBACK_EVENTS = ['disableNonTimelineControls', 'drawFrame', 'updateTimelineProgress', 'playbackEnded',
     'enableControls'];
 function eventsRaisedBy(body) {
-    var raised = [];
-    var listeners = PLAYBACK_EVENTS.map(function (name) {
-        var listener = function (evt) { raised.push([name, evt.detail]); };
-        document.addEventListener(name, listener, false);
-        return listener;
-    });
-    try {
-        body();
-    } finally {
-        PLAYBACK_EVENTS.forEach(function (name, i) {
-            document.removeEventListener(name, listeners[i], false);
-        });
-    }
-    return raised;
+    return eventsRaisedDuring(PLAYBACK_EVENTS, body);
 }
 
 function names(raised) {

@@ -25,20 +25,7 @@ function timelineFor(done, w, h) {
 // Runs `body` and returns the timeline events raised meanwhile, each as
 // [name, detail].
 function eventsRaisedBy(body) {
-    var raised = [];
-    var listeners = TIMELINE_EVENTS.map(function (name) {
-        var listener = function (evt) { raised.push([name, evt.detail]); };
-        document.addEventListener(name, listener, false);
-        return listener;
-    });
-    try {
-        body();
-    } finally {
-        TIMELINE_EVENTS.forEach(function (name, i) {
-            document.removeEventListener(name, listeners[i], false);
-        });
-    }
-    return raised;
+    return eventsRaisedDuring(TIMELINE_EVENTS, body);
 }
 
 // Kinetic finds the shape under the pointer in the layer's hit graph, which

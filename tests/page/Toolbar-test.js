@@ -28,20 +28,7 @@ var H = 45;
 
 // Runs `body` and returns the names of the toolbar events raised meanwhile.
 function eventsRaisedBy(body) {
-    var raised = [];
-    var listeners = ALL_EVENTS.map(function (name) {
-        var listener = function () { raised.push(name); };
-        document.addEventListener(name, listener, false);
-        return listener;
-    });
-    try {
-        body();
-    } finally {
-        ALL_EVENTS.forEach(function (name, i) {
-            document.removeEventListener(name, listeners[i], false);
-        });
-    }
-    return raised;
+    return eventsRaisedDuring(ALL_EVENTS, body).map(function (e) { return e[0]; });
 }
 
 // The button groups in the toolbar, in stacking order.
@@ -122,7 +109,7 @@ test('a click between the buttons raises nothing', function () {
 });
 
 test('each button shows its icon at its scale', function (done) {
-    var specs = ROW.concat([ABOUT]);
+    var entries = ROW.concat([ABOUT]);
     var icons = buttonGroups().map(function (group) { return group.find('.iconGroup')[0]; });
     waitFor('the toolbar icons', function () {
         return icons.every(function (g) { return g && g.getChildren().length === 1; });
@@ -130,9 +117,9 @@ test('each button shows its icon at its scale', function (done) {
         icons.forEach(function (g, i) {
             var image = g.getChildren()[0];
             var src = image.image().src;
-            assert.equal(src.slice(-specs[i].icon.length), specs[i].icon, 'button ' + i + ' picture');
-            assert.equal(g.scaleX(), specs[i].scale, 'button ' + i + ' scale');
-            assert.equal(image.width(), specs[i].side, 'button ' + i + ' picture width');
+            assert.equal(src.slice(-entries[i].icon.length), entries[i].icon, 'button ' + i + ' picture');
+            assert.equal(g.scaleX(), entries[i].scale, 'button ' + i + ' scale');
+            assert.equal(image.width(), entries[i].side, 'button ' + i + ' picture width');
             var centre = g.getAbsolutePosition();
             assert.close(centre.x, (i < ROW.length ? i * H : 1270 - H) + H / 2, 1e-9,
                 'button ' + i + ' icon centred');

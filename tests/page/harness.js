@@ -261,7 +261,27 @@
         pointerEvent(stage, 'mouseup', x, y);
     }
 
+    // Runs `body` and returns the page events among `eventNames` that it
+    // raised, in order, as [name, detail] pairs.
+    function eventsRaisedDuring(eventNames, body) {
+        var raised = [];
+        var listeners = eventNames.map(function (name) {
+            var listener = function (evt) { raised.push([name, evt.detail]); };
+            document.addEventListener(name, listener, false);
+            return listener;
+        });
+        try {
+            body();
+        } finally {
+            eventNames.forEach(function (name, i) {
+                document.removeEventListener(name, listeners[i], false);
+            });
+        }
+        return raised;
+    }
+
     window.test = test;
+    window.eventsRaisedDuring = eventsRaisedDuring;
     window.pointerEvent = pointerEvent;
     window.clickAt = clickAt;
     window.assert = assert;
