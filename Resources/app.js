@@ -178,6 +178,9 @@
 
     // The report and the video are rendered by the image generator. The
     // page has none yet, so these replies are dropped.
+    // The report and the video are drawn by the image generator, which the
+    // page does not have yet; the host does not offer either export so far,
+    // so these answers do not come.
     function onExportPdfResponse() {
     }
 
@@ -403,6 +406,8 @@
     }
 
     // Rendered by the image generator too; dropped while the page has none.
+    // The snapshot is drawn by the image generator, which the page does not
+    // have yet; until then the button does nothing.
     function onTakeSnapshot() {
     }
 
