@@ -893,3 +893,10 @@ test('the report logo is prepared as a JPEG on white', function (done) {
         picture.src = pageShell.logoDataUrl;
     }, 4000);
 });
+
+test('the item picker and the pitch area stand side by side, one margin apart', function () {
+    var picker = document.getElementById('itemPickerContainer').getBoundingClientRect();
+    var anim = document.getElementById('animContainer').getBoundingClientRect();
+    assert.equal(anim.left - picker.right, 5);
+    assert.equal(anim.top, picker.top);
+});
