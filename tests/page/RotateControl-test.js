@@ -60,6 +60,14 @@ function handleOnStage(control) {
 // A real drag with the pointer: move over the handle, press, move in
 // steps, release.
 function dragHandle(control, to, release) {
+    // Start from the handle at rest, as a user who waits for the glide does:
+    // mid-glide it stands between pixels, and the pointer, which lands on
+    // whole pixels only, would grab it off centre.
+    if (control.glide) {
+        control.stopGlide();
+        control.calcAndSetPositionFunc(control.controlGroup.getParent().getFieldItem());
+        control.controlGroup.getLayer().draw(); // the press finds shapes through the drawn hit graph
+    }
     var from = handleOnStage(control);
     pointerEvent(stage, 'mousemove', from.x, from.y);
     pointerEvent(stage, 'mousedown', from.x, from.y);
