@@ -102,20 +102,7 @@ test('the button turns against the pitch so that it reads upright', function () 
 
 test('pressed it turns opaque; release or leaving brings it back to 0.7', function () {
     var env = setUp('increase');
-    var circle = env.control.circle;
-    pointerEvent(stage, 'mousemove', BUTTON_AT.x, BUTTON_AT.y);
-    pointerEvent(stage, 'mousedown', BUTTON_AT.x, BUTTON_AT.y);
-    assert.equal(circle.opacity(), 1, 'pressed');
-    pointerEvent(stage, 'mouseup', BUTTON_AT.x, BUTTON_AT.y);
-    assert.equal(circle.opacity(), 0.7, 'released');
-    pointerEvent(stage, 'mousedown', BUTTON_AT.x, BUTTON_AT.y);
-    pointerEvent(stage, 'mousemove', 20, 20);
-    assert.equal(circle.opacity(), 0.7, 'left while pressed');
-    pointerEvent(stage, 'mouseup', 20, 20);
-    env.control.controlGroup.fire('touchstart');
-    assert.equal(circle.opacity(), 1, 'touched');
-    env.control.controlGroup.fire('touchend');
-    assert.equal(circle.opacity(), 0.7, 'touch ended');
+    assertPressFeedback(stage, env.control.controlGroup, env.control.circle, BUTTON_AT);
 });
 
 // ---- Scaling a ball -------------------------------------------------------

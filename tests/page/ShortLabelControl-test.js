@@ -76,20 +76,7 @@ test('the button counter-turns against the pitch', function () {
 
 test('press makes it opaque; release, leaving or the end of a touch bring back 0.7', function () {
     var env = setUp('7');
-    var circle = env.control.circle;
-    pointerEvent(stage, 'mousemove', BUTTON_AT.x, BUTTON_AT.y);
-    pointerEvent(stage, 'mousedown', BUTTON_AT.x, BUTTON_AT.y);
-    assert.equal(circle.opacity(), 1, 'pressed');
-    pointerEvent(stage, 'mouseup', BUTTON_AT.x, BUTTON_AT.y);
-    assert.equal(circle.opacity(), 0.7, 'released');
-    pointerEvent(stage, 'mousedown', BUTTON_AT.x, BUTTON_AT.y);
-    pointerEvent(stage, 'mousemove', 5, 5);
-    assert.equal(circle.opacity(), 0.7, 'left');
-    pointerEvent(stage, 'mouseup', 5, 5);
-    env.control.controlGroup.fire('touchstart');
-    assert.equal(circle.opacity(), 1, 'touched');
-    env.control.controlGroup.fire('touchend');
-    assert.equal(circle.opacity(), 0.7, 'touch ended');
+    assertPressFeedback(stage, env.control.controlGroup, env.control.circle, BUTTON_AT);
 });
 
 test('a click raises getShortLabelForItem with the node identifier and the current short label', function () {

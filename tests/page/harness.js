@@ -280,7 +280,27 @@
         return raised;
     }
 
+    // The feedback every item control gives, driven with real pointer events
+    // on `stage`: pressing `control` at `at` makes `circle` opaque; releasing,
+    // leaving while pressed, and a touch's end bring it back to 0.7.
+    function assertPressFeedback(stage, control, circle, at) {
+        pointerEvent(stage, 'mousemove', at.x, at.y);
+        pointerEvent(stage, 'mousedown', at.x, at.y);
+        assert.equal(circle.opacity(), 1, 'pressed');
+        pointerEvent(stage, 'mouseup', at.x, at.y);
+        assert.equal(circle.opacity(), 0.7, 'released');
+        pointerEvent(stage, 'mousedown', at.x, at.y);
+        pointerEvent(stage, 'mousemove', 5, 5);
+        assert.equal(circle.opacity(), 0.7, 'left while pressed');
+        pointerEvent(stage, 'mouseup', 5, 5);
+        control.fire('touchstart');
+        assert.equal(circle.opacity(), 1, 'touched');
+        control.fire('touchend');
+        assert.equal(circle.opacity(), 0.7, 'touch ended');
+    }
+
     window.test = test;
+    window.assertPressFeedback = assertPressFeedback;
     window.eventsRaisedDuring = eventsRaisedDuring;
     window.pointerEvent = pointerEvent;
     window.clickAt = clickAt;
