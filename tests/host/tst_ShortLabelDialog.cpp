@@ -78,6 +78,13 @@ private slots:
     void titleLabelAndEcho();
 
 private:
+    // The prompt as the main window runs it, with `defaultText` in the field.
+    QString askShortLabel(const QString &defaultText, bool *ok)
+    {
+        return ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
+                                         QStringLiteral("Short label:"), QLineEdit::Normal, defaultText, ok);
+    }
+
     QScopedPointer<QWidget> m_parent;
 };
 
@@ -159,9 +166,7 @@ void tst_ShortLabelDialog::typingStopsAtFour()
         clickButton(dialog, QDialogButtonBox::Ok);
     });
     bool ok = false;
-    const QString result = ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
-                                                     QStringLiteral("Short label:"), QLineEdit::Normal,
-                                                     defaultText, &ok);
+    const QString result = askShortLabel(defaultText, &ok);
     QCOMPARE(shown, expected);
     QVERIFY(ok);
     QCOMPARE(result, expected);
@@ -212,9 +217,7 @@ void tst_ShortLabelDialog::longerInputKeepsFour()
         clickButton(dialog, QDialogButtonBox::Ok);
     });
     bool ok = false;
-    const QString result = ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
-                                                     QStringLiteral("Short label:"), QLineEdit::Normal,
-                                                     defaultText, &ok);
+    const QString result = askShortLabel(defaultText, &ok);
     QCOMPARE(shown, expected);
     QVERIFY(ok);
     QCOMPARE(result, expected);
@@ -245,9 +248,7 @@ void tst_ShortLabelDialog::limitDoesNotSplitACharacter()
         clickButton(dialog, QDialogButtonBox::Ok);
     });
     bool ok = false;
-    const QString result = ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
-                                                     QStringLiteral("Short label:"), QLineEdit::Normal,
-                                                     defaultText, &ok);
+    const QString result = askShortLabel(defaultText, &ok);
     QVERIFY(ok);
     QVERIFY2(!hasUnpairedSurrogate(result), qPrintable(QStringLiteral("%1 code units").arg(result.size())));
 }
@@ -261,9 +262,7 @@ void tst_ShortLabelDialog::okWithEmptyFieldReturnsEmptyText()
         clickButton(dialog, QDialogButtonBox::Ok);
     });
     bool ok = false;
-    const QString result = ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
-                                                     QStringLiteral("Short label:"), QLineEdit::Normal,
-                                                     QStringLiteral("9"), &ok);
+    const QString result = askShortLabel(QStringLiteral("9"), &ok);
     // Confirmed empty text clears the label on the page, unlike a refusal.
     QVERIFY(ok);
     QVERIFY(result.isEmpty());
@@ -296,9 +295,7 @@ void tst_ShortLabelDialog::refusalReturnsEmptyText()
             dialog->close();
     });
     bool ok = true;
-    const QString result = ShortLabelDialog::getText(m_parent.data(), QStringLiteral("Enter Label"),
-                                                     QStringLiteral("Short label:"), QLineEdit::Normal,
-                                                     QStringLiteral("9"), &ok);
+    const QString result = askShortLabel(QStringLiteral("9"), &ok);
     QVERIFY(answered);
     QVERIFY(!ok);
     QCOMPARE(result, QString());
