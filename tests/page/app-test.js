@@ -525,17 +525,19 @@ test('with an animation, the controls switch its two layers as well', function (
     ]);
 });
 
-test('redrawControls schedules a redraw of the toolbar', function () {
-    var layer = pageShell.toolbar.layer;
-    var batchDraw = layer.batchDraw;
-    var count = 0;
-    layer.batchDraw = function () { count++; return batchDraw.apply(this, arguments); };
-    try {
-        myDispatchEvent('redrawControls', {});
-    } finally {
-        layer.batchDraw = batchDraw;
-    }
-    assert.equal(count, 1);
+test('redrawControls schedules one redraw of each strip: toolbar, item picker and timeline', function () {
+    ['toolbar', 'itemPicker', 'timeline'].forEach(function (name) {
+        var layer = pageShell[name].layer;
+        var batchDraw = layer.batchDraw;
+        var count = 0;
+        layer.batchDraw = function () { count++; return batchDraw.apply(this, arguments); };
+        try {
+            myDispatchEvent('redrawControls', {});
+        } finally {
+            layer.batchDraw = batchDraw;
+        }
+        assert.equal(count, 1, name);
+    });
 });
 
 test('the toggle events set the toolbar toggles from the animation\'s new state', function () {
@@ -757,19 +759,6 @@ test('playback and overlays silence the item picker until the controls are enabl
         clickAt(picker.stage, H / 2, H / 2);
     });
     assert.deepEqual(added, ['person'], 'only the click after enabling added an item');
-});
-
-test('redrawControls schedules a redraw of the item picker', function () {
-    var layer = pageShell.itemPicker.layer;
-    var batchDraw = layer.batchDraw;
-    var count = 0;
-    layer.batchDraw = function () { count++; return batchDraw.apply(this, arguments); };
-    try {
-        myDispatchEvent('redrawControls', {});
-    } finally {
-        layer.batchDraw = batchDraw;
-    }
-    assert.equal(count, 1);
 });
 
 // ---- Window resize ----------------------------------------------------------
