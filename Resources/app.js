@@ -82,19 +82,10 @@
     function onWindowResize() {
         shell.sizes = windowSizes();
         var s = shell.sizes;
-        if (shell.animation) {
-            shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2,
-                s.animMaxWidth, s.animMaxHeight);
-        }
-        if (shell.itemPicker) {
-            shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
-        }
-        if (shell.toolbar) {
-            shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
-        }
-        if (shell.timeline) {
-            shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
-        }
+        shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+        shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
+        shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
+        shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
     }
 
     // ---- Bridge ---------------------------------------------------------
@@ -141,25 +132,16 @@
     }
 
     function onFrameLabelResponse(message) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.setFrameText(message.text);
         redrawAnimationLayer();
     }
 
     function onItemLabelResponse(message) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.setItemLabel(parseInt(message.id, 10), message.text);
         redrawAnimationLayer();
     }
 
     function onItemShortLabelResponse(message) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.setShortItemLabel(parseInt(message.id, 10), message.text);
         redrawAnimationLayer();
     }
@@ -168,16 +150,11 @@
     // the toggles and the timeline are refreshed either way and then show the
     // unchanged animation.
     function onOpenAnimationResponse(message) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.loadFromString(message.json);
         refreshToolbarToggles();
         updateTimelineFrameSettings();
     }
 
-    // The report and the video are rendered by the image generator. The
-    // page has none yet, so these replies are dropped.
     // The report and the video are drawn by the image generator, which the
     // page does not have yet; the host does not offer either export so far,
     // so these answers do not come.
@@ -193,9 +170,6 @@
 
     // A new logo is meant to be seen: show it if it was hidden.
     function onSetLogoImage(message) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.setLogoImage(message.image);
         if (!logoShown()) {
             shell.animation.toggleLogo();
@@ -236,84 +210,49 @@
     }
 
     function updateTimelineFrameSettings() {
-        if (!shell.timeline || !shell.animation) {
-            return;
-        }
         var frames = shell.animation.frameManager;
         shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame);
     }
 
-    // The five layers that take pointer input, each only if its component
-    // exists.
+    // The five layers that take pointer input.
     function setListening(layerNames, listening) {
         var layers = {
-            timeline: shell.timeline && shell.timeline.layer,
-            toolbar: shell.toolbar && shell.toolbar.layer,
-            itemPicker: shell.itemPicker && shell.itemPicker.layer,
-            animation: shell.animation && shell.animation.animLayer,
-            background: shell.animation && shell.animation.bgLayer
+            timeline: shell.timeline.layer,
+            toolbar: shell.toolbar.layer,
+            itemPicker: shell.itemPicker.layer,
+            animation: shell.animation.animLayer,
+            background: shell.animation.bgLayer
         };
         for (var i = 0; i < layerNames.length; i++) {
-            if (layers[layerNames[i]]) {
-                layers[layerNames[i]].listening(listening);
-            }
+            layers[layerNames[i]].listening(listening);
         }
     }
 
     // ---- Page events ----------------------------------------------------
 
     function onAddItem(detail) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
     }
 
-    // Without an animation nothing can play: the timeline passes straight
-    // back to its stopped look, as it does when a single frame is played.
     function onPlay() {
-        if (!shell.timeline) {
-            return;
-        }
         shell.timeline.playbackStarted();
-        if (!shell.animation) {
-            onPlaybackEnded();
-            return;
-        }
         shell.animation.playbackManager.startPlayback();
     }
 
     function onStop() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.playbackManager.stop();
     }
 
     function onPlaybackEnded() {
-        if (!shell.timeline) {
-            return;
-        }
         shell.timeline.playbackStopped();
-        if (shell.animation) {
-            updateTimelineFrameSettings();
-        } else {
-            // No frame model to refresh from: redraw with what it shows.
-            shell.timeline.drawTimeline();
-        }
+        updateTimelineFrameSettings();
     }
 
     function onUpdateTimelineProgress(detail) {
-        if (!shell.timeline) {
-            return;
-        }
         shell.timeline.updatePlaybackIndicator(detail.percent);
     }
 
     function onDrawFrame(detail) {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.playbackManager.drawFrame(detail.time);
     }
 
@@ -338,9 +277,6 @@
     // Also for the frame already selected: that saves and reloads it. A
     // frame the model does not have (a timeline out of step) is ignored.
     function onSelectedFrame(detail) {
-        if (!shell.animation) {
-            return;
-        }
         var n = detail.frameNumber;
         if (typeof n !== 'number' || n % 1 !== 0 || n < 0 || n >= shell.animation.frameManager.nFrames) {
             return;
@@ -351,18 +287,12 @@
     }
 
     function onAddFrame() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.addFrame();
         redrawAnimationLayer();
         updateTimelineFrameSettings();
     }
 
     function onRemoveFrame() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.removeSelectedFrame();
         redrawAnimationLayer();
         updateTimelineFrameSettings();
@@ -373,9 +303,6 @@
     // own sport back here would leave, say, an opened soccer pitch on screen
     // that the next save names a Gaelic one, and reopens as such.
     function onNewAnimation() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.clearAnimation();
         shell.animation.bgLayer.batchDraw();
         redrawAnimationLayer();
@@ -383,9 +310,6 @@
     }
 
     function onSaveAnimation() {
-        if (!shell.animation) {
-            return;
-        }
         sendMessage({ msgType: 'saveAnimation', strToSave: shell.animation.saveToString() });
     }
 
@@ -405,7 +329,6 @@
         sendMessage({ msgType: 'exportPdf' });
     }
 
-    // Rendered by the image generator too; dropped while the page has none.
     // The snapshot is drawn by the image generator, which the page does not
     // have yet; until then the button does nothing.
     function onTakeSnapshot() {
@@ -416,40 +339,25 @@
     }
 
     function onRotateAntiClockwise() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.rotateEntireAnimation(-ROTATION_STEP);
     }
 
     function onRotateClockwise() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.rotateEntireAnimation(ROTATION_STEP);
     }
 
     function onToggleGrid() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.toggleGrid();
         shell.toolbar.setToggleGrid(gridShown());
     }
 
     function onToggleRunningLines() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.toggleRunningLines();
         shell.toolbar.setToggleRunningLines(runningLinesShown());
         redrawAnimationLayer();
     }
 
     function onToggleLogo() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.toggleLogo();
         shell.toolbar.setToggleLogo(logoShown());
     }
@@ -459,37 +367,22 @@
     }
 
     function onChooseBackground() {
-        if (!shell.animation) {
-            return;
-        }
         window.BackgroundPicker(shell.animation.stage, shell.animation.sport);
     }
 
     function onDeleteSelectedItems() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.removeSelectedObjects();
     }
 
     function onIncreaseSelectedScale() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.increaseSelectedScale();
     }
 
     function onDecreaseSelectedScale() {
-        if (!shell.animation) {
-            return;
-        }
         shell.animation.frameManager.decreaseSelectedScale();
     }
 
     function onAddFrameCaption() {
-        if (!shell.animation) {
-            return;
-        }
         sendMessage({
             msgType: 'promptForFrameLabel',
             displayMessage: FRAME_CAPTION_PROMPT,
@@ -498,12 +391,9 @@
     }
 
     function onRedrawControls() {
-        var components = [shell.toolbar, shell.itemPicker, shell.timeline];
-        for (var i = 0; i < components.length; i++) {
-            if (components[i]) {
-                components[i].layer.batchDraw();
-            }
-        }
+        shell.toolbar.layer.batchDraw();
+        shell.itemPicker.layer.batchDraw();
+        shell.timeline.layer.batchDraw();
     }
 
     // An overlay is open: nothing else may take input, not even the

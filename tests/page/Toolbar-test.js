@@ -20,10 +20,21 @@ var ABOUT = { event: 'showAboutInfo', icon: 'icons/about64.png', scale: 0.5, sid
 var ALL_EVENTS = ROW.map(function (b) { return b.event; }).concat([ABOUT.event]);
 
 var toolbar = pageShell.toolbar;
-// The toolbar on its own: without the animation the shell's handlers leave
-// the toggles' looks alone and the background button opens no picker (which
-// would silence the toolbar for the clicks that follow).
-pageShell.animation = null;
+// The toolbar on its own: the shell's handlers get a stand-in animation that
+// changes nothing, so the toggles keep their looks, and no background picker
+// opens (it would silence the toolbar for the clicks that follow).
+function ignore() {}
+pageShell.animation = {
+    frameManager: { clearAnimation: ignore, nFrames: 1, selectedFrame: 0 },
+    bgLayer: { gridVisibility: function () { return false; }, doShowLogo: false, batchDraw: ignore, listening: ignore },
+    animLayer: { showRunningLines: false, batchDraw: ignore, listening: ignore },
+    saveToString: function () { return ''; },
+    rotateEntireAnimation: ignore,
+    toggleGrid: ignore,
+    toggleRunningLines: ignore,
+    toggleLogo: ignore
+};
+window.BackgroundPicker = ignore;
 var H = 45;
 
 // Runs `body` and returns the names of the toolbar events raised meanwhile.

@@ -85,17 +85,6 @@ function withAnimation(initial, body) {
     return calls;
 }
 
-// Runs `body` with no animation in the shell, as on a page that has none.
-function withoutAnimation(body) {
-    var real = pageShell.animation;
-    pageShell.animation = null;
-    try {
-        body();
-    } finally {
-        pageShell.animation = real;
-    }
-}
-
 function togglesPressed() {
     var buttons = pageShell.toolbar.group.getChildren().filter(function (node) {
         return node.nodeType === 'Group' && node.find('.buttonRect').length === 1;
@@ -300,26 +289,6 @@ test('a message the host cannot take is swallowed', function () {
     assert.equal(sent().length, 0, 'lost, without an exception');
 });
 
-test('every host message type is handled without a component or an error', function () {
-    cppInterface.clearReceivedMessages();
-    var messages = [
-        { msgType: 'frameLabelResponse', text: 'Warm-up' },
-        { msgType: 'itemLabelResponse', text: 'Keeper', id: '37' },
-        { msgType: 'itemShortLabelResponse', text: 'GK', id: '37' },
-        { msgType: 'openAnimationResponse', json: animationFile(true, true, true) },
-        { msgType: 'exportPdfResponse' },
-        { msgType: 'exportVideoResponse' },
-        { msgType: 'setLogoImage', image: 'data:image/png;base64,iVBORw0KGgo=' }
-    ];
-    withoutAnimation(function () {
-        messages.forEach(function (message) { cppInterface.emitToPage(message); });
-    });
-    assert.equal(sent().length, 0, 'no message came back');
-    assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false },
-        'without an animation the toggles are left alone');
-    assert.equal(pageShell.breakVideoExport, false, 'the break flag is untouched by the others');
-});
-
 test('breakVideoExport from the host sets the flag', function () {
     try {
         cppInterface.emitToPage({ msgType: 'breakVideoExport' });
@@ -432,15 +401,6 @@ test('label requests ask the host for a label, with the item\'s id as a number',
     assert.equal(typeof sent()[0].id, 'number');
 });
 
-test('save and caption requests need an animation and send nothing without one', function () {
-    cppInterface.clearReceivedMessages();
-    withoutAnimation(function () {
-        myDispatchEvent('saveAnimation', {});
-        myDispatchEvent('addFrameCaption', {});
-    });
-    assert.equal(sent().length, 0);
-});
-
 test('with an animation, save sends its text and the caption prompt shows the caption', function () {
     cppInterface.clearReceivedMessages();
     withAnimation({ caption: 'Overlap' }, function () {
@@ -452,26 +412,6 @@ test('with an animation, save sends its text and the caption prompt shows the ca
         { msgType: 'promptForFrameLabel', displayMessage: 'Enter a caption for this frame: ',
             defaultText: 'Overlap' }
     ]);
-});
-
-test('every page event of the catalogue is handled without the missing components', function () {
-    cppInterface.clearReceivedMessages();
-    var events = ['addItem', 'play', 'stop', 'playbackEnded', 'updateTimelineProgress', 'drawFrame',
-        'selectedFrame', 'addFrame', 'removeFrame', 'newAnimation', 'saveAnimation', 'takeSnapshot',
-        'rotateAntiClockwise', 'rotateClockwise', 'toggleGrid', 'toggleRunningLines', 'toggleLogo',
-        'chooseBackground', 'deleteSelectedItems', 'increaseSelectedScale', 'decreaseSelectedScale',
-        'addFrameCaption', 'redrawControls', 'disableControls', 'disableNonTimelineControls',
-        'enableControls', 'setItemDefaultColor', 'setItemDefaultScale'];
-    withoutAnimation(function () {
-        events.forEach(function (name) {
-            myDispatchEvent(name, { type: 'cone', col1: 'red', col2: 'default', scale: 'default',
-                percent: 50, time: 500, frameNumber: 0, itemType: 'cone', color: 'red', colNumber: 1 });
-        });
-    });
-    assert.equal(sent().length, 0, 'none of them talks to the host');
-    assert.deepEqual(togglesPressed(), { grid: false, runningLines: false, logo: false });
-    assert.equal(pageShell.toolbar.layer.listening(), true, 'controls enabled again at the end');
-    assert.equal(pageShell.timeline.isPlaying, false, 'play without an animation went straight back');
 });
 
 test('disableControls silences the toolbar through disableNonTimelineControls', function () {
@@ -610,30 +550,6 @@ function timelineLook() {
         bar: timeline.group.find('.playbackProgressRect').length
     };
 }
-
-test('play without an animation passes the timeline straight back to its stopped look', function () {
-    var timeline = pageShell.timeline;
-    var steps = [];
-    timeline.playbackStarted = function () {
-        steps.push('playbackStarted');
-        return Timeline.prototype.playbackStarted.apply(this, arguments);
-    };
-    timeline.playbackStopped = function () {
-        steps.push('playbackStopped');
-        return Timeline.prototype.playbackStopped.apply(this, arguments);
-    };
-    try {
-        timeline.layer.draw();
-        withoutAnimation(function () {
-            clickAt(timeline.stage, H / 2, H / 2);
-        });
-    } finally {
-        delete timeline.playbackStarted;
-        delete timeline.playbackStopped;
-    }
-    assert.deepEqual(steps, ['playbackStarted', 'playbackStopped']);
-    assert.deepEqual(timelineLook(), { playing: false, square: false, boxes: [true], bar: 0 });
-});
 
 test('play shows the playing look, then starts playback; its end shows the frame it ended on', function () {
     var timeline = pageShell.timeline;
