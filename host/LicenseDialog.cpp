@@ -29,6 +29,8 @@ void LicenseDialog::loadLicenseText()
     QString text;
     if (file.open(QIODevice::ReadOnly)) {
         text = TextDecoder::decode(file.readAll());
+        // Plain text copes with Windows line ends; rich text would keep a
+        // stray space for every carriage return.
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     } else {
         QMessageBox box(QMessageBox::Information, tr("Not Found"),
