@@ -227,14 +227,14 @@
     function addGoals(markings, style, src, pictureWidth, anchorU) {
         var s = GOAL_MOUTH_U * style.unit / (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN);
         var anchor = anchorU * style.unit;
-        var image = new window.Image();
+        var image;
         function copy(x, y, rotation) {
             return new Kinetic.Image({
                 name: 'goal', image: image, x: x, y: y, rotation: rotation,
                 width: pictureWidth, height: GOAL_PICTURE_HEIGHT, scaleX: s, scaleY: s
             });
         }
-        image.onload = function () {
+        image = window.loadTrackedPicture(src, function () {
             var halfHeight = GOAL_PICTURE_HEIGHT / 2 * s;
             markings.add(copy(-anchor - pictureWidth * s, -halfHeight, 0));
             markings.add(copy(anchor + pictureWidth * s, halfHeight, 180));
@@ -242,8 +242,7 @@
             if (layer) {
                 layer.batchDraw();
             }
-        };
-        image.src = src;
+        });
     }
 
     function goalPicture(kind, style) {
@@ -528,8 +527,7 @@
             var shorter = Math.min(w, h);
             var side = shorter - shorter * LOGO_MARGIN_FRACTION;
             var src = layer.logoImage;
-            var image = new window.Image();
-            image.onload = function () {
+            window.loadTrackedPicture(src, function (image) {
                 // A newer logo has been asked for meanwhile: it wins.
                 if (src !== layer.logoImage) {
                     return;
@@ -544,8 +542,7 @@
                     listening: false
                 }));
                 layer.batchDraw();
-            };
-            image.src = src;
+            });
         };
 
         layer.drawBackground = function () {

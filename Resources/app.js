@@ -35,6 +35,9 @@
     var ITEM_SHORT_LABEL_PROMPT = '<html><head/><body><p>Enter a short label for this player:' +
         '<br/>(maximum 4 characters)</p></body></html>';
 
+    var SNAPSHOT_WIDTH = 1024;
+    var FRAME_MS = 1000;
+
     var ROTATION_STEP = 90;
     var ANIM_CONTAINER = 'animContainer';
 
@@ -69,14 +72,14 @@
 
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer) and the image generator
-    // (with its own off-screen animation). The page has no image generator
-    // yet.
+    // (with its own off-screen animation).
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
         shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
+        shell.imageGenerator = new window.ImageGenerator();
     }
 
     function onWindowResize() {
@@ -329,9 +332,24 @@
         sendMessage({ msgType: 'exportPdf' });
     }
 
-    // The snapshot is drawn by the image generator, which the page does not
-    // have yet; until then the button does nothing.
+    // The selected frame as the editor shows it (grid and running lines as
+    // on screen), on grass, for the clipboard. The picture comes later; the
+    // editor stays usable meanwhile, and what is copied is the animation as
+    // it stood when the button was pressed.
     function onTakeSnapshot() {
+        var animation = shell.animation;
+        var generator = shell.imageGenerator;
+        var height = SNAPSHOT_WIDTH / animation.aspectRatio;
+        generator.loadAnimation(animation.saveToString());
+        generator.configureAnimation(SNAPSHOT_WIDTH, false, runningLinesShown(), gridShown());
+        generator.getImage(animation.frameManager.selectedFrame * FRAME_MS, function (dataUrl) {
+            sendMessage({
+                msgType: 'snapshotImage',
+                frameWidth: SNAPSHOT_WIDTH,
+                frameHeight: height,
+                imageData: dataUrl
+            });
+        });
     }
 
     function onShowAboutInfo() {

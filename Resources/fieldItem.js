@@ -158,9 +158,7 @@
 
     function pictureFor(src) {
         if (!pictures.hasOwnProperty(src)) {
-            var picture = new window.Image();
-            picture.src = src;
-            pictures[src] = picture;
+            pictures[src] = window.loadTrackedPicture(src);
         }
         return pictures[src];
     }

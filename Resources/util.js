@@ -220,6 +220,66 @@
         });
     }
 
+    // ---- Pictures still loading ------------------------------------------
+
+    // The pitch's goals and logo and the items' pictures load in the
+    // background. A picture of the pitch taken before they are in place
+    // would lack them, so every such load is counted here and whoever
+    // captures a picture first waits for the count to fall to 0. A picture
+    // that fails to load counts as done: it is left out, never waited for.
+    var picturesLoading = 0;
+    var pictureWaiters = [];
+
+    // Starts loading `src` into a new picture element and returns it; runs
+    // `onLoad(picture)` (if given) once it has loaded, not if it fails.
+    function loadTrackedPicture(src, onLoad) {
+        var picture = new window.Image();
+        var settled = false;
+        function settle(loaded) {
+            if (settled) {
+                return;
+            }
+            settled = true;
+            try {
+                if (loaded && onLoad) {
+                    onLoad(picture);
+                }
+            } finally {
+                picturesLoading -= 1;
+                if (picturesLoading === 0) {
+                    releasePictureWaiters();
+                }
+            }
+        }
+        picturesLoading += 1;
+        picture.addEventListener('load', function () { settle(true); }, false);
+        picture.addEventListener('error', function () { settle(false); }, false);
+        picture.addEventListener('abort', function () { settle(false); }, false);
+        picture.src = src;
+        return picture;
+    }
+
+    function releasePictureWaiters() {
+        var waiters = pictureWaiters;
+        pictureWaiters = [];
+        for (var i = 0; i < waiters.length; i++) {
+            waiters[i]();
+        }
+    }
+
+    // Calls `callback` once no tracked picture is loading any more; always
+    // later, never inside this call.
+    function whenPicturesLoaded(callback) {
+        if (typeof callback !== 'function') {
+            throw new Error('whenPicturesLoaded: a callback is needed');
+        }
+        if (picturesLoading === 0) {
+            window.setTimeout(callback, 0);
+        } else {
+            pictureWaiters.push(callback);
+        }
+    }
+
     window.myDispatchEvent = myDispatchEvent;
     window.radians = radians;
     window.degrees = degrees;
@@ -236,4 +296,6 @@
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;
+    window.loadTrackedPicture = loadTrackedPicture;
+    window.whenPicturesLoaded = whenPicturesLoaded;
 }(window, document, Kinetic));

@@ -213,7 +213,9 @@ test('main has set up the shell state', function () {
     assert.equal(pageShell.animation.stage.container().id, 'animContainer');
     assert.deepEqual([pageShell.animation.stage.width(), pageShell.animation.stage.height()], [1125, 685],
         'animation at its maximum size');
-    assert.equal(pageShell.imageGenerator, null);
+    assert.ok(pageShell.imageGenerator instanceof ImageGenerator, 'the image generator exists');
+    assert.equal(pageShell.imageGenerator.animation.stage.container().id, 'offscreenContainer0',
+        'its animation is off screen');
 });
 
 test('main runs only once', function () {

@@ -1,0 +1,207 @@
+// Pictures of single moments of an animation, for the snapshot, the video
+// and the report. The generator owns a hidden animation of its own, in
+// offscreenContainer0: each caller loads a copy of the editor's animation
+// into it, so that an export never disturbs what the coach sees.
+//
+// Use: loadAnimation(text), configureAnimation(width, drawForPrint,
+// showRunningLines, showGrid), then getImage(timeInMs, callback), each next
+// getImage made from the previous one's callback. That is one chain. A
+// chain ends when a callback returns without asking for another picture.
+//
+// One chain at a time: a call made while another caller's chain is still
+// drawing (a snapshot pressed during an export, say) is kept and run, in
+// order, once that chain has ended. Two animations are never interleaved
+// in the one hidden animation.
+(function (window, Kinetic) {
+    'use strict';
+
+    var CONTAINER = 'offscreenContainer0';
+    var INITIAL_WIDTH = 1024;
+    var INITIAL_HEIGHT = 768;
+    // The engine's default JPEG quality, as the stage's own export uses.
+    var MIME_TYPE = 'image/jpeg';
+
+    function isPositiveNumber(value) {
+        return typeof value === 'number' && isFinite(value) && value > 0;
+    }
+
+    function ImageGenerator() {
+        if (!(this instanceof ImageGenerator)) {
+            throw new Error('ImageGenerator must be called with new');
+        }
+        this.width = INITIAL_WIDTH;
+        this.height = INITIAL_HEIGHT;
+        this.rotWidth = INITIAL_WIDTH;
+        this.rotHeight = INITIAL_HEIGHT;
+        this.animation = new window.Animation(INITIAL_WIDTH, INITIAL_HEIGHT, CONTAINER);
+
+        // The picture being drawn ({timeInMs, callback}), null when none.
+        this.pending = null;
+        // True while a callback runs: what it asks for belongs to its chain.
+        this.delivering = false;
+        // Calls of chains that wait for the current one to end.
+        this.waiting = [];
+        // One canvas of the picture's size, reused for every picture.
+        this.canvas = null;
+
+        this.configureAnimation(INITIAL_WIDTH, true, false, true);
+        this.animation.animLayer.draw();
+    }
+
+    // True from a getImage until its chain has ended.
+    ImageGenerator.prototype.isBusy = function () {
+        return this.pending !== null || this.delivering;
+    };
+
+    // Runs `operation` now, or keeps it for when the chain now drawing has
+    // ended if it comes from outside that chain.
+    ImageGenerator.prototype.runInTurn = function (operation) {
+        if (this.isBusy() && !this.delivering) {
+            this.waiting.push(operation);
+            return;
+        }
+        operation();
+    };
+
+    ImageGenerator.prototype.runWaiting = function () {
+        while (!this.isBusy() && this.waiting.length > 0) {
+            var operation = this.waiting.shift();
+            try {
+                operation();
+            } catch (e) {
+                // Shown in the console; the chains behind it still run.
+                window.setTimeout(function () { throw e; }, 0);
+            }
+        }
+    };
+
+    // `text`: what the editor's saveToString gives. A text that cannot be
+    // loaded is reported by the loader (errorOpeningFile) and leaves the
+    // hidden animation as it was.
+    ImageGenerator.prototype.loadAnimation = function (text) {
+        var self = this;
+        this.runInTurn(function () {
+            self.animation.loadFromString(text);
+        });
+    };
+
+    ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid) {
+        if (!isPositiveNumber(width)) {
+            throw new Error('ImageGenerator.configureAnimation: the width must be a positive number of pixels, ' +
+                'got ' + width);
+        }
+        var self = this;
+        this.runInTurn(function () {
+            self.applyConfiguration(width, !!drawForPrint, !!showRunningLines, !!showGrid);
+        });
+    };
+
+    ImageGenerator.prototype.applyConfiguration = function (width, drawForPrint, showRunningLines, showGrid) {
+        var animation = this.animation;
+        var frames = animation.frameManager;
+        this.width = width;
+        this.height = width / animation.aspectRatio;
+        // Items may stand where an earlier picture drew them, between two
+        // frames; the refit below saves what is on display into the model,
+        // so the stored frame is put back on display first.
+        frames.loadFrame(frames.selectedFrame);
+        animation.updateBounds(this.width / 2, this.height / 2, this.width, this.height);
+        this.rotWidth = animation.animLayer.layerWidth;
+        this.rotHeight = animation.animLayer.layerHeight;
+        animation.setDrawForPrint(drawForPrint);
+        if (animation.animLayer.showRunningLines !== showRunningLines) {
+            animation.toggleRunningLines();
+        }
+        if (animation.bgLayer.gridVisibility() !== showGrid) {
+            animation.toggleGrid();
+        }
+        // Whatever frame the last picture was in, the next one brings the
+        // running lines of its own frame.
+        animation.playbackManager.currentPlaybackFrame = -1;
+    };
+
+    // Calls `callback` later with the picture of the moment `timeInMs` as a
+    // JPEG data URL of width x height. A time past the last frame shows the
+    // last frame.
+    ImageGenerator.prototype.getImage = function (timeInMs, callback) {
+        if (typeof timeInMs !== 'number' || !isFinite(timeInMs) || timeInMs < 0) {
+            throw new Error('ImageGenerator.getImage: the time must be a number of milliseconds of at least 0, ' +
+                'got ' + timeInMs);
+        }
+        if (typeof callback !== 'function') {
+            throw new Error('ImageGenerator.getImage: a callback is needed');
+        }
+        var self = this;
+        this.runInTurn(function () {
+            if (self.pending) {
+                throw new Error('ImageGenerator.getImage: ask for the next picture from the callback of the last');
+            }
+            self.pending = { timeInMs: timeInMs, callback: callback };
+            // The goals, the logo and the items' pictures must be in place.
+            window.whenPicturesLoaded(function () {
+                self.capturePending();
+            });
+        });
+    };
+
+    ImageGenerator.prototype.capturePending = function () {
+        var request = this.pending;
+        var dataUrl;
+        try {
+            this.drawInstant(request.timeInMs);
+            dataUrl = this.capture();
+        } finally {
+            this.pending = null;
+        }
+        this.delivering = true;
+        try {
+            request.callback(dataUrl);
+        } finally {
+            this.delivering = false;
+            this.runWaiting();
+        }
+    };
+
+    // The playback's own drawing, from frame 0: items half-way between two
+    // frames stand half-way, with that frame's caption and running lines;
+    // at or past the last frame the last frame is shown as stored.
+    ImageGenerator.prototype.drawInstant = function (timeInMs) {
+        var playback = this.animation.playbackManager;
+        playback.startFrame = 0;
+        playback.drawFrame(timeInMs);
+    };
+
+    // The stage's layers in stacking order, drawn (their scenes only, no hit
+    // graph) onto one canvas of the picture's size and encoded once. The
+    // stage's own export draws each layer into a picture of its own and
+    // composes them through image loads, which costs ten times as much for
+    // the same pixels. Layers report the stage's size in this Kinetic, so a
+    // turned pitch is never cut off and needs no enlarging for the capture.
+    ImageGenerator.prototype.capture = function () {
+        var canvas = this.pictureCanvas();
+        canvas.getContext().clear();
+        this.animation.stage.getChildren().each(function (layer) {
+            var clears = layer.clearBeforeDraw();
+            layer.clearBeforeDraw(false);
+            try {
+                layer.drawScene(canvas);
+            } finally {
+                layer.clearBeforeDraw(clears);
+            }
+        });
+        return canvas.toDataURL(MIME_TYPE);
+    };
+
+    ImageGenerator.prototype.pictureCanvas = function () {
+        var w = Math.round(this.width);
+        var h = Math.round(this.height);
+        if (!this.canvas) {
+            this.canvas = new Kinetic.SceneCanvas({ width: w, height: h, pixelRatio: 1 });
+        } else if (this.canvas.getWidth() !== w || this.canvas.getHeight() !== h) {
+            this.canvas.setSize(w, h);
+        }
+        return this.canvas;
+    };
+
+    window.ImageGenerator = ImageGenerator;
+}(window, Kinetic));
