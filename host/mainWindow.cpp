@@ -2,10 +2,14 @@
 
 #include "AboutDialog.h"
 #include "AnimationFile.h"
+#include "BoundedImageReader.h"
+#include "LogoImage.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "jsInterface.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -113,8 +117,14 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
         saveAnimation(textOf(m, "strToSave"));
     });
+    m_handlers.insert(QStringLiteral("snapshotImage"), [this](const QVariantMap &m) {
+        snapshotImage(m);
+    });
     m_handlers.insert(QStringLiteral("showAboutInfo"), [this](const QVariantMap &) {
         showAboutInfo();
+    });
+    m_handlers.insert(QStringLiteral("selectLogo"), [this](const QVariantMap &) {
+        selectLogo();
     });
     // Commands whose services this version does not have yet: the coach is
     // told so rather than left wondering why the button did nothing.
@@ -124,9 +134,6 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
         showNotAvailable(tr("Exporting a PDF report"));
     });
-    m_handlers.insert(QStringLiteral("selectLogo"), [this](const QVariantMap &) {
-        showNotAvailable(tr("Choosing a club logo"));
-    });
 }
 
 void mainWindow::showNotAvailable(const QString &what)
@@ -134,6 +141,14 @@ void mainWindow::showNotAvailable(const QString &what)
     QMessageBox::information(this, QCoreApplication::applicationName(),
                              tr("%1 is not available in this version of %2.")
                                  .arg(what, QCoreApplication::applicationName()));
+}
+
+// A message box with no icon, parented to the window, run modally.
+void mainWindow::showMessage(const QString &title, const QString &text, const QString &informativeText)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
+    box.setInformativeText(informativeText);
+    box.exec();
 }
 
 void mainWindow::connectSignals()
@@ -282,4 +297,43 @@ void mainWindow::showAboutInfo()
         m_aboutDialog->deleteLater();
     m_aboutDialog = new AboutDialog(this);
     m_aboutDialog->show();
+}
+
+void mainWindow::selectLogo()
+{
+    const QString fileName = QFileDialog::getOpenFileName(
+        m_webView, tr("Open Logo Image"), m_lastUsedFolder,
+        tr("Image Files (*.png *.jpg *.jpeg);;All Files (*.*)"));
+    if (fileName.isEmpty())
+        return;
+    rememberFolderOf(fileName);
+
+    const QImage logo = LogoImage::fromFile(fileName);
+    if (logo.isNull()) {
+        showMessage(tr("Error Opening File"), tr("Unable to open the specified image file."));
+        return;
+    }
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), QStringLiteral("setLogoImage"));
+    message.insert(QStringLiteral("image"), LogoImage::toDataUrl(logo));
+    emit m_bridge->sendMessage(message);
+}
+
+void mainWindow::snapshotImage(const QVariantMap &message)
+{
+    const QImage picture = BoundedImageReader::readDataUrl(textOf(message, "imageData"), "JPEG");
+    if (picture.isNull()) {
+        showMessage(QString(), tr("The snapshot could not be copied to the clipboard."),
+                    tr("The picture of the frame could not be read."));
+        return;
+    }
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->setImage(picture, QClipboard::Clipboard);
+    const QMimeData *held = clipboard->mimeData(QClipboard::Clipboard);
+    if (!held || !held->hasImage()) {
+        showMessage(QString(), tr("The snapshot could not be copied to the clipboard."),
+                    tr("The clipboard did not take the picture."));
+        return;
+    }
+    showMessage(QString(), tr("Snapshot copied to the clipboard."));
 }

@@ -38,6 +38,16 @@ public:
     void promptForItemLabel(const QString &label, const QString &defaultText, const QString &id);
     void promptForItemShortLabel(const QString &label, const QString &defaultText, const QString &id);
 
+    // Asks for a picture file and sends it to the page as the pitch logo
+    // ("setLogoImage"); a file that is not a readable picture of at most
+    // 8192 x 8192 pixels is reported and nothing is sent.
+    void selectLogo();
+
+    // Puts the picture in the message's `imageData` (a JPEG data URL) on
+    // the clipboard and confirms; says so instead when the picture does not
+    // decode or the clipboard does not take it.
+    void snapshotImage(const QVariantMap &message);
+
     // Replaces any About dialog by a fresh one and shows it.
     void showAboutInfo();
 
@@ -65,6 +75,7 @@ private:
 
     void showErrorOpeningFile(const QString &errorInfo);
     void showNotAvailable(const QString &what);
+    void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 

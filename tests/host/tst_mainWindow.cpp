@@ -7,6 +7,8 @@
 #include "jsInterface.h"
 #include "mainWindow.h"
 
+#include <QBuffer>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -105,6 +107,13 @@ private slots:
     void dragOfAnyKindIsAccepted();
 
     void aboutReplacesEarlierDialog();
+    void logoChosenIsSentNormalised();
+    void logoUnreadableIsRefused_data();
+    void logoUnreadableIsRefused();
+    void logoDialogCancelledSendsNothing();
+    void snapshotGoesToClipboard_data();
+    void snapshotGoesToClipboard();
+
     void commandsNotYetOfferedSaySo_data();
     void commandsNotYetOfferedSaySo();
 
@@ -566,7 +575,6 @@ void tst_mainWindow::commandsNotYetOfferedSaySo_data()
     QTest::addColumn<QString>("what");
     QTest::newRow("video") << "exportVideo" << "Exporting a video";
     QTest::newRow("report") << "exportPdf" << "Exporting a PDF report";
-    QTest::newRow("logo") << "selectLogo" << "Choosing a club logo";
 }
 
 void tst_mainWindow::commandsNotYetOfferedSaySo()
@@ -581,6 +589,117 @@ void tst_mainWindow::commandsNotYetOfferedSaySo()
     send(message({{"msgType", msgType}}));
     QVERIFY(box->seen());
     QCOMPARE(text, what + QStringLiteral(" is not available in this version of Drillmora."));
+    QCOMPARE(m_sent->count(), 0);
+}
+
+namespace {
+
+QByteArray encodedPicture(const QSize &size, const char *format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 40));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// Answers the message box about to open with OK, recording its texts.
+std::unique_ptr<ModalDriver> acceptBox(QStringList *texts)
+{
+    return ModalDriver::answer<QMessageBox>([texts](QMessageBox *box) {
+        *texts << box->windowTitle() << box->text();
+        box->accept();
+    });
+}
+
+} // namespace
+
+void tst_mainWindow::logoChosenIsSentNormalised()
+{
+    const QString path = m_dir.filePath(QStringLiteral("crest.png"));
+    writeFile(path, encodedPicture({512, 256}, "PNG"));
+    QString title;
+    auto dialog = chooseFile(path, &title);
+    send(message({{"msgType", "selectLogo"}}));
+    QVERIFY(dialog->seen());
+    QCOMPARE(title, QStringLiteral("Open Logo Image"));
+    QCOMPARE(m_window->lastUsedFolder(), m_dir.path());
+
+    QCOMPARE(m_sent->count(), 1);
+    const QVariantMap reply = replies().first();
+    QCOMPARE(reply.value("msgType").toString(), QStringLiteral("setLogoImage"));
+    const QString url = reply.value("image").toString();
+    QVERIFY(url.startsWith(QStringLiteral("data:image/png;base64,")));
+    QImage logo;
+    QVERIFY(logo.loadFromData(QByteArray::fromBase64(url.mid(url.indexOf(',') + 1).toLatin1()), "PNG"));
+    QCOMPARE(logo.size(), QSize(256, 256));
+    QCOMPARE(qAlpha(logo.pixel(128, 10)), 0);
+    QCOMPARE(qAlpha(logo.pixel(128, 128)), 255);
+}
+
+void tst_mainWindow::logoUnreadableIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("text") << QByteArray("not a picture\n");
+    QTest::newRow("truncated JPEG") << encodedPicture({64, 64}, "JPEG").left(100);
+}
+
+void tst_mainWindow::logoUnreadableIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir.filePath(QStringLiteral("crest.txt"));
+    writeFile(path, bytes);
+    auto dialog = chooseFile(path);
+    QStringList texts;
+    auto box = acceptBox(&texts);
+    send(message({{"msgType", "selectLogo"}}));
+    QVERIFY(dialog->seen());
+    QVERIFY(box->seen());
+    QCOMPARE(texts, QStringList({"Error Opening File", "Unable to open the specified image file."}));
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::logoDialogCancelledSendsNothing()
+{
+    auto dialog = cancelFileDialog();
+    send(message({{"msgType", "selectLogo"}}));
+    QVERIFY(dialog->seen());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+void tst_mainWindow::snapshotGoesToClipboard_data()
+{
+    QTest::addColumn<QString>("imageData");
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QSize>("onClipboard");
+
+    const QString jpeg = QStringLiteral("data:image/jpeg;base64,")
+        + QString::fromLatin1(encodedPicture({1024, 768}, "JPEG").toBase64());
+    QTest::newRow("a picture") << jpeg << "Snapshot copied to the clipboard." << QSize(1024, 768);
+    QTest::newRow("not a picture") << "data:image/jpeg;base64,AAAA"
+                                   << "The snapshot could not be copied to the clipboard." << QSize();
+    QTest::newRow("no payload") << "" << "The snapshot could not be copied to the clipboard." << QSize();
+}
+
+void tst_mainWindow::snapshotGoesToClipboard()
+{
+    QFETCH(QString, imageData);
+    QFETCH(QString, boxText);
+    QFETCH(QSize, onClipboard);
+
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QStringList texts;
+    auto box = acceptBox(&texts);
+    send(message({{"msgType", "snapshotImage"}, {"frameWidth", 1024.0}, {"frameHeight", 768.0},
+                  {"imageData", imageData}}));
+    QVERIFY(box->seen());
+    QCOMPARE(texts.value(1), boxText);
+    const QImage held = QApplication::clipboard()->image();
+    QCOMPARE(held.isNull() ? QSize() : held.size(), onClipboard);
+    if (onClipboard.isEmpty())
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     QCOMPARE(m_sent->count(), 0);
 }
 

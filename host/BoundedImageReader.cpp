@@ -1,0 +1,42 @@
+#include "BoundedImageReader.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace {
+
+QImage readBounded(QImageReader &reader, const QSize &fitWithin)
+{
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || size.width() > BoundedImageReader::MaxSide
+        || size.height() > BoundedImageReader::MaxSide)
+        return QImage();
+    if (fitWithin.isValid() && (size.width() > fitWithin.width() || size.height() > fitWithin.height()))
+        reader.setScaledSize(size.scaled(fitWithin, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    QImage image;
+    if (!reader.read(&image))
+        return QImage();
+    return image;
+}
+
+} // namespace
+
+QImage BoundedImageReader::readFile(const QString &path, const QSize &fitWithin)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return readBounded(reader, fitWithin);
+}
+
+QImage BoundedImageReader::readDataUrl(const QString &dataUrl, const QByteArray &format)
+{
+    const QStringList pieces = dataUrl.split(QLatin1Char(','));
+    if (pieces.size() < 2)
+        return QImage();
+    QByteArray bytes = QByteArray::fromBase64(pieces.at(1).toLatin1());
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return QImage();
+    QImageReader reader(&buffer, format);
+    return readBounded(reader, QSize());
+}
