@@ -7,7 +7,9 @@
 #include "ScriptEngineWorkarounds.h"
 #include "mainWindow.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QMessageBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -27,6 +29,7 @@ private slots:
 
     void openButtonBringsFileIntoPage();
     void aboutButtonShowsAboutDialog();
+    void cameraButtonCopiesSelectedFrame();
     void pageRunsWithoutErrors();
 
 private:
@@ -143,6 +146,84 @@ void tst_ToolbarToHost::pageRunsWithoutErrors()
     QCOMPARE(widths.size(), 3);
     QCOMPARE(widths[0].toDouble(), widths[1].toDouble());
     QVERIFY(widths[0].toDouble() != widths[2].toDouble());
+}
+
+namespace {
+
+// Three frames of a player running across a pitch with the grid and the
+// running lines on, frame 2 (index 1) selected.
+const char *const ThreeFrames =
+    "{\"msgType\":\"OVRI_Animation\",\"msgVersion\":0.1,\"sport\":\"soccer\",\"showRunningLines\":true,"
+    "\"background\":{\"type\":\"fullField\",\"showStripes\":true,\"showLogo\":false,"
+    "\"logoImage\":\"logos/ovri256x256.png\"},\"rotation\":0,\"gridVisible\":true,\"nFrames\":3,"
+    "\"selectedFrame\":1,\"objects\":[{\"type\":\"person\",\"id\":1,\"scale\":0.3,\"text\":\"\","
+    "\"shortLabel\":\"9\",\"z\":1,\"color\":\"red\",\"frames\":[{\"x\":0.2,\"y\":0.3,\"rotation\":0},"
+    "{\"x\":0.5,\"y\":0.5,\"rotation\":45},{\"x\":0.8,\"y\":0.7,\"rotation\":90}]}],"
+    "\"frameText\":[\"Start\",\"Cut inside\",\"Shoot\"]}";
+
+// The share of pixels of `a` and `b` (same size) that differ by more than 48
+// in a channel.
+double differingShare(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row);
+            const QRgb q = y.pixel(col, row);
+            if (qAbs(qRed(p) - qRed(q)) > 48 || qAbs(qGreen(p) - qGreen(q)) > 48 || qAbs(qBlue(p) - qBlue(q)) > 48)
+                ++differing;
+        }
+    }
+    return double(differing) / (x.width() * x.height());
+}
+
+} // namespace
+
+// The camera button on the real page: the selected frame, with the grid and
+// the running lines as the editor shows them, lands on the clipboard.
+void tst_ToolbarToHost::cameraButtonCopiesSelectedFrame()
+{
+    js(QStringLiteral("window.e2eText = '%1';").arg(QString::fromLatin1(ThreeFrames)));
+    js(QStringLiteral("pageShell.receiveMessage({msgType: 'openAnimationResponse', json: window.e2eText});"));
+    QCOMPARE(js(QStringLiteral("pageShell.animation.animLayer.getFrameText()")).toString(), QStringLiteral("Cut inside"));
+    QApplication::clipboard()->clear();
+
+    QString text;
+    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
+        text = b->text();
+        b->accept();
+    });
+    clickToolbarButton(5);
+    QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
+    QCOMPARE(text, QStringLiteral("Snapshot copied to the clipboard."));
+    const QImage copied = QApplication::clipboard()->image();
+    QCOMPARE(copied.size(), QSize(1024, 768));
+
+    // The same frame drawn by the page with the grid and the lines on, and
+    // with both off: the copy is the first, not the second.
+    js(QStringLiteral(
+        "window.references = [];"
+        "(function (g) {"
+        "  g.loadAnimation(pageShell.animation.saveToString());"
+        "  g.configureAnimation(1024, false, true, true);"
+        "  g.getImage(1000, function (on) {"
+        "    references.push(on);"
+        "    g.configureAnimation(1024, false, false, false);"
+        "    g.getImage(1000, function (off) { references.push(off); });"
+        "  });"
+        "})(pageShell.imageGenerator);"));
+    QTRY_COMPARE_WITH_TIMEOUT(js(QStringLiteral("references.length")).toInt(), 2, 20000);
+    QImage withBoth;
+    QImage withNeither;
+    const QStringList urls = js(QStringLiteral("references")).toStringList();
+    QVERIFY(withBoth.loadFromData(QByteArray::fromBase64(urls[0].section(QLatin1Char(','), 1, 1).toLatin1()), "JPEG"));
+    QVERIFY(withNeither.loadFromData(QByteArray::fromBase64(urls[1].section(QLatin1Char(','), 1, 1).toLatin1()), "JPEG"));
+    QVERIFY(differingShare(copied, withBoth) < 0.001);
+    QVERIFY(differingShare(copied, withNeither) > 0.003);
+    // The editor still shows the frame it showed.
+    QCOMPARE(js(QStringLiteral("pageShell.animation.frameManager.selectedFrame")).toInt(), 1);
 }
 
 QTEST_MAIN(tst_ToolbarToHost)
