@@ -70,15 +70,14 @@ function report(what, samples) {
         ' ms (' + samples.length + ' pictures)');
 }
 
-// `count` pictures in one chain, each timed from getImage to its callback.
-function timeGenerator(width, count, done, then) {
+// `count` pictures one after another, each timed from asking for it with
+// take(timeInMs, callback) to its callback.
+function timeChain(count, take, done, then) {
     var samples = [];
-    generator.loadAnimation(drillText());
-    generator.configureAnimation(width, false, true, true);
     function next() {
-        var time = ((samples.length * STEP_MS) % ((N_FRAMES - 1) * 1000));
+        var time = (samples.length * STEP_MS) % ((N_FRAMES - 1) * 1000);
         var start = now();
-        generator.getImage(time, done.step(function () {
+        take(time, done.step(function () {
             samples.push(now() - start);
             if (samples.length < count) {
                 next();
@@ -90,27 +89,23 @@ function timeGenerator(width, count, done, then) {
     next();
 }
 
+function timeGenerator(width, count, done, then) {
+    generator.loadAnimation(drillText());
+    generator.configureAnimation(width, false, true, true);
+    timeChain(count, function (time, callback) {
+        generator.getImage(time, callback);
+    }, done, then);
+}
+
 // The same moments drawn by the playback routine and exported by the stage
-// itself, as the generator's design first did it.
+// itself, for comparison.
 function timeKineticExport(width, count, done, then) {
-    var samples = [];
-    function next() {
-        var time = ((samples.length * STEP_MS) % ((N_FRAMES - 1) * 1000));
-        var start = now();
+    timeChain(count, function (time, callback) {
         hidden.playbackManager.drawFrame(time);
         hidden.stage.toDataURL({
-            mimeType: 'image/jpeg', x: 0, y: 0, width: width, height: width * 3 / 4,
-            callback: done.step(function () {
-                samples.push(now() - start);
-                if (samples.length < count) {
-                    next();
-                } else {
-                    then(samples);
-                }
-            })
+            mimeType: 'image/jpeg', x: 0, y: 0, width: width, height: width * 3 / 4, callback: callback
         });
-    }
-    next();
+    }, done, then);
 }
 
 // Times every call of the generator's method `name` into `samples`.
