@@ -24,7 +24,7 @@
 
 namespace {
 const QSize kDefaultViewport(1280, 800);
-const int kDefaultFileTimeoutSeconds = 60;
+const int kDefaultFileTimeoutSeconds = 300;
 const int kDefaultSettleMs = 1500;
 
 bool parseSize(const QString &text, QSize *size)
