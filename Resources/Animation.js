@@ -31,12 +31,28 @@
     var FILE_SPORTS = ['gaa', 'soccer', 'rugby'];
     var FILE_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
     var FILE_ROTATIONS = [0, 90, 180, 270, -90, -180, -270];
-    // A caption list shorter than the frame count is padded, so the count
-    // alone must not be able to make the page build millions of frames.
-    var FILE_MAX_FRAMES = 10000;
+    // Bounds a coach never meets, so that no number in a file can make the
+    // page build (or the timeline draw) without end: a caption list shorter
+    // than the frame count is padded, so the count alone could otherwise
+    // ask for millions of frames.
+    var FILE_MAX_FRAMES = 2000;
+    var FILE_MAX_OBJECTS = 500;
+    // Positions are fractions of the pitch: a wide band around it, so items
+    // dragged off the edge still load, but nothing that overflows when
+    // scaled to pixels. Rotations are kept as stored, within this band.
+    var FILE_MAX_POSITION = 10;
+    var FILE_MAX_ROTATION = 1e6;
     // The logo is a picture carried in the file, or one of the page's own.
+    // A carried one is checked before it is decoded: its header says how
+    // much memory decoding takes.
     var FILE_LOGO_DATA_URL = /^data:image\/(png|jpeg);base64,/;
     var FILE_LOGO_RESOURCE = /^logos\/[A-Za-z0-9_-][A-Za-z0-9_.-]*$/;
+    var FILE_LOGO_MAX_LENGTH = 8 * 1024 * 1024;
+    var FILE_LOGO_MAX_SIDE = 4096;
+    // The host opens no larger file, so no larger text may be saved.
+    var FILE_MAX_BYTES = 64 * 1024 * 1024;
+    // A name from the file quoted in a reason is cut to this many characters.
+    var QUOTED_NAME_LENGTH = 80;
 
     // Rules for the members of each part of a file, in the order they are
     // written: [member, test of its value, what it must be]. A test gets the
@@ -51,16 +67,17 @@
             'a whole number from 1 to ' + FILE_MAX_FRAMES],
         ['selectedFrame', function (v, file) { return isWholeNumber(v) && v >= 0 && v < file.nFrames; },
             function (file) { return 'a whole number from 0 to ' + (file.nFrames - 1); }],
-        ['objects', Array.isArray, 'an array'],
-        ['frameText', Array.isArray, 'an array']
+        ['objects', arrayOfAtMost(FILE_MAX_OBJECTS), 'an array of at most ' + FILE_MAX_OBJECTS + ' items'],
+        ['frameText', arrayOfAtMost(FILE_MAX_FRAMES), 'an array of at most ' + FILE_MAX_FRAMES + ' captions']
     ];
     var BACKGROUND_RULES = [
         ['type', oneOf(FILE_VIEWS), quoted(FILE_VIEWS)],
         ['showStripes', isBoolean, 'true or false'],
         ['showLogo', isBoolean, 'true or false'],
         ['logoImage', function (v) {
-            return isString(v) && (FILE_LOGO_DATA_URL.test(v) || FILE_LOGO_RESOURCE.test(v));
-        }, 'a PNG or JPEG data URL or a picture in logos/']
+            return isString(v) && (FILE_LOGO_RESOURCE.test(v) || isLogoDataUrl(v));
+        }, 'a picture in logos/ or a PNG or JPEG data URL of at most ' + FILE_LOGO_MAX_LENGTH / (1024 * 1024) +
+            ' MB and ' + FILE_LOGO_MAX_SIDE + ' x ' + FILE_LOGO_MAX_SIDE + ' pixels']
     ];
     var OBJECT_RULES = [
         ['type', isString, 'a string naming an item type'],
@@ -73,9 +90,10 @@
         ['frames', Array.isArray, 'an array']
     ];
     var FRAME_STATE_RULES = [
-        ['x', isFiniteNumber, 'a finite number'],
-        ['y', isFiniteNumber, 'a finite number'],
-        ['rotation', isFiniteNumber, 'a finite number']
+        ['x', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
+        ['y', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
+        ['rotation', within(FILE_MAX_ROTATION), 'a number of degrees from -' + FILE_MAX_ROTATION + ' to ' +
+            FILE_MAX_ROTATION]
     ];
 
     function isPositiveNumber(value) {
@@ -288,12 +306,76 @@
         return isWholeNumber(value) && value >= 1;
     }
 
+    function within(limit) {
+        return function (value) { return isFiniteNumber(value) && Math.abs(value) <= limit; };
+    }
+
+    function arrayOfAtMost(count) {
+        return function (value) { return Array.isArray(value) && value.length <= count; };
+    }
+
     function oneOf(list) {
         return function (value) { return list.indexOf(value) !== -1; };
     }
 
     function quoted(list) {
         return 'one of ' + list.map(function (item) { return JSON.stringify(item); }).join(', ');
+    }
+
+    // `name`, taken from a file, quoted for a reason: cut short, so that no
+    // file can make the message as long as itself.
+    function quotedName(name) {
+        return JSON.stringify(window.drawnText(name, QUOTED_NAME_LENGTH));
+    }
+
+    // The width and height a PNG (its IHDR) or JPEG (its first frame
+    // header) says it has, read from the picture's first bytes; null when
+    // `bytes` holds neither. The decoder allocates by these numbers.
+    function pictureSize(bytes) {
+        function byteAt(i) {
+            return bytes.charCodeAt(i) & 0xFF;
+        }
+        function word(i) {
+            return byteAt(i) * 256 + byteAt(i + 1);
+        }
+        if (bytes.slice(0, 8) === '\x89PNG\r\n\x1a\n' && bytes.slice(12, 16) === 'IHDR' &&
+                bytes.length >= 24) {
+            return { width: word(16) * 65536 + word(18), height: word(20) * 65536 + word(22) };
+        }
+        if (word(0) !== 0xFFD8) {
+            return null;
+        }
+        var at = 2;
+        while (at + 9 <= bytes.length && byteAt(at) === 0xFF) {
+            var marker = byteAt(at + 1);
+            // SOF0 to SOF15, but C4, C8 and CC are other tables.
+            if (marker >= 0xC0 && marker <= 0xCF && marker !== 0xC4 && marker !== 0xC8 && marker !== 0xCC) {
+                return { width: word(at + 7), height: word(at + 5) };
+            }
+            if (marker === 0xDA) {
+                return null;
+            }
+            at += 2 + word(at + 2);
+        }
+        return null;
+    }
+
+    // A PNG or JPEG picture, of bounded size, as a data URL. Whatever type
+    // the URL names, the engine decodes by the picture's own bytes, so they
+    // are what is checked.
+    function isLogoDataUrl(value) {
+        if (value.length > FILE_LOGO_MAX_LENGTH || !FILE_LOGO_DATA_URL.test(value)) {
+            return false;
+        }
+        var bytes;
+        try {
+            bytes = window.atob(value.slice(value.indexOf(',') + 1));
+        } catch (e) {
+            return false;
+        }
+        var size = pictureSize(bytes);
+        return !!size && size.width >= 1 && size.height >= 1 &&
+            size.width <= FILE_LOGO_MAX_SIDE && size.height <= FILE_LOGO_MAX_SIDE;
     }
 
     // The first of `rules` that `part` breaks, as a sentence: at the top
@@ -327,12 +409,12 @@
         }
         var entry = catalogueEntry(record.type);
         if (!entry) {
-            return where + ': unknown item type ' + JSON.stringify(record.type);
+            return where + ': unknown item type ' + quotedName(record.type);
         }
         // A colour the type has no picture for would leave the item invisible.
         if (entry.colours && record.color !== 'default' && entry.colours.indexOf(record.color) === -1) {
-            return where + ': colour ' + JSON.stringify(record.color) + ' is not one of the colours of ' +
-                JSON.stringify(record.type);
+            return where + ': colour ' + quotedName(record.color) + ' is not one of the colours of ' +
+                quotedName(record.type);
         }
         if (record.frames.length !== file.nFrames) {
             return where + ': frames has ' + record.frames.length + ' entries, expected ' + file.nFrames;
@@ -386,6 +468,39 @@
     // For the page tests, which check every rule on its own.
     Animation.animationTextProblem = animationTextProblem;
 
+    // How many bytes `text` takes as UTF-8 (as the host writes it), counted
+    // only as far as needed to tell whether it is over `limit`.
+    function isWithinBytes(text, limit) {
+        if (text.length * 3 <= limit) {
+            return true;
+        }
+        return text.length <= limit && unescape(encodeURIComponent(text)).length <= limit;
+    }
+
+    // Why opening `text`, an animation text about to be saved, would refuse
+    // it; '' when it would open. Checked before anything is written, so that
+    // a save never leaves a file that no longer opens.
+    Animation.savedTextProblem = function (text) {
+        var settings = parseJson(text);
+        if (settings === undefined) {
+            return ERROR_PARSING;
+        }
+        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
+            return ERROR_SIGNATURE;
+        }
+        return animationTextProblem(settings) || (isWithinBytes(text, FILE_MAX_BYTES) ? '' :
+            'The drill is larger than ' + FILE_MAX_BYTES / (1024 * 1024) + ' MB, the most a file may hold');
+    };
+
+    // JSON text holds any string, but a lone half of a surrogate pair
+    // written raw cannot be encoded as UTF-8 and comes back as "?": it is
+    // written as an escape instead, which reads back exactly.
+    function escapeLoneSurrogates(json) {
+        return json.replace(/[\uD800-\uDBFF][\uDC00-\uDFFF]|[\uD800-\uDFFF]/g, function (match) {
+            return match.length === 2 ? match : '\\u' + match.charCodeAt(0).toString(16);
+        });
+    }
+
     // One line of compact JSON, members in the file's order. Object records
     // are written as the frame model holds them: in its own member order, or
     // as an opened file had them. During playback the items stand at
@@ -397,7 +512,7 @@
         if (!this.playbackManager.isPlaying) {
             frames.saveFrame();
         }
-        return JSON.stringify({
+        return escapeLoneSurrogates(JSON.stringify({
             msgType: FILE_SIGNATURE,
             msgVersion: FILE_VERSION,
             sport: this.sport,
@@ -414,7 +529,7 @@
             selectedFrame: frames.selectedFrame,
             objects: frames.objects,
             frameText: frames.frameText
-        });
+        }));
     };
 
     // Replaces the whole animation with the one in `jsonStr`, or, when the

@@ -20,6 +20,9 @@
     var FRAME_TEXT_FONT = 'Helvetica';
     var FRAME_TEXT_FILL = 'black';
     var SPACE_TRIALS = 1000;
+    // Laying out a caption costs time with its length, and no more than
+    // this fits across the pitch; the whole caption is kept and saved.
+    var MAX_DRAWN_CAPTION = 500;
 
     // Where the caption goes for each rotation of the layer (modulo 360,
     // sign kept), so that it reads upright along the top edge on screen.
@@ -72,6 +75,7 @@
             listening: false
         });
         layer.add(frameText);
+        var caption = '';
 
         // The item groups on the layer, in stacking order.
         function itemGroups() {
@@ -145,12 +149,13 @@
         };
 
         layer.setFrameText = function (text) {
-            frameText.text((text === undefined || text === null) ? '' : String(text));
+            caption = (text === undefined || text === null) ? '' : String(text);
+            frameText.text(window.drawnText(caption, MAX_DRAWN_CAPTION));
             layer.setFrameTextPosition();
         };
 
         layer.getFrameText = function () {
-            return frameText.text();
+            return caption;
         };
 
         layer.setFrameTextPosition = function () {

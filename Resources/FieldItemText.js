@@ -13,6 +13,9 @@
     var SHORT_LABEL_NORMAL_LENGTH = 3;
     var SHORT_LABEL_SHORT_FACTOR = 1.5;
     var SHORT_LABEL_LONG_FACTOR = 0.75;
+    // Laying out text costs time with its length; no more than this can be
+    // read under an item anyway. The whole text is kept and saved.
+    var MAX_DRAWN_LENGTH = 500;
 
     function requireGroup(group, caller) {
         if (!group || typeof group.rotation !== 'function') {
@@ -34,8 +37,9 @@
 
         this.fontSize = fontSize;
         this.showInCenter = !!showInCenter;
+        this.fullText = (text === undefined || text === null) ? '' : String(text);
         this.text = new Kinetic.Text({
-            text: (text === undefined || text === null) ? '' : String(text),
+            text: window.drawnText(this.fullText, MAX_DRAWN_LENGTH),
             fontFamily: FONT_FAMILY,
             fontSize: fontSize,
             fontStyle: style.fontStyle,
@@ -48,15 +52,21 @@
     }
 
     FieldItemText.prototype.setText = function (text) {
-        this.text.text((text === undefined || text === null) ? '' : String(text));
+        this.fullText = (text === undefined || text === null) ? '' : String(text);
+        this.text.text(window.drawnText(this.fullText, MAX_DRAWN_LENGTH));
         this.text.offsetX(this.text.width() / 2);
+    };
+
+    // The whole text, of which only the start may be drawn.
+    FieldItemText.prototype.getText = function () {
+        return this.fullText;
     };
 
     FieldItemText.prototype.drawnFontSize = function (layerScale) {
         if (!this.showInCenter) {
             return this.fontSize * layerScale;
         }
-        var length = this.text.text().length;
+        var length = this.fullText.length;
         if (length < SHORT_LABEL_NORMAL_LENGTH) {
             return this.fontSize * SHORT_LABEL_SHORT_FACTOR;
         }

@@ -76,7 +76,7 @@
         }
         window.myDispatchEvent(this.look.eventName, {
             id: itemGroup._id,
-            currentLabel: shown.text.text()
+            currentLabel: shown.getText()
         });
     };
 

@@ -312,8 +312,17 @@
         updateTimelineFrameSettings();
     }
 
+    // A text that opening would refuse is not offered for writing: the
+    // coach is told why instead of being left with a file that no longer
+    // opens.
     function onSaveAnimation() {
-        sendMessage({ msgType: 'saveAnimation', strToSave: shell.animation.saveToString() });
+        var text = shell.animation.saveToString();
+        var problem = window.Animation.savedTextProblem(text);
+        if (problem) {
+            sendMessage({ msgType: 'errorSavingFile', errorInfo: problem });
+            return;
+        }
+        sendMessage({ msgType: 'saveAnimation', strToSave: text });
     }
 
     function onOpenAnimation() {

@@ -231,8 +231,8 @@
                 col1: fieldItem.getCol(1),
                 col2: fieldItem.getCol(2),
                 id: group.id(),
-                text: group.itemText.text.text(),
-                shortLabel: group.shortLabelText.text.text(),
+                text: group.itemText.getText(),
+                shortLabel: group.shortLabelText.getText(),
                 posIsFixed: fieldItem.posIsFixed,
                 z: group.getZIndex()
             };

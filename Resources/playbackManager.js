@@ -16,17 +16,15 @@
     var HALF_TURN = 180;
 
     // Degrees from alpha towards beta, the shorter way round: 350 to 10
-    // turns 20 degrees through 0, not 340 backwards.
+    // turns 20 degrees through 0, not 340 backwards. The larger angle is
+    // brought down by whole turns to the last one not above the smaller, in
+    // one step, since a stored angle may be many turns away.
     function interpolateRotation(alpha, beta, fraction) {
         if (alpha > beta + HALF_TURN) {
-            while (alpha > beta) {
-                alpha -= FULL_TURN;
-            }
+            alpha -= FULL_TURN * Math.ceil((alpha - beta) / FULL_TURN);
         }
         if (beta > alpha + HALF_TURN) {
-            while (beta > alpha) {
-                beta -= FULL_TURN;
-            }
+            beta -= FULL_TURN * Math.ceil((beta - alpha) / FULL_TURN);
         }
         return alpha * (1 - fraction) + beta * fraction;
     }

@@ -188,6 +188,23 @@
         return stagePosToLayer(pos, layer);
     }
 
+    // ---- Text --------------------------------------------------------------
+
+    // What is drawn of `text` when no more than `maxLength` characters are
+    // laid out: the start, never half a surrogate pair, and an ellipsis
+    // that says there is more.
+    function drawnText(text, maxLength) {
+        if (text.length <= maxLength) {
+            return text;
+        }
+        var cut = maxLength;
+        var last = text.charCodeAt(cut - 1);
+        if (last >= 0xD800 && last <= 0xDBFF) {
+            cut -= 1;
+        }
+        return text.slice(0, cut) + '\u2026';
+    }
+
     // ---- Item controls --------------------------------------------------
 
     function redrawLayerOf(node) {
@@ -293,6 +310,7 @@
     window.stagePosToLayer = stagePosToLayer;
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
+    window.drawnText = drawnText;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;

@@ -2,19 +2,105 @@
 
 #include "TextDecoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("AnimationFile", text);
+}
+
+// What a file that is not a plain file is, for the reason shown.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return tr("a folder");
+    if (S_ISFIFO(mode))
+        return tr("a pipe");
+    if (S_ISSOCK(mode))
+        return tr("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return tr("a device");
+    return tr("not a regular file");
+}
+
+// Opens `path` for reading without ever blocking: a FIFO with no writer
+// would otherwise hold the open (and the program) for good. The kind and
+// size are checked on the opened descriptor, so the file cannot be swapped
+// for another between the check and the read. Returns the descriptor, or
+// -1 with `error` set.
+// Why a file of this kind and size is not opened; empty when it may be.
+QString refusal(const struct stat &info)
+{
+    if (!S_ISREG(info.st_mode))
+        return tr("This is %1, not an animation file.").arg(kindOf(info.st_mode));
+    if (info.st_size > AnimationFile::MaxFileSize) {
+        // Rounded up: a file just over the limit must not read as at it.
+        return tr("The file is %1 MB; an animation file is at most %2 MB.")
+            .arg((info.st_size + 1024 * 1024 - 1) / (1024 * 1024))
+            .arg(AnimationFile::MaxFileSize / (1024 * 1024));
+    }
+    return QString();
+}
+
+// Opens `path` for reading without ever blocking: a FIFO with no writer
+// would otherwise hold the open (and the program) for good. The kind and
+// size are checked before opening (a socket cannot be opened at all) and
+// again on the opened descriptor, so the file cannot be swapped for another
+// in between. Returns the descriptor, or -1 with `error` set.
+int openRegularFile(const QString &path, QString *error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) == 0 && !(*error = refusal(info)).isEmpty())
+        return -1;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0)
+        *error = qt_error_string(errno);
+    else
+        *error = refusal(info);
+    if (!error->isEmpty()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
 
 bool AnimationFile::readFirstLine(const QString &path, QString *line, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const int fd = openRegularFile(path, error);
+    if (fd < 0)
+        return false;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *error = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    // Bounded even if the file grows after it was measured.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
+    if (bytes.size() > MaxFileSize) {
+        *error = tr("The file is larger than %1 MB, the most an animation file may be.")
+                     .arg(MaxFileSize / (1024 * 1024));
         return false;
     }
     QString text = TextDecoder::decode(bytes);
@@ -38,8 +124,14 @@ bool AnimationFile::write(const QString &path, const QString &text, QString *err
     const QByteArray bytes = text.toUtf8();
     // commit() does not notice a failure to write out QSaveFile's buffer
     // (a full disk, say): flush first, or a cut file replaces the old one.
+    // Qt words some failures only "Unknown error"; the system's own reason
+    // is taken from errno then, which still holds it.
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+        const int reason = errno;
         *error = file.errorString();
+        if ((error->isEmpty() || *error == QLatin1String("Unknown error")) && reason != 0)
+            *error = qt_error_string(reason);
         file.cancelWriting();
         return false;
     }

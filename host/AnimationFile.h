@@ -8,10 +8,14 @@
 class AnimationFile
 {
 public:
+    // The largest file opened; anything larger is refused unread.
+    static constexpr int MaxFileSize = 64 * 1024 * 1024;
+
     // Reads the first line of the file at `path` (up to, not including, the
     // first "\n" or "\r\n"; the whole text if there is none; empty for an
-    // empty file) into `line`. On failure returns false and sets `error` to
-    // the platform's reason.
+    // empty file) into `line`. Folders, devices, pipes and sockets and files
+    // over MaxFileSize are refused without being read (nor waited on). On
+    // failure returns false and sets `error` to the reason.
     static bool readFirstLine(const QString &path, QString *line, QString *error);
 
     // Writes `text` exactly, as UTF-8 without a byte-order mark, through a

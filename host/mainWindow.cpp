@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSplashScreen>
@@ -35,6 +36,30 @@ QString textOf(const QVariantMap &message, const char *key)
 QString nonNull(const QString &text)
 {
     return text.isNull() ? QStringLiteral("") : text;
+}
+
+// A reason from the page is cut here too, so that no text can make a box
+// wider or taller than the screen.
+constexpr int MaxShownLength = 1000;
+
+QString bounded(const QString &text)
+{
+    if (text.size() <= MaxShownLength)
+        return text;
+    int cut = MaxShownLength;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
+// Text taken from a file, the file system or the page is shown as it
+// stands. As rich text a file could make the box load any picture on the
+// disk (or read /dev/zero) through an <img> tag.
+void showPlainText(QMessageBox &box)
+{
+    box.setTextFormat(Qt::PlainText);
+    if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
 }
 
 } // namespace
@@ -113,6 +138,9 @@ void mainWindow::registerHandlers()
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
         showErrorOpeningFile(textOf(m, "errorInfo"));
+    });
+    m_handlers.insert(QStringLiteral("errorSavingFile"), [this](const QVariantMap &m) {
+        showErrorSavingFile(textOf(m, "errorInfo"));
     });
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
         saveAnimation(textOf(m, "strToSave"));
@@ -233,7 +261,7 @@ void mainWindow::openAnimation(const QString &path)
     QString line;
     QString error;
     if (!AnimationFile::readFirstLine(fileName, &line, &error)) {
-        QMessageBox::information(this, tr("Error Opening Animation File"), error);
+        showInformation(this, tr("Error Opening Animation File"), error);
         return;
     }
     QVariantMap response;
@@ -253,14 +281,32 @@ void mainWindow::saveAnimation(const QString &text)
 
     QString error;
     if (!AnimationFile::write(fileName, text, &error))
-        QMessageBox::information(m_webView, tr("error"), error);
+        showInformation(m_webView, tr("error"), error);
+}
+
+void mainWindow::showInformation(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, bounded(text), QMessageBox::Ok, parent);
+    showPlainText(box);
+    box.exec();
 }
 
 void mainWindow::showErrorOpeningFile(const QString &errorInfo)
 {
+    showPageReport(tr("Error Opening Animation File"), errorInfo);
+}
+
+void mainWindow::showErrorSavingFile(const QString &errorInfo)
+{
+    showPageReport(tr("Error Saving Animation File"), errorInfo);
+}
+
+void mainWindow::showPageReport(const QString &text, const QString &errorInfo)
+{
     QMessageBox box(this);
-    box.setText(tr("Error Opening Animation File"));
-    box.setInformativeText(errorInfo);
+    box.setText(text);
+    box.setInformativeText(bounded(errorInfo));
+    showPlainText(box);
     box.exec();
 }
 

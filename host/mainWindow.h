@@ -74,6 +74,11 @@ private:
     void startLoading();
 
     void showErrorOpeningFile(const QString &errorInfo);
+    // The page found the drill it was asked to save would not open again;
+    // nothing was written.
+    void showErrorSavingFile(const QString &errorInfo);
+    void showPageReport(const QString &text, const QString &errorInfo);
+    void showInformation(QWidget *parent, const QString &title, const QString &text);
     void showNotAvailable(const QString &what);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);

@@ -13,7 +13,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -103,6 +105,8 @@ private slots:
     void nonAsciiPaths();
     void readFailures_data();
     void readFailures();
+    void refusedUnread_data();
+    void refusedUnread();
 
     void writeExactUtf8_data();
     void writeExactUtf8();
@@ -228,9 +232,8 @@ void tst_AnimationFile::readFailures_data()
     QTest::newRow("missing file") << QStringLiteral("missing.anim") << platformReason(ENOENT);
     QTest::newRow("missing folder") << QStringLiteral("nowhere/drill.anim") << platformReason(ENOENT);
     QTest::newRow("path under a regular file") << QStringLiteral("plain.txt/drill.anim") << platformReason(ENOTDIR);
-    // open(2) succeeds on a folder for reading; Qt refuses it with its own
-    // wording, which is the reason the user gets.
-    QTest::newRow("a folder") << QStringLiteral("folder.anim") << QStringLiteral("file to open is a directory");
+    QTest::newRow("a folder") << QStringLiteral("folder.anim")
+                              << QStringLiteral("This is a folder, not an animation file.");
 }
 
 void tst_AnimationFile::readFailures()
@@ -245,6 +248,60 @@ void tst_AnimationFile::readFailures()
     QVERIFY(!AnimationFile::readFirstLine(m_dir->filePath(relativePath), &line, &error));
     QCOMPARE(error, expectedError);
     QVERIFY(line.isEmpty());
+}
+
+// Paths that reading would never finish with, or would fill memory from:
+// each must be refused from its kind or size alone. CTest also runs this
+// under a short `timeout`, so a regression fails instead of hanging.
+void tst_AnimationFile::refusedUnread_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expectedError");
+
+    const QString device = QStringLiteral("This is a device, not an animation file.");
+    QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << device;
+    QTest::newRow("/dev/urandom") << QStringLiteral("/dev/urandom") << device;
+    QTest::newRow("a link to /dev/zero") << QStringLiteral("@link") << device;
+    QTest::newRow("a FIFO with no writer") << QStringLiteral("@fifo")
+                                           << QStringLiteral("This is a pipe, not an animation file.");
+    QTest::newRow("a socket") << QStringLiteral("@socket")
+                              << QStringLiteral("This is a socket, not an animation file.");
+    QTest::newRow("1.1 GB of zeros, sparse") << QStringLiteral("@sparse:1181116006")
+                                             << QStringLiteral("The file is 1127 MB; an animation file is at most 64 MB.");
+    QTest::newRow("one byte over 64 MiB") << QStringLiteral("@sparse:67108865")
+                                          << QStringLiteral("The file is 65 MB; an animation file is at most 64 MB.");
+}
+
+void tst_AnimationFile::refusedUnread()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expectedError);
+    const QByteArray made = QFile::encodeName(m_dir->filePath(QStringLiteral("made.anim")));
+    if (path == QLatin1String("@link")) {
+        QCOMPARE(::symlink("/dev/zero", made.constData()), 0);
+    } else if (path == QLatin1String("@fifo")) {
+        QCOMPARE(::mkfifo(made.constData(), 0644), 0);
+    } else if (path == QLatin1String("@socket")) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(made.size()) < sizeof address.sun_path);
+        std::strcpy(address.sun_path, made.constData());
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
+    } else if (path.startsWith(QLatin1String("@sparse:"))) {
+        QVERIFY(writeRaw(made, QByteArray()));
+        QCOMPARE(::truncate(made.constData(), off_t(path.mid(8).toLongLong())), 0);
+    }
+    if (path.startsWith(QLatin1Char('@')))
+        path = QFile::decodeName(made);
+
+    QString line = QStringLiteral("untouched");
+    QString error;
+    QVERIFY(!AnimationFile::readFirstLine(path, &line, &error));
+    QCOMPARE(error, expectedError);
+    QCOMPARE(line, QStringLiteral("untouched"));
 }
 
 void tst_AnimationFile::writeExactUtf8_data()
@@ -368,7 +425,7 @@ void tst_AnimationFile::failedWriteKeepsExistingFile()
     }
 
     QVERIFY2(!written, "the write cannot have succeeded past the size limit");
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(error, platformReason(EFBIG)); // the system's reason, not "Unknown error"
     if (existing)
         QCOMPARE(readRaw(QFile::encodeName(path)), old);
     QCOMPARE(entriesOf(m_dir->path()), before);

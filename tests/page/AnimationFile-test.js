@@ -448,6 +448,29 @@ test('a caption count other than the frame count is reported once and the file l
 // Each row: what is wrong, how to make it so (on the parsed rich file, or
 // on its text), and the reason given. The rich file has 4 frames and 17
 // items; item 1 is a person, item 14 a hurdle.
+var LOGO_RULE = 'Member "background.logoImage" must be a picture in logos/ or a PNG or JPEG data URL ' +
+    'of at most 8 MB and 4096 x 4096 pixels';
+
+// The first bytes of a picture that claims `width` x `height`, as a data
+// URL: enough for its header to be read, far too little to be decoded.
+function pngDataUrl(width, height) {
+    function word32(n) {
+        return String.fromCharCode((n >>> 24) & 255, (n >>> 16) & 255, (n >>> 8) & 255, n & 255);
+    }
+    return 'data:image/png;base64,' + btoa('\x89PNG\r\n\x1a\n' + word32(13) + 'IHDR' + word32(width) +
+        word32(height) + '\x08\x06\x00\x00\x00' + word32(0));
+}
+
+function jpegDataUrl(width, height) {
+    function word16(n) {
+        return String.fromCharCode((n >>> 8) & 255, n & 255);
+    }
+    // SOI, an APP0 segment to step over, then a baseline frame header.
+    return 'data:image/jpeg;base64,' + btoa('\xFF\xD8\xFF\xE0' + word16(16) + 'JFIF\x00\x01\x01\x00' +
+        word16(1) + word16(1) + '\x00\x00' + '\xFF\xC0' + word16(17) + '\x08' + word16(height) + word16(width) +
+        '\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01');
+}
+
 var MALFORMED = [
     ['no sport', function (s) { delete s.sport; }, 'Missing member "sport"'],
     ['an unknown sport', function (s) { s.sport = 'hockey'; }, 'Member "sport" must be one of "gaa", "soccer", "rugby"'],
@@ -464,11 +487,11 @@ var MALFORMED = [
     ['no logo setting', function (s) { delete s.background.showLogo; }, 'Missing member "background.showLogo"'],
     ['logo setting as a number', function (s) { s.background.showLogo = 1; }, 'Member "background.showLogo" must be true or false'],
     ['an empty logo', function (s) { s.background.logoImage = ''; },
-        'Member "background.logoImage" must be a PNG or JPEG data URL or a picture in logos/'],
+        LOGO_RULE],
     ['a logo from the network', function (s) { s.background.logoImage = 'http://example.com/logo.png'; },
-        'Member "background.logoImage" must be a PNG or JPEG data URL or a picture in logos/'],
+        LOGO_RULE],
     ['a logo outside logos/', function (s) { s.background.logoImage = 'logos/../index.html'; },
-        'Member "background.logoImage" must be a PNG or JPEG data URL or a picture in logos/'],
+        LOGO_RULE],
     ['no rotation', function (s) { delete s.rotation; }, 'Missing member "rotation"'],
     ['a rotation of 45', function (s) { s.rotation = 45; }, 'Member "rotation" must be a multiple of 90 from -270 to 270'],
     ['a rotation of 450', function (s) { s.rotation = 450; }, 'Member "rotation" must be a multiple of 90 from -270 to 270'],
@@ -476,19 +499,20 @@ var MALFORMED = [
     ['no grid setting', function (s) { delete s.gridVisible; }, 'Missing member "gridVisible"'],
     ['grid setting as a number', function (s) { s.gridVisible = 0; }, 'Member "gridVisible" must be true or false'],
     ['no frame count', function (s) { delete s.nFrames; }, 'Missing member "nFrames"'],
-    ['a frame count as text', function (s) { s.nFrames = '4'; }, 'Member "nFrames" must be a whole number from 1 to 10000'],
-    ['no frames', function (s) { s.nFrames = 0; }, 'Member "nFrames" must be a whole number from 1 to 10000'],
-    ['a fraction of a frame', function (s) { s.nFrames = 3.5; }, 'Member "nFrames" must be a whole number from 1 to 10000'],
-    ['millions of frames', function (s) { s.nFrames = 5e6; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 10000'],
+    ['a frame count as text', function (s) { s.nFrames = '4'; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['no frames', function (s) { s.nFrames = 0; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['a fraction of a frame', function (s) { s.nFrames = 3.5; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['millions of frames', function (s) { s.nFrames = 5e6; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
     ['no selected frame', function (s) { delete s.selectedFrame; }, 'Missing member "selectedFrame"'],
     ['a selected frame past the end', function (s) { s.selectedFrame = 4; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['a negative selected frame', function (s) { s.selectedFrame = -1; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['a selected frame as text', function (s) { s.selectedFrame = '2'; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['no objects', function (s) { delete s.objects; }, 'Missing member "objects"'],
-    ['objects as an object', function (s) { s.objects = {}; }, 'Member "objects" must be an array'],
-    ['objects as null', function (s) { s.objects = null; }, 'Member "objects" must be an array'],
+    ['objects as an object', function (s) { s.objects = {}; }, 'Member "objects" must be an array of at most 500 items'],
+    ['objects as null', function (s) { s.objects = null; }, 'Member "objects" must be an array of at most 500 items'],
     ['no captions', function (s) { delete s.frameText; }, 'Missing member "frameText"'],
-    ['captions as text', function (s) { s.frameText = 'caption'; }, 'Member "frameText" must be an array'],
+    ['captions as text', function (s) { s.frameText = 'caption'; },
+        'Member "frameText" must be an array of at most 2000 captions'],
     ['a caption that is a number', function (s) { s.frameText[1] = 5; }, 'Caption 2 in "frameText" must be a string'],
     ['a caption of null', function (s) { s.frameText[3] = null; }, 'Caption 4 in "frameText" must be a string'],
     ['an object that is null', function (s) { s.objects[1] = null; }, 'Object 2 must be an object'],
@@ -522,15 +546,52 @@ var MALFORMED = [
     ['a frame state of null', function (s) { s.objects[0].frames[1] = null; }, 'Object 1, frame 2 must be an object'],
     ['a frame state without rotation', function (s) { delete s.objects[0].frames[3].rotation; },
         'Object 1, frame 4: missing member "rotation"'],
-    ['a position as text', function (s) { s.objects[1].frames[0].x = '0.5'; }, 'Object 2, frame 1: member "x" must be a finite number'],
+    ['a position as text', function (s) { s.objects[1].frames[0].x = '0.5'; }, 'Object 2, frame 1: member "x" must be a number from -10 to 10'],
     ['a rotation of null', function (s) { s.objects[1].frames[0].rotation = null; },
-        'Object 2, frame 1: member "rotation" must be a finite number'],
+        'Object 2, frame 1: member "rotation" must be a number of degrees from -1000000 to 1000000'],
     ['a position too large for a number', { text: function (t) { return t.replace(/"y":[^,}]*/, '"y":1e999'); } },
-        'Object 1, frame 1: member "y" must be a finite number'],
+        'Object 1, frame 1: member "y" must be a number from -10 to 10'],
     ['a scale too large for a number', { text: function (t) { return t.replace(/"scale":[^,}]*/, '"scale":-1e999'); } },
         'Object 1: member "scale" must be a positive number'],
     ['the last object broken only', function (s) { s.objects[16].frames[3].y = false; },
-        'Object 17, frame 4: member "y" must be a finite number']
+        'Object 17, frame 4: member "y" must be a number from -10 to 10'],
+    // Numbers of the right kind but out of range, and sizes that would
+    // make the page build or decode without bound.
+    ['a position that overflows in pixels', function (s) { s.objects[3].frames[2].x = 1e308; },
+        'Object 4, frame 3: member "x" must be a number from -10 to 10'],
+    ['a position just past the band', function (s) { s.objects[3].frames[2].y = -10.000001; },
+        'Object 4, frame 3: member "y" must be a number from -10 to 10'],
+    ['a rotation of 1e17', function (s) { s.objects[0].frames[1].rotation = 1e17; },
+        'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000'],
+    ['a rotation just past minus a million degrees', function (s) { s.objects[0].frames[1].rotation = -1000000.5; },
+        'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000'],
+    ['501 items', function (s) {
+        while (s.objects.length < 501) { s.objects.push(JSON.parse(JSON.stringify(s.objects[0]))); }
+    }, 'Member "objects" must be an array of at most 500 items'],
+    ['2001 captions', function (s) {
+        while (s.frameText.length < 2001) { s.frameText.push(''); }
+    }, 'Member "frameText" must be an array of at most 2000 captions'],
+    ['2001 frames', function (s) { s.nFrames = 2001; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['a logo PNG whose header claims 23000 x 23000', function (s) { s.background.logoImage = pngDataUrl(23000, 23000); },
+        LOGO_RULE],
+    ['a logo PNG one pixel too wide', function (s) { s.background.logoImage = pngDataUrl(4097, 16); }, LOGO_RULE],
+    ['a logo JPEG whose frame header claims 20000 x 300', function (s) {
+        s.background.logoImage = jpegDataUrl(20000, 300);
+    }, LOGO_RULE],
+    ['a logo data URL over 8 MB', function (s) {
+        s.background.logoImage = LOGO_DATA_URL + new Array(8 * 1024 * 1024 - LOGO_DATA_URL.length + 5).join('A');
+    }, LOGO_RULE],
+    ['a logo data URL holding no picture', function (s) { s.background.logoImage = 'data:image/png;base64,AAAA'; },
+        LOGO_RULE],
+    ['a logo data URL that is not base64', function (s) { s.background.logoImage = 'data:image/png;base64,#!'; },
+        LOGO_RULE],
+    ['an item type of markup', function (s) { s.objects[0].type = '<img src=/dev/zero>'; },
+        'Object 1: unknown item type "<img src=/dev/zero>"'],
+    ['an item type of a million characters, quoted cut to 80', function (s) {
+        s.objects[0].type = new Array(1000001).join('w');
+    }, 'Object 1: unknown item type "' + new Array(81).join('w') + '\u2026"'],
+    ['a colour of 100 characters, quoted cut to 80', function (s) { s.objects[7].color = new Array(101).join('c'); },
+        'Object 8: colour "' + new Array(81).join('c') + '\u2026" is not one of the colours of "cone"']
 ];
 
 function malformedText(valid, change) {
@@ -566,6 +627,131 @@ test('a file with a member missing or of the wrong kind is refused whole, naming
     });
 });
 
+// Files at the edges of what may be opened: each loads, draws, plays and
+// saves, and the saved text reopens to the same drill with every text
+// exactly as it was. [name, file, check of the opened animation]
+var LONG_CAPTION = new Array(100001).join('x');
+var EXTREME_LOADS = [
+    ['positions at the edges of the band', animationFile({ nFrames: 2, selectedFrame: 0, frameText: ['', ''],
+        objects: [record('person', 1, [{ x: -10, y: 10, rotation: 0 }, { x: 10, y: -10, rotation: 0 }])] }),
+        function (a) { assert.deepEqual(a.animLayer.relativePos(a.animLayer.itemGroups()[0].getFieldItem().group.position()),
+            { x: -10, y: 10 }); }],
+    ['rotations a million degrees apart, then played', animationFile({ nFrames: 2, selectedFrame: 0, frameText: ['', ''],
+        objects: [record('person', 1, [{ x: 0.5, y: 0.5, rotation: 1e6 }, { x: 0.5, y: 0.5, rotation: -1e6 }])] }),
+        function (a) {
+            a.playbackManager.startPlayback();
+            a.playbackManager.drawFrame(500);
+            var turned = a.animLayer.itemGroups()[0].getFieldItem().group.rotation();
+            assert.ok(isFinite(turned), 'an in-between rotation is drawn: ' + turned);
+            a.playbackManager.stop();
+        }],
+    ['a 100 000-character caption and label without spaces', animationFile({ frameText: [LONG_CAPTION],
+        objects: [record('person', 1, [{ x: 0.5, y: 0.5, rotation: 0 }], { text: LONG_CAPTION, shortLabel: LONG_CAPTION })] }),
+        function (a) {
+            var drawn = a.animLayer.find('.frameText')[0].text();
+            assert.equal(drawn, LONG_CAPTION.slice(0, 500) + '\u2026', 'only the start of the caption is laid out');
+            assert.equal(a.animLayer.itemGroups()[0].itemText.text.text().length, 501, 'and of the label');
+            assert.equal(a.animLayer.getFrameText(), LONG_CAPTION, 'the whole caption is kept');
+        }],
+    ['unpaired surrogates in a caption, a label and a short label', animationFile({ frameText: ['a\uD800b \uDC00'],
+        objects: [record('person', 1, [{ x: 0.5, y: 0.5, rotation: 0 }], { text: '\uDBFF', shortLabel: 'x\uDFFF' })] }),
+        function (a) { assert.equal(a.animLayer.getFrameText(), 'a\uD800b \uDC00'); }],
+    ['a long label cut beside a surrogate pair', animationFile({ frameText: [new Array(500).join('y') + '\uD83D\uDE00z'] }),
+        function (a) {
+            assert.equal(a.animLayer.find('.frameText')[0].text(), new Array(500).join('y') + '\u2026',
+                'the pair is not split');
+        }],
+    ['a logo PNG of 4096 x 4096 by its header', animationFile({ background: { type: 'fullField', showStripes: true,
+        showLogo: true, logoImage: pngDataUrl(4096, 1) } }), function () {}],
+    ['500 items and 2000 frames', (function () {
+        var states = [];
+        for (var f = 0; f < 2000; f++) { states.push({ x: (f % 100) / 100, y: 0.5, rotation: f }); }
+        var objects = [];
+        for (var i = 0; i < 500; i++) { objects.push(record('person', i + 1, states, { z: i + 1 })); }
+        var captions = [];
+        for (var c = 0; c < 2000; c++) { captions.push('Frame ' + c); }
+        return animationFile({ nFrames: 2000, selectedFrame: 1999, objects: objects, frameText: captions });
+    }()), function (a) {
+        var frames = a.frameManager;
+        frames.addFrame();
+        assert.deepEqual([frames.nFrames, frames.selectedFrame], [2001, 2000], 'a frame can be added past the file\'s limit');
+        frames.removeSelectedFrame();
+        assert.deepEqual([frames.nFrames, frames.selectedFrame, a.animLayer.itemGroups().length], [2000, 1999, 500]);
+    }]
+];
+
+test('extreme files that may be opened load, draw, play and save to text that reopens the same', function () {
+    withAnimations(2, function (a, b) {
+        EXTREME_LOADS.forEach(function (row) {
+            assert.deepEqual(errorsDuring(function () { a.loadFromString(row[1]); }), [], row[0] + ': opens');
+            a.stage.draw();
+            row[2](a);
+            var saved = a.saveToString();
+            assert.equal(Animation.savedTextProblem(saved), '', row[0] + ': the save would open again');
+            assert.deepEqual(errorsDuring(function () { b.loadFromString(saved); }), [], row[0] + ': reopens');
+            assert.equal(b.saveToString(), saved, row[0] + ': to the same drill');
+            var file = JSON.parse(row[1]);
+            var reopened = JSON.parse(saved);
+            // Compared as text: a difference in a drill this size is not worth printing whole.
+            assert.ok(JSON.stringify(reopened.frameText) === JSON.stringify(file.frameText),
+                row[0] + ': captions exactly as they were');
+            function textsAndStates(o) { return [o.text, o.shortLabel, o.frames]; }
+            assert.ok(JSON.stringify(reopened.objects.map(textsAndStates)) ===
+                JSON.stringify(file.objects.map(textsAndStates)), row[0] + ': labels and states exactly as they were');
+        });
+    }, 400, 300);
+});
+
+test('a saved lone surrogate is written as an escape, so the text is ASCII-safe and reads back exactly', function () {
+    withAnimations(1, function (a) {
+        a.setFrameText('\uD800 \uD83D\uDE00 \uDC00');
+        var saved = a.saveToString();
+        assert.ok(saved.indexOf('"frameText":["\\ud800 \uD83D\uDE00 \\udc00"]') > 0,
+            'lone halves escaped, the pair kept: ' + saved.slice(-40));
+        assert.equal(JSON.parse(saved).frameText[0], '\uD800 \uD83D\uDE00 \uDC00');
+    });
+});
+
+test('the save check refuses what opening would refuse, whatever put it in the model', function () {
+    withAnimations(1, function (a) {
+        var item = a.addItem('person', 'blue', 'default', 'default');
+        a.frameManager.saveFrame();
+        var good = a.saveToString();
+        assert.equal(Animation.savedTextProblem(good), '');
+        [
+            ['a position scaled past a double', function (r) { r.frames[0].x = Infinity; },
+                'Object 1, frame 1: member "x" must be a number from -10 to 10'],
+            ['a rotation of 1e17', function (r) { r.frames[0].rotation = 1e17; },
+                'Object 1, frame 1: member "rotation" must be a number of degrees from -1000000 to 1000000'],
+            ['a scale of NaN', function (r) { r.scale = NaN; }, 'Object 1: member "scale" must be a positive number']
+        ].forEach(function (row) {
+            var settings = JSON.parse(good);
+            row[1](settings.objects[0]);
+            assert.equal(Animation.savedTextProblem(JSON.stringify(settings)), row[2], row[0]);
+        });
+        assert.equal(Animation.savedTextProblem('{"msgType":"OVRI_Animation"'), 'Error parsing JSON');
+        assert.ok(item);
+    });
+});
+
+test('playback\'s shortest-way turn matches turning back a whole turn at a time, in one step', function () {
+    // The turn as stepped out a whole turn at a time, for comparison.
+    function stepped(alpha, beta, fraction) {
+        if (alpha > beta + 180) { while (alpha > beta) { alpha -= 360; } }
+        if (beta > alpha + 180) { while (beta > alpha) { beta -= 360; } }
+        return alpha * (1 - fraction) + beta * fraction;
+    }
+    [
+        [350, 10, 0.5], [10, 350, 0.5], [0, 360, 0.5], [360, 0, 0.25], [540, 0, 0], [181, 0, 1], [180, 0, 0.5],
+        [1e6, 0, 0.5], [0, 1e6, 0.5], [-1e6, 1e6, 0.75], [1e6, -1e6, 0.1], [999999.5, -0.25, 0.3], [-720.5, 3, 0.5]
+    ].forEach(function (row) {
+        assert.equal(PlaybackManager.interpolateRotation(row[0], row[1], row[2]), stepped(row[0], row[1], row[2]),
+            row.join(', '));
+    });
+    var far = PlaybackManager.interpolateRotation(1e17, -1e17, 0.5);
+    assert.ok(isFinite(far), 'angles far beyond what a file may hold still give a turn at once: ' + far);
+});
+
 test('the validation accepts every file the editor writes and names the first fault only', function () {
     ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
         assert.equal(Animation.animationTextProblem(JSON.parse(richText(sport))), '', sport);
@@ -576,10 +762,10 @@ test('the validation accepts every file the editor writes and names the first fa
     settings.objects[0].type = 'unicorn';
     settings.frameText = 1;
     settings.nFrames = 'many';
-    assert.equal(Animation.animationTextProblem(settings), 'Member "nFrames" must be a whole number from 1 to 10000');
+    assert.equal(Animation.animationTextProblem(settings), 'Member "nFrames" must be a whole number from 1 to 2000');
     delete settings.nFrames;
     settings.nFrames = 4;
-    assert.equal(Animation.animationTextProblem(settings), 'Member "frameText" must be an array',
+    assert.equal(Animation.animationTextProblem(settings), 'Member "frameText" must be an array of at most 2000 captions',
         'top-level members first');
     settings.frameText = [];
     assert.equal(Animation.animationTextProblem(settings), 'Object 1: unknown item type "unicorn"');
@@ -804,6 +990,14 @@ function randomValue(rnd, depth) {
     }
 }
 
+// Values a hostile file holds: numbers at and past the ranges (or past
+// what a double holds once scaled), very long text, lone surrogates, markup,
+// and logos whose headers claim vast pictures.
+var LONG_TEXT = new Array(100001).join('w');
+var EXTREME_VALUES = [1e308, -1e308, 1e17, -1e17, 1e6, -1e6, 1000000.5, 10, -10, 10.000001, -10.5, 5e-324,
+    LONG_TEXT, LONG_TEXT + ' \uD83D', '\uD800', 'a\uDC00b', '\uDBFF\uDBFF', '<img src=/dev/zero>',
+    pngDataUrl(23000, 23000), pngDataUrl(4097, 1), jpegDataUrl(300, 20000)];
+
 // Every container (object or array) in `value`, with a path for messages.
 function containersOf(value, path, out) {
     if (value !== null && typeof value === 'object') {
@@ -855,6 +1049,19 @@ function mutate(settings, rnd) {
         node[rnd.pick(['x', 'extra', 'type', 'frames', 'nFrames'])] = node[key];
         delete node[key];
         return 'renamed ' + place.path + '.' + key;
+    }
+    if (kind === 9 && Array.isArray(node) && rnd.next() < 0.3) {
+        // Past the most items or captions a file may hold, or just up to it.
+        var target = rnd.pick([500, 501, 2000, 2001]);
+        while (node.length < target) {
+            node.push(JSON.parse(JSON.stringify(node[key])));
+        }
+        return 'inflated ' + place.path + ' to ' + target;
+    }
+    if (kind === 9) {
+        var extreme = rnd.below(EXTREME_VALUES.length);
+        node[key] = EXTREME_VALUES[extreme];
+        return 'extreme value ' + extreme + ' at ' + place.path + '.' + key;
     }
     node[key] = randomValue(rnd, 0);
     return 'retyped ' + place.path + '.' + key;
