@@ -35,8 +35,8 @@
     // page build (or the timeline draw) without end: a caption list shorter
     // than the frame count is padded, so the count alone could otherwise
     // ask for millions of frames.
-    var FILE_MAX_FRAMES = 2000;
-    var FILE_MAX_OBJECTS = 500;
+    var FILE_MAX_FRAMES = 500;
+    var FILE_MAX_OBJECTS = 200;
     // Positions are fractions of the pitch: a wide band around it, so items
     // dragged off the edge still load, but nothing that overflows when
     // scaled to pixels. Rotations are kept as stored, within this band.

@@ -24,6 +24,8 @@
 #include <QWebView>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QVariantMap message(std::initializer_list<std::pair<QString, QVariant>> fields)
@@ -101,6 +103,8 @@ private slots:
     void saveToUnwritablePlaceShowsError();
     void lastUsedFolderFollowsPickedFiles();
     void errorOpeningFileShowsPageReason();
+    void reportsAreShownAsPlainText_data();
+    void reportsAreShownAsPlainText();
 
     void dropOpensFirstLocalFile();
     void dropWithoutUrlsIsIgnored();
@@ -490,6 +494,67 @@ void tst_mainWindow::errorOpeningFileShowsPageReason()
     QCOMPARE(text, QStringLiteral("Error Opening Animation File"));
     QCOMPARE(detail, QStringLiteral("Error parsing JSON"));
     QCOMPARE(parent, m_window.data());
+    QCOMPARE(m_sent->count(), 0);
+}
+
+// Whatever a file or the page holds is shown literally and within bounds:
+// markup would otherwise make the box load pictures from the disk (or read
+// /dev/zero), and a long reason would make it as wide as the text. Devices
+// and pipes are refused by the box at once, unread (CTest's time limit
+// catches a hang).
+void tst_mainWindow::reportsAreShownAsPlainText_data()
+{
+    QTest::addColumn<QString>("msgType");  // a page report, or "open" for a path
+    QTest::addColumn<QString>("detail");   // the report's errorInfo, or the path
+    QTest::addColumn<QString>("text");     // the box's main text
+    QTest::addColumn<QString>("shown");    // what it shows as the reason
+
+    const QString markup = QStringLiteral("Object 1: unknown item type \"<img src=/dev/zero>\"");
+    const QString opening = QStringLiteral("Error Opening Animation File");
+    QTest::newRow("page report with markup") << "errorOpeningFile" << markup << opening << markup;
+    QTest::newRow("refused save with markup") << "errorSavingFile" << QStringLiteral("<b>bold</b>")
+                                              << QStringLiteral("Error Saving Animation File")
+                                              << QStringLiteral("<b>bold</b>");
+    const QString longReason(5000, QLatin1Char('w'));
+    QTest::newRow("a reason of 5000 characters") << "errorOpeningFile" << longReason << opening
+                                                 << longReason.left(1000) + QChar(0x2026);
+    QTest::newRow("/dev/zero") << "open" << QStringLiteral("/dev/zero") << QStringLiteral("This is a device, not an animation file.") << QString();
+    QTest::newRow("a FIFO with no writer") << "open" << QStringLiteral("@fifo")
+                                           << QStringLiteral("This is a pipe, not an animation file.") << QString();
+}
+
+void tst_mainWindow::reportsAreShownAsPlainText()
+{
+    QFETCH(QString, msgType);
+    QFETCH(QString, detail);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QString boxText, boxDetail;
+    QList<Qt::TextFormat> formats;
+    auto driver = ModalDriver::answer<QMessageBox>([&](QMessageBox *box) {
+        boxText = box->text();
+        boxDetail = box->informativeText();
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty() && label->pixmap() == nullptr)
+                formats << label->textFormat();
+        }
+        box->accept();
+    });
+    if (msgType == QLatin1String("open")) {
+        if (detail == QLatin1String("@fifo")) {
+            detail = m_dir.filePath(QStringLiteral("pipe.anim"));
+            QCOMPARE(::mkfifo(QFile::encodeName(detail).constData(), 0644), 0);
+        }
+        m_window->openAnimation(detail);
+    } else {
+        send(message({{"msgType", msgType}, {"errorInfo", detail}}));
+    }
+    QVERIFY(driver->seen());
+    QCOMPARE(boxText, text);
+    QCOMPARE(boxDetail, shown);
+    QVERIFY(!formats.isEmpty());
+    for (Qt::TextFormat format : formats)
+        QCOMPARE(format, Qt::PlainText);
     QCOMPARE(m_sent->count(), 0);
 }
 

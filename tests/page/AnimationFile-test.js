@@ -499,20 +499,20 @@ var MALFORMED = [
     ['no grid setting', function (s) { delete s.gridVisible; }, 'Missing member "gridVisible"'],
     ['grid setting as a number', function (s) { s.gridVisible = 0; }, 'Member "gridVisible" must be true or false'],
     ['no frame count', function (s) { delete s.nFrames; }, 'Missing member "nFrames"'],
-    ['a frame count as text', function (s) { s.nFrames = '4'; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
-    ['no frames', function (s) { s.nFrames = 0; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
-    ['a fraction of a frame', function (s) { s.nFrames = 3.5; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
-    ['millions of frames', function (s) { s.nFrames = 5e6; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['a frame count as text', function (s) { s.nFrames = '4'; }, 'Member "nFrames" must be a whole number from 1 to 500'],
+    ['no frames', function (s) { s.nFrames = 0; }, 'Member "nFrames" must be a whole number from 1 to 500'],
+    ['a fraction of a frame', function (s) { s.nFrames = 3.5; }, 'Member "nFrames" must be a whole number from 1 to 500'],
+    ['millions of frames', function (s) { s.nFrames = 5e6; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 500'],
     ['no selected frame', function (s) { delete s.selectedFrame; }, 'Missing member "selectedFrame"'],
     ['a selected frame past the end', function (s) { s.selectedFrame = 4; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['a negative selected frame', function (s) { s.selectedFrame = -1; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['a selected frame as text', function (s) { s.selectedFrame = '2'; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
     ['no objects', function (s) { delete s.objects; }, 'Missing member "objects"'],
-    ['objects as an object', function (s) { s.objects = {}; }, 'Member "objects" must be an array of at most 500 items'],
-    ['objects as null', function (s) { s.objects = null; }, 'Member "objects" must be an array of at most 500 items'],
+    ['objects as an object', function (s) { s.objects = {}; }, 'Member "objects" must be an array of at most 200 items'],
+    ['objects as null', function (s) { s.objects = null; }, 'Member "objects" must be an array of at most 200 items'],
     ['no captions', function (s) { delete s.frameText; }, 'Missing member "frameText"'],
     ['captions as text', function (s) { s.frameText = 'caption'; },
-        'Member "frameText" must be an array of at most 2000 captions'],
+        'Member "frameText" must be an array of at most 500 captions'],
     ['a caption that is a number', function (s) { s.frameText[1] = 5; }, 'Caption 2 in "frameText" must be a string'],
     ['a caption of null', function (s) { s.frameText[3] = null; }, 'Caption 4 in "frameText" must be a string'],
     ['an object that is null', function (s) { s.objects[1] = null; }, 'Object 2 must be an object'],
@@ -565,13 +565,13 @@ var MALFORMED = [
         'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000'],
     ['a rotation just past minus a million degrees', function (s) { s.objects[0].frames[1].rotation = -1000000.5; },
         'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000'],
-    ['501 items', function (s) {
-        while (s.objects.length < 501) { s.objects.push(JSON.parse(JSON.stringify(s.objects[0]))); }
-    }, 'Member "objects" must be an array of at most 500 items'],
-    ['2001 captions', function (s) {
-        while (s.frameText.length < 2001) { s.frameText.push(''); }
-    }, 'Member "frameText" must be an array of at most 2000 captions'],
-    ['2001 frames', function (s) { s.nFrames = 2001; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 2000'],
+    ['201 items', function (s) {
+        while (s.objects.length < 201) { s.objects.push(JSON.parse(JSON.stringify(s.objects[0]))); }
+    }, 'Member "objects" must be an array of at most 200 items'],
+    ['501 captions', function (s) {
+        while (s.frameText.length < 501) { s.frameText.push(''); }
+    }, 'Member "frameText" must be an array of at most 500 captions'],
+    ['501 frames', function (s) { s.nFrames = 501; s.objects = []; }, 'Member "nFrames" must be a whole number from 1 to 500'],
     ['a logo PNG whose header claims 23000 x 23000', function (s) { s.background.logoImage = pngDataUrl(23000, 23000); },
         LOGO_RULE],
     ['a logo PNG one pixel too wide', function (s) { s.background.logoImage = pngDataUrl(4097, 16); }, LOGO_RULE],
@@ -663,20 +663,20 @@ var EXTREME_LOADS = [
         }],
     ['a logo PNG of 4096 x 4096 by its header', animationFile({ background: { type: 'fullField', showStripes: true,
         showLogo: true, logoImage: pngDataUrl(4096, 1) } }), function () {}],
-    ['500 items and 2000 frames', (function () {
+    ['200 items and 500 frames', (function () {
         var states = [];
-        for (var f = 0; f < 2000; f++) { states.push({ x: (f % 100) / 100, y: 0.5, rotation: f }); }
+        for (var f = 0; f < 500; f++) { states.push({ x: (f % 100) / 100, y: 0.5, rotation: f }); }
         var objects = [];
-        for (var i = 0; i < 500; i++) { objects.push(record('person', i + 1, states, { z: i + 1 })); }
+        for (var i = 0; i < 200; i++) { objects.push(record('person', i + 1, states, { z: i + 1 })); }
         var captions = [];
-        for (var c = 0; c < 2000; c++) { captions.push('Frame ' + c); }
-        return animationFile({ nFrames: 2000, selectedFrame: 1999, objects: objects, frameText: captions });
+        for (var c = 0; c < 500; c++) { captions.push('Frame ' + c); }
+        return animationFile({ nFrames: 500, selectedFrame: 499, objects: objects, frameText: captions });
     }()), function (a) {
         var frames = a.frameManager;
         frames.addFrame();
-        assert.deepEqual([frames.nFrames, frames.selectedFrame], [2001, 2000], 'a frame can be added past the file\'s limit');
+        assert.deepEqual([frames.nFrames, frames.selectedFrame], [501, 500], 'a frame can be added past the file\'s limit');
         frames.removeSelectedFrame();
-        assert.deepEqual([frames.nFrames, frames.selectedFrame, a.animLayer.itemGroups().length], [2000, 1999, 500]);
+        assert.deepEqual([frames.nFrames, frames.selectedFrame, a.animLayer.itemGroups().length], [500, 499, 200]);
     }]
 ];
 
@@ -762,10 +762,10 @@ test('the validation accepts every file the editor writes and names the first fa
     settings.objects[0].type = 'unicorn';
     settings.frameText = 1;
     settings.nFrames = 'many';
-    assert.equal(Animation.animationTextProblem(settings), 'Member "nFrames" must be a whole number from 1 to 2000');
+    assert.equal(Animation.animationTextProblem(settings), 'Member "nFrames" must be a whole number from 1 to 500');
     delete settings.nFrames;
     settings.nFrames = 4;
-    assert.equal(Animation.animationTextProblem(settings), 'Member "frameText" must be an array of at most 2000 captions',
+    assert.equal(Animation.animationTextProblem(settings), 'Member "frameText" must be an array of at most 500 captions',
         'top-level members first');
     settings.frameText = [];
     assert.equal(Animation.animationTextProblem(settings), 'Object 1: unknown item type "unicorn"');
@@ -1052,7 +1052,7 @@ function mutate(settings, rnd) {
     }
     if (kind === 9 && Array.isArray(node) && rnd.next() < 0.3) {
         // Past the most items or captions a file may hold, or just up to it.
-        var target = rnd.pick([500, 501, 2000, 2001]);
+        var target = rnd.pick([200, 201, 500, 501]);
         while (node.length < target) {
             node.push(JSON.parse(JSON.stringify(node[key])));
         }
