@@ -51,7 +51,8 @@ function withAnimation(initial, body) {
         setItemLabel: record('setItemLabel'),
         setShortItemLabel: record('setShortItemLabel'),
         setLogoImage: record('setLogoImage'),
-        saveToString: function () { return '{"msgType":"OVRI_Animation"}'; },
+        saveToString: function () { return animation.savedText; },
+        savedText: animationFile(false, false, false),
         toggleGrid: function () {
             calls.push(['toggleGrid']);
             animation.bgLayer.grid = !animation.bgLayer.grid;
@@ -410,10 +411,25 @@ test('with an animation, save sends its text and the caption prompt shows the ca
         myDispatchEvent('addFrameCaption', {});
     });
     assert.deepEqual(sent(), [
-        { msgType: 'saveAnimation', strToSave: '{"msgType":"OVRI_Animation"}' },
+        { msgType: 'saveAnimation', strToSave: animationFile(false, false, false) },
         { msgType: 'promptForFrameLabel', displayMessage: 'Enter a caption for this frame: ',
             defaultText: 'Overlap' }
     ]);
+});
+
+test('a save whose text would not open again is reported instead of offered for writing', function () {
+    [
+        ['{"msgType":"OVRI_Animation"}', 'Missing member "sport"'],
+        [animationFile(false, false, false).replace('"nFrames":1', '"nFrames":null'),
+            'Member "nFrames" must be a whole number from 1 to 500']
+    ].forEach(function (row) {
+        cppInterface.clearReceivedMessages();
+        withAnimation({}, function (animation) {
+            animation.savedText = row[0];
+            myDispatchEvent('saveAnimation', {});
+        });
+        assert.deepEqual(sent(), [{ msgType: 'errorSavingFile', errorInfo: row[1] }], row[0]);
+    });
 });
 
 test('disableControls silences the toolbar through disableNonTimelineControls', function () {
