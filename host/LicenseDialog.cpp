@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 LicenseDialog::LicenseDialog(QWidget *parent)
@@ -20,7 +21,17 @@ LicenseDialog::~LicenseDialog() = default;
 
 QString LicenseDialog::licenseFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("license.txt"));
+    return licenseFilePathFor(QCoreApplication::applicationDirPath());
+}
+
+QString LicenseDialog::licenseFilePathFor(const QString &programFolder)
+{
+    const QDir folder(programFolder);
+    const QString beside = folder.filePath(QStringLiteral("license.txt"));
+    const QString installed = QDir::cleanPath(folder.filePath(QStringLiteral("../share/drillmora/license.txt")));
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return installed;
+    return beside;
 }
 
 void LicenseDialog::loadLicenseText()

@@ -8,7 +8,7 @@ namespace Ui {
 class LicenseDialog;
 }
 
-// Shows "license.txt" from the program's folder: the program's licence and
+// Shows "license.txt", installed with the program: the program's licence and
 // the notices of the third-party components it ships.
 class LicenseDialog : public QWidget
 {
@@ -19,8 +19,14 @@ public:
     explicit LicenseDialog(QWidget *parent = nullptr);
     ~LicenseDialog() override;
 
-    // Where the licence file is looked for: beside the executable.
+    // Where the licence file is looked for: licenseFilePathFor() the
+    // running program's folder.
     static QString licenseFilePath();
+
+    // Beside the program in a build or a copied folder; in share/drillmora
+    // of the prefix when installed (bin/drillmora). When neither exists, the
+    // path beside the program, which the dialog then reports as missing.
+    static QString licenseFilePathFor(const QString &programFolder);
 
 private slots:
     void on_closeButton_clicked();

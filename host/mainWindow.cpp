@@ -4,6 +4,8 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "LogoImage.h"
+#include "CommandLine.h"
+#include "LicenseDialog.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "jsInterface.h"
@@ -18,6 +20,7 @@
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSplashScreen>
@@ -64,10 +67,19 @@ void showPlainText(QMessageBox &box)
 
 } // namespace
 
+Q_LOGGING_CATEGORY(startupLog, "drillmora.startup", QtWarningMsg)
+
 mainWindow::mainWindow(QWidget *parent)
-    : QWidget(parent)
+    : mainWindow(Presentation::Shown, parent)
 {
-    showSplash();
+}
+
+mainWindow::mainWindow(Presentation presentation, QWidget *parent)
+    : QWidget(parent)
+    , m_presentation(presentation)
+{
+    if (presentation == Presentation::Shown)
+        showSplash();
     const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty())
         m_lastUsedFolder = documents.first();
@@ -76,8 +88,13 @@ mainWindow::mainWindow(QWidget *parent)
     createWebView();
     registerHandlers();
     connectSignals();
-    m_splash->showMessage(tr("Loading content..."), Qt::AlignLeft | Qt::AlignTop, Qt::black);
+    if (m_splash)
+        m_splash->showMessage(tr("Loading content..."), Qt::AlignLeft | Qt::AlignTop, Qt::black);
     startLoading();
+    // A hidden window is still shown to Qt, so its page is laid out at the
+    // window's size exactly as the editor's is.
+    if (presentation == Presentation::Hidden)
+        setAttribute(Qt::WA_DontShowOnScreen);
     show();
 }
 
@@ -166,6 +183,9 @@ void mainWindow::registerHandlers()
 
 void mainWindow::showNotAvailable(const QString &what)
 {
+    if (reportedInstead(tr("%1 is not available in this version of %2.")
+                            .arg(what, QCoreApplication::applicationName())))
+        return;
     QMessageBox::information(this, QCoreApplication::applicationName(),
                              tr("%1 is not available in this version of %2.")
                                  .arg(what, QCoreApplication::applicationName()));
@@ -174,8 +194,11 @@ void mainWindow::showNotAvailable(const QString &what)
 // A message box with no icon, parented to the window, run modally.
 void mainWindow::showMessage(const QString &title, const QString &text, const QString &informativeText)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
-    box.setInformativeText(informativeText);
+    if (reportedInstead(informativeText.isEmpty() ? text : text + QLatin1Char(' ') + informativeText))
+        return;
+    QMessageBox box(QMessageBox::NoIcon, title, bounded(text), QMessageBox::Ok, this);
+    box.setInformativeText(bounded(informativeText));
+    showPlainText(box);
     box.exec();
 }
 
@@ -184,11 +207,31 @@ void mainWindow::connectSignals()
     QWebFrame *frame = m_webView->page()->mainFrame();
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
     connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
+    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::onLoadFinished);
+    if (m_presentation == Presentation::Hidden)
+        return;
     // Connections fire in the order made: the splash is gone before a file
     // named on the command line is opened (its errors are then in view).
     connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QWidget::close);
     connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QObject::deleteLater);
     connect(frame, &QWebFrame::loadFinished, this, &mainWindow::processArguments);
+}
+
+void mainWindow::onLoadFinished(bool ok)
+{
+    qCDebug(startupLog) << "Editor page loaded:" << ok;
+    qCDebug(startupLog) << "Licence text:" << LicenseDialog::licenseFilePath()
+                        << (QFileInfo::exists(LicenseDialog::licenseFilePath()) ? "found" : "missing");
+    m_pageLoaded = true;
+    emit pageLoaded(ok);
+}
+
+bool mainWindow::reportedInstead(const QString &text)
+{
+    if (m_presentation != Presentation::Hidden)
+        return false;
+    emit problemReported(text);
+    return true;
 }
 
 void mainWindow::startLoading()
@@ -213,9 +256,9 @@ void mainWindow::processMessage(QVariantMap message)
 
 void mainWindow::processArguments()
 {
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() >= 2)
-        openAnimation(arguments.at(1));
+    const QString drill = CommandLine::parse(QCoreApplication::arguments()).drillToOpen();
+    if (!drill.isEmpty())
+        openAnimation(drill);
 }
 
 void mainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -261,6 +304,8 @@ void mainWindow::openAnimation(const QString &path)
     QString line;
     QString error;
     if (!AnimationFile::readFirstLine(fileName, &line, &error)) {
+        if (reportedInstead(error))
+            return;
         showInformation(this, tr("Error Opening Animation File"), error);
         return;
     }
@@ -286,6 +331,8 @@ void mainWindow::saveAnimation(const QString &text)
 
 void mainWindow::showInformation(QWidget *parent, const QString &title, const QString &text)
 {
+    if (reportedInstead(title + QStringLiteral(": ") + text))
+        return;
     QMessageBox box(QMessageBox::Information, title, bounded(text), QMessageBox::Ok, parent);
     showPlainText(box);
     box.exec();
@@ -303,6 +350,8 @@ void mainWindow::showErrorSavingFile(const QString &errorInfo)
 
 void mainWindow::showPageReport(const QString &text, const QString &errorInfo)
 {
+    if (reportedInstead(text + QStringLiteral(": ") + errorInfo))
+        return;
     QMessageBox box(this);
     box.setText(text);
     box.setInformativeText(bounded(errorInfo));

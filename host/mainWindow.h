@@ -21,7 +21,14 @@ class mainWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // Shown: the editor as the coach sees it. Hidden: the same window, page
+    // and services with nothing on screen, no splash and no command-line
+    // drill opened, for exports run from the command line; there every
+    // failure is given to problemReported() instead of a message box.
+    enum class Presentation { Shown, Hidden };
+
     explicit mainWindow(QWidget *parent = nullptr);
+    explicit mainWindow(Presentation presentation, QWidget *parent = nullptr);
     ~mainWindow() override;
 
     // Opens an animation file and sends its first line to the page as
@@ -54,6 +61,15 @@ public:
     // The folder every host file dialog starts in.
     QString lastUsedFolder() const { return m_lastUsedFolder; }
 
+    // True once the editor page has finished loading, successfully or not.
+    bool isPageLoaded() const { return m_pageLoaded; }
+
+signals:
+    // The editor page has finished loading; `ok` is false when it failed.
+    void pageLoaded(bool ok);
+    // Hidden windows only: what a message box would have told the user.
+    void problemReported(const QString &text);
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -73,12 +89,14 @@ private:
     void connectSignals();
     void startLoading();
 
+    void onLoadFinished(bool ok);
     void showErrorOpeningFile(const QString &errorInfo);
     // The page found the drill it was asked to save would not open again;
     // nothing was written.
     void showErrorSavingFile(const QString &errorInfo);
     void showPageReport(const QString &text, const QString &errorInfo);
     void showInformation(QWidget *parent, const QString &title, const QString &text);
+    bool reportedInstead(const QString &text);
     void showNotAvailable(const QString &what);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
@@ -90,6 +108,8 @@ private:
     QString m_lastUsedFolder;
     QPointer<AboutDialog> m_aboutDialog;
     QHash<QString, Handler> m_handlers;
+    Presentation m_presentation = Presentation::Shown;
+    bool m_pageLoaded = false;
 };
 
 #endif // MAINWINDOW_H

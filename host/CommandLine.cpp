@@ -1,0 +1,232 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+const int MinWidth = 64;
+const int MaxWidth = 4096;
+
+// The parser with every option the program knows, shared by parsing and
+// the help text so the two cannot drift apart.
+struct Options
+{
+    QCommandLineOption video{QStringLiteral("export-video"),
+                             QStringLiteral("Export the drill as an MP4 video to <file>."),
+                             QStringLiteral("file")};
+    QCommandLineOption pdf{QStringLiteral("export-pdf"),
+                           QStringLiteral("Export the drill as a PDF training report to <file>."),
+                           QStringLiteral("file")};
+    QCommandLineOption picture{QStringLiteral("export-picture"),
+                               QStringLiteral("Export one frame of the drill as a picture to <file> "
+                                              "(.png or .jpg)."),
+                               QStringLiteral("file")};
+    QCommandLineOption frame{QStringLiteral("frame"),
+                             QStringLiteral("The frame --export-picture shows, counted from 1 (default 1)."),
+                             QStringLiteral("n"), QStringLiteral("1")};
+    QCommandLineOption width{QStringLiteral("width"),
+                             QStringLiteral("The width of the --export-picture picture in pixels, a "
+                                            "multiple of 4 from %1 to %2 (default 1024).")
+                                 .arg(MinWidth)
+                                 .arg(MaxWidth),
+                             QStringLiteral("pixels"), QStringLiteral("1024")};
+    QCommandLineOption outputDir{QStringLiteral("output-dir"),
+                                 QStringLiteral("Export several drills into <dir>, each file named after "
+                                                "its drill. The export options then take only the "
+                                                "file type: --export-video mp4, --export-pdf pdf, "
+                                                "--export-picture png or jpg."),
+                                 QStringLiteral("dir")};
+    QCommandLineOption help;
+    QCommandLineOption version;
+    QCommandLineParser parser;
+
+    Options()
+        : help(QStringLiteral("dummy"))
+        , version(QStringLiteral("dummy"))
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Builds animated diagrams of drills and set plays. Without an export option "
+                           "the editor opens, with the drill if one is named."));
+        help = parser.addHelpOption();
+        version = parser.addVersionOption();
+        parser.addOptions({video, pdf, picture, frame, width, outputDir});
+        parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
+                                     QStringLiteral("[drill.anim...]"));
+    }
+};
+
+struct KindInfo
+{
+    ExportJob::Kind kind;
+    const QCommandLineOption *option;
+    QStringList suffixes;
+};
+
+class Parse
+{
+public:
+    explicit Parse(const QStringList &arguments) { m_ok = m_options.parser.parse(arguments); }
+
+    // Returns the usage error, or an empty string.
+    QString run(CommandLine::Action *action, QStringList *drills, QList<ExportJob> *jobs)
+    {
+        QCommandLineParser &p = m_options.parser;
+        if (p.isSet(m_options.help)) {
+            *action = CommandLine::Action::ShowHelp;
+            return QString();
+        }
+        if (p.isSet(m_options.version)) {
+            *action = CommandLine::Action::ShowVersion;
+            return QString();
+        }
+        if (!m_ok)
+            return p.errorText();
+        *drills = p.positionalArguments();
+        const QList<KindInfo> kinds = requestedKinds();
+        if (kinds.isEmpty()) {
+            *action = CommandLine::Action::Edit;
+            return onlyWithExport();
+        }
+        *action = CommandLine::Action::Export;
+        QString error = checkCounts(kinds, *drills);
+        if (error.isEmpty())
+            error = pictureSettings();
+        if (error.isEmpty())
+            error = makeJobs(kinds, *drills, jobs);
+        return error;
+    }
+
+private:
+    QList<KindInfo> requestedKinds() const
+    {
+        const QList<KindInfo> all = {
+            {ExportJob::Kind::Video, &m_options.video, {QStringLiteral("mp4")}},
+            {ExportJob::Kind::Pdf, &m_options.pdf, {QStringLiteral("pdf")}},
+            {ExportJob::Kind::Picture, &m_options.picture,
+             {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg")}},
+        };
+        QList<KindInfo> asked;
+        for (const KindInfo &k : all) {
+            if (m_options.parser.isSet(*k.option))
+                asked.append(k);
+        }
+        return asked;
+    }
+
+    QString onlyWithExport() const
+    {
+        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.outputDir}) {
+            if (m_options.parser.isSet(*o))
+                return QStringLiteral("--%1 goes with an export option.").arg(o->names().first());
+        }
+        return QString();
+    }
+
+    QString checkCounts(const QList<KindInfo> &kinds, const QStringList &drills) const
+    {
+        const QCommandLineParser &p = m_options.parser;
+        for (const KindInfo &k : kinds) {
+            if (p.values(*k.option).size() > 1)
+                return QStringLiteral("--%1 is given more than once.").arg(k.option->names().first());
+        }
+        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.outputDir}) {
+            if (p.values(*o).size() > 1)
+                return QStringLiteral("--%1 is given more than once.").arg(o->names().first());
+        }
+        if (drills.isEmpty())
+            return QStringLiteral("Name the drill (.anim file) to export.");
+        if (drills.size() > 1 && !p.isSet(m_options.outputDir))
+            return QStringLiteral("To export several drills at once, name a folder with --output-dir.");
+        return QString();
+    }
+
+    QString pictureSettings()
+    {
+        const QCommandLineParser &p = m_options.parser;
+        if (!p.isSet(m_options.picture)) {
+            if (p.isSet(m_options.frame) || p.isSet(m_options.width))
+                return QStringLiteral("--frame and --width go with --export-picture.");
+            return QString();
+        }
+        bool ok = false;
+        m_frame = p.value(m_options.frame).toInt(&ok);
+        if (!ok || m_frame < 1)
+            return QStringLiteral("--frame needs a frame number from 1 up, not \"%1\".")
+                .arg(p.value(m_options.frame));
+        m_width = p.value(m_options.width).toInt(&ok);
+        if (!ok || m_width < MinWidth || m_width > MaxWidth || m_width % 4 != 0)
+            return QStringLiteral("--width needs a multiple of 4 from %1 to %2, not \"%3\".")
+                .arg(MinWidth)
+                .arg(MaxWidth)
+                .arg(p.value(m_options.width));
+        return QString();
+    }
+
+    QString makeJobs(const QList<KindInfo> &kinds, const QStringList &drills, QList<ExportJob> *jobs) const
+    {
+        const QCommandLineParser &p = m_options.parser;
+        const bool intoFolder = p.isSet(m_options.outputDir);
+        const QDir folder(p.value(m_options.outputDir));
+        QSet<QString> outputs;
+        for (const QString &drill : drills) {
+            for (const KindInfo &k : kinds) {
+                const QString value = p.value(*k.option);
+                // In a folder the option names only the type: "png", ".png"
+                // or "x.png" all mean pictures named after each drill.
+                const bool bareType = intoFolder && !value.contains(QLatin1Char('.'));
+                const QString suffix = bareType ? value : QFileInfo(value).suffix();
+                if (!k.suffixes.contains(suffix.toLower())) {
+                    return QStringLiteral("--%1 writes %2 files, not \"%3\".")
+                        .arg(k.option->names().first(), k.suffixes.join(QStringLiteral(" or .")).prepend(QLatin1Char('.')),
+                             value);
+                }
+                ExportJob job;
+                job.kind = k.kind;
+                job.drillPath = drill;
+                job.outputPath = intoFolder ? folder.filePath(QFileInfo(drill).completeBaseName() + QLatin1Char('.') + suffix)
+                                            : value;
+                job.frame = m_frame;
+                job.width = m_width;
+                const QString key = QFileInfo(job.outputPath).absoluteFilePath();
+                if (key == QFileInfo(drill).absoluteFilePath())
+                    return QStringLiteral("The export of %1 would overwrite the drill itself.").arg(drill);
+                if (outputs.contains(key))
+                    return QStringLiteral("Two exports would both write %1; drills exported into one "
+                                          "folder need different names.")
+                        .arg(QDir::toNativeSeparators(job.outputPath));
+                outputs.insert(key);
+                jobs->append(job);
+            }
+        }
+        return QString();
+    }
+
+    Options m_options;
+    bool m_ok = false;
+    int m_frame = 1;
+    int m_width = 1024;
+};
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    CommandLine result;
+    Parse parse(arguments);
+    result.m_error = parse.run(&result.m_action, &result.m_drills, &result.m_jobs);
+    if (!result.m_error.isEmpty()) {
+        result.m_action = Action::UsageError;
+        result.m_jobs.clear();
+    }
+    return result;
+}
+
+QString CommandLine::helpText()
+{
+    Options options;
+    return options.parser.helpText();
+}

@@ -1,0 +1,22 @@
+#ifndef EXPORTJOB_H
+#define EXPORTJOB_H
+
+#include <QString>
+
+// One export asked for on the command line: one drill written to one file.
+struct ExportJob
+{
+    enum class Kind { Video, Pdf, Picture };
+
+    Kind kind = Kind::Video;
+    QString drillPath;
+    // Where the finished file ends up. While an exporter runs, the runner
+    // hands it a temporary file in the same folder instead (see ExportRunner).
+    QString outputPath;
+    // Pictures only: the frame shown, numbered from 1 as on screen, and the
+    // picture's width in pixels (its height follows from the pitch's 4:3).
+    int frame = 1;
+    int width = 1024;
+};
+
+#endif // EXPORTJOB_H

@@ -1,0 +1,185 @@
+#include "ExportRunner.h"
+
+#include "CommandLine.h"
+#include "mainWindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Temporary files are private (0600); a finished export should get the
+// permissions any other new file of the user's gets.
+void giveUsualPermissions(const QString &path)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
+}
+
+} // namespace
+
+ExportRunner::ExportRunner(QObject *parent)
+    : QObject(parent)
+{
+}
+
+ExportRunner::~ExportRunner() = default;
+
+void ExportRunner::setExporter(ExportJob::Kind kind, const Exporter &exporter)
+{
+    m_exporters.insert(static_cast<int>(kind), exporter);
+}
+
+QString ExportRunner::kindName(ExportJob::Kind kind)
+{
+    switch (kind) {
+    case ExportJob::Kind::Video:
+        return tr("a video");
+    case ExportJob::Kind::Pdf:
+        return tr("a PDF report");
+    case ExportJob::Kind::Picture:
+        return tr("a picture");
+    }
+    return QString();
+}
+
+QString ExportRunner::unavailableExport(const QList<ExportJob> &jobs) const
+{
+    for (const ExportJob &job : jobs) {
+        if (!m_exporters.contains(static_cast<int>(job.kind)))
+            return tr("Exporting %1 from the command line is not available yet in this version.")
+                .arg(kindName(job.kind));
+    }
+    return QString();
+}
+
+void ExportRunner::start(mainWindow *window, const QList<ExportJob> &jobs)
+{
+    m_window = window;
+    m_jobs = jobs;
+    m_next = 0;
+    m_failures = 0;
+    if (window->isPageLoaded())
+        QTimer::singleShot(0, this, [this] { pageLoaded(true); });
+    else
+        connect(window, &mainWindow::pageLoaded, this, &ExportRunner::pageLoaded, Qt::QueuedConnection);
+}
+
+void ExportRunner::pageLoaded(bool ok)
+{
+    disconnect(m_window, &mainWindow::pageLoaded, this, &ExportRunner::pageLoaded);
+    if (!ok) {
+        emit progress(tr("The editor page could not be loaded; nothing was exported."));
+        emit finished(CommandLine::ExitFailed);
+        return;
+    }
+    runNext();
+}
+
+void ExportRunner::runNext()
+{
+    if (m_next >= m_jobs.size()) {
+        emit finished(m_failures == 0 ? 0 : CommandLine::ExitFailed);
+        return;
+    }
+    const int number = m_next++;
+    const ExportJob &job = m_jobs.at(number);
+    emit progress(tr("[%1/%2] %3 -> %4")
+                      .arg(number + 1)
+                      .arg(m_jobs.size())
+                      .arg(native(job.drillPath), native(job.outputPath)));
+    QString error = openDrill(job);
+    if (error.isEmpty())
+        error = prepareOutput(job);
+    if (!error.isEmpty()) {
+        m_waitingFor = number;
+        exportDone(number, error);
+        return;
+    }
+    m_waitingFor = number;
+    ExportJob staged = job;
+    staged.outputPath = m_output->fileName();
+    m_exporters.value(static_cast<int>(job.kind))(m_window, staged, [this, number](const QString &e) {
+        // Queued, so an exporter that answers at once does not run the next
+        // job inside its own call.
+        QTimer::singleShot(0, this, [this, number, e] { exportDone(number, e); });
+    });
+}
+
+QString ExportRunner::openDrill(const ExportJob &job)
+{
+    QString problem;
+    const auto connection = connect(m_window, &mainWindow::problemReported, this,
+                                    [&problem](const QString &text) {
+                                        if (problem.isEmpty())
+                                            problem = text;
+                                    });
+    // The page answers inside the call: a drill it cannot read has been
+    // reported by the time openAnimation returns.
+    m_window->openAnimation(job.drillPath);
+    disconnect(connection);
+    return problem;
+}
+
+QString ExportRunner::prepareOutput(const ExportJob &job)
+{
+    const QFileInfo target(job.outputPath);
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return tr("Cannot write %1: the folder %2 does not exist.").arg(native(job.outputPath), native(folder));
+    if (target.isDir())
+        return tr("Cannot write %1: it is a folder.").arg(native(job.outputPath));
+    // The exporter writes beside the target, so the finished file can be
+    // renamed into place and nothing half-written ever bears its name.
+    m_output.reset(new QTemporaryFile(
+        QDir(folder).filePath(QStringLiteral(".%1.XXXXXX.%2").arg(target.completeBaseName(), target.suffix()))));
+    if (!m_output->open())
+        return tr("Cannot write in %1: %2").arg(native(folder), m_output->errorString());
+    m_output->close();
+    return QString();
+}
+
+void ExportRunner::exportDone(int jobNumber, const QString &error)
+{
+    if (jobNumber != m_waitingFor)
+        return; // a second answer to a job already finished
+    m_waitingFor = -1;
+    const ExportJob &job = m_jobs.at(jobNumber);
+    const QString failure = error.isEmpty() ? putInPlace(job) : error;
+    m_output.reset(); // removes the temporary file unless it was put in place
+    if (!failure.isEmpty())
+        fail(tr("Failed to export %1: %2").arg(native(job.drillPath), failure));
+    runNext();
+}
+
+QString ExportRunner::putInPlace(const ExportJob &job)
+{
+    const QString staged = m_output->fileName();
+    if (QFileInfo(staged).size() <= 0)
+        return tr("the export wrote nothing.");
+    giveUsualPermissions(staged);
+    // rename(2) replaces an existing file in one step.
+    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(job.outputPath).constData()) != 0)
+        return tr("cannot write %1: %2").arg(native(job.outputPath), QString::fromLocal8Bit(std::strerror(errno)));
+    m_output->setAutoRemove(false);
+    return QString();
+}
+
+void ExportRunner::fail(const QString &error)
+{
+    ++m_failures;
+    emit progress(error);
+}
