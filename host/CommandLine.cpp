@@ -192,8 +192,6 @@ private:
                 job.frame = m_frame;
                 job.width = m_width;
                 const QString key = QFileInfo(job.outputPath).absoluteFilePath();
-                if (key == QFileInfo(drill).absoluteFilePath())
-                    return QStringLiteral("The export of %1 would overwrite the drill itself.").arg(drill);
                 if (outputs.contains(key))
                     return QStringLiteral("Two exports would both write %1; drills exported into one "
                                           "folder need different names.")

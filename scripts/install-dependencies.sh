@@ -11,6 +11,9 @@ packages=(
   fonts-liberation librsvg2-bin
   # headless runs and screenshots
   xvfb xauth
+  # the Debian package and the checks of the installed menu entry, file
+  # type and AppStream data
+  dpkg-dev file desktop-file-utils appstream shared-mime-info
 )
 
 missing=()
