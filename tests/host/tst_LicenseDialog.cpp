@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -56,6 +57,8 @@ private slots:
     void closeButtonDeletes();
     void windowCloseOnlyHides();
     void windowForm();
+    void fileFoundWhereInstalled_data();
+    void fileFoundWhereInstalled();
 
 private:
     void writeLicense(const QByteArray &bytes);
@@ -278,4 +281,34 @@ void tst_LicenseDialog::windowForm()
 }
 
 QTEST_MAIN(tst_LicenseDialog)
+// A build keeps the file beside the program; an installed program
+// (prefix/bin) finds it in prefix/share/drillmora.
+void tst_LicenseDialog::fileFoundWhereInstalled_data()
+{
+    QTest::addColumn<bool>("beside");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("beside only") << true << false << "bin/license.txt";
+    QTest::newRow("installed only") << false << true << "share/drillmora/license.txt";
+    QTest::newRow("both: beside wins") << true << true << "bin/license.txt";
+    QTest::newRow("neither: reported beside") << false << false << "bin/license.txt";
+}
+
+void tst_LicenseDialog::fileFoundWhereInstalled()
+{
+    QFETCH(bool, beside);
+    QFETCH(bool, installed);
+    QFETCH(QString, expected);
+    QTemporaryDir prefix;
+    const QDir root(prefix.path());
+    QVERIFY(root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("share/drillmora")));
+    for (const auto &file : {qMakePair(beside, QStringLiteral("bin/license.txt")),
+                             qMakePair(installed, QStringLiteral("share/drillmora/license.txt"))}) {
+        QFile f(root.filePath(file.second));
+        if (file.first)
+            QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(LicenseDialog::licenseFilePathFor(root.filePath(QStringLiteral("bin"))), root.filePath(expected));
+}
+
 #include "tst_LicenseDialog.moc"
