@@ -4,6 +4,7 @@
 #include "AnimationText.h"
 #include "CommandLine.h"
 #include "ExportRunner.h"
+#include "TestFiles.h"
 #include "mainWindow.h"
 
 #include <QDir>
@@ -15,19 +16,6 @@
 namespace {
 
 enum class Behaviour { Write, WriteThenFail, WriteNothing, AnswerTwice };
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The main window's dispatcher and services, driven through the real bridge
 // the page uses, with the real dialogs answered as a user would.
 #include "AnimationText.h"
+#include "TestFiles.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "ShortLabelDialog.h"
@@ -34,21 +35,6 @@ QVariantMap message(std::initializer_list<std::pair<QString, QVariant>> fields)
     for (const auto &f : fields)
         m.insert(f.first, f.second);
     return m;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
 }
 
 // Chooses `path` in the file dialog that is about to open.
