@@ -3,17 +3,20 @@
 #include "AboutDialog.h"
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
-#include "LogoImage.h"
 #include "CommandLine.h"
 #include "LicenseDialog.h"
+#include "LogoImage.h"
+#include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
+#include "VideoPicture.h"
 #include "jsInterface.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,6 +26,7 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QWebFrame>
@@ -33,6 +37,11 @@ namespace {
 QString textOf(const QVariantMap &message, const char *key)
 {
     return message.value(QLatin1String(key)).toString();
+}
+
+int numberOf(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toInt();
 }
 
 // An empty answer must still reach the page as "" rather than null.
@@ -100,6 +109,9 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
 
 mainWindow::~mainWindow()
 {
+    // A video still being written is completed with what it has, as on Cancel.
+    if (m_encoder)
+        m_encoder->finish();
     // The splash is a top-level window of its own; it is normally gone by now.
     delete m_splash;
 }
@@ -171,11 +183,14 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("selectLogo"), [this](const QVariantMap &) {
         selectLogo();
     });
+    m_handlers.insert(QStringLiteral("exportVideo"), [this](const QVariantMap &) {
+        exportVideo();
+    });
+    m_handlers.insert(QStringLiteral("writeVideoFrame"), [this](const QVariantMap &m) {
+        writeVideoFrame(m);
+    });
     // Commands whose services this version does not have yet: the coach is
     // told so rather than left wondering why the button did nothing.
-    m_handlers.insert(QStringLiteral("exportVideo"), [this](const QVariantMap &) {
-        showNotAvailable(tr("Exporting a video"));
-    });
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
         showNotAvailable(tr("Exporting a PDF report"));
     });
@@ -431,4 +446,127 @@ void mainWindow::snapshotImage(const QVariantMap &message)
         return;
     }
     showMessage(QString(), tr("Snapshot copied to the clipboard."));
+}
+
+void mainWindow::sendToPage(const QString &msgType)
+{
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), msgType);
+    emit m_bridge->sendMessage(message);
+}
+
+void mainWindow::exportVideo()
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        m_webView, tr("Save Video"), m_lastUsedFolder + QStringLiteral("/animation.mp4"),
+        tr("MP4 Video Files (*.mp4)"));
+    if (fileName.isEmpty())
+        return;
+    rememberFolderOf(fileName);
+    // An export the page abandoned keeps what it had written, as on Cancel.
+    endVideoExport();
+    m_videoOutputPath = fileName;
+    sendToPage(QStringLiteral("exportVideoResponse"));
+
+    delete m_progressDialog;
+    m_progressDialog = new QProgressDialog(tr("Encoding video..."), tr("Cancel"), 0, 100, m_webView);
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    m_progressDialog->setMinimumDuration(500);
+    m_progressDialog->setValue(0);
+    m_progressDialog->show();
+}
+
+void mainWindow::writeVideoFrame(const QVariantMap &message)
+{
+    // The progress dialog marks a running export; a report's is not ours.
+    if (!m_progressDialog || m_videoOutputPath.isEmpty())
+        return;
+    const int width = numberOf(message, "frameWidth");
+    const int height = numberOf(message, "frameHeight");
+    const int frameNumber = numberOf(message, "frameNumber");
+    const int nFrames = numberOf(message, "nFrames");
+    const int frameRate = numberOf(message, "frameRate");
+
+    if (m_progressDialog->wasCanceled()) {
+        sendToPage(QStringLiteral("breakVideoExport"));
+        finishVideo();
+        return;
+    }
+    // One picture in all stays at 0 until the end.
+    m_progressDialog->setValue(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
+
+    if (!m_encoder && !startEncoder(width, height, frameRate))
+        return;
+    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height), frameRate))
+        return;
+
+    // A picture that does not decode, or not to the video's size, is left
+    // out rather than ending the coach's export.
+    const QImage picture = VideoPicture::fromJpegDataUrl(textOf(message, "imageData"));
+    const bool fits = picture.size() == QSize(m_encoder->width(), m_encoder->height());
+    if (fits && !writeVideoPicture(picture, 1))
+        return;
+
+    if (frameNumber == nFrames) {
+        if (fits && !writeVideoPicture(picture, frameRate))
+            return;
+        m_progressDialog->setValue(m_progressDialog->maximum());
+        finishVideo();
+    }
+}
+
+bool mainWindow::startEncoder(int width, int height, int frameRate)
+{
+    QString error;
+    m_encoder = Mp4Encoder::create(width, height, frameRate, m_videoOutputPath, &error);
+    if (!m_encoder)
+        failVideoExport(error);
+    return bool(m_encoder);
+}
+
+bool mainWindow::writeVideoPicture(const QImage &picture, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        uchar *buffer = m_encoder->frameBuffer();
+        if (!buffer || !VideoPicture::copyBottomUp(picture, buffer, m_encoder->width(), m_encoder->height())
+            || !m_encoder->writeFrame()) {
+            m_encoder->finish();
+            failVideoExport(m_encoder->errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Completes the file with what it has (all of it, or up to a Cancel).
+void mainWindow::finishVideo()
+{
+    if (m_encoder && !m_encoder->finish()) {
+        failVideoExport(m_encoder->errorString());
+        return;
+    }
+    endVideoExport();
+}
+
+void mainWindow::endVideoExport()
+{
+    if (m_encoder)
+        m_encoder->finish();
+    m_encoder.reset();
+    m_videoOutputPath.clear();
+    delete m_progressDialog;
+}
+
+// The export ends without a file (the encoder removes what it had begun),
+// and the page stops before the coach reads why.
+void mainWindow::failVideoExport(const QString &reason)
+{
+    const QString path = m_videoOutputPath;
+    const bool pageStopped = m_progressDialog && m_progressDialog->wasCanceled();
+    endVideoExport();
+    if (!pageStopped)
+        sendToPage(QStringLiteral("breakVideoExport"));
+    QMessageBox::warning(this, tr("Error Exporting Video"),
+                         tr("The video could not be written to %1.\n\n%2")
+                             .arg(QDir::toNativeSeparators(path), reason));
 }

@@ -7,8 +7,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class AboutDialog;
+class Mp4Encoder;
+class QImage;
+class QProgressDialog;
 class QSplashScreen;
 class QWebView;
 class jsInterface;
@@ -55,6 +59,19 @@ public:
     // decode or the clipboard does not take it.
     void snapshotImage(const QVariantMap &message);
 
+    // Starts a video export: asks for the file name, replies
+    // "exportVideoResponse" and shows the progress dialog. Nothing happens
+    // when the user cancels the file dialog.
+    void exportVideo();
+
+    // Writes one picture of the running video export (the message of
+    // "writeVideoFrame"). The first picture is preceded by the title card,
+    // the last is held for a second and ends the export. Answers
+    // "breakVideoExport" when the user has cancelled, or when the file
+    // cannot be written (reported in a message box, no file left behind).
+    // Ignored when no video export runs.
+    void writeVideoFrame(const QVariantMap &message);
+
     // Replaces any About dialog by a fresh one and shows it.
     void showAboutInfo();
 
@@ -100,6 +117,12 @@ private:
     void showNotAvailable(const QString &what);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
+    bool startEncoder(int width, int height, int frameRate);
+    bool writeVideoPicture(const QImage &picture, int times);
+    void finishVideo();
+    void endVideoExport();
+    void failVideoExport(const QString &reason);
+    void sendToPage(const QString &msgType);
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 
     QPointer<QSplashScreen> m_splash;
@@ -110,6 +133,9 @@ private:
     QHash<QString, Handler> m_handlers;
     Presentation m_presentation = Presentation::Shown;
     bool m_pageLoaded = false;
+    QString m_videoOutputPath;
+    QPointer<QProgressDialog> m_progressDialog;
+    std::unique_ptr<Mp4Encoder> m_encoder;
 };
 
 #endif // MAINWINDOW_H

@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(
   # build
   cmake g++ make pkg-config qtbase5-dev libqt5webkit5-dev
+  # the MP4 encoder (FFmpeg's libraries, with libx264)
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # the page font bundled into the resources, and the artwork renderer
   fonts-liberation librsvg2-bin
   # headless runs and screenshots
@@ -14,6 +16,8 @@ packages=(
   # the Debian package and the checks of the installed menu entry, file
   # type and AppStream data
   dpkg-dev file desktop-file-utils appstream shared-mime-info
+  # ffprobe, which the video tests check exported files with
+  ffmpeg
 )
 
 missing=()

@@ -624,7 +624,6 @@ void tst_mainWindow::commandsNotYetOfferedSaySo_data()
 {
     QTest::addColumn<QString>("msgType");
     QTest::addColumn<QString>("what");
-    QTest::newRow("video") << "exportVideo" << "Exporting a video";
     QTest::newRow("report") << "exportPdf" << "Exporting a PDF report";
 }
 

@@ -1,0 +1,64 @@
+#ifndef MP4ENCODER_H
+#define MP4ENCODER_H
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+// Writes equally sized pictures as H.264 video in an MP4 file, one picture
+// per 1/frameRate second, at 800000 bit/s.
+//
+// Pictures are width × height × 4 bytes, rows without gaps, the bottom row
+// first, each pixel blue, green, red and an ignored byte. Encoding runs on a
+// worker thread behind a small queue of frame buffers, so the caller can
+// prepare the next picture while the last ones are encoded; the pictures
+// reach the file in the order they were written.
+//
+// Use: create, then for each picture frameBuffer(), fill it, writeFrame();
+// then finish(). Not thread-safe: all calls come from one thread.
+class Mp4Encoder
+{
+public:
+    // Opens `outputPath` (the container is MP4 whatever its name) and gets
+    // the encoder ready for the first picture. Returns null when that
+    // fails, with the reason in `*error`; no file is left behind then.
+    static std::unique_ptr<Mp4Encoder> create(int width, int height, int frameRate,
+                                              const QString &outputPath, QString *error);
+
+    // An encoder destroyed without finish() stops its worker and closes the
+    // file as it stands, without completing it.
+    ~Mp4Encoder();
+
+    Mp4Encoder(const Mp4Encoder &) = delete;
+    Mp4Encoder &operator=(const Mp4Encoder &) = delete;
+
+    int width() const;
+    int height() const;
+    int frameBytes() const;
+
+    // A buffer of frameBytes() bytes for the next picture, owned by the
+    // encoder and valid until writeFrame(). Waits while every buffer is
+    // queued for encoding. Null once the encoder has failed.
+    uchar *frameBuffer();
+
+    // Queues the filled buffer as the next picture. False when the encoder
+    // has failed (this picture or an earlier queued one could not be
+    // encoded or written); errorString() says why.
+    bool writeFrame();
+
+    // Encodes what is queued, completes the file and closes it. True when
+    // the file is complete. On false the incomplete file has been removed
+    // and errorString() says why. Later calls do nothing and return the
+    // same result.
+    bool finish();
+
+    QString errorString() const;
+
+private:
+    struct Private;
+    explicit Mp4Encoder(std::unique_ptr<Private> d);
+    std::unique_ptr<Private> d;
+};
+
+#endif // MP4ENCODER_H

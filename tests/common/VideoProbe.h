@@ -1,0 +1,79 @@
+#ifndef VIDEOPROBE_H
+#define VIDEOPROBE_H
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// What ffprobe and ffmpeg find in a video file, for tests that check the
+// files the program writes with the tools a coach's player would trust.
+struct VideoProbe
+{
+    QString codec;
+    int width = 0;
+    int height = 0;
+    QString frameRate;          // r_frame_rate, e.g. "15/1"
+    QList<double> frameTimes;   // presentation time of each decoded picture, in seconds
+    QString error;              // ffprobe's complaint, empty when it read the file
+
+    static QByteArray run(const QString &program, const QStringList &arguments, QString *error)
+    {
+        QProcess p;
+        p.start(program, arguments);
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(p.readAllStandardError());
+            return QByteArray();
+        }
+        return p.readAllStandardOutput();
+    }
+
+    static VideoProbe of(const QString &path)
+    {
+        VideoProbe probe;
+        const QByteArray stream = run(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+             QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name,width,height,r_frame_rate"),
+             QStringLiteral("-of"), QStringLiteral("default=noprint_wrappers=1"), path}, &probe.error);
+        for (const QByteArray &line : stream.split('\n')) {
+            const QString text = QString::fromUtf8(line).trimmed();
+            const QString key = text.section(QLatin1Char('='), 0, 0);
+            const QString value = text.section(QLatin1Char('='), 1);
+            if (key == QLatin1String("codec_name"))
+                probe.codec = value;
+            else if (key == QLatin1String("width"))
+                probe.width = value.toInt();
+            else if (key == QLatin1String("height"))
+                probe.height = value.toInt();
+            else if (key == QLatin1String("r_frame_rate"))
+                probe.frameRate = value;
+        }
+        const QByteArray frames = run(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+             QStringLiteral("-show_entries"), QStringLiteral("frame=best_effort_timestamp_time"),
+             QStringLiteral("-of"), QStringLiteral("csv=p=0"), path}, &probe.error);
+        for (const QByteArray &line : frames.split('\n'))
+            if (!line.trimmed().isEmpty())
+                probe.frameTimes << line.trimmed().toDouble();
+        return probe;
+    }
+
+    // Every decoded picture of the video as `width` × `height` RGB bytes,
+    // scaled down so that tests can compare colours cheaply.
+    static QList<QByteArray> pictures(const QString &path, int width, int height, QString *error)
+    {
+        const QByteArray raw = run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+             QStringLiteral("-vf"), QStringLiteral("scale=%1:%2").arg(width).arg(height),
+             QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
+             QStringLiteral("-")}, error);
+        QList<QByteArray> out;
+        const int size = width * height * 3;
+        for (int at = 0; at + size <= raw.size(); at += size)
+            out << raw.mid(at, size);
+        return out;
+    }
+};
+
+#endif // VIDEOPROBE_H
