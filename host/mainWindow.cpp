@@ -295,6 +295,15 @@ void mainWindow::rememberFolderOf(const QString &filePath)
     m_lastUsedFolder = QFileInfo(filePath).absolutePath();
 }
 
+QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter)
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        m_webView, title, m_lastUsedFolder + QLatin1Char('/') + proposedName, filter);
+    if (!fileName.isEmpty())
+        rememberFolderOf(fileName);
+    return fileName;
+}
+
 void mainWindow::replyToPage(const QString &msgType, const QString &text, const QString &id)
 {
     QVariantMap reply;
@@ -332,12 +341,10 @@ void mainWindow::openAnimation(const QString &path)
 
 void mainWindow::saveAnimation(const QString &text)
 {
-    const QString fileName = QFileDialog::getSaveFileName(
-        m_webView, tr("Save Animation"), m_lastUsedFolder + QStringLiteral("/untitled.anim"),
-        tr("Animation Files (*.anim)"));
+    const QString fileName = chooseSaveFile(tr("Save Animation"), QStringLiteral("untitled.anim"),
+                                            tr("Animation Files (*.anim)"));
     if (fileName.isEmpty())
         return;
-    rememberFolderOf(fileName);
 
     QString error;
     if (!AnimationFile::write(fileName, text, &error))
@@ -457,12 +464,10 @@ void mainWindow::sendToPage(const QString &msgType)
 
 void mainWindow::exportVideo()
 {
-    const QString fileName = QFileDialog::getSaveFileName(
-        m_webView, tr("Save Video"), m_lastUsedFolder + QStringLiteral("/animation.mp4"),
-        tr("MP4 Video Files (*.mp4)"));
+    const QString fileName = chooseSaveFile(tr("Save Video"), QStringLiteral("animation.mp4"),
+                                            tr("MP4 Video Files (*.mp4)"));
     if (fileName.isEmpty())
         return;
-    rememberFolderOf(fileName);
     // An export the page abandoned keeps what it had written, as on Cancel.
     endVideoExport();
     m_videoOutputPath = fileName;

@@ -117,6 +117,8 @@ private:
     void showNotAvailable(const QString &what);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
+    // The save dialog on the last-used folder; empty when the user cancels.
+    QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();

@@ -6,6 +6,7 @@
 #include "ModalDriver.h"
 #include "SmallDisk.h"
 #include "VideoProbe.h"
+#include "WindowTestMain.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
 
@@ -407,14 +408,5 @@ void tst_VideoExport::fullDiskRemovesPartialFile()
     QVERIFY(!QFileInfo::exists(path));
 }
 
-// The window opens its first process argument as an animation file, so the
-// application object gets none of the test selection arguments.
-int main(int argc, char *argv[])
-{
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
-    tst_VideoExport test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+DRILLMORA_WINDOW_TEST_MAIN(tst_VideoExport)
 #include "tst_VideoExport.moc"

@@ -5,6 +5,7 @@
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "ShortLabelDialog.h"
+#include "WindowTestMain.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
 
@@ -753,14 +754,5 @@ void tst_mainWindow::snapshotGoesToClipboard()
     QCOMPARE(m_sent->count(), 0);
 }
 
-// The window opens its first process argument as an animation file, so the
-// application object gets none of the test selection arguments.
-int main(int argc, char *argv[])
-{
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
-    tst_mainWindow test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+DRILLMORA_WINDOW_TEST_MAIN(tst_mainWindow)
 #include "tst_mainWindow.moc"
