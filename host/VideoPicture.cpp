@@ -16,18 +16,6 @@ QImage VideoPicture::titleCard(int width, int height)
     return card;
 }
 
-QImage VideoPicture::fromJpegDataUrl(const QString &dataUrl)
-{
-    const int comma = dataUrl.indexOf(QLatin1Char(','));
-    if (comma < 0)
-        return QImage();
-    const QByteArray jpeg = QByteArray::fromBase64(dataUrl.midRef(comma + 1).toLatin1());
-    QImage picture;
-    if (!picture.loadFromData(jpeg, "JPG"))
-        return QImage();
-    return picture.convertToFormat(QImage::Format_RGB32);
-}
-
 bool VideoPicture::copyBottomUp(const QImage &picture, uchar *buffer, int width, int height)
 {
     if (picture.isNull() || picture.size() != QSize(width, height) || !buffer)

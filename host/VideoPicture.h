@@ -5,18 +5,14 @@
 #include <QString>
 
 // The pictures of an exported video on their way into the encoder: the
-// title card, the page's JPEG pictures, and the copy into the encoder's
-// layout (32-bit blue-green-red-ignored, bottom row first).
+// title card, and the copy into the encoder's layout (32-bit
+// blue-green-red-ignored, bottom row first).
 class VideoPicture
 {
 public:
     // A white picture of the given size with the title card logo drawn
     // unscaled in its middle.
     static QImage titleCard(int width, int height);
-
-    // The picture in a data URL whose payload (after the first comma) is a
-    // base64 JPEG. Null when it does not decode.
-    static QImage fromJpegDataUrl(const QString &dataUrl);
 
     // Copies `picture` upside down into `buffer`, which holds exactly
     // width × height × 4 bytes. Copies nothing and returns false when the

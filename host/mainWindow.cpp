@@ -507,7 +507,7 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
 
     // A picture that does not decode, or not to the video's size, is left
     // out rather than ending the coach's export.
-    const QImage picture = VideoPicture::fromJpegDataUrl(textOf(message, "imageData"));
+    const QImage picture = BoundedImageReader::readDataUrl(textOf(message, "imageData"), "JPEG");
     const bool fits = picture.size() == QSize(m_encoder->width(), m_encoder->height());
     if (fits && !writeVideoPicture(picture, 1))
         return;

@@ -6,6 +6,7 @@
 // drawn beforehand like the page's: a striped pitch with 25 moving items,
 // as JPEG data URLs.
 #include "ApplicationIdentity.h"
+#include "BoundedImageReader.h"
 #include "ModalDriver.h"
 #include "Mp4Encoder.h"
 #include "VideoPicture.h"
@@ -113,7 +114,7 @@ int main(int argc, char *argv[])
                                      {"imageData", pictures.at(n)}};
         QElapsedTimer decodeClock;
         decodeClock.start();
-        VideoPicture::fromJpegDataUrl(pictures.at(n));
+        BoundedImageReader::readDataUrl(pictures.at(n), "JPEG");
         decoding += decodeClock.nsecsElapsed() / 1e6;
         QElapsedTimer clock;
         clock.start();
@@ -144,7 +145,7 @@ int main(int argc, char *argv[])
         QElapsedTimer decodeClock;
         decodeClock.start();
         for (const QString &p : pictures)
-            decoded << VideoPicture::fromJpegDataUrl(p);
+            decoded << BoundedImageReader::readDataUrl(p, "JPEG");
         const double decodeMs = decodeClock.nsecsElapsed() / 1e6 / pictures.size();
         QString error;
         QElapsedTimer clock;
