@@ -9,18 +9,37 @@ string(APPEND text "============================================================
 string(APPEND text "Third-party components shipped with Drillmora\n")
 string(APPEND text "==============================================================================\n\n")
 
-# A page library's licence is the leading comment of its script.
+# A page library's licence is the first comment of its script (a minified
+# script may open with a line of code before it).
 function(append_script_header name path)
   file(READ ${path} content LIMIT 4000)
   string(REGEX MATCH "/\\*[^*]*\\*+([^/*][^*]*\\*+)*/" header "${content}")
-  string(REGEX REPLACE "^/\\*+\n?" "" header "${header}")
+  string(REGEX REPLACE "^/\\*+( @license)?\n?" "" header "${header}")
   string(REGEX REPLACE "\n? *\\*+/$" "" header "${header}")
-  string(REGEX REPLACE "(^|\n) ?\\* ?" "\\1" header "${header}")
+  string(REGEX REPLACE "(^|\n) *\\* ?" "\\1" header "${header}")
   string(APPEND text "${name}\n${header}\n\n")
   set(text "${text}" PARENT_SCOPE)
 endfunction()
 
+# The full licence text of a package that carries it only in its README, as
+# the section headed "## License…".
+function(append_readme_licence path)
+  file(READ ${path} readme)
+  string(REGEX MATCH "\n## Licen[cs]e[^\n]*\n(.*)" section "${readme}")
+  string(REGEX REPLACE "\n## .*" "" section "${CMAKE_MATCH_1}")
+  string(STRIP "${section}" section)
+  # Its paragraphs are wrapped short; one line each reads better in the
+  # dialog, which wraps to its own width.
+  string(REPLACE "\n\n" "<paragraph>" section "${section}")
+  string(REPLACE "\n" " " section "${section}")
+  string(REPLACE "<paragraph>" "\n\n" section "${section}")
+  string(APPEND text "${section}\n\n")
+  set(text "${text}" PARENT_SCOPE)
+endfunction()
+
 append_script_header("KineticJS 5.1.9 (npm package kinetic)" ${SOURCE_DIR}/node_modules/kinetic/kinetic.js)
+append_script_header("jsPDF 1.5.3 (npm package jspdf)" ${SOURCE_DIR}/node_modules/jspdf/dist/jspdf.min.js)
+append_readme_licence(${SOURCE_DIR}/node_modules/jspdf/README.md)
 string(APPEND text "${notices}")
 
 # Hard-wrapped prose becomes one line per paragraph, since the licence

@@ -8,9 +8,13 @@ set(PAGE_SOURCE_DIR ${CMAKE_SOURCE_DIR}/Resources)
 set(NPM_DIR ${CMAKE_SOURCE_DIR}/node_modules)
 
 set(KINETIC_JS ${NPM_DIR}/kinetic/kinetic.js)
-if(NOT EXISTS ${KINETIC_JS})
-  message(FATAL_ERROR "KineticJS is missing from node_modules: run scripts/install-dependencies.sh")
-endif()
+set(JSPDF_JS ${NPM_DIR}/jspdf/dist/jspdf.min.js)
+set(JSPDF_README ${NPM_DIR}/jspdf/README.md)
+foreach(library ${KINETIC_JS} ${JSPDF_JS})
+  if(NOT EXISTS ${library})
+    message(FATAL_ERROR "${library} is missing: run scripts/install-dependencies.sh")
+  endif()
+endforeach()
 
 set(LIBERATION_DIR /usr/share/fonts/truetype/liberation)
 foreach(face Regular Bold)
@@ -32,6 +36,7 @@ foreach(f ${page_files})
   add_qrc_entry(${f} ${PAGE_SOURCE_DIR}/${f})
 endforeach()
 add_qrc_entry(kinetic.js ${KINETIC_JS})
+add_qrc_entry(jspdf.js ${JSPDF_JS})
 add_qrc_entry(fonts/LiberationSans-Regular.ttf ${LIBERATION_DIR}/LiberationSans-Regular.ttf)
 add_qrc_entry(fonts/LiberationSans-Bold.ttf ${LIBERATION_DIR}/LiberationSans-Bold.ttf)
 
@@ -66,7 +71,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -DOUT=${LICENSE_OUT} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
           -P ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
-          ${CMAKE_SOURCE_DIR}/cmake/ThirdPartyNotices.txt ${KINETIC_JS}
+          ${CMAKE_SOURCE_DIR}/cmake/ThirdPartyNotices.txt ${KINETIC_JS} ${JSPDF_JS} ${JSPDF_README}
   COMMENT "Writing license.txt"
   VERBATIM)
 add_custom_target(license_text ALL DEPENDS ${LICENSE_OUT})

@@ -1,11 +1,11 @@
 #include "AnimationFile.h"
 
+#include "AtomicFileWriter.h"
 #include "TextDecoder.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -116,24 +116,5 @@ bool AnimationFile::readFirstLine(const QString &path, QString *line, QString *e
 
 bool AnimationFile::write(const QString &path, const QString &text, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    // commit() does not notice a failure to write out QSaveFile's buffer
-    // (a full disk, say): flush first, or a cut file replaces the old one.
-    // Qt words some failures only "Unknown error"; the system's own reason
-    // is taken from errno then, which still holds it.
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        const int reason = errno;
-        *error = file.errorString();
-        if ((error->isEmpty() || *error == QLatin1String("Unknown error")) && reason != 0)
-            *error = qt_error_string(reason);
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return AtomicFileWriter::write(path, text.toUtf8(), error);
 }

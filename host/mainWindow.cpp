@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
+#include "ReportFile.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
@@ -189,21 +190,15 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("writeVideoFrame"), [this](const QVariantMap &m) {
         writeVideoFrame(m);
     });
-    // Commands whose services this version does not have yet: the coach is
-    // told so rather than left wondering why the button did nothing.
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
-        showNotAvailable(tr("Exporting a PDF report"));
+        exportPdf();
     });
-}
-
-void mainWindow::showNotAvailable(const QString &what)
-{
-    if (reportedInstead(tr("%1 is not available in this version of %2.")
-                            .arg(what, QCoreApplication::applicationName())))
-        return;
-    QMessageBox::information(this, QCoreApplication::applicationName(),
-                             tr("%1 is not available in this version of %2.")
-                                 .arg(what, QCoreApplication::applicationName()));
+    m_handlers.insert(QStringLiteral("updatePdfProgress"), [this](const QVariantMap &m) {
+        updatePdfProgress(m.value(QStringLiteral("progressPercent")).toInt());
+    });
+    m_handlers.insert(QStringLiteral("writePdfData"), [this](const QVariantMap &m) {
+        writePdfData(textOf(m, "pdfData"));
+    });
 }
 
 // A message box with no icon, parented to the window, run modally.
@@ -470,15 +465,71 @@ void mainWindow::exportVideo()
         return;
     // An export the page abandoned keeps what it had written, as on Cancel.
     endVideoExport();
+    endPdfExport();
     m_videoOutputPath = fileName;
     sendToPage(QStringLiteral("exportVideoResponse"));
+    startExportProgress(tr("Encoding video..."));
+}
 
+// One export runs at a time, marked by this dialog: it is window-modal, so
+// while it is up the coach can neither edit nor start another export. The
+// page's first picture arrives asynchronously, after the dialog is there.
+void mainWindow::startExportProgress(const QString &label)
+{
     delete m_progressDialog;
-    m_progressDialog = new QProgressDialog(tr("Encoding video..."), tr("Cancel"), 0, 100, m_webView);
+    m_progressDialog = new QProgressDialog(label, tr("Cancel"), 0, 100, m_webView);
     m_progressDialog->setWindowModality(Qt::WindowModal);
     m_progressDialog->setMinimumDuration(500);
     m_progressDialog->setValue(0);
     m_progressDialog->show();
+}
+
+void mainWindow::exportPdf()
+{
+    const QString fileName = chooseSaveFile(tr("Save Report"), QStringLiteral("Report.pdf"),
+                                            tr("PDF Files (*.pdf)"));
+    if (fileName.isEmpty())
+        return;
+    endVideoExport();
+    m_pdfOutputPath = fileName;
+    sendToPage(QStringLiteral("exportPdfResponse"));
+    startExportProgress(tr("Generating PDF report..."));
+}
+
+void mainWindow::updatePdfProgress(int percent)
+{
+    // The progress dialog marks a running export; a video's is not ours.
+    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
+        return;
+    if (m_progressDialog->wasCanceled())
+        endPdfExport();
+    else
+        m_progressDialog->setValue(percent);
+}
+
+void mainWindow::writePdfData(const QString &pdfData)
+{
+    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
+        return;
+    const QString path = m_pdfOutputPath;
+    const bool cancelled = m_progressDialog->wasCanceled();
+    if (!cancelled)
+        m_progressDialog->setValue(m_progressDialog->maximum());
+    // Gone before any error box, which would otherwise open under it.
+    endPdfExport();
+    if (cancelled)
+        return;
+    QString error;
+    if (!ReportFile::write(path, pdfData, &error))
+        showInformation(m_webView, tr("error"), error);
+}
+
+void mainWindow::endPdfExport()
+{
+    if (m_pdfOutputPath.isEmpty())
+        return;
+    m_pdfOutputPath.clear();
+    delete m_progressDialog;
 }
 
 void mainWindow::writeVideoFrame(const QVariantMap &message)

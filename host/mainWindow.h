@@ -72,6 +72,18 @@ public:
     // Ignored when no video export runs.
     void writeVideoFrame(const QVariantMap &message);
 
+    // The PDF report: asks for the file name, tells the page to build the
+    // report ("exportPdfResponse") and shows the export progress dialog.
+    // Nothing is sent when the user cancels the file dialog.
+    void exportPdf();
+    // Moves the progress bar; a cancelled dialog ends the export here.
+    // Ignored when no report export runs.
+    void updatePdfProgress(int percent);
+    // Writes the finished report unless the export was cancelled. A
+    // malformed `pdfData` or a failed write is shown in the "error" box and
+    // leaves any existing file untouched. Ignored when no report export runs.
+    void writePdfData(const QString &pdfData);
+
     // Replaces any About dialog by a fresh one and shows it.
     void showAboutInfo();
 
@@ -114,7 +126,6 @@ private:
     void showPageReport(const QString &text, const QString &errorInfo);
     void showInformation(QWidget *parent, const QString &title, const QString &text);
     bool reportedInstead(const QString &text);
-    void showNotAvailable(const QString &what);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
     // The save dialog on the last-used folder; empty when the user cancels.
@@ -125,6 +136,8 @@ private:
     void endVideoExport();
     void failVideoExport(const QString &reason);
     void sendToPage(const QString &msgType);
+    void startExportProgress(const QString &label);
+    void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 
     QPointer<QSplashScreen> m_splash;
@@ -136,6 +149,7 @@ private:
     Presentation m_presentation = Presentation::Shown;
     bool m_pageLoaded = false;
     QString m_videoOutputPath;
+    QString m_pdfOutputPath;
     QPointer<QProgressDialog> m_progressDialog;
     std::unique_ptr<Mp4Encoder> m_encoder;
 };

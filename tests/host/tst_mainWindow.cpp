@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplashScreen>
 #include <QStandardPaths>
@@ -97,6 +99,11 @@ private slots:
     void dropWithoutUrlsIsIgnored();
     void dragOfAnyKindIsAccepted();
 
+    void reportAsksForFileAndShowsProgress();
+    void reportSaveCancelledSendsNothing();
+    void reportWriting_data();
+    void reportWriting();
+
     void aboutReplacesEarlierDialog();
     void logoChosenIsSentNormalised();
     void logoUnreadableIsRefused_data();
@@ -105,8 +112,6 @@ private slots:
     void snapshotGoesToClipboard_data();
     void snapshotGoesToClipboard();
 
-    void commandsNotYetOfferedSaySo_data();
-    void commandsNotYetOfferedSaySo();
 
 private:
     void send(const QVariantMap &m) { m_bridge->receiveMessage(m); }
@@ -603,6 +608,144 @@ void tst_mainWindow::dragOfAnyKindIsAccepted()
     QVERIFY(enter.isAccepted());
 }
 
+void tst_mainWindow::reportAsksForFileAndShowsProgress()
+{
+    const QString path = m_dir.filePath(QStringLiteral("reports/Under 12s.pdf"));
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("reports")));
+    QString title, proposed, filter;
+    auto driver = ModalDriver::answer<QFileDialog>([&](QFileDialog *d) {
+        title = d->windowTitle();
+        proposed = QDir(d->directory()).filePath(d->selectedFiles().value(0).section(QLatin1Char('/'), -1));
+        filter = d->nameFilters().join(QLatin1Char(';'));
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+    });
+    const QString startFolder = m_window->lastUsedFolder();
+    send(message({{"msgType", "exportPdf"}}));
+
+    QVERIFY(driver->seen());
+    QCOMPARE(title, QStringLiteral("Save Report"));
+    QCOMPARE(QFileInfo(proposed), QFileInfo(startFolder + QStringLiteral("/Report.pdf")));
+    QCOMPARE(filter, QStringLiteral("PDF Files (*.pdf)"));
+    QCOMPARE(replies(), QList<QVariantMap>() << message({{"msgType", "exportPdfResponse"}}));
+    QCOMPARE(m_window->lastUsedFolder(), m_dir.filePath(QStringLiteral("reports")));
+
+    auto *progress = m_window->findChild<QProgressDialog *>();
+    QVERIFY(progress);
+    QCOMPARE(progress->parentWidget(), m_window->findChild<QWebView *>());
+    QCOMPARE(progress->labelText(), QStringLiteral("Generating PDF report..."));
+    QCOMPARE(progress->findChild<QPushButton *>()->text(), QStringLiteral("Cancel"));
+    QCOMPARE(progress->windowModality(), Qt::WindowModal);
+    QCOMPARE(progress->minimumDuration(), 500);
+    QCOMPARE(progress->minimum(), 0);
+    QCOMPARE(progress->maximum(), 100);
+    QCOMPARE(progress->value(), 0);
+
+    // The page's share of pictures done, read as a whole number.
+    send(message({{"msgType", "updatePdfProgress"}, {"progressPercent", 100.0 / 3}}));
+    QCOMPARE(progress->value(), 33);
+}
+
+void tst_mainWindow::reportSaveCancelledSendsNothing()
+{
+    auto driver = cancelFileDialog();
+    send(message({{"msgType", "exportPdf"}}));
+    QVERIFY(driver->seen());
+    QCOMPARE(m_sent->count(), 0);
+    QVERIFY(!m_window->findChild<QProgressDialog *>());
+}
+
+namespace {
+const QByteArray Pdf("%PDF-1.3\n1 0 obj\n<<>>\nendobj\n%%EOF\n");
+const QString PdfDataUrl = QStringLiteral("data:application/pdf;filename=generated.pdf;base64,")
+    + QString::fromLatin1(Pdf.toBase64());
+enum class Cancel { Never, BeforeProgress, BeforeData };
+} // namespace
+Q_DECLARE_METATYPE(Cancel)
+
+void tst_mainWindow::reportWriting_data()
+{
+    QTest::addColumn<bool>("exportRunning");
+    QTest::addColumn<Cancel>("cancel");
+    QTest::addColumn<QString>("target");      // in a folder holding "old.pdf" and "plain.txt"
+    QTest::addColumn<QString>("pdfData");
+    QTest::addColumn<QString>("errorShown");  // part of the "error" box's text; empty: no box
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("written over an earlier report")
+        << true << Cancel::Never << "old.pdf" << PdfDataUrl << "" << true;
+    QTest::newRow("cancelled, noticed at a progress step")
+        << true << Cancel::BeforeProgress << "old.pdf" << PdfDataUrl << "" << false;
+    QTest::newRow("cancelled, noticed with the document")
+        << true << Cancel::BeforeData << "new.pdf" << PdfDataUrl << "" << false;
+    QTest::newRow("no export running") << false << Cancel::Never << "old.pdf" << PdfDataUrl << "" << false;
+    QTest::newRow("not a PDF data URL")
+        << true << Cancel::Never << "old.pdf" << "data:application/pdf;base64,PGh0bWw+"
+        << "not a PDF document" << false;
+    QTest::newRow("no comma") << true << Cancel::Never << "new.pdf" << "garbage" << "could not be saved" << false;
+    QTest::newRow("a folder that is a file")
+        << true << Cancel::Never << "plain.txt/report.pdf" << PdfDataUrl << "Not a directory" << false;
+}
+
+void tst_mainWindow::reportWriting()
+{
+    QFETCH(bool, exportRunning);
+    QFETCH(Cancel, cancel);
+    QFETCH(QString, target);
+    QFETCH(QString, pdfData);
+    QFETCH(QString, errorShown);
+    QFETCH(bool, written);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("old.pdf")), "earlier report");
+    writeFile(dir.filePath(QStringLiteral("plain.txt")), "keep me");
+    const QString path = dir.filePath(target);
+    const QByteArray before = readFile(path);
+    const bool existed = QFileInfo::exists(path);
+
+    if (exportRunning) {
+        auto chooser = chooseFile(path);
+        // The file dialog asks before it lets an existing file be replaced.
+        auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) {
+            b->button(QMessageBox::Yes)->click();
+        }, existed ? 5000 : 0);
+        send(message({{"msgType", "exportPdf"}}));
+        QVERIFY(chooser->seen());
+        QCOMPARE(replace->seen(), existed);
+    }
+    QPointer<QProgressDialog> progress = m_window->findChild<QProgressDialog *>();
+    QCOMPARE(!progress.isNull(), exportRunning);
+
+    send(message({{"msgType", "updatePdfProgress"}, {"progressPercent", 50.0}}));
+    if (cancel == Cancel::BeforeProgress) {
+        progress->cancel();
+        send(message({{"msgType", "updatePdfProgress"}, {"progressPercent", 100.0}}));
+        QVERIFY2(progress.isNull(), "a cancelled export ends at the next progress step");
+    }
+    if (cancel == Cancel::BeforeData)
+        progress->cancel();
+
+    QString title, text;
+    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
+        title = b->windowTitle();
+        text = b->text();
+        b->accept();
+    }, errorShown.isEmpty() ? 300 : 5000);
+    send(message({{"msgType", "writePdfData"}, {"pdfData", pdfData}}));
+    QTest::qWait(errorShown.isEmpty() ? 350 : 0);
+
+    QCOMPARE(box->seen(), !errorShown.isEmpty());
+    if (box->seen()) {
+        QCOMPARE(title, QStringLiteral("error"));
+        QVERIFY2(text.contains(errorShown), qPrintable(text));
+    }
+    QCOMPARE(readFile(path), written ? Pdf : before);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("keep me"));
+    QVERIFY(progress.isNull());
+    QCOMPARE(m_sent->count(), exportRunning ? 1 : 0);
+}
+
 void tst_mainWindow::aboutReplacesEarlierDialog()
 {
     send(message({{"msgType", "showAboutInfo"}}));
@@ -618,28 +761,6 @@ void tst_mainWindow::aboutReplacesEarlierDialog()
     const auto dialogs = m_window->findChildren<QWidget *>(QStringLiteral("aboutDialog"));
     QCOMPARE(dialogs.size(), 1);
     QVERIFY(dialogs.first()->isVisible());
-    QCOMPARE(m_sent->count(), 0);
-}
-
-void tst_mainWindow::commandsNotYetOfferedSaySo_data()
-{
-    QTest::addColumn<QString>("msgType");
-    QTest::addColumn<QString>("what");
-    QTest::newRow("report") << "exportPdf" << "Exporting a PDF report";
-}
-
-void tst_mainWindow::commandsNotYetOfferedSaySo()
-{
-    QFETCH(QString, msgType);
-    QFETCH(QString, what);
-    QString text;
-    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
-        text = b->text();
-        b->accept();
-    });
-    send(message({{"msgType", msgType}}));
-    QVERIFY(box->seen());
-    QCOMPARE(text, what + QStringLiteral(" is not available in this version of Drillmora."));
     QCOMPARE(m_sent->count(), 0);
 }
 

@@ -129,7 +129,7 @@ var SCRIPT_ORDER = ['kinetic.js', 'util.js', 'fieldItem.js', 'RotateControl.js',
     'LabelControl.js', 'ShortLabelControl.js', 'ColorPicker.js', 'BackgroundPicker.js', 'fieldItemGroup.js',
     'FieldItemText.js', 'RunningLines.js', 'AnimationLayer.js', 'BackgroundLayer.js', 'Animation.js',
     'Button.js', 'icons.js', 'Timeline.js', 'FrameManager.js', 'playbackManager.js', 'ItemPicker.js',
-    'Toolbar.js', 'ImageGenerator.js', 'jspdf.js', 'app.js'];
+    'Toolbar.js', 'ImageGenerator.js', 'jspdf.js', 'PdfReport.js', 'app.js'];
 
 test('the scripts load in dependency order with app.js last', function () {
     // The runner appends the harness and this file as file: scripts.

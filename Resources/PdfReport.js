@@ -1,0 +1,180 @@
+// The PDF training report: an A4 portrait document with one picture per
+// frame, six to a page in three rows of two, each page headed by the title,
+// the web address and the product logo and closed by a page-number and date
+// footer. The pictures come from the image generator in its print variant
+// (white ground), one at a time; the document is built in memory with jsPDF
+// and handed over whole, as a data URL.
+//
+// One report is built at a time: the generator cannot serve two chains of
+// pictures, and a report the host has given up on (cancelled) still renders
+// to its end, so a new one is refused until then.
+(function (window) {
+    'use strict';
+
+    var PICTURE_WIDTH = 720;
+    var ASPECT_RATIO = 4 / 3;
+    var FRAME_MS = 1000;
+    var PICTURES_PER_PAGE = 6;
+    var COLUMNS = 2;
+    var ROWS = 3;
+
+    var PROPERTIES = {
+        title: 'Norrick Playvane Report',
+        subject: '',
+        author: '',
+        keywords: 'animation, training',
+        creator: 'Norrick Limited'
+    };
+
+    var FONT = 'helvetica';
+    var FONT_TYPE = 'bold';
+    var TITLE = 'Training Report';
+    var TITLE_SIZE = 26;
+    var TEXT_SIZE = 12;
+    var WEB_ADDRESS = 'www.drillmora.com';
+    var FOOTER_SEPARATOR = '\t\t\t\t';
+
+    // Millimetres on the page.
+    var HEADER_TOP = 20;
+    var TITLE_STEP = 9;
+    var WEB_ADDRESS_STEP = 8;
+    var FOOTER_ROOM = 16;
+    var LOGO_WIDTH = 30;
+    var LOGO_ALIAS = 'playvaneLogo';
+
+    // Where every picture goes, for a page of the given size: the same on
+    // every page, since each page has the same header. A turned pitch fills
+    // the middle of its landscape picture and leaves white bands at the
+    // sides, which stand in for the gap between the columns.
+    function pictureLayout(pageWidth, pageHeight, rotated) {
+        var border = pageWidth / 15;
+        var innerBorder = rotated ? 0 : pageWidth / 20;
+        var top = HEADER_TOP + TITLE_STEP + WEB_ADDRESS_STEP;
+        var width = (pageWidth - 2 * border - innerBorder) / COLUMNS;
+        var height = width / ASPECT_RATIO;
+        var available = pageHeight - border - top - FOOTER_ROOM;
+        var rowGap = (available - ROWS * height) / (ROWS - 1);
+        return {
+            border: border,
+            width: width,
+            height: height,
+            slot: function (frame) {
+                var s = frame % PICTURES_PER_PAGE;
+                return {
+                    x: border + (s % COLUMNS) * (width + innerBorder),
+                    y: top + Math.floor(s / COLUMNS) * (height + rowGap)
+                };
+            }
+        };
+    }
+
+    // `imageGenerator` draws the pictures (loadAnimation, configureAnimation,
+    // getImage); `JsPdf` is the jsPDF document constructor.
+    function createPdfReport(imageGenerator, JsPdf) {
+        if (!imageGenerator || typeof JsPdf !== 'function') {
+            throw new Error('createPdfReport: an image generator and the jsPDF constructor are needed');
+        }
+        var busy = false;
+
+        // Builds the report of `request`:
+        //   animationText, nFrames: the animation as saved, and its frames;
+        //   rotated, showRunningLines, showGrid: the editor's settings;
+        //   date: when the report was asked for (the same on every page);
+        //   waitForLogo(callback): calls back with the report logo
+        //     ({dataUrl, width, height}), or null when there is none.
+        // `callbacks.progress(percent)` runs once a picture, as it is placed;
+        // then `callbacks.finished(dataUrl)` with the whole document, or
+        // `callbacks.failed(error)` if it could not be built. Returns false,
+        // and does nothing, while an earlier report is still being built.
+        function build(request, callbacks) {
+            if (busy) {
+                return false;
+            }
+            busy = true;
+            request.waitForLogo(function (logo) {
+                guarded(callbacks, function () { start(request, logo, callbacks); })();
+            });
+            return true;
+        }
+
+        // A failure anywhere in the chain ends the report (and frees the
+        // generator for the next one) instead of leaving it busy for ever.
+        function guarded(callbacks, step) {
+            return function () {
+                try {
+                    step.apply(null, arguments);
+                } catch (e) {
+                    busy = false;
+                    callbacks.failed(e);
+                }
+            };
+        }
+
+        function start(request, logo, callbacks) {
+            var doc = new JsPdf('portrait', 'mm', 'a4');
+            var pageWidth = doc.internal.pageSize.getWidth();
+            var pageHeight = doc.internal.pageSize.getHeight();
+            var layout = pictureLayout(pageWidth, pageHeight, request.rotated);
+            var lastFrame = request.nFrames - 1;
+            var nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
+            var frame = 0;
+            var onPicture = guarded(callbacks, placePicture);
+
+            doc.setProperties(PROPERTIES);
+
+            function drawHeaderAndFooter(pageNumber) {
+                var y = HEADER_TOP;
+                var textWidth = pageWidth - 2 * layout.border;
+                if (logo) {
+                    var logoHeight = logo.height / logo.width * LOGO_WIDTH;
+                    doc.addImage(logo.dataUrl, 'JPEG', pageWidth - LOGO_WIDTH - layout.border,
+                        y - logoHeight / 2, LOGO_WIDTH, logoHeight, LOGO_ALIAS, 'FAST');
+                }
+                doc.setFont(FONT);
+                doc.setFontType(FONT_TYPE);
+                doc.setFontSize(TITLE_SIZE);
+                doc.text(TITLE, layout.border, y);
+                y += TITLE_STEP;
+                doc.setFontSize(TEXT_SIZE);
+                doc.text(doc.splitTextToSize(WEB_ADDRESS + '\n', textWidth), layout.border, y);
+                var footer = 'Page ' + pageNumber + ' / ' + nPages + FOOTER_SEPARATOR + request.date.toString();
+                doc.text(doc.splitTextToSize(footer, textWidth), layout.border, pageHeight - layout.border);
+            }
+
+            // Every picture has an alias of its own: jsPDF embeds an image
+            // once per alias, so a shared one would show the first frame in
+            // every slot.
+            function placePicture(dataUrl) {
+                callbacks.progress(lastFrame > 0 ? frame / lastFrame * 100 : 0);
+                if (frame % PICTURES_PER_PAGE === 0) {
+                    if (frame > 0) {
+                        doc.addPage();
+                    }
+                    drawHeaderAndFooter(frame / PICTURES_PER_PAGE + 1);
+                }
+                var at = layout.slot(frame);
+                doc.addImage(dataUrl, 'JPEG', at.x, at.y, layout.width, layout.height,
+                    'frame' + (frame + 1), 'FAST');
+                if (frame < lastFrame) {
+                    frame += 1;
+                    imageGenerator.getImage(frame * FRAME_MS, onPicture);
+                    return;
+                }
+                var document = doc.output('dataurlstring');
+                busy = false;
+                callbacks.finished(document);
+            }
+
+            imageGenerator.loadAnimation(request.animationText);
+            imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid);
+            imageGenerator.getImage(0, onPicture);
+        }
+
+        return {
+            build: build,
+            isBusy: function () { return busy; }
+        };
+    }
+
+    window.createPdfReport = createPdfReport;
+}(window));
