@@ -71,8 +71,9 @@
     }
 
     // One line per component, in this order: the toolbar, the item picker,
-    // the timeline, the animation (in animContainer) and the image generator
-    // (with its own off-screen animation).
+    // the timeline, the animation (in animContainer), the image generator
+    // (with its own off-screen animation) and the report builder that draws
+    // through it.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
@@ -80,6 +81,7 @@
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
+        shell.pdfReport = window.createPdfReport(shell.imageGenerator, window.jsPDF);
     }
 
     function onWindowResize() {
@@ -158,12 +160,35 @@
         updateTimelineFrameSettings();
     }
 
-    // The report and the video are drawn by the image generator, which the
-    // page does not have yet; the host does not offer either export so far,
-    // so these answers do not come.
+    // The report of the animation as it stands now; the pictures follow one
+    // by one, and the host hears of each. A report that cannot be built
+    // still ends the host's export: the empty document is refused there,
+    // with a message, rather than leaving its progress dialog waiting.
     function onExportPdfResponse() {
+        var animation = shell.animation;
+        shell.pdfReport.build({
+            animationText: animation.saveToString(),
+            nFrames: animation.frameManager.nFrames,
+            rotated: animation.isRotated,
+            showRunningLines: runningLinesShown(),
+            showGrid: gridShown(),
+            date: new Date(),
+            waitForLogo: whenReportLogoSettled
+        }, {
+            progress: function (percent) {
+                sendMessage({ msgType: 'updatePdfProgress', progressPercent: percent });
+            },
+            finished: function (dataUrl) {
+                sendMessage({ msgType: 'writePdfData', pdfData: dataUrl });
+            },
+            failed: function () {
+                sendMessage({ msgType: 'writePdfData', pdfData: '' });
+            }
+        });
     }
 
+    // The video is not drawn yet; the host does not offer it so far, so
+    // this answer does not come.
     function onExportVideoResponse() {
     }
 
@@ -337,7 +362,13 @@
         sendMessage({ msgType: 'exportVideo' });
     }
 
+    // Pictures still being drawn for an earlier export (one the coach has
+    // cancelled goes on to its end) hold the image generator: the button
+    // does nothing until they are done, which takes a second or two.
     function onExportPdf() {
+        if (shell.pdfReport.isBusy() || shell.imageGenerator.isBusy()) {
+            return;
+        }
         sendMessage({ msgType: 'exportPdf' });
     }
 
@@ -493,10 +524,41 @@
 
     // ---- Report logo ----------------------------------------------------
 
+    // Reports asked for before the logo has settled, waiting for it.
+    var reportLogoWaiters = [];
+
+    // Calls `callback` with the report logo ({dataUrl, width, height}), or
+    // with null when it could not be prepared, as soon as that is known.
+    function whenReportLogoSettled(callback) {
+        if (shell.reportLogoSettled) {
+            callback(reportLogo());
+        } else {
+            reportLogoWaiters.push(callback);
+        }
+    }
+
+    function reportLogo() {
+        if (!shell.logoDataUrl) {
+            return null;
+        }
+        return { dataUrl: shell.logoDataUrl, width: shell.logoWidth, height: shell.logoHeight };
+    }
+
+    function settleReportLogo() {
+        shell.reportLogoSettled = true;
+        var waiting = reportLogoWaiters;
+        reportLogoWaiters = [];
+        for (var i = 0; i < waiting.length; i++) {
+            waiting[i](reportLogo());
+        }
+    }
+
     // The PDF report wants the product logo as a JPEG data URL on white; the
     // picture is drawn once, on a throw-away stage, as soon as it has loaded.
+    // A logo that cannot load leaves the reports without one.
     function prepareReportLogo() {
         var picture = new window.Image();
+        picture.onerror = settleReportLogo;
         picture.onload = function () {
             var w = picture.width;
             var h = picture.height;
@@ -514,6 +576,7 @@
                 callback: function (dataUrl) {
                     shell.logoDataUrl = dataUrl;
                     stage.destroy();
+                    settleReportLogo();
                 }
             });
         };
@@ -536,6 +599,7 @@
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,
+            reportLogoSettled: false,
             connected: false,
 
             toolbar: null,
@@ -543,6 +607,7 @@
             timeline: null,
             animation: null,
             imageGenerator: null,
+            pdfReport: null,
 
             calcContainerSizes: calcContainerSizes,
             connectSlots: connectSlots,

@@ -817,6 +817,37 @@ test('the report logo is prepared as a JPEG on white', function (done) {
     }, 4000);
 });
 
+// ---- Report -----------------------------------------------------------------
+
+test('the report of the animation on screen: a progress step a picture, then the whole document; ' +
+    'no second report meanwhile', function (done) {
+    var before = pageShell.animation.saveToString();
+    done.cleanup(function () { pageShell.animation.loadFromString(before); });
+    waitFor('the report logo', function () { return pageShell.reportLogoSettled; }, done, function () {
+        pageShell.animation.frameManager.addFrame();
+        pageShell.animation.frameManager.addFrame();
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
+        myDispatchEvent('exportPdf', {});
+        assert.deepEqual(sent(), [], 'pictures come later; a new report is refused meanwhile');
+
+        waitFor('the document', function () { return sent().length === 4; }, done, function () {
+            assert.deepEqual(sent().slice(0, 3).map(function (m) { return [m.msgType, m.progressPercent]; }),
+                [['updatePdfProgress', 0], ['updatePdfProgress', 50], ['updatePdfProgress', 100]]);
+            var pdfData = lastSent().pdfData;
+            assert.equal(lastSent().msgType, 'writePdfData');
+            var pdf = atob(pdfData.slice(pdfData.indexOf(',') + 1));
+            assert.equal(pdf.slice(0, 5), '%PDF-');
+            assert.equal(pdf.split('/Subtype /Image').length - 1, 4, 'three frames and the logo');
+
+            cppInterface.clearReceivedMessages();
+            myDispatchEvent('exportPdf', {});
+            assert.deepEqual(sent(), [{ msgType: 'exportPdf' }], 'the next report may start');
+            done();
+        }, 15000);
+    }, 4000);
+}, 25000);
+
 test('the item picker and the pitch area stand side by side, one margin apart', function () {
     var picker = document.getElementById('itemPickerContainer').getBoundingClientRect();
     var anim = document.getElementById('animContainer').getBoundingClientRect();
