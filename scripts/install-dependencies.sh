@@ -18,6 +18,8 @@ packages=(
   dpkg-dev file desktop-file-utils appstream shared-mime-info
   # ffprobe, which the video tests check exported files with
   ffmpeg
+  # reading the PDF reports back in the tests
+  poppler-utils
 )
 
 missing=()
