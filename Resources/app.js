@@ -187,8 +187,7 @@
         });
     }
 
-    // The video is not drawn yet; the host does not offer it so far, so
-    // this answer does not come.
+    // The video's pictures are not drawn on the page yet.
     function onExportVideoResponse() {
     }
 
