@@ -297,6 +297,11 @@
         }
     }
 
+    // True while a tracked picture is still on its way.
+    function picturesStillLoading() {
+        return picturesLoading > 0;
+    }
+
     window.myDispatchEvent = myDispatchEvent;
     window.radians = radians;
     window.degrees = degrees;
@@ -316,4 +321,5 @@
     window.addPressFeedback = addPressFeedback;
     window.loadTrackedPicture = loadTrackedPicture;
     window.whenPicturesLoaded = whenPicturesLoaded;
+    window.picturesStillLoading = picturesStillLoading;
 }(window, document, Kinetic));
