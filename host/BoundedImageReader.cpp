@@ -1,5 +1,7 @@
 #include "BoundedImageReader.h"
 
+#include "DataUrl.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -28,18 +30,9 @@ QImage BoundedImageReader::readFile(const QString &path, const QSize &fitWithin)
     return readBounded(reader, fitWithin);
 }
 
-QByteArray BoundedImageReader::dataUrlPayload(const QString &dataUrl)
-{
-    const int start = dataUrl.indexOf(QLatin1Char(','));
-    if (start < 0)
-        return QByteArray();
-    const int end = dataUrl.indexOf(QLatin1Char(','), start + 1);
-    return QByteArray::fromBase64(dataUrl.midRef(start + 1, end < 0 ? -1 : end - start - 1).toLatin1());
-}
-
 QImage BoundedImageReader::readDataUrl(const QString &dataUrl, const QByteArray &format)
 {
-    QByteArray bytes = dataUrlPayload(dataUrl);
+    QByteArray bytes = DataUrl::payload(dataUrl);
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return QImage();

@@ -24,9 +24,6 @@ public:
     // The picture of format `format` ("JPEG") held in the base64 payload of
     // `dataUrl`: the text between its first comma and any second one.
     static QImage readDataUrl(const QString &dataUrl, const QByteArray &format);
-
-    // The bytes of that payload, undecoded: empty when there is no comma.
-    static QByteArray dataUrlPayload(const QString &dataUrl);
 };
 
 #endif // BOUNDEDIMAGEREADER_H

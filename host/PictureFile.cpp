@@ -1,6 +1,7 @@
 #include "PictureFile.h"
 
 #include "BoundedImageReader.h"
+#include "DataUrl.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -28,7 +29,7 @@ QString PictureFile::write(const QString &path, const QString &jpegDataUrl)
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     const bool written = png ? picture.save(&file, "PNG")
-                             : file.write(BoundedImageReader::dataUrlPayload(jpegDataUrl)) >= 0;
+                             : file.write(DataUrl::payload(jpegDataUrl)) >= 0;
     if (!written) {
         file.cancelWriting();
         return file.errorString().isEmpty() ? tr("the file could not be written.") : file.errorString();

@@ -576,7 +576,7 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
     // picture that does not decode, or not to the video's size, is left out
     // rather than ending the coach's export; the last is held for a second.
     const int times = frameNumber == nFrames ? 1 + frameRate : 1;
-    if (!m_encoder->writeJpeg(BoundedImageReader::dataUrlPayload(textOf(message, "imageData")), times)) {
+    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
         m_encoder->finish();
         failVideoExport(m_encoder->errorString());
         return;

@@ -1,5 +1,7 @@
 #include "Mp4Encoder.h"
 
+#include "DataUrl.h"
+
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -68,6 +70,7 @@ struct ScaleDeleter {
 struct Job {
     int buffer = -1;
     QByteArray jpeg;
+    QString dataUrl;
     int times = 1;
 };
 
@@ -289,7 +292,7 @@ void Mp4Encoder::Private::work()
         if (!skip && job.buffer >= 0)
             ok = encode(buffers[size_t(job.buffer)].data(), &why);
         else if (!skip)
-            ok = encodeJpeg(job.jpeg, job.times, &why);
+            ok = encodeJpeg(job.dataUrl.isNull() ? job.jpeg : DataUrl::payload(job.dataUrl), job.times, &why);
         lock.relock();
         if (!ok) {
             failed = true;
@@ -499,6 +502,18 @@ bool Mp4Encoder::writeJpeg(const QByteArray &jpeg, int times)
         return false;
     Job job;
     job.jpeg = jpeg;
+    job.times = times;
+    d->queue(std::move(job));
+    return !hasFailed();
+}
+
+bool Mp4Encoder::writeJpegDataUrl(const QString &dataUrl, int times)
+{
+    if (d->finished || times < 1)
+        return false;
+    Job job;
+    // Never null, so the worker knows to decode it.
+    job.dataUrl = dataUrl.isNull() ? QStringLiteral("") : dataUrl;
     job.times = times;
     d->queue(std::move(job));
     return !hasFailed();

@@ -56,6 +56,9 @@ public:
     // skippedPictures(). Waits while the queue is full. False when the
     // encoder has failed, as for writeFrame().
     bool writeJpeg(const QByteArray &jpeg, int times = 1);
+    // The same for a JPEG in a data URL (see DataUrl), whose base64 text is
+    // decoded on the worker too.
+    bool writeJpegDataUrl(const QString &dataUrl, int times = 1);
 
     // JPEG pictures left out so far (each counted once, whatever `times`);
     // complete once finish() has returned.
