@@ -328,6 +328,7 @@ void tst_VideoExport::badPicturesAreLeftOut()
         good,
         QStringLiteral("data:image/jpeg;base64,bm90IGEgcGljdHVyZQ=="), // "not a picture"
         dataUrl(plainPicture(colourOf(2), 320, 240)),                 // another size
+        dataUrl(plainPicture(colourOf(3), 1280, 960)),                // larger than the video
         QString(good).remove(0, good.indexOf(QLatin1Char(',')) + 1),  // no comma
         QString(),
         dataUrl(plainPicture(colourOf(5))),
