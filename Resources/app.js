@@ -166,10 +166,14 @@
     // The report of the animation as it stands now; the pictures follow one
     // by one, and the host hears of each. A report that cannot be built
     // still ends the host's export: the empty document is refused there,
-    // with a message, rather than leaving its progress dialog waiting.
+    // with a message, rather than leaving its progress dialog waiting. So
+    // does one asked for while an earlier report is still being drawn.
     function onExportPdfResponse() {
         var animation = shell.animation;
-        shell.pdfReport.build({
+        var refused = function () {
+            sendMessage({ msgType: 'writePdfData', pdfData: '' });
+        };
+        var started = shell.pdfReport.build({
             animationText: animation.saveToString(),
             nFrames: animation.frameManager.nFrames,
             rotated: animation.isRotated,
@@ -184,10 +188,11 @@
             finished: function (dataUrl) {
                 sendMessage({ msgType: 'writePdfData', pdfData: dataUrl });
             },
-            failed: function () {
-                sendMessage({ msgType: 'writePdfData', pdfData: '' });
-            }
+            failed: refused
         });
+        if (!started) {
+            refused();
+        }
     }
 
     function onExportVideoResponse() {

@@ -830,6 +830,10 @@ test('the report of the animation on screen: a progress step a picture, then the
         cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
         myDispatchEvent('exportPdf', {});
         assert.deepEqual(sent(), [], 'pictures come later; a new report is refused meanwhile');
+        cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
+        assert.deepEqual(sent(), [{ msgType: 'writePdfData', pdfData: '' }],
+            'a host that asks again meanwhile hears at once that there is no second report');
+        cppInterface.clearReceivedMessages();
 
         waitFor('the document', function () { return sent().length === 4; }, done, function () {
             assert.deepEqual(sent().slice(0, 3).map(function (m) { return [m.msgType, m.progressPercent]; }),
