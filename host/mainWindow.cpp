@@ -504,12 +504,23 @@ void mainWindow::exportPdf()
 {
     const QString fileName = chooseSaveFile(tr("Save Report"), QStringLiteral("Report.pdf"),
                                             tr("PDF Files (*.pdf)"));
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        startPdfExport(fileName);
+}
+
+void mainWindow::exportPdfTo(const QString &path)
+{
+    startPdfExport(path);
+}
+
+// The progress dialog comes first: it marks the running export, and a page
+// that cannot build the report answers at once, inside the request.
+void mainWindow::startPdfExport(const QString &path)
+{
     endVideoExport();
-    m_pdfOutputPath = fileName;
-    sendToPage(QStringLiteral("exportPdfResponse"));
+    m_pdfOutputPath = path;
     startExportProgress(tr("Generating PDF report..."));
+    sendToPage(QStringLiteral("exportPdfResponse"));
 }
 
 void mainWindow::updatePdfProgress(int percent)
@@ -536,8 +547,12 @@ void mainWindow::writePdfData(const QString &pdfData)
     if (cancelled)
         return;
     QString error;
-    if (!ReportFile::write(path, pdfData, &error))
-        showInformation(m_webView, tr("error"), error);
+    if (ReportFile::write(path, pdfData, &error)) {
+        emit exportFinished(QString());
+        return;
+    }
+    emit exportFinished(tr("The report could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error));
+    showInformation(m_webView, tr("error"), error);
 }
 
 void mainWindow::endPdfExport()

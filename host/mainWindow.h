@@ -88,6 +88,8 @@ public:
     // code as the toolbar's, writing to `path`. Each ends with
     // exportFinished(), also when it cannot start.
     void exportVideoTo(const QString &path);
+    // The PDF report, as exportPdf() builds it after its file dialog.
+    void exportPdfTo(const QString &path);
     // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
     // `width` pixels wide, written as PNG or JPEG by the path's suffix.
     void exportPictureTo(const QString &path, int frame, int width);
@@ -110,9 +112,10 @@ signals:
     void pageLoaded(bool ok);
     // Hidden windows only: what a message box would have told the user.
     void problemReported(const QString &text);
-    // A video or picture export has ended: `error` is empty when its file
-    // is complete (a cancelled video keeps its partial file and is
-    // complete too), else why there is no file.
+    // A video, report or picture export has ended: `error` is empty when
+    // its file is complete (a cancelled video keeps its partial file and is
+    // complete too), else why there is no file. A cancelled report writes
+    // nothing and ends without this signal.
     void exportFinished(const QString &error);
 
 protected:
@@ -154,6 +157,7 @@ private:
     void failVideoExport(const QString &reason);
     void sendToPage(const QString &msgType);
     void startExportProgress(const QString &label);
+    void startPdfExport(const QString &path);
     void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 

@@ -103,6 +103,8 @@ private slots:
     void reportSaveCancelledSendsNothing();
     void reportWriting_data();
     void reportWriting();
+    void hiddenReport_data();
+    void hiddenReport();
 
     void aboutReplacesEarlierDialog();
     void logoChosenIsSentNormalised();
@@ -744,6 +746,52 @@ void tst_mainWindow::reportWriting()
     QCOMPARE(readFile(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("keep me"));
     QVERIFY(progress.isNull());
     QCOMPARE(m_sent->count(), exportRunning ? 1 : 0);
+}
+
+// The command line's report (whose files the end-to-end tests read): a
+// failure ends it through exportFinished(), not a message box nobody sees.
+void tst_mainWindow::hiddenReport_data()
+{
+    QTest::addColumn<QString>("target");     // in a folder holding "plain.txt"
+    QTest::addColumn<bool>("pageFailsAtOnce");
+    QTest::addColumn<QString>("error");      // part of exportFinished's text
+
+    QTest::newRow("a report the page cannot build, answered inside the request")
+        << "report.pdf" << true << "did not deliver a PDF document";
+    QTest::newRow("a folder that is a file") << "plain.txt/report.pdf" << false << "Not a directory";
+}
+
+void tst_mainWindow::hiddenReport()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, pageFailsAtOnce);
+    QFETCH(QString, error);
+
+    m_window.reset(new mainWindow(mainWindow::Presentation::Hidden));
+    QSignalSpy loaded(m_window.data(), &mainWindow::pageLoaded);
+    QVERIFY(loaded.wait(20000));
+    if (pageFailsAtOnce) {
+        m_window->findChild<QWebView *>()->page()->mainFrame()->evaluateJavaScript(QStringLiteral(
+            "pageShell.pdfReport.build = function (request, callbacks) {"
+            "    callbacks.failed(new Error('no jsPDF')); return true; };"));
+    }
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("plain.txt")), "keep me");
+    const QString path = dir.filePath(target);
+    QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+    QSignalSpy reported(m_window.data(), &mainWindow::problemReported);
+
+    m_window->exportPdfTo(path);
+    QVERIFY(finished.count() == 1 || finished.wait(30000));
+    QTest::qWait(50);
+
+    QCOMPARE(finished.count(), 1);
+    const QString said = finished.first().first().toString();
+    QVERIFY2(said.contains(error) && said.contains(QDir::toNativeSeparators(path)), qPrintable(said));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(reported.count(), 1);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("keep me"));
+    QVERIFY(!m_window->findChild<QProgressDialog *>());
 }
 
 void tst_mainWindow::aboutReplacesEarlierDialog()
