@@ -32,6 +32,9 @@ void CommandLineExports::install(ExportRunner &runner)
     runner.setExporter(ExportJob::Kind::Video, throughWindow([](mainWindow *window, const ExportJob &job) {
         window->exportVideoTo(job.outputPath);
     }));
+    runner.setExporter(ExportJob::Kind::Pdf, throughWindow([](mainWindow *window, const ExportJob &job) {
+        window->exportPdfTo(job.outputPath);
+    }));
     runner.setExporter(ExportJob::Kind::Picture, throughWindow([](mainWindow *window, const ExportJob &job) {
         window->exportPictureTo(job.outputPath, job.frame, job.width);
     }));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Exports from the command line as a club would run them: no display, real
-# drills, the files read back with ffprobe and ImageMagick's identify; bad
-# drills and places that cannot be written give a non-zero exit and leave
-# no file, finished or half-written.
+# drills, the files read back with ffprobe, pdfinfo, pdftotext and
+# ImageMagick's identify; bad drills and places that cannot be written give a
+# non-zero exit and leave no file, finished or half-written.
 # Usage: command-line-export-test.sh <drillmora>
 set -uo pipefail
 program="$(realpath "$1")"
@@ -25,8 +25,19 @@ drill() {
 }
 drill 3 >three.anim
 drill 1 >one.anim
+drill 7 >seven.anim
 printf 'not a drill at all\n' >broken.anim
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >stdout 2>stderr; }
+# The report as a reader sees it: pages, paper, title, one heading a page and
+# the last page's footer.
+report() {
+  local info pages
+  info="$(pdfinfo "$1")" || return
+  pages="$(sed -n 's/^Pages: *//p' <<<"$info")"
+  printf '%s pages, %s, "%s", %s headed, last "%s"' "$pages" \
+    "$(sed -n 's/^Page size:.*(\(.*\))$/\1/p' <<<"$info")" "$(sed -n 's/^Title: *//p' <<<"$info")" \
+    "$(pdftotext "$1" - | grep -c 'Training Report$')" "$(pdftotext -f "$pages" "$1" - | grep -o 'Page [0-9]* / [0-9]*')"
+}
 frames() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
 
 # Successful exports: expected file | check | expected value | arguments
@@ -36,6 +47,9 @@ cases=(
   "out/p.png|identify|PNG 1024x768|--export-picture out/p.png three.anim"
   "out/p.jpg|identify|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "out/three.png|identify|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
+  "out/r.pdf|report|2 pages, A4, \"Norrick Playvane Report\", 2 headed, last \"Page 2 / 2\"|--export-pdf out/r.pdf seven.anim"
+  "out/one.pdf|report|1 pages, A4, \"Norrick Playvane Report\", 1 headed, last \"Page 1 / 1\"|--export-pdf out/one.pdf one.anim"
+  "out/three.pdf|report|1 pages, A4, \"Norrick Playvane Report\", 1 headed, last \"Page 1 / 1\"|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
 )
 for c in "${cases[@]}"; do
   IFS='|' read -r file check want args <<<"$c"
@@ -45,6 +59,7 @@ for c in "${cases[@]}"; do
   case "$check" in
     frames) got="$(frames "$file" 2>&1)" ;;
     identify) got="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
+    report) got="$(report "$file" 2>&1)" ;;
   esac
   if [ "$code" -ne 0 ] || [ "$got" != "$want" ] || ! grep -qF -- "-> $file" stderr; then
     fail "drillmora $args: exit $code, $check gave '$got' (want '$want'); stderr:"
@@ -52,6 +67,9 @@ for c in "${cases[@]}"; do
   fi
 done
 [ -f out/one.png ] || fail "--output-dir did not export the second drill"
+# The second drill of the mixed run, after a report and a picture of the first.
+[ "$(report out/seven.pdf)" = '2 pages, A4, "Norrick Playvane Report", 2 headed, last "Page 2 / 2"' ] &&
+  [ "$(identify -format '%m' out/seven.jpg)" = JPEG ] || fail "--output-dir: seven.pdf and seven.jpg"
 
 # The picture is the frame asked for: frame 1 and 3 differ, the default
 # (the selected frame, 2) is neither.
@@ -70,6 +88,8 @@ printf 'in the way\n' >plainfile
 failing=(
   "Failed to export broken.anim|--export-video out/broken.mp4 broken.anim"
   "Failed to export broken.anim|--export-picture out/broken.png broken.anim"
+  "Failed to export broken.anim|--export-pdf out/broken.pdf broken.anim"
+  "does not exist|--export-pdf nowhere/r.pdf three.anim"
   "Failed to export missing.anim|--export-video out/missing.mp4 missing.anim"
   "there is no frame 4 in this drill, which has 3 frames|--export-picture out/p.png --frame 4 three.anim"
   "does not exist|--export-video plainfile/v.mp4 three.anim"
@@ -91,6 +111,17 @@ for c in "${failing[@]}"; do
     rm -rf out/* out/.[!.]* readonly/*
   fi
 done
+
+# A batch holding a bad drill: the others are still exported, the bad one is
+# named and leaves nothing, and the run exits 1.
+run --output-dir out --export-pdf pdf broken.anim three.anim
+code=$?
+if [ "$code" -ne 1 ] || ! grep -qF "Failed to export broken.anim" stderr ||
+  [ "$(find out -mindepth 1)" != out/three.pdf ]; then
+  fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'; stderr:"
+  cat stderr >&2
+fi
+rm -f out/*
 
 # A folder that cannot be written (a read-only mount where this machine
 # allows one): exit 1, nothing left.
