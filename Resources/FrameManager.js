@@ -20,6 +20,20 @@
         return { x: props.x, y: props.y, rotation: props.rotation };
     }
 
+    // What to store for an item shown at `props`: the stored `state` itself
+    // when the item still stands where it put it. A place read back from
+    // the display can differ from the stored one in its last digit, and a
+    // drill nobody touched must save to the text it was loaded from.
+    function displayedState(layer, props, state) {
+        if (state && state.rotation === props.rotation) {
+            var shown = layer.relativePos(layer.pixelPos(state));
+            if (shown.x === props.x && shown.y === props.y) {
+                return state;
+            }
+        }
+        return stateOf(props);
+    }
+
     function copyState(state) {
         return { x: state.x, y: state.y, rotation: state.rotation };
     }
@@ -82,10 +96,10 @@
                 record.z = props.z;
                 if (props.posIsFixed) {
                     for (var k = 0; k < this.nFrames; k++) {
-                        record.frames[k] = stateOf(props);
+                        record.frames[k] = displayedState(this.animLayer, props, record.frames[k]);
                     }
                 } else {
-                    record.frames[sel] = stateOf(props);
+                    record.frames[sel] = displayedState(this.animLayer, props, record.frames[sel]);
                 }
             } else {
                 // Added since the last save: it stands at the same place in
@@ -285,8 +299,9 @@
 
     // `settings`: a parsed animation file. Only the frame model's members
     // are read here; checking that a file holds them in the right shape is
-    // the loader's job, before it gets this far.
-    FrameManager.prototype.loadSettings = function (settings) {
+    // the loader's job, before it gets this far. Ids are renumbered from 1
+    // unless `keepIds` is set; new ids then follow the largest.
+    FrameManager.prototype.loadSettings = function (settings, keepIds) {
         if (!settings || !Array.isArray(settings.objects) || !Array.isArray(settings.frameText) ||
                 !isWholeNumber(settings.nFrames) || settings.nFrames < 1 ||
                 !isWholeNumber(settings.selectedFrame) || settings.selectedFrame < 0 ||
@@ -311,7 +326,11 @@
         }
 
         for (var i = 0; i < this.objects.length; i++) {
-            this.objects[i].id = this.generateUniqueId();
+            if (keepIds) {
+                this.idCounter = Math.max(this.idCounter, this.objects[i].id);
+            } else {
+                this.objects[i].id = this.generateUniqueId();
+            }
         }
         this.loadFrame(this.selectedFrame);
     };

@@ -340,7 +340,9 @@ test('text that is not JSON, or not an animation, is reported and changes nothin
 
 var shellAnimation = pageShell.animation;
 
+// New, with the host's go-ahead that the runner's fake host gives.
 function resetEditor() {
+    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
     myDispatchEvent('newAnimation', {});
 }
 
@@ -381,7 +383,7 @@ test('the toolbar\'s commands turn the pitch and switch grid, running lines and 
         var buttons = pageShell.toolbar.group.getChildren().filter(function (node) {
             return node.nodeType === 'Group' && node.find('.buttonRect').length === 1;
         });
-        return [9, 10, 12].map(function (n) {
+        return [11, 12, 14].map(function (n) {
             return buttons.filter(function (g) { return g.x() === n * 45; })[0].isSetPressed;
         });
     }
@@ -415,6 +417,9 @@ test('the item picker\'s delete and scale commands act on the selected items', f
     myDispatchEvent('addItem', { type: 'gaaBall', col1: 'default', col2: 'default', scale: 'default' });
     myDispatchEvent('addItem', { type: 'cone', col1: 'default', col2: 'default', scale: 'default' });
     var layer = shellAnimation.animLayer;
+    assert.deepEqual(layer.itemGroups().map(function (g) { return g.isSelected; }), [false, true],
+        'each new item comes selected alone');
+    layer.childWithId(2).selectFunc(false);
     layer.childWithId(1).selectFunc(true);
     myDispatchEvent('increaseSelectedScale', {});
     assert.close(fm.findObject(1).scale, 0.11 * 1.1, 1e-12);

@@ -857,8 +857,10 @@ test('opening text that is not an animation sends exactly one errorOpeningFile a
     });
     cppInterface.clearReceivedMessages();
     openInEditor(animationFile({ frameText: [] }));
-    assert.deepEqual(sent(), [{ msgType: 'errorOpeningFile', errorInfo: 'Number of frames does not match' }],
-        'reported, and loaded');
+    assert.deepEqual(sent().filter(function (m) { return m.msgType === 'errorOpeningFile'; }),
+        [{ msgType: 'errorOpeningFile', errorInfo: 'Number of frames does not match' }], 'reported');
+    assert.deepEqual(sent()[sent().length - 1], { msgType: 'animationReset', strToSave: START_UP_LINE },
+        'and loaded, as the drill as saved');
     assert.equal(editor.saveToString(), START_UP_LINE);
 });
 
@@ -923,8 +925,11 @@ test('a prompt answered by the host through the bridge is applied before the pag
 test('a new animation keeps the pitch, its turn and sport, grid, running lines and logo, and clears items, frames and captions', function () {
     openInEditor(richText('soccer'));
     cppInterface.clearReceivedMessages();
+    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
     myDispatchEvent('newAnimation', {});
-    assert.deepEqual(sent(), [], 'nothing asked of the host');
+    cppInterface.clearReplies();
+    assert.deepEqual(sent().map(function (m) { return m.msgType; }), ['newAnimation', 'animationReset'],
+        'the host asked first, and told of the new drill');
     var bg = editor.bgLayer;
     assert.deepEqual([editor.sport, bg.sportType, bg.bgType, bg.showStripes, bg.logoImage],
         ['soccer', 'soccer', 'penaltyArea', false, LOGO_DATA_URL]);
