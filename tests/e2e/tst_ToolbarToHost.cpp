@@ -200,7 +200,7 @@ void tst_ToolbarToHost::cameraButtonCopiesSelectedFrame()
         text = b->text();
         b->accept();
     });
-    clickToolbarButton(5);
+    clickToolbarButton(7);
     QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
     QCOMPARE(text, QStringLiteral("Snapshot copied to the clipboard."));
     const QImage copied = QApplication::clipboard()->image();

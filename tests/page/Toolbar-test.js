@@ -30,8 +30,9 @@ pageShell.animation = {
     // Playing, so that the shell records no undo steps of this stand-in.
     playbackManager: { isPlaying: true },
     frameManager: { clearAnimation: ignore, nFrames: 1, selectedFrame: 0 },
-    bgLayer: { gridVisibility: function () { return false; }, doShowLogo: false, batchDraw: ignore, listening: ignore },
-    animLayer: { showRunningLines: false, batchDraw: ignore, listening: ignore },
+    bgLayer: { gridVisibility: function () { return false; }, doShowLogo: false, batchDraw: ignore, draw: ignore,
+        listening: ignore },
+    animLayer: { showRunningLines: false, batchDraw: ignore, draw: ignore, listening: ignore },
     saveToString: function () { return ''; },
     rotateEntireAnimation: ignore,
     toggleGrid: ignore,
