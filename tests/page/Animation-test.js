@@ -466,3 +466,31 @@ test('a window resize refits the editor\'s pitch', function (done) {
         done();
     });
 });
+
+test('after a resize while the pitch was deaf (playback, colour chooser), a click on the bare pitch clears the selection', function (done) {
+    var cases = ['disableNonTimelineControls', 'disableControls'];
+    var s = pageShell.sizes;
+    function next() {
+        if (cases.length === 0) {
+            shellAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+            done();
+            return;
+        }
+        var deafness = cases.shift();
+        resetEditor();
+        myDispatchEvent('addItem', { type: 'cone', col1: 'default', col2: 'default', scale: 'default' });
+        var cone = shellAnimation.animLayer.itemGroups()[0];
+        assert.equal(cone.isSelected, true, deafness + ': selected');
+        myDispatchEvent(deafness, {});
+        // A resize while deaf: the stage's canvases are cleared and only the
+        // scenes are drawn again, now and on the next display refreshes.
+        shellAnimation.updateBounds(500, 300, 1000, 600);
+        window.setTimeout(done.step(function () {
+            myDispatchEvent('enableControls', {});
+            clickAt(shellAnimation.stage, 500 - 370, 300 + 220);
+            assert.equal(cone.isSelected, false, deafness + ': the click on the bare pitch cleared the selection');
+            next();
+        }), 100);
+    }
+    next();
+});

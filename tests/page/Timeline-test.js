@@ -573,3 +573,21 @@ test('impossible sizes, frame settings and progress are refused', function () {
         assert.throws(function () { timeline.updatePlaybackIndicator(NaN); }, /percent/);
     });
 });
+
+test('every timeline button says what it does; the play button says stop while playing', function () {
+    withTimeline(1000, H, function (timeline) {
+        timeline.updateFrameSettings(3, 1);
+        var tips = [timeline.playButton, timeline.addFrameButton, timeline.remFrameButton, timeline.addCaptionButton]
+            .map(function (b) { return b.tooltip; });
+        assert.deepEqual(tips, ['Play the drill (Space)', 'Add a frame after this one', 'Remove this frame',
+            'Caption this frame']);
+        assert.deepEqual(timeline.frameButtons.map(function (b) { return b.tooltip; }), ['Frame 1', 'Frame 2', 'Frame 3']);
+        timeline.playbackStarted();
+        assert.equal(timeline.playButton.tooltip, 'Stop (Space)');
+        timeline.updateBounds(900, H);
+        assert.equal(timeline.playButton.tooltip, 'Stop (Space)', 'a rebuild while playing still offers stop');
+        timeline.playbackStopped();
+        timeline.updateFrameSettings(3, 1);
+        assert.equal(timeline.playButton.tooltip, 'Play the drill (Space)');
+    });
+});
