@@ -127,22 +127,33 @@
         this.checkFrameIndex(n, 'FrameManager.loadFrame');
         var layer = this.animLayer;
         layer.clearAnimation();
+        var self = this;
+        this.stack(this.objects.map(function (record) {
+            return self.addGroupFor(record, n);
+        }));
+        layer.setFrameText(this.captionOf(n));
+        this.selectedFrame = n;
+        this.updateRunningLines(n);
+        layer.batchDraw();
+    };
 
-        var groups = [];
-        for (var i = 0; i < this.objects.length; i++) {
-            var record = this.objects[i];
-            var state = record.frames[n];
-            var pos = layer.pixelPos(state);
-            var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
-                record.type, record.color, record.color, record.id, record.text, record.shortLabel,
-                layer.layerScale, layer.rotation());
-            layer.add(group);
-            groups.push(group);
-        }
-        // Moved to their stacking indices from the back forwards: each move
-        // then leaves the groups already placed behind it where they were,
-        // so the saved stacking comes back exactly. (In model order it does
-        // not always: some orders of four or more items came back changed.)
+    FrameManager.prototype.addGroupFor = function (record, n) {
+        var layer = this.animLayer;
+        var state = record.frames[n];
+        var pos = layer.pixelPos(state);
+        var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
+            record.type, record.color, record.color, record.id, record.text, record.shortLabel,
+            layer.layerScale, layer.rotation());
+        layer.add(group);
+        return group;
+    };
+
+    // `groups[k]` shows this.objects[k]. They are moved to their stacking
+    // indices from the back forwards: each move then leaves the groups
+    // already placed behind it where they were, so the saved stacking comes
+    // back exactly. (In model order it does not always: some orders of four
+    // or more items came back changed.)
+    FrameManager.prototype.stack = function (groups) {
         var objects = this.objects;
         var byDepth = groups.map(function (group, k) { return k; });
         byDepth.sort(function (a, b) {
@@ -151,9 +162,30 @@
         for (var k = 0; k < byDepth.length; k++) {
             groups[byDepth[k]].setZIndex(objects[byDepth[k]].z);
         }
+    };
 
-        layer.setFrameText(this.captionOf(n));
-        this.selectedFrame = n;
+    // Puts `objects` in the model in place of its own, with the same frames
+    // and captions, and shows the selected frame: an undo of a change to a
+    // few items of a large drill. The items whose ids are in `keep` are on
+    // display exactly as their records say already, and are not rebuilt.
+    FrameManager.prototype.replaceObjects = function (objects, keep) {
+        var layer = this.animLayer;
+        var n = this.selectedFrame;
+        var kept = {};
+        layer.itemGroups().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (keep.hasOwnProperty(id) && !kept.hasOwnProperty(id)) {
+                kept[id] = group;
+            } else {
+                group.destroy();
+            }
+        });
+        this.objects = objects;
+        var self = this;
+        this.stack(objects.map(function (record) {
+            self.idCounter = Math.max(self.idCounter, record.id);
+            return kept.hasOwnProperty(record.id) ? kept[record.id] : self.addGroupFor(record, n);
+        }));
         this.updateRunningLines(n);
         layer.batchDraw();
     };

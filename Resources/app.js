@@ -321,14 +321,16 @@
     // Notes the animation as it is now: a new undo step when it changed,
     // and the host told when its text did. Not during playback, whose
     // items stand at in-between places.
+    // Returns the parts recorded, or null during playback.
     function recordChange() {
         if (shell.animation.playbackManager.isPlaying) {
-            return;
+            return null;
         }
         var parts = shell.animation.textParts();
         shell.history.record(parts);
         reportText(parts, 'animationChanged');
         refreshUndoButtons();
+        return parts;
     }
 
     // The host compares what it is told with the drill as last saved; it
@@ -355,31 +357,61 @@
         shell.toolbar.setUndoRedo(shell.history.canUndo(), shell.history.canRedo());
     }
 
-    // Puts a snapshot of the history on screen, exactly as it was saved.
-    function showSnapshot(snapshot) {
+    // Puts a snapshot of the history on screen, exactly as it was saved,
+    // in place of `shown`, the parts on screen. When only items differ,
+    // only they are read and rebuilt: a large drill undoes one drag at
+    // once. Anything else loads the whole text.
+    function showSnapshot(snapshot, shown) {
         var text = window.Animation.textFromParts(snapshot);
-        shell.animation.loadFromString(text, true);
-        followAnimationSport();
-        refreshToolbarToggles();
-        updateTimelineFrameSettings();
+        if (!shown || !showChangedItems(snapshot, shown)) {
+            shell.animation.loadFromString(text, true);
+            followAnimationSport();
+            refreshToolbarToggles();
+            updateTimelineFrameSettings();
+        }
         shell.reportedText = text;
         sendMessage({ msgType: 'animationChanged', strToSave: text });
         refreshUndoButtons();
     }
 
+    // False when more than the items differ.
+    function showChangedItems(snapshot, shown) {
+        if (snapshot.head !== shown.head || snapshot.tail !== shown.tail ||
+                snapshot.selectedFrame !== shown.selectedFrame) {
+            return false;
+        }
+        var model = shell.animation.frameManager;
+        var recordOf = {};
+        shown.objects.forEach(function (objectText, i) {
+            recordOf[objectText.length] = recordOf[objectText.length] || [];
+            recordOf[objectText.length].push({ text: objectText, record: model.objects[i] });
+        });
+        var keep = {};
+        var objects = snapshot.objects.map(function (objectText) {
+            var same = (recordOf[objectText.length] || []).filter(function (c) { return c.text === objectText; });
+            if (same.length > 0) {
+                keep[same[0].record.id] = true;
+                return same[0].record;
+            }
+            return JSON.parse(objectText);
+        });
+        model.replaceObjects(objects, keep);
+        return true;
+    }
+
     function onUndo() {
-        recordChange();
+        var shown = recordChange();
         var snapshot = shell.history.undo();
         if (snapshot) {
-            showSnapshot(snapshot);
+            showSnapshot(snapshot, shown);
         }
     }
 
     function onRedo() {
-        recordChange();
+        var shown = recordChange();
         var snapshot = shell.history.redo();
         if (snapshot) {
-            showSnapshot(snapshot);
+            showSnapshot(snapshot, shown);
         }
     }
 
