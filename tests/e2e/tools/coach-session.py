@@ -133,12 +133,12 @@ class Session(object):
         xdo('windowsize', self.window, WINDOW_SIZE[0], WINDOW_SIZE[1])
         time.sleep(2)
 
-    def find_window(self):
+    def find_window(self, title='^Drillmora$'):
         # The splash screen and a hidden helper window share the title, so
         # take the visible main window, once the page has had time to load.
         for _ in range(100):
             try:
-                ids = xdo('search', '--onlyvisible', '--name', '^Drillmora$').split()
+                ids = xdo('search', '--onlyvisible', '--name', title).split()
             except subprocess.CalledProcessError:
                 ids = []
             if ids:

@@ -113,21 +113,9 @@ class Session(coach.Session):
         self.log = open(os.path.join(out_dir, 'program-output.txt'), 'a')
         self.app = subprocess.Popen([program] + list(arguments), env=env, stdout=self.log,
                                     stderr=subprocess.STDOUT)
-        self.window = self.find_window_titled(title)
+        self.window = self.find_window(title)
         xdo('windowsize', self.window, coach.WINDOW_SIZE[0], coach.WINDOW_SIZE[1])
         time.sleep(2)
-
-    def find_window_titled(self, title):
-        for _ in range(100):
-            try:
-                ids = xdo('search', '--onlyvisible', '--name', title).split()
-            except subprocess.CalledProcessError:
-                ids = []
-            if ids:
-                time.sleep(2)
-                return ids[-1]
-            time.sleep(0.2)
-        raise RuntimeError('no window titled %s appeared' % title)
 
     def title(self):
         return xdo('getwindowname', self.window).strip()
