@@ -336,13 +336,6 @@ void mainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-void mainWindow::sendToPage(const QString &msgType)
-{
-    QVariantMap message;
-    message.insert(QStringLiteral("msgType"), msgType);
-    emit m_bridge->sendMessage(message);
-}
-
 // The page answers inside the emit. A page that does not answer (it failed
 // to load) has nothing to lose, and gets the saved text back.
 QString mainWindow::pageAnimationText()

@@ -137,7 +137,6 @@ private:
     QString pageAnimationText();
     void takeAsSaved(const QString &text, const QString &file);
     void updateTitle();
-    void sendToPage(const QString &msgType);
     void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
     // The page found the drill it was asked to save would not open again;
