@@ -43,6 +43,9 @@
         this.waiting = [];
         // One canvas of the picture's size, reused for every picture.
         this.canvas = null;
+        // What lies under the items (white backing and pitch), composed once
+        // per chain: only the items move from one picture to the next.
+        this.backdrop = null;
 
         this.configureAnimation(INITIAL_WIDTH, true, false, true);
         this.animation.animLayer.draw();
@@ -81,6 +84,7 @@
     ImageGenerator.prototype.loadAnimation = function (text) {
         var self = this;
         this.runInTurn(function () {
+            self.backdrop = null;
             self.animation.loadFromString(text);
         });
     };
@@ -99,6 +103,7 @@
     ImageGenerator.prototype.applyConfiguration = function (width, drawForPrint, showRunningLines, showGrid) {
         var animation = this.animation;
         var frames = animation.frameManager;
+        this.backdrop = null;
         this.width = width;
         this.height = width / animation.aspectRatio;
         // Items may stand where an earlier picture drew them, between two
@@ -137,7 +142,11 @@
                 throw new Error('ImageGenerator.getImage: ask for the next picture from the callback of the last');
             }
             self.pending = { timeInMs: timeInMs, callback: callback };
-            // The goals, the logo and the items' pictures must be in place.
+            // The goals, the logo and the items' pictures must be in place;
+            // a pitch picture that arrives now changes the backdrop.
+            if (window.picturesStillLoading()) {
+                self.backdrop = null;
+            }
             window.whenPicturesLoaded(function () {
                 self.capturePending();
             });
@@ -177,20 +186,43 @@
     // composes them through image loads, which costs ten times as much for
     // the same pixels. Layers report the stage's size in this Kinetic, so a
     // turned pitch is never cut off and needs no enlarging for the capture.
+    // The layers under the items do not change within a chain: they are
+    // composed once into the backdrop and copied, pixel for pixel, after.
     ImageGenerator.prototype.capture = function () {
         var canvas = this.pictureCanvas();
-        canvas.getContext().clear();
-        this.animation.stage.getChildren().each(function (layer) {
-            var clears = layer.clearBeforeDraw();
-            layer.clearBeforeDraw(false);
-            try {
-                layer.drawScene(canvas);
-            } finally {
-                layer.clearBeforeDraw(clears);
-            }
-        });
+        var context = canvas.getContext();
+        var layers = this.animation.stage.getChildren();
+        var items = this.animation.animLayer;
+        context.clear();
+        if (!this.backdrop) {
+            this.backdrop = this.composeBackdrop(layers, items);
+        }
+        context._context.drawImage(this.backdrop._canvas, 0, 0);
+        drawLayerOnto(items, canvas);
         return canvas.toDataURL(MIME_TYPE);
     };
+
+    ImageGenerator.prototype.composeBackdrop = function (layers, items) {
+        var backdrop = new Kinetic.SceneCanvas({
+            width: this.canvas.getWidth(), height: this.canvas.getHeight(), pixelRatio: 1
+        });
+        layers.each(function (layer) {
+            if (layer !== items) {
+                drawLayerOnto(layer, backdrop);
+            }
+        });
+        return backdrop;
+    };
+
+    function drawLayerOnto(layer, canvas) {
+        var clears = layer.clearBeforeDraw();
+        layer.clearBeforeDraw(false);
+        try {
+            layer.drawScene(canvas);
+        } finally {
+            layer.clearBeforeDraw(clears);
+        }
+    }
 
     ImageGenerator.prototype.pictureCanvas = function () {
         var w = Math.round(this.width);

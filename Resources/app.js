@@ -38,6 +38,9 @@
 
     var SNAPSHOT_WIDTH = 1024;
     var FRAME_MS = 1000;
+    var VIDEO_WIDTH = 640;
+    // Pictures per second, and so pictures per step from frame to frame.
+    var VIDEO_FPS = 15;
 
     var ROTATION_STEP = 90;
     // Pasted items stand this far (a fraction of the pitch) below and to
@@ -228,8 +231,8 @@
         });
     }
 
-    // The video's pictures are not drawn on the page yet.
     function onExportVideoResponse() {
+        saveToVideo();
     }
 
     function onBreakVideoExport() {
@@ -256,10 +259,97 @@
         { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
         { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
+        { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
         { msgType: 'startAnimation', handle: onStartAnimation },
         { msgType: 'newAnimationResponse', handle: onNewAnimationResponse },
         { msgType: 'requestAnimationText', handle: onRequestAnimationText }
     ];
+
+    // ---- Video export ---------------------------------------------------
+
+    // The video's pictures, one at a time: each is sent to the host, which
+    // has written it (and told the page to stop, if the coach cancelled)
+    // before the next is asked for. The animation is copied into the image
+    // generator as it stands now, so the coach may go on editing meanwhile.
+    // An answer that comes while an earlier export's pictures are still
+    // being drawn is dropped: the two would share the one picture counter.
+    function saveToVideo() {
+        if (shell.videoRendering) {
+            return;
+        }
+        var animation = shell.animation;
+        var generator = shell.imageGenerator;
+        shell.breakVideoExport = false;
+        shell.frameCounter = 0;
+        shell.nFrames = (animation.frameManager.nFrames - 1) * VIDEO_FPS;
+        shell.videoRendering = true;
+        generator.loadAnimation(animation.saveToString());
+        generator.configureAnimation(VIDEO_WIDTH, false, runningLinesShown(), gridShown());
+        generator.getImage(0, sendVideoPicture);
+    }
+
+    function sendVideoPicture(dataUrl) {
+        var more = false;
+        try {
+            sendMessage({
+                msgType: 'writeVideoFrame',
+                frameWidth: VIDEO_WIDTH,
+                frameHeight: VIDEO_WIDTH / shell.animation.aspectRatio,
+                frameNumber: shell.frameCounter,
+                nFrames: shell.nFrames,
+                frameRate: VIDEO_FPS,
+                imageData: dataUrl
+            });
+            shell.frameCounter += 1;
+            more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
+            if (more) {
+                // Multiplied first, so that picture 15 is frame 1 exactly.
+                shell.imageGenerator.getImage(shell.frameCounter * FRAME_MS / VIDEO_FPS, sendVideoPicture);
+            }
+        } finally {
+            if (!more) {
+                shell.videoRendering = false;
+            }
+        }
+    }
+
+    // ---- Picture export -------------------------------------------------
+
+    // One frame of the animation on display as a picture of the given width
+    // (the command line's picture export): frameNumber counts from 1, "0"
+    // meaning the selected frame. The answer is always "writePictureData",
+    // with the picture or with the reason there is none.
+    function onExportPictureResponse(message) {
+        var animation = shell.animation;
+        var frames = animation.frameManager.nFrames;
+        var frame = parseInt(message.frameNumber, 10);
+        var width = parseInt(message.frameWidth, 10);
+        if (frame === 0) {
+            frame = animation.frameManager.selectedFrame + 1;
+        }
+        if (!(frame >= 1 && frame <= frames)) {
+            sendMessage({ msgType: 'writePictureData', errorInfo: 'there is no frame ' + message.frameNumber +
+                ' in this drill, which has ' + frames + (frames === 1 ? ' frame.' : ' frames.') });
+            return;
+        }
+        if (!(width > 0)) {
+            sendMessage({ msgType: 'writePictureData', errorInfo: 'no picture is ' + message.frameWidth +
+                ' pixels wide.' });
+            return;
+        }
+        var generator = shell.imageGenerator;
+        generator.loadAnimation(animation.saveToString());
+        generator.configureAnimation(width, false, runningLinesShown(), gridShown());
+        generator.getImage((frame - 1) * FRAME_MS, function (dataUrl) {
+            sendMessage({
+                msgType: 'writePictureData',
+                frameWidth: width,
+                frameHeight: width / animation.aspectRatio,
+                frameNumber: frame,
+                imageData: dataUrl
+            });
+        });
+    }
 
     // ---- Shared steps of the handlers -----------------------------------
 
@@ -576,7 +666,14 @@
         sendMessage({ msgType: 'errorOpeningFile', errorInfo: detail.errorInfo });
     }
 
+    // While an earlier export's pictures are still being drawn (the coach
+    // cancelled and pressed again before the page heard of it, or a report
+    // is being built) the press is dropped rather than starting a second
+    // export over the first.
     function onExportVideo() {
+        if (shell.videoRendering || shell.pdfReport.isBusy() || shell.imageGenerator.isBusy()) {
+            return;
+        }
         sendMessage({ msgType: 'exportVideo' });
     }
 
@@ -915,6 +1012,11 @@
             minAppHeight: MIN_APP_HEIGHT,
             sizes: null,
             breakVideoExport: false,
+            // The video export's picture counter and last picture number,
+            // and whether its pictures are being drawn.
+            frameCounter: 0,
+            nFrames: 0,
+            videoRendering: false,
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,

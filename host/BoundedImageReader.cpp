@@ -1,5 +1,7 @@
 #include "BoundedImageReader.h"
 
+#include "DataUrl.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -30,10 +32,7 @@ QImage BoundedImageReader::readFile(const QString &path, const QSize &fitWithin)
 
 QImage BoundedImageReader::readDataUrl(const QString &dataUrl, const QByteArray &format)
 {
-    const QStringList pieces = dataUrl.split(QLatin1Char(','));
-    if (pieces.size() < 2)
-        return QImage();
-    QByteArray bytes = QByteArray::fromBase64(pieces.at(1).toLatin1());
+    QByteArray bytes = DataUrl::payload(dataUrl);
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return QImage();

@@ -26,8 +26,9 @@ struct Options
                                               "(.png or .jpg)."),
                                QStringLiteral("file")};
     QCommandLineOption frame{QStringLiteral("frame"),
-                             QStringLiteral("The frame --export-picture shows, counted from 1 (default 1)."),
-                             QStringLiteral("n"), QStringLiteral("1")};
+                             QStringLiteral("The frame --export-picture shows, counted from 1 (default: "
+                                            "the frame selected when the drill was saved)."),
+                             QStringLiteral("n")};
     QCommandLineOption width{QStringLiteral("width"),
                              QStringLiteral("The width of the --export-picture picture in pixels, a "
                                             "multiple of 4 from %1 to %2 (default 1024).")
@@ -153,10 +154,12 @@ private:
             return QString();
         }
         bool ok = false;
-        m_frame = p.value(m_options.frame).toInt(&ok);
-        if (!ok || m_frame < 1)
-            return QStringLiteral("--frame needs a frame number from 1 up, not \"%1\".")
-                .arg(p.value(m_options.frame));
+        if (p.isSet(m_options.frame)) {
+            m_frame = p.value(m_options.frame).toInt(&ok);
+            if (!ok || m_frame < 1)
+                return QStringLiteral("--frame needs a frame number from 1 up, not \"%1\".")
+                    .arg(p.value(m_options.frame));
+        }
         m_width = p.value(m_options.width).toInt(&ok);
         if (!ok || m_width < MinWidth || m_width > MaxWidth || m_width % 4 != 0)
             return QStringLiteral("--width needs a multiple of 4 from %1 to %2, not \"%3\".")
@@ -205,7 +208,7 @@ private:
 
     Options m_options;
     bool m_ok = false;
-    int m_frame = 1;
+    int m_frame = ExportJob::SelectedFrame;
     int m_width = 1024;
 };
 

@@ -13,9 +13,11 @@ struct ExportJob
     // Where the finished file ends up. While an exporter runs, the runner
     // hands it a temporary file in the same folder instead (see ExportRunner).
     QString outputPath;
-    // Pictures only: the frame shown, numbered from 1 as on screen, and the
-    // picture's width in pixels (its height follows from the pitch's 4:3).
-    int frame = 1;
+    // Pictures only: the frame shown, numbered from 1 as on screen (or
+    // SelectedFrame, the frame the drill was saved on), and the picture's
+    // width in pixels (its height follows from the pitch's 4:3).
+    static constexpr int SelectedFrame = 0;
+    int frame = SelectedFrame;
     int width = 1024;
 };
 

@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
+#include "PictureFile.h"
 #include "ReportFile.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
@@ -213,6 +214,9 @@ void mainWindow::registerHandlers()
     });
     m_handlers.insert(QStringLiteral("writeVideoFrame"), [this](const QVariantMap &m) {
         writeVideoFrame(m);
+    });
+    m_handlers.insert(QStringLiteral("writePictureData"), [this](const QVariantMap &m) {
+        writePictureData(m);
     });
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
         exportPdf();
@@ -582,12 +586,21 @@ void mainWindow::exportVideo()
 {
     const QString fileName = chooseSaveFile(tr("Save Video"), QStringLiteral("animation.mp4"),
                                             tr("MP4 Video Files (*.mp4)"));
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        startVideoExport(fileName);
+}
+
+void mainWindow::exportVideoTo(const QString &path)
+{
+    startVideoExport(path);
+}
+
+void mainWindow::startVideoExport(const QString &path)
+{
     // An export the page abandoned keeps what it had written, as on Cancel.
     endVideoExport();
     endPdfExport();
-    m_videoOutputPath = fileName;
+    m_videoOutputPath = path;
     sendToPage(QStringLiteral("exportVideoResponse"));
     startExportProgress(tr("Encoding video..."));
 }
@@ -599,6 +612,9 @@ void mainWindow::startExportProgress(const QString &label)
 {
     delete m_progressDialog;
     m_progressDialog = new QProgressDialog(label, tr("Cancel"), 0, 100, m_webView);
+    // A dialog is a window of its own: a hidden window's stays off screen too.
+    if (m_presentation == Presentation::Hidden)
+        m_progressDialog->setAttribute(Qt::WA_DontShowOnScreen);
     m_progressDialog->setWindowModality(Qt::WindowModal);
     m_progressDialog->setMinimumDuration(500);
     m_progressDialog->setValue(0);
@@ -677,16 +693,16 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
     if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height), frameRate))
         return;
 
-    // A picture that does not decode, or not to the video's size, is left
-    // out rather than ending the coach's export.
-    const QImage picture = BoundedImageReader::readDataUrl(textOf(message, "imageData"), "JPEG");
-    const bool fits = picture.size() == QSize(m_encoder->width(), m_encoder->height());
-    if (fits && !writeVideoPicture(picture, 1))
+    // Decoded on the encoder's worker, while the page draws the next one. A
+    // picture that does not decode, or not to the video's size, is left out
+    // rather than ending the coach's export; the last is held for a second.
+    const int times = frameNumber == nFrames ? 1 + frameRate : 1;
+    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
+        m_encoder->finish();
+        failVideoExport(m_encoder->errorString());
         return;
-
+    }
     if (frameNumber == nFrames) {
-        if (fits && !writeVideoPicture(picture, frameRate))
-            return;
         m_progressDialog->setValue(m_progressDialog->maximum());
         finishVideo();
     }
@@ -723,6 +739,7 @@ void mainWindow::finishVideo()
         return;
     }
     endVideoExport();
+    emit exportFinished(QString());
 }
 
 void mainWindow::endVideoExport()
@@ -743,7 +760,31 @@ void mainWindow::failVideoExport(const QString &reason)
     endVideoExport();
     if (!pageStopped)
         sendToPage(QStringLiteral("breakVideoExport"));
-    QMessageBox::warning(this, tr("Error Exporting Video"),
-                         tr("The video could not be written to %1.\n\n%2")
-                             .arg(QDir::toNativeSeparators(path), reason));
+    const QString text = tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason);
+    emit exportFinished(text);
+    if (!reportedInstead(text))
+        QMessageBox::warning(this, tr("Error Exporting Video"), text);
+}
+
+void mainWindow::exportPictureTo(const QString &path, int frame, int width)
+{
+    m_pictureOutputPath = path;
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), QStringLiteral("exportPictureResponse"));
+    message.insert(QStringLiteral("frameNumber"), QString::number(frame));
+    message.insert(QStringLiteral("frameWidth"), QString::number(width));
+    emit m_bridge->sendMessage(message);
+}
+
+void mainWindow::writePictureData(const QVariantMap &message)
+{
+    const QString path = m_pictureOutputPath;
+    if (path.isEmpty())
+        return;
+    m_pictureOutputPath.clear();
+    const QString problem = textOf(message, "errorInfo");
+    const QString error = problem.isEmpty() ? PictureFile::write(path, textOf(message, "imageData")) : problem;
+    emit exportFinished(error.isEmpty() ? QString()
+                                        : tr("The picture could not be written to %1: %2")
+                                              .arg(QDir::toNativeSeparators(path), error));
 }

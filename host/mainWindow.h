@@ -97,6 +97,18 @@ public:
     // leaves any existing file untouched. Ignored when no report export runs.
     void writePdfData(const QString &pdfData);
 
+    // Exports without a dialog, for the command line: the same page and host
+    // code as the toolbar's, writing to `path`. Each ends with
+    // exportFinished(), also when it cannot start.
+    void exportVideoTo(const QString &path);
+    // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
+    // `width` pixels wide, written as PNG or JPEG by the path's suffix.
+    void exportPictureTo(const QString &path, int frame, int width);
+
+    // The page's picture for exportPictureTo ("writePictureData"): its
+    // `imageData`, or `errorInfo` when the page could not draw it.
+    void writePictureData(const QVariantMap &message);
+
     // Replaces any About dialog by a fresh one and shows it.
     void showAboutInfo();
 
@@ -111,6 +123,10 @@ signals:
     void pageLoaded(bool ok);
     // Hidden windows only: what a message box would have told the user.
     void problemReported(const QString &text);
+    // A video or picture export has ended: `error` is empty when its file
+    // is complete (a cancelled video keeps its partial file and is
+    // complete too), else why there is no file.
+    void exportFinished(const QString &error);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -152,6 +168,7 @@ private:
     // name typed without one; empty when the user cancels.
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
+    void startVideoExport(const QString &path);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();
@@ -172,6 +189,7 @@ private:
     bool m_pageLoaded = false;
     QString m_videoOutputPath;
     QString m_pdfOutputPath;
+    QString m_pictureOutputPath;
     QPointer<QProgressDialog> m_progressDialog;
     std::unique_ptr<Mp4Encoder> m_encoder;
 

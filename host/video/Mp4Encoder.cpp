@@ -1,11 +1,15 @@
 #include "Mp4Encoder.h"
 
+#include "DataUrl.h"
+
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
 #include <QWaitCondition>
 
+#include <atomic>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -29,8 +33,10 @@ const int kBitRate = 800000;
 const char *const kPreset = "veryfast";
 const char *const kTune = "zerolatency";
 // Buffers in flight: enough to keep the worker busy while the caller
-// decodes the next picture, few enough to keep memory flat.
+// prepares the next picture, few enough to keep memory flat.
 const int kQueuedBuffers = 3;
+// Pictures waiting for the worker, raw or JPEG.
+const int kQueuedPictures = 4;
 
 QString ffmpegError(const char *what, int code)
 {
@@ -60,6 +66,14 @@ struct ScaleDeleter {
     void operator()(SwsContext *s) const { sws_freeContext(s); }
 };
 
+// One picture waiting for the worker: a raw frame buffer, or JPEG bytes.
+struct Job {
+    int buffer = -1;
+    QByteArray jpeg;
+    QString dataUrl;
+    int times = 1;
+};
+
 } // namespace
 
 struct Mp4Encoder::Private
@@ -74,6 +88,12 @@ struct Mp4Encoder::Private
     std::unique_ptr<AVFrame, FrameDeleter> picture;
     std::unique_ptr<AVPacket, PacketDeleter> packet;
     std::unique_ptr<SwsContext, ScaleDeleter> scale;
+    // The worker's JPEG decoder and the conversion of its pictures.
+    std::unique_ptr<AVCodecContext, CodecContextDeleter> jpegDecoder;
+    std::unique_ptr<AVFrame, FrameDeleter> decoded;
+    std::unique_ptr<AVPacket, PacketDeleter> jpegPacket;
+    SwsContext *jpegScale = nullptr;
+    std::atomic<int> skipped{0};
     AVStream *stream = nullptr;
     int64_t nextPts = 0;
 
@@ -82,7 +102,7 @@ struct Mp4Encoder::Private
     QWaitCondition changed;
     std::vector<std::vector<uchar>> buffers;
     std::deque<int> freeBuffers;
-    std::deque<int> queued;
+    std::deque<Job> queued;
     bool stopping = false;
     bool failed = false;
     QString error;
@@ -92,12 +112,19 @@ struct Mp4Encoder::Private
     bool finished = false;
     bool finishResult = false;
 
+    ~Private() { sws_freeContext(jpegScale); }
+
     bool open(QString *why);
     bool openCodec(QString *why);
+    bool openJpegDecoder(QString *why);
     void startWorker();
     void stopWorker();
     void work();
+    void queue(Job job);
     bool encode(const uchar *pixels, QString *why);
+    bool encodeJpeg(const QByteArray &jpeg, int times, QString *why);
+    bool decodeJpeg(const QByteArray &jpeg);
+    bool sendPicture(QString *why);
     bool drain(QString *why);
     void fail(const QString &why);
     void closeAndRemove();
@@ -113,7 +140,7 @@ bool Mp4Encoder::Private::open(QString *why)
         return false;
     }
     format.reset(raw);
-    if (!openCodec(why))
+    if (!openCodec(why) || !openJpegDecoder(why))
         return false;
 
     stream = avformat_new_stream(format.get(), nullptr);
@@ -190,6 +217,33 @@ bool Mp4Encoder::Private::openCodec(QString *why)
     return true;
 }
 
+bool Mp4Encoder::Private::openJpegDecoder(QString *why)
+{
+    const AVCodec *mjpeg = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    if (!mjpeg) {
+        *why = QStringLiteral("This build of FFmpeg has no JPEG decoder");
+        return false;
+    }
+    jpegDecoder.reset(avcodec_alloc_context3(mjpeg));
+    decoded.reset(av_frame_alloc());
+    jpegPacket.reset(av_packet_alloc());
+    if (!jpegDecoder || !decoded || !jpegPacket) {
+        *why = QStringLiteral("Out of memory");
+        return false;
+    }
+    // A picture larger than the video is refused from its header, before
+    // anything of its size is allocated; one thread, so that each picture
+    // comes out of the decoder as soon as it goes in.
+    jpegDecoder->max_pixels = int64_t(width) * height;
+    jpegDecoder->thread_count = 1;
+    const int rc = avcodec_open2(jpegDecoder.get(), mjpeg, nullptr);
+    if (rc < 0) {
+        *why = ffmpegError("JPEG decoder", rc);
+        return false;
+    }
+    return true;
+}
+
 void Mp4Encoder::Private::closeAndRemove()
 {
     format.reset();
@@ -229,20 +283,34 @@ void Mp4Encoder::Private::work()
             changed.wait(&mutex);
         if (queued.empty())
             return;
-        const int index = queued.front();
+        const Job job = queued.front();
         queued.pop_front();
         const bool skip = failed;
         lock.unlock();
         QString why;
-        const bool ok = skip || encode(buffers[size_t(index)].data(), &why);
+        bool ok = skip;
+        if (!skip && job.buffer >= 0)
+            ok = encode(buffers[size_t(job.buffer)].data(), &why);
+        else if (!skip)
+            ok = encodeJpeg(job.dataUrl.isNull() ? job.jpeg : DataUrl::payload(job.dataUrl), job.times, &why);
         lock.relock();
         if (!ok) {
             failed = true;
             error = why;
         }
-        freeBuffers.push_back(index);
+        if (job.buffer >= 0)
+            freeBuffers.push_back(job.buffer);
         changed.wakeAll();
     }
+}
+
+void Mp4Encoder::Private::queue(Job job)
+{
+    QMutexLocker lock(&mutex);
+    while (int(queued.size()) >= kQueuedPictures && !failed)
+        changed.wait(&mutex);
+    queued.push_back(std::move(job));
+    changed.wakeAll();
 }
 
 bool Mp4Encoder::Private::encode(const uchar *pixels, QString *why)
@@ -257,8 +325,66 @@ bool Mp4Encoder::Private::encode(const uchar *pixels, QString *why)
         return false;
     }
     sws_scale(scale.get(), source, sourceStride, 0, height, picture->data, picture->linesize);
+    return sendPicture(why);
+}
+
+// A picture that does not decode is no failure of the video: it is left
+// out, and the export goes on with the next.
+bool Mp4Encoder::Private::encodeJpeg(const QByteArray &jpeg, int times, QString *why)
+{
+    if (!decodeJpeg(jpeg)) {
+        ++skipped;
+        return true;
+    }
+    int rc = av_frame_make_writable(picture.get());
+    if (rc < 0) {
+        *why = ffmpegError("Picture buffer", rc);
+        return false;
+    }
+    // Straight from the JPEG's own colour planes into the video's: no RGB
+    // picture in between, and no turning upside down.
+    sws_scale(jpegScale, decoded->data, decoded->linesize, 0, height, picture->data, picture->linesize);
+    av_frame_unref(decoded.get());
+    for (int i = 0; i < times; ++i) {
+        if (!sendPicture(why))
+            return false;
+    }
+    return true;
+}
+
+// True when `jpeg` decoded into `decoded`, at the video's size, in a colour
+// layout the conversion takes.
+bool Mp4Encoder::Private::decodeJpeg(const QByteArray &jpeg)
+{
+    av_packet_unref(jpegPacket.get());
+    if (jpeg.isEmpty() || av_new_packet(jpegPacket.get(), jpeg.size()) < 0)
+        return false;
+    std::memcpy(jpegPacket->data, jpeg.constData(), size_t(jpeg.size()));
+    int rc = avcodec_send_packet(jpegDecoder.get(), jpegPacket.get());
+    if (rc >= 0)
+        rc = avcodec_receive_frame(jpegDecoder.get(), decoded.get());
+    if (rc < 0) {
+        // Nothing of a broken picture may come out with the next one.
+        avcodec_flush_buffers(jpegDecoder.get());
+        return false;
+    }
+    if (decoded->width != width || decoded->height != height) {
+        av_frame_unref(decoded.get());
+        return false;
+    }
+    jpegScale = sws_getCachedContext(jpegScale, width, height, AVPixelFormat(decoded->format), width, height,
+                                     AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!jpegScale) {
+        av_frame_unref(decoded.get());
+        return false;
+    }
+    return true;
+}
+
+bool Mp4Encoder::Private::sendPicture(QString *why)
+{
     picture->pts = nextPts;
-    rc = avcodec_send_frame(codec.get(), picture.get());
+    const int rc = avcodec_send_frame(codec.get(), picture.get());
     if (rc < 0) {
         *why = ffmpegError("H.264 encoder", rc);
         return false;
@@ -361,13 +487,47 @@ uchar *Mp4Encoder::frameBuffer()
 
 bool Mp4Encoder::writeFrame()
 {
-    QMutexLocker lock(&d->mutex);
     if (d->current < 0 || d->finished)
         return false;
-    d->queued.push_back(d->current);
+    Job job;
+    job.buffer = d->current;
     d->current = -1;
-    d->changed.wakeAll();
-    return !d->failed;
+    d->queue(std::move(job));
+    return !hasFailed();
+}
+
+bool Mp4Encoder::writeJpeg(const QByteArray &jpeg, int times)
+{
+    if (d->finished || times < 1)
+        return false;
+    Job job;
+    job.jpeg = jpeg;
+    job.times = times;
+    d->queue(std::move(job));
+    return !hasFailed();
+}
+
+bool Mp4Encoder::writeJpegDataUrl(const QString &dataUrl, int times)
+{
+    if (d->finished || times < 1)
+        return false;
+    Job job;
+    // Never null, so the worker knows to decode it.
+    job.dataUrl = dataUrl.isNull() ? QStringLiteral("") : dataUrl;
+    job.times = times;
+    d->queue(std::move(job));
+    return !hasFailed();
+}
+
+bool Mp4Encoder::hasFailed() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->failed;
+}
+
+int Mp4Encoder::skippedPictures() const
+{
+    return d->skipped;
 }
 
 bool Mp4Encoder::finish()

@@ -1,6 +1,7 @@
 #ifndef MP4ENCODER_H
 #define MP4ENCODER_H
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -9,14 +10,16 @@
 // Writes equally sized pictures as H.264 video in an MP4 file, one picture
 // per 1/frameRate second, at 800000 bit/s.
 //
-// Pictures are width × height × 4 bytes, rows without gaps, the bottom row
-// first, each pixel blue, green, red and an ignored byte. Encoding runs on a
-// worker thread behind a small queue of frame buffers, so the caller can
-// prepare the next picture while the last ones are encoded; the pictures
-// reach the file in the order they were written.
+// Pictures come in two forms, freely mixed: raw frame buffers of width ×
+// height × 4 bytes, rows without gaps, the bottom row first, each pixel
+// blue, green, red and an ignored byte; or JPEG files, decoded on the
+// worker. Encoding runs on a worker thread behind a small bounded queue, so
+// the caller can prepare the next picture while the last ones are encoded;
+// the pictures reach the file in the order they were written.
 //
-// Use: create, then for each picture frameBuffer(), fill it, writeFrame();
-// then finish(). Not thread-safe: all calls come from one thread.
+// Use: create, then for each picture either frameBuffer(), fill it,
+// writeFrame(), or writeJpeg(); then finish(). Not thread-safe: all calls
+// come from one thread.
 class Mp4Encoder
 {
 public:
@@ -47,6 +50,20 @@ public:
     // encoded or written); errorString() says why.
     bool writeFrame();
 
+    // Queues a JPEG picture to be written `times` times in a row. It is
+    // decoded on the worker; one that does not decode, or not to width ×
+    // height, is left out, all `times` of it, and counted in
+    // skippedPictures(). Waits while the queue is full. False when the
+    // encoder has failed, as for writeFrame().
+    bool writeJpeg(const QByteArray &jpeg, int times = 1);
+    // The same for a JPEG in a data URL (see DataUrl), whose base64 text is
+    // decoded on the worker too.
+    bool writeJpegDataUrl(const QString &dataUrl, int times = 1);
+
+    // JPEG pictures left out so far (each counted once, whatever `times`);
+    // complete once finish() has returned.
+    int skippedPictures() const;
+
     // Encodes what is queued, completes the file and closes it. True when
     // the file is complete. On false the incomplete file has been removed
     // and errorString() says why. Later calls do nothing and return the
@@ -57,6 +74,7 @@ public:
 
 private:
     struct Private;
+    bool hasFailed() const;
     explicit Mp4Encoder(std::unique_ptr<Private> d);
     std::unique_ptr<Private> d;
 };

@@ -2,6 +2,7 @@
 #define VIDEOPROBE_H
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -57,6 +58,45 @@ struct VideoProbe
             if (!line.trimmed().isEmpty())
                 probe.frameTimes << line.trimmed().toDouble();
         return probe;
+    }
+
+    // Empty when the file is H.264 of width × height at 15 pictures a
+    // second with `pictures` pictures evenly spaced in time, else what is not.
+    QString problem(int width, int height, int pictures) const
+    {
+        if (!error.isEmpty())
+            return error;
+        if (codec != QLatin1String("h264") || this->width != width || this->height != height
+            || frameRate != QLatin1String("15/1") || frameTimes.size() != pictures)
+            return QStringLiteral("%1 %2x%3 at %4, %5 pictures")
+                .arg(codec).arg(this->width).arg(this->height).arg(frameRate).arg(frameTimes.size());
+        for (int i = 0; i < frameTimes.size(); ++i) {
+            if (qAbs(frameTimes.at(i) - i / 15.0) > 0.01)
+                return QStringLiteral("picture %1 at %2 s").arg(i).arg(frameTimes.at(i));
+        }
+        return QString();
+    }
+
+    // `picture` scaled as pictures() scales the video's.
+    static QByteArray rgb(const QImage &picture, int width, int height)
+    {
+        const QImage small = picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(QImage::Format_RGB888);
+        QByteArray out;
+        for (int y = 0; y < height; ++y)
+            out.append(reinterpret_cast<const char *>(small.constScanLine(y)), width * 3);
+        return out;
+    }
+
+    // The mean difference of two equally sized RGB pictures, 0 to 255.
+    static double difference(const QByteArray &a, const QByteArray &b)
+    {
+        if (a.size() != b.size() || a.isEmpty())
+            return 255;
+        qint64 sum = 0;
+        for (int i = 0; i < a.size(); ++i)
+            sum += qAbs(int(uchar(a[i])) - int(uchar(b[i])));
+        return double(sum) / a.size();
     }
 
     // Every decoded picture of the video as `width` × `height` RGB bytes,

@@ -25,21 +25,21 @@ void tst_CommandLineOptions::jobs_data()
     // One "kind output frame width" per job, in order.
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("video") << QStringList{"--export-video", "out.mp4", "d.anim"} << QStringList{"0 out.mp4 1 1024"};
+    QTest::newRow("video") << QStringList{"--export-video", "out.mp4", "d.anim"} << QStringList{"0 out.mp4 0 1024"};
     QTest::newRow("upper-case suffix") << QStringList{"--export-pdf", "R.PDF", "d.anim"}
-                                       << QStringList{"1 R.PDF 1 1024"};
+                                       << QStringList{"1 R.PDF 0 1024"};
     QTest::newRow("picture with frame and width")
         << QStringList{"--export-picture", "p.jpg", "--frame", "3", "--width", "640", "d.anim"}
         << QStringList{"2 p.jpg 3 640"};
     QTest::newRow("two kinds, one drill") << QStringList{"--export-pdf", "r.pdf", "--export-video", "v.mp4", "d.anim"}
-                                          << QStringList{"0 v.mp4 1 1024", "1 r.pdf 1 1024"};
+                                          << QStringList{"0 v.mp4 0 1024", "1 r.pdf 0 1024"};
     QTest::newRow("folder, drill by drill")
         << QStringList{"--output-dir", "out", "--export-picture", "png", "--export-pdf", ".pdf", "a/one.anim",
                        "b/two.drill.anim"}
-        << QStringList{"1 out/one.pdf 1 1024", "2 out/one.png 1 1024", "1 out/two.drill.pdf 1 1024",
-                       "2 out/two.drill.png 1 1024"};
+        << QStringList{"1 out/one.pdf 0 1024", "2 out/one.png 0 1024", "1 out/two.drill.pdf 0 1024",
+                       "2 out/two.drill.png 0 1024"};
     QTest::newRow("folder, type given as a file name")
-        << QStringList{"--output-dir", "out", "--export-video", "x.mp4", "a.anim"} << QStringList{"0 out/a.mp4 1 1024"};
+        << QStringList{"--output-dir", "out", "--export-video", "x.mp4", "a.anim"} << QStringList{"0 out/a.mp4 0 1024"};
 }
 
 void tst_CommandLineOptions::jobs()

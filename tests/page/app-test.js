@@ -867,3 +867,129 @@ test('the item picker and the pitch area stand side by side, one margin apart', 
     assert.equal(anim.left - picker.right, 5);
     assert.equal(anim.top, picker.top);
 });
+
+// ---- Video and picture exports ------------------------------------------------
+
+function framesText(n, selected) {
+    var states = [];
+    var captions = [];
+    for (var f = 0; f < n; f++) {
+        states.push({ x: 0.2 + 0.1 * f, y: 0.5, rotation: 0 });
+        captions.push('Step ' + (f + 1));
+    }
+    return JSON.stringify({
+        msgType: 'OVRI_Animation', msgVersion: 0.1, sport: 'soccer', showRunningLines: false,
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' },
+        rotation: 0, gridVisible: false, nFrames: n, selectedFrame: selected || 0,
+        objects: [{ type: 'person', id: 1, scale: 0.3, text: '', shortLabel: '', z: 1, color: 'red',
+            frames: states }],
+        frameText: captions
+    });
+}
+
+function sentOfType(type) {
+    return sent().filter(function (m) { return m.msgType === type; });
+}
+
+// Opens an animation of `frames` frames in the editor, runs `body(done)`
+// and puts a one-frame animation back, whatever happens.
+function withFrames(frames, selected, done, body) {
+    cppInterface.clearReplies();
+    cppInterface.clearReceivedMessages();
+    pageShell.receiveMessage({ msgType: 'openAnimationResponse', json: framesText(frames, selected) });
+    done.cleanup(function () {
+        cppInterface.clearReplies();
+        pageShell.receiveMessage({ msgType: 'openAnimationResponse', json: framesText(1) });
+    });
+    body();
+}
+
+// pictures expected | host answers the k-th picture (from 1) with a break
+[
+    [1, 1, null, 'one frame: one picture, first and last'],
+    [3, 31, null, 'three frames: pictures 0 to 30'],
+    [3, 1, 1, 'a break answering the first picture stops the chain there'],
+    [3, 7, 7, 'a break answering the seventh picture stops it there']
+].forEach(function (row) {
+    var frames = row[0];
+    var expected = row[1];
+    var breakAt = row[2];
+    test('the video export sends its pictures in order: ' + row[3], function (done) {
+        withFrames(frames, 0, done, function () {
+            // The host answers inside the page's send, as the real one does.
+            var bridge = window.cppInterface;
+            var pictures = 0;
+            window.cppInterface = {
+                sendMessage: bridge.sendMessage,
+                emitToPage: function (m) { bridge.emitToPage(m); },
+                receivedMessages: function () { return bridge.receivedMessages(); },
+                receiveMessage: function (m) {
+                    bridge.receiveMessage(m);
+                    if (m.msgType === 'writeVideoFrame' && ++pictures === breakAt) {
+                        bridge.emitToPage({ msgType: 'breakVideoExport' });
+                    }
+                }
+            };
+            done.cleanup(function () { window.cppInterface = bridge; });
+            cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+            assert.equal(pageShell.videoRendering, true);
+            assert.equal(pageShell.breakVideoExport, false);
+            waitFor('the chain to end', function () { return !pageShell.videoRendering; }, done, function () {
+                var pictures = sentOfType('writeVideoFrame');
+                assert.equal(pictures.length, expected);
+                pictures.forEach(function (m, i) {
+                    assert.deepEqual([m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight, m.frameRate],
+                        [i, (frames - 1) * 15, 640, 480, 15], 'picture ' + i);
+                    assert.ok(/^data:image\/jpeg;base64,/.test(m.imageData), 'a JPEG data URL');
+                });
+                assert.equal(pageShell.breakVideoExport, !!breakAt);
+                done();
+            }, 60000);
+        });
+    }, 90000);
+});
+
+test('while a video\'s pictures are still drawn, the video button and a second answer are dropped', function (done) {
+    withFrames(2, 0, done, function () {
+        cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+        cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+        window.myDispatchEvent('exportVideo', {});
+        assert.equal(sentOfType('exportVideo').length, 0);
+        waitFor('the chain to end', function () { return !pageShell.videoRendering; }, done, function () {
+            var numbers = sentOfType('writeVideoFrame').map(function (m) { return m.frameNumber; });
+            assert.equal(numbers.length, 16);
+            assert.equal(numbers[15], 15);
+            window.myDispatchEvent('exportVideo', {});
+            assert.equal(sentOfType('exportVideo').length, 1, 'pressed again once it has ended');
+            done();
+        }, 60000);
+    });
+}, 90000);
+
+// frameNumber asked | frameWidth | expected frame, width, or error
+[
+    ['0', '320', 2, 320, null, 'the selected frame by default'],
+    ['3', '640', 3, 640, null, 'a frame by number'],
+    ['4', '640', 0, 0, 'there is no frame 4 in this drill, which has 3 frames.', 'past the last frame'],
+    ['-1', '640', 0, 0, 'there is no frame -1 in this drill, which has 3 frames.', 'below the first'],
+    ['2', 'wide', 0, 0, 'no picture is wide pixels wide.', 'a width that is no number']
+].forEach(function (row) {
+    test('the picture export: ' + row[5], function (done) {
+        withFrames(3, 1, done, function () {
+            cppInterface.emitToPage({ msgType: 'exportPictureResponse', frameNumber: row[0], frameWidth: row[1] });
+            waitFor('the answer', function () { return sentOfType('writePictureData').length > 0; }, done, function () {
+                var answer = sentOfType('writePictureData')[0];
+                if (row[4]) {
+                    assert.equal(answer.errorInfo, row[4]);
+                    assert.equal(answer.imageData, undefined);
+                } else {
+                    assert.deepEqual([answer.frameNumber, answer.frameWidth, answer.frameHeight],
+                        [row[2], row[3], row[3] * 3 / 4]);
+                    assert.ok(/^data:image\/jpeg;base64,/.test(answer.imageData));
+                    assert.equal(pageShell.imageGenerator.animation.animLayer.getFrameText(), 'Step ' + row[2]);
+                }
+                done();
+            }, 20000);
+        });
+    }, 30000);
+});
