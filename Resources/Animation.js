@@ -501,18 +501,26 @@
         });
     }
 
-    // One line of compact JSON, members in the file's order. Object records
-    // are written as the frame model holds them: in its own member order, or
-    // as an opened file had them. During playback the items stand at
+    // Where the text is cut into parts: the selected frame and the object
+    // records stand together in the middle of it, and the members before
+    // them hold no text of the coach's, so this can stand nowhere else.
+    var PARTS_SLOT = '"selectedFrame":0,"objects":[]';
+
+    // The animation text in parts: `head` (up to the selected frame),
+    // `selectedFrame`, `objects` (one compact JSON text per object record)
+    // and `tail` (the captions to the end); Animation.textFromParts joins
+    // them into exactly the text saveToString gives. Object records are
+    // written as the frame model holds them: in its own member order, or as
+    // an opened file had them. During playback the items stand at
     // in-between places, so only then is the display not saved first (the
     // model was saved when playback started).
-    Animation.prototype.saveToString = function () {
+    Animation.prototype.textParts = function () {
         var frames = this.frameManager;
         var bg = this.bgLayer;
         if (!this.playbackManager.isPlaying) {
             frames.saveFrame();
         }
-        return escapeLoneSurrogates(JSON.stringify({
+        var text = JSON.stringify({
             msgType: FILE_SIGNATURE,
             msgVersion: FILE_VERSION,
             sport: this.sport,
@@ -526,30 +534,51 @@
             rotation: this.animLayer.rotation() % 360,
             gridVisible: bg.gridVisibility(),
             nFrames: frames.nFrames,
-            selectedFrame: frames.selectedFrame,
-            objects: frames.objects,
+            selectedFrame: 0,
+            objects: [],
             frameText: frames.frameText
-        }));
+        });
+        var at = text.indexOf(PARTS_SLOT);
+        return {
+            head: escapeLoneSurrogates(text.slice(0, at)),
+            selectedFrame: frames.selectedFrame,
+            objects: frames.objects.map(function (record) {
+                return escapeLoneSurrogates(JSON.stringify(record));
+            }),
+            tail: escapeLoneSurrogates(text.slice(at + PARTS_SLOT.length))
+        };
     };
 
-    // Replaces the whole animation with the one in `jsonStr`, or, when the
-    // text is not JSON, not an animation, or an animation with a member
-    // missing or of the wrong kind, raises errorOpeningFile with the reason
-    // and changes nothing at all.
-    Animation.prototype.loadFromString = function (jsonStr) {
+    Animation.textFromParts = function (parts) {
+        return parts.head + '"selectedFrame":' + parts.selectedFrame + ',"objects":[' +
+            parts.objects.join(',') + ']' + parts.tail;
+    };
+
+    // One line of compact JSON, members in the file's order.
+    Animation.prototype.saveToString = function () {
+        return Animation.textFromParts(this.textParts());
+    };
+
+    // Replaces the whole animation with the one in `jsonStr` and returns
+    // true, or, when the text is not JSON, not an animation, or an
+    // animation with a member missing or of the wrong kind, raises
+    // errorOpeningFile with the reason, changes nothing at all and returns
+    // false. Items are numbered afresh unless `keepIds` is set (an undo
+    // brings back the very text it saved, ids and all).
+    Animation.prototype.loadFromString = function (jsonStr, keepIds) {
         var settings = parseJson(jsonStr);
         if (settings === undefined) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_PARSING });
-            return;
+            return false;
         }
         if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_SIGNATURE });
-            return;
+            return false;
         }
         var problem = animationTextProblem(settings);
         if (problem) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: problem });
-            return;
+            return false;
         }
 
         // A file can arrive while playing (dropped, say): playback is over
@@ -569,7 +598,7 @@
         this.rotateEntireAnimation(settings.rotation);
 
         this.bgLayer.showGrid(settings.gridVisible);
-        this.frameManager.loadSettings(settings);
+        this.frameManager.loadSettings(settings, keepIds);
         if (this.animLayer.showRunningLines !== settings.showRunningLines) {
             this.toggleRunningLines();
         }
@@ -577,6 +606,21 @@
             this.toggleLogo();
         }
         this.stage.draw();
+        return true;
+    };
+
+    // Adds an item like the one whose properties (fieldItemGroup's
+    // getProperties) are `props`, at the pitch fractions `pos`, in every
+    // frame; used to paste copied items. Returns its group.
+    Animation.prototype.addItemLike = function (props, pos) {
+        var layer = this.animLayer;
+        var at = layer.pixelPos(pos);
+        var group = window.createFieldItemGroup(at.x, at.y, props.rotation, props.scale, props.type,
+            props.col1, props.col2, this.frameManager.generateUniqueId(), props.text, props.shortLabel,
+            layer.layerScale, layer.rotation());
+        layer.add(group);
+        group.setControlsPosition();
+        return group;
     };
 
     // ---- Rubber-band selection ----------------------------------------------

@@ -1,19 +1,39 @@
-// The overlay that chooses the pitch view: it darkens the whole animation
-// stage and shows a live thumbnail of every view the sport offers, drawn by
-// the background layer's own pitch drawing. Choosing a thumbnail applies
-// that view, always with stripes, and closes the overlay; there is no other
-// way out, and while it is open the page shell keeps every other layer deaf.
-(function (window, Kinetic) {
+// The overlay that chooses the sport and the pitch view: it darkens the
+// whole animation stage, shows the three sports in a row along its top (the
+// one shown marked) and below them a live thumbnail of every view the marked
+// sport offers, drawn by the background layer's own pitch drawing. Choosing
+// another sport shows its views; choosing a thumbnail applies that view of
+// that sport, always with stripes, raises backgroundChosen and closes the
+// overlay. A click on the darkened area or the page event closeOverlays
+// (Escape) closes it without changing anything. While it is open the page
+// shell keeps every other layer deaf.
+(function (window, document, Kinetic) {
     'use strict';
 
     var LAYER_NAME = 'bgPickerLayer';
     var SHADE_NAME = 'bgPickerShade';
     var THUMBNAIL_NAME = 'bgThumbnail';
+    var SPORT_BUTTON_NAME = 'bgSportButton';
+    var SPORT_MARK_NAME = 'bgSportMark';
     var SHADE_FILL = 'black';
     var SHADE_OPACITY = 0.7;
 
     var BG_LAYER_SELECTOR = '.bgLayer';
     var ANIM_LAYER_SELECTOR = '.animLayer';
+
+    // The sports row takes this share of the stage's height; the
+    // thumbnails share what is left below it.
+    var SPORT_ROW_FRACTION = 1 / 10;
+    var SPORTS = [
+        { sport: 'gaa', label: 'Gaelic games' },
+        { sport: 'soccer', label: 'Soccer' },
+        { sport: 'rugby', label: 'Rugby' }
+    ];
+    var SPORT_FONT = 'Helvetica';
+    var SPORT_TEXT_FILL = 'white';
+    var SPORT_MARK_FILL = 'rgb(214,219,233)';
+    var SPORT_MARKED_TEXT_FILL = 'black';
+    var SPORT_FRAME_STROKE = 'white';
 
     var ROWS = 2;
     var COLUMNS = 3;
@@ -73,8 +93,7 @@
         if (!bgLayer) {
             throw new Error('BackgroundPicker: the stage has no layer named "bgLayer"');
         }
-        var views = bgLayer.bgTypes && bgLayer.bgTypes[sport];
-        if (!DRAWERS.hasOwnProperty(sport) || !views || views.length === 0) {
+        if (!hasViews(bgLayer, sport)) {
             throw new Error('BackgroundPicker: no pitch views for the sport ' + JSON.stringify(sport));
         }
         // Already open: the open one is still waiting for its choice.
@@ -86,37 +105,91 @@
 
         var width = stage.width();
         var height = stage.height();
-        var layout = thumbnailLayout(width, height, aspectRatioOf(stage, bgLayer));
-        var draw = bgLayer[DRAWERS[sport]];
+        var rowHeight = height * SPORT_ROW_FRACTION;
+        var layout = thumbnailLayout(width, height - rowHeight, aspectRatioOf(stage, bgLayer));
 
         // A new layer, so the thumbnails stand upright whatever the turn of
         // the pitch layers below.
         var pickerLayer = new Kinetic.Layer({ name: LAYER_NAME });
         stage.add(pickerLayer);
-        // Listening, so that a click on the dark area stops here and does
-        // nothing.
-        pickerLayer.add(new Kinetic.Rect({
+        // Listening, so that a click on the dark area closes the overlay
+        // rather than reaching the pitch.
+        var shade = new Kinetic.Rect({
             name: SHADE_NAME, x: 0, y: 0, width: width, height: height,
             fill: SHADE_FILL, opacity: SHADE_OPACITY
-        }));
+        });
+        pickerLayer.add(shade);
+        var thumbnailGroup = new Kinetic.Group({ y: rowHeight });
+        pickerLayer.add(thumbnailGroup);
 
-        var chosen = false;
-        function choose(thumbnail) {
-            // A tap may also arrive as a click: the first one wins.
-            if (chosen) {
-                return;
+        var closed = false;
+        // A picker whose stage went away is closed already.
+        function close() {
+            var open = !closed && !!pickerLayer.getStage();
+            closed = true;
+            document.removeEventListener('closeOverlays', close, false);
+            if (open) {
+                window.myDispatchEvent('enableControls', {});
+                pickerLayer.destroy();
             }
-            chosen = true;
-            bgLayer.setBackground(sport, thumbnail.bgType, thumbnail.showStripes);
-            window.myDispatchEvent('enableControls', {});
-            pickerLayer.destroy();
         }
 
-        views.forEach(function (view, index) {
+        function choose(thumbnail) {
+            // A tap may also arrive as a click: the first one wins.
+            if (closed) {
+                return;
+            }
+            bgLayer.setBackground(thumbnail.sport, thumbnail.bgType, thumbnail.showStripes);
+            window.myDispatchEvent('backgroundChosen', { sport: thumbnail.sport, bgType: thumbnail.bgType });
+            close();
+        }
+
+        function showSport(shown) {
+            thumbnailGroup.destroyChildren();
+            addThumbnails(thumbnailGroup, bgLayer, shown, layout, choose);
+            pickerLayer.find('.' + SPORT_BUTTON_NAME).each(function (button) {
+                markSportButton(button, button.sport === shown);
+            });
+            // Drawn at once rather than on the next refresh, so that the hit
+            // graph is ready for the very next click.
+            pickerLayer.draw();
+        }
+
+        SPORTS.forEach(function (entry, index) {
+            if (!hasViews(bgLayer, entry.sport)) {
+                return;
+            }
+            var button = sportButton(entry, index, width, rowHeight);
+            button.on('click tap', function () {
+                if (!closed) {
+                    showSport(entry.sport);
+                }
+            });
+            pickerLayer.add(button);
+        });
+        shade.on('click tap', function () {
+            if (!closed) {
+                close();
+            }
+        });
+        document.addEventListener('closeOverlays', close, false);
+
+        showSport(sport);
+    }
+
+    function hasViews(bgLayer, sport) {
+        var views = bgLayer.bgTypes && bgLayer.bgTypes[sport];
+        return DRAWERS.hasOwnProperty(sport) && !!views && views.length > 0;
+    }
+
+    function addThumbnails(group, bgLayer, sport, layout, choose) {
+        var draw = bgLayer[DRAWERS[sport]];
+        bgLayer.bgTypes[sport].forEach(function (view, index) {
             var row = Math.floor(index / COLUMNS);
             var column = index % COLUMNS;
             var thumbnail = draw(layout.w, layout.h, view, THUMBNAIL_STRIPES, THUMBNAIL_FOR_PRINT);
             thumbnail.name(THUMBNAIL_NAME);
+            thumbnail.sport = sport;
             thumbnail.bgType = view;
             thumbnail.showStripes = THUMBNAIL_STRIPES;
             thumbnail.position({
@@ -127,13 +200,42 @@
             thumbnail.on('click tap', function () {
                 choose(thumbnail);
             });
-            pickerLayer.add(thumbnail);
+            group.add(thumbnail);
         });
+    }
 
-        // Drawn at once rather than on the next refresh, so that the hit
-        // graph is ready for the very next click.
-        pickerLayer.draw();
+    // One of three equal buttons across the top row, a framed label.
+    function sportButton(entry, index, width, rowHeight) {
+        var w = width / SPORTS.length;
+        var inset = rowHeight / 8;
+        var button = new Kinetic.Group({ name: SPORT_BUTTON_NAME, x: index * w, y: 0 });
+        button.sport = entry.sport;
+        button.add(new Kinetic.Rect({
+            name: SPORT_MARK_NAME,
+            x: inset, y: inset, width: w - 2 * inset, height: rowHeight - 2 * inset,
+            fill: SPORT_MARK_FILL, stroke: SPORT_FRAME_STROKE, strokeWidth: 1,
+            cornerRadius: inset, opacity: 0
+        }));
+        var label = new Kinetic.Text({
+            x: 0, width: w, text: entry.label, align: 'center',
+            fontFamily: SPORT_FONT, fontSize: Math.max(8, rowHeight * 0.4),
+            fill: SPORT_TEXT_FILL, listening: false
+        });
+        label.y((rowHeight - label.height()) / 2);
+        button.add(label);
+        button.label = label;
+        return button;
+    }
+
+    // The marked sport is a light tab with dark text; the others are framed
+    // white text on the dark shade, still there to be chosen.
+    function markSportButton(button, marked) {
+        var mark = button.find('.' + SPORT_MARK_NAME)[0];
+        mark.fill(marked ? SPORT_MARK_FILL : SHADE_FILL);
+        mark.opacity(1);
+        button.label.fill(marked ? SPORT_MARKED_TEXT_FILL : SPORT_TEXT_FILL);
+        button.marked = marked;
     }
 
     window.BackgroundPicker = BackgroundPicker;
-}(window, Kinetic));
+}(window, document, Kinetic));

@@ -2,7 +2,9 @@
 // item picker. It draws only its highlight and an optional caption; callers
 // add their icon or drawing to `group` (centred, since the group's origin is
 // the button's centre) and attach their own click or tap handlers to it.
-(function (window, Kinetic) {
+// A button given a tooltip shows it, in one element shared by all buttons,
+// once the pointer has rested on it for a moment.
+(function (window, document, Kinetic) {
     'use strict';
 
     var DEFAULT_GROUP_NAME = 'buttonGroup';
@@ -15,12 +17,79 @@
     var FONT_FAMILY = 'Helvetica';
     var FONT_SIZE = 12;
     var TEXT_FILL = 'black';
+    var DISABLED_OPACITY = 0.3;
+
+    var TOOLTIP_ID = 'buttonTooltip';
+    var TOOLTIP_DELAY_MS = 500;
+    var TOOLTIP_GAP = 4;
+
+    // ---- Tooltip, one for the whole page ----------------------------------
+
+    var tooltipTimer = null;
+
+    function tooltipElement() {
+        var element = document.getElementById(TOOLTIP_ID);
+        if (!element) {
+            element = document.createElement('div');
+            element.id = TOOLTIP_ID;
+            document.body.appendChild(element);
+        }
+        return element;
+    }
+
+    function hideTooltip() {
+        if (tooltipTimer !== null) {
+            window.clearTimeout(tooltipTimer);
+            tooltipTimer = null;
+        }
+        var element = document.getElementById(TOOLTIP_ID);
+        if (element) {
+            element.style.display = 'none';
+        }
+    }
+
+    // Below the button, or above it when the window ends first; never past
+    // the window's right edge.
+    function showTooltip(button) {
+        tooltipTimer = null;
+        var stage = button.group.getStage();
+        if (!stage || !button.tooltip) {
+            return;
+        }
+        var box = stage.getContent().getBoundingClientRect();
+        var transform = button.group.getAbsoluteTransform();
+        var topLeft = transform.point({ x: -button.w / 2, y: -button.h / 2 });
+        var bottomRight = transform.point({ x: button.w / 2, y: button.h / 2 });
+        var element = tooltipElement();
+        element.textContent = button.tooltip;
+        element.style.display = 'block';
+        var left = Math.max(0, Math.min(box.left + topLeft.x, window.innerWidth - element.offsetWidth - 1));
+        var top = box.top + bottomRight.y + TOOLTIP_GAP;
+        if (top + element.offsetHeight > window.innerHeight) {
+            top = box.top + topLeft.y - TOOLTIP_GAP - element.offsetHeight;
+        }
+        element.style.left = (left + window.pageXOffset) + 'px';
+        element.style.top = (Math.max(0, top) + window.pageYOffset) + 'px';
+    }
+
+    function scheduleTooltip(button) {
+        hideTooltip();
+        if (button.tooltip) {
+            tooltipTimer = window.setTimeout(function () {
+                showTooltip(button);
+            }, TOOLTIP_DELAY_MS);
+        }
+    }
 
     // (x, y) is the button's top-left corner; w x h its size.
     function Button(x, y, w, h, groupName) {
         var self = this;
 
         this.isPointerOver = false;
+        this.w = w;
+        this.h = h;
+        this.tooltip = '';
+        this.enabled = true;
 
         this.group = new Kinetic.Group({
             x: x,
@@ -61,19 +130,58 @@
         this.group.add(this.buttonRect);
         this.group.add(this.text);
 
-        this.group.on('mouseover touchstart', function () {
+        this.group.on('mouseover touchstart', function (evt) {
             self.isPointerOver = true;
             self.buttonRect.opacity(1);
             self.redraw();
+            if (evt && evt.type === 'mouseover') {
+                scheduleTooltip(self);
+            }
         });
         this.group.on('mouseout touchend', function () {
-            self.isPointerOver = false;
-            if (!self.group.isSetPressed) {
-                self.buttonRect.opacity(0);
-            }
-            self.redraw();
+            hideTooltip();
+            self.rest();
         });
+        this.group.on('mousedown', hideTooltip);
     }
+
+    // The pointer is gone, or no longer counts: a click that opened an
+    // overlay or a dialog leaves the button with the pointer taken away
+    // and no pointer-out to come. The stage forgets the button too, so
+    // that the next move over it highlights it again.
+    Button.prototype.leave = function () {
+        var stage = this.group.getStage();
+        if (stage && stage.targetShape && stage.targetShape.getParent() === this.group) {
+            stage.targetShape = null;
+        }
+        this.rest();
+    };
+
+    Button.prototype.rest = function () {
+        this.isPointerOver = false;
+        if (!this.group.isSetPressed) {
+            this.buttonRect.opacity(0);
+        }
+        this.redraw();
+    };
+
+    Button.prototype.setTooltip = function (text) {
+        this.tooltip = text;
+    };
+
+    // A disabled button is drawn faint; its owner leaves its clicks alone.
+    Button.prototype.setEnabled = function (enabled) {
+        this.enabled = !!enabled;
+        var opacity = this.enabled ? 1 : DISABLED_OPACITY;
+        this.group.getChildren().each(function (child) {
+            if (child.name() !== HIGHLIGHT_NAME) {
+                child.opacity(opacity);
+            }
+        });
+        this.redraw();
+    };
+
+    Button.hideTooltip = hideTooltip;
 
     // The pressed look marks a toggle that is on; it stays while the pointer
     // comes and goes.
@@ -110,4 +218,4 @@
     };
 
     window.Button = Button;
-}(window, Kinetic));
+}(window, document, Kinetic));

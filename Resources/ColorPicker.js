@@ -1,9 +1,10 @@
 // A colour button beside a selected item, and the chooser it opens: a white
 // disc that grows from the button over the whole animation stage and then
 // shows a grid of colour squares. Picking one recolours the item and the
-// button, tells the item picker, and closes the chooser; there is no other
-// way out. While it is open the page shell keeps every other layer deaf.
-(function (window, Kinetic) {
+// button, tells the item picker, and closes the chooser; a click outside the
+// disc, or the page event closeOverlays (Escape), closes it with nothing
+// changed. While it is open the page shell keeps every other layer deaf.
+(function (window, document, Kinetic) {
     'use strict';
 
     var BUTTON_NAME = 'colPickerButton';
@@ -15,6 +16,7 @@
     var SWATCH_STROKE_WIDTH = 0.1;
 
     var LAYER_NAME = 'pickerLayer';
+    var OUTSIDE_NAME = 'colPickerOutside';
     var DISC_NAME = 'colPickerCircle';
     var DISC_FILL = 'white';
     var DISC_OPACITY = 0.7;
@@ -121,7 +123,32 @@
         button.add(circle);
         button.add(swatch);
 
-        function pick(pickerLayer, pickedColor) {
+        // The chooser open now, if any: its layer and the disc's tween.
+        var openChooser = null;
+
+        function close() {
+            var chooser = openChooser;
+            if (!chooser) {
+                return;
+            }
+            openChooser = null;
+            document.removeEventListener('closeOverlays', close, false);
+            if (chooser.grow) {
+                chooser.grow.destroy();
+            }
+            // A chooser whose stage went away is closed already.
+            if (!chooser.layer.getStage()) {
+                return;
+            }
+            chooser.layer.destroy();
+            window.myDispatchEvent('enableControls', {});
+            var animLayer = button.getLayer();
+            if (animLayer) {
+                animLayer.draw();
+            }
+        }
+
+        function pick(pickedColor) {
             var itemGroup = button.getParent();
             var fieldItem = itemGroup.getFieldItem();
             fieldItem.setCol(pickedColor, pickerNumber);
@@ -131,19 +158,14 @@
                 color: pickedColor,
                 colNumber: pickerNumber
             });
-            pickerLayer.destroy();
-            window.myDispatchEvent('enableControls', {});
-            var animLayer = button.getLayer();
-            if (animLayer) {
-                animLayer.draw();
-            }
+            close();
         }
 
         function open() {
             var stage = button.getStage();
             var animLayer = button.getLayer();
             var itemGroup = button.getParent();
-            if (!stage || !itemGroup || typeof itemGroup.getFieldItem !== 'function') {
+            if (!stage || !itemGroup || typeof itemGroup.getFieldItem !== 'function' || openChooser) {
                 return;
             }
             window.myDispatchEvent('disableControls', {});
@@ -157,6 +179,16 @@
                 offsetY: stage.offsetY()
             });
             stage.add(pickerLayer);
+            openChooser = { layer: pickerLayer, grow: null };
+            document.addEventListener('closeOverlays', close, false);
+
+            // Everything outside the disc: a click there leaves the chooser.
+            var outside = new Kinetic.Rect({
+                name: OUTSIDE_NAME, x: 0, y: 0, width: pickerLayer.width(), height: pickerLayer.height(),
+                opacity: 0, fill: DISC_FILL
+            });
+            outside.on('click tap', close);
+            pickerLayer.add(outside);
 
             // The field item group sits at the animation layer's origin, so
             // the button's own position is in that layer's pixels.
@@ -184,11 +216,11 @@
                 radius: Math.min(w, h) / 2 - DISC_MARGIN,
                 onFinish: function () {
                     grow.destroy();
-                    addSquares(pickerLayer, disc, colors, function (pickedColor) {
-                        pick(pickerLayer, pickedColor);
-                    });
+                    openChooser.grow = null;
+                    addSquares(pickerLayer, disc, colors, pick);
                 }
             });
+            openChooser.grow = grow;
             grow.play();
         }
 
@@ -199,4 +231,4 @@
     }
 
     window.createColorPicker = createColorPicker;
-}(window, Kinetic));
+}(window, document, Kinetic));

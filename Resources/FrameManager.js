@@ -20,6 +20,20 @@
         return { x: props.x, y: props.y, rotation: props.rotation };
     }
 
+    // What to store for an item shown at `props`: the stored `state` itself
+    // when the item still stands where it put it. A place read back from
+    // the display can differ from the stored one in its last digit, and a
+    // drill nobody touched must save to the text it was loaded from.
+    function displayedState(layer, props, state) {
+        if (state && state.rotation === props.rotation) {
+            var shown = layer.relativePos(layer.pixelPos(state));
+            if (shown.x === props.x && shown.y === props.y) {
+                return state;
+            }
+        }
+        return stateOf(props);
+    }
+
     function copyState(state) {
         return { x: state.x, y: state.y, rotation: state.rotation };
     }
@@ -82,10 +96,10 @@
                 record.z = props.z;
                 if (props.posIsFixed) {
                     for (var k = 0; k < this.nFrames; k++) {
-                        record.frames[k] = stateOf(props);
+                        record.frames[k] = displayedState(this.animLayer, props, record.frames[k]);
                     }
                 } else {
-                    record.frames[sel] = stateOf(props);
+                    record.frames[sel] = displayedState(this.animLayer, props, record.frames[sel]);
                 }
             } else {
                 // Added since the last save: it stands at the same place in
@@ -113,22 +127,33 @@
         this.checkFrameIndex(n, 'FrameManager.loadFrame');
         var layer = this.animLayer;
         layer.clearAnimation();
+        var self = this;
+        this.stack(this.objects.map(function (record) {
+            return self.addGroupFor(record, n);
+        }));
+        layer.setFrameText(this.captionOf(n));
+        this.selectedFrame = n;
+        this.updateRunningLines(n);
+        layer.batchDraw();
+    };
 
-        var groups = [];
-        for (var i = 0; i < this.objects.length; i++) {
-            var record = this.objects[i];
-            var state = record.frames[n];
-            var pos = layer.pixelPos(state);
-            var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
-                record.type, record.color, record.color, record.id, record.text, record.shortLabel,
-                layer.layerScale, layer.rotation());
-            layer.add(group);
-            groups.push(group);
-        }
-        // Moved to their stacking indices from the back forwards: each move
-        // then leaves the groups already placed behind it where they were,
-        // so the saved stacking comes back exactly. (In model order it does
-        // not always: some orders of four or more items came back changed.)
+    FrameManager.prototype.addGroupFor = function (record, n) {
+        var layer = this.animLayer;
+        var state = record.frames[n];
+        var pos = layer.pixelPos(state);
+        var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
+            record.type, record.color, record.color, record.id, record.text, record.shortLabel,
+            layer.layerScale, layer.rotation());
+        layer.add(group);
+        return group;
+    };
+
+    // `groups[k]` shows this.objects[k]. They are moved to their stacking
+    // indices from the back forwards: each move then leaves the groups
+    // already placed behind it where they were, so the saved stacking comes
+    // back exactly. (In model order it does not always: some orders of four
+    // or more items came back changed.)
+    FrameManager.prototype.stack = function (groups) {
         var objects = this.objects;
         var byDepth = groups.map(function (group, k) { return k; });
         byDepth.sort(function (a, b) {
@@ -137,9 +162,30 @@
         for (var k = 0; k < byDepth.length; k++) {
             groups[byDepth[k]].setZIndex(objects[byDepth[k]].z);
         }
+    };
 
-        layer.setFrameText(this.captionOf(n));
-        this.selectedFrame = n;
+    // Puts `objects` in the model in place of its own, with the same frames
+    // and captions, and shows the selected frame: an undo of a change to a
+    // few items of a large drill. The items whose ids are in `keep` are on
+    // display exactly as their records say already, and are not rebuilt.
+    FrameManager.prototype.replaceObjects = function (objects, keep) {
+        var layer = this.animLayer;
+        var n = this.selectedFrame;
+        var kept = {};
+        layer.itemGroups().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (keep.hasOwnProperty(id) && !kept.hasOwnProperty(id)) {
+                kept[id] = group;
+            } else {
+                group.destroy();
+            }
+        });
+        this.objects = objects;
+        var self = this;
+        this.stack(objects.map(function (record) {
+            self.idCounter = Math.max(self.idCounter, record.id);
+            return kept.hasOwnProperty(record.id) ? kept[record.id] : self.addGroupFor(record, n);
+        }));
         this.updateRunningLines(n);
         layer.batchDraw();
     };
@@ -285,8 +331,9 @@
 
     // `settings`: a parsed animation file. Only the frame model's members
     // are read here; checking that a file holds them in the right shape is
-    // the loader's job, before it gets this far.
-    FrameManager.prototype.loadSettings = function (settings) {
+    // the loader's job, before it gets this far. Ids are renumbered from 1
+    // unless `keepIds` is set; new ids then follow the largest.
+    FrameManager.prototype.loadSettings = function (settings, keepIds) {
         if (!settings || !Array.isArray(settings.objects) || !Array.isArray(settings.frameText) ||
                 !isWholeNumber(settings.nFrames) || settings.nFrames < 1 ||
                 !isWholeNumber(settings.selectedFrame) || settings.selectedFrame < 0 ||
@@ -311,7 +358,11 @@
         }
 
         for (var i = 0; i < this.objects.length; i++) {
-            this.objects[i].id = this.generateUniqueId();
+            if (keepIds) {
+                this.idCounter = Math.max(this.idCounter, this.objects[i].id);
+            } else {
+                this.objects[i].id = this.generateUniqueId();
+            }
         }
         this.loadFrame(this.selectedFrame);
     };

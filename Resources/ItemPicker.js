@@ -33,10 +33,18 @@
 
     // The command row, one button per column, each raising its event.
     var COMMANDS = [
-        { icon: 'deleteItem', scale: 0.25, event: 'deleteSelectedItems' },
-        { icon: 'minus', scale: 0.5, event: 'decreaseSelectedScale' },
-        { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale' }
+        { icon: 'deleteItem', scale: 0.25, event: 'deleteSelectedItems', tip: 'Delete the selected items (Delete)' },
+        { icon: 'minus', scale: 0.5, event: 'decreaseSelectedScale', tip: 'Make the selected items smaller' },
+        { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale', tip: 'Make the selected items larger' }
     ];
+
+    // What each palette button adds, for its tooltip.
+    var ITEM_NAMES = {
+        person: 'a player', ball: 'a ball', rugbyBall: 'a rugby ball', gaaBall: 'a football',
+        hurlingBall: 'a sliotar', manikin: 'a manikin', marker: 'a marker', cone: 'a cone', ring: 'a ring',
+        hurdle: 'a hurdle', microHurdle: 'a micro hurdle', agilityPole: 'an agility pole',
+        agilityLadder: 'an agility ladder', goal: 'a goal', miniGoal: 'a mini goal'
+    };
 
     function checkSize(width, height, what) {
         [width, height].forEach(function (value) {
@@ -59,6 +67,7 @@
         var self = this;
 
         this.button = new window.Button(x, y, w, h, ITEM_BUTTON_NAME);
+        this.button.setTooltip('Add ' + (ITEM_NAMES[itemType] || itemType));
         this.group = this.button.group;
         this.scale = DEFAULT;
 
@@ -112,14 +121,39 @@
         }
         checkSize(width, height, 'ItemPicker');
 
-        this.sport = sport;
-        this.itemTypes = PALETTES.hasOwnProperty(sport) ? PALETTES[sport].slice() : [];
-
         this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: width, height: height });
         this.layer = new Kinetic.Layer();
         this.group = new Kinetic.Group({ name: GROUP_NAME, width: width, height: height });
         this.backgroundRect = new Kinetic.Rect({ x: 0, y: 0, width: width, height: height, fill: BACKGROUND_FILL });
         this.group.add(this.backgroundRect);
+        // What the coach last gave an item of each type, kept across palette
+        // rebuilds: { colors: { 1: name, 2: name }, scale }.
+        this.remembered = {};
+        this.buildPalette(sport, width);
+
+        this.layer.add(this.group);
+        this.stage.add(this.layer);
+
+        // Only now: fitting the previews above changed their scales, and each
+        // scale change is announced as the scale to remember for its type.
+        this.listenForItemDefaults();
+
+        this.updateBounds(width, height);
+    }
+
+    // The buttons of `sport`'s palette and the command row below them, in
+    // place of any there were.
+    ItemPicker.prototype.buildPalette = function (sport, width) {
+        (this.buttons || []).forEach(function (button) { button.group.destroy(); });
+        (this.commandButtons || []).forEach(function (button) { button.group.destroy(); });
+        if (this.dividingLine) {
+            this.dividingLine.destroy();
+        }
+        this.sport = sport;
+        this.itemTypes = PALETTES.hasOwnProperty(sport) ? PALETTES[sport].slice() : [];
+        // Fitting the previews announces their scales; those are not the
+        // coach's.
+        this.building = true;
 
         // Square buttons that touch, three to a row across the whole width.
         var side = width / COLUMNS;
@@ -128,6 +162,7 @@
         for (var i = 0; i < this.itemTypes.length; i++) {
             var button = new ItemPickerButton((i % COLUMNS) * side, Math.floor(i / COLUMNS) * side,
                 side, side, this.itemTypes[i]);
+            this.applyRemembered(button);
             this.buttons.push(button);
             this.group.add(button.group);
         }
@@ -146,22 +181,45 @@
         for (var c = 0; c < COMMANDS.length; c++) {
             this.commandButtons.push(this.addCommandButton(COMMANDS[c], c * side, commandY, side));
         }
+        this.building = false;
+    };
 
-        this.layer.add(this.group);
-        this.stage.add(this.layer);
+    ItemPicker.prototype.applyRemembered = function (button) {
+        var remembered = this.remembered[button.itemType()];
+        if (!remembered) {
+            return;
+        }
+        Object.keys(remembered.colors).forEach(function (number) {
+            button.setColor(Number(number), remembered.colors[number]);
+        });
+        if (remembered.scale !== DEFAULT) {
+            button.setScale(remembered.scale);
+        }
+    };
 
-        // Only now: fitting the previews above changed their scales, and each
-        // scale change is announced as the scale to remember for its type.
-        this.listenForItemDefaults();
+    ItemPicker.prototype.remember = function (itemType) {
+        if (!this.remembered.hasOwnProperty(itemType)) {
+            this.remembered[itemType] = { colors: {}, scale: DEFAULT };
+        }
+        return this.remembered[itemType];
+    };
 
-        this.updateBounds(width, height);
-    }
+    // Rebuilds the palette for another sport; the colours and scales the
+    // coach gave items of a type stay with the type.
+    ItemPicker.prototype.setSport = function (sport) {
+        if (sport === this.sport) {
+            return;
+        }
+        this.buildPalette(sport, this.group.width());
+        this.layer.draw();
+    };
 
     // Group names follow the event a command raises
     // ("deleteSelectedItemsButton"), so each can be found by name.
     ItemPicker.prototype.addCommandButton = function (entry, x, y, side) {
         var button = new window.Button(x, y, side, side, entry.event + 'Button');
         button.group.add(window.icon(entry.icon, entry.scale));
+        button.setTooltip(entry.tip);
         button.group.on('click tap', function () {
             window.myDispatchEvent(entry.event, {});
         });
@@ -188,14 +246,16 @@
             if (!button) {
                 return;
             }
+            self.remember(detail.itemType).colors[detail.colNumber] = detail.color;
             button.setColor(detail.colNumber, detail.color);
             self.layer.batchDraw();
         }, false);
         document.addEventListener('setItemDefaultScale', function (evt) {
             var detail = evt.detail || {};
             var button = self.buttonFor(detail.itemType);
-            if (button) {
+            if (button && !self.building) {
                 button.setScale(detail.scale);
+                self.remember(detail.itemType).scale = detail.scale;
             }
         }, false);
     };

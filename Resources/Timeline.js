@@ -41,6 +41,8 @@
     var FRAME_FONT_SIZE = 16;
     var FRAME_TEXT_FILL = 'black';
     var MAX_FRAME_WIDTH = 60;
+    var NUMBER_FIT_STEPS = 5;
+    var NUMBER_FIT_SHRINK = 0.98;
 
     var ADD_FRAME_BUTTON_NAME = 'addFrameButton';
     var ADD_FRAME_WIDTH = 20;
@@ -147,11 +149,11 @@
         // A single frame cannot be removed.
         if (this.nFrames > 1) {
             this.remFrameButton = this.addIconButton(w - 2 * h, REMOVE_FRAME_BUTTON_NAME,
-                REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame');
+                REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame', 'Remove this frame');
             xMax = w - 2 * h;
         }
         this.addCaptionButton = this.addIconButton(w - h, ADD_CAPTION_BUTTON_NAME,
-            ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption');
+            ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption', 'Caption this frame');
         this.addFrameBoxes(xMin, xMax);
 
         if (this.isPlaying) {
@@ -194,6 +196,7 @@
 
         // What the button shows is what it does: the square offers stop.
         var square = this.stopSquare;
+        button.setTooltip(this.isPlaying ? 'Stop (Space)' : 'Play the drill (Space)');
         button.group.on('click tap', function () {
             window.myDispatchEvent(square.visible() ? 'stop' : 'play', {});
         });
@@ -202,9 +205,10 @@
     };
 
     // A square h x h button at (x, 0) showing an icon and raising `eventName`.
-    Timeline.prototype.addIconButton = function (x, groupName, iconType, iconScale, eventName) {
+    Timeline.prototype.addIconButton = function (x, groupName, iconType, iconScale, eventName, tip) {
         var button = new window.Button(x, 0, this.h, this.h, groupName);
         button.group.add(window.icon(iconType, iconScale));
+        button.setTooltip(tip);
         button.group.on('click tap', function () {
             window.myDispatchEvent(eventName, {});
         });
@@ -253,13 +257,18 @@
             fill: FRAME_TEXT_FILL,
             listening: false
         });
+        // A box too narrow for its number gets a smaller one: every box is
+        // numbered, and no number spills into its neighbours.
+        // Text does not shrink quite in proportion to its font, so a few
+        // steps may be needed.
+        var room = Math.max(0, b - 2 * FRAME_INSET);
+        for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
+            number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
+        }
         number.x(-number.width() / 2);
         number.y(-number.height() / 2);
-        // A box too narrow for its number shows none: a clipped or wrapped
-        // number would read as another frame's, and an overflowing one would
-        // cover its neighbours'.
-        number.visible(number.width() <= b - 2 * FRAME_INSET);
         button.group.add(number);
+        button.setTooltip('Frame ' + (index + 1));
 
         button.group.on('click tap', function () {
             window.myDispatchEvent('selectedFrame', { frameNumber: index });
@@ -278,6 +287,7 @@
             listening: false
         }));
         button.group.add(window.icon(ADD_FRAME_ICON, ADD_FRAME_ICON_SCALE));
+        button.setTooltip('Add a frame after this one');
         button.group.on('click tap', function () {
             window.myDispatchEvent('addFrame', {});
         });
@@ -305,6 +315,7 @@
             this.progressRect = null;
         }
         this.showPlayingLook();
+        this.playButton.setTooltip('Stop (Space)');
         this.layer.batchDraw();
     };
 

@@ -13,6 +13,7 @@
     'use strict';
 
     var SPORT = 'gaa';
+    var SPORTS = ['gaa', 'soccer', 'rugby'];
     var MARGIN = 5;
     var MIN_APP_WIDTH = 200;
     var MIN_APP_HEIGHT = 150;
@@ -42,6 +43,10 @@
     var VIDEO_FPS = 15;
 
     var ROTATION_STEP = 90;
+    // Pasted items stand this far (a fraction of the pitch) below and to
+    // the right of the copied ones.
+    var PASTE_OFFSET = 0.03;
+    var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
     var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
@@ -85,6 +90,8 @@
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = window.createPdfReport(shell.imageGenerator, window.jsPDF);
+        shell.keyboard = new window.Keyboard(document);
+        shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
     }
 
     function onWindowResize() {
@@ -128,7 +135,7 @@
         }
         for (var i = 0; i < HOST_MESSAGES.length; i++) {
             if (message.msgType === HOST_MESSAGES[i].msgType) {
-                HOST_MESSAGES[i].handle(message);
+                handleAndRecord(HOST_MESSAGES[i], message);
             }
         }
     }
@@ -157,10 +164,44 @@
     // A file that is not an animation is reported by loadFromString itself;
     // the toggles and the timeline are refreshed either way and then show the
     // unchanged animation.
+    // A file loaded is a fresh start: its own history, and the host takes
+    // it as the drill as saved.
     function onOpenAnimationResponse(message) {
-        shell.animation.loadFromString(message.json);
+        var loaded = shell.animation.loadFromString(message.json);
+        followAnimationSport();
         refreshToolbarToggles();
         updateTimelineFrameSettings();
+        if (loaded) {
+            startHistory();
+        }
+    }
+
+    // The host's remembered sport, sent once the page has loaded and before
+    // any file named on the command line (whose sport then wins). An empty
+    // or unknown sport keeps the page's own.
+    function onStartAnimation(message) {
+        var sport = message.sport;
+        if (SPORTS.indexOf(sport) !== -1 && sport !== shell.animation.sport) {
+            switchSport(sport);
+        }
+        startHistory();
+    }
+
+    // New, once the host has made sure nothing unsaved is lost.
+    function onNewAnimationResponse() {
+        clearAnimation();
+    }
+
+    // With the reason why saving it would be refused, if it would: the
+    // host's own Save, in its unsaved-changes question, must not write a
+    // file that no longer opens either.
+    function onRequestAnimationText() {
+        var text = shell.animation.saveToString();
+        sendMessage({
+            msgType: 'animationText',
+            strToSave: text,
+            saveProblem: window.Animation.savedTextProblem(text)
+        });
     }
 
     // The report of the animation as it stands now; the pictures follow one
@@ -213,16 +254,20 @@
     }
 
     // Tested in this order; the names differ, so at most one matches.
+    // `edits`: the animation may have changed, to be recorded for undo.
     var HOST_MESSAGES = [
-        { msgType: 'frameLabelResponse', handle: onFrameLabelResponse },
-        { msgType: 'itemLabelResponse', handle: onItemLabelResponse },
-        { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse },
+        { msgType: 'frameLabelResponse', handle: onFrameLabelResponse, edits: true },
+        { msgType: 'itemLabelResponse', handle: onItemLabelResponse, edits: true },
+        { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse, edits: true },
         { msgType: 'openAnimationResponse', handle: onOpenAnimationResponse },
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
         { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
-        { msgType: 'setLogoImage', handle: onSetLogoImage },
-        { msgType: 'exportPictureResponse', handle: onExportPictureResponse }
+        { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
+        { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
+        { msgType: 'startAnimation', handle: onStartAnimation },
+        { msgType: 'newAnimationResponse', handle: onNewAnimationResponse },
+        { msgType: 'requestAnimationText', handle: onRequestAnimationText }
     ];
 
     // ---- Video export ---------------------------------------------------
@@ -350,13 +395,168 @@
         }
     }
 
+    // ---- Undo history -------------------------------------------------------
+
+    // How deep in page-event and host-message handling the page is: a
+    // change is recorded once, when the outermost handler is done.
+    var handlingDepth = 0;
+
+    function handleAndRecord(entry, argument) {
+        handlingDepth += 1;
+        try {
+            entry.handle(argument);
+        } finally {
+            handlingDepth -= 1;
+        }
+        if (entry.edits && handlingDepth === 0) {
+            recordChange();
+        }
+    }
+
+    // Notes the animation as it is now: a new undo step when it changed,
+    // and the host told when its text did. Not during playback, whose
+    // items stand at in-between places.
+    // Returns the parts recorded, or null during playback.
+    function recordChange() {
+        if (shell.animation.playbackManager.isPlaying) {
+            return null;
+        }
+        var parts = shell.animation.textParts();
+        shell.history.record(parts);
+        reportText(parts, 'animationChanged');
+        refreshUndoButtons();
+        return parts;
+    }
+
+    // The host compares what it is told with the drill as last saved; it
+    // hears of every change of the text, and of nothing else.
+    function reportText(parts, msgType) {
+        var text = window.Animation.textFromParts(parts);
+        if (msgType === 'animationChanged' && text === shell.reportedText) {
+            return;
+        }
+        shell.reportedText = text;
+        sendMessage({ msgType: msgType, strToSave: text });
+    }
+
+    // A fresh history with the animation on screen as its one state, which
+    // the host takes as the drill as saved (a new drill, an opened file).
+    function startHistory() {
+        var parts = shell.animation.textParts();
+        shell.history.reset(parts);
+        reportText(parts, 'animationReset');
+        refreshUndoButtons();
+    }
+
+    function refreshUndoButtons() {
+        shell.toolbar.setUndoRedo(shell.history.canUndo(), shell.history.canRedo());
+    }
+
+    // Puts a snapshot of the history on screen, exactly as it was saved,
+    // in place of `shown`, the parts on screen. When only items differ,
+    // only they are read and rebuilt: a large drill undoes one drag at
+    // once. Anything else loads the whole text.
+    function showSnapshot(snapshot, shown) {
+        var text = window.Animation.textFromParts(snapshot);
+        if (!shown || !showChangedItems(snapshot, shown)) {
+            shell.animation.loadFromString(text, true);
+            followAnimationSport();
+            refreshToolbarToggles();
+            updateTimelineFrameSettings();
+        }
+        shell.reportedText = text;
+        sendMessage({ msgType: 'animationChanged', strToSave: text });
+        refreshUndoButtons();
+    }
+
+    // False when more than the items differ.
+    function showChangedItems(snapshot, shown) {
+        if (snapshot.head !== shown.head || snapshot.tail !== shown.tail ||
+                snapshot.selectedFrame !== shown.selectedFrame) {
+            return false;
+        }
+        var model = shell.animation.frameManager;
+        var recordOf = {};
+        shown.objects.forEach(function (objectText, i) {
+            recordOf[objectText.length] = recordOf[objectText.length] || [];
+            recordOf[objectText.length].push({ text: objectText, record: model.objects[i] });
+        });
+        var keep = {};
+        var objects = snapshot.objects.map(function (objectText) {
+            var same = (recordOf[objectText.length] || []).filter(function (c) { return c.text === objectText; });
+            if (same.length > 0) {
+                keep[same[0].record.id] = true;
+                return same[0].record;
+            }
+            return JSON.parse(objectText);
+        });
+        model.replaceObjects(objects, keep);
+        return true;
+    }
+
+    function onUndo() {
+        var shown = recordChange();
+        var snapshot = shell.history.undo();
+        if (snapshot) {
+            showSnapshot(snapshot, shown);
+        }
+    }
+
+    function onRedo() {
+        var shown = recordChange();
+        var snapshot = shell.history.redo();
+        if (snapshot) {
+            showSnapshot(snapshot, shown);
+        }
+    }
+
+    // Every release of the pointer on the pitch may have ended a change:
+    // a drag, a turn, a resize, a colour, a choice of pitch.
+    function recordAfterPointer() {
+        shell.animation.stage.on('contentMouseup contentTouchend', function () {
+            if (handlingDepth === 0) {
+                recordChange();
+            }
+        });
+    }
+
+    // ---- Sport ------------------------------------------------------------
+
+    // The pitch of `sport` in the view on show, or its full field when the
+    // sport does not offer that view; the palette follows.
+    function switchSport(sport) {
+        var bg = shell.animation.bgLayer;
+        var view = bg.bgTypes[sport].indexOf(bg.bgType) !== -1 ? bg.bgType : bg.bgTypes[sport][0];
+        bg.setBackground(sport, view, bg.showStripes);
+        shell.animation.sport = sport;
+        followAnimationSport();
+    }
+
+    // The palette and the page's sport follow the animation's, and the host
+    // remembers it for the next start.
+    function followAnimationSport() {
+        var sport = shell.animation.sport;
+        if (shell.itemPicker.sport !== sport) {
+            shell.itemPicker.setSport(sport);
+        }
+        if (shell.sport !== sport) {
+            shell.sport = sport;
+            sendMessage({ msgType: 'sportChanged', sport: sport });
+        }
+    }
+
     // ---- Page events ----------------------------------------------------
 
+    // The new item comes selected, ready to be dragged into place.
     function onAddItem(detail) {
-        shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
+        var group = shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
+        shell.animation.animLayer.select(group._id);
+        redrawAnimationLayer();
     }
 
     function onPlay() {
+        recordChange();
+        shell.keyboard.setPlaying(true);
         shell.timeline.playbackStarted();
         shell.animation.playbackManager.startPlayback();
     }
@@ -366,6 +566,7 @@
     }
 
     function onPlaybackEnded() {
+        shell.keyboard.setPlaying(false);
         shell.timeline.playbackStopped();
         updateTimelineFrameSettings();
     }
@@ -420,28 +621,46 @@
         updateTimelineFrameSettings();
     }
 
+    // The host first asks about unsaved changes, and answers
+    // newAnimationResponse when the drill may go; without a host the page
+    // clears at once.
+    function onNewAnimation() {
+        if (shell.connected) {
+            sendMessage({ msgType: 'newAnimation' });
+        } else {
+            clearAnimation();
+        }
+    }
+
     // Only the items, frames and captions go; the pitch and its settings
     // stay, and so does the sport the pitch is drawn for. Putting the page's
     // own sport back here would leave, say, an opened soccer pitch on screen
     // that the next save names a Gaelic one, and reopens as such.
-    function onNewAnimation() {
+    function clearAnimation() {
+        shell.animation.playbackManager.stop();
         shell.animation.frameManager.clearAnimation();
         shell.animation.bgLayer.batchDraw();
         redrawAnimationLayer();
         updateTimelineFrameSettings();
+        startHistory();
     }
 
     // A text that opening would refuse is not offered for writing: the
     // coach is told why instead of being left with a file that no longer
-    // opens.
-    function onSaveAnimation() {
+    // opens. `toCurrentFile` (Ctrl+S): straight to the file the drill came
+    // from, if it has one; otherwise the host asks for a name.
+    function onSaveAnimation(detail) {
         var text = shell.animation.saveToString();
         var problem = window.Animation.savedTextProblem(text);
         if (problem) {
             sendMessage({ msgType: 'errorSavingFile', errorInfo: problem });
             return;
         }
-        sendMessage({ msgType: 'saveAnimation', strToSave: text });
+        var message = { msgType: 'saveAnimation', strToSave: text };
+        if (detail.toCurrentFile) {
+            message.toCurrentFile = 1;
+        }
+        sendMessage(message);
     }
 
     function onOpenAnimation() {
@@ -529,6 +748,12 @@
         window.BackgroundPicker(shell.animation.stage, shell.animation.sport);
     }
 
+    // The picker has already drawn the chosen pitch.
+    function onBackgroundChosen(detail) {
+        shell.animation.sport = detail.sport;
+        followAnimationSport();
+    }
+
     function onDeleteSelectedItems() {
         shell.animation.frameManager.removeSelectedObjects();
     }
@@ -549,6 +774,80 @@
         });
     }
 
+    function selectedGroups() {
+        return shell.animation.animLayer.itemGroups().filter(function (group) {
+            return group.isSelected;
+        });
+    }
+
+    function setSelected(groups, selected) {
+        groups.forEach(function (group) {
+            group.selectFunc(selected);
+        });
+        redrawAnimationLayer();
+    }
+
+    function onSelectAllItems() {
+        setSelected(shell.animation.animLayer.itemGroups(), true);
+    }
+
+    function onCopySelectedItems() {
+        var groups = selectedGroups();
+        if (groups.length > 0) {
+            shell.copiedItems = groups.map(function (group) { return group.getProperties(); });
+        }
+    }
+
+    // The copies stand a little below and right of the copied items (kept
+    // on the pitch), the same in every frame, and come selected alone.
+    function onPasteItems() {
+        var copied = shell.copiedItems || [];
+        if (copied.length === 0) {
+            return;
+        }
+        setSelected(shell.animation.animLayer.itemGroups(), false);
+        var pasted = copied.map(function (props) {
+            var pos = {
+                x: Math.min(1, props.x + PASTE_OFFSET),
+                y: Math.min(1, props.y + PASTE_OFFSET)
+            };
+            return shell.animation.addItemLike(props, pos);
+        });
+        setSelected(pasted, true);
+    }
+
+    // (dx, dy): screen pixels; the pitch may be turned, and items are kept
+    // on it.
+    function onNudgeSelectedItems(detail) {
+        var layer = shell.animation.animLayer;
+        var d = window.rotatePos({ x: detail.dx, y: detail.dy }, -layer.rotation());
+        var groups = selectedGroups();
+        if (groups.length === 0) {
+            return;
+        }
+        groups.forEach(function (group) {
+            var item = group.getFieldItem().group;
+            var to = layer.clipToBounds({ x: item.x() + d.x, y: item.y() + d.y });
+            group.updatePosition(to, item.rotation());
+            group.setControlsPosition();
+        });
+        shell.animation.frameManager.saveFrame();
+        shell.animation.frameManager.updateRunningLines(shell.animation.frameManager.selectedFrame);
+        redrawAnimationLayer();
+    }
+
+    // Escape leaves an open overlay unchanged; with none open it clears the
+    // selection.
+    function onEscapePressed() {
+        if (shell.overlayOpen) {
+            window.myDispatchEvent('closeOverlays', {});
+        } else if (shell.animation.playbackManager.isPlaying) {
+            window.myDispatchEvent('stop', {});
+        } else {
+            setSelected(shell.animation.animLayer.itemGroups(), false);
+        }
+    }
+
     function onRedrawControls() {
         shell.toolbar.layer.batchDraw();
         shell.itemPicker.layer.batchDraw();
@@ -558,6 +857,8 @@
     // An overlay is open: nothing else may take input, not even the
     // timeline.
     function onDisableControls() {
+        shell.overlayOpen = true;
+        shell.keyboard.setOverlayOpen(true);
         setListening(['timeline'], false);
         window.myDispatchEvent('disableNonTimelineControls', {});
     }
@@ -565,27 +866,38 @@
     // Playback raises this alone, so the timeline's stop button stays live.
     function onDisableNonTimelineControls() {
         setListening(['toolbar', 'itemPicker', 'animation', 'background'], false);
+        window.Button.hideTooltip();
+        shell.toolbar.leaveAll();
     }
 
     function onEnableControls() {
+        shell.overlayOpen = false;
+        shell.keyboard.setOverlayOpen(false);
         setListening(['timeline', 'toolbar', 'itemPicker', 'animation', 'background'], true);
+        // A layer that was deaf through a resize has an empty hit graph:
+        // the bare pitch would not take a click until the next redraw.
+        shell.animation.bgLayer.draw();
+        shell.animation.animLayer.draw();
         window.myDispatchEvent('redrawControls', {});
     }
 
-    // The shell's handlers, in the order of the event catalogue. The item
-    // picker registers its own two (setItemDefaultColor, setItemDefaultScale).
+    // The shell's handlers, in the order of the event catalogue, then those
+    // of the editing keys. The item picker registers its own two
+    // (setItemDefaultColor, setItemDefaultScale); the overlays listen for
+    // closeOverlays. `edits`: the animation may have changed, to be
+    // recorded for undo once the handler is done.
     var PAGE_EVENTS = [
-        { name: 'addItem', handle: onAddItem },
+        { name: 'addItem', handle: onAddItem, edits: true },
         { name: 'play', handle: onPlay },
         { name: 'stop', handle: onStop },
         { name: 'playbackEnded', handle: onPlaybackEnded },
         { name: 'updateTimelineProgress', handle: onUpdateTimelineProgress },
         { name: 'drawFrame', handle: onDrawFrame },
-        { name: 'getLabelForItem', handle: onGetLabelForItem },
-        { name: 'getShortLabelForItem', handle: onGetShortLabelForItem },
-        { name: 'selectedFrame', handle: onSelectedFrame },
-        { name: 'addFrame', handle: onAddFrame },
-        { name: 'removeFrame', handle: onRemoveFrame },
+        { name: 'getLabelForItem', handle: onGetLabelForItem, edits: true },
+        { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
+        { name: 'selectedFrame', handle: onSelectedFrame, edits: true },
+        { name: 'addFrame', handle: onAddFrame, edits: true },
+        { name: 'removeFrame', handle: onRemoveFrame, edits: true },
         { name: 'newAnimation', handle: onNewAnimation },
         { name: 'saveAnimation', handle: onSaveAnimation },
         { name: 'openAnimation', handle: onOpenAnimation },
@@ -594,32 +906,40 @@
         { name: 'exportPdf', handle: onExportPdf },
         { name: 'takeSnapshot', handle: onTakeSnapshot },
         { name: 'showAboutInfo', handle: onShowAboutInfo },
-        { name: 'rotateAntiClockwise', handle: onRotateAntiClockwise },
-        { name: 'rotateClockwise', handle: onRotateClockwise },
-        { name: 'toggleGrid', handle: onToggleGrid },
-        { name: 'toggleRunningLines', handle: onToggleRunningLines },
-        { name: 'toggleLogo', handle: onToggleLogo },
+        { name: 'rotateAntiClockwise', handle: onRotateAntiClockwise, edits: true },
+        { name: 'rotateClockwise', handle: onRotateClockwise, edits: true },
+        { name: 'toggleGrid', handle: onToggleGrid, edits: true },
+        { name: 'toggleRunningLines', handle: onToggleRunningLines, edits: true },
+        { name: 'toggleLogo', handle: onToggleLogo, edits: true },
         { name: 'selectLogo', handle: onSelectLogo },
         { name: 'chooseBackground', handle: onChooseBackground },
-        { name: 'deleteSelectedItems', handle: onDeleteSelectedItems },
-        { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale },
-        { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale },
-        { name: 'addFrameCaption', handle: onAddFrameCaption },
+        { name: 'backgroundChosen', handle: onBackgroundChosen, edits: true },
+        { name: 'deleteSelectedItems', handle: onDeleteSelectedItems, edits: true },
+        { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale, edits: true },
+        { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale, edits: true },
+        { name: 'addFrameCaption', handle: onAddFrameCaption, edits: true },
         { name: 'redrawControls', handle: onRedrawControls },
         { name: 'disableControls', handle: onDisableControls },
         { name: 'disableNonTimelineControls', handle: onDisableNonTimelineControls },
-        { name: 'enableControls', handle: onEnableControls }
+        { name: 'enableControls', handle: onEnableControls },
+        { name: 'undo', handle: onUndo },
+        { name: 'redo', handle: onRedo },
+        { name: 'selectAllItems', handle: onSelectAllItems },
+        { name: 'copySelectedItems', handle: onCopySelectedItems },
+        { name: 'pasteItems', handle: onPasteItems, edits: true },
+        { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },
+        { name: 'escapePressed', handle: onEscapePressed }
     ];
 
     function installPageEventHandlers() {
         for (var i = 0; i < PAGE_EVENTS.length; i++) {
-            document.addEventListener(PAGE_EVENTS[i].name, detailHandler(PAGE_EVENTS[i].handle), false);
+            document.addEventListener(PAGE_EVENTS[i].name, detailHandler(PAGE_EVENTS[i]), false);
         }
     }
 
-    function detailHandler(handle) {
+    function detailHandler(entry) {
         return function (evt) {
-            handle(evt.detail || {});
+            handleAndRecord(entry, evt.detail || {});
         };
     }
 
@@ -714,6 +1034,11 @@
             animation: null,
             imageGenerator: null,
             pdfReport: null,
+            keyboard: null,
+            history: null,
+            overlayOpen: false,
+            copiedItems: [],
+            reportedText: '',
 
             calcContainerSizes: calcContainerSizes,
             connectSlots: connectSlots,
@@ -728,6 +1053,8 @@
         prepareReportLogo();
         window.addEventListener('resize', onWindowResize, false);
         installPageEventHandlers();
+        recordAfterPointer();
+        startHistory();
         return shell;
     }
 

@@ -25,7 +25,9 @@
         about: { src: 'icons/about64.png', width: 64 },
         openLogo: { src: 'icons/openLogo.png', width: 128 },
         showLogo: { src: 'icons/showLogo.png', width: 128 },
-        copy: { src: 'icons/copy.png', width: 128 }
+        copy: { src: 'icons/copy.png', width: 128 },
+        undo: { src: 'icons/undo.png', width: 128 },
+        redo: { src: 'icons/redo.png', width: 128 }
     };
 
     // A group at (0, 0), scaled by `scale` (1 when not given), that receives

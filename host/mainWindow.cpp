@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDir>
@@ -29,12 +30,16 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QWebFrame>
 #include <QWebView>
 
 namespace {
+
+const char kSportKey[] = "sport";
+const char kAnimationSuffix[] = "anim";
 
 QString textOf(const QVariantMap &message, const char *key)
 {
@@ -128,7 +133,7 @@ void mainWindow::showSplash()
 
 void mainWindow::setUpWindow()
 {
-    setWindowTitle(QCoreApplication::applicationName());
+    updateTitle();
     setWindowIcon(QIcon(QStringLiteral(":/Resources/icons/animator.ico")));
     setWindowFlags(Qt::Window);
     setWindowModality(Qt::ApplicationModal);
@@ -165,7 +170,23 @@ void mainWindow::registerHandlers()
         promptForItemShortLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
     });
     m_handlers.insert(QStringLiteral("openAnimation"), [this](const QVariantMap &) {
-        openAnimation(QString());
+        if (maybeSave())
+            openAnimation(QString());
+    });
+    m_handlers.insert(QStringLiteral("newAnimation"), [this](const QVariantMap &) {
+        if (maybeSave())
+            sendToPage(QStringLiteral("newAnimationResponse"));
+    });
+    m_handlers.insert(QStringLiteral("animationText"), [this](const QVariantMap &m) {
+        m_pageText = textOf(m, "strToSave");
+        m_pageSaveProblem = textOf(m, "saveProblem");
+        m_pageAnswered = true;
+    });
+    m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
+        takeAsSaved(textOf(m, "strToSave"), m_openingFile);
+    });
+    m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
+        setWindowModified(textOf(m, "strToSave") != m_savedText);
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
         showErrorOpeningFile(textOf(m, "errorInfo"));
@@ -174,7 +195,10 @@ void mainWindow::registerHandlers()
         showErrorSavingFile(textOf(m, "errorInfo"));
     });
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
-        saveAnimation(textOf(m, "strToSave"));
+        saveAnimation(textOf(m, "strToSave"), m.value(QStringLiteral("toCurrentFile")).toBool());
+    });
+    m_handlers.insert(QStringLiteral("sportChanged"), [this](const QVariantMap &m) {
+        rememberSport(textOf(m, "sport"));
     });
     m_handlers.insert(QStringLiteral("snapshotImage"), [this](const QVariantMap &m) {
         snapshotImage(m);
@@ -270,9 +294,27 @@ void mainWindow::processMessage(QVariantMap message)
 
 void mainWindow::processArguments()
 {
+    startAnimation();
     const QString drill = CommandLine::parse(QCoreApplication::arguments()).drillToOpen();
     if (!drill.isEmpty())
         openAnimation(drill);
+}
+
+// The page starts with the sport the coach used last; a file named on the
+// command line, opened right after this, brings its own.
+void mainWindow::startAnimation()
+{
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), QStringLiteral("startAnimation"));
+    message.insert(QStringLiteral("sport"), QSettings().value(QLatin1String(kSportKey)).toString());
+    emit m_bridge->sendMessage(message);
+}
+
+void mainWindow::rememberSport(const QString &sport)
+{
+    static const QStringList sports = {QStringLiteral("gaa"), QStringLiteral("soccer"), QStringLiteral("rugby")};
+    if (sports.contains(sport))
+        QSettings().setValue(QLatin1String(kSportKey), sport);
 }
 
 void mainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -286,7 +328,65 @@ void mainWindow::dropEvent(QDropEvent *event)
     if (urls.isEmpty())
         return;
     event->acceptProposedAction();
-    openAnimation(urls.first().toLocalFile());
+    if (maybeSave())
+        openAnimation(urls.first().toLocalFile());
+}
+
+void mainWindow::closeEvent(QCloseEvent *event)
+{
+    if (maybeSave())
+        event->accept();
+    else
+        event->ignore();
+}
+
+// The page answers inside the emit. A page that does not answer (it failed
+// to load) has nothing to lose, and gets the saved text back.
+QString mainWindow::pageAnimationText()
+{
+    m_pageAnswered = false;
+    sendToPage(QStringLiteral("requestAnimationText"));
+    return m_pageAnswered ? m_pageText : m_savedText;
+}
+
+// A hidden window only exports: it has no coach to ask, and nothing of
+// theirs to lose.
+bool mainWindow::maybeSave()
+{
+    if (m_presentation == Presentation::Hidden)
+        return true;
+    const QString text = pageAnimationText();
+    if (text == m_savedText)
+        return true;
+    const auto answer = QMessageBox::warning(this, QCoreApplication::applicationName(),
+                                             tr("Save changes to the drill?"),
+                                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                             QMessageBox::Save);
+    if (answer != QMessageBox::Save)
+        return answer == QMessageBox::Discard;
+    if (!m_pageSaveProblem.isEmpty()) {
+        showErrorSavingFile(m_pageSaveProblem);
+        return false;
+    }
+    return saveAnimation(text, true);
+}
+
+void mainWindow::takeAsSaved(const QString &text, const QString &file)
+{
+    m_savedText = text;
+    m_currentFile = file;
+    setWindowModified(false);
+    updateTitle();
+}
+
+// "drill.anim[*] — Drillmora": Qt shows the [*] as "*" while modified.
+void mainWindow::updateTitle()
+{
+    const QString app = QCoreApplication::applicationName();
+    if (m_currentFile.isEmpty())
+        setWindowTitle(app + QStringLiteral("[*]"));
+    else
+        setWindowTitle(QFileInfo(m_currentFile).fileName() + QStringLiteral("[*] \u2014 ") + app);
 }
 
 void mainWindow::rememberFolderOf(const QString &filePath)
@@ -294,12 +394,21 @@ void mainWindow::rememberFolderOf(const QString &filePath)
     m_lastUsedFolder = QFileInfo(filePath).absolutePath();
 }
 
-QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter)
+QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
+                                   const QString &defaultSuffix)
 {
-    const QString fileName = QFileDialog::getSaveFileName(
-        m_webView, title, m_lastUsedFolder + QLatin1Char('/') + proposedName, filter);
-    if (!fileName.isEmpty())
-        rememberFolderOf(fileName);
+    const QString proposed = QFileInfo(proposedName).isAbsolute()
+                                 ? proposedName
+                                 : m_lastUsedFolder + QLatin1Char('/') + proposedName;
+    QFileDialog dialog(m_webView, title, proposed, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the extension before it asks about replacing a file,
+    // so "drill" cannot silently overwrite "drill.anim".
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString fileName = dialog.selectedFiles().first();
+    rememberFolderOf(fileName);
     return fileName;
 }
 
@@ -335,19 +444,31 @@ void mainWindow::openAnimation(const QString &path)
     QVariantMap response;
     response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
     response.insert(QStringLiteral("json"), nonNull(line));
+    // A page that loads the file answers "animationReset" inside the emit;
+    // one that refuses it keeps its drill, and the host its saved text.
+    m_openingFile = QFileInfo(fileName).absoluteFilePath();
     emit m_bridge->sendMessage(response);
+    m_openingFile.clear();
 }
 
-void mainWindow::saveAnimation(const QString &text)
+bool mainWindow::saveAnimation(const QString &text, bool toCurrentFile)
 {
-    const QString fileName = chooseSaveFile(tr("Save Animation"), QStringLiteral("untitled.anim"),
-                                            tr("Animation Files (*.anim)"));
-    if (fileName.isEmpty())
-        return;
+    QString fileName = toCurrentFile ? m_currentFile : QString();
+    if (fileName.isEmpty()) {
+        fileName = chooseSaveFile(tr("Save Animation"),
+                                  m_currentFile.isEmpty() ? QStringLiteral("untitled.anim") : m_currentFile,
+                                  tr("Animation Files (*.anim)"), QLatin1String(kAnimationSuffix));
+        if (fileName.isEmpty())
+            return false;
+    }
 
     QString error;
-    if (!AnimationFile::write(fileName, text, &error))
+    if (!AnimationFile::write(fileName, text, &error)) {
         showInformation(m_webView, tr("error"), error);
+        return false;
+    }
+    takeAsSaved(text, QFileInfo(fileName).absoluteFilePath());
+    return true;
 }
 
 void mainWindow::showInformation(QWidget *parent, const QString &title, const QString &text)

@@ -40,9 +40,22 @@ public:
     // Unreadable files are reported in a message box; nothing is sent then.
     void openAnimation(const QString &path);
 
-    // Asks for a file name and writes `text` to it. A failed write is
-    // reported and leaves any existing file untouched.
-    void saveAnimation(const QString &text);
+    // Writes `text` to the current file when `toCurrentFile` is set and
+    // there is one; otherwise asks for a name first, offering the current
+    // file's, and adds ".anim" to a name typed without an extension. A
+    // failed write is reported and leaves any existing file untouched.
+    // Returns whether the text was written; it is then the saved drill.
+    bool saveAnimation(const QString &text, bool toCurrentFile = false);
+
+    // Asks the page for its animation and, when it differs from what was
+    // last opened or saved, asks "Save changes to the drill?". Returns
+    // whether the caller may go on: after Save (and a good save) or
+    // Discard, or when nothing changed; false after Cancel.
+    bool maybeSave();
+
+    // The file the drill on screen was last opened from or saved to, or
+    // empty for a drill not saved yet.
+    QString currentFile() const { return m_currentFile; }
 
     // Text prompts; each replies to the page only when the user confirms.
     void promptForFrameLabel(const QString &label, const QString &defaultText);
@@ -119,6 +132,7 @@ signals:
     void exportFinished(const QString &error);
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -138,6 +152,11 @@ private:
     void startLoading();
 
     void onLoadFinished(bool ok);
+    void startAnimation();
+    QString pageAnimationText();
+    void takeAsSaved(const QString &text, const QString &file);
+    void updateTitle();
+    void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
     // The page found the drill it was asked to save would not open again;
     // nothing was written.
@@ -147,8 +166,11 @@ private:
     bool reportedInstead(const QString &text);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
-    // The save dialog on the last-used folder; empty when the user cancels.
-    QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter);
+    // The save dialog, proposing `proposedName` in the last-used folder (or
+    // itself, when it is an absolute path) and adding `defaultSuffix` to a
+    // name typed without one; empty when the user cancels.
+    QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
+                           const QString &defaultSuffix = QString());
     void startVideoExport(const QString &path);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
@@ -174,6 +196,18 @@ private:
     QString m_pictureOutputPath;
     QPointer<QProgressDialog> m_progressDialog;
     std::unique_ptr<Mp4Encoder> m_encoder;
+
+    // What the drill was when last opened, saved or started afresh, and
+    // where it lives (empty when nowhere yet). The page's current text is
+    // compared with it whenever it matters.
+    QString m_savedText;
+    QString m_currentFile;
+    // The page's answer to "requestAnimationText", and the file being
+    // opened while its text is with the page.
+    QString m_pageText;
+    QString m_pageSaveProblem;
+    bool m_pageAnswered = false;
+    QString m_openingFile;
 };
 
 #endif // MAINWINDOW_H

@@ -20,9 +20,19 @@ public:
     template<typename W>
     static std::unique_ptr<ModalDriver> answer(std::function<void(W *)> answer, int timeoutMs = 5000)
     {
+        return answerWhere<W>([](W *) { return true; }, answer, timeoutMs);
+    }
+
+    // Answers only a dialog of type W that `wanted` picks, leaving others
+    // (to another driver) until one comes.
+    template<typename W>
+    static std::unique_ptr<ModalDriver> answerWhere(std::function<bool(W *)> wanted,
+                                                    std::function<void(W *)> answer, int timeoutMs = 5000)
+    {
         std::unique_ptr<ModalDriver> driver(new ModalDriver(timeoutMs));
-        driver->m_answer = [answer](QWidget *w) {
-            if (auto *typed = qobject_cast<W *>(w)) {
+        driver->m_answer = [wanted, answer](QWidget *w) {
+            auto *typed = qobject_cast<W *>(w);
+            if (typed && wanted(typed)) {
                 answer(typed);
                 return true;
             }

@@ -6,6 +6,7 @@
 // dropped onto the window ends in the page's report, shown by the host.
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
+#include "PrivateSettings.h"
 #include "PageFonts.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
@@ -19,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -118,6 +120,7 @@ private:
 void tst_AnimationFiles::initTestCase()
 {
     ApplicationIdentity::apply();
+    usePrivateSettings();
     PageFonts::install();
     QVERIFY(m_dir.isValid());
 }
@@ -304,13 +307,19 @@ void tst_AnimationFiles::droppedPictureEndsInPageReport()
     image.fill(QColor(30, 120, 40));
     QVERIFY(image.save(picture, "PNG"));
 
+    // The drill is not saved: the coach is asked first, and lets it go.
+    auto prompt = ModalDriver::answerWhere<QMessageBox>(
+        [](QMessageBox *b) { return b->text() == QStringLiteral("Save changes to the drill?"); },
+        [](QMessageBox *b) { b->button(QMessageBox::Discard)->click(); });
     QString title, text, detail;
-    auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
-        title = b->windowTitle();
-        text = b->text();
-        detail = b->informativeText();
-        b->accept();
-    });
+    auto box = ModalDriver::answerWhere<QMessageBox>(
+        [](QMessageBox *b) { return b->text() != QStringLiteral("Save changes to the drill?"); },
+        [&](QMessageBox *b) {
+            title = b->windowTitle();
+            text = b->text();
+            detail = b->informativeText();
+            b->accept();
+        });
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(picture)});
     QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -320,6 +329,7 @@ void tst_AnimationFiles::droppedPictureEndsInPageReport()
     QApplication::sendEvent(m_window.data(), &drop);
 
     QTRY_VERIFY(box->seen());
+    QVERIFY(prompt->seen());
     QCOMPARE(text, QStringLiteral("Error Opening Animation File"));
     QCOMPARE(detail, QStringLiteral("Error parsing JSON"));
     QCOMPARE(js(QStringLiteral("pageShell.animation.saveToString()")).toString(), before);
@@ -339,6 +349,7 @@ private slots:
 void tst_OpenedFromCommandLine::openedFileShowsAsSaved()
 {
     ApplicationIdentity::apply();
+    usePrivateSettings();
     PageFonts::install();
     QString boxText;
     auto box = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
@@ -349,8 +360,11 @@ void tst_OpenedFromCommandLine::openedFileShowsAsSaved()
     mainWindow window;
     QSignalSpy sent(window.findChild<jsInterface *>(), &jsInterface::sendMessage);
     QVERIFY(waitForPage(&window));
-    QTRY_COMPARE(sent.count(), 1);
+    // The sport to start with, then the file.
+    QTRY_COMPARE(sent.count(), 2);
     QCOMPARE(sent.first().first().toMap().value(QStringLiteral("msgType")).toString(),
+             QStringLiteral("startAnimation"));
+    QCOMPARE(sent.last().first().toMap().value(QStringLiteral("msgType")).toString(),
              QStringLiteral("openAnimationResponse"));
     QTest::qWait(100);
     QVERIFY2(!box->seen(), qPrintable(boxText));

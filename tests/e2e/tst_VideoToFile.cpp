@@ -127,12 +127,13 @@ void tst_VideoToFile::pressVideoButton(const QString &path)
         "  return [r.left, r.top, r.height]; })()")).toList();
     QCOMPARE(r.size(), 3);
     const int side = r[2].toInt();
+    const int videoButton = 5;
     auto chooser = ModalDriver::answer<QFileDialog>([=](QFileDialog *dialog) {
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(r[0].toInt() + 3 * side + side / 2, r[1].toInt() + side / 2));
+                      QPoint(r[0].toInt() + videoButton * side + side / 2, r[1].toInt() + side / 2));
     QTRY_VERIFY(chooser->seen());
 }
 

@@ -340,7 +340,9 @@ test('text that is not JSON, or not an animation, is reported and changes nothin
 
 var shellAnimation = pageShell.animation;
 
+// New, with the host's go-ahead that the runner's fake host gives.
 function resetEditor() {
+    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
     myDispatchEvent('newAnimation', {});
 }
 
@@ -381,7 +383,7 @@ test('the toolbar\'s commands turn the pitch and switch grid, running lines and 
         var buttons = pageShell.toolbar.group.getChildren().filter(function (node) {
             return node.nodeType === 'Group' && node.find('.buttonRect').length === 1;
         });
-        return [9, 10, 12].map(function (n) {
+        return [11, 12, 14].map(function (n) {
             return buttons.filter(function (g) { return g.x() === n * 45; })[0].isSetPressed;
         });
     }
@@ -415,6 +417,9 @@ test('the item picker\'s delete and scale commands act on the selected items', f
     myDispatchEvent('addItem', { type: 'gaaBall', col1: 'default', col2: 'default', scale: 'default' });
     myDispatchEvent('addItem', { type: 'cone', col1: 'default', col2: 'default', scale: 'default' });
     var layer = shellAnimation.animLayer;
+    assert.deepEqual(layer.itemGroups().map(function (g) { return g.isSelected; }), [false, true],
+        'each new item comes selected alone');
+    layer.childWithId(2).selectFunc(false);
     layer.childWithId(1).selectFunc(true);
     myDispatchEvent('increaseSelectedScale', {});
     assert.close(fm.findObject(1).scale, 0.11 * 1.1, 1e-12);
@@ -460,4 +465,32 @@ test('a window resize refits the editor\'s pitch', function (done) {
         assert.equal(shellAnimation.animLayer.x(), 845 / 2);
         done();
     });
+});
+
+test('after a resize while the pitch was deaf (playback, colour chooser), a click on the bare pitch clears the selection', function (done) {
+    var cases = ['disableNonTimelineControls', 'disableControls'];
+    var s = pageShell.sizes;
+    function next() {
+        if (cases.length === 0) {
+            shellAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+            done();
+            return;
+        }
+        var deafness = cases.shift();
+        resetEditor();
+        myDispatchEvent('addItem', { type: 'cone', col1: 'default', col2: 'default', scale: 'default' });
+        var cone = shellAnimation.animLayer.itemGroups()[0];
+        assert.equal(cone.isSelected, true, deafness + ': selected');
+        myDispatchEvent(deafness, {});
+        // A resize while deaf: the stage's canvases are cleared and only the
+        // scenes are drawn again, now and on the next display refreshes.
+        shellAnimation.updateBounds(500, 300, 1000, 600);
+        window.setTimeout(done.step(function () {
+            myDispatchEvent('enableControls', {});
+            clickAt(shellAnimation.stage, 500 - 370, 300 + 220);
+            assert.equal(cone.isSelected, false, deafness + ': the click on the bare pitch cleared the selection');
+            next();
+        }), 100);
+    }
+    next();
 });

@@ -857,8 +857,10 @@ test('opening text that is not an animation sends exactly one errorOpeningFile a
     });
     cppInterface.clearReceivedMessages();
     openInEditor(animationFile({ frameText: [] }));
-    assert.deepEqual(sent(), [{ msgType: 'errorOpeningFile', errorInfo: 'Number of frames does not match' }],
-        'reported, and loaded');
+    assert.deepEqual(sent().filter(function (m) { return m.msgType === 'errorOpeningFile'; }),
+        [{ msgType: 'errorOpeningFile', errorInfo: 'Number of frames does not match' }], 'reported');
+    assert.deepEqual(sent()[sent().length - 1], { msgType: 'animationReset', strToSave: START_UP_LINE },
+        'and loaded, as the drill as saved');
     assert.equal(editor.saveToString(), START_UP_LINE);
 });
 
@@ -923,8 +925,11 @@ test('a prompt answered by the host through the bridge is applied before the pag
 test('a new animation keeps the pitch, its turn and sport, grid, running lines and logo, and clears items, frames and captions', function () {
     openInEditor(richText('soccer'));
     cppInterface.clearReceivedMessages();
+    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
     myDispatchEvent('newAnimation', {});
-    assert.deepEqual(sent(), [], 'nothing asked of the host');
+    cppInterface.clearReplies();
+    assert.deepEqual(sent().map(function (m) { return m.msgType; }), ['newAnimation', 'animationReset'],
+        'the host asked first, and told of the new drill');
     var bg = editor.bgLayer;
     assert.deepEqual([editor.sport, bg.sportType, bg.bgType, bg.showStripes, bg.logoImage],
         ['soccer', 'soccer', 'penaltyArea', false, LOGO_DATA_URL]);
@@ -1173,4 +1178,54 @@ test('fuzz: every mutated file either loads completely or is refused and changes
         refused + ' refused (' + Object.keys(reasons).length + ' kinds of reason) in ' + seconds.toFixed(1) + ' s');
     assert.ok(loaded > FUZZ_CASES / 20, 'enough mutants load to test the loading side: ' + loaded);
     assert.ok(refused > FUZZ_CASES / 2, 'and enough are refused: ' + refused);
+});
+
+test('the sport switched in the picker is saved, and opening a file of another sport rebuilds the palette', function () {
+    openInEditor(START_UP_LINE);
+    var palette = function () { return pageShell.itemPicker.itemTypes.join(); };
+    [['soccer', 'penaltyAreaLeft', 'ball'], ['rugby', 'oneEnd', 'rugbyBall'], ['gaa', 'blank', 'gaaBall']]
+        .forEach(function (c) {
+            cppInterface.clearReceivedMessages();
+            myDispatchEvent('chooseBackground', {});
+            editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === c[0]; })[0]
+                .fire('click');
+            editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === c[1]; })[0]
+                .fire('click');
+            assert.deepEqual([editor.sport, editor.bgLayer.sportType, editor.bgLayer.bgType, pageShell.itemPicker.sport],
+                [c[0], c[0], c[1], c[0]], c[0] + ' chosen');
+            assert.equal(pageShell.itemPicker.itemTypes[1], c[2], c[0] + ' palette');
+            assert.deepEqual(sent().filter(function (m) { return m.msgType === 'sportChanged'; }),
+                [{ msgType: 'sportChanged', sport: c[0] }], c[0] + ': the host remembers it');
+            var saved = JSON.parse(editor.saveToString());
+            assert.deepEqual([saved.sport, saved.background.type], [c[0], c[1]], c[0] + ' saved');
+        });
+    // A drill of each sport, opened over the others.
+    ['rugby', 'soccer', 'gaa', 'soccer'].forEach(function (sport) {
+        var text = richText(sport);
+        openInEditor(text);
+        assert.deepEqual([editor.sport, pageShell.itemPicker.sport, pageShell.sport], [sport, sport, sport],
+            sport + ' opened');
+        assert.equal(editor.saveToString(), text, sport + ' saves to the very text it was opened from');
+    });
+    // New keeps the sport on screen, and so its palette.
+    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
+    myDispatchEvent('newAnimation', {});
+    cppInterface.clearReplies();
+    assert.deepEqual([editor.sport, pageShell.itemPicker.sport], ['soccer', 'soccer']);
+    assert.ok(palette().indexOf('goal') !== -1, 'soccer goals to add');
+    openInEditor(START_UP_LINE);
+});
+
+test('the host\'s remembered sport starts the page with its pitch and palette, as a drill not yet changed', function () {
+    openInEditor(START_UP_LINE);
+    [['rugby', 'rugby'], ['', 'rugby'], ['hockey', 'rugby'], ['soccer', 'soccer'], ['gaa', 'gaa']].forEach(function (c) {
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'startAnimation', sport: c[0] });
+        assert.deepEqual([editor.sport, editor.bgLayer.sportType, pageShell.itemPicker.sport], [c[1], c[1], c[1]],
+            JSON.stringify(c[0]));
+        var last = sent()[sent().length - 1];
+        assert.deepEqual(last, { msgType: 'animationReset', strToSave: editor.saveToString() },
+            JSON.stringify(c[0]) + ': the host takes it as the drill as saved');
+        assert.equal(pageShell.history.canUndo(), false);
+    });
 });

@@ -14,12 +14,14 @@ var RUGBY_VIEWS = ['fullField', 'oneEnd', 'blank'];
 // Covered stripe bands of each view: every second of 16, 9, 5, 4, 4, 6.
 var STRIPES = { fullField: 8, oneEnd: 5, penaltyArea: 3, penaltyAreaLeft: 2, penaltyAreaRight: 2, blank: 3 };
 
-// 1200 x 600: margin 30, h = (600 - 90) / 2 = 255, w = 340, which fits
-// (1200 - 120) / 3 = 360, so the height limits; gaps 45 across, 30 down.
-var WIDE = { width: 1200, height: 600, w: 340, h: 255, gapX: 45, gapY: 30 };
-// 800 x 600: w would be 340, more than (800 - 120) / 3 = 226.67, so the
-// width limits: w = 680 / 3, h = w * 3 / 4 = 170; gaps 30 across, 260 / 3 down.
-var NARROW = { width: 800, height: 600, w: 680 / 3, h: 170, gapX: 30, gapY: 260 / 3 };
+// The sports take the top tenth; the thumbnails share the rest.
+// 1200 x 600: row 60, then 1200 x 540: margin 27, h = (540 - 81) / 2 =
+// 229.5, w = 306, which fits (1200 - 108) / 3 = 364, so the height limits;
+// gaps 70.5 across, 27 down.
+var WIDE = { width: 1200, height: 600, row: 60, w: 306, h: 229.5, gapX: 70.5, gapY: 27 };
+// 800 x 600: w would be 306, more than (800 - 108) / 3 = 230.67, so the
+// width limits: w = 692 / 3, h = w * 3 / 4 = 173; gaps 27 across, 194 / 3 down.
+var NARROW = { width: 800, height: 600, row: 60, w: 692 / 3, h: 173, gapX: 27, gapY: 194 / 3 };
 
 var events = [];
 ['disableControls', 'enableControls'].forEach(function (name) {
@@ -84,9 +86,15 @@ function open(size, options) {
     return bgLayer;
 }
 
+// On the stage.
 function centreOf(thumbnail) {
     var clip = thumbnail.clip();
-    return { x: thumbnail.x() + clip.width / 2, y: thumbnail.y() + clip.height / 2 };
+    var at = thumbnail.getAbsolutePosition();
+    return { x: at.x + clip.width / 2, y: at.y + clip.height / 2 };
+}
+
+function sportButtons() {
+    return pickerLayer().find('.bgSportButton').toArray();
 }
 
 function assertGrid(size, count) {
@@ -98,6 +106,7 @@ function assertGrid(size, count) {
         var what = 'thumbnail ' + i + ' ';
         assert.close(thumbnail.x(), size.gapX + column * (size.w + size.gapX), 1e-9, what + 'x');
         assert.close(thumbnail.y(), size.gapY + row * (size.h + size.gapY), 1e-9, what + 'y');
+        assert.close(thumbnail.getAbsolutePosition().y, size.row + thumbnail.y(), 1e-9, what + 'below the sports');
         var ground = thumbnail.find('.ground')[0];
         assert.close(ground.width(), size.w, 1e-9, what + 'width');
         assert.close(ground.height(), size.h, 1e-9, what + 'height');
@@ -171,7 +180,7 @@ test('a wide area: thumbnails limited by the height, with equal gaps left, betwe
     var right = WIDE.width - (all[2].x() + WIDE.w);
     assert.close(all[0].x(), right, 1e-9, 'centred across');
     assert.close(all[1].x() - (all[0].x() + WIDE.w), all[0].x(), 1e-9, 'gap between = gap outside');
-    assert.close(WIDE.height - (all[3].y() + WIDE.h), all[0].y(), 1e-9, 'centred down');
+    assert.close(WIDE.height - WIDE.row - (all[3].y() + WIDE.h), all[0].y(), 1e-9, 'centred down');
 });
 
 test('a narrow area: thumbnails limited by the width', function () {
@@ -180,14 +189,14 @@ test('a narrow area: thumbnails limited by the width', function () {
 });
 
 test('the aspect ratio is the animation layer\'s, or the background layer\'s while there is none', function () {
-    // 1200 x 600 at 1.2: h = 255 fits, w = 306; gaps (1200 - 918) / 4 across.
+    // 1200 x 600 at 1.2: h = 229.5 fits, w = 275.4; gaps (1200 - 826.2) / 4 across.
     open(WIDE, { animAspectRatio: 1.2 });
     var all = thumbnails();
-    assert.close(all[0].find('.ground')[0].width(), 306, 1e-9, 'animation layer\'s ratio');
-    assert.close(all[0].x(), (1200 - 918) / 4, 1e-9);
+    assert.close(all[0].find('.ground')[0].width(), 275.4, 1e-9, 'animation layer\'s ratio');
+    assert.close(all[0].x(), (1200 - 826.2) / 4, 1e-9);
 
     open(WIDE, { noAnimLayer: true, bgAspectRatio: 1.25 });
-    assert.close(thumbnails()[0].find('.ground')[0].width(), 255 * 1.25, 1e-9,
+    assert.close(thumbnails()[0].find('.ground')[0].width(), 229.5 * 1.25, 1e-9,
         'background layer\'s ratio without an animation layer');
 });
 
@@ -201,7 +210,8 @@ test('the overlay is a new top layer darkening the whole stage at 0.7', function
     assert.deepEqual([shade.x(), shade.y(), shade.width(), shade.height()], [0, 0, 800, 600]);
     assert.equal(shade.fill(), 'black');
     assert.equal(shade.opacity(), 0.7);
-    assert.equal(layer.getChildren().length, 7, 'the shade below six thumbnails');
+    assert.equal(layer.getChildren().length, 5, 'the shade below the thumbnails and the three sports');
+    assert.equal(layer.getChildren()[1].getChildren().length, 6, 'six thumbnails');
     var corner = pixelAt(layer, 5, 5);
     assert.deepEqual(corner.slice(0, 3), [0, 0, 0], 'drawn at once, black');
     assert.close(corner[3], 0.7 * 255, 1, 'at 0.7');
@@ -213,7 +223,7 @@ test('thumbnails are cut to their frames: nothing of the pitch shows in the gaps
     var oneEnd = thumbnails()[1];
     // The oneEnd pitch runs on below its frame: its touch lines would cross
     // the gap under it.
-    var below = oneEnd.y() + WIDE.h + 3;
+    var below = oneEnd.getAbsolutePosition().y + WIDE.h + 3;
     function whiteBelow() {
         var found = 0;
         for (var x = oneEnd.x(); x < oneEnd.x() + WIDE.w; x += 1) {
@@ -272,9 +282,9 @@ test('clicking a thumbnail applies its view with stripes, enables the controls a
 test('clicks near the corners of each thumbnail choose that thumbnail', function () {
     RUGBY_VIEWS.forEach(function (view, i) {
         var bgLayer = open(NARROW, { sport: 'rugby', view: 'blank' });
-        var t = thumbnails()[i];
-        var corner = (i % 2 === 0) ? { x: t.x() + 2, y: t.y() + 2 } :
-            { x: t.x() + NARROW.w - 2, y: t.y() + NARROW.h - 2 };
+        var t = thumbnails()[i].getAbsolutePosition();
+        var corner = (i % 2 === 0) ? { x: t.x + 2, y: t.y + 2 } :
+            { x: t.x + NARROW.w - 2, y: t.y + NARROW.h - 2 };
         clickAt(stage, corner.x, corner.y);
         assert.deepEqual(bgLayer.calls, [['rugby', view, true]], view);
     });
@@ -299,22 +309,56 @@ test('a tap chooses too, and a click after it changes nothing more', function ()
     assert.deepEqual(events, ['disableControls', 'setBackground', 'enableControls']);
 });
 
-test('clicks on the darkened area do nothing', function () {
-    var bgLayer = open(WIDE, { sport: 'rugby' });
-    var points = [
-        { x: WIDE.gapX / 2, y: WIDE.gapY / 2 },                     // corner
-        { x: WIDE.gapX + WIDE.w + WIDE.gapX / 2, y: 200 },          // between columns
-        { x: 600, y: WIDE.gapY + WIDE.h + WIDE.gapY / 2 },          // between rows
-        { x: 600, y: 2 * WIDE.gapY + WIDE.h + WIDE.h / 2 }          // the empty bottom row
-    ];
-    events = [];
-    points.forEach(function (p) {
-        clickAt(stage, p.x, p.y);
+test('the three sports stand along the top, the one shown marked; choosing one shows its views', function () {
+    var bgLayer = open(WIDE, { sport: 'gaa' });
+    var buttons = sportButtons();
+    assert.deepEqual(buttons.map(function (b) { return b.sport; }), ['gaa', 'soccer', 'rugby']);
+    assert.deepEqual(buttons.map(function (b) { return b.marked; }), [true, false, false]);
+    buttons.forEach(function (b, i) {
+        assert.close(b.x(), i * 400, 1e-9, b.sport + ' across');
+        assert.ok(b.find('.bgSportMark')[0].y() + b.find('.bgSportMark')[0].height() <= WIDE.row,
+            b.sport + ' within the row');
     });
-    assert.deepEqual(bgLayer.calls, []);
-    assert.deepEqual(events, []);
-    assert.equal(pickerLayers().length, 1, 'still open');
-    assert.equal(thumbnails().length, 3);
+    clickAt(stage, 1000, WIDE.row / 2);
+    assert.deepEqual(thumbnails().map(function (t) { return t.bgType; }), RUGBY_VIEWS, 'rugby\'s views');
+    assert.deepEqual(sportButtons().map(function (b) { return b.marked; }), [false, false, true]);
+    assert.deepEqual(bgLayer.calls, [], 'nothing chosen yet');
+    assert.deepEqual(events, ['disableControls'], 'still open');
+
+    var chosen = eventsRaisedDuring(['backgroundChosen'], function () {
+        var at = centreOf(thumbnails()[1]);
+        clickAt(stage, at.x, at.y);
+    });
+    assert.deepEqual(bgLayer.calls, [['rugby', 'oneEnd', true]]);
+    assert.deepEqual(chosen, [['backgroundChosen', { sport: 'rugby', bgType: 'oneEnd' }]]);
+    assert.equal(pickerLayers().length, 0, 'closed');
+});
+
+test('a click on the darkened area or closeOverlays leaves the overlay with nothing changed', function () {
+    var points = [
+        { x: WIDE.gapX / 2, y: WIDE.row + WIDE.gapY / 2 },                   // corner
+        { x: WIDE.gapX + WIDE.w + WIDE.gapX / 2, y: 200 },                  // between columns
+        { x: 600, y: WIDE.row + WIDE.gapY + WIDE.h + WIDE.gapY / 2 },        // between rows
+        { x: 600, y: WIDE.row + 2 * WIDE.gapY + WIDE.h + WIDE.h / 2 },       // the empty bottom row
+        null                                                                // Escape
+    ];
+    points.forEach(function (p) {
+        var bgLayer = open(WIDE, { sport: 'rugby' });
+        var chosen = eventsRaisedDuring(['backgroundChosen'], function () {
+            if (p) {
+                clickAt(stage, p.x, p.y);
+            } else {
+                myDispatchEvent('closeOverlays', {});
+            }
+        });
+        var where = p ? JSON.stringify(p) : 'closeOverlays';
+        assert.deepEqual(bgLayer.calls, [], where + ': no view set');
+        assert.deepEqual(chosen, [], where + ': nothing chosen');
+        assert.deepEqual(events, ['disableControls', 'enableControls'], where + ': controls back');
+        assert.equal(pickerLayers().length, 0, where + ': closed');
+    });
+    myDispatchEvent('closeOverlays', {});
+    assert.deepEqual(events, ['disableControls', 'enableControls'], 'a later closeOverlays does nothing');
 });
 
 // ---- Turned pitch -----------------------------------------------------------
@@ -327,7 +371,7 @@ test('with the pitch turned by 90 degrees the thumbnails stand upright; the choi
         var m = thumbnail.getAbsoluteTransform().getMatrix();
         assert.deepEqual(m.slice(0, 4), [1, 0, 0, 1], 'thumbnail ' + i + ' unturned and unscaled');
         assert.close(m[4], thumbnail.x(), 1e-9);
-        assert.close(m[5], thumbnail.y(), 1e-9);
+        assert.close(m[5], WIDE.row + thumbnail.y(), 1e-9);
     });
     var at = centreOf(all[1]);
     clickAt(stage, at.x, at.y);
@@ -342,7 +386,12 @@ test('chooseBackground opens the picker over the animation\'s stage for its spor
     var bgLayer = setUp(WIDE, { sport: 'gaa' });
     var animLayer = stage.find('.animLayer')[0];
     var real = pageShell.animation;
-    pageShell.animation = { stage: stage, sport: 'rugby', animLayer: animLayer, bgLayer: bgLayer };
+    pageShell.animation = {
+        stage: stage, sport: 'rugby', animLayer: animLayer, bgLayer: bgLayer,
+        // Playing as far as the undo history goes: it takes no snapshot of
+        // this stand-in.
+        playbackManager: { isPlaying: true }
+    };
     try {
         myDispatchEvent('chooseBackground', {});
         assert.deepEqual(thumbnails().map(function (t) { return t.bgType; }), RUGBY_VIEWS,

@@ -571,3 +571,54 @@ test('misuse throws clear errors', function () {
     assert.equal(document.getElementById('itemPickerContainer').querySelectorAll('.kineticjs-content').length, 1,
         'no stray stage left behind');
 });
+
+// ---- Another sport ------------------------------------------------------------
+
+test('setSport rebuilds the palette for the sport; what the coach gave a type stays with it', function () {
+    var own = new ItemPicker(135, 685, 'gaa');
+    var original = pageShell.itemPicker.stage;
+    try {
+        myDispatchEvent('setItemDefaultColor', { itemType: 'person', color: 'blue', colNumber: 1 });
+        myDispatchEvent('setItemDefaultScale', { itemType: 'person', scale: 0.3 });
+        ['soccer', 'rugby', 'gaa'].forEach(function (sport) {
+            own.setSport(sport);
+            assert.equal(own.sport, sport);
+            assert.deepEqual(own.buttons.map(function (b) { return b.itemType(); }), PALETTES[sport], sport);
+            assert.equal(own.group.find('.itemPickerButton').length, PALETTES[sport].length,
+                sport + ': no buttons of another palette left behind');
+            var rows = Math.ceil(PALETTES[sport].length / 3);
+            assert.equal(own.dividingLine.points()[1], rows * SIDE, sport + ' command row');
+            assert.deepEqual(own.commandButtons.map(function (b) { return b.group.y(); }),
+                [rows * SIDE, rows * SIDE, rows * SIDE]);
+            assert.equal(own.group.find('.deleteSelectedItemsButton').length, 1, sport + ': one delete button');
+            var person = own.buttonFor('person');
+            assert.deepEqual([person.fieldItem.getCol(1), person.scale], ['blue', 0.3],
+                sport + ': the person keeps the coach\'s colour and scale');
+            assert.equal(own.buttonFor(PALETTES[sport][1]).scale, 'default',
+                sport + ': the fitting of the new previews is no remembered scale');
+        });
+        var added = eventsRaisedBy(function () { own.buttonFor('person').group.fire('click'); });
+        assert.deepEqual(added[0][1], { type: 'person', col1: 'blue', col2: 'maroon', scale: 0.3 });
+    } finally {
+        own.stage.destroy();
+        pageShell.itemPicker.buttons[0].setColor(1, 'maroon');
+        pageShell.itemPicker.buttons[0].setScale('default');
+        assert.equal(pageShell.itemPicker.stage, original);
+    }
+});
+
+test('every palette and command button says what it does', function () {
+    ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
+        var own = new ItemPicker(135, 685, sport);
+        try {
+            var tips = own.buttons.concat(own.commandButtons).map(function (b) { return (b.button || b).tooltip; });
+            tips.forEach(function (tip, i) {
+                assert.ok(/^[A-Z]/.test(tip) && tip.length > 5, sport + ' button ' + i + ': ' + tip);
+            });
+            assert.equal(tips.filter(function (t, i) { return tips.indexOf(t) === i; }).length, tips.length,
+                sport + ': all differ');
+        } finally {
+            own.stage.destroy();
+        }
+    });
+});

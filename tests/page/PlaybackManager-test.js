@@ -270,7 +270,9 @@ test('playing with the last frame selected starts at frame 0', function () {
 
 test('with one frame, play passes straight back: no loop, every control enabled, the stopped look', function () {
     withFakeClock(function () {
+        cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
         myDispatchEvent('newAnimation', {});
+        cppInterface.clearReplies();
         myDispatchEvent('addItem', { type: 'person', col1: 'default', col2: 'default', scale: 'default' });
         var raised = eventsRaisedBy(play);
         assert.deepEqual(names(raised), ['playbackEnded', 'enableControls']);

@@ -252,13 +252,31 @@ test('each box shows its number centred over a coloured box inset by 2 pixels', 
     });
 });
 
-test('a box too narrow for its number shows none rather than a cut one', function () {
-    withTimeline(1000, H, function (timeline) {
-        timeline.updateFrameSettings(100, 0);
-        var all = boxes(timeline);
-        assert.ok(all[0].width() < 10, 'narrow: ' + all[0].width());
-        assert.equal(all[99].find('.frameText')[0].visible(), false, '"100" does not fit');
-        assert.equal(all[0].find('.frameText')[0].text(), '1', 'the number is still the frame\'s');
+test('every box is numbered: a box too narrow for its number gets a smaller one, centred', function () {
+    // 1270 wide with 74 frames: boxes of 15 pixels, 11 inside; 1000 wide
+    // with 100 frames: under 10.
+    [[1270, 74], [1000, 100]].forEach(function (c) {
+        withTimeline(c[0], H, function (timeline) {
+            timeline.updateFrameSettings(c[1], 0);
+            boxes(timeline).forEach(function (box, i) {
+                var number = box.find('.frameText')[0];
+                var what = c[1] + ' frames, box ' + (i + 1);
+                var room = box.width() - 4;
+                assert.equal(number.text(), String(i + 1), what);
+                assert.equal(number.isVisible(), true, what + ' shown');
+                assert.ok(number.width() <= room + 1e-9, what + ' fits: ' + number.width() + ' in ' + room);
+                assert.ok(number.fontSize() > 0 && number.fontSize() <= 16, what + ' size');
+                if (String(i + 1).length > 1) {
+                    assert.ok(number.fontSize() < 16, what + ' drawn smaller');
+                }
+                var at = number.getAbsolutePosition();
+                assert.close(at.x + number.width() / 2, box.x() + box.width() / 2, 1e-6, what + ' centred');
+            });
+            if (c[0] === 1270) {
+                assert.close(boxes(timeline)[0].width(), 15, 0.05, 'boxes of 15 pixels');
+                assert.equal(boxes(timeline)[8].find('.frameText')[0].fontSize(), 16, 'one digit fits at 16');
+            }
+        });
     });
 });
 
@@ -553,5 +571,23 @@ test('impossible sizes, frame settings and progress are refused', function () {
         timeline.playbackStarted();
         assert.throws(function () { timeline.updatePlaybackIndicator('half'); }, /percent/);
         assert.throws(function () { timeline.updatePlaybackIndicator(NaN); }, /percent/);
+    });
+});
+
+test('every timeline button says what it does; the play button says stop while playing', function () {
+    withTimeline(1000, H, function (timeline) {
+        timeline.updateFrameSettings(3, 1);
+        var tips = [timeline.playButton, timeline.addFrameButton, timeline.remFrameButton, timeline.addCaptionButton]
+            .map(function (b) { return b.tooltip; });
+        assert.deepEqual(tips, ['Play the drill (Space)', 'Add a frame after this one', 'Remove this frame',
+            'Caption this frame']);
+        assert.deepEqual(timeline.frameButtons.map(function (b) { return b.tooltip; }), ['Frame 1', 'Frame 2', 'Frame 3']);
+        timeline.playbackStarted();
+        assert.equal(timeline.playButton.tooltip, 'Stop (Space)');
+        timeline.updateBounds(900, H);
+        assert.equal(timeline.playButton.tooltip, 'Stop (Space)', 'a rebuild while playing still offers stop');
+        timeline.playbackStopped();
+        timeline.updateFrameSettings(3, 1);
+        assert.equal(timeline.playButton.tooltip, 'Play the drill (Space)');
     });
 });

@@ -5,6 +5,8 @@ var ROW = [
     { event: 'newAnimation', icon: 'icons/blank.png', scale: 0.65, side: 48 },
     { event: 'openAnimation', icon: 'icons/folder.png', scale: 0.25, side: 128 },
     { event: 'saveAnimation', icon: 'icons/save.png', scale: 0.27, side: 128 },
+    { event: 'undo', icon: 'icons/undo.png', scale: 0.25, side: 128 },
+    { event: 'redo', icon: 'icons/redo.png', scale: 0.25, side: 128 },
     { event: 'exportVideo', icon: 'icons/mp4.png', scale: 0.7, side: 48 },
     { event: 'exportPdf', icon: 'icons/pdf.png', scale: 0.7, side: 48 },
     { event: 'takeSnapshot', icon: 'icons/copy.png', scale: 0.25, side: 128 },
@@ -25,9 +27,12 @@ var toolbar = pageShell.toolbar;
 // opens (it would silence the toolbar for the clicks that follow).
 function ignore() {}
 pageShell.animation = {
+    // Playing, so that the shell records no undo steps of this stand-in.
+    playbackManager: { isPlaying: true },
     frameManager: { clearAnimation: ignore, nFrames: 1, selectedFrame: 0 },
-    bgLayer: { gridVisibility: function () { return false; }, doShowLogo: false, batchDraw: ignore, listening: ignore },
-    animLayer: { showRunningLines: false, batchDraw: ignore, listening: ignore },
+    bgLayer: { gridVisibility: function () { return false; }, doShowLogo: false, batchDraw: ignore, draw: ignore,
+        listening: ignore },
+    animLayer: { showRunningLines: false, batchDraw: ignore, draw: ignore, listening: ignore },
     saveToString: function () { return ''; },
     rotateEntireAnimation: ignore,
     toggleGrid: ignore,
@@ -36,6 +41,11 @@ pageShell.animation = {
 };
 window.BackgroundPicker = ignore;
 var H = 45;
+var GRID = 11;
+var LINES = 12;
+var LOGO = 14;
+// Undo and redo take clicks only while there is something to undo or redo.
+toolbar.setUndoRedo(true, true);
 
 // Runs `body` and returns the names of the toolbar events raised meanwhile.
 function eventsRaisedBy(body) {
@@ -83,9 +93,9 @@ test('a group named "toolbar" holds a background over the whole strip', function
         [0, 0, 1270, H]);
 });
 
-test('thirteen buttons in a row at x = n * h and the About button at w - h', function () {
+test('fifteen buttons in a row at x = n * h and the About button at w - h', function () {
     var groups = buttonGroups();
-    assert.equal(groups.length, 14);
+    assert.equal(groups.length, 16);
     for (var n = 0; n < ROW.length; n++) {
         var at = buttonAt(n * H);
         assert.equal(at.length, 1, 'one button at x = ' + n * H);
@@ -140,10 +150,10 @@ test('each button shows its icon at its scale', function (done) {
     });
 });
 
-test('grey separators before the snapshot, background, grid and select-logo buttons', function () {
+test('grey separators before the undo, video, snapshot, background, grid and select-logo buttons', function () {
     var lines = toolbar.group.getChildren().filter(function (node) { return node.className === 'Line'; });
     var xs = lines.map(function (line) { return line.points()[0]; }).sort(function (a, b) { return a - b; });
-    assert.deepEqual(xs, [5 * H, 6 * H, 9 * H, 11 * H]);
+    assert.deepEqual(xs, [3 * H, 5 * H, 7 * H, 8 * H, 11 * H, 13 * H]);
     lines.forEach(function (line) {
         var p = line.points();
         assert.deepEqual(p, [p[0], 2, p[0], H - 2], 'vertical from 2 to h - 2');
@@ -153,7 +163,7 @@ test('grey separators before the snapshot, background, grid and select-logo butt
 });
 
 test('all three toggles start unpressed', function () {
-    [9, 10, 12].forEach(function (n) {
+    [GRID, LINES, LOGO].forEach(function (n) {
         var group = buttonAt(n * H)[0];
         assert.equal(group.isSetPressed, false, 'button ' + n);
         assert.deepEqual(highlightOf(group), AT_REST, 'button ' + n);
@@ -162,9 +172,9 @@ test('all three toggles start unpressed', function () {
 
 test('each toggle setter presses its own button and no other', function () {
     var setters = [
-        { set: 'setToggleGrid', n: 9 },
-        { set: 'setToggleRunningLines', n: 10 },
-        { set: 'setToggleLogo', n: 12 }
+        { set: 'setToggleGrid', n: GRID },
+        { set: 'setToggleRunningLines', n: LINES },
+        { set: 'setToggleLogo', n: LOGO }
     ];
     setters.forEach(function (s) {
         toolbar[s.set](true);
@@ -179,8 +189,8 @@ test('each toggle setter presses its own button and no other', function () {
 });
 
 test('clicking a toggle raises its event but does not change its look', function () {
-    var grid = buttonAt(9 * H)[0];
-    var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 9 * H + 10, 10); });
+    var grid = buttonAt(GRID * H)[0];
+    var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, GRID * H + 10, 10); });
     assert.deepEqual(raised, ['toggleGrid']);
     assert.equal(grid.isSetPressed, false, 'still unpressed');
     pointerEvent(toolbar.stage, 'mousemove', 800, 10);
@@ -188,9 +198,9 @@ test('clicking a toggle raises its event but does not change its look', function
 });
 
 test('a pressed toggle keeps its look while hovered and after the pointer leaves', function () {
-    var logo = buttonAt(12 * H)[0];
+    var logo = buttonAt(LOGO * H)[0];
     toolbar.setToggleLogo(true);
-    pointerEvent(toolbar.stage, 'mousemove', 12 * H + 20, 20);
+    pointerEvent(toolbar.stage, 'mousemove', LOGO * H + 20, 20);
     assert.deepEqual(highlightOf(logo), PRESSED, 'hovered');
     pointerEvent(toolbar.stage, 'mousemove', 800, 20);
     assert.deepEqual(highlightOf(logo), PRESSED, 'left');
@@ -198,9 +208,9 @@ test('a pressed toggle keeps its look while hovered and after the pointer leaves
 });
 
 test('releasing a toggle under the pointer keeps the resting highlight', function () {
-    var lines = buttonAt(10 * H)[0];
+    var lines = buttonAt(LINES * H)[0];
     toolbar.setToggleRunningLines(true);
-    pointerEvent(toolbar.stage, 'mousemove', 10 * H + 20, 20);
+    pointerEvent(toolbar.stage, 'mousemove', LINES * H + 20, 20);
     toolbar.setToggleRunningLines(false);
     assert.deepEqual(highlightOf(lines), HOVERED, 'hovered');
     pointerEvent(toolbar.stage, 'mousemove', 800, 20);
@@ -211,37 +221,93 @@ test('releasing a toggle under the pointer keeps the resting highlight', functio
 // is redrawn with the layer on the next animation frame.
 var FRAME_WAIT_MS = 100;
 
-test('a narrow strip cuts the row off and puts About over it', function (done) {
-    toolbar.updateBounds(300, H);
-    assert.equal(toolbar.getWidth(), 300);
-    assert.equal(toolbar.stage.width(), 300);
-    assert.equal(toolbar.group.width(), 300);
-    assert.equal(toolbar.group.getChildren()[0].width(), 300, 'background');
-    assert.equal(buttonAt(255).length, 1, 'About at w - h');
-    for (var n = 0; n < ROW.length; n++) {
-        assert.equal(buttonAt(n * H).length, 1, 'button ' + n + ' kept its place');
-    }
+test('a narrow strip shrinks the whole row, so that every button is still there to click', function (done) {
+    toolbar.updateBounds(640, H);
+    assert.equal(toolbar.getWidth(), 640);
+    assert.equal(toolbar.group.getChildren()[0].width(), 640, 'background');
+    var side = 640 / 16;
+    var groups = buttonGroups();
+    groups.forEach(function (group, i) {
+        var x = i < ROW.length ? i * side : 640 - side;
+        assert.close(group.x(), x, 1e-9, 'button ' + i + ' x');
+        assert.close(group.scaleX(), side / H, 1e-9, 'button ' + i + ' shrunk');
+    });
     window.setTimeout(done.step(function () {
-        // 280 is inside both button 6 (270..315) and About (255..300).
-        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 280, H / 2); });
-        assert.deepEqual(raised, ['showAboutInfo'], 'About lies on top');
-        raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 260, H / 2); });
-        assert.deepEqual(raised, ['showAboutInfo'], 'About covers button 5 too');
-        raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 100, H / 2); });
-        assert.deepEqual(raised, ['saveAnimation'], 'the row still works where visible');
+        ROW.concat([ABOUT]).forEach(function (entry, i) {
+            var x = (i < ROW.length ? i * side : 640 - side) + side / 2;
+            assert.deepEqual(eventsRaisedBy(function () { clickAt(toolbar.stage, x, H / 2); }), [entry.event],
+                'button ' + i);
+        });
         done();
     }), FRAME_WAIT_MS);
 });
 
-test('widening the strip again puts About back at the right end', function (done) {
+test('widening the strip again gives the buttons their full size and About the right end', function (done) {
     toolbar.updateBounds(1270, H);
-    assert.equal(toolbar.getWidth(), 1270);
     assert.equal(buttonAt(1270 - H).length, 1, 'About at w - h');
+    buttonGroups().forEach(function (group, i) {
+        assert.equal(group.scaleX(), 1, 'button ' + i);
+    });
     window.setTimeout(done.step(function () {
-        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 280, H / 2); });
-        assert.deepEqual(raised, ['chooseBackground'], 'button 6 is uncovered');
+        var raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 8 * H + 10, H / 2); });
+        assert.deepEqual(raised, ['chooseBackground']);
         raised = eventsRaisedBy(function () { clickAt(toolbar.stage, 1250, H / 2); });
         assert.deepEqual(raised, ['showAboutInfo']);
         done();
     }), FRAME_WAIT_MS);
+});
+
+test('undo and redo are faint and take no clicks while there is nothing to undo or redo', function () {
+    [[false, false], [true, false], [false, true]].forEach(function (state) {
+        toolbar.setUndoRedo(state[0], state[1]);
+        [['undo', 3], ['redo', 4]].forEach(function (b, k) {
+            var group = buttonAt(b[1] * H)[0];
+            var icon = group.find('.iconGroup')[0];
+            assert.equal(icon.opacity(), state[k] ? 1 : 0.3, b[0] + ' look with ' + state);
+            var raised = eventsRaisedBy(function () { group.fire('click'); });
+            assert.deepEqual(raised, state[k] ? [b[0]] : [], b[0] + ' click with ' + state);
+        });
+    });
+    toolbar.setUndoRedo(true, true);
+});
+
+test('every button has a tooltip that shows after the pointer rests on it and goes when it leaves', function (done) {
+    var groups = buttonGroups();
+    var tips = groups.map(function (group) {
+        return toolbar.buttons.concat([toolbar.aboutButton]).filter(function (b) { return b.group === group; })[0].tooltip;
+    });
+    tips.forEach(function (tip, i) {
+        assert.ok(typeof tip === 'string' && tip.length > 3, 'button ' + i + ' has a tooltip');
+    });
+    assert.equal(tips.filter(function (t, i) { return tips.indexOf(t) === i; }).length, tips.length, 'all differ');
+    pointerEvent(toolbar.stage, 'mousemove', 2 * H + 20, 20);
+    var element = function () { return document.getElementById('buttonTooltip'); };
+    assert.ok(!element() || element().style.display === 'none', 'not at once');
+    waitFor('the tooltip', function () { return element() && element().style.display === 'block'; }, done,
+        function () {
+            assert.equal(element().textContent, tips[2]);
+            var box = element().getBoundingClientRect();
+            var strip = toolbar.stage.getContent().getBoundingClientRect();
+            assert.ok(box.top >= strip.top + H, 'below the button');
+            assert.close(box.left, strip.left + 2 * H, 1, 'at the button\'s left edge');
+            pointerEvent(toolbar.stage, 'mousemove', 800, 20);
+            assert.equal(element().style.display, 'none', 'gone when the pointer leaves');
+            done();
+        });
+});
+
+test('a button whose click opened a dialog or an overlay loses its highlight, and gets it back on the next move', function () {
+    var background = buttonAt(8 * H)[0];
+    pointerEvent(toolbar.stage, 'mousemove', 8 * H + 20, 20);
+    assert.deepEqual(highlightOf(background), HOVERED, 'hovered');
+    // The stand-in picker opens nothing; the shell's disable handler is what
+    // a real overlay raises.
+    eventsRaisedBy(function () { clickAt(toolbar.stage, 8 * H + 20, 20); });
+    assert.deepEqual(highlightOf(background), AT_REST, 'after the click');
+    pointerEvent(toolbar.stage, 'mousemove', 8 * H + 21, 20);
+    assert.deepEqual(highlightOf(background), HOVERED, 'pointer moved on it again');
+    myDispatchEvent('disableNonTimelineControls', {});
+    assert.deepEqual(highlightOf(background), AT_REST, 'strip deaf');
+    toolbar.layer.listening(true);
+    pointerEvent(toolbar.stage, 'mousemove', 800, 20);
 });

@@ -30,21 +30,30 @@ function withAnimation(initial, body) {
             loadFrame: record('loadFrame'),
             clearAnimation: record('clearAnimation')
         },
-        playbackManager: { drawFrame: record('drawFrame') },
+        // Playing, as far as the shell's undo history is concerned: it then
+        // takes no snapshots of this stand-in.
+        playbackManager: { drawFrame: record('drawFrame'), stop: record('stop'), isPlaying: true },
+        textParts: function () { return { head: '{', selectedFrame: 0, objects: [], tail: '}' }; },
         animLayer: {
             showRunningLines: !!initial.lines,
             getFrameText: function () { return initial.caption || ''; },
             batchDraw: record('animLayer.batchDraw'),
-            listening: record('animLayer.listening')
+            draw: record('animLayer.draw'),
+            listening: record('animLayer.listening'),
+            select: record('animLayer.select')
         },
         bgLayer: {
             grid: !!initial.grid,
             doShowLogo: !!initial.logo,
             gridVisibility: function () { return this.grid; },
             batchDraw: record('bgLayer.batchDraw'),
+            draw: record('bgLayer.draw'),
             listening: record('bgLayer.listening')
         },
-        addItem: record('addItem'),
+        addItem: function () {
+            calls.push(['addItem'].concat([].slice.call(arguments)));
+            return { _id: 99 };
+        },
         updateBounds: record('updateBounds'),
         rotateEntireAnimation: record('rotateEntireAnimation'),
         setFrameText: record('setFrameText'),
@@ -93,7 +102,7 @@ function togglesPressed() {
     function pressedAt(n) {
         return buttons.filter(function (g) { return g.x() === n * H; })[0].isSetPressed;
     }
-    return { grid: pressedAt(9), runningLines: pressedAt(10), logo: pressedAt(12) };
+    return { grid: pressedAt(11), runningLines: pressedAt(12), logo: pressedAt(14) };
 }
 
 function animationFile(grid, lines, logo) {
@@ -129,7 +138,7 @@ var SCRIPT_ORDER = ['kinetic.js', 'util.js', 'fieldItem.js', 'RotateControl.js',
     'LabelControl.js', 'ShortLabelControl.js', 'ColorPicker.js', 'BackgroundPicker.js', 'fieldItemGroup.js',
     'FieldItemText.js', 'RunningLines.js', 'AnimationLayer.js', 'BackgroundLayer.js', 'Animation.js',
     'Button.js', 'icons.js', 'Timeline.js', 'FrameManager.js', 'playbackManager.js', 'ItemPicker.js',
-    'Toolbar.js', 'ImageGenerator.js', 'jspdf.js', 'PdfReport.js', 'app.js'];
+    'Toolbar.js', 'Keyboard.js', 'EditHistory.js', 'ImageGenerator.js', 'jspdf.js', 'PdfReport.js', 'app.js'];
 
 test('the scripts load in dependency order with app.js last', function () {
     // The runner appends the harness and this file as file: scripts.
@@ -225,8 +234,11 @@ test('main runs only once', function () {
         'still one toolbar canvas');
 });
 
-test('nothing was sent to the host during start-up', function () {
-    assert.equal(sent().length, 0);
+test('start-up sends the host only the new drill as its saved state', function () {
+    assert.equal(sent().length, 1);
+    assert.deepEqual(Object.keys(sent()[0]).sort(), ['msgType', 'strToSave']);
+    assert.equal(sent()[0].msgType, 'animationReset');
+    assert.equal(sent()[0].strToSave, pageShell.animation.saveToString());
 });
 
 // ---- Area sizes -------------------------------------------------------------
@@ -512,8 +524,8 @@ test('the toggle events set the toolbar toggles from the animation\'s new state'
 
 test('the rotate buttons turn the pitch a quarter either way', function () {
     var calls = withAnimation({}, function () {
-        clickAt(pageShell.toolbar.stage, 7 * H + H / 2, H / 2);
-        clickAt(pageShell.toolbar.stage, 8 * H + H / 2, H / 2);
+        clickAt(pageShell.toolbar.stage, 9 * H + H / 2, H / 2);
+        clickAt(pageShell.toolbar.stage, 10 * H + H / 2, H / 2);
     });
     assert.deepEqual(calls, [['rotateEntireAnimation', -90], ['rotateEntireAnimation', 90]]);
 });
@@ -654,7 +666,8 @@ test('the item picker\'s buttons reach the animation and its frame model', funct
         clickAt(picker.stage, 1.5 * H, PICKER_COMMAND_Y);
         clickAt(picker.stage, 2.5 * H, PICKER_COMMAND_Y);
     });
-    assert.deepEqual(calls, [['addItem', 'person', 'maroon', 'maroon', 'default']], 'a person added');
+    assert.deepEqual(calls.slice(0, 2), [['addItem', 'person', 'maroon', 'maroon', 'default'], ['animLayer.select', 99]],
+        'a person added, and selected');
     assert.deepEqual(frameCalls, [['removeSelectedObjects'], ['decreaseSelectedScale'], ['increaseSelectedScale']],
         'delete, smaller, larger');
 });
@@ -667,7 +680,7 @@ test('the colour and scale last given to an item go with the next one added from
             myDispatchEvent('setItemDefaultScale', { itemType: 'person', scale: 0.3 });
             person.group.fire('click');
         });
-        assert.deepEqual(calls, [['addItem', 'person', 'blue', 'maroon', 0.3]]);
+        assert.deepEqual(calls[0], ['addItem', 'person', 'blue', 'maroon', 0.3]);
     } finally {
         person.setColor(1, 'maroon');
         person.setScale('default');
@@ -678,7 +691,7 @@ test('playback and overlays silence the item picker until the controls are enabl
     var picker = pageShell.itemPicker;
     var added = [];
     withAnimation({}, function (animation) {
-        animation.addItem = function (type) { added.push(type); };
+        animation.addItem = function (type) { added.push(type); return { _id: 99 }; };
         picker.layer.draw();
         myDispatchEvent('disableNonTimelineControls', {});
         assert.equal(picker.layer.listening(), false, 'playback');

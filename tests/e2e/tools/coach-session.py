@@ -37,7 +37,7 @@ PITCH = (255, 55, 1168, 740)           # left, top, right, bottom of the pitch
 PALETTE = {'person': (27, 77), 'gaaBall': (72, 77), 'cone': (117, 122)}
 BARE_PITCH = (1120, 722)               # an empty corner: a click there deselects
 PLAY = (27, 767)
-RUNNING_LINES = (477, 27)
+RUNNING_LINES = (567, 27)            # toolbar button 12
 TIMELINE_Y = 767
 FRAME_BOX_LEFT = 50                    # first frame box, 60 wide while few frames
 FRAME_BOX_WIDTH = 60
@@ -133,12 +133,12 @@ class Session(object):
         xdo('windowsize', self.window, WINDOW_SIZE[0], WINDOW_SIZE[1])
         time.sleep(2)
 
-    def find_window(self):
+    def find_window(self, title='^Drillmora$'):
         # The splash screen and a hidden helper window share the title, so
         # take the visible main window, once the page has had time to load.
         for _ in range(100):
             try:
-                ids = xdo('search', '--onlyvisible', '--name', '^Drillmora$').split()
+                ids = xdo('search', '--onlyvisible', '--name', title).split()
             except subprocess.CalledProcessError:
                 ids = []
             if ids:
