@@ -166,6 +166,12 @@
     // refitted (they keep those places relative to the pitch) but nothing is
     // saved, and the running lines are those of the frame playback is in.
     Animation.prototype.updateBounds = function (centerX, centerY, maxWidth, maxHeight) {
+        this.refit(centerX, centerY, maxWidth, maxHeight);
+        this.stage.draw();
+    };
+
+    // updateBounds without the drawing, for callers that draw once at the end.
+    Animation.prototype.refit = function (centerX, centerY, maxWidth, maxHeight) {
         checkSpace('Animation.updateBounds', maxWidth, maxHeight);
         this.centerX = centerX;
         this.centerY = centerY;
@@ -181,7 +187,6 @@
             this.frameManager.saveFrame();
             this.frameManager.updateRunningLines(this.frameManager.selectedFrame);
         }
-        this.stage.draw();
     };
 
     // `scale`: a number or "default". The item enters the model at the next
@@ -592,10 +597,12 @@
             settings.background.showStripes);
         this.bgLayer.setLogoImage(settings.background.logoImage);
 
-        this.animLayer.rotation(0);
-        this.bgLayer.rotation(0);
-        this.isRotated = false;
-        this.rotateEntireAnimation(settings.rotation);
+        // Turned and refitted without drawing: the stage is drawn once,
+        // when everything is in place.
+        this.animLayer.rotation(settings.rotation);
+        this.bgLayer.rotation(settings.rotation);
+        this.isRotated = settings.rotation % 180 !== 0;
+        this.refit(this.centerX, this.centerY, this.maxWidth, this.maxHeight);
 
         this.bgLayer.showGrid(settings.gridVisible);
         this.frameManager.loadSettings(settings, keepIds);

@@ -148,9 +148,18 @@
             return candidate;
         };
 
+        // Kinetic measures and wraps a caption again whenever its text, font
+        // size or width is set, even to the value it has; playback sets the
+        // caption on every tick, so only what changes is set.
+        function setIfChanged(attr, value) {
+            if (frameText[attr]() !== value) {
+                frameText[attr](value);
+            }
+        }
+
         layer.setFrameText = function (text) {
             caption = (text === undefined || text === null) ? '' : String(text);
-            frameText.text(window.drawnText(caption, MAX_DRAWN_CAPTION));
+            setIfChanged('text', window.drawnText(caption, MAX_DRAWN_CAPTION));
             layer.setFrameTextPosition();
         };
 
@@ -167,10 +176,10 @@
             var key = String(layer.rotation() % 360);
             var placement = CAPTION_PLACEMENTS.hasOwnProperty(key) ? CAPTION_PLACEMENTS[key] :
                 UNTURNED_CAPTION;
-            frameText.fontSize(layer.frameTextSize * layer.layerScale);
+            setIfChanged('fontSize', layer.frameTextSize * layer.layerScale);
             frameText.rotation(placement.rotation);
             frameText.position({ x: value(placement.x), y: value(placement.y) });
-            frameText.width(value(placement.width));
+            setIfChanged('width', value(placement.width));
         };
 
         // `id` is the group's node identifier, as the label prompts carry it.
@@ -194,8 +203,11 @@
             });
         };
 
+        // Item groups are children of the layer itself, so no deep search.
         layer.clearAnimation = function () {
-            layer.destroyNamedChildren(ITEM_GROUP_NAME);
+            itemGroups().forEach(function (group) {
+                group.destroy();
+            });
             layer.setFrameText('');
         };
 

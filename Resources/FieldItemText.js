@@ -106,7 +106,12 @@
     FieldItemText.prototype.calcAndSetPos = function (pos, group, layerScale, layerRotation, posIsFixed) {
         requireGroup(group, 'FieldItemText.calcAndSetPos');
         var rotation = layerRotation || 0;
-        this.text.fontSize(this.drawnFontSize(layerScale));
+        // Kinetic measures the text again on every font size it is given,
+        // even the same one, and playback places every text on every tick.
+        var size = this.drawnFontSize(layerScale);
+        if (this.text.fontSize() !== size) {
+            this.text.fontSize(size);
+        }
         this.text.offsetX(this.text.width() / 2);
         this.text.offsetY(this.verticalOffset(group, rotation, posIsFixed));
         this.text.position({ x: pos.x, y: pos.y });

@@ -81,9 +81,9 @@
         var colorPicker1 = null;
         var colorPicker2 = null;
         var shortLabelControl = null;
-        var increaseScaleControl;
-        var decreaseScaleControl;
-        var labelControl;
+        var increaseScaleControl = null;
+        var decreaseScaleControl = null;
+        var labelControl = null;
 
         var group = new Kinetic.Group({
             name: GROUP_NAME,
@@ -110,13 +110,51 @@
                 currentLayerRotation, fieldItem.posIsFixed);
         }
 
+        // The controls are built when the item is first selected, not with
+        // the group: a frame load builds a group for every item, and most
+        // are never selected before the next load.
+        function ensureControls() {
+            if (increaseScaleControl) {
+                return;
+            }
+            if (fieldItem.canRotate) {
+                rotateControl = new window.RotateControl(currentLayerRotation);
+                group.add(rotateControl.controlGroup);
+            }
+            if (fieldItem.nColors > 0) {
+                colorPicker1 = window.createColorPicker(fieldItem.getCol(1), 1, fieldItem.availableCols1);
+                group.add(colorPicker1);
+            }
+            if (fieldItem.nColors > 1) {
+                colorPicker2 = window.createColorPicker(fieldItem.getCol(2), 2, fieldItem.availableCols2);
+                group.add(colorPicker2);
+            }
+            if (fieldItem.hasShortLabel) {
+                shortLabelControl = new window.ShortLabelControl(currentLayerRotation);
+                group.add(shortLabelControl.controlGroup);
+            }
+            increaseScaleControl = new window.ScaleControl('increase', currentLayerRotation);
+            decreaseScaleControl = new window.ScaleControl('decrease', currentLayerRotation);
+            labelControl = new window.LabelControl(currentLayerRotation);
+            group.add(increaseScaleControl.controlGroup);
+            group.add(decreaseScaleControl.controlGroup);
+            group.add(labelControl.controlGroup);
+            group.setControlsPosition();
+        }
+
         function nonRotateControls() {
+            if (!increaseScaleControl) {
+                return [];
+            }
             return [colorPicker1, colorPicker2, shortLabelControl && shortLabelControl.controlGroup,
                 increaseScaleControl.controlGroup, decreaseScaleControl.controlGroup,
                 labelControl.controlGroup].filter(function (node) { return !!node; });
         }
 
         function uprightControls() {
+            if (!increaseScaleControl) {
+                return [];
+            }
             return [rotateControl, shortLabelControl, increaseScaleControl, decreaseScaleControl,
                 labelControl].filter(function (control) { return !!control; });
         }
@@ -134,6 +172,9 @@
         };
 
         group.showControlsFunc = function (show) {
+            if (show) {
+                ensureControls();
+            }
             if (rotateControl) {
                 rotateControl.controlGroup.visible(!!show);
             }
@@ -141,6 +182,9 @@
         };
 
         group.showNonRotateControlsFunc = function (show) {
+            if (show) {
+                ensureControls();
+            }
             nonRotateControls().forEach(function (node) {
                 node.visible(!!show);
             });
@@ -156,7 +200,11 @@
             group.setNonRotateControlsPosition();
         };
 
+        // Controls not yet built are placed when they are.
         group.setNonRotateControlsPosition = function () {
+            if (!increaseScaleControl) {
+                return;
+            }
             if (colorPicker1) {
                 colorPicker1.position(group.calcControlPosition(0));
             }
@@ -184,7 +232,7 @@
             var r = CONTROL_RADIUS;
             var p = CONTROL_GAP;
             var side = fieldItem.group.width() / 2 + r + p;
-            var leftFull = !!(colorPicker2 || shortLabelControl);
+            var leftFull = fieldItem.nColors > 1 || !!fieldItem.hasShortLabel;
             var dx;
             var dy;
             if (slot <= 2) {
@@ -196,11 +244,11 @@
                 } else if (leftFull) {
                     dy = 2 * r + p;
                 } else {
-                    dy = colorPicker1 ? r + p / 2 : 0;
+                    dy = fieldItem.nColors > 0 ? r + p / 2 : 0;
                 }
             } else {
                 dx = side;
-                var reach = rotateControl ? 2 * r + p : r + p / 2;
+                var reach = fieldItem.canRotate ? 2 * r + p : r + p / 2;
                 dy = (slot === 3) ? -reach : reach;
             }
             var turned = window.rotatePos({ x: dx, y: dy }, fieldItem.group.rotation());
@@ -376,36 +424,13 @@
             fieldItem.group, layerScale, currentLayerRotation, fieldItem.posIsFixed, true);
         group.add(group.shortLabelText.text);
 
-        if (fieldItem.canRotate) {
-            rotateControl = new window.RotateControl(currentLayerRotation);
-            group.add(rotateControl.controlGroup);
-        }
-        if (fieldItem.nColors > 0) {
-            colorPicker1 = window.createColorPicker(fieldItem.getCol(1), 1, fieldItem.availableCols1);
-            group.add(colorPicker1);
-        }
-        if (fieldItem.nColors > 1) {
-            colorPicker2 = window.createColorPicker(fieldItem.getCol(2), 2, fieldItem.availableCols2);
-            group.add(colorPicker2);
-        }
-        if (fieldItem.hasShortLabel) {
-            shortLabelControl = new window.ShortLabelControl(currentLayerRotation);
-            group.add(shortLabelControl.controlGroup);
-        }
-        increaseScaleControl = new window.ScaleControl('increase', currentLayerRotation);
-        decreaseScaleControl = new window.ScaleControl('decrease', currentLayerRotation);
-        labelControl = new window.LabelControl(currentLayerRotation);
-        group.add(increaseScaleControl.controlGroup);
-        group.add(decreaseScaleControl.controlGroup);
-        group.add(labelControl.controlGroup);
-
         fieldItem.group.dragBoundFunc(dragBound);
         fieldItem.group.on('mousedown touchstart', press);
         fieldItem.group.on('mouseup touchend', release);
         fieldItem.group.on('dragstart', dragStart);
         fieldItem.group.on('dragend', dragEnd);
 
-        group.setControlsPosition();
+        group.ensureControls = ensureControls;
         return group;
     }
 

@@ -70,13 +70,37 @@
         this.isPlaying = true;
 
         // A new loop for each playback, so that its time starts at 0. The
-        // loop redraws the layer after each tick.
+        // loop redraws the layer's picture after each tick itself; Kinetic's
+        // own redraw would draw the hit graph as well, which nothing can use
+        // while the layer does not listen. The last tick has loaded the last
+        // frame, which redraws both in full.
+        var self = this;
         this.anim.stop();
         this.anim = new Kinetic.Animation(function (frame) {
             window.myDispatchEvent('drawFrame', { time: frame.time });
+            if (self.isPlaying) {
+                self.redrawTick();
+            }
+            return false;
         }, layer);
         this.anim.start();
     };
+
+    // The redraw after a tick: only the moving items' picture.
+    PlaybackManager.prototype.redrawTick = function () {
+        this.frameManager.animLayer.drawScene();
+    };
+
+    // The object records by id, for the two look-ups per item of a tick.
+    function recordsById(objects) {
+        var byId = {};
+        for (var i = 0; i < objects.length; i++) {
+            if (!byId.hasOwnProperty(objects[i].id)) {
+                byId[objects[i].id] = objects[i];
+            }
+        }
+        return byId;
+    }
 
     // Ignored when nothing plays: a late stop must not throw away what the
     // user has done on the selected frame since.
@@ -116,10 +140,12 @@
 
         layer.setFrameText(frames.captionOf(frame0));
 
-        layer.find('.fieldItemGroup').each(function (group) {
+        var byId = recordsById(frames.objects);
+        layer.itemGroups().forEach(function (group) {
             var id = group.getAttr('id');
-            var s0 = frames.objectForFrame(id, frame0);
-            var s1 = frames.objectForFrame(id, frame0 + 1);
+            var record = byId.hasOwnProperty(id) ? byId[id] : null;
+            var s0 = record && record.frames[frame0];
+            var s1 = record && record.frames[frame0 + 1];
             // An item not yet in the model has no states to move between.
             if (!s0 || !s1) {
                 return;

@@ -2,41 +2,139 @@
 // start function having run, and to the splash closing (the page's load
 // finishing). Run it a few times; the first run after a build includes a
 // cold disk cache.
+//
+// With --drill ITEMS FRAMES it first writes a drill of that many items and
+// frames (the same drill on every run) and names it on the command line, as
+// a coach opening a file from the file manager does; the last figure then
+// includes opening it. Compare with a run without the drill to see what
+// opening adds.
 #include "ApplicationIdentity.h"
 #include "PageFonts.h"
 #include "mainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <QWebFrame>
 #include <QWebView>
 
+namespace {
+
+// A fixed sequence in [0, 1), so that every run opens the same drill.
+class SeededRandom
+{
+public:
+    double next()
+    {
+        m_seed = (m_seed * 1103515245u + 12345u) % 2147483648u;
+        return double(m_seed) / 2147483648.0;
+    }
+
+private:
+    quint64 m_seed = 12345;
+};
+
+// Players and balls move from frame to frame, equipment stands still.
+QJsonObject drillRecord(int id, int nFrames, SeededRandom &random)
+{
+    static const char *const equipment[] = { "cone", "marker", "ring", "agilityPole", "hurdle", "manikin" };
+    const bool player = id % 3 != 0;
+    const bool ball = id % 25 == 0;
+    const QString type = ball ? QStringLiteral("gaaBall") : player ? QStringLiteral("person")
+                                                                   : QString::fromLatin1(equipment[id % 6]);
+    double x = 0.1 + 0.8 * random.next();
+    double y = 0.1 + 0.8 * random.next();
+    const double rotation = 90 * int(4 * random.next());
+    QJsonArray frames;
+    for (int f = 0; f < nFrames; ++f) {
+        frames.append(QJsonObject{ { "x", x }, { "y", y }, { "rotation", rotation } });
+        if (player || ball) {
+            x = qBound(0.05, x + 0.1 * (random.next() - 0.5), 0.95);
+            y = qBound(0.05, y + 0.1 * (random.next() - 0.5), 0.95);
+        }
+    }
+    return QJsonObject{ { "type", type },
+                        { "id", id },
+                        { "scale", ball ? 0.11 : player ? 0.2 : 0.25 },
+                        { "text", player ? QStringLiteral("Player %1").arg(id) : QString() },
+                        { "shortLabel", player ? QString::number(id % 100) : QString() },
+                        { "z", id },
+                        { "color", ball ? QStringLiteral("white") : player ? QStringLiteral("red")
+                                                                           : QStringLiteral("yellow") },
+                        { "frames", frames } };
+}
+
+QByteArray drillText(int nItems, int nFrames)
+{
+    SeededRandom random;
+    QJsonArray objects;
+    for (int id = 1; id <= nItems; ++id)
+        objects.append(drillRecord(id, nFrames, random));
+    QJsonArray captions;
+    for (int f = 0; f < nFrames; ++f)
+        captions.append(QStringLiteral("Frame %1: move the ball on").arg(f + 1));
+    const QJsonObject background{ { "type", "fullField" },
+                                  { "showStripes", true },
+                                  { "showLogo", false },
+                                  { "logoImage", "logos/ovri256x256.png" } };
+    const QJsonObject file{ { "msgType", "OVRI_Animation" }, { "msgVersion", 1 },
+                            { "sport", "gaa" },               { "showRunningLines", true },
+                            { "background", background },     { "rotation", 0 },
+                            { "gridVisible", false },         { "nFrames", nFrames },
+                            { "selectedFrame", 0 },           { "objects", objects },
+                            { "frameText", captions } };
+    return QJsonDocument(file).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QElapsedTimer clock;
     clock.start();
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
+    QTemporaryDir folder;
+    QString drillPath;
+    if (argc == 4 && QByteArray(argv[1]) == "--drill") {
+        drillPath = folder.path() + QStringLiteral("/drill.anim");
+        QFile file(drillPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(drillText(atoi(argv[2]), atoi(argv[3]))) < 0)
+            return 2;
+    }
+    const qint64 drillWritten = clock.elapsed();
+    // The program sees the drill, and only the drill, as its argument.
+    QByteArray drillArgument = drillPath.toLocal8Bit();
+    char *appArgv[] = { argv[0], drillArgument.data(), nullptr };
+    int appArgc = drillPath.isEmpty() ? 1 : 2;
+    QApplication app(appArgc, appArgv);
     ApplicationIdentity::apply();
     PageFonts::install();
-    const qint64 appReady = clock.elapsed();
+    const qint64 appReady = clock.elapsed() - drillWritten;
 
     mainWindow window;
-    const qint64 windowBuilt = clock.elapsed();
+    const qint64 windowBuilt = clock.elapsed() - drillWritten;
     QWebFrame *frame = window.findChild<QWebView *>()->page()->mainFrame();
     QTextStream out(stdout);
+    // Connected after the window's own handlers, so that a drill named on
+    // the command line has been opened by the time this runs.
     QObject::connect(frame, &QWebFrame::loadFinished, [&](bool ok) {
-        const qint64 loaded = clock.elapsed();
+        const qint64 loaded = clock.elapsed() - drillWritten;
         const bool mainRan = frame->evaluateJavaScript(QStringLiteral("!!(window.pageShell && pageShell.toolbar)")).toBool();
+        const int items = frame->evaluateJavaScript(
+            QStringLiteral("pageShell.animation.frameManager.objects.length")).toInt();
         out << "application object and fonts: " << appReady << " ms\n"
             << "main window constructed (splash and window shown): " << windowBuilt << " ms\n"
-            << "page loaded, main() finished, splash closed: " << loaded << " ms"
+            << "page loaded, main() finished, splash closed"
+            << (drillPath.isEmpty() ? QString() : QStringLiteral(", drill of %1 items opened").arg(items))
+            << ": " << loaded << " ms"
             << (ok && mainRan ? "" : " (page did not start!)") << "\n";
         out.flush();
         QTimer::singleShot(0, &app, [&app, ok, mainRan] { app.exit(ok && mainRan ? 0 : 1); });
     });
-    Q_UNUSED(argc);
     return app.exec();
 }

@@ -1,22 +1,25 @@
-// Playback cost on the editor page: a full drill of 22 players, 2 balls and
-// 30 pieces of equipment over 10 frames, in the editor's own animation. Not a
-// test and not run by CTest; it prints figures. Run it from a build folder:
+// Playback and frame-switch cost on the editor page, in the editor's own
+// animation: a full drill of 22 players, 2 balls and 30 pieces of equipment
+// over 10 frames, and a large one of 100 items over 300 frames. Not a test
+// and not run by CTest; it prints figures. Run it from a build folder:
 //
 //   QT_QPA_PLATFORM=offscreen tests/page/pagetests --size 1280x800 ../tests/bench/playback-bench.js
 //
 // A tick is what one display refresh of playback costs: drawFrame at that
 // moment plus the redraw of the animation layer (drawn synchronously here,
 // as the loop does after each tick). Ticks are taken 1000/60 ms apart over
-// the whole animation, with the timeline in its playing look so that the
-// progress bar is updated too. A frame load is loadFrame (rebuilding every
-// item group) plus the same redraw.
+// the whole animation (the first 20 frames of the large drill), with the
+// timeline in its playing look so that the progress bar is updated too. A
+// frame load is loadFrame (rebuilding every item group) plus the same
+// redraw. A frame switch is what a click on the timeline costs until the
+// new frame is drawn: the selectedFrame page event (save, load, timeline
+// update) and the draw of the animation and timeline layers.
 
-var N_FRAMES = 10;
-var N_PLAYERS = 22;
-var N_BALLS = 2;
+var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10 };
+var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300 };
+var LARGE_TICK_FRAMES = 20;
 var EQUIPMENT = ['cone', 'marker', 'ring', 'agilityPole', 'agilityLadder', 'microHurdle', 'hurdle', 'manikin',
     'goal', 'miniGoal'];
-var N_EQUIPMENT = 30;
 var TICK_MS = 1000 / 60;
 var PICTURE_WAIT_MS = 10000;
 
@@ -39,12 +42,12 @@ function record(type, id, scale, color, frames) {
     return { type: type, id: id, scale: scale, text: '', shortLabel: '', z: id, color: color, frames: frames };
 }
 
-function movingFrames() {
+function movingFrames(nFrames) {
     var x = 0.1 + 0.8 * random();
     var y = 0.1 + 0.8 * random();
     var rotation = 360 * random();
     var frames = [];
-    for (var f = 0; f < N_FRAMES; f++) {
+    for (var f = 0; f < nFrames; f++) {
         frames.push({ x: x, y: y, rotation: rotation });
         x = Math.min(0.95, Math.max(0.05, x + 0.2 * (random() - 0.5)));
         y = Math.min(0.95, Math.max(0.05, y + 0.2 * (random() - 0.5)));
@@ -53,38 +56,38 @@ function movingFrames() {
     return frames;
 }
 
-function fixedFrames() {
+function fixedFrames(nFrames) {
     var state = { x: 0.05 + 0.9 * random(), y: 0.05 + 0.9 * random(), rotation: 90 * Math.floor(4 * random()) };
     var frames = [];
-    for (var f = 0; f < N_FRAMES; f++) {
+    for (var f = 0; f < nFrames; f++) {
         frames.push({ x: state.x, y: state.y, rotation: state.rotation });
     }
     return frames;
 }
 
-function drill() {
+function drill(size) {
     var objects = [];
     var id = 1;
     var i;
-    for (i = 0; i < N_PLAYERS; i++) {
-        var player = record('person', id++, 0.2, i < N_PLAYERS / 2 ? 'red' : 'blue', movingFrames());
+    for (i = 0; i < size.players; i++) {
+        var player = record('person', id++, 0.2, i < size.players / 2 ? 'red' : 'blue', movingFrames(size.frames));
         player.text = 'Player ' + (i + 1);
         player.shortLabel = String(i + 1);
         objects.push(player);
     }
-    for (i = 0; i < N_BALLS; i++) {
-        objects.push(record('gaaBall', id++, 0.11, 'white', movingFrames()));
+    for (i = 0; i < size.balls; i++) {
+        objects.push(record('gaaBall', id++, 0.11, 'white', movingFrames(size.frames)));
     }
-    for (i = 0; i < N_EQUIPMENT; i++) {
+    for (i = 0; i < size.equipment; i++) {
         var type = EQUIPMENT[i % EQUIPMENT.length];
         var colour = (type === 'manikin' || type === 'hurdle' || type === 'goal' || type === 'miniGoal') ? 'grey' : 'yellow';
-        objects.push(record(type, id++, defaultScale(type), colour, fixedFrames()));
+        objects.push(record(type, id++, defaultScale(type), colour, fixedFrames(size.frames)));
     }
     var captions = [];
-    for (var f = 0; f < N_FRAMES; f++) {
+    for (var f = 0; f < size.frames; f++) {
         captions.push('Frame ' + (f + 1) + ': move the ball on');
     }
-    return { objects: objects, selectedFrame: 0, nFrames: N_FRAMES, frameText: captions };
+    return { objects: objects, selectedFrame: 0, nFrames: size.frames, frameText: captions };
 }
 
 function defaultScale(type) {
@@ -136,24 +139,34 @@ function picturesLoaded() {
     });
 }
 
-function measureTicks() {
+// What the loop redraws after a tick: its own redraw where playback has
+// one, otherwise the whole layer as Kinetic's loop does.
+function redrawAfterTick() {
+    if (typeof pm.redrawTick === 'function') {
+        pm.redrawTick();
+    } else {
+        layer.draw();
+    }
+}
+
+function measureTicks(nFrames) {
     var samples = [];
-    var end = (N_FRAMES - 1) * 1000;
+    var end = (nFrames - 1) * 1000;
     pm.startFrame = 0;
     pm.currentPlaybackFrame = 0;
     for (var t = 0; t < end; t += TICK_MS) {
         var start = now();
         pm.drawFrame(t);
-        layer.draw();
+        redrawAfterTick();
         samples.push(now() - start);
     }
     return samples;
 }
 
-function measureFrameLoads() {
+function measureFrameLoads(nFrames) {
     var samples = [];
     for (var round = 0; round < 3; round++) {
-        for (var f = 0; f < N_FRAMES; f++) {
+        for (var f = 0; f < nFrames; f++) {
             var start = now();
             fm.loadFrame(f);
             layer.draw();
@@ -163,32 +176,52 @@ function measureFrameLoads() {
     return samples;
 }
 
-test('playback cost with 54 items over 10 frames in a 1270 x 785 application area', function (done) {
-    var settings = drill();
+// Frames picked across the whole drill, each switch to a different frame.
+function measureFrameSwitches(nFrames, count) {
+    var samples = [];
+    var frame = 0;
+    for (var i = 0; i < count; i++) {
+        frame = (frame + 1 + Math.floor(random() * (nFrames - 1))) % nFrames;
+        var start = now();
+        myDispatchEvent('selectedFrame', { frameNumber: frame });
+        layer.draw();
+        pageShell.timeline.layer.draw();
+        samples.push(now() - start);
+    }
+    return samples;
+}
+
+function describe(size) {
+    return fm.objects.length + ' items (' + size.players + ' players, ' + size.balls + ' balls, ' +
+        size.equipment + ' equipment), ' + size.frames + ' frames';
+}
+
+function measurePlayback(size, tickFrames, done) {
     var loadStart = now();
-    fm.loadSettings(settings);
+    fm.loadSettings(drill(size));
     layer.draw();
     var loadTime = now() - loadStart;
 
     waitFor('the item pictures', picturesLoaded, done, function () {
         pageTestHost.log('application area ' + pageShell.sizes.appWidth + ' x ' + pageShell.sizes.appHeight +
-            ', pitch ' + fixed(layer.layerWidth) + ' x ' + fixed(layer.layerHeight) + ', ' + fm.objects.length +
-            ' items (' + N_PLAYERS + ' players, ' + N_BALLS + ' balls, ' + N_EQUIPMENT + ' equipment), ' +
-            N_FRAMES + ' frames');
+            ', pitch ' + fixed(layer.layerWidth) + ' x ' + fixed(layer.layerHeight) + ', ' + describe(size));
         pageTestHost.log('clock: ' + (window.performance && window.performance.now ? 'performance.now' : 'Date.now') +
             ', resolution about ' + fixed(clockResolution()) + ' ms');
         pageTestHost.log('opening the drill (loadSettings and draw, pictures not yet loaded): ' +
             fixed(loadTime) + ' ms');
 
         pageShell.timeline.playbackStarted();
-        measureTicks();
-        report('tick (drawFrame + layer draw), running lines off', stats(measureTicks()));
+        pageShell.animation.animLayer.listening(false);
+        measureTicks(tickFrames);
+        report('tick (drawFrame + redraw), running lines off', stats(measureTicks(tickFrames)));
         animation.toggleRunningLines();
-        report('tick (drawFrame + layer draw), running lines on', stats(measureTicks()));
+        report('tick (drawFrame + redraw), running lines on', stats(measureTicks(tickFrames)));
         animation.toggleRunningLines();
+        pageShell.animation.animLayer.listening(true);
         pageShell.timeline.playbackStopped();
 
-        report('frame load (loadFrame + layer draw)', stats(measureFrameLoads()));
+        report('frame load (loadFrame + layer draw)', stats(measureFrameLoads(Math.min(size.frames, 10))));
+        report('frame switch (timeline click to drawn)', stats(measureFrameSwitches(size.frames, 30)));
         var drawOnly = [];
         for (var i = 0; i < 30; i++) {
             var start = now();
@@ -199,4 +232,12 @@ test('playback cost with 54 items over 10 frames in a 1270 x 785 application are
         myDispatchEvent('newAnimation', {});
         done();
     }, PICTURE_WAIT_MS);
-}, 60000);
+}
+
+test('playback cost with 54 items over 10 frames in a 1270 x 785 application area', function (done) {
+    measurePlayback(FULL_DRILL, FULL_DRILL.frames, done);
+}, 120000);
+
+test('playback and frame switch cost with 100 items over 300 frames', function (done) {
+    measurePlayback(LARGE_DRILL, LARGE_TICK_FRAMES, done);
+}, 240000);

@@ -872,7 +872,12 @@ test('caption, label and short label replies reach the item whose group has the 
     cppInterface.clearReceivedMessages();
     // The caption button and the item's label buttons ask the host...
     myDispatchEvent('addFrameCaption', {});
+    // An item's controls are built when it is first selected.
+    assert.deepEqual([person.find('.LabelControl').length, keeper.find('.ShortLabelControl').length], [0, 0],
+        'no controls before the first selection');
+    layer.select(person._id);
     person.find('.LabelControl')[0].fire('click');
+    layer.select(keeper._id);
     keeper.find('.ShortLabelControl')[0].fire('click');
     assert.deepEqual(sent(), [
         { msgType: 'promptForFrameLabel', displayMessage: 'Enter a caption for this frame: ',
@@ -913,6 +918,7 @@ test('a prompt answered by the host through the bridge is applied before the pag
     cppInterface.setReply('promptForItemLabel', { msgType: 'itemLabelResponse', id: String(ball._id), text: 'Sliotar 2' });
     cppInterface.setReply('promptForFrameLabel', { msgType: 'frameLabelResponse', text: 'Síneadh' });
     try {
+        editor.animLayer.select(ball._id);
         ball.find('.LabelControl')[0].fire('click');
         assert.equal(ball.itemText.text.text(), 'Sliotar 2');
         myDispatchEvent('addFrameCaption', {});
@@ -920,6 +926,53 @@ test('a prompt answered by the host through the bridge is applied before the pag
     } finally {
         cppInterface.clearReplies();
     }
+});
+
+// Where each item's label and short label, and the caption, stand and how
+// they are drawn.
+function textsOf(animation) {
+    function textState(node) {
+        return [node.text(), node.x(), node.y(), node.offsetX(), node.offsetY(), node.rotation(),
+            node.fontSize(), node.width()];
+    }
+    var layer = animation.animLayer;
+    return layer.itemGroups().map(function (g) {
+        return [g.getAttr('id'), textState(g.itemText.text), textState(g.shortLabelText.text)];
+    }).concat([textState(layer.find('.frameText')[0])]);
+}
+
+test('playing, switching frames and selecting items change nothing saved, and every frame boundary of playback ' +
+    'places the texts as a fresh load of that frame does', function () {
+    var text = richText('gaa');
+    openInEditor(text);
+    var fm = editor.frameManager;
+    var layer = editor.animLayer;
+    for (var f = fm.nFrames - 1; f >= 0; f--) {
+        myDispatchEvent('selectedFrame', { frameNumber: f });
+        layer.itemGroups().forEach(function (g) {
+            layer.select(g._id);
+        });
+        layer.select(-1);
+    }
+    // From frame 0 through every boundary, with in-between times first so
+    // that each boundary follows moves and caption changes.
+    var atBoundary = [];
+    myDispatchEvent('play', {});
+    for (var k = 0; k < fm.nFrames - 1; k++) {
+        if (k > 0) {
+            myDispatchEvent('drawFrame', { time: k * 1000 - 400 });
+        }
+        myDispatchEvent('drawFrame', { time: k * 1000 });
+        atBoundary.push(textsOf(editor));
+    }
+    myDispatchEvent('stop', {});
+    assert.equal(editor.playbackManager.isPlaying, false);
+    atBoundary.forEach(function (texts, frame) {
+        myDispatchEvent('selectedFrame', { frameNumber: frame });
+        assert.deepEqual(texts, textsOf(editor), 'frame ' + frame);
+    });
+    myDispatchEvent('selectedFrame', { frameNumber: JSON.parse(text).selectedFrame });
+    assert.equal(editor.saveToString(), text);
 });
 
 test('a new animation keeps the pitch, its turn and sport, grid, running lines and logo, and clears items, frames and captions', function () {
