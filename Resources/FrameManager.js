@@ -301,7 +301,7 @@
         var n = this.nFrames;
         var origin = { x: 0, y: 0 };
         var groupsById = {};
-        layer.find('.fieldItemGroup').toArray().forEach(function (group) {
+        layer.itemGroups().forEach(function (group) {
             var id = group.getAttr('id');
             if (!groupsById.hasOwnProperty(id)) {
                 groupsById[id] = group;

@@ -107,6 +107,7 @@ test('turns accumulate on both layers: four clockwise make 360, and anticlockwis
 test('turning keeps items at their places on the pitch and turns their controls back upright', function () {
     withAnimation(function (animation, layer) {
         var person = place(animation, 'person', 200, 150, 0);
+        person.ensureControls();
         animation.rotateEntireAnimation(90);
         var props = person.getProperties();
         assert.close(props.x, 0.25, 1e-12);

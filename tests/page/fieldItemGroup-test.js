@@ -57,6 +57,9 @@ function addItem(layer, type, x, y, options) {
         o.col1 || 'default', o.col2 || 'default', o.id || nextId++, o.text || '',
         o.shortLabel || '', layer.layerScale, layer.rotation());
     layer.add(itemGroup);
+    // Controls are built on an item's first selection; these tests look at
+    // them as built.
+    itemGroup.ensureControls();
     layer.draw();
     return itemGroup;
 }
@@ -372,6 +375,31 @@ test('getPosRelative and setPos go through the layer; setPos leaves texts and co
 
     var loose = createFieldItemGroup(10, 10, 0, 'default', 'ball', 'default', 'default', 1, '', '', 1, 0);
     assert.throws(function () { loose.getPosRelative(); }, /not on a layer/);
+});
+
+test('controls are built on the first selection, placed for the item and turned for the pitch as they are then', function () {
+    var layer = makeLayer();
+    var plain = createFieldItemGroup(100, 100, 30, 'default', 'person', 'default', 'default', 7, '', '', 1, 0);
+    layer.add(plain);
+    var built = addItem(layer, 'person', 100, 100, { rotation: 30 });
+    assert.deepEqual(childRoles(plain), ['fieldItem', 'runningLinesGroup', 'label', 'shortLabel'],
+        'none before');
+    plain.showControlsFunc(false);
+    plain.setControlsPosition();
+    assert.equal(plain.getChildren().length, 4, 'hiding or placing builds none');
+    plain.setLayerScaleAndRotation(1, 90);
+    built.setLayerScaleAndRotation(1, 90);
+    plain.selectFunc(true);
+    assert.deepEqual(childRoles(plain), childRoles(built), 'the same controls in the same order');
+    assert.equal(visibleControls(plain), controlsOf(plain).length, 'shown');
+    controlsOf(plain).forEach(function (node, i) {
+        var twin = controlsOf(built)[i];
+        assertPoint(node.position(), twin.x(), twin.y(), 1e-9, childRoles(plain)[i + 4]);
+        assert.equal(node.rotation(), twin.rotation(), childRoles(plain)[i + 4] + ' turned');
+    });
+    plain.selectFunc(false);
+    plain.selectFunc(true);
+    assert.equal(plain.getChildren().length, 10, 'built once');
 });
 
 test('updatePosition moves and turns the item and re-places its texts; controls stay', function () {
