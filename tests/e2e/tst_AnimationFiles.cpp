@@ -242,7 +242,7 @@ void tst_AnimationFiles::drillSavedByToolbarOpensFromCommandLineOfSecondProcess(
         d->setTextValue(QString::fromUtf8("Seán, full back"));
         d->accept();
     });
-    js(QStringLiteral("pageShell.animation.animLayer.childWithId(1).find('.LabelControl')[0].fire('click')"));
+    js(QStringLiteral("(function (g) { pageShell.animation.animLayer.select(g._id); return g; }(pageShell.animation.animLayer.childWithId(1))).find('.LabelControl')[0].fire('click')"));
     QVERIFY(labelPrompt->seen());
     QCOMPARE(labelTitle, QStringLiteral("Enter Label"));
 
@@ -252,7 +252,7 @@ void tst_AnimationFiles::drillSavedByToolbarOpensFromCommandLineOfSecondProcess(
         typeInto(edit, QStringLiteral("123456"));
         d->accept();
     });
-    js(QStringLiteral("pageShell.animation.animLayer.childWithId(2).find('.ShortLabelControl')[0].fire('click')"));
+    js(QStringLiteral("(function (g) { pageShell.animation.animLayer.select(g._id); return g; }(pageShell.animation.animLayer.childWithId(2))).find('.ShortLabelControl')[0].fire('click')"));
     QVERIFY(shortLabelPrompt->seen());
     QCOMPARE(js(QStringLiteral("[pageShell.animation.animLayer.childWithId(1).itemText.text.text(),"
                                " pageShell.animation.animLayer.childWithId(2).shortLabelText.text.text()]"))
