@@ -211,6 +211,22 @@
             layer.setFrameText('');
         };
 
+        // Makes `groups` the layer's item groups, after its other children
+        // and in this order, as adding each in turn to a layer without items
+        // does. Every item group on the layer must be among them.
+        layer.placeItemGroups = function (groups) {
+            var others = layer.getChildren().toArray().filter(function (node) {
+                return node.name() !== ITEM_GROUP_NAME;
+            });
+            groups.forEach(function (group) {
+                if (group.getParent() !== layer) {
+                    layer.add(group);
+                }
+            });
+            layer.children = Kinetic.Collection.toCollection(others.concat(groups));
+            layer._setChildrenIndices();
+        };
+
         layer.destroyNamedChildren = function (name) {
             layer.find('.' + name).toArray().forEach(function (node) {
                 node.destroy();

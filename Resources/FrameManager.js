@@ -122,15 +122,41 @@
         }
     };
 
-    // Does not save first: whatever the display held is replaced.
+    // Does not save first: whatever the display held is replaced. The group
+    // of an item already on display is reused when it still shows its
+    // record (only positions differ between frames); the rest are built
+    // afresh, and groups of items no longer in the model go.
     FrameManager.prototype.loadFrame = function (n) {
         this.checkFrameIndex(n, 'FrameManager.loadFrame');
         var layer = this.animLayer;
-        layer.clearAnimation();
+        var shown = {};
+        layer.itemGroups().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (shown.hasOwnProperty(id)) {
+                group.destroy();
+            } else {
+                shown[id] = group;
+            }
+        });
         var self = this;
-        this.stack(this.objects.map(function (record) {
+        var groups = this.objects.map(function (record) {
+            var group = shown.hasOwnProperty(record.id) ? shown[record.id] : null;
+            delete shown[record.id];
+            if (group && group.showsRecord(record)) {
+                var state = record.frames[n];
+                group.showAgain(layer.pixelPos(state), state.rotation, layer.layerScale, layer.rotation());
+                return group;
+            }
+            if (group) {
+                group.destroy();
+            }
             return self.addGroupFor(record, n);
-        }));
+        });
+        Object.keys(shown).forEach(function (id) {
+            shown[id].destroy();
+        });
+        layer.placeItemGroups(groups);
+        this.stack(groups);
         layer.setFrameText(this.captionOf(n));
         this.selectedFrame = n;
         this.updateRunningLines(n);
@@ -301,7 +327,7 @@
         var n = this.nFrames;
         var origin = { x: 0, y: 0 };
         var groupsById = {};
-        layer.itemGroups().forEach(function (group) {
+        layer.find('.fieldItemGroup').toArray().forEach(function (group) {
             var id = group.getAttr('id');
             if (!groupsById.hasOwnProperty(id)) {
                 groupsById[id] = group;

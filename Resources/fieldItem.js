@@ -400,6 +400,19 @@
         this.positionControls();
     }
 
+    // True when an item built with these arguments would have this item's
+    // type, scale and colours; its position, rotation and layer scale aside.
+    FieldItem.prototype.isBuiltFrom = function (type, scale, color1, color2) {
+        if (type !== this.type) {
+            return false;
+        }
+        var row = ITEM_TYPES[type];
+        var colours = {};
+        takeColours(colours, row, color1, color2);
+        return ((scale === DEFAULT) ? row.defaultScale : scale) === this.scale &&
+            colours.col1 === this.col1 && colours.col2 === this.col2;
+    };
+
     // Colour number 1 or 2; anything else gives undefined.
     FieldItem.prototype.getCol = function (colNumber) {
         if (colNumber === 1) {

@@ -142,6 +142,38 @@
             group.setControlsPosition();
         }
 
+        // Back to no controls at all, as a group is built.
+        function destroyControls() {
+            if (!increaseScaleControl) {
+                return;
+            }
+            if (rotateControl) {
+                rotateControl.stopGlide();
+                rotateControl.controlGroup.destroy();
+            }
+            nonRotateControls().forEach(function (node) {
+                node.destroy();
+            });
+            rotateControl = null;
+            colorPicker1 = null;
+            colorPicker2 = null;
+            shortLabelControl = null;
+            increaseScaleControl = null;
+            decreaseScaleControl = null;
+            labelControl = null;
+        }
+
+        // Label prompts carry the node identifier of the group they were
+        // asked for; a new one makes a prompt still open for the item as it
+        // was shown before go unheard, as for a group built afresh. Kinetic
+        // files named nodes under their identifier, so the group is filed
+        // again.
+        function renewNodeId() {
+            Kinetic._removeName(GROUP_NAME, group._id);
+            group._id = Kinetic.idCounter++;
+            Kinetic._addName(group, GROUP_NAME);
+        }
+
         function nonRotateControls() {
             if (!increaseScaleControl) {
                 return [];
@@ -319,6 +351,28 @@
             group.shortLabelText.calcAndSetPos(centre(), fieldItem.group, group.layerScale,
                 currentLayerRotation, fieldItem.posIsFixed);
             redraw(group);
+        };
+
+        // Whether the group shows the object record `record` (type, scale,
+        // colour and texts) as a group built from it would.
+        group.showsRecord = function (record) {
+            return fieldItem.isBuiltFrom(record.type, record.scale, record.color, record.color) &&
+                group.itemText.getText() === record.text &&
+                group.shortLabelText.getText() === record.shortLabel;
+        };
+
+        // A frame load reuses the group of an item shown before: it then
+        // stands as one built afresh at `pos` with `rotation` would, not
+        // selected, without controls and with a new node identifier.
+        group.showAgain = function (pos, rotation, layerScale, layerRotation) {
+            destroyControls();
+            group.isSelected = false;
+            renewNodeId();
+            fieldItem.hideLine();
+            if (group.layerScale !== layerScale || currentLayerRotation !== (layerRotation || 0)) {
+                group.setLayerScaleAndRotation(layerScale, layerRotation);
+            }
+            group.updatePosition(pos, rotation);
         };
 
         // Playback: the controls are hidden then, so they stay where they are.

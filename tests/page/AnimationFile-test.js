@@ -981,6 +981,67 @@ test('playing, switching frames and selecting items change nothing saved, and ev
     assert.equal(editor.saveToString(), text);
 });
 
+// Every node on the animation layer, depth first, as a line: its depth,
+// class and attributes (pictures by their file), identifiers aside (a file
+// opened renumbers its items).
+function layerNodes(animation) {
+    var lines = [];
+    function visit(node, depth) {
+        var attrs = {};
+        Object.keys(node.attrs).filter(function (key) { return key !== 'id'; }).forEach(function (key) {
+            var value = node.attrs[key];
+            attrs[key] = (value && value.src) ? value.src : (typeof value === 'function' ? 'function' : value);
+        });
+        lines.push(depth + ' ' + node.className + ' ' + JSON.stringify(attrs));
+        if (node.children) {
+            node.children.each(function (child) { visit(child, depth + 1); });
+        }
+    }
+    visit(animation.animLayer, 0);
+    return lines;
+}
+
+// The first line where two node lists part, with its number; '' when equal.
+function firstDifference(a, b) {
+    for (var i = 0; i < Math.max(a.length, b.length); i++) {
+        if (a[i] !== b[i]) {
+            return i + ': ' + a[i] + ' / ' + b[i];
+        }
+    }
+    return '';
+}
+
+test('a frame shown again after selections, labels, deletions and playback is node for node the frame as a fresh ' +
+    'open shows it', function () {
+    openInEditor(richText('soccer'));
+    var fm = editor.frameManager;
+    var layer = editor.animLayer;
+    for (var g = 0; g < fm.nFrames; g++) {
+        myDispatchEvent('selectedFrame', { frameNumber: g });
+    }
+    var text = editor.saveToString();
+    for (var f = 0; f < fm.nFrames; f++) {
+        openInEditor(text);
+        var groups = layer.itemGroups();
+        groups.forEach(function (group) { layer.select(group._id); });
+        layer.setItemLabel(groups[1]._id, 'Renamed');
+        groups[2].getFieldItem().setCol('yellow', 1);
+        groups[3].moveToTop();
+        myDispatchEvent('selectedFrame', { frameNumber: (f + 1) % fm.nFrames });
+        layer.select(layer.itemGroups()[0]._id);
+        myDispatchEvent('deleteSelectedItems', {});
+        layer.select(layer.itemGroups()[4]._id);
+        myDispatchEvent('play', {});
+        myDispatchEvent('drawFrame', { time: 1500 });
+        myDispatchEvent('stop', {});
+        myDispatchEvent('selectedFrame', { frameNumber: f });
+        var shown = layerNodes(editor);
+        var saved = JSON.parse(editor.saveToString());
+        openInEditor(JSON.stringify(saved));
+        assert.equal(firstDifference(shown, layerNodes(editor)), '', 'frame ' + f);
+    }
+});
+
 test('a new animation keeps the pitch, its turn and sport, grid, running lines and logo, and clears items, frames and captions', function () {
     openInEditor(richText('soccer'));
     cppInterface.clearReceivedMessages();
