@@ -81,6 +81,18 @@
         }
     }
 
+    // The highlight's picture, drawn only while it shows. Kinetic draws a
+    // transparent shape with both fill and stroke through a buffer canvas
+    // the size of the stage, cleared and copied for every such shape on
+    // every redraw: with a button per frame that was most of the timeline's
+    // drawing, all of it invisible. Its hit area is drawn apart and stays.
+    function drawHighlightScene(canvas, top) {
+        if (this.getAbsoluteOpacity() > 0) {
+            Kinetic.Rect.prototype.drawScene.call(this, canvas, top);
+        }
+        return this;
+    }
+
     // (x, y) is the button's top-left corner; w x h its size.
     function Button(x, y, w, h, groupName) {
         var self = this;
@@ -114,6 +126,8 @@
             strokeWidth: HIGHLIGHT_STROKE_WIDTH,
             opacity: 0
         });
+
+        this.buttonRect.drawScene = drawHighlightScene;
 
         this.text = new Kinetic.Text({
             x: -w / 2,
@@ -197,6 +211,28 @@
             this.buttonRect.opacity(this.isPointerOver ? 1 : 0);
         }
         this.redraw();
+    };
+
+    // A new width, the left edge staying where it is, as if built so.
+    Button.prototype.setWidth = function (w) {
+        this.group.width(w);
+        this.group.offsetX(-w / 2);
+        this.buttonRect.x(-w / 2);
+        this.buttonRect.width(w);
+        this.text.x(-w / 2);
+        this.text.width(w);
+    };
+
+    // The pointer is taken to have left: a rebuilt strip moves buttons
+    // from under it, and the next move highlights whichever is there.
+    Button.prototype.forgetPointer = function () {
+        if (!this.isPointerOver) {
+            return;
+        }
+        this.isPointerOver = false;
+        if (!this.group.isSetPressed) {
+            this.buttonRect.opacity(0);
+        }
     };
 
     Button.prototype.setText = function (message) {

@@ -88,6 +88,21 @@
         return Math.min(MAX_FRAME_WIDTH, Math.max(0, room / nFrames));
     }
 
+    // A box too narrow for its number gets a smaller one: every box is
+    // numbered, and no number spills into its neighbours. Text does not
+    // shrink quite in proportion to its font, so a few steps may be needed.
+    function fitNumber(number, b) {
+        var room = Math.max(0, b - 2 * FRAME_INSET);
+        if (number.fontSize() !== FRAME_FONT_SIZE) {
+            number.fontSize(FRAME_FONT_SIZE);
+        }
+        for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
+            number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
+        }
+        number.x(-number.width() / 2);
+        number.y(-number.height() / 2);
+    }
+
     function Timeline(w, h) {
         checkSize('Timeline', w, h);
         this.w = w;
@@ -132,29 +147,43 @@
         this.drawTimeline();
     };
 
-    // Rebuilds the strip from scratch in the look `isPlaying` asks for.
+    // Brings the strip up to date in the look `isPlaying` asks for. The
+    // parts that depend only on the size are built once per size; the
+    // frame boxes are kept and only moved, resized and recoloured, and
+    // boxes are built or destroyed only as the frame count changes, so that
+    // choosing a frame costs no more with many frames than with a few.
     Timeline.prototype.drawTimeline = function () {
         var w = this.w;
         var h = this.h;
 
-        this.group.destroyChildren();
-        this.progressRect = null;
-        this.remFrameButton = null;
-
-        this.group.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: BACKGROUND_FILL }));
-        this.addPlayButton();
+        if (this.builtWidth !== w || this.builtHeight !== h) {
+            this.buildFixedParts();
+        }
+        if (this.progressRect) {
+            this.progressRect.destroy();
+            this.progressRect = null;
+        }
+        this.forgetPointer();
+        this.playTriangle.visible(true);
+        this.stopSquare.visible(false);
+        this.playButton.setTooltip(this.isPlaying ? 'Stop (Space)' : 'Play the drill (Space)');
+        this.addCaptionButton.group.visible(true);
 
         var xMin = h;
         var xMax = w - h;
         // A single frame cannot be removed.
         if (this.nFrames > 1) {
-            this.remFrameButton = this.addIconButton(w - 2 * h, REMOVE_FRAME_BUTTON_NAME,
-                REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame', 'Remove this frame');
+            if (!this.remFrameButton) {
+                this.remFrameButton = this.addIconButton(w - 2 * h, REMOVE_FRAME_BUTTON_NAME,
+                    REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame', 'Remove this frame');
+            }
+            this.remFrameButton.group.visible(true);
             xMax = w - 2 * h;
+        } else if (this.remFrameButton) {
+            this.remFrameButton.group.destroy();
+            this.remFrameButton = null;
         }
-        this.addCaptionButton = this.addIconButton(w - h, ADD_CAPTION_BUTTON_NAME,
-            ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption', 'Caption this frame');
-        this.addFrameBoxes(xMin, xMax);
+        this.placeFrameBoxes(xMin, xMax);
 
         if (this.isPlaying) {
             this.showPlayingLook();
@@ -163,6 +192,39 @@
             }
         }
         this.layer.batchDraw();
+    };
+
+    // Background, play button and caption button; every other part goes
+    // and is built again by drawTimeline.
+    Timeline.prototype.buildFixedParts = function () {
+        var w = this.w;
+        var h = this.h;
+        this.group.destroyChildren();
+        this.progressRect = null;
+        this.remFrameButton = null;
+        this.addFrameButton = null;
+        this.frameButtons = [];
+        this.group.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: BACKGROUND_FILL }));
+        this.addPlayButton();
+        this.addCaptionButton = this.addIconButton(w - h, ADD_CAPTION_BUTTON_NAME,
+            ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption', 'Caption this frame');
+        this.builtWidth = w;
+        this.builtHeight = h;
+    };
+
+    // Buttons kept from before may have been moved from under the pointer:
+    // none stays highlighted, and the stage is told that the pointer is
+    // over nothing yet, so that its next move highlights what is under it,
+    // as it does over buttons built afresh.
+    Timeline.prototype.forgetPointer = function () {
+        var buttons = [this.playButton, this.addFrameButton, this.remFrameButton,
+            this.addCaptionButton].concat(this.frameButtons);
+        for (var i = 0; i < buttons.length; i++) {
+            if (buttons[i] && buttons[i].isPointerOver) {
+                buttons[i].forgetPointer();
+                this.stage.targetShape = null;
+            }
+        }
     };
 
     Timeline.prototype.addPlayButton = function () {
@@ -218,17 +280,26 @@
 
     // Boxes from xMin rightwards, with the add-frame button squeezed in right
     // after the selected one, so that a new frame visibly goes after it.
-    Timeline.prototype.addFrameBoxes = function (xMin, xMax) {
+    Timeline.prototype.placeFrameBoxes = function (xMin, xMax) {
         var b = frameBoxWidth(xMin, xMax, this.nFrames);
         var x = xMin;
-        this.frameButtons = [];
-        this.addFrameButton = null;
+        while (this.frameButtons.length > this.nFrames) {
+            this.frameButtons.pop().group.destroy();
+        }
         for (var i = 0; i < this.nFrames; i++) {
-            this.frameButtons.push(this.addFrameBox(x, b, i));
+            if (i < this.frameButtons.length) {
+                this.fitFrameBox(this.frameButtons[i], x, b);
+            } else {
+                this.frameButtons.push(this.addFrameBox(x, b, i));
+            }
             x += b;
             if (i === this.selectedFrame) {
                 x += ADD_FRAME_GAP;
-                this.addFrameButton = this.addAddFrameButton(x);
+                if (!this.addFrameButton) {
+                    this.addFrameButton = this.addAddFrameButton(x);
+                }
+                this.addFrameButton.group.x(x);
+                this.addFrameButton.group.visible(true);
                 x += ADD_FRAME_WIDTH + ADD_FRAME_GAP;
             }
         }
@@ -239,7 +310,7 @@
         var button = new window.Button(x, 0, b, h, FRAME_BUTTON_NAME);
         button.group.setAttr('frameNumber', index);
 
-        button.group.add(new Kinetic.Rect({
+        button.frameRect = new Kinetic.Rect({
             name: FRAME_RECT_NAME,
             x: -b / 2 + FRAME_INSET,
             y: -h / 2 + FRAME_INSET,
@@ -247,7 +318,8 @@
             height: Math.max(0, h - 2 * FRAME_INSET),
             fill: index === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL,
             listening: false
-        }));
+        });
+        button.group.add(button.frameRect);
 
         var number = new Kinetic.Text({
             name: FRAME_TEXT_NAME,
@@ -257,16 +329,8 @@
             fill: FRAME_TEXT_FILL,
             listening: false
         });
-        // A box too narrow for its number gets a smaller one: every box is
-        // numbered, and no number spills into its neighbours.
-        // Text does not shrink quite in proportion to its font, so a few
-        // steps may be needed.
-        var room = Math.max(0, b - 2 * FRAME_INSET);
-        for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
-            number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
-        }
-        number.x(-number.width() / 2);
-        number.y(-number.height() / 2);
+        fitNumber(number, b);
+        button.number = number;
         button.group.add(number);
         button.setTooltip('Frame ' + (index + 1));
 
@@ -275,6 +339,27 @@
         });
         this.group.add(button.group);
         return button;
+    };
+
+    // A box kept from before, put where addFrameBox would build it now.
+    Timeline.prototype.fitFrameBox = function (button, x, b) {
+        var group = button.group;
+        if (group.x() !== x) {
+            group.x(x);
+        }
+        if (group.width() !== b) {
+            button.setWidth(b);
+            button.frameRect.x(-b / 2 + FRAME_INSET);
+            button.frameRect.width(Math.max(0, b - 2 * FRAME_INSET));
+            fitNumber(button.number, b);
+        }
+        var fill = group.getAttr('frameNumber') === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL;
+        if (button.frameRect.fill() !== fill) {
+            button.frameRect.fill(fill);
+        }
+        if (!group.visible()) {
+            group.visible(true);
+        }
     };
 
     Timeline.prototype.addAddFrameButton = function (x) {
