@@ -227,17 +227,17 @@
     function addGoals(markings, style, src, pictureWidth, anchorU) {
         var s = GOAL_MOUTH_U * style.unit / (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN);
         var anchor = anchorU * style.unit;
-        var image;
-        function copy(x, y, rotation) {
+        function copy(image, x, y, rotation) {
             return new Kinetic.Image({
                 name: 'goal', image: image, x: x, y: y, rotation: rotation,
                 width: pictureWidth, height: GOAL_PICTURE_HEIGHT, scaleX: s, scaleY: s
             });
         }
-        image = window.loadTrackedPicture(src, function () {
+        // At once when the picture has loaded before.
+        window.sharedPicture(src, function (image) {
             var halfHeight = GOAL_PICTURE_HEIGHT / 2 * s;
-            markings.add(copy(-anchor - pictureWidth * s, -halfHeight, 0));
-            markings.add(copy(anchor + pictureWidth * s, halfHeight, 180));
+            markings.add(copy(image, -anchor - pictureWidth * s, -halfHeight, 0));
+            markings.add(copy(image, anchor + pictureWidth * s, halfHeight, 180));
             var layer = markings.getLayer();
             if (layer) {
                 layer.batchDraw();
@@ -527,7 +527,7 @@
             var shorter = Math.min(w, h);
             var side = shorter - shorter * LOGO_MARGIN_FRACTION;
             var src = layer.logoImage;
-            window.loadTrackedPicture(src, function (image) {
+            window.sharedPicture(src, function (image) {
                 // A newer logo has been asked for meanwhile: it wins.
                 if (src !== layer.logoImage) {
                     return;

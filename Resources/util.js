@@ -248,8 +248,9 @@
     var pictureWaiters = [];
 
     // Starts loading `src` into a new picture element and returns it; runs
-    // `onLoad(picture)` (if given) once it has loaded, not if it fails.
-    function loadTrackedPicture(src, onLoad) {
+    // `onLoad(picture)` (if given) once it has loaded, `onFail()` (if given)
+    // if it fails.
+    function loadTrackedPicture(src, onLoad, onFail) {
         var picture = new window.Image();
         var settled = false;
         function settle(loaded) {
@@ -260,6 +261,8 @@
             try {
                 if (loaded && onLoad) {
                     onLoad(picture);
+                } else if (!loaded && onFail) {
+                    onFail();
                 }
             } finally {
                 picturesLoading -= 1;
@@ -274,6 +277,51 @@
         picture.addEventListener('abort', function () { settle(false); }, false);
         picture.src = src;
         return picture;
+    }
+
+    // One picture element per file, shared by every drawing that shows it.
+    // The pitch is drawn afresh on every change of size, view, logo or
+    // file; a new element each time decoded the picture again and kept the
+    // scene it was drawn for alive until it loaded. A data URL (a coach's
+    // logo) is kept only while it is the latest asked for.
+    var sharedPictures = {};
+    var sharedDataPicture = null;
+
+    function sharedPictureEntry(src) {
+        var isData = src.slice(0, 5) === 'data:';
+        var entry = isData ? sharedDataPicture : sharedPictures['src:' + src];
+        if (entry && entry.src === src) {
+            return entry;
+        }
+        entry = { src: src, waiting: [] };
+        entry.picture = loadTrackedPicture(src, function (picture) {
+            var waiting = entry.waiting;
+            entry.waiting = null;
+            waiting.forEach(function (onLoad) { onLoad(picture); });
+        }, function () {
+            entry.waiting = null;
+        });
+        if (isData) {
+            sharedDataPicture = entry;
+        } else {
+            sharedPictures['src:' + src] = entry;
+        }
+        return entry;
+    }
+
+    // The shared picture of `src`; `onLoad(picture)` runs once it has
+    // loaded (at once if it has), before anyone waiting for pictures to load
+    // is told, and never if it fails.
+    function sharedPicture(src, onLoad) {
+        var entry = sharedPictureEntry(src);
+        if (onLoad) {
+            if (entry.waiting) {
+                entry.waiting.push(onLoad);
+            } else if (entry.picture.naturalWidth > 0) {
+                onLoad(entry.picture);
+            }
+        }
+        return entry.picture;
     }
 
     function releasePictureWaiters() {
@@ -340,6 +388,7 @@
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;
     window.loadTrackedPicture = loadTrackedPicture;
+    window.sharedPicture = sharedPicture;
     window.whenPicturesLoaded = whenPicturesLoaded;
     window.picturesStillLoading = picturesStillLoading;
 }(window, document, Kinetic));
