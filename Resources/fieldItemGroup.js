@@ -376,7 +376,13 @@
         };
 
         // Playback: the controls are hidden then, so they stay where they are.
+        // An item standing still (equipment, every tick) is left as it is:
+        // each setter clears Kinetic's cached transforms.
         group.updatePosition = function (pos, newRotation) {
+            var item = fieldItem.group;
+            if (item.x() === pos.x && item.y() === pos.y && item.rotation() === newRotation) {
+                return;
+            }
             fieldItem.group.position({ x: pos.x, y: pos.y });
             fieldItem.group.rotation(newRotation);
             placeTexts();
