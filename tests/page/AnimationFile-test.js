@@ -941,18 +941,24 @@ function textsOf(animation) {
     }).concat([textState(layer.find('.frameText')[0])]);
 }
 
-test('playing, switching frames and selecting items change nothing saved, and every frame boundary of playback ' +
-    'places the texts as a fresh load of that frame does', function () {
-    openInEditor(richText('gaa'));
-    var fm = editor.frameManager;
-    var layer = editor.animLayer;
-    // Once through every frame first: positions pass through this window's
-    // pixels on each save, and the last digits may change the first time.
-    for (var g = 0; g < fm.nFrames; g++) {
+// Opens the rich drill of `sport` and shows every frame once (positions
+// pass through this window's pixels on each save, and the last digits may
+// change the first time), then its own selected frame; returns the text it
+// then saves.
+function openSettled(sport) {
+    openInEditor(richText(sport));
+    for (var g = 0; g < editor.frameManager.nFrames; g++) {
         myDispatchEvent('selectedFrame', { frameNumber: g });
     }
-    myDispatchEvent('selectedFrame', { frameNumber: JSON.parse(richText('gaa')).selectedFrame });
-    var text = editor.saveToString();
+    myDispatchEvent('selectedFrame', { frameNumber: JSON.parse(richText(sport)).selectedFrame });
+    return editor.saveToString();
+}
+
+test('playing, switching frames and selecting items change nothing saved, and every frame boundary of playback ' +
+    'places the texts as a fresh load of that frame does', function () {
+    var text = openSettled('gaa');
+    var fm = editor.frameManager;
+    var layer = editor.animLayer;
     for (var f = fm.nFrames - 1; f >= 0; f--) {
         myDispatchEvent('selectedFrame', { frameNumber: f });
         layer.itemGroups().forEach(function (g) {
@@ -1013,13 +1019,9 @@ function firstDifference(a, b) {
 
 test('a frame shown again after selections, labels, deletions and playback is node for node the frame as a fresh ' +
     'open shows it', function () {
-    openInEditor(richText('soccer'));
+    var text = openSettled('soccer');
     var fm = editor.frameManager;
     var layer = editor.animLayer;
-    for (var g = 0; g < fm.nFrames; g++) {
-        myDispatchEvent('selectedFrame', { frameNumber: g });
-    }
-    var text = editor.saveToString();
     for (var f = 0; f < fm.nFrames; f++) {
         openInEditor(text);
         var groups = layer.itemGroups();
