@@ -74,6 +74,7 @@
             align: 'center',
             listening: false
         });
+        window.drawOnlyWhenShown(frameText, window.drawOnlyWhenShown.ifCharacters);
         layer.add(frameText);
         var caption = '';
 

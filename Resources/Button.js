@@ -81,18 +81,6 @@
         }
     }
 
-    // The highlight's picture, drawn only while it shows. Kinetic draws a
-    // transparent shape with both fill and stroke through a buffer canvas
-    // the size of the stage, cleared and copied for every such shape on
-    // every redraw: with a button per frame that was most of the timeline's
-    // drawing, all of it invisible. Its hit area is drawn apart and stays.
-    function drawHighlightScene(canvas, top) {
-        if (this.getAbsoluteOpacity() > 0) {
-            Kinetic.Rect.prototype.drawScene.call(this, canvas, top);
-        }
-        return this;
-    }
-
     // (x, y) is the button's top-left corner; w x h its size.
     function Button(x, y, w, h, groupName) {
         var self = this;
@@ -127,7 +115,8 @@
             opacity: 0
         });
 
-        this.buttonRect.drawScene = drawHighlightScene;
+        // Its picture costs a stage-sized copy while transparent.
+        window.drawOnlyWhenShown(this.buttonRect, window.drawOnlyWhenShown.ifOpaque);
 
         this.text = new Kinetic.Text({
             x: -w / 2,

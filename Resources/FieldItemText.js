@@ -47,6 +47,8 @@
             align: 'center',
             listening: false
         });
+        // Most items have no label or no short label.
+        window.drawOnlyWhenShown(this.text, window.drawOnlyWhenShown.ifCharacters);
 
         this.calcAndSetPos(pos, group, layerScale, layerRotation, posIsFixed);
     }

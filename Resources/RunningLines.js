@@ -57,6 +57,9 @@
                 visible: false
             });
             head.sceneFunc(drawHead);
+            // The toolbar's toggle hides lines by making them transparent.
+            window.drawOnlyWhenShown(line, window.drawOnlyWhenShown.ifOpaque);
+            window.drawOnlyWhenShown(head, window.drawOnlyWhenShown.ifOpaque);
             this.lines.push(line);
             this.arrowHeads.push(head);
             this.group.add(line);

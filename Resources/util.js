@@ -205,6 +205,32 @@
         return text.slice(0, cut) + '\u2026';
     }
 
+    // ---- Drawing ------------------------------------------------------------
+
+    // Kinetic draws a shape that shows nothing all the same, on every redraw:
+    // a transparent one (one with both fill and stroke through a buffer
+    // canvas the size of the stage, cleared and copied), or a text without
+    // characters. From now on `shape`'s picture is drawn only while
+    // `isShown(shape)`; its hit area, where it has one, is drawn as before.
+    function drawOnlyWhenShown(shape, isShown) {
+        var drawScene = shape.drawScene;
+        shape.drawScene = function (canvas, top) {
+            if (isShown(this)) {
+                drawScene.call(this, canvas, top);
+            }
+            return this;
+        };
+        return shape;
+    }
+
+    function isOpaqueAtAll(shape) {
+        return shape.getAbsoluteOpacity() > 0;
+    }
+
+    function hasCharacters(text) {
+        return text.text() !== '';
+    }
+
     // ---- Item controls --------------------------------------------------
 
     function redrawLayerOf(node) {
@@ -384,6 +410,9 @@
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
     window.drawnText = drawnText;
+    drawOnlyWhenShown.ifOpaque = isOpaqueAtAll;
+    drawOnlyWhenShown.ifCharacters = hasCharacters;
+    window.drawOnlyWhenShown = drawOnlyWhenShown;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;
