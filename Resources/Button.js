@@ -204,24 +204,13 @@
 
     // A new width, the left edge staying where it is, as if built so.
     Button.prototype.setWidth = function (w) {
+        this.w = w;
         this.group.width(w);
         this.group.offsetX(-w / 2);
         this.buttonRect.x(-w / 2);
         this.buttonRect.width(w);
         this.text.x(-w / 2);
         this.text.width(w);
-    };
-
-    // The pointer is taken to have left: a rebuilt strip moves buttons
-    // from under it, and the next move highlights whichever is there.
-    Button.prototype.forgetPointer = function () {
-        if (!this.isPointerOver) {
-            return;
-        }
-        this.isPointerOver = false;
-        if (!this.group.isSetPressed) {
-            this.buttonRect.opacity(0);
-        }
     };
 
     Button.prototype.setText = function (message) {

@@ -213,16 +213,14 @@
     };
 
     // Buttons kept from before may have been moved from under the pointer:
-    // none stays highlighted, and the stage is told that the pointer is
-    // over nothing yet, so that its next move highlights what is under it,
-    // as it does over buttons built afresh.
+    // none stays highlighted, and the next move highlights what is under
+    // it, as it does over buttons built afresh.
     Timeline.prototype.forgetPointer = function () {
         var buttons = [this.playButton, this.addFrameButton, this.remFrameButton,
             this.addCaptionButton].concat(this.frameButtons);
         for (var i = 0; i < buttons.length; i++) {
             if (buttons[i] && buttons[i].isPointerOver) {
-                buttons[i].forgetPointer();
-                this.stage.targetShape = null;
+                buttons[i].leave();
             }
         }
     };
