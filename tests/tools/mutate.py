@@ -397,18 +397,10 @@ def summary(chosen, results, seed, elapsed):
                      % (sum(per) / len(per), max(per), sum(r.get('build_seconds', 0) for r in done) / len(done)))
     if elapsed is not None:
         lines.append('This invocation: %.1f min' % (elapsed / 60))
-    lines.append('')
-    lines.append('Survivors:')
-    for s in chosen:
-        r = results.get(s['id'])
-        if r and r['outcome'] == 'survived':
-            lines.append('  ' + describe(s))
-    lines.append('')
-    lines.append('Did not build:')
-    for s in chosen:
-        r = results.get(s['id'])
-        if r and r['outcome'] == 'did not build':
-            lines.append('  ' + describe(s))
+    for outcome, title in (('survived', 'Survivors:'), ('did not build', 'Did not build:')):
+        lines += ['', title]
+        lines += ['  ' + describe(s) for s in chosen
+                  if results.get(s['id'], {}).get('outcome') == outcome]
     return '\n'.join(lines) + '\n'
 
 
