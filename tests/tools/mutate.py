@@ -53,6 +53,7 @@ import signal
 import subprocess
 import sys
 import time
+from itertools import zip_longest
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 KINDS = ['compare', 'constant', 'condition', 'boolean', 'arith', 'return']
@@ -404,6 +405,10 @@ def summary(chosen, results, seed, elapsed):
     return '\n'.join(lines) + '\n'
 
 
+def interrupt(signum, frame):
+    raise KeyboardInterrupt()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter,
@@ -428,7 +433,10 @@ def main():
         return 0
 
     # SIGTERM unwinds like Ctrl+C, so the file being changed is put back.
-    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    # SIGINT is set explicitly: a shell starting this in the background
+    # would otherwise have it ignored.
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+    signal.signal(signal.SIGTERM, interrupt)
     args.build = os.path.abspath(args.build)
     work = os.path.join(args.build, 'mutation')
     backup_dir = os.path.join(work, 'backup')
@@ -447,7 +455,10 @@ def main():
                 results[r['id']] = r
 
     suite = Suite(args.build, args.jobs)
-    todo = [s for s in chosen if s['id'] not in results]
+    # Page and host mutants take turns, so a run stopped early has both.
+    page = [s for s in chosen if s['area'] == 'page' and s['id'] not in results]
+    host = [s for s in chosen if s['area'] == 'host' and s['id'] not in results]
+    todo = [s for pair in zip_longest(page, host) for s in pair if s]
     if args.max is not None:
         todo = todo[:args.max]
     started = time.time()
