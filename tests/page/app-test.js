@@ -243,7 +243,7 @@ test('start-up sends the host only the new drill as its saved state', function (
 
 // ---- Area sizes -------------------------------------------------------------
 
-test('a 1280 x 800 window gives the design\'s area sizes', function () {
+test('a 1280 x 800 window gives the four areas their sizes', function () {
     var s = pageShell.calcContainerSizes(1280, 800);
     assert.deepEqual([s.appWidth, s.appHeight], [1270, 785], 'application');
     assert.deepEqual([s.toolbarWidth, s.toolbarHeight], [1270, 45], 'toolbar');
