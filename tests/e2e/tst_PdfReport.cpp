@@ -1,6 +1,7 @@
 // The PDF report through the real window and page: the toolbar's report
 // button, the real save dialog, the page's pictures and jsPDF, the host's
 // writer; the files are read back with poppler's own tools.
+#include "ToolbarClick.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
@@ -209,14 +210,7 @@ void tst_PdfReport::pressReportButton(const QString &path, bool replacing)
     auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) {
         b->button(QMessageBox::Yes)->click();
     }, replacing ? 5000 : 0);
-    const QVariantList r = js(QStringLiteral(
-        "(function () { var r = document.getElementById('toolbarContainer').getBoundingClientRect();"
-        "  return [r.left, r.top, r.height]; })()")).toList();
-    const int side = r[2].toInt();
-    // After new, open, save, undo, redo and video.
-    const int reportButton = 6;
-    QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(r[0].toInt() + reportButton * side + side / 2, r[1].toInt() + side / 2));
+    clickToolbarButton(m_view, QStringLiteral("exportPdf"));
     QTRY_VERIFY(chooser->seen());
     QTRY_COMPARE(replace->seen(), replacing);
 }

@@ -1,5 +1,6 @@
 // Toolbar commands pressed with the pointer on the real page travel to the
 // host, open its dialogs, and the host's answer comes back into the page.
+#include "ToolbarClick.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
@@ -36,8 +37,6 @@ private slots:
 private:
     QWebFrame *frame() const { return m_view->page()->mainFrame(); }
     QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
-    QRect toolbarRect() const;
-    void clickToolbarButton(int index);
 
     QScopedPointer<mainWindow> m_window;
     QWebView *m_view = nullptr;
@@ -74,26 +73,6 @@ void tst_ToolbarToHost::cleanup()
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
 }
 
-QRect tst_ToolbarToHost::toolbarRect() const
-{
-    const QVariantList r = js(QStringLiteral(
-        "(function () { var r = document.getElementById('toolbarContainer').getBoundingClientRect();"
-        "  return [r.left, r.top, r.width, r.height]; })()")).toList();
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
-// A real press and release on the web view, where the page draws toolbar
-// button `index`: buttons are square, as tall as the strip, in a row from the
-// strip's left edge.
-void tst_ToolbarToHost::clickToolbarButton(int index)
-{
-    const QRect strip = toolbarRect();
-    QVERIFY(strip.height() > 0);
-    const int side = strip.height();
-    QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(strip.left() + index * side + side / 2, strip.top() + side / 2));
-}
-
 void tst_ToolbarToHost::openButtonBringsFileIntoPage()
 {
     const QString path = m_dir.filePath(QStringLiteral("Corner routine é.anim"));
@@ -113,7 +92,7 @@ void tst_ToolbarToHost::openButtonBringsFileIntoPage()
         d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
         QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
     });
-    clickToolbarButton(1);
+    clickToolbarButton(m_view, QStringLiteral("openAnimation"));
     QTRY_VERIFY(dialog->seen());
     QTRY_COMPARE(js(QStringLiteral("pageGot.length")).toInt(), 1);
     QCOMPARE(js(QStringLiteral("pageGot[0].msgType")).toString(), QStringLiteral("openAnimationResponse"));
@@ -126,11 +105,7 @@ void tst_ToolbarToHost::openButtonBringsFileIntoPage()
 
 void tst_ToolbarToHost::aboutButtonShowsAboutDialog()
 {
-    // The About button stands alone at the right end of the strip.
-    const QRect strip = toolbarRect();
-    const int side = strip.height();
-    QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(strip.right() - side / 2, strip.top() + side / 2));
+    clickToolbarButton(m_view, QStringLiteral("showAboutInfo"));
     QTRY_VERIFY(m_window->findChild<QWidget *>(QStringLiteral("aboutDialog")));
     QWidget *about = m_window->findChild<QWidget *>(QStringLiteral("aboutDialog"));
     QTRY_VERIFY(about->isVisible());
@@ -200,7 +175,7 @@ void tst_ToolbarToHost::cameraButtonCopiesSelectedFrame()
         text = b->text();
         b->accept();
     });
-    clickToolbarButton(7);
+    clickToolbarButton(m_view, QStringLiteral("takeSnapshot"));
     QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
     QCOMPARE(text, QStringLiteral("Snapshot copied to the clipboard."));
     const QImage copied = QApplication::clipboard()->image();

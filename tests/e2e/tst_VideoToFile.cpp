@@ -1,6 +1,7 @@
 // The video export from the toolbar's button to the file: the real main
 // window, its real page drawing the pictures, the real encoder, and the
 // file read back with ffprobe and ffmpeg.
+#include "ToolbarClick.h"
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
@@ -122,18 +123,11 @@ void tst_VideoToFile::openDrill(const QString &text)
 // answered with `path`.
 void tst_VideoToFile::pressVideoButton(const QString &path)
 {
-    const QVariantList r = js(QStringLiteral(
-        "(function () { var r = document.getElementById('toolbarContainer').getBoundingClientRect();"
-        "  return [r.left, r.top, r.height]; })()")).toList();
-    QCOMPARE(r.size(), 3);
-    const int side = r[2].toInt();
-    const int videoButton = 5;
     auto chooser = ModalDriver::answer<QFileDialog>([=](QFileDialog *dialog) {
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(r[0].toInt() + videoButton * side + side / 2, r[1].toInt() + side / 2));
+    clickToolbarButton(m_view, QStringLiteral("exportVideo"));
     QTRY_VERIFY(chooser->seen());
 }
 
