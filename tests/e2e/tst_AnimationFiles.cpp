@@ -4,11 +4,11 @@
 // dialog; a second process of this program, given the file on its command
 // line, must show it and save it to exactly the same text. A picture
 // dropped onto the window ends in the page's report, shown by the host.
-#include "ToolbarClick.h"
 #include "ApplicationIdentity.h"
+#include "EditorWindow.h"
 #include "ModalDriver.h"
-#include "PrivateSettings.h"
 #include "PageFonts.h"
+#include "PrivateSettings.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
 
@@ -41,17 +41,6 @@ QString g_openedPath;
 QWebFrame *pageOf(mainWindow *window)
 {
     return window->findChild<QWebView *>()->page()->mainFrame();
-}
-
-bool waitForPage(mainWindow *window)
-{
-    QSignalSpy loaded(pageOf(window), &QWebFrame::loadFinished);
-    if (!loaded.wait(15000) || !loaded.first().first().toBool())
-        return false;
-    pageOf(window)->evaluateJavaScript(QStringLiteral(
-        "window.caughtErrors = [];"
-        "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"));
-    return true;
 }
 
 QByteArray readAll(const QString &path)

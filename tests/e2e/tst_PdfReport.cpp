@@ -1,8 +1,8 @@
 // The PDF report through the real window and page: the toolbar's report
 // button, the real save dialog, the page's pictures and jsPDF, the host's
 // writer; the files are read back with poppler's own tools.
-#include "ToolbarClick.h"
 #include "ApplicationIdentity.h"
+#include "EditorWindow.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
@@ -157,10 +157,7 @@ void tst_PdfReport::init()
 {
     m_window.reset(new mainWindow);
     m_view = m_window->findChild<QWebView *>();
-    QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
-    QVERIFY(loaded.wait(10000));
-    js(QStringLiteral("window.caughtErrors = [];"
-                      "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"));
+    QVERIFY(waitForPage(m_window.data()));
     QTRY_VERIFY_WITH_TIMEOUT(js(QStringLiteral("pageShell.reportLogoSettled")).toBool(), 10000);
     // Kinetic builds its hit regions on the next animation frame.
     QTest::qWait(200);

@@ -1,11 +1,11 @@
 // Toolbar commands pressed with the pointer on the real page travel to the
 // host, open its dialogs, and the host's answer comes back into the page.
-#include "ToolbarClick.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
+#include "EditorWindow.h"
 #include "ModalDriver.h"
-#include "PrivateSettings.h"
 #include "PageFonts.h"
+#include "PrivateSettings.h"
 #include "ScriptEngineWorkarounds.h"
 #include "mainWindow.h"
 
@@ -56,12 +56,7 @@ void tst_ToolbarToHost::init()
 {
     m_window.reset(new mainWindow);
     m_view = m_window->findChild<QWebView *>();
-    QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
-    QVERIFY(loaded.wait(10000));
-    QVERIFY(loaded.first().first().toBool());
-    // Page errors are collected from here on; the page has no log of its own.
-    js(QStringLiteral("window.caughtErrors = [];"
-                      "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"));
+    QVERIFY(waitForPage(m_window.data()));
     // Kinetic builds its hit regions on the next animation frame.
     QTest::qWait(200);
 }

@@ -7,6 +7,7 @@
 // at the next start.
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
+#include "EditorWindow.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
 #include "PrivateSettings.h"
@@ -98,10 +99,7 @@ void tst_UnsavedChanges::initTestCase()
 void tst_UnsavedChanges::startWindow()
 {
     m_window.reset(new mainWindow);
-    QSignalSpy loaded(view()->page()->mainFrame(), &QWebFrame::loadFinished);
-    QVERIFY(loaded.wait(15000));
-    js(QStringLiteral("window.caughtErrors = [];"
-                      "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"));
+    QVERIFY(waitForPage(m_window.data()));
     QTest::qWait(200);
 }
 

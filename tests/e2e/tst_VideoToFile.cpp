@@ -1,8 +1,8 @@
 // The video export from the toolbar's button to the file: the real main
 // window, its real page drawing the pictures, the real encoder, and the
 // file read back with ffprobe and ffmpeg.
-#include "ToolbarClick.h"
 #include "ApplicationIdentity.h"
+#include "EditorWindow.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
@@ -96,11 +96,8 @@ void tst_VideoToFile::init()
 {
     m_window.reset(new mainWindow);
     m_view = m_window->findChild<QWebView *>();
-    QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
-    QVERIFY(loaded.wait(10000));
-    js(QStringLiteral("window.caughtErrors = [];"
-                      "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"
-                      "window.pageGot = [];"
+    QVERIFY(waitForPage(m_window.data()));
+    js(QStringLiteral("window.pageGot = [];"
                       "cppInterface.sendMessage.connect(function (m) { pageGot.push(m.msgType); });"));
     QTest::qWait(200);
 }

@@ -1,12 +1,28 @@
-#ifndef TOOLBARCLICK_H
-#define TOOLBARCLICK_H
+#ifndef EDITORWINDOW_H
+#define EDITORWINDOW_H
 
 #include <QPoint>
+#include <QSignalSpy>
 #include <QString>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
 #include <QtTest>
+
+// Waits for the window's editor page to load, then collects the page's
+// uncaught errors in `caughtErrors` (the page has no log of its own), so a
+// test's clean-up can fail on any of them. False when loading failed.
+inline bool waitForPage(QWidget *window)
+{
+    QWebFrame *frame = window->findChild<QWebView *>()->page()->mainFrame();
+    QSignalSpy loaded(frame, &QWebFrame::loadFinished);
+    if (!loaded.wait(15000) || !loaded.first().first().toBool())
+        return false;
+    frame->evaluateJavaScript(QStringLiteral(
+        "window.caughtErrors = [];"
+        "window.onerror = function (m, f, l) { caughtErrors.push(m + ' at ' + f + ':' + l); };"));
+    return true;
+}
 
 // A real press and release on the web view where the page draws the toolbar
 // button that raises `event` ("exportVideo", "showAboutInfo"). The button is
@@ -27,4 +43,4 @@ inline void clickToolbarButton(QWebView *view, const QString &event)
     QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
 }
 
-#endif // TOOLBARCLICK_H
+#endif // EDITORWINDOW_H
