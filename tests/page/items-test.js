@@ -1,0 +1,632 @@
+// Items on the pitch and their controls (fieldItem.js, FieldItemText.js, RunningLines.js,
+// fieldItemGroup.js and the controls beside a selected item), through real field item groups.
+
+var container = document.createElement('div');
+container.id = 'itemsTestStage';
+document.body.appendChild(container);
+var stage = new Kinetic.Stage({ container: 'itemsTestStage', width: 800, height: 600 });
+
+// A stand-in for the animation layer with what the groups use: the pitch size, fractions to
+// pixels and back, selection by node identifier; centred on the stage, turning about its centre.
+function makeLayer(w, h, rotation) {
+    stage.destroyChildren();
+    var layer = new Kinetic.Layer({ x: 400, y: 300, offsetX: w / 2, offsetY: h / 2, rotation: rotation || 0 });
+    layer.layerWidth = w;
+    layer.layerHeight = h;
+    layer.layerScale = w / 512;
+    layer.relativePos = function (pos) { return { x: pos.x / w, y: pos.y / h }; };
+    layer.pixelPos = function (pos) { return { x: pos.x * w, y: pos.y * h }; };
+    layer.selectCalls = [];
+    layer.select = function (id) {
+        layer.selectCalls.push(id);
+        layer.find('.fieldItemGroup').each(function (g) { g.selectFunc(g._id === id); });
+    };
+    stage.add(layer);
+    return layer;
+}
+
+var nextId = 1;
+
+function addItem(layer, type, x, y, o) {
+    o = o || {};
+    var g = createFieldItemGroup(x, y, o.rotation || 0, 'default', type, o.col1 || 'default', 'default',
+        nextId++, o.text || '', o.shortLabel || '', layer.layerScale, layer.rotation());
+    layer.add(g);
+    g.selectFunc(!!o.select);
+    layer.draw();
+    return g;
+}
+
+// A control of the group by role: its name, colour1/colour2 or increase/decrease.
+function control(g, role) {
+    return g.getChildren().toArray().filter(function (node) {
+        return node.name() === role || 'colour' + node.pickerNumber === role || node.scaleType === role;
+    })[0] || null;
+}
+
+var ROLES = ['rotateControl', 'colour1', 'colour2', 'ShortLabelControl', 'increase', 'decrease', 'LabelControl'];
+
+function shownControls(g) {
+    return ROLES.filter(function (role) { return control(g, role) && control(g, role).visible(); });
+}
+
+function onStage(node) {
+    return layerPosToStage(node.position ? node.position() : node, stage.getChildren()[0]);
+}
+
+function centreOf(g) {
+    return onStage(g.getPosAbs());
+}
+
+// A click on a control as drawn now: the hit graph is only as fresh as the last draw.
+function click(node) {
+    node.getLayer().draw();
+    clickAt(stage, onStage(node).x, onStage(node).y);
+}
+
+// A real drag: over `from`, press, four moves to `to`, release unless told not to.
+function drag(from, to, release) {
+    pointerEvent(stage, 'mousemove', from.x, from.y);
+    pointerEvent(stage, 'mousedown', from.x, from.y);
+    for (var i = 1; i <= 4; i++) {
+        pointerEvent(stage, 'mousemove', from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
+    }
+    if (release !== false) {
+        pointerEvent(stage, 'mouseup', to.x, to.y);
+    }
+}
+
+function assertPoint(actual, x, y, message, tolerance) {
+    assert.close(actual.x, x, tolerance || 1e-6, message + ' x');
+    assert.close(actual.y, y, tolerance || 1e-6, message + ' y');
+}
+
+function pictureOf(item) {
+    var picture = item.image && item.image.image();
+    return picture ? picture.src.replace(/^.*\/fieldItems\//, '') : null;
+}
+
+// ---- Items and their catalogue -------------------------------------------------------
+
+// First in the file, so that the black marker's picture has not been loaded yet.
+test('once an item\'s picture has loaded, its layer is redrawn', function (done) {
+    var layer = makeLayer(640, 480);
+    var picture = addItem(layer, 'marker', 100, 100, { col1: 'black' }).getFieldItem().image.image();
+    var draws = 0;
+    layer.batchDraw = function () { draws++; };
+    assert.ok(!picture.complete, 'precondition: not loaded before');
+    waitFor('the redraw', function () { return draws > 0; }, done, done);
+});
+
+var P = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'maroon', 'white', 'black'];
+var B = ['white', 'yellow', 'orange'];
+var C = ['red', 'orange', 'yellow', 'lime', 'blue', 'white'];
+var K = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'white', 'grey', 'black'];
+// type: [colours, default colour, default scale, least, largest, picture width, height, what it has:
+// r turns, l running lines, d dashed ones, f a fixed place, s a short label]
+var CATALOGUE = {
+    player1: [P, 'red', 0.12, 0.35, 2, 40, 70, 'rl'],
+    person: [P, 'maroon', 0.2, 0.1, 0.5, 80, 128, 'rls'],
+    manikin: [null, 'grey', 0.25, 0.12, 0.5, 71, 128, 'rf'],
+    ball: [B, 'white', 0.1, 0.06, 0.25, 128, 128, 'ld'],
+    rugbyBall: [B, 'white', 0.16, 0.06, 0.25, 128, 128, 'ld'],
+    gaaBall: [B, 'white', 0.11, 0.06, 0.25, 128, 128, 'ld'],
+    hurlingBall: [B, 'white', 0.08, 0.06, 0.25, 128, 128, 'ld'],
+    cone: [C, 'orange', 0.15, 0.075, 0.3, 99, 128, 'rf'],
+    marker: [K, 'red', 0.1, 0.05, 0.2, 128, 128, 'f'],
+    ring: [K, 'blue', 0.25, 0.12, 0.5, 128, 128, 'f'],
+    agilityPole: [K, 'yellow', 0.35, 0.175, 0.7, 10, 128, 'rf'],
+    agilityLadder: [K, 'purple', 0.7, 0.35, 1.4, 24, 128, 'rf'],
+    microHurdle: [K, 'lime', 0.15, 0.075, 0.3, 86, 128, 'rf'],
+    hurdle: [null, 'grey', 0.25, 0.12, 0.5, 128, 59, 'rf'],
+    goal: [null, 'grey', 0.3, 0.15, 0.6, 256, 59, 'rf'],
+    miniGoal: [null, 'grey', 0.18, 0.09, 0.36, 256, 112, 'rf']
+};
+
+test('every type is built, saved, clipped and controlled as its catalogue row says; every picture loads at its size',
+    function (done) {
+        var layer = makeLayer(640, 480);
+        var pending = [];
+        Object.keys(CATALOGUE).forEach(function (type) {
+            var row = CATALOGUE[type];
+            var has = function (flag) { return row[7].indexOf(flag) !== -1; };
+            var g = addItem(layer, type, 320, 240, { select: true });
+            var saved = g.getProperties();
+            assert.deepEqual([saved.col1, saved.scale, saved.posIsFixed], [row[1], row[2], has('f')], type);
+            assert.close(g.getFieldItem().group.width(), row[5] * row[2] * 1.25, 1e-9, type + ' drawn width');
+            assert.deepEqual([!!control(g, 'rotateControl'), !!control(g, 'ShortLabelControl'), !!control(g, 'colour2')],
+                [has('r'), has('s'), type === 'player1'], type + ' controls');
+            assert.deepEqual(control(g, 'colour1') && control(g, 'colour1').availableCols, row[0], type + ' colours');
+            g.runningLines.setLines({ x: 0, y: 0 }, { x: 99, y: 0 }, { x: 0, y: 0 }, { x: 0, y: 0 }, [1, 1, 1], true);
+            assert.deepEqual([g.runningLines.lines[0].visible(), g.runningLines.isDashed], [has('l'), has('d')], type);
+            g.setScale(1000);
+            assert.equal(g.getFieldItem().getScale(), row[4], type + ' largest');
+            g.setScale(1e-6);
+            assert.equal(g.getFieldItem().getScale(), row[3], type + ' least');
+            var prefix = { person: 'player', ball: 'soccerBall' }[type] || type;
+            (type === 'player1' ? [] : row[0] || ['default']).forEach(function (colour) {
+                var file = row[0] ? prefix + colour.charAt(0).toUpperCase() + colour.slice(1) + '.png' : type + '.png';
+                var item = new FieldItem(0, 0, 0, 'default', type, colour, 'default', 1);
+                assert.equal(pictureOf(item), file, type + ' ' + colour);
+                pending.push({ name: file, row: row, picture: item.image.image() });
+            });
+        });
+        waitFor('every picture', function () {
+            return pending.every(function (p) { return p.picture.complete; });
+        }, done, function () {
+            pending.forEach(function (p) {
+                assert.deepEqual([p.picture.naturalWidth, p.picture.naturalHeight], [p.row[5], p.row[6]], p.name);
+            });
+            done();
+        }, 4000);
+    });
+
+test('colours: one for most types, two for player1, grey for none; an unlisted one shows no new picture', function () {
+    var cone = new FieldItem(0, 0, 0, 'default', 'cone', 'blue', 'red', 1);
+    assert.deepEqual([cone.getCol(1), cone.getCol(2), pictureOf(cone)], ['blue', 'blue', 'coneBlue.png']);
+    cone.setCol('purple', 1);
+    cone.setCol('red', 2);
+    assert.deepEqual([cone.getCol(1), cone.getCol(2), cone.getCol(3), pictureOf(cone)],
+        ['purple', 'blue', undefined, 'coneBlue.png'], 'purple has no picture; colour 2 changes nothing');
+    assert.equal(pictureOf(new FieldItem(0, 0, 0, 'default', 'person', 'pink', 'default', 1)), null);
+    var goal = new FieldItem(0, 0, 0, 'default', 'goal', 'red', 'blue', 1);
+    goal.setCol('red', 1);
+    assert.deepEqual([goal.getCol(1), goal.getCol(2)], ['grey', 'grey']);
+    var player = new FieldItem(0, 0, 0, 1, 'player1', 'lime', 'default', 1);
+    player.setCol('white', 2);
+    player.setCol('black', 3);
+    assert.deepEqual([player.getCol(1), player.getCol(2), player.body.fill(), player.shorts.fill(), player.head.fill()],
+        ['lime', 'white', 'lime', 'white', 'yellow']);
+    assert.deepEqual([player.shorts.y(), player.shorts.height(), player.head.radius()], [35, 20, 10], 'shapes');
+    assert.throws(function () { return new FieldItem(0, 0, 0, 'default', 'pogo', 'default', 'default', 1); },
+        /unknown item type "pogo"/);
+    assert.throws(function () { return new FieldItem(0, 0, 0, 'big', 'ball', 'default', 'default', 1); }, /scale/);
+    assert.throws(function () { return new FieldItem(0, 0, 0, 0.1, 'ball', '', 'default', 1); }, /colour/);
+    assert.throws(function () { return FieldItem(0, 0, 0, 'default', 'ball', 'default', 'default', 1); }, /new/);
+    assert.throws(function () { cone.setLayerScale(0); }, /scale/);
+});
+
+test('every scale change is raised for the item picker; a layer scale resizes without one', function () {
+    var layer = makeLayer(512, 384);
+    var person = addItem(layer, 'person', 200, 150, { shortLabel: '7', select: true });
+    var item = person.getFieldItem();
+    var raised = eventsRaisedDuring(['setItemDefaultScale'], function () {
+        person.setScale(10);
+        person.setScale(10);
+        item.setScale(0.01, true);
+        item.setLayerScale(2);
+    });
+    assert.deepEqual(raised.map(function (r) { return r[1]; }), [0.5, 0.5, 0.01].map(function (scale) {
+        return { itemType: 'person', scale: scale };
+    }));
+    assert.close(item.group.width(), 80 * 0.01 * 2, 1e-9, 'own scale times layer scale');
+    item.setScale(0.4);
+    person.setShortLabel('7');
+    assert.close(person.shortLabelText.text.fontSize(), 28 * 0.4 * 2 * 1.5, 1e-9, 'a person\'s number follows its size');
+    var player = new FieldItem(0, 0, 0, 'default', 'player1', 'default', 'default', 1);
+    player.setLayerScale(2);
+    assert.deepEqual([player.getScale(), player.body.strokeWidth()], [0.12, 0.24], 'below its least until scaled');
+});
+
+// ---- Texts and running lines -------------------------------------------------------------
+
+function labelTop(g) {
+    var t = g.itemText.text;
+    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: 0 });
+}
+
+test('labels sit centred below the item as seen on screen, and read upright on a turned pitch', function () {
+    var layer = makeLayer(512, 384);
+    var person = addItem(layer, 'person', 200, 150, { text: 'Keeper', rotation: 90 });
+    assertPoint(labelTop(person), 344, 258 + 12.8, 'a player: half its height below, whatever its turn');
+    var cone = addItem(layer, 'cone', 300, 150, { text: 'Start', rotation: 45 });
+    var box = cone.getFieldItem().group;
+    var lowest = Math.max.apply(null, [[0, 0], [box.width(), 0], [box.width(), box.height()], [0, box.height()]]
+        .map(function (p) { return box.getAbsoluteTransform().point({ x: p[0], y: p[1] }).y; }));
+    assert.close(labelTop(cone).y, lowest, 1e-6, 'equipment: below its lowest corner');
+    layer.rotation(90);
+    cone.updatePosition(cone.getPosAbs(), -90);
+    [person, cone].forEach(function (g) {
+        g.setLayerScaleAndRotation(1, 90);
+        [g.itemText.text, g.shortLabelText.text].forEach(function (t) {
+            var m = t.getAbsoluteTransform().getMatrix();
+            assert.ok(Math.abs(m[1]) < 1e-9 && m[0] > 0, 'upright on screen');
+        });
+    });
+    assert.close(labelTop(cone).y, centreOf(cone).y + box.height() / 2, 1e-6, 'below the cone, upright on screen');
+});
+
+test('a short label is centred on the item, larger when short and smaller when long', function () {
+    var person = addItem(makeLayer(512, 384), 'person', 100, 100, { rotation: 30 });
+    [['7', 8.4], ['10', 8.4], ['ABC', 5.6], ['ABCD', 4.2]].forEach(function (row) {
+        person.setShortLabel(row[0]);
+        var t = person.shortLabelText.text;
+        assert.close(t.fontSize(), row[1], 1e-9, row[0]);
+        assertPoint(t.getAbsoluteTransform().point({ x: t.width() / 2, y: t.height() / 2 }), centreOf(person).x,
+            centreOf(person).y, row[0] + ' centred');
+    });
+    assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 0, person.getFieldItem().group); }, /font size/);
+    assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 14, null); }, /group/);
+});
+
+test('a text too long to lay out is drawn cut with an ellipsis but kept and saved whole', function () {
+    var long = new Array(601).join('w');
+    var g = addItem(makeLayer(640, 480), 'person', 100, 100, { text: long });
+    assert.equal(g.itemText.text.text(), long.slice(0, 500) + '\u2026');
+    var smiley = long.slice(0, 499) + '\ud83d\ude00' + long;
+    g.setShortLabel(smiley);
+    assert.equal(g.shortLabelText.text.text(), long.slice(0, 499) + '\u2026', 'never half a character');
+    g.setLabel('Ann');
+    assert.deepEqual([g.itemText.text.text(), g.itemText.text.offsetX()], ['Ann', g.itemText.text.width() / 2]);
+    assert.deepEqual([g.getProperties().text, g.getProperties().shortLabel], ['Ann', smiley]);
+    g.setLabel(undefined);
+    assert.deepEqual([g.itemText.text.text(), g.itemText.text.width()], ['', 0]);
+});
+
+function points(nodes) {
+    return nodes.map(function (node) { return node.points(); });
+}
+
+test('running lines: three segments with a head half-way on each one long enough, each shown by its flag', function () {
+    var lines = new RunningLines({ x: 0, y: 0 }, false, 1);
+    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 29 }, { x: 130, y: 29 }, [0, 1, 1], true);
+    assert.deepEqual(points(lines.lines), [[10, 10, 110, 10], [110, 10, 110, 29], [110, 29, 130, 29]]);
+    var back = 20 * Math.cos(Math.PI / 6);
+    [60 - back, 20, 60, 10, 60 - back, 0].forEach(function (v, i) {
+        assert.close(lines.arrowHeads[0].points()[i], v, 1e-9, 'chevron ' + i);
+    });
+    assert.deepEqual([lines.arrowHeads[1].points(), lines.arrowHeads[2].points().length], [[], 6], '19 px none, 20 px one');
+    assert.deepEqual(lines.lines.concat(lines.arrowHeads).map(function (l) { return l.visible(); }),
+        [false, true, true, false, true, true]);
+    lines.showLines(false);
+    assert.deepEqual(lines.lines.concat(lines.arrowHeads).map(function (l) { return l.opacity(); }),
+        [0, 0, 0, 0, 0, 0], 'the toggle makes them transparent');
+    lines.setScale(2);
+    assert.deepEqual([lines.headLen, lines.lines[0].dash(), lines.lines[1].visible()], [40, [20, 20], true]);
+    assert.throws(function () { lines.setScale(0); }, /positive/);
+    assert.throws(function () { lines.setLines({}, {}, {}, {}, [true, true], true); }, /exactly 3 flags/);
+    assert.throws(function () { new RunningLines(undefined, false, 1); }, /position/);
+});
+
+test('a ball\'s lines are drawn dashed with solid heads; a head too short to have points is not drawn', function () {
+    Kinetic.enableTrace = true;
+    var layer = new Kinetic.Layer();
+    Kinetic.enableTrace = false;
+    stage.destroyChildren();
+    stage.add(layer);
+    var lines = new RunningLines({ x: 0, y: 0 }, true, 1);
+    layer.add(lines.group);
+    lines.setLines({ x: 10, y: 50 }, { x: 210, y: 50 }, { x: 215, y: 50 }, { x: 0, y: 0 }, [1, 1, 0], true);
+    layer.getContext().clearTrace();
+    layer.draw();
+    var strokes = layer.getContext().getTrace().split('restore();').filter(function (part) {
+        return part.indexOf('stroke()') >= 0;
+    }).map(function (part) { return part.indexOf('setLineDash(10,10)') >= 0 ? 'dashed' : 'solid'; });
+    assert.deepEqual(strokes, ['dashed', 'solid', 'dashed'], 'segment, its head, the short segment alone');
+});
+
+// ---- The group: record, places, selection and dragging -------------------------------------
+
+test('the saved record: place as a share of the pitch, the item\'s state, texts and drawing order', function () {
+    var layer = makeLayer(640, 480);
+    addItem(layer, 'ball', 10, 10);
+    var g = addItem(layer, 'person', 160, 360, { rotation: -45, col1: 'lime', text: 'Bo', shortLabel: '10' });
+    assert.deepEqual(g.getProperties(), { x: 0.25, y: 0.75, rotation: -45, scale: 0.2, type: 'person', col1: 'lime',
+        col2: 'lime', id: g.id(), text: 'Bo', shortLabel: '10', posIsFixed: false, z: 1 });
+    g.setPos({ x: 0.5, y: 0.5 });
+    assertPoint(g.getPosAbs(), 320, 240, 'setPos');
+    g.updatePosition({ x: 100, y: 50 }, 90);
+    assert.deepEqual([g.getPosRelative(), g.getFieldItem().group.rotation()], [{ x: 100 / 640, y: 50 / 480 }, 90]);
+    assertPoint(g.itemText.text.position(), 100, 50, 'the label follows');
+    var loose = createFieldItemGroup(10, 10, 0, 'default', 'ball', 'default', 'default', 1, '', '', 1, 0);
+    assert.throws(function () { loose.getPosRelative(); }, /not on a layer/);
+    [-1, 5, 1.5, '1'].forEach(function (slot) {
+        assert.throws(function () { g.calcControlPosition(slot); }, /slot/, String(slot));
+    });
+});
+
+// Offsets from the item's centre: across in units of half the item's width + 15, down in pixels.
+var SLOTS = [
+    ['ball', 0, { colour1: [-1, -13.5], LabelControl: [-1, 13.5], increase: [1, -13.5], decrease: [1, 13.5] }],
+    ['person', 0, { colour1: [-1, -27], ShortLabelControl: [-1, 0], LabelControl: [-1, 27], increase: [1, -27],
+        rotateControl: [1, 0], decrease: [1, 27] }],
+    ['player1', 0, { colour1: [-1, -27], colour2: [-1, 0], LabelControl: [-1, 27] }],
+    ['goal', 0, { LabelControl: [-1, 0], increase: [1, -27], decrease: [1, 27] }],
+    ['person', 90, { colour1: [-1, -27], LabelControl: [-1, 27], rotateControl: [1, 0], decrease: [1, 27] }]
+];
+
+test('controls stand in a column either side of the item, packed to its axis, turning with it', function () {
+    var layer = makeLayer(640, 480);
+    SLOTS.forEach(function (row) {
+        var g = addItem(layer, row[0], 300, 200, { rotation: row[1], select: true });
+        var side = g.getFieldItem().group.width() / 2 + 15;
+        Object.keys(row[2]).forEach(function (role) {
+            var o = row[2][role];
+            var want = row[1] ? { x: -o[1], y: o[0] * side } : { x: o[0] * side, y: o[1] };
+            assertPoint(control(g, role).position(), 300 + want.x, 200 + want.y, row[0] + ' ' + row[1] + ' ' + role);
+        });
+    });
+});
+
+// Controls are built on an item's first selection, and must then be placed and turned for the
+// item and the pitch as they are by then.
+test('controls built on the first selection are placed and turned as if built with the group', function () {
+    var layer = makeLayer(640, 480);
+    var lazy = addItem(layer, 'person', 100, 100, { rotation: 30 });
+    var eager = addItem(layer, 'person', 100, 100, { rotation: 30, select: true });
+    assert.equal(control(lazy, 'increase'), null, 'none before');
+    [lazy, eager].forEach(function (g) { g.setLayerScaleAndRotation(1.5, 90); });
+    lazy.selectFunc(true);
+    ROLES.forEach(function (role) {
+        var a = control(lazy, role);
+        var b = control(eager, role);
+        assert.deepEqual(a && [a.x(), a.y(), a.rotation()], b && [b.x(), b.y(), b.rotation()], role);
+    });
+    assert.deepEqual([control(eager, 'increase').rotation(), eager.itemText.text.rotation(),
+        control(eager, 'rotateControl').getChildren()[1].rotation(), eager.runningLines.headLen], [-90, -90, -90, 30],
+        'buttons, texts and the rotate icon turned back against the pitch; heads for the layer');
+    lazy.selectFunc(false);
+    assert.deepEqual(shownControls(lazy), []);
+});
+
+test('pressing an item selects only it through the layer and brings it to the front; a selected one keeps the selection',
+    function () {
+        var layer = makeLayer(640, 480);
+        var a = addItem(layer, 'person', 100, 100);
+        var b = addItem(layer, 'person', 300, 100, { select: true });
+        var c = addItem(layer, 'ball', 300, 300, { select: true });
+        clickAt(stage, centreOf(a).x, centreOf(a).y);
+        assert.deepEqual([layer.selectCalls, a.isSelected, b.isSelected, c.isSelected], [[a._id], true, false, false]);
+        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [6, 0, 2]);
+        b.selectFunc(true);
+        clickAt(stage, centreOf(b).x, centreOf(b).y);
+        assert.deepEqual([layer.selectCalls.length, a.isSelected, b.getZIndex()], [1, true, 2]);
+    });
+
+// Running lines once caught the pointer, so an item could not be pressed where they crossed it.
+test('an item can be pressed where its running lines cross it', function () {
+    var layer = makeLayer(640, 480);
+    var person = addItem(layer, 'person', 300.5, 200.5);
+    person.runningLines.setLines({ x: 100.5, y: 200.5 }, { x: 300.5, y: 200.5 }, { x: 300.5, y: 400.5 },
+        { x: 500.5, y: 400.5 }, [true, true, true], true);
+    layer.draw();
+    clickAt(stage, centreOf(person).x, centreOf(person).y);
+    assert.equal(person.isSelected, true);
+});
+
+function selectedWithLines(layer, places) {
+    var groups = places.map(function (p, i) {
+        var g = addItem(layer, 'person', p[0], p[1], { text: 'P' + i, shortLabel: String(i), select: true });
+        g.runningLines.setLines({ x: p[0] - 50, y: p[1] }, { x: p[0], y: p[1] }, { x: p[0], y: p[1] + 50 },
+            { x: p[0] + 50, y: p[1] + 50 }, [true, true, true], true);
+        return g;
+    });
+    layer.draw();
+    return groups;
+}
+
+test('dragging one of three selected items moves all three with texts and lines, hiding controls till the end',
+    function () {
+        var layer = makeLayer(640, 480);
+        var idle = addItem(layer, 'person', 320, 400);
+        var places = [[100, 100], [300, 150], [500, 200]];
+        var groups = selectedWithLines(layer, places);
+        var from = centreOf(groups[1]);
+        drag(from, { x: from.x + 30, y: from.y - 20 }, false);
+        groups.forEach(function (g, i) {
+            assert.deepEqual(shownControls(g), [], i + ' hidden while dragged');
+            assertPoint(g.shortLabelText.text.position(), g.getPosAbs().x, g.getPosAbs().y, i + ' short label');
+        });
+        var raised = eventsRaisedDuring(['redrawControls'], function () {
+            pointerEvent(stage, 'mouseup', from.x + 30, from.y - 20);
+        });
+        assert.equal(raised.length, 1, 'redrawControls once');
+        places.forEach(function (p, i) {
+            var g = groups[i];
+            var l = g.runningLines.lines;
+            assertPoint(g.getPosAbs(), p[0] + 30, p[1] - 20, 'item ' + i);
+            assertPoint(g.itemText.text.position(), p[0] + 30, p[1] - 20, 'label ' + i);
+            assert.deepEqual([l[0].points()[0], l[1].points()[2]], [p[0] - 50, p[0]], 'line ends kept ' + i);
+            assertPoint({ x: l[1].points()[0], y: l[1].points()[1] }, p[0] + 30, p[1] - 20, 'line through ' + i);
+            assert.equal(shownControls(g).length, 6, i + ' shown after');
+            assertPoint(control(g, 'colour1').position(), g.calcControlPosition(0).x, g.calcControlPosition(0).y,
+                'controls re-placed ' + i);
+        });
+        assertPoint(idle.getPosAbs(), 320, 400, 'the unselected item stays');
+    });
+
+test('only the dragged item is held on the pitch, in the pitch\'s own directions when it is turned', function () {
+    var groups = selectedWithLines(makeLayer(640, 480), [[600, 100], [620, 300]]);
+    drag(centreOf(groups[0]), { x: centreOf(groups[0]).x + 100, y: centreOf(groups[0]).y - 150 });
+    assertPoint(groups[0].getPosAbs(), 640, 0, 'clipped to the corner');
+    assertPoint(groups[1].getPosAbs(), 660, 200, 'carried beyond the edge');
+    groups = selectedWithLines(makeLayer(640, 480, 90), [[200, 200], [400, 300]]);
+    drag(centreOf(groups[0]), { x: centreOf(groups[0]).x + 40, y: centreOf(groups[0]).y });
+    assertPoint(groups[1].getPosAbs(), 400, 260, 'right on screen is up the turned pitch');
+});
+
+// ---- The controls ------------------------------------------------------------------------
+
+test('the round buttons turn opaque while pressed by pointer or touch', function () {
+    var g = addItem(makeLayer(640, 480), 'person', 300, 200, { select: true });
+    ['increase', 'decrease', 'LabelControl', 'ShortLabelControl'].forEach(function (role) {
+        var node = control(g, role);
+        assertPressFeedback(stage, node, node.find('.circle')[0], onStage(node));
+    });
+});
+
+test('plus and minus step the item by 1.1 from its clipped scale; a press beside them does nothing', function () {
+    var ball = addItem(makeLayer(512, 384), 'ball', 200, 150, { select: true });
+    var raised = eventsRaisedDuring(['setItemDefaultScale'], function () {
+        for (var i = 0; i < 11; i++) {
+            click(control(ball, 'increase'));
+        }
+    });
+    assert.equal(raised.length, 11, 'raised on every press, at the top too');
+    assert.close(raised[8][1].scale, 0.1 * Math.pow(1.1, 9), 1e-9);
+    assert.equal(ball.getFieldItem().getScale(), 0.25);
+    click(control(ball, 'decrease'));
+    ball.getLayer().draw();
+    clickAt(stage, onStage(control(ball, 'decrease')).x + 14, onStage(control(ball, 'decrease')).y);
+    assert.close(ball.getFieldItem().getScale(), 0.25 / 1.1, 1e-9);
+    assertPoint(control(ball, 'increase').position(), 200 + 128 * 0.25 / 1.1 / 2 + 15, 150 - 13.5, 'plus re-placed');
+});
+
+test('the label buttons ask the host for a text by the group\'s node id, which a reload renews', function () {
+    var g = addItem(makeLayer(640, 480), 'person', 300, 200, { text: 'Keeper', shortLabel: '10', select: true });
+    cppInterface.clearReceivedMessages();
+    click(control(g, 'LabelControl'));
+    click(control(g, 'ShortLabelControl'));
+    g.setLabel('');
+    control(g, 'LabelControl').fire('tap');
+    var oldId = g._id;
+    g.showAgain({ x: 300, y: 200 }, 0, 1.25, 0);
+    g.selectFunc(true);
+    click(control(g, 'LabelControl'));
+    var prompts = cppInterface.receivedMessages().filter(function (m) { return /^promptFor/.test(m.msgType); });
+    assert.notEqual(g._id, oldId);
+    assert.deepEqual(prompts.map(function (m) { return [m.msgType, m.defaultText, m.id]; }), [
+        ['promptForItemLabel', 'Keeper', oldId], ['promptForItemShortLabel', '10', oldId],
+        ['promptForItemLabel', '', oldId], ['promptForItemLabel', '', g._id]]);
+});
+
+// The rotate handle at home, drawn there so that a press finds it.
+function rotateHandle(g) {
+    g.setControlsPosition();
+    g.getLayer().draw();
+    return onStage(control(g, 'rotateControl'));
+}
+
+test('dragging the rotate handle turns the item towards the pointer, with a guide line, then re-places the controls',
+    function () {
+        var layer = makeLayer(512, 384);
+        var g = addItem(layer, 'person', 200, 150, { select: true });
+        var item = g.getFieldItem();
+        [[200, 250, 90], [100, 150, 180], [250, 200, 45]].forEach(function (row) {
+            drag(rotateHandle(g), onStage({ x: row[0], y: row[1] }));
+            assert.close(item.group.rotation(), row[2], 1e-6, 'towards ' + row);
+        });
+        var to = onStage({ x: 200, y: 250 });
+        drag(rotateHandle(g), to, false);
+        var line = item.guideLine.points();
+        assert.deepEqual([line[0], line[1], line[3], item.guideLine.opacity()], [8, 12.8, 12.8, 1], 'from the centre');
+        assert.close(line[2], 96, 0.5, 'to the handle\'s edge');
+        assert.deepEqual(shownControls(g), ['rotateControl']);
+        var raised = eventsRaisedDuring(['redrawControls'], function () { pointerEvent(stage, 'mouseup', to.x, to.y); });
+        assert.deepEqual([raised.length, item.guideLine.opacity(), shownControls(g).length], [1, 0, 6]);
+        assertPoint(control(g, 'colour1').position(), 200 + 27, 150 - 23, 'left column now above', 0.5);
+        var turned = item.group.rotation();
+        clickAt(stage, rotateHandle(g).x, rotateHandle(g).y);
+        assert.close(item.group.rotation(), turned, 1e-6, 'a click turns nothing');
+        item.drawLine(5);
+        assert.deepEqual(item.guideLine.points(), [8, 12.8, 16, 12.8], 'close in, still to the item\'s edge');
+        g = addItem(makeLayer(512, 384, 90), 'person', 256, 192, { select: true });
+        drag(rotateHandle(g), { x: 400 - 80, y: 300 });
+        assert.close(g.getFieldItem().group.rotation(), 90, 1e-6, 'on a turned pitch, left on screen is down the pitch');
+    });
+
+test('after a turn the handle glides home; grabbing it on the way stops it', function (done) {
+    var layer = makeLayer(512, 384);
+    var g = addItem(layer, 'person', 200, 150, { select: true });
+    var handle = control(g, 'rotateControl');
+    var to = onStage({ x: 200, y: 250 });
+    drag(rotateHandle(g), to);
+    assertPoint(handle.position(), 200, 250, 'where it was let go');
+    waitFor('the handle home', function () { return Math.abs(handle.y() - 173) < 1e-6; }, done, function () {
+        drag(rotateHandle(g), to);
+        layer.draw();
+        pointerEvent(stage, 'mousemove', to.x, to.y);
+        pointerEvent(stage, 'mousedown', to.x, to.y);
+        window.setTimeout(done.step(function () {
+            assertPoint(handle.position(), 200, 250, 'held under the pointer');
+            pointerEvent(stage, 'mouseup', to.x, to.y);
+            done();
+        }), 400);
+    });
+});
+
+// ---- The colour chooser --------------------------------------------------------------------
+
+function openChooser(button, done, then) {
+    click(button);
+    waitFor('the colour squares', function () { return stage.find('.colPickerSquare').length > 0; }, done,
+        function () { then(stage.find('.colPickerSquare').toArray()); });
+}
+
+test('a colour button grows a disc from itself into a grid of the type\'s colours; a pick recolours the item',
+    function (done) {
+        var g = addItem(makeLayer(640, 480, 90), 'person', 200, 150, { select: true });
+        var button = control(g, 'colour1');
+        var raised = eventsRaisedDuring(['disableControls'], function () { click(button); });
+        var disc = stage.find('.colPickerCircle')[0];
+        assertPoint(disc.position(), onStage(button).x, onStage(button).y, 'starts at the button on screen');
+        assert.deepEqual([raised.length, stage.getChildren()[1].name()], [1, 'pickerLayer']);
+        waitFor('the squares', function () { return stage.find('.colPickerSquare').length > 0; }, done, function () {
+            var squares = stage.find('.colPickerSquare').toArray();
+            var size = (250 * Math.SQRT2 - 40) / 3;
+            assert.deepEqual([disc.x(), disc.y(), disc.radius()], [400, 300, 250]);
+            assert.deepEqual(squares.map(function (s) { return s.fill(); }), P);
+            assertPoint(squares[5].position(), 400 - 125 * Math.SQRT2 + 30 + 2 * size,
+                300 - 125 * Math.SQRT2 + 20 + size, 'row by row');
+            var at = squares[4].getAbsoluteTransform().point({ x: size / 2, y: size / 2 });
+            var events = eventsRaisedDuring(['setItemDefaultColor', 'enableControls'], function () {
+                clickAt(stage, at.x, at.y);
+            });
+            assert.deepEqual(events, [['setItemDefaultColor', { itemType: 'person', color: 'blue', colNumber: 1 }],
+                ['enableControls', {}]]);
+            assert.deepEqual([g.getProperties().col1, button.swatch.fill(), pictureOf(g.getFieldItem()),
+                stage.getChildren().length], ['blue', 'blue', 'playerBlue.png', 1]);
+            done();
+        });
+    });
+
+test('player1\'s second colour offers the 17 default colours and sets only the shorts', function (done) {
+    var g = addItem(makeLayer(640, 480), 'player1', 200, 150, { select: true });
+    openChooser(control(g, 'colour2'), done, function (squares) {
+        assert.deepEqual([squares.length, squares[0].width()], [17, (250 * Math.SQRT2 - 60) / 5], 'a 5 x 5 grid');
+        squares[14].fire('tap');
+        assert.deepEqual([g.getProperties().col1, g.getProperties().col2], ['red', 'teal']);
+        done();
+    });
+});
+
+test('the chooser stays open on its disc, and closes unchanged on a click outside it or on Escape', function (done) {
+    var g = addItem(makeLayer(640, 480), 'ball', 200, 150, { select: true });
+    openChooser(control(g, 'colour1'), done, function () {
+        clickAt(stage, 400, 530);
+        assert.equal(stage.find('.pickerLayer').length, 1, 'a click on the disc');
+        var events = eventsRaisedDuring(['setItemDefaultColor', 'enableControls'], function () {
+            clickAt(stage, 5, 5);
+        });
+        assert.deepEqual([events.length, stage.find('.pickerLayer').length, g.getProperties().col1], [1, 0, 'white']);
+        openChooser(control(g, 'colour1'), done, function () {
+            myDispatchEvent('closeOverlays', {});
+            assert.equal(stage.find('.pickerLayer').length, 0, 'Escape');
+            done();
+        });
+    });
+});
+
+test('grids grow with the list: 1, 2, 4, 10, 26 and 36 colours; more, fewer or a third colour are refused',
+    function (done) {
+        var g = addItem(makeLayer(640, 480), 'person', 200, 150);
+        var many = P.concat(P, P, P, P);
+        var rows = [[1, 1], [2, 2], [4, 2], [10, 4], [26, 6], [36, 6]];
+        assert.throws(function () { createColorPicker('red', 3, P); }, /pickerNumber/);
+        assert.throws(function () { createColorPicker('red', 1, []); }, /1 to 36/);
+        assert.throws(function () { createColorPicker('red', 1, many.slice(0, 37)); }, /1 to 36/);
+        (function next(row) {
+            if (!row) {
+                return done();
+            }
+            var button = createColorPicker('red', 1, many.slice(0, row[0]));
+            g.add(button.position({ x: 100, y: 100 }).show());
+            openChooser(button, done, function (squares) {
+                assert.deepEqual([squares.length, squares[0].width()],
+                    [row[0], (250 * Math.SQRT2 - 10 * (row[1] + 1)) / row[1]], row[0] + ' colours');
+                squares[0].fire('click');
+                button.destroy();
+                next(rows.shift());
+            });
+        }(rows.shift()));
+    }, 15000);
