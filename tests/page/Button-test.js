@@ -1,4 +1,4 @@
-// The generic button (Button.js): placement, highlight, pressed look, caption.
+// The generic button (Button.js) and its icons (icons.js), as the toolbar, timeline and item picker use them.
 
 var container = document.createElement('div');
 container.id = 'buttonTestStage';
@@ -7,139 +7,100 @@ var stage = new Kinetic.Stage({ container: 'buttonTestStage', width: 300, height
 var layer = new Kinetic.Layer();
 stage.add(layer);
 
-function freshButton(name) {
+function freshButton() {
     layer.destroyChildren();
-    var button = new Button(10, 20, 45, 45, name);
+    var button = new Button(10, 20, 45, 45);
     layer.add(button.group);
     layer.draw();
     return button;
 }
 
-function highlight(button) {
+function look(button) {
     var rect = button.buttonRect;
-    return { fill: rect.fill(), stroke: rect.stroke(), opacity: rect.opacity() };
+    return [rect.fill(), rect.stroke(), rect.opacity()];
 }
 
-var AT_REST = { fill: 'yellow', stroke: '#459A00', opacity: 0 };
-var HOVERED = { fill: 'yellow', stroke: '#459A00', opacity: 1 };
-var PRESSED = { fill: 'DarkGrey', stroke: 'grey', opacity: 1 };
+var REST = ['yellow', '#459A00', 0];
+var OVER = ['yellow', '#459A00', 1];
+var PRESSED = ['DarkGrey', 'grey', 1];
 
-test('the group is named "buttonGroup" unless a name is given', function () {
-    assert.equal(freshButton().group.name(), 'buttonGroup');
-    assert.equal(freshButton('playButton').group.name(), 'playButton');
+test('the highlight follows pointer and touch; the pressed look stays until un-pressed', function () {
+    var b = freshButton();
+    // [what happens, the look after it]
+    [['mouseover', OVER], ['mouseout', REST], ['touchstart', OVER], ['touchend', REST], [true, PRESSED],
+        ['mouseover', PRESSED], ['mouseout', PRESSED], ['mouseover', PRESSED], [false, OVER], ['mouseout', REST],
+        [true, PRESSED], [false, REST], ['mouseover', OVER]].forEach(function (row, i) {
+        if (typeof row[0] === 'boolean') {
+            b.setPressed(row[0]);
+        } else {
+            b.group.fire(row[0]);
+        }
+        assert.deepEqual(look(b), row[1], 'step ' + i + ': ' + row[0]);
+    });
+    b.leave();
+    assert.deepEqual([look(b), b.group.isSetPressed], [REST, false], 'leave');
 });
 
-test('(x, y) is the top-left corner and the group origin is the centre', function () {
-    var button = freshButton();
-    var corner = button.buttonRect.getAbsolutePosition();
-    assert.close(corner.x, 10, 1e-9, 'highlight left');
-    assert.close(corner.y, 20, 1e-9, 'highlight top');
-    assert.equal(button.buttonRect.width(), 45);
-    assert.equal(button.buttonRect.height(), 45);
-
-    var decoration = new Kinetic.Circle({ radius: 3 });
-    button.group.add(decoration);
-    var centre = decoration.getAbsolutePosition();
-    assert.close(centre.x, 32.5, 1e-9, 'content at (0, 0) is centred across');
-    assert.close(centre.y, 42.5, 1e-9, 'content at (0, 0) is centred down');
-    assert.equal(button.group.width(), 45);
-    assert.equal(button.group.height(), 45);
-});
-
-test('the highlight is named "buttonRect" and invisible at rest', function () {
-    var button = freshButton();
-    assert.equal(button.buttonRect.name(), 'buttonRect');
-    assert.equal(button.group.find('.buttonRect')[0], button.buttonRect, 'found by name in the group');
-    assert.deepEqual(highlight(button), AT_REST);
-    assert.equal(button.buttonRect.strokeWidth(), 2);
-    assert.equal(button.group.isSetPressed, false, 'not pressed');
-});
-
-test('the pointer over the button shows the highlight, leaving hides it', function () {
-    var button = freshButton();
-    button.group.fire('mouseover');
-    assert.deepEqual(highlight(button), HOVERED, 'over');
-    button.group.fire('mouseout');
-    assert.deepEqual(highlight(button), AT_REST, 'out');
-});
-
-test('a touch shows the highlight until it ends', function () {
-    var button = freshButton();
-    button.group.fire('touchstart');
-    assert.deepEqual(highlight(button), HOVERED, 'touching');
-    button.group.fire('touchend');
-    assert.deepEqual(highlight(button), AT_REST, 'released');
-});
-
-test('a real pointer moving over the invisible highlight lights it up', function () {
-    var button = freshButton();
-    pointerEvent(stage, 'mousemove', 200, 80);
-    assert.equal(button.buttonRect.opacity(), 0, 'elsewhere');
-    pointerEvent(stage, 'mousemove', 30, 40);
-    assert.equal(button.buttonRect.opacity(), 1, 'over the button');
-    pointerEvent(stage, 'mousemove', 200, 80);
-    assert.equal(button.buttonRect.opacity(), 0, 'moved away');
-});
-
-test('setPressed(true) gives the pressed look', function () {
-    var button = freshButton();
-    button.setPressed(true);
-    assert.deepEqual(highlight(button), PRESSED);
-    assert.equal(button.group.isSetPressed, true);
-});
-
-test('a pressed button keeps its look when the pointer comes and goes', function () {
-    var button = freshButton();
-    button.setPressed(true);
-    button.group.fire('mouseover');
-    assert.deepEqual(highlight(button), PRESSED, 'hovered');
-    button.group.fire('mouseout');
-    assert.deepEqual(highlight(button), PRESSED, 'left');
-});
-
-test('un-pressing under the pointer keeps the highlight in the resting colours', function () {
-    var button = freshButton();
-    button.setPressed(true);
-    button.group.fire('mouseover');
-    button.setPressed(false);
-    assert.deepEqual(highlight(button), HOVERED, 'still hovered');
-    assert.equal(button.group.isSetPressed, false);
-    button.group.fire('mouseout');
-    assert.deepEqual(highlight(button), AT_REST, 'left');
-});
-
-test('un-pressing away from the pointer hides the highlight', function () {
-    var button = freshButton();
-    button.setPressed(true);
-    button.setPressed(false);
-    assert.deepEqual(highlight(button), AT_REST);
-});
-
-test('the caption starts empty, in black Helvetica 12, and takes no input', function () {
-    var button = freshButton();
-    assert.equal(button.text.text(), '');
-    assert.equal(button.text.fontFamily(), 'Helvetica');
-    assert.equal(button.text.fontSize(), 12);
-    assert.equal(button.text.fill(), 'black');
-    assert.equal(button.text.align(), 'center');
-    assert.equal(button.text.listening(), false);
-});
-
-test('setText shows the message centred in the button', function () {
-    var button = freshButton();
-    button.setText('Go');
-    assert.equal(button.text.text(), 'Go');
-    var pos = button.text.getAbsolutePosition();
-    assert.close(pos.x, 10, 1e-9, 'caption spans the button from its left edge');
-    assert.equal(button.text.width(), 45);
-    assert.close(pos.y + button.text.height() / 2, 42.5, 1e-9, 'caption centred down the button');
-});
-
-test('a click on the button reaches the handlers its user attached to the group', function () {
-    var button = freshButton();
+// Transparent shapes are no longer drawn; a button's hit area must stay all the same.
+test('a real pointer over the invisible highlight lights it, and clicks inside the button reach its handlers', function () {
+    var b = freshButton();
     var clicks = 0;
-    button.group.on('click', function () { clicks++; });
+    b.group.on('click', function () { clicks++; });
+    pointerEvent(stage, 'mousemove', 200, 80);
+    pointerEvent(stage, 'mousemove', 30, 40);
+    assert.equal(b.buttonRect.opacity(), 1, 'over the button');
+    pointerEvent(stage, 'mousemove', 200, 80);
+    assert.equal(b.buttonRect.opacity(), 0, 'moved away');
     clickAt(stage, 15, 60);
     clickAt(stage, 250, 60);
     assert.equal(clicks, 1, 'only the click inside the button counts');
+});
+
+test('a caption is centred in the button, a disabled one is faint, a new width keeps the left edge', function () {
+    var b = freshButton();
+    b.setText('Go');
+    var pos = b.text.getAbsolutePosition();
+    assert.deepEqual([b.text.text(), pos.x, b.text.width(), pos.y + b.text.height() / 2], ['Go', 10, 45, 42.5]);
+    b.setEnabled(false);
+    assert.deepEqual([b.enabled, b.text.opacity(), b.buttonRect.opacity()], [false, 0.3, 0]);
+    b.setEnabled(true);
+    assert.equal(b.text.opacity(), 1);
+    b.setWidth(100);
+    layer.draw();
+    assert.deepEqual([b.buttonRect.getAbsolutePosition().x, b.buttonRect.width(), b.text.width()], [10, 100, 100]);
+    clickAt(stage, 100, 40);
+    assert.equal(b.buttonRect.opacity(), 1, 'the wider hit area');
+});
+
+// Icon type -> picture and side.
+var ICONS = { newDocument: ['blank', 48], pdf: ['pdf', 48], mp4: ['mp4', 48], folder: ['folder', 128],
+    save: ['save', 128], rotateClock: ['rotateClock', 128], rotateAntiClock: ['rotateAntiClock', 128],
+    grid: ['grid', 128], runningLines: ['runningLines', 128], soccerField: ['soccerField128', 128],
+    deleteItem: ['deleteItem', 128], addCaption: ['addCaption', 128], deleteFrame: ['deleteFrame', 128],
+    plus: ['plus64', 64], minus: ['minus64', 64], about: ['about64', 64], openLogo: ['openLogo', 128],
+    showLogo: ['showLogo', 128], copy: ['copy', 128], undo: ['undo', 128], redo: ['redo', 128] };
+
+test('every icon loads its picture centred at its side and redraws its layer; others stay empty', function (done) {
+    layer.destroyChildren();
+    var redraws = 0;
+    layer.batchDraw = function () { redraws++; };
+    var groups = Object.keys(ICONS).map(function (type) { return icon(type, 0.5); });
+    var unknown = icon('noSuchIcon', 2);
+    icon('copy', 0.25).destroy();
+    groups.forEach(function (g) { layer.add(g); });
+    assert.equal(groups[0].getChildren().length, 0, 'empty until loaded');
+    waitFor('all icons', function () {
+        return groups.every(function (g) { return g.getChildren().length > 0; });
+    }, done, function () {
+        Object.keys(ICONS).forEach(function (type, i) {
+            var image = groups[i].getChildren()[0];
+            var side = ICONS[type][1];
+            assert.ok(/\/Resources\/icons\/([^\/?]*)$/.exec(image.image().src)[1] === ICONS[type][0] + '.png', type);
+            assert.deepEqual([image.x(), image.y(), image.width(), image.image().naturalWidth, image.listening()],
+                [-side / 2, -side / 2, side, side, false], type);
+        });
+        assert.deepEqual([unknown.getChildren().length, unknown.scaleX(), groups[0].listening()], [0, 2, false]);
+        assert.ok(redraws >= groups.length, 'the layer was redrawn');
+        done();
+    });
 });
