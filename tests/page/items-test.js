@@ -275,8 +275,9 @@ test('controls built on the first selection are placed and turned as if built wi
         assert.deepEqual(a && [a.x(), a.y(), a.rotation()], b && [b.x(), b.y(), b.rotation()], role);
     });
     assert.deepEqual([control(eager, 'increase').rotation(), eager.itemText.text.rotation(),
-        control(eager, 'rotateControl').getChildren()[1].rotation(), eager.runningLines.headLen], [-90, -90, -90, 30],
-        'buttons, texts and the rotate icon turned back against the pitch; heads for the layer');
+        control(eager, 'rotateControl').getChildren()[1].rotation(), control(lazy, 'rotateControl').getChildren()[1]
+        .rotation(), eager.runningLines.headLen], [-90, -90, -90, -90, 30],
+        'buttons, texts and the rotate icons turned back against the pitch; heads for the layer');
 });
 
 test('pressing an item selects only it through the layer and brings it to the front; a selected one keeps the selection',
