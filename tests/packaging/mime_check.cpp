@@ -1,14 +1,13 @@
 // Reads the MIME database under the share folder given (after
-// update-mime-database) the way desktop programs do, through Qt, and checks
-// that drills are recognised by their name and, without one, by their
-// opening bytes, and that other JSON is not taken for a drill.
+// update-mime-database) as desktop programs do, through Qt: drills are
+// recognised by their name and, without one, by their opening bytes, and
+// other JSON is not taken for a drill.
 #include "AnimationText.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
-#include <QTextStream>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -18,29 +17,22 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QByteArray drill = animationText(QStringLiteral("mime")).toUtf8() + '\n';
-    const QByteArray spaced = "{ \"msgType\" : \"OVRI_Animation\", \"nFrames\": 1 }\n";
-    const struct {
-        const char *name;
-        QByteArray content;
-        bool isDrill;
-    } cases[] = {
+    const struct { const char *name; QByteArray content; bool isDrill; } cases[] = {
         {"by name.anim", drill, true},
         {"by content", drill, true},
-        {"spaced by content", spaced, true},
+        {"spaced by content", "{ \"msgType\" : \"OVRI_Animation\", \"nFrames\": 1 }\n", true},
         {"other json", "{\"msgType\":\"something else\"}\n", false},
         {"signature too late", QByteArray(80, ' ') + drill, false},
     };
-    QTextStream err(stderr);
     int failures = 0;
-    const QString expected = QStringLiteral("application/x-drillmora-animation");
     for (const auto &c : cases) {
         QFile f(dir.filePath(QString::fromUtf8(c.name)));
         if (!f.open(QIODevice::WriteOnly) || f.write(c.content) != c.content.size())
             return 2;
         f.close();
         const QString type = QMimeDatabase().mimeTypeForFile(f.fileName()).name();
-        if ((type == expected) != c.isDrill) {
-            err << "mime check: \"" << c.name << "\" is " << type << '\n';
+        if ((type == QLatin1String("application/x-drillmora-animation")) != c.isDrill) {
+            std::fprintf(stderr, "mime check: \"%s\" is %s\n", c.name, qPrintable(type));
             ++failures;
         }
     }

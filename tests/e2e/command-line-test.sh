@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The program's command line as a user or a club's script meets it, without
+# a display: help and version; exports of real drills read back with ffprobe,
+# pdfinfo, pdftotext and ImageMagick; usage mistakes refused with exit 2 and
+# failed exports with exit 1, each with a clear message and no file left,
+# finished or half-written.
+# Usage: command-line-test.sh <drillmora>
+set -uo pipefail
+program="$(realpath "$1")"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+mkdir out folder.mp4
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >stdout 2>stderr; }
+
+# A player crossing the pitch over $1 frames, frame 2 selected when there is one.
+drill() {
+  local n="$1" states="" captions="" f
+  for ((f = 0; f < n; f++)); do
+    states+="${states:+,}{\"x\":0.$((2 + f)),\"y\":0.5,\"rotation\":0}"
+    captions+="${captions:+,}\"Step $((f + 1))\""
+  done
+  printf '{"msgType":"OVRI_Animation","msgVersion":0.1,"sport":"rugby","showRunningLines":true,"background":{"type":"fullField","showStripes":true,"showLogo":false,"logoImage":"logos/ovri256x256.png"},"rotation":0,"gridVisible":true,"nFrames":%d,"selectedFrame":%d,"objects":[{"type":"person","id":1,"scale":0.4,"text":"","shortLabel":"7","z":1,"color":"blue","frames":[%s]}],"frameText":[%s]}\n' \
+    "$n" "$((n > 1 ? 1 : 0))" "$states" "$captions"
+}
+drill 3 >three.anim
+drill 1 >one.anim
+drill 7 >seven.anim
+mkdir a b && cp one.anim a/same.anim && cp one.anim b/same.anim
+printf 'not a drill at all\n' >broken.anim
+printf 'in the way\n' >plainfile
+# The report as a reader sees it: pages, paper, title, one heading a page and
+# the last page's footer.
+report() {
+  local info pages
+  info="$(pdfinfo "$1")" || return
+  pages="$(sed -n 's/^Pages: *//p' <<<"$info")"
+  printf '%s pages, %s, "%s", %s headed, last "%s"' "$pages" \
+    "$(sed -n 's/^Page size:.*(\(.*\))$/\1/p' <<<"$info")" "$(sed -n 's/^Title: *//p' <<<"$info")" \
+    "$(pdftotext "$1" - | grep -c 'Training Report$')" "$(pdftotext -f "$pages" "$1" - | grep -o 'Page [0-9]* / [0-9]*')"
+}
+frames() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
+one_page='1 pages, A4, "Norrick Playvane Report", 1 headed, last "Page 1 / 1"'
+two_pages='2 pages, A4, "Norrick Playvane Report", 2 headed, last "Page 2 / 2"'
+
+# Refusals: expected exit | stream | text that stream must hold | arguments.
+# Nothing may be written, in out/ or anywhere else.
+cases=(
+  "0|out|Usage:|--help"
+  "0|out|Drillmora 1.0.1|--version"
+  "2|err|Unknown option 'bogus'|--bogus one.anim"
+  "2|err|Name the drill|--export-pdf out/x.pdf"
+  "2|err|writes .mp4 files, not \"out/x.avi\"|--export-video out/x.avi one.anim"
+  "2|err|writes .png or .jpg or .jpeg files|--export-picture out/x.gif one.anim"
+  "2|err|name a folder with --output-dir|--export-pdf out/x.pdf one.anim one.anim"
+  "2|err|--frame needs a frame number|--export-picture out/x.png --frame 0 one.anim"
+  "2|err|--width needs a multiple of 4|--export-picture out/x.png --width 1022 one.anim"
+  "2|err|--frame and --width go with --export-picture|--export-pdf out/x.pdf --frame 2 one.anim"
+  "2|err|--output-dir goes with an export option|--output-dir out one.anim"
+  "2|err|--export-pdf is given more than once|--export-pdf out/x.pdf --export-pdf out/y.pdf one.anim"
+  "2|err|would both write|--output-dir out --export-pdf pdf a/same.anim b/same.anim"
+  "1|err|no display to show the editor on|one.anim"
+  "1|err|Failed to export broken.anim|--export-video out/broken.mp4 broken.anim"
+  "1|err|Failed to export broken.anim|--export-picture out/broken.png broken.anim"
+  "1|err|Failed to export broken.anim|--export-pdf out/broken.pdf broken.anim"
+  "1|err|Failed to export missing.anim|--export-video out/missing.mp4 missing.anim"
+  "1|err|there is no frame 4 in this drill, which has 3 frames|--export-picture out/p.png --frame 4 three.anim"
+  "1|err|does not exist|--export-pdf nowhere/r.pdf three.anim"
+  "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
+  "1|err|it is a folder|--export-video folder.mp4 three.anim"
+)
+for c in "${cases[@]}"; do
+  IFS='|' read -r code stream text args <<<"$c"
+  # shellcheck disable=SC2086
+  run $args
+  got=$?
+  if [ "$got" -ne "$code" ] || ! grep -qF -- "$text" "std$stream"; then
+    fail "drillmora $args: exit $got (want $code), std$stream:"
+    cat "std$stream" >&2
+  fi
+  leftovers="$(find out folder.mp4 -mindepth 1; find . -maxdepth 1 -name '.*' ! -name .)"
+  [ -z "$leftovers" ] || { fail "drillmora $args left $leftovers"; rm -rf out/* out/.[!.]* ./.[!.]*; }
+done
+
+# Exports: expected file | check | expected value | arguments
+cases=(
+  "out/three.mp4|frames|61|--export-video out/three.mp4 three.anim"
+  "out/one.mp4|frames|31|--export-video out/one.mp4 one.anim"
+  "out/p.png|identify|PNG 1024x768|--export-picture out/p.png three.anim"
+  "out/p.jpg|identify|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
+  "out/three.png|identify|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
+  "out/one.png|identify|PNG 320x240|"
+  "out/r.pdf|report|$two_pages|--export-pdf out/r.pdf seven.anim"
+  "out/one.pdf|report|$one_page|--export-pdf out/one.pdf one.anim"
+  "out/three.pdf|report|$one_page|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
+  "out/seven.pdf|report|$two_pages|"
+  "out/seven.jpg|identify|JPEG 1024x768|"
+)
+for c in "${cases[@]}"; do
+  IFS='|' read -r file check want args <<<"$c"
+  code=0
+  # An entry without arguments checks a further file of the run before it.
+  # shellcheck disable=SC2086
+  [ -z "$args" ] || { run $args; code=$?; }
+  case "$check" in
+    frames) got="$(frames "$file" 2>&1)" ;;
+    identify) got="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
+    report) got="$(report "$file" 2>&1)" ;;
+  esac
+  if [ "$code" -ne 0 ] || [ "$got" != "$want" ] || ! grep -qF -- "-> $file" stderr; then
+    fail "drillmora $args ($file): exit $code, $check gave '$got' (want '$want'); stderr:"
+    cat stderr >&2
+  fi
+done
+
+# The picture is the frame asked for: the default (the selected frame, 2)
+# is neither frame 1 nor frame 3.
+run --export-picture out/f1.png --frame 1 three.anim && run --export-picture out/f2.png three.anim &&
+  run --export-picture out/f3.png --frame 3 three.anim || fail "picture exports of single frames"
+for other in f1 f3; do
+  [ "$(compare -metric AE out/f2.png "out/$other.png" null: 2>&1)" != 0 ] || fail "frame 2's picture is $other's"
+done
+rm -f out/*
+
+# A batch holding a bad drill: the others are still exported, the bad one is
+# named and leaves nothing, and the run exits 1.
+run --output-dir out --export-pdf pdf broken.anim three.anim
+code=$?
+if [ "$code" -ne 1 ] || ! grep -qF "Failed to export broken.anim" stderr ||
+  [ "$(find out -mindepth 1)" != out/three.pdf ]; then
+  fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"
+  cat stderr >&2
+fi
+
+[ "$failures" -eq 0 ] && echo "command line: all cases passed"
+exit $((failures > 0))
