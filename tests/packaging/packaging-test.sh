@@ -78,7 +78,7 @@ fields="$(dpkg-deb -f "$deb" Package Version Architecture Section | tr '\n' ' ')
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5; do
-  grep -qE "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
+  tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
 done
 # Every dependency is a package of this Debian release at a version it has.
 IFS=',' read -ra clauses <<<"$depends"
