@@ -58,14 +58,10 @@ update-mime-database "$share/mime" 2>/dev/null || fail "update-mime-database rej
 [ "$("$stage/usr/bin/drillmora" --version)" = "Drillmora 1.0.1" ] || fail "the installed program's --version"
 log="$work/startup.log"
 QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='drillmora.startup.debug=true' "$stage/usr/bin/drillmora" >/dev/null 2>"$log" &
-pid=$!
 for _ in $(seq 1 1200); do
-  grep -q 'Licence text' "$log" && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
+  ! grep -q 'Licence text' "$log" && kill -0 $! 2>/dev/null && sleep 0.1 || break
 done
-kill "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
+kill $! 2>/dev/null && wait $! 2>/dev/null || true
 grep -q 'Editor page loaded: true' "$log" && grep -qF "Licence text: \"$share/drillmora/license.txt\" found" "$log" ||
   { fail "the installed program did not load its page or find its licence text"; cat "$log" >&2; }
 
@@ -73,9 +69,9 @@ grep -q 'Editor page loaded: true' "$log" && grep -qF "Licence text: \"$share/dr
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; exit 1; }
 deb="$work/out/drillmora_1.0.1_amd64.deb"
 [ -f "$deb" ] || { fail "no $(basename "$deb"); cpack made: $(ls "$work/out")"; exit 1; }
-fields="$(dpkg-deb -f "$deb" Package Version Architecture Section | tr '\n' ' ')"
-[ "$fields" = "Package: drillmora Version: 1.0.1 Architecture: amd64 Section: education " ] || fail "fields: $fields"
-[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
+fields="$(dpkg-deb -f "$deb" Package Version Architecture Section Maintainer | cut -c1-30 | tr '\n' ' ')"
+[[ "$fields" == "Package: drillmora Version: 1.0.1 Architecture: amd64 Section: education Maintainer: "?* ]] ||
+  fail "fields: $fields"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5; do
   tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
@@ -99,9 +95,8 @@ mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
 touch "$admin/status" "$admin/available"
 dpkg_private() { dpkg --root="$root" --admindir="$admin" --force-not-root --force-depends --force-script-chrootless "$@"; }
 dpkg_private -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -i failed"; }
-[ -x "$root/usr/bin/drillmora" ] || fail "dpkg -i did not install the program"
-[ "$(dpkg-query --admindir="$admin" -W -f='${Status}' drillmora 2>/dev/null)" = "install ok installed" ] ||
-  fail "dpkg does not list the package as installed"
+[ -x "$root/usr/bin/drillmora" ] && [ "$(dpkg-query --admindir="$admin" -W -f='${Status}' drillmora)" = "install ok installed" ] ||
+  fail "dpkg -i did not install the program"
 dpkg_private -r drillmora >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -r failed"; }
 left="$(find "$root" -path "$admin" -prune -o -type f -print)"
 [ -z "$left" ] || fail "files left after removal: $left"
