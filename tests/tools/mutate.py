@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
 """Mutation sampling: how many small faults does the test suite catch?
 
-Makes one small change at a time to Resources/*.js, host/*.cpp and
-host/video/*.cpp (never in strings, comments or preprocessor lines),
-rebuilds build/ incrementally and runs the CTest tests that can see the
-file: those defined under tests/page/ (page scripts) or tests/host/ (host
-files), and tests/e2e/. A change is caught when one fails; one the build
-refuses is "did not build" and left out of the share. The sample is drawn
-from the seed: half page, half host, an equal share of each kind. Results
-are kept in BUILD/mutation/, so a stopped run resumes (--fresh starts over);
-the changed file is always put back, from BUILD/mutation/backup/ after a kill.
+One small change at a time to Resources/*.js or host/*.cpp, host/video/*.cpp,
+an incremental rebuild, and the CTest tests defined under tests/page/ or
+tests/host/, and tests/e2e/, that can see it; caught when one fails. See
+tests/README.md for the kinds of change, the sample and the summary.
 
     tests/tools/mutate.py --list                 # print the sample only
     tests/tools/mutate.py --sample 60 --seed 13  # run it, write the summary
