@@ -1,160 +1,94 @@
-// A small test harness, injected by the runner into the loaded editor page
-// before a test file. A test file calls test(name, fn) for each test; the
-// runner then calls pageTestHarness.run(), which runs the tests one after
-// another and reports each to the runner's `pageTestHost`.
-//
-// A test whose function takes an argument is asynchronous: it gets `done`,
-// to be called once (with an error, or nothing) when the test is over.
-// `done.step(fn)` wraps a callback so that an exception thrown in it fails
-// the test instead of escaping into the page; `done.cleanup(fn)` registers
-// a function to run when the test ends, however it ends. waitFor() polls a condition;
-// pointerEvent() and clickAt() play the pointer on a Kinetic stage.
+// Injected by the runner before fixture.js and a test file: test(name, fn[,
+// timeoutMs]) registers a test, run() runs them in turn, reporting each to
+// `pageTestHost`. A test whose function takes an argument gets `done`, to call
+// once (with an error, or nothing) when it is over; done.step(fn) wraps a
+// callback so that an exception in it fails the test instead of escaping into
+// the page; done.cleanup(fn) runs fn when the test ends, however it ends.
 (function (window) {
     'use strict';
-
-    var DEFAULT_TIMEOUT_MS = 5000;
-    var WAIT_FOR_TIMEOUT_MS = 3000;
-    var POLL_INTERVAL_MS = 10;
-    var HARNESS_FILE = 'harness.js';
 
     var host = window.pageTestHost;
     var tests = [];
 
     function test(name, fn, timeoutMs) {
-        if (typeof name !== 'string' || typeof fn !== 'function') {
-            throw new Error('test(name, fn): a name and a function are needed');
-        }
-        tests.push({ name: name, fn: fn, timeoutMs: timeoutMs || DEFAULT_TIMEOUT_MS });
+        tests.push({ name: String(name), fn: fn, timeoutMs: timeoutMs || 5000 });
     }
 
-    // ---- Assertions -----------------------------------------------------
-
     function show(value) {
-        if (typeof value === 'string') {
-            return JSON.stringify(value);
-        }
-        if (typeof value === 'function') {
-            return 'a function';
-        }
         try {
-            var text = JSON.stringify(value);
-            return text === undefined ? String(value) : text;
+            return JSON.stringify(value) === undefined ? String(value) : JSON.stringify(value);
         } catch (e) {
             return String(value);
         }
     }
 
-    function fail(message) {
-        var error = new Error(message);
-        error.name = 'AssertionError';
-        throw error;
+    function check(ok, message, text) {
+        if (!ok) {
+            var error = new Error(message ? message + ': ' + text : text);
+            error.name = 'AssertionError';
+            throw error;
+        }
     }
 
-    function withContext(message, text) {
-        return message ? message + ': ' + text : text;
-    }
-
-    function deepEqual(a, b) {
+    function same(a, b) {
         if (a === b) {
             return true;
         }
-        if (typeof a !== 'object' || typeof b !== 'object' || a === null || b === null) {
+        if (typeof a !== 'object' || typeof b !== 'object' || a === null || b === null ||
+                Array.isArray(a) !== Array.isArray(b) || Object.keys(a).length !== Object.keys(b).length) {
             return false;
         }
-        if (Array.isArray(a) !== Array.isArray(b)) {
-            return false;
-        }
-        var keysA = Object.keys(a);
-        var keysB = Object.keys(b);
-        if (keysA.length !== keysB.length) {
-            return false;
-        }
-        for (var i = 0; i < keysA.length; i++) {
-            if (!b.hasOwnProperty(keysA[i]) || !deepEqual(a[keysA[i]], b[keysA[i]])) {
-                return false;
-            }
-        }
-        return true;
+        return Object.keys(a).every(function (key) { return b.hasOwnProperty(key) && same(a[key], b[key]); });
     }
 
     var assert = {
-        ok: function (value, message) {
-            if (!value) {
-                fail(withContext(message, 'expected a true value, got ' + show(value)));
-            }
-        },
+        ok: function (value, message) { check(value, message, 'expected a true value, got ' + show(value)); },
         equal: function (actual, expected, message) {
-            if (actual !== expected) {
-                fail(withContext(message, 'expected ' + show(expected) + ', got ' + show(actual)));
-            }
+            check(actual === expected, message, 'expected ' + show(expected) + ', got ' + show(actual));
         },
         notEqual: function (actual, unexpected, message) {
-            if (actual === unexpected) {
-                fail(withContext(message, 'expected anything but ' + show(unexpected)));
-            }
+            check(actual !== unexpected, message, 'expected anything but ' + show(unexpected));
         },
         // Numbers equal within `tolerance` (1e-9 when not given).
         close: function (actual, expected, tolerance, message) {
-            var tol = (tolerance === undefined) ? 1e-9 : tolerance;
-            if (typeof actual !== 'number' || isNaN(actual) || Math.abs(actual - expected) > tol) {
-                fail(withContext(message, 'expected ' + expected + ' (within ' + tol + '), got ' +
-                    show(actual)));
-            }
+            var tol = tolerance === undefined ? 1e-9 : tolerance;
+            check(typeof actual === 'number' && Math.abs(actual - expected) <= tol, message,
+                'expected ' + expected + ' (within ' + tol + '), got ' + show(actual));
         },
         deepEqual: function (actual, expected, message) {
-            if (!deepEqual(actual, expected)) {
-                fail(withContext(message, 'expected ' + show(expected) + ', got ' + show(actual)));
-            }
+            check(same(actual, expected), message, 'expected ' + show(expected) + ', got ' + show(actual));
         },
-        // `fn` must throw; when `pattern` is given, the error's message must
-        // match it.
+        // `fn` must throw, with a message matching `pattern` when one is given.
         throws: function (fn, pattern, message) {
             try {
                 fn();
             } catch (e) {
-                if (pattern && !pattern.test(String(e && e.message))) {
-                    fail(withContext(message, 'threw ' + show(String(e && e.message)) +
-                        ', which does not match ' + pattern));
-                }
+                var text = String(e && e.message);
+                check(!pattern || pattern.test(text), message, 'threw ' + show(text) + ', which does not match ' +
+                    pattern);
                 return;
             }
-            fail(withContext(message, 'expected an exception'));
+            check(false, message, 'expected an exception');
         }
     };
 
-    // ---- Reporting --------------------------------------------------------
-
-    // Where in the test file an error came from: the first stack frame that
-    // is not the harness's own.
-    function location(error) {
-        var frames = String(error.stack || '').split('\n');
-        for (var i = 0; i < frames.length; i++) {
-            var match = /([^@\/\s]+\.js):(\d+)(?::\d+)?$/.exec(frames[i]);
-            if (match && match[1] !== HARNESS_FILE) {
-                return match[1] + ':' + match[2];
-            }
-        }
-        if (error.sourceURL && error.line) {
-            return String(error.sourceURL).replace(/^.*\//, '') + ':' + error.line;
-        }
-        return '';
-    }
-
+    // The error's text and the first place in the stack outside this file.
     function describe(error) {
         if (!(error instanceof Error)) {
             return String(error);
         }
-        var where = location(error);
-        var text = (error.name === 'AssertionError') ? error.message : error.name + ': ' + error.message;
-        return where ? text + ' (' + where + ')' : text;
+        var text = error.name === 'AssertionError' ? error.message : error.name + ': ' + error.message;
+        var frames = String(error.stack || '').split('\n');
+        for (var i = 0; i < frames.length; i++) {
+            var match = /([^@\/\s]+\.js):(\d+)(?::\d+)?$/.exec(frames[i]);
+            if (match && match[1] !== 'harness.js') { return text + ' (' + match[1] + ':' + match[2] + ')'; }
+        }
+        return text;
     }
-
-    // ---- Running ----------------------------------------------------------
 
     function runOne(entry, next) {
         var finished = false;
         var timer = null;
-
         var cleanups = [];
 
         function finish(error) {
@@ -162,41 +96,25 @@
                 return;
             }
             finished = true;
-            if (timer !== null) {
-                window.clearTimeout(timer);
-            }
+            window.clearTimeout(timer);
             while (cleanups.length > 0) {
-                try {
-                    cleanups.pop()();
-                } catch (e) {
-                    error = error || e;
-                }
+                try { cleanups.pop()(); } catch (e) { error = error || e; }
             }
             host.testFinished(entry.name, !error, error ? describe(error) : '');
             window.setTimeout(next, 0);
         }
 
-        function done(error) {
-            finish(error || null);
-        }
+        function done(error) { finish(error || null); }
         done.step = function (fn) {
             return function () {
-                if (finished) {
-                    return undefined;
-                }
                 try {
-                    return fn.apply(this, arguments);
+                    return finished ? undefined : fn.apply(this, arguments);
                 } catch (e) {
                     finish(e);
-                    return undefined;
                 }
             };
         };
-
-        // Runs `fn` when the test ends, passed, failed or timed out.
-        done.cleanup = function (fn) {
-            cleanups.push(fn);
-        };
+        done.cleanup = function (fn) { cleanups.push(fn); };
 
         host.testStarted(entry.name);
         try {
@@ -216,53 +134,44 @@
 
     function run() {
         var index = 0;
-        function next() {
-            if (index >= tests.length) {
-                host.allFinished(tests.length);
-                return;
-            }
-            runOne(tests[index++], next);
-        }
-        next();
+        (function next() {
+            return index < tests.length ? runOne(tests[index++], next) : host.allFinished(tests.length);
+        }());
     }
 
-    // Polls `predicate` until it holds, then runs `then` (as a step of the
-    // test); fails the test through `done` when it does not hold in time.
+    // Polls `predicate` until it holds, then runs `then` as a step of the
+    // test; fails the test through `done` when it does not hold in time.
     function waitFor(description, predicate, done, then, timeoutMs) {
-        var deadline = Date.now() + (timeoutMs || WAIT_FOR_TIMEOUT_MS);
+        var deadline = Date.now() + (timeoutMs || 3000);
         var poll = done.step(function () {
             if (predicate()) {
                 then();
             } else if (Date.now() > deadline) {
                 done(new Error('timed out waiting for ' + description));
             } else {
-                window.setTimeout(poll, POLL_INTERVAL_MS);
+                window.setTimeout(poll, 10);
             }
         });
         poll();
     }
 
-    // Sends a DOM mouse event of `type` ('mousemove', 'mousedown', 'mouseup')
-    // to `stage` at the stage point (x, y), as a real pointer would: Kinetic
-    // then finds the shape under it through its hit graph.
+    // A DOM mouse event ('mousemove', 'mousedown', 'mouseup') at the stage
+    // point (x, y), as a real pointer gives it: Kinetic finds the shape there
+    // through its hit graph.
     function pointerEvent(stage, type, x, y) {
         var box = stage.getContent().getBoundingClientRect();
         var evt = document.createEvent('MouseEvents');
-        evt.initMouseEvent(type, true, true, window, 1, 0, 0,
-            box.left + x, box.top + y, false, false, false, false, 0, null);
+        evt.initMouseEvent(type, true, true, window, 1, 0, 0, box.left + x, box.top + y,
+            false, false, false, false, 0, null);
         stage.getContent().dispatchEvent(evt);
     }
 
-    // A press and release at (x, y): Kinetic turns it into a click on the
-    // shape there.
     function clickAt(stage, x, y) {
-        pointerEvent(stage, 'mousemove', x, y);
-        pointerEvent(stage, 'mousedown', x, y);
-        pointerEvent(stage, 'mouseup', x, y);
+        ['mousemove', 'mousedown', 'mouseup'].forEach(function (type) { pointerEvent(stage, type, x, y); });
     }
 
-    // Runs `body` and returns the page events among `eventNames` that it
-    // raised, in order, as [name, detail] pairs.
+    // The page events among `eventNames` that `body` raised, in order, as
+    // [name, detail] pairs.
     function eventsRaisedDuring(eventNames, body) {
         var raised = [];
         var listeners = eventNames.map(function (name) {
@@ -270,18 +179,14 @@
             document.addEventListener(name, listener, false);
             return listener;
         });
-        try {
-            body();
-        } finally {
-            eventNames.forEach(function (name, i) {
-                document.removeEventListener(name, listeners[i], false);
-            });
+        try { body(); } finally {
+            eventNames.forEach(function (name, i) { document.removeEventListener(name, listeners[i], false); });
         }
         return raised;
     }
 
-    // The feedback every item control gives, driven with real pointer events
-    // on `stage`: pressing `control` at `at` makes `circle` opaque; releasing,
+    // The feedback every item control gives, with real pointer events on
+    // `stage`: pressing `control` at `at` makes `circle` opaque; releasing,
     // leaving while pressed, and a touch's end bring it back to 0.7.
     function assertPressFeedback(stage, control, circle, at) {
         pointerEvent(stage, 'mousemove', at.x, at.y);
@@ -299,12 +204,9 @@
         assert.equal(circle.opacity(), 0.7, 'touch ended');
     }
 
-    window.test = test;
-    window.assertPressFeedback = assertPressFeedback;
-    window.eventsRaisedDuring = eventsRaisedDuring;
-    window.pointerEvent = pointerEvent;
-    window.clickAt = clickAt;
+    [test, waitFor, pointerEvent, clickAt, eventsRaisedDuring, assertPressFeedback].forEach(function (fn) {
+        window[fn.name] = fn;
+    });
     window.assert = assert;
-    window.waitFor = waitFor;
     window.pageTestHarness = { run: run };
 }(window));

@@ -1,0 +1,260 @@
+// Editing the drill in the editor: undo and redo (EditHistory.js and the
+// shell), where every kind of change comes undone to exactly the text saved
+// before it, and the keys (Keyboard.js) reaching their commands, and only
+// Escape (and Space to stop) while an overlay is open or the drill plays.
+
+var editor = pageShell.animation;
+var layer = editor.animLayer;
+
+function parts(objects, selectedFrame, head) {
+    return { head: head || '{"h":1,', tail: '}', selectedFrame: selectedFrame || 0, objects: objects };
+}
+
+test('the history: undo and redo walk the snapshots, a frame change alone is no step, and it keeps within its bytes', function () {
+    var h = new EditHistory(1e6);
+    h.reset(parts(['a']));
+    assert.deepEqual([h.canUndo(), h.canRedo(), h.record(parts(['a'], 2)), h.record(parts(['b'], 2))],
+        [false, false, false, true]);
+    assert.equal(h.record(parts(['b'], 0, '{"h":2,')), true, 'a change outside the items counts');
+    assert.deepEqual([h.undo().objects, h.undo().selectedFrame, h.undo()], [['b'], 2, null], 'back to the frame changed on');
+    assert.deepEqual(h.redo().objects, ['b']);
+    h.record(parts(['x']));
+    assert.equal(h.canRedo(), false, 'a new change drops what could be redone');
+    var big = new Array(1001).join('y');
+    var small = new EditHistory(40000);
+    var objects = [big + 0, big + 1, big + 2];
+    small.reset(parts(objects.slice()));
+    var before = small.bytes();
+    small.record(parts([objects[2], objects[0], 'moved']));
+    assert.equal(small.bytes() - before, 'moved'.length * 2, 'equal parts are shared, not copied');
+    for (var n = 0; n < 100; n++) {
+        small.record(parts([big + n, objects[1], 'n' + n]));
+        assert.ok(small.bytes() <= 40000, 'within the limit after ' + n + ' changes: ' + small.bytes());
+    }
+    assert.ok(small.length() >= 10 && small.length() <= 20, 'the oldest dropped first: ' + small.length());
+    var one = new EditHistory(100);
+    one.reset(parts(['small']));
+    one.record(parts([big]));
+    assert.deepEqual([one.length(), one.current().objects], [1, [big]], 'the one on screen always stays');
+});
+
+function release() {
+    editor.stage.fire('contentMouseup');
+}
+
+function selectOnly(group) {
+    layer.itemGroups().forEach(function (g) { g.selectFunc(g === group); });
+}
+
+function first() {
+    return layer.itemGroups()[0];
+}
+
+// Every kind of change a coach makes, one at a time.
+var CHANGES = [
+    ['add an item', function () { addToEditor('cone'); }],
+    ['drag an item', function () { first().updatePosition(layer.pixelPos({ x: 0.2, y: 0.7 }), 0); release(); }],
+    ['turn an item', function () { first().updatePosition(first().getFieldItem().group.position(), 45); release(); }],
+    ['scale from the picker', function () { selectOnly(first()); myDispatchEvent('increaseSelectedScale', {}); }],
+    ['colour an item', function () { first().getFieldItem().setCol('blue', 1); release(); }],
+    ['label an item', function () {
+        cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(first()._id), text: 'Seán' });
+    }],
+    ['short-label a player', function () {
+        cppInterface.emitToPage({ msgType: 'itemShortLabelResponse', id: String(first()._id), text: '9' });
+    }],
+    ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
+    ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
+    ['move in the new frame', function () { first().updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],
+    ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
+    ['choose another sport', function () {
+        editor.bgLayer.setBackground('soccer', 'penaltyArea', true);
+        myDispatchEvent('backgroundChosen', { sport: 'soccer', bgType: 'penaltyArea' });
+    }],
+    ['grid', function () { myDispatchEvent('toggleGrid', {}); }],
+    ['running lines', function () { myDispatchEvent('toggleRunningLines', {}); }],
+    ['a logo', function () { cppInterface.emitToPage({ msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() }); }],
+    ['turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); }],
+    ['nudge with the arrows', function () { selectOnly(first()); myDispatchEvent('nudgeSelectedItems', { dx: 10, dy: 0 }); }],
+    ['paste a copy', function () {
+        selectOnly(first());
+        myDispatchEvent('copySelectedItems', {});
+        myDispatchEvent('pasteItems', {});
+    }],
+    ['delete the selection', function () { selectOnly(layer.itemGroups()[1]); myDispatchEvent('deleteSelectedItems', {}); }]
+];
+
+test('every kind of change comes undone to exactly the text saved before it, and redone to the one after', function () {
+    newDrill();
+    addToEditor('person');
+    var texts = [editor.saveToString()];
+    cppInterface.clearReceivedMessages();
+    CHANGES.forEach(function (c) {
+        var before = editor.saveToString();
+        c[1]();
+        var after = editor.saveToString();
+        assert.notEqual(after, before, c[0] + ' changed the drill');
+        assert.equal(sentOfType('animationChanged').pop().strToSave, after, c[0] + ': the host hears of it');
+        myDispatchEvent('undo', {});
+        assert.equal(editor.saveToString(), before, c[0] + ' undone');
+        assert.deepEqual([pageShell.timeline.nFrames, pageShell.timeline.selectedFrame],
+            [editor.frameManager.nFrames, editor.frameManager.selectedFrame], c[0] + ': the timeline follows');
+        myDispatchEvent('redo', {});
+        assert.equal(editor.saveToString(), after, c[0] + ' redone');
+        texts.push(after);
+    });
+    for (var i = texts.length - 2; i >= 0; i--) {
+        myDispatchEvent('undo', {});
+        assert.equal(editor.saveToString(), texts[i], 'back to step ' + i);
+    }
+    assert.equal(pageShell.itemPicker.sport, 'gaa', 'the palette follows the sport brought back');
+    cppInterface.clearReceivedMessages();
+    release();
+    myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    assert.deepEqual(sentOfType('animationChanged'), [], 'a bare release or a frame choice is no change');
+});
+
+test('New and an opened file start a fresh history; nothing is recorded while playing', function () {
+    newDrill();
+    var undo = pageShell.toolbar.byEvent.undo;
+    var redo = pageShell.toolbar.byEvent.redo;
+    assert.deepEqual([undo.enabled, redo.enabled], [false, false]);
+    addToEditor('person');
+    myDispatchEvent('addFrame', {});
+    assert.deepEqual([undo.enabled, redo.enabled], [true, false]);
+    var length = pageShell.history.length();
+    myDispatchEvent('play', {});
+    myDispatchEvent('toggleGrid', {});
+    assert.equal(pageShell.history.length(), length, 'no step while playing');
+    myDispatchEvent('stop', {});
+    release();
+    assert.equal(pageShell.history.length(), length + 1, 'the grid, once stopped');
+    var drill = editor.saveToString();
+    newDrill();
+    addToEditor('cone');
+    openInEditor(drill);
+    assert.deepEqual([undo.enabled, redo.enabled], [false, false], 'after opening');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), drill, 'nothing to undo into');
+});
+
+var KEYS = { Backspace: 8, Escape: 27, Space: 32, Left: 37, Up: 38, Right: 39, Down: 40, Delete: 46,
+    A: 65, C: 67, N: 78, O: 79, S: 83, V: 86, Y: 89, Z: 90, Q: 81 };
+
+// A key press as the engine delivers it; true when the page kept the
+// engine's own action from happening.
+function press(key, mods) {
+    mods = mods || '';
+    var evt = document.createEvent('Event');
+    evt.initEvent('keydown', true, true);
+    var props = { keyCode: KEYS[key], ctrlKey: /ctrl/.test(mods), shiftKey: /shift/.test(mods),
+        altKey: /alt/.test(mods), metaKey: /meta/.test(mods) };
+    Object.keys(props).forEach(function (name) { Object.defineProperty(evt, name, { value: props[name] }); });
+    document.body.dispatchEvent(evt);
+    return evt.defaultPrevented;
+}
+
+// The page events a key raises, recorded instead of handled; `prevented`
+// tells whether the engine's own action was kept from happening.
+var prevented;
+function raisedBy(key, mods) {
+    var raised = [];
+    var original = window.myDispatchEvent;
+    window.myDispatchEvent = function (name, detail) { raised.push([name, detail]); };
+    try {
+        prevented = press(key, mods);
+    } finally {
+        window.myDispatchEvent = original;
+    }
+    return raised;
+}
+
+// [key, modifiers, event raised, detail]
+var BINDINGS = [
+    ['Delete', '', 'deleteSelectedItems', {}], ['Backspace', '', 'deleteSelectedItems', {}],
+    ['A', 'ctrl', 'selectAllItems', {}], ['C', 'ctrl', 'copySelectedItems', {}], ['V', 'ctrl', 'pasteItems', {}],
+    ['Z', 'ctrl', 'undo', {}], ['Z', 'ctrl shift', 'redo', {}], ['Y', 'ctrl', 'redo', {}], ['Z', 'meta', 'undo', {}],
+    ['N', 'ctrl', 'newAnimation', {}], ['O', 'ctrl', 'openAnimation', {}],
+    ['S', 'ctrl', 'saveAnimation', { toCurrentFile: true }], ['S', 'ctrl shift', 'saveAnimation', { toCurrentFile: false }],
+    ['Left', '', 'nudgeSelectedItems', { dx: -1, dy: 0 }], ['Right', 'shift', 'nudgeSelectedItems', { dx: 10, dy: 0 }],
+    ['Up', '', 'nudgeSelectedItems', { dx: 0, dy: -1 }], ['Down', 'shift', 'nudgeSelectedItems', { dx: 0, dy: 10 }],
+    ['Space', '', 'play', {}], ['Escape', '', 'escapePressed', {}]
+];
+
+test('each key raises its command, other keys are left alone, and an overlay or playback blocks all but Escape and Space', function () {
+    var keyboard = pageShell.keyboard;
+    BINDINGS.forEach(function (b) {
+        assert.deepEqual([raisedBy(b[0], b[1]), prevented], [[[b[2], b[3]]], true], b[1] + ' ' + b[0]);
+    });
+    [['Q', ''], ['S', ''], ['Z', 'alt ctrl'], ['Left', 'ctrl'], ['Delete', 'ctrl']].forEach(function (k) {
+        assert.deepEqual([raisedBy(k[0], k[1]), prevented], [[], false], k.join(' '));
+    });
+    try {
+        myDispatchEvent('disableControls', {});
+        assert.equal(keyboard.overlayOpen, true, 'the shell tells the keyboard of an overlay');
+        BINDINGS.forEach(function (b) {
+            assert.deepEqual(raisedBy(b[0], b[1]), b[0] === 'Escape' ? [[b[2], b[3]]] : [], 'overlay: ' + b[1] + ' ' + b[0]);
+        });
+        myDispatchEvent('enableControls', {});
+        keyboard.setPlaying(true);
+        BINDINGS.forEach(function (b) {
+            var expected = b[0] === 'Escape' ? [[b[2], b[3]]] : b[0] === 'Space' ? [['stop', {}]] : [];
+            assert.deepEqual(raisedBy(b[0], b[1]), expected, 'playing: ' + b[1] + ' ' + b[0]);
+        });
+    } finally {
+        myDispatchEvent('enableControls', {});
+        keyboard.setPlaying(false);
+    }
+});
+
+test('the keys select, copy, paste, nudge within the pitch, delete, undo and play', function () {
+    newDrill();
+    var person = addToEditor('person', 'blue');
+    addToEditor('cone');
+    myDispatchEvent('addFrame', {});
+    press('A', 'ctrl');
+    assert.equal(layer.itemGroups().filter(function (g) { return g.isSelected; }).length, 2);
+    press('Escape');
+    person = first();
+    person.selectFunc(true);
+    var from = person.getProperties();
+    press('C', 'ctrl');
+    press('V', 'ctrl');
+    var copy = layer.itemGroups().filter(function (g) { return g.isSelected; });
+    var p = copy[0].getProperties();
+    assert.deepEqual([copy.length, p.type, p.col1], [1, 'person', 'blue'], 'the copy alone selected');
+    assert.deepEqual([Math.round((p.x - from.x) * 100), Math.round((p.y - from.y) * 100)], [3, 3], 'a little offset');
+    var item = copy[0].getFieldItem().group;
+    var x = item.x();
+    press('Right', 'shift');
+    press('Left');
+    assert.close(item.x() - x, 9, 1e-9);
+    for (var i = 0; i < 200; i++) { press('Down', 'shift'); }
+    assert.close(item.y(), layer.layerHeight, 1e-9, 'stopped at the pitch edge');
+    press('Delete');
+    assert.equal(editor.frameManager.objects.length, 2, 'the copy deleted');
+    press('Z', 'ctrl');
+    assert.equal(editor.frameManager.objects.length, 3, 'and undone');
+    press('Space');
+    assert.deepEqual([pageShell.keyboard.playing, editor.playbackManager.isPlaying], [true, true]);
+    press('Space');
+    assert.deepEqual([pageShell.keyboard.playing, editor.playbackManager.isPlaying], [false, false]);
+});
+
+test('Escape closes the background picker and the colour chooser with nothing changed', function (done) {
+    newDrill();
+    var before = editor.saveToString();
+    myDispatchEvent('chooseBackground', {});
+    press('Escape');
+    assert.deepEqual([editor.stage.find('.bgPickerLayer').length, pageShell.toolbar.layer.listening(),
+        editor.saveToString()], [0, true, before], 'picker closed, controls back');
+    var group = addToEditor('person');
+    var withItem = editor.saveToString();
+    group.find('.colPickerButton')[0].fire('click');
+    waitFor('the colour squares', function () { return editor.stage.find('.colPickerSquare').length > 0; }, done, function () {
+        press('Escape');
+        assert.deepEqual([editor.stage.find('.pickerLayer').length, pageShell.keyboard.overlayOpen, editor.saveToString(),
+            first().isSelected], [0, false, withItem, true], 'chooser closed, no colour taken, the selection kept');
+        done();
+    });
+});

@@ -1,0 +1,86 @@
+// Loaded by the runner after harness.js and before every test file: the
+// drills and the host's side that several test files need. The helpers call
+// each other through this closure, so a test file that defines a global of
+// the same name changes only its own use of it.
+(function (window) {
+    'use strict';
+
+    // What a new drill saves as, to the character.
+    var NEW_DRILL = '{"msgType":"OVRI_Animation","msgVersion":0.1,"sport":"gaa","showRunningLines":false,' +
+        '"background":{"type":"fullField","showStripes":true,"showLogo":false,"logoImage":"logos/ovri256x256.png"},' +
+        '"rotation":0,"gridVisible":false,"nFrames":1,"selectedFrame":0,"objects":[],"frameText":[""]}';
+
+    function sent() {
+        return window.cppInterface.receivedMessages();
+    }
+
+    function sentOfType(type) {
+        return sent().filter(function (m) { return m.msgType === type; });
+    }
+
+    function openInEditor(text) {
+        window.cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: text });
+    }
+
+    // New, answered by the host as when nothing is unsaved.
+    function newDrill() {
+        window.cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
+        window.myDispatchEvent('newAnimation', {});
+        window.cppInterface.clearReplies();
+    }
+
+    // Adds an item to the editor's drill as the item picker does.
+    function addToEditor(type, col1) {
+        window.myDispatchEvent('addItem', { type: type, col1: col1 || 'default', col2: 'default', scale: 'default' });
+        var groups = window.pageShell.animation.animLayer.itemGroups();
+        return groups[groups.length - 1];
+    }
+
+    // A drill file of the given members, everything else as a new drill has it.
+    function drillText(changes) {
+        var settings = JSON.parse(NEW_DRILL);
+        Object.keys(changes || {}).forEach(function (key) { settings[key] = changes[key]; });
+        return JSON.stringify(settings);
+    }
+
+    function itemRecord(type, id, states, extra) {
+        var r = { type: type, id: id, scale: 0.2, text: '', shortLabel: '', z: id, color: 'default', frames: states };
+        Object.keys(extra || {}).forEach(function (key) { r[key] = extra[key]; });
+        return r;
+    }
+
+    // The errorInfo of every errorOpeningFile raised while `fn` runs.
+    function fileErrorsDuring(fn) {
+        return window.eventsRaisedDuring(['errorOpeningFile'], fn).map(function (e) { return e[1].errorInfo; });
+    }
+
+    // Runs `body` with `count` animations of its own (1000 x 600 unless
+    // given), in a container of their own, destroyed afterwards.
+    function withAnimations(count, body, width, height) {
+        if (!document.getElementById('fixtureStage')) {
+            var container = document.createElement('div');
+            container.id = 'fixtureStage';
+            document.body.appendChild(container);
+        }
+        var made = [];
+        try {
+            for (var i = 0; i < count; i++) {
+                made.push(new window.Animation(width || 1000, height || 600, 'fixtureStage'));
+            }
+            body.apply(null, made);
+        } finally {
+            made.forEach(function (animation) { animation.stage.destroy(); });
+        }
+    }
+
+    window.NEW_DRILL = NEW_DRILL;
+    window.sent = sent;
+    window.sentOfType = sentOfType;
+    window.openInEditor = openInEditor;
+    window.newDrill = newDrill;
+    window.addToEditor = addToEditor;
+    window.drillText = drillText;
+    window.itemRecord = itemRecord;
+    window.fileErrorsDuring = fileErrorsDuring;
+    window.withAnimations = withAnimations;
+}(window));
