@@ -18,92 +18,83 @@ var LOGO_DATA_URL = (function () {
     return canvas.toDataURL('image/png');
 }());
 
-function groupOfType(animation, type) {
-    return animation.animLayer.itemGroups().filter(function (g) { return g.getFieldItem().type === type; })[0];
+function groupOfType(a, type) {
+    return a.animLayer.itemGroups().filter(function (g) { return g.getFieldItem().type === type; })[0];
 }
 
-function stacking(animation) {
-    return animation.animLayer.itemGroups().map(function (g) {
-        return g.getFieldItem().type + ':' + g.itemText.text.text();
-    });
+function stacking(a) {
+    return a.animLayer.itemGroups().map(function (g) { return g.getFieldItem().type + ':' + g.itemText.text.text(); });
 }
 
 // What an animation shows, down to the scene nodes' own identifiers: a
 // refused load must leave all of it as it was.
-function sceneOf(animation) {
-    var layer = animation.animLayer;
-    var bg = animation.bgLayer;
-    var fm = animation.frameManager;
-    return [animation.sport, layer.rotation(), bg.rotation(), layer.layerWidth, bg.bgType, bg.showStripes,
-        bg.doShowLogo, bg.logoImage, bg.gridVisibility(), layer.showRunningLines, fm.nFrames, fm.selectedFrame,
-        fm.idCounter, JSON.stringify(fm.frameText)].concat(layer.getChildren().toArray().map(function (node) {
-        if (node.name() !== 'fieldItemGroup') {
-            return [node._id, node.text ? node.text() : null];
-        }
-        var item = node.getFieldItem();
-        return [node._id, node.getAttr('id'), item.type, item.group.x(), item.group.y(), item.group.rotation(),
-            item.getScale(), node.itemText.text.text(), node.shortLabelText.text.text()];
+function sceneOf(a) {
+    var layer = a.animLayer;
+    var bg = a.bgLayer;
+    return [a.sport, layer.rotation(), bg.rotation(), layer.layerWidth, bg.bgType, bg.showStripes, bg.doShowLogo,
+        bg.logoImage, bg.gridVisibility(), layer.showRunningLines, a.frameManager.nFrames, a.frameManager.selectedFrame,
+        a.frameManager.idCounter, JSON.stringify(a.frameManager.frameText)].concat(layer.getChildren().toArray().map(function (node) {
+        var item = node.getFieldItem ? node.getFieldItem() : null;
+        return item ? [node._id, node.getAttr('id'), item.type, item.group.x(), item.group.y(), item.group.rotation(),
+            item.getScale(), node.itemText.text.text(), node.shortLabelText.text.text()] : [node._id, node.text && node.text()];
     }));
 }
 
-// A rich drill: the sport's pitch in `view` without stripes, turned -90,
+// A rich drill of `sport`: its pitch in a view without stripes, turned -90,
 // grid, running lines and a data-URL logo on, every item type labelled, four
 // captioned frames with moves, an unusual stacking, frame 3 selected.
-function buildRich(a, sport, view) {
-    a.sport = sport;
-    a.bgLayer.setBackground(sport, view, false);
-    a.rotateEntireAnimation(-90);
-    a.toggleGrid();
-    a.toggleRunningLines();
-    a.setLogoImage(LOGO_DATA_URL);
-    a.toggleLogo();
-    RICH_ITEMS.forEach(function (r) {
-        var group = a.addItem(r[0], r[1], 'default', 'default');
-        group.setLabel(r[2]);
-        group.setShortLabel(r[3]);
-    });
-    var layer = a.animLayer;
-    layer.setFrameText(RICH_CAPTIONS[0]);
-    for (var f = 1; f < RICH_CAPTIONS.length; f++) {
-        a.frameManager.addFrame();
-        layer.setFrameText(RICH_CAPTIONS[f]);
-        layer.itemGroups().forEach(function (group, i) {
-            if (!group.getFieldItem().posIsFixed) {
-                group.updatePosition(layer.pixelPos({ x: (i + f) % 7 / 7 + 0.05, y: f / 5 + i / 40 }),
-                    (i * 30 + f * 45) % 360 - 180);
-            }
-        });
-    }
-    ['ring', 'person', 'cone', 'gaaBall'].forEach(function (type) { groupOfType(a, type).moveToTop(); });
-    a.frameManager.saveFrame();
-    a.frameManager.loadFrame(2);
-    return a.saveToString();
-}
-
 var richTexts = {};
 function richText(sport) {
-    if (!richTexts[sport]) {
-        withAnimations(1, function (a) { richTexts[sport] = buildRich(a, sport, sport === 'rugby' ? 'oneEnd' : 'penaltyArea'); });
+    if (richTexts[sport]) {
+        return richTexts[sport];
     }
+    withAnimations(1, function (a) {
+        a.sport = sport;
+        a.bgLayer.setBackground(sport, sport === 'rugby' ? 'oneEnd' : 'penaltyArea', false);
+        a.rotateEntireAnimation(-90);
+        a.toggleGrid();
+        a.toggleRunningLines();
+        a.setLogoImage(LOGO_DATA_URL);
+        a.toggleLogo();
+        RICH_ITEMS.forEach(function (r) {
+            var group = a.addItem(r[0], r[1], 'default', 'default');
+            group.setLabel(r[2]);
+            group.setShortLabel(r[3]);
+        });
+        var layer = a.animLayer;
+        RICH_CAPTIONS.forEach(function (caption, f) {
+            if (f > 0) {
+                a.frameManager.addFrame();
+            }
+            layer.setFrameText(caption);
+            layer.itemGroups().forEach(function (group, i) {
+                if (f > 0 && !group.getFieldItem().posIsFixed) {
+                    group.updatePosition(layer.pixelPos({ x: (i + f) % 7 / 7 + 0.05, y: f / 5 + i / 40 }), (i * 30 + f * 45) % 360 - 180);
+                }
+            });
+        });
+        ['ring', 'person', 'cone', 'gaaBall'].forEach(function (type) { groupOfType(a, type).moveToTop(); });
+        a.frameManager.saveFrame();
+        a.frameManager.loadFrame(2);
+        richTexts[sport] = a.saveToString();
+    });
     return richTexts[sport];
 }
 
 test('a new drill saves as the format\'s one line; a rich drill of every sport opens as saved and saves to the same text', function () {
     assert.equal(pageShell.animation.saveToString(), NEW_DRILL, 'the editor at start-up');
     ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
-        withAnimations(2, function (source, opened) {
-            var text = buildRich(source, sport, sport === 'rugby' ? 'oneEnd' : 'penaltyArea');
-            var saved = JSON.parse(text);
-            assert.deepEqual(Object.keys(saved), ['msgType', 'msgVersion', 'sport', 'showRunningLines', 'background',
-                'rotation', 'gridVisible', 'nFrames', 'selectedFrame', 'objects', 'frameText'], 'members in order');
-            assert.deepEqual([saved.sport, saved.rotation, saved.nFrames, saved.selectedFrame, saved.frameText,
-                saved.objects[13].color], [sport, -90, 4, 2, RICH_CAPTIONS, 'grey'], sport);
+        var text = richText(sport);
+        var saved = JSON.parse(text);
+        assert.deepEqual([saved.sport, saved.rotation, saved.nFrames, saved.selectedFrame, saved.frameText, saved.objects.length,
+            saved.objects[13].color, Object.keys(saved.objects[0])], [sport, -90, 4, 2, RICH_CAPTIONS, 17, 'grey',
+            ['type', 'id', 'scale', 'text', 'shortLabel', 'z', 'color', 'frames']], sport);
+        withAnimations(1, function (opened) {
             assert.deepEqual(fileErrorsDuring(function () { opened.loadFromString(text); }), [], sport + ': no complaint');
             assert.equal(opened.saveToString(), text, sport + ': saved again, the same text');
-            assert.deepEqual([opened.isRotated, opened.bgLayer.rotation(), opened.animLayer.layerWidth,
-                opened.bgLayer.logoImage, opened.animLayer.getFrameText()], [true, -90, 600, LOGO_DATA_URL,
-                RICH_CAPTIONS[2]], sport + ': turned, fitted, logo and caption');
-            assert.deepEqual(stacking(opened), stacking(source), sport + ': stacked the same');
+            assert.deepEqual([opened.isRotated, opened.bgLayer.rotation(), opened.animLayer.layerWidth, opened.bgLayer.logoImage,
+                opened.animLayer.getFrameText(), stacking(opened).slice(-4)], [true, -90, 600, LOGO_DATA_URL, RICH_CAPTIONS[2],
+                ['ring:', 'person:Seán Ó Sé', 'cone:Start', 'gaaBall:']], sport + ': turned, fitted, logo, caption and stacking');
         });
     });
 });
@@ -125,17 +116,6 @@ test('regression: the stacking of items comes back exactly after a frame change 
     });
 });
 
-test('a caption count other than the frame count is reported once and the file loads all the same', function () {
-    withAnimations(1, function (a) {
-        [[['one'], ['one', '', '']], [['kept', 'a', 'b', 'extra'], ['kept', 'a', 'b']]].forEach(function (row) {
-            assert.deepEqual(fileErrorsDuring(function () {
-                a.loadFromString(drillText({ nFrames: 3, selectedFrame: 2, frameText: row[0] }));
-            }), ['Number of frames does not match']);
-            assert.deepEqual([JSON.parse(a.saveToString()).frameText, a.animLayer.getFrameText()], [row[1], row[1][2]]);
-        });
-    });
-});
-
 var LOGO_RULE = 'Member "background.logoImage" must be a picture in logos/ or a PNG or JPEG data URL ' +
     'of at most 8 MB and 4096 x 4096 pixels';
 
@@ -146,8 +126,6 @@ function pngDataUrl(width, height) {
         word32(height) + '\x08\x06\x00\x00\x00' + word32(0));
 }
 var FRAMES_RULE = 'Member "nFrames" must be a whole number from 1 to 500';
-var ROTATION_RULE = 'Member "rotation" must be a multiple of 90 from -270 to 270';
-var TURN_RULE = 'member "rotation" must be a number of degrees from -1000000 to 1000000';
 // On the rich file (4 frames, 17 items; item 8 a cone): what is wrong, the
 // change to the parsed file or its text, and the reason given.
 var MALFORMED = [
@@ -155,35 +133,27 @@ var MALFORMED = [
     ['a cut', function (s, t) { return t.slice(0, -1); }, 'Error parsing JSON'],
     ['a trailing comma', function () { return '{"msgType":"OVRI_Animation",}'; }, 'Error parsing JSON'],
     ['null', function () { return 'null'; }, 'Not an OVRI Animation file'],
-    ['a quoted type only', function () { return '"OVRI_Animation"'; }, 'Not an OVRI Animation file'],
     ['the type in other case', function (s, t) { return t.replace('OVRI_Animation', 'OVRI_animation'); },
         'Not an OVRI Animation file'],
     ['no sport', function (s) { delete s.sport; }, 'Missing member "sport"'],
     ['an unknown sport', function (s) { s.sport = 'hockey'; }, 'Member "sport" must be one of "gaa", "soccer", "rugby"'],
-    ['a background that is a list', function (s) { s.background = []; }, 'Member "background" must be an object'],
     ['an unknown view', function (s) { s.background.type = 'moon'; }, 'Member "background.type" must be one of ' +
         '"fullField", "oneEnd", "penaltyArea", "penaltyAreaLeft", "penaltyAreaRight", "blank"'],
     ['a logo from the network', function (s) { s.background.logoImage = 'http://example.com/l.png'; }, LOGO_RULE],
     ['a logo PNG claiming 4097 wide', function (s) { s.background.logoImage = pngDataUrl(4097, 16); }, LOGO_RULE],
-    ['a logo over 8 MB', function (s) {
-        s.background.logoImage = LOGO_DATA_URL + new Array(8 * 1024 * 1024 - LOGO_DATA_URL.length + 5).join('A');
-    }, LOGO_RULE],
-    ['a rotation of 360', function (s) { s.rotation = 360; }, ROTATION_RULE],
+    ['a logo over 8 MB', function (s) { s.background.logoImage = LOGO_DATA_URL + new Array(8 << 20).join('A'); }, LOGO_RULE],
+    ['a rotation of 360', function (s) { s.rotation = 360; }, 'Member "rotation" must be a multiple of 90 from -270 to 270'],
     ['no frames', function (s) { s.nFrames = 0; }, FRAMES_RULE],
     ['501 frames', function (s) { s.nFrames = 501; s.objects = []; }, FRAMES_RULE],
     ['a selected frame past the end', function (s) { s.selectedFrame = 4; }, 'Member "selectedFrame" must be a whole number from 0 to 3'],
-    ['201 items', function (s) {
-        while (s.objects.length < 201) { s.objects.push(s.objects[0]); }
-    }, 'Member "objects" must be an array of at most 200 items'],
-    ['501 captions', function (s) {
-        while (s.frameText.length < 501) { s.frameText.push(''); }
-    }, 'Member "frameText" must be an array of at most 500 captions'],
-    ['a caption of null', function (s) { s.frameText[3] = null; }, 'Caption 4 in "frameText" must be a string'],
+    ['201 items', function (s) { while (s.objects.length < 201) { s.objects.push(s.objects[0]); } },
+        'Member "objects" must be an array of at most 200 items'],
+    ['501 captions', function (s) { while (s.frameText.length < 501) { s.frameText.push(''); } },
+        'Member "frameText" must be an array of at most 500 captions'],
     ['a type of a million characters', function (s) { s.objects[0].type = new Array(1000001).join('w'); },
         'Object 1: unknown item type "' + new Array(81).join('w') + '\u2026"'],
     ['an id of 0', function (s) { s.objects[0].id = 0; }, 'Object 1: member "id" must be a whole number of at least 1'],
     ['a scale of 0', function (s) { s.objects[5].scale = 0; }, 'Object 6: member "scale" must be a positive number'],
-    ['no colour', function (s) { delete s.objects[13].color; }, 'Object 14: missing member "color"'],
     // Mended: an item in a colour its type has no picture for was invisible.
     ['a colour the type is not drawn in', function (s) { s.objects[7].color = 'purple'; },
         'Object 8: colour "purple" is not one of the colours of "cone"'],
@@ -191,7 +161,7 @@ var MALFORMED = [
     ['a position just past the band', function (s) { s.objects[16].frames[3].y = -10.000001; },
         'Object 17, frame 4: member "y" must be a number from -10 to 10'],
     ['a rotation past a million degrees', function (s) { s.objects[0].frames[1].rotation = -1000000.5; },
-        'Object 1, frame 2: ' + TURN_RULE]
+        'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000']
 ];
 
 test('a malformed file is refused whole, naming the member, and the drill on screen stays as it was', function () {
@@ -219,46 +189,30 @@ test('a malformed file is refused whole, naming the member, and the drill on scr
     });
 });
 
-var EXTREME_LOADS = [
-    ['positions at the edges of the band and rotations a million degrees apart', drillText({ nFrames: 2,
-        frameText: ['', ''], objects: [itemRecord('person', 1, [{ x: -10, y: 10, rotation: 1e6 }, { x: 10, y: -10, rotation: -1e6 }])] }),
-        function (a) {
-            a.playbackManager.startPlayback();
-            a.playbackManager.drawFrame(500);
-            assert.ok(isFinite(a.animLayer.itemGroups()[0].getFieldItem().group.rotation()), 'an in-between turn drawn');
-            a.playbackManager.stop();
-        }],
-    ['200 items and 500 frames', (function () {
-        var states = [];
-        var objects = [];
-        var captions = [];
-        for (var f = 0; f < 500; f++) {
-            states.push({ x: (f % 100) / 100, y: 0.5, rotation: f });
-            captions.push('Frame ' + f);
-        }
-        for (var i = 0; i < 200; i++) { objects.push(itemRecord('person', i + 1, states)); }
-        return drillText({ nFrames: 500, selectedFrame: 499, objects: objects, frameText: captions });
-    }()), function (a) {
-        a.frameManager.addFrame();
-        assert.deepEqual([a.frameManager.nFrames, a.frameManager.selectedFrame], [501, 500], 'a frame past the limit');
-        a.frameManager.removeSelectedFrame();
-    }]
-];
-
-test('files at the limits open, draw, play and save to text that reopens the same', function () {
+test('a drill at the limits (200 items, 500 frames, places and turns at the edges) plays and saves to text that reopens the same', function () {
+    var states = [];
+    var captions = [];
+    for (var f = 0; f < 500; f++) {
+        states.push({ x: f % 2 ? -10 : 10, y: f % 3 - 1, rotation: f % 2 ? 1e6 : -1e6 });
+        captions.push('Frame ' + f + ' \uD800');
+    }
+    var objects = [];
+    for (var i = 0; i < 200; i++) { objects.push(itemRecord('person', i + 1, states, { text: 'é' + i })); }
+    var file = drillText({ nFrames: 500, objects: objects, frameText: captions });
     withAnimations(2, function (a, b) {
-        EXTREME_LOADS.forEach(function (row) {
-            assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(row[1]); }), [], row[0] + ': opens');
-            a.stage.draw();
-            row[2](a);
-            var saved = a.saveToString();
-            assert.deepEqual(fileErrorsDuring(function () { b.loadFromString(saved); }), [], row[0] + ': reopens');
-            assert.ok(b.saveToString() === saved, row[0] + ': to the same drill');
-            function texts(s) { return JSON.stringify([s.frameText, s.objects.map(function (o) { return [o.text, o.shortLabel]; })]); }
-            assert.ok(texts(JSON.parse(saved)) === texts(JSON.parse(row[1])), row[0] + ': every text exactly as it was');
-        });
-        a.setFrameText('\uD800 \uD83D\uDE00');
-        assert.ok(a.saveToString().indexOf('"\\ud800 \uD83D\uDE00"') > 0, 'a lone half is saved escaped, a pair as it is');
+        assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(file); }), []);
+        a.playbackManager.startPlayback();
+        a.playbackManager.drawFrame(500);
+        assert.ok(isFinite(a.animLayer.itemGroups()[0].getFieldItem().group.rotation()), 'an in-between turn is drawn');
+        a.playbackManager.stop();
+        a.frameManager.addFrame();
+        assert.equal(a.frameManager.nFrames, 501, 'the editor may go past what a file holds');
+        a.frameManager.removeSelectedFrame();
+        var saved = a.saveToString();
+        assert.ok(saved.indexOf('"Frame 0 \\ud800"') > 0, 'a lone half is saved escaped');
+        assert.deepEqual(fileErrorsDuring(function () { b.loadFromString(saved); }), [], 'reopens');
+        assert.ok(b.saveToString() === saved, 'to the same drill');
+        assert.ok(JSON.stringify(JSON.parse(saved).frameText) === JSON.stringify(captions), 'captions exactly as they were');
     }, 400, 300);
 });
 
@@ -280,11 +234,9 @@ function makeRandom(seed) {
 var FUZZ_SEED = 20240611;
 var FUZZ_CASES = 2500;
 // Replacement values: often nearly right, sometimes at or past a limit.
-var FUZZ_VALUES = [null, true, false, -2, -1, 0, 1, 2, 3, 4, -0, 0.5, 1.5, -90, 90, 180, 270, 360, 450, 10, -10,
-    10.000001, 1e6, -1000000.5, 1e17, 1e308, -1e308, 5e-324, '', 'gaa', 'soccer', 'blank', 'person', 'cone', 'red',
-    'default', 'unicorn', 'constructor', '__proto__', 'logos/ovri256x256.png', 'OVRI_Animation', 'true', '1',
-    new Array(100001).join('x'), '\uD800', '<img src=/dev/zero>', pngDataUrl(23000, 23000), [], {}, [1],
-    { x: 'a', y: 0.5, rotation: 0 }];
+var FUZZ_VALUES = [null, true, false, -1, 0, 1, 2, 3, 0.5, -90, 90, 360, 450, 10, -10, 10.000001, 1e6, -1000000.5, 1e17,
+    1e308, 5e-324, '', 'gaa', 'soccer', 'blank', 'person', 'cone', 'red', 'default', 'unicorn', 'constructor', '__proto__',
+    'logos/ovri256x256.png', '1', new Array(100001).join('x'), '\uD800', pngDataUrl(23000, 23000), [], {}, [1]];
 
 function containersOf(value, path, out) {
     if (value !== null && typeof value === 'object') {
@@ -356,15 +308,14 @@ test('fuzz: every mutated file either loads completely or is refused and changes
             var errors = fileErrorsDuring(function () { subject.loadFromString(mutated.text); });
             if (errors.length === 0 || (errors.length === 1 && errors[0] === 'Number of frames does not match')) {
                 loaded++;
-                var settings = JSON.parse(mutated.text);
+                var file = JSON.parse(mutated.text);
                 var after = subject.saveToString();
                 var saved = JSON.parse(after);
                 assert.deepEqual([saved.sport, saved.rotation, saved.nFrames, saved.selectedFrame, saved.objects.length,
-                    subject.animLayer.itemGroups().length], [settings.sport, settings.rotation, settings.nFrames,
-                    settings.selectedFrame, settings.objects.length, settings.objects.length], label + ': loaded completely');
-                assert.deepEqual(fileErrorsDuring(function () { witness.loadFromString(after); }), [],
-                    label + ': what it saved opens without complaint');
-                assert.ok(witness.saveToString() === after, label + ': and saves the same again');
+                    subject.animLayer.itemGroups().length], [file.sport, file.rotation, file.nFrames, file.selectedFrame,
+                    file.objects.length, file.objects.length], label + ': loaded completely');
+                witness.loadFromString(after);
+                assert.ok(witness.saveToString() === after, label + ': what it saved opens and saves the same again');
             } else {
                 refused++;
                 assert.equal(errors.length, 1, label + ': one report, got ' + JSON.stringify(errors));

@@ -1,7 +1,6 @@
-// Editing the drill in the editor: undo and redo (EditHistory.js and the
-// shell), where every kind of change comes undone to exactly the text saved
-// before it, and the keys (Keyboard.js) reaching their commands, and only
-// Escape (and Space to stop) while an overlay is open or the drill plays.
+// Editing in the editor: undo and redo (EditHistory.js and the shell) back to
+// exactly the text saved before each kind of change, and the keys
+// (Keyboard.js), blocked but for Escape while an overlay is open or it plays.
 
 var editor = pageShell.animation;
 var layer = editor.animLayer;
@@ -32,110 +31,9 @@ test('the history: undo and redo walk the snapshots, a frame change alone is no 
         assert.ok(small.bytes() <= 40000, 'within the limit after ' + n + ' changes: ' + small.bytes());
     }
     assert.ok(small.length() >= 10 && small.length() <= 20, 'the oldest dropped first: ' + small.length());
-    var one = new EditHistory(100);
-    one.reset(parts(['small']));
-    one.record(parts([big]));
-    assert.deepEqual([one.length(), one.current().objects], [1, [big]], 'the one on screen always stays');
-});
-
-function release() {
-    editor.stage.fire('contentMouseup');
-}
-
-function selectOnly(group) {
-    layer.itemGroups().forEach(function (g) { g.selectFunc(g === group); });
-}
-
-function first() {
-    return layer.itemGroups()[0];
-}
-
-// Every kind of change a coach makes, one at a time.
-var CHANGES = [
-    ['add an item', function () { addToEditor('cone'); }],
-    ['drag an item', function () { first().updatePosition(layer.pixelPos({ x: 0.2, y: 0.7 }), 0); release(); }],
-    ['turn an item', function () { first().updatePosition(first().getFieldItem().group.position(), 45); release(); }],
-    ['scale from the picker', function () { selectOnly(first()); myDispatchEvent('increaseSelectedScale', {}); }],
-    ['colour an item', function () { first().getFieldItem().setCol('blue', 1); release(); }],
-    ['label an item', function () {
-        cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(first()._id), text: 'Seán' });
-    }],
-    ['short-label a player', function () {
-        cppInterface.emitToPage({ msgType: 'itemShortLabelResponse', id: String(first()._id), text: '9' });
-    }],
-    ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
-    ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
-    ['move in the new frame', function () { first().updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],
-    ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
-    ['choose another sport', function () {
-        editor.bgLayer.setBackground('soccer', 'penaltyArea', true);
-        myDispatchEvent('backgroundChosen', { sport: 'soccer', bgType: 'penaltyArea' });
-    }],
-    ['grid', function () { myDispatchEvent('toggleGrid', {}); }],
-    ['running lines', function () { myDispatchEvent('toggleRunningLines', {}); }],
-    ['a logo', function () { cppInterface.emitToPage({ msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() }); }],
-    ['turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); }],
-    ['nudge with the arrows', function () { selectOnly(first()); myDispatchEvent('nudgeSelectedItems', { dx: 10, dy: 0 }); }],
-    ['paste a copy', function () {
-        selectOnly(first());
-        myDispatchEvent('copySelectedItems', {});
-        myDispatchEvent('pasteItems', {});
-    }],
-    ['delete the selection', function () { selectOnly(layer.itemGroups()[1]); myDispatchEvent('deleteSelectedItems', {}); }]
-];
-
-test('every kind of change comes undone to exactly the text saved before it, and redone to the one after', function () {
-    newDrill();
-    addToEditor('person');
-    var texts = [editor.saveToString()];
-    cppInterface.clearReceivedMessages();
-    CHANGES.forEach(function (c) {
-        var before = editor.saveToString();
-        c[1]();
-        var after = editor.saveToString();
-        assert.notEqual(after, before, c[0] + ' changed the drill');
-        assert.equal(sentOfType('animationChanged').pop().strToSave, after, c[0] + ': the host hears of it');
-        myDispatchEvent('undo', {});
-        assert.equal(editor.saveToString(), before, c[0] + ' undone');
-        assert.deepEqual([pageShell.timeline.nFrames, pageShell.timeline.selectedFrame],
-            [editor.frameManager.nFrames, editor.frameManager.selectedFrame], c[0] + ': the timeline follows');
-        myDispatchEvent('redo', {});
-        assert.equal(editor.saveToString(), after, c[0] + ' redone');
-        texts.push(after);
-    });
-    for (var i = texts.length - 2; i >= 0; i--) {
-        myDispatchEvent('undo', {});
-        assert.equal(editor.saveToString(), texts[i], 'back to step ' + i);
-    }
-    assert.equal(pageShell.itemPicker.sport, 'gaa', 'the palette follows the sport brought back');
-    cppInterface.clearReceivedMessages();
-    release();
-    myDispatchEvent('selectedFrame', { frameNumber: 0 });
-    assert.deepEqual(sentOfType('animationChanged'), [], 'a bare release or a frame choice is no change');
-});
-
-test('New and an opened file start a fresh history; nothing is recorded while playing', function () {
-    newDrill();
-    var undo = pageShell.toolbar.byEvent.undo;
-    var redo = pageShell.toolbar.byEvent.redo;
-    assert.deepEqual([undo.enabled, redo.enabled], [false, false]);
-    addToEditor('person');
-    myDispatchEvent('addFrame', {});
-    assert.deepEqual([undo.enabled, redo.enabled], [true, false]);
-    var length = pageShell.history.length();
-    myDispatchEvent('play', {});
-    myDispatchEvent('toggleGrid', {});
-    assert.equal(pageShell.history.length(), length, 'no step while playing');
-    myDispatchEvent('stop', {});
-    release();
-    assert.equal(pageShell.history.length(), length + 1, 'the grid, once stopped');
-    var drill = editor.saveToString();
-    newDrill();
-    addToEditor('cone');
-    openInEditor(drill);
-    assert.deepEqual([undo.enabled, redo.enabled], [false, false], 'after opening');
-    myDispatchEvent('undo', {});
-    assert.equal(editor.saveToString(), drill, 'nothing to undo into');
+    small = new EditHistory(100);
+    small.record(parts([big]));
+    assert.deepEqual([small.length(), small.current().objects], [1, [big]], 'the one on screen always stays');
 });
 
 var KEYS = { Backspace: 8, Escape: 27, Space: 32, Left: 37, Up: 38, Right: 39, Down: 40, Delete: 46,
@@ -161,13 +59,91 @@ function raisedBy(key, mods) {
     var raised = [];
     var original = window.myDispatchEvent;
     window.myDispatchEvent = function (name, detail) { raised.push([name, detail]); };
-    try {
-        prevented = press(key, mods);
-    } finally {
-        window.myDispatchEvent = original;
-    }
+    try { prevented = press(key, mods); } finally { window.myDispatchEvent = original; }
     return raised;
 }
+
+// A pointer release on the pitch ends a drag, a turn or a colour.
+function release() { editor.stage.fire('contentMouseup'); }
+function selectOnly(group) { layer.itemGroups().forEach(function (g) { g.selectFunc(g === group); }); }
+function first() { return layer.itemGroups()[0]; }
+
+// Every kind of change a coach makes, one at a time.
+var CHANGES = [
+    ['add an item', function () { addToEditor('cone'); }],
+    ['drag an item', function () { first().updatePosition(layer.pixelPos({ x: 0.2, y: 0.7 }), 0); release(); }],
+    ['turn an item', function () { first().updatePosition(first().getFieldItem().group.position(), 45); release(); }],
+    ['scale from the picker', function () { selectOnly(first()); myDispatchEvent('increaseSelectedScale', {}); }],
+    ['colour an item', function () { first().getFieldItem().setCol('blue', 1); release(); }],
+    ['label an item', function () { cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(first()._id), text: 'Seán' }); }],
+    ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
+    ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
+    ['move in the new frame', function () { first().updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],
+    ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
+    ['choose another sport', function () {
+        editor.bgLayer.setBackground('soccer', 'penaltyArea', true);
+        myDispatchEvent('backgroundChosen', { sport: 'soccer', bgType: 'penaltyArea' });
+    }],
+    ['grid', function () { myDispatchEvent('toggleGrid', {}); }],
+    ['running lines', function () { myDispatchEvent('toggleRunningLines', {}); }],
+    ['a logo', function () { cppInterface.emitToPage({ msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() }); }],
+    ['turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); }],
+    ['nudge with the arrows', function () { selectOnly(first()); press('Right', 'shift'); }],
+    ['paste a copy', function () { selectOnly(first()); press('C', 'ctrl'); press('V', 'ctrl'); }],
+    ['delete the selection', function () { selectOnly(layer.itemGroups()[1]); press('Delete'); }]
+];
+
+test('every kind of change comes undone to exactly the text saved before it, and redone to the one after', function () {
+    newDrill();
+    addToEditor('person');
+    var texts = [editor.saveToString()];
+    cppInterface.clearReceivedMessages();
+    CHANGES.forEach(function (c) {
+        var before = editor.saveToString();
+        c[1]();
+        var after = editor.saveToString();
+        assert.notEqual(after, before, c[0] + ' changed the drill');
+        assert.equal(sentOfType('animationChanged').pop().strToSave, after, c[0] + ': the host hears of it');
+        press('Z', 'ctrl');
+        assert.equal(editor.saveToString(), before, c[0] + ' undone');
+        assert.deepEqual([pageShell.timeline.nFrames, pageShell.timeline.selectedFrame],
+            [editor.frameManager.nFrames, editor.frameManager.selectedFrame], c[0] + ': the timeline follows');
+        press('Y', 'ctrl');
+        assert.equal(editor.saveToString(), after, c[0] + ' redone');
+        texts.push(after);
+    });
+    for (var i = texts.length - 2; i >= 0; i--) {
+        myDispatchEvent('undo', {});
+        assert.equal(editor.saveToString(), texts[i], 'back to step ' + i);
+    }
+    assert.equal(pageShell.itemPicker.sport, 'gaa', 'the palette follows the sport brought back');
+    cppInterface.clearReceivedMessages();
+    release();
+    myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    assert.deepEqual(sentOfType('animationChanged'), [], 'a bare release or a frame choice is no change');
+});
+
+test('New and an opened file start a fresh history; nothing is recorded while playing', function () {
+    var undo = pageShell.toolbar.byEvent.undo;
+    newDrill();
+    addToEditor('person');
+    myDispatchEvent('addFrame', {});
+    assert.equal(undo.enabled, true);
+    var length = pageShell.history.length();
+    myDispatchEvent('play', {});
+    myDispatchEvent('toggleGrid', {});
+    assert.equal(pageShell.history.length(), length, 'no step while playing');
+    myDispatchEvent('stop', {});
+    release();
+    assert.equal(pageShell.history.length(), length + 1, 'the grid, once stopped');
+    var drill = editor.saveToString();
+    openInEditor(NEW_DRILL);
+    assert.equal(undo.enabled, false, 'after opening');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), NEW_DRILL, 'nothing to undo into');
+    newDrill();
+    assert.equal(undo.enabled, false, 'after New');
+});
 
 // [key, modifiers, event raised, detail]
 var BINDINGS = [
@@ -205,40 +181,6 @@ test('each key raises its command, other keys are left alone, and an overlay or 
         myDispatchEvent('enableControls', {});
         keyboard.setPlaying(false);
     }
-});
-
-test('the keys select, copy, paste, nudge within the pitch, delete, undo and play', function () {
-    newDrill();
-    var person = addToEditor('person', 'blue');
-    addToEditor('cone');
-    myDispatchEvent('addFrame', {});
-    press('A', 'ctrl');
-    assert.equal(layer.itemGroups().filter(function (g) { return g.isSelected; }).length, 2);
-    press('Escape');
-    person = first();
-    person.selectFunc(true);
-    var from = person.getProperties();
-    press('C', 'ctrl');
-    press('V', 'ctrl');
-    var copy = layer.itemGroups().filter(function (g) { return g.isSelected; });
-    var p = copy[0].getProperties();
-    assert.deepEqual([copy.length, p.type, p.col1], [1, 'person', 'blue'], 'the copy alone selected');
-    assert.deepEqual([Math.round((p.x - from.x) * 100), Math.round((p.y - from.y) * 100)], [3, 3], 'a little offset');
-    var item = copy[0].getFieldItem().group;
-    var x = item.x();
-    press('Right', 'shift');
-    press('Left');
-    assert.close(item.x() - x, 9, 1e-9);
-    for (var i = 0; i < 200; i++) { press('Down', 'shift'); }
-    assert.close(item.y(), layer.layerHeight, 1e-9, 'stopped at the pitch edge');
-    press('Delete');
-    assert.equal(editor.frameManager.objects.length, 2, 'the copy deleted');
-    press('Z', 'ctrl');
-    assert.equal(editor.frameManager.objects.length, 3, 'and undone');
-    press('Space');
-    assert.deepEqual([pageShell.keyboard.playing, editor.playbackManager.isPlaying], [true, true]);
-    press('Space');
-    assert.deepEqual([pageShell.keyboard.playing, editor.playbackManager.isPlaying], [false, false]);
 });
 
 test('Escape closes the background picker and the colour chooser with nothing changed', function (done) {

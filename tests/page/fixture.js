@@ -10,17 +10,9 @@
         '"background":{"type":"fullField","showStripes":true,"showLogo":false,"logoImage":"logos/ovri256x256.png"},' +
         '"rotation":0,"gridVisible":false,"nFrames":1,"selectedFrame":0,"objects":[],"frameText":[""]}';
 
-    function sent() {
-        return window.cppInterface.receivedMessages();
-    }
-
-    function sentOfType(type) {
-        return sent().filter(function (m) { return m.msgType === type; });
-    }
-
-    function openInEditor(text) {
-        window.cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: text });
-    }
+    function sent() { return window.cppInterface.receivedMessages(); }
+    function sentOfType(type) { return sent().filter(function (m) { return m.msgType === type; }); }
+    function openInEditor(text) { window.cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: text }); }
 
     // New, answered by the host as when nothing is unsaved.
     function newDrill() {
@@ -74,13 +66,6 @@
     }
 
     window.NEW_DRILL = NEW_DRILL;
-    window.sent = sent;
-    window.sentOfType = sentOfType;
-    window.openInEditor = openInEditor;
-    window.newDrill = newDrill;
-    window.addToEditor = addToEditor;
-    window.drillText = drillText;
-    window.itemRecord = itemRecord;
-    window.fileErrorsDuring = fileErrorsDuring;
-    window.withAnimations = withAnimations;
+    [sent, sentOfType, openInEditor, newDrill, addToEditor, drillText, itemRecord, fileErrorsDuring, withAnimations]
+        .forEach(function (fn) { window[fn.name] = fn; });
 }(window));

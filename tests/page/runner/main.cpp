@@ -180,34 +180,30 @@ void runFile(const QString &path, const QSize &viewport, int timeoutMs, int *pas
         frame->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), &bridge);
         frame->addToJavaScriptWindowObject(QStringLiteral("pageTestHost"), &page);
     });
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&page, &TestPage::finished, &loop, &QEventLoop::quit);
     bool loaded = false;
-    bool loadEnded = false;
-    {
-        QEventLoop loop;
-        QObject::connect(&page, &QWebPage::loadFinished, &loop, [&](bool ok) {
-            loaded = ok;
-            loadEnded = true;
-            loop.quit();
-        });
-        QTimer::singleShot(kLoadTimeoutMs, &loop, &QEventLoop::quit);
-        frame->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
-        if (!loadEnded)
-            loop.exec();
-    }
+    auto loading = QObject::connect(&page, &QWebPage::loadFinished, &loop, [&](bool ok) {
+        loaded = ok;
+        loop.quit();
+    });
+    frame->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
+    timer.start(kLoadTimeoutMs);
+    loop.exec();
+    QObject::disconnect(loading);
 
     const QString name = QFileInfo(path).fileName();
-    if (!QFileInfo(path).isFile()) {
-        page.fail(name, QStringLiteral("no such file: ") + path);
-    } else if (!loaded) {
+    const QDir dir(QStringLiteral(PAGE_TESTS_DIR));
+    if (!loaded) {
         page.fail(name, QStringLiteral("the page did not load"));
     } else {
         checkGlobals(page);
-        const QDir dir(QStringLiteral(PAGE_TESTS_DIR));
-        QEventLoop loop;
-        QObject::connect(&page, &TestPage::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         frame->evaluateJavaScript(injectScripts({dir.filePath(QStringLiteral("harness.js")),
                                                  dir.filePath(QStringLiteral("fixture.js")), path}));
+        timer.start(timeoutMs);
         if (page.testCount < 0)
             loop.exec();
         if (page.testCount < 0)
