@@ -64,6 +64,7 @@ test('the frame model: frames added and removed, fixed and new items, scaling, s
                 'removing frame ' + row[0]);
             fm.objects.forEach(function (r) { assert.equal(r.frames.length, fm.nFrames, 'states of ' + r.id); });
         });
+        layer.childWithId(2).selectFunc(true);
         fm.removeSelectedObjects();
         fm.addFrame();
         assert.deepEqual(fm.objects.map(function (r) { return r.id; }), [1, 3, marker], 'a deleted item stays deleted');
