@@ -22,61 +22,52 @@
         }
     }
 
+    // `text` is built only on failure: asserts run in long loops.
     function check(ok, message, text) {
-        if (!ok) {
-            var error = new Error(message ? message + ': ' + text : text);
-            error.name = 'AssertionError';
-            throw error;
-        }
+        if (ok) { return; }
+        var error = new Error((message ? message + ': ' : '') + text());
+        error.name = 'AssertionError';
+        throw error;
     }
 
     function same(a, b) {
-        if (a === b) {
-            return true;
-        }
-        if (typeof a !== 'object' || typeof b !== 'object' || a === null || b === null ||
-                Array.isArray(a) !== Array.isArray(b) || Object.keys(a).length !== Object.keys(b).length) {
-            return false;
-        }
-        return Object.keys(a).every(function (key) { return b.hasOwnProperty(key) && same(a[key], b[key]); });
+        return a === b || (typeof a === 'object' && typeof b === 'object' && a !== null && b !== null &&
+            Array.isArray(a) === Array.isArray(b) && Object.keys(a).length === Object.keys(b).length &&
+            Object.keys(a).every(function (key) { return b.hasOwnProperty(key) && same(a[key], b[key]); }));
     }
 
     var assert = {
-        ok: function (value, message) { check(value, message, 'expected a true value, got ' + show(value)); },
+        ok: function (value, message) {
+            check(value, message, function () { return 'expected a true value, got ' + show(value); });
+        },
         equal: function (actual, expected, message) {
-            check(actual === expected, message, 'expected ' + show(expected) + ', got ' + show(actual));
+            check(actual === expected, message, function () { return 'expected ' + show(expected) + ', got ' + show(actual); });
         },
         notEqual: function (actual, unexpected, message) {
-            check(actual !== unexpected, message, 'expected anything but ' + show(unexpected));
+            check(actual !== unexpected, message, function () { return 'expected anything but ' + show(unexpected); });
         },
         // Numbers equal within `tolerance` (1e-9 when not given).
         close: function (actual, expected, tolerance, message) {
             var tol = tolerance === undefined ? 1e-9 : tolerance;
-            check(typeof actual === 'number' && Math.abs(actual - expected) <= tol, message,
-                'expected ' + expected + ' (within ' + tol + '), got ' + show(actual));
+            check(typeof actual === 'number' && Math.abs(actual - expected) <= tol, message, function () {
+                return 'expected ' + expected + ' (within ' + tol + '), got ' + show(actual);
+            });
         },
         deepEqual: function (actual, expected, message) {
-            check(same(actual, expected), message, 'expected ' + show(expected) + ', got ' + show(actual));
+            check(same(actual, expected), message, function () { return 'expected ' + show(expected) + ', got ' + show(actual); });
         },
         // `fn` must throw, with a message matching `pattern` when one is given.
         throws: function (fn, pattern, message) {
-            try {
-                fn();
-            } catch (e) {
-                var text = String(e && e.message);
-                check(!pattern || pattern.test(text), message, 'threw ' + show(text) + ', which does not match ' +
-                    pattern);
-                return;
-            }
-            check(false, message, 'expected an exception');
+            var text = null;
+            try { fn(); } catch (e) { text = String(e && e.message); }
+            check(text !== null, message, function () { return 'expected an exception'; });
+            check(!pattern || pattern.test(text), message, function () { return 'threw ' + show(text) + ', not matching ' + pattern; });
         }
     };
 
     // The error's text and the first place in the stack outside this file.
     function describe(error) {
-        if (!(error instanceof Error)) {
-            return String(error);
-        }
+        if (!(error instanceof Error)) { return String(error); }
         var text = error.name === 'AssertionError' ? error.message : error.name + ': ' + error.message;
         var frames = String(error.stack || '').split('\n');
         for (var i = 0; i < frames.length; i++) {
@@ -92,9 +83,7 @@
         var cleanups = [];
 
         function finish(error) {
-            if (finished) {
-                return;
-            }
+            if (finished) { return; }
             finished = true;
             window.clearTimeout(timer);
             while (cleanups.length > 0) {
@@ -107,11 +96,7 @@
         function done(error) { finish(error || null); }
         done.step = function (fn) {
             return function () {
-                try {
-                    return finished ? undefined : fn.apply(this, arguments);
-                } catch (e) {
-                    finish(e);
-                }
+                try { return finished ? undefined : fn.apply(this, arguments); } catch (e) { finish(e); }
             };
         };
         done.cleanup = function (fn) { cleanups.push(fn); };

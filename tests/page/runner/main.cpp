@@ -8,6 +8,7 @@
 #include "ScriptEngineWorkarounds.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -223,36 +224,22 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     PageFonts::install();
 
-    const QStringList args = app.arguments().mid(1);
-    static const QRegularExpression size(QStringLiteral("^([1-9]\\d*)x([1-9]\\d*)$"));
-    QSize viewport(1280, 800);
-    int timeoutSeconds = 300;
-    QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--"))) {
-            files.append(arg);
-            continue;
-        }
-        const QString value = args.value(++i);
-        const auto match = size.match(value);
-        if (arg == QLatin1String("--size") && match.hasMatch()) {
-            viewport = QSize(match.captured(1).toInt(), match.captured(2).toInt());
-        } else if (arg == QLatin1String("--timeout") && value.toInt() > 0) {
-            timeoutSeconds = value.toInt();
-        } else {
-            files.clear();
-            break;
-        }
-    }
-    if (files.isEmpty()) {
+    QCommandLineParser parser;
+    const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("WxH"), QStringLiteral("1280x800"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS"), QStringLiteral("300"));
+    parser.addOptions({size, timeout});
+    const bool parsed = parser.parse(app.arguments());
+    const auto match = QRegularExpression(QStringLiteral("^([1-9]\\d*)x([1-9]\\d*)$")).match(parser.value(size));
+    const int timeoutMs = parser.value(timeout).toInt() * 1000;
+    if (!parsed || !match.hasMatch() || timeoutMs <= 0 || parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "usage: pagetests [--size WxH] [--timeout SECONDS] TEST.js...\n");
         return 2;
     }
+    const QSize viewport(match.captured(1).toInt(), match.captured(2).toInt());
     int passed = 0;
     int failed = 0;
-    for (const QString &file : qAsConst(files))
-        runFile(file, viewport, timeoutSeconds * 1000, &passed, &failed);
+    for (const QString &file : parser.positionalArguments())
+        runFile(file, viewport, timeoutMs, &passed, &failed);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }
