@@ -1,9 +1,7 @@
-// Injected by the runner before fixture.js and a test file: test(name, fn[,
-// timeoutMs]) registers a test, run() runs them in turn, reporting each to
-// `pageTestHost`. A test whose function takes an argument gets `done`, to call
-// once (with an error, or nothing) when it is over; done.step(fn) wraps a
-// callback so that an exception in it fails the test instead of escaping into
-// the page; done.cleanup(fn) runs fn when the test ends, however it ends.
+// Injected before fixture.js and a test file. test(name, fn[, timeoutMs]); a
+// test whose fn takes an argument gets `done`, to call once (with an error or
+// nothing); done.step(fn) makes a callback's exception fail the test;
+// done.cleanup(fn) runs fn when the test ends, however it ends.
 (function (window) {
     'use strict';
 
@@ -124,8 +122,8 @@
         }());
     }
 
-    // Polls `predicate` until it holds, then runs `then` as a step of the
-    // test; fails the test through `done` when it does not hold in time.
+    // Runs `then` as a step of the test once `predicate` holds; fails it if
+    // that takes longer than `timeoutMs`.
     function waitFor(description, predicate, done, then, timeoutMs) {
         var deadline = Date.now() + (timeoutMs || 3000);
         var poll = done.step(function () {
@@ -140,9 +138,8 @@
         poll();
     }
 
-    // A DOM mouse event ('mousemove', 'mousedown', 'mouseup') at the stage
-    // point (x, y), as a real pointer gives it: Kinetic finds the shape there
-    // through its hit graph.
+    // A DOM mouse event at the stage point (x, y), as a real pointer gives it:
+    // Kinetic finds the shape there through its hit graph.
     function pointerEvent(stage, type, x, y) {
         var box = stage.getContent().getBoundingClientRect();
         var evt = document.createEvent('MouseEvents');
