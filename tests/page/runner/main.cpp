@@ -144,11 +144,12 @@ void checkGlobals(TestPage &page)
     if (!list.open(QIODevice::ReadOnly))
         page.fail(QStringLiteral("globals"), QStringLiteral("cannot read ") + list.fileName());
     for (const QString &line : QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'))) {
-        const QString name = line.trimmed();
-        if (!name.isEmpty() && !name.startsWith(QLatin1Char('#'))
-            && page.mainFrame()->evaluateJavaScript(QStringLiteral("typeof window['%1']").arg(name))
-                   .toString() == QLatin1String("undefined"))
-            page.fail(QStringLiteral("global ") + name, QStringLiteral("not defined once the page has loaded"));
+        for (const QString &name : line.simplified().split(QLatin1Char(' '))) {
+            if (!name.isEmpty() && !line.startsWith(QLatin1Char('#'))
+                && page.mainFrame()->evaluateJavaScript(QStringLiteral("typeof window['%1']").arg(name))
+                       .toString() == QLatin1String("undefined"))
+                page.fail(QStringLiteral("global ") + name, QStringLiteral("not defined once the page has loaded"));
+        }
     }
 }
 
