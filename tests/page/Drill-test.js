@@ -74,7 +74,7 @@ test('the frame model: frames added and removed, fixed and new items, scaling, s
     });
 });
 
-test('the pitch: turns accumulate, items keep their places, new ones stand upright where there is room; the rubber band', function () {
+test('the pitch: turns accumulate, items keep their places, new ones stand upright on screen; the rubber band', function () {
     withAnimations(1, function (a) {
         var person = place(a, 'person', 0.25, 0.25);
         var seen = [90, 90, 90, 90, -90, -90, -90, -90, -90].map(function (turn) {
@@ -104,11 +104,6 @@ test('the pitch: turns accumulate, items keep their places, new ones stand uprig
         }), [inside.getAttr('id')]);
         clickAt(a.stage, 100 + 700, 50);
         assert.equal(inside.isSelected, false, 'a click on the bare pitch deselects');
-        var first = a.addItem('cone', 'blue', 'default', 'default').getFieldItem().group;
-        var ball = a.addItem('gaaBall', 'default', 'default', 0.2).getFieldItem().group;
-        assert.deepEqual([first.x(), first.y()], [400, 300], 'the first new item in the middle');
-        assert.ok(!isOverlap(ball.x() - ball.width() / 2, ball.y() - ball.height() / 2, ball.width(), ball.height(), first),
-            'the next clear of it');
     });
 });
 
@@ -170,7 +165,6 @@ test('playback moves the items between frames the short way round without saving
         var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2000 }); });
         assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
             [1, false, 2, 2], 'the end selects the last frame');
-        assert.throws(function () { pm.drawFrame(-1); }, /time/);
         newDrill();
         addToEditor('person');
         myDispatchEvent('play', {});
@@ -189,18 +183,4 @@ test('playback moves the items between frames the short way round without saving
         [999999.5, -0.25, 0.3]].forEach(function (row) {
         assert.equal(PlaybackManager.interpolateRotation(row[0], row[1], row[2]), stepped(row[0], row[1], row[2]), row.join());
     });
-});
-
-// Placed by its centre, like an item's group: its box spans x 80..120, y 90..110.
-function box(rotation) {
-    return new Kinetic.Group({ x: 100, y: 100, width: 40, height: 20, offsetX: 20, offsetY: 10, rotation: rotation });
-}
-
-test('the shared geometry: boxes that only touch are apart, and a turned item\'s box turns with it', function () {
-    assert.deepEqual([[70, 80, 20, 20], [120, 90, 10, 10], [90, 110, 10, 10], [119.9, 90, 10, 10], [85, 150, 10, 10]]
-        .map(function (b) { return isOverlap(b[0], b[1], b[2], b[3], box(0)); }), [true, false, false, true, false]);
-    var tall = { x: 89, y: 79, width: 22, height: 42 };
-    assert.deepEqual([withinBounds(tall, box(90)), withinBounds(tall, box(0)), withinBounds(new Kinetic.Rect(tall), box(90)),
-        withinBounds({ x: 80, y: 90, width: 40, height: 20 }, box(0)), withinBounds({ x: 81, y: 90, width: 40, height: 20 }, box(0))],
-        [true, false, true, true, false]);
 });

@@ -1,6 +1,3 @@
-// Facts about the script engine the page relies on, checked in the engine
-// that ships.
-
 // JavaScriptCore's optimising JIT in this QtWebKit miscompiles Kinetic.Text's
 // height getter once it is hot (it returned undefined after about 4000 calls),
 // which threw captions, frame numbers and labels to NaN positions. The

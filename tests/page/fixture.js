@@ -1,7 +1,6 @@
-// Loaded by the runner after harness.js and before every test file: the
-// drills and the host's side that several test files need. The helpers call
-// each other through this closure, so a test file that defines a global of
-// the same name changes only its own use of it.
+// Loaded before every test file: drills and the host's side. The helpers call
+// each other through this closure, so a test file's own global of the same
+// name changes only its own use of it.
 (function (window) {
     'use strict';
 

@@ -171,19 +171,13 @@
     // `stage`: pressing `control` at `at` makes `circle` opaque; releasing,
     // leaving while pressed, and a touch's end bring it back to 0.7.
     function assertPressFeedback(stage, control, circle, at) {
-        pointerEvent(stage, 'mousemove', at.x, at.y);
-        pointerEvent(stage, 'mousedown', at.x, at.y);
-        assert.equal(circle.opacity(), 1, 'pressed');
-        pointerEvent(stage, 'mouseup', at.x, at.y);
-        assert.equal(circle.opacity(), 0.7, 'released');
-        pointerEvent(stage, 'mousedown', at.x, at.y);
-        pointerEvent(stage, 'mousemove', 5, 5);
-        assert.equal(circle.opacity(), 0.7, 'left while pressed');
-        pointerEvent(stage, 'mouseup', 5, 5);
-        control.fire('touchstart');
-        assert.equal(circle.opacity(), 1, 'touched');
-        control.fire('touchend');
-        assert.equal(circle.opacity(), 0.7, 'touch ended');
+        var away = { x: 5, y: 5 };
+        [['mousemove', at], ['mousedown', at, 1, 'pressed'], ['mouseup', at, 0.7, 'released'], ['mousedown', at],
+            ['mousemove', away, 0.7, 'left while pressed'], ['mouseup', away], ['touchstart', null, 1, 'touched'],
+            ['touchend', null, 0.7, 'touch ended']].forEach(function (step) {
+            if (step[1]) { pointerEvent(stage, step[0], step[1].x, step[1].y); } else { control.fire(step[0]); }
+            if (step[2]) { assert.equal(circle.opacity(), step[2], step[3]); }
+        });
     }
 
     [test, waitFor, pointerEvent, clickAt, eventsRaisedDuring, assertPressFeedback].forEach(function (fn) {
