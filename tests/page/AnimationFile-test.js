@@ -1,6 +1,5 @@
-// The drill file (Animation.js): rich drills round trip to the same text,
-// malformed files are refused whole with a reason naming the member and the
-// drill on screen untouched, and a seeded fuzz of the loader.
+// The drill file (Animation.js): round trips, malformed files refused whole
+// naming the member with the drill on screen untouched, and a seeded fuzz.
 
 var RICH_ITEMS = [['person', 'blue', 'Seán Ó Sé', '10'], ['person', 'red', 'Zoë "the wall"', 'GK'],
     ['player1', 'lime', 'Attacker \\ back', ''], ['gaaBall', 'white', '', ''], ['ball', 'yellow', 'Ball 2', ''],
@@ -13,7 +12,6 @@ var RICH_CAPTIONS = ['Ćúinne ar chlé – 1ú', 'Überzahl: 3 gegen 2 ⚽', ''
 var LOGO_DATA_URL = (function () {
     var canvas = document.createElement('canvas');
     canvas.width = canvas.height = 16;
-    canvas.getContext('2d').fillRect(4, 4, 8, 8);
     return canvas.toDataURL('image/png');
 }());
 
@@ -26,8 +24,7 @@ function stacking(a) {
     return a.animLayer.itemGroups().map(function (g) { return g.getFieldItem().type + ':' + g.itemText.text.text(); });
 }
 
-// What an animation shows, down to the scene nodes' own identifiers: a
-// refused load must leave all of it as it was.
+// What an animation shows, down to its nodes' identifiers: a refused load leaves it all.
 function sceneOf(a) {
     var layer = a.animLayer;
     var bg = a.bgLayer;
@@ -40,9 +37,8 @@ function sceneOf(a) {
     }));
 }
 
-// A rich drill of `sport`: its pitch in a view without stripes, turned -90,
-// grid, running lines and a data-URL logo on, every item type labelled, four
-// captioned frames with moves, an unusual stacking, frame 3 selected.
+// A rich drill: a view without stripes, turned -90, grid, lines and a logo on, every item
+// type labelled, four captioned frames with moves, an unusual stacking, frame 3 selected.
 var richTexts = {};
 function richText(sport) {
     if (richTexts[sport]) {
@@ -114,8 +110,7 @@ function pngDataUrl(width, height) {
         word32(height) + '\x08\x06\x00\x00\x00' + word32(0));
 }
 var FRAMES_RULE = 'Member "nFrames" must be a whole number from 1 to 500';
-// On the rich file (4 frames, 17 items; item 8 a cone): what is wrong, the
-// change to the parsed file or its text, and the reason given.
+// [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
 var MALFORMED = [
     ['a cut', function (s, t) { return t.slice(0, -1); }, 'Error parsing JSON'],
     ['the type in other case', function (s, t) { return t.replace('OVRI_Animation', 'OVRI_animation'); },
@@ -192,8 +187,7 @@ test('a drill at the limits (200 items, 500 frames, places and turns at the edge
     }, 400, 300);
 });
 
-// Mulberry32: small, seeded and the same on every engine, so a failing case
-// can be replayed from its seed and number.
+// Mulberry32: seeded and the same on every engine, so a failing case can be replayed.
 function makeRandom(seed) {
     var state = seed >>> 0;
     var rnd = { below: function (n) { return Math.floor(rnd.next() * n); }, pick: function (list) { return list[rnd.below(list.length)]; } };
@@ -221,8 +215,7 @@ function containersOf(value, path, out) {
     return out;
 }
 
-// One to three changes to the parsed file: a member dropped, swapped,
-// duplicated, inflated or retyped.
+// One to three changes to the parsed file: a member dropped, swapped, duplicated, inflated or retyped.
 function mutatedText(valid, rnd) {
     var settings = JSON.parse(valid);
     var what = [];
@@ -255,8 +248,7 @@ function mutatedText(valid, rnd) {
 var REFUSAL = /^(Error parsing JSON|Not an OVRI Animation file|Missing member "[\w.]+"|Member "[\w.]+" must be .+|Object \d+(, frame \d+)?(:| must) .+|Caption \d+ in "frameText" must be a string)$/;
 
 test('fuzz: every mutated file either loads completely or is refused and changes nothing', function () {
-    // Small, so that each case is quick: six item types over three frames,
-    // with labels, captions and the settings switched on.
+    // Small, so that each case is quick, with labels, captions and the settings on.
     var states = [0, 1, 2].map(function (f) { return { x: 0.1 + f * 0.3, y: 0.5, rotation: f * 30 }; });
     var valid = drillText({ sport: 'soccer', rotation: 90, gridVisible: true, nFrames: 3, frameText: ['Start – ǵ', '', 'End'],
         background: { type: 'oneEnd', showStripes: false, showLogo: true, logoImage: LOGO_DATA_URL },

@@ -1,7 +1,5 @@
-// The drill on the pitch: the frame model (FrameManager.js), the pitch view
-// (Animation.js), playback (playbackManager.js) and the geometry they share
-// (util.js). An animation of a test's own is 1000 x 600: an 800 x 600 pitch
-// at stage x 100.
+// The frame model (FrameManager.js), the pitch view (Animation.js) and playback. An
+// animation of a test's own is 1000 x 600: an 800 x 600 pitch at stage x 100.
 
 function place(a, type, fx, fy) {
     var group = createFieldItemGroup(fx * 800, fy * 600, 0, 'default', type, 'default', 'default',
@@ -16,8 +14,7 @@ function where(a, id, f) {
     return [s.x, s.y, s.rotation].map(function (v) { return Math.round(v * 1e6) / 1e6; });
 }
 
-// Frames Start, Pass, Shot (the second selected): a person (id 3, then 1)
-// walking down, a ball (2) and a fixed cone (3) stacked below the ball.
+// Frames Start, Pass, Shot: a person (id 3, then 1) walking down, a ball (2), a fixed cone (3).
 function threeFrames() {
     function down(x) { return [0.2, 0.5, 0.8].map(function (y, f) { return { x: x, y: y, rotation: f * 45 }; }); }
     return { nFrames: 3, selectedFrame: 1, frameText: ['Start', 'Pass', 'Shot'], objects: [
@@ -107,8 +104,7 @@ test('the pitch: turns accumulate, items keep their places, new ones stand uprig
     });
 });
 
-// Mended: after a resize while the pitch did not listen, the stage's hit
-// canvas was left empty and a click on the bare pitch no longer deselected.
+// Mended: a resize while the pitch did not listen left its hit canvas empty.
 test('regression: after a resize while the pitch was deaf (playback, colour chooser), a click on it clears the selection', function (done) {
     var editor = pageShell.animation;
     var s = pageShell.sizes;

@@ -1,7 +1,5 @@
-// The page shell (app.js) in a 1280 x 800 window: what it tells the host and
-// what it does with the host's messages and replies (nested inside the page's
-// own send), the areas' sizes and resizes, the report and video exports, and
-// editing with undo, redo and the keys.
+// The page shell (app.js) in a 1280 x 800 window: the host's messages and replies, sizes,
+// the report and video exports, and editing with undo, redo and the keys.
 
 var editor = pageShell.animation;
 
@@ -68,8 +66,7 @@ test('an opened file sets the toggles and timeline; a refused one sends one erro
     assert.deepEqual(toggles(), [false, false, false]);
 });
 
-// Mended: a frame load rebuilt the items' groups and a label prompt still
-// open for a group gone could land on another item.
+// Mended: a label prompt still open when a frame load rebuilt the items landed on another.
 test('regression: label replies reach the item whose node id was asked about; a stale id changes nothing', function () {
     openInEditor(drillText({ nFrames: 2, selectedFrame: 0, frameText: ['One', 'Two'], objects: [
         itemRecord('person', 1, [{ x: 0.2, y: 0.2, rotation: 0 }, { x: 0.3, y: 0.3, rotation: 0 }], { text: 'Seán', shortLabel: '10' }),
@@ -93,8 +90,7 @@ test('regression: label replies reach the item whose node id was asked about; a 
     assert.equal(editor.saveToString(), text);
 });
 
-// Mended: a resize during playback rebuilt the timeline in its stopped look,
-// whose play button would have started playback again.
+// Mended: a resize during playback rebuilt the timeline in its stopped look.
 test('regression: a resize refits every area; during playback the timeline keeps offering stop', function (done) {
     var timeline = pageShell.timeline;
     done.cleanup(function () {
@@ -113,8 +109,7 @@ test('regression: a resize refits every area; during playback the timeline keeps
     });
 });
 
-// Mended: a report asked for while one was still drawn was never answered,
-// and the host's export waited for ever.
+// Mended: a report asked for while one was drawn was never answered; the host waited for ever.
 test('regression: the report sends progress and the document; a second report meanwhile is refused at once', function (done) {
     done.cleanup(function () { openInEditor(NEW_DRILL); });
     waitFor('the report logo', function () { return pageShell.reportLogoSettled; }, done, function () {
@@ -135,8 +130,7 @@ test('regression: the report sends progress and the document; a second report me
     }, 4000);
 }, 25000);
 
-// A host that breaks the export off answers the first picture, inside the
-// page's send, as the real one does.
+// A host that breaks the export off answers the first picture inside the page's send.
 function sendsPictures(frames, breakOff, expected) {
     test('the video export of ' + frames + ' frames' + (breakOff ? ', broken off,' : '') + ' sends ' + expected + ' pictures in order',
         function (done) {
@@ -165,9 +159,7 @@ sendsPictures(1, false, 1);
 sendsPictures(3, false, 31);
 sendsPictures(3, true, 1);
 
-// ---- Editing: undo and redo (EditHistory.js) back to exactly the text saved
-// before each kind of change, and the keys (Keyboard.js), blocked but for
-// Escape (and Space to stop) while an overlay is open or the drill plays.
+// ---- Editing: undo and redo (EditHistory.js), and the keys (Keyboard.js).
 
 var layer = editor.animLayer;
 
@@ -199,8 +191,7 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
 var KEYS = { Backspace: 8, Escape: 27, Space: 32, Left: 37, Up: 38, Right: 39, Down: 40, Delete: 46,
     A: 65, C: 67, N: 78, O: 79, S: 83, V: 86, Y: 89, Z: 90, Q: 81 };
 
-// A key press as the engine delivers it; true when the page kept the
-// engine's own action from happening.
+// A key press as the engine delivers it; true when the page kept the engine's action from happening.
 function press(key, mods) {
     var evt = document.createEvent('Event');
     evt.initEvent('keydown', true, true);
@@ -211,8 +202,7 @@ function press(key, mods) {
     return evt.defaultPrevented;
 }
 
-// The page events a key raises, recorded instead of handled; `prevented`
-// tells whether the engine's own action was kept from happening.
+// The page events a key raises, recorded instead of handled.
 var prevented;
 function raisedBy(key, mods) {
     var raised = [];

@@ -1,7 +1,6 @@
-// JavaScriptCore's optimising JIT in this QtWebKit miscompiles Kinetic.Text's
-// height getter once it is hot (it returned undefined after about 4000 calls),
-// which threw captions, frame numbers and labels to NaN positions. The
-// program switches that tier off; this catches the setting going missing.
+// Mended: JavaScriptCore's optimising JIT in this QtWebKit miscompiles Kinetic.Text's height
+// getter once hot (undefined after about 4000 calls), throwing captions, frame numbers and
+// labels to NaN positions. The program switches that tier off; this catches it going missing.
 test('a text keeps its height however often it is asked', function () {
     var text = new Kinetic.Text({ text: '1', fontSize: 16 });
     for (var i = 0; i < 50000; i++) {

@@ -48,11 +48,8 @@
     // Runs `body` with `count` animations of its own (1000 x 600 unless
     // given), in a container of their own, destroyed afterwards.
     function withAnimations(count, body, width, height) {
-        if (!document.getElementById('fixtureStage')) {
-            var container = document.createElement('div');
-            container.id = 'fixtureStage';
-            document.body.appendChild(container);
-        }
+        var container = document.getElementById('fixtureStage') || document.body.appendChild(document.createElement('div'));
+        container.id = 'fixtureStage';
         var made = [];
         try {
             for (var i = 0; i < count; i++) {

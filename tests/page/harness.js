@@ -13,11 +13,7 @@
     }
 
     function show(value) {
-        try {
-            return JSON.stringify(value) === undefined ? String(value) : JSON.stringify(value);
-        } catch (e) {
-            return String(value);
-        }
+        try { return JSON.stringify(value) === undefined ? String(value) : JSON.stringify(value); } catch (e) { return String(value); }
     }
 
     // `text` is built only on failure: asserts run in long loops.
@@ -102,17 +98,14 @@
         host.testStarted(entry.name);
         try {
             if (entry.fn.length > 0) {
-                timer = window.setTimeout(function () {
-                    finish(new Error('timed out after ' + entry.timeoutMs + ' ms'));
-                }, entry.timeoutMs);
+                timer = window.setTimeout(function () { finish(new Error('timed out after ' + entry.timeoutMs + ' ms')); },
+                    entry.timeoutMs);
                 entry.fn(done);
             } else {
                 entry.fn();
                 finish(null);
             }
-        } catch (e) {
-            finish(e);
-        }
+        } catch (e) { finish(e); }
     }
 
     function run() {
@@ -127,13 +120,9 @@
     function waitFor(description, predicate, done, then, timeoutMs) {
         var deadline = Date.now() + (timeoutMs || 3000);
         var poll = done.step(function () {
-            if (predicate()) {
-                then();
-            } else if (Date.now() > deadline) {
-                done(new Error('timed out waiting for ' + description));
-            } else {
-                window.setTimeout(poll, 10);
-            }
+            if (predicate()) { return then(); }
+            if (Date.now() > deadline) { return done(new Error('timed out waiting for ' + description)); }
+            window.setTimeout(poll, 10);
         });
         poll();
     }

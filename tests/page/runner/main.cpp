@@ -97,11 +97,7 @@ public slots:
         m_current.clear();
         m_errors.clear();
     }
-    void allFinished(int count)
-    {
-        testCount = count;
-        emit finished();
-    }
+    void allFinished(int count) { testCount = count; emit finished(); }
     void scriptFailed(const QString &url)
     {
         fail(QStringLiteral("script ") + url, QStringLiteral("could not be loaded"));
