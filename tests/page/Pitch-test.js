@@ -1,0 +1,416 @@
+// The pitch and what stands on it: the background layer (BackgroundLayer.js)
+// with the markings of each sport, its views, print look, grid and logo;
+// the background picker (BackgroundPicker.js) that chooses sport and view;
+// and the animation layer (AnimationLayer.js) fitted and turned over it.
+
+var container = document.createElement('div');
+container.id = 'pitchTestStage';
+document.body.appendChild(container);
+var stage = new Kinetic.Stage({ container: 'pitchTestStage', width: 800, height: 600 });
+var U = 6.4;  // a pitch unit on a 640-pixel frame
+
+// A background layer fitted to 640 x 480 (turned: 480 x 360) at (400, 300).
+function pitch(sport, view, print, turned) {
+    stage.destroyChildren();
+    stage.size({ width: 800, height: 600 });
+    var layer = BackgroundLayer(400, 300, 800, 600, 4 / 3);
+    stage.add(layer);
+    layer.rotation(turned ? 90 : 0);
+    layer.drawForPrint = !!print;
+    layer.setBackground(sport, view, true);
+    layer.updateBounds(400, 300, 640, 480, !!turned);
+    return layer;
+}
+
+function markings(layer) {
+    return layer.find('.soccerMarkings')[0];
+}
+
+// Each shape of that name measured in pitch units, sorted.
+function measured(layer, name, measure) {
+    return markings(layer).find('.' + name).toArray().map(function (s) {
+        return measure(s).map(function (v) { return Math.round(v / U * 100) / 100; });
+    }).sort();
+}
+
+var soccerArc = 2 * Math.acos(5.5 / 9.15) * 180 / Math.PI;
+var gaaArc = 2 * Math.acos(1.5 / 8.15) * 180 / Math.PI;
+function size(s) { return [s.width(), s.height()]; }
+function place(s) { return [s.x(), s.y()]; }
+function radius(s) { return [s.radius ? s.radius() : s.outerRadius()]; }
+function pts(s) { return s.points(); }
+
+test('each sport\'s markings stand where the game\'s rules put them, in lines a 150th of the frame', function () {
+    var table = [
+        ['soccer', 'outline', size, [[100, 70]]],
+        ['soccer', 'halfwayLine', pts, [[0, -35, 0, 35]]],
+        ['soccer', 'centreCircle', radius, [[9.15]]],
+        ['soccer', 'penaltyArea', function (s) { return place(s).concat(size(s)); },
+            [[-50, -20.15, 16.5, 40.3], [33.5, -20.15, 16.5, 40.3]]],
+        ['soccer', 'goalArea', function (s) { return place(s).concat(size(s)); },
+            [[-50, -9.16, 5.5, 18.32], [44.5, -9.16, 5.5, 18.32]]],
+        ['soccer', 'penaltySpot', function (s) { return place(s).concat(radius(s)); }, [[-39, 0, 0.2], [39, 0, 0.2]]],
+        ['soccer', 'penaltyArc', function (s) { return place(s).concat([s.angle() * U, s.innerRadius()]); },
+            [[-39, 0, soccerArc, 9.15], [39, 0, soccerArc, 9.15]]],
+        ['soccer', 'cornerArc', function (s) { return [s.rotation() * U, s.outerRadius()]; },
+            [[0, 2], [180, 2], [270, 2], [90, 2]]],
+        ['gaa', 'centreLine', pts, [[0, -70 / 12, 0, 70 / 12]]],
+        ['gaa', 'endBox', function (s) { return [s.x()].concat(size(s)); }, [[-50, 12.5, 25.3], [37.5, 12.5, 25.3]]],
+        ['gaa', 'lineAcross', function (s) { return [pts(s)[0]]; }, [-100 / 2.672, -100 / 3, -16.5, -3, 100 / 2.672,
+            100 / 3, 16.5, 3].map(function (x) { return [x]; })],
+        ['gaa', 'arc', function (s) { return place(s).concat([s.angle() * U, s.innerRadius()]); },
+            [[-100 / 2.85, 0, gaaArc, 8.15], [100 / 2.85, 0, gaaArc, 8.15]]],
+        ['rugby', 'dashedLine', function (s) { return pts(s).concat(s.dash().map(function (d) { return d * U; })); },
+            [[-40, -25, 40, -25, 10, 10], [-40, 25, 40, 25, 10, 10]]],
+        ['rugby', 'tryLines', size, [[80, 70]]],
+        ['rugby', 'lineAcross', function (s) { return [pts(s)[0]]; }, [[-20], [0], [20]]],
+        ['rugby', 'penaltyArea', size, []]
+    ];
+    table.forEach(function (row) {
+        var expected = row[3].map(function (r) {
+            return r.map(function (v) { return Math.round(v * 100) / 100; });
+        }).sort();
+        assert.deepEqual(measured(pitch(row[0], 'fullField'), row[1], row[2]), expected, row[0] + ' ' + row[1]);
+    });
+    // Corner marks: 0.5 long, 9.15 from each corner, wholly outside the
+    // outline's stroke, where a mark begun on the line would hide.
+    var marks = measured(pitch('soccer', 'fullField'), 'cornerMark', pts);
+    assert.equal(marks.length, 8);
+    marks.forEach(function (p) {
+        assert.close(Math.abs(p[2] - p[0]) + Math.abs(p[3] - p[1]), 0.5, 0.011, 'mark ' + p);
+        var across = p[0] === p[2];
+        assert.close(Math.abs(across ? p[0] : p[1]), across ? 40.85 : 25.85, 0.011, 'from the corner: ' + p);
+        assert.ok(Math.min(Math.abs(across ? p[1] : p[0]), Math.abs(across ? p[3] : p[2])) >=
+            (across ? 35 : 50) + 1 / 3 - 0.01, 'outside the line: ' + p);
+    });
+    ['soccer', 'gaa', 'rugby'].forEach(function (sport) {
+        markings(pitch(sport, 'fullField')).getChildren().each(function (s) {
+            if (s.className !== 'Image' && s.stroke()) {
+                assert.close(s.strokeWidth(), 640 / 150, 1e-9, sport + ' ' + s.name());
+            }
+        });
+    });
+});
+
+test('each view shows its part of the pitch, with its stripes; an unknown view or sport is plain ground', function () {
+    // [view, stripes, pitch point (units) -> frame point]
+    var table = [
+        ['fullField', 8, [-52.63, -39.47], [0, 0]],
+        ['oneEnd', 5, [-54.6, 0], [null, 0]],
+        ['oneEnd', 5, [4.6, 0], [null, 480]],
+        ['penaltyArea', 3, [-54.04, 22.06], [0, 0]],
+        ['penaltyArea', 3, [-20.96, -22.06], [640, 480]],
+        ['penaltyAreaLeft', 2, [-53.75, 37.14], [0, 0]],
+        ['penaltyAreaLeft', 2, [-8.75, -22.86], [640, 480]],
+        ['penaltyAreaRight', 2, [-53.75, 22.86], [0, 0]],
+        ['penaltyAreaRight', 2, [-8.75, -37.14], [640, 480]],
+        ['blank', 3]
+    ];
+    table.forEach(function (row) {
+        var layer = pitch('soccer', row[0]);
+        assert.equal(layer.find('.stripe').length, row[1], row[0] + ' stripes');
+        if (row[2]) {
+            var at = markings(layer).getTransform().point({ x: row[2][0] * U, y: row[2][1] * U });
+            [0, 1].forEach(function (k) {
+                if (row[3][k] !== null) {
+                    assert.close([at.x, at.y][k], row[3][k], 0.5, row[0] + ': ' + row[2] + ' lands at ' + row[3]);
+                }
+            });
+        } else {
+            assert.equal(markings(layer).getChildren().length, 0, row[0] + ': no markings');
+        }
+    });
+    var across = pitch('soccer', 'fullField').find('.stripe')[1];
+    assert.deepEqual([across.x(), across.width(), across.height()], [80, 40, 480], 'full-field bands run across');
+    assert.equal(markings(pitch('soccer', 'corner')).getChildren().length, 0, 'an unknown view is blank');
+    var hockey = pitch('hockey', 'oneEnd');
+    assert.deepEqual([hockey.find('.stripe').length, markings(hockey).getChildren().length], [5, 0], 'unknown sport');
+});
+
+test('grass has white lines on green; print has black lines and stripes on white paper in a black frame', function (done) {
+    // Fill/stroke pairs of every drawn shape but the goal pictures and grid.
+    function colours(layer) {
+        var found = {};
+        layer.find('Shape').each(function (s) {
+            if (s.className !== 'Image' && s.name() !== 'gridLine') {
+                found[(s.fill() || '') + '/' + (s.stroke() || '')] = true;
+            }
+        });
+        return Object.keys(found).sort();
+    }
+    function goals(layer) {
+        return layer.find('.goal').toArray().sort(function (a, b) { return a.x() - b.x(); });
+    }
+    var grass = pitch('gaa', 'fullField');
+    assert.deepEqual(colours(grass), ['/white', 'green/', 'white/']);
+    waitFor('the goals', function () { return goals(grass).length === 2; }, done, function () {
+        var s = 7.32 * U / 156;
+        assert.ok(/rugbyGoal\.png$/.test(goals(grass)[0].image().src), 'Gaelic posts');
+        assert.close(goals(grass)[0].x() + 59 * s, -50 * U, 1e-9, 'left posts against the end line');
+        assert.deepEqual([goals(grass)[0].rotation(), goals(grass)[1].rotation()], [0, 180], 'the right ones mirrored');
+        var paper = pitch('rugby', 'oneEnd', true);
+        assert.deepEqual(colours(paper), ['/black', 'black/', 'white/black']);
+        assert.equal(paper.find('.ground')[0].strokeWidth(), 1);
+        waitFor('the print goals', function () { return goals(paper).length === 2; }, done, function () {
+            assert.ok(/rugbyGoalForPrint\.png$/.test(goals(paper)[0].image().src), 'print posts');
+            done();
+        });
+    });
+});
+
+test('the pitch fits its frame, turned or not; grid and logo follow, the logo upright and faint', function (done) {
+    var layer = pitch('soccer', 'fullField', false, true);
+    assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.offsetX(), layer.offsetY()], [480, 360, 240, 180]);
+    assert.deepEqual(layer.clip(), { x: 0, y: 0, width: 480, height: 360 });
+    layer.updateBounds(500, 300, 1000, 600, false);
+    assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.x(), layer.y()], [800, 600, 500, 300]);
+    assert.equal(layer.find('.ground')[0].width(), 800, 'redrawn at the new size');
+    layer.showGrid(true);
+    layer.setBackground('gaa', 'blank', false);
+    layer.setDrawForPrint(true);
+    assert.equal(layer.gridVisibility(), true, 'the grid stays shown through redraws');
+    var lines = layer.find('.gridLine').toArray();
+    assert.equal(lines.length, 80 + 60, 'a line every 10 pixels');
+    assert.deepEqual(lines.map(function (l) { return l.strokeWidth(); }).filter(function (w) { return w === 0.5; })
+        .length, 16 + 12, 'every fifth line stronger');
+    layer.draw();
+    assert.notEqual((layer.getIntersection({ x: 500, y: 300 }) || { name: function () { return 'nothing'; } }).name(),
+        'gridLine', 'the grid takes no clicks from the pitch');
+    layer.rotation(90);
+    layer.setShowLogo(true);
+    layer.updateBounds(500, 300, 1000, 600, true);
+    waitFor('the logo', function () { return layer.find('.logoImage').length === 1; }, done, function () {
+        var logo = layer.find('.logoImage')[0];
+        assert.deepEqual([logo.rotation(), logo.opacity()], [-90, 0.2], 'upright on screen, faint');
+        assert.close(logo.width(), 450 * 19 / 20, 1e-9, '19/20 of the shorter side');
+        assert.close(logo.getAbsolutePosition().x, 500, 1e-9, 'centred');
+        assert.close(logo.getAbsolutePosition().y, 300, 1e-9, 'centred');
+        layer.setShowLogo(false);
+        assert.equal(layer.find('.logoImage')[0].opacity(), 0, 'hidden but present');
+        done();
+    });
+});
+
+test('a logo asked for later wins over one still loading; one that does not load is left out', function (done) {
+    var layer = pitch('soccer', 'blank');
+    function png(colour) {
+        var canvas = document.createElement('canvas');
+        canvas.width = canvas.height = 8;
+        canvas.getContext('2d').fillStyle = colour;
+        canvas.getContext('2d').fillRect(0, 0, 8, 8);
+        return canvas.toDataURL('image/png');
+    }
+    var green = png('lime');
+    layer.setLogoImage(png('blue'));
+    layer.setLogoImage(green);
+    assert.throws(function () { layer.setLogoImage(''); }, /setLogoImage/);
+    assert.equal(layer.logoImage, green, 'a refused logo changes nothing');
+    waitFor('a logo', function () { return layer.find('.logoImage').length > 0; }, done, function () {
+        window.setTimeout(done.step(function () {
+            assert.deepEqual(layer.find('.logoImage').toArray().map(function (l) { return l.image().src; }), [green]);
+            layer.setLogoImage('logos/noSuchLogo.png');
+            window.setTimeout(done.step(function () {
+                assert.equal(layer.find('.logoImage').length, 0, 'no logo');
+                assert.equal(layer.getChildren().length, 3, 'pitch, logo group and grid');
+                done();
+            }), 200);
+        }), 100);
+    });
+});
+
+test('the layer refuses impossible settings', function () {
+    var layer = pitch('soccer', 'blank');
+    assert.throws(function () { BackgroundLayer(0, 0, 100, 100, 0); }, /aspect ratio/);
+    assert.throws(function () { layer.setBackground('soccer'); }, /setBackground/);
+    assert.throws(function () { layer.drawGAAField('200', 150, 'oneEnd', true, false); }, /drawGAAField/);
+    assert.throws(function () { layer.drawSoccerField(200, 150); }, /drawSoccerField/);
+    assert.equal(layer.sportType, 'soccer', 'a refused call changes nothing');
+});
+
+// ---- Background picker ----------------------------------------------------------
+
+var ALL_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
+var RUGBY_VIEWS = ['fullField', 'oneEnd', 'blank'];
+var controls = [];
+['disableControls', 'enableControls', 'backgroundChosen'].forEach(function (name) {
+    document.addEventListener(name, function (evt) { controls.push(evt.detail.sport || name); }, false);
+});
+
+// A 1200 x 600 stage with a soccer pitch (turned if asked) under a stand-in
+// animation layer, and the picker open over it for `sport`.
+function openPicker(sport, turned) {
+    stage.destroyChildren();
+    stage.size({ width: 1200, height: 600 });
+    var bg = BackgroundLayer(600, 300, 1200, 600, 4 / 3);
+    stage.add(bg);
+    bg.rotation(turned ? 90 : 0);
+    bg.setBackground('soccer', 'fullField', false);
+    bg.updateBounds(600, 300, 1200, 600, !!turned);
+    var anim = new Kinetic.Layer({ name: 'animLayer' });
+    anim.aspectRatio = 4 / 3;
+    stage.add(anim);
+    controls = [];
+    BackgroundPicker(stage, sport);
+    return bg;
+}
+
+function thumbnails() {
+    return stage.find('.bgThumbnail').toArray();
+}
+
+function clickThumbnail(i) {
+    var t = thumbnails()[i];
+    var at = t.getAbsolutePosition();
+    clickAt(stage, at.x + t.clip().width / 2, at.y + t.clip().height / 2);
+}
+
+test('the picker shows each sport\'s views in a grid below the sports, upright over a turned pitch', function () {
+    [['soccer', ALL_VIEWS, 'centreCircle'], ['gaa', ALL_VIEWS, 'endBox'], ['rugby', RUGBY_VIEWS, 'tryLines']]
+        .forEach(function (c) {
+            openPicker(c[0], c[0] === 'gaa');
+            assert.deepEqual(controls, ['disableControls'], c[0]);
+            BackgroundPicker(stage, c[0]);
+            assert.equal(stage.find('.bgPickerLayer').length, 1, c[0] + ': opening again adds nothing');
+            var all = thumbnails();
+            assert.deepEqual(all.map(function (t) { return t.bgType; }), c[1], c[0]);
+            assert.equal(all[0].find('.' + c[2]).length > 0, true, c[0] + ': its own pitch');
+            // Below a 60-high row of sports, 306 x 229.5 in gaps of 70.5 across and 27 down.
+            all.forEach(function (t, i) {
+                var m = t.getAbsoluteTransform().getMatrix();
+                assert.deepEqual(m.slice(0, 4), [1, 0, 0, 1], c[0] + ' ' + i + ': upright');
+                assert.close(m[4], 70.5 + (i % 3) * 376.5, 1e-9, c[0] + ' ' + i + ' x');
+                assert.close(m[5], 60 + 27 + Math.floor(i / 3) * 256.5, 1e-9, c[0] + ' ' + i + ' y');
+                assert.deepEqual([t.clip().width, t.clip().height], [306, 229.5], c[0] + ' ' + i + ' size');
+                assert.equal(t.find('.stripe').length > 0, true, c[0] + ' ' + i + ': striped');
+            });
+        });
+});
+
+test('a thumbnail sets its view with stripes and closes; a click on the shade or Escape changes nothing', function () {
+    var bg = openPicker('gaa');
+    clickThumbnail(4);
+    assert.deepEqual([bg.sportType, bg.bgType, bg.showStripes], ['gaa', 'penaltyAreaRight', true]);
+    assert.deepEqual(controls, ['disableControls', 'gaa', 'enableControls']);
+    assert.equal(stage.find('.bgPickerLayer').length, 0, 'closed');
+    [[35, 100], [600, 330], null].forEach(function (p) {
+        bg = openPicker('rugby');
+        if (p) {
+            clickAt(stage, p[0], p[1]);
+        } else {
+            myDispatchEvent('closeOverlays', {});
+        }
+        assert.deepEqual(controls, ['disableControls', 'enableControls'], 'left at ' + p);
+        assert.deepEqual([bg.sportType, bg.showStripes, stage.find('.bgPickerLayer').length], ['soccer', false, 0]);
+    });
+    // Another sport from the row along the top: its views, chosen in turn.
+    bg = openPicker('gaa');
+    clickAt(stage, 1000, 30);
+    assert.deepEqual(thumbnails().map(function (t) { return t.bgType; }), RUGBY_VIEWS);
+    clickThumbnail(1);
+    assert.deepEqual([bg.sportType, bg.bgType], ['rugby', 'oneEnd']);
+    assert.deepEqual(controls, ['disableControls', 'rugby', 'enableControls']);
+    assert.throws(function () { BackgroundPicker(stage, 'hockey'); }, /hockey/);
+    assert.throws(function () { BackgroundPicker(null, 'soccer'); }, /stage/);
+});
+
+test('a sport chosen in the editor redraws pitch and palette, is saved, and comes back when opened', function () {
+    var editor = pageShell.animation;
+    myDispatchEvent('chooseBackground', {});
+    editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === 'soccer'; })[0].fire('click');
+    editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === 'oneEnd'; })[0].fire('click');
+    assert.deepEqual([editor.sport, editor.bgLayer.sportType, editor.bgLayer.bgType, pageShell.itemPicker.sport],
+        ['soccer', 'soccer', 'oneEnd', 'soccer']);
+    assert.ok(pageShell.itemPicker.itemTypes.indexOf('goal') !== -1, 'soccer goals to add');
+    assert.equal(editor.bgLayer.find('.centreCircle').length, 1, 'a soccer pitch');
+    var saved = editor.saveToString();
+    assert.deepEqual([JSON.parse(saved).sport, JSON.parse(saved).background.type], ['soccer', 'oneEnd']);
+    myDispatchEvent('chooseBackground', {});
+    editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === 'rugby'; })[0].fire('click');
+    editor.stage.find('.bgThumbnail')[0].fire('click');
+    assert.deepEqual([editor.sport, pageShell.itemPicker.sport], ['rugby', 'rugby']);
+    cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: saved });
+    assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport], ['soccer', 'oneEnd', 'soccer']);
+    assert.equal(editor.saveToString(), saved, 'saved again as it was');
+});
+
+// ---- Animation layer -------------------------------------------------------------
+
+function withAnimation(body) {
+    var animation = new Animation(1000, 600, 'pitchTestStage');
+    try {
+        body(animation, animation.animLayer);
+    } finally {
+        animation.stage.destroy();
+        stage = new Kinetic.Stage({ container: 'pitchTestStage', width: 800, height: 600 });
+    }
+}
+
+function addItem(animation, type, x, y) {
+    var layer = animation.animLayer;
+    var group = createFieldItemGroup(x, y, 0, 'default', type, 'default', 'default',
+        animation.frameManager.generateUniqueId(), '', '', layer.layerScale, layer.rotation());
+    layer.add(group);
+    return group;
+}
+
+test('the items\' layer fits the space, and its caption reads along the pitch\'s top edge at every turn', function () {
+    withAnimation(function (animation, layer) {
+        assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.layerScale], [800, 600, 1.5625]);
+        layer.setFrameText('Switch play');
+        [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
+            animation.rotateEntireAnimation(turn - layer.rotation());
+            var text = layer.find('.frameText')[0];
+            var across = turn % 180 === 0 ? 800 : 450;
+            var start = text.getAbsoluteTransform().point({ x: 0, y: 0 });
+            var end = text.getAbsoluteTransform().point({ x: text.width(), y: 0 });
+            assert.close(start.x, 500 - across / 2, 1e-6, turn + ': starts at the pitch\'s left');
+            assert.close(start.y, 0, 1e-6, turn + ': on its top edge');
+            assert.close(end.x, 500 + across / 2, 1e-6, turn + ': runs to its right');
+            assert.close(end.y, start.y, 1e-6, turn + ': level');
+            assert.equal(text.fontSize(), 20 * layer.layerScale, turn + ': sized with the pitch');
+        });
+        assert.equal(layer.getFrameText(), 'Switch play');
+    });
+});
+
+test('a resize keeps items at the same place on the pitch; new items go where nothing stands', function () {
+    withAnimation(function (animation, layer) {
+        assert.deepEqual(layer.findSpaceForItem(40, 40), { x: 400, y: 300 }, 'the first in the centre');
+        var person = addItem(animation, 'person', 200, 150);
+        animation.frameManager.saveFrame();
+        animation.updateBounds(350, 150, 700, 300);
+        assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.layerScale], [400, 300, 400 / 512]);
+        assert.deepEqual([person.getFieldItem().group.x(), person.getFieldItem().group.y()], [100, 75]);
+        assert.equal(person.layerScale, 400 / 512, 'the item took the new scale');
+        var item = person.getFieldItem().group;
+        for (var i = 0; i < 20; i++) {
+            var pos = layer.findSpaceForItem(40, 40);
+            assert.ok(!isOverlap(pos.x - 20, pos.y - 20, 40, 40, item), 'try ' + i + ': clear of the person');
+            assert.ok(pos.x >= 20 && pos.x <= 380 && pos.y >= 20 && pos.y <= 280, 'try ' + i + ': on the pitch');
+        }
+        assert.deepEqual(layer.relativePos({ x: 100, y: 225 }), { x: 0.25, y: 0.75 });
+        assert.deepEqual(layer.clipToBounds({ x: -5, y: 700 }), { x: 0, y: 300 });
+    });
+});
+
+test('labels and selection go to the item with that node identifier only; clearing empties the layer', function () {
+    withAnimation(function (animation, layer) {
+        var a = addItem(animation, 'person', 100, 100);
+        var b = addItem(animation, 'cone', 300, 100);
+        layer.setItemLabel(b._id, 'Winger');
+        layer.setShortItemLabel(b._id, '11');
+        layer.setItemLabel(999999, 'nobody');
+        assert.deepEqual([a.itemText.text.text(), b.itemText.text.text(), b.shortLabelText.text.text()],
+            ['', 'Winger', '11']);
+        a.selectFunc(true);
+        layer.select(b._id);
+        assert.deepEqual([a.isSelected, b.isSelected], [false, true]);
+        assert.equal(layer.childWithId(b.getAttr('id')), b);
+        layer.toggleRunningLines();
+        assert.deepEqual([a.runningLines.lines[1].opacity(), b.runningLines.lines[1].opacity()], [1, 1]);
+        layer.setFrameText('Set piece');
+        layer.clearAnimation();
+        assert.deepEqual([layer.find('.fieldItemGroup').length, layer.getFrameText(), layer.getChildren().length],
+            [0, '', 1]);
+    });
+});
