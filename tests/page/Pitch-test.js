@@ -189,107 +189,91 @@ test('a logo asked for later wins over one still loading; one that does not load
 
 // ---- Background picker ----------------------------------------------------------
 
-var ALL_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
-var RUGBY_VIEWS = ['fullField', 'oneEnd', 'blank'];
-var controls = [];
+var raised = [];
 ['disableControls', 'enableControls', 'backgroundChosen'].forEach(function (name) {
-    document.addEventListener(name, function (evt) { controls.push(evt.detail.sport || name); }, false);
+    document.addEventListener(name, function (evt) { raised.push(evt.detail.sport || name); }, false);
 });
 
-// A 1200 x 600 stage with a soccer pitch (turned if asked) under a stand-in
-// animation layer, and the picker open over it for `sport`.
+// The picker open for `sport` on a 1200 x 600 stage over a soccer pitch,
+// turned if asked, and a stand-in animation layer.
 function openPicker(sport, turned) {
     stage.destroyChildren();
     stage.size({ width: 1200, height: 600 });
     var bg = BackgroundLayer(600, 300, 1200, 600, 4 / 3);
-    stage.add(bg);
-    bg.rotation(turned ? 90 : 0);
+    stage.add(bg.rotation(turned ? 90 : 0));
     bg.setBackground('soccer', 'fullField', false);
     bg.updateBounds(600, 300, 1200, 600, !!turned);
-    var anim = new Kinetic.Layer({ name: 'animLayer' });
-    anim.aspectRatio = 4 / 3;
-    stage.add(anim);
-    controls = [];
+    stage.add(new Kinetic.Layer({ name: 'animLayer' }));
+    stage.find('.animLayer')[0].aspectRatio = 4 / 3;
+    raised = [];
     BackgroundPicker(stage, sport);
     return bg;
 }
 
-function thumbnails() {
-    return stage.find('.bgThumbnail').toArray();
+function views() {
+    return stage.find('.bgThumbnail').toArray().map(function (t) { return t.bgType; }).join(' ');
 }
 
-function clickThumbnail(i) {
-    var t = thumbnails()[i];
-    var at = t.getAbsolutePosition();
-    clickAt(stage, at.x + t.clip().width / 2, at.y + t.clip().height / 2);
-}
-
-test('the picker shows each sport\'s views in a grid below the sports, upright over a turned pitch', function () {
-    [['soccer', ALL_VIEWS, 'centreCircle'], ['gaa', ALL_VIEWS, 'endBox'], ['rugby', RUGBY_VIEWS, 'tryLines']]
-        .forEach(function (c) {
-            openPicker(c[0], c[0] === 'gaa');
-            assert.deepEqual(controls, ['disableControls'], c[0]);
-            BackgroundPicker(stage, c[0]);
-            assert.equal(stage.find('.bgPickerLayer').length, 1, c[0] + ': opening again adds nothing');
-            var all = thumbnails();
-            assert.deepEqual(all.map(function (t) { return t.bgType; }), c[1], c[0]);
-            assert.equal(all[0].find('.' + c[2]).length > 0, true, c[0] + ': its own pitch');
-            // Below a 60-high row of sports, 306 x 229.5 in gaps of 70.5 across and 27 down.
-            all.forEach(function (t, i) {
-                var m = t.getAbsoluteTransform().getMatrix();
-                assert.deepEqual(m.slice(0, 4), [1, 0, 0, 1], c[0] + ' ' + i + ': upright');
-                assert.close(m[4], 70.5 + (i % 3) * 376.5, 1e-9, c[0] + ' ' + i + ' x');
-                assert.close(m[5], 60 + 27 + Math.floor(i / 3) * 256.5, 1e-9, c[0] + ' ' + i + ' y');
-                assert.deepEqual([t.clip().width, t.clip().height], [306, 229.5], c[0] + ' ' + i + ' size');
-                assert.equal(t.find('.stripe').length > 0, true, c[0] + ' ' + i + ': striped');
-            });
+test('the picker offers each sport\'s views, upright in two rows of three, and sets the one clicked', function () {
+    [['soccer', 'fullField oneEnd penaltyArea penaltyAreaLeft penaltyAreaRight blank', 'centreCircle', 5],
+        ['gaa', 'fullField oneEnd penaltyArea penaltyAreaLeft penaltyAreaRight blank', 'endBox', 0],
+        ['rugby', 'fullField oneEnd blank', 'tryLines', 1]].forEach(function (c) {
+        var bg = openPicker(c[0], c[0] === 'gaa');
+        BackgroundPicker(stage, c[0]);
+        assert.deepEqual([raised, stage.find('.bgPickerLayer').length, views()], [['disableControls'], 1, c[1]], c[0]);
+        // Below a 60-high row of sports: 306 x 229.5 with gaps of 70.5 across and 27 down.
+        stage.find('.bgThumbnail').each(function (t, i) {
+            assert.deepEqual(t.getAbsoluteTransform().getMatrix().map(function (v) { return Math.round(v * 10) / 10; }),
+                [1, 0, 0, 1, 70.5 + (i % 3) * 376.5, 87 + Math.floor(i / 3) * 256.5], c[0] + ' ' + i + ': upright');
+            assert.deepEqual([t.clip().width, t.clip().height, t.find('.' + c[2]).length > 0 || t.bgType === 'blank'],
+                [306, 229.5, true], c[0] + ' ' + i + ': its own pitch');
         });
+        var t = stage.find('.bgThumbnail')[c[3]];
+        clickAt(stage, t.getAbsolutePosition().x + 2, t.getAbsolutePosition().y + 227);
+        assert.deepEqual([bg.sportType, bg.bgType, bg.showStripes, bg.rotation()], [c[0], t.bgType, true, c[0] === 'gaa' ?
+            90 : 0], c[0] + ': chosen with stripes on the pitch as it stands');
+        assert.deepEqual([raised.slice(1), stage.find('.bgPickerLayer').length], [[c[0], 'enableControls'], 0], c[0]);
+    });
 });
 
-test('a thumbnail sets its view with stripes and closes; a click on the shade or Escape changes nothing', function () {
-    var bg = openPicker('gaa');
-    clickThumbnail(4);
-    assert.deepEqual([bg.sportType, bg.bgType, bg.showStripes], ['gaa', 'penaltyAreaRight', true]);
-    assert.deepEqual(controls, ['disableControls', 'gaa', 'enableControls']);
-    assert.equal(stage.find('.bgPickerLayer').length, 0, 'closed');
+test('the picker closes on the shade or Escape with nothing changed; another sport shows its own views', function () {
     [[35, 100], [600, 330], null].forEach(function (p) {
-        bg = openPicker('rugby');
+        var bg = openPicker('rugby');
         if (p) {
             clickAt(stage, p[0], p[1]);
         } else {
             myDispatchEvent('closeOverlays', {});
         }
-        assert.deepEqual(controls, ['disableControls', 'enableControls'], 'left at ' + p);
-        assert.deepEqual([bg.sportType, bg.showStripes, stage.find('.bgPickerLayer').length], ['soccer', false, 0]);
+        assert.deepEqual([raised, bg.sportType, bg.showStripes, stage.find('.bgPickerLayer').length],
+            [['disableControls', 'enableControls'], 'soccer', false, 0], 'left at ' + p);
     });
-    // Another sport from the row along the top: its views, chosen in turn.
-    bg = openPicker('gaa');
+    openPicker('gaa');
     clickAt(stage, 1000, 30);
-    assert.deepEqual(thumbnails().map(function (t) { return t.bgType; }), RUGBY_VIEWS);
-    clickThumbnail(1);
-    assert.deepEqual([bg.sportType, bg.bgType], ['rugby', 'oneEnd']);
-    assert.deepEqual(controls, ['disableControls', 'rugby', 'enableControls']);
+    assert.deepEqual([views(), raised], ['fullField oneEnd blank', ['disableControls']], 'rugby\'s views, still open');
     assert.throws(function () { BackgroundPicker(stage, 'hockey'); }, /hockey/);
     assert.throws(function () { BackgroundPicker(null, 'soccer'); }, /stage/);
 });
 
 test('a sport chosen in the editor redraws pitch and palette, is saved, and comes back when opened', function () {
     var editor = pageShell.animation;
-    myDispatchEvent('chooseBackground', {});
-    editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === 'soccer'; })[0].fire('click');
-    editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === 'oneEnd'; })[0].fire('click');
-    assert.deepEqual([editor.sport, editor.bgLayer.sportType, editor.bgLayer.bgType, pageShell.itemPicker.sport],
-        ['soccer', 'soccer', 'oneEnd', 'soccer']);
-    assert.ok(pageShell.itemPicker.itemTypes.indexOf('goal') !== -1, 'soccer goals to add');
-    assert.equal(editor.bgLayer.find('.centreCircle').length, 1, 'a soccer pitch');
+    function choose(sport, view) {
+        myDispatchEvent('chooseBackground', {});
+        editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === sport; })[0].fire('click');
+        editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === view; })[0].fire('click');
+    }
+    function shown() {
+        return [editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport, editor.bgLayer.find('.endBox').length];
+    }
+    choose('soccer', 'oneEnd');
+    assert.deepEqual(shown(), ['soccer', 'oneEnd', 'soccer', 0]);
     var saved = editor.saveToString();
     assert.deepEqual([JSON.parse(saved).sport, JSON.parse(saved).background.type], ['soccer', 'oneEnd']);
-    myDispatchEvent('chooseBackground', {});
-    editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === 'rugby'; })[0].fire('click');
-    editor.stage.find('.bgThumbnail')[0].fire('click');
-    assert.deepEqual([editor.sport, pageShell.itemPicker.sport], ['rugby', 'rugby']);
+    choose('gaa', 'blank');
+    assert.deepEqual(shown(), ['gaa', 'blank', 'gaa', 0]);
+    choose('gaa', 'fullField');
+    assert.deepEqual(shown(), ['gaa', 'fullField', 'gaa', 2]);
     cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: saved });
-    assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport], ['soccer', 'oneEnd', 'soccer']);
+    assert.deepEqual(shown(), ['soccer', 'oneEnd', 'soccer', 0]);
     assert.equal(editor.saveToString(), saved, 'saved again as it was');
 });
 
@@ -297,20 +281,18 @@ test('a sport chosen in the editor redraws pitch and palette, is saved, and come
 
 function withAnimation(body) {
     var animation = new Animation(1000, 600, 'pitchTestStage');
+    function add(type, x, y) {
+        var group = createFieldItemGroup(x, y, 0, 'default', type, 'default', 'default',
+            animation.frameManager.generateUniqueId(), '', '', animation.animLayer.layerScale, 0);
+        animation.animLayer.add(group);
+        return group;
+    }
     try {
-        body(animation, animation.animLayer);
+        body(animation, animation.animLayer, add);
     } finally {
         animation.stage.destroy();
         stage = new Kinetic.Stage({ container: 'pitchTestStage', width: 800, height: 600 });
     }
-}
-
-function addItem(animation, type, x, y) {
-    var layer = animation.animLayer;
-    var group = createFieldItemGroup(x, y, 0, 'default', type, 'default', 'default',
-        animation.frameManager.generateUniqueId(), '', '', layer.layerScale, layer.rotation());
-    layer.add(group);
-    return group;
 }
 
 test('the items\' layer fits the space, and its caption reads along the pitch\'s top edge at every turn', function () {
@@ -320,57 +302,42 @@ test('the items\' layer fits the space, and its caption reads along the pitch\'s
         [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
             animation.rotateEntireAnimation(turn - layer.rotation());
             var text = layer.find('.frameText')[0];
-            var across = turn % 180 === 0 ? 800 : 450;
-            var start = text.getAbsoluteTransform().point({ x: 0, y: 0 });
-            var end = text.getAbsoluteTransform().point({ x: text.width(), y: 0 });
-            assert.close(start.x, 500 - across / 2, 1e-6, turn + ': starts at the pitch\'s left');
-            assert.close(start.y, 0, 1e-6, turn + ': on its top edge');
-            assert.close(end.x, 500 + across / 2, 1e-6, turn + ': runs to its right');
-            assert.close(end.y, start.y, 1e-6, turn + ': level');
+            var ends = [0, text.width()].map(function (x) { return text.getAbsoluteTransform().point({ x: x, y: 0 }); });
+            var half = turn % 180 === 0 ? 400 : 225;
+            assert.deepEqual([ends[0].x, ends[0].y, ends[1].x, ends[1].y].map(Math.round), [500 - half, 0, 500 + half, 0],
+                turn + ': along the top edge on screen');
             assert.equal(text.fontSize(), 20 * layer.layerScale, turn + ': sized with the pitch');
         });
         assert.equal(layer.getFrameText(), 'Switch play');
     });
 });
 
-test('a resize keeps items at the same place on the pitch; new items go where nothing stands', function () {
-    withAnimation(function (animation, layer) {
+test('items keep their place on a resized pitch; new ones go where nothing stands; labels find their item', function () {
+    withAnimation(function (animation, layer, add) {
         assert.deepEqual(layer.findSpaceForItem(40, 40), { x: 400, y: 300 }, 'the first in the centre');
-        var person = addItem(animation, 'person', 200, 150);
+        var a = add('person', 200, 150);
+        var b = add('cone', 300, 100);
         animation.frameManager.saveFrame();
         animation.updateBounds(350, 150, 700, 300);
-        assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.layerScale], [400, 300, 400 / 512]);
-        assert.deepEqual([person.getFieldItem().group.x(), person.getFieldItem().group.y()], [100, 75]);
-        assert.equal(person.layerScale, 400 / 512, 'the item took the new scale');
-        var item = person.getFieldItem().group;
+        assert.deepEqual([layer.layerWidth, layer.layerHeight, a.layerScale], [400, 300, 400 / 512]);
+        assert.deepEqual([a.getFieldItem().group.x(), a.getFieldItem().group.y()], [100, 75]);
         for (var i = 0; i < 20; i++) {
             var pos = layer.findSpaceForItem(40, 40);
-            assert.ok(!isOverlap(pos.x - 20, pos.y - 20, 40, 40, item), 'try ' + i + ': clear of the person');
-            assert.ok(pos.x >= 20 && pos.x <= 380 && pos.y >= 20 && pos.y <= 280, 'try ' + i + ': on the pitch');
+            assert.ok([a, b].every(function (g) { return !isOverlap(pos.x - 20, pos.y - 20, 40, 40, g.getFieldItem().group); }) &&
+                pos.x >= 20 && pos.x <= 380 && pos.y >= 20 && pos.y <= 280, 'try ' + i + ': clear, on the pitch');
         }
-        assert.deepEqual(layer.relativePos({ x: 100, y: 225 }), { x: 0.25, y: 0.75 });
-        assert.deepEqual(layer.clipToBounds({ x: -5, y: 700 }), { x: 0, y: 300 });
-    });
-});
-
-test('labels and selection go to the item with that node identifier only; clearing empties the layer', function () {
-    withAnimation(function (animation, layer) {
-        var a = addItem(animation, 'person', 100, 100);
-        var b = addItem(animation, 'cone', 300, 100);
+        assert.deepEqual([layer.relativePos({ x: 100, y: 225 }), layer.clipToBounds({ x: -5, y: 700 })],
+            [{ x: 0.25, y: 0.75 }, { x: 0, y: 300 }]);
         layer.setItemLabel(b._id, 'Winger');
         layer.setShortItemLabel(b._id, '11');
         layer.setItemLabel(999999, 'nobody');
-        assert.deepEqual([a.itemText.text.text(), b.itemText.text.text(), b.shortLabelText.text.text()],
-            ['', 'Winger', '11']);
+        assert.deepEqual([a.itemText.text.text(), b.itemText.text.text(), b.shortLabelText.text.text()], ['', 'Winger', '11']);
         a.selectFunc(true);
         layer.select(b._id);
-        assert.deepEqual([a.isSelected, b.isSelected], [false, true]);
-        assert.equal(layer.childWithId(b.getAttr('id')), b);
+        assert.deepEqual([a.isSelected, b.isSelected, layer.childWithId(b.getAttr('id')) === b], [false, true, true]);
         layer.toggleRunningLines();
         assert.deepEqual([a.runningLines.lines[1].opacity(), b.runningLines.lines[1].opacity()], [1, 1]);
-        layer.setFrameText('Set piece');
         layer.clearAnimation();
-        assert.deepEqual([layer.find('.fieldItemGroup').length, layer.getFrameText(), layer.getChildren().length],
-            [0, '', 1]);
+        assert.deepEqual([layer.find('.fieldItemGroup').length, layer.getFrameText(), layer.getChildren().length], [0, '', 1]);
     });
 });
