@@ -15,6 +15,10 @@ function clicked(stage, events, x, y) {
     return eventsRaisedDuring(events, function () { clickAt(stage, x, y); });
 }
 
+function fixed(value) {
+    return typeof value === 'number' ? value.toFixed(6) : value;
+}
+
 function look(group) {
     var rect = group.find('.buttonRect')[0];
     return rect.opacity() === 0 ? 'rest' : rect.fill() === 'yellow' ? 'lit' : 'pressed';
@@ -37,11 +41,9 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
         toolbar.updateBounds(1270, H);
         myDispatchEvent('enableControls', {});
     });
-    var buttons = toolbar.buttons.concat([toolbar.aboutButton]);
-    var groups = buttons.map(function (b) { return b.group; });
-    assert.ok(buttons.every(function (b, i) { return /^[A-Z].{3}/.test(b.tooltip) && buttons.map(function (c) {
-        return c.tooltip;
-    }).indexOf(b.tooltip) === i; }), 'a tooltip of its own on each');
+    var groups = toolbar.buttons.concat([toolbar.aboutButton]).map(function (b) { return b.group; });
+    var tips = toolbar.buttons.concat([toolbar.aboutButton]).map(function (b) { return b.tooltip; });
+    assert.ok(tips.every(function (t, i) { return /^[A-Z].{3}/.test(t) && tips.indexOf(t) === i; }), tips.join());
     toolbar.setUndoRedo(true, true);
     [640, 1270].forEach(function (w) {
         toolbar.updateBounds(w, H);
@@ -66,11 +68,9 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
         assert.equal(look(groups[s[1]]), 'lit', s[0] + ' released under the pointer');
     });
     toolbar.setUndoRedo(false, true);
-    assert.deepEqual([3, 4].map(function (n) {
-        return [groups[n].find('.iconGroup')[0].opacity(), eventsRaisedDuring(TOOLBAR_EVENTS, function () {
-            groups[n].fire('click');
-        }).length];
-    }), [[0.3, 0], [1, 1]], 'nothing to undo: faint and deaf');
+    var clicks = [3, 4].map(function (n) { return eventsRaisedDuring(TOOLBAR_EVENTS, groups[n].fire.bind(groups[n], 'click')); });
+    assert.deepEqual([groups[3].find('.iconGroup')[0].opacity(), clicks[0].length, clicks[1].length], [0.3, 0, 1],
+        'nothing to undo: faint and deaf');
     myDispatchEvent('disableNonTimelineControls', {});
     assert.equal(look(groups[14]), 'rest', 'a deaf strip lights nothing');
     done();
@@ -154,22 +154,34 @@ function withTimeline(w, body) {
     }
 }
 
-test('timeline: boxes share the room up to 60 wide, the add-frame button after the selected one; clicks on them', function () {
+// Once mended: a box too narrow for its number showed none; later, boxes
+// kept from an earlier count kept their old number size.
+test('timeline: boxes share the room up to 60 wide, the add-frame button after the selected one, each numbered', function () {
     withTimeline(1000, function (timeline, boxes) {
-        // From 45 to the remove button at 910, less the add-frame button (20) and its two gaps.
-        [[1, 0, 60], [3, 1, 60], [20, 7, 841 / 20], [400, 399, 841 / 400], [4, 1, 60]].forEach(function (c) {
-            timeline.updateFrameSettings(c[0], c[1]);
-            var where = c[0] + ' frames, ' + c[1] + ' selected';
-            assert.equal(boxes().length, c[0], where);
-            boxes().forEach(function (box, i) {
-                assert.close(box.width(), c[2], 1e-9, where + ': box ' + i);
-                assert.close(box.x(), H + i * c[2] + (i > c[1] ? 24 : 0), 1e-9, where + ': box ' + i + ' x');
-                assert.equal(box.find('.frameRect')[0].fill(), i === c[1] ? 'lime' : 'green', where + ': box ' + i);
+        // [width, frames, selected]: boxes from the play button to the remove button, less the add-frame button
+        // and its two gaps; the same boxes kept, moved and resized from one row to the next.
+        [[1000, 1, 0], [1000, 3, 1], [1270, 12, 11], [1270, 74, 5], [1000, 400, 399], [1000, 100, 3], [1000, 4, 1]]
+            .forEach(function (c) {
+                timeline.updateBounds(c[0], H);
+                timeline.updateFrameSettings(c[1], c[2]);
+                var b = Math.min(60, (c[0] - (c[1] > 1 ? 3 : 2) * H - 24) / c[1]);
+                var where = c.join(' ') + ', box ';
+                assert.equal(boxes().length, c[1], where);
+                boxes().forEach(function (box, i) {
+                    var number = box.find('.frameText')[0];
+                    assert.deepEqual([box.width(), box.x(), box.find('.frameRect')[0].fill(), number.text()].map(fixed),
+                        [b, H + i * b + (i > c[2] ? 24 : 0), i === c[2] ? 'lime' : 'green', String(i + 1)].map(fixed), where + i);
+                    var room = Math.max(0, box.width() - 4);
+                    var full = new Kinetic.Text({ text: number.text(), fontFamily: 'Helvetica', fontSize: 16 }).width();
+                    assert.ok(number.isVisible() && number.width() <= room + 1e-9 && number.fontSize() < 16 === full > room,
+                        where + i + ': its number fits, no smaller than it must');
+                    assert.close(number.getAbsolutePosition().x + number.width() / 2, box.x() + b / 2, 1e-6, where + i);
+                });
+                assert.close(timeline.addFrameButton.group.x(), H + (c[2] + 1) * b + 2, 1e-9, where + 'add');
+                assert.deepEqual(timeline.group.find('.remFrameButton').toArray().map(function (g) { return g.x(); })
+                    .concat([timeline.addCaptionButton.group.x()]), (c[1] > 1 ? [c[0] - 2 * H] : []).concat([c[0] - H]),
+                    where + ': one frame cannot go');
             });
-            assert.close(timeline.addFrameButton.group.x(), H + (c[1] + 1) * c[2] + 2, 1e-9, where + ': add');
-            assert.deepEqual(timeline.group.find('.remFrameButton').toArray().map(function (g) { return g.x(); })
-                .concat([timeline.addCaptionButton.group.x()]), c[0] > 1 ? [910, 955] : [955], where + ': one cannot go');
-        });
         assert.throws(function () { timeline.updateFrameSettings(4, 4); }, /selectedFrame/);
         assert.throws(function () { timeline.updateFrameSettings(2.5, 0); }, /nFrames/);
         timeline.layer.draw();
@@ -181,26 +193,6 @@ test('timeline: boxes share the room up to 60 wide, the add-frame button after t
         pointerEvent(timeline.stage, 'mousemove', 219, 20);
         assert.deepEqual(boxes().map(look), ['rest', 'rest', 'lit', 'rest'], 'the box under the pointer');
         assert.deepEqual([timeline.playButton.tooltip, timeline.frameButtons[2].tooltip], ['Play the drill (Space)', 'Frame 3']);
-    });
-});
-
-// Once mended: a box too narrow for its number showed none; later, boxes
-// kept from an earlier count kept their old number size.
-test('timeline: every box is numbered, smaller when narrow, centred, whether built or kept', function () {
-    withTimeline(1270, function (timeline, boxes) {
-        [[12, 1270], [74, 1270], [100, 1000], [5, 1000]].forEach(function (c) {
-            timeline.updateBounds(c[1], H);
-            timeline.updateFrameSettings(c[0], 0);
-            boxes().forEach(function (box, i) {
-                var number = box.find('.frameText')[0];
-                var what = c[0] + ' frames, box ' + (i + 1);
-                assert.equal(number.text(), String(i + 1), what);
-                assert.ok(number.isVisible() && number.width() <= box.width() - 4 + 1e-9, what + ' fits');
-                assert.equal(number.fontSize() === 16, box.width() >= 60 || i < 9 && box.width() > 14, what + ' size');
-                assert.close(number.getAbsolutePosition().x + number.width() / 2, box.x() + box.width() / 2, 1e-6,
-                    what + ' centred');
-            });
-        });
     });
 });
 
