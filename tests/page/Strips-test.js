@@ -20,11 +20,8 @@ function stopped(events, body) {
         evt.stopPropagation();
     }
     events.forEach(function (name) { window.addEventListener(name, stop, true); });
-    try {
-        body();
-    } finally {
-        events.forEach(function (name) { window.removeEventListener(name, stop, true); });
-    }
+    body();
+    events.forEach(function (name) { window.removeEventListener(name, stop, true); });
     return raised;
 }
 
@@ -80,60 +77,46 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
 
 // ---- Item picker ---------------------------------------------------------------------
 
-var PICKER_EVENTS = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale'];
 var PALETTES = {
     soccer: 'person ball manikin marker cone ring hurdle microHurdle agilityPole agilityLadder goal miniGoal',
     rugby: 'person rugbyBall manikin marker cone ring hurdle microHurdle agilityPole agilityLadder',
     gaa: 'person gaaBall hurlingBall manikin marker cone ring hurdle microHurdle agilityPole agilityLadder'
 };
 
-function added(type, col1, col2, scale) {
-    return [['addItem', { type: type, col1: col1, col2: col2 || col1, scale: scale || 'default' }]];
-}
-
-function typesOf(p) {
-    return p.buttons.map(function (b) { return b.itemType(); }).join(' ');
-}
-
-test('picker: each palette button adds its type in its default colours; the commands below raise theirs', function () {
-    var colours = 'maroon white white grey red orange blue grey lime yellow purple'.split(' ');
-    picker.layer.draw();
-    assert.equal(typesOf(picker), PALETTES.gaa);
-    picker.buttons.forEach(function (b, i) {
-        var x = (i % 3) * H;
-        var y = Math.floor(i / 3) * H;
-        assert.deepEqual(clicked(picker.stage, PICKER_EVENTS, x + 5, y + 40), added(b.itemType(), colours[i]), i);
-        // A preview fits its button with 7.5 of its own pixels clear all round.
-        var preview = b.fieldItem.group;
-        assert.close(Math.max(preview.width(), preview.height()) + 15 * b.fieldItem.getScale(), H, 1e-9, i);
-    });
-    PICKER_EVENTS.slice(1).forEach(function (event, col) {
-        assert.deepEqual(clicked(picker.stage, PICKER_EVENTS, col * H + 22, 4 * H + 22), [[event, {}]], event);
-    });
-    assert.deepEqual(clicked(picker.stage, PICKER_EVENTS, 112, 157).concat(clicked(picker.stage, PICKER_EVENTS, 60, 400)),
-        [], 'beside the ladder and below the commands');
-    var tips = picker.buttons.concat(picker.commandButtons).map(function (b) { return (b.button || b).tooltip; });
-    assert.ok(tips.every(function (t, i) { return /^[A-Z].{5}/.test(t) && tips.indexOf(t) === i; }), tips.join());
-});
-
-test('picker: what the coach last gave a type goes with the next one, across sports, and nothing else', function () {
+test('picker: each button adds its type in its colours or the coach\'s last ones; commands below; a palette a sport', function () {
+    var events = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale'];
+    var colours = { person: 'maroon', manikin: 'grey', marker: 'red', cone: 'orange', ring: 'blue', hurdle: 'grey',
+        microHurdle: 'lime', agilityPole: 'yellow', agilityLadder: 'purple', goal: 'grey', miniGoal: 'grey' };
     var own = new ItemPicker(135, 685, 'gaa');
     try {
-        // Once mended: the previews' own fitting was taken as the coach's scale.
-        assert.ok(own.buttons.every(function (b) { return b.scale === 'default'; }), 'its own fitting is no choice');
         [['Color', 'person', 'blue', 1], ['Scale', 'person', 0.3], ['Color', 'cone', 'red', 2], ['Scale', 'goal', 0.5]]
             .forEach(function (c) {
                 myDispatchEvent('setItemDefault' + c[0], { itemType: c[1], color: c[2], scale: c[2], colNumber: c[3] });
             });
-        ['soccer', 'rugby', 'gaa'].forEach(function (sport) {
+        ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
             own.setSport(sport);
-            assert.deepEqual([typesOf(own), own.group.find('.itemPickerButton').length, own.commandButtons[2].group.y()],
-                [PALETTES[sport], own.buttons.length, Math.ceil(own.buttons.length / 3) * H], sport + ': its palette');
-            assert.deepEqual(stopped(['addItem'], function () { own.buttonFor('person').group.fire('tap'); }),
-                added('person', 'blue', 'maroon', 0.3), sport + ': the coach\'s person');
-            assert.deepEqual([own.buttonFor(sport === 'soccer' ? 'goal' : 'cone').scale, own.buttonFor('cone')
-                .fieldItem.getCol(2)], ['default', 'orange'], sport + ': nothing the palette or the item lacked');
+            own.layer.draw();
+            assert.equal(own.buttons.map(function (b) { return b.itemType(); }).join(' '), PALETTES[sport]);
+            own.buttons.forEach(function (b, i) {
+                var type = b.itemType();
+                // Once mended: the previews' own fitting was taken as the coach's scale.
+                assert.deepEqual(clicked(own.stage, events, (i % 3) * H + 5, Math.floor(i / 3) * H + 40), [['addItem',
+                    { type: type, col1: i ? colours[type] || 'white' : 'blue', col2: colours[type] || 'white',
+                        scale: i ? 'default' : 0.3 }]], sport + ': ' + type);
+                // A preview fits its button with 7.5 of its own pixels clear all round.
+                var preview = b.fieldItem.group;
+                assert.close(Math.max(preview.width(), preview.height()) + 15 * b.fieldItem.getScale(), H, 1e-9, type);
+            });
+            var row = Math.ceil(own.buttons.length / 3) * H;
+            events.slice(1).forEach(function (event, col) {
+                assert.deepEqual(clicked(own.stage, events, col * H + 22, row + 22), [[event, {}]], sport + ': ' + event);
+            });
+            // Below the commands, and beside the last button when its row has room.
+            [[60, row + 100]].concat(own.buttons.length % 3 ? [[own.buttons.length % 3 * H + 22, row - 22]] : [])
+                .forEach(function (p) { assert.deepEqual(clicked(own.stage, events, p[0], p[1]), [], sport + ' at ' + p); });
         });
+        var tips = own.buttons.concat(own.commandButtons).map(function (b) { return (b.button || b).tooltip; });
+        assert.ok(tips.every(function (t, i) { return /^[A-Z].{5}/.test(t) && tips.indexOf(t) === i; }), tips.join());
         assert.throws(function () { own.buttons[0].setScale(0); }, /scale/);
     } finally {
         own.stage.destroy();
