@@ -177,11 +177,7 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
         });
         var t = typeof c[3] === 'number' ? thumbnails[c[3]] : null;
         var at = t ? [t.getAbsolutePosition().x + 2, t.getAbsolutePosition().y + 227] : c[3];
-        if (at) {
-            clickAt(stage, at[0], at[1]);
-        } else {
-            myDispatchEvent('closeOverlays', {});
-        }
+        (at ? clickAt.bind(null, stage, at[0], at[1]) : myDispatchEvent.bind(null, 'closeOverlays', {}))();
         assert.deepEqual([c[1] && thumbnails.toArray().map(function (th) { return th.bgType; }).join(' '), bg.sportType,
             bg.bgType, bg.showStripes, bg.rotation(), raised.slice(1), stage.find('.bgPickerLayer').length],
             [c[1], t ? c[0] : 'soccer', t ? t.bgType : 'fullField', !!t, c[0] === 'gaa' ? 90 : 0,
