@@ -5,15 +5,15 @@ document.body.appendChild(document.createElement('div')).id = 'pitchTestStage';
 var stage = new Kinetic.Stage({ container: 'pitchTestStage' });
 var U = 6.4;  // a pitch unit on a 640-pixel frame
 
-// A background layer fitted to 640 x 480 (turned: 480 x 360) at (400, 300).
-function pitch(sport, view, print, turned) {
+// A background layer fitted to 640 x 480 (turned: 480 x 360) at (400, 300), or to a stage `wide` x 600.
+function pitch(sport, view, print, turned, wide) {
     stage.destroyChildren();
-    stage.size({ width: 800, height: 600 });
+    stage.size({ width: wide || 800, height: 600 });
     var layer = BackgroundLayer(400, 300, 800, 600, 4 / 3);
     stage.add(layer.rotation(turned ? 90 : 0));
     layer.drawForPrint = !!print;
     layer.setBackground(sport, view, true);
-    layer.updateBounds(400, 300, 640, 480, !!turned);
+    layer.updateBounds(wide ? wide / 2 : 400, 300, wide || 640, wide ? 600 : 480, !!turned);
     return layer;
 }
 
@@ -58,9 +58,7 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
             [25.85, 50.33, 0.5], [25.85, 50.33, 0.5], [25.85, 50.33, 0.5]]]
     ].forEach(function (row) {
         function rounded(rows, scale) {
-            return rows.map(function (r) {
-                return r.map(function (v) { return Math.round(Math.abs(v) / scale * 100) / 100 * (v < 0 ? -1 : 1); });
-            }).sort().join(' ');
+            return rows.map(function (r) { return r.map(function (v) { return Math.round(v / scale * 100) / 100; }); }).sort().join(' ');
         }
         assert.equal(rounded(markings(pitch(row[0], 'fullField')).find('.' + row[1]).toArray().map(row[2]), U),
             rounded(row[3], 1), row[0] + ' ' + row[1]);
@@ -77,15 +75,9 @@ test('each view shows its part of the pitch, with its stripes; an unknown view o
         ['hockey', 'oneEnd', 5]
     ].forEach(function (row) {
         var layer = pitch(row[0], row[1]);
-        var what = row[0] + ' ' + row[1];
-        assert.equal(layer.find('.stripe').length, row[2], what + ' stripes');
-        if (row[3]) {
-            var at = markings(layer).getTransform().point({ x: row[3][0] * U, y: row[3][1] * U });
-            assert.ok((row[4][0] === null || Math.abs(at.x - row[4][0]) < 0.5) && Math.abs(at.y - row[4][1]) < 0.5,
-                what + ': ' + [at.x, at.y]);
-        } else {
-            assert.equal(markings(layer).getChildren().length, 0, what + ': no markings');
-        }
+        var at = row[3] ? markings(layer).getTransform().point({ x: row[3][0] * U, y: row[3][1] * U }) : null;
+        assert.ok(layer.find('.stripe').length === row[2] && (at ? (row[4][0] === null || Math.abs(at.x - row[4][0]) < 0.5) &&
+            Math.abs(at.y - row[4][1]) < 0.5 : markings(layer).getChildren().length === 0), row.join(' ') + ': ' + JSON.stringify(at));
     });
     assert.deepEqual(box(pitch('soccer', 'fullField').find('.stripe')[1]).concat(box(pitch('soccer', 'oneEnd')
         .find('.stripe')[1])), [80, 0, 40, 480, 0, 2 * 480 / 9, 640, 480 / 9], 'bands across the full field, along the others');
@@ -137,21 +129,16 @@ test('the pitch fits its frame, turned or not; the grid and a faint upright logo
     });
 });
 
-// ---- Background picker ----------------------------------------------------------
-
 var raised = [];
 ['disableControls', 'enableControls', 'backgroundChosen'].forEach(function (name) {
     document.addEventListener(name, function (evt) { raised.push(evt.detail.sport || name); }, false);
 });
 
-// The picker open for `sport` on a 1200 x 600 stage over a soccer pitch,
-// turned if asked, with a stand-in animation layer.
+// The picker open for `sport` on a 1200 x 600 stage over an unstriped soccer pitch, turned if asked.
 function openPicker(sport, turned) {
-    var bg = pitch('soccer', 'fullField', false, turned);
+    var bg = pitch('soccer', 'fullField', false, turned, 1200);
     bg.setBackground('soccer', 'fullField', false);
-    stage.size({ width: 1200, height: 600 });
-    bg.updateBounds(600, 300, 1200, 600, !!turned);
-    stage.add(new Kinetic.Layer({ name: 'animLayer' }));
+    stage.add(new Kinetic.Layer({ name: 'animLayer' }));  // the animation layer gives the pitch's shape
     stage.find('.animLayer')[0].aspectRatio = 4 / 3;
     raised = [];
     BackgroundPicker(stage, sport);
@@ -183,7 +170,6 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
             [c[1], t ? c[0] : 'soccer', t ? t.bgType : 'fullField', !!t, c[0] === 'gaa' ? 90 : 0,
             t ? [c[0], 'enableControls'] : ['enableControls'], 0], c[0] + ': chosen with stripes, or nothing changed');
     });
-    assert.throws(function () { BackgroundPicker(stage, 'hockey'); }, /hockey/);
 });
 
 test('a sport chosen in the editor redraws pitch and palette, is saved, and comes back when opened', function () {
@@ -196,14 +182,11 @@ test('a sport chosen in the editor redraws pitch and palette, is saved, and come
     }
     assert.deepEqual(choose('soccer', 'oneEnd'), ['soccer', 'oneEnd', 'soccer', 0]);
     var saved = editor.saveToString();
-    assert.deepEqual([JSON.parse(saved).sport, JSON.parse(saved).background.type], ['soccer', 'oneEnd']);
     assert.deepEqual(choose('gaa', 'fullField'), ['gaa', 'fullField', 'gaa', 2]);
     cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: saved });
     assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport], ['soccer', 'oneEnd', 'soccer']);
     assert.equal(editor.saveToString(), saved, 'saved again as it was');
 });
-
-// ---- Animation layer -------------------------------------------------------------
 
 test('the items\' layer puts the first item in the middle and reads its caption along the top edge at every turn', function () {
     var animation = pageShell.animation;
