@@ -3,7 +3,6 @@
 
 var H = 45;
 var toolbar = pageShell.toolbar;
-var picker = pageShell.itemPicker;
 // In row order; the buttons that open a dialog or an overlay are marked.
 var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'undo', 'redo', 'exportVideo*', 'exportPdf*',
     'takeSnapshot*', 'chooseBackground*', 'rotateAntiClockwise', 'rotateClockwise', 'toggleGrid',
@@ -107,9 +106,8 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
         });
     } finally {
         own.stage.destroy();
-        document.getElementById('itemPickerContainer').appendChild(picker.stage.getContent());
-        picker.buttons.forEach(function (b) { b.setScale('default'); });
-        picker.buttons[0].setColor(1, 'maroon');
+        // A new stage empties its container: the page's picker goes back in.
+        document.getElementById('itemPickerContainer').appendChild(pageShell.itemPicker.stage.getContent());
     }
 });
 
