@@ -38,10 +38,9 @@ function differing(urls, done, then) {
             pixels[i] = context.getImageData(0, 0, picture.width, picture.height).data;
             if (pixels[0] && pixels[1]) {
                 assert.equal(pixels[0].length, pixels[1].length, 'same size');
-                for (var k = 0, n = 0; k < pixels[0].length; k++) {
-                    n += k % 4 !== 3 && Math.abs(pixels[0][k] - pixels[1][k]) > 48 ? 1 : 0;
-                }
-                then(n / pixels[0].length);
+                then([].filter.call(pixels[0], function (v, k) {
+                    return k % 4 !== 3 && Math.abs(v - pixels[1][k]) > 48;
+                }).length / pixels[0].length);
             }
         });
         picture.src = url;
@@ -109,6 +108,8 @@ test('a picture asked for during a chain waits its turn; the next chain starts a
             }));
         });
     }));
+    assert.throws(function () { generator.getImage(-1, function () {}); }, /at least 0/);
+    assert.throws(function () { generator.configureAnimation(0, false, false, false); }, /width/);
 }, 20000);
 
 function picture(frame) {
@@ -134,10 +135,8 @@ function fakeGenerator(busy) {
 }
 
 function request(nFrames, waitForLogo) {
-    return { animationText: 'drill', nFrames: nFrames, rotated: false, showRunningLines: true, showGrid: false,
-        date: new Date(2024, 2, 9), waitForLogo: waitForLogo || function (callback) {
-            callback({ dataUrl: picture(9), width: 256, height: 169 });
-        } };
+    return { animationText: 'drill', nFrames: nFrames, showRunningLines: true, showGrid: false, date: new Date(2024, 2, 9),
+        waitForLogo: waitForLogo || function (callback) { callback({ dataUrl: picture(9), width: 256, height: 169 }); } };
 }
 
 // Once mended: a report asked for while another was drawn was left waiting

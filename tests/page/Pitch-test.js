@@ -17,9 +17,7 @@ function pitch(sport, view, print, turned, wide) {
     return layer;
 }
 
-function markings(layer) {
-    return layer.find('.soccerMarkings')[0];
-}
+function markings(layer) { return layer.find('.soccerMarkings')[0]; }
 
 function box(s) { return [s.x(), s.y(), s.width(), s.height()]; }
 function arc(s) { return [s.x(), s.y(), s.rotation() * U, s.angle() * U, s.innerRadius(), s.outerRadius()]; }
@@ -119,6 +117,7 @@ test('the pitch fits its frame, turned or not; the grid and a faint upright logo
     layer.setShowLogo(true);
     layer.updateBounds(500, 300, 1000, 600, true);
     assert.throws(function () { layer.setBackground('soccer'); }, /setBackground/);
+    assert.throws(function () { BackgroundLayer(0, 0, 100, 100, 0); }, /aspect ratio/);
     waitFor('the logo', function () { return layer.find('.logoImage').length === 1; }, done, function () {
         var logo = layer.find('.logoImage')[0];
         assert.deepEqual([logo.rotation(), logo.opacity(), logo.width()], [-90, 0.2, 450 * 19 / 20], 'upright, faint');
@@ -200,7 +199,7 @@ test('the items\' layer puts the first item in the middle and reads its caption 
         var across = turn % 180 === 0 ? [layer.layerWidth, layer.layerHeight] : [layer.layerHeight, layer.layerWidth];
         var top = layer.y() - across[1] / 2;
         assert.deepEqual([ends[0].x, ends[0].y, ends[1].x, ends[1].y, text.fontSize()].map(Math.round), [layer.x() -
-            across[0] / 2, top, layer.x() + across[0] / 2, top, 20 * layer.layerScale].map(Math.round), turn + ': caption');
+            across[0] / 2, top, layer.x() + across[0] / 2, top, 20 * layer.layerWidth / 512].map(Math.round), turn + ': caption');
     });
     assert.deepEqual(layer.clipToBounds({ x: -5, y: 1e6 }), { x: 0, y: layer.layerHeight }, 'kept on the pitch');
 });

@@ -51,10 +51,9 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
             assert.equal(look(groups[n]), 'lit', w + ' wide, ' + entry + ' lit again by a move');
         });
     });
-    // Toggles show the state they are given, and only that.
     [['setToggleGrid', 11], ['setToggleRunningLines', 12], ['setToggleLogo', 14]].forEach(function (s) {
         toolbar[s[0]](true);
-        assert.deepEqual([look(groups[s[1]]), groups.map(look).join().split('pressed').length], ['pressed', 2], s[0]);
+        assert.deepEqual([look(groups[s[1]]), groups.map(look).join().split('pressed').length], ['pressed', 2], s[0] + ' alone');
         toolbar[s[0]](false);
     });
     toolbar.setUndoRedo(false, true);
@@ -82,6 +81,7 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
             .forEach(function (c) {
                 myDispatchEvent('setItemDefault' + c[0], { itemType: c[1], color: c[2], scale: c[2], colNumber: c[3] });
             });
+        assert.throws(function () { own.buttons[0].setScale(0); }, /scale/);
         ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
             own.setSport(sport);
             own.layer.draw();
@@ -127,7 +127,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
         var bars = timeline.group.find('.playbackProgressRect').toArray();
         return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], boxes().filter(function (b) {
             return b.isVisible();
-        }).length, bars.map(function (b) { return Math.round(b.x() + b.width()); }).join(), timeline.playButton.tooltip];
+        }).length, bars.map(function (b) { return (b.x() + b.width()).toFixed(1); }).join(), timeline.playButton.tooltip];
     }
     try {
         // [width, frames, selected]: boxes from the play button to the remove button, less the add-frame button
@@ -173,7 +173,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
         timeline.updateBounds(800, H);
         timeline.updateFrameSettings(6, 4);
         // All of the bar would run from 50 to 5 short of the end.
-        assert.deepEqual(looks(), ['stop', 0, String(Math.round(50 + 745 * 0.4)), 'Stop (Space)'], 'still playing');
+        assert.deepEqual(looks(), ['stop', 0, (50 + 745 * 0.4).toFixed(1), 'Stop (Space)'], 'still playing');
         timeline.playbackStopped();
         timeline.updateFrameSettings(6, 5);
         assert.deepEqual(looks(), ['play', 6, '', 'Play the drill (Space)'], 'stopped');
