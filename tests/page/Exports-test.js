@@ -79,9 +79,7 @@ test('pictures at a frame\'s time or past the end are that frame, as Kinetic dra
     });
 }, 20000);
 
-// Once mended: an export after one that ended on the last frame drew its
-// first picture with the items of the last.
-test('a picture asked for during a chain waits its turn; the next chain starts at frame 0, with its new logo', function (done) {
+test('a picture asked for during a chain waits its turn; later chains draw the stored frames, with a new logo at once', function (done) {
     var canvas = document.createElement('canvas');
     canvas.getContext('2d').fillStyle = 'rgb(255,0,' + (Date.now() % 256) + ')';  // a picture new to the page
     canvas.getContext('2d').fillRect(0, 0, 300, 150);
@@ -139,8 +137,7 @@ function request(nFrames, waitForLogo) {
         waitForLogo: waitForLogo || function (callback) { callback({ dataUrl: picture(9), width: 256, height: 169 }); } };
 }
 
-// Once mended: a report asked for while another was drawn was left waiting
-// for a document that never came, and the host's export never ended.
+// A report asked for while another is built is refused at once, so that the host's export ends.
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
     var log = [];
     var g = fakeGenerator(true);

@@ -177,13 +177,13 @@ test('a sport chosen in the editor redraws pitch and palette, is saved, and come
         myDispatchEvent('chooseBackground', {});
         editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === sport; })[0].fire('click');
         editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === view; })[0].fire('click');
-        return [editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport, editor.bgLayer.find('.endBox').length];
+        return [editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.buttons[1].itemType(), editor.bgLayer.find('.endBox').length];
     }
-    assert.deepEqual(choose('soccer', 'oneEnd'), ['soccer', 'oneEnd', 'soccer', 0]);
+    assert.deepEqual(choose('soccer', 'oneEnd'), ['soccer', 'oneEnd', 'ball', 0]);
     var saved = editor.saveToString();
-    assert.deepEqual(choose('gaa', 'fullField'), ['gaa', 'fullField', 'gaa', 2]);
+    assert.deepEqual(choose('gaa', 'fullField'), ['gaa', 'fullField', 'gaaBall', 2]);
     cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: saved });
-    assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.sport], ['soccer', 'oneEnd', 'soccer']);
+    assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.buttons[1].itemType()], ['soccer', 'oneEnd', 'ball']);
     assert.equal(editor.saveToString(), saved, 'saved again as it was');
 });
 

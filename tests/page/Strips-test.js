@@ -88,7 +88,7 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
             assert.equal(own.buttons.map(function (b) { return b.itemType(); }).join(' '), PALETTES[sport]);
             own.buttons.forEach(function (b, i) {
                 var type = b.itemType();
-                // Once mended: the previews' own fitting was taken as the coach's scale.
+                // The previews' own fitting is no scale the coach gave.
                 assert.deepEqual(clicked(own.stage, events, (i % 3) * H + 5, Math.floor(i / 3) * H + 40), [['addItem',
                     { type: type, col1: i ? colours[type] || 'white' : 'blue', col2: colours[type] || 'white',
                         scale: i ? 'default' : 0.3 }]], sport + ': ' + type);
@@ -114,8 +114,8 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
 var TIMELINE_EVENTS = ['play', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'addFrameCaption'];
 
 // Once mended: a box too narrow for its number showed none; later, boxes kept from an earlier count
-// kept their old number size. And a window resized during playback brought back the stopped look,
-// whose play button started playback a second time.
+// kept their old number size. A resize during playback keeps the playing look: the stopped one's play
+// button would start playback a second time.
 test('timeline: numbered boxes share the room, the add-frame button after the selected one; playback shows stop', function () {
     var timeline = new Timeline(1000, H);
     function boxes() {
