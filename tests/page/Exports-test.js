@@ -132,14 +132,15 @@ function fakeGenerator(busy) {
     return g;
 }
 
-function request(nFrames, waitForLogo) {
-    return { animationText: 'drill', nFrames: nFrames, showRunningLines: true, showGrid: false, date: new Date(2024, 2, 9),
+function request(nFrames, waitForLogo, rotated) {
+    return { animationText: 'drill', nFrames: nFrames, rotated: !!rotated, showRunningLines: true, showGrid: false, date: new Date(),
         waitForLogo: waitForLogo || function (callback) { callback({ dataUrl: picture(9), width: 256, height: 169 }); } };
 }
 
 // A report asked for while another is built is refused at once, so that the host's export ends.
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
     var log = [];
+    var slots = {};  // where each frame's picture went, in millimetres
     var g = fakeGenerator(true);
     var report = createPdfReport(g, function (orientation, unit, format) {
         var doc = new jsPDF(orientation, unit, format);
@@ -148,6 +149,7 @@ test('report: one at a time, free again after a failure; every frame drawn for p
             doc[name] = function (data, type, x, y, w, h, alias) {
                 log.push(name === 'addPage' ? 'page' : alias === 'playvaneLogo' ? 'logo' :
                     alias + (data === picture(alias.slice(5) - 1) ? '' : ' (not its own picture)'));
+                slots[alias] = [x, y, w, h].map(function (v) { return Math.round(v * 100) / 100; });
                 return real.apply(doc, arguments);
             };
         });
@@ -161,15 +163,17 @@ test('report: one at a time, free again after a failure; every frame drawn for p
         assert.deepEqual(log.join(' '), 'logo frame1 frame2 frame3 frame4 frame5 ' +
             'frame6 page logo frame7', 'each frame\'s own picture under its own alias, and the logo on each page');
         assert.deepEqual(progress.map(Math.round), [0, 17, 33, 50, 67, 83, 100]);
+        assert.deepEqual([slots.frame4, slots.frame7], [[105, 117.87, 91, 68.25], [14, 37, 91, 68.25]],
+            'a turned pitch\'s pictures grow, their columns touching; the same places on every page');
         done();
     }) };
     assert.ok(report.build(request(3, function (callback) { release = callback; }), { progress: function () {},
         finished: done, failed: done.step(function (e) {
-            assert.deepEqual([e.message, report.isBusy(), log], ['the generator is busy', false, ['frame1']],
-                'failed, free again, and no logo when there is none');
+            assert.deepEqual([e.message, report.isBusy(), log, slots.frame1], ['the generator is busy', false, ['frame1'],
+                [14, 37, 85.75, 64.31]], 'failed, free again, and no logo when there is none');
             log = [];
             g.calls = [];
-            assert.ok(report.build(request(7), next), 'a new report is accepted');
+            assert.ok(report.build(request(7, null, true), next), 'a new report is accepted');
         }) }));
     assert.ok(!report.build(request(1), {}), 'refused while the first waits for its logo');
     assert.deepEqual([g.calls, report.isBusy()], [[], true], 'nothing drawn before the logo has settled');
