@@ -172,6 +172,18 @@
 
     // updateBounds without the drawing, for callers that draw once at the end.
     Animation.prototype.refit = function (centerX, centerY, maxWidth, maxHeight) {
+        this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+        if (this.playbackManager.isPlaying) {
+            this.frameManager.updateRunningLines(this.playbackManager.currentPlaybackFrame);
+        } else {
+            this.frameManager.saveFrame();
+            this.frameManager.updateRunningLines(this.frameManager.selectedFrame);
+        }
+    };
+
+    // The stage and both pitch layers fitted to the space, the items carried
+    // along at their places on the pitch; the frame model is not touched.
+    Animation.prototype.fitLayers = function (centerX, centerY, maxWidth, maxHeight) {
         checkSpace('Animation.updateBounds', maxWidth, maxHeight);
         this.centerX = centerX;
         this.centerY = centerY;
@@ -181,12 +193,6 @@
         this.whiteRect.size({ width: maxWidth, height: maxHeight });
         this.bgLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
-        if (this.playbackManager.isPlaying) {
-            this.frameManager.updateRunningLines(this.playbackManager.currentPlaybackFrame);
-        } else {
-            this.frameManager.saveFrame();
-            this.frameManager.updateRunningLines(this.frameManager.selectedFrame);
-        }
     };
 
     // `scale`: a number or "default". The item enters the model at the next
@@ -509,7 +515,8 @@
     // Where the text is cut into parts: the selected frame and the object
     // records stand together in the middle of it, and the members before
     // them hold no text of the coach's, so this can stand nowhere else.
-    var PARTS_SLOT = '"selectedFrame":0,"objects":[]';
+    var SELECTED_FRAME_KEY = '"selectedFrame":';
+    var PARTS_SLOT = SELECTED_FRAME_KEY + '0,"objects":[]';
 
     // The animation text in parts: `head` (up to the selected frame),
     // `selectedFrame`, `objects` (one compact JSON text per object record)
@@ -555,8 +562,18 @@
     };
 
     Animation.textFromParts = function (parts) {
-        return parts.head + '"selectedFrame":' + parts.selectedFrame + ',"objects":[' +
+        return parts.head + SELECTED_FRAME_KEY + parts.selectedFrame + ',"objects":[' +
             parts.objects.join(',') + ']' + parts.tail;
+    };
+
+    // Where the selected frame's number stands in `text`, an animation text
+    // this page wrote: the one stretch of it that says only which frame the
+    // coach had on show. No member before it holds text of the coach's, so
+    // the first match is the member itself. null when there is none.
+    Animation.selectedFrameSpan = function (text) {
+        var key = text.indexOf(SELECTED_FRAME_KEY);
+        var digits = key === -1 ? null : /^\d+/.exec(text.substr(key + SELECTED_FRAME_KEY.length, 8));
+        return digits ? { at: key + SELECTED_FRAME_KEY.length, length: digits[0].length } : null;
     };
 
     // One line of compact JSON, members in the file's order.
@@ -606,14 +623,93 @@
 
         this.bgLayer.showGrid(settings.gridVisible);
         this.frameManager.loadSettings(settings, keepIds);
+        this.applyToggles(settings);
+        this.stage.draw();
+        return true;
+    };
+
+    // Puts back `parts`, an earlier textParts of this animation, in place
+    // of `shown`, the textParts of what is on screen now (an undo or a
+    // redo), as loading their text would, but reading and rebuilding only
+    // what differs: a large drill undoes a drag, a resize of every item or
+    // a turn of the pitch at once. Records whose text is unchanged are
+    // reused, and so are their groups while the pitch keeps its turn and
+    // the frame on show stays. Not during playback.
+    Animation.prototype.loadParts = function (parts, shown) {
+        var frames = this.frameManager;
+        var keepGroups = parts.selectedFrame === shown.selectedFrame;
+        var settings = null;
+        if (parts.head !== shown.head || parts.tail !== shown.tail) {
+            settings = JSON.parse(parts.head + PARTS_SLOT + parts.tail);
+            keepGroups = this.applyPitchSettings(settings) && keepGroups;
+            frames.nFrames = settings.nFrames;
+            frames.frameText = settings.frameText.slice();
+        }
+        var recordOf = {};
+        shown.objects.forEach(function (objectText, i) {
+            recordOf[objectText.length] = recordOf[objectText.length] || [];
+            recordOf[objectText.length].push({ text: objectText, record: frames.objects[i] });
+        });
+        var keep = {};
+        var objects = parts.objects.map(function (objectText) {
+            var candidates = recordOf[objectText.length] || [];
+            for (var i = 0; i < candidates.length; i++) {
+                if (candidates[i].text === objectText) {
+                    var record = candidates.splice(i, 1)[0].record;
+                    if (keepGroups) {
+                        keep[record.id] = true;
+                    }
+                    return record;
+                }
+            }
+            return JSON.parse(objectText);
+        });
+        frames.replaceObjects(objects, parts.selectedFrame, keep);
+        if (settings) {
+            this.applyToggles(settings);
+        }
+        this.bgLayer.batchDraw();
+    };
+
+    // The pitch of `settings` (a parsed animation text of this page's):
+    // sport, view, logo, turn and grid, each set only when it differs.
+    // Returns false when the pitch turned, which moves every item.
+    Animation.prototype.applyPitchSettings = function (settings) {
+        var bg = this.bgLayer;
+        var background = settings.background;
+        this.sport = settings.sport;
+        if (bg.sportType !== settings.sport || bg.bgType !== background.type ||
+                bg.showStripes !== background.showStripes) {
+            bg.setBackground(settings.sport, background.type, background.showStripes);
+        }
+        if (bg.logoImage !== background.logoImage) {
+            bg.setLogoImage(background.logoImage);
+        }
+        // The display is not saved on the way: the records about to be
+        // shown are the snapshot's own, and items carried through the turn
+        // can come out a last digit off.
+        var turned = this.animLayer.rotation() !== settings.rotation;
+        if (turned) {
+            this.animLayer.rotation(settings.rotation);
+            bg.rotation(settings.rotation);
+            this.isRotated = settings.rotation % 180 !== 0;
+            this.fitLayers(this.centerX, this.centerY, this.maxWidth, this.maxHeight);
+        }
+        if (bg.gridVisibility() !== settings.gridVisible) {
+            bg.showGrid(settings.gridVisible);
+        }
+        return !turned;
+    };
+
+    // Running lines and logo on or off as `settings` has them, once the
+    // items are in place.
+    Animation.prototype.applyToggles = function (settings) {
         if (this.animLayer.showRunningLines !== settings.showRunningLines) {
             this.toggleRunningLines();
         }
         if (this.bgLayer.doShowLogo !== settings.background.showLogo) {
             this.toggleLogo();
         }
-        this.stage.draw();
-        return true;
     };
 
     // Adds an item like the one whose properties (fieldItemGroup's

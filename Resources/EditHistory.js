@@ -131,6 +131,15 @@
         }
     };
 
+    // The coach went to frame `n` without changing anything: an undo from
+    // here comes back to it, as after record with unchanged content.
+    EditHistory.prototype.noteSelectedFrame = function (n) {
+        var now = this.current();
+        if (now) {
+            now.selectedFrame = n;
+        }
+    };
+
     EditHistory.prototype.canUndo = function () {
         return this.cursor > 0;
     };

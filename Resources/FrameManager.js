@@ -76,39 +76,46 @@
         return typeof text === 'string' ? text : '';
     };
 
+    // Returns whether the model changed: false when the display showed
+    // exactly what the model held for the selected frame.
     FrameManager.prototype.saveFrame = function () {
         var settings = this.animLayer.frameSettings();
         var sel = this.selectedFrame;
+        var changed = this.frameText.length <= sel || this.frameText[sel] !== settings.frameText;
         // Never leave holes before the selected frame's caption.
         for (var f = this.frameText.length; f < sel; f++) {
             this.frameText[f] = '';
         }
         this.frameText[sel] = settings.frameText;
 
+        var byId = this.recordsById();
         for (var i = 0; i < settings.objectProps.length; i++) {
             var props = settings.objectProps[i];
-            var record = this.findObject(props.id);
+            var record = byId.hasOwnProperty(props.id) ? byId[props.id] : null;
             if (record) {
+                changed = changed || record.color !== props.col1 || record.scale !== props.scale ||
+                    record.text !== props.text || record.shortLabel !== props.shortLabel || record.z !== props.z;
                 record.color = props.col1;
                 record.scale = props.scale;
                 record.text = props.text;
                 record.shortLabel = props.shortLabel;
                 record.z = props.z;
-                if (props.posIsFixed) {
-                    for (var k = 0; k < this.nFrames; k++) {
-                        record.frames[k] = displayedState(this.animLayer, props, record.frames[k]);
-                    }
-                } else {
-                    record.frames[sel] = displayedState(this.animLayer, props, record.frames[sel]);
+                var from = props.posIsFixed ? 0 : sel;
+                var to = props.posIsFixed ? this.nFrames : sel + 1;
+                for (var k = from; k < to; k++) {
+                    var state = displayedState(this.animLayer, props, record.frames[k]);
+                    changed = changed || state !== record.frames[k];
+                    record.frames[k] = state;
                 }
             } else {
+                changed = true;
                 // Added since the last save: it stands at the same place in
                 // every frame.
                 var frames = [];
                 for (var j = 0; j < this.nFrames; j++) {
                     frames.push(stateOf(props));
                 }
-                this.objects.push({
+                byId[props.id] = {
                     type: props.type,
                     id: props.id,
                     scale: props.scale,
@@ -117,16 +124,31 @@
                     z: props.z,
                     color: props.col1,
                     frames: frames
-                });
+                };
+                this.objects.push(byId[props.id]);
             }
         }
+        return changed;
+    };
+
+    // The first record of each id, as findObject would find it.
+    FrameManager.prototype.recordsById = function () {
+        var byId = {};
+        for (var i = 0; i < this.objects.length; i++) {
+            if (!byId.hasOwnProperty(this.objects[i].id)) {
+                byId[this.objects[i].id] = this.objects[i];
+            }
+        }
+        return byId;
     };
 
     // Does not save first: whatever the display held is replaced. The group
     // of an item already on display is reused when it still shows its
     // record (only positions differ between frames); the rest are built
-    // afresh, and groups of items no longer in the model go.
-    FrameManager.prototype.loadFrame = function (n) {
+    // afresh, and groups of items no longer in the model go. The groups of
+    // the ids in `keep` (optional) already show their records at frame n
+    // exactly and are left as they are, selection and controls too.
+    FrameManager.prototype.loadFrame = function (n, keep) {
         this.checkFrameIndex(n, 'FrameManager.loadFrame');
         var layer = this.animLayer;
         var shown = {};
@@ -142,6 +164,9 @@
         var groups = this.objects.map(function (record) {
             var group = shown.hasOwnProperty(record.id) ? shown[record.id] : null;
             delete shown[record.id];
+            if (group && keep && keep.hasOwnProperty(record.id)) {
+                return group;
+            }
             if (group && group.showsRecord(record)) {
                 var state = record.frames[n];
                 group.showAgain(layer.pixelPos(state), state.rotation, layer.layerScale, layer.rotation());
@@ -190,30 +215,16 @@
         }
     };
 
-    // Puts `objects` in the model in place of its own, with the same frames
-    // and captions, and shows the selected frame: an undo of a change to a
-    // few items of a large drill. The items whose ids are in `keep` are on
-    // display exactly as their records say already, and are not rebuilt.
-    FrameManager.prototype.replaceObjects = function (objects, keep) {
-        var layer = this.animLayer;
-        var n = this.selectedFrame;
-        var kept = {};
-        layer.itemGroups().forEach(function (group) {
-            var id = group.getAttr('id');
-            if (keep.hasOwnProperty(id) && !kept.hasOwnProperty(id)) {
-                kept[id] = group;
-            } else {
-                group.destroy();
-            }
-        });
+    // Puts `objects` in the model in place of its own and shows frame `n`
+    // of them: an undo or a redo, the frame count and captions already set.
+    // The items whose ids are in `keep` are on display exactly as their
+    // records say already, and are not touched.
+    FrameManager.prototype.replaceObjects = function (objects, n, keep) {
+        for (var i = 0; i < objects.length; i++) {
+            this.idCounter = Math.max(this.idCounter, objects[i].id);
+        }
         this.objects = objects;
-        var self = this;
-        this.stack(objects.map(function (record) {
-            self.idCounter = Math.max(self.idCounter, record.id);
-            return kept.hasOwnProperty(record.id) ? kept[record.id] : self.addGroupFor(record, n);
-        }));
-        this.updateRunningLines(n);
-        layer.batchDraw();
+        this.loadFrame(n, keep);
     };
 
     // The items on display already stand at the copied states, so they are

@@ -196,12 +196,9 @@
     // host's own Save, in its unsaved-changes question, must not write a
     // file that no longer opens either.
     function onRequestAnimationText() {
-        var text = shell.animation.saveToString();
-        sendMessage({
-            msgType: 'animationText',
-            strToSave: text,
-            saveProblem: window.Animation.savedTextProblem(text)
-        });
+        var message = textMessage('animationText', shell.animation.saveToString());
+        message.saveProblem = window.Animation.savedTextProblem(message.strToSave);
+        sendMessage(message);
     }
 
     // The report of the animation as it stands now; the pictures follow one
@@ -408,8 +405,24 @@
         } finally {
             handlingDepth -= 1;
         }
-        if (entry.edits && handlingDepth === 0) {
+        if (handlingDepth === 0) {
+            if (entry.edits) {
+                recordChange();
+            } else if (entry.selects) {
+                recordSelection();
+            }
+        }
+    }
+
+    // Looking at another frame changes nothing of the drill: the history
+    // only notes the frame, for an undo to come back to, and the host is
+    // not told. A change the display still held, saved into the model on
+    // the way, is recorded as any other.
+    function recordSelection() {
+        if (shell.savedUnrecorded) {
             recordChange();
+        } else if (!shell.animation.playbackManager.isPlaying) {
+            shell.history.noteSelectedFrame(shell.animation.frameManager.selectedFrame);
         }
     }
 
@@ -422,6 +435,7 @@
             return null;
         }
         var parts = shell.animation.textParts();
+        shell.savedUnrecorded = false;
         shell.history.record(parts);
         reportText(parts, 'animationChanged');
         refreshUndoButtons();
@@ -431,18 +445,32 @@
     // The host compares what it is told with the drill as last saved; it
     // hears of every change of the text, and of nothing else.
     function reportText(parts, msgType) {
-        var text = window.Animation.textFromParts(parts);
-        if (msgType === 'animationChanged' && text === shell.reportedText) {
+        var message = textMessage(msgType, window.Animation.textFromParts(parts));
+        if (msgType === 'animationChanged' && message.strToSave === shell.reportedText) {
             return;
         }
-        shell.reportedText = text;
-        sendMessage({ msgType: msgType, strToSave: text });
+        shell.reportedText = message.strToSave;
+        sendMessage(message);
+    }
+
+    // A message carrying the animation text `text`, with the stretch of it
+    // that holds the selected frame: the host leaves that out when it
+    // compares texts, so looking at frames is not a change to save.
+    function textMessage(msgType, text) {
+        var message = { msgType: msgType, strToSave: text };
+        var span = window.Animation.selectedFrameSpan(text);
+        if (span) {
+            message.shownFrameAt = span.at;
+            message.shownFrameLength = span.length;
+        }
+        return message;
     }
 
     // A fresh history with the animation on screen as its one state, which
     // the host takes as the drill as saved (a new drill, an opened file).
     function startHistory() {
         var parts = shell.animation.textParts();
+        shell.savedUnrecorded = false;
         shell.history.reset(parts);
         reportText(parts, 'animationReset');
         refreshUndoButtons();
@@ -453,45 +481,21 @@
     }
 
     // Puts a snapshot of the history on screen, exactly as it was saved,
-    // in place of `shown`, the parts on screen. When only items differ,
-    // only they are read and rebuilt: a large drill undoes one drag at
-    // once. Anything else loads the whole text.
+    // in place of `shown`, the parts on screen: only what differs is read
+    // and rebuilt. Without them (during playback) the whole text is loaded.
     function showSnapshot(snapshot, shown) {
-        var text = window.Animation.textFromParts(snapshot);
-        if (!shown || !showChangedItems(snapshot, shown)) {
-            shell.animation.loadFromString(text, true);
-            followAnimationSport();
-            refreshToolbarToggles();
-            updateTimelineFrameSettings();
+        var message = textMessage('animationChanged', window.Animation.textFromParts(snapshot));
+        if (shown) {
+            shell.animation.loadParts(snapshot, shown);
+        } else {
+            shell.animation.loadFromString(message.strToSave, true);
         }
-        shell.reportedText = text;
-        sendMessage({ msgType: 'animationChanged', strToSave: text });
+        followAnimationSport();
+        refreshToolbarToggles();
+        updateTimelineFrameSettings();
+        shell.reportedText = message.strToSave;
+        sendMessage(message);
         refreshUndoButtons();
-    }
-
-    // False when more than the items differ.
-    function showChangedItems(snapshot, shown) {
-        if (snapshot.head !== shown.head || snapshot.tail !== shown.tail ||
-                snapshot.selectedFrame !== shown.selectedFrame) {
-            return false;
-        }
-        var model = shell.animation.frameManager;
-        var recordOf = {};
-        shown.objects.forEach(function (objectText, i) {
-            recordOf[objectText.length] = recordOf[objectText.length] || [];
-            recordOf[objectText.length].push({ text: objectText, record: model.objects[i] });
-        });
-        var keep = {};
-        var objects = snapshot.objects.map(function (objectText) {
-            var same = (recordOf[objectText.length] || []).filter(function (c) { return c.text === objectText; });
-            if (same.length > 0) {
-                keep[same[0].record.id] = true;
-                return same[0].record;
-            }
-            return JSON.parse(objectText);
-        });
-        model.replaceObjects(objects, keep);
-        return true;
     }
 
     function onUndo() {
@@ -599,12 +603,16 @@
 
     // Also for the frame already selected: that saves and reloads it. A
     // frame the model does not have (a timeline out of step) is ignored.
+    // Whether saving the display changed the model is kept for
+    // recordSelection.
     function onSelectedFrame(detail) {
         var n = detail.frameNumber;
         if (typeof n !== 'number' || n % 1 !== 0 || n < 0 || n >= shell.animation.frameManager.nFrames) {
             return;
         }
-        shell.animation.frameManager.saveFrame();
+        if (shell.animation.frameManager.saveFrame()) {
+            shell.savedUnrecorded = true;
+        }
         shell.animation.frameManager.loadFrame(detail.frameNumber);
         updateTimelineFrameSettings();
     }
@@ -650,13 +658,12 @@
     // opens. `toCurrentFile` (Ctrl+S): straight to the file the drill came
     // from, if it has one; otherwise the host asks for a name.
     function onSaveAnimation(detail) {
-        var text = shell.animation.saveToString();
-        var problem = window.Animation.savedTextProblem(text);
+        var message = textMessage('saveAnimation', shell.animation.saveToString());
+        var problem = window.Animation.savedTextProblem(message.strToSave);
         if (problem) {
             sendMessage({ msgType: 'errorSavingFile', errorInfo: problem });
             return;
         }
-        var message = { msgType: 'saveAnimation', strToSave: text };
         if (detail.toCurrentFile) {
             message.toCurrentFile = 1;
         }
@@ -885,7 +892,8 @@
     // of the editing keys. The item picker registers its own two
     // (setItemDefaultColor, setItemDefaultScale); the overlays listen for
     // closeOverlays. `edits`: the animation may have changed, to be
-    // recorded for undo once the handler is done.
+    // recorded for undo once the handler is done; `selects`: another frame
+    // is shown (recordSelection).
     var PAGE_EVENTS = [
         { name: 'addItem', handle: onAddItem, edits: true },
         { name: 'play', handle: onPlay },
@@ -895,7 +903,7 @@
         { name: 'drawFrame', handle: onDrawFrame },
         { name: 'getLabelForItem', handle: onGetLabelForItem, edits: true },
         { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
-        { name: 'selectedFrame', handle: onSelectedFrame, edits: true },
+        { name: 'selectedFrame', handle: onSelectedFrame, selects: true },
         { name: 'addFrame', handle: onAddFrame, edits: true },
         { name: 'removeFrame', handle: onRemoveFrame, edits: true },
         { name: 'newAnimation', handle: onNewAnimation },
@@ -1039,6 +1047,9 @@
             overlayOpen: false,
             copiedItems: [],
             reportedText: '',
+            // A frame selection saved a change of the display that the
+            // history has not taken yet.
+            savedUnrecorded: false,
 
             calcContainerSizes: calcContainerSizes,
             connectSlots: connectSlots,

@@ -178,15 +178,15 @@ void mainWindow::registerHandlers()
             sendToPage(QStringLiteral("newAnimationResponse"));
     });
     m_handlers.insert(QStringLiteral("animationText"), [this](const QVariantMap &m) {
-        m_pageText = textOf(m, "strToSave");
+        m_pageText = DrillText::fromMessage(m);
         m_pageSaveProblem = textOf(m, "saveProblem");
         m_pageAnswered = true;
     });
     m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
-        takeAsSaved(textOf(m, "strToSave"), m_openingFile);
+        takeAsSaved(DrillText::fromMessage(m), m_openingFile);
     });
     m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
-        setWindowModified(textOf(m, "strToSave") != m_savedText);
+        setWindowModified(!DrillText::fromMessage(m).isSameDrillAs(m_savedText));
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
         showErrorOpeningFile(textOf(m, "errorInfo"));
@@ -195,7 +195,7 @@ void mainWindow::registerHandlers()
         showErrorSavingFile(textOf(m, "errorInfo"));
     });
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
-        saveAnimation(textOf(m, "strToSave"), m.value(QStringLiteral("toCurrentFile")).toBool());
+        saveAnimation(DrillText::fromMessage(m), m.value(QStringLiteral("toCurrentFile")).toBool());
     });
     m_handlers.insert(QStringLiteral("sportChanged"), [this](const QVariantMap &m) {
         rememberSport(textOf(m, "sport"));
@@ -342,7 +342,7 @@ void mainWindow::closeEvent(QCloseEvent *event)
 
 // The page answers inside the emit. A page that does not answer (it failed
 // to load) has nothing to lose, and gets the saved text back.
-QString mainWindow::pageAnimationText()
+DrillText mainWindow::pageAnimationText()
 {
     m_pageAnswered = false;
     sendToPage(QStringLiteral("requestAnimationText"));
@@ -355,8 +355,8 @@ bool mainWindow::maybeSave()
 {
     if (m_presentation == Presentation::Hidden)
         return true;
-    const QString text = pageAnimationText();
-    if (text == m_savedText)
+    const DrillText text = pageAnimationText();
+    if (text.isSameDrillAs(m_savedText))
         return true;
     const auto answer = QMessageBox::warning(this, QCoreApplication::applicationName(),
                                              tr("Save changes to the drill?"),
@@ -371,7 +371,7 @@ bool mainWindow::maybeSave()
     return saveAnimation(text, true);
 }
 
-void mainWindow::takeAsSaved(const QString &text, const QString &file)
+void mainWindow::takeAsSaved(const DrillText &text, const QString &file)
 {
     m_savedText = text;
     m_currentFile = file;
@@ -451,7 +451,7 @@ void mainWindow::openAnimation(const QString &path)
     m_openingFile.clear();
 }
 
-bool mainWindow::saveAnimation(const QString &text, bool toCurrentFile)
+bool mainWindow::saveAnimation(const DrillText &text, bool toCurrentFile)
 {
     QString fileName = toCurrentFile ? m_currentFile : QString();
     if (fileName.isEmpty()) {
@@ -463,7 +463,7 @@ bool mainWindow::saveAnimation(const QString &text, bool toCurrentFile)
     }
 
     QString error;
-    if (!AnimationFile::write(fileName, text, &error)) {
+    if (!AnimationFile::write(fileName, text.text(), &error)) {
         showInformation(m_webView, tr("error"), error);
         return false;
     }

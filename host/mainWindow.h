@@ -1,6 +1,8 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "DrillText.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QVariantMap>
@@ -45,7 +47,7 @@ public:
     // file's, and adds ".anim" to a name typed without an extension. A
     // failed write is reported and leaves any existing file untouched.
     // Returns whether the text was written; it is then the saved drill.
-    bool saveAnimation(const QString &text, bool toCurrentFile = false);
+    bool saveAnimation(const DrillText &text, bool toCurrentFile = false);
 
     // Asks the page for its animation and, when it differs from what was
     // last opened or saved, asks "Save changes to the drill?". Returns
@@ -153,8 +155,8 @@ private:
 
     void onLoadFinished(bool ok);
     void startAnimation();
-    QString pageAnimationText();
-    void takeAsSaved(const QString &text, const QString &file);
+    DrillText pageAnimationText();
+    void takeAsSaved(const DrillText &text, const QString &file);
     void updateTitle();
     void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
@@ -199,12 +201,12 @@ private:
 
     // What the drill was when last opened, saved or started afresh, and
     // where it lives (empty when nowhere yet). The page's current text is
-    // compared with it whenever it matters.
-    QString m_savedText;
+    // compared with it, the frame on show aside, whenever it matters.
+    DrillText m_savedText;
     QString m_currentFile;
     // The page's answer to "requestAnimationText", and the file being
     // opened while its text is with the page.
-    QString m_pageText;
+    DrillText m_pageText;
     QString m_pageSaveProblem;
     bool m_pageAnswered = false;
     QString m_openingFile;

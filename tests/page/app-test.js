@@ -2,6 +2,8 @@
 // the report and video exports, and editing with undo, redo and the keys.
 
 var editor = pageShell.animation;
+// Where the new drill's selected frame stands, which the host leaves out when it compares.
+var NEW_DRILL_FRAME_AT = NEW_DRILL.indexOf('"selectedFrame":') + '"selectedFrame":'.length;
 
 function toggles() {
     var t = pageShell.toolbar.toggles;
@@ -9,7 +11,8 @@ function toggles() {
 }
 
 test('start-up tells the host only of the new drill; areas are sized from the window, down to a minimum', function () {
-    assert.deepEqual(sent(), [{ msgType: 'animationReset', strToSave: NEW_DRILL }]);
+    assert.deepEqual(sent(), [{ msgType: 'animationReset', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
+        shownFrameLength: 1 }]);
     assert.deepEqual(pageShell.sizes, pageShell.calcContainerSizes(1280, 800));
     // [window, application, item picker, pitch area]: a window below 210 x 165 keeps the smallest areas
     [[[1280, 800], [1270, 785], [135, 685], [1125, 685]], [[210, 165], [200, 150], [135, 50], [55, 50]],
@@ -23,7 +26,8 @@ test('start-up tells the host only of the new drill; areas are sized from the wi
 test('page commands become host messages; host messages reach the page, unknown ones are ignored', function () {
     openInEditor(NEW_DRILL);
     [['openAnimation', {}, {}], ['exportVideo', {}, {}], ['exportPdf', {}, {}], ['showAboutInfo', {}, {}], ['selectLogo', {}, {}],
-        ['saveAnimation', {}, { msgType: 'saveAnimation', strToSave: NEW_DRILL }],
+        ['saveAnimation', {}, { msgType: 'saveAnimation', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
+            shownFrameLength: 1 }],
         ['errorOpeningFile', { errorInfo: 'Not an animation file.' }, { msgType: 'errorOpeningFile', errorInfo: 'Not an animation file.' }],
         ['getLabelForItem', { id: 37, currentLabel: 'Keeper' }, { msgType: 'promptForItemLabel',
             displayMessage: 'Enter a label for this item: ', defaultText: 'Keeper', id: 37 }]

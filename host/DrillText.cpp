@@ -1,0 +1,32 @@
+#include "DrillText.h"
+
+DrillText::DrillText(const QString &text, int shownFrameAt, int shownFrameLength)
+    : m_text(text)
+{
+    if (shownFrameAt >= 0 && shownFrameLength > 0 && shownFrameAt <= text.size() - shownFrameLength) {
+        m_shownFrameAt = shownFrameAt;
+        m_shownFrameLength = shownFrameLength;
+    }
+}
+
+DrillText DrillText::fromMessage(const QVariantMap &message)
+{
+    const QString text = message.value(QStringLiteral("strToSave")).toString();
+    const QVariant at = message.value(QStringLiteral("shownFrameAt"));
+    const QVariant length = message.value(QStringLiteral("shownFrameLength"));
+    if (!at.isValid() || !length.isValid())
+        return DrillText(text);
+    return DrillText(text, at.toInt(), length.toInt());
+}
+
+// Compared piece by piece, without copying texts that may be megabytes long.
+bool DrillText::isSameDrillAs(const DrillText &other) const
+{
+    if (!hasSpan() || !other.hasSpan())
+        return m_text == other.m_text;
+    const int tail = m_text.size() - m_shownFrameAt - m_shownFrameLength;
+    const int otherTail = other.m_text.size() - other.m_shownFrameAt - other.m_shownFrameLength;
+    return m_shownFrameAt == other.m_shownFrameAt && tail == otherTail &&
+           m_text.leftRef(m_shownFrameAt) == other.m_text.leftRef(other.m_shownFrameAt) &&
+           m_text.rightRef(tail) == other.m_text.rightRef(otherTail);
+}
