@@ -189,7 +189,11 @@
         this.centerY = centerY;
         this.maxWidth = maxWidth;
         this.maxHeight = maxHeight;
-        this.stage.size({ width: maxWidth, height: maxHeight });
+        // Kinetic sizes every layer's canvases afresh even to the size they
+        // have, which costs more than the rest of a turn of the pitch.
+        if (this.stage.width() !== maxWidth || this.stage.height() !== maxHeight) {
+            this.stage.size({ width: maxWidth, height: maxHeight });
+        }
         this.whiteRect.size({ width: maxWidth, height: maxHeight });
         this.bgLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
@@ -555,11 +559,15 @@
             head: escapeLoneSurrogates(text.slice(0, at)),
             selectedFrame: frames.selectedFrame,
             objects: frames.objects.map(function (record) {
-                return escapeLoneSurrogates(JSON.stringify(record));
+                return frames.recordText(record, recordText);
             }),
             tail: escapeLoneSurrogates(text.slice(at + PARTS_SLOT.length))
         };
     };
+
+    function recordText(record) {
+        return escapeLoneSurrogates(JSON.stringify(record));
+    }
 
     Animation.textFromParts = function (parts) {
         return parts.head + SELECTED_FRAME_KEY + parts.selectedFrame + ',"objects":[' +
@@ -662,7 +670,9 @@
                     return record;
                 }
             }
-            return JSON.parse(objectText);
+            var read = JSON.parse(objectText);
+            frames.keepRecordText(read, objectText);
+            return read;
         });
         frames.replaceObjects(objects, parts.selectedFrame, keep);
         if (settings) {

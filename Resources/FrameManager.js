@@ -38,6 +38,26 @@
         return { x: state.x, y: state.y, rotation: state.rotation };
     }
 
+    // Each object record may carry its own text (see recordText) in this
+    // member, which JSON does not see. Records change only through the
+    // frame model's operations, and each drops the text of a record it
+    // changes.
+    var RECORD_TEXT = 'textOfRecord';
+
+    function forgetText(record) {
+        if (Object.prototype.hasOwnProperty.call(record, RECORD_TEXT)) {
+            record[RECORD_TEXT] = null;
+        }
+    }
+
+    function keepText(record, text) {
+        if (Object.prototype.hasOwnProperty.call(record, RECORD_TEXT)) {
+            record[RECORD_TEXT] = text;
+        } else {
+            Object.defineProperty(record, RECORD_TEXT, { value: text, writable: true, configurable: true });
+        }
+    }
+
     function FrameManager(animLayer) {
         if (!(this instanceof FrameManager)) {
             throw new Error('FrameManager must be called with new');
@@ -93,7 +113,7 @@
             var props = settings.objectProps[i];
             var record = byId.hasOwnProperty(props.id) ? byId[props.id] : null;
             if (record) {
-                changed = changed || record.color !== props.col1 || record.scale !== props.scale ||
+                var recordChanged = record.color !== props.col1 || record.scale !== props.scale ||
                     record.text !== props.text || record.shortLabel !== props.shortLabel || record.z !== props.z;
                 record.color = props.col1;
                 record.scale = props.scale;
@@ -104,8 +124,12 @@
                 var to = props.posIsFixed ? this.nFrames : sel + 1;
                 for (var k = from; k < to; k++) {
                     var state = displayedState(this.animLayer, props, record.frames[k]);
-                    changed = changed || state !== record.frames[k];
+                    recordChanged = recordChanged || state !== record.frames[k];
                     record.frames[k] = state;
+                }
+                if (recordChanged) {
+                    forgetText(record);
+                    changed = true;
                 }
             } else {
                 changed = true;
@@ -169,7 +193,8 @@
             }
             if (group && group.showsRecord(record)) {
                 var state = record.frames[n];
-                group.showAgain(layer.pixelPos(state), state.rotation, layer.layerScale, layer.rotation());
+                group.showAgain(layer.pixelPos(state), state.rotation, layer.layerScale, layer.rotation(),
+                    record.scale);
                 return group;
             }
             if (group) {
@@ -235,6 +260,7 @@
         for (var i = 0; i < this.objects.length; i++) {
             var frames = this.objects[i].frames;
             frames.splice(sel + 1, 0, copyState(frames[sel]));
+            forgetText(this.objects[i]);
         }
         this.frameText.splice(sel + 1, 0, '');
         this.animLayer.setFrameText('');
@@ -252,6 +278,7 @@
         var sel = this.selectedFrame;
         for (var i = 0; i < this.objects.length; i++) {
             this.objects[i].frames.splice(sel, 1);
+            forgetText(this.objects[i]);
         }
         this.frameText.splice(sel, 1);
         if (sel > 0) {
@@ -299,6 +326,7 @@
             var record = this.findObject(group.getAttr('id'));
             if (record) {
                 record.scale = group.getFieldItem().getScale();
+                forgetText(record);
             }
         }
         this.animLayer.batchDraw();
@@ -361,6 +389,24 @@
         }
     };
 
+    // The text `write` gives for `record`, written once and kept until the
+    // record changes: saving a large drill after a change to one item
+    // writes that item's record alone.
+    FrameManager.prototype.recordText = function (record, write) {
+        var text = record[RECORD_TEXT];
+        if (typeof text !== 'string') {
+            text = write(record);
+            keepText(record, text);
+        }
+        return text;
+    };
+
+    // `record`, just read from `text` (which `write` gave for an equal
+    // record), keeps it.
+    FrameManager.prototype.keepRecordText = function (record, text) {
+        keepText(record, text);
+    };
+
     FrameManager.prototype.generateUniqueId = function () {
         this.idCounter += 1;
         return this.idCounter;
@@ -399,6 +445,7 @@
                 this.idCounter = Math.max(this.idCounter, this.objects[i].id);
             } else {
                 this.objects[i].id = this.generateUniqueId();
+                forgetText(this.objects[i]);
             }
         }
         this.loadFrame(this.selectedFrame);

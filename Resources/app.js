@@ -427,7 +427,7 @@
     }
 
     // Notes the animation as it is now: a new undo step when it changed,
-    // and the host told when its text did. Not during playback, whose
+    // and then the host told. Not during playback, whose
     // items stand at in-between places.
     // Returns the parts recorded, or null during playback.
     function recordChange() {
@@ -436,8 +436,11 @@
         }
         var parts = shell.animation.textParts();
         shell.savedUnrecorded = false;
-        shell.history.record(parts);
-        reportText(parts, 'animationChanged');
+        // The host already has the text of the snapshot on screen, the
+        // selected frame aside, which it does not compare.
+        if (shell.history.record(parts)) {
+            reportText(parts, 'animationChanged');
+        }
         refreshUndoButtons();
         return parts;
     }

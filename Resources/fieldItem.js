@@ -439,6 +439,15 @@
         this.positionControls();
     };
 
+    // Drawn at `scale` as an item built at it is: unclipped, and without
+    // the event, since a frame load or an undo is no choice of the coach's.
+    FieldItem.prototype.showScale = function (scale) {
+        checkScale(scale, 'showScale');
+        this.scale = scale;
+        this.updateBounds(this.rescale(this.scale * this.layerScale));
+        this.positionControls();
+    };
+
     // The pitch was resized: no event, since the item's own scale is as it was.
     FieldItem.prototype.setLayerScale = function (layerScale) {
         checkScale(layerScale, 'setLayerScale');

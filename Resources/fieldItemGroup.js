@@ -353,24 +353,32 @@
             redraw(group);
         };
 
-        // Whether the group shows the object record `record` (type, scale,
-        // colour and texts) as a group built from it would.
+        // Whether the group can show the object record `record` as a group
+        // built from it would, through showAgain: same type, colour and
+        // texts; the scale may differ.
         group.showsRecord = function (record) {
-            return fieldItem.isBuiltFrom(record.type, record.scale, record.color, record.color) &&
+            return fieldItem.isBuiltFrom(record.type, fieldItem.getScale(), record.color, record.color) &&
                 group.itemText.getText() === record.text &&
                 group.shortLabelText.getText() === record.shortLabel;
         };
 
         // A frame load reuses the group of an item shown before: it then
-        // stands as one built afresh at `pos` with `rotation` would, not
-        // selected, without controls and with a new node identifier.
-        group.showAgain = function (pos, rotation, layerScale, layerRotation) {
+        // stands as one built afresh at `pos` with `rotation` and `scale`
+        // would, not selected, without controls and with a new node
+        // identifier.
+        group.showAgain = function (pos, rotation, layerScale, layerRotation, scale) {
             destroyControls();
             group.isSelected = false;
             renewNodeId();
             fieldItem.hideLine();
+            var rescaled = fieldItem.getScale() !== scale;
+            if (rescaled) {
+                fieldItem.showScale(scale);
+            }
             if (group.layerScale !== layerScale || currentLayerRotation !== (layerRotation || 0)) {
                 group.setLayerScaleAndRotation(layerScale, layerRotation);
+            } else if (rescaled) {
+                placeTexts();
             }
             group.updatePosition(pos, rotation);
         };
