@@ -38,10 +38,11 @@
         this.fontSize = fontSize;
         this.showInCenter = !!showInCenter;
         this.fullText = (text === undefined || text === null) ? '' : String(text);
+        // Built at the size it is drawn at: each size given is measured.
         this.text = new Kinetic.Text({
             text: window.drawnText(this.fullText, MAX_DRAWN_LENGTH),
             fontFamily: FONT_FAMILY,
-            fontSize: fontSize,
+            fontSize: this.drawnFontSize(layerScale),
             fontStyle: style.fontStyle,
             fill: style.fill,
             align: 'center',

@@ -91,13 +91,27 @@
     // A box too narrow for its number gets a smaller one: every box is
     // numbered, and no number spills into its neighbours. Text does not
     // shrink quite in proportion to its font, so a few steps may be needed.
+    // Kinetic measures a text again at every font size it is given, and
+    // hundreds of boxes shrink their numbers step by step: numbers of as
+    // many digits and as wide at the full size (digits are all alike wide)
+    // end at the same size in the same room, found once.
+    var fittedSizes = {};
+
     function fitNumber(number, b) {
         var room = Math.max(0, b - 2 * FRAME_INSET);
         if (number.fontSize() !== FRAME_FONT_SIZE) {
             number.fontSize(FRAME_FONT_SIZE);
         }
-        for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
-            number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
+        var key = number.text().length + ':' + number.width() + ':' + room;
+        if (fittedSizes.hasOwnProperty(key)) {
+            if (fittedSizes[key] !== FRAME_FONT_SIZE) {
+                number.fontSize(fittedSizes[key]);
+            }
+        } else {
+            for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
+                number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
+            }
+            fittedSizes[key] = number.fontSize();
         }
         number.x(-number.width() / 2);
         number.y(-number.height() / 2);
