@@ -364,14 +364,14 @@
 
         // A frame load reuses the group of an item shown before: it then
         // stands as one built afresh at `pos` with `rotation` and `scale`
-        // would, not selected, without controls and with a new node
-        // identifier.
+        // (optional: the scale it has) would, not selected, without
+        // controls and with a new node identifier.
         group.showAgain = function (pos, rotation, layerScale, layerRotation, scale) {
             destroyControls();
             group.isSelected = false;
             renewNodeId();
             fieldItem.hideLine();
-            var rescaled = fieldItem.getScale() !== scale;
+            var rescaled = scale !== undefined && fieldItem.getScale() !== scale;
             if (rescaled) {
                 fieldItem.showScale(scale);
             }
