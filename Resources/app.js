@@ -426,9 +426,9 @@
         }
     }
 
-    // Notes the animation as it is now: a new undo step when it changed,
-    // and then the host told. Not during playback, whose
-    // items stand at in-between places.
+    // Notes the animation as it is now: when it changed, a new undo step,
+    // and the host told. Not during playback, whose items stand at
+    // in-between places.
     // Returns the parts recorded, or null during playback.
     function recordChange() {
         if (shell.animation.playbackManager.isPlaying) {
@@ -446,7 +446,8 @@
     }
 
     // The host compares what it is told with the drill as last saved; it
-    // hears of every change of the text, and of nothing else.
+    // hears of every change of the text but for the selected frame, and of
+    // nothing else.
     function reportText(parts, msgType) {
         var message = textMessage(msgType, window.Animation.textFromParts(parts));
         if (msgType === 'animationChanged' && message.strToSave === shell.reportedText) {
