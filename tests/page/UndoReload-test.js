@@ -14,10 +14,6 @@ function groups() {
     return layer.itemGroups();
 }
 
-function told(msgType) {
-    return cppInterface.receivedMessages().filter(function (m) { return m.msgType === msgType; });
-}
-
 function release() {
     editor.stage.fire('contentMouseup');
 }
@@ -29,14 +25,12 @@ function selectOnly(picked) {
 // 24 items of five kinds over four frames, labelled and captioned, built
 // through the shell as a coach builds one; frame 1 on show.
 var drill = null;
-function drillText() {
+function richDrill() {
     if (!drill) {
-        cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
-        myDispatchEvent('newAnimation', {});
-        cppInterface.clearReplies();
+        newDrill();
         var types = ['person', 'person', 'gaaBall', 'cone', 'ring', 'hurdle'];
         types.concat(types, types, types).forEach(function (type) {
-            myDispatchEvent('addItem', { type: type, col1: 'default', col2: 'default', scale: 'default' });
+            addToEditor(type);
         });
         cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(groups()[0]._id), text: 'Seán' });
         cppInterface.emitToPage({ msgType: 'itemShortLabelResponse', id: String(groups()[1]._id), text: '9' });
@@ -75,7 +69,7 @@ function drillText() {
 
 // The drill opened afresh, as from a file: a new history.
 function openDrill() {
-    cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: drillText() });
+    openInEditor(richDrill());
     cppInterface.clearReceivedMessages();
     return editor.saveToString();
 }
@@ -181,7 +175,7 @@ test('every kind of change undoes and redoes to the exact texts, showing what a 
         myDispatchEvent('redo', {});
         assert.equal(textDifference(editor.saveToString(), after), '', c[0] + ' redone');
         var redone = sceneLines();
-        assert.equal(textDifference(told('animationChanged').map(function (m) { return m.strToSave; })
+        assert.equal(textDifference(sentOfType('animationChanged').map(function (m) { return m.strToSave; })
             .slice(-2).join('\n'), [before, after].join('\n')), '', c[0] + ': the host is told of both texts');
         assert.equal(firstDifference(undone, fullLoadLines(before)), '', c[0] + ': undone as loaded');
         assert.equal(firstDifference(redone, fullLoadLines(after)), '', c[0] + ': redone as loaded');
@@ -196,7 +190,7 @@ test('looking at frames takes no snapshot and tells the host nothing; an undo co
         assert.equal(fm.selectedFrame, f);
     });
     assert.equal(pageShell.history.length(), steps, 'no step');
-    assert.deepEqual(cppInterface.receivedMessages(), [], 'nothing sent');
+    assert.deepEqual(sent(), [], 'nothing sent');
     assert.equal(textDifference(editor.saveToString(), opened), '', 'nothing changed');
 
     myDispatchEvent('selectedFrame', { frameNumber: 3 });
@@ -220,7 +214,7 @@ test('a change still on display when another frame is chosen is recorded as a st
     groups()[1].updatePosition(layer.pixelPos({ x: 0.7, y: 0.7 }), 30);
     myDispatchEvent('selectedFrame', { frameNumber: 2 });
     assert.equal(pageShell.history.length(), steps + 1);
-    assert.equal(told('animationChanged').length, 1, 'the host is told');
+    assert.equal(sentOfType('animationChanged').length, 1, 'the host is told');
     myDispatchEvent('selectedFrame', { frameNumber: 1 });
     var moved = editor.saveToString();
     assert.notEqual(moved, opened);
@@ -237,10 +231,8 @@ test('every text the host gets marks the selected frame\'s number, which alone m
     myDispatchEvent('toggleGrid', {});
     myDispatchEvent('saveAnimation', {});
     cppInterface.emitToPage({ msgType: 'requestAnimationText' });
-    cppInterface.setReply('newAnimation', { msgType: 'newAnimationResponse' });
-    myDispatchEvent('newAnimation', {});
-    cppInterface.clearReplies();
-    var texts = cppInterface.receivedMessages().filter(function (m) { return m.strToSave !== undefined; });
+    newDrill();
+    var texts = sent().filter(function (m) { return m.strToSave !== undefined; });
     assert.deepEqual(texts.map(function (m) { return m.msgType; }),
         ['animationChanged', 'saveAnimation', 'animationText', 'animationReset']);
     texts.forEach(function (m) {
