@@ -245,3 +245,33 @@ test('every text the host gets marks the selected frame\'s number, which alone m
         assert.equal(other, JSON.stringify(settings), m.msgType + ': the span is the member\'s whole value');
     });
 });
+
+// The whole stage drawn, as a PNG data URL, to `callback`.
+function picture(callback) {
+    editor.stage.draw();
+    editor.stage.toDataURL({ mimeType: 'image/png', callback: callback });
+}
+
+test('an undo draws, pixel for pixel, the picture a full load of the same text draws', function (done) {
+    var cases = [CHANGES[1], CHANGES[2], CHANGES[4], CHANGES[0]];
+    function next(k) {
+        if (k === cases.length) {
+            done();
+            return;
+        }
+        var before = openDrill();
+        cases[k][1]();
+        picture(function (changed) {
+            myDispatchEvent('undo', {});
+            picture(function (undone) {
+                assert.notEqual(undone, changed, cases[k][0] + ' shows');
+                editor.loadFromString(before, true);
+                picture(function (loaded) {
+                    assert.ok(undone === loaded, cases[k][0] + ': the undone picture is the loaded one');
+                    next(k + 1);
+                });
+            });
+        });
+    }
+    next(0);
+}, 120000);
