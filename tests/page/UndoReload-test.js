@@ -136,7 +136,6 @@ var CHANGES = [
         myDispatchEvent('increaseSelectedScale', {});
     }],
     ['turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); }],
-    ['turn it back the other way', function () { myDispatchEvent('rotateAntiClockwise', {}); }],
     ['another sport and view', function () {
         editor.bgLayer.setBackground('rugby', 'oneEnd', true);
         myDispatchEvent('backgroundChosen', { sport: 'rugby', bgType: 'oneEnd' });
@@ -145,9 +144,6 @@ var CHANGES = [
     ['running lines', function () { myDispatchEvent('toggleRunningLines', {}); }],
     ['a logo', function () { cppInterface.emitToPage({ msgType: 'setLogoImage', image: LOGO }); }],
     ['caption', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap' }); }],
-    ['label', function () {
-        cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(groups()[3]._id), text: 'Gate' });
-    }],
     ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
     ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
     ['delete two items', function () {
@@ -253,7 +249,9 @@ function picture(callback) {
 }
 
 test('an undo draws, pixel for pixel, the picture a full load of the same text draws', function (done) {
-    var cases = [CHANGES[1], CHANGES[2], CHANGES[4], CHANGES[0]];
+    var cases = CHANGES.filter(function (c) {
+        return ['drag one item', 'resize every item', 'turn the pitch', 'another sport and view'].indexOf(c[0]) !== -1;
+    });
     function next(k) {
         if (k === cases.length) {
             done();
