@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QObject>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,46 +28,29 @@ public:
     static std::unique_ptr<ModalDriver> answerWhere(std::function<bool(W *)> wanted,
                                                     std::function<void(W *)> answer, int timeoutMs = 5000)
     {
-        std::unique_ptr<ModalDriver> driver(new ModalDriver(timeoutMs));
-        driver->m_answer = [wanted, answer](QWidget *w) {
-            auto *typed = qobject_cast<W *>(w);
-            if (typed && wanted(typed)) {
-                answer(typed);
-                return true;
+        std::unique_ptr<ModalDriver> driver(new ModalDriver);
+        QElapsedTimer clock;
+        clock.start();
+        ModalDriver *self = driver.get();
+        connect(&driver->m_timer, &QTimer::timeout, self, [=]() {
+            auto *dialog = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (dialog && dialog->isVisible() && wanted(dialog)) {
+                self->m_seen = true;
+                self->m_timer.stop();
+                answer(dialog);
+            } else if (clock.elapsed() > timeoutMs) {
+                self->m_timer.stop();
             }
-            return false;
-        };
+        });
+        driver->m_timer.start(10);
         return driver;
     }
 
     bool seen() const { return m_seen; }
 
 private:
-    explicit ModalDriver(int timeoutMs)
-        : m_timeoutMs(timeoutMs)
-    {
-        m_clock.start();
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
-        m_timer.start();
-    }
-
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible() && m_answer(modal)) {
-            m_seen = true;
-            m_timer.stop();
-            return;
-        }
-        if (m_clock.elapsed() > m_timeoutMs)
-            m_timer.stop();
-    }
-
-    std::function<bool(QWidget *)> m_answer;
+    ModalDriver() = default;
     QTimer m_timer;
-    QElapsedTimer m_clock;
-    int m_timeoutMs;
     bool m_seen = false;
 };
 

@@ -4,9 +4,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-// Points QSettings at a fresh folder of the test's own: no test reads or
-// writes the user's settings, and each test program starts without any.
-// Call it before the first mainWindow is made.
+// Points QSettings at a fresh folder of the test's own, so no test reads or
+// writes the user's settings. Call it before the first mainWindow is made.
 inline QString usePrivateSettings()
 {
     static QTemporaryDir dir;

@@ -2,7 +2,6 @@
 #define SMALLDISK_H
 
 #include <QProcess>
-#include <QString>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -18,24 +17,20 @@ public:
         : m_folder(folder)
     {
         m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                       QStringLiteral("size=%1").arg(bytes), QStringLiteral("tmpfs"),
-                                       folder}) == 0;
-        if (!m_mounted) {
-            // Past the limit the kernel would otherwise end the process.
-            std::signal(SIGXFSZ, SIG_IGN);
-            getrlimit(RLIMIT_FSIZE, &m_limit);
-            rlimit small = m_limit;
+                                      {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", folder}) == 0;
+        // Past the limit the kernel would otherwise end the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit small = m_limit;
+        if (!m_mounted)
             small.rlim_cur = rlim_t(bytes);
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
+        setrlimit(RLIMIT_FSIZE, &small);
     }
     ~SmallDisk()
     {
         if (m_mounted)
             QProcess::execute(QStringLiteral("umount"), {m_folder});
-        else
-            setrlimit(RLIMIT_FSIZE, &m_limit);
+        setrlimit(RLIMIT_FSIZE, &m_limit);
     }
     SmallDisk(const SmallDisk &) = delete;
     SmallDisk &operator=(const SmallDisk &) = delete;

@@ -1,9 +1,7 @@
 #ifndef TESTFILES_H
 #define TESTFILES_H
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <QtTest>
 
 // Writes `bytes` to `path`, failing the calling test when it cannot.
@@ -18,9 +16,7 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
 inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 #endif // TESTFILES_H

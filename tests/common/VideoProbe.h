@@ -1,11 +1,9 @@
 #ifndef VIDEOPROBE_H
 #define VIDEOPROBE_H
 
-#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 
 // What ffprobe and ffmpeg find in a video file, for tests that check the
@@ -33,14 +31,13 @@ struct VideoProbe
     static VideoProbe of(const QString &path)
     {
         VideoProbe probe;
-        const QByteArray stream = run(QStringLiteral("ffprobe"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-             QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name,width,height,r_frame_rate"),
-             QStringLiteral("-of"), QStringLiteral("default=noprint_wrappers=1"), path}, &probe.error);
-        for (const QByteArray &line : stream.split('\n')) {
-            const QString text = QString::fromUtf8(line).trimmed();
-            const QString key = text.section(QLatin1Char('='), 0, 0);
-            const QString value = text.section(QLatin1Char('='), 1);
+        const QByteArray out = run(QStringLiteral("ffprobe"),
+            {"-v", "error", "-select_streams", "v:0", "-show_entries",
+             "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time",
+             "-of", "default=noprint_wrappers=1", path}, &probe.error);
+        for (const QByteArray &line : out.split('\n')) {
+            const QString key = QString::fromUtf8(line.trimmed()).section(QLatin1Char('='), 0, 0);
+            const QString value = QString::fromUtf8(line.trimmed()).section(QLatin1Char('='), 1);
             if (key == QLatin1String("codec_name"))
                 probe.codec = value;
             else if (key == QLatin1String("width"))
@@ -49,14 +46,9 @@ struct VideoProbe
                 probe.height = value.toInt();
             else if (key == QLatin1String("r_frame_rate"))
                 probe.frameRate = value;
+            else if (key == QLatin1String("best_effort_timestamp_time"))
+                probe.frameTimes << value.toDouble();
         }
-        const QByteArray frames = run(QStringLiteral("ffprobe"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-             QStringLiteral("-show_entries"), QStringLiteral("frame=best_effort_timestamp_time"),
-             QStringLiteral("-of"), QStringLiteral("csv=p=0"), path}, &probe.error);
-        for (const QByteArray &line : frames.split('\n'))
-            if (!line.trimmed().isEmpty())
-                probe.frameTimes << line.trimmed().toDouble();
         return probe;
     }
 
@@ -104,10 +96,8 @@ struct VideoProbe
     static QList<QByteArray> pictures(const QString &path, int width, int height, QString *error)
     {
         const QByteArray raw = run(QStringLiteral("ffmpeg"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
-             QStringLiteral("-vf"), QStringLiteral("scale=%1:%2").arg(width).arg(height),
-             QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
-             QStringLiteral("-")}, error);
+            {"-v", "error", "-i", path, "-vf", QStringLiteral("scale=%1:%2").arg(width).arg(height),
+             "-f", "rawvideo", "-pix_fmt", "rgb24", "-"}, error);
         QList<QByteArray> out;
         const int size = width * height * 3;
         for (int at = 0; at + size <= raw.size(); at += size)
