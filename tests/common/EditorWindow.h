@@ -1,11 +1,8 @@
 #ifndef EDITORWINDOW_H
 #define EDITORWINDOW_H
 
-#include <QPoint>
 #include <QSignalSpy>
-#include <QString>
 #include <QWebFrame>
-#include <QWebPage>
 #include <QWebView>
 #include <QtTest>
 

@@ -29,10 +29,10 @@ public:
                                                     std::function<void(W *)> answer, int timeoutMs = 5000)
     {
         std::unique_ptr<ModalDriver> driver(new ModalDriver);
+        ModalDriver *self = driver.get();
         QElapsedTimer clock;
         clock.start();
-        ModalDriver *self = driver.get();
-        connect(&driver->m_timer, &QTimer::timeout, self, [=]() {
+        connect(&self->m_timer, &QTimer::timeout, self, [=]() {
             auto *dialog = qobject_cast<W *>(QApplication::activeModalWidget());
             if (dialog && dialog->isVisible() && wanted(dialog)) {
                 self->m_seen = true;

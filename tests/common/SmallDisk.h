@@ -16,26 +16,20 @@ public:
     SmallDisk(const QString &folder, int bytes)
         : m_folder(folder)
     {
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", folder}) == 0;
+        m_mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", folder}) == 0;
         // Past the limit the kernel would otherwise end the process.
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_limit);
         rlimit small = m_limit;
-        if (!m_mounted)
-            small.rlim_cur = rlim_t(bytes);
+        small.rlim_cur = m_mounted ? m_limit.rlim_cur : rlim_t(bytes);
         setrlimit(RLIMIT_FSIZE, &small);
     }
     ~SmallDisk()
     {
         if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {m_folder});
+            QProcess::execute("umount", {m_folder});
         setrlimit(RLIMIT_FSIZE, &m_limit);
     }
-    SmallDisk(const SmallDisk &) = delete;
-    SmallDisk &operator=(const SmallDisk &) = delete;
-
-    QString how() const { return m_mounted ? QStringLiteral("tmpfs") : QStringLiteral("file size limit"); }
 
 private:
     QString m_folder;

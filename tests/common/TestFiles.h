@@ -1,7 +1,6 @@
 #ifndef TESTFILES_H
 #define TESTFILES_H
 
-#include <QFile>
 #include <QtTest>
 
 // Writes `bytes` to `path`, failing the calling test when it cannot.

@@ -31,22 +31,20 @@ struct VideoProbe
     static VideoProbe of(const QString &path)
     {
         VideoProbe probe;
-        const QByteArray out = run(QStringLiteral("ffprobe"),
-            {"-v", "error", "-select_streams", "v:0", "-show_entries",
-             "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time",
-             "-of", "default=noprint_wrappers=1", path}, &probe.error);
+        const QByteArray out = run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                               "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time",
+                                               "-of", "default=noprint_wrappers=1", path}, &probe.error);
         for (const QByteArray &line : out.split('\n')) {
-            const QString key = QString::fromUtf8(line.trimmed()).section(QLatin1Char('='), 0, 0);
-            const QString value = QString::fromUtf8(line.trimmed()).section(QLatin1Char('='), 1);
-            if (key == QLatin1String("codec_name"))
+            const QString value = QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed());
+            if (line.startsWith("codec_name="))
                 probe.codec = value;
-            else if (key == QLatin1String("width"))
+            else if (line.startsWith("width="))
                 probe.width = value.toInt();
-            else if (key == QLatin1String("height"))
+            else if (line.startsWith("height="))
                 probe.height = value.toInt();
-            else if (key == QLatin1String("r_frame_rate"))
+            else if (line.startsWith("r_frame_rate="))
                 probe.frameRate = value;
-            else if (key == QLatin1String("best_effort_timestamp_time"))
+            else if (line.startsWith("best_effort_timestamp_time="))
                 probe.frameTimes << value.toDouble();
         }
         return probe;
@@ -95,9 +93,8 @@ struct VideoProbe
     // scaled down so that tests can compare colours cheaply.
     static QList<QByteArray> pictures(const QString &path, int width, int height, QString *error)
     {
-        const QByteArray raw = run(QStringLiteral("ffmpeg"),
-            {"-v", "error", "-i", path, "-vf", QStringLiteral("scale=%1:%2").arg(width).arg(height),
-             "-f", "rawvideo", "-pix_fmt", "rgb24", "-"}, error);
+        const QByteArray raw = run("ffmpeg", {"-v", "error", "-i", path, "-vf", QStringLiteral("scale=%1:%2").arg(width).arg(height),
+                                              "-f", "rawvideo", "-pix_fmt", "rgb24", "-"}, error);
         QList<QByteArray> out;
         const int size = width * height * 3;
         for (int at = 0; at + size <= raw.size(); at += size)

@@ -24,23 +24,20 @@
 #include "mainWindow.h"
 
 #include <QBuffer>
-#include <QClipboard>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextCodec>
 #include <QWebFrame>
 #include <QWebView>
 
-#include <algorithm>
 #include <cstring>
 #include <random>
 #include <sys/stat.h>
@@ -51,15 +48,8 @@ namespace {
 using Message = QVariantMap;
 
 // Expected texts are spelled as UTF-16, not decoded from UTF-8 like the input.
-QString u16(const char16_t *units)
-{
-    return QString::fromUtf16(units);
-}
-
-QString reason(int errnum)
-{
-    return QString::fromLocal8Bit(std::strerror(errnum));
-}
+QString u16(const char16_t *units) { return QString::fromUtf16(units); }
+QString reason(int errnum) { return QString::fromLocal8Bit(strerror(errnum)); }
 
 QImage plain(const QColor &colour, const QSize &size = {640, 480})
 {
@@ -77,21 +67,10 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
     return bytes;
 }
 
-QString jpegUrl(const QImage &picture)
-{
-    return "data:image/jpeg;base64," + QString::fromLatin1(encoded(picture).toBase64());
-}
-
+QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
 // Picture `n` of a drill, told apart by its colour.
-QColor colourOf(int n)
-{
-    return QColor::fromHsv((n * 47) % 360, 200, 80 + (n * 13) % 160);
-}
-
-bool shows(const QByteArray &decoded, const QColor &colour)
-{
-    return VideoProbe::difference(decoded, VideoProbe::rgb(plain(colour), 8, 6)) < 12;
-}
+QColor colourOf(int n) { return QColor::fromHsv((n * 47) % 360, 200, 80 + (n * 13) % 160); }
+bool shows(const QByteArray &decoded, const QColor &c) { return VideoProbe::difference(decoded, VideoProbe::rgb(plain(c), 8, 6)) < 12; }
 
 Message picture(int n, int nFrames, const QString &imageData)
 {
@@ -105,11 +84,14 @@ std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *proposed =
     return ModalDriver::answer<QFileDialog>([=](QFileDialog *d) {
         if (proposed)
             *proposed = QDir(d->directory()).filePath(d->selectedFiles().value(0).section('/', -1));
-        if (path.isEmpty())
-            return d->reject();
-        // Typed in, and accepted later, so that a question it asks can be answered.
-        d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
-        QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+        // Typed in and accepted at once, before the folder's listing can
+        // select the proposed file again; later, so that a question the
+        // dialog asks can be answered.
+        QTimer::singleShot(0, d, [=] {
+            d->findChild<QListView *>("listView")->clearSelection();
+            d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+            path.isEmpty() ? d->reject() : static_cast<QDialog *>(d)->accept();
+        });
     }, 20000);
 }
 
@@ -133,20 +115,16 @@ private slots:
     void init();
     void cleanup();
     void textDecoding();
-    void firstLineRead();
     void refusals();
-    void writes();
-    void failedWriteKeepsEarlierFile();
+    void files();
     void reportAndLogoData();
     void commandLine();
     void dialogs();
     void bridge();
     void openAndSave();
     void reasonsShownAsPlainText();
-    void logoAndSnapshot();
-    void report();
-    void videoExport();
-    void videoCancelledWithBadPictures();
+    void reportAndLogo();
+    void video();
     void videoFailures();
     void hiddenWindowExports();
 
@@ -154,12 +132,9 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void openWindow(mainWindow::Presentation presentation = mainWindow::Presentation::Shown);
     void send(const Message &m) { m_bridge->receiveMessage(m); }
-    // What the host sent the page as "msgType|text|id", but its questions for the page's text.
+    // What the host sent the page, as "msgType|text|id", but its questions for the page's text.
     QStringList sent() const;
-    QWebFrame *frame() const { return m_window->findChild<QWebView *>()->page()->mainFrame(); }
     QProgressDialog *progress() const { return m_window->findChild<QProgressDialog *>(); }
-    // The test plays the page: the real one must not answer with pictures or reports.
-    void silencePage();
 
     QScopedPointer<mainWindow> m_window;
     jsInterface *m_bridge = nullptr;
@@ -199,12 +174,6 @@ void tst_Host::openWindow(mainWindow::Presentation presentation)
     m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
 }
 
-void tst_Host::silencePage()
-{
-    QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
-    m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
-}
-
 QStringList tst_Host::sent() const
 {
     QStringList out;
@@ -223,13 +192,11 @@ void tst_Host::textDecoding()
         {"ISO-8859-1", "\xEF\xBB\xBF" "Ciar\xC3\xA1n", u16(u"Ciar\u00E1n")},
         {"ISO-8859-1", QByteArray("\xFF\xFE" "M\0\xFC\0\n\0", 8), u16(u"M\u00FC\n")},
         {"ISO-8859-1", QByteArray("\xFE\xFF" "\0M\0\xFC", 6), u16(u"M\u00FC")},
-        {"ISO-8859-1", "ab\xEF\xBB\xBF" "c", u16(u"ab\uFEFFc")},
         // Regression: U+FEFF after a byte that is not UTF-8 was once dropped.
-        {"ISO-8859-1", "caf\xE9\xEF\xBB\xBFx", u16(u"caf\u00E9\uFEFFx")},
+        {"ISO-8859-1", "ab\xEF\xBB\xBF" "c\xE9\xEF\xBB\xBFx", u16(u"ab\uFEFFc\u00E9\uFEFFx")},
         {"Shift_JIS", "Ciar\xC3\xA1n \xE5\xB0\x8F \xF0\x9F\x8F\x89", u16(u"Ciar\u00E1n \u5C0F \U0001F3C9")},
-        // Runs that are not UTF-8 are read in the locale's encoding, whole.
-        {"ISO-8859-1", "caf\xE9 \xC3\xA1\xA9", u16(u"caf\u00E9 \u00E1\u00A9")},
-        {"windows-1252", "5 \x80", u16(u"5 \u20AC")},
+        // Runs that are not UTF-8 are read whole in the locale's encoding.
+        {"windows-1252", "5 \x80 \xC3\xA1\xA9", u16(u"5 \u20AC \u00E1\u00A9")},
         {"Shift_JIS", "a\x82\xA0\x82\xA2" "b", u16(u"a\u3042\u3044b")},
         // Malformed UTF-8 (overlong, surrogate, too high, stray, cut short)
         // shows byte by byte under Latin-1.
@@ -237,8 +204,7 @@ void tst_Host::textDecoding()
          u16(u"\u00C0\u00AF \u00C1\u00BF \u00E0\u009F\u00BF \u00F0\u008F\u00BF\u00BF \u00ED\u00A0\u0080 "
              u"\u00F4\u0090\u0080\u0080 \u00F5\u0080")},
         {"ISO-8859-1", "\xE2\x82x \xF0\x9F\x8Fx \xC3\xC3\xA1", u16(u"\u00E2\u0082x \u00F0\u009F\u008Fx \u00C3\u00E1")},
-        {"ISO-8859-1", "a\xC3", u16(u"a\u00C3")},
-        {"ISO-8859-1", "a\xE5\xB0", u16(u"a\u00E5\u00B0")},
+        {"ISO-8859-1", "a\xC3", u16(u"a\u00C3")}, {"ISO-8859-1", "a\xE5\xB0", u16(u"a\u00E5\u00B0")},
         {"ISO-8859-1", "\xF0\x9F\x8F", u16(u"\u00F0\u009F\u008F")},
         // The smallest and largest of each length stay one character.
         {"ISO-8859-1", "\xE9\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
@@ -250,23 +216,6 @@ void tst_Host::textDecoding()
     }
 }
 
-void tst_Host::firstLineRead()
-{
-    const struct { QByteArray content; QString expected; } rows[] = {
-        {"{\"a\":1}\r\nsecond\r\n", "{\"a\":1}"}, {"{\"a\":1}", "{\"a\":1}"}, {"\nsecond", ""},
-        // In UTF-16 the line break can only be found after decoding.
-        {QByteArray("\xFF\xFE" "{\0\xE9\0}\0\r\0\n\0x\0", 14), u16(u"{\u00E9}")},
-        // Drills of many frames are one long line, not cut at some buffer size.
-        {QByteArray(3 << 20, 'x') + "\nsecond", QString(3 << 20, 'x')},
-    };
-    for (const auto &row : rows) {
-        writeFile(path("drill.anim"), row.content);
-        QString line = "unchanged", error;
-        QVERIFY2(AnimationFile::readFirstLine(path("drill.anim"), &line, &error), qPrintable(error));
-        QCOMPARE(line, row.expected);
-    }
-}
-
 // What reading would never finish with, or fill memory from, is refused from
 // its kind or size alone. CTest runs this alone under a short `timeout` too,
 // so that one that blocks fails instead of hanging.
@@ -274,9 +223,9 @@ void tst_Host::refusals()
 {
     writeFile(path("plain.txt"), "text");
     QVERIFY(QDir().mkdir(path("folder.anim")));
-    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.anim")).constData(), 0644), 0);
+    QCOMPARE(mkfifo(QFile::encodeName(path("fifo.anim")).constData(), 0644), 0);
     writeFile(path("large.anim"), QByteArray());
-    QCOMPARE(::truncate(QFile::encodeName(path("large.anim")).constData(), off_t(AnimationFile::MaxFileSize) + 1), 0);
+    QCOMPARE(truncate(QFile::encodeName(path("large.anim")).constData(), AnimationFile::MaxFileSize + 1), 0);
     const struct { QString path; QString error; } rows[] = {
         {path("missing.anim"), reason(ENOENT)}, {path("plain.txt/drill.anim"), reason(ENOTDIR)},
         {path("folder.anim"), "This is a folder, not an animation file."},
@@ -292,43 +241,35 @@ void tst_Host::refusals()
     }
 }
 
-void tst_Host::writes()
+void tst_Host::files()
 {
+    const struct { QByteArray content; QString expected; } lines[] = {
+        {"{\"a\":1}\r\nsecond\r\n", "{\"a\":1}"}, {"{\"a\":1}", "{\"a\":1}"}, {"\nsecond", ""},
+        // In UTF-16 the line break can only be found after decoding.
+        {QByteArray("\xFF\xFE" "{\0\xE9\0}\0\r\0\n\0x\0", 14), u16(u"{\u00E9}")},
+        // Drills of many frames are one long line, not cut at some buffer size.
+        {QByteArray(3 << 20, 'x') + "\nsecond", QString(3 << 20, 'x')},
+    };
+    for (const auto &row : lines) {
+        writeFile(path("drill.anim"), row.content);
+        QString line = "unchanged", error;
+        QVERIFY2(AnimationFile::readFirstLine(path("drill.anim"), &line, &error), qPrintable(error));
+        QCOMPARE(line, row.expected);
+    }
     // UTF-8 byte for byte whatever the locale (this one would write "?"), no
-    // byte-order mark, line breaks as given; a longer earlier file replaced.
-    const QString text = u16(u"{\"c\":\"caf\u00E9 \u5C0F \U0001F3C9\"}\r\nx");
-    writeFile(path("drill.anim"), "a much longer earlier drill\nwith a second line\n");
+    // byte-order mark, line breaks as given; the longer earlier file replaced.
     QString error;
-    QVERIFY2(AnimationFile::write(path("drill.anim"), text, &error), qPrintable(error));
+    QVERIFY(AnimationFile::write(path("drill.anim"), u16(u"{\"c\":\"caf\u00E9 \u5C0F \U0001F3C9\"}\r\nx"), &error));
     QCOMPARE(readFile(path("drill.anim")), QByteArray("{\"c\":\"caf\xC3\xA9 \xE5\xB0\x8F \xF0\x9F\x8F\x89\"}\r\nx"));
 
-    // A target that cannot be written changes nothing in the folder.
-    writeFile(path("plain.txt"), "plain");
-    QVERIFY(QDir().mkdir(path("folder.anim")));
-    const struct { const char *target; QString error; } rows[] = {
-        {"plain.txt/x.anim", reason(ENOTDIR)}, {"missing/x.anim", reason(ENOENT)},
-        {"folder.anim", "Filename refers to a directory"},
-    };
-    for (const auto &row : rows) {
-        QVERIFY(!AnimationFile::write(path(row.target), "{}", &error));
-        QCOMPARE(error, row.error);
-    }
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"drill.anim", "folder.anim", "plain.txt"}));
-    QCOMPARE(readFile(path("plain.txt")), QByteArray("plain"));
-}
-
-// Regression: a full disk once cut a save short and the cut file replaced
-// the drill, as QSaveFile's commit() did not check its buffered writes.
-void tst_Host::failedWriteKeepsEarlierFile()
-{
-    const struct { const char *name; bool earlier; int size; } rows[] = {
+    // Regression: a full disk once cut a save short and the cut file replaced
+    // the drill, as QSaveFile's commit() did not check its buffered writes.
+    const struct { const char *name; bool earlier; int size; } full[] = {
         {"buffered over a drill", true, 5000}, {"large over a drill", true, 1 << 20}, {"no drill", false, 5000},
     };
-    for (const auto &row : rows) {
+    for (const auto &row : full) {
         const QString folder = path(row.name), drill = folder + "/drill.anim";
         QVERIFY(QDir().mkdir(folder));
-        QString error;
         {
             SmallDisk disk(folder, 1024);
             if (row.earlier)
@@ -345,13 +286,11 @@ void tst_Host::failedWriteKeepsEarlierFile()
 void tst_Host::reportAndLogoData()
 {
     const QByteArray pdf("%PDF-1.3\n%\xBA\xDF\n%%EOF\n");
-    const QString payload = QString::fromLatin1(pdf.toBase64());
-    const QString jspdf = "data:application/pdf;filename=generated.pdf;base64,";
+    const QString payload = pdf.toBase64(), jspdf = "data:application/pdf;filename=generated.pdf;base64,";
     const struct { QString data; bool accepted; } reports[] = {
-        {jspdf + payload, true}, {"data:application/pdf;base64," + payload, true},
-        {jspdf + payload + ",", false}, {"data:application/pdf;base64", false}, {QString(), false},
-        {jspdf + "JVBERi0*x", false}, {jspdf + u16(u"JVBERi0xLjM\u20ac"), false}, {jspdf, false},
-        {jspdf + QString::fromLatin1(QByteArray("<html>").toBase64()), false},
+        {jspdf + payload, true}, {"data:application/pdf;base64," + payload, true}, {jspdf + payload + ",", false},
+        {"data:application/pdf;base64", false}, {QString(), false}, {jspdf + "JVBERi0*x", false}, {jspdf, false},
+        {jspdf + u16(u"JVBERi0xLjM\u20ac"), false}, {jspdf + QByteArray("<html>").toBase64(), false},
         {"data:application/pdf,%PDF-1.3", false}, {"data:image/jpeg;base64," + payload, false},
     };
     for (const auto &row : reports) {
@@ -361,12 +300,11 @@ void tst_Host::reportAndLogoData()
         QCOMPARE(got, row.accepted ? pdf : QByteArray("untouched"));
         QCOMPARE(error.startsWith("The report could not be saved"), !row.accepted);
     }
-
     // A readable picture of up to 8192 pixels a side becomes a 256 x 256
     // logo, centred on transparency; its content, not its name, tells its type.
     const struct { QByteArray bytes; QRect placed; } logos[] = {
         {encoded(plain(Qt::red, {512, 256}), "PNG"), {0, 64, 256, 128}}, {encoded(plain(Qt::red, {60, 120})), {64, 0, 128, 256}},
-        {encoded(plain(Qt::red, {8192, 4}), "PNG"), {0, 127, 256, 1}}, {encoded(plain(Qt::red, {100, 50})), {0, 64, 256, 128}},
+        {encoded(plain(Qt::red, {8192, 4}), "PNG"), {0, 127, 256, 1}},
     };
     for (const auto &p : logos) {
         writeFile(path("logo.png"), p.bytes);
@@ -376,7 +314,7 @@ void tst_Host::reportAndLogoData()
             for (int x = 0; x < 256; x += 3)
                 QVERIFY(qAlpha(logo.pixel(x, y)) == (p.placed.contains(x, y) ? 255 : 0));
     }
-    for (const QByteArray &bytes : {QByteArray("Warm-up\n"), QByteArray(), encoded(plain(Qt::red, {64, 64}), "PNG").left(60),
+    for (const QByteArray &bytes : {QByteArray("Warm-up\n"), encoded(plain(Qt::red, {64, 64}), "PNG").left(60),
                                     encoded(plain(Qt::red, {8193, 1}), "PNG")}) {
         writeFile(path("refused.png"), bytes);
         QVERIFY(LogoImage::fromFile(path("refused.png")).isNull());
@@ -393,18 +331,18 @@ void tst_Host::commandLine()
         {{}, "edit "}, {{"a.anim", "b.anim"}, "edit a.anim"}, {{"--", "-odd.anim"}, "edit -odd.anim"},
         {{"--export-pdf", "r.pdf", "--export-video", "v.MP4", "d.anim"}, "0 v.MP4 0 1024|1 r.pdf 0 1024"},
         {{"--export-picture", "p.jpg", "--frame", "3", "--width", "64", "d.anim"}, "2 p.jpg 3 64"},
-        {{"--export-picture", "p.jpeg", "--width", "4096", "d.anim"}, "2 p.jpeg 0 4096"},
         {{"--output-dir", "out", "--export-picture", "png", "--export-pdf", "x.pdf", "a/one.anim", "b/two.x.anim"},
          "1 out/one.pdf 0 1024|2 out/one.png 0 1024|1 out/two.x.pdf 0 1024|2 out/two.x.png 0 1024"},
         {{"--frame", "2", "a.anim"}, usage}, {{"--export-pdf", "a.pdf", "--export-pdf", "b.pdf", "d.anim"}, usage},
         {{"--export-picture", "a.png", "--width", "64", "--width", "68", "d.anim"}, usage},
         {{"--export-pdf", "r.pdf"}, usage}, {{"--export-pdf", "r.pdf", "a.anim", "b.anim"}, usage},
-        {{"--export-video", "v.mp4", "--width", "640", "d.anim"}, usage},
-        {{"--export-picture", "p.png", "--frame", "0", "d.anim"}, usage},
+        {{"--export-video", "v.mp4", "--width", "640", "d.anim"}, usage}, {{"--export-video", "v.avi", "d.anim"}, usage},
+        {{"--export-picture", "p.png", "--frame", "0", "d.anim"}, usage}, {{"--no-such-option"}, usage},
+        {{"--export-picture", "p.png", "--width", "4096", "--width", "4100", "d.anim"}, usage},
+        {{"--export-picture", "p.jpeg", "--width", "4096", "d.anim"}, "2 p.jpeg 0 4096"},
         {{"--export-picture", "p.png", "--width", "642", "d.anim"}, usage},
         {{"--export-picture", "p.png", "--width", "60", "d.anim"}, usage},
         {{"--export-picture", "p.png", "--width", "4100", "d.anim"}, usage},
-        {{"--export-video", "v.avi", "d.anim"}, usage}, {{"--no-such-option"}, usage},
         {{"--output-dir", "o", "--export-pdf", "pdf", "a/d.anim", "b/d.anim"}, usage},
     };
     for (const auto &row : rows) {
@@ -449,16 +387,12 @@ void tst_Host::dialogs()
     QCOMPARE(ShortLabelDialog::getText(gone, "Label", "Short label:", QLineEdit::Normal, "9", &ok), QString());
     QVERIFY(gone.isNull() && !ok);
 
-    // A plain licence keeps its angle brackets and loses Windows line ends;
-    // a marked-up one is shown formatted; without one the user is told.
-    const struct { QByteArray bytes; QString shown; } licences[] = {
-        {"Drillmora\r\n\r\n<name of author>\r\n", "Drillmora\n\n<name of author>\n"},
-        {"\xEF\xBB\xBF<p>Use <b>freely</b>, Ciar\xC3\xA1n.</p>", u16(u"Use freely, Ciar\u00E1n.")},
-    };
-    for (const auto &row : licences) {
-        writeFile(LicenseDialog::licenseFilePath(), row.bytes);
-        QCOMPARE(LicenseDialog().findChild<QTextBrowser *>()->toPlainText(), row.shown);
-    }
+    // A plain licence keeps its angle brackets and loses Windows line ends; a
+    // marked-up one is shown formatted; without one the user is told.
+    writeFile(LicenseDialog::licenseFilePath(), "Drillmora\r\n\r\n<name of author>\r\n");
+    QCOMPARE(LicenseDialog().findChild<QTextBrowser *>()->toPlainText(), QStringLiteral("Drillmora\n\n<name of author>\n"));
+    writeFile(LicenseDialog::licenseFilePath(), "\xEF\xBB\xBF<p>Use <b>freely</b>, Ciar\xC3\xA1n.</p>");
+    QCOMPARE(LicenseDialog().findChild<QTextBrowser *>()->toPlainText(), u16(u"Use freely, Ciar\u00E1n."));
     QFile::remove(LicenseDialog::licenseFilePath());
     QString said;
     auto box = readBox(&said);
@@ -469,14 +403,15 @@ void tst_Host::dialogs()
 void tst_Host::bridge()
 {
     openWindow();
+    QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
     // A page reload clears the window object; the bridge must be there again.
-    QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
-    frame()->evaluateJavaScript("location.reload()");
+    QSignalSpy loaded(frame, &QWebFrame::loadFinished);
+    frame->evaluateJavaScript("location.reload()");
     QVERIFY(loaded.wait(20000));
     // The page's receiver runs inside its own send call; the id goes over
     // as a number and comes back as its digits.
     auto driver = ModalDriver::answer<QInputDialog>([](QInputDialog *d) { d->setTextValue("Kick-off"), d->accept(); });
-    QCOMPARE(frame()->evaluateJavaScript(
+    QCOMPARE(frame->evaluateJavaScript(
                  "(function () { var got = null; function receive(m) { got = m; }"
                  "  cppInterface.sendMessage.connect(receive);"
                  "  cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?', id: 37});"
@@ -487,8 +422,6 @@ void tst_Host::bridge()
     const struct { Message request; QString typed, dialog, reply; } prompts[] = {
         {{{"msgType", "promptForFrameLabel"}, {"displayMessage", "Caption:"}, {"defaultText", "Warm-up"}},
          u16(u"Pass, Ciar\u00E1n!"), "Enter Text|Caption:|Warm-up", u16(u"frameLabelResponse|Pass, Ciar\u00E1n!|")},
-        {{{"msgType", "promptForItemLabel"}, {"id", 12.0}}, QString(300, 'w'), "Enter Label||",
-         "itemLabelResponse|" + QString(300, 'w') + "|12"},
         {{{"msgType", "promptForItemShortLabel"}, {"defaultText", "ABCDEF"}, {"id", 37.0}}, QString(),
          "Enter Label||ABCD", "itemShortLabelResponse|ABCD|37"},
         // Missing keys still make a reply, with empty texts rather than null.
@@ -520,7 +453,7 @@ void tst_Host::openAndSave()
     QCOMPARE(m_window->lastUsedFolder(), QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0));
     // A failed save says why and keeps what was there.
     writeFile(path("plain.txt"), "keep me");
-    QString said;
+    QString said, proposed;
     auto box = readBox(&said);
     auto chooser = chooseFile(path("plain.txt/drill.anim"));
     send({{"msgType", "saveAnimation"}, {"strToSave", "new"}});
@@ -542,7 +475,6 @@ void tst_Host::openAndSave()
     QVERIFY(sent().size() == 1 && !progress());
 
     // A save proposes the opened file; a name typed without a type gets ".anim".
-    QString proposed;
     chooser = chooseFile(path("saved"), &proposed);
     send({{"msgType", "saveAnimation"}, {"strToSave", text + "\n"}});
     QCOMPARE(proposed, drill);
@@ -557,12 +489,11 @@ void tst_Host::reasonsShownAsPlainText()
 {
     openWindow();
     const QString markup = "Object 1: unknown item \"<img src=/dev/zero>\"", opening = "Error Opening Animation File";
-    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.anim")).constData(), 0644), 0);
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe.anim")).constData(), 0644), 0);
     writeFile(path("empty.anim"), QByteArray());
     const struct { QString type, detail, shown; } rows[] = {
         {"errorOpeningFile", markup, "|" + opening + "|" + markup},
-        {"errorSavingFile", "<b>bold</b>", "|Error Saving Animation File|<b>bold</b>"},
-        {"errorOpeningFile", QString(5000, 'w'), "|" + opening + "|" + QString(1000, 'w') + QChar(0x2026)},
+        {"errorSavingFile", QString(5000, 'w'), "|Error Saving Animation File|" + QString(1000, 'w') + QChar(0x2026)},
         {"open", "/dev/zero", opening + "|This is a device, not an animation file.|"},
         {"open", path("pipe.anim"), opening + "|This is a pipe, not an animation file.|"},
         {"open", path("missing.anim"), opening + "|No such file or directory|"},
@@ -588,10 +519,12 @@ void tst_Host::reasonsShownAsPlainText()
     QCOMPARE(sent(), QStringList{"openAnimationResponse||"});
 }
 
-void tst_Host::logoAndSnapshot()
+void tst_Host::reportAndLogo()
 {
     openWindow();
-    silencePage();
+    // The test plays the page: the real one must not answer with reports of its own.
+    QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
+    m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
     writeFile(path("crest.txt"), "not a picture\n");
     writeFile(path("crest.png"), encoded(plain(Qt::green, {512, 256}), "PNG"));
     QString said;
@@ -605,29 +538,15 @@ void tst_Host::logoAndSnapshot()
     const QImage logo = QImage::fromData(QByteArray::fromBase64(url.section(',', 1).toLatin1()), "PNG");
     QVERIFY(url.startsWith("data:image/png;base64,") && logo.size() == QSize(256, 256));
     QVERIFY(qAlpha(logo.pixel(128, 10)) == 0 && qAlpha(logo.pixel(128, 128)) == 255);
+    m_sent->clear();
 
-    // A snapshot that does not decode is reported, not confirmed.
-    QApplication::clipboard()->setText("before");
-    box = readBox(&said);
-    send({{"msgType", "snapshotImage"}, {"imageData", "data:image/jpeg;base64,AAAA"}});
-    QCOMPARE(said, QStringLiteral("|The snapshot could not be copied to the clipboard.|"
-                                  "The picture of the frame could not be read."));
-    QVERIFY(QApplication::clipboard()->text() == "before" && m_sent->size() == 1);
-}
-
-void tst_Host::report()
-{
-    openWindow();
-    silencePage();
+    // The report: asked for by name, replacing a file only when the coach says so.
     const QByteArray pdf("%PDF-1.3\n1 0 obj\n<<>>\nendobj\n%%EOF\n");
-    const QString pdfData = "data:application/pdf;base64," + QString::fromLatin1(pdf.toBase64());
-    writeFile(path("plain.txt"), "keep me");
+    const QString pdfData = "data:application/pdf;base64," + pdf.toBase64();
     writeFile(path("old.pdf"), "earlier report");
-    // Asked for by name, replacing a file only when the coach says so.
-    auto chooser = chooseFile(path("old.pdf"));
+    chooser = chooseFile(path("old.pdf"));
     auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, 20000);
     send({{"msgType", "exportPdf"}});
-    QVERIFY(replace->seen());
     QCOMPARE(sent(), QStringList{"exportPdfResponse||"});
     send({{"msgType", "updatePdfProgress"}, {"progressPercent", 100.0 / 3}});
     QCOMPARE(progress()->value(), 33);
@@ -638,7 +557,7 @@ void tst_Host::report()
     const struct { const char *target; int cancel; QString data, said; } rows[] = {
         {"new.pdf", AtProgress, pdfData, ""}, {"new.pdf", WithData, pdfData, ""},
         {"old.pdf", Never, "data:application/pdf;base64,PGh0bWw+", "is not a PDF document"},
-        {"new.pdf", Never, "garbage", "could not be saved"}, {"plain.txt/report.pdf", Never, pdfData, "Not a directory"},
+        {"new.pdf", Never, "garbage", "could not be saved"}, {"crest.txt/report.pdf", Never, pdfData, "Not a directory"},
     };
     for (const auto &row : rows) {
         const QByteArray before = readFile(path(row.target));
@@ -651,22 +570,21 @@ void tst_Host::report()
         if (row.cancel == AtProgress)
             send({{"msgType", "updatePdfProgress"}, {"progressPercent", 60.0}});
         QCOMPARE(running.isNull(), row.cancel == AtProgress);
-        QString said;
-        auto box = readBox(&said);
+        box = readBox(&said);
+        said.clear();
         send({{"msgType", "writePdfData"}, {"pdfData", row.data}});
         QVERIFY2(row.said.isEmpty() ? said.isEmpty() : said.startsWith("error|") && said.contains(row.said), qPrintable(said));
         QVERIFY(readFile(path(row.target)) == before && running.isNull());
     }
-    QCOMPARE(readFile(path("plain.txt")), QByteArray("keep me"));
 }
 
-void tst_Host::videoExport()
+void tst_Host::video()
 {
     openWindow();
-    silencePage();
+    QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
+    m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
     auto chooser = chooseFile(path("whole.mp4"));
     send({{"msgType", "exportVideo"}});
-    QCOMPARE(sent(), QStringList{"exportVideoResponse||"});
     QVERIFY(progress()->isVisible() && !QFileInfo::exists(path("whole.mp4")));
     QList<int> shown;
     for (int n = 0; n <= 15; ++n) {
@@ -674,15 +592,12 @@ void tst_Host::videoExport()
         shown << (progress() ? progress()->value() : -1);
     }
     QCOMPARE(shown.mid(14), (QList<int>{93, -1}));
-
     // The title card for a second, each picture once, the last held a second.
     QCOMPARE(VideoProbe::of(path("whole.mp4")).problem(640, 480, 15 + 16 + 15), QString());
     QString error;
-    const QList<QByteArray> decoded = VideoProbe::pictures(path("whole.mp4"), 8, 6, &error);
+    QList<QByteArray> decoded = VideoProbe::pictures(path("whole.mp4"), 8, 6, &error);
     for (int i = 0; i < decoded.size(); ++i)
-        QVERIFY2(i < 15 ? !shows(decoded[i], colourOf(0)) : shows(decoded[i], colourOf(qMin(i - 15, 15))),
-                 qPrintable(QString::number(i)));
-
+        QVERIFY2(i < 15 ? !shows(decoded[i], colourOf(0)) : shows(decoded[i], colourOf(qMin(i - 15, 15))), qPrintable(QString::number(i)));
     // The title card is the program's logo, unscaled, upright in the middle of white.
     QImage title = plain(Qt::white);
     QPainter(&title).drawImage(192, 144, QImage(":/Resources/logos/playvaneUrl256.png"));
@@ -691,15 +606,10 @@ void tst_Host::videoExport()
     QVERIFY2(d < 3, qPrintable(QString::number(d)));
     QVERIFY(VideoProbe::difference(first, VideoProbe::rgb(title.mirrored(false, true), 160, 120)) > 2 * d + 1);
     QVERIFY(VideoProbe::difference(first, VideoProbe::rgb(title.copy(-40, 0, 640, 480), 160, 120)) > 2 * d + 1);
-}
 
-void tst_Host::videoCancelledWithBadPictures()
-{
-    openWindow();
-    silencePage();
+    // Pictures that do not decode, or not to the video's size, are left out.
     m_window->exportVideoTo(path("cancelled.mp4"));
     const QString good = jpegUrl(plain(colourOf(1)));
-    // Pictures that do not decode, or not to the video's size, are left out.
     const QStringList pictures = {good, "data:image/jpeg;base64,bm90IGEgcGljdHVyZQ==", jpegUrl(plain(colourOf(2), {320, 240})),
                                   jpegUrl(plain(colourOf(3), {1280, 960})), good.section(',', 1), QString(),
                                   jpegUrl(plain(colourOf(5)))};
@@ -710,18 +620,11 @@ void tst_Host::videoCancelledWithBadPictures()
     QVERIFY(!progress()->isVisible());
     send(picture(7, 30, good));
     send(picture(8, 30, good));
-    QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
+    QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "exportVideoResponse||", "breakVideoExport||"}));
     QVERIFY(!progress());
-    QString error;
-    const QList<QByteArray> decoded = VideoProbe::pictures(path("cancelled.mp4"), 8, 6, &error);
+    decoded = VideoProbe::pictures(path("cancelled.mp4"), 8, 6, &error);
     QCOMPARE(decoded.size(), 15 + 2);
     QVERIFY(shows(decoded[15], colourOf(1)) && shows(decoded[16], colourOf(5)));
-
-    // The next export starts afresh, with its own title card.
-    m_window->exportVideoTo(path("next.mp4"));
-    send(picture(0, 0, good));
-    QCOMPARE(VideoProbe::of(path("next.mp4")).problem(640, 480, 31), QString());
-    QCOMPARE(VideoProbe::pictures(path("cancelled.mp4"), 8, 6, &error).size(), 17);
 }
 
 // An encoder that cannot start, or a disk that fills up, ends the export
@@ -729,7 +632,7 @@ void tst_Host::videoCancelledWithBadPictures()
 void tst_Host::videoFailures()
 {
     openWindow();
-    silencePage();
+    QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
     writeFile(path("plain.txt"), "");
     QVERIFY(QDir().mkdir(path("small")));
     std::mt19937 random(11);
@@ -742,7 +645,7 @@ void tst_Host::videoFailures()
     }
     for (const char *target : {"plain.txt/drill.mp4", "small/drill.mp4"}) {
         SmallDisk disk(path("small"), 96 * 1024);
-        m_sent->clear();
+        m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
         m_window->exportVideoTo(path(target));
         QString said;
         auto box = readBox(&said);
@@ -770,7 +673,8 @@ void tst_Host::hiddenWindowExports()
     QVERIFY(finished.wait(30000));
     // Regression: a report the page could not build, answered inside the
     // request, once left the export running for good.
-    frame()->evaluateJavaScript("pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('x')); return true; };");
+    m_window->findChild<QWebView *>()->page()->mainFrame()->evaluateJavaScript(
+        "pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('x')); return true; };");
     m_window->exportPdfTo(path("report.pdf"));
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
     QVERIFY(finished[0][0].toString().contains("Not a directory") && finished[1][0].toString().contains("did not deliver"));
