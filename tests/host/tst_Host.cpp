@@ -84,9 +84,8 @@ std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *proposed =
     return ModalDriver::answer<QFileDialog>([=](QFileDialog *d) {
         if (proposed)
             *proposed = QDir(d->directory()).filePath(d->selectedFiles().value(0).section('/', -1));
-        // Typed in and accepted at once, before the folder's listing can
-        // select the proposed file again; later, so that a question the
-        // dialog asks can be answered.
+        // Typed and accepted at once, before the folder's listing selects the
+        // proposed file; later, so that a question it asks can be answered.
         QTimer::singleShot(0, d, [=] {
             d->findChild<QListView *>("listView")->clearSelection();
             d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
@@ -204,8 +203,7 @@ void tst_Host::textDecoding()
          u16(u"\u00C0\u00AF \u00C1\u00BF \u00E0\u009F\u00BF \u00F0\u008F\u00BF\u00BF \u00ED\u00A0\u0080 "
              u"\u00F4\u0090\u0080\u0080 \u00F5\u0080")},
         {"ISO-8859-1", "\xE2\x82x \xF0\x9F\x8Fx \xC3\xC3\xA1", u16(u"\u00E2\u0082x \u00F0\u009F\u008Fx \u00C3\u00E1")},
-        {"ISO-8859-1", "a\xC3", u16(u"a\u00C3")}, {"ISO-8859-1", "a\xE5\xB0", u16(u"a\u00E5\u00B0")},
-        {"ISO-8859-1", "\xF0\x9F\x8F", u16(u"\u00F0\u009F\u008F")},
+        {"ISO-8859-1", "a\xC3", u16(u"a\u00C3")}, {"ISO-8859-1", "a\xE5\xB0", u16(u"a\u00E5\u00B0")}, {"ISO-8859-1", "\xF0\x9F\x8F", u16(u"\u00F0\u009F\u008F")},
         // The smallest and largest of each length stay one character.
         {"ISO-8859-1", "\xE9\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
          u16(u"\u00E9\u0080\u07FF\u0800\uD7FF\uFFFD\U00010000\U0010FFFF")},
@@ -333,13 +331,12 @@ void tst_Host::commandLine()
         {{"--export-picture", "p.jpg", "--frame", "3", "--width", "64", "d.anim"}, "2 p.jpg 3 64"},
         {{"--output-dir", "out", "--export-picture", "png", "--export-pdf", "x.pdf", "a/one.anim", "b/two.x.anim"},
          "1 out/one.pdf 0 1024|2 out/one.png 0 1024|1 out/two.x.pdf 0 1024|2 out/two.x.png 0 1024"},
-        {{"--frame", "2", "a.anim"}, usage}, {{"--export-pdf", "a.pdf", "--export-pdf", "b.pdf", "d.anim"}, usage},
-        {{"--export-picture", "a.png", "--width", "64", "--width", "68", "d.anim"}, usage},
-        {{"--export-pdf", "r.pdf"}, usage}, {{"--export-pdf", "r.pdf", "a.anim", "b.anim"}, usage},
-        {{"--export-video", "v.mp4", "--width", "640", "d.anim"}, usage}, {{"--export-video", "v.avi", "d.anim"}, usage},
-        {{"--export-picture", "p.png", "--frame", "0", "d.anim"}, usage}, {{"--no-such-option"}, usage},
-        {{"--export-picture", "p.png", "--width", "4096", "--width", "4100", "d.anim"}, usage},
         {{"--export-picture", "p.jpeg", "--width", "4096", "d.anim"}, "2 p.jpeg 0 4096"},
+        {{"--frame", "2", "a.anim"}, usage}, {{"--export-pdf", "a.pdf", "--export-pdf", "b.pdf", "d.anim"}, usage},
+        {{"--export-pdf", "r.pdf"}, usage}, {{"--export-pdf", "r.pdf", "a.anim", "b.anim"}, usage}, {{"-x"}, usage},
+        {{"--export-video", "v.mp4", "--width", "640", "d.anim"}, usage}, {{"--export-video", "v.avi", "d.anim"}, usage},
+        {{"--export-picture", "p.png", "--width", "64", "--width", "68", "d.anim"}, usage},
+        {{"--export-picture", "p.png", "--frame", "0", "d.anim"}, usage},
         {{"--export-picture", "p.png", "--width", "642", "d.anim"}, usage},
         {{"--export-picture", "p.png", "--width", "60", "d.anim"}, usage},
         {{"--export-picture", "p.png", "--width", "4100", "d.anim"}, usage},
@@ -687,10 +684,9 @@ void tst_Host::hiddenWindowExports()
         // Regression: a second answer to a job once ended the next one early.
         {"twice", "", "twice.pdf", nullptr}, {"good", "", "good.pdf", nullptr},
         {"fails", "", "fails.pdf", "the encoder gave up"}, {"nothing", "", "nothing.pdf", "wrote nothing"},
-        {"not json", "this is not a drill\n", "not json.pdf", "Error Opening Animation File"},
-        {"other json", "{\"msgType\":\"x\"}\n", "other json.pdf", "Error Opening Animation File"},
+        {"not json", "{\"msgType\":\"x\"}\n", "not json.pdf", "Error Opening Animation File"},
         {"missing", QByteArray(), "missing.pdf", "No such file"}, {"no folder", "", "none/out.pdf", "does not exist"},
-        {"under a file", "", "plain.txt/out.pdf", "does not exist"}, {"folder", "", "a folder", "it is a folder"},
+        {"folder", "", "a folder", "it is a folder"},
     };
     QList<ExportJob> jobs;
     QList<QByteArray> before;
@@ -730,7 +726,7 @@ void tst_Host::hiddenWindowExports()
     int at = 0;
     for (int i = 0; i < jobs.size(); ++i) {
         const QString head = lines.value(at++), failure = rows[i].failure ? lines.value(at++) : QString();
-        QVERIFY2(head.startsWith(QStringLiteral("[%1/10] ").arg(i + 1)), qPrintable(head));
+        QVERIFY2(head.startsWith(QStringLiteral("[%1/8] ").arg(i + 1)), qPrintable(head));
         QVERIFY2(!rows[i].failure || (failure.startsWith("Failed to export") && failure.contains(rows[i].failure)),
                  qPrintable(failure));
         QCOMPARE(readFile(jobs[i].outputPath), rows[i].failure ? before[i] : "exported " + QByteArray(rows[i].drill));
