@@ -29,6 +29,7 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QSettings>
 #include <QSplashScreen>
@@ -621,6 +622,16 @@ void mainWindow::startExportProgress(const QString &label)
     m_progressDialog->show();
 }
 
+// Not QProgressDialog::setValue: on a window-modal dialog that runs the event
+// loop, where the page's next message could be handled inside this one and end
+// the export (deleting the dialog under setValue) or write its picture before
+// the one still being handled.
+void mainWindow::setExportProgress(int percent)
+{
+    if (auto bar = m_progressDialog->findChild<QProgressBar *>())
+        bar->setValue(percent);
+}
+
 void mainWindow::exportPdf()
 {
     const QString fileName = chooseSaveFile(tr("Save Report"), QStringLiteral("Report.pdf"),
@@ -652,7 +663,7 @@ void mainWindow::updatePdfProgress(int percent)
     if (m_progressDialog->wasCanceled())
         endPdfExport();
     else
-        m_progressDialog->setValue(percent);
+        setExportProgress(percent);
 }
 
 void mainWindow::writePdfData(const QString &pdfData)
@@ -662,7 +673,7 @@ void mainWindow::writePdfData(const QString &pdfData)
     const QString path = m_pdfOutputPath;
     const bool cancelled = m_progressDialog->wasCanceled();
     if (!cancelled)
-        m_progressDialog->setValue(m_progressDialog->maximum());
+        setExportProgress(m_progressDialog->maximum());
     // Gone before any error box, which would otherwise open under it.
     endPdfExport();
     if (cancelled)
@@ -701,7 +712,7 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
         return;
     }
     // One picture in all stays at 0 until the end.
-    m_progressDialog->setValue(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
+    setExportProgress(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
 
     if (!m_encoder && !startEncoder(width, height, frameRate))
         return;
@@ -718,7 +729,7 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
         return;
     }
     if (frameNumber == nFrames) {
-        m_progressDialog->setValue(m_progressDialog->maximum());
+        setExportProgress(m_progressDialog->maximum());
         finishVideo();
     }
 }

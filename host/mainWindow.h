@@ -181,6 +181,7 @@ private:
     void failVideoExport(const QString &reason);
     void sendToPage(const QString &msgType);
     void startExportProgress(const QString &label);
+    void setExportProgress(int percent);
     void startPdfExport(const QString &path);
     void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
