@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
-# The program's command line as a user or a club's script meets it, without
-# a display: help and version; exports of real drills read back with ffprobe,
-# pdfinfo, pdftotext and ImageMagick; usage mistakes refused with exit 2 and
-# failed exports with exit 1, each with a clear message and no file left,
-# finished or half-written.
-# Usage: command-line-test.sh <drillmora>
+# The program's command line without a display: exports read back with ffprobe,
+# poppler and ImageMagick; usage mistakes exit 2 and failed exports exit 1, each
+# with a clear message and no file left. Usage: command-line-test.sh <drillmora>
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-mkdir out folder.mp4
+mkdir out folder.mp4 a b
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >stdout 2>stderr; }
@@ -19,20 +16,14 @@ run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >st
 drill() {
   local n="$1" states="" captions="" f
   for ((f = 0; f < n; f++)); do
-    states+="${states:+,}{\"x\":0.$((2 + f)),\"y\":0.5,\"rotation\":0}"
-    captions+="${captions:+,}\"Step $((f + 1))\""
+    states+="${states:+,}{\"x\":0.$((2 + f)),\"y\":0.5,\"rotation\":0}" captions+="${captions:+,}\"Step $((f + 1))\""
   done
   printf '{"msgType":"OVRI_Animation","msgVersion":0.1,"sport":"rugby","showRunningLines":true,"background":{"type":"fullField","showStripes":true,"showLogo":false,"logoImage":"logos/ovri256x256.png"},"rotation":0,"gridVisible":true,"nFrames":%d,"selectedFrame":%d,"objects":[{"type":"person","id":1,"scale":0.4,"text":"","shortLabel":"7","z":1,"color":"blue","frames":[%s]}],"frameText":[%s]}\n' \
     "$n" "$((n > 1 ? 1 : 0))" "$states" "$captions"
 }
-drill 3 >three.anim
-drill 1 >one.anim
-drill 7 >seven.anim
-mkdir a b && cp one.anim a/same.anim && cp one.anim b/same.anim
-printf 'not a drill at all\n' >broken.anim
-printf 'in the way\n' >plainfile
-# The report as a reader sees it: pages, paper, title, one heading a page and
-# the last page's footer.
+drill 1 | tee one.anim a/same.anim >b/same.anim && drill 3 >three.anim && drill 7 >seven.anim
+echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile
+# The report as a reader sees it: pages, paper, title, headings, the last footer.
 report() {
   local info pages
   info="$(pdfinfo "$1")" || return
@@ -41,14 +32,10 @@ report() {
     "$(sed -n 's/^Page size:.*(\(.*\))$/\1/p' <<<"$info")" "$(sed -n 's/^Title: *//p' <<<"$info")" \
     "$(pdftotext "$1" - | grep -c 'Training Report$')" "$(pdftotext -f "$pages" "$1" - | grep -o 'Page [0-9]* / [0-9]*')"
 }
-frames() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
-one_page='1 pages, A4, "Norrick Playvane Report", 1 headed, last "Page 1 / 1"'
-two_pages='2 pages, A4, "Norrick Playvane Report", 2 headed, last "Page 2 / 2"'
+pages() { printf '%s pages, A4, "Norrick Playvane Report", %s headed, last "Page %s / %s"' "$1" "$1" "$1" "$1"; }
 
-# Cases: expected exit | what is read back | what it must say | arguments
-# (none: a further file of the run before). Help, refusals and failures are
-# read on stdout or stderr and leave no file, finished or half-written,
-# anywhere; exports are read back with a tool and named on stderr.
+# Cases: exit | what is read back | what it must say | arguments (none: a further
+# file of the run before). Exports are named on stderr; failures leave no file.
 cases=(
   "0|out|Usage:|--help"
   "0|out|Drillmora 1.0.1|--version"
@@ -78,10 +65,10 @@ cases=(
   "0|identify out/p.jpg|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "0|identify out/three.png|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
   "0|identify out/one.png|PNG 320x240|"
-  "0|report out/r.pdf|$two_pages|--export-pdf out/r.pdf seven.anim"
-  "0|report out/one.pdf|$one_page|--export-pdf out/one.pdf one.anim"
-  "0|report out/three.pdf|$one_page|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
-  "0|report out/seven.pdf|$two_pages|"
+  "0|report out/r.pdf|$(pages 2)|--export-pdf out/r.pdf seven.anim"
+  "0|report out/one.pdf|$(pages 1)|--export-pdf out/one.pdf one.anim"
+  "0|report out/three.pdf|$(pages 1)|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
+  "0|report out/seven.pdf|$(pages 2)|"
   "0|identify out/seven.jpg|JPEG 1024x768|"
 )
 for c in "${cases[@]}"; do
@@ -91,7 +78,7 @@ for c in "${cases[@]}"; do
   [ -z "$args" ] || { run $args; got=$?; }
   case "$check" in
     out | err) grep -qF -- "$want" "std$check" && said="$want" || said="$(cat "std$check")" ;;
-    frames) said="$(frames "$file" 2>&1)" ;;
+    frames) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$file" 2>&1)" ;;
     identify) said="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
     report) said="$(report "$file" 2>&1)" ;;
   esac
@@ -101,24 +88,18 @@ for c in "${cases[@]}"; do
   [ "$code" -eq 0 ] || [ -z "$leftovers" ] || { fail "drillmora $args left $leftovers"; rm -rf out/* out/.[!.]* ./.[!.]*; }
 done
 
-# The picture is the frame asked for: the default (the selected frame, 2)
-# is neither frame 1 nor frame 3.
-run --export-picture out/f1.png --frame 1 three.anim && run --export-picture out/f2.png three.anim &&
-  run --export-picture out/f3.png --frame 3 three.anim || fail "picture exports of single frames"
-for other in f1 f3; do
-  [ "$(compare -metric AE out/f2.png "out/$other.png" null: 2>&1)" != 0 ] || fail "frame 2's picture is $other's"
+# The picture is the frame asked for: the default (out/p.png above: the selected
+# frame, 2) is neither frame 1 nor frame 3.
+for f in 1 3; do
+  run --export-picture "out/f$f.png" --frame "$f" three.anim && [ "$(compare -metric AE out/p.png "out/f$f.png" null: 2>&1)" != 0 ] ||
+    fail "frame 2's picture is frame $f's"
 done
 rm -f out/*
 
-# A batch holding a bad drill: the others are still exported, the bad one is
-# named and leaves nothing, and the run exits 1.
-run --output-dir out --export-pdf pdf broken.anim three.anim
-code=$?
-if [ "$code" -ne 1 ] || ! grep -qF "Failed to export broken.anim" stderr ||
-  [ "$(find out -mindepth 1)" != out/three.pdf ]; then
-  fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"
-  cat stderr >&2
-fi
+# A batch holding a bad drill: the others are still exported, the bad one named, exit 1.
+run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
+[ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
+  { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
 
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))

@@ -76,14 +76,6 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5; do
   tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
 done
-# Every dependency is a package of this Debian release at a version it has.
-IFS=',' read -ra clauses <<<"$depends"
-for clause in "${clauses[@]}"; do
-  name="$(awk '{print $1}' <<<"$clause")"
-  want="$(sed -n 's/.*(>= *\([^)]*\)).*/\1/p' <<<"$clause")"
-  have="$(dpkg-query -W -f='${Version}' "$name" 2>/dev/null)" || { fail "dependency $name is not installed here"; continue; }
-  [ -z "$want" ] || dpkg --compare-versions "$have" ge "$want" || fail "$name $have is older than $want"
-done
 listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)"
 [ "$listing" = "$expected" ] || { fail "the package's files differ:"; diff <(echo "$expected") <(echo "$listing") >&2 || true; }
 dpkg-deb -x "$deb" "$work/unpacked"
