@@ -1,27 +1,15 @@
 #!/usr/bin/env python3
 """Mutation sampling: how many small faults does the test suite catch?
 
-One small change at a time to Resources/*.js or host/*.cpp, host/video/*.cpp,
-an incremental rebuild, and the CTest tests defined under tests/page/ or
-tests/host/, and tests/e2e/, that can see it; caught when one fails. See
-tests/README.md for the kinds of change, the sample and the summary.
+One small change at a time to the page or host code, rebuilt and run by the
+tests that can see it; caught when one fails. See tests/README.md.
 
     tests/tools/mutate.py --list                 # print the sample only
     tests/tools/mutate.py --sample 60 --seed 13  # run it, write the summary
     tests/tools/mutate.py --only page --max 5    # five page mutants, resumable
 """
 
-import argparse
-import json
-import os
-import random
-import re
-import shutil
-import signal
-import subprocess
-import sys
-import time
-from itertools import zip_longest
+import argparse, itertools, json, os, random, re, shutil, signal, subprocess, sys, time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 KINDS = ['compare', 'constant', 'condition', 'boolean', 'arith', 'return']
@@ -31,8 +19,7 @@ COMPARE = {'<': '>', '>': '<', '<=': '>=', '>=': '<=', '==': '!=', '!=': '==', '
 CHANGES = [  # kind, where, the change (in the order sites are collected)
     ('compare', re.compile(r'(?<=\S) (===|!==|==|!=|<=|>=|<|>) (?=\S)'), lambda old: COMPARE[old]),
     ('arith', re.compile(r'(?<=[\w)\]]) ([-+*/]) (?=[\w(.!\'"])'), lambda old: {'+': '-', '-': '+', '*': '/', '/': '*'}[old]),
-    ('constant', re.compile(r'(?<![\w.$])(\d+\.\d+|\d+)(?![\w.])'),
-     lambda old: old[:-1] + str((int(old[-1]) + 1) % 10) if '.' in old else str(int(old) + 1)),
+    ('constant', re.compile(r'(?<![\w.$])(\d+\.\d+|\d+)(?![\w.])'), lambda old: old[:-1] + str((int(old[-1]) + 1) % 10) if '.' in old else str(int(old) + 1)),
     ('boolean', re.compile(r'\b(true|false)\b'), lambda old: 'false' if old == 'true' else 'true'),
 ]
 IF_RE = re.compile(r'\b(if|while) \(')
@@ -41,38 +28,21 @@ RETURN_RE = re.compile(r'\breturn (?!;)([^;\n]+);')
 DEFAULT_VALUE_RE = re.compile(r'^(false|0|nullptr|null|undefined|\{\}|[\w:]+\(\))$')
 
 
+# Not code: comments, strings (to the line's end when unclosed), in C++ preprocessor lines.
+NOT_CODE = r'//[^\n]*|/\*.*?(?:\*/|\Z)|"(?:\\.|[^"\\\n])*["\n]?|\'(?:\\.|[^\'\\\n])*[\'\n]?'
+
+
 def code_mask(text, lang):
-    """True for every character that is code: not in a string, a comment or a
-    preprocessor line."""
-    mask, i, n, at_line_start = [True] * len(text), 0, len(text), True
-    while i < n:
-        c, j = text[i], None
-        if c.isspace():
-            at_line_start = at_line_start or c == '\n'
-            i += 1
-            continue
-        if (lang == 'cpp' and at_line_start and c == '#') or text.startswith('//', i):
-            j = text.find('\n', i)
-        elif text.startswith('/*', i):
-            j = text.find('*/', i + 2)
-            j = j + 2 if j >= 0 else j
-        elif c in '"\'':
-            j = i + 1
-            while j < n and text[j] not in (c, '\n'):
-                j += 2 if text[j] == '\\' else 1
-            j = min(j + 1, n)
-        at_line_start = False
-        if j is None:
-            i += 1
-            continue
-        j = n if j < 0 else j
-        mask[i:j], i = [False] * (j - i), j
+    """True for every character that is code."""
+    mask = [True] * len(text)
+    for m in re.finditer((r'^[ \t]*(#[^\n]*)|' if lang == 'cpp' else '') + NOT_CODE, text, re.S | re.M):
+        start = m.start(1) if m.lastindex else m.start()
+        mask[start:m.end()] = [False] * (m.end() - start)
     return mask
 
 
 def sites_in(rel, lang):
-    with open(os.path.join(ROOT, rel), encoding='utf-8') as f:
-        text = f.read()
+    text = open(os.path.join(ROOT, rel), encoding='utf-8').read()
     mask, found = code_mask(text, lang), []
 
     def add(kind, start, end, new):
@@ -99,11 +69,9 @@ def sites_in(rel, lang):
 
 
 def sample(count, seed, only):
-    """Per area, an equal share of every kind (as far as each kind has
-    places), the places picked at random."""
+    """Per area, an equal share of every kind (as far as it has places), picked at random."""
     rng, chosen = random.Random(seed), []
-    areas = [(only, count)] if only else [('page', (count + 1) // 2), ('host', count // 2)]
-    for area, share in areas:
+    for area, share in [(only, count)] if only else [('page', (count + 1) // 2), ('host', count // 2)]:
         folders, ext, lang = (['Resources'], '.js', 'js') if area == 'page' else (['host', 'host/video'], '.cpp', 'cpp')
         sites = [dict(s, area=area) for folder in folders for name in sorted(os.listdir(os.path.join(ROOT, folder)))
                  if name.endswith(ext) for s in sites_in(os.path.join(folder, name), lang)]
@@ -112,35 +80,28 @@ def sample(count, seed, only):
             rng.shuffle(by_kind[k])
         picked = []
         while len(picked) < share and any(by_kind.values()):
-            for k in KINDS:
-                if by_kind[k] and len(picked) < share:
-                    picked.append(by_kind[k].pop())
-        chosen += picked
+            picked += [by_kind[k].pop() for k in KINDS if by_kind[k]]
+        chosen += picked[:share]
     return chosen
 
 
 def write(path, data):
     with open(path, 'wb') as f:
         f.write(data)
-    # A fresh time stamp on every write, the restore included, so the
-    # incremental build never keeps an object built from a mutant.
+    # A fresh time stamp on every write, the restore too: no object built from a mutant is kept.
     os.utime(path, (time.time(), time.time()))
 
 
 def run(cmd, timeout, cwd=None, env=None):
-    """Runs cmd in its own process group, killed whole on timeout or
-    interrupt. Returns (exit status, or None on timeout; output)."""
-    proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                            start_new_session=True)
+    """Runs cmd as a process group killed whole on timeout or interrupt: (status, None on timeout; output)."""
+    proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
     try:
         out, status = proc.communicate(timeout=timeout)[0], proc.returncode
-    except subprocess.TimeoutExpired:
+    except BaseException as e:
         os.killpg(proc.pid, signal.SIGKILL)
         out, status = proc.communicate()[0], None
-    except BaseException:
-        os.killpg(proc.pid, signal.SIGKILL)
-        proc.wait()
-        raise
+        if not isinstance(e, subprocess.TimeoutExpired):
+            raise
     return status, out.decode('utf-8', 'replace')
 
 
@@ -153,22 +114,15 @@ class Suite:
         status, out = run(['ctest', '--show-only=json-v1'], 120, cwd=self.build)
         if status != 0:
             sys.exit('ctest cannot list the tests in %s: configure and build first' % self.build)
-        listing = json.loads(out)
-        graph = listing.get('backtraceGraph', {'nodes': [], 'files': []})
         self.tests, self.group = {}, {}
-        for t in listing['tests']:
-            command = t.get('command') or []
-            self.tests[t['name']] = {os.path.basename(w) for w in command if w.startswith(self.build)
-                                     and os.access(w, os.X_OK)} | ({'drillmora'} if any(w.endswith('.sh') for w in command) else set())
-            # The tests/ folder whose CMake calls added the test (page, host,
-            # e2e, ...), whatever the test is named.
-            self.group[t['name']], node = t['name'].split('_')[0], t.get('backtrace')
-            while node is not None:
-                path = os.path.relpath(graph['files'][graph['nodes'][node]['file']], ROOT).split(os.sep)
-                if len(path) > 2 and path[0] == 'tests':
-                    self.group[t['name']] = path[1]
-                    break
-                node = graph['nodes'][node].get('parent')
+        for t in json.loads(out)['tests']:
+            command, name = t.get('command') or [], t['name']
+            self.tests[name] = {os.path.basename(w) for w in command if w.startswith(self.build) and os.access(w, os.X_OK)}
+            self.tests[name] |= {'drillmora'} if any(w.endswith('.sh') for w in command) else set()
+            # The tests/ folder that added the test (its build folder is where it runs), whatever its name.
+            where = {p['name']: p['value'] for p in t.get('properties', [])}.get('WORKING_DIRECTORY', self.build)
+            where = os.path.relpath(where, self.build).split(os.sep)
+            self.group[name] = where[1] if len(where) > 1 and where[0] == 'tests' else name.split('_')[0]
 
     def seeing(self, *areas):
         return sorted(n for n in self.tests if self.group[n] in areas + ('e2e',))
@@ -184,8 +138,7 @@ class Suite:
 
 
 def try_mutant(site, suite, args):
-    names = suite.seeing(site['area'])
-    started = time.time()
+    names, started = suite.seeing(site['area']), time.time()
     status, out = suite.compile(names, args.build_timeout)
     result = {'id': site['id'], 'build_seconds': round(time.time() - started, 1), 'outcome': 'survived'}
     if status != 0:
@@ -197,17 +150,16 @@ def try_mutant(site, suite, args):
         left = started + args.timeout - time.time()
         status, failed = (suite.ctest(group, left) if left > 0 else (None, [])) if group else (0, [])
         if status != 0:
-            result.update(outcome='caught', detail='timed out after %d s' % args.timeout if status is None
-                          else 'failed: ' + ' '.join(failed or ['(see ctest)']))
+            failed = 'failed: ' + ' '.join(failed or ['(see ctest)'])
+            result.update(outcome='caught', detail='timed out after %d s' % args.timeout if status is None else failed)
             break
     result['test_seconds'] = round(time.time() - started - result['build_seconds'], 1)
     return result
 
 
 def describe(site):
-    old = site['old'] if len(site['old']) < 60 else site['old'][:57] + '...'
-    new = site['new'] if len(site['new']) < 64 else site['new'][:61] + '...'
-    return '%s:%d %s: %s -> %s' % (site['file'], site['line'], site['kind'], old, new)
+    cut = lambda text, width: text if len(text) < width else text[:width - 3] + '...'
+    return '%s:%d %s: %s -> %s' % (site['file'], site['line'], site['kind'], cut(site['old'], 60), cut(site['new'], 64))
 
 
 def summary(chosen, results, seed, elapsed):
@@ -220,9 +172,8 @@ def summary(chosen, results, seed, elapsed):
             lines.append('%s: caught %d, survived %d, did not build %d, share caught %s' % (
                 area and '  ' + area or 'Total', c, s, d, '%.1f%% (%d of %d)' % (100.0 * c / (c + s), c, c + s) if c + s else 'n/a'))
     if done:
-        per = [r.get('build_seconds', 0) + r.get('test_seconds', 0) for r in done]
-        lines.append('Time per mutant: mean %.0f s, longest %.0f s (build mean %.0f s)'
-                     % (sum(per) / len(per), max(per), sum(r.get('build_seconds', 0) for r in done) / len(done)))
+        per, builds = [r.get('build_seconds', 0) + r.get('test_seconds', 0) for r in done], [r.get('build_seconds', 0) for r in done]
+        lines.append('Time per mutant: mean %.0f s, longest %.0f s (build mean %.0f s)' % (sum(per) / len(per), max(per), sum(builds) / len(done)))
     lines.append('This invocation: %.1f min' % (elapsed / 60))
     for outcome, title in (('survived', 'Survivors:'), ('did not build', 'Did not build:')):
         lines += ['', title] + ['  ' + describe(s) for s in chosen if results.get(s['id'], {}).get('outcome') == outcome]
@@ -231,15 +182,14 @@ def summary(chosen, results, seed, elapsed):
 
 def main():
     doc = __doc__.split('\n')
-    parser = argparse.ArgumentParser(description=doc[0], epilog='\n'.join(doc[2:]),
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=doc[0], epilog='\n'.join(doc[2:]), formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('--sample', type=int, default=60, help='mutants drawn (default 60)')
     parser.add_argument('--seed', type=int, default=13, help='seed of the draw (default 13)')
     parser.add_argument('--only', choices=['page', 'host'], help='draw from one half only')
     parser.add_argument('--list', action='store_true', help='print the sample and stop')
     parser.add_argument('--max', type=int, help='run at most this many mutants not yet run')
     parser.add_argument('--fresh', action='store_true', help='forget earlier results of this sample')
-    parser.add_argument('--build', default=os.path.join(ROOT, 'build'), help='build folder (default build/)')
+    parser.add_argument('--build', type=os.path.abspath, default=os.path.join(ROOT, 'build'), help='build folder (default build/)')
     parser.add_argument('--jobs', type=int, default=os.cpu_count() or 2, help='parallel build and test jobs')
     parser.add_argument('--timeout', type=int, default=1200, help='seconds of testing per mutant before it counts as caught (hung)')
     parser.add_argument('--build-timeout', type=int, default=1200, help='seconds of building per mutant')
@@ -250,14 +200,10 @@ def main():
             print('%3d %s %s' % (i, s['area'], describe(s)))
         return 0
 
-    # SIGTERM unwinds like Ctrl+C, so the file being changed is put back;
-    # SIGINT is set explicitly, as a shell starting this in the background
-    # would have it ignored.
-    signal.signal(signal.SIGINT, signal.default_int_handler)
-    signal.signal(signal.SIGTERM, signal.getsignal(signal.SIGINT))
-    args.build = os.path.abspath(args.build)
-    work = os.path.join(args.build, 'mutation')
-    backups = os.path.join(work, 'backup')
+    # SIGTERM unwinds like Ctrl+C, putting the changed file back; SIGINT too, though a shell may ignore it.
+    for sig in (signal.SIGINT, signal.SIGTERM):
+        signal.signal(sig, signal.default_int_handler)
+    work, backups = os.path.join(args.build, 'mutation'), os.path.join(args.build, 'mutation', 'backup')
     os.makedirs(backups, exist_ok=True)
     for name in os.listdir(backups):
         write(os.path.join(ROOT, name.replace('__', '/')), open(os.path.join(backups, name), 'rb').read())
@@ -266,18 +212,16 @@ def main():
     tag = os.path.join(work, 'seed%d-n%d%s' % (args.seed, args.sample, '-' + args.only if args.only else ''))
     if args.fresh and os.path.exists(tag + '.jsonl'):
         os.remove(tag + '.jsonl')
-    results = {}
-    if os.path.exists(tag + '.jsonl'):
-        with open(tag + '.jsonl') as f:
-            results = {r['id']: r for r in map(json.loads, f)}
+    with open(tag + '.jsonl', 'a+') as f:
+        f.seek(0)
+        results = {r['id']: r for r in map(json.loads, f)}
     suite = Suite(args)
     # Page and host mutants take turns, so a run stopped early has both.
-    todo = [s for pair in zip_longest(*[[s for s in chosen if s['area'] == a and s['id'] not in results]
-                                        for a in ('page', 'host')]) for s in pair if s][:args.max]
+    halves = [[s for s in chosen if s['area'] == a and s['id'] not in results] for a in ('page', 'host')]
+    todo = [s for pair in itertools.zip_longest(*halves) for s in pair if s][:args.max]
     started = time.time()
     try:
-        # Every test that could see a change must pass on the unchanged code,
-        # or every mutant would look caught.
+        # Every test that could see a change must pass unchanged, or every mutant would look caught.
         names = suite.seeing(*{s['area'] for s in todo}) if todo else []
         if names:
             print('baseline: building and running %d tests on the unchanged code' % len(names), flush=True)
@@ -290,8 +234,7 @@ def main():
             print('baseline green in %.0f s' % (time.time() - started), flush=True)
         for i, site in enumerate(todo, 1):
             path, backup = os.path.join(ROOT, site['file']), os.path.join(backups, site['file'].replace('/', '__'))
-            with open(path, 'rb') as f:
-                original = f.read()
+            original = open(path, 'rb').read()
             text = original.decode('utf-8')
             if text[site['start']:site['end']] != site['old']:
                 sys.exit('%s changed since the sample was drawn' % site['id'])
@@ -302,11 +245,9 @@ def main():
             finally:
                 write(path, original)
                 os.remove(backup)
-            with open(tag + '.jsonl', 'a') as f:
-                f.write(json.dumps(result) + '\n')
-            print('[%d/%d] %-13s %5.0f s  %s  %s' % (
-                i, len(todo), result['outcome'], result['build_seconds'] + result.get('test_seconds', 0),
-                describe(site), result.get('detail', '') if result['outcome'] == 'caught' else ''), flush=True)
+            open(tag + '.jsonl', 'a').write(json.dumps(result) + '\n')
+            print('[%d/%d] %-13s %5.0f s  %s  %s' % (i, len(todo), result['outcome'], result['build_seconds'] + result.get('test_seconds', 0),
+                                                     describe(site), result.get('detail', '') if result['outcome'] == 'caught' else ''), flush=True)
     except KeyboardInterrupt:
         print('\ninterrupted: the source tree is restored; run again to resume', file=sys.stderr)
     finally:
@@ -314,8 +255,7 @@ def main():
         if todo:
             suite.compile(suite.seeing('page', 'host'), args.build_timeout)
     text = summary(chosen, results, args.seed, time.time() - started)
-    with open(tag + '-summary.txt', 'w') as f:
-        f.write(text)
+    open(tag + '-summary.txt', 'w').write(text)
     print('\n' + text + 'summary written to %s-summary.txt' % tag)
     return 0
 
