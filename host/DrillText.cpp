@@ -1,9 +1,18 @@
 #include "DrillText.h"
 
+#include <algorithm>
+
+static bool isNumber(const QStringRef &digits)
+{
+    return std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+}
+
 DrillText::DrillText(const QString &text, int shownFrameAt, int shownFrameLength)
     : m_text(text)
 {
-    if (shownFrameAt >= 0 && shownFrameLength > 0 && shownFrameAt <= text.size() - shownFrameLength) {
+    // Only a number is a selected frame: a span over anything else would hide a real change.
+    if (shownFrameAt >= 0 && shownFrameLength > 0 && shownFrameAt <= text.size() - shownFrameLength
+        && isNumber(text.midRef(shownFrameAt, shownFrameLength))) {
         m_shownFrameAt = shownFrameAt;
         m_shownFrameLength = shownFrameLength;
     }

@@ -17,7 +17,7 @@ public:
 
     // From a page message: "strToSave", with "shownFrameAt" and
     // "shownFrameLength" when the page sent them. A span that does not lie
-    // inside the text is ignored.
+    // inside the text, or holds anything but digits, is ignored.
     static DrillText fromMessage(const QVariantMap &message);
 
     const QString &text() const { return m_text; }
