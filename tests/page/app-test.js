@@ -239,6 +239,7 @@ var CHANGES = [
     ['grid', function () { myDispatchEvent('toggleGrid', {}); }],
     ['running lines', function () { myDispatchEvent('toggleRunningLines', {}); }],
     ['a logo', function () { cppInterface.emitToPage({ msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() }); }],
+    ['hide the logo', function () { myDispatchEvent('toggleLogo', {}); }],
     ['turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); }],
     ['nudge with the arrows', function () { selectOnly(first()); press('Right', 'shift'); }],
     ['paste a copy', function () { selectOnly(first()); press('C', 'ctrl'); press('V', 'ctrl'); }],
