@@ -124,6 +124,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
     // What the play button raises, the boxes shown, where the progress bar ends, and the play button's tooltip.
     function looks() {
         timeline.layer.draw();
+        assert.deepEqual([timeline.playTriangle.isVisible(), timeline.stopSquare.isVisible()], [!timeline.isPlaying, timeline.isPlaying]);
         var bars = timeline.group.find('.playbackProgressRect').toArray();
         return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], boxes().filter(function (b) {
             return b.isVisible();
