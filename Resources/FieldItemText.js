@@ -121,6 +121,11 @@
         this.text.rotation(-rotation);
     };
 
+    // Playback draws every text on every display refresh without changing it.
+    FieldItemText.prototype.drawFromBitmap = function (on) {
+        window.drawTextFromBitmap(this.text, on);
+    };
+
     FieldItemText.prototype.move = function (delta) {
         this.text.x(this.text.x() + delta.x);
         this.text.y(this.text.y() + delta.y);

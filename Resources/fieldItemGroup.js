@@ -339,6 +339,11 @@
             placeTexts();
         };
 
+        group.drawTextsFromBitmaps = function (on) {
+            group.itemText.drawFromBitmap(on);
+            group.shortLabelText.drawFromBitmap(on);
+        };
+
         group.setLabel = function (label) {
             group.itemText.setText(label);
             redraw(group);

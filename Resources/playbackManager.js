@@ -63,6 +63,7 @@
         layer.find('.fieldItemGroup').each(function (group) {
             group.selectFunc(false);
         });
+        textsFromBitmaps(layer, true);
         window.myDispatchEvent('disableNonTimelineControls', {});
 
         this.startFrame = frames.selectedFrame;
@@ -91,6 +92,14 @@
         this.frameManager.animLayer.drawScene();
     };
 
+    // While playing, the item texts are drawn from bitmaps of themselves;
+    // every tick draws them all, and none changes.
+    function textsFromBitmaps(layer, on) {
+        layer.itemGroups().forEach(function (group) {
+            group.drawTextsFromBitmaps(on);
+        });
+    }
+
     // The object records by id, for the two look-ups per item of a tick.
     function recordsById(objects) {
         var byId = {};
@@ -110,6 +119,7 @@
         }
         this.anim.stop();
         this.isPlaying = false;
+        textsFromBitmaps(this.frameManager.animLayer, false);
         this.frameManager.loadFrame(this.startFrame);
         this.playbackEnded();
     };
@@ -127,6 +137,7 @@
         if (frame0 >= nFrames - 1) {
             this.anim.stop();
             this.isPlaying = false;
+            textsFromBitmaps(layer, false);
             frames.loadFrame(nFrames - 1);
             this.playbackEnded();
             return;

@@ -223,6 +223,62 @@
         return shape;
     }
 
+    // A text costs far more to draw than a picture: the engine sets up its
+    // font and lays it out again on every draw. While `on`, `text` is drawn
+    // from a bitmap of itself, made at its first draw and again whenever its
+    // look changes. The bitmap lands on whole pixels, as the engine puts
+    // glyphs, so that the text stays as sharp as when drawn directly.
+    var BITMAP_PAD = 2;
+
+    function textLook(text, pixelRatio) {
+        return [text.text(), text.fontSize(), text.fontFamily(), text.fontStyle(), text.fill(),
+            text.width(), text.height(), text.align(), pixelRatio].join('|');
+    }
+
+    function makeTextBitmap(text, pixelRatio) {
+        var canvas = new Kinetic.SceneCanvas({
+            pixelRatio: pixelRatio,
+            width: Math.ceil(text.width()) + 2 * BITMAP_PAD,
+            height: Math.ceil(text.height()) + 2 * BITMAP_PAD
+        });
+        var context = canvas.getContext();
+        context.save();
+        context.translate(BITMAP_PAD, BITMAP_PAD);
+        text._sceneFunc.call(text, context);
+        context.restore();
+        return { look: textLook(text, pixelRatio), canvas: canvas };
+    }
+
+    function drawTextBitmap(context) {
+        var pixelRatio = context.getCanvas().getPixelRatio();
+        var look = textLook(this, pixelRatio);
+        if (!this.lookBitmap || this.lookBitmap.look !== look) {
+            this.lookBitmap = makeTextBitmap(this, pixelRatio);
+        }
+        // Where the bitmap's corner would fall on the layer, moved to the
+        // nearest whole pixel and taken back into the text's own frame.
+        var m = this.getAbsoluteTransform().getMatrix();
+        var x = m[0] * -BITMAP_PAD + m[2] * -BITMAP_PAD + m[4];
+        var y = m[1] * -BITMAP_PAD + m[3] * -BITMAP_PAD + m[5];
+        var dx = Math.round(x) - x;
+        var dy = Math.round(y) - y;
+        var det = m[0] * m[3] - m[1] * m[2];
+        var canvas = this.lookBitmap.canvas;
+        context.drawImage(canvas._canvas,
+            -BITMAP_PAD + (m[3] * dx - m[2] * dy) / det,
+            -BITMAP_PAD + (m[0] * dy - m[1] * dx) / det,
+            canvas.getWidth() / pixelRatio, canvas.getHeight() / pixelRatio);
+    }
+
+    function drawTextFromBitmap(text, on) {
+        if (on) {
+            text.sceneFunc(drawTextBitmap);
+        } else {
+            text.sceneFunc(text._sceneFunc);
+            text.lookBitmap = null;
+        }
+    }
+
     function isOpaqueAtAll(shape) {
         return shape.getAbsoluteOpacity() > 0;
     }
@@ -413,6 +469,7 @@
     drawOnlyWhenShown.ifOpaque = isOpaqueAtAll;
     drawOnlyWhenShown.ifCharacters = hasCharacters;
     window.drawOnlyWhenShown = drawOnlyWhenShown;
+    window.drawTextFromBitmap = drawTextFromBitmap;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;
