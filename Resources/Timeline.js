@@ -342,6 +342,8 @@
             listening: false
         });
         fitNumber(number, b);
+        // A click on a frame redraws every number on the strip.
+        window.drawTextFromBitmap(number, true);
         button.number = number;
         button.group.add(number);
         button.setTooltip('Frame ' + (index + 1));

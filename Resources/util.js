@@ -225,9 +225,9 @@
 
     // A text costs far more to draw than a picture: the engine sets up its
     // font and lays it out again on every draw. While `on`, `text` is drawn
-    // from a bitmap of itself, made at its first draw and again whenever its
-    // look changes. The bitmap lands on whole pixels, as the engine puts
-    // glyphs, so that the text stays as sharp as when drawn directly.
+    // from a bitmap of itself from its second draw on, made again whenever
+    // its look changes. The bitmap lands on whole pixels, so that it is
+    // copied without being resampled and stays as sharp as the text.
     var BITMAP_PAD = 2;
 
     function textLook(text, pixelRatio) {
@@ -252,6 +252,13 @@
     function drawTextBitmap(context) {
         var pixelRatio = context.getCanvas().getPixelRatio();
         var look = textLook(this, pixelRatio);
+        // A text drawn once only (a timeline rebuilt for a file just
+        // opened) is not worth a bitmap.
+        if (!this.lookBitmap && !this.drawnDirectly) {
+            this.drawnDirectly = true;
+            this._sceneFunc(context);
+            return;
+        }
         if (!this.lookBitmap || this.lookBitmap.look !== look) {
             this.lookBitmap = makeTextBitmap(this, pixelRatio);
         }
@@ -276,6 +283,7 @@
         } else {
             text.sceneFunc(text._sceneFunc);
             text.lookBitmap = null;
+            text.drawnDirectly = false;
         }
     }
 
