@@ -53,7 +53,8 @@
             throw new Error('AnimationLayer: the aspect ratio must be a positive number, got ' + aspectRatio);
         }
 
-        var layer = new Kinetic.Layer({ name: LAYER_NAME, x: centerX, y: centerY });
+        // Each frame shown redraws the layer; most are only looked at.
+        var layer = window.drawHitWhenAsked(new Kinetic.Layer({ name: LAYER_NAME, x: centerX, y: centerY }));
 
         layer.canonicalWidth = CANONICAL_WIDTH;
         layer.layerScale = 1;

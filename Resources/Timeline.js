@@ -130,7 +130,8 @@
         this.playbackPercent = null;
 
         this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: w, height: h });
-        this.layer = new Kinetic.Layer();
+        // Every click on a frame moves boxes and redraws the strip.
+        this.layer = window.drawHitWhenAsked(new Kinetic.Layer());
         this.group = new Kinetic.Group({ name: GROUP_NAME, width: w, height: h });
         this.layer.add(this.group);
         this.stage.add(this.layer);

@@ -287,6 +287,41 @@
         }
     }
 
+    // A layer's hit graph (the hidden picture that tells which shape is
+    // under the pointer) costs as much to draw as what is seen, and a
+    // redraw draws both. From now on `layer` draws it only when it is
+    // asked what lies under a point, and only if it was redrawn since.
+    function drawHitWhenAsked(layer) {
+        var drawHit = layer.drawHit;
+        var getIntersection = layer._getIntersection;
+        var getImageData = layer._getImageData;
+        var stale = false;
+
+        function bringUpToDate() {
+            if (stale) {
+                stale = false;
+                drawHit.call(layer);
+            }
+        }
+
+        layer.drawHit = function (canvas, top) {
+            if (canvas) {
+                return drawHit.call(layer, canvas, top);
+            }
+            stale = true;
+            return layer;
+        };
+        layer._getIntersection = function (pos) {
+            bringUpToDate();
+            return getIntersection.call(layer, pos);
+        };
+        layer._getImageData = function (x, y) {
+            bringUpToDate();
+            return getImageData.call(layer, x, y);
+        };
+        return layer;
+    }
+
     function isOpaqueAtAll(shape) {
         return shape.getAbsoluteOpacity() > 0;
     }
@@ -478,6 +513,7 @@
     drawOnlyWhenShown.ifCharacters = hasCharacters;
     window.drawOnlyWhenShown = drawOnlyWhenShown;
     window.drawTextFromBitmap = drawTextFromBitmap;
+    window.drawHitWhenAsked = drawHitWhenAsked;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
     window.addPressFeedback = addPressFeedback;
