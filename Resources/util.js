@@ -262,13 +262,15 @@
         if (!this.lookBitmap || this.lookBitmap.look !== look) {
             this.lookBitmap = makeTextBitmap(this, pixelRatio);
         }
-        // Where the bitmap's corner would fall on the layer, moved to the
-        // nearest whole pixel and taken back into the text's own frame.
+        // Where the bitmap's corner would fall on the layer, moved to a
+        // whole pixel and taken back into the text's own frame. Rounded as
+        // the engine snaps glyphs drawn directly (found by trial: columns to
+        // the nearest, rows upwards), so that the text does not shift.
         var m = this.getAbsoluteTransform().getMatrix();
         var x = m[0] * -BITMAP_PAD + m[2] * -BITMAP_PAD + m[4];
         var y = m[1] * -BITMAP_PAD + m[3] * -BITMAP_PAD + m[5];
         var dx = Math.round(x) - x;
-        var dy = Math.round(y) - y;
+        var dy = Math.ceil(y) - y;
         var det = m[0] * m[3] - m[1] * m[2];
         var canvas = this.lookBitmap.canvas;
         context.drawImage(canvas._canvas,

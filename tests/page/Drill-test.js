@@ -180,3 +180,47 @@ test('playback moves the items between frames the short way round without saving
         assert.equal(PlaybackManager.interpolateRotation(row[0], row[1], row[2]), stepped(row[0], row[1], row[2]), row.join());
     });
 });
+
+test('playback draws each label and short label where and as a direct draw does, on a turned pitch too', function () {
+    var layer = pageShell.animation.animLayer;
+    var drill = threeFrames();
+    drill.objects[0].text = 'Left back';
+    drill.objects[0].shortLabel = drill.objects[1].text = '7';
+    var canvas = layer.getCanvas();
+    function picture() {
+        return layer.drawScene() && canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
+    }
+    // How much text `t` changes the picture from `bare` around it, and the centre of weight of that change.
+    function ink(t, pic, bare) {
+        var m = t.getAbsoluteTransform(), o = m.point({ x: 0, y: 0 }), far = m.point({ x: t.width(), y: t.height() }), sum = [0, 0, 0];
+        for (var y = Math.floor(Math.min(o.y, far.y)) - 3; y < Math.max(o.y, far.y) + 3; y++) {
+            for (var x = Math.floor(Math.min(o.x, far.x)) - 3; x < Math.max(o.x, far.x) + 3; x++) {
+                for (var k = 4 * (y * canvas.width + x), d = 0, c = 0; c < 4; c++) { d += Math.abs(pic[k + c] - bare[k + c]); }
+                sum = [sum[0] + d, sum[1] + d * x, sum[2] + d * y];
+            }
+        }
+        return [sum[0], sum[1] / sum[0], sum[2] / sum[0]];
+    }
+    try {
+        [0, 90, 270].forEach(function (turn) {
+            drill.rotation = turn;
+            openInEditor(drillText(drill));
+            myDispatchEvent('play', {});
+            myDispatchEvent('drawFrame', { time: 734 });
+            var played = layer.drawScene() && picture();
+            var texts = layer.find('Text').toArray().filter(function (t) { return t.text() && t.name() !== 'frameText'; });
+            assert.ok(texts.length === 3 && texts.every(function (t) { return t.lookBitmap; }), 'playing, turned ' + turn);
+            layer.itemGroups().forEach(function (g) { g.drawTextsFromBitmaps(false); });
+            var direct = picture();
+            var bare = texts.forEach(function (t) { t.visible(false); }) || picture();
+            texts.forEach(function (t) {
+                t.visible(true);
+                var a = ink(t, played, bare), b = ink(t, direct, bare), what = t.text() + ' turned ' + turn + ': ' + a + ' for ' + b;
+                assert.ok(b[0] > 0 && Math.abs(a[0] / b[0] - 1) < 0.15 && Math.abs(a[1] - b[1]) <= 0.75 && Math.abs(a[2] - b[2]) <= 0.75, what);
+            });
+            myDispatchEvent('stop', {});
+        });
+    } finally {
+        openInEditor(NEW_DRILL);
+    }
+});

@@ -166,6 +166,12 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
         });
         pointerEvent(timeline.stage, 'mousemove', 219, 20);
         assert.deepEqual(boxes().map(look), ['rest', 'rest', 'lit', 'rest'], 'the box under the pointer');
+        timeline.updateFrameSettings(100, 90);
+        timeline.layer.draw();
+        [0, 4, 50, 90, 91, 99].forEach(function (i) {
+            var box = boxes()[i];
+            assert.deepEqual(clicked(timeline.stage, TIMELINE_EVENTS, box.x() + box.width() / 2, H / 2), [['selectedFrame', { frameNumber: i }]], 'moved box ' + i);
+        });
         timeline.updatePlaybackIndicator(50);
         timeline.updateFrameSettings(4, 1);
         assert.deepEqual(looks(), ['play', 4, '', 'Play the drill (Space)'], 'no bar while stopped');
