@@ -118,20 +118,11 @@
         // Its picture costs a stage-sized copy while transparent.
         window.drawOnlyWhenShown(this.buttonRect, window.drawOnlyWhenShown.ifOpaque);
 
-        this.text = new Kinetic.Text({
-            x: -w / 2,
-            width: w,
-            text: '',
-            fontFamily: FONT_FAMILY,
-            fontSize: FONT_SIZE,
-            fill: TEXT_FILL,
-            align: 'center',
-            listening: false
-        });
-        this.centreText();
+        // Made on first use: most buttons never show a caption, and a
+        // timeline of hundreds of frames builds hundreds of buttons.
+        this.text = null;
 
         this.group.add(this.buttonRect);
-        this.group.add(this.text);
 
         this.group.on('mouseover touchstart', function (evt) {
             self.isPointerOver = true;
@@ -209,14 +200,38 @@
         this.group.offsetX(-w / 2);
         this.buttonRect.x(-w / 2);
         this.buttonRect.width(w);
-        this.text.x(-w / 2);
-        this.text.width(w);
+        if (this.text) {
+            this.text.x(-w / 2);
+            this.text.width(w);
+        }
     };
 
     Button.prototype.setText = function (message) {
-        this.text.text(message);
+        var text = this.captionText();
+        text.text(message);
         this.centreText();
         this.redraw();
+    };
+
+    // The caption, made when first asked for, just above the highlight
+    // (under the owner's icon) and as faint as the rest of a disabled button.
+    Button.prototype.captionText = function () {
+        if (!this.text) {
+            this.text = new Kinetic.Text({
+                x: -this.w / 2,
+                width: this.w,
+                text: '',
+                fontFamily: FONT_FAMILY,
+                fontSize: FONT_SIZE,
+                fill: TEXT_FILL,
+                align: 'center',
+                opacity: this.enabled ? 1 : DISABLED_OPACITY,
+                listening: false
+            });
+            this.group.add(this.text);
+            this.text.setZIndex(this.buttonRect.getZIndex() + 1);
+        }
+        return this.text;
     };
 
     // Kinetic's text has no vertical alignment of its own.

@@ -37,6 +37,18 @@ test('the highlight follows pointer and touch, the pressed look stays until un-p
         assert.equal(clicks, 1, 'only the click inside the button counts');
     });
 
+// The caption is made only when first set: between the highlight and the owner's icon, as faint as a disabled button.
+test('a caption set late stands where one built with the button would, in its look', function () {
+    var b = new Button(10, 20, 60, 40);
+    var mark = new Kinetic.Circle({ radius: 5 });
+    b.group.add(mark);
+    b.setEnabled(false);
+    b.setText('Go');
+    assert.deepEqual([b.group.getChildren().indexOf(b.text), mark.opacity(), b.text.opacity(), b.text.text(), b.text.x(), b.text.width()],
+        [1, 0.3, 0.3, 'Go', -30, 60]);
+    assert.close(b.text.y(), -b.text.height() / 2, 1e-9);
+});
+
 // Icon type -> picture and side.
 var ICONS = { newDocument: ['blank', 48], pdf: ['pdf', 48], mp4: ['mp4', 48], folder: ['folder', 128],
     save: ['save', 128], rotateClock: ['rotateClock', 128], rotateAntiClock: ['rotateAntiClock', 128],
