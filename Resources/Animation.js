@@ -650,7 +650,7 @@
         this.refit(this.centerX, this.centerY, this.maxWidth, this.maxHeight);
 
         this.bgLayer.showGrid(settings.gridVisible);
-        this.frameManager.loadSettings(settings, keepIds);
+        this.frameManager.loadSettings(settings, keepIds, true);
         this.applyToggles(settings);
         this.stage.draw();
         return true;

@@ -171,8 +171,9 @@
     // record (only positions differ between frames); the rest are built
     // afresh, and groups of items no longer in the model go. The groups of
     // the ids in `keep` (optional) already show their records at frame n
-    // exactly and are left as they are, selection and controls too.
-    FrameManager.prototype.loadFrame = function (n, keep) {
+    // exactly and are left as they are, selection and controls too. With
+    // `undrawn` set the caller draws, once everything else is in place.
+    FrameManager.prototype.loadFrame = function (n, keep, undrawn) {
         this.checkFrameIndex(n, 'FrameManager.loadFrame');
         var layer = this.animLayer;
         var shown = {};
@@ -210,7 +211,9 @@
         layer.setFrameText(this.captionOf(n));
         this.selectedFrame = n;
         this.updateRunningLines(n);
-        layer.batchDraw();
+        if (!undrawn) {
+            layer.batchDraw();
+        }
     };
 
     FrameManager.prototype.addGroupFor = function (record, n) {
@@ -415,8 +418,9 @@
     // `settings`: a parsed animation file. Only the frame model's members
     // are read here; checking that a file holds them in the right shape is
     // the loader's job, before it gets this far. Ids are renumbered from 1
-    // unless `keepIds` is set; new ids then follow the largest.
-    FrameManager.prototype.loadSettings = function (settings, keepIds) {
+    // unless `keepIds` is set; new ids then follow the largest. `undrawn`
+    // as for loadFrame.
+    FrameManager.prototype.loadSettings = function (settings, keepIds, undrawn) {
         if (!settings || !Array.isArray(settings.objects) || !Array.isArray(settings.frameText) ||
                 !isWholeNumber(settings.nFrames) || settings.nFrames < 1 ||
                 !isWholeNumber(settings.selectedFrame) || settings.selectedFrame < 0 ||
@@ -448,7 +452,7 @@
                 forgetText(this.objects[i]);
             }
         }
-        this.loadFrame(this.selectedFrame);
+        this.loadFrame(this.selectedFrame, null, undrawn);
     };
 
     window.FrameManager = FrameManager;
