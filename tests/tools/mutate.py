@@ -7,6 +7,7 @@ tests that can see it; caught when one fails. See tests/README.md.
     tests/tools/mutate.py --list                 # print the sample only
     tests/tools/mutate.py --sample 60 --seed 13  # run it, write the summary
     tests/tools/mutate.py --only page --max 5    # five page mutants, resumable
+    tests/tools/mutate.py --drawn-at c3289a2     # the sample drawn then, run on today's code
 """
 
 import argparse, itertools, json, os, random, re, shutil, signal, subprocess, sys, time
@@ -41,8 +42,34 @@ def code_mask(text, lang):
     return mask
 
 
-def sites_in(rel, lang):
-    text = open(os.path.join(ROOT, rel), encoding='utf-8').read()
+def read_today(rel):
+    return open(os.path.join(ROOT, rel), encoding='utf-8').read()
+
+
+def sources(commit):
+    """(read a file, list a folder) of the product code today, or as it was at a commit."""
+    if not commit:
+        return read_today, lambda folder: sorted(os.listdir(os.path.join(ROOT, folder)))
+    git = lambda *a: subprocess.run(['git', '-C', ROOT] + list(a), check=True, stdout=subprocess.PIPE).stdout.decode('utf-8')
+    return lambda rel: git('show', '%s:%s' % (commit, rel)), lambda folder: git('ls-tree', '--name-only', '%s:%s' % (commit, folder)).split()
+
+
+def relocate(site, then):
+    """The same change in today's file: found by the whole lines it sat on, the nearest if they repeat; None when gone."""
+    first, last = then.rfind('\n', 0, site['start']) + 1, then.find('\n', site['end'])
+    lines, now = then[first:last if last >= 0 else len(then)], read_today(site['file'])
+    found, at = [], now.find(lines)
+    while at >= 0:
+        found.append(at)
+        at = now.find(lines, at + 1)
+    if not found:
+        return None
+    at = min(found, key=lambda a: abs(now.count('\n', 0, a) + 1 - site['line'])) + site['start'] - first
+    return dict(site, line=now.count('\n', 0, at) + 1, start=at, end=at + len(site['old']))
+
+
+def sites_in(rel, lang, read=read_today):
+    text = read(rel)
     mask, found = code_mask(text, lang), []
 
     def add(kind, start, end, new):
@@ -68,13 +95,15 @@ def sites_in(rel, lang):
     return found
 
 
-def sample(count, seed, only):
-    """Per area, an equal share of every kind (as far as it has places), picked at random."""
-    rng, chosen = random.Random(seed), []
+def sample(count, seed, only, commit=None):
+    """Per area, an equal share of every kind (as far as it has places), picked at random.
+
+    Drawn at an older commit, the same changes are then made to today's code where their lines are still there."""
+    (read, listing), rng, chosen = sources(commit), random.Random(seed), []
     for area, share in [(only, count)] if only else [('page', (count + 1) // 2), ('host', count // 2)]:
         folders, ext, lang = (['Resources'], '.js', 'js') if area == 'page' else (['host', 'host/video'], '.cpp', 'cpp')
-        sites = [dict(s, area=area) for folder in folders for name in sorted(os.listdir(os.path.join(ROOT, folder)))
-                 if name.endswith(ext) for s in sites_in(os.path.join(folder, name), lang)]
+        sites = [dict(s, area=area) for folder in folders for name in listing(folder)
+                 if name.endswith(ext) for s in sites_in(os.path.join(folder, name), lang, read)]
         by_kind = {k: [s for s in sites if s['kind'] == k] for k in KINDS}
         for k in KINDS:
             rng.shuffle(by_kind[k])
@@ -82,6 +111,8 @@ def sample(count, seed, only):
         while len(picked) < share and any(by_kind.values()):
             picked += [by_kind[k].pop() for k in KINDS if by_kind[k]]
         chosen += picked[:share]
+    if commit:
+        chosen = [relocate(s, read(s['file'])) or dict(s, area='gone') for s in chosen]
     return chosen
 
 
@@ -175,6 +206,7 @@ def summary(chosen, results, seed, elapsed):
         per, builds = [r.get('build_seconds', 0) + r.get('test_seconds', 0) for r in done], [r.get('build_seconds', 0) for r in done]
         lines.append('Time per mutant: mean %.0f s, longest %.0f s (build mean %.0f s)' % (sum(per) / len(per), max(per), sum(builds) / len(done)))
     lines.append('This invocation: %.1f min' % (elapsed / 60))
+    lines += ['', 'Gone from the code since the draw (not run):'] + ['  ' + describe(s) for s in chosen if s['area'] == 'gone']
     for outcome, title in (('survived', 'Survivors:'), ('did not build', 'Did not build:')):
         lines += ['', title] + ['  ' + describe(s) for s in chosen if results.get(s['id'], {}).get('outcome') == outcome]
     return '\n'.join(lines) + '\n'
@@ -186,6 +218,7 @@ def main():
     parser.add_argument('--sample', type=int, default=60, help='mutants drawn (default 60)')
     parser.add_argument('--seed', type=int, default=13, help='seed of the draw (default 13)')
     parser.add_argument('--only', choices=['page', 'host'], help='draw from one half only')
+    parser.add_argument('--drawn-at', metavar='COMMIT', help='draw the sample from the product code of this commit')
     parser.add_argument('--list', action='store_true', help='print the sample and stop')
     parser.add_argument('--max', type=int, help='run at most this many mutants not yet run')
     parser.add_argument('--fresh', action='store_true', help='forget earlier results of this sample')
@@ -194,7 +227,7 @@ def main():
     parser.add_argument('--timeout', type=int, default=1200, help='seconds of testing per mutant before it counts as caught (hung)')
     parser.add_argument('--build-timeout', type=int, default=1200, help='seconds of building per mutant')
     args = parser.parse_args()
-    chosen = sample(args.sample, args.seed, args.only)
+    chosen = sample(args.sample, args.seed, args.only, args.drawn_at)
     if args.list:
         for i, s in enumerate(chosen, 1):
             print('%3d %s %s' % (i, s['area'], describe(s)))
@@ -209,7 +242,7 @@ def main():
         write(os.path.join(ROOT, name.replace('__', '/')), open(os.path.join(backups, name), 'rb').read())
         os.remove(os.path.join(backups, name))
         print('restored %s left changed by an interrupted run' % name.replace('__', '/'))
-    tag = os.path.join(work, 'seed%d-n%d%s' % (args.seed, args.sample, '-' + args.only if args.only else ''))
+    tag = os.path.join(work, 'seed%d-n%d%s%s' % (args.seed, args.sample, '-' + args.only if args.only else '', '-at-' + args.drawn_at if args.drawn_at else ''))
     if args.fresh and os.path.exists(tag + '.jsonl'):
         os.remove(tag + '.jsonl')
     with open(tag + '.jsonl', 'a+') as f:
