@@ -1,10 +1,9 @@
 #ifndef MODALDRIVER_H
 #define MODALDRIVER_H
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
@@ -34,16 +33,27 @@ public:
         clock.start();
         connect(&self->m_timer, &QTimer::timeout, self, [=]() {
             auto *dialog = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (dialog && dialog->isVisible() && wanted(dialog)) {
-                self->m_seen = true;
+            const bool found = dialog && dialog->isVisible() && wanted(dialog);
+            if (found || clock.elapsed() > timeoutMs)
                 self->m_timer.stop();
-                answer(dialog);
-            } else if (clock.elapsed() > timeoutMs) {
-                self->m_timer.stop();
-            }
+            if (found)
+                self->m_seen = true, answer(dialog);
         });
         driver->m_timer.start(10);
         return driver;
+    }
+
+    // Chooses `path` in the file dialog about to open (typed after it opens, before
+    // its folder listing can select a file), or cancels it when empty.
+    static std::unique_ptr<ModalDriver> chooseFile(const QString &path)
+    {
+        return answer<QFileDialog>([=](QFileDialog *d) {
+            QTimer::singleShot(0, d, [=] {
+                d->findChild<QListView *>("listView")->clearSelection();
+                d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+                path.isEmpty() ? d->reject() : static_cast<QDialog *>(d)->accept();
+            });
+        }, 20000);
     }
 
     bool seen() const { return m_seen; }

@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
@@ -10,13 +11,6 @@
 // files the program writes with the tools a coach's player would trust.
 struct VideoProbe
 {
-    QString codec;
-    int width = 0;
-    int height = 0;
-    QString frameRate;          // r_frame_rate, e.g. "15/1"
-    QList<double> frameTimes;   // presentation time of each decoded picture, in seconds
-    QString error;              // ffprobe's complaint, empty when it read the file
-
     static QByteArray run(const QString &program, const QStringList &arguments, QString *error)
     {
         QProcess p;
@@ -28,41 +22,30 @@ struct VideoProbe
         return p.readAllStandardOutput();
     }
 
-    static VideoProbe of(const QString &path)
+    // Empty when the file is H.264 of width × height at 15 pictures a second
+    // with `pictures` pictures evenly spaced in time, else what it is.
+    static QString problem(const QString &path, int width, int height, int pictures)
     {
-        VideoProbe probe;
+        QString error;
         const QByteArray out = run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
                                                "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time",
-                                               "-of", "default=noprint_wrappers=1", path}, &probe.error);
+                                               "-of", "default=noprint_wrappers=1", path}, &error);
+        QMap<QByteArray, QString> stream;
+        QList<double> times; // of each decoded picture, in seconds
         for (const QByteArray &line : out.split('\n')) {
-            const QString value = QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed());
-            if (line.startsWith("codec_name="))
-                probe.codec = value;
-            else if (line.startsWith("width="))
-                probe.width = value.toInt();
-            else if (line.startsWith("height="))
-                probe.height = value.toInt();
-            else if (line.startsWith("r_frame_rate="))
-                probe.frameRate = value;
-            else if (line.startsWith("best_effort_timestamp_time="))
-                probe.frameTimes << value.toDouble();
+            const QByteArray key = line.left(line.indexOf('=')), value = line.mid(key.size() + 1).trimmed();
+            if (key == "best_effort_timestamp_time")
+                times << value.toDouble();
+            else
+                stream[key] = QString::fromUtf8(value);
         }
-        return probe;
-    }
-
-    // Empty when the file is H.264 of width × height at 15 pictures a
-    // second with `pictures` pictures evenly spaced in time, else what is not.
-    QString problem(int width, int height, int pictures) const
-    {
-        if (!error.isEmpty())
-            return error;
-        if (codec != QLatin1String("h264") || this->width != width || this->height != height
-            || frameRate != QLatin1String("15/1") || frameTimes.size() != pictures)
-            return QStringLiteral("%1 %2x%3 at %4, %5 pictures")
-                .arg(codec).arg(this->width).arg(this->height).arg(frameRate).arg(frameTimes.size());
-        for (int i = 0; i < frameTimes.size(); ++i) {
-            if (qAbs(frameTimes.at(i) - i / 15.0) > 0.01)
-                return QStringLiteral("picture %1 at %2 s").arg(i).arg(frameTimes.at(i));
+        const QString got = QStringLiteral("%1 %2x%3 %4, %5 pictures")
+                                .arg(stream["codec_name"], stream["width"], stream["height"], stream["r_frame_rate"]).arg(times.size());
+        if (!error.isEmpty() || got != QStringLiteral("h264 %1x%2 15/1, %3 pictures").arg(width).arg(height).arg(pictures))
+            return error.isEmpty() ? got : error;
+        for (int i = 0; i < times.size(); ++i) {
+            if (qAbs(times.at(i) - i / 15.0) > 0.01)
+                return QStringLiteral("picture %1 at %2 s").arg(i).arg(times.at(i));
         }
         return QString();
     }

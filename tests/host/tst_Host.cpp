@@ -1,6 +1,5 @@
-// The host's classes with real files and dialogs answered as a user would,
-// then the main window driven through the bridge with the page's messages.
-// Opening drills, whole exports and the command line: see the e2e tests.
+// The host's classes with real files and dialogs answered as a user would, then the
+// main window driven through the bridge with the page's messages (whole runs: e2e/).
 #include "AnimationFile.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
@@ -9,14 +8,12 @@
 #include "ExportRunner.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
-#include "PrivateSettings.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
 
-#include <QTextCodec>
 #include <QtWebKitWidgets>
 #include <QtWidgets>
 
@@ -75,24 +72,13 @@ auto fileSizeLimit(rlim_t bytes)
     return qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
 }
 
-// Chooses `path` in the file dialog about to open (typed after it opens, before
-// its folder listing can select a file), or cancels it when empty.
-std::unique_ptr<ModalDriver> chooseFile(const QString &path)
-{
-    return ModalDriver::answer<QFileDialog>([=](QFileDialog *d) {
-        QTimer::singleShot(0, d, [=] {
-            d->findChild<QListView *>("listView")->clearSelection();
-            d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
-            path.isEmpty() ? d->reject() : static_cast<QDialog *>(d)->accept();
-        });
-    }, 20000);
-}
-
-// Answers the message box about to open, noting "title|text|informative".
-std::unique_ptr<ModalDriver> readBox(QString *said)
+// Answers the message box about to open, noting "title|text|informative" and how its labels show text.
+std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr)
 {
     return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) {
         *said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
+        for (QLabel *label : formats ? b->findChildren<QLabel *>() : QList<QLabel *>())
+            *formats << (label->text().isEmpty() ? Qt::PlainText : label->textFormat());
         b->accept();
     }, 120000);
 }
@@ -346,13 +332,8 @@ private slots:
         for (const auto &row : rows) {
             QString said;
             QList<Qt::TextFormat> formats;
-            auto driver = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) {
-                said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
-                for (QLabel *label : b->findChildren<QLabel *>())
-                    formats << (label->text().isEmpty() ? Qt::PlainText : label->textFormat());
-                b->accept();
-            });
-            auto chooser = chooseFile(row.detail);
+            auto box = readBox(&said, &formats);
+            auto chooser = ModalDriver::chooseFile(row.detail);
             if (row.type == "open")
                 m_window->openAnimation(row.detail);
             else
@@ -368,7 +349,7 @@ private slots:
         // Asked for by name, the page told to build it, its progress shown.
         openWindow(false);
         writeFile(path("plain.txt"), "");
-        auto chooser = chooseFile(path("new.pdf"));
+        auto chooser = ModalDriver::chooseFile(path("new.pdf"));
         send({{"msgType", "exportPdf"}});
         QCOMPARE(sent(), QStringList{"exportPdfResponse||"});
         // Regression: moving the bar of a dialog up for its minimum time ran the event
@@ -410,7 +391,7 @@ private slots:
     void video()
     {
         openWindow(false);
-        auto chooser = chooseFile(path("drill.mp4"));
+        auto chooser = ModalDriver::chooseFile(path("drill.mp4"));
         send({{"msgType", "exportVideo"}});
         QVERIFY(progress()->isVisible() && !QFileInfo::exists(path("drill.mp4")));
         // Pictures that do not decode, or not to the video's size, are left out.
@@ -430,7 +411,7 @@ private slots:
         }
         QTRY_VERIFY(!progress());
         QVERIFY(shown == QList<int>({0, 16, 33, 50, 66, 83}) && said.isEmpty() && sent() == QStringList{"exportVideoResponse||"});
-        QCOMPARE(VideoProbe::of(path("drill.mp4")).problem(640, 480, 15 + 2 + 15), QString());
+        QCOMPARE(VideoProbe::problem(path("drill.mp4"), 640, 480, 15 + 2 + 15), QString());
         const QList<QByteArray> decoded = VideoProbe::pictures(path("drill.mp4"), 8, 6, &error);
         QVERIFY(!shows(decoded[14], colourOf(1)) && shows(decoded[15], colourOf(1)) && shows(decoded[31], colourOf(5)));
 
@@ -441,7 +422,7 @@ private slots:
         progress()->cancel();
         send(picture(1, 6, pictures[6]));
         QVERIFY(!progress() && sent() == (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
-        QCOMPARE(VideoProbe::of(path("cancelled.mp4")).problem(640, 480, 15 + 1), QString());
+        QCOMPARE(VideoProbe::problem(path("cancelled.mp4"), 640, 480, 15 + 1), QString());
 
         // An encoder that cannot start, or a full disk, ends the export with a
         // message and no file; the page is stopped once.

@@ -1,7 +1,5 @@
-// Reads the MIME database under the share folder given (after
-// update-mime-database) as desktop programs do, through Qt: drills are
-// recognised by their name and, without one, by their opening bytes, and
-// other JSON is not taken for a drill.
+// Reads the MIME database under the share folder given as desktop programs do:
+// drills are known by name or opening bytes; other JSON is not taken for one.
 #include "AnimationText.h"
 
 #include <QCoreApplication>

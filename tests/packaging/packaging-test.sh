@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
-# The build installed as a package would install it (prefix /usr) and as
-# the Debian package: every file in place, icons at their sizes, the menu
-# entry, file type and AppStream data valid by the system's own tools, the
-# installed program starting with its page and licence text, and the .deb
-# installed and removed in a private dpkg root, leaving this machine as it
-# was. Usage: packaging-test.sh <build dir> <mime check program>
+# The build installed under /usr and as a .deb: every file and icon size, the
+# menu entry, file type and AppStream data valid by the system's own tools, the
+# installed program starting, the .deb installed and removed in a private dpkg
+# root. Usage: packaging-test.sh <build dir> <mime check program>
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-stage="$work/stage"
-share="$stage/usr/share"
+stage="$work/stage" share="$work/stage/usr/share"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
@@ -36,7 +33,6 @@ done
 expected="$(sort <<<"$expected")"
 actual="$(cd "$stage" && find . -type f | sed 's|^\./||' | sort)"
 [ "$actual" = "$expected" ] || { fail "installed files differ:"; diff <(echo "$expected") <(echo "$actual") >&2 || true; }
-[ -x "$stage/usr/bin/drillmora" ] || fail "the program is not executable"
 
 desktop="$share/applications/com.drillmora.Drillmora.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the menu entry"
@@ -81,8 +77,7 @@ listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | s
 dpkg-deb -x "$deb" "$work/unpacked"
 file "$work/unpacked/usr/bin/drillmora" | grep -q ', stripped' || fail "the program in the package is not stripped"
 
-root="$work/root"
-admin="$root/var/lib/dpkg"
+root="$work/root" admin="$work/root/var/lib/dpkg"
 mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
 touch "$admin/status" "$admin/available"
 dpkg_private() { dpkg --root="$root" --admindir="$admin" --force-not-root --force-depends --force-script-chrootless "$@"; }
