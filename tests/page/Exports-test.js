@@ -8,8 +8,8 @@ var hidden = generator.animation;
 function drill(frames) {
     frames = frames || [0, 1, 2, 3];
     function item(type, id, color, at) {
-        return { type: type, id: id, scale: 0.3, text: '', shortLabel: '', z: id, color: color,
-            frames: frames.map(function (f) { return { x: at[f][0], y: at[f][1], rotation: at[f][2] }; }) };
+        return itemRecord(type, id, frames.map(function (f) { return { x: at[f][0], y: at[f][1], rotation: at[f][2] }; }),
+            { scale: 0.3, color: color });
     }
     return { objects: [item('person', 1, 'red', [[0.2, 0.5, 350], [0.4, 0.5, 10], [0.6, 0.5, 90], [0.8, 0.5, 60]]),
         item('gaaBall', 2, 'white', [[0.3, 0.2, 0], [0.3, 0.4, 0], [0.3, 0.6, 0], [0.3, 0.8, 0]])],
@@ -18,9 +18,8 @@ function drill(frames) {
 
 function animationText(model, p) {
     p = p || {};  // the pitch's settings
-    return JSON.stringify({ msgType: 'OVRI_Animation', msgVersion: 0.1, sport: 'soccer', showRunningLines: !!p.lines,
-        background: { type: p.view || 'blank', showStripes: !!p.view, showLogo: !!p.logo,
-            logoImage: p.logo || 'logos/ovri256x256.png' }, rotation: 0, gridVisible: !!p.grid,
+    return drillText({ sport: 'soccer', showRunningLines: !!p.lines, background: { type: p.view || 'blank', showStripes: !!p.view,
+        showLogo: !!p.logo, logoImage: p.logo || 'logos/ovri256x256.png' }, gridVisible: !!p.grid,
         nFrames: model.frameText.length, selectedFrame: p.selected || 0, objects: model.objects, frameText: model.frameText });
 }
 

@@ -9,8 +9,7 @@ var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'undo', 'red
     'toggleRunningLines', 'selectLogo*', 'toggleLogo', 'showAboutInfo*'];
 var TOOLBAR_EVENTS = TOOLBAR.map(function (e) { return e.replace('*', ''); });
 
-// The page events among `events` that `body` raises, as [name, detail],
-// stopped before the page shell acts on them.
+// The page events among `events` that `body` raises, as [name, detail], kept from the page shell.
 function stopped(events, body) {
     var raised = [];
     function stop(evt) {
@@ -35,8 +34,6 @@ function look(group) {
 // Once mended: a button that opened a dialog or an overlay stayed lit.
 test('toolbar: each button raises its event, squeezed or not, and drops its light if it opened something', function () {
     var groups = toolbar.buttons.concat([toolbar.aboutButton]).map(function (b) { return b.group; });
-    var tips = toolbar.buttons.concat([toolbar.aboutButton]).map(function (b) { return b.tooltip; });
-    assert.ok(tips.every(function (t, i) { return /^[A-Z].{3}/.test(t) && tips.indexOf(t) === i; }), tips.join());
     toolbar.setUndoRedo(true, true);
     [640, 1270].forEach(function (w) {
         toolbar.updateBounds(w, H);

@@ -121,20 +121,3 @@ test('looking at frames sends nothing; a change still on display when another fr
     assert.equal(difference(editor.saveToString(), opened), '', 'undone on the frame it was made on');
 });
 
-test('every text the host gets marks where the selected frame\'s number is, the whole value', function () {
-    openDrill();
-    myDispatchEvent('selectedFrame', { frameNumber: 3 });
-    myDispatchEvent('toggleGrid', {});
-    myDispatchEvent('saveAnimation', {});
-    cppInterface.emitToPage({ msgType: 'requestAnimationText' });
-    newDrill();
-    var texts = sent().filter(function (m) { return m.strToSave !== undefined; });
-    assert.deepEqual(texts.map(function (m) { return m.msgType; }),
-        ['animationChanged', 'saveAnimation', 'animationText', 'animationReset']);
-    texts.forEach(function (m) {
-        var settings = JSON.parse(m.strToSave);
-        settings.selectedFrame = 123;
-        assert.equal(m.strToSave.slice(0, m.shownFrameAt) + '123' + m.strToSave.slice(m.shownFrameAt + m.shownFrameLength),
-            JSON.stringify(settings), m.msgType);
-    });
-});

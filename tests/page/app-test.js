@@ -28,9 +28,7 @@ test('page commands become host messages; host messages reach the page, unknown 
     [['openAnimation', {}, {}], ['exportVideo', {}, {}], ['exportPdf', {}, {}], ['showAboutInfo', {}, {}], ['selectLogo', {}, {}],
         ['saveAnimation', {}, { msgType: 'saveAnimation', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
             shownFrameLength: 1 }],
-        ['errorOpeningFile', { errorInfo: 'Not an animation file.' }, { msgType: 'errorOpeningFile', errorInfo: 'Not an animation file.' }],
-        ['getLabelForItem', { id: 37, currentLabel: 'Keeper' }, { msgType: 'promptForItemLabel',
-            displayMessage: 'Enter a label for this item: ', defaultText: 'Keeper', id: 37 }]
+        ['errorOpeningFile', { errorInfo: 'Not an animation file.' }, { msgType: 'errorOpeningFile', errorInfo: 'Not an animation file.' }]
     ].forEach(function (row) {
         cppInterface.clearReceivedMessages();
         myDispatchEvent(row[0], row[1]);

@@ -1,6 +1,5 @@
-// Loaded before every test file: drills and the host's side. The helpers call
-// each other through this closure, so a test file's own global of the same
-// name changes only its own use of it.
+// Drills and the host's side, for every test file. The helpers call each other through this
+// closure, so a test file's own global of the same name changes only its own use of it.
 (function (window) {
     'use strict';
 

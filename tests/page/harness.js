@@ -1,7 +1,5 @@
-// Injected before fixture.js and a test file. test(name, fn[, timeoutMs]); a
-// test whose fn takes an argument gets `done`, to call once (with an error or
-// nothing); done.step(fn) makes a callback's exception fail the test;
-// done.cleanup(fn) runs fn when the test ends, however it ends.
+// test(name, fn[, timeoutMs]): an fn with an argument gets `done`, called once (with an error or nothing);
+// done.step(fn) makes a callback's exception fail the test; done.cleanup(fn) runs however it ends.
 (function (window) {
     'use strict';
 
@@ -40,7 +38,6 @@
         notEqual: function (actual, unexpected, message) {
             check(actual !== unexpected, message, function () { return 'expected anything but ' + show(unexpected); });
         },
-        // Numbers equal within `tolerance` (1e-9 when not given).
         close: function (actual, expected, tolerance, message) {
             var tol = tolerance === undefined ? 1e-9 : tolerance;
             check(typeof actual === 'number' && Math.abs(actual - expected) <= tol, message, function () {
@@ -50,7 +47,6 @@
         deepEqual: function (actual, expected, message) {
             check(same(actual, expected), message, function () { return 'expected ' + show(expected) + ', got ' + show(actual); });
         },
-        // `fn` must throw, with a message matching `pattern` when one is given.
         throws: function (fn, pattern, message) {
             var text = null;
             try { fn(); } catch (e) { text = String(e && e.message); }
@@ -115,8 +111,7 @@
         }());
     }
 
-    // Runs `then` as a step of the test once `predicate` holds; fails it if
-    // that takes longer than `timeoutMs`.
+    // Runs `then` as a step of the test once `predicate` holds, within `timeoutMs`.
     function waitFor(description, predicate, done, then, timeoutMs) {
         var deadline = Date.now() + (timeoutMs || 3000);
         var poll = done.step(function () {
@@ -127,8 +122,7 @@
         poll();
     }
 
-    // A DOM mouse event at the stage point (x, y), as a real pointer gives it:
-    // Kinetic finds the shape there through its hit graph.
+    // A DOM mouse event at stage point (x, y): Kinetic finds the shape through its hit graph.
     function pointerEvent(stage, type, x, y) {
         var box = stage.getContent().getBoundingClientRect();
         var evt = document.createEvent('MouseEvents');
@@ -141,8 +135,7 @@
         ['mousemove', 'mousedown', 'mouseup'].forEach(function (type) { pointerEvent(stage, type, x, y); });
     }
 
-    // The page events among `eventNames` that `body` raised, in order, as
-    // [name, detail] pairs.
+    // The page events among `eventNames` that `body` raised, as [name, detail] pairs.
     function eventsRaisedDuring(eventNames, body) {
         var raised = [];
         var listeners = eventNames.map(function (name) {
@@ -156,9 +149,8 @@
         return raised;
     }
 
-    // The feedback every item control gives, with real pointer events on
-    // `stage`: pressing `control` at `at` makes `circle` opaque; releasing,
-    // leaving while pressed, and a touch's end bring it back to 0.7.
+    // Pressing `control` at `at` makes `circle` opaque; releasing, leaving while
+    // pressed, and a touch's end bring it back to 0.7.
     function assertPressFeedback(stage, control, circle, at) {
         var away = { x: 5, y: 5 };
         [['mousemove', at], ['mousedown', at, 1, 'pressed'], ['mouseup', at, 0.7, 'released'], ['mousedown', at],

@@ -1,8 +1,5 @@
-// pagetests [--size WxH] [--timeout SECONDS] TEST.js...
-// Loads the editor page from the program's resources into an off-screen web
-// page with a fake host bridge, checks the page's globals, injects
-// harness.js, fixture.js and the test file, and prints "PASS name" or
-// "FAIL name: reason" per test; a fresh page for every file.
+// pagetests [--size WxH] [--timeout SECONDS] TEST.js...: each file in a fresh editor page with a
+// fake host bridge, after harness.js and fixture.js; prints "PASS name" or "FAIL name: reason".
 
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
@@ -32,8 +29,7 @@ void printLine(const QString &line)
 }
 } // namespace
 
-// Stands in for the host's bridge as `cppInterface`, with the real one's
-// signal and slot; the other slots let a test play the host.
+// `cppInterface`: the real bridge's signal and slot; the others let a test play the host.
 class FakeBridge : public QObject
 {
     Q_OBJECT
@@ -41,8 +37,7 @@ signals:
     void sendMessage(QVariantMap message);
 
 public slots:
-    // Recorded, then answered at once, nested inside the page's call as the
-    // real host does, when a reply is programmed for the message's type.
+    // A programmed reply comes at once, nested inside the page's call, as the real host's do.
     void receiveMessage(QVariantMap message)
     {
         m_received.append(message);
@@ -61,10 +56,8 @@ private:
     QHash<QString, QVariantMap> m_replies;
 };
 
-// `pageTestHost`, to which the harness reports, and the page itself. The
-// page has no logging of its own, so every console message (uncaught
-// exceptions included) is a fault: it fails the test that is running, or
-// counts as a failure of its own between tests.
+// `pageTestHost`, to which the harness reports. The page logs nothing, so every console message
+// (uncaught exceptions included) fails the running test, or counts as a failure between tests.
 class TestPage : public QWebPage
 {
     Q_OBJECT
@@ -103,8 +96,7 @@ public slots:
         fail(QStringLiteral("script ") + url, QStringLiteral("could not be loaded"));
         allFinished(0);
     }
-    // From the event loop, as a window resize comes, not in the middle of
-    // the page's own script.
+    // From the event loop, as a window resize comes, not in the middle of the page's script.
     void resizeViewport(int width, int height)
     {
         QTimer::singleShot(0, this, [this, width, height] { setViewportSize(QSize(width, height)); });
@@ -114,8 +106,7 @@ public slots:
 protected:
     void javaScriptConsoleMessage(const QString &message, int line, const QString &source) override
     {
-        // jsPDF says so when the page already has a global named like one of
-        // its form classes (the page's Button) and leaves it alone, as wanted.
+        // jsPDF leaves the page's own global Button alone, as wanted, and says so.
         if (message.startsWith(QLatin1String("AcroForm-Classes are not populated")))
             return;
         const QString text = source.isEmpty() ? message : QStringLiteral("%1 (%2:%3)").arg(
@@ -132,8 +123,7 @@ private:
 };
 
 namespace {
-// A script the resources lack is skipped by the engine without a word; the
-// globals it should have defined are how the runner notices.
+// The engine skips a script missing from the resources silently; its globals are missed.
 void checkGlobals(TestPage &page)
 {
     QFile list(QDir(QStringLiteral(PAGE_TESTS_DIR)).filePath(QStringLiteral("page-globals.txt")));
@@ -149,9 +139,7 @@ void checkGlobals(TestPage &page)
     }
 }
 
-// The scripts go in as script files, not evaluated text, so that the
-// engine's messages and stack traces name the file and line; they keep their
-// order, and the last one's load starts the run.
+// As script files, in order, so that messages and stacks name file and line; the last starts the run.
 QString injectScripts(const QStringList &paths)
 {
     QStringList urls;
@@ -172,8 +160,7 @@ void runFile(const QString &path, const QSize &viewport, int timeoutMs, int *pas
     TestPage page;
     page.setViewportSize(viewport);
     QWebFrame *frame = page.mainFrame();
-    // Exposed again every time the window object is cleared, before any page
-    // script runs, as the host exposes its bridge.
+    // Before any page script runs, as the host exposes its bridge.
     QObject::connect(frame, &QWebFrame::javaScriptWindowObjectCleared, [&] {
         frame->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), &bridge);
         frame->addToJavaScriptWindowObject(QStringLiteral("pageTestHost"), &page);
