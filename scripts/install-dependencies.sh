@@ -20,6 +20,8 @@ packages=(
   ffmpeg
   # reading the PDF reports back in the tests
   poppler-utils
+  # identify, which the command-line test reads exported pictures' size with
+  imagemagick
 )
 
 missing=()
