@@ -33,7 +33,9 @@
         this.height = INITIAL_HEIGHT;
         this.rotWidth = INITIAL_WIDTH;
         this.rotHeight = INITIAL_HEIGHT;
-        this.animation = new window.Animation(INITIAL_WIDTH, INITIAL_HEIGHT, CONTAINER);
+        // Built when first needed: it costs as much as the editor's own, and
+        // an editor that exports nothing, or has yet to, never pays for it.
+        this.animation = null;
 
         // The picture being drawn ({timeInMs, callback}), null when none.
         this.pending = null;
@@ -46,10 +48,18 @@
         // What lies under the items (white backing and pitch), composed once
         // per chain: only the items move from one picture to the next.
         this.backdrop = null;
-
-        this.configureAnimation(INITIAL_WIDTH, true, false, true);
-        this.animation.animLayer.draw();
     }
+
+    // The hidden animation, drawn for print with its grid on, until a
+    // caller configures it otherwise.
+    ImageGenerator.prototype.hiddenAnimation = function () {
+        if (!this.animation) {
+            this.animation = new window.Animation(INITIAL_WIDTH, INITIAL_HEIGHT, CONTAINER);
+            this.applyConfiguration(INITIAL_WIDTH, true, false, true);
+            this.animation.animLayer.draw();
+        }
+        return this.animation;
+    };
 
     // True from a getImage until its chain has ended.
     ImageGenerator.prototype.isBusy = function () {
@@ -85,7 +95,7 @@
         var self = this;
         this.runInTurn(function () {
             self.backdrop = null;
-            self.animation.loadFromString(text);
+            self.hiddenAnimation().loadFromString(text);
         });
     };
 
@@ -101,7 +111,7 @@
     };
 
     ImageGenerator.prototype.applyConfiguration = function (width, drawForPrint, showRunningLines, showGrid) {
-        var animation = this.animation;
+        var animation = this.hiddenAnimation();
         var frames = animation.frameManager;
         this.backdrop = null;
         this.width = width;
@@ -175,7 +185,7 @@
     // frames stand half-way, with that frame's caption and running lines;
     // at or past the last frame the last frame is shown as stored.
     ImageGenerator.prototype.drawInstant = function (timeInMs) {
-        var playback = this.animation.playbackManager;
+        var playback = this.hiddenAnimation().playbackManager;
         playback.startFrame = 0;
         playback.drawFrame(timeInMs);
     };
@@ -191,7 +201,7 @@
     ImageGenerator.prototype.capture = function () {
         var canvas = this.pictureCanvas();
         var context = canvas.getContext();
-        var layers = this.animation.stage.getChildren();
+        var layers = this.hiddenAnimation().stage.getChildren();
         var items = this.animation.animLayer;
         context.clear();
         if (!this.backdrop) {
