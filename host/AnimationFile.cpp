@@ -33,11 +33,6 @@ QString kindOf(mode_t mode)
     return tr("not a regular file");
 }
 
-// Opens `path` for reading without ever blocking: a FIFO with no writer
-// would otherwise hold the open (and the program) for good. The kind and
-// size are checked on the opened descriptor, so the file cannot be swapped
-// for another between the check and the read. Returns the descriptor, or
-// -1 with `error` set.
 // Why a file of this kind and size is not opened; empty when it may be.
 QString refusal(const struct stat &info)
 {
@@ -92,8 +87,12 @@ bool AnimationFile::readFirstLine(const QString &path, QString *line, QString *e
         ::close(fd);
         return false;
     }
-    // Bounded even if the file grows after it was measured.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
+    // Bounded even if the file grows after it was measured, and read into
+    // a buffer of the file's size: one of the largest size allowed would
+    // cost more than the reading.
+    QByteArray bytes = file.read(qMin<qint64>(file.size(), MaxFileSize) + 1);
+    if (bytes.size() <= MaxFileSize && !file.atEnd())
+        bytes += file.read(MaxFileSize + 1 - bytes.size());
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return false;

@@ -59,7 +59,14 @@ QString TextDecoder::decode(const QByteArray &bytes)
         if (end > runStart)
             text += utf8->toUnicode(bytes.constData() + runStart, end - runStart, &state);
     };
+    const char *const data = bytes.constData();
     while (i < bytes.size()) {
+        // Drills are almost all ASCII: runs of it are stepped over here,
+        // which makes decoding a large file several times faster.
+        if (invalidStart < 0 && static_cast<unsigned char>(data[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const int n = validSequenceLength(bytes, i);
         if (n == 0) {
             if (invalidStart < 0) {
