@@ -172,7 +172,7 @@
         refreshToolbarToggles();
         updateTimelineFrameSettings();
         if (loaded) {
-            startHistory();
+            startHistory(message.json);
         }
     }
 
@@ -439,7 +439,7 @@
         // The host already has the text of the snapshot on screen, the
         // selected frame aside, which it does not compare.
         if (shell.history.record(parts)) {
-            reportText(parts, 'animationChanged');
+            reportChange(parts);
         }
         refreshUndoButtons();
         return parts;
@@ -448,9 +448,9 @@
     // The host compares what it is told with the drill as last saved; it
     // hears of every change of the text but for the selected frame, and of
     // nothing else.
-    function reportText(parts, msgType) {
-        var message = textMessage(msgType, window.Animation.textFromParts(parts));
-        if (msgType === 'animationChanged' && message.strToSave === shell.reportedText) {
+    function reportChange(parts) {
+        var message = textMessage('animationChanged', window.Animation.textFromParts(parts));
+        if (message.strToSave === shell.reportedText) {
             return;
         }
         shell.reportedText = message.strToSave;
@@ -472,11 +472,19 @@
 
     // A fresh history with the animation on screen as its one state, which
     // the host takes as the drill as saved (a new drill, an opened file).
-    function startHistory() {
+    // A file this editor saved reads back as the very text the host sent:
+    // the host is told so rather than sent megabytes it already holds.
+    function startHistory(openedText) {
         var parts = shell.animation.textParts();
         shell.savedUnrecorded = false;
         shell.history.reset(parts);
-        reportText(parts, 'animationReset');
+        var message = textMessage('animationReset', window.Animation.textFromParts(parts));
+        shell.reportedText = message.strToSave;
+        if (message.strToSave === openedText) {
+            delete message.strToSave;
+            message.sameAsOpened = true;
+        }
+        sendMessage(message);
         refreshUndoButtons();
     }
 

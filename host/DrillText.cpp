@@ -20,7 +20,11 @@ DrillText::DrillText(const QString &text, int shownFrameAt, int shownFrameLength
 
 DrillText DrillText::fromMessage(const QVariantMap &message)
 {
-    const QString text = message.value(QStringLiteral("strToSave")).toString();
+    return fromMessage(message, message.value(QStringLiteral("strToSave")).toString());
+}
+
+DrillText DrillText::fromMessage(const QVariantMap &message, const QString &text)
+{
     const QVariant at = message.value(QStringLiteral("shownFrameAt"));
     const QVariant length = message.value(QStringLiteral("shownFrameLength"));
     if (!at.isValid() || !length.isValid())

@@ -19,6 +19,9 @@ public:
     // "shownFrameLength" when the page sent them. A span that does not lie
     // inside the text, or holds anything but digits, is ignored.
     static DrillText fromMessage(const QVariantMap &message);
+    // The same with `text` in place of "strToSave": a message saying the
+    // text is one the host already holds.
+    static DrillText fromMessage(const QVariantMap &message, const QString &text);
 
     const QString &text() const { return m_text; }
     bool isSameDrillAs(const DrillText &other) const;

@@ -184,7 +184,10 @@ void mainWindow::registerHandlers()
         m_pageAnswered = true;
     });
     m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
-        takeAsSaved(DrillText::fromMessage(m), m_openingFile);
+        takeAsSaved(m.value(QStringLiteral("sameAsOpened")).toBool() && !m_openingText.isNull()
+                        ? DrillText::fromMessage(m, m_openingText)
+                        : DrillText::fromMessage(m),
+                    m_openingFile);
     });
     m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
         setWindowModified(!DrillText::fromMessage(m).isSameDrillAs(m_savedText));
@@ -445,11 +448,14 @@ void mainWindow::openAnimation(const QString &path)
     QVariantMap response;
     response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
     response.insert(QStringLiteral("json"), nonNull(line));
-    // A page that loads the file answers "animationReset" inside the emit;
+    // A page that loads the file answers "animationReset" inside the emit,
+    // saying "sameAsOpened" when its text is the file's, to the character;
     // one that refuses it keeps its drill, and the host its saved text.
     m_openingFile = QFileInfo(fileName).absoluteFilePath();
+    m_openingText = nonNull(line);
     emit m_bridge->sendMessage(response);
     m_openingFile.clear();
+    m_openingText.clear();
 }
 
 bool mainWindow::saveAnimation(const DrillText &text, bool toCurrentFile)

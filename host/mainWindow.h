@@ -206,11 +206,12 @@ private:
     DrillText m_savedText;
     QString m_currentFile;
     // The page's answer to "requestAnimationText", and the file being
-    // opened while its text is with the page.
+    // opened (its name and text) while its text is with the page.
     DrillText m_pageText;
     QString m_pageSaveProblem;
     bool m_pageAnswered = false;
     QString m_openingFile;
+    QString m_openingText;
 };
 
 #endif // MAINWINDOW_H

@@ -15,9 +15,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -40,8 +39,18 @@ private:
     quint64 m_seed = 12345;
 };
 
+QString number(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 // Players and balls move from frame to frame, equipment stands still.
-QJsonObject drillRecord(int id, int nFrames, SeededRandom &random)
+QString drillRecord(int id, int nFrames, SeededRandom &random)
 {
     static const char *const equipment[] = { "cone", "marker", "ring", "agilityPole", "hurdle", "manikin" };
     const bool player = id % 3 != 0;
@@ -51,45 +60,40 @@ QJsonObject drillRecord(int id, int nFrames, SeededRandom &random)
     double x = 0.1 + 0.8 * random.next();
     double y = 0.1 + 0.8 * random.next();
     const double rotation = 90 * int(4 * random.next());
-    QJsonArray frames;
+    QStringList frames;
     for (int f = 0; f < nFrames; ++f) {
-        frames.append(QJsonObject{ { "x", x }, { "y", y }, { "rotation", rotation } });
+        frames << QStringLiteral("{\"x\":%1,\"y\":%2,\"rotation\":%3}").arg(number(x), number(y), number(rotation));
         if (player || ball) {
             x = qBound(0.05, x + 0.1 * (random.next() - 0.5), 0.95);
             y = qBound(0.05, y + 0.1 * (random.next() - 0.5), 0.95);
         }
     }
-    return QJsonObject{ { "type", type },
-                        { "id", id },
-                        { "scale", ball ? 0.11 : player ? 0.2 : 0.25 },
-                        { "text", player ? QStringLiteral("Player %1").arg(id) : QString() },
-                        { "shortLabel", player ? QString::number(id % 100) : QString() },
-                        { "z", id },
-                        { "color", ball ? QStringLiteral("white") : player ? QStringLiteral("red")
-                                                                           : QStringLiteral("yellow") },
-                        { "frames", frames } };
+    return QStringLiteral("{\"type\":%1,\"id\":%2,\"scale\":%3,\"text\":%4,\"shortLabel\":%5,\"z\":%2,"
+                          "\"color\":%6,\"frames\":[%7]}")
+        .arg(quoted(type), QString::number(id), number(ball ? 0.11 : player ? 0.2 : 0.25),
+             quoted(player ? QStringLiteral("Player %1").arg(id) : QString()),
+             quoted(player ? QString::number(id % 100) : QString()),
+             quoted(ball ? QStringLiteral("white") : player ? QStringLiteral("red") : QStringLiteral("yellow")),
+             frames.join(QLatin1Char(',')));
 }
 
+// Written as the editor saves a drill, member for member, as a coach's own
+// file is: the page then reads back the very text it was sent.
 QByteArray drillText(int nItems, int nFrames)
 {
     SeededRandom random;
-    QJsonArray objects;
+    QStringList objects;
     for (int id = 1; id <= nItems; ++id)
-        objects.append(drillRecord(id, nFrames, random));
-    QJsonArray captions;
+        objects << drillRecord(id, nFrames, random);
+    QStringList captions;
     for (int f = 0; f < nFrames; ++f)
-        captions.append(QStringLiteral("Frame %1: move the ball on").arg(f + 1));
-    const QJsonObject background{ { "type", "fullField" },
-                                  { "showStripes", true },
-                                  { "showLogo", false },
-                                  { "logoImage", "logos/ovri256x256.png" } };
-    const QJsonObject file{ { "msgType", "OVRI_Animation" }, { "msgVersion", 1 },
-                            { "sport", "gaa" },               { "showRunningLines", true },
-                            { "background", background },     { "rotation", 0 },
-                            { "gridVisible", false },         { "nFrames", nFrames },
-                            { "selectedFrame", 0 },           { "objects", objects },
-                            { "frameText", captions } };
-    return QJsonDocument(file).toJson(QJsonDocument::Compact);
+        captions << quoted(QStringLiteral("Frame %1: move the ball on").arg(f + 1));
+    return QStringLiteral("{\"msgType\":\"OVRI_Animation\",\"msgVersion\":0.1,\"sport\":\"gaa\",\"showRunningLines\":true,"
+                          "\"background\":{\"type\":\"fullField\",\"showStripes\":true,\"showLogo\":false,"
+                          "\"logoImage\":\"logos/ovri256x256.png\"},\"rotation\":0,\"gridVisible\":false,"
+                          "\"nFrames\":%1,\"selectedFrame\":0,\"objects\":[%2],\"frameText\":[%3]}")
+        .arg(QString::number(nFrames), objects.join(QLatin1Char(',')), captions.join(QLatin1Char(',')))
+        .toUtf8();
 }
 
 } // namespace
@@ -100,10 +104,12 @@ int main(int argc, char *argv[])
     clock.start();
     QTemporaryDir folder;
     QString drillPath;
+    QByteArray drill;
     if (argc == 4 && QByteArray(argv[1]) == "--drill") {
         drillPath = folder.path() + QStringLiteral("/drill.anim");
         QFile file(drillPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(drillText(atoi(argv[2]), atoi(argv[3]))) < 0)
+        drill = drillText(atoi(argv[2]), atoi(argv[3]));
+        if (!file.open(QIODevice::WriteOnly) || file.write(drill) < 0)
             return 2;
     }
     const qint64 drillWritten = clock.elapsed();
@@ -133,6 +139,11 @@ int main(int argc, char *argv[])
             << (drillPath.isEmpty() ? QString() : QStringLiteral(", drill of %1 items opened").arg(items))
             << ": " << loaded << " ms"
             << (ok && mainRan ? "" : " (page did not start!)") << "\n";
+        if (!drill.isEmpty()) {
+            const bool same = frame->evaluateJavaScript(QStringLiteral("pageShell.animation.saveToString()"))
+                                  .toString().toUtf8() == drill;
+            out << "the page's text of the drill is the file's: " << (same ? "yes" : "no") << "\n";
+        }
         out.flush();
         QTimer::singleShot(0, &app, [&app, ok, mainRan] { app.exit(ok && mainRan ? 0 : 1); });
     });

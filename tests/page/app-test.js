@@ -68,6 +68,19 @@ test('an opened file sets the toggles and timeline; a refused one sends one erro
     assert.deepEqual(toggles(), [false, false, false]);
 });
 
+test('the host is sent an opened file\'s text only when it reads back otherwise, with the selected frame\'s place either way', function () {
+    var own = drillText({ nFrames: 12, selectedFrame: 10, frameText: new Array(13).join('x').split('') });
+    var spaced = own.replace('"nFrames":12', '"nFrames": 12');
+    var at = own.indexOf('"selectedFrame":') + '"selectedFrame":'.length;
+    [[own, { msgType: 'animationReset', sameAsOpened: true, shownFrameAt: at, shownFrameLength: 2 }],
+        [spaced, { msgType: 'animationReset', strToSave: own, shownFrameAt: at, shownFrameLength: 2 }]].forEach(function (row) {
+        cppInterface.clearReceivedMessages();
+        openInEditor(row[0]);
+        assert.deepEqual([sent(), editor.saveToString()], [[row[1]], own]);
+    });
+    openInEditor(NEW_DRILL);
+});
+
 // Mended: a label prompt still open when a frame load rebuilt the items landed on another.
 test('regression: label replies reach the item whose node id was asked about; a stale id changes nothing', function () {
     openInEditor(drillText({ nFrames: 2, selectedFrame: 0, frameText: ['One', 'Two'], objects: [
