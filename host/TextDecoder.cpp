@@ -38,12 +38,35 @@ int validSequenceLength(const QByteArray &b, int at)
     return 0;
 }
 
+bool isValidUtf8(const QByteArray &bytes)
+{
+    const char *const data = bytes.constData();
+    int i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<unsigned char>(data[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const int n = validSequenceLength(bytes, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
 } // namespace
 
 QString TextDecoder::decode(const QByteArray &bytes)
 {
     if (QTextCodec *marked = QTextCodec::codecForUtfText(bytes, nullptr))
         return marked->toUnicode(bytes);
+
+    // Nearly every file is well-formed throughout, and decoded at once
+    // several times faster than run by run (no byte-order mark is left to
+    // strip: a marked text was decoded above).
+    if (isValidUtf8(bytes))
+        return QString::fromUtf8(bytes);
 
     QTextCodec *locale = QTextCodec::codecForLocale();
     QTextCodec *utf8 = QTextCodec::codecForMib(106);
@@ -59,14 +82,7 @@ QString TextDecoder::decode(const QByteArray &bytes)
         if (end > runStart)
             text += utf8->toUnicode(bytes.constData() + runStart, end - runStart, &state);
     };
-    const char *const data = bytes.constData();
     while (i < bytes.size()) {
-        // Drills are almost all ASCII: runs of it are stepped over here,
-        // which makes decoding a large file several times faster.
-        if (invalidStart < 0 && static_cast<unsigned char>(data[i]) < 0x80) {
-            ++i;
-            continue;
-        }
         const int n = validSequenceLength(bytes, i);
         if (n == 0) {
             if (invalidStart < 0) {
