@@ -69,10 +69,13 @@
     }
 
     // `imageGenerator` draws the pictures (loadAnimation, configureAnimation,
-    // getImage); `JsPdf` is the jsPDF document constructor.
-    function createPdfReport(imageGenerator, JsPdf) {
-        if (!imageGenerator || typeof JsPdf !== 'function') {
-            throw new Error('createPdfReport: an image generator and the jsPDF constructor are needed');
+    // getImage); `loadJsPdf(callback)` calls back with the jsPDF document
+    // constructor, or with null when it cannot be had. The library is the
+    // largest script the page has and only a report needs it, so the editor
+    // starts without it.
+    function createPdfReport(imageGenerator, loadJsPdf) {
+        if (!imageGenerator || typeof loadJsPdf !== 'function') {
+            throw new Error('createPdfReport: an image generator and a loader of jsPDF are needed');
         }
         var busy = false;
 
@@ -92,7 +95,12 @@
             }
             busy = true;
             request.waitForLogo(function (logo) {
-                guarded(callbacks, function () { start(request, logo, callbacks); })();
+                loadJsPdf(guarded(callbacks, function (JsPdf) {
+                    if (!JsPdf) {
+                        throw new Error('jsPDF could not be loaded');
+                    }
+                    start(request, logo, JsPdf, callbacks);
+                }));
             });
             return true;
         }
@@ -110,7 +118,7 @@
             };
         }
 
-        function start(request, logo, callbacks) {
+        function start(request, logo, JsPdf, callbacks) {
             var doc = new JsPdf('portrait', 'mm', 'a4');
             var pageWidth = doc.internal.pageSize.getWidth();
             var pageHeight = doc.internal.pageSize.getHeight();

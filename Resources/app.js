@@ -30,6 +30,7 @@
     // A JPEG, because PNG pictures come out washed out in the PDF report.
     var REPORT_LOGO_MIME_TYPE = 'image/jpeg';
     var REPORT_LOGO_QUALITY = 1.0;
+    var PDF_LIBRARY = 'jspdf.js';
 
     var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
     var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
@@ -89,9 +90,38 @@
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
-        shell.pdfReport = window.createPdfReport(shell.imageGenerator, window.jsPDF);
+        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary);
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
+    }
+
+    // jsPDF, loaded from the page's resources at the first report. Reports
+    // asked for while it loads wait for it with the first.
+    var pdfLibraryWaiters = null;
+
+    function loadPdfLibrary(callback) {
+        if (window.jsPDF) {
+            callback(window.jsPDF);
+            return;
+        }
+        if (pdfLibraryWaiters) {
+            pdfLibraryWaiters.push(callback);
+            return;
+        }
+        pdfLibraryWaiters = [callback];
+        var script = document.createElement('script');
+        var settle = function () {
+            var waiters = pdfLibraryWaiters;
+            pdfLibraryWaiters = null;
+            if (!window.jsPDF) {
+                document.head.removeChild(script);
+            }
+            waiters.forEach(function (waiter) { waiter(window.jsPDF || null); });
+        };
+        script.onload = settle;
+        script.onerror = settle;
+        script.src = PDF_LIBRARY;
+        document.head.appendChild(script);
     }
 
     function onWindowResize() {

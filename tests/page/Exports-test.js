@@ -141,12 +141,25 @@ function request(nFrames, waitForLogo, rotated) {
         waitForLogo: waitForLogo || function (callback) { callback({ dataUrl: picture(9), width: 256, height: 169 }); } };
 }
 
+// The real library, as the editor loads it for its first report.
+function withJsPdf(then) {
+    var script = document.createElement('script');
+    script.onload = then;
+    script.src = 'jspdf.js';
+    document.head.appendChild(script);
+}
+
 // A report asked for while another is built is refused at once, so that the host's export ends.
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
+    withJsPdf(done.step(function () { buildReports(done); }));
+}, 20000);
+
+function buildReports(done) {
     var log = [];
     var slots = {};  // where each frame's picture went, in millimetres
     var g = fakeGenerator(true);
-    var report = createPdfReport(g, function (orientation, unit, format) {
+    var report = createPdfReport(g, function (callback) { callback(JsPdf); });
+    function JsPdf(orientation, unit, format) {
         var doc = new jsPDF(orientation, unit, format);
         ['addPage', 'addImage'].forEach(function (name) {
             var real = doc[name];
@@ -158,7 +171,7 @@ test('report: one at a time, free again after a failure; every frame drawn for p
             };
         });
         return doc;
-    });
+    }
     var release = null;
     var progress = [];
     var next = { progress: function (p) { progress.push(p); }, failed: done, finished: done.step(function (dataUrl) {
@@ -181,6 +194,10 @@ test('report: one at a time, free again after a failure; every frame drawn for p
         }) }));
     assert.ok(!report.build(request(1), {}), 'refused while the first waits for its logo');
     assert.deepEqual([g.calls, report.isBusy()], [[], true], 'nothing drawn before the logo has settled');
+    var without = createPdfReport(fakeGenerator(), function (callback) { callback(null); });
+    var why = null;
+    assert.ok(without.build(request(1), { failed: function (e) { why = e.message; } }));
+    assert.deepEqual([why, without.isBusy()], ['jsPDF could not be loaded', false], 'no library: failed, and free again');
     release(null);
     assert.throws(function () { createPdfReport(g, undefined); }, /jsPDF/);
-}, 20000);
+}

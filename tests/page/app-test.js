@@ -130,6 +130,7 @@ test('regression: the report sends progress and the document; a second report me
     waitFor('the report logo', function () { return pageShell.reportLogoSettled; }, done, function () {
         openInEditor(drillText({ nFrames: 3, frameText: ['', '', ''] }));
         cppInterface.clearReceivedMessages();
+        assert.equal(typeof window.jsPDF, 'undefined', 'the library comes with the first report, not with the editor');
         cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
         cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
         assert.deepEqual(sent(), [{ msgType: 'writePdfData', pdfData: '' }], 'the second answered at once');
