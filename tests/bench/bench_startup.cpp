@@ -4,9 +4,9 @@
 // cold disk cache.
 //
 // With --drill ITEMS FRAMES it first writes a drill of that many items and
-// frames (the same drill on every run) and names it on the command line, as
-// a coach opening a file from the file manager does; the last figure then
-// includes opening it. Compare with a run without the drill to see what
+// frames (the same drill on every run, written as the editor saves one) and
+// names it on the command line, as a coach opening a file from the file
+// manager does; the last figure then includes opening it. Compare with a run without the drill to see what
 // opening adds.
 #include "ApplicationIdentity.h"
 #include "PageFonts.h"
