@@ -35,39 +35,48 @@
         // must reach the item (to select or drag it) or the background (to
         // start a selection rectangle).
         this.group = new Kinetic.Group({ name: GROUP_NAME, listening: false });
-        this.lines = [];
-        this.arrowHeads = [];
-
-        // Each head directly follows its segment, so it is drawn over it.
-        for (var i = 0; i < SEGMENT_COUNT; i++) {
-            var line = new Kinetic.Line({
-                name: LINE_NAME,
-                points: [pos.x, pos.y, pos.x, pos.y],
-                stroke: STROKE,
-                strokeWidth: STROKE_WIDTH,
-                dashEnabled: this.isDashed,
-                visible: false
-            });
-            var head = new Kinetic.Line({
-                name: HEAD_NAME,
-                points: [],
-                stroke: STROKE,
-                strokeWidth: STROKE_WIDTH,
-                dashEnabled: false,
-                visible: false
-            });
-            head.sceneFunc(drawHead);
-            // The toolbar's toggle hides lines by making them transparent.
-            window.drawOnlyWhenShown(line, window.drawOnlyWhenShown.ifOpaque);
-            window.drawOnlyWhenShown(head, window.drawOnlyWhenShown.ifOpaque);
-            this.lines.push(line);
-            this.arrowHeads.push(head);
-            this.group.add(line);
-            this.group.add(head);
-        }
-
+        // A segment's line and head are made when it is first shown: a
+        // frame load builds lines for every item, and equipment, or the
+        // first and last frames, never show most of them. null until then.
+        this.lines = [null, null, null];
+        this.arrowHeads = [null, null, null];
+        // The four points the segments join, kept whether drawn or not.
+        this.ends = [pos, pos, pos, pos];
+        this.opacity = 1;
         this.setScale(layerScale);
     }
+
+    // Each head directly follows its segment, so it is drawn over it.
+    RunningLines.prototype.buildSegment = function (index) {
+        var line = new Kinetic.Line({
+            name: LINE_NAME,
+            points: [],
+            stroke: STROKE,
+            strokeWidth: STROKE_WIDTH,
+            dash: this.dash,
+            dashEnabled: this.isDashed,
+            opacity: this.opacity,
+            visible: false
+        });
+        var head = new Kinetic.Line({
+            name: HEAD_NAME,
+            points: [],
+            stroke: STROKE,
+            strokeWidth: STROKE_WIDTH,
+            dashEnabled: false,
+            opacity: this.opacity,
+            visible: false
+        });
+        head.sceneFunc(drawHead);
+        // The toolbar's toggle hides lines by making them transparent.
+        window.drawOnlyWhenShown(line, window.drawOnlyWhenShown.ifOpaque);
+        window.drawOnlyWhenShown(head, window.drawOnlyWhenShown.ifOpaque);
+        this.lines[index] = line;
+        this.arrowHeads[index] = head;
+        this.group.add(line);
+        this.group.add(head);
+        this.placeSegment(index);
+    };
 
     // The head of the segment p0 -> p1: a chevron with its tip at the
     // midpoint and arms of headLen trailing back 30 degrees either side.
@@ -87,14 +96,13 @@
         ];
     };
 
-    RunningLines.prototype.setSegment = function (index, from, to) {
-        this.lines[index].points([from.x, from.y, to.x, to.y]);
-        this.arrowHeads[index].points(this.generateArrowPoints(from, to));
-    };
-
-    RunningLines.prototype.segmentEnds = function (index) {
-        var p = this.lines[index].points();
-        return [{ x: p[0], y: p[1] }, { x: p[2], y: p[3] }];
+    RunningLines.prototype.placeSegment = function (index) {
+        if (this.lines[index]) {
+            var from = this.ends[index];
+            var to = this.ends[index + 1];
+            this.lines[index].points([from.x, from.y, to.x, to.y]);
+            this.arrowHeads[index].points(this.generateArrowPoints(from, to));
+        }
     };
 
     // pos1 is where the item is in the frame on show; pos0 where it was in
@@ -105,13 +113,19 @@
             throw new Error('RunningLines.setLines: visibility needs exactly ' +
                 SEGMENT_COUNT + ' flags');
         }
-        var ends = [pos0, pos1, pos2, pos3];
+        this.ends = [pos0, pos1, pos2, pos3];
         var allowed = this.itemHasRunningLines();
         for (var i = 0; i < SEGMENT_COUNT; i++) {
-            this.setSegment(i, ends[i], ends[i + 1]);
             var visible = allowed && !!visibility[i];
-            this.lines[i].visible(visible);
-            this.arrowHeads[i].visible(visible);
+            if (visible && !this.lines[i]) {
+                this.buildSegment(i);
+            } else {
+                this.placeSegment(i);
+            }
+            if (this.lines[i]) {
+                this.lines[i].visible(visible);
+                this.arrowHeads[i].visible(visible);
+            }
         }
         this.showLines(doShow);
     };
@@ -119,17 +133,20 @@
     // While the item is dragged: the current position is the end of the
     // incoming segment and the start of the outgoing one.
     RunningLines.prototype.updateLinePos = function (pos) {
-        this.setSegment(0, this.segmentEnds(0)[0], pos);
-        this.setSegment(1, pos, this.segmentEnds(1)[1]);
+        this.ends[1] = pos;
+        this.placeSegment(0);
+        this.placeSegment(1);
     };
 
     // The toolbar toggle only makes lines transparent, so turning it back
     // on needs no recomputation.
     RunningLines.prototype.showLines = function (doShow) {
-        var opacity = doShow ? 1 : 0;
+        this.opacity = doShow ? 1 : 0;
         for (var i = 0; i < SEGMENT_COUNT; i++) {
-            this.lines[i].opacity(opacity);
-            this.arrowHeads[i].opacity(opacity);
+            if (this.lines[i]) {
+                this.lines[i].opacity(this.opacity);
+                this.arrowHeads[i].opacity(this.opacity);
+            }
         }
     };
 
@@ -139,9 +156,11 @@
             throw new Error('RunningLines.setScale: the layer scale must be a positive number');
         }
         this.headLen = HEAD_LENGTH * layerScale;
-        var dash = [DASH_LENGTH * layerScale, GAP_LENGTH * layerScale];
+        this.dash = [DASH_LENGTH * layerScale, GAP_LENGTH * layerScale];
         for (var i = 0; i < SEGMENT_COUNT; i++) {
-            this.lines[i].dash(dash);
+            if (this.lines[i]) {
+                this.lines[i].dash(this.dash);
+            }
         }
     };
 
