@@ -21,6 +21,8 @@
 #include <cstring>
 #include <random>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +33,23 @@ using Message = QVariantMap;
 // Expected texts are spelled as UTF-16, not decoded from UTF-8 like the input.
 QString u16(const char16_t *units) { return QString::fromUtf16(units); }
 QString reason(int errnum) { return QString::fromLocal8Bit(strerror(errnum)); }
+
+// A socket file at `path`, which cannot even be opened, only refused.
+bool makeSocket(const QString &path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= int(sizeof address.sun_path))
+        return false;
+    memcpy(address.sun_path, name.constData(), name.size());
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
 
 QImage plain(const QColor &colour, const QSize &size = {640, 480})
 {
@@ -170,12 +189,17 @@ private slots:
         writeFile(path("plain.txt"), "text");
         QVERIFY(QDir().mkdir(path("folder.anim")));
         QCOMPARE(mkfifo(QFile::encodeName(path("fifo.anim")).constData(), 0644), 0);
-        writeFile(path("large.anim"), QByteArray());
-        QCOMPARE(truncate(QFile::encodeName(path("large.anim")).constData(), AnimationFile::MaxFileSize + 1), 0);
+        QVERIFY(makeSocket(path("socket.anim")));
+        // Just over the limit and at a whole number of megabytes: neither reads as one too few or too many.
+        for (const auto &large : {qMakePair(QString("large.anim"), 1), qMakePair(QString("larger.anim"), 1 << 20)}) {
+            writeFile(path(large.first), QByteArray());
+            QCOMPARE(truncate(QFile::encodeName(path(large.first)).constData(), AnimationFile::MaxFileSize + large.second), 0);
+        }
         const struct { QString path; QByteArray content; QString line, error; } rows[] = {
             {path("missing.anim"), {}, {}, reason(ENOENT)}, {path("plain.txt/drill.anim"), {}, {}, reason(ENOTDIR)},
             {path("folder.anim"), {}, {}, "This is a folder, not an animation file."}, {"/dev/zero", {}, {}, "This is a device, not an animation file."},
             {path("fifo.anim"), {}, {}, "This is a pipe, not an animation file."}, {path("large.anim"), {}, {}, "The file is 65 MB; an animation file is at most 64 MB."},
+            {path("larger.anim"), {}, {}, "The file is 65 MB; an animation file is at most 64 MB."}, {path("socket.anim"), {}, {}, "This is a socket, not an animation file."},
             {path("1.anim"), "{\"a\":1}\r\nsecond\r\n", "{\"a\":1}", {}}, {path("2.anim"), "{}", "{}", {}}, {path("3.anim"), "\nsecond", "", {}},
             {path("4.anim"), QByteArray("\xFF\xFE" "{\0\xE9\0}\0\r\0\n\0x\0", 14), u16(u"{\u00E9}"), {}}, {path("5.anim"), QByteArray(3 << 20, 'x') + "\nsecond", QString(3 << 20, 'x'), {}},
         };
