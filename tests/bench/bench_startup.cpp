@@ -6,8 +6,9 @@
 // With --drill ITEMS FRAMES it first writes a drill of that many items and
 // frames (the same drill on every run, written as the editor saves one) and
 // names it on the command line, as a coach opening a file from the file
-// manager does; the last figure then includes opening it. Compare with a run without the drill to see what
-// opening adds.
+// manager does; the last figure then includes opening it. Compare with a
+// run without the drill to see what opening adds: startup-runs.py does both
+// over several runs, for one build or two in turn.
 #include "ApplicationIdentity.h"
 #include "PageFonts.h"
 #include "mainWindow.h"
