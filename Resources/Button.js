@@ -48,37 +48,36 @@
         }
     }
 
-    // Below the button, or above it when the window ends first; never past
-    // the window's right edge.
-    function showTooltip(button) {
+    // Below the place, or above it when the window ends first; never past
+    // the window's right edge. `source.tooltipPlace()` tells where and what,
+    // or null for nothing: { stage, left, top, bottom, text }, the sides
+    // in the stage's coordinates.
+    function showTooltip(source) {
         tooltipTimer = null;
-        var stage = button.group.getStage();
-        if (!stage || !button.tooltip) {
+        var place = source.tooltipPlace();
+        if (!place || !place.text) {
             return;
         }
-        var box = stage.getContent().getBoundingClientRect();
-        var transform = button.group.getAbsoluteTransform();
-        var topLeft = transform.point({ x: -button.w / 2, y: -button.h / 2 });
-        var bottomRight = transform.point({ x: button.w / 2, y: button.h / 2 });
+        var box = place.stage.getContent().getBoundingClientRect();
         var element = tooltipElement();
-        element.textContent = button.tooltip;
+        element.textContent = place.text;
         element.style.display = 'block';
-        var left = Math.max(0, Math.min(box.left + topLeft.x, window.innerWidth - element.offsetWidth - 1));
-        var top = box.top + bottomRight.y + TOOLTIP_GAP;
+        var left = Math.max(0, Math.min(box.left + place.left, window.innerWidth - element.offsetWidth - 1));
+        var top = box.top + place.bottom + TOOLTIP_GAP;
         if (top + element.offsetHeight > window.innerHeight) {
-            top = box.top + topLeft.y - TOOLTIP_GAP - element.offsetHeight;
+            top = box.top + place.top - TOOLTIP_GAP - element.offsetHeight;
         }
         element.style.left = (left + window.pageXOffset) + 'px';
         element.style.top = (Math.max(0, top) + window.pageYOffset) + 'px';
     }
 
-    function scheduleTooltip(button) {
+    // Shown once the pointer has rested for a moment; where it rests is
+    // asked only then, as the place may have moved meanwhile.
+    function scheduleTooltip(source) {
         hideTooltip();
-        if (button.tooltip) {
-            tooltipTimer = window.setTimeout(function () {
-                showTooltip(button);
-            }, TOOLTIP_DELAY_MS);
-        }
+        tooltipTimer = window.setTimeout(function () {
+            showTooltip(source);
+        }, TOOLTIP_DELAY_MS);
     }
 
     // (x, y) is the button's top-left corner; w x h its size.
@@ -163,6 +162,17 @@
         this.tooltip = text;
     };
 
+    Button.prototype.tooltipPlace = function () {
+        var stage = this.group.getStage();
+        if (!stage) {
+            return null;
+        }
+        var transform = this.group.getAbsoluteTransform();
+        var topLeft = transform.point({ x: -this.w / 2, y: -this.h / 2 });
+        var bottomRight = transform.point({ x: this.w / 2, y: this.h / 2 });
+        return { stage: stage, left: topLeft.x, top: topLeft.y, bottom: bottomRight.y, text: this.tooltip };
+    };
+
     // A disabled button is drawn faint; its owner leaves its clicks alone.
     Button.prototype.setEnabled = function (enabled) {
         this.enabled = !!enabled;
@@ -176,6 +186,9 @@
     };
 
     Button.hideTooltip = hideTooltip;
+    // For what shows a tooltip without being a button: any object with a
+    // tooltipPlace method, as a button has.
+    Button.showTooltipSoon = scheduleTooltip;
 
     // The pressed look marks a toggle that is on; it stays while the pointer
     // comes and goes.

@@ -29,9 +29,7 @@
     var SYMBOL_STROKE = 'black';
     var SYMBOL_STROKE_WIDTH = 1;
 
-    var FRAME_BUTTON_NAME = 'frameButton';
-    var FRAME_RECT_NAME = 'frameRect';
-    var FRAME_TEXT_NAME = 'frameText';
+    var FRAME_STRIP_NAME = 'frameStrip';
     var SELECTED_FRAME_FILL = 'lime';
     var FRAME_FILL = 'green';
     // The box is drawn this far inside its button, so the button's highlight
@@ -40,6 +38,10 @@
     var FRAME_FONT_FAMILY = 'Helvetica';
     var FRAME_FONT_SIZE = 16;
     var FRAME_TEXT_FILL = 'black';
+    // A box under the pointer is lit as a button is.
+    var LIT_FILL = 'yellow';
+    var LIT_STROKE = '#459A00';
+    var LIT_STROKE_WIDTH = 2;
     var MAX_FRAME_WIDTH = 60;
     var NUMBER_FIT_STEPS = 5;
     var NUMBER_FIT_SHRINK = 0.98;
@@ -91,30 +93,41 @@
     // A box too narrow for its number gets a smaller one: every box is
     // numbered, and no number spills into its neighbours. Text does not
     // shrink quite in proportion to its font, so a few steps may be needed.
-    // Kinetic measures a text again at every font size it is given, and
-    // hundreds of boxes shrink their numbers step by step: numbers of as
-    // many digits and as wide at the full size (digits are all alike wide)
-    // end at the same size in the same room, found once.
+    // Numbers as wide at the full size (digits are all alike wide) end at
+    // the same size in the same room, found once.
+    var measuring = null;
+    var fullWidths = {};
     var fittedSizes = {};
 
-    function fitNumber(number, b) {
+    function fontOfSize(size) {
+        return 'normal normal ' + size + 'px ' + FRAME_FONT_FAMILY;
+    }
+
+    function textWidth(text, size) {
+        if (!measuring) {
+            measuring = Kinetic.Util.createCanvasElement().getContext('2d');
+        }
+        measuring.font = fontOfSize(size);
+        return measuring.measureText(text).width;
+    }
+
+    // { size, width } of `text` fitted into a box `b` wide.
+    function fittedNumber(text, b) {
         var room = Math.max(0, b - 2 * FRAME_INSET);
-        if (number.fontSize() !== FRAME_FONT_SIZE) {
-            number.fontSize(FRAME_FONT_SIZE);
+        if (!fullWidths.hasOwnProperty(text)) {
+            fullWidths[text] = textWidth(text, FRAME_FONT_SIZE);
         }
-        var key = number.text().length + ':' + number.width() + ':' + room;
-        if (fittedSizes.hasOwnProperty(key)) {
-            if (fittedSizes[key] !== FRAME_FONT_SIZE) {
-                number.fontSize(fittedSizes[key]);
+        var key = fullWidths[text] + ':' + room;
+        if (!fittedSizes.hasOwnProperty(key)) {
+            var size = FRAME_FONT_SIZE;
+            var width = fullWidths[text];
+            for (var step = 0; step < NUMBER_FIT_STEPS && width > room; step++) {
+                size = size * room / width * NUMBER_FIT_SHRINK;
+                width = textWidth(text, size);
             }
-        } else {
-            for (var step = 0; step < NUMBER_FIT_STEPS && number.width() > room; step++) {
-                number.fontSize(number.fontSize() * room / number.width() * NUMBER_FIT_SHRINK);
-            }
-            fittedSizes[key] = number.fontSize();
+            fittedSizes[key] = { size: size, width: width };
         }
-        number.x(-number.width() / 2);
-        number.y(-number.height() / 2);
+        return fittedSizes[key];
     }
 
     function Timeline(w, h) {
@@ -128,6 +141,8 @@
         // Last progress reported during this playback, or null before the
         // first; kept so that a rebuild can put the bar back where it was.
         this.playbackPercent = null;
+        // The frame whose box is under the pointer, or null.
+        this.litFrame = null;
 
         this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: w, height: h });
         // Every click on a frame moves boxes and redraws the strip.
@@ -164,9 +179,9 @@
 
     // Brings the strip up to date in the look `isPlaying` asks for. The
     // parts that depend only on the size are built once per size; the
-    // frame boxes are kept and only moved, resized and recoloured, and
-    // boxes are built or destroyed only as the frame count changes, so that
-    // choosing a frame costs no more with many frames than with a few.
+    // frame boxes are one drawing, whatever their number, so that opening
+    // a drill or choosing a frame costs little more with many frames than
+    // with a few.
     Timeline.prototype.drawTimeline = function () {
         var w = this.w;
         var h = this.h;
@@ -209,8 +224,8 @@
         this.layer.batchDraw();
     };
 
-    // Background, play button and caption button; every other part goes
-    // and is built again by drawTimeline.
+    // Background, frame boxes, play button and caption button; every other
+    // part goes and is built again by drawTimeline.
     Timeline.prototype.buildFixedParts = function () {
         var w = this.w;
         var h = this.h;
@@ -218,8 +233,8 @@
         this.progressRect = null;
         this.remFrameButton = null;
         this.addFrameButton = null;
-        this.frameButtons = [];
         this.group.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: BACKGROUND_FILL }));
+        this.addFrameStrip();
         this.addPlayButton();
         this.addCaptionButton = this.addIconButton(w - h, ADD_CAPTION_BUTTON_NAME,
             ADD_CAPTION_ICON, ADD_CAPTION_ICON_SCALE, 'addFrameCaption', 'Caption this frame');
@@ -231,8 +246,11 @@
     // none stays highlighted, and the next move highlights what is under
     // it, as it does over buttons built afresh.
     Timeline.prototype.forgetPointer = function () {
-        var buttons = [this.playButton, this.addFrameButton, this.remFrameButton,
-            this.addCaptionButton].concat(this.frameButtons);
+        if (this.litFrame !== null) {
+            window.Button.hideTooltip();
+            this.litFrame = null;
+        }
+        var buttons = [this.playButton, this.addFrameButton, this.remFrameButton, this.addCaptionButton];
         for (var i = 0; i < buttons.length; i++) {
             if (buttons[i] && buttons[i].isPointerOver) {
                 buttons[i].leave();
@@ -294,87 +312,147 @@
     // Boxes from xMin rightwards, with the add-frame button squeezed in right
     // after the selected one, so that a new frame visibly goes after it.
     Timeline.prototype.placeFrameBoxes = function (xMin, xMax) {
-        var b = frameBoxWidth(xMin, xMax, this.nFrames);
-        var x = xMin;
-        while (this.frameButtons.length > this.nFrames) {
-            this.frameButtons.pop().group.destroy();
+        this.boxesFrom = xMin;
+        this.boxWidth = frameBoxWidth(xMin, xMax, this.nFrames);
+        this.frameStrip.visible(true);
+        var x = this.frameBoxX(this.selectedFrame) + this.boxWidth + ADD_FRAME_GAP;
+        if (!this.addFrameButton) {
+            this.addFrameButton = this.addAddFrameButton(x);
         }
-        for (var i = 0; i < this.nFrames; i++) {
-            if (i < this.frameButtons.length) {
-                this.fitFrameBox(this.frameButtons[i], x, b);
-            } else {
-                this.frameButtons.push(this.addFrameBox(x, b, i));
-            }
-            x += b;
-            if (i === this.selectedFrame) {
-                x += ADD_FRAME_GAP;
-                if (!this.addFrameButton) {
-                    this.addFrameButton = this.addAddFrameButton(x);
+        this.addFrameButton.group.x(x);
+        this.addFrameButton.group.visible(true);
+    };
+
+    // Where frame n's box starts.
+    Timeline.prototype.frameBoxX = function (n) {
+        var x = this.boxesFrom + n * this.boxWidth;
+        return n > this.selectedFrame ? x + ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP : x;
+    };
+
+    // The frame whose box holds x, or null.
+    Timeline.prototype.frameAt = function (x) {
+        var b = this.boxWidth;
+        if (!(b > 0) || !(x >= this.boxesFrom)) {
+            return null;
+        }
+        var afterSelected = this.frameBoxX(this.selectedFrame) + b;
+        var gap = ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP;
+        if (x < afterSelected) {
+            return Math.min(this.selectedFrame, Math.floor((x - this.boxesFrom) / b));
+        }
+        if (x < afterSelected + gap) {
+            return null;
+        }
+        var n = this.selectedFrame + 1 + Math.floor((x - afterSelected - gap) / b);
+        return n < this.nFrames ? n : null;
+    };
+
+    // Every frame's box is drawn by one shape and found by where the
+    // pointer is: a drill of hundreds of frames would otherwise open with
+    // hundreds of buttons to build, each a group of shapes and a text.
+    Timeline.prototype.addFrameStrip = function () {
+        var self = this;
+        var strip = new Kinetic.Shape({
+            name: FRAME_STRIP_NAME,
+            sceneFunc: function (context) {
+                self.drawFrameBoxes(context._context);
+            },
+            hitFunc: function (context) {
+                context.beginPath();
+                for (var n = 0; n < self.nFrames && self.boxWidth > 0; n++) {
+                    context.rect(self.frameBoxX(n), 0, self.boxWidth, self.h);
                 }
-                this.addFrameButton.group.x(x);
-                this.addFrameButton.group.visible(true);
-                x += ADD_FRAME_WIDTH + ADD_FRAME_GAP;
+                context.closePath();
+                context.fillShape(this);
+            }
+        });
+        strip.on('mouseover mousemove touchstart', function () {
+            self.lightFrame(self.frameAt(self.pointerX()));
+        });
+        strip.on('mouseout touchend', function () {
+            self.lightFrame(null);
+        });
+        strip.on('mousedown', window.Button.hideTooltip);
+        strip.on('click tap', function () {
+            var n = self.frameAt(self.pointerX());
+            if (n !== null) {
+                window.myDispatchEvent('selectedFrame', { frameNumber: n });
+            }
+        });
+        this.group.add(strip);
+        this.frameStrip = strip;
+    };
+
+    Timeline.prototype.pointerX = function () {
+        var pointer = this.stage.getPointerPosition();
+        return pointer ? this.frameStrip.getAbsoluteTransform().copy().invert().point(pointer).x : NaN;
+    };
+
+    // Lights frame n's box (none for null) and offers its tooltip, as a
+    // button would.
+    Timeline.prototype.lightFrame = function (n) {
+        if (n === this.litFrame) {
+            return;
+        }
+        this.litFrame = n;
+        window.Button.hideTooltip();
+        if (n !== null) {
+            var self = this;
+            window.Button.showTooltipSoon({ tooltipPlace: function () { return self.frameTooltipPlace(n); } });
+        }
+        this.layer.batchDraw();
+    };
+
+    // Null once the box is no longer where the pointer rested.
+    Timeline.prototype.frameTooltipPlace = function (n) {
+        if (n !== this.litFrame || !this.frameStrip.isVisible()) {
+            return null;
+        }
+        var transform = this.frameStrip.getAbsoluteTransform();
+        var topLeft = transform.point({ x: this.frameBoxX(n), y: 0 });
+        var bottom = transform.point({ x: this.frameBoxX(n), y: this.h });
+        return { stage: this.stage, left: topLeft.x, top: topLeft.y, bottom: bottom.y, text: 'Frame ' + (n + 1) };
+    };
+
+    Timeline.prototype.drawFrameBoxes = function (context) {
+        var b = this.boxWidth;
+        var h = this.h;
+        if (!(b > 0)) {
+            return;
+        }
+        if (this.litFrame !== null) {
+            context.fillStyle = LIT_FILL;
+            context.strokeStyle = LIT_STROKE;
+            context.lineWidth = LIT_STROKE_WIDTH;
+            context.fillRect(this.frameBoxX(this.litFrame), 0, b, h);
+            context.strokeRect(this.frameBoxX(this.litFrame), 0, b, h);
+        }
+        var inner = Math.max(0, b - 2 * FRAME_INSET);
+        var innerHeight = Math.max(0, h - 2 * FRAME_INSET);
+        for (var n = 0; n < this.nFrames; n++) {
+            context.fillStyle = n === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL;
+            context.fillRect(this.frameBoxX(n) + FRAME_INSET, FRAME_INSET, inner, innerHeight);
+        }
+        context.fillStyle = FRAME_TEXT_FILL;
+        context.textBaseline = 'middle';
+        context.textAlign = 'left';
+        var font = null;
+        for (n = 0; n < this.nFrames; n++) {
+            var number = this.frameNumberLook(n);
+            if (number.size > 0) {
+                var wanted = fontOfSize(number.size);
+                if (wanted !== font) {
+                    font = wanted;
+                    context.font = font;
+                }
+                context.fillText(String(n + 1), this.frameBoxX(n) + (b - number.width) / 2, h / 2);
             }
         }
     };
 
-    Timeline.prototype.addFrameBox = function (x, b, index) {
-        var h = this.h;
-        var button = new window.Button(x, 0, b, h, FRAME_BUTTON_NAME);
-        button.group.setAttr('frameNumber', index);
-
-        button.frameRect = new Kinetic.Rect({
-            name: FRAME_RECT_NAME,
-            x: -b / 2 + FRAME_INSET,
-            y: -h / 2 + FRAME_INSET,
-            width: Math.max(0, b - 2 * FRAME_INSET),
-            height: Math.max(0, h - 2 * FRAME_INSET),
-            fill: index === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL,
-            listening: false
-        });
-        button.group.add(button.frameRect);
-
-        var number = new Kinetic.Text({
-            name: FRAME_TEXT_NAME,
-            text: String(index + 1),
-            fontFamily: FRAME_FONT_FAMILY,
-            fontSize: FRAME_FONT_SIZE,
-            fill: FRAME_TEXT_FILL,
-            listening: false
-        });
-        fitNumber(number, b);
-        // A click on a frame redraws every number on the strip.
-        window.drawTextFromBitmap(number, true);
-        button.number = number;
-        button.group.add(number);
-        button.setTooltip('Frame ' + (index + 1));
-
-        button.group.on('click tap', function () {
-            window.myDispatchEvent('selectedFrame', { frameNumber: index });
-        });
-        this.group.add(button.group);
-        return button;
-    };
-
-    // A box kept from before, put where addFrameBox would build it now.
-    Timeline.prototype.fitFrameBox = function (button, x, b) {
-        var group = button.group;
-        if (group.x() !== x) {
-            group.x(x);
-        }
-        if (group.width() !== b) {
-            button.setWidth(b);
-            button.frameRect.x(-b / 2 + FRAME_INSET);
-            button.frameRect.width(Math.max(0, b - 2 * FRAME_INSET));
-            fitNumber(button.number, b);
-        }
-        var fill = group.getAttr('frameNumber') === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL;
-        if (button.frameRect.fill() !== fill) {
-            button.frameRect.fill(fill);
-        }
-        if (!group.visible()) {
-            group.visible(true);
-        }
+    // { size, width } of frame n's number in its box.
+    Timeline.prototype.frameNumberLook = function (n) {
+        return fittedNumber(String(n + 1), this.boxWidth);
     };
 
     Timeline.prototype.addAddFrameButton = function (x) {
@@ -398,11 +476,10 @@
     Timeline.prototype.showPlayingLook = function () {
         this.playTriangle.visible(false);
         this.stopSquare.visible(true);
-        var hidden = this.frameButtons.concat([this.addFrameButton, this.remFrameButton,
-            this.addCaptionButton]);
+        var hidden = [this.frameStrip, this.addFrameButton, this.remFrameButton, this.addCaptionButton];
         for (var i = 0; i < hidden.length; i++) {
             if (hidden[i]) {
-                hidden[i].group.visible(false);
+                (hidden[i].group || hidden[i]).visible(false);
             }
         }
     };

@@ -110,45 +110,68 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
 
 var TIMELINE_EVENTS = ['play', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'addFrameCaption'];
 
+// The timeline's colour at (x, y), as [r, g, b].
+function timelinePixel(timeline, x, y) {
+    var canvas = timeline.layer.getCanvas();
+    var ratio = canvas.getPixelRatio();
+    var data = canvas.getContext().getImageData(Math.floor(x * ratio), Math.floor(y * ratio), 1, 1).data;
+    return [data[0], data[1], data[2]];
+}
+
+var LIME = [0, 255, 0];
+var GREEN = [0, 128, 0];
+var YELLOW = [255, 255, 0];
+var STRIP = [214, 219, 233];
+
 // Once mended: a box too narrow for its number showed none; later, boxes kept from an earlier count
 // kept their old number size. A resize during playback keeps the playing look: the stopped one's play
 // button would start playback a second time.
 test('timeline: numbered boxes share the room, the add-frame button after the selected one; playback shows stop', function () {
     var timeline = new Timeline(1000, H);
-    function boxes() {
-        return timeline.frameButtons.map(function (b) { return b.group; });
-    }
-    // What the play button raises, the boxes shown, where the progress bar ends, and the play button's tooltip.
+    // What the play button raises, whether boxes show, where the progress bar ends, and the play button's tooltip.
     function looks() {
         timeline.layer.draw();
         assert.deepEqual([timeline.playTriangle.isVisible(), timeline.stopSquare.isVisible()], [!timeline.isPlaying, timeline.isPlaying]);
         var bars = timeline.group.find('.playbackProgressRect').toArray();
-        return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], boxes().filter(function (b) {
-            return b.isVisible();
-        }).length, bars.map(function (b) { return (b.x() + b.width()).toFixed(1); }).join(), timeline.playButton.tooltip];
+        return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], timeline.frameStrip.isVisible(),
+            bars.map(function (b) { return (b.x() + b.width()).toFixed(1); }).join(), timeline.playButton.tooltip];
     }
     try {
         // [width, frames, selected]: boxes from the play button to the remove button, less the add-frame button
-        // and its two gaps; the same boxes kept, moved and resized from one row to the next.
+        // and its two gaps; from one row to the next the same strip shows the new count.
         [[1000, 1, 0], [1000, 3, 1], [1270, 12, 11], [1270, 74, 5], [1000, 400, 399], [1000, 100, 3], [1000, 4, 1]]
             .forEach(function (c) {
                 timeline.updateBounds(c[0], H);
                 timeline.updateFrameSettings(c[1], c[2]);
+                timeline.layer.draw();
                 var b = Math.min(60, (c[0] - (c[1] > 1 ? 3 : 2) * H - 24) / c[1]);
+                var room = Math.max(0, b - 4);
                 var where = c.join(' ') + ', box ';
-                assert.equal(boxes().length, c[1], where);
-                boxes().forEach(function (box, i) {
-                    var number = box.find('.frameText')[0];
-                    assert.close(box.width(), b, 1e-9, where + i);
-                    assert.close(box.x(), H + i * b + (i > c[2] ? 24 : 0), 1e-9, where + i + ' x');
-                    assert.equal(box.find('.frameRect')[0].fill() + ' ' + number.text(), (i === c[2] ? 'lime ' : 'green ') + (i + 1),
-                        where + i + ': its colour and number');
-                    var room = Math.max(0, box.width() - 4);
-                    var full = new Kinetic.Text({ text: number.text(), fontFamily: 'Helvetica', fontSize: 16 }).width();
-                    assert.ok(number.isVisible() && number.width() <= room + 1e-9 && number.fontSize() < 16 === full > room,
+                for (var i = 0; i < c[1]; i++) {
+                    var x = H + i * b + (i > c[2] ? 24 : 0);
+                    assert.close(timeline.frameBoxX(i), x, 1e-9, where + i + ' x');
+                    var number = timeline.frameNumberLook(i);
+                    var full = new Kinetic.Text({ text: String(i + 1), fontFamily: 'Helvetica', fontSize: 16 }).width();
+                    assert.ok(number.width <= room + 1e-9 && number.size < 16 === full > room,
                         where + i + ': its number fits, no smaller than it must');
-                    assert.close(number.getAbsolutePosition().x + number.width() / 2, box.x() + b / 2, 1e-6, where + i);
-                });
+                    // Clicked near either edge, each box is its own frame.
+                    if (b >= 4 && (c[1] < 20 || i % 37 === 0 || Math.abs(i - c[2]) < 2)) {
+                        [x + 1, x + b - 1].forEach(function (at) {
+                            assert.deepEqual(timeline.frameAt(at), i, where + i + ' at ' + at);
+                        });
+                    }
+                    if (room >= 3) {
+                        // Its colour above the number; the number drawn in its box, nothing on the strip between.
+                        var colour = i === c[2] ? LIME : GREEN;
+                        assert.deepEqual(timelinePixel(timeline, x + b / 2, 4), colour, where + i + ': colour');
+                        var row = [];
+                        for (var px = Math.ceil(x); px < x + b - 1; px++) {
+                            row.push(timelinePixel(timeline, px, H / 2).join());
+                        }
+                        assert.ok(row.slice(2, -2).some(function (p) { return p !== colour.join(); }), where + i + ': a number shown');
+                        assert.deepEqual([row[0], row[row.length - 1]], [STRIP.join(), STRIP.join()], where + i + ': within its box');
+                    }
+                }
                 assert.close(timeline.addFrameButton.group.x(), H + (c[2] + 1) * b + 2, 1e-9, where + 'add');
                 assert.deepEqual(timeline.group.find('.remFrameButton').toArray().map(function (g) { return g.x(); })
                     .concat([timeline.addCaptionButton.group.x()]), (c[1] > 1 ? [c[0] - 2 * H] : []).concat([c[0] - H]),
@@ -156,35 +179,70 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
             });
         assert.throws(function () { timeline.updateFrameSettings(4, 4); }, /selectedFrame/);
         timeline.layer.draw();
-        [[75, 'selectedFrame', { frameNumber: 0 }], [110, 'selectedFrame', { frameNumber: 1 }], [177, 'addFrame', {}],
-            [219, 'selectedFrame', { frameNumber: 2 }], [308, 'selectedFrame', { frameNumber: 3 }],
+        [[46, 'selectedFrame', { frameNumber: 0 }], [75, 'selectedFrame', { frameNumber: 0 }], [110, 'selectedFrame', { frameNumber: 1 }],
+            [177, 'addFrame', {}], [219, 'selectedFrame', { frameNumber: 2 }], [308, 'selectedFrame', { frameNumber: 3 }],
             [930, 'removeFrame', {}], [975, 'addFrameCaption', {}], [H / 2, 'play', {}], [600]].forEach(function (c) {
             assert.deepEqual(clicked(timeline.stage, TIMELINE_EVENTS, c[0], H / 2), c[1] ? [[c[1], c[2]]] : [], c[0]);
         });
+        // The box under the pointer is lit, and only while the pointer is there.
+        function lit() {
+            timeline.layer.draw();
+            return [0, 1, 2, 3].map(function (i) {
+                var p = timelinePixel(timeline, timeline.frameBoxX(i) + 10, 1);
+                return p.join() === YELLOW.join() ? 'lit' : p.join() === STRIP.join() ? 'rest' : p.join();
+            });
+        }
         pointerEvent(timeline.stage, 'mousemove', 219, 20);
-        assert.deepEqual(boxes().map(look), ['rest', 'rest', 'lit', 'rest'], 'the box under the pointer');
+        assert.deepEqual(lit(), ['rest', 'rest', 'lit', 'rest'], 'the box under the pointer');
+        pointerEvent(timeline.stage, 'mousemove', 110, 20);
+        assert.deepEqual(lit(), ['rest', 'lit', 'rest', 'rest'], 'the pointer moved to the next');
+        pointerEvent(timeline.stage, 'mousemove', 600, 20);
+        assert.deepEqual(lit(), ['rest', 'rest', 'rest', 'rest'], 'the pointer left the boxes');
         timeline.updateFrameSettings(100, 90);
         timeline.layer.draw();
         [0, 4, 50, 90, 91, 99].forEach(function (i) {
-            var box = boxes()[i];
-            assert.deepEqual(clicked(timeline.stage, TIMELINE_EVENTS, box.x() + box.width() / 2, H / 2), [['selectedFrame', { frameNumber: i }]], 'moved box ' + i);
+            var at = timeline.frameBoxX(i) + timeline.boxWidth / 2;
+            assert.deepEqual(clicked(timeline.stage, TIMELINE_EVENTS, at, H / 2), [['selectedFrame', { frameNumber: i }]], 'moved box ' + i);
         });
         timeline.updatePlaybackIndicator(50);
         timeline.updateFrameSettings(4, 1);
-        assert.deepEqual(looks(), ['play', 4, '', 'Play the drill (Space)'], 'no bar while stopped');
+        assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'no bar while stopped');
         timeline.playbackStarted();
         timeline.updatePlaybackIndicator(40);
         timeline.updateBounds(800, H);
         timeline.updateFrameSettings(6, 4);
         // All of the bar would run from 50 to 5 short of the end.
-        assert.deepEqual(looks(), ['stop', 0, (50 + 745 * 0.4).toFixed(1), 'Stop (Space)'], 'still playing');
+        assert.deepEqual(looks(), ['stop', false, (50 + 745 * 0.4).toFixed(1), 'Stop (Space)'], 'still playing');
         timeline.playbackStopped();
         timeline.updateFrameSettings(6, 5);
-        assert.deepEqual(looks(), ['play', 6, '', 'Play the drill (Space)'], 'stopped');
+        assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'stopped');
         timeline.playbackStarted();
         timeline.updateBounds(1000, H);
-        assert.deepEqual(looks(), ['stop', 0, '', 'Stop (Space)'], 'a new playback starts without the last one\'s bar');
+        assert.deepEqual(looks(), ['stop', false, '', 'Stop (Space)'], 'a new playback starts without the last one\'s bar');
     } finally {
         timeline.stage.destroy();
     }
+});
+
+test('timeline: a box rested on names its frame by it; moving on or a new frame count takes the name away', function (done) {
+    var timeline = new Timeline(1000, H);
+    var tooltip = function () { return document.getElementById('buttonTooltip'); };
+    done.cleanup(function () { Button.hideTooltip(); timeline.stage.destroy(); });
+    timeline.updateFrameSettings(5, 0);
+    timeline.layer.draw();
+    var box = timeline.stage.getContent().getBoundingClientRect();
+    pointerEvent(timeline.stage, 'mousemove', timeline.frameBoxX(3) + 5, 20);
+    waitFor('the tooltip', function () { return tooltip() && tooltip().style.display === 'block'; }, done, function () {
+        // The strip is at the foot of the window: above it.
+        assert.deepEqual([tooltip().textContent, parseFloat(tooltip().style.left) - window.pageXOffset,
+            parseFloat(tooltip().style.top) - window.pageYOffset + tooltip().offsetHeight],
+            ['Frame 4', box.left + timeline.frameBoxX(3), box.top - 4]);
+        pointerEvent(timeline.stage, 'mousemove', timeline.frameBoxX(1) + 5, 20);
+        assert.equal(tooltip().style.display, 'none', 'gone as the pointer moves on');
+        timeline.updateFrameSettings(6, 0);
+        window.setTimeout(done.step(function () {
+            assert.equal(tooltip().style.display, 'none', 'not shown for a box that has moved');
+            done();
+        }), 700);
+    });
 });
