@@ -8,7 +8,7 @@ depend on the machine, and on this virtual one they vary by a third from run
 to run, so compare builds in one invocation (--compare) rather than across.
 
     tests/bench/startup-runs.py                      # build/, 11 rounds
-    tests/bench/startup-runs.py --rounds 21 --compare ../before/build
+    tests/bench/startup-runs.py --rounds 21 --compare ../before/build [--compare ../older/build]
 """
 
 import argparse, os, re, statistics, subprocess, sys
@@ -33,9 +33,10 @@ def main():
     parser.add_argument('--rounds', type=int, default=11)
     parser.add_argument('--drill', nargs=2, default=['100', '300'], metavar=('ITEMS', 'FRAMES'))
     parser.add_argument('--build', default=os.path.join(ROOT, 'build'))
-    parser.add_argument('--compare', help='another build folder, run in turn with this one')
+    parser.add_argument('--compare', action='append', default=[],
+                        help='another build folder, run in turn with this one (may be given more than once)')
     args = parser.parse_args()
-    builds = [args.build] + ([args.compare] if args.compare else [])
+    builds = [args.build] + args.compare
     figures = {build: {'empty': [], 'drill': []} for build in builds}
     for _ in range(args.rounds):
         for build in builds:
