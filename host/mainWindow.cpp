@@ -108,6 +108,10 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     if (m_splash)
         m_splash->showMessage(tr("Loading content..."), Qt::AlignLeft | Qt::AlignTop, Qt::black);
     startLoading();
+    // Opened once the page is ready (processArguments); the reading and
+    // decoding need not wait for that, on a second core.
+    if (presentation == Presentation::Shown)
+        m_commandLineDrill.start(CommandLine::parse(QCoreApplication::arguments()).drillToOpen());
     // A hidden window is still shown to Qt, so its page is laid out at the
     // window's size exactly as the editor's is.
     if (presentation == Presentation::Hidden)
@@ -439,7 +443,10 @@ void mainWindow::openAnimation(const QString &path)
 
     QString line;
     QString error;
-    if (!AnimationFile::readFirstLine(fileName, &line, &error)) {
+    bool read = false;
+    if (!m_commandLineDrill.take(fileName, &read, &line, &error))
+        read = AnimationFile::readFirstLine(fileName, &line, &error);
+    if (!read) {
         if (reportedInstead(error))
             return;
         showInformation(this, tr("Error Opening Animation File"), error);

@@ -1,6 +1,7 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "AnimationFilePrefetch.h"
 #include "DrillText.h"
 
 #include <QHash>
@@ -212,6 +213,8 @@ private:
     bool m_pageAnswered = false;
     QString m_openingFile;
     QString m_openingText;
+    // The drill named on the command line, read while the page loads.
+    AnimationFilePrefetch m_commandLineDrill;
 };
 
 #endif // MAINWINDOW_H

@@ -1,6 +1,7 @@
 // The host's classes with real files and dialogs answered as a user would, then the
 // main window driven through the bridge with the page's messages (whole runs: e2e/).
 #include "AnimationFile.h"
+#include "AnimationFilePrefetch.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
@@ -209,6 +210,14 @@ private slots:
             QString line = "untouched", error;
             QVERIFY2(AnimationFile::readFirstLine(row.path, &line, &error) == row.error.isNull(), qPrintable(row.path));
             QVERIFY2(error == row.error && line == (row.error.isNull() ? row.line : "untouched"), qPrintable(row.path));
+            // Read ahead on a thread (a drill named on the command line), the same, and for that file once only.
+            AnimationFilePrefetch ahead;
+            ahead.start(row.path);
+            bool ok = !row.error.isNull();
+            QVERIFY(!ahead.take(row.path + "x", &ok, &line, &error));
+            QVERIFY2(ahead.take(row.path, &ok, &line, &error) && ok == row.error.isNull() && error == row.error, qPrintable(row.path));
+            QVERIFY2(!ok || line == row.line, qPrintable(row.path));
+            QVERIFY(!ahead.take(row.path, &ok, &line, &error));
         }
     }
 
