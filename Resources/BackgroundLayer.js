@@ -441,12 +441,19 @@
             var size = calcWidthAndHeight(widthMax, heightMax, animRotated, layer.aspectRatio);
             var w = size[0];
             var h = size[1];
+            // The drawing is in the layer's own pixels: one of the same size
+            // is only moved (a drill opened on a pitch turned as the last).
+            var resized = w !== layer.layerWidth || h !== layer.layerHeight;
             layer.layerWidth = w;
             layer.layerHeight = h;
             layer.position({ x: xCenter, y: yCenter });
             layer.offset({ x: w / 2, y: h / 2 });
             layer.clip({ x: 0, y: 0, width: w, height: h });
-            layer.drawBackground();
+            if (resized) {
+                layer.drawBackground();
+            } else {
+                layer.batchDraw();
+            }
         };
 
         layer.setBackground = function (sportType, bgType, showStripes) {
