@@ -32,8 +32,8 @@
     var FRAME_STRIP_NAME = 'frameStrip';
     var SELECTED_FRAME_FILL = 'lime';
     var FRAME_FILL = 'green';
-    // The box is drawn this far inside its button, so the button's highlight
-    // shows as a border around it.
+    // The box is drawn this far inside its place, so that the light of a
+    // box under the pointer shows as a border around it.
     var FRAME_INSET = 2;
     var FRAME_FONT_FAMILY = 'Helvetica';
     var FRAME_FONT_SIZE = 16;
