@@ -358,8 +358,11 @@
                 self.drawFrameBoxes(context._context);
             },
             hitFunc: function (context) {
+                if (!(self.boxWidth > 0)) {
+                    return;
+                }
                 context.beginPath();
-                for (var n = 0; n < self.nFrames && self.boxWidth > 0; n++) {
+                for (var n = 0; n < self.nFrames; n++) {
                     context.rect(self.frameBoxX(n), 0, self.boxWidth, self.h);
                 }
                 context.closePath();

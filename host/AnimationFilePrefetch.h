@@ -18,6 +18,10 @@ public:
     // Starts reading `path`; an empty path reads nothing.
     void start(const QString &path);
 
+    // The file being read, as named to start; empty when none is, or once
+    // it has been taken.
+    const QString &path() const { return m_path; }
+
     // For the file being read (named as it was to start): waits for the
     // reading, gives what AnimationFile::readFirstLine would have, in `ok`,
     // `line` and `error`, and forgets it, so that a later open reads the

@@ -303,7 +303,7 @@ void mainWindow::processMessage(QVariantMap message)
 void mainWindow::processArguments()
 {
     startAnimation();
-    const QString drill = CommandLine::parse(QCoreApplication::arguments()).drillToOpen();
+    const QString drill = m_commandLineDrill.path();
     if (!drill.isEmpty())
         openAnimation(drill);
 }
