@@ -1,13 +1,11 @@
 // An item's running lines: where it came from in the previous frame, where it
 // goes in the next one and where it goes after that, each segment with an
-// open arrow head half-way along it. The group is a child of the field item
+// open arrow head half-way along it. The shape is a child of the field item
 // group, which sits at the layer's origin, so every point is in layer pixels.
 (function (window, Kinetic) {
     'use strict';
 
-    var GROUP_NAME = 'runningLinesGroup';
-    var LINE_NAME = 'runningLine';
-    var HEAD_NAME = 'arrowHead';
+    var SHAPE_NAME = 'runningLines';
     var STROKE = 'black';
     var STROKE_WIDTH = 1;
     var SEGMENT_COUNT = 3;
@@ -15,13 +13,40 @@
     var HEAD_HALF_ANGLE = Math.PI / 6;
     var DASH_LENGTH = 10;
     var GAP_LENGTH = 10;
+    var SOLID = [];
 
-    // A segment too short for a head keeps a visible head with no points;
-    // Kinetic's line would still start a path at an undefined point, so an
-    // empty head is simply not drawn.
-    function drawHead(context) {
-        if (this.points().length >= 4) {
-            Kinetic.Line.prototype._sceneFunc.call(this, context);
+    // One shape draws every segment and head: a frame load sets lines for
+    // every item, and a node for each line and head cost more to make than
+    // to draw. Each head is drawn straight after its segment, over it, and
+    // is never dashed.
+    function drawSegments(lines, context) {
+        for (var i = 0; i < SEGMENT_COUNT; i++) {
+            if (!lines.shown[i]) {
+                continue;
+            }
+            var from = lines.ends[i];
+            var to = lines.ends[i + 1];
+            context.beginPath();
+            context.moveTo(from.x, from.y);
+            context.lineTo(to.x, to.y);
+            // The dash is undone by restoring rather than by an empty one,
+            // which the engine strokes a shade differently from a plain line.
+            if (lines.isDashed) {
+                context.save();
+                context.setLineDash(lines.dash);
+                context.strokeShape(lines.shape);
+                context.restore();
+            } else {
+                context.strokeShape(lines.shape);
+            }
+            var head = lines.heads[i];
+            if (head.length) {
+                context.beginPath();
+                context.moveTo(head[0], head[1]);
+                context.lineTo(head[2], head[3]);
+                context.lineTo(head[4], head[5]);
+                context.strokeShape(lines.shape);
+            }
         }
     }
 
@@ -29,54 +54,30 @@
         if (!pos || typeof pos.x !== 'number' || typeof pos.y !== 'number') {
             throw new Error('RunningLines: a start position {x, y} is needed');
         }
+        var self = this;
         this.isDashed = !!isDashed;
         this.headLen = HEAD_LENGTH;
         // The lines cross the item itself and the pitch: a press on them
         // must reach the item (to select or drag it) or the background (to
         // start a selection rectangle).
-        this.group = new Kinetic.Group({ name: GROUP_NAME, listening: false });
-        // A segment's line and head are made when it is first shown: a
-        // frame load builds lines for every item, and equipment, or the
-        // first and last frames, never show most of them. null until then.
-        this.lines = [null, null, null];
-        this.arrowHeads = [null, null, null];
-        // The four points the segments join, kept whether drawn or not.
+        this.shape = new Kinetic.Shape({
+            name: SHAPE_NAME,
+            stroke: STROKE,
+            strokeWidth: STROKE_WIDTH,
+            listening: false,
+            sceneFunc: function (context) {
+                drawSegments(self, context);
+            }
+        });
+        // The toolbar's toggle hides lines by making them transparent.
+        window.drawOnlyWhenShown(this.shape, window.drawOnlyWhenShown.ifOpaque);
+        // The four points the segments join, kept whether drawn or not; the
+        // flag and head of each segment, worked out only while it is shown.
         this.ends = [pos, pos, pos, pos];
-        this.opacity = 1;
+        this.shown = [false, false, false];
+        this.heads = [SOLID, SOLID, SOLID];
         this.setScale(layerScale);
     }
-
-    // Each head directly follows its segment, so it is drawn over it.
-    RunningLines.prototype.buildSegment = function (index) {
-        var line = new Kinetic.Line({
-            name: LINE_NAME,
-            points: [],
-            stroke: STROKE,
-            strokeWidth: STROKE_WIDTH,
-            dash: this.dash,
-            dashEnabled: this.isDashed,
-            opacity: this.opacity,
-            visible: false
-        });
-        var head = new Kinetic.Line({
-            name: HEAD_NAME,
-            points: [],
-            stroke: STROKE,
-            strokeWidth: STROKE_WIDTH,
-            dashEnabled: false,
-            opacity: this.opacity,
-            visible: false
-        });
-        head.sceneFunc(drawHead);
-        // The toolbar's toggle hides lines by making them transparent.
-        window.drawOnlyWhenShown(line, window.drawOnlyWhenShown.ifOpaque);
-        window.drawOnlyWhenShown(head, window.drawOnlyWhenShown.ifOpaque);
-        this.lines[index] = line;
-        this.arrowHeads[index] = head;
-        this.group.add(line);
-        this.group.add(head);
-        this.placeSegment(index);
-    };
 
     // The head of the segment p0 -> p1: a chevron with its tip at the
     // midpoint and arms of headLen trailing back 30 degrees either side.
@@ -97,12 +98,19 @@
     };
 
     RunningLines.prototype.placeSegment = function (index) {
-        if (this.lines[index]) {
-            var from = this.ends[index];
-            var to = this.ends[index + 1];
-            this.lines[index].points([from.x, from.y, to.x, to.y]);
-            this.arrowHeads[index].points(this.generateArrowPoints(from, to));
+        this.heads[index] = this.shown[index] ?
+            this.generateArrowPoints(this.ends[index], this.ends[index + 1]) : SOLID;
+    };
+
+    // Segment `index` as it is drawn: its two ends and its head's points
+    // (none when too short), or null while it is not shown.
+    RunningLines.prototype.segment = function (index) {
+        if (!this.shown[index]) {
+            return null;
         }
+        var from = this.ends[index];
+        var to = this.ends[index + 1];
+        return { points: [from.x, from.y, to.x, to.y], head: this.heads[index].slice() };
     };
 
     // pos1 is where the item is in the frame on show; pos0 where it was in
@@ -116,16 +124,8 @@
         this.ends = [pos0, pos1, pos2, pos3];
         var allowed = this.itemHasRunningLines();
         for (var i = 0; i < SEGMENT_COUNT; i++) {
-            var visible = allowed && !!visibility[i];
-            if (visible && !this.lines[i]) {
-                this.buildSegment(i);
-            } else {
-                this.placeSegment(i);
-            }
-            if (this.lines[i]) {
-                this.lines[i].visible(visible);
-                this.arrowHeads[i].visible(visible);
-            }
+            this.shown[i] = allowed && !!visibility[i];
+            this.placeSegment(i);
         }
         this.showLines(doShow);
     };
@@ -141,13 +141,7 @@
     // The toolbar toggle only makes lines transparent, so turning it back
     // on needs no recomputation.
     RunningLines.prototype.showLines = function (doShow) {
-        this.opacity = doShow ? 1 : 0;
-        for (var i = 0; i < SEGMENT_COUNT; i++) {
-            if (this.lines[i]) {
-                this.lines[i].opacity(this.opacity);
-                this.arrowHeads[i].opacity(this.opacity);
-            }
-        }
+        this.shape.opacity(doShow ? 1 : 0);
     };
 
     // Heads already drawn keep their size until the lines are next set.
@@ -157,18 +151,13 @@
         }
         this.headLen = HEAD_LENGTH * layerScale;
         this.dash = [DASH_LENGTH * layerScale, GAP_LENGTH * layerScale];
-        for (var i = 0; i < SEGMENT_COUNT; i++) {
-            if (this.lines[i]) {
-                this.lines[i].dash(this.dash);
-            }
-        }
     };
 
     // Equipment never shows running lines. The type's flag is read from the
     // field item of the group these lines belong to; lines not (yet) in a
     // field item group follow their flags.
     RunningLines.prototype.itemHasRunningLines = function () {
-        var itemGroup = this.group.getParent();
+        var itemGroup = this.shape.getParent();
         if (!itemGroup || typeof itemGroup.getFieldItem !== 'function') {
             return true;
         }

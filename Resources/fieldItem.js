@@ -378,15 +378,8 @@
         this.scale = (scale === DEFAULT) ? row.defaultScale : scale;
         this.layerScale = layerScale;
 
-        // Beneath the item's shapes, so that it seems to come out from under
-        // the item towards the rotate handle.
-        this.guideLine = new Kinetic.Line({
-            points: [0, 0, 0, 0],
-            stroke: GUIDE_LINE_COLOUR,
-            strokeWidth: GUIDE_LINE_WIDTH,
-            opacity: 0
-        });
-        this.group.add(this.guideLine);
+        // Made when the item is first turned: most never are.
+        this.guideLine = null;
 
         takeColours(this, row, color1, color2);
         copyConstants(this, row);
@@ -478,13 +471,22 @@
         var cx = this.group.offsetX();
         var cy = this.group.offsetY();
         var end = Math.max(distance + cx - ROTATE_HANDLE_RADIUS, this.group.width());
+        if (!this.guideLine) {
+            this.guideLine = new Kinetic.Line({ stroke: GUIDE_LINE_COLOUR, strokeWidth: GUIDE_LINE_WIDTH });
+            // Beneath the item's shapes, so that it seems to come out from
+            // under the item towards the rotate handle.
+            this.group.add(this.guideLine);
+            this.guideLine.moveToBottom();
+        }
         this.guideLine.points([cx, cy, end, cy]);
         this.guideLine.opacity(1);
     };
 
     FieldItem.prototype.hideLine = function () {
-        this.guideLine.points([0, 0, 0, 0]);
-        this.guideLine.opacity(0);
+        if (this.guideLine) {
+            this.guideLine.points([0, 0, 0, 0]);
+            this.guideLine.opacity(0);
+        }
     };
 
     window.FieldItem = FieldItem;

@@ -487,7 +487,7 @@
         var pos = centre();
 
         group.runningLines = new window.RunningLines(pos, fieldItem.runningLinesDashed, layerScale);
-        group.add(group.runningLines.group);
+        group.add(group.runningLines.shape);
 
         group.itemText = new window.FieldItemText(text, pos, LABEL_FONT_SIZE, fieldItem.group,
             layerScale, currentLayerRotation, fieldItem.posIsFixed, false);

@@ -30,7 +30,8 @@ test('the frame model: frames added and removed, fixed and new items, scaling, s
         assert.deepEqual([fm.objects.map(function (r) { return r.id; }), fm.idCounter, layer.getFrameText(),
             layer.getChildren().toArray().slice(1).map(function (g) { return g.getAttr('id'); })], [[1, 2, 3], 3, 'Pass', [1, 3, 2]]);
         function lines() {
-            return layer.childWithId(1).runningLines.lines.map(function (l) { return !!l && l.visible() && l.points().map(Math.round); });
+            var lines = layer.childWithId(1).runningLines;
+            return [0, 1, 2].map(function (i) { return !!lines.segment(i) && lines.segment(i).points.map(Math.round); });
         }
         fm.updateRunningLines(0);
         assert.deepEqual(lines(), [false, [80, 120, 80, 300], [80, 300, 80, 480]], 'lines to the next two frames');

@@ -131,8 +131,7 @@ test('every type is built, saved, clipped and controlled as its catalogue row sa
                 [has('r'), has('s'), type === 'player1'], type + ' controls');
             assert.deepEqual(control(g, 'colour1') && control(g, 'colour1').availableCols, row[0], type + ' colours');
             g.runningLines.setLines({ x: 0, y: 0 }, { x: 99, y: 0 }, { x: 0, y: 0 }, { x: 0, y: 0 }, [1, 1, 1], true);
-            var line = g.runningLines.lines[0];
-            assert.deepEqual([!!line && line.visible(), !!line && line.dashEnabled()], [has('l'), has('d')], type + ' lines');
+            assert.deepEqual([!!g.runningLines.segment(0), g.runningLines.isDashed], [has('l'), has('d')], type + ' lines');
             g.setScale(1000);
             assert.equal(g.getFieldItem().getScale(), row[4], type + ' largest');
             g.setScale(1e-6);
@@ -218,21 +217,19 @@ test('a text too long to lay out is drawn cut with an ellipsis but kept, offered
 test('running lines: three segments with a head half-way on each one long enough, each shown by its flag', function () {
     var lines = new RunningLines({ x: 0, y: 0 }, false, 1);
     lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 29 }, { x: 130, y: 29 }, [0, 1, 1], true);
-    assert.deepEqual([lines.lines[0], lines.arrowHeads[0]], [null, null], 'a segment never shown is never built');
-    assert.deepEqual(lines.lines.slice(1).map(function (l) { return l.points(); }), [[110, 10, 110, 29], [110, 29, 130, 29]]);
-    assert.deepEqual([lines.arrowHeads[1].points(), lines.arrowHeads[2].points().length], [[], 6], '19 px none, 20 px one');
+    assert.deepEqual([0, 1, 2].map(function (i) { return lines.segment(i); }),
+        [null, { points: [110, 10, 110, 29], head: [] }, { points: [110, 29, 130, 29], head: lines.segment(2).head }]);
+    assert.equal(lines.segment(2).head.length, 6, '19 px no head, 20 px one');
     lines.showLines(false);
     lines.setScale(2);
     lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 29 }, { x: 130, y: 29 }, [1, 1, 1], false);
-    var all = lines.lines.concat(lines.arrowHeads);
-    assert.deepEqual(lines.lines[0].points(), [10, 10, 110, 10]);
+    assert.deepEqual(lines.segment(0).points, [10, 10, 110, 10]);
     var back = 40 * Math.cos(Math.PI / 6);
     [60 - back, 30, 60, 10, 60 - back, -10].forEach(function (v, i) {
-        assert.close(lines.arrowHeads[0].points()[i], v, 1e-9, 'chevron ' + i);
+        assert.close(lines.segment(0).head[i], v, 1e-9, 'chevron ' + i);
     });
-    assert.deepEqual([all.map(function (l) { return l.visible(); }), all.map(function (l) { return l.opacity(); })],
-        [[true, true, true, true, true, true], [0, 0, 0, 0, 0, 0]], 'the toggle: transparent, built late or not');
-    assert.deepEqual([lines.headLen, lines.lines[0].dash(), lines.lines[1].dash()], [40, [20, 20], [20, 20]]);
+    assert.equal(lines.shape.opacity(), 0, 'the toggle: transparent');
+    assert.deepEqual([lines.headLen, lines.dash], [40, [20, 20]]);
     assert.throws(function () { lines.setScale(0); }, /positive/);
     assert.throws(function () { lines.setLines({}, {}, {}, {}, [true, true], true); }, /exactly 3 flags/);
 });
@@ -325,10 +322,10 @@ test('dragging one of three selected items moves all three with texts and lines,
         }).length, 1, 'redrawControls once');
         places.forEach(function (p, i) {
             var g = groups[i];
-            var l = g.runningLines.lines;
-            [g.getPosAbs(), g.shortLabelText.text.position(), { x: l[1].points()[0], y: l[1].points()[1] }]
+            var l = [g.runningLines.segment(0).points, g.runningLines.segment(1).points];
+            [g.getPosAbs(), g.shortLabelText.text.position(), { x: l[1][0], y: l[1][1] }]
                 .forEach(function (moved, j) { assertPoint(moved, p[0] + 30, p[1] - 20, 'item ' + i + ', ' + j); });
-            assert.deepEqual([l[0].points()[0], l[1].points()[2]], [p[0] - 50, p[0]], 'line ends kept ' + i);
+            assert.deepEqual([l[0][0], l[1][2]], [p[0] - 50, p[0]], 'line ends kept ' + i);
             assert.equal(shownControls(g).length, 6, i + ' shown after');
             assertPoint(control(g, 'colour1').position(), g.calcControlPosition(0).x, g.calcControlPosition(0).y,
                 'controls re-placed ' + i);
