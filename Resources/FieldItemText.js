@@ -1,7 +1,9 @@
 // One of an item's two texts: the label written below the item, or the
 // short label (a shirt number, initials) written across its middle. Both
-// read upright on screen whatever the item's or the pitch's rotation. The
-// text node is added to the field item group by its owner.
+// read upright on screen whatever the item's or the pitch's rotation. Most
+// items have no label or no short label, and a frame load builds every
+// item: the text node (`text`) is made only once there are characters to
+// draw, and is null until then.
 (function (window, Kinetic) {
     'use strict';
 
@@ -33,29 +35,56 @@
             throw new Error('FieldItemText: the font size must be a positive number');
         }
         requireGroup(group, 'FieldItemText');
-        var style = showInCenter ? SHORT_LABEL_STYLE : LABEL_STYLE;
-
         this.fontSize = fontSize;
         this.showInCenter = !!showInCenter;
         this.fullText = (text === undefined || text === null) ? '' : String(text);
+        this.text = null;
+        this.container = null;
+        this.below = null;
+        this.fromBitmap = false;
+        this.calcAndSetPos(pos, group, layerScale, layerRotation, posIsFixed);
+    }
+
+    // The text node goes into `container` (the field item group), drawn
+    // directly over the node `below()` gives at the time it is made.
+    FieldItemText.prototype.attach = function (container, below) {
+        this.container = container;
+        this.below = below;
+        this.makeNodeIfDrawn();
+    };
+
+    FieldItemText.prototype.makeNodeIfDrawn = function () {
+        if (this.text || !this.container || this.fullText === '') {
+            return;
+        }
+        var style = this.showInCenter ? SHORT_LABEL_STYLE : LABEL_STYLE;
+        var place = this.place;
         // Built at the size it is drawn at: each size given is measured.
         this.text = new Kinetic.Text({
             text: window.drawnText(this.fullText, MAX_DRAWN_LENGTH),
             fontFamily: FONT_FAMILY,
-            fontSize: this.drawnFontSize(layerScale),
+            fontSize: this.drawnFontSize(place.layerScale),
             fontStyle: style.fontStyle,
             fill: style.fill,
             align: 'center',
             listening: false
         });
-        // Most items have no label or no short label.
+        // A label cleared later keeps its node, drawn as nothing.
         window.drawOnlyWhenShown(this.text, window.drawOnlyWhenShown.ifCharacters);
-
-        this.calcAndSetPos(pos, group, layerScale, layerRotation, posIsFixed);
-    }
+        if (this.fromBitmap) {
+            window.drawTextFromBitmap(this.text, true);
+        }
+        this.container.add(this.text);
+        this.text.setZIndex(this.below().getZIndex() + 1);
+        this.calcAndSetPos(place.pos, place.group, place.layerScale, place.layerRotation, place.posIsFixed);
+    };
 
     FieldItemText.prototype.setText = function (text) {
         this.fullText = (text === undefined || text === null) ? '' : String(text);
+        if (!this.text) {
+            this.makeNodeIfDrawn();
+            return;
+        }
         this.text.text(window.drawnText(this.fullText, MAX_DRAWN_LENGTH));
         this.text.offsetX(this.text.width() / 2);
     };
@@ -106,8 +135,14 @@
         return lowest;
     };
 
+    // Kept while there is no node, for the node to be placed when made.
     FieldItemText.prototype.calcAndSetPos = function (pos, group, layerScale, layerRotation, posIsFixed) {
         requireGroup(group, 'FieldItemText.calcAndSetPos');
+        this.place = { pos: { x: pos.x, y: pos.y }, group: group, layerScale: layerScale,
+            layerRotation: layerRotation, posIsFixed: posIsFixed };
+        if (!this.text) {
+            return;
+        }
         var rotation = layerRotation || 0;
         // Kinetic measures the text again on every font size it is given,
         // even the same one, and playback places every text on every tick.
@@ -123,12 +158,18 @@
 
     // Playback draws every text on every display refresh without changing it.
     FieldItemText.prototype.drawFromBitmap = function (on) {
-        window.drawTextFromBitmap(this.text, on);
+        this.fromBitmap = !!on;
+        if (this.text) {
+            window.drawTextFromBitmap(this.text, on);
+        }
     };
 
     FieldItemText.prototype.move = function (delta) {
-        this.text.x(this.text.x() + delta.x);
-        this.text.y(this.text.y() + delta.y);
+        this.place.pos = { x: this.place.pos.x + delta.x, y: this.place.pos.y + delta.y };
+        if (this.text) {
+            this.text.x(this.text.x() + delta.x);
+            this.text.y(this.text.y() + delta.y);
+        }
     };
 
     window.FieldItemText = FieldItemText;

@@ -489,13 +489,19 @@
         group.runningLines = new window.RunningLines(pos, fieldItem.runningLinesDashed, layerScale);
         group.add(group.runningLines.shape);
 
+        // Over the lines, the label under the short label, both under the
+        // controls, whenever each is first given characters.
         group.itemText = new window.FieldItemText(text, pos, LABEL_FONT_SIZE, fieldItem.group,
             layerScale, currentLayerRotation, fieldItem.posIsFixed, false);
-        group.add(group.itemText.text);
+        group.itemText.attach(group, function () {
+            return group.runningLines.shape;
+        });
 
         group.shortLabelText = new window.FieldItemText(shortLabel, pos, fieldItem.shortLabelFontSize,
             fieldItem.group, layerScale, currentLayerRotation, fieldItem.posIsFixed, true);
-        group.add(group.shortLabelText.text);
+        group.shortLabelText.attach(group, function () {
+            return group.itemText.text || group.runningLines.shape;
+        });
 
         fieldItem.group.dragBoundFunc(dragBound);
         fieldItem.group.on('mousedown touchstart', press);

@@ -21,7 +21,7 @@ function groupOfType(a, type) {
 
 // The items from the back to the front.
 function stacking(a) {
-    return a.animLayer.itemGroups().map(function (g) { return g.getFieldItem().type + ':' + g.itemText.text.text(); });
+    return a.animLayer.itemGroups().map(function (g) { return g.getFieldItem().type + ':' + g.itemText.getText(); });
 }
 
 // What an animation shows, down to its nodes' identifiers: a refused load leaves it all.
@@ -33,7 +33,7 @@ function sceneOf(a) {
         a.frameManager.idCounter, JSON.stringify(a.frameManager.frameText)].concat(layer.getChildren().toArray().map(function (node) {
         var item = node.getFieldItem ? node.getFieldItem() : null;
         return item ? [node._id, node.getAttr('id'), item.type, item.group.x(), item.group.y(), item.group.rotation(),
-            item.getScale(), node.itemText.text.text(), node.shortLabelText.text.text()] : [node._id, node.text && node.text()];
+            item.getScale(), node.itemText.getText(), node.shortLabelText.getText()] : [node._id, node.text && node.text()];
     }));
 }
 

@@ -173,7 +173,7 @@ function labelTop(g) {
 test('labels sit centred below the item as seen on screen, short labels on it, all upright on a turned pitch',
     function () {
         var layer = makeLayer(512, 384);
-        var person = addItem(layer, 'person', 200, 150, { text: 'K', rotation: 90 });
+        var person = addItem(layer, 'person', 200, 150, { text: 'K', shortLabel: '9', rotation: 90 });
         person.setLabel('Left back');
         assertPoint(labelTop(person), 344, 258 + 12.8, 'a player: half its height below, whatever its turn');
         var cone = addItem(layer, 'cone', 300, 150, { text: 'Start', rotation: -90 });
@@ -182,7 +182,7 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         layer.rotation(90);
         [person, cone].forEach(function (g) {
             g.setLayerScaleAndRotation(1, 90);
-            [g.itemText.text, g.shortLabelText.text].forEach(function (t) {
+            [g.itemText.text, g.shortLabelText.text].filter(Boolean).forEach(function (t) {
                 var m = t.getAbsoluteTransform().getMatrix();
                 assert.ok(Math.abs(m[1]) < 1e-9 && m[0] > 0, 'upright on screen');
             });
@@ -267,9 +267,24 @@ test('controls stand in a column either side of the item, packed towards its axi
 test('controls built on the first selection are placed and turned as if built with the group', function () {
     var layer = makeLayer(640, 480);
     var lazy = addItem(layer, 'person', 100, 100, { rotation: 30 });
-    var eager = addItem(layer, 'person', 100, 100, { rotation: 30, select: true });
+    var eager = addItem(layer, 'person', 100, 100, { rotation: 30, select: true, text: 'A', shortLabel: '1' });
     [lazy, eager].forEach(function (g) { g.setLayerScaleAndRotation(1.5, 90); });
     lazy.selectFunc(true);
+    lazy.setShortLabel('1');
+    lazy.setLabel('A');
+    var order = function (g) {
+        return [g.runningLines.shape, g.itemText.text, g.shortLabelText.text, control(g, 'increase')].map(function (n) {
+            return n.getZIndex();
+        });
+    };
+    assert.deepEqual([order(lazy)[1] - order(lazy)[0], order(lazy)[2] - order(lazy)[1], order(lazy)[3] > order(lazy)[2]],
+        [1, 1, true], 'texts given late: over the lines, the label under the short label, under the controls');
+    ['itemText', 'shortLabelText'].forEach(function (member) {
+        var late = lazy[member].text;
+        var early = eager[member].text;
+        assert.deepEqual([late.x(), late.y(), late.rotation(), late.fontSize(), late.offsetY()],
+            [early.x(), early.y(), early.rotation(), early.fontSize(), early.offsetY()], member + ' placed as if built with the group');
+    });
     var placed = function (node) { return node && [node.x(), node.y(), node.rotation()]; };
     ROLES.forEach(function (role) {
         assert.deepEqual(placed(control(lazy, role)), placed(control(eager, role)), role);
