@@ -644,22 +644,18 @@
         this.playbackManager.stop();
         this.frameManager.clearAnimation();
 
-        this.sport = settings.sport;
-        this.bgLayer.setBackground(settings.sport, settings.background.type,
-            settings.background.showStripes);
-        this.bgLayer.setLogoImage(settings.background.logoImage);
-
-        // Turned and refitted without drawing: the stage is drawn once,
-        // when everything is in place.
-        this.animLayer.rotation(settings.rotation);
-        this.bgLayer.rotation(settings.rotation);
-        this.isRotated = settings.rotation % 180 !== 0;
-        this.refit(this.centerX, this.centerY, this.maxWidth, this.maxHeight);
-
-        this.bgLayer.showGrid(settings.gridVisible);
+        // The pitch on show is kept as it is when the file has the same one:
+        // building it again only draws it afresh. Nothing is drawn until
+        // everything is in place.
+        var pitchKept = this.showsPitchOf(settings);
+        this.applyPitchSettings(settings);
         this.frameManager.loadSettings(settings, keepIds, true);
         this.applyToggles(settings);
-        this.stage.draw();
+        if (pitchKept) {
+            this.animLayer.draw();
+        } else {
+            this.stage.draw();
+        }
         return true;
     };
 
@@ -706,6 +702,16 @@
             this.applyToggles(settings);
         }
         this.bgLayer.batchDraw();
+    };
+
+    // True when the pitch on show is the one `settings` (a parsed animation
+    // text) has: sport, view, logo, turn and grid.
+    Animation.prototype.showsPitchOf = function (settings) {
+        var bg = this.bgLayer;
+        var background = settings.background;
+        return bg.sportType === settings.sport && bg.bgType === background.type &&
+            bg.showStripes === background.showStripes && bg.logoImage === background.logoImage &&
+            this.animLayer.rotation() === settings.rotation && bg.gridVisibility() === settings.gridVisible;
     };
 
     // The pitch of `settings` (a parsed animation text of this page's):

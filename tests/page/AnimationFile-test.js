@@ -100,6 +100,34 @@ test('a new drill saves as the format\'s one line; a rich drill of every sport o
     });
 });
 
+test('opening a drill on the pitch on show keeps that pitch as drawn; any other pitch is built and drawn afresh', function () {
+    withAnimations(1, function (a) {
+        var bg = a.bgLayer;
+        var draws = 0;
+        var drawScene = bg.drawScene;
+        bg.drawScene = function () { draws++; return drawScene.apply(this, arguments); };
+        var pitch = function () { return bg.getChildren().toArray().map(function (node) { return node._id; }).join(); };
+        var text = richText('soccer');
+        a.loadFromString(text);
+        var built = pitch();
+        draws = 0;
+        a.loadFromString(text);
+        assert.deepEqual([pitch(), draws, a.saveToString()], [built, 0, text], 'the same pitch: kept, not drawn');
+        [['view', function (o) { o.background.type = 'oneEnd'; }],
+            ['stripes', function (o) { o.background.showStripes = !o.background.showStripes; }],
+            ['turn', function (o) { o.rotation = 0; }], ['grid', function (o) { o.gridVisible = !o.gridVisible; }]
+        ].forEach(function (row) {
+            var other = JSON.parse(text);
+            row[1](other);
+            a.loadFromString(text);
+            draws = 0;
+            a.loadFromString(JSON.stringify(other));
+            assert.ok(draws > 0, row[0] + ': drawn');
+            assert.equal(a.saveToString(), JSON.stringify(other), row[0] + ': as the file has it');
+        });
+    });
+});
+
 var LOGO_RULE = 'Member "background.logoImage" must be a picture in logos/ or a PNG or JPEG data URL ' +
     'of at most 8 MB and 4096 x 4096 pixels';
 
