@@ -601,6 +601,28 @@
             parts.objects.join(',') + ']' + parts.tail;
     };
 
+    // True when `text` is exactly the text `parts` join into; compared in
+    // place, without joining a text that may be megabytes long.
+    Animation.partsAreText = function (parts, text) {
+        var at = 0;
+        function next(piece) {
+            if (!text.startsWith(piece, at)) {
+                return false;
+            }
+            at += piece.length;
+            return true;
+        }
+        if (!next(parts.head) || !next(SELECTED_FRAME_KEY + parts.selectedFrame + ',"objects":[')) {
+            return false;
+        }
+        for (var i = 0; i < parts.objects.length; i++) {
+            if ((i > 0 && !next(',')) || !next(parts.objects[i])) {
+                return false;
+            }
+        }
+        return next(']') && next(parts.tail) && at === text.length;
+    };
+
     // Where the selected frame's number stands in `text`, an animation text
     // this page wrote: the one stretch of it that says only which frame the
     // coach had on show. No member before it holds text of the coach's, so

@@ -508,9 +508,10 @@
         var parts = shell.animation.textParts();
         shell.savedUnrecorded = false;
         shell.history.reset(parts);
-        var message = textMessage('animationReset', window.Animation.textFromParts(parts));
+        var same = typeof openedText === 'string' && window.Animation.partsAreText(parts, openedText);
+        var message = textMessage('animationReset', same ? openedText : window.Animation.textFromParts(parts));
         shell.reportedText = message.strToSave;
-        if (message.strToSave === openedText) {
+        if (same) {
             delete message.strToSave;
             message.sameAsOpened = true;
         }

@@ -128,6 +128,22 @@ test('opening a drill on the pitch on show keeps that pitch as drawn; any other 
     });
 });
 
+test('a text is told apart from the parts of a drill wherever it differs, by a character or in length', function () {
+    withAnimations(1, function (a) {
+        var text = richText('gaa');
+        a.loadFromString(text);
+        var parts = a.textParts();
+        var inItem = text.indexOf('"frames"', text.indexOf('"objects"')) + 2;
+        var between = text.indexOf('},{"type"') + 1;
+        assert.ok(Animation.partsAreText(parts, text), 'its own text');
+        [text + ' ', text.slice(0, -1), text.slice(0, inItem) + 'F' + text.slice(inItem + 1),
+            text.slice(0, between) + ';' + text.slice(between + 1), text.replace('"selectedFrame":2', '"selectedFrame":1'), '']
+            .forEach(function (other, i) {
+                assert.ok(!Animation.partsAreText(parts, other), 'other text ' + i);
+            });
+    });
+});
+
 var LOGO_RULE = 'Member "background.logoImage" must be a picture in logos/ or a PNG or JPEG data URL ' +
     'of at most 8 MB and 4096 x 4096 pixels';
 
