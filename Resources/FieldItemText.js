@@ -19,6 +19,97 @@
     // read under an item anyway. The whole text is kept and saved.
     var MAX_DRAWN_LENGTH = 500;
 
+    // ---- The text node ----------------------------------------------------
+
+    // Draws an item's text as Kinetic's text node draws a text of automatic
+    // size, centred: the lines (split at line breaks) each centred on the
+    // widest, the first one's middle half a font size below the top. Making
+    // one of Kinetic's costs twice a plain shape, most of it in the change
+    // handlers it registers to lay itself out again: this one lays itself
+    // out when its text or font is set, and measures on a canvas of its own
+    // that keeps its font from one text to the next.
+    var measuring = document.createElement('canvas').getContext('2d');
+    var measuringFont = null;
+
+    function measure(font, line) {
+        if (measuringFont !== font) {
+            measuring.font = font;
+            measuringFont = font;
+        }
+        return measuring.measureText(line).width;
+    }
+
+    function fillLine(context) {
+        context.fillText(this.partialText, 0, 0);
+    }
+
+    function TextNode(config) {
+        this.___init(config);
+    }
+
+    TextNode.prototype = {
+        ___init: function (config) {
+            this.lines = null;
+            Kinetic.Shape.call(this, config);
+            this.className = 'Text';
+            this._fillFunc = fillLine;
+            this.layOut();
+            this.sceneFunc(this._sceneFunc);
+        },
+        font: function () {
+            return this.fontStyle() + ' normal ' + this.fontSize() + 'px ' + this.fontFamily();
+        },
+        layOut: function () {
+            var font = this.font();
+            var widest = 0;
+            this.lines = this.text().split('\n').map(function (line) {
+                var width = measure(font, line);
+                widest = Math.max(widest, width);
+                return { text: line, width: width };
+            });
+            this.textWidth = widest;
+        },
+        getWidth: function () {
+            return this.textWidth;
+        },
+        getHeight: function () {
+            return this.fontSize() * this.lines.length;
+        },
+        _sceneFunc: function (context) {
+            var size = this.fontSize();
+            context.setAttr('font', this.font());
+            context.setAttr('textBaseline', 'middle');
+            context.setAttr('textAlign', 'left');
+            context.save();
+            context.translate(0, size / 2);
+            for (var i = 0; i < this.lines.length; i++) {
+                context.save();
+                context.translate((this.textWidth - this.lines[i].width) / 2, 0);
+                this.partialText = this.lines[i].text;
+                context.fillStrokeShape(this);
+                context.restore();
+                context.translate(0, size);
+            }
+            context.restore();
+        }
+    };
+    Kinetic.Util.extend(TextNode, Kinetic.Shape);
+    [['text', ''], ['fontFamily', 'Arial'], ['fontSize', 12], ['fontStyle', 'normal']].forEach(function (attr) {
+        Kinetic.Factory.addGetterSetter(TextNode, attr[0], attr[1]);
+        var set = TextNode.prototype['set' + Kinetic.Util._capitalize(attr[0])];
+        TextNode.prototype['set' + Kinetic.Util._capitalize(attr[0])] = function (value) {
+            set.call(this, value);
+            if (this.lines) {
+                this.layOut();
+            }
+            return this;
+        };
+    });
+    // Only centred, as item texts are; kept for the look of a text bitmap.
+    Kinetic.Factory.addGetterSetter(TextNode, 'align', 'center');
+
+    // ---- The item's text --------------------------------------------------
+
     function requireGroup(group, caller) {
         if (!group || typeof group.rotation !== 'function') {
             throw new Error(caller + ': the field item\'s group is needed');
@@ -60,7 +151,7 @@
         var style = this.showInCenter ? SHORT_LABEL_STYLE : LABEL_STYLE;
         var place = this.place;
         // Built at the size it is drawn at: each size given is measured.
-        this.text = new Kinetic.Text({
+        this.text = new TextNode({
             text: window.drawnText(this.fullText, MAX_DRAWN_LENGTH),
             fontFamily: FONT_FAMILY,
             fontSize: this.drawnFontSize(place.layerScale),

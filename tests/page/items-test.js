@@ -201,6 +201,24 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 0, box); }, /font size/);
     });
 
+test('an item text is laid out and drawn as Kinetic lays out and draws the same text, over one line or several', function () {
+    var layer = makeLayer(640, 480);
+    var g = addItem(layer, 'person', 320, 240, { text: 'x', shortLabel: '7' });
+    ['Left back', 'Two\nlines, the second longer', 'Zoë Ó Sé'].forEach(function (label) {
+        g.setLabel(label);
+        var node = g.itemText.text;
+        var kinetic = new Kinetic.Text({ text: label, fontFamily: node.fontFamily(), fontSize: node.fontSize(),
+            fontStyle: node.fontStyle(), fill: node.fill(), align: 'center' });
+        assert.deepEqual([node.width(), node.height()], [kinetic.width(), kinetic.height()], label);
+        var drawn = function (text) {
+            var canvas = new Kinetic.SceneCanvas({ width: 300, height: 60, pixelRatio: 1 });
+            text._sceneFunc.call(text, canvas.getContext());
+            return canvas.getContext().getImageData(0, 0, 300, 60).data.join();
+        };
+        assert.ok(drawn(node) === drawn(kinetic), label + ': the same pixels');
+    });
+});
+
 test('a text too long to lay out is drawn cut with an ellipsis but kept, offered for editing and saved whole', function () {
     var long = new Array(601).join('w');
     var g = addItem(makeLayer(640, 480), 'person', 100, 100, { text: long, select: true });
