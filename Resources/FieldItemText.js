@@ -23,11 +23,11 @@
 
     // Draws an item's text as Kinetic's text node draws a text of automatic
     // size, centred: the lines (split at line breaks) each centred on the
-    // widest, the first one's middle half a font size below the top. Making
-    // one of Kinetic's costs twice a plain shape, most of it in the change
-    // handlers it registers to lay itself out again: this one lays itself
-    // out when its text or font is set, and measures on a canvas of its own
-    // that keeps its font from one text to the next.
+    // widest, the first one's middle half a font size below the top. One of
+    // Kinetic's costs about twice a plain shape to make: it registers
+    // handlers for nine kinds of change to lay itself out again, and saves
+    // and restores its measuring canvas for every text. This one lays itself
+    // out when its text or font is set, on a canvas that keeps its font.
     var measuring = document.createElement('canvas').getContext('2d');
     var measuringFont = null;
 
