@@ -13,7 +13,7 @@
     var HEAD_HALF_ANGLE = Math.PI / 6;
     var DASH_LENGTH = 10;
     var GAP_LENGTH = 10;
-    var SOLID = [];
+    var NO_HEAD = [];
 
     // One shape draws every segment and head: a frame load sets lines for
     // every item, and a node for each line and head cost more to make than
@@ -29,8 +29,7 @@
             context.beginPath();
             context.moveTo(from.x, from.y);
             context.lineTo(to.x, to.y);
-            // The dash is undone by restoring rather than by an empty one,
-            // which the engine strokes a shade differently from a plain line.
+            // The dash is the segment's alone, not its head's.
             if (lines.isDashed) {
                 context.save();
                 context.setLineDash(lines.dash);
@@ -75,7 +74,7 @@
         // flag and head of each segment, worked out only while it is shown.
         this.ends = [pos, pos, pos, pos];
         this.shown = [false, false, false];
-        this.heads = [SOLID, SOLID, SOLID];
+        this.heads = [NO_HEAD, NO_HEAD, NO_HEAD];
         this.setScale(layerScale);
     }
 
@@ -99,7 +98,7 @@
 
     RunningLines.prototype.placeSegment = function (index) {
         this.heads[index] = this.shown[index] ?
-            this.generateArrowPoints(this.ends[index], this.ends[index + 1]) : SOLID;
+            this.generateArrowPoints(this.ends[index], this.ends[index + 1]) : NO_HEAD;
     };
 
     // Segment `index` as it is drawn: its two ends and its head's points
