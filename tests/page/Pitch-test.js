@@ -171,22 +171,6 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
     });
 });
 
-test('a sport chosen in the editor redraws pitch and palette, is saved, and comes back when opened', function () {
-    var editor = pageShell.animation;
-    function choose(sport, view) {
-        myDispatchEvent('chooseBackground', {});
-        editor.stage.find('.bgSportButton').toArray().filter(function (b) { return b.sport === sport; })[0].fire('click');
-        editor.stage.find('.bgThumbnail').toArray().filter(function (t) { return t.bgType === view; })[0].fire('click');
-        return [editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.buttons[1].itemType(), editor.bgLayer.find('.endBox').length];
-    }
-    assert.deepEqual(choose('soccer', 'oneEnd'), ['soccer', 'oneEnd', 'ball', 0]);
-    var saved = editor.saveToString();
-    assert.deepEqual(choose('gaa', 'fullField'), ['gaa', 'fullField', 'gaaBall', 2]);
-    cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: saved });
-    assert.deepEqual([editor.sport, editor.bgLayer.bgType, pageShell.itemPicker.buttons[1].itemType()], ['soccer', 'oneEnd', 'ball']);
-    assert.equal(editor.saveToString(), saved, 'saved again as it was');
-});
-
 test('the items\' layer puts the first item in the middle and reads its caption along the top edge at every turn', function () {
     var animation = pageShell.animation;
     var layer = animation.animLayer;
