@@ -92,67 +92,52 @@ test('once an item\'s picture has loaded, its layer is redrawn', function (done)
     waitFor('the redraw', function () { return draws > 0; }, done, done);
 });
 
-var P = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'maroon', 'white', 'black'];
-var B = ['white', 'yellow', 'orange'];
-var K = ['red', 'orange', 'yellow', 'lime', 'blue', 'purple', 'white', 'grey', 'black'];
-// type: [colours, default colour, default scale, least, largest, picture width, height, what it has:
-// r turns, l running lines, d dashed ones, f a fixed place, s a short label]
-var CATALOGUE = {
-    player1: [P, 'red', 0.12, 0.35, 2, 40, 70, 'rl'],
-    person: [P, 'maroon', 0.2, 0.1, 0.5, 80, 128, 'rls'],
-    manikin: [null, 'grey', 0.25, 0.12, 0.5, 71, 128, 'rf'],
-    ball: [B, 'white', 0.1, 0.06, 0.25, 128, 128, 'ld'],
-    rugbyBall: [B, 'white', 0.16, 0.06, 0.25, 128, 128, 'ld'],
-    gaaBall: [B, 'white', 0.11, 0.06, 0.25, 128, 128, 'ld'],
-    hurlingBall: [B, 'white', 0.08, 0.06, 0.25, 128, 128, 'ld'],
-    cone: [['red', 'orange', 'yellow', 'lime', 'blue', 'white'], 'orange', 0.15, 0.075, 0.3, 99, 128, 'rf'],
-    marker: [K, 'red', 0.1, 0.05, 0.2, 128, 128, 'f'],
-    ring: [K, 'blue', 0.25, 0.12, 0.5, 128, 128, 'f'],
-    agilityPole: [K, 'yellow', 0.35, 0.175, 0.7, 10, 128, 'rf'],
-    agilityLadder: [K, 'purple', 0.7, 0.35, 1.4, 24, 128, 'rf'],
-    microHurdle: [K, 'lime', 0.15, 0.075, 0.3, 86, 128, 'rf'],
-    hurdle: [null, 'grey', 0.25, 0.12, 0.5, 128, 59, 'rf'],
-    goal: [null, 'grey', 0.3, 0.15, 0.6, 256, 59, 'rf'],
-    miniGoal: [null, 'grey', 0.18, 0.09, 0.36, 256, 112, 'rf']
-};
+// What each type has: r turns, l running lines, d dashed ones, f a fixed place, s a short label.
+var KINDS = { player1: 'rl', person: 'rls', manikin: 'rf', ball: 'ld', rugbyBall: 'ld', gaaBall: 'ld', hurlingBall: 'ld',
+    cone: 'rf', marker: 'f', ring: 'f', agilityPole: 'rf', agilityLadder: 'rf', microHurdle: 'rf', hurdle: 'rf', goal: 'rf',
+    miniGoal: 'rf' };
 
-test('every type is built, saved, clipped and controlled as its catalogue row says; every picture loads at its size',
-    function (done) {
-        var layer = makeLayer(640, 480);
-        var pending = [];
-        Object.keys(CATALOGUE).forEach(function (type) {
-            var row = CATALOGUE[type];
-            var has = function (flag) { return row[7].indexOf(flag) !== -1; };
-            var g = addItem(layer, type, 320, 240, { select: true });
-            var saved = g.getProperties();
-            assert.deepEqual([saved.col1, saved.scale, saved.posIsFixed], [row[1], row[2], has('f')], type);
-            assert.close(g.getFieldItem().group.width(), row[5] * row[2] * 1.25, 1e-9, type + ' drawn width');
-            assert.deepEqual([!!control(g, 'rotateControl'), !!control(g, 'ShortLabelControl'), !!control(g, 'colour2')],
-                [has('r'), has('s'), type === 'player1'], type + ' controls');
-            assert.deepEqual(control(g, 'colour1') && control(g, 'colour1').availableCols, row[0], type + ' colours');
-            g.runningLines.setLines({ x: 0, y: 0 }, { x: 99, y: 0 }, { x: 0, y: 0 }, { x: 0, y: 0 }, [1, 1, 1], true);
-            assert.deepEqual([!!g.runningLines.segment(0), g.runningLines.isDashed], [has('l'), has('d')], type + ' lines');
-            g.setScale(1000);
-            assert.equal(g.getFieldItem().getScale(), row[4], type + ' largest');
-            g.setScale(1e-6);
-            assert.equal(g.getFieldItem().getScale(), row[3], type + ' least');
-            var prefix = { person: 'player', ball: 'soccerBall' }[type] || type;
-            (type === 'player1' ? [] : row[0] || ['default']).forEach(function (colour) {
-                var file = row[0] ? prefix + colour.charAt(0).toUpperCase() + colour.slice(1) + '.png' : type + '.png';
-                var item = new FieldItem(0, 0, 0, 'default', type, colour, 'default', 1);
-                assert.equal(pictureOf(item), file, type + ' ' + colour);
-                pending.push({ name: file, row: row, picture: item.image.image() });
-            });
+test('every type is built, saved, clipped and controlled as it has it; each colour offered shows a picture of its own, ' +
+    'drawn at the picture\'s size', function (done) {
+    var layer = makeLayer(640, 480);
+    var pending = [];
+    Object.keys(KINDS).forEach(function (type) {
+        var has = function (flag) { return KINDS[type].indexOf(flag) !== -1; };
+        var g = addItem(layer, type, 320, 240, { select: true });
+        var colours = control(g, 'colour1') && control(g, 'colour1').availableCols;
+        assert.deepEqual([g.getProperties().posIsFixed, !!control(g, 'rotateControl'), !!control(g, 'ShortLabelControl'),
+            !!control(g, 'colour2'), !colours || colours.indexOf(g.getProperties().col1) !== -1],
+            [has('f'), has('r'), has('s'), type === 'player1', true], type);
+        g.runningLines.setLines({ x: 0, y: 0 }, { x: 99, y: 0 }, { x: 0, y: 0 }, { x: 0, y: 0 }, [1, 1, 1], true);
+        assert.deepEqual([!!g.runningLines.segment(0), g.runningLines.isDashed], [has('l'), has('d')], type + ' lines');
+        g.setScale(1000);
+        var largest = g.getFieldItem().getScale();
+        g.setScale(1e-6);
+        assert.ok(largest < 1000 && g.getFieldItem().getScale() > 1e-6, type + ' clipped both ways');
+        var shown = (type === 'player1' ? [] : colours || ['default']).map(function (colour) {
+            var picture = new FieldItem(0, 0, 0, 'default', type, colour, 'default', 1).image.image();
+            pending.push({ name: type + ' ' + colour, picture: picture });
+            return picture.src;
         });
-        waitFor('every picture', function () {
-            return pending.every(function (p) { return p.picture.complete; });
-        }, done, function () {
-            pending.forEach(function (p) {
-                assert.deepEqual([p.picture.naturalWidth, p.picture.naturalHeight], [p.row[5], p.row[6]], p.name);
-            });
-            done();
-        }, 4000);
+        assert.ok(shown.every(function (src, i) { return shown.indexOf(src) === i; }), type + ': a picture for each colour');
+        if (shown.length) {
+            pending.push({ name: type + ' as drawn', picture: g.getFieldItem().image.image(), group: g.getFieldItem() });
+        }
     });
+    waitFor('every picture', function () {
+        return pending.every(function (p) { return p.picture.complete; });
+    }, done, function () {
+        pending.forEach(function (p) {
+            var size = [p.picture.naturalWidth, p.picture.naturalHeight];
+            assert.ok(size[0] > 0 && size[1] > 0, p.name + ' loaded');
+            var drawn = p.group && [p.group.group.width(), p.group.group.height()].map(function (v) {
+                return Math.round(v / (1.25 * p.group.getScale()) * 1e6) / 1e6;
+            });
+            assert.deepEqual(drawn || size, size, p.name);
+        });
+        done();
+    }, 4000);
+});
 
 test('an unlisted colour shows no new picture, a second colour changes nothing; bad items are refused', function () {
     var cone = new FieldItem(0, 0, 0, 'default', 'cone', 'blue', 'red', 1);
@@ -461,7 +446,7 @@ test('a colour button grows a disc from itself into a grid of the type\'s colour
             var squares = stage.find('.colPickerSquare').toArray();
             var size = (250 * Math.SQRT2 - 40) / 3;
             assert.deepEqual([disc.x(), disc.y(), disc.radius()], [400, 300, 250]);
-            assert.deepEqual(squares.map(function (s) { return s.fill(); }), P);
+            assert.deepEqual(squares.map(function (s) { return s.fill(); }), button.availableCols);
             assertPoint(squares[5].position(), 400 - 125 * Math.SQRT2 + 30 + 2 * size,
                 300 - 125 * Math.SQRT2 + 20 + size, 'row by row');
             var events = eventsRaisedDuring(['setItemDefaultColor', 'enableControls'], function () {
@@ -478,8 +463,8 @@ test('a colour button grows a disc from itself into a grid of the type\'s colour
 test('a second colour offers the default colours; the chooser closes unchanged outside its disc or on Escape',
     function (done) {
         var g = addItem(makeLayer(640, 480), 'player1', 200, 150, { select: true });
-        assert.throws(function () { createColorPicker('red', 3, P); }, /pickerNumber/);
-        assert.throws(function () { createColorPicker('red', 1, K.concat(K, K, K, 'red')); }, /1 to 36/);
+        assert.throws(function () { createColorPicker('red', 3, ['red']); }, /pickerNumber/);
+        assert.throws(function () { createColorPicker('red', 1, new Array(38).join('r').split('')); }, /1 to 36/);
         openChooser(control(g, 'colour2'), done, function (squares) {
             assert.deepEqual([squares.length, squares[0].width()], [17, (250 * Math.SQRT2 - 60) / 5], 'a 5 x 5 grid');
             squares[14].fire('tap');
