@@ -289,17 +289,9 @@ private slots:
         const int p = a.indexOf("Warm-up") + 6;
         QVERIFY(!DrillText(changed, p, 1).isSameDrillAs(DrillText(a, p, 1)));
 
-        // The window's modified marker, as the page reports its changes.
-        openWindow();
-        send({{"msgType", "animationReset"}, {"strToSave", a}, {"shownFrameAt", at}, {"shownFrameLength", 1}});
-        const struct { QString text; int length; bool modified; } changes[] = {{other, 1, false}, {changed, 1, true}, {longer, 2, false}, {longer, 1, true}, {a, 1, false}};
-        for (const auto &row : changes) {
-            send({{"msgType", "animationChanged"}, {"strToSave", row.text}, {"shownFrameAt", at}, {"shownFrameLength", row.length}});
-            QCOMPARE(m_window->isWindowModified(), row.modified);
-        }
-
         // A file in the page's own words is only named back ("sameAsOpened"):
         // the host's copy is then the drill as saved, and undoing to it is no change.
+        openWindow();
         QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
         const auto page = [frame](const QString &script) { return frame->evaluateJavaScript(script); };
         page("myDispatchEvent('addFrame', {})");
@@ -410,7 +402,7 @@ private slots:
 
         enum { Never, AtProgress, WithData };
         const struct { const char *target; int cancel; QString data, said; } rows[] = {
-            {"other.pdf", AtProgress, pdfUrl, ""}, {"other.pdf", WithData, pdfUrl, ""},
+            {"old.pdf", AtProgress, pdfUrl, ""}, {"old.pdf", WithData, pdfUrl, ""},
             {"old.pdf", Never, "data:application/pdf;base64,PGh0bWw+", "is not a PDF document"}, {"old.pdf", Never, "x", "could not be saved"},
             {"plain.txt/report.pdf", Never, pdfUrl, "Not a directory"},
         };
