@@ -77,9 +77,7 @@ function richText(sport) {
     return richTexts[sport];
 }
 
-test('a new drill saves as the format\'s one line; a rich drill of every sport opens as saved, stacked the same, and saves ' +
-    'to the same text', function () {
-    assert.equal(pageShell.animation.saveToString(), NEW_DRILL, 'the editor at start-up');
+test('a rich drill of every sport opens as saved, stacked the same, and saves to the same text (a new one: app-test.js)', function () {
     ['gaa', 'soccer', 'rugby'].forEach(function (sport) {
         var text = richText(sport);
         var saved = JSON.parse(text);
