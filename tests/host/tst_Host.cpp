@@ -112,6 +112,8 @@ class tst_Host : public QObject
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void send(const Message &m) { m_bridge->receiveMessage(m); }
     QProgressDialog *progress() const { return m_window->findChild<QProgressDialog *>(); }
+    QWebFrame *frame() const { return m_window->findChild<QWebView *>()->page()->mainFrame(); }
+    QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
 
     // With `pageAnswers` false the test plays the page, and the real one sends nothing.
     void openWindow(bool pageAnswers = true, mainWindow::Presentation presentation = mainWindow::Presentation::Shown)
@@ -292,13 +294,11 @@ private slots:
         // A file in the page's own words is only named back ("sameAsOpened"):
         // the host's copy is then the drill as saved, and undoing to it is no change.
         openWindow();
-        QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
-        const auto page = [frame](const QString &script) { return frame->evaluateJavaScript(script); };
-        page("myDispatchEvent('addFrame', {})");
-        writeFile(path("own.anim"), page("pageShell.animation.saveToString()").toString().toUtf8());
+        js("myDispatchEvent('addFrame', {})");
+        writeFile(path("own.anim"), js("pageShell.animation.saveToString()").toString().toUtf8());
         m_window->openAnimation(path("own.anim"));
         for (const char *step : {"addFrame", "undo"}) {
-            page(QString("myDispatchEvent('%1', {})").arg(step));
+            js(QString("myDispatchEvent('%1', {})").arg(step));
             QTRY_COMPARE(m_window->isWindowModified(), step == QByteArray("addFrame"));
         }
     }
@@ -306,20 +306,18 @@ private slots:
     void bridge()
     {
         openWindow();
-        QWebFrame *frame = m_window->findChild<QWebView *>()->page()->mainFrame();
         // A page reload clears the window object; the bridge must be there again.
-        QSignalSpy loaded(frame, &QWebFrame::loadFinished);
-        frame->evaluateJavaScript("location.reload()");
+        QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
+        js("location.reload()");
         QVERIFY(loaded.wait(20000));
         // The page's receiver runs inside its own send call; the id goes over
         // as a number and comes back as its digits.
         auto driver = ModalDriver::answer<QInputDialog>([](QInputDialog *d) { d->setTextValue("Kick-off"), d->accept(); });
-        QCOMPARE(frame->evaluateJavaScript(
-                     "(function () { var got = null; function receive(m) { got = m; }"
-                     "  cppInterface.sendMessage.connect(receive);"
-                     "  cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?', id: 37});"
-                     "  cppInterface.sendMessage.disconnect(receive);"
-                     "  return got && [got.msgType, got.text, typeof got.id, got.id].join('|'); })()").toString(),
+        QCOMPARE(js("(function () { var got = null; function receive(m) { got = m; }"
+                    "  cppInterface.sendMessage.connect(receive);"
+                    "  cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?', id: 37});"
+                    "  cppInterface.sendMessage.disconnect(receive);"
+                    "  return got && [got.msgType, got.text, typeof got.id, got.id].join('|'); })()").toString(),
                  QStringLiteral("itemLabelResponse|Kick-off|string|37"));
 
         const QString shortLabel = "promptForItemShortLabel";
@@ -494,8 +492,7 @@ private slots:
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished), reported(m_window.data(), &mainWindow::problemReported);
         // Regression: a report the page could not build, answered inside the
         // request, once left the export running for good.
-        m_window->findChild<QWebView *>()->page()->mainFrame()->evaluateJavaScript(
-            "pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('x')); return true; };");
+        js("pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('x')); return true; };");
         m_window->exportPdfTo(path("report.pdf"));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QVERIFY(finished[0][0].toString().contains("did not deliver") && finished[0][0].toString().contains(path("report.pdf")));

@@ -27,8 +27,7 @@ test('page commands become host messages; host messages reach the page, unknown 
     openInEditor(NEW_DRILL);
     [['openAnimation', {}, {}], ['exportVideo', {}, {}], ['exportPdf', {}, {}], ['showAboutInfo', {}, {}], ['selectLogo', {}, {}],
         ['saveAnimation', {}, { msgType: 'saveAnimation', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
-            shownFrameLength: 1 }],
-        ['errorOpeningFile', { errorInfo: 'Not an animation file.' }, { msgType: 'errorOpeningFile', errorInfo: 'Not an animation file.' }]
+            shownFrameLength: 1 }]
     ].forEach(function (row) {
         cppInterface.clearReceivedMessages();
         myDispatchEvent(row[0], row[1]);
