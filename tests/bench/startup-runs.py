@@ -9,6 +9,7 @@ to run, so compare builds in one invocation (--compare) rather than across.
 
     tests/bench/startup-runs.py                      # build/, 11 rounds
     tests/bench/startup-runs.py --rounds 21 --compare ../before/build [--compare ../older/build]
+    tests/bench/startup-runs.py --busy               # with one core kept busy throughout
 """
 
 import argparse, os, re, statistics, subprocess, sys
@@ -35,7 +36,19 @@ def main():
     parser.add_argument('--build', default=os.path.join(ROOT, 'build'))
     parser.add_argument('--compare', action='append', default=[],
                         help='another build folder, run in turn with this one (may be given more than once)')
+    parser.add_argument('--busy', action='store_true',
+                        help='keep one core busy meanwhile, as other work on a coach\'s laptop would')
     args = parser.parse_args()
+    busy = subprocess.Popen(['yes'], stdout=subprocess.DEVNULL) if args.busy else None
+    try:
+        return measure(args)
+    finally:
+        if busy:
+            busy.kill()
+            busy.wait()
+
+
+def measure(args):
     builds = [args.build] + args.compare
     figures = {build: {'empty': [], 'drill': []} for build in builds}
     for _ in range(args.rounds):
