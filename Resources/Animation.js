@@ -669,14 +669,13 @@
         // The pitch on show is kept as it is when the file has the same one:
         // building it again only draws it afresh. Nothing is drawn until
         // everything is in place.
-        var pitchKept = this.showsPitchOf(settings);
-        this.applyPitchSettings(settings);
+        var pitch = this.applyPitchSettings(settings);
         this.frameManager.loadSettings(settings, keepIds, true);
         this.applyToggles(settings);
-        if (pitchKept) {
-            this.animLayer.draw();
-        } else {
+        if (pitch.changed) {
             this.stage.draw();
+        } else {
+            this.animLayer.draw();
         }
         return true;
     };
@@ -694,7 +693,7 @@
         var settings = null;
         if (parts.head !== shown.head || parts.tail !== shown.tail) {
             settings = JSON.parse(parts.head + PARTS_SLOT + parts.tail);
-            keepGroups = this.applyPitchSettings(settings) && keepGroups;
+            keepGroups = !this.applyPitchSettings(settings).turned && keepGroups;
             frames.nFrames = settings.nFrames;
             frames.frameText = settings.frameText.slice();
         }
@@ -726,29 +725,23 @@
         this.bgLayer.batchDraw();
     };
 
-    // True when the pitch on show is the one `settings` (a parsed animation
-    // text) has: sport, view, logo, turn and grid.
-    Animation.prototype.showsPitchOf = function (settings) {
-        var bg = this.bgLayer;
-        var background = settings.background;
-        return bg.sportType === settings.sport && bg.bgType === background.type &&
-            bg.showStripes === background.showStripes && bg.logoImage === background.logoImage &&
-            this.animLayer.rotation() === settings.rotation && bg.gridVisibility() === settings.gridVisible;
-    };
-
     // The pitch of `settings` (a parsed animation text of this page's):
     // sport, view, logo, turn and grid, each set only when it differs.
-    // Returns false when the pitch turned, which moves every item.
+    // Returns { changed, turned }: whether any of them was set, and whether
+    // the pitch turned, which moves every item.
     Animation.prototype.applyPitchSettings = function (settings) {
         var bg = this.bgLayer;
         var background = settings.background;
+        var changed = false;
         this.sport = settings.sport;
         if (bg.sportType !== settings.sport || bg.bgType !== background.type ||
                 bg.showStripes !== background.showStripes) {
             bg.setBackground(settings.sport, background.type, background.showStripes);
+            changed = true;
         }
         if (bg.logoImage !== background.logoImage) {
             bg.setLogoImage(background.logoImage);
+            changed = true;
         }
         // The display is not saved on the way: the records about to be
         // shown are the snapshot's own, and items carried through the turn
@@ -762,8 +755,9 @@
         }
         if (bg.gridVisibility() !== settings.gridVisible) {
             bg.showGrid(settings.gridVisible);
+            changed = true;
         }
-        return !turned;
+        return { changed: changed || turned, turned: turned };
     };
 
     // Running lines and logo on or off as `settings` has them, once the

@@ -27,17 +27,7 @@
     // Kinetic's costs about twice a plain shape to make: it registers
     // handlers for nine kinds of change to lay itself out again, and saves
     // and restores its measuring canvas for every text. This one lays itself
-    // out when its text or font is set, on a canvas that keeps its font.
-    var measuring = document.createElement('canvas').getContext('2d');
-    var measuringFont = null;
-
-    function measure(font, line) {
-        if (measuringFont !== font) {
-            measuring.font = font;
-            measuringFont = font;
-        }
-        return measuring.measureText(line).width;
-    }
+    // out when its text or font is set.
 
     function fillLine(context) {
         context.fillText(this.partialText, 0, 0);
@@ -63,7 +53,7 @@
             var font = this.font();
             var widest = 0;
             this.lines = this.text().split('\n').map(function (line) {
-                var width = measure(font, line);
+                var width = window.textWidth(font, line);
                 widest = Math.max(widest, width);
                 return { text: line, width: width };
             });

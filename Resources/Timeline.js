@@ -95,7 +95,6 @@
     // shrink quite in proportion to its font, so a few steps may be needed.
     // Numbers as wide at the full size (digits are all alike wide) end at
     // the same size in the same room, found once.
-    var measuring = null;
     var fullWidths = {};
     var fittedSizes = {};
 
@@ -104,11 +103,7 @@
     }
 
     function textWidth(text, size) {
-        if (!measuring) {
-            measuring = Kinetic.Util.createCanvasElement().getContext('2d');
-        }
-        measuring.font = fontOfSize(size);
-        return measuring.measureText(text).width;
+        return window.textWidth(fontOfSize(size), text);
     }
 
     // { size, width } of `text` fitted into a box `b` wide.

@@ -190,6 +190,23 @@
 
     // ---- Text --------------------------------------------------------------
 
+    // The width of `text` drawn in `font` (a canvas font), measured on one
+    // canvas kept for measuring: its font is set only when it changes, and
+    // nothing is saved or restored around a measure.
+    var measuring = null;
+    var measuringFont = null;
+
+    function textWidth(font, text) {
+        if (!measuring) {
+            measuring = document.createElement('canvas').getContext('2d');
+        }
+        if (measuringFont !== font) {
+            measuring.font = font;
+            measuringFont = font;
+        }
+        return measuring.measureText(text).width;
+    }
+
     // What is drawn of `text` when no more than `maxLength` characters are
     // laid out: the start, never half a surrogate pair, and an ellipsis
     // that says there is more.
@@ -511,6 +528,7 @@
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
     window.drawnText = drawnText;
+    window.textWidth = textWidth;
     drawOnlyWhenShown.ifOpaque = isOpaqueAtAll;
     drawOnlyWhenShown.ifCharacters = hasCharacters;
     window.drawOnlyWhenShown = drawOnlyWhenShown;
