@@ -343,38 +343,6 @@
         return JSON.stringify(window.drawnText(name, QUOTED_NAME_LENGTH));
     }
 
-    // The width and height a PNG (its IHDR) or JPEG (its first frame
-    // header) says it has, read from the picture's first bytes; null when
-    // `bytes` holds neither. The decoder allocates by these numbers.
-    function pictureSize(bytes) {
-        function byteAt(i) {
-            return bytes.charCodeAt(i) & 0xFF;
-        }
-        function word(i) {
-            return byteAt(i) * 256 + byteAt(i + 1);
-        }
-        if (bytes.slice(0, 8) === '\x89PNG\r\n\x1a\n' && bytes.slice(12, 16) === 'IHDR' &&
-                bytes.length >= 24) {
-            return { width: word(16) * 65536 + word(18), height: word(20) * 65536 + word(22) };
-        }
-        if (word(0) !== 0xFFD8) {
-            return null;
-        }
-        var at = 2;
-        while (at + 9 <= bytes.length && byteAt(at) === 0xFF) {
-            var marker = byteAt(at + 1);
-            // SOF0 to SOF15, but C4, C8 and CC are other tables.
-            if (marker >= 0xC0 && marker <= 0xCF && marker !== 0xC4 && marker !== 0xC8 && marker !== 0xCC) {
-                return { width: word(at + 7), height: word(at + 5) };
-            }
-            if (marker === 0xDA) {
-                return null;
-            }
-            at += 2 + word(at + 2);
-        }
-        return null;
-    }
-
     // A PNG or JPEG picture, of bounded size, as a data URL. Whatever type
     // the URL names, the engine decodes by the picture's own bytes, so they
     // are what is checked.
@@ -388,9 +356,8 @@
         } catch (e) {
             return false;
         }
-        var size = pictureSize(bytes);
-        return !!size && size.width >= 1 && size.height >= 1 &&
-            size.width <= FILE_LOGO_MAX_SIDE && size.height <= FILE_LOGO_MAX_SIDE;
+        var size = window.pictureSize(bytes);
+        return !!size && size.width <= FILE_LOGO_MAX_SIDE && size.height <= FILE_LOGO_MAX_SIDE;
     }
 
     // The first of `rules` that `part` breaks, as a sentence: at the top

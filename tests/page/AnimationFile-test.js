@@ -151,6 +151,128 @@ function pngDataUrl(width, height) {
     return 'data:image/png;base64,' + btoa('\x89PNG\r\n\x1a\n' + word32(13) + 'IHDR' + word32(width) +
         word32(height) + '\x08\x06\x00\x00\x00' + word32(0));
 }
+
+// A real JPEG as the engine writes one (markers each after one 0xFF, no
+// fill), 40 x 30, as a string of byte values.
+var REAL_JPEG = (function () {
+    var canvas = document.createElement('canvas');
+    canvas.width = 40;
+    canvas.height = 30;
+    var url = canvas.toDataURL('image/jpeg');
+    return atob(url.slice(url.indexOf(',') + 1));
+}());
+
+function word16(n) { return String.fromCharCode((n >>> 8) & 255, n & 255); }
+
+// Where the segment with `marker` begins in the fill-free `jpeg`, walking
+// the segments by their lengths.
+function segmentAt(jpeg, marker) {
+    for (var at = 2; at + 4 <= jpeg.length; at += 2 + jpeg.charCodeAt(at + 2) * 256 + jpeg.charCodeAt(at + 3)) {
+        if (jpeg.charCodeAt(at + 1) === marker) {
+            return at;
+        }
+    }
+    throw new Error('no marker ' + marker.toString(16) + ' in the JPEG');
+}
+
+// `jpeg` with the frame header (SOF0) changed by `edit(bytes of the
+// header from its 0xFF)`.
+function withFrameHeader(jpeg, edit) {
+    var at = segmentAt(jpeg, 0xC0);
+    var length = 2 + jpeg.charCodeAt(at + 2) * 256 + jpeg.charCodeAt(at + 3);
+    return jpeg.slice(0, at) + edit(jpeg.slice(at, at + length)) + jpeg.slice(at + length);
+}
+
+function withFrameSize(jpeg, width, height) {
+    return withFrameHeader(jpeg, function (h) { return h.slice(0, 5) + word16(height) + word16(width) + h.slice(9); });
+}
+
+// `jpeg` with `text` inserted just before its segment with `marker`.
+function insertedBefore(jpeg, marker, text) {
+    var at = segmentAt(jpeg, marker);
+    return jpeg.slice(0, at) + text + jpeg.slice(at);
+}
+
+// A logo of 23168 x 23168 dressed up as 16 x 16: one legal fill byte after
+// SOI, then a long comment holding a fake 16 x 16 frame header. A reader
+// that takes the fill byte for a marker reads the comment's marker and the
+// first byte of its length as a length, and lands on the fake header.
+function disguisedJpeg() {
+    var commentLength = 0xFF20;
+    var shiftedTo = 4 + 0xFE00 + (commentLength >>> 8);
+    var fake = '\xFF\xC0' + word16(11) + '\x08' + word16(16) + word16(16) + '\x01\x01\x11\x00';
+    var comment = new Array(commentLength - 1).join('x');
+    var commentStart = 7;
+    comment = comment.slice(0, shiftedTo - commentStart) + fake + comment.slice(shiftedTo - commentStart + fake.length);
+    return '\xFF\xD8\xFF\xFF\xFE' + word16(commentLength) + comment + withFrameSize(REAL_JPEG, 23168, 23168).slice(2);
+}
+
+function jpegDataUrl(bytes) { return 'data:image/jpeg;base64,' + btoa(bytes); }
+
+// [picture, its bytes, the size its header gives (null: none may be trusted),
+//  true for a whole picture the engine decodes]
+var PICTURE_HEADERS = [
+    ['a JPEG from the canvas', REAL_JPEG, [40, 30], true],
+    // Mended: fill bytes before a marker once made the reader skip a wrong length.
+    ['fill bytes after SOI and before a real, small frame header',
+        '\xFF\xD8\xFF\xFF' + insertedBefore(REAL_JPEG, 0xC0, '\xFF\xFF\xFF').slice(3), [40, 30], true],
+    ['RST and TEM markers, which have no length', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xD3\xFF\x01'), [40, 30], true],
+    ['a progressive frame header (SOF2)', withFrameHeader(REAL_JPEG, function (h) { return h[0] + '\xC2' + h.slice(2); }), [40, 30]],
+    ['a lossless frame header (SOF3) of 5000 x 20', withFrameHeader(withFrameSize(REAL_JPEG, 5000, 20), function (h) {
+        return h[0] + '\xC3' + h.slice(2); }), [5000, 20]],
+    // Mended: a fill byte once led the reader to a fake frame header in a comment.
+    ['a fake 16 x 16 frame header in a comment behind a fill byte', disguisedJpeg(), [23168, 23168]],
+    ['a frame header after a comment that quotes one', insertedBefore(REAL_JPEG, 0xDB, '\xFF\xFE' + word16(13) +
+        '\xFF\xC0' + word16(11) + '\x08' + word16(16) + word16(16) + '\x01\x01'), [40, 30], true],
+    ['a segment cut short', REAL_JPEG.slice(0, segmentAt(REAL_JPEG, 0xDB) + 20), null],
+    ['a frame header cut short', REAL_JPEG.slice(0, segmentAt(REAL_JPEG, 0xC0) + 8), null],
+    ['a segment length past the end', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xE1\xFF\xFF'), null],
+    ['a segment length of 1', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xE1\x00\x01'), null],
+    ['a stray byte between segments', insertedBefore(REAL_JPEG, 0xC0, 'x'), null],
+    ['a zero after 0xFF where a marker belongs', insertedBefore(REAL_JPEG, 0xC0, '\xFF\x00'), null],
+    ['a height of 0 (left to a DNL marker)', withFrameSize(REAL_JPEG, 40, 0), null],
+    ['a frame header whose length disagrees with its components', withFrameHeader(REAL_JPEG, function (h) {
+        return h.slice(0, 9) + '\x02' + h.slice(10); }), null],
+    ['a scan before any frame header', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xDA' + word16(2)), null],
+    ['an end before any frame header', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xD9'), null],
+    ['fill bytes up to the end', REAL_JPEG.slice(0, segmentAt(REAL_JPEG, 0xC0)) + '\xFF\xFF', null],
+    ['a PNG', atob(pngDataUrl(300, 4096).slice(22)), [300, 4096]],
+    ['a PNG whose first chunk is not IHDR', atob(pngDataUrl(16, 16).slice(22)).replace('IHDR', 'IDAT'), null],
+    ['a PNG whose IHDR has another length', atob(pngDataUrl(16, 16).slice(22)).replace('\x00\x00\x00\x0DIHDR', '\x00\x00\x00\x0CIHDR'), null],
+    ['a PNG cut inside its IHDR', atob(pngDataUrl(16, 16).slice(22)).slice(0, 30), null],
+    ['a PNG 0 pixels high', atob(pngDataUrl(16, 0).slice(22)), null],
+    ['a GIF', 'GIF89a\x10\x00\x10\x00', null]
+];
+
+test('a logo picture\'s size is read from its header as the decoders read it, and a doubtful header gives none', function () {
+    PICTURE_HEADERS.forEach(function (row) {
+        var size = pictureSize(row[1]);
+        assert.deepEqual(size && [size.width, size.height], row[2], row[0]);
+        // A drill carrying the picture as its logo opens only when the size is known and small enough.
+        var fits = !!row[2] && row[2][0] <= 4096 && row[2][1] <= 4096;
+        var logo = 'data:image/' + (row[1][0] === '\x89' ? 'png' : 'jpeg') + ';base64,' + btoa(row[1]);
+        var background = { type: 'fullField', showStripes: true, showLogo: true, logoImage: logo };
+        assert.equal(Animation.savedTextProblem(drillText({ background: background })), fits ? '' : LOGO_RULE, row[0] + ': opened');
+    });
+});
+
+// The reader is only as good as its agreement with the engine's decoder.
+test('the engine decodes the JPEGs with fill bytes, standalone markers or a quoted header at the size read from them', function (done) {
+    var rows = PICTURE_HEADERS.filter(function (row) { return row[3]; });
+    (function next(i) {
+        if (i === rows.length) {
+            return done();
+        }
+        var picture = new window.Image();
+        picture.onerror = done.step(function () { throw new Error(rows[i][0] + ': not decoded'); });
+        picture.onload = done.step(function () {
+            assert.deepEqual([picture.width, picture.height], rows[i][2], rows[i][0]);
+            next(i + 1);
+        });
+        picture.src = jpegDataUrl(rows[i][1]);
+    }(0));
+});
+
 var FRAMES_RULE = 'Member "nFrames" must be a whole number from 1 to 500';
 // [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
 var MALFORMED = [
@@ -163,6 +285,8 @@ var MALFORMED = [
         '"fullField", "oneEnd", "penaltyArea", "penaltyAreaLeft", "penaltyAreaRight", "blank"'],
     ['a logo from the network', function (s) { s.background.logoImage = 'http://example.com/l.png'; }, LOGO_RULE],
     ['a logo PNG claiming 4097 wide', function (s) { s.background.logoImage = pngDataUrl(4097, 16); }, LOGO_RULE],
+    ['a JPEG logo of 23168 x 23168 disguised as 16 x 16', function (s) { s.background.logoImage = jpegDataUrl(disguisedJpeg()); },
+        LOGO_RULE],
     ['a logo over 8 MB', function (s) { s.background.logoImage = LOGO_DATA_URL + new Array(8 << 20).join('A'); }, LOGO_RULE],
     ['a rotation of 360', function (s) { s.rotation = 360; }, 'Member "rotation" must be a multiple of 90 from -270 to 270'],
     ['no frames', function (s) { s.nFrames = 0; }, FRAMES_RULE],
