@@ -4,6 +4,7 @@
 #include "AnimationFilePrefetch.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
+#include "BoundedImageReader.h"
 #include "CommandLine.h"
 #include "DrillText.h"
 #include "ExportRunner.h"
@@ -67,6 +68,40 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
 }
 
 QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
+
+QByteArray word16(int n) { return QByteArray(1, char(n >> 8)) + char(n & 0xFF); }
+
+// Where the segment with `marker` begins in a JPEG Qt wrote (no fill bytes), walking by the segments' lengths.
+int segmentAt(const QByteArray &jpeg, uchar marker)
+{
+    for (int at = 2; at + 4 <= jpeg.size(); at += 2 + uchar(jpeg[at + 2]) * 256 + uchar(jpeg[at + 3])) {
+        if (uchar(jpeg[at + 1]) == marker)
+            return at;
+    }
+    return -1;
+}
+
+// A JPEG of 23168 x 23168 dressed up as 16 x 16: a legal fill byte after SOI, then a long comment holding a fake
+// 16 x 16 frame header where a reader lands that takes the fill byte for a marker and the comment's marker for a length.
+QByteArray disguisedJpeg(const QByteArray &real)
+{
+    QByteArray header = real;
+    const int frame = segmentAt(real, 0xC0);
+    header.replace(frame + 5, 4, word16(23168) + word16(23168));
+    const int commentLength = 0xFF20, commentStart = 7, shiftedTo = 4 + 0xFE00 + (commentLength >> 8);
+    QByteArray comment(commentLength - 2, 'x');
+    comment.replace(shiftedTo - commentStart, 13, "\xFF\xC0" + word16(11) + '\x08' + word16(16) + word16(16) + "\x01\x01\x11" + '\0');
+    return QByteArray("\xFF\xD8\xFF\xFF\xFE") + word16(commentLength) + comment + header.mid(2);
+}
+
+QByteArray progressiveJpeg(const QImage &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    return buffer.open(QIODevice::WriteOnly) && writer.write(picture) ? bytes : QByteArray();
+}
 // Picture `n` of a drill, told apart by its colour, and whether a decoded one shows it.
 QColor colourOf(int n) { return QColor::fromHsv((n * 47) % 360, 200, 80 + (n * 13) % 160); }
 bool shows(const QByteArray &decoded, const QColor &c) { return VideoProbe::difference(decoded, VideoProbe::rgb(plain(c), 8, 6)) < 12; }
@@ -254,14 +289,22 @@ private slots:
     {
         // A readable picture of up to 8192 pixels a side becomes a 256 x 256
         // logo, centred on transparency; its content, not its name, tells its type.
+        const QByteArray jpeg = encoded(plain(Qt::red, {60, 120})), progressive = progressiveJpeg(plain(Qt::red, {60, 120}));
         const struct { QByteArray bytes; QRect placed; } logos[] = {
-            {encoded(plain(Qt::red, {512, 256}), "PNG"), {0, 64, 256, 128}}, {encoded(plain(Qt::red, {60, 120})), {64, 0, 128, 256}},
+            {encoded(plain(Qt::red, {512, 256}), "PNG"), {0, 64, 256, 128}}, {jpeg, {64, 0, 128, 256}},
             {encoded(plain(Qt::red, {8192, 4}), "PNG"), {0, 127, 256, 1}}, {"Warm-up\n", {}},
             {encoded(plain(Qt::red, {64, 64}), "PNG").left(60), {}}, {encoded(plain(Qt::red, {8193, 1}), "PNG"), {}},
+            // JPEG markers as the decoder reads them: any number of fill bytes, any SOFn; a cut segment is no picture.
+            {QByteArray(jpeg).insert(segmentAt(jpeg, 0xC0), "\xFF\xFF\xFF"), {64, 0, 128, 256}}, {progressive, {64, 0, 128, 256}},
+            {disguisedJpeg(jpeg), {}}, {jpeg.left(segmentAt(jpeg, 0xDB) + 20), {}},
         };
+        QVERIFY(segmentAt(progressive, 0xC2) > 0);
         for (const auto &p : logos) {
             writeFile(path("logo.png"), p.bytes);
             const QImage logo = LogoImage::fromFile(path("logo.png"));
+            // A JPEG the page sends is held to the same reading.
+            if (p.bytes.startsWith("\xFF\xD8"))
+                QVERIFY(BoundedImageReader::readDataUrl("data:image/jpeg;base64," + p.bytes.toBase64(), "JPEG").isNull() == p.placed.isNull());
             QCOMPARE(logo.size(), p.placed.isNull() ? QSize(0, 0) : QSize(256, 256));
             for (int y = 0; y < logo.height(); y += 3)
                 for (int x = 0; x < 256; x += 3)
