@@ -9,7 +9,9 @@
 // picks, a picture the page sends) within a bounded budget: the size is
 // read from the header first, and a picture larger than MaxSide on either
 // side, or one that does not decode, gives a null image. A huge or hostile
-// file therefore never exhausts memory.
+// file therefore never exhausts memory. The header is read by the image
+// plugin's decoding library itself (libjpeg, libpng), never by a parser of
+// our own, so the size checked is the size the decoder allocates.
 class BoundedImageReader
 {
 public:
