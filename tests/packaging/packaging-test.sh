@@ -68,6 +68,13 @@ deb="$work/out/drillmora_1.0.1_amd64.deb"
 fields="$(dpkg-deb -f "$deb" Package Version Architecture Section Maintainer | cut -c1-30 | tr '\n' ' ')"
 [[ "$fields" == "Package: drillmora Version: 1.0.1 Architecture: amd64 Section: education Maintainer: "?* ]] ||
   fail "fields: $fields"
+# A Debian description: the synopsis, then the long text on lines that each begin with one space.
+description="$(dpkg-deb -f "$deb" Description)"
+synopsis="$(head -n1 <<<"$description")" long="$(tail -n +2 <<<"$description")"
+[ -n "$long" ] && grep -q '^[^ ;]' <<<"$synopsis" || fail "description: $description"
+# Mended: a CMake list joined into the text put ";" at the head of its lines.
+bad="$(grep -v '^ [^ ;]' <<<"$long" || true)"
+[ -z "$bad" ] || fail "description lines not in Debian form: $bad"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5; do
   tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
