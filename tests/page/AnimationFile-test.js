@@ -224,6 +224,10 @@ var PICTURE_HEADERS = [
     ['a fake 16 x 16 frame header in a comment behind a fill byte', disguisedJpeg(), [23168, 23168]],
     ['a frame header after a comment that quotes one', insertedBefore(REAL_JPEG, 0xDB, '\xFF\xFE' + word16(13) +
         '\xFF\xC0' + word16(11) + '\x08' + word16(16) + word16(16) + '\x01\x01'), [40, 30], true],
+    ['DHT, JPG and DAC segments (among the frame markers) before the frame header', insertedBefore(REAL_JPEG, 0xC0,
+        ['\xC4', '\xC8', '\xCC'].map(function (m) { return '\xFF' + m + word16(9) + '\x08' + word16(16) + word16(16) + '\x01\x01'; }).join('')),
+        [40, 30]],
+    ['a second SOI', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xD8'), null],
     ['a segment cut short', REAL_JPEG.slice(0, segmentAt(REAL_JPEG, 0xDB) + 20), null],
     ['a frame header cut short', REAL_JPEG.slice(0, segmentAt(REAL_JPEG, 0xC0) + 8), null],
     ['a segment length past the end', insertedBefore(REAL_JPEG, 0xC0, '\xFF\xE1\xFF\xFF'), null],
