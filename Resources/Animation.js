@@ -171,14 +171,21 @@
     };
 
     // updateBounds without the drawing, for callers that draw once at the end.
+    // The layers carry the items through the new size as fractions of the
+    // old one, which can come out a last digit off: the display is saved
+    // first, and the items are then put back at the places stored, so that
+    // a turn of the pitch or a resize is never a change to the drill.
     Animation.prototype.refit = function (centerX, centerY, maxWidth, maxHeight) {
-        this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+        var frames = this.frameManager;
         if (this.playbackManager.isPlaying) {
-            this.frameManager.updateRunningLines(this.playbackManager.currentPlaybackFrame);
-        } else {
-            this.frameManager.saveFrame();
-            this.frameManager.updateRunningLines(this.frameManager.selectedFrame);
+            this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+            frames.updateRunningLines(this.playbackManager.currentPlaybackFrame);
+            return;
         }
+        frames.saveFrame();
+        this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+        frames.placeShownItems();
+        frames.updateRunningLines(frames.selectedFrame);
     };
 
     // The stage and both pitch layers fitted to the space, the items carried

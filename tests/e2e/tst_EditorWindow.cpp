@@ -180,6 +180,36 @@ private slots:
         }
     }
 
+    // Regression: four quarter turns moved stored places a last digit, and closing asked to save.
+    void wholeTurnsOfThePitchLeaveNothingToSave()
+    {
+        // Eight players with places and turns using every digit, as files written elsewhere have them.
+        QStringList players;
+        quint32 seed = 7;
+        const auto next = [&seed] { seed = seed * 1103515245u + 12345u; return QString::number(0.05 + 0.9 * (seed >> 8) / 16777216.0, 'g', QLocale::FloatingPointShortest); };
+        for (int i = 1; i <= 8; ++i) {
+            QStringList states;
+            for (int f = 0; f < 3; ++f)
+                states << QString("{\"x\":%1,\"y\":%2,\"rotation\":%3}").arg(next(), next(), next());
+            players << QString("{\"type\":\"person\",\"id\":%1,\"scale\":0.6,\"text\":\"\",\"shortLabel\":\"\",\"z\":%1,"
+                               "\"color\":\"red\",\"frames\":[%2]}").arg(i).arg(states.join(','));
+        }
+        openDrill(runningPlayer(3, 1).replace(QRegularExpression("\"objects\":\\[.*\\]\\}\\]"),
+                                              "\"objects\":[" + players.join(',') + "]"));
+        const QString opened = pageText();
+        QVERIFY2(opened.contains(players[7]) && !m_window->isWindowModified(), qPrintable(opened));
+        for (const char *way : {"rotateClockwise", "rotateAntiClockwise"}) {
+            for (int k = 1; k <= 4; ++k) {
+                clickToolbarButton(way);
+                QCOMPARE(m_window->isWindowModified(), k < 4);
+            }
+            QCOMPARE(pageText(), opened);
+        }
+        auto prompt = answerPrompt(0);
+        m_window->close();
+        QVERIFY(!prompt->seen() && !m_window->isVisible());
+    }
+
     // Ctrl+S asks for a name once (".anim" added), then saves straight to the file.
     void ctrlSSavesToTheCurrentFile()
     {
