@@ -206,6 +206,23 @@
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
     };
 
+    // Why the drill cannot take `items` more items and `frames` more frames
+    // (whole numbers of at least 0) and still be saved and opened again;
+    // '' when it can. Every way a drill grows asks first: a drill past what
+    // a file may hold could be neither saved nor exported.
+    Animation.prototype.growthProblem = function (items, frames) {
+        var held = this.frameManager.itemCount();
+        if (items > 0 && held + items > FILE_MAX_OBJECTS) {
+            return 'A drill holds at most ' + FILE_MAX_OBJECTS + ' items, and this one has ' + held +
+                (items > 1 ? '; ' + items + ' more would make ' + (held + items) + '.' : ' already.');
+        }
+        var nFrames = this.frameManager.nFrames;
+        if (frames > 0 && nFrames + frames > FILE_MAX_FRAMES) {
+            return 'A drill holds at most ' + FILE_MAX_FRAMES + ' frames, and this one has ' + nFrames + ' already.';
+        }
+        return '';
+    };
+
     // `scale`: a number or "default". The item enters the model at the next
     // save; until then it stands only on the display.
     Animation.prototype.addItem = function (type, col1, col2, scale) {
@@ -652,19 +669,28 @@
     // false. Items are numbered afresh unless `keepIds` is set (an undo
     // brings back the very text it saved, ids and all).
     Animation.prototype.loadFromString = function (jsonStr, keepIds) {
-        var settings = parseJson(jsonStr);
-        if (settings === undefined) {
-            window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_PARSING });
-            return false;
-        }
-        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
-            window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_SIGNATURE });
-            return false;
-        }
-        var problem = animationTextProblem(settings);
+        var problem = this.loadText(jsonStr, keepIds);
         if (problem) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: problem });
             return false;
+        }
+        return true;
+    };
+
+    // loadFromString for callers that report a refusal in their own way (the
+    // image generator's exports): returns why the text was refused, having
+    // changed nothing, or '' once it is loaded. Nothing is raised.
+    Animation.prototype.loadText = function (jsonStr, keepIds) {
+        var settings = parseJson(jsonStr);
+        if (settings === undefined) {
+            return ERROR_PARSING;
+        }
+        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
+            return ERROR_SIGNATURE;
+        }
+        var problem = animationTextProblem(settings);
+        if (problem) {
+            return problem;
         }
 
         // A file can arrive while playing (dropped, say): playback is over
@@ -684,7 +710,7 @@
         } else {
             this.animLayer.draw();
         }
-        return true;
+        return '';
     };
 
     // Puts back `parts`, an earlier textParts of this animation, in place

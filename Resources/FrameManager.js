@@ -227,8 +227,18 @@
         return group;
     };
 
+    // How many items the drill has: those of the model, and those added on
+    // display since the last save.
+    FrameManager.prototype.itemCount = function () {
+        var byId = this.recordsById();
+        return this.objects.length + this.animLayer.itemGroups().filter(function (group) {
+            return !byId.hasOwnProperty(group.getAttr('id'));
+        }).length;
+    };
+
     // Every item on display stands exactly where its record puts it in the
-    // selected frame, selection and controls kept; the display is saved.
+    // selected frame, selection and controls kept. Called with the display
+    // saved, so that only places a last digit off move.
     FrameManager.prototype.placeShownItems = function () {
         var layer = this.animLayer;
         var byId = this.recordsById();
