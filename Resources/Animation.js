@@ -171,14 +171,21 @@
     };
 
     // updateBounds without the drawing, for callers that draw once at the end.
+    // The layers carry the items through the new size as fractions of the
+    // old one, which can come out a last digit off: the display is saved
+    // first, and the items are then put back at the places stored, so that
+    // a turn of the pitch or a resize is never a change to the drill.
     Animation.prototype.refit = function (centerX, centerY, maxWidth, maxHeight) {
-        this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+        var frames = this.frameManager;
         if (this.playbackManager.isPlaying) {
-            this.frameManager.updateRunningLines(this.playbackManager.currentPlaybackFrame);
-        } else {
-            this.frameManager.saveFrame();
-            this.frameManager.updateRunningLines(this.frameManager.selectedFrame);
+            this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+            frames.updateRunningLines(this.playbackManager.currentPlaybackFrame);
+            return;
         }
+        frames.saveFrame();
+        this.fitLayers(centerX, centerY, maxWidth, maxHeight);
+        frames.placeShownItems();
+        frames.updateRunningLines(frames.selectedFrame);
     };
 
     // The stage and both pitch layers fitted to the space, the items carried
@@ -197,6 +204,23 @@
         this.whiteRect.size({ width: maxWidth, height: maxHeight });
         this.bgLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
+    };
+
+    // Why the drill cannot take `items` more items and `frames` more frames
+    // (whole numbers of at least 0) and still be saved and opened again;
+    // '' when it can. Every way a drill grows asks first: a drill past what
+    // a file may hold could be neither saved nor exported.
+    Animation.prototype.growthProblem = function (items, frames) {
+        var held = this.frameManager.itemCount();
+        if (items > 0 && held + items > FILE_MAX_OBJECTS) {
+            return 'A drill holds at most ' + FILE_MAX_OBJECTS + ' items, and this one has ' + held +
+                (items > 1 ? '; ' + items + ' more would make ' + (held + items) + '.' : ' already.');
+        }
+        var nFrames = this.frameManager.nFrames;
+        if (frames > 0 && nFrames + frames > FILE_MAX_FRAMES) {
+            return 'A drill holds at most ' + FILE_MAX_FRAMES + ' frames, and this one has ' + nFrames + ' already.';
+        }
+        return '';
     };
 
     // `scale`: a number or "default". The item enters the model at the next
@@ -612,19 +636,28 @@
     // false. Items are numbered afresh unless `keepIds` is set (an undo
     // brings back the very text it saved, ids and all).
     Animation.prototype.loadFromString = function (jsonStr, keepIds) {
-        var settings = parseJson(jsonStr);
-        if (settings === undefined) {
-            window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_PARSING });
-            return false;
-        }
-        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
-            window.myDispatchEvent('errorOpeningFile', { errorInfo: ERROR_SIGNATURE });
-            return false;
-        }
-        var problem = animationTextProblem(settings);
+        var problem = this.loadText(jsonStr, keepIds);
         if (problem) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: problem });
             return false;
+        }
+        return true;
+    };
+
+    // loadFromString for callers that report a refusal in their own way (the
+    // image generator's exports): returns why the text was refused, having
+    // changed nothing, or '' once it is loaded. Nothing is raised.
+    Animation.prototype.loadText = function (jsonStr, keepIds) {
+        var settings = parseJson(jsonStr);
+        if (settings === undefined) {
+            return ERROR_PARSING;
+        }
+        if (!isObject(settings) || settings.msgType !== FILE_SIGNATURE) {
+            return ERROR_SIGNATURE;
+        }
+        var problem = animationTextProblem(settings);
+        if (problem) {
+            return problem;
         }
 
         // A file can arrive while playing (dropped, say): playback is over
@@ -644,7 +677,7 @@
         } else {
             this.animLayer.draw();
         }
-        return true;
+        return '';
     };
 
     // Puts back `parts`, an earlier textParts of this animation, in place

@@ -227,6 +227,32 @@
         return group;
     };
 
+    // How many items the drill has: those of the model, and those added on
+    // display since the last save.
+    FrameManager.prototype.itemCount = function () {
+        var byId = this.recordsById();
+        return this.objects.length + this.animLayer.itemGroups().filter(function (group) {
+            return !byId.hasOwnProperty(group.getAttr('id'));
+        }).length;
+    };
+
+    // Every item on display stands exactly where its record puts it in the
+    // selected frame, selection and controls kept. Called with the display
+    // saved, so that only places a last digit off move.
+    FrameManager.prototype.placeShownItems = function () {
+        var layer = this.animLayer;
+        var byId = this.recordsById();
+        var sel = this.selectedFrame;
+        layer.itemGroups().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (byId.hasOwnProperty(id)) {
+                var state = byId[id].frames[sel];
+                group.updatePosition(layer.pixelPos(state), state.rotation);
+                group.setControlsPosition();
+            }
+        });
+    };
+
     // `groups[k]` shows this.objects[k]. They are moved to their stacking
     // indices from the back forwards: each move then leaves the groups
     // already placed behind it where they were, so the saved stacking comes

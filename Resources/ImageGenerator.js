@@ -8,6 +8,11 @@
 // getImage made from the previous one's callback. That is one chain. A
 // chain ends when a callback returns without asking for another picture.
 //
+// A text the hidden animation refuses (a drill past what a file may hold)
+// is never drawn as whatever drill the generator held before: until the
+// next loadAnimation every picture asked for comes back as null, with the
+// reason, and nothing is drawn.
+//
 // One chain at a time: a call made while another caller's chain is still
 // drawing (a snapshot pressed during an export, say) is kept and run, in
 // order, once that chain has ended. Two animations are never interleaved
@@ -20,6 +25,7 @@
     var INITIAL_HEIGHT = 768;
     // The engine's default JPEG quality, as the stage's own export uses.
     var MIME_TYPE = 'image/jpeg';
+    var REFUSAL = 'The drill could not be drawn: ';
 
     function isPositiveNumber(value) {
         return typeof value === 'number' && isFinite(value) && value > 0;
@@ -39,6 +45,8 @@
 
         // The picture being drawn ({timeInMs, callback}), null when none.
         this.pending = null;
+        // Why the text loaded last was refused; '' when it is the one held.
+        this.refusal = '';
         // True while a callback runs: what it asks for belongs to its chain.
         this.delivering = false;
         // Calls of chains that wait for the current one to end.
@@ -89,13 +97,14 @@
     };
 
     // `text`: what the editor's saveToString gives. A text that cannot be
-    // loaded is reported by the loader (errorOpeningFile) and leaves the
-    // hidden animation as it was.
+    // loaded is not the editor's file to report: the pictures that follow
+    // carry the reason instead.
     ImageGenerator.prototype.loadAnimation = function (text) {
         var self = this;
         this.runInTurn(function () {
             self.backdrop = null;
-            self.hiddenAnimation().loadFromString(text);
+            var problem = self.hiddenAnimation().loadText(text);
+            self.refusal = problem ? REFUSAL + problem : '';
         });
     };
 
@@ -137,7 +146,7 @@
 
     // Calls `callback` later with the picture of the moment `timeInMs` as a
     // JPEG data URL of width x height. A time past the last frame shows the
-    // last frame.
+    // last frame. After a refused text: callback(null, why it was refused).
     ImageGenerator.prototype.getImage = function (timeInMs, callback) {
         if (typeof timeInMs !== 'number' || !isFinite(timeInMs) || timeInMs < 0) {
             throw new Error('ImageGenerator.getImage: the time must be a number of milliseconds of at least 0, ' +
@@ -151,7 +160,7 @@
             if (self.pending) {
                 throw new Error('ImageGenerator.getImage: ask for the next picture from the callback of the last');
             }
-            self.pending = { timeInMs: timeInMs, callback: callback };
+            self.pending = { timeInMs: timeInMs, callback: callback, refusal: self.refusal };
             // The goals, the logo and the items' pictures must be in place;
             // a pitch picture that arrives now changes the backdrop.
             if (window.picturesStillLoading()) {
@@ -165,16 +174,18 @@
 
     ImageGenerator.prototype.capturePending = function () {
         var request = this.pending;
-        var dataUrl;
+        var dataUrl = null;
         try {
-            this.drawInstant(request.timeInMs);
-            dataUrl = this.capture();
+            if (!request.refusal) {
+                this.drawInstant(request.timeInMs);
+                dataUrl = this.capture();
+            }
         } finally {
             this.pending = null;
         }
         this.delivering = true;
         try {
-            request.callback(dataUrl);
+            request.callback(dataUrl, request.refusal || undefined);
         } finally {
             this.delivering = false;
             this.runWaiting();

@@ -5,9 +5,10 @@
 // (white ground), one at a time; the document is built in memory with jsPDF
 // and handed over whole, as a data URL.
 //
-// One report is built at a time: the generator cannot serve two chains of
-// pictures, and a report the host has given up on (cancelled) still renders
-// to its end, so a new one is refused until then.
+// One report is built at a time, and a new one is refused until then. A
+// cancelled report stops at its next picture and frees the builder at
+// once: a new report's pictures wait in the generator for the picture still
+// being drawn, which is then dropped.
 (function (window) {
     'use strict';
 
@@ -78,6 +79,8 @@
             throw new Error('createPdfReport: an image generator and a loader of jsPDF are needed');
         }
         var busy = false;
+        // The report being built: { cancelled }; null when none.
+        var running = null;
 
         // Builds the report of `request`:
         //   animationText, nFrames: the animation as saved, and its frames;
@@ -87,38 +90,63 @@
         //     ({dataUrl, width, height}), or null when there is none.
         // `callbacks.progress(percent)` runs once a picture, as it is placed;
         // then `callbacks.finished(dataUrl)` with the whole document, or
-        // `callbacks.failed(error)` if it could not be built. Returns false,
-        // and does nothing, while an earlier report is still being built.
+        // `callbacks.failed(error)` if it could not be built; a picture the
+        // generator could not draw fails it with the generator's reason. A
+        // cancelled report calls back no more. Returns false, and does
+        // nothing, while an earlier report is still being built.
         function build(request, callbacks) {
             if (busy) {
                 return false;
             }
             busy = true;
+            var run = { cancelled: false };
+            running = run;
             request.waitForLogo(function (logo) {
-                loadJsPdf(guarded(callbacks, function (JsPdf) {
+                loadJsPdf(guarded(run, callbacks, function (JsPdf) {
                     if (!JsPdf) {
                         throw new Error('jsPDF could not be loaded');
                     }
-                    start(request, logo, JsPdf, callbacks);
+                    start(run, request, logo, JsPdf, callbacks);
                 }));
             });
             return true;
         }
 
+        // Stops the report being built before its next picture is placed
+        // (one being drawn is dropped), and takes a new report at once.
+        function cancel() {
+            if (running) {
+                running.cancelled = true;
+            }
+            running = null;
+            busy = false;
+        }
+
+        function finish(run) {
+            if (running === run) {
+                running = null;
+                busy = false;
+            }
+        }
+
         // A failure anywhere in the chain ends the report (and frees the
         // generator for the next one) instead of leaving it busy for ever.
-        function guarded(callbacks, step) {
+        // A step of a cancelled report does nothing, and so ends its chain.
+        function guarded(run, callbacks, step) {
             return function () {
+                if (run.cancelled) {
+                    return;
+                }
                 try {
                     step.apply(null, arguments);
                 } catch (e) {
-                    busy = false;
+                    finish(run);
                     callbacks.failed(e);
                 }
             };
         }
 
-        function start(request, logo, JsPdf, callbacks) {
+        function start(run, request, logo, JsPdf, callbacks) {
             var doc = new JsPdf('portrait', 'mm', 'a4');
             var pageWidth = doc.internal.pageSize.getWidth();
             var pageHeight = doc.internal.pageSize.getHeight();
@@ -126,7 +154,7 @@
             var lastFrame = request.nFrames - 1;
             var nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
             var frame = 0;
-            var onPicture = guarded(callbacks, placePicture);
+            var onPicture = guarded(run, callbacks, placePicture);
 
             doc.setProperties(PROPERTIES);
 
@@ -152,8 +180,15 @@
             // Every picture has an alias of its own: jsPDF embeds an image
             // once per alias, so a shared one would show the first frame in
             // every slot.
-            function placePicture(dataUrl) {
+            function placePicture(dataUrl, refusal) {
+                if (!dataUrl) {
+                    throw new Error(refusal || 'a picture could not be drawn');
+                }
                 callbacks.progress(lastFrame > 0 ? frame / lastFrame * 100 : 0);
+                // The host may have cancelled on hearing of this picture.
+                if (run.cancelled) {
+                    return;
+                }
                 if (frame % PICTURES_PER_PAGE === 0) {
                     if (frame > 0) {
                         doc.addPage();
@@ -169,7 +204,7 @@
                     return;
                 }
                 var document = doc.output('dataurlstring');
-                busy = false;
+                finish(run);
                 callbacks.finished(document);
             }
 
@@ -180,6 +215,7 @@
 
         return {
             build: build,
+            cancel: cancel,
             isBusy: function () { return busy; }
         };
     }

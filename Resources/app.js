@@ -233,13 +233,14 @@
 
     // The report of the animation as it stands now; the pictures follow one
     // by one, and the host hears of each. A report that cannot be built
-    // still ends the host's export: the empty document is refused there,
-    // with a message, rather than leaving its progress dialog waiting. So
-    // does one asked for while an earlier report is still being drawn.
+    // still ends the host's export, with the reason instead of a document,
+    // rather than leaving its progress dialog waiting. So does one asked
+    // for while an earlier report is still being drawn.
     function onExportPdfResponse() {
         var animation = shell.animation;
-        var refused = function () {
-            sendMessage({ msgType: 'writePdfData', pdfData: '' });
+        var refused = function (error) {
+            sendMessage({ msgType: 'writePdfData', pdfData: '',
+                errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
         };
         var started = shell.pdfReport.build({
             animationText: animation.saveToString(),
@@ -271,6 +272,11 @@
         shell.breakVideoExport = true;
     }
 
+    // The coach cancelled the report: no more of it is drawn.
+    function onBreakPdfExport() {
+        shell.pdfReport.cancel();
+    }
+
     // A new logo is meant to be seen: show it if it was hidden.
     function onSetLogoImage(message) {
         shell.animation.setLogoImage(message.image);
@@ -290,6 +296,7 @@
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
         { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
+        { msgType: 'breakPdfExport', handle: onBreakPdfExport },
         { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
         { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
         { msgType: 'startAnimation', handle: onStartAnimation },
@@ -320,9 +327,15 @@
         generator.getImage(0, sendVideoPicture);
     }
 
-    function sendVideoPicture(dataUrl) {
+    // A drill the generator refused ends the export with the reason.
+    function sendVideoPicture(dataUrl, refusal) {
         var more = false;
         try {
+            if (!dataUrl) {
+                sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
+                    errorInfo: refusal });
+                return;
+            }
             sendMessage({
                 msgType: 'writeVideoFrame',
                 frameWidth: VIDEO_WIDTH,
@@ -372,7 +385,11 @@
         var generator = shell.imageGenerator;
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        generator.getImage((frame - 1) * FRAME_MS, function (dataUrl) {
+        generator.getImage((frame - 1) * FRAME_MS, function (dataUrl, refusal) {
+            if (!dataUrl) {
+                sendMessage({ msgType: 'writePictureData', errorInfo: refusal });
+                return;
+            }
             sendMessage({
                 msgType: 'writePictureData',
                 frameWidth: width,
@@ -594,8 +611,21 @@
 
     // ---- Page events ----------------------------------------------------
 
+    // A drill may grow only as far as a file can hold it: the coach is told
+    // why nothing was added. True when it may grow.
+    function mayGrow(items, frames) {
+        var problem = shell.animation.growthProblem(items, frames);
+        if (problem) {
+            sendMessage({ msgType: 'drillLimitReached', errorInfo: problem });
+        }
+        return !problem;
+    }
+
     // The new item comes selected, ready to be dragged into place.
     function onAddItem(detail) {
+        if (!mayGrow(1, 0)) {
+            return;
+        }
         var group = shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
         shell.animation.animLayer.select(group._id);
         redrawAnimationLayer();
@@ -661,6 +691,9 @@
     }
 
     function onAddFrame() {
+        if (!mayGrow(0, 1)) {
+            return;
+        }
         shell.animation.frameManager.addFrame();
         redrawAnimationLayer();
         updateTimelineFrameSettings();
@@ -721,22 +754,20 @@
         sendMessage({ msgType: 'errorOpeningFile', errorInfo: detail.errorInfo });
     }
 
-    // While an earlier export's pictures are still being drawn (the coach
-    // cancelled and pressed again before the page heard of it, or a report
-    // is being built) the press is dropped rather than starting a second
-    // export over the first.
+    // While an export is being drawn (the coach pressed again before the
+    // page heard of a cancel) the press is dropped rather than starting a
+    // second export over the first. A cancelled export is over at once: the
+    // picture it may still have in the generator delays the next export's
+    // first by that picture only.
     function onExportVideo() {
-        if (shell.videoRendering || shell.pdfReport.isBusy() || shell.imageGenerator.isBusy()) {
+        if (shell.videoRendering || shell.pdfReport.isBusy()) {
             return;
         }
         sendMessage({ msgType: 'exportVideo' });
     }
 
-    // Pictures still being drawn for an earlier export (one the coach has
-    // cancelled goes on to its end) hold the image generator: the button
-    // does nothing until they are done, which takes a second or two.
     function onExportPdf() {
-        if (shell.pdfReport.isBusy() || shell.imageGenerator.isBusy()) {
+        if (shell.videoRendering || shell.pdfReport.isBusy()) {
             return;
         }
         sendMessage({ msgType: 'exportPdf' });
@@ -752,7 +783,11 @@
         var height = SNAPSHOT_WIDTH / animation.aspectRatio;
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(SNAPSHOT_WIDTH, false, runningLinesShown(), gridShown());
-        generator.getImage(animation.frameManager.selectedFrame * FRAME_MS, function (dataUrl) {
+        generator.getImage(animation.frameManager.selectedFrame * FRAME_MS, function (dataUrl, refusal) {
+            if (!dataUrl) {
+                sendMessage({ msgType: 'snapshotImage', errorInfo: refusal });
+                return;
+            }
             sendMessage({
                 msgType: 'snapshotImage',
                 frameWidth: SNAPSHOT_WIDTH,
@@ -852,7 +887,7 @@
     // on the pitch), the same in every frame, and come selected alone.
     function onPasteItems() {
         var copied = shell.copiedItems || [];
-        if (copied.length === 0) {
+        if (copied.length === 0 || !mayGrow(copied.length, 0)) {
             return;
         }
         setSelected(shell.animation.animLayer.itemGroups(), false);

@@ -3,6 +3,7 @@
 #include "AtomicFileWriter.h"
 
 #include <QCoreApplication>
+#include <QSaveFile>
 
 namespace {
 
@@ -50,4 +51,17 @@ bool ReportFile::write(const QString &path, const QString &pdfData, QString *err
 {
     QByteArray pdf;
     return decode(pdfData, &pdf, error) && AtomicFileWriter::write(path, pdf, error);
+}
+
+bool ReportFile::canWrite(const QString &path, QString *error)
+{
+    // Opening makes the temporary file the write would go to, beside the
+    // target; cancelled, it is removed and the target left alone.
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        *error = probe.errorString();
+        return false;
+    }
+    probe.cancelWriting();
+    return true;
 }

@@ -22,6 +22,12 @@ public:
     // `error` to the reason (the refusal above, or the platform's) on
     // failure; an existing file is then left as it was.
     static bool write(const QString &path, const QString &pdfData, QString *error);
+
+    // Whether a report could be written to `path` now, tried without
+    // touching an existing file, so that an export into a folder that takes
+    // no file fails before the report is built. Returns false and sets
+    // `error` to the platform's reason when it could not.
+    static bool canWrite(const QString &path, QString *error);
 };
 
 #endif // REPORTFILE_H

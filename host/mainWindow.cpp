@@ -202,6 +202,9 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("errorSavingFile"), [this](const QVariantMap &m) {
         showErrorSavingFile(textOf(m, "errorInfo"));
     });
+    m_handlers.insert(QStringLiteral("drillLimitReached"), [this](const QVariantMap &m) {
+        showPageReport(tr("Nothing was added to the drill."), textOf(m, "errorInfo"));
+    });
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
         saveAnimation(DrillText::fromMessage(m), m.value(QStringLiteral("toCurrentFile")).toBool());
     });
@@ -233,7 +236,7 @@ void mainWindow::registerHandlers()
         updatePdfProgress(m.value(QStringLiteral("progressPercent")).toInt());
     });
     m_handlers.insert(QStringLiteral("writePdfData"), [this](const QVariantMap &m) {
-        writePdfData(textOf(m, "pdfData"));
+        writePdfData(textOf(m, "pdfData"), textOf(m, "errorInfo"));
     });
 }
 
@@ -572,6 +575,11 @@ void mainWindow::selectLogo()
 
 void mainWindow::snapshotImage(const QVariantMap &message)
 {
+    const QString problem = textOf(message, "errorInfo");
+    if (!problem.isEmpty()) {
+        showMessage(QString(), tr("The snapshot could not be copied to the clipboard."), problem);
+        return;
+    }
     const QImage picture = BoundedImageReader::readDataUrl(textOf(message, "imageData"), "JPEG");
     if (picture.isNull()) {
         showMessage(QString(), tr("The snapshot could not be copied to the clipboard."),
@@ -659,13 +667,32 @@ void mainWindow::exportPdfTo(const QString &path)
 }
 
 // The progress dialog comes first: it marks the running export, and a page
-// that cannot build the report answers at once, inside the request.
+// that cannot build the report answers at once, inside the request. A file
+// that cannot be written is known before the page spends time on a report.
 void mainWindow::startPdfExport(const QString &path)
 {
     endVideoExport();
+    QString error;
+    if (!ReportFile::canWrite(path, &error)) {
+        failPdfExport(path, error);
+        return;
+    }
     m_pdfOutputPath = path;
     startExportProgress(tr("Generating PDF report..."));
+    connect(m_progressDialog, &QProgressDialog::canceled, this, &mainWindow::cancelPdfExport);
     sendToPage(QStringLiteral("exportPdfResponse"));
+}
+
+// The page stops drawing the report as soon as it hears of it. Called from
+// the dialog's own signal, so the dialog goes once that has returned.
+void mainWindow::cancelPdfExport()
+{
+    if (m_pdfOutputPath.isEmpty())
+        return;
+    m_pdfOutputPath.clear();
+    sendToPage(QStringLiteral("breakPdfExport"));
+    if (m_progressDialog)
+        m_progressDialog->deleteLater();
 }
 
 void mainWindow::updatePdfProgress(int percent)
@@ -673,13 +700,15 @@ void mainWindow::updatePdfProgress(int percent)
     // The progress dialog marks a running export; a video's is not ours.
     if (!m_progressDialog || m_pdfOutputPath.isEmpty())
         return;
-    if (m_progressDialog->wasCanceled())
+    if (m_progressDialog->wasCanceled()) {
         endPdfExport();
-    else
+        sendToPage(QStringLiteral("breakPdfExport"));
+    } else {
         setExportProgress(percent);
+    }
 }
 
-void mainWindow::writePdfData(const QString &pdfData)
+void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo)
 {
     if (!m_progressDialog || m_pdfOutputPath.isEmpty())
         return;
@@ -691,11 +720,16 @@ void mainWindow::writePdfData(const QString &pdfData)
     endPdfExport();
     if (cancelled)
         return;
-    QString error;
-    if (ReportFile::write(path, pdfData, &error)) {
+    QString error = errorInfo;
+    if (error.isEmpty() && ReportFile::write(path, pdfData, &error)) {
         emit exportFinished(QString());
         return;
     }
+    failPdfExport(path, error);
+}
+
+void mainWindow::failPdfExport(const QString &path, const QString &error)
+{
     emit exportFinished(tr("The report could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error));
     showInformation(m_webView, tr("error"), error);
 }
@@ -722,6 +756,12 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
     if (m_progressDialog->wasCanceled()) {
         sendToPage(QStringLiteral("breakVideoExport"));
         finishVideo();
+        return;
+    }
+    const QString problem = textOf(message, "errorInfo");
+    if (!problem.isEmpty()) {
+        // Not one picture of the drill was drawn: the page has stopped.
+        failVideoExport(problem);
         return;
     }
     // One picture in all stays at 0 until the end.

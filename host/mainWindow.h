@@ -72,7 +72,8 @@ public:
 
     // Puts the picture in the message's `imageData` (a JPEG data URL) on
     // the clipboard and confirms; says so instead when the picture does not
-    // decode or the clipboard does not take it.
+    // decode, the clipboard does not take it, or the page sent `errorInfo`
+    // (it could not draw the drill) instead of a picture.
     void snapshotImage(const QVariantMap &message);
 
     // Starts a video export: asks for the file name, replies
@@ -85,20 +86,25 @@ public:
     // the last is held for a second and ends the export. Answers
     // "breakVideoExport" when the user has cancelled, or when the file
     // cannot be written (reported in a message box, no file left behind).
-    // Ignored when no video export runs.
+    // A message with `errorInfo` instead of a picture (the page could not
+    // draw the drill) ends the export the same way. Ignored when no video
+    // export runs.
     void writeVideoFrame(const QVariantMap &message);
 
     // The PDF report: asks for the file name, tells the page to build the
     // report ("exportPdfResponse") and shows the export progress dialog.
-    // Nothing is sent when the user cancels the file dialog.
+    // Nothing is sent when the user cancels the file dialog; a file that
+    // cannot be written fails at once, before the page builds anything.
+    // Cancel tells the page at once ("breakPdfExport") and ends the export.
     void exportPdf();
     // Moves the progress bar; a cancelled dialog ends the export here.
     // Ignored when no report export runs.
     void updatePdfProgress(int percent);
     // Writes the finished report unless the export was cancelled. A
-    // malformed `pdfData` or a failed write is shown in the "error" box and
-    // leaves any existing file untouched. Ignored when no report export runs.
-    void writePdfData(const QString &pdfData);
+    // malformed `pdfData`, the page's `errorInfo` (it could not build the
+    // report) or a failed write is shown in the "error" box and leaves any
+    // existing file untouched. Ignored when no report export runs.
+    void writePdfData(const QString &pdfData, const QString &errorInfo = QString());
 
     // Exports without a dialog, for the command line: the same page and host
     // code as the toolbar's, writing to `path`. Each ends with
@@ -184,6 +190,8 @@ private:
     void startExportProgress(const QString &label);
     void setExportProgress(int percent);
     void startPdfExport(const QString &path);
+    void cancelPdfExport();
+    void failPdfExport(const QString &path, const QString &error);
     void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 

@@ -56,6 +56,8 @@ test('largest drill: every command\'s cost', function () {
     timed('add a frame', function () { myDispatchEvent('addFrame', {}); });
     timed('remove a frame', function () { myDispatchEvent('removeFrame', {}); });
     timed('toggle running lines', function () { myDispatchEvent('toggleRunningLines', {}); });
+    timed('turn the pitch', function () { myDispatchEvent('rotateClockwise', {}); });
+    timed('turn it back', function () { myDispatchEvent('rotateAntiClockwise', {}); });
     timed('save (text and check)', function () {
         var saved = pageShell.animation.saveToString();
         assert.equal(Animation.savedTextProblem(saved), '');

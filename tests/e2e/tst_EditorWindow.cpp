@@ -47,6 +47,26 @@ QString runningPlayer(int frames, int selected = 0, int rotation = 0)
         .replace("[\"x\"]", '[' + captions.join(',') + ']');
 }
 
+// One player stepping right over `frames` frames (any number), no captions.
+QString longDrill(int frames)
+{
+    QStringList states, captions;
+    for (int f = 0; f < frames; ++f) {
+        states << QString("{\"x\":%1,\"y\":0.5,\"rotation\":0}").arg(0.1 + 0.8 * f / frames);
+        captions << "\"\"";
+    }
+    return runningPlayer(1).replace(QRegularExpression("\"frames\":\\[.*\\]\\}\\]"), "\"frames\":[" + states.join(',') + "]}]")
+        .replace("\"nFrames\":1", QString("\"nFrames\":%1").arg(frames))
+        .replace("[\"Step 1\"]", '[' + captions.join(',') + ']');
+}
+
+// Answers the next message box, noting "text|informative text".
+std::unique_ptr<ModalDriver> readBox(QString *said, int timeoutMs = 20000)
+{
+    return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) { *said = b->text() + '|' + b->informativeText(); b->accept(); },
+                                            timeoutMs);
+}
+
 } // namespace
 
 class tst_EditorWindow : public QObject
@@ -180,6 +200,36 @@ private slots:
         }
     }
 
+    // Regression: four quarter turns moved stored places a last digit, and closing asked to save.
+    void wholeTurnsOfThePitchLeaveNothingToSave()
+    {
+        // Eight players with places and turns using every digit, as files written elsewhere have them.
+        QStringList players;
+        quint32 seed = 7;
+        const auto next = [&seed] { seed = seed * 1103515245u + 12345u; return QString::number(0.05 + 0.9 * (seed >> 8) / 16777216.0, 'g', QLocale::FloatingPointShortest); };
+        for (int i = 1; i <= 8; ++i) {
+            QStringList states;
+            for (int f = 0; f < 3; ++f)
+                states << QString("{\"x\":%1,\"y\":%2,\"rotation\":%3}").arg(next(), next(), next());
+            players << QString("{\"type\":\"person\",\"id\":%1,\"scale\":0.6,\"text\":\"\",\"shortLabel\":\"\",\"z\":%1,"
+                               "\"color\":\"red\",\"frames\":[%2]}").arg(i).arg(states.join(','));
+        }
+        openDrill(runningPlayer(3, 1).replace(QRegularExpression("\"objects\":\\[.*\\]\\}\\]"),
+                                              "\"objects\":[" + players.join(',') + "]"));
+        const QString opened = pageText();
+        QVERIFY2(opened.contains(players[7]) && !m_window->isWindowModified(), qPrintable(opened));
+        for (const char *way : {"rotateClockwise", "rotateAntiClockwise"}) {
+            for (int k = 1; k <= 4; ++k) {
+                clickToolbarButton(way);
+                QCOMPARE(m_window->isWindowModified(), k < 4);
+            }
+            QCOMPARE(pageText(), opened);
+        }
+        auto prompt = answerPrompt(0);
+        m_window->close();
+        QVERIFY(!prompt->seen() && !m_window->isVisible());
+    }
+
     // Ctrl+S asks for a name once (".anim" added), then saves straight to the file.
     void ctrlSSavesToTheCurrentFile()
     {
@@ -270,6 +320,59 @@ private slots:
         }
         for (int i = pictures - 15; i < pictures; ++i)
             QVERIFY(VideoProbe::difference(video.at(i), video.at(pictures - 16)) < 2);
+    }
+
+    // Regression: a drill grew past what a file holds, and its exports drew the drill exported before.
+    void drillGrowsNoFurtherThanAFileHolds()
+    {
+        openDrill(longDrill(500));
+        QString said;
+        auto box = readBox(&said);
+        js("myDispatchEvent('addFrame', {})");
+        QCOMPARE(said, QStringLiteral("Nothing was added to the drill.|A drill holds at most 500 frames, and this one has 500 already."));
+        QVERIFY(js("pageShell.timeline.nFrames").toInt() == 500 && !m_window->isWindowModified());
+        // Past the limit as no command makes it: each export says why and writes nothing.
+        js("pageShell.animation.frameManager.addFrame()");
+        const QString why = "The drill could not be drawn: Member \"nFrames\" must be a whole number from 1 to 500";
+        for (const char *button : {"exportVideo", "exportPdf", "takeSnapshot"}) {
+            said.clear();
+            box = readBox(&said);
+            const QString path = m_dir.filePath(QStringLiteral("refused %1").arg(button));
+            QApplication::clipboard()->clear();
+            if (button == QByteArray("takeSnapshot"))
+                clickToolbarButton(button);
+            else
+                pressButton(button, path);
+            QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
+            QVERIFY2(said.contains(why), qPrintable(said));
+            QVERIFY(!QFileInfo::exists(path) && !m_window->findChild<QProgressDialog *>() && QApplication::clipboard()->image().isNull());
+        }
+    }
+
+    // Regression: a cancelled report went on drawing every picture, and the report button did nothing until it ended.
+    void reportCancelledStopsDrawing()
+    {
+        openDrill(longDrill(120));
+        QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
+        js("window.drawn = 0; (function (g) { var capture = g.hiddenAnimation() && g.capture;"
+           "  g.capture = function () { drawn += 1; return capture.apply(g, arguments); }; })(pageShell.imageGenerator)");
+        const QString path = m_dir.filePath("cancelled.pdf");
+        pressButton("exportPdf", path);
+        QTRY_VERIFY_WITH_TIMEOUT(js("drawn").toInt() >= 5, 30000);
+        QProgressDialog *running = m_window->findChild<QProgressDialog *>();
+        QVERIFY(running);
+        running->findChild<QPushButton *>()->click();
+        const int atCancel = js("drawn").toInt();
+        QVERIFY(!js("pageShell.pdfReport.isBusy()").toBool());
+        QTRY_VERIFY(!js("pageShell.imageGenerator.isBusy()").toBool());
+        QVERIFY2(js("drawn").toInt() - atCancel <= 1, qPrintable(QString::number(js("drawn").toInt() - atCancel)));
+        QTRY_VERIFY(!m_window->findChild<QProgressDialog *>());
+        // At once, the button asks for the next report's file.
+        auto noFile = ModalDriver::chooseFile(QString());
+        clickToolbarButton("exportPdf");
+        QTRY_VERIFY(noFile->seen());
+        QVERIFY(!QFileInfo::exists(path));
+        js("delete pageShell.imageGenerator.capture");
     }
 
     void reportButtonWritesPdf_data()

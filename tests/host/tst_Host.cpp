@@ -6,6 +6,7 @@
 #include "ApplicationIdentity.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "CommandLineExports.h"
 #include "DrillText.h"
 #include "ExportRunner.h"
 #include "LogoImage.h"
@@ -402,6 +403,8 @@ private slots:
         const struct { QString type, detail, shown; } rows[] = {
             {"errorOpeningFile", markup, "|" + opening + "|" + markup},
             {"errorSavingFile", QString(5000, 'w'), "|Error Saving Animation File|" + QString(1000, 'w') + QChar(0x2026)},
+            {"drillLimitReached", "At most 500 frames.", "|Nothing was added to the drill.|At most 500 frames."},
+            {"snapshotImage", markup, "|The snapshot could not be copied to the clipboard.|" + markup},
             {"open", path("missing.anim"), opening + "|No such file or directory|"},
             // An empty file goes to the page, which says why it refuses it.
             {"open", path("empty.anim"), "|" + opening + "|Error parsing JSON"},
@@ -441,29 +444,44 @@ private slots:
         QVERIFY(readFile(path("new.pdf")) == pdf && !progress() && finished[0][0].toString().isEmpty());
         writeFile(path("old.pdf"), "earlier report");
 
-        enum { Never, AtProgress, WithData };
-        const struct { const char *target; int cancel; QString data, said; } rows[] = {
-            {"old.pdf", AtProgress, pdfUrl, ""}, {"old.pdf", WithData, pdfUrl, ""},
+        // Cancelled by its button, the page is told at once and the dialog goes.
+        enum { Never, AtProgress, WithData, ByButton };
+        const struct { const char *target; int cancel; QString data, said, info; } rows[] = {
+            {"old.pdf", AtProgress, pdfUrl, ""}, {"old.pdf", WithData, pdfUrl, ""}, {"old.pdf", ByButton, pdfUrl, ""},
             {"old.pdf", Never, "data:application/pdf;base64,PGh0bWw+", "is not a PDF document"}, {"old.pdf", Never, "x", "could not be saved"},
-            {"plain.txt/report.pdf", Never, pdfUrl, "Not a directory"},
+            // The page could not build the report, and says why.
+            {"old.pdf", Never, "", "The drill could not be drawn: too many frames", "The drill could not be drawn: too many frames"},
         };
         for (const auto &row : rows) {
+            m_sent->clear();
             const QByteArray before = readFile(path(row.target));
             m_window->exportPdfTo(path(row.target));
             QPointer<QProgressDialog> running = progress();
             send({{"msgType", "updatePdfProgress"}, {"progressPercent", 50.0}});
-            if (row.cancel != Never)
+            if (row.cancel == ByButton)
+                QTest::mouseClick(running->findChild<QPushButton *>(), Qt::LeftButton);
+            else if (row.cancel != Never)
                 running->cancel();
+            const bool told = row.cancel == ByButton || row.cancel == AtProgress;
             // Cancelled, the report ends at its next progress step or with its data.
             if (row.cancel == AtProgress)
                 send({{"msgType", "updatePdfProgress"}, {"progressPercent", 60.0}});
-            QCOMPARE(running.isNull(), row.cancel == AtProgress);
+            QTRY_COMPARE(running.isNull(), told);
+            QCOMPARE(sent(), told ? QStringList({"exportPdfResponse||", "breakPdfExport||"}) : QStringList{"exportPdfResponse||"});
             QString said;
             auto box = readBox(&said);
-            send({{"msgType", "writePdfData"}, {"pdfData", row.data}});
+            send({{"msgType", "writePdfData"}, {"pdfData", row.data}, {"errorInfo", row.info}});
             QVERIFY2(row.said.isEmpty() ? said.isEmpty() : said.startsWith("error|") && said.contains(row.said), qPrintable(said));
             QVERIFY(readFile(path(row.target)) == before && running.isNull());
         }
+
+        // Regression: a report into a folder that takes no file was built to the end, then refused.
+        m_sent->clear();
+        QString said;
+        auto box = readBox(&said);
+        m_window->exportPdfTo(path("plain.txt/report.pdf"));
+        QVERIFY2(said == "error|Not a directory|" && sent().isEmpty() && !progress(), qPrintable(said));
+        QVERIFY(finished.last().first().toString().contains("Not a directory"));
     }
 
     void video()
@@ -502,6 +520,14 @@ private slots:
         QVERIFY(!progress() && sent() == (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         QCOMPARE(VideoProbe::problem(path("cancelled.mp4"), 640, 480, 15 + 1), QString());
 
+        // A drill the page could not draw ends the export with its reason, and no file.
+        m_sent->clear();
+        box = readBox(&said);
+        m_window->exportVideoTo(path("refused.mp4"));
+        send({{"msgType", "writeVideoFrame"}, {"frameNumber", 0.0}, {"nFrames", 30.0}, {"errorInfo", "The drill could not be drawn: why"}});
+        QVERIFY2(said.startsWith("Error Exporting Video|") && said.endsWith("The drill could not be drawn: why|"), qPrintable(said));
+        QVERIFY(!progress() && !QFileInfo::exists(path("refused.mp4")));
+
         // An encoder that cannot start, or a full disk, ends the export with a
         // message and no file; the page is stopped once.
         writeFile(path("plain.txt"), "");
@@ -535,11 +561,34 @@ private slots:
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished), reported(m_window.data(), &mainWindow::problemReported);
         // Regression: a report the page could not build, answered inside the
         // request, once left the export running for good.
-        js("pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('x')); return true; };");
+        js("window.realBuild = pageShell.pdfReport.build;"
+           "pageShell.pdfReport.build = function (r, callbacks) { callbacks.failed(new Error('the reason')); return true; };");
         m_window->exportPdfTo(path("report.pdf"));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
-        QVERIFY(finished[0][0].toString().contains("did not deliver") && finished[0][0].toString().contains(path("report.pdf")));
+        QVERIFY(finished[0][0].toString().endsWith(": the reason") && finished[0][0].toString().contains(path("report.pdf")));
         QVERIFY(reported.size() == 1 && !progress() && !QFile::exists(path("report.pdf")) && m_window->testAttribute(Qt::WA_DontShowOnScreen));
+        js("pageShell.pdfReport.build = realBuild;");
+
+        // Regression: a drill the page's image generator refused was exported as the drill it held
+        // before. Each export of the command line fails with the reason, and leaves no file.
+        writeFile(path("refused.anim"), animationText("refused").toUtf8());
+        js("(function (a) { var t = JSON.parse(a.saveToString()); t.nFrames = 501; t.frameText = [];"
+           "  for (var f = 0; f <= 500; f++) { t.frameText.push(''); } a.saveToString = function () { return JSON.stringify(t); };"
+           "})(pageShell.animation)");
+        QList<ExportJob> refused;
+        for (ExportJob::Kind kind : {ExportJob::Kind::Video, ExportJob::Kind::Pdf, ExportJob::Kind::Picture})
+            refused << ExportJob{kind, path("refused.anim"), path(QStringList{"r.mp4", "r.pdf", "r.png"}.at(refused.size()))};
+        ExportRunner exports;
+        CommandLineExports::install(exports);
+        QStringList said;
+        connect(&exports, &ExportRunner::progress, [&](const QString &line) { said << line; });
+        QSignalSpy over(&exports, &ExportRunner::finished);
+        exports.start(m_window.data(), refused);
+        QVERIFY(over.wait(60000) && over[0][0].toInt() == CommandLine::ExitFailed);
+        QCOMPARE(said.filter("The drill could not be drawn: Member \"nFrames\" must be a whole number from 1 to 500").size(), 3);
+        for (const char *file : {"r.mp4", "r.pdf", "r.png"})
+            QVERIFY2(!QFileInfo::exists(path(file)), file);
+        js("delete pageShell.animation.saveToString;");
 
         // In a batch a failed drill does not stop the next. A finished export,
         // written beside its target under another name, replaces an earlier one.

@@ -132,7 +132,8 @@ test('regression: the report sends progress and the document; a second report me
         assert.equal(typeof window.jsPDF, 'undefined', 'the library comes with the first report, not with the editor');
         cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
         cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
-        assert.deepEqual(sent(), [{ msgType: 'writePdfData', pdfData: '' }], 'the second answered at once');
+        assert.deepEqual(sent(), [{ msgType: 'writePdfData', pdfData: '', errorInfo: 'An earlier report is still being drawn.' }],
+            'the second answered at once');
         cppInterface.clearReceivedMessages();
         waitFor('the document', function () { return sentOfType('writePdfData').length > 0; }, done, function () {
             assert.deepEqual(sentOfType('updatePdfProgress').map(function (m) { return m.progressPercent; }), [0, 50, 100]);
@@ -141,6 +142,100 @@ test('regression: the report sends progress and the document; a second report me
         }, 15000);
     }, 4000);
 }, 25000);
+
+// `count` cones (one frame) or, with `frames`, one cone over that many frames.
+function bigDrill(count, frames) {
+    var states = [];
+    for (var f = 0; f < (frames || 1); f++) { states.push({ x: 0.1 + f / 1000, y: 0.5, rotation: 0 }); }
+    var objects = [];
+    for (var i = 1; i <= count; i++) { objects.push(itemRecord('cone', i, frames ? states : [{ x: i / 250, y: 0.3, rotation: 0 }])); }
+    return drillText({ nFrames: states.length, frameText: states.map(function () { return ''; }), objects: objects });
+}
+
+// Mended: a drill could grow past what a file holds; saving it was refused, exporting it drew another drill.
+test('regression: a drill grows no further than a file holds, by the picker, a paste or a new frame; the coach is told why', function () {
+    var FULL_ITEMS = 'A drill holds at most 200 items, and this one has 200 already.';
+    // [drill, what is done, the reason given ('' when done), items and frames after]
+    [[bigDrill(199), function () { addToEditor('cone'); }, '', 200, 1],
+        [bigDrill(199), function () { addToEditor('cone'); addToEditor('person'); }, FULL_ITEMS, 200, 1],
+        [bigDrill(200), function () { addToEditor('person'); }, FULL_ITEMS, 200, 1],
+        [bigDrill(197), function () { selectOnly([0, 1, 2]); press('C', 'ctrl'); press('V', 'ctrl'); }, '', 200, 1],
+        [bigDrill(198), function () { selectOnly([0, 1, 2]); press('C', 'ctrl'); press('V', 'ctrl'); },
+            'A drill holds at most 200 items, and this one has 198; 3 more would make 201.', 198, 1],
+        [bigDrill(1, 499), function () { myDispatchEvent('addFrame', {}); }, '', 1, 500],
+        [bigDrill(1, 500), function () { myDispatchEvent('addFrame', {}); },
+            'A drill holds at most 500 frames, and this one has 500 already.', 1, 500]
+    ].forEach(function (row, n) {
+        openInEditor(row[0]);
+        var before = editor.saveToString();
+        cppInterface.clearReceivedMessages();
+        row[1]();
+        var refusals = sentOfType('drillLimitReached').map(function (m) { return m.errorInfo; });
+        var after = editor.saveToString();
+        assert.deepEqual([refusals, JSON.parse(after).objects.length, editor.frameManager.nFrames, pageShell.timeline.nFrames],
+            [row[2] ? [row[2]] : [], row[3], row[4], row[4]], 'row ' + n);
+        assert.equal(window.Animation.savedTextProblem(after), '', 'row ' + n + ': saves');
+        if (after === before) { assert.equal(sentOfType('animationChanged').length, 0, 'row ' + n + ': refused whole'); }
+    });
+    openInEditor(NEW_DRILL);
+});
+
+// Mended: the image generator kept the drill it held before, and the export drew that one.
+test('regression: every export of a drill the generator refuses ends with the reason and draws nothing', function (done) {
+    var generator = pageShell.imageGenerator;
+    var capture = generator.hiddenAnimation() && generator.capture;
+    var drawn = 0;
+    generator.capture = function () { drawn += 1; return capture.apply(generator, arguments); };
+    done.cleanup(function () { delete generator.capture; pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    openInEditor(bigDrill(1, 500));
+    editor.frameManager.addFrame();  // past the limit, as no command makes it
+    var why = 'The drill could not be drawn: Member "nFrames" must be a whole number from 1 to 500';
+    cppInterface.clearReceivedMessages();
+    cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+    myDispatchEvent('takeSnapshot', {});
+    cppInterface.emitToPage({ msgType: 'exportPictureResponse', frameNumber: '2', frameWidth: '320' });
+    cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
+    var answers = ['writeVideoFrame', 'snapshotImage', 'writePictureData', 'writePdfData'];
+    waitFor('every answer', function () { return sentOfType('writePdfData').length > 0; }, done, function () {
+        var received = sent().filter(function (m) { return answers.indexOf(m.msgType) !== -1 || m.msgType === 'errorOpeningFile'; });
+        assert.deepEqual(received.map(function (m) { return [m.msgType, m.errorInfo, m.imageData || m.pdfData || '']; }),
+            answers.map(function (type) { return [type, why, '']; }), 'each with the reason, none with a picture');
+        assert.deepEqual([drawn, pageShell.videoRendering, pageShell.pdfReport.isBusy()], [0, false, false], 'nothing drawn, all over');
+        done();
+    }, 10000);
+}, 20000);
+
+// Mended: a cancelled report went on drawing every picture, and the export buttons did nothing until it ended.
+test('regression: a report cancelled while a picture is drawn draws no more, and a new report starts at once', function (done) {
+    var generator = pageShell.imageGenerator;
+    var capture = generator.hiddenAnimation() && generator.capture;
+    var drawn = 0;
+    generator.capture = function () { drawn += 1; return capture.apply(generator, arguments); };
+    done.cleanup(function () { delete generator.capture; openInEditor(NEW_DRILL); });
+    openInEditor(bigDrill(3, 60));
+    cppInterface.clearReceivedMessages();
+    cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
+    waitFor('a few pictures', function () { return drawn >= 3 && generator.isBusy(); }, done, function () {
+        // The host tells the page of the Cancel between two pictures, one of them asked for.
+        cppInterface.emitToPage({ msgType: 'breakPdfExport' });
+        var atCancel = drawn;
+        var progressAtCancel = sentOfType('updatePdfProgress').length;
+        cppInterface.clearReceivedMessages();
+        myDispatchEvent('exportPdf', {});
+        assert.deepEqual(sent(), [{ msgType: 'exportPdf' }], 'the button works at once');
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'exportPdfResponse' });
+        waitFor('the new report', function () { return sentOfType('writePdfData').length > 0; }, done, function () {
+            assert.ok(drawn - atCancel <= 61, 'at most the picture being drawn, and the new report\'s 60: ' + (drawn - atCancel));
+            assert.ok(progressAtCancel < 10, 'cancelled early: ' + progressAtCancel);
+            var progress = sentOfType('updatePdfProgress').map(function (m) { return Math.round(m.progressPercent); });
+            assert.deepEqual([progress.length, progress[0], progress[59]], [60, 0, 100], 'the new report from its first picture');
+            assert.ok(/^data:application\/pdf;/.test(sentOfType('writePdfData')[0].pdfData), 'and its document');
+            assert.equal(sentOfType('writePdfData').length, 1, 'nothing of the cancelled one');
+            done();
+        }, 60000);
+    }, 20000);
+}, 90000);
 
 // A host that breaks the export off answers the first picture inside the page's send. Whole exports: e2e/.
 test('the video export stops at its first picture when the host breaks it off; the button and a second answer are dropped meanwhile',
