@@ -8,6 +8,7 @@
 #include "LogoImage.h"
 #include "PictureFile.h"
 #include "ReportFile.h"
+#include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
@@ -397,6 +398,11 @@ void mainWindow::updateTitle()
         setWindowTitle(QFileInfo(m_currentFile).fileName() + QStringLiteral("[*] \u2014 ") + app);
 }
 
+QString mainWindow::drillName() const
+{
+    return QFileInfo(m_currentFile).completeBaseName();
+}
+
 void mainWindow::rememberFolderOf(const QString &filePath)
 {
     m_lastUsedFolder = QFileInfo(filePath).absolutePath();
@@ -408,15 +414,12 @@ QString mainWindow::chooseSaveFile(const QString &title, const QString &proposed
     const QString proposed = QFileInfo(proposedName).isAbsolute()
                                  ? proposedName
                                  : m_lastUsedFolder + QLatin1Char('/') + proposedName;
-    QFileDialog dialog(m_webView, title, proposed, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The dialog adds the extension before it asks about replacing a file,
     // so "drill" cannot silently overwrite "drill.anim".
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    const QString fileName = dialog.selectedFiles().first();
-    rememberFolderOf(fileName);
+    SaveFileDialog dialog(m_webView, title, proposed, filter, defaultSuffix);
+    const QString fileName = dialog.choose();
+    if (!fileName.isEmpty())
+        rememberFolderOf(fileName);
     return fileName;
 }
 
@@ -598,8 +601,10 @@ void mainWindow::sendToPage(const QString &msgType)
 
 void mainWindow::exportVideo()
 {
-    const QString fileName = chooseSaveFile(tr("Save Video"), QStringLiteral("animation.mp4"),
-                                            tr("MP4 Video Files (*.mp4)"));
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save Video"),
+                                            name.isEmpty() ? QStringLiteral("animation.mp4") : name + QStringLiteral(".mp4"),
+                                            tr("MP4 Video Files (*.mp4)"), QStringLiteral("mp4"));
     if (!fileName.isEmpty())
         startVideoExport(fileName);
 }
@@ -647,8 +652,10 @@ void mainWindow::setExportProgress(int percent)
 
 void mainWindow::exportPdf()
 {
-    const QString fileName = chooseSaveFile(tr("Save Report"), QStringLiteral("Report.pdf"),
-                                            tr("PDF Files (*.pdf)"));
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save Report"),
+                                            name.isEmpty() ? QStringLiteral("Report.pdf") : tr("%1 report.pdf").arg(name),
+                                            tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (!fileName.isEmpty())
         startPdfExport(fileName);
 }

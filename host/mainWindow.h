@@ -169,9 +169,12 @@ private:
     bool reportedInstead(const QString &text);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
+    // The name the exports offer, from the drill's file ("overlap drill"
+    // for "overlap drill.anim"); empty for a drill not saved yet.
+    QString drillName() const;
     // The save dialog, proposing `proposedName` in the last-used folder (or
     // itself, when it is an absolute path) and adding `defaultSuffix` to a
-    // name typed without one; empty when the user cancels.
+    // name typed without it; empty when the user cancels.
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void startVideoExport(const QString &path);

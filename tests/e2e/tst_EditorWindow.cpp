@@ -250,7 +250,10 @@ private slots:
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
         const QString path = m_dir.filePath(QString("drill %1.mp4").arg(frames));
         const int pictures = 15 * frames + 16;
-        pressButton("exportVideo", path);
+        // Typed without its extension, which the file gets; the drill's own name is offered.
+        QString offered;
+        pressButton("exportVideo", path.chopped(4), &offered);
+        QCOMPARE(offered, QStringLiteral("drill.mp4"));
         QVERIFY(finished.wait(120000) && !m_window->findChild<QProgressDialog *>());
         QCOMPARE(finished.first().first().toString(), QString());
         QCOMPARE(VideoProbe::problem(path, 640, 480, pictures), QString());
@@ -293,7 +296,10 @@ private slots:
         openDrill(runningPlayer(frames, 0, rotation));
         QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
         auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, replacing ? 5000 : 0);
-        pressButton("exportPdf", path);
+        // Typed without its extension, which the file gets (and the question about replacing it).
+        QString offered;
+        pressButton("exportPdf", path.chopped(4), &offered);
+        QCOMPARE(offered, QStringLiteral("drill report.pdf"));
         QTRY_COMPARE(replace->seen(), replacing);
         QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.pdfReport.isBusy()").toBool() && !m_window->findChild<QProgressDialog *>(), 120000);
         // Extracted as stored, numbered as listed; frames are 720 wide.
@@ -372,10 +378,11 @@ private:
         m_window->openAnimation(m_dir.filePath("drill.anim"));
     }
 
-    // The toolbar button raising `event` pressed, its file dialog answered with `path`.
-    void pressButton(const QString &event, const QString &path)
+    // The toolbar button raising `event` pressed, its file dialog answered with `path`;
+    // `offered` gets the name the dialog proposed.
+    void pressButton(const QString &event, const QString &path, QString *offered = nullptr)
     {
-        auto chooser = ModalDriver::chooseFile(path);
+        auto chooser = ModalDriver::chooseFile(path, offered);
         clickToolbarButton(event);
         QTRY_VERIFY(chooser->seen());
     }

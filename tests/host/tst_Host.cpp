@@ -9,6 +9,7 @@
 #include "ExportRunner.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "SaveFileDialog.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -377,6 +378,42 @@ private slots:
             QVERIFY(!formats.contains(Qt::RichText) && !formats.contains(Qt::AutoText));
         }
         QVERIFY(readFile(path("plain.txt")) == "keep me" && sent() == QStringList{"openAnimationResponse||"});
+    }
+
+    void saveDialogAddsExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("no extension") << "overlap drill" << "mp4" << "overlap drill.mp4" << false;
+        QTest::newRow("another extension") << "drill.v2" << "mp4" << "drill.v2.mp4" << false;
+        QTest::newRow("its own, in capitals") << "x.MP4" << "mp4" << "x.MP4" << false;
+        QTest::newRow("a trailing dot") << "report." << "pdf" << "report.pdf" << false;
+        QTest::newRow("a drill") << "drill.v2" << "anim" << "drill.v2.anim" << false;
+        // Asked about the file the name becomes, not the one typed.
+        QTest::newRow("the completed name exists") << "drill.v2" << "pdf" << "drill.v2.pdf" << true;
+    }
+
+    // The real dialog, typed into as a coach would.
+    void saveDialogAddsExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, suffix);
+        QFETCH(QString, chosen);
+        QFETCH(bool, replacing);
+        writeFile(path("drill.v2"), "typed");
+        if (replacing)
+            writeFile(path(chosen), "earlier");
+        QString asked;
+        auto replace = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) { asked = b->text(); b->button(QMessageBox::Yes)->click(); },
+                                                        replacing ? 20000 : 0);
+        auto chooser = ModalDriver::chooseFile(path(typed));
+        SaveFileDialog dialog(nullptr, "Save", path("proposed." + suffix), "Files (*." + suffix + ")", suffix);
+        QCOMPARE(dialog.choose(), path(chosen));
+        QVERIFY(chooser->seen());
+        QCOMPARE(replace->seen(), replacing);
+        QCOMPARE(asked.section('\n', 0, 0), replacing ? chosen + " already exists." : QString());
     }
 
     void report()
