@@ -2,6 +2,7 @@
 // main window driven through the bridge with the page's messages (whole runs: e2e/).
 #include "AnimationFile.h"
 #include "AnimationFilePrefetch.h"
+#include "AboutDialog.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
@@ -414,6 +415,31 @@ private slots:
         QVERIFY(chooser->seen());
         QCOMPARE(replace->seen(), replacing);
         QCOMPARE(asked.section('\n', 0, 0), replacing ? chosen + " already exists." : QString());
+    }
+
+    // A plain widget given a dialog's keys: Escape and Enter close it, Enter
+    // on another button presses that one.
+    void aboutDialogKeys()
+    {
+        openWindow();
+        const struct { Qt::Key key; const char *focused; bool stays; } rows[] = {
+            {Qt::Key_Escape, nullptr, false}, {Qt::Key_Return, nullptr, false}, {Qt::Key_Enter, nullptr, false},
+            {Qt::Key_Escape, "copyInfoButton", false}, {Qt::Key_Return, "copyInfoButton", true},
+        };
+        for (const auto &row : rows) {
+            const QString name = QString("%1 on %2").arg(QKeySequence(row.key).toString(), row.focused ? row.focused : "the dialog");
+            m_window->showAboutInfo();
+            auto *about = m_window->findChildren<AboutDialog *>().last();
+            QVERIFY(QTest::qWaitForWindowExposed(about));
+            QWidget *target = row.focused ? about->findChild<QPushButton *>(row.focused) : static_cast<QWidget *>(about);
+            target->setFocus();
+            QString said;
+            auto copied = readBox(&said);
+            QTest::keyClick(target, row.key, row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QVERIFY2(about->isVisible() == row.stays, qPrintable(name));
+            QCOMPARE(copied->seen(), row.stays);
+            about->hide();
+        }
     }
 
     void report()
