@@ -33,6 +33,7 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QWebFrame>
@@ -146,6 +147,10 @@ void mainWindow::setUpWindow()
     setMinimumSize(650, 400);
     resize(782, 600);
     setAcceptDrops(true);
+    // On the window, not the page: Qt tries shortcuts before the web view
+    // sees the key, wherever the focus is.
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 void mainWindow::createWebView()

@@ -118,11 +118,12 @@ private slots:
         QTest::addColumn<QString>("way");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("change");
-        for (const char *way : {"new", "open", "drop", "close"})
+        for (const char *way : {"new", "open", "drop", "close", "Ctrl+Q"})
             for (int answer : {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
                 QTest::addRow("%s %s", way, answer == QMessageBox::Save ? "Save" : answer == QMessageBox::Cancel ? "Cancel" : "Discard") << way << answer << "item";
         QTest::newRow("close when the change is undone: no question") << "close" << 0 << "undone";
         QTest::newRow("close after looking at another frame: no question") << "close" << 0 << "look";
+        QTest::newRow("Ctrl+Q with nothing changed: no question") << "Ctrl+Q" << 0 << "undone";
     }
 
     // Each answer followed to the file, the page and the title. A change
@@ -161,18 +162,24 @@ private slots:
             QApplication::sendEvent(m_window.data(), &drop);
         } else if (way == "close") {
             m_window->close();
+        } else if (way == "Ctrl+Q") {
+            // Typed where the coach works: on the page, which handles many keys itself.
+            m_window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.data()));
+            m_view->setFocus();
+            QTest::keyClick(m_view, Qt::Key_Q, Qt::ControlModifier);
         } else {
             clickToolbarButton(way + "Animation");
         }
         QCOMPARE(prompt->seen(), answer != 0);
-        const bool goesOn = answer != QMessageBox::Cancel, isNew = way == "new";
+        const bool goesOn = answer != QMessageBox::Cancel, isNew = way == "new", closes = way == "close" || way == "Ctrl+Q";
         QCOMPARE(openDialog->seen(), way == "open" && goesOn);
         QCOMPARE(readFile(drill), answer == QMessageBox::Save ? changed.toUtf8() : saved);
-        QCOMPARE(m_window->isVisible(), !goesOn || way != "close");
+        QCOMPARE(m_window->isVisible(), !goesOn || !closes);
         if (!goesOn) {
             QCOMPARE(pageText(), changed);
             QVERIFY(m_window->isWindowModified() && m_window->currentFile() == drill);
-        } else if (way != "close") {
+        } else if (!closes) {
             QTRY_COMPARE(title(), isNew ? QStringLiteral("Drillmora") : QFileInfo(other).fileName() + Dash);
             QCOMPARE(js("[pageShell.animation.animLayer.getFrameText(), pageShell.animation.animLayer.itemGroups().length]").toList(),
                      QVariantList({isNew ? QString() : QStringLiteral("the other drill"), 0}));
