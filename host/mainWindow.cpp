@@ -13,6 +13,7 @@
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "VideoPicture.h"
+#include "WindowPlacement.h"
 #include "jsInterface.h"
 
 #include <QApplication>
@@ -146,6 +147,8 @@ void mainWindow::setUpWindow()
     setWindowModality(Qt::ApplicationModal);
     setMinimumSize(650, 400);
     resize(782, 600);
+    if (m_presentation == Presentation::Shown)
+        WindowPlacement::restore(this);
     setAcceptDrops(true);
     // On the window, not the page: Qt tries shortcuts before the web view
     // sees the key, wherever the focus is.
@@ -348,10 +351,13 @@ void mainWindow::dropEvent(QDropEvent *event)
 
 void mainWindow::closeEvent(QCloseEvent *event)
 {
-    if (maybeSave())
-        event->accept();
-    else
+    if (!maybeSave()) {
         event->ignore();
+        return;
+    }
+    if (m_presentation == Presentation::Shown)
+        WindowPlacement::save(this);
+    event->accept();
 }
 
 // The page answers inside the emit. A page that does not answer (it failed

@@ -224,6 +224,28 @@ private slots:
         QVERIFY(!m_window->isWindowModified());
     }
 
+    // Size, place and maximised state come back at the next start; the first start has the usual size.
+    void windowPlacementComesBack()
+    {
+        QCOMPARE(m_window->size(), QSize(782, 600));
+        const QRect placed(60, 70, 900, 640);
+        m_window->setGeometry(placed);
+        QTRY_COMPARE(m_window->geometry(), placed);
+        m_window->close();
+        cleanup();
+        startWindow();
+        QCOMPARE(m_window->geometry(), placed);
+        QVERIFY(!m_window->isMaximized());
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->isMaximized());
+        m_window->close();
+        cleanup();
+        startWindow();
+        QVERIFY(m_window->isMaximized());
+        m_window->showNormal();
+        QTRY_COMPARE(m_window->geometry(), placed);
+    }
+
     // The selected frame is copied as the page draws it, in the bundled face, not the serif fallback.
     void cameraButtonCopiesSelectedFrame()
     {
