@@ -4,8 +4,10 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "FileErrorText.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
+#include "MessageBoxTitle.h"
 #include "PictureFile.h"
 #include "ReportFile.h"
 #include "SaveFileDialog.h"
@@ -254,6 +256,7 @@ void mainWindow::showMessage(const QString &title, const QString &text, const QS
     QMessageBox box(QMessageBox::NoIcon, title, bounded(text), QMessageBox::Ok, this);
     box.setInformativeText(bounded(informativeText));
     showPlainText(box);
+    MessageBoxTitle::fit(box);
     box.exec();
 }
 
@@ -463,7 +466,7 @@ void mainWindow::openAnimation(const QString &path)
     if (!read) {
         if (reportedInstead(error))
             return;
-        showInformation(this, tr("Error Opening Animation File"), error);
+        showFileError(FileErrorText::notOpened(fileName), error);
         return;
     }
     QVariantMap response;
@@ -505,12 +508,28 @@ void mainWindow::showInformation(QWidget *parent, const QString &title, const QS
         return;
     QMessageBox box(QMessageBox::Information, title, bounded(text), QMessageBox::Ok, parent);
     showPlainText(box);
+    MessageBoxTitle::fit(box);
     box.exec();
 }
 
+// The page says what is wrong with the text; the host knows which file it
+// was opening, if any (a text the page loads of its own accord has none).
 void mainWindow::showErrorOpeningFile(const QString &errorInfo)
 {
-    showPageReport(tr("Error Opening Animation File"), errorInfo);
+    const QString title = tr("Error Opening Animation File");
+    if (m_openingFile.isEmpty())
+        showPageReport(title, errorInfo);
+    else if (!reportedInstead(title + QStringLiteral(": ") + errorInfo))
+        showFileError(FileErrorText::refused(m_openingFile, errorInfo), errorInfo);
+}
+
+void mainWindow::showFileError(const QString &text, const QString &detail)
+{
+    QMessageBox box(QMessageBox::Information, tr("Error Opening Animation File"), text, QMessageBox::Ok, this);
+    box.setInformativeText(bounded(detail));
+    showPlainText(box);
+    MessageBoxTitle::fit(box);
+    box.exec();
 }
 
 void mainWindow::showErrorSavingFile(const QString &errorInfo)

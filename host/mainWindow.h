@@ -161,6 +161,9 @@ private:
     void updateTitle();
     void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
+    // The box about a drill file that did not open: `text` names the file,
+    // `detail` says why.
+    void showFileError(const QString &text, const QString &detail);
     // The page found the drill it was asked to save would not open again;
     // nothing was written.
     void showErrorSavingFile(const QString &errorInfo);

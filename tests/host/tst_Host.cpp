@@ -94,13 +94,18 @@ auto fileSizeLimit(rlim_t bytes)
     return qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
 }
 
-// Answers the message box about to open, noting "title|text|informative" and how its labels show text.
-std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr)
+// Answers the message box about to open, noting "title|text|informative", how its labels show text
+// and by how many pixels it is narrower than its title in bold type beside a title bar's buttons.
+std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr, int *tooNarrow = nullptr)
 {
     return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) {
         *said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
         for (QLabel *label : formats ? b->findChildren<QLabel *>() : QList<QLabel *>())
             *formats << (label->text().isEmpty() ? Qt::PlainText : label->textFormat());
+        QFont bold = b->font();
+        bold.setBold(true);
+        if (tooNarrow)
+            *tooNarrow = QFontMetrics(bold).horizontalAdvance(b->windowTitle()) + 100 - b->width();
         b->accept();
     }, 120000);
 }
@@ -356,20 +361,31 @@ private slots:
     {
         openWindow();
         const QString markup = "Object 1: unknown item \"<img src=/dev/zero>\"", opening = "Error Opening Animation File";
+        const QString longName = QString(120, 'n') + ".anim", damaged = animationText("x").replace("\"nFrames\":1", "\"nFrames\":2");
         writeFile(path("empty.anim"), QByteArray());
         writeFile(path("plain.txt"), "keep me");
+        writeFile(path("plan.png"), encoded(plain(Qt::green, {4, 4}), "PNG"));
+        writeFile(path("list.anim"), "[\"OVRI_Animation\"]");
+        writeFile(path("damaged.anim"), damaged.toUtf8());
+        const QString opened = opening + "|" + u16(u"\u201C"), notADrill = u16(u"\u201D is not a Drillmora drill.|");
         const struct { QString type, detail, shown; } rows[] = {
             {"errorOpeningFile", markup, "|" + opening + "|" + markup},
             {"errorSavingFile", QString(5000, 'w'), "|Error Saving Animation File|" + QString(1000, 'w') + QChar(0x2026)},
-            {"open", path("missing.anim"), opening + "|No such file or directory|"},
-            // An empty file goes to the page, which says why it refuses it.
-            {"open", path("empty.anim"), "|" + opening + "|Error parsing JSON"},
+            // The file is named; its reason is the detail.
+            {"open", path("missing.anim"), opened + u16(u"missing.anim\u201D could not be opened.|No such file or directory")},
+            {"open", path(longName), opened + QString(80, 'n') + u16(u"\u2026\u201D could not be opened.|No such file or directory")},
+            // An empty file goes to the page, which says why it refuses it; the host says it is no drill.
+            {"open", path("empty.anim"), opened + "empty.anim" + notADrill + "Error parsing JSON"},
+            {"open", path("plan.png"), opened + "plan.png" + notADrill + "Error parsing JSON"},
+            {"open", path("list.anim"), opened + "list.anim" + notADrill + "Not an OVRI Animation file"},
+            {"open", path("damaged.anim"), opened + u16(u"damaged.anim\u201D could not be opened.|Number of frames does not match")},
             {"saveAnimation", path("plain.txt/drill.anim"), "error|Not a directory|"},
         };
         for (const auto &row : rows) {
             QString said;
             QList<Qt::TextFormat> formats;
-            auto box = readBox(&said, &formats);
+            int tooNarrow = 0;
+            auto box = readBox(&said, &formats, &tooNarrow);
             auto chooser = ModalDriver::chooseFile(row.detail);
             if (row.type == "open")
                 m_window->openAnimation(row.detail);
@@ -377,8 +393,9 @@ private slots:
                 send({{"msgType", row.type}, {"errorInfo", row.detail}, {"strToSave", "new"}});
             QCOMPARE(said, row.shown);
             QVERIFY(!formats.contains(Qt::RichText) && !formats.contains(Qt::AutoText));
+            QVERIFY2(tooNarrow <= 0, qPrintable(QString("%1 pixels too narrow for its title: %2").arg(tooNarrow).arg(said)));
         }
-        QVERIFY(readFile(path("plain.txt")) == "keep me" && sent() == QStringList{"openAnimationResponse||"});
+        QVERIFY(readFile(path("plain.txt")) == "keep me" && sent() == QVector<QString>(4, "openAnimationResponse||").toList());
     }
 
     void saveDialogAddsExtension_data()
