@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTextDocument>
 
@@ -27,6 +28,28 @@ void AboutDialog::fillPlaceholders()
     text.replace(QStringLiteral("$VERSION_NUMBER"), QCoreApplication::applicationVersion());
     text.replace(QStringLiteral("$ORGANIZATION_NAME"), QCoreApplication::organizationName());
     ui->appInfoLabel->setText(text);
+}
+
+// A plain widget, not a QDialog, so none of a dialog's keys come with it.
+void AboutDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        ui->closeButton->click();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        (focused ? focused : ui->closeButton)->click();
+        break;
+    }
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void AboutDialog::on_closeButton_clicked()

@@ -17,6 +17,11 @@ public:
     explicit AboutDialog(QWidget *parent = nullptr);
     ~AboutDialog() override;
 
+protected:
+    // Escape closes the dialog, as Close does; Enter presses the button
+    // that has the focus, Close when none has: the keys of a dialog.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private slots:
     void on_closeButton_clicked();
     void on_onlineHelpButton_clicked();

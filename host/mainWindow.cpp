@@ -4,14 +4,18 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "FileErrorText.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
+#include "MessageBoxTitle.h"
 #include "PictureFile.h"
 #include "ReportFile.h"
+#include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "VideoPicture.h"
+#include "WindowPlacement.h"
 #include "jsInterface.h"
 
 #include <QApplication>
@@ -32,6 +36,7 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QWebFrame>
@@ -144,7 +149,13 @@ void mainWindow::setUpWindow()
     setWindowModality(Qt::ApplicationModal);
     setMinimumSize(650, 400);
     resize(782, 600);
+    if (m_presentation == Presentation::Shown)
+        WindowPlacement::restore(this);
     setAcceptDrops(true);
+    // On the window, not the page: Qt tries shortcuts before the web view
+    // sees the key, wherever the focus is.
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 void mainWindow::createWebView()
@@ -248,6 +259,7 @@ void mainWindow::showMessage(const QString &title, const QString &text, const QS
     QMessageBox box(QMessageBox::NoIcon, title, bounded(text), QMessageBox::Ok, this);
     box.setInformativeText(bounded(informativeText));
     showPlainText(box);
+    MessageBoxTitle::fit(box);
     box.exec();
 }
 
@@ -345,10 +357,13 @@ void mainWindow::dropEvent(QDropEvent *event)
 
 void mainWindow::closeEvent(QCloseEvent *event)
 {
-    if (maybeSave())
-        event->accept();
-    else
+    if (!maybeSave()) {
         event->ignore();
+        return;
+    }
+    if (m_presentation == Presentation::Shown)
+        WindowPlacement::save(this);
+    event->accept();
 }
 
 // The page answers inside the emit. A page that does not answer (it failed
@@ -400,6 +415,11 @@ void mainWindow::updateTitle()
         setWindowTitle(QFileInfo(m_currentFile).fileName() + QStringLiteral("[*] \u2014 ") + app);
 }
 
+QString mainWindow::drillName() const
+{
+    return QFileInfo(m_currentFile).completeBaseName();
+}
+
 void mainWindow::rememberFolderOf(const QString &filePath)
 {
     m_lastUsedFolder = QFileInfo(filePath).absolutePath();
@@ -411,15 +431,12 @@ QString mainWindow::chooseSaveFile(const QString &title, const QString &proposed
     const QString proposed = QFileInfo(proposedName).isAbsolute()
                                  ? proposedName
                                  : m_lastUsedFolder + QLatin1Char('/') + proposedName;
-    QFileDialog dialog(m_webView, title, proposed, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The dialog adds the extension before it asks about replacing a file,
     // so "drill" cannot silently overwrite "drill.anim".
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    const QString fileName = dialog.selectedFiles().first();
-    rememberFolderOf(fileName);
+    SaveFileDialog dialog(m_webView, title, proposed, filter, defaultSuffix);
+    const QString fileName = dialog.choose();
+    if (!fileName.isEmpty())
+        rememberFolderOf(fileName);
     return fileName;
 }
 
@@ -452,7 +469,7 @@ void mainWindow::openAnimation(const QString &path)
     if (!read) {
         if (reportedInstead(error))
             return;
-        showInformation(this, tr("Error Opening Animation File"), error);
+        showFileError(FileErrorText::notOpened(fileName), error);
         return;
     }
     QVariantMap response;
@@ -494,12 +511,28 @@ void mainWindow::showInformation(QWidget *parent, const QString &title, const QS
         return;
     QMessageBox box(QMessageBox::Information, title, bounded(text), QMessageBox::Ok, parent);
     showPlainText(box);
+    MessageBoxTitle::fit(box);
     box.exec();
 }
 
+// The page says what is wrong with the text; the host knows which file it
+// was opening, if any (a text the page loads of its own accord has none).
 void mainWindow::showErrorOpeningFile(const QString &errorInfo)
 {
-    showPageReport(tr("Error Opening Animation File"), errorInfo);
+    const QString title = tr("Error Opening Animation File");
+    if (m_openingFile.isEmpty())
+        showPageReport(title, errorInfo);
+    else if (!reportedInstead(title + QStringLiteral(": ") + errorInfo))
+        showFileError(FileErrorText::refused(m_openingFile, errorInfo), errorInfo);
+}
+
+void mainWindow::showFileError(const QString &text, const QString &detail)
+{
+    QMessageBox box(QMessageBox::Information, tr("Error Opening Animation File"), text, QMessageBox::Ok, this);
+    box.setInformativeText(bounded(detail));
+    showPlainText(box);
+    MessageBoxTitle::fit(box);
+    box.exec();
 }
 
 void mainWindow::showErrorSavingFile(const QString &errorInfo)
@@ -606,8 +639,10 @@ void mainWindow::sendToPage(const QString &msgType)
 
 void mainWindow::exportVideo()
 {
-    const QString fileName = chooseSaveFile(tr("Save Video"), QStringLiteral("animation.mp4"),
-                                            tr("MP4 Video Files (*.mp4)"));
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save Video"),
+                                            name.isEmpty() ? QStringLiteral("animation.mp4") : name + QStringLiteral(".mp4"),
+                                            tr("MP4 Video Files (*.mp4)"), QStringLiteral("mp4"));
     if (!fileName.isEmpty())
         startVideoExport(fileName);
 }
@@ -655,8 +690,10 @@ void mainWindow::setExportProgress(int percent)
 
 void mainWindow::exportPdf()
 {
-    const QString fileName = chooseSaveFile(tr("Save Report"), QStringLiteral("Report.pdf"),
-                                            tr("PDF Files (*.pdf)"));
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save Report"),
+                                            name.isEmpty() ? QStringLiteral("Report.pdf") : tr("%1 report.pdf").arg(name),
+                                            tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (!fileName.isEmpty())
         startPdfExport(fileName);
 }

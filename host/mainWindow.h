@@ -167,6 +167,9 @@ private:
     void updateTitle();
     void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
+    // The box about a drill file that did not open: `text` names the file,
+    // `detail` says why.
+    void showFileError(const QString &text, const QString &detail);
     // The page found the drill it was asked to save would not open again;
     // nothing was written.
     void showErrorSavingFile(const QString &errorInfo);
@@ -175,9 +178,12 @@ private:
     bool reportedInstead(const QString &text);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
     void rememberFolderOf(const QString &filePath);
+    // The name the exports offer, from the drill's file ("overlap drill"
+    // for "overlap drill.anim"); empty for a drill not saved yet.
+    QString drillName() const;
     // The save dialog, proposing `proposedName` in the last-used folder (or
     // itself, when it is an absolute path) and adding `defaultSuffix` to a
-    // name typed without one; empty when the user cancels.
+    // name typed without it; empty when the user cancels.
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void startVideoExport(const QString &path);

@@ -44,13 +44,17 @@ public:
     }
 
     // Chooses `path` in the file dialog about to open (typed after it opens, before
-    // its folder listing can select a file), or cancels it when empty.
-    static std::unique_ptr<ModalDriver> chooseFile(const QString &path)
+    // its folder listing can select a file), or cancels it when empty. `offered`,
+    // when given, gets the name the dialog proposed.
+    static std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *offered = nullptr)
     {
         return answer<QFileDialog>([=](QFileDialog *d) {
             QTimer::singleShot(0, d, [=] {
+                auto *edit = d->findChild<QLineEdit *>("fileNameEdit");
+                if (offered)
+                    *offered = edit->text();
                 d->findChild<QListView *>("listView")->clearSelection();
-                d->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+                edit->setText(path);
                 path.isEmpty() ? d->reject() : static_cast<QDialog *>(d)->accept();
             });
         }, 20000);

@@ -138,11 +138,12 @@ private slots:
         QTest::addColumn<QString>("way");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("change");
-        for (const char *way : {"new", "open", "drop", "close"})
+        for (const char *way : {"new", "open", "drop", "close", "Ctrl+Q"})
             for (int answer : {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
                 QTest::addRow("%s %s", way, answer == QMessageBox::Save ? "Save" : answer == QMessageBox::Cancel ? "Cancel" : "Discard") << way << answer << "item";
         QTest::newRow("close when the change is undone: no question") << "close" << 0 << "undone";
         QTest::newRow("close after looking at another frame: no question") << "close" << 0 << "look";
+        QTest::newRow("Ctrl+Q with nothing changed: no question") << "Ctrl+Q" << 0 << "undone";
     }
 
     // Each answer followed to the file, the page and the title. A change
@@ -181,18 +182,24 @@ private slots:
             QApplication::sendEvent(m_window.data(), &drop);
         } else if (way == "close") {
             m_window->close();
+        } else if (way == "Ctrl+Q") {
+            // Typed where the coach works: on the page, which handles many keys itself.
+            m_window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.data()));
+            m_view->setFocus();
+            QTest::keyClick(m_view, Qt::Key_Q, Qt::ControlModifier);
         } else {
             clickToolbarButton(way + "Animation");
         }
         QCOMPARE(prompt->seen(), answer != 0);
-        const bool goesOn = answer != QMessageBox::Cancel, isNew = way == "new";
+        const bool goesOn = answer != QMessageBox::Cancel, isNew = way == "new", closes = way == "close" || way == "Ctrl+Q";
         QCOMPARE(openDialog->seen(), way == "open" && goesOn);
         QCOMPARE(readFile(drill), answer == QMessageBox::Save ? changed.toUtf8() : saved);
-        QCOMPARE(m_window->isVisible(), !goesOn || way != "close");
+        QCOMPARE(m_window->isVisible(), !goesOn || !closes);
         if (!goesOn) {
             QCOMPARE(pageText(), changed);
             QVERIFY(m_window->isWindowModified() && m_window->currentFile() == drill);
-        } else if (way != "close") {
+        } else if (!closes) {
             QTRY_COMPARE(title(), isNew ? QStringLiteral("Drillmora") : QFileInfo(other).fileName() + Dash);
             QCOMPARE(js("[pageShell.animation.animLayer.getFrameText(), pageShell.animation.animLayer.itemGroups().length]").toList(),
                      QVariantList({isNew ? QString() : QStringLiteral("the other drill"), 0}));
@@ -267,6 +274,28 @@ private slots:
         QVERIFY(!m_window->isWindowModified());
     }
 
+    // Size, place and maximised state come back at the next start; the first start has the usual size.
+    void windowPlacementComesBack()
+    {
+        QCOMPARE(m_window->size(), QSize(782, 600));
+        const QRect placed(60, 70, 900, 640);
+        m_window->setGeometry(placed);
+        QTRY_COMPARE(m_window->geometry(), placed);
+        m_window->close();
+        cleanup();
+        startWindow();
+        QCOMPARE(m_window->geometry(), placed);
+        QVERIFY(!m_window->isMaximized());
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->isMaximized());
+        m_window->close();
+        cleanup();
+        startWindow();
+        QVERIFY(m_window->isMaximized());
+        m_window->showNormal();
+        QTRY_COMPARE(m_window->geometry(), placed);
+    }
+
     // The selected frame is copied as the page draws it, in the bundled face, not the serif fallback.
     void cameraButtonCopiesSelectedFrame()
     {
@@ -300,7 +329,10 @@ private slots:
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
         const QString path = m_dir.filePath(QString("drill %1.mp4").arg(frames));
         const int pictures = 15 * frames + 16;
-        pressButton("exportVideo", path);
+        // Typed without its extension, which the file gets; the drill's own name is offered.
+        QString offered;
+        pressButton("exportVideo", path.chopped(4), &offered);
+        QCOMPARE(offered, QStringLiteral("drill.mp4"));
         QVERIFY(finished.wait(120000) && !m_window->findChild<QProgressDialog *>());
         QCOMPARE(finished.first().first().toString(), QString());
         QCOMPARE(VideoProbe::problem(path, 640, 480, pictures), QString());
@@ -396,7 +428,10 @@ private slots:
         openDrill(runningPlayer(frames, 0, rotation));
         QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
         auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, replacing ? 5000 : 0);
-        pressButton("exportPdf", path);
+        // Typed without its extension, which the file gets (and the question about replacing it).
+        QString offered;
+        pressButton("exportPdf", path.chopped(4), &offered);
+        QCOMPARE(offered, QStringLiteral("drill report.pdf"));
         QTRY_COMPARE(replace->seen(), replacing);
         QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.pdfReport.isBusy()").toBool() && !m_window->findChild<QProgressDialog *>(), 120000);
         // Extracted as stored, numbered as listed; frames are 720 wide.
@@ -475,10 +510,11 @@ private:
         m_window->openAnimation(m_dir.filePath("drill.anim"));
     }
 
-    // The toolbar button raising `event` pressed, its file dialog answered with `path`.
-    void pressButton(const QString &event, const QString &path)
+    // The toolbar button raising `event` pressed, its file dialog answered with `path`;
+    // `offered` gets the name the dialog proposed.
+    void pressButton(const QString &event, const QString &path, QString *offered = nullptr)
     {
-        auto chooser = ModalDriver::chooseFile(path);
+        auto chooser = ModalDriver::chooseFile(path, offered);
         clickToolbarButton(event);
         QTRY_VERIFY(chooser->seen());
     }

@@ -2,6 +2,7 @@
 // main window driven through the bridge with the page's messages (whole runs: e2e/).
 #include "AnimationFile.h"
 #include "AnimationFilePrefetch.h"
+#include "AboutDialog.h"
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
 #include "BoundedImageReader.h"
@@ -11,6 +12,7 @@
 #include "ExportRunner.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "SaveFileDialog.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -128,13 +130,18 @@ auto fileSizeLimit(rlim_t bytes)
     return qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
 }
 
-// Answers the message box about to open, noting "title|text|informative" and how its labels show text.
-std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr)
+// Answers the message box about to open, noting "title|text|informative", how its labels show text
+// and by how many pixels it is narrower than its title in bold type beside a title bar's buttons.
+std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr, int *tooNarrow = nullptr)
 {
     return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) {
         *said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
         for (QLabel *label : formats ? b->findChildren<QLabel *>() : QList<QLabel *>())
             *formats << (label->text().isEmpty() ? Qt::PlainText : label->textFormat());
+        QFont bold = b->font();
+        bold.setBold(true);
+        if (tooNarrow)
+            *tooNarrow = QFontMetrics(bold).horizontalAdvance(b->windowTitle()) + 100 - b->width();
         b->accept();
     }, 120000);
 }
@@ -398,22 +405,33 @@ private slots:
     {
         openWindow();
         const QString markup = "Object 1: unknown item \"<img src=/dev/zero>\"", opening = "Error Opening Animation File";
+        const QString longName = QString(120, 'n') + ".anim", damaged = animationText("x").replace("\"nFrames\":1", "\"nFrames\":2");
         writeFile(path("empty.anim"), QByteArray());
         writeFile(path("plain.txt"), "keep me");
+        writeFile(path("plan.png"), encoded(plain(Qt::green, {4, 4}), "PNG"));
+        writeFile(path("list.anim"), "[\"OVRI_Animation\"]");
+        writeFile(path("damaged.anim"), damaged.toUtf8());
+        const QString opened = opening + "|" + u16(u"\u201C"), notADrill = u16(u"\u201D is not a Drillmora drill.|");
         const struct { QString type, detail, shown; } rows[] = {
             {"errorOpeningFile", markup, "|" + opening + "|" + markup},
             {"errorSavingFile", QString(5000, 'w'), "|Error Saving Animation File|" + QString(1000, 'w') + QChar(0x2026)},
             {"drillLimitReached", "At most 500 frames.", "|Nothing was added to the drill.|At most 500 frames."},
             {"snapshotImage", markup, "|The snapshot could not be copied to the clipboard.|" + markup},
-            {"open", path("missing.anim"), opening + "|No such file or directory|"},
-            // An empty file goes to the page, which says why it refuses it.
-            {"open", path("empty.anim"), "|" + opening + "|Error parsing JSON"},
+            // The file is named; its reason is the detail.
+            {"open", path("missing.anim"), opened + u16(u"missing.anim\u201D could not be opened.|No such file or directory")},
+            {"open", path(longName), opened + QString(80, 'n') + u16(u"\u2026\u201D could not be opened.|No such file or directory")},
+            // An empty file goes to the page, which says why it refuses it; the host says it is no drill.
+            {"open", path("empty.anim"), opened + "empty.anim" + notADrill + "Error parsing JSON"},
+            {"open", path("plan.png"), opened + "plan.png" + notADrill + "Error parsing JSON"},
+            {"open", path("list.anim"), opened + "list.anim" + notADrill + "Not an OVRI Animation file"},
+            {"open", path("damaged.anim"), opened + u16(u"damaged.anim\u201D could not be opened.|Number of frames does not match")},
             {"saveAnimation", path("plain.txt/drill.anim"), "error|Not a directory|"},
         };
         for (const auto &row : rows) {
             QString said;
             QList<Qt::TextFormat> formats;
-            auto box = readBox(&said, &formats);
+            int tooNarrow = 0;
+            auto box = readBox(&said, &formats, &tooNarrow);
             auto chooser = ModalDriver::chooseFile(row.detail);
             if (row.type == "open")
                 m_window->openAnimation(row.detail);
@@ -421,8 +439,70 @@ private slots:
                 send({{"msgType", row.type}, {"errorInfo", row.detail}, {"strToSave", "new"}});
             QCOMPARE(said, row.shown);
             QVERIFY(!formats.contains(Qt::RichText) && !formats.contains(Qt::AutoText));
+            QVERIFY2(tooNarrow <= 0, qPrintable(QString("%1 pixels too narrow for its title: %2").arg(tooNarrow).arg(said)));
         }
-        QVERIFY(readFile(path("plain.txt")) == "keep me" && sent() == QStringList{"openAnimationResponse||"});
+        QVERIFY(readFile(path("plain.txt")) == "keep me" && sent() == QVector<QString>(4, "openAnimationResponse||").toList());
+    }
+
+    void saveDialogAddsExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("no extension") << "overlap drill" << "mp4" << "overlap drill.mp4" << false;
+        QTest::newRow("another extension") << "drill.v2" << "mp4" << "drill.v2.mp4" << false;
+        QTest::newRow("its own, in capitals") << "x.MP4" << "mp4" << "x.MP4" << false;
+        QTest::newRow("a trailing dot") << "report." << "pdf" << "report.pdf" << false;
+        QTest::newRow("a drill") << "drill.v2" << "anim" << "drill.v2.anim" << false;
+        // Asked about the file the name becomes, not the one typed.
+        QTest::newRow("the completed name exists") << "drill.v2" << "pdf" << "drill.v2.pdf" << true;
+    }
+
+    // The real dialog, typed into as a coach would.
+    void saveDialogAddsExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, suffix);
+        QFETCH(QString, chosen);
+        QFETCH(bool, replacing);
+        writeFile(path("drill.v2"), "typed");
+        if (replacing)
+            writeFile(path(chosen), "earlier");
+        QString asked;
+        auto replace = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) { asked = b->text(); b->button(QMessageBox::Yes)->click(); },
+                                                        replacing ? 20000 : 0);
+        auto chooser = ModalDriver::chooseFile(path(typed));
+        SaveFileDialog dialog(nullptr, "Save", path("proposed." + suffix), "Files (*." + suffix + ")", suffix);
+        QCOMPARE(dialog.choose(), path(chosen));
+        QVERIFY(chooser->seen());
+        QCOMPARE(replace->seen(), replacing);
+        QCOMPARE(asked.section('\n', 0, 0), replacing ? chosen + " already exists." : QString());
+    }
+
+    // A plain widget given a dialog's keys: Escape and Enter close it, Enter
+    // on another button presses that one.
+    void aboutDialogKeys()
+    {
+        openWindow();
+        const struct { Qt::Key key; const char *focused; bool stays; } rows[] = {
+            {Qt::Key_Escape, nullptr, false}, {Qt::Key_Return, nullptr, false}, {Qt::Key_Enter, nullptr, false},
+            {Qt::Key_Escape, "copyInfoButton", false}, {Qt::Key_Return, "copyInfoButton", true},
+        };
+        for (const auto &row : rows) {
+            const QString name = QString("%1 on %2").arg(QKeySequence(row.key).toString(), row.focused ? row.focused : "the dialog");
+            m_window->showAboutInfo();
+            auto *about = m_window->findChildren<AboutDialog *>().last();
+            QVERIFY(QTest::qWaitForWindowExposed(about));
+            QWidget *target = row.focused ? about->findChild<QPushButton *>(row.focused) : static_cast<QWidget *>(about);
+            target->setFocus();
+            QString said;
+            auto copied = readBox(&said);
+            QTest::keyClick(target, row.key, row.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QVERIFY2(about->isVisible() == row.stays, qPrintable(name));
+            QCOMPARE(copied->seen(), row.stays);
+            about->hide();
+        }
     }
 
     void report()
