@@ -159,6 +159,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
+        QDir(RecoveryStore::defaultFolder()).removeRecursively();
         m_dir.reset(); // under the codec its file names were made with
         QTextCodec::setCodecForLocale(m_locale);
     }
@@ -351,6 +352,18 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
         writeFile(path("not a copy.drill"), kept.toUtf8());
         QCOMPARE(read(path("not a copy.drill")), QString("<no copy>"));
+
+        // The coach is offered a copy left behind; exports from the command line never are.
+        for (const auto presentation : {mainWindow::Presentation::Hidden, mainWindow::Presentation::Shown}) {
+            const QString orphan = [&] { RecoveryStore gone; gone.keepNow(kept, file); return gone.copyPath(); }();
+            const bool shown = presentation == mainWindow::Presentation::Shown;
+            auto offer = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Discard)->click(); }, 30000);
+            openWindow(true, presentation);
+            QCOMPARE(offer->seen(), shown);
+            QCOMPARE(QFile::exists(orphan), !shown);
+            m_window.reset();
+            QFile::remove(orphan);
+        }
     }
 
     void bridge()
