@@ -240,10 +240,11 @@ private slots:
 
         addItem();
         QTRY_COMPARE_WITH_TIMEOUT(copies().size(), 2, 20000);
-        auto noOffer = answerOffer(QMessageBox::Discard);
+        auto noOffer = answerOffer(QMessageBox::Discard, 30000);
         QScopedPointer<mainWindow> another(new mainWindow);
         QTRY_VERIFY_WITH_TIMEOUT(another->isPageLoaded(), 30000);
         QVERIFY2(!noOffer->seen(), "a live program's copy was offered");
+        noOffer.reset(); // or it would answer the offer to come
         another.reset();
         auto prompt = answerPrompt(QMessageBox::Discard);
         m_window->close();
@@ -252,7 +253,7 @@ private slots:
 
         killed.kill();
         QVERIFY(killed.waitForFinished(30000));
-        auto offer = answerOffer(recover ? QMessageBox::Ok : QMessageBox::Discard);
+        auto offer = answerOffer(recover ? QMessageBox::Ok : QMessageBox::Discard, 30000);
         cleanup();
         startWindow();
         QVERIFY(offer->seen());
@@ -434,7 +435,7 @@ private:
     }
 
     // The offer of a copy left behind answered with Recover (Ok) or Discard; its text kept in m_offered.
-    std::unique_ptr<ModalDriver> answerOffer(int button)
+    std::unique_ptr<ModalDriver> answerOffer(int button, int timeoutMs = 5000)
     {
         return ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text().startsWith("Drillmora stopped"); },
             [=](QMessageBox *b) {
@@ -442,7 +443,7 @@ private:
                 for (QAbstractButton *choice : b->buttons())
                     if ((button == QMessageBox::Ok) == (b->buttonRole(choice) == QMessageBox::AcceptRole))
                         return choice->click();
-            });
+            }, timeoutMs);
     }
 
     void startWindow()
