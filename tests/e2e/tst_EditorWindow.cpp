@@ -240,7 +240,7 @@ private slots:
 
         addItem();
         QTRY_COMPARE_WITH_TIMEOUT(copies().size(), 2, 20000);
-        auto noOffer = answerOffer(QMessageBox::Discard, 30000);
+        auto noOffer = answerOffer(QMessageBox::Discard);
         QScopedPointer<mainWindow> another(new mainWindow);
         QTRY_VERIFY_WITH_TIMEOUT(another->isPageLoaded(), 30000);
         QVERIFY2(!noOffer->seen(), "a live program's copy was offered");
@@ -253,7 +253,7 @@ private slots:
 
         killed.kill();
         QVERIFY(killed.waitForFinished(30000));
-        auto offer = answerOffer(recover ? QMessageBox::Ok : QMessageBox::Discard, 30000);
+        auto offer = answerOffer(recover ? QMessageBox::Ok : QMessageBox::Discard);
         cleanup();
         startWindow();
         QVERIFY(offer->seen());
@@ -435,7 +435,8 @@ private:
     }
 
     // The offer of a copy left behind answered with Recover (Ok) or Discard; its text kept in m_offered.
-    std::unique_ptr<ModalDriver> answerOffer(int button, int timeoutMs = 5000)
+    // Waited for as long as a page load on a loaded machine takes.
+    std::unique_ptr<ModalDriver> answerOffer(int button)
     {
         return ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text().startsWith("Drillmora stopped"); },
             [=](QMessageBox *b) {
@@ -443,7 +444,7 @@ private:
                 for (QAbstractButton *choice : b->buttons())
                     if ((button == QMessageBox::Ok) == (b->buttonRole(choice) == QMessageBox::AcceptRole))
                         return choice->click();
-            }, timeoutMs);
+            }, 30000);
     }
 
     void startWindow()
