@@ -9,6 +9,8 @@
 #include "LogoImage.h"
 #include "MessageBoxTitle.h"
 #include "PictureFile.h"
+#include "RecoveryPrompt.h"
+#include "RecoveryStore.h"
 #include "ReportFile.h"
 #include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
@@ -115,8 +117,10 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     startLoading();
     // Opened once the page is ready (processArguments); the reading and
     // decoding need not wait for that, on a second core.
-    if (presentation == Presentation::Shown)
+    if (presentation == Presentation::Shown) {
         m_commandLineDrill.start(CommandLine::parse(QCoreApplication::arguments()).drillToOpen());
+        m_recovery = std::make_unique<RecoveryStore>();
+    }
     // A hidden window is still shown to Qt, so its page is laid out at the
     // window's size exactly as the editor's is.
     if (presentation == Presentation::Hidden)
@@ -199,13 +203,17 @@ void mainWindow::registerHandlers()
         m_pageAnswered = true;
     });
     m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
+        m_pageTookDrill = true;
         takeAsSaved(m.value(QStringLiteral("sameAsOpened")).toBool() && !m_openingText.isNull()
                         ? DrillText::fromMessage(m, m_openingText)
                         : DrillText::fromMessage(m),
                     m_openingFile);
     });
     m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
-        setWindowModified(!DrillText::fromMessage(m).isSameDrillAs(m_savedText));
+        const DrillText text = DrillText::fromMessage(m);
+        setWindowModified(!text.isSameDrillAs(m_savedText));
+        if (m_recovery)
+            m_recovery->drillChanged(text.text(), m_currentFile, isWindowModified());
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
         showErrorOpeningFile(textOf(m, "errorInfo"));
@@ -315,12 +323,59 @@ void mainWindow::processMessage(QVariantMap message)
         (*handler)(message);
 }
 
+// A drill named on the command line is still opened after a recovery,
+// through the question about the recovered drill's changes.
 void mainWindow::processArguments()
 {
     startAnimation();
+    const bool recovered = offerRecovery();
     const QString drill = m_commandLineDrill.path();
-    if (!drill.isEmpty())
+    if (!drill.isEmpty() && (!recovered || maybeSave()))
         openAnimation(drill);
+}
+
+// Newest first. Recover ends the offers: the rest wait for the next start.
+bool mainWindow::offerRecovery()
+{
+    if (!m_recovery)
+        return false;
+    for (const QString &copy : m_recovery->claimOrphans()) {
+        RecoveredDrill drill;
+        if (!RecoveryStore::read(copy, &drill))
+            continue;
+        const bool recover = RecoveryPrompt::askToRecover(this, drill);
+        if (recover && recoverDrill(drill)) {
+            m_recovery->removeClaimed(copy);
+            m_recovery->releaseClaims();
+            return true;
+        }
+        if (!recover)
+            m_recovery->removeClaimed(copy);
+    }
+    m_recovery->releaseClaims();
+    return false;
+}
+
+// On the page as it was: unsaved, under its old name, saved to its old file.
+// A copy the page refuses is reported by the page, and kept.
+bool mainWindow::recoverDrill(const RecoveredDrill &drill)
+{
+    QVariantMap response;
+    response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
+    response.insert(QStringLiteral("json"), nonNull(drill.text));
+    m_pageTookDrill = false;
+    m_openingFile = drill.file;
+    m_openingText = nonNull(drill.text);
+    emit m_bridge->sendMessage(response);
+    m_openingFile.clear();
+    m_openingText.clear();
+    if (!m_pageTookDrill)
+        return false;
+    // Nothing the page sends matches an empty text: unsaved until saved.
+    m_savedText = DrillText();
+    setWindowModified(true);
+    m_recovery->keepNow(drill.text, drill.file);
+    return true;
 }
 
 // The page starts with the sport the coach used last; a file named on the
@@ -363,6 +418,8 @@ void mainWindow::closeEvent(QCloseEvent *event)
     }
     if (m_presentation == Presentation::Shown)
         WindowPlacement::save(this);
+    if (m_recovery)
+        m_recovery->discard();
     event->accept();
 }
 
@@ -403,6 +460,8 @@ void mainWindow::takeAsSaved(const DrillText &text, const QString &file)
     m_currentFile = file;
     setWindowModified(false);
     updateTitle();
+    if (m_recovery)
+        m_recovery->discard();
 }
 
 // "drill.anim[*] — Drillmora": Qt shows the [*] as "*" while modified.

@@ -18,7 +18,9 @@ class QImage;
 class QProgressDialog;
 class QSplashScreen;
 class QWebView;
+class RecoveryStore;
 class jsInterface;
+struct RecoveredDrill;
 
 // The program's one window: a web view filled with the editor page, the
 // bridge the page talks through, and every host service the page's
@@ -164,6 +166,10 @@ private:
     void startAnimation();
     DrillText pageAnimationText();
     void takeAsSaved(const DrillText &text, const QString &file);
+    // Offers the copies of drills left unsaved by programs that are gone;
+    // returns whether one was recovered onto the page.
+    bool offerRecovery();
+    bool recoverDrill(const RecoveredDrill &drill);
     void updateTitle();
     void rememberSport(const QString &sport);
     void showErrorOpeningFile(const QString &errorInfo);
@@ -229,6 +235,9 @@ private:
     QString m_openingText;
     // The drill named on the command line, read while the page loads.
     AnimationFilePrefetch m_commandLineDrill;
+    // The copy of the unsaved drill a crash would leave; none for exports.
+    std::unique_ptr<RecoveryStore> m_recovery;
+    bool m_pageTookDrill = false;
 };
 
 #endif // MAINWINDOW_H

@@ -18,13 +18,15 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-// Points QSettings at a fresh folder of the test's own, so no test reads or
-// writes the user's settings. Call it before the first mainWindow is made.
+// Points QSettings and the user's data folder (where recovery copies are
+// kept) at fresh folders of the test's own, so no test reads or writes the
+// user's. Call it before the first mainWindow is made.
 inline void usePrivateSettings()
 {
     static QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
 }
 
 #endif // TESTFILES_H

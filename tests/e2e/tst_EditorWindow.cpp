@@ -5,6 +5,7 @@
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
+#include "RecoveryStore.h"
 #include "ScriptEngineWorkarounds.h"
 #include "TestFiles.h"
 #include "VideoPicture.h"
@@ -19,6 +20,7 @@ namespace {
 
 const QString Dash = QString::fromUtf8(" \u2014 Drillmora");
 QString g_openedPath; // the file the second process was given
+QString g_killedSignal; // in the process to be killed: the file that says its copy is written
 
 // The unsaved-changes question answered with `button` (0: cancelled, as it should not come).
 std::unique_ptr<ModalDriver> answerPrompt(int button)
@@ -74,7 +76,14 @@ class tst_EditorWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QSettings().clear(); startWindow(); }
+    void init()
+    {
+        // A window an earlier test closed, not its coach, left its copy to be offered.
+        if (g_killedSignal.isEmpty())
+            QDir(RecoveryStore::defaultFolder()).removeRecursively();
+        QSettings().clear();
+        startWindow();
+    }
 
     void cleanup()
     {
@@ -254,6 +263,88 @@ private slots:
         QVERIFY(!noDialog->seen());
         QCOMPARE(readFile(drill), pageText().toUtf8());
         QVERIFY(!m_window->isWindowModified());
+    }
+
+    void unsavedDrillRecoveredAfterKill_data()
+    {
+        QTest::addColumn<bool>("titled");
+        QTest::addColumn<bool>("recover");
+        QTest::newRow("titled, recovered") << true << true;
+        QTest::newRow("untitled, recovered") << false << true;
+        QTest::newRow("titled, discarded") << true << false;
+    }
+
+    // A second process changes a drill and is killed once its copy is written.
+    // While it runs, its copy is not offered to another window; this window's
+    // copy is its own, and goes when the coach closes it. The next start
+    // offers the copy left: recovered, the drill is back as it was, unsaved,
+    // under its old name, and a save takes the copy away; discarded, it is gone.
+    void unsavedDrillRecoveredAfterKill()
+    {
+        QFETCH(bool, titled);
+        QFETCH(bool, recover);
+        const QString drill = m_dir.filePath("kept é.anim"), written = m_dir.filePath("copy written");
+        writeFile(drill, runningPlayer(2).toUtf8());
+        QFile::remove(written);
+        QProcess killed;
+        killed.setProcessChannelMode(QProcess::MergedChannels);
+        killed.start(QCoreApplication::applicationFilePath(),
+                     QStringList({"--killed", written}) + (titled ? QStringList(drill) : QStringList()));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(written) || killed.state() == QProcess::NotRunning, 120000);
+        QVERIFY2(killed.state() == QProcess::Running, killed.readAll().constData());
+        const QString unsaved = QString::fromUtf8(readFile(written));
+        QCOMPARE(copies().values(), QStringList({unsaved}));
+
+        addItem();
+        QTRY_COMPARE_WITH_TIMEOUT(copies().size(), 2, 20000);
+        auto noOffer = answerOffer(QMessageBox::Discard);
+        QScopedPointer<mainWindow> another(new mainWindow);
+        QTRY_VERIFY_WITH_TIMEOUT(another->isPageLoaded(), 30000);
+        QVERIFY2(!noOffer->seen(), "a live program's copy was offered");
+        noOffer.reset(); // or it would answer the offer to come
+        another.reset();
+        auto prompt = answerPrompt(QMessageBox::Discard);
+        m_window->close();
+        QVERIFY(prompt->seen());
+        QCOMPARE(copies().values(), QStringList({unsaved}));
+
+        killed.kill();
+        QVERIFY(killed.waitForFinished(30000));
+        auto offer = answerOffer(recover ? QMessageBox::Ok : QMessageBox::Discard);
+        cleanup();
+        startWindow();
+        QVERIFY(offer->seen());
+        QCOMPARE(m_offered, QString::fromUtf8(titled ? "Drillmora stopped before the changes to kept é.anim were saved."
+                                                     : "Drillmora stopped before an untitled drill was saved."));
+        if (!recover) {
+            QVERIFY(copies().isEmpty() && !m_window->isWindowModified());
+            QCOMPARE(js("pageShell.animation.animLayer.itemGroups().length").toInt(), 0);
+            return;
+        }
+        QCOMPARE(pageText(), unsaved);
+        QCOMPARE(title(), titled ? QFileInfo(drill).fileName() + '*' + Dash : QStringLiteral("Drillmora*"));
+        QCOMPARE(m_window->currentFile(), titled ? drill : QString());
+        QCOMPARE(copies().values(), QStringList({unsaved}));
+        auto named = ModalDriver::chooseFile(m_dir.filePath("named.anim"));
+        m_view->setFocus();
+        QTest::keyClick(m_view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(named->seen(), !titled);
+        QCOMPARE(readFile(titled ? drill : m_dir.filePath("named.anim")), unsaved.toUtf8());
+        QVERIFY(copies().isEmpty() && !m_window->isWindowModified());
+    }
+
+    // In the process the test above kills: the drill changed, its copy written.
+    void changedThenKilled()
+    {
+        if (g_killedSignal.isEmpty())
+            QSKIP("run by the process the recovery test kills");
+        addItem();
+        QTRY_VERIFY(m_window->isWindowModified());
+        const QString text = pageText();
+        QTRY_VERIFY_WITH_TIMEOUT(copies().values().contains(text), 20000);
+        writeFile(g_killedSignal, text.toUtf8());
+        QTest::qWait(300000);
+        QFAIL("not killed");
     }
 
     // Chosen in the background picker, the sport comes back at the next start, unchanged.
@@ -468,6 +559,32 @@ private:
     QString title() const { return m_window->windowHandle()->title(); }
     void addItem() const { js("myDispatchEvent('addItem', { type: 'person', col1: 'blue', col2: 'default', scale: 'default' })"); }
 
+    // The recovery copies there are, by path, with their texts.
+    static QMap<QString, QString> copies()
+    {
+        QMap<QString, QString> texts;
+        const QDir folder(RecoveryStore::defaultFolder());
+        for (const QString &name : folder.entryList({"*.drill"}, QDir::Files)) {
+            RecoveredDrill drill;
+            if (RecoveryStore::read(folder.filePath(name), &drill))
+                texts.insert(name, drill.text);
+        }
+        return texts;
+    }
+
+    // The offer of a copy left behind answered with Recover (Ok) or Discard; its text kept in m_offered.
+    // Waited for as long as a page load on a loaded machine takes.
+    std::unique_ptr<ModalDriver> answerOffer(int button)
+    {
+        return ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text().startsWith("Drillmora stopped"); },
+            [=](QMessageBox *b) {
+                m_offered = b->text();
+                for (QAbstractButton *choice : b->buttons())
+                    if ((button == QMessageBox::Ok) == (b->buttonRole(choice) == QMessageBox::AcceptRole))
+                        return choice->click();
+            }, 30000);
+    }
+
     void startWindow()
     {
         m_sent.clear();
@@ -537,25 +654,34 @@ private:
     QWebView *m_view = nullptr;
     QTemporaryDir m_dir;
     QVariantList m_sent; // the types of the messages the host sent
+    QString m_offered; // the text of the last recovery offer
 };
 
 // The window opens its first argument, so it gets no test options; "--open
-// FILE" runs the second process, given FILE and a further argument to ignore.
+// FILE" runs the second process, given FILE and a further argument to ignore;
+// "--killed SIGNAL [FILE]" the process the recovery test kills.
 int main(int argc, char *argv[])
 {
     const bool second = argc > 2 && qstrcmp(argv[1], "--open") == 0;
-    char extra[] = "also-given-but-ignored.anim", test[] = "firstArgumentOpensOnceLoaded";
-    char *appArgv[] = {argv[0], second ? argv[2] : nullptr, extra, nullptr}, *testArgv[] = {argv[0], test, nullptr};
-    int appArgc = second ? 3 : 1;
+    const bool killed = argc > 2 && qstrcmp(argv[1], "--killed") == 0;
+    char extra[] = "also-given-but-ignored.anim", test[] = "firstArgumentOpensOnceLoaded", crash[] = "changedThenKilled";
+    char *appArgv[] = {argv[0], second ? argv[2] : killed && argc > 3 ? argv[3] : nullptr, extra, nullptr};
+    char *testArgv[] = {argv[0], killed ? crash : test, nullptr};
+    int appArgc = second ? 3 : appArgv[1] ? 2 : 1;
     QApplication app(appArgc, appArgv);
     ScriptEngineWorkarounds::apply();
     ApplicationIdentity::apply();
+    // The killed process keeps its copy where this one looks for it.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
     usePrivateSettings();
+    if (killed)
+        qputenv("XDG_DATA_HOME", data);
     PageFonts::install();
     g_openedPath = second ? QString::fromLocal8Bit(argv[2]) : QString();
+    g_killedSignal = killed ? QString::fromLocal8Bit(argv[2]) : QString();
     tst_EditorWindow tests;
     QTEST_SET_MAIN_SOURCE_PATH
-    return second ? QTest::qExec(&tests, 2, testArgv) : QTest::qExec(&tests, argc, argv);
+    return second || killed ? QTest::qExec(&tests, 2, testArgv) : QTest::qExec(&tests, argc, argv);
 }
 
 #include "tst_EditorWindow.moc"

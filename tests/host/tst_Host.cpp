@@ -13,6 +13,7 @@
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "SaveFileDialog.h"
+#include "RecoveryStore.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -201,6 +202,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
+        QDir(RecoveryStore::defaultFolder()).removeRecursively();
         m_dir.reset(); // under the codec its file names were made with
         QTextCodec::setCodecForLocale(m_locale);
     }
@@ -351,6 +353,67 @@ private slots:
         for (const char *step : {"addFrame", "undo"}) {
             js(QString("myDispatchEvent('%1', {})").arg(step));
             QTRY_COMPARE(m_window->isWindowModified(), step == QByteArray("addFrame"));
+        }
+    }
+
+    // Each program keeps a copy of its own, written after a change and only
+    // then, removed when the drill is back as saved. A program that is gone
+    // leaves its copy to the next, which alone may offer it until it is
+    // recovered or discarded.
+    void recoveryCopies()
+    {
+        const QString folder = path("recovery"), file = path(u16(u"line\nbreak \u00E9.anim"));
+        const QString kept = animationText("kept"), later = animationText("later"), untitled = animationText("untitled");
+        // As many turns of the event loop as a zero interval needs, and more.
+        const auto settle = [] { for (int i = 0; i < 10; ++i) QCoreApplication::processEvents(); };
+        const auto read = [](const QString &copy) {
+            RecoveredDrill drill;
+            return RecoveryStore::read(copy, &drill) ? drill.file + '|' + drill.text : QString("<no copy>");
+        };
+        auto first = std::make_unique<RecoveryStore>(folder, 0), second = std::make_unique<RecoveryStore>(folder, 0);
+        first->drillChanged(kept, file, true);
+        QVERIFY(!QFile::exists(first->copyPath()));
+        settle();
+        QCOMPARE(read(first->copyPath()), file + '|' + kept);
+        QVERIFY(QFile::remove(first->copyPath()));
+        settle();
+        QVERIFY2(!QFile::exists(first->copyPath()), "written again with nothing changed");
+        first->drillChanged(later, file, true);
+        second->drillChanged(untitled, QString(), true);
+        settle();
+        QCOMPARE(read(first->copyPath()), file + '|' + later);
+        QCOMPARE(read(second->copyPath()), '|' + untitled);
+        QVERIFY(first->copyPath() != second->copyPath());
+
+        RecoveryStore third(folder, 0), fourth(folder, 0);
+        QCOMPARE(third.claimOrphans(), QStringList());
+        first->drillChanged(kept, file, false);
+        QVERIFY(!QFile::exists(first->copyPath()));
+        const QString left = second->copyPath();
+        second.reset();
+        QCOMPARE(third.claimOrphans(), QStringList({left}));
+        QCOMPARE(fourth.claimOrphans(), QStringList());
+        third.releaseClaims();
+        QCOMPARE(fourth.claimOrphans(), QStringList({left}));
+        QCOMPARE(read(left), '|' + untitled);
+        fourth.removeClaimed(left);
+        first->keepNow(kept, QString());
+        QCOMPARE(read(first->copyPath()), '|' + kept);
+        first->discard();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+        writeFile(path("not a copy.drill"), kept.toUtf8());
+        QCOMPARE(read(path("not a copy.drill")), QString("<no copy>"));
+
+        // The coach is offered a copy left behind; exports from the command line never are.
+        for (const auto presentation : {mainWindow::Presentation::Hidden, mainWindow::Presentation::Shown}) {
+            const QString orphan = [&] { RecoveryStore gone; gone.keepNow(kept, file); return gone.copyPath(); }();
+            const bool shown = presentation == mainWindow::Presentation::Shown;
+            auto offer = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Discard)->click(); }, 30000);
+            openWindow(true, presentation);
+            QCOMPARE(offer->seen(), shown);
+            QCOMPARE(QFile::exists(orphan), !shown);
+            m_window.reset();
+            QFile::remove(orphan);
         }
     }
 

@@ -82,7 +82,8 @@ def close_window(window):
 class Session(object):
     def __init__(self, program, out_dir, config, arguments=(), title='^Drillmora$'):
         self.out_dir, self.count = out_dir, 0
-        env = dict(os.environ, XDG_RUNTIME_DIR=tempfile.mkdtemp(), XDG_CONFIG_HOME=config)
+        env = dict(os.environ, XDG_RUNTIME_DIR=tempfile.mkdtemp(), XDG_CONFIG_HOME=config,
+                   XDG_DATA_HOME=config)
         self.app = subprocess.Popen([program] + list(arguments), env=env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
         for _ in range(150):   # the splash shares the title: take the last visible window
