@@ -5,7 +5,7 @@
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 mkdir out folder.mp4 a b
 failures=0
@@ -93,6 +93,25 @@ rm -f out/*
 run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
   { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
+
+# A disk that fills during the picture's last write: exit 1 and the earlier file
+# kept. The disk is a small tmpfs with room for all of the picture but its last page.
+rm -f out/*
+run --export-picture out/p.png three.anim
+size="$(stat -c %s out/p.png)"
+mkdir full
+if mount -t tmpfs -o size=$((4096 + (size - 1) / 4096 * 4096)) tmpfs full 2>/dev/null; then
+  echo earlier >full/p.png
+  run --export-picture full/p.png three.anim; code=$?
+  [ "$code" -eq 1 ] && grep -qF "No space left on device" stderr && [ "$(cat full/p.png)" = earlier ] ||
+    { fail "a full disk: exit $code, full/p.png holds $(wc -c <full/p.png) bytes"; cat stderr >&2; }
+  umount full
+else
+  echo "command line: the full disk case is skipped: only root may mount the small tmpfs it needs"
+fi
+
+leftovers="$(find out full -name '.*')"
+[ -z "$leftovers" ] || fail "the full disk left $leftovers"
 
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))

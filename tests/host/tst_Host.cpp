@@ -9,6 +9,7 @@
 #include "ExportRunner.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "PictureFile.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -21,6 +22,7 @@
 #include <csignal>
 #include <cstring>
 #include <random>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -67,6 +69,13 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
 }
 
 QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
+// Noise does not compress: its pictures are as large as pictures of their size get.
+QImage noise(std::mt19937 &random, const QSize &size = {640, 480})
+{
+    QImage picture(size, QImage::Format_RGB32);
+    std::generate_n(reinterpret_cast<quint32 *>(picture.bits()), size.width() * size.height(), std::ref(random));
+    return picture;
+}
 // Picture `n` of a drill, told apart by its colour, and whether a decoded one shows it.
 QColor colourOf(int n) { return QColor::fromHsv((n * 47) % 360, 200, 80 + (n * 13) % 160); }
 bool shows(const QByteArray &decoded, const QColor &c) { return VideoProbe::difference(decoded, VideoProbe::rgb(plain(c), 8, 6)) < 12; }
@@ -90,6 +99,20 @@ auto fileSizeLimit(rlim_t bytes)
     const rlimit limited{bytes, before.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limited);
     return qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
+}
+
+// A disk of `bytes` (whole pages) at `folder` while the guard lives, full once
+// they are used: a tmpfs, which only root may mount; `mounted` says whether it is.
+auto smallDisk(const QString &folder, qint64 bytes, bool *mounted)
+{
+    QDir().mkpath(folder);
+    const QByteArray where = QFile::encodeName(folder), size = "size=" + QByteArray::number(bytes);
+    const bool done = ::mount("tmpfs", where.constData(), "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0;
+    *mounted = done;
+    return qScopeGuard([where, done] {
+        if (done)
+            ::umount2(where.constData(), MNT_DETACH);
+    });
 }
 
 // Answers the message box about to open, noting "title|text|informative" and how its labels show text.
@@ -463,11 +486,8 @@ private slots:
         // message and no file; the page is stopped once.
         writeFile(path("plain.txt"), "");
         QStringList noisy;
-        for (std::mt19937 random(11); noisy.size() < 5;) {
-            QImage noise(640, 480, QImage::Format_RGB32);
-            std::generate_n(reinterpret_cast<quint32 *>(noise.bits()), 640 * 480, std::ref(random));
-            noisy << jpegUrl(noise);
-        }
+        for (std::mt19937 random(11); noisy.size() < 5;)
+            noisy << jpegUrl(noise(random));
         for (const char *target : {"plain.txt/drill.mp4", "full.mp4"}) {
             const auto limit = fileSizeLimit(96 * 1024);
             m_sent->clear();
@@ -481,6 +501,29 @@ private slots:
             QVERIFY(!progress() && !QFileInfo::exists(path(target)));
             send(picture(91, 90, noisy[0]));
             QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
+        }
+    }
+
+    // A disk that fills during a picture's last write: nothing cut short is taken
+    // for the picture, and the one it would have replaced stays.
+    void fullDisk()
+    {
+        std::mt19937 random(5);
+        const QString disk = path("disk");
+        for (const QString name : {"picture.png", "picture.jpg"}) {
+            const QString jpeg = jpegUrl(noise(random, {320, 240}));
+            QCOMPARE(PictureFile::write(path(name), jpeg), QString());
+            // Room for the earlier picture and all of the new one but its last page.
+            const qint64 page = 4096, size = QFileInfo(path(name)).size();
+            bool mounted = false;
+            const auto mount = smallDisk(disk, page + (size - 1) / page * page, &mounted);
+            if (!mounted)
+                QSKIP("A full disk is a small tmpfs here, and only root may mount one.");
+            writeFile(disk + '/' + name, "earlier picture");
+            const QString error = PictureFile::write(disk + '/' + name, jpeg);
+            QVERIFY2(error == reason(ENOSPC), qPrintable(name + ": " + error));
+            QCOMPARE(readFile(disk + '/' + name), QByteArray("earlier picture"));
+            QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{name});
         }
     }
 
