@@ -14,6 +14,7 @@
 
 class AboutDialog;
 class Mp4Encoder;
+class StagedFile;
 class QImage;
 class QProgressDialog;
 class QSplashScreen;
@@ -84,7 +85,8 @@ public:
     // "writeVideoFrame"). The first picture is preceded by the title card,
     // the last is held for a second and ends the export. Answers
     // "breakVideoExport" when the user has cancelled, or when the file
-    // cannot be written (reported in a message box, no file left behind).
+    // cannot be written (reported in a message box; any file it was to
+    // replace is left as it was).
     // Ignored when no video export runs.
     void writeVideoFrame(const QVariantMap &message);
 
@@ -178,6 +180,7 @@ private:
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();
+    bool placeVideo(QString *error);
     void endVideoExport();
     void failVideoExport(const QString &reason);
     void sendToPage(const QString &msgType);
@@ -199,6 +202,9 @@ private:
     QString m_pdfOutputPath;
     QString m_pictureOutputPath;
     QPointer<QProgressDialog> m_progressDialog;
+    // The running video's file, staged beside the chosen one, and the
+    // encoder writing into it.
+    std::unique_ptr<StagedFile> m_videoFile;
     std::unique_ptr<Mp4Encoder> m_encoder;
 
     // What the drill was when last opened, saved or started afresh, and

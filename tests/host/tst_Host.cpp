@@ -483,22 +483,29 @@ private slots:
         QCOMPARE(VideoProbe::problem(path("cancelled.mp4"), 640, 480, 15 + 1), QString());
 
         // An encoder that cannot start, or a full disk, ends the export with a
-        // message and no file; the page is stopped once.
+        // message; the page is stopped once. Regression: a video failing part-way
+        // once took the video it was replacing with it, and while it was written
+        // its name held half a video (as a killed export would leave it).
         writeFile(path("plain.txt"), "");
+        writeFile(path("full.mp4"), "earlier video");
         QStringList noisy;
         for (std::mt19937 random(11); noisy.size() < 5;)
             noisy << jpegUrl(noise(random));
         for (const char *target : {"plain.txt/drill.mp4", "full.mp4"}) {
+            const QByteArray before = readFile(path(target));
             const auto limit = fileSizeLimit(96 * 1024);
             m_sent->clear();
             m_window->exportVideoTo(path(target));
             box = readBox(&said);
             // Noise does not compress: a few seconds of it fill the room left.
-            for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n)
+            for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n) {
                 send(picture(n, 90, noisy[n % 5]));
+                QVERIFY2(readFile(path(target)) == before, qPrintable(QString("%1 at picture %2").arg(target).arg(n)));
+            }
             QVERIFY2(said.startsWith("Error Exporting Video|") && said.contains(path(target))
                          && said.contains(target[0] == 'p' ? "Not a directory" : "too large"), qPrintable(said));
-            QVERIFY(!progress() && !QFileInfo::exists(path(target)));
+            QVERIFY(!progress() && readFile(path(target)) == before);
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
             send(picture(91, 90, noisy[0]));
             QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         }
