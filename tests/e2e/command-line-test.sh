@@ -110,8 +110,29 @@ else
   echo "command line: the full disk case is skipped: only root may mount the small tmpfs it needs"
 fi
 
-leftovers="$(find out full -name '.*')"
-[ -z "$leftovers" ] || fail "the full disk left $leftovers"
+# Replacing keeps what was there: a private file stays private, a link is written
+# through to the file it names, and a file the user may not write is refused. Root
+# may write any file, so as root that last export runs as nobody on a file of root's.
+rm -rf out/* && mkdir elsewhere shared home && chmod 755 "$work" && chmod 777 shared home
+echo earlier | tee out/private.png elsewhere/linked.png shared/theirs.png >/dev/null
+chmod 600 out/private.png && ln -s ../elsewhere/linked.png out/linked.png
+for f in private linked; do
+  run --export-picture "out/$f.png" --width 320 one.anim || { fail "replacing out/$f.png: exit $?"; cat stderr >&2; }
+done
+said="$(stat -c %a out/private.png) $(identify -format '%m ' out/private.png elsewhere/linked.png 2>&1)$(readlink out/linked.png)"
+[ "$said" = "600 PNG PNG ../elsewhere/linked.png" ] || fail "replaced files are now: $said"
+if [ "$(id -u)" -eq 0 ]; then
+  as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR HOME="$work/home")
+else
+  as=() && chmod 444 shared/theirs.png
+fi
+"${as[@]}" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --export-picture shared/theirs.png one.anim >stdout 2>stderr
+code=$?
+[ "$code" -eq 1 ] && grep -qF "Permission denied" stderr && [ "$(cat shared/theirs.png)" = earlier ] ||
+  { fail "a file the user may not write: exit $code, it holds $(wc -c <shared/theirs.png) bytes"; cat stderr >&2; }
+
+leftovers="$(find out elsewhere shared full -name '.*')"
+[ -z "$leftovers" ] || fail "replacing left $leftovers"
 
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))

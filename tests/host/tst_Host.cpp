@@ -10,6 +10,7 @@
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "PictureFile.h"
+#include "ReportFile.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -112,6 +113,23 @@ auto smallDisk(const QString &folder, qint64 bytes, bool *mounted)
     return qScopeGuard([where, done] {
         if (done)
             ::umount2(where.constData(), MNT_DETACH);
+    });
+}
+
+// Until the guard goes, `file` is one this process may not write, in a folder it
+// may. Root may write any file, so as root the process becomes nobody (the saved
+// user id keeps the way back), for whom root's file (0644) is not writable; anyone
+// else makes the file read-only.
+auto mayNotWrite(const QString &file)
+{
+    const bool root = geteuid() == 0;
+    if (!root)
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+    else if (setresuid(65534, 65534, 0) != 0)
+        qFatal("cannot become nobody: %s", strerror(errno));
+    return qScopeGuard([root] {
+        if (root && setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again: %s", strerror(errno));
     });
 }
 
@@ -531,6 +549,73 @@ private slots:
             QVERIFY2(error == reason(ENOSPC), qPrintable(name + ": " + error));
             QCOMPARE(readFile(disk + '/' + name), QByteArray("earlier picture"));
             QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        }
+    }
+
+    // Every writer replaces a file as what it was: with its permissions, through a
+    // link to the file the link names; and one the user may not write is refused.
+    void replacing()
+    {
+        openWindow(false, mainWindow::Presentation::Hidden);
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        writeFile(path("drill.anim"), animationText("drill").toUtf8());
+        const QString jpeg = jpegUrl(plain(colourOf(1)));
+        // Each says why it wrote nothing, or nothing.
+        const QList<QPair<QString, std::function<QString(const QString &)>>> writers = {
+            {"drill.anim", [](const QString &p) { QString e; AnimationFile::write(p, "{}", &e); return e; }},
+            {"report.pdf", [](const QString &p) { QString e; ReportFile::write(p, pdfUrl, &e); return e; }},
+            {"picture.png", [=](const QString &p) { return PictureFile::write(p, jpeg); }},
+            {"picture.jpg", [=](const QString &p) { return PictureFile::write(p, jpeg); }},
+            {"video.mp4", [&](const QString &p) {
+                 finished.clear();
+                 m_window->exportVideoTo(p);
+                 send(picture(0, 0, jpeg));
+                 return finished.size() == 1 ? finished[0][0].toString() : QString("no end");
+             }},
+            {"exported.pdf", [&](const QString &p) {
+                 ExportRunner runner;
+                 QStringList lines;
+                 runner.setExporter(ExportJob::Kind::Pdf, [](mainWindow *, const ExportJob &job, const ExportRunner::Done &done) {
+                     writeFile(job.outputPath, "exported");
+                     done(QString());
+                 });
+                 connect(&runner, &ExportRunner::progress, [&](const QString &line) { lines << line; });
+                 QSignalSpy ended(&runner, &ExportRunner::finished);
+                 runner.start(m_window.data(), {ExportJob{ExportJob::Kind::Pdf, path("drill.anim"), p}});
+                 return ended.wait(30000) && ended[0][0].toInt() == 0 ? QString() : lines.join('\n');
+             }},
+        };
+        // Open to all, so that as nobody the test may still write beside the files.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+        for (const auto &writer : writers) {
+            for (const QString situation : {"private", "link", "not mine"}) {
+                const QString tag = situation + ' ' + writer.first, folder = path(tag);
+                QVERIFY(QDir().mkpath(folder + "/elsewhere"));
+                QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+                const QString target = folder + '/' + writer.first;
+                const QString file = situation == "link" ? folder + "/elsewhere/" + writer.first : target;
+                writeFile(file, "earlier");
+                QVERIFY(situation != "link" || QFile::link(file, target));
+                QVERIFY(situation != "private" || QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+                QString error;
+                if (situation == "not mine") {
+                    const auto asNobody = mayNotWrite(file);
+                    error = writer.second(target);
+                } else {
+                    error = writer.second(target);
+                }
+                struct stat status {};
+                QVERIFY(::stat(QFile::encodeName(file).constData(), &status) == 0);
+                if (situation == "not mine") {
+                    QVERIFY2(error.contains(reason(EACCES)) && readFile(file) == "earlier", qPrintable(tag + ": " + error));
+                } else {
+                    QVERIFY2(error.isEmpty() && readFile(file) != "earlier", qPrintable(tag + ": " + error));
+                    QVERIFY2(QFileInfo(target).isSymLink() == (situation == "link") && QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath(), qPrintable(tag));
+                    QVERIFY2(situation != "private" || (status.st_mode & 07777) == 0600, qPrintable(tag + QString(": mode %1").arg(status.st_mode & 07777, 0, 8)));
+                }
+                QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{writer.first});
+                QCOMPARE(QDir(folder + "/elsewhere").entryList(QDir::Files | QDir::Hidden), situation == "link" ? QStringList{writer.first} : QStringList());
+            }
         }
     }
 
