@@ -30,14 +30,11 @@ mode_t usualMode()
 }
 
 // The owner and group are kept where the system allows it: root keeps a
-// coach's file theirs, a member of its group keeps the group. Elsewhere the
-// file becomes the user's, as any file they write in the folder would.
-void keepOwner(int file, const struct stat &replaced)
+// coach's file theirs, a member of its group keeps the group. Elsewhere (false)
+// the file becomes the user's, as any file they write in the folder would.
+bool keepOwner(int file, const struct stat &replaced)
 {
-    if (::fchown(file, replaced.st_uid, replaced.st_gid) == 0)
-        return;
-    if (::fchown(file, uid_t(-1), replaced.st_gid) == 0)
-        return;
+    return ::fchown(file, replaced.st_uid, replaced.st_gid) == 0 || ::fchown(file, uid_t(-1), replaced.st_gid) == 0;
 }
 
 } // namespace
@@ -67,9 +64,9 @@ bool StagedFile::open(QString *error)
 }
 
 // The file that will be replaced is the one the target names: a link stays
-// a link, and a link to nothing yet is written to what it names. Root's
-// writes ignore permission bits, but not access(): a file of another user's
-// in a folder anyone may write is theirs, not a file to be replaced.
+// a link, and a link to nothing yet is written to what it names. Renaming
+// over a file needs only the folder's permission: a file the user may not
+// write (another user's, in a folder anyone may write) is refused here.
 bool StagedFile::resolveTarget(QString *error)
 {
     QFileInfo target(m_target);
