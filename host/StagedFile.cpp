@@ -1,5 +1,6 @@
 #include "StagedFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -80,6 +81,12 @@ bool StagedFile::resolveTarget(QString *error)
     m_target = target.absoluteFilePath();
     if (target.isDir()) {
         *error = qt_error_string(EISDIR);
+        return false;
+    }
+    // A device or a pipe is not replaced by a file of the same name (root
+    // could otherwise turn /dev/null into a picture).
+    if (target.exists() && !target.isFile()) {
+        *error = QCoreApplication::translate("StagedFile", "It is not a regular file.");
         return false;
     }
     if (target.exists() && ::access(native(m_target).constData(), W_OK) != 0) {

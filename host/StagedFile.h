@@ -32,8 +32,8 @@ public:
 
     // Creates the staged file, empty, beside the file the target names.
     // False, with the platform's reason in `error`, when the target is a
-    // folder, a link loop, a file the user may not write, or when nothing
-    // can be created in its folder.
+    // folder, a device, pipe or socket, a link loop, a file the user may
+    // not write, or when nothing can be created in its folder.
     bool open(QString *error);
 
     // The staged file, for writers that take a path; empty before open().

@@ -553,7 +553,8 @@ private slots:
     }
 
     // Every writer replaces a file as what it was: with its permissions, through a
-    // link to the file the link names; and one the user may not write is refused.
+    // link to the file the link names; one the user may not write is refused, and
+    // so is a pipe (a device, as root, would be replaced by a file as well).
     void replacing()
     {
         openWindow(false, mainWindow::Presentation::Hidden);
@@ -588,13 +589,16 @@ private slots:
         // Open to all, so that as nobody the test may still write beside the files.
         QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
         for (const auto &writer : writers) {
-            for (const QString situation : {"private", "link", "not mine"}) {
+            for (const QString situation : {"private", "link", "not mine", "pipe"}) {
                 const QString tag = situation + ' ' + writer.first, folder = path(tag);
                 QVERIFY(QDir().mkpath(folder + "/elsewhere"));
                 QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
                 const QString target = folder + '/' + writer.first;
                 const QString file = situation == "link" ? folder + "/elsewhere/" + writer.first : target;
-                writeFile(file, "earlier");
+                if (situation == "pipe")
+                    QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+                else
+                    writeFile(file, "earlier");
                 QVERIFY(situation != "link" || QFile::link(file, target));
                 QVERIFY(situation != "private" || QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
                 QString error;
@@ -608,6 +612,8 @@ private slots:
                 QVERIFY(::stat(QFile::encodeName(file).constData(), &status) == 0);
                 if (situation == "not mine") {
                     QVERIFY2(error.contains(reason(EACCES)) && readFile(file) == "earlier", qPrintable(tag + ": " + error));
+                } else if (situation == "pipe") {
+                    QVERIFY2(error.contains("It is not a regular file.") && S_ISFIFO(status.st_mode), qPrintable(tag + ": " + error));
                 } else {
                     QVERIFY2(error.isEmpty() && readFile(file) != "earlier", qPrintable(tag + ": " + error));
                     QVERIFY2(QFileInfo(target).isSymLink() == (situation == "link") && QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath(), qPrintable(tag));
