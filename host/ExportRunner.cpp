@@ -1,32 +1,18 @@
 #include "ExportRunner.h"
 
 #include "CommandLine.h"
+#include "StagedFile.h"
 #include "mainWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QTimer>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-// Temporary files are private (0600); a finished export should get the
-// permissions any other new file of the user's gets.
-void giveUsualPermissions(const QString &path)
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
 }
 
 } // namespace
@@ -144,11 +130,10 @@ QString ExportRunner::prepareOutput(const ExportJob &job)
         return tr("Cannot write %1: it is a folder.").arg(native(job.outputPath));
     // The exporter writes beside the target, so the finished file can be
     // renamed into place and nothing half-written ever bears its name.
-    m_output.reset(new QTemporaryFile(
-        QDir(folder).filePath(QStringLiteral(".%1.XXXXXX.%2").arg(target.completeBaseName(), target.suffix()))));
-    if (!m_output->open())
-        return tr("Cannot write in %1: %2").arg(native(folder), m_output->errorString());
-    m_output->close();
+    m_output.reset(new StagedFile(job.outputPath));
+    QString error;
+    if (!m_output->open(&error))
+        return tr("Cannot write %1: %2").arg(native(job.outputPath), error);
     return QString();
 }
 
@@ -170,11 +155,9 @@ QString ExportRunner::putInPlace(const ExportJob &job)
     const QString staged = m_output->fileName();
     if (QFileInfo(staged).size() <= 0)
         return tr("the export wrote nothing.");
-    giveUsualPermissions(staged);
-    // rename(2) replaces an existing file in one step.
-    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(job.outputPath).constData()) != 0)
-        return tr("cannot write %1: %2").arg(native(job.outputPath), QString::fromLocal8Bit(std::strerror(errno)));
-    m_output->setAutoRemove(false);
+    QString error;
+    if (!m_output->putInPlace(&error))
+        return tr("cannot write %1: %2").arg(native(job.outputPath), error);
     return QString();
 }
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class QTemporaryFile;
+class StagedFile;
 class mainWindow;
 
 // Runs the exports asked for on the command line, one after another, in a
@@ -67,7 +67,7 @@ private:
     int m_next = 0;
     int m_failures = 0;
     int m_waitingFor = -1;
-    std::unique_ptr<QTemporaryFile> m_output;
+    std::unique_ptr<StagedFile> m_output;
 };
 
 #endif // EXPORTRUNNER_H

@@ -1,12 +1,13 @@
 #include "PictureFile.h"
 
+#include "AtomicFileWriter.h"
 #include "BoundedImageReader.h"
 #include "DataUrl.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 namespace {
 
@@ -24,17 +25,16 @@ QString PictureFile::write(const QString &path, const QString &jpegDataUrl)
     const QImage picture = BoundedImageReader::readDataUrl(jpegDataUrl, "JPEG");
     if (picture.isNull())
         return tr("the picture of the frame could not be read.");
-    const bool png = QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const bool written = png ? picture.save(&file, "PNG")
-                             : file.write(DataUrl::payload(jpegDataUrl)) >= 0;
-    if (!written) {
-        file.cancelWriting();
-        return file.errorString().isEmpty() ? tr("the file could not be written.") : file.errorString();
+    // Encoded in memory first, so the file is written in checked writes of
+    // our own rather than by the image writer, which misses a short last one.
+    QByteArray bytes;
+    if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+            return tr("the picture could not be encoded as PNG.");
+    } else {
+        bytes = DataUrl::payload(jpegDataUrl);
     }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    QString error;
+    return AtomicFileWriter::write(path, bytes, &error) ? QString() : error;
 }

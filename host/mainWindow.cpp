@@ -16,6 +16,7 @@
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
+#include "StagedFile.h"
 #include "VideoPicture.h"
 #include "WindowPlacement.h"
 #include "jsInterface.h"
@@ -130,9 +131,10 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
 
 mainWindow::~mainWindow()
 {
-    // A video still being written is completed with what it has, as on Cancel.
-    if (m_encoder)
-        m_encoder->finish();
+    // A video still being written is dropped, and the file it was to
+    // replace stays as it was.
+    m_encoder.reset();
+    m_videoFile.reset();
     // The splash is a top-level window of its own; it is normally gone by now.
     delete m_splash;
 }
@@ -883,10 +885,15 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
     }
 }
 
+// The video is written beside the chosen file and takes its place only when
+// complete: a failed or killed export leaves the file it would replace as it
+// was, and nothing half-written under its name.
 bool mainWindow::startEncoder(int width, int height, int frameRate)
 {
     QString error;
-    m_encoder = Mp4Encoder::create(width, height, frameRate, m_videoOutputPath, &error);
+    m_videoFile.reset(new StagedFile(m_videoOutputPath));
+    if (m_videoFile->open(&error))
+        m_encoder = Mp4Encoder::create(width, height, frameRate, m_videoFile->fileName(), &error);
     if (!m_encoder)
         failVideoExport(error);
     return bool(m_encoder);
@@ -909,19 +916,35 @@ bool mainWindow::writeVideoPicture(const QImage &picture, int times)
 // Completes the file with what it has (all of it, or up to a Cancel).
 void mainWindow::finishVideo()
 {
-    if (m_encoder && !m_encoder->finish()) {
-        failVideoExport(m_encoder->errorString());
+    QString error;
+    if (!placeVideo(&error)) {
+        failVideoExport(error);
         return;
     }
     endVideoExport();
     emit exportFinished(QString());
 }
 
+bool mainWindow::placeVideo(QString *error)
+{
+    if (m_encoder && !m_encoder->finish()) {
+        *error = m_encoder->errorString();
+        return false;
+    }
+    if (m_videoFile && !m_videoFile->putInPlace(error))
+        return false;
+    m_videoFile.reset();
+    return true;
+}
+
+// An export still running (one the page abandoned) keeps what it had
+// written, as on Cancel; a failed one has dropped its file before.
 void mainWindow::endVideoExport()
 {
-    if (m_encoder)
-        m_encoder->finish();
+    QString ignored;
+    placeVideo(&ignored);
     m_encoder.reset();
+    m_videoFile.reset();
     m_videoOutputPath.clear();
     delete m_progressDialog;
 }
@@ -932,6 +955,7 @@ void mainWindow::failVideoExport(const QString &reason)
 {
     const QString path = m_videoOutputPath;
     const bool pageStopped = m_progressDialog && m_progressDialog->wasCanceled();
+    m_videoFile.reset();
     endVideoExport();
     if (!pageStopped)
         sendToPage(QStringLiteral("breakVideoExport"));

@@ -14,6 +14,7 @@
 
 class AboutDialog;
 class Mp4Encoder;
+class StagedFile;
 class QImage;
 class QProgressDialog;
 class QSplashScreen;
@@ -87,10 +88,10 @@ public:
     // "writeVideoFrame"). The first picture is preceded by the title card,
     // the last is held for a second and ends the export. Answers
     // "breakVideoExport" when the user has cancelled, or when the file
-    // cannot be written (reported in a message box, no file left behind).
-    // A message with `errorInfo` instead of a picture (the page could not
-    // draw the drill) ends the export the same way. Ignored when no video
-    // export runs.
+    // cannot be written (reported in a message box; any file it was to
+    // replace is left as it was). A message with `errorInfo` instead of a
+    // picture (the page could not draw the drill) ends the export the same
+    // way. Ignored when no video export runs.
     void writeVideoFrame(const QVariantMap &message);
 
     // The PDF report: asks for the file name, tells the page to build the
@@ -196,6 +197,7 @@ private:
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();
+    bool placeVideo(QString *error);
     void endVideoExport();
     void failVideoExport(const QString &reason);
     void sendToPage(const QString &msgType);
@@ -219,6 +221,9 @@ private:
     QString m_pdfOutputPath;
     QString m_pictureOutputPath;
     QPointer<QProgressDialog> m_progressDialog;
+    // The running video's file, staged beside the chosen one, and the
+    // encoder writing into it.
+    std::unique_ptr<StagedFile> m_videoFile;
     std::unique_ptr<Mp4Encoder> m_encoder;
 
     // What the drill was when last opened, saved or started afresh, and

@@ -5,7 +5,7 @@
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 mkdir out folder.mp4 a b
 failures=0
@@ -93,6 +93,46 @@ rm -f out/*
 run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
   { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
+
+# A disk that fills during the picture's last write: exit 1 and the earlier file
+# kept. The disk is a small tmpfs with room for all of the picture but its last page.
+rm -f out/*
+run --export-picture out/p.png three.anim
+size="$(stat -c %s out/p.png)"
+mkdir full
+if mount -t tmpfs -o size=$((4096 + (size - 1) / 4096 * 4096)) tmpfs full 2>/dev/null; then
+  echo earlier >full/p.png
+  run --export-picture full/p.png three.anim; code=$?
+  [ "$code" -eq 1 ] && grep -qF "No space left on device" stderr && [ "$(cat full/p.png)" = earlier ] ||
+    { fail "a full disk: exit $code, full/p.png holds $(wc -c <full/p.png) bytes"; cat stderr >&2; }
+  umount full
+else
+  echo "command line: the full disk case is skipped: only root may mount the small tmpfs it needs"
+fi
+
+# Replacing keeps what was there: a private file stays private, a link is written
+# through to the file it names, and a file the user may not write is refused. Root
+# may write any file, so as root that last export runs as nobody on a file of root's.
+rm -rf out/* && mkdir elsewhere shared home && chmod 755 "$work" && chmod 777 shared home
+echo earlier | tee out/private.png elsewhere/linked.png shared/theirs.png >/dev/null
+chmod 600 out/private.png && ln -s ../elsewhere/linked.png out/linked.png
+for f in private linked; do
+  run --export-picture "out/$f.png" --width 320 one.anim || { fail "replacing out/$f.png: exit $?"; cat stderr >&2; }
+done
+said="$(stat -c %a out/private.png) $(identify -format '%m ' out/private.png elsewhere/linked.png 2>&1)$(readlink out/linked.png)"
+[ "$said" = "600 PNG PNG ../elsewhere/linked.png" ] || fail "replaced files are now: $said"
+if [ "$(id -u)" -eq 0 ]; then
+  as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR HOME="$work/home")
+else
+  as=() && chmod 444 shared/theirs.png
+fi
+"${as[@]}" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --export-picture shared/theirs.png one.anim >stdout 2>stderr
+code=$?
+[ "$code" -eq 1 ] && grep -qF "Permission denied" stderr && [ "$(cat shared/theirs.png)" = earlier ] ||
+  { fail "a file the user may not write: exit $code, it holds $(wc -c <shared/theirs.png) bytes"; cat stderr >&2; }
+
+leftovers="$(find out elsewhere shared full -name '.*')"
+[ -z "$leftovers" ] || fail "replacing left $leftovers"
 
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))

@@ -408,25 +408,43 @@ private slots:
     void videoButtonWritesWholeExport_data()
     {
         QTest::addColumn<int>("frames");
-        QTest::newRow("one frame: title, the frame, its hold") << 1;
-        QTest::newRow("three frames") << 3;
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("one frame: title, the frame, its hold") << 1 << false;
+        QTest::newRow("three frames, replacing a private video") << 3 << true;
     }
 
     // An upright title card, each frame 15 pictures after the one before as the page draws it, a hold.
+    // Regression: a video replacing another was written under its name, so until the end the name
+    // held half a video; and the finished one did not keep the earlier file's permissions.
     void videoButtonWritesWholeExport()
     {
         QFETCH(int, frames);
+        QFETCH(bool, replacing);
         openDrill(runningPlayer(frames));
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
         const QString path = m_dir.filePath(QString("drill %1.mp4").arg(frames));
         const int pictures = 15 * frames + 16;
+        if (replacing) {
+            writeFile(path, "an earlier video");
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        }
+        auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, replacing ? 5000 : 0);
         // Typed without its extension, which the file gets; the drill's own name is offered.
         QString offered;
         pressButton("exportVideo", path.chopped(4), &offered);
         QCOMPARE(offered, QStringLiteral("drill.mp4"));
-        QVERIFY(finished.wait(120000) && !m_window->findChild<QProgressDialog *>());
+        QTRY_COMPARE(replace->seen(), replacing);
+        const auto moved = [this] { const auto bar = m_window->findChild<QProgressBar *>(); return bar && bar->value() > 0; };
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() || moved(), 60000);
+        if (finished.isEmpty()) // one frame's bar moves only at the end
+            QCOMPARE(readFile(path), QByteArray(replacing ? "an earlier video" : "<unreadable>"));
+        QVERIFY(finished.size() || finished.wait(120000));
+        QVERIFY(!m_window->findChild<QProgressDialog *>());
         QCOMPARE(finished.first().first().toString(), QString());
         QCOMPARE(VideoProbe::problem(path, 640, 480, pictures), QString());
+        const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner, everyone(0x7077); // owner, group, others
+        QVERIFY(!replacing || (QFileInfo(path).permissions() & everyone) == owner);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
         QString error;
         const QList<QByteArray> video = VideoProbe::pictures(path, 160, 120, &error);
         QCOMPARE(video.size(), pictures);

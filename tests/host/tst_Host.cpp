@@ -14,6 +14,8 @@
 #include "ModalDriver.h"
 #include "SaveFileDialog.h"
 #include "RecoveryStore.h"
+#include "PictureFile.h"
+#include "ReportFile.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -26,6 +28,7 @@
 #include <csignal>
 #include <cstring>
 #include <random>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -106,6 +109,14 @@ QByteArray progressiveJpeg(const QImage &picture)
     writer.setProgressiveScanWrite(true);
     return buffer.open(QIODevice::WriteOnly) && writer.write(picture) ? bytes : QByteArray();
 }
+
+// Noise does not compress: its pictures are as large as pictures of their size get.
+QImage noise(std::mt19937 &random, const QSize &size = {640, 480})
+{
+    QImage picture(size, QImage::Format_RGB32);
+    std::generate_n(reinterpret_cast<quint32 *>(picture.bits()), size.width() * size.height(), std::ref(random));
+    return picture;
+}
 // Picture `n` of a drill, told apart by its colour, and whether a decoded one shows it.
 QColor colourOf(int n) { return QColor::fromHsv((n * 47) % 360, 200, 80 + (n * 13) % 160); }
 bool shows(const QByteArray &decoded, const QColor &c) { return VideoProbe::difference(decoded, VideoProbe::rgb(plain(c), 8, 6)) < 12; }
@@ -134,6 +145,41 @@ auto fileSizeLimit(rlim_t bytes)
 // Answers the message box about to open, noting "title|text|informative", how its labels show text
 // and by how many pixels it is narrower than its title in bold type beside a title bar's buttons.
 std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr, int *tooNarrow = nullptr)
+}
+
+// A disk of `bytes` (whole pages) at `folder` while the guard lives, full once
+// they are used: a tmpfs, which only root may mount; `mounted` says whether it is.
+auto smallDisk(const QString &folder, qint64 bytes, bool *mounted)
+{
+    QDir().mkpath(folder);
+    const QByteArray where = QFile::encodeName(folder), size = "size=" + QByteArray::number(bytes);
+    const bool done = ::mount("tmpfs", where.constData(), "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0;
+    *mounted = done;
+    return qScopeGuard([where, done] {
+        if (done)
+            ::umount2(where.constData(), MNT_DETACH);
+    });
+}
+
+// Until the guard goes, `file` is one this process may not write, in a folder it
+// may. Root may write any file, so as root the process becomes nobody (the saved
+// user id keeps the way back), for whom root's file (0644) is not writable; anyone
+// else makes the file read-only.
+auto mayNotWrite(const QString &file)
+{
+    const bool root = geteuid() == 0;
+    if (!root)
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+    else if (setresuid(65534, 65534, 0) != 0)
+        qFatal("cannot become nobody: %s", strerror(errno));
+    return qScopeGuard([root] {
+        if (root && setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again: %s", strerror(errno));
+    });
+}
+
+// Answers the message box about to open, noting "title|text|informative" and how its labels show text.
+std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr)
 {
     return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) {
         *said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
@@ -672,27 +718,127 @@ private slots:
         QVERIFY(!progress() && !QFileInfo::exists(path("refused.mp4")));
 
         // An encoder that cannot start, or a full disk, ends the export with a
-        // message and no file; the page is stopped once.
+        // message; the page is stopped once. Regression: a video failing part-way
+        // once took the video it was replacing with it, and while it was written
+        // its name held half a video (as a killed export would leave it).
         writeFile(path("plain.txt"), "");
+        writeFile(path("full.mp4"), "earlier video");
         QStringList noisy;
-        for (std::mt19937 random(11); noisy.size() < 5;) {
-            QImage noise(640, 480, QImage::Format_RGB32);
-            std::generate_n(reinterpret_cast<quint32 *>(noise.bits()), 640 * 480, std::ref(random));
-            noisy << jpegUrl(noise);
-        }
+        for (std::mt19937 random(11); noisy.size() < 5;)
+            noisy << jpegUrl(noise(random));
         for (const char *target : {"plain.txt/drill.mp4", "full.mp4"}) {
+            const QByteArray before = readFile(path(target));
             const auto limit = fileSizeLimit(96 * 1024);
             m_sent->clear();
             m_window->exportVideoTo(path(target));
             box = readBox(&said);
             // Noise does not compress: a few seconds of it fill the room left.
-            for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n)
+            for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n) {
                 send(picture(n, 90, noisy[n % 5]));
+                QVERIFY2(readFile(path(target)) == before, qPrintable(QString("%1 at picture %2").arg(target).arg(n)));
+            }
             QVERIFY2(said.startsWith("Error Exporting Video|") && said.contains(path(target))
                          && said.contains(target[0] == 'p' ? "Not a directory" : "too large"), qPrintable(said));
-            QVERIFY(!progress() && !QFileInfo::exists(path(target)));
+            QVERIFY(!progress() && readFile(path(target)) == before);
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
             send(picture(91, 90, noisy[0]));
             QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
+        }
+    }
+
+    // A disk that fills during a picture's last write: nothing cut short is taken
+    // for the picture, and the one it would have replaced stays.
+    void fullDisk()
+    {
+        std::mt19937 random(5);
+        const QString disk = path("disk");
+        for (const QString name : {"picture.png", "picture.jpg"}) {
+            const QString jpeg = jpegUrl(noise(random, {320, 240}));
+            QCOMPARE(PictureFile::write(path(name), jpeg), QString());
+            // Room for the earlier picture and all of the new one but its last page.
+            const qint64 page = 4096, size = QFileInfo(path(name)).size();
+            bool mounted = false;
+            const auto mount = smallDisk(disk, page + (size - 1) / page * page, &mounted);
+            if (!mounted)
+                QSKIP("A full disk is a small tmpfs here, and only root may mount one.");
+            writeFile(disk + '/' + name, "earlier picture");
+            const QString error = PictureFile::write(disk + '/' + name, jpeg);
+            QVERIFY2(error == reason(ENOSPC), qPrintable(name + ": " + error));
+            QCOMPARE(readFile(disk + '/' + name), QByteArray("earlier picture"));
+            QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        }
+    }
+
+    // Every writer replaces a file as what it was: with its permissions, through a
+    // link to the file the link names; one the user may not write is refused, and
+    // so is a pipe (a device, as root, would be replaced by a file as well).
+    void replacing()
+    {
+        openWindow(false, mainWindow::Presentation::Hidden);
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        writeFile(path("drill.anim"), animationText("drill").toUtf8());
+        const QString jpeg = jpegUrl(plain(colourOf(1)));
+        // Each says why it wrote nothing, or nothing.
+        const QList<QPair<QString, std::function<QString(const QString &)>>> writers = {
+            {"drill.anim", [](const QString &p) { QString e; AnimationFile::write(p, "{}", &e); return e; }},
+            {"report.pdf", [](const QString &p) { QString e; ReportFile::write(p, pdfUrl, &e); return e; }},
+            {"picture.png", [=](const QString &p) { return PictureFile::write(p, jpeg); }},
+            {"picture.jpg", [=](const QString &p) { return PictureFile::write(p, jpeg); }},
+            {"video.mp4", [&](const QString &p) {
+                 finished.clear();
+                 m_window->exportVideoTo(p);
+                 send(picture(0, 0, jpeg));
+                 return finished.size() == 1 ? finished[0][0].toString() : QString("no end");
+             }},
+            {"exported.pdf", [&](const QString &p) {
+                 ExportRunner runner;
+                 QStringList lines;
+                 runner.setExporter(ExportJob::Kind::Pdf, [](mainWindow *, const ExportJob &job, const ExportRunner::Done &done) {
+                     writeFile(job.outputPath, "exported");
+                     done(QString());
+                 });
+                 connect(&runner, &ExportRunner::progress, [&](const QString &line) { lines << line; });
+                 QSignalSpy ended(&runner, &ExportRunner::finished);
+                 runner.start(m_window.data(), {ExportJob{ExportJob::Kind::Pdf, path("drill.anim"), p}});
+                 return ended.wait(30000) && ended[0][0].toInt() == 0 ? QString() : lines.join('\n');
+             }},
+        };
+        // Open to all, so that as nobody the test may still write beside the files.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+        for (const auto &writer : writers) {
+            for (const QString situation : {"private", "link", "not mine", "pipe"}) {
+                const QString tag = situation + ' ' + writer.first, folder = path(tag);
+                QVERIFY(QDir().mkpath(folder + "/elsewhere"));
+                QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+                const QString target = folder + '/' + writer.first;
+                const QString file = situation == "link" ? folder + "/elsewhere/" + writer.first : target;
+                if (situation == "pipe")
+                    QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+                else
+                    writeFile(file, "earlier");
+                QVERIFY(situation != "link" || QFile::link(file, target));
+                QVERIFY(situation != "private" || QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+                QString error;
+                if (situation == "not mine") {
+                    const auto asNobody = mayNotWrite(file);
+                    error = writer.second(target);
+                } else {
+                    error = writer.second(target);
+                }
+                struct stat status {};
+                QVERIFY(::stat(QFile::encodeName(file).constData(), &status) == 0);
+                if (situation == "not mine") {
+                    QVERIFY2(error.contains(reason(EACCES)) && readFile(file) == "earlier", qPrintable(tag + ": " + error));
+                } else if (situation == "pipe") {
+                    QVERIFY2(error.contains("It is not a regular file.") && S_ISFIFO(status.st_mode), qPrintable(tag + ": " + error));
+                } else {
+                    QVERIFY2(error.isEmpty() && readFile(file) != "earlier", qPrintable(tag + ": " + error));
+                    QVERIFY2(QFileInfo(target).isSymLink() == (situation == "link") && QFileInfo(target).canonicalFilePath() == QFileInfo(file).canonicalFilePath(), qPrintable(tag));
+                    QVERIFY2(situation != "private" || (status.st_mode & 07777) == 0600, qPrintable(tag + QString(": mode %1").arg(status.st_mode & 07777, 0, 8)));
+                }
+                QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{writer.first});
+                QCOMPARE(QDir(folder + "/elsewhere").entryList(QDir::Files | QDir::Hidden), situation == "link" ? QStringList{writer.first} : QStringList());
+            }
         }
     }
 
