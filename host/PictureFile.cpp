@@ -1,12 +1,13 @@
 #include "PictureFile.h"
 
+#include "AtomicFileWriter.h"
 #include "BoundedImageReader.h"
 #include "DataUrl.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 namespace {
 
@@ -25,16 +26,16 @@ QString PictureFile::write(const QString &path, const QString &jpegDataUrl)
     if (picture.isNull())
         return tr("the picture of the frame could not be read.");
     const bool png = QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const bool written = png ? picture.save(&file, "PNG")
-                             : file.write(DataUrl::payload(jpegDataUrl)) >= 0;
-    if (!written) {
-        file.cancelWriting();
-        return file.errorString().isEmpty() ? tr("the file could not be written.") : file.errorString();
+    QByteArray bytes;
+    if (png) {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+            return tr("the picture could not be made into a PNG.");
+    } else {
+        bytes = DataUrl::payload(jpegDataUrl);
     }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    // Made in memory first, so a write that fails (a full disk) is told by
+    // the system's own reason, not by the picture writer giving up.
+    QString error;
+    return AtomicFileWriter::write(path, bytes, &error) ? QString() : error;
 }

@@ -94,5 +94,32 @@ run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
   { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
 
+# An export never replaces one of the drills it reads: the same file by any
+# spelling, a hard or symbolic link, or another drill of the run. The drills stay
+# as they were; the run fails.
+for args in "--export-picture same/plan.png same/plan.png" "--export-picture same/sub/../plan.png same/plan.png" \
+  "--export-picture same/hard.png same/plan.png" "--export-picture same/soft.png same/plan.png" \
+  "--output-dir same --export-picture png same/plan.png" "--output-dir same --export-picture png one.anim same/m.anim"; do
+  rm -rf same && mkdir -p same/sub && cp one.anim same/plan.png && cp one.anim same/m.anim
+  ln same/plan.png same/hard.png && ln -s plan.png same/soft.png && ln same/m.anim same/one.png
+  # shellcheck disable=SC2086
+  run $args; got=$?
+  for f in plan.png m.anim; do cmp -s one.anim "same/$f" || fail "drillmora $args changed the drill $f"; done
+  [ "$got" -eq 1 ] && grep -qF "is the drill" stderr && [ -z "$(find same -name '.*')" ] || { fail "drillmora $args: exit $got"; cat stderr >&2; }
+done
+
+# On a full disk each export fails naming the file asked for and saying why, and
+# leaves nothing behind.
+fullDisk() {
+  unshare --map-root-user --mount bash -c 'mount -t tmpfs -o size=256k tmpfs full && { dd if=/dev/zero of=full/filler bs=4k 2>/dev/null; "$@"; code=$?; ls -A full >left; exit $code; }' fullDisk "$@"
+}
+mkdir full
+for target in full/p.png full/p.jpg full/r.pdf full/v.mp4; do
+  case "$target" in *.png | *.jpg) option=--export-picture ;; *.pdf) option=--export-pdf ;; *) option=--export-video ;; esac
+  fullDisk env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$option" "$target" three.anim >stdout 2>stderr; got=$?
+  [ "$got" -eq 1 ] && grep -qF "written to $target" stderr && grep -qF "No space left on device" stderr && [ "$(cat left)" = filler ] ||
+    { fail "$target on a full disk: exit $got, left $(cat left)"; cat stderr >&2; }
+done
+
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))
