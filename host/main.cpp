@@ -11,17 +11,18 @@
 int main(int argc, char *argv[])
 {
     ScriptEngineWorkarounds::apply();
-    // Without a display Qt would abort at once; offscreen, the runs that
-    // need no window still work and the editor can say what is missing.
-    const bool display = HeadlessPlatform::hasDisplay();
-    if (!display)
-        HeadlessPlatform::chooseOffscreen();
+    // Read once before the application object, which opens the display:
+    // the runs that need no window never touch one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    HeadlessPlatform::choose(CommandLine::parse(arguments));
     QApplication app(argc, argv);
     ApplicationIdentity::apply();
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
     if (!commandLine.needsWindow())
         return CommandLineRun::run(commandLine);
-    if (!display)
+    if (!HeadlessPlatform::canShowWindows())
         return CommandLineRun::noDisplay();
     PageFonts::install();
     mainWindow window;

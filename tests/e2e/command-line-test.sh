@@ -94,6 +94,21 @@ run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
   { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
 
+# A display that is named but not there: what needs no window never tries it (no
+# abort, not even Qt's warning about it); the editor says it has nowhere to go.
+for display in DISPLAY=:99 WAYLAND_DISPLAY=wayland-99; do
+  for c in "0|Usage:|--help" "0|Drillmora 1.0.1|--version" "0|-> out/stale.png|--export-picture out/stale.png one.anim" \
+    "1|no display to show the editor on|one.anim"; do
+    IFS='|' read -r code want args <<<"$c"
+    # shellcheck disable=SC2086
+    env -i HOME="$HOME" PATH="$PATH" "$display" "$program" $args >stdout 2>stderr; got=$?
+    grep -qF -- "$want" stdout stderr && { [ "$code" -ne 0 ] || ! grep -q 'connect to display' stderr; } && [ "$got" -eq "$code" ] ||
+      { fail "$display drillmora $args: exit $got (want $code)"; cat stderr >&2; }
+  done
+done
+[ -s out/stale.png ] || fail "no picture exported under a display that is not there"
+rm -f out/*
+
 # An export never replaces one of the drills it reads: the same file by any
 # spelling, a hard or symbolic link, or another drill of the run. The drills stay
 # as they were; the run fails.
