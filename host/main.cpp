@@ -4,6 +4,7 @@
 #include "HeadlessPlatform.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
+#include "TerminationSignals.h"
 #include "mainWindow.h"
 
 #include <QApplication>
@@ -19,6 +20,11 @@ int main(int argc, char *argv[])
     HeadlessPlatform::choose(CommandLine::parse(arguments));
     QApplication app(argc, argv);
     ApplicationIdentity::apply();
+    // Ended by a signal, the event loop returns and whatever it held is
+    // destroyed, as at a normal end.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received,
+                     [](int signal) { QCoreApplication::exit(TerminationSignals::exitCode(signal)); });
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
     if (!commandLine.needsWindow())
         return CommandLineRun::run(commandLine);

@@ -123,6 +123,22 @@ for args in "--export-picture same/plan.png same/plan.png" "--export-picture sam
   [ "$got" -eq 1 ] && grep -qF "is the drill" stderr && [ -z "$(find same -name '.*')" ] || { fail "drillmora $args: exit $got"; cat stderr >&2; }
 done
 
+# Stopped by a signal while it writes (the hidden file beside the target is
+# there), an export takes its unfinished file with it and exits 128 + signal.
+set -m # background runs get SIGINT as they would from a terminal
+drill 60 >long.anim
+for c in "INT 2 mp4" "TERM 15 mp4" "HUP 1 mp4" "INT 2 pdf" "TERM 15 pdf" "HUP 1 pdf"; do
+  read -r signal number type <<<"$c"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "--export-$([ "$type" = mp4 ] && echo video || echo pdf)" "out/long.$type" long.anim 2>stderr &
+  pid=$!
+  for ((i = 0; i < 1200; i++)); do [ -z "$(find out -name '.*')" ] && kill -0 "$pid" || break; sleep 0.05; done
+  kill -s "$signal" "$pid"
+  wait "$pid"; got=$?
+  [ "$got" -eq $((128 + number)) ] && [ -z "$(find out -mindepth 1)" ] ||
+    { fail "SIG$signal during a $type export: exit $got, left '$(find out -mindepth 1)'"; cat stderr >&2; rm -rf out/* out/.[!.]*; }
+done
+set +m
+
 # On a full disk each export fails naming the file asked for and saying why, and
 # leaves nothing behind.
 fullDisk() {
