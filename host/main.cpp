@@ -1,6 +1,7 @@
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "CommandLineRun.h"
+#include "FileNameCodec.h"
 #include "HeadlessPlatform.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
@@ -12,12 +13,10 @@
 int main(int argc, char *argv[])
 {
     ScriptEngineWorkarounds::apply();
+    FileNameCodec::install();
     // Read once before the application object, which opens the display:
     // the runs that need no window never touch one.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    HeadlessPlatform::choose(CommandLine::parse(arguments));
+    HeadlessPlatform::choose(CommandLine::parse(FileNameCodec::arguments(argc, argv)));
     QApplication app(argc, argv);
     ApplicationIdentity::apply();
     // Ended by a signal, the event loop returns and whatever it held is

@@ -123,6 +123,14 @@ for args in "--export-picture same/plan.png same/plan.png" "--export-picture sam
   [ "$got" -eq 1 ] && grep -qF "is the drill" stderr && [ -z "$(find same -name '.*')" ] || { fail "drillmora $args: exit $got"; cat stderr >&2; }
 done
 
+# A name that is not UTF-8 is the file's own, read and written byte for byte.
+cafe=$'caf\xe9'
+cp one.anim "$cafe.anim"
+LC_ALL=C.UTF-8 run --export-picture "out/$cafe.png" "$cafe.anim" && LC_ALL=C.UTF-8 run --output-dir out --export-pdf pdf "$cafe.anim" &&
+  [ "$(identify -format '%m %wx%h' "out/$cafe.png")" = "PNG 1024x768" ] && [ "$(report "out/$cafe.pdf")" = "$(pages 1)" ] &&
+  grep -qF -- "-> out/$cafe.pdf" stderr || { fail "a drill named $cafe.anim was not exported"; cat stderr >&2; }
+rm -f out/*
+
 # Stopped by a signal while it writes (the hidden file beside the target is
 # there), an export takes its unfinished file with it and exits 128 + signal.
 set -m # background runs get SIGINT as they would from a terminal
