@@ -134,7 +134,7 @@ rm -f out/*
 # Stopped by a signal while it writes (the hidden file beside the target is
 # there), an export takes its unfinished file with it and exits 128 + signal.
 set -m # background runs get SIGINT as they would from a terminal
-drill 60 >long.anim
+drill 60 >long.anim && rm -rf out/*
 for c in "INT 2 mp4" "TERM 15 mp4" "HUP 1 mp4" "INT 2 pdf" "TERM 15 pdf" "HUP 1 pdf"; do
   read -r signal number type <<<"$c"
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "--export-$([ "$type" = mp4 ] && echo video || echo pdf)" "out/long.$type" long.anim 2>stderr &
