@@ -15,6 +15,8 @@ const QByteArray Offscreen = QByteArrayLiteral("offscreen");
 const QByteArray Usual = QByteArrayLiteral("xcb");
 
 bool offscreenByName = false;
+bool wasSet = false;
+QByteArray named;
 
 bool hasDisplay()
 {
@@ -30,7 +32,8 @@ void HeadlessPlatform::choose(const CommandLine &commandLine)
     // the application object takes out before the real reading: the
     // editor's platform then, in case the editor is what was meant.
     const bool windowless = action != CommandLine::Action::Edit && action != CommandLine::Action::UsageError;
-    const QByteArray named = qgetenv(Variable);
+    wasSet = qEnvironmentVariableIsSet(Variable);
+    named = qgetenv(Variable);
     offscreenByName = named == Offscreen;
     if (windowless || (named.isEmpty() && !hasDisplay())) {
         qputenv(Variable, Offscreen);
@@ -40,6 +43,14 @@ void HeadlessPlatform::choose(const CommandLine &commandLine)
     // not there leaves the program offscreen, where it can say so.
     if (!named.split(';').contains(Offscreen))
         qputenv(Variable, (named.isEmpty() ? Usual : named) + ';' + Offscreen);
+}
+
+void HeadlessPlatform::restoreEnvironment()
+{
+    if (wasSet)
+        qputenv(Variable, named);
+    else
+        qunsetenv(Variable);
 }
 
 bool HeadlessPlatform::canShowWindows()

@@ -19,6 +19,11 @@ public:
     // After the application object exists: whether windows can be shown,
     // that is, a display was reached or offscreen was asked for by name.
     static bool canShowWindows();
+
+    // After the application object exists: gives QT_QPA_PLATFORM back its
+    // value from before choose(), for the programs the editor starts (the
+    // web browser of the About box).
+    static void restoreEnvironment();
 };
 
 #endif // HEADLESSPLATFORM_H

@@ -18,6 +18,7 @@ int main(int argc, char *argv[])
     // the runs that need no window never touch one.
     HeadlessPlatform::choose(CommandLine::parse(FileNameCodec::arguments(argc, argv)));
     QApplication app(argc, argv);
+    HeadlessPlatform::restoreEnvironment();
     ApplicationIdentity::apply();
     // Ended by a signal, the event loop returns and whatever it held is
     // destroyed, as at a normal end.
