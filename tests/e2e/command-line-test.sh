@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The program's command line without a display: exports read back with ffprobe,
-# poppler and ImageMagick; usage mistakes exit 2 and failed exports exit 1, each
-# with a clear message and no file left. Usage: command-line-test.sh <drillmora>
+# The program's command line without a display (or with one that is not there):
+# exports read back with ffprobe, poppler and ImageMagick; usage mistakes exit 2
+# and failed exports exit 1, each with a clear message and no file left, also when
+# stopped by a signal or a full disk. Usage: command-line-test.sh <drillmora>
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
