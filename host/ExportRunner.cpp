@@ -155,7 +155,7 @@ QString ExportRunner::prepareOutput(const ExportJob &job)
     return QString();
 }
 
-// Names, not texts: another spelling, a link or a hard link of a drill is
+// Files, not names: another spelling, a link or a hard link of a drill is
 // the drill all the same. A file that is not there yet is no drill.
 QString ExportRunner::drillAt(const QString &path) const
 {
