@@ -69,9 +69,16 @@ int CommandLineRun::run(const CommandLine &commandLine)
 
 int CommandLineRun::noDisplay()
 {
-    print(stderr, QStringLiteral("%1: there is no display to show the editor on. Run it inside "
+    // A display that is named but not there is worth naming: the usual cause
+    // is a session that has ended around the terminal.
+    QString named;
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (!qEnvironmentVariableIsEmpty(variable))
+            named = QStringLiteral(" (%1=%2 cannot be reached)").arg(QLatin1String(variable), qEnvironmentVariable(variable));
+    }
+    print(stderr, QStringLiteral("%1: there is no display to show the editor on%2. Run it inside "
                                  "a virtual one (xvfb-run -a %1), or see %1 --help for exporting "
                                  "without a window.\n")
-                      .arg(programName()));
+                      .arg(programName(), named));
     return CommandLine::ExitFailed;
 }

@@ -5,8 +5,11 @@
 #include "mainWindow.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -128,6 +131,9 @@ QString ExportRunner::prepareOutput(const ExportJob &job)
         return tr("Cannot write %1: the folder %2 does not exist.").arg(native(job.outputPath), native(folder));
     if (target.isDir())
         return tr("Cannot write %1: it is a folder.").arg(native(job.outputPath));
+    const QString drill = drillAt(job.outputPath);
+    if (!drill.isEmpty())
+        return tr("Cannot write %1: it is the drill %2, which would be lost.").arg(native(job.outputPath), native(drill));
     // The exporter writes beside the target, so the finished file can be
     // renamed into place and nothing half-written ever bears its name.
     m_output.reset(new StagedFile(job.outputPath));
@@ -137,13 +143,33 @@ QString ExportRunner::prepareOutput(const ExportJob &job)
     return QString();
 }
 
+// Files, not names: another spelling, a link or a hard link of a drill is
+// the drill all the same. A file that is not there yet is no drill.
+QString ExportRunner::drillAt(const QString &path) const
+{
+    struct stat output = {};
+    if (::stat(QFile::encodeName(path).constData(), &output) != 0)
+        return QString();
+    for (const ExportJob &job : m_jobs) {
+        struct stat drill = {};
+        if (::stat(QFile::encodeName(job.drillPath).constData(), &drill) == 0 && drill.st_dev == output.st_dev
+            && drill.st_ino == output.st_ino)
+            return job.drillPath;
+    }
+    return QString();
+}
+
 void ExportRunner::exportDone(int jobNumber, const QString &error)
 {
     if (jobNumber != m_waitingFor)
         return; // a second answer to a job already finished
     m_waitingFor = -1;
     const ExportJob &job = m_jobs.at(jobNumber);
-    const QString failure = error.isEmpty() ? putInPlace(job) : error;
+    QString failure = error.isEmpty() ? putInPlace(job) : error;
+    // The exporter knew only the hidden file it wrote; the user knows the name
+    // they gave.
+    if (m_output && !failure.isEmpty() && !m_output->fileName().isEmpty())
+        failure.replace(native(m_output->fileName()), native(job.outputPath));
     m_output.reset(); // removes the temporary file unless it was put in place
     if (!failure.isEmpty())
         fail(tr("Failed to export %1: %2").arg(native(job.drillPath), failure));

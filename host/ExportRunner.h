@@ -57,6 +57,7 @@ private:
     void runNext();
     QString openDrill(const ExportJob &job);
     QString prepareOutput(const ExportJob &job);
+    QString drillAt(const QString &path) const;
     void exportDone(int jobNumber, const QString &error);
     QString putInPlace(const ExportJob &job);
     void fail(const QString &error);

@@ -1,5 +1,7 @@
 #include "TextDecoder.h"
 
+#include "FileNameCodec.h"
+
 #include <QTextCodec>
 
 namespace {
@@ -68,7 +70,7 @@ QString TextDecoder::decode(const QByteArray &bytes)
     if (isValidUtf8(bytes))
         return QString::fromUtf8(bytes);
 
-    QTextCodec *locale = QTextCodec::codecForLocale();
+    QTextCodec *locale = FileNameCodec::textCodecForLocale();
     QTextCodec *utf8 = QTextCodec::codecForMib(106);
     QString text;
     text.reserve(bytes.size());

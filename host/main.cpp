@@ -1,9 +1,11 @@
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "CommandLineRun.h"
+#include "FileNameCodec.h"
 #include "HeadlessPlatform.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
+#include "TerminationSignals.h"
 #include "mainWindow.h"
 
 #include <QApplication>
@@ -11,17 +13,22 @@
 int main(int argc, char *argv[])
 {
     ScriptEngineWorkarounds::apply();
-    // Without a display Qt would abort at once; offscreen, the runs that
-    // need no window still work and the editor can say what is missing.
-    const bool display = HeadlessPlatform::hasDisplay();
-    if (!display)
-        HeadlessPlatform::chooseOffscreen();
+    FileNameCodec::install();
+    // Read once before the application object, which opens the display:
+    // the runs that need no window never touch one.
+    HeadlessPlatform::choose(CommandLine::parse(FileNameCodec::arguments(argc, argv)));
     QApplication app(argc, argv);
+    HeadlessPlatform::restoreEnvironment();
     ApplicationIdentity::apply();
+    // Ended by a signal, the event loop returns and whatever it held is
+    // destroyed, as at a normal end.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received,
+                     [](int signal) { QCoreApplication::exit(TerminationSignals::exitCode(signal)); });
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
     if (!commandLine.needsWindow())
         return CommandLineRun::run(commandLine);
-    if (!display)
+    if (!HeadlessPlatform::canShowWindows())
         return CommandLineRun::noDisplay();
     PageFonts::install();
     mainWindow window;

@@ -132,7 +132,8 @@ struct Mp4Encoder::Private
 
 bool Mp4Encoder::Private::open(QString *why)
 {
-    const QByteArray path = outputPath.toUtf8();
+    // The name as the file system spells it, which need not be UTF-8.
+    const QByteArray path = QFile::encodeName(outputPath);
     AVFormatContext *raw = nullptr;
     int rc = avformat_alloc_output_context2(&raw, nullptr, "mp4", path.constData());
     if (rc < 0) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The program's command line without a display: exports read back with ffprobe,
-# poppler and ImageMagick; usage mistakes exit 2 and failed exports exit 1, each
-# with a clear message and no file left. Usage: command-line-test.sh <drillmora>
+# The program's command line without a display (or with one that is not there):
+# exports read back with ffprobe, poppler and ImageMagick; usage mistakes exit 2
+# and failed exports exit 1, each with a clear message and no file left, also when
+# stopped by a signal or a full disk. Usage: command-line-test.sh <drillmora>
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
@@ -133,6 +134,72 @@ code=$?
 
 leftovers="$(find out elsewhere shared full -name '.*')"
 [ -z "$leftovers" ] || fail "replacing left $leftovers"
+
+# A display that is named but not there: what needs no window never tries it (no
+# abort, not even Qt's warning about it); the editor says it has nowhere to go.
+for display in DISPLAY=:99 WAYLAND_DISPLAY=wayland-99; do
+  for c in "0|Usage:|--help" "0|Drillmora 1.0.1|--version" "0|-> out/stale.png|--export-picture out/stale.png one.anim" \
+    "1|no display to show the editor on|one.anim"; do
+    IFS='|' read -r code want args <<<"$c"
+    # shellcheck disable=SC2086
+    env -i HOME="$HOME" PATH="$PATH" "$display" "$program" $args >stdout 2>stderr; got=$?
+    grep -qF -- "$want" stdout stderr && { [ "$code" -ne 0 ] || ! grep -q 'connect to display' stderr; } && [ "$got" -eq "$code" ] ||
+      { fail "$display drillmora $args: exit $got (want $code)"; cat stderr >&2; }
+  done
+done
+[ -s out/stale.png ] || fail "no picture exported under a display that is not there"
+rm -f out/*
+
+# An export never replaces one of the drills it reads: the same file by any
+# spelling, a hard or symbolic link, or another drill of the run. The drills stay
+# as they were; the run fails.
+for args in "--export-picture same/plan.png same/plan.png" "--export-picture same/sub/../plan.png same/plan.png" \
+  "--export-picture same/hard.png same/plan.png" "--export-picture same/soft.png same/plan.png" \
+  "--output-dir same --export-picture png same/plan.png" "--output-dir same --export-picture png one.anim same/m.anim"; do
+  rm -rf same && mkdir -p same/sub && cp one.anim same/plan.png && cp one.anim same/m.anim
+  ln same/plan.png same/hard.png && ln -s plan.png same/soft.png && ln same/m.anim same/one.png
+  # shellcheck disable=SC2086
+  run $args; got=$?
+  for f in plan.png m.anim; do cmp -s one.anim "same/$f" || fail "drillmora $args changed the drill $f"; done
+  [ "$got" -eq 1 ] && grep -qF "is the drill" stderr && [ -z "$(find same -name '.*')" ] || { fail "drillmora $args: exit $got"; cat stderr >&2; }
+done
+
+# A name that is not UTF-8 is the file's own, read and written byte for byte.
+cafe=$'caf\xe9'
+cp one.anim "$cafe.anim"
+LC_ALL=C.UTF-8 run --export-picture "out/$cafe.png" "$cafe.anim" && LC_ALL=C.UTF-8 run --output-dir out --export-pdf pdf "$cafe.anim" &&
+  [ "$(identify -format '%m %wx%h' "out/$cafe.png")" = "PNG 1024x768" ] && [ "$(report "out/$cafe.pdf")" = "$(pages 1)" ] &&
+  grep -qF -- "-> out/$cafe.pdf" stderr || { fail "a drill named $cafe.anim was not exported"; cat stderr >&2; }
+rm -f out/*
+
+# Stopped by a signal while it writes (the hidden file beside the target is
+# there), an export takes its unfinished file with it and exits 128 + signal.
+set -m # background runs get SIGINT as they would from a terminal
+drill 60 >long.anim && rm -rf out/*
+for c in "INT 2 mp4" "TERM 15 mp4" "HUP 1 mp4" "INT 2 pdf" "TERM 15 pdf" "HUP 1 pdf"; do
+  read -r signal number type <<<"$c"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "--export-$([ "$type" = mp4 ] && echo video || echo pdf)" "out/long.$type" long.anim 2>stderr &
+  pid=$!
+  for ((i = 0; i < 1200; i++)); do [ -z "$(find out -name '.*')" ] && kill -0 "$pid" || break; sleep 0.05; done
+  kill -s "$signal" "$pid"
+  wait "$pid"; got=$?
+  [ "$got" -eq $((128 + number)) ] && [ -z "$(find out -mindepth 1)" ] ||
+    { fail "SIG$signal during a $type export: exit $got, left '$(find out -mindepth 1)'"; cat stderr >&2; rm -rf out/* out/.[!.]*; }
+done
+set +m
+
+# On a full disk each export fails naming the file asked for and saying why, and
+# leaves nothing behind.
+fullDisk() {
+  unshare --map-root-user --mount bash -c 'mount -t tmpfs -o size=256k tmpfs full && { dd if=/dev/zero of=full/filler bs=4k 2>/dev/null; "$@"; code=$?; ls -A full >left; exit $code; }' fullDisk "$@"
+}
+mkdir -p full
+for target in full/p.png full/p.jpg full/r.pdf full/v.mp4; do
+  case "$target" in *.png | *.jpg) option=--export-picture ;; *.pdf) option=--export-pdf ;; *) option=--export-video ;; esac
+  fullDisk env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$option" "$target" three.anim >stdout 2>stderr; got=$?
+  [ "$got" -eq 1 ] && grep -qF "written to $target" stderr && grep -qF "No space left on device" stderr && [ "$(cat left)" = filler ] ||
+    { fail "$target on a full disk: exit $got, left $(cat left)"; cat stderr >&2; }
+done
 
 [ "$failures" -eq 0 ] && echo "command line: all cases passed"
 exit $((failures > 0))

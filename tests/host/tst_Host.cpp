@@ -10,6 +10,7 @@
 #include "CommandLineExports.h"
 #include "DrillText.h"
 #include "ExportRunner.h"
+#include "FileNameCodec.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "SaveFileDialog.h"
@@ -72,6 +73,13 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
     QByteArray bytes;
     QBuffer buffer(&bytes);
     return buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format, 95) ? bytes : QByteArray();
+}
+
+// Qt keeps every codec made, and finds one by name among them.
+QTextCodec *fileNameCodec()
+{
+    static QTextCodec *const codec = new FileNameCodec;
+    return codec;
 }
 
 QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
@@ -142,11 +150,6 @@ auto fileSizeLimit(rlim_t bytes)
     return qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
 }
 
-// Answers the message box about to open, noting "title|text|informative", how its labels show text
-// and by how many pixels it is narrower than its title in bold type beside a title bar's buttons.
-std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr, int *tooNarrow = nullptr)
-}
-
 // A disk of `bytes` (whole pages) at `folder` while the guard lives, full once
 // they are used: a tmpfs, which only root may mount; `mounted` says whether it is.
 auto smallDisk(const QString &folder, qint64 bytes, bool *mounted)
@@ -178,8 +181,9 @@ auto mayNotWrite(const QString &file)
     });
 }
 
-// Answers the message box about to open, noting "title|text|informative" and how its labels show text.
-std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr)
+// Answers the message box about to open, noting "title|text|informative", how its labels show text
+// and by how many pixels it is narrower than its title in bold type beside a title bar's buttons.
+std::unique_ptr<ModalDriver> readBox(QString *said, QList<Qt::TextFormat> *formats = nullptr, int *tooNarrow = nullptr)
 {
     return ModalDriver::answer<QMessageBox>([=](QMessageBox *b) {
         *said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
@@ -267,9 +271,11 @@ private slots:
              u16(u"\u00C0\u00AF \u00E0\u009F\u00BF \u00F0\u008F\u00BF\u00BF \u00ED\u00A0\u0080 \u00F4\u0090\u0080\u0080 \u00F5\u0080 \u00E2\u0082x \u00C3\u00E1 \u00F0\u009F\u008F")},
             // The smallest and largest of each length stay one character.
             {"ISO-8859-1", "\xE9\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u16(u"\u00E9\u0080\u07FF\u0800\uD7FF\uFFFD\U00010000\U0010FFFF")},
+            // A UTF-8 locale whose codec also carries file names: a stray byte in a file is U+FFFD, as ever.
+            {"file names", "a\xE9" "b \xC3\xA9", u16(u"a\uFFFDb \u00E9")},
         };
         for (const auto &row : rows) {
-            QTextCodec::setCodecForLocale(QTextCodec::codecForName(row.locale));
+            QTextCodec::setCodecForLocale(row.locale == QByteArray("file names") ? fileNameCodec() : QTextCodec::codecForName(row.locale));
             QCOMPARE(TextDecoder::decode(row.bytes), row.expected);
         }
     }
@@ -278,6 +284,46 @@ private slots:
     // kind or size alone (CTest runs this alone under a short `timeout` too, so one
     // that blocks fails, not hangs). A drill of many frames is one long line, not cut
     // at some buffer size; in UTF-16 the break is found after decoding.
+    // A name is any bytes: in a UTF-8 locale the bytes that are not UTF-8 come
+    // back as they were, from the command line to the file opened.
+    void fileNames()
+    {
+        QTextCodec *codec = fileNameCodec();
+        const QByteArray names[] = {"caf\xC3\xA9 \xF0\x9F\x8F\x89", "caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                    "\xE2\x82", "\xE2\x82x", "\xFF\xFE", "\xF0\x9F\x8F"};
+        for (const QByteArray &name : names) {
+            const QString text = codec->toUnicode(name);
+            QCOMPARE(codec->fromUnicode(text), name);
+            QVERIFY2(text == QString::fromUtf8(name) || !text.contains(QChar::ReplacementCharacter), name.constData());
+            // In pieces, as a stream reads them (a path goes on after a name): a
+            // sequence cut between two pieces is still one character.
+            QScopedPointer<QTextDecoder> decoder(codec->makeDecoder());
+            QScopedPointer<QTextEncoder> encoder(codec->makeEncoder());
+            const QByteArray path = name + "/x";
+            QString pieces;
+            QByteArray back;
+            for (char byte : path)
+                pieces += decoder->toUnicode(&byte, 1);
+            for (QChar c : pieces)
+                back += encoder->fromUnicode(&c, 1);
+            QVERIFY2(pieces == text + "/x" && back == path, name.constData());
+        }
+        // Only U+DC80 to U+DCFF stand for bytes; other lone surrogates are no text.
+        QCOMPARE(codec->toUnicode("caf\xE9"), QString("caf") + QChar(0xDCE9));
+        const QString lone = u16(u"\U0001F3C9 ") + QChar(0xDCE9) + ' ' + QChar(0xD800) + 'x' + QChar(0xDC41);
+        QCOMPARE(codec->fromUnicode(lone), QByteArray("\xF0\x9F\x8F\x89 \xE9 ?x?"));
+
+        QTextCodec::setCodecForLocale(codec);
+        const QByteArray raw = QFile::encodeName(m_dir->path()) + "/caf\xE9.anim";
+        char *argv[] = {const_cast<char *>("drillmora"), const_cast<char *>(raw.constData())};
+        const QStringList arguments = FileNameCodec::arguments(2, argv);
+        writeFile(arguments[1], "{\"caf\xC3\xA9\":1}\nsecond");
+        QString line, error;
+        QVERIFY(!QFile::exists(QString::fromLatin1(raw)) && QFileInfo(arguments[1]).size() > 0);
+        QVERIFY2(AnimationFile::readFirstLine(arguments[1], &line, &error) && line == u16(u"{\"caf\u00E9\":1}"), qPrintable(error));
+        QVERIFY(::access(raw.constData(), R_OK) == 0);
+    }
+
     void reading()
     {
         writeFile(path("plain.txt"), "text");
