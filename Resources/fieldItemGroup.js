@@ -403,11 +403,11 @@
 
         // ---- Pointer: press, release and dragging -------------------------
 
-        // A pressed item comes to the front, and that order is saved. Pressing
-        // a selected item keeps the whole selection so that it can be dragged
-        // together.
+        // Pressing an item selects it alone; pressing a selected one keeps the
+        // whole selection, so that it can be dragged together. A press
+        // changes nothing that is saved: the stacking order is saved, so an
+        // item comes to the front only when it moves.
         function press() {
-            group.moveToTop();
             if (group.isSelected) {
                 return;
             }
@@ -426,7 +426,7 @@
         // the same amount, so the others may leave it.
         function dragBound(pos) {
             var layer = group.getLayer();
-            if (!group.isSelected || !layer) {
+            if (pressing || !group.isSelected || !layer) {
                 return pos;
             }
             var size = pitchSize(layer);
@@ -452,8 +452,30 @@
             });
         }
 
+        // Kinetic already puts a draggable item under the pointer when it is
+        // pressed, through the drag bound and a round trip of its place
+        // through the layer's transform, which may leave it a last digit
+        // off. A press moves nothing: the item keeps its exact place, and the
+        // other selected items are left alone, until the pointer moves.
+        var pressing = false;
+
+        function keepPlaceWhenPressed(item) {
+            var startDrag = item.startDrag;
+            item.startDrag = function () {
+                var before = item.position();
+                pressing = true;
+                try {
+                    startDrag.apply(item, arguments);
+                } finally {
+                    pressing = false;
+                }
+                item.position(before);
+            };
+        }
+
         function dragStart() {
             var layer = group.getLayer();
+            group.moveToTop();
             group.fire(DRAG_START_EVENT, {}, false);
             othersSelectedWith(layer).forEach(function (itemGroup) {
                 itemGroup.fire(DRAG_START_EVENT, {}, false);
@@ -504,6 +526,7 @@
         });
 
         fieldItem.group.dragBoundFunc(dragBound);
+        keepPlaceWhenPressed(fieldItem.group);
         fieldItem.group.on('mousedown touchstart', press);
         fieldItem.group.on('mouseup touchend', release);
         fieldItem.group.on('dragstart', dragStart);

@@ -407,3 +407,54 @@ test('each key raises its command, other keys are left alone, and an overlay or 
         keyboard.setPlaying(false);
     }
 });
+
+// ---- Selecting with the pointer (fieldItemGroup.js, Animation.js), through the editor's own stage.
+
+// Three players across the pitch on frame 2 of 3, the first drawn at the back; `then` runs once
+// their pictures are in, so that the hit graph has them.
+function openPlayers(done, then) {
+    var row = function (x) { return [0, 1, 2].map(function (f) { return { x: x, y: 0.3 + 0.2 * f, rotation: 0 }; }); };
+    openInEditor(drillText({ nFrames: 3, selectedFrame: 1, frameText: ['', '', ''], objects: [
+        itemRecord('person', 1, row(0.25)), itemRecord('person', 2, row(0.5)), itemRecord('person', 3, row(0.75))] }));
+    cppInterface.clearReceivedMessages();
+    waitFor('the players\' pictures', function () {
+        return groups().every(function (g) { return g.getFieldItem().image.image().complete; });
+    }, done, function () {
+        editor.stage.draw();
+        then(editor.saveToString());
+    });
+}
+
+// Where item `id` stands on the stage; a click or drag there with `mods` held.
+function onStageAt(id) { return layerPosToStage(layer.childWithId(id).getFieldItem().group.position(), layer); }
+function clickItem(id, mods) {
+    editor.stage.draw();
+    clickAt(editor.stage, onStageAt(id).x, onStageAt(id).y, mods);
+}
+function dragItem(id, dx, dy) {
+    var from = onStageAt(id);
+    editor.stage.draw();
+    pointerEvent(editor.stage, 'mousemove', from.x, from.y);
+    pointerEvent(editor.stage, 'mousedown', from.x, from.y);
+    for (var i = 1; i <= 4; i++) { pointerEvent(editor.stage, 'mousemove', from.x + dx * i / 4, from.y + dy * i / 4); }
+    pointerEvent(editor.stage, 'mouseup', from.x + dx, from.y + dy);
+}
+function selectedIds() { return groups().filter(function (g) { return g.isSelected; }).map(function (g) { return g.getAttr('id'); }).sort(); }
+
+// Mended: a press brought the item to the front, which is saved: a click was a change and an undo step.
+test('regression: a click selects an item and changes nothing saved; the next undo takes back the move made before it', function (done) {
+    openPlayers(done, function (opened) {
+        var steps = pageShell.history.length();
+        clickItem(1);
+        assert.deepEqual([selectedIds(), editor.saveToString(), sent(), pageShell.history.length()], [[1], opened, [], steps],
+            'a click on the backmost player');
+        dragItem(3, -40, 30);
+        var moved = editor.saveToString();
+        assert.notEqual(moved, opened, 'the drag moved the player');
+        clickItem(2);
+        assert.deepEqual([selectedIds(), editor.saveToString(), pageShell.history.length()], [[2], moved, steps + 1]);
+        press('Z', 'ctrl');
+        assert.equal(difference(editor.saveToString(), opened), '', 'the move undone by the first undo');
+        done();
+    });
+});
