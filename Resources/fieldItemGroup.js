@@ -404,10 +404,16 @@
         // ---- Pointer: press, release and dragging -------------------------
 
         // Pressing an item selects it alone; pressing a selected one keeps the
-        // whole selection, so that it can be dragged together. A press
-        // changes nothing that is saved: the stacking order is saved, so an
-        // item comes to the front only when it moves.
-        function press() {
+        // whole selection, so that it can be dragged together. With Shift or
+        // Ctrl (Command) held, the press adds the item to the selection or
+        // takes it away. A press changes nothing that is saved: the stacking
+        // order is saved, so an item comes to the front only when it moves.
+        function press(evt) {
+            var pointer = evt && evt.evt;
+            if (pointer && (pointer.shiftKey || pointer.ctrlKey || pointer.metaKey)) {
+                group.selectFunc(!group.isSelected);
+                return;
+            }
             if (group.isSelected) {
                 return;
             }
@@ -418,7 +424,7 @@
         }
 
         function release() {
-            group.showControlsFunc(true);
+            group.showControlsFunc(group.isSelected);
         }
 
         // Kinetic proposes the dragged item's centre in stage pixels. Only
@@ -498,7 +504,7 @@
         });
         group.on(DRAG_END_EVENT, function () {
             group.setControlsPosition();
-            group.showControlsFunc(true);
+            group.showControlsFunc(group.isSelected);
             redraw(group);
         });
 

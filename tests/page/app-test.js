@@ -458,3 +458,29 @@ test('regression: a click selects an item and changes nothing saved; the next un
         done();
     });
 });
+
+test('shift and ctrl clicks add an item to the selection or take it away; a drag moves all; the margin clears', function (done) {
+    openPlayers(done, function () {
+        [[1, '', [1]], [3, 'shift', [1, 3]], [2, 'ctrl', [1, 2, 3]], [1, 'shift', [2, 3]], [1, 'meta', [1, 2, 3]],
+            [3, 'ctrl', [1, 2]]].forEach(function (row) {
+            clickItem(row[0], row[1]);
+            assert.deepEqual(selectedIds(), row[2], row[1] + ' click on ' + row[0]);
+            assert.equal(layer.childWithId(row[0]).find('.LabelControl')[0].visible(), row[2].indexOf(row[0]) !== -1,
+                'the controls follow the selection of ' + row[0]);
+        });
+        var before = [1, 2, 3].map(onStageAt);
+        dragItem(2, 30, -20);
+        [1, 2, 3].forEach(function (id, i) {
+            var moved = id !== 3;
+            assert.deepEqual([Math.round(onStageAt(id).x - before[i].x), Math.round(onStageAt(id).y - before[i].y)],
+                moved ? [30, -20] : [0, 0], 'player ' + id + (moved ? ' dragged with the others' : ' left'));
+        });
+        assert.deepEqual(selectedIds(), [1, 2], 'the selection kept after the drag');
+        // The pitch is 4:3 in the middle of a wider stage: its left edge stands well in from the stage's.
+        var pitchLeft = layerPosToStage({ x: 0, y: 0 }, layer).x;
+        assert.ok(pitchLeft > 40, 'precondition: a margin beside the pitch, ' + pitchLeft + ' wide');
+        clickAt(editor.stage, pitchLeft / 2, editor.stage.height() / 2);
+        assert.deepEqual([selectedIds(), layer.find('.selectRectangle').length], [[], 0], 'a click on the margin');
+        done();
+    });
+});
