@@ -124,11 +124,12 @@ private slots:
         QTest::newRow("close when the change is undone: no question") << "close" << 0 << "undone";
         QTest::newRow("close after looking at another frame: no question") << "close" << 0 << "look";
         QTest::newRow("close after a click selecting the backmost item: no question") << "close" << 0 << "click";
+        QTest::newRow("close after playing to the last frame: no question") << "close" << 0 << "play";
     }
 
     // Each answer followed to the file, the page and the title. A change
-    // undone, or only a look at another frame or a click that selects an
-    // item, leaves nothing to ask about.
+    // undone, or only a look at another frame, a click that selects an
+    // item, or a play, leaves nothing to ask about.
     void promptOnEveryWayOut()
     {
         QFETCH(QString, way);
@@ -136,7 +137,7 @@ private slots:
         QFETCH(QString, change);
         const QString drill = m_dir.filePath(QTest::currentDataTag() + QString(".anim")), other = m_dir.filePath("other é.anim");
         writeFile(other, animationText("the other drill").toUtf8() + "\nignored second line\n");
-        if (change == "click") {
+        if (change == "click" || change == "play") {
             // Frame 8 of 10 on show; a second player, added last, stands in front of the first.
             openDrill(runningPlayer(10, 7));
             addItem();
@@ -151,6 +152,12 @@ private slots:
         } else if (change == "click") {
             clickItem(1);
             QCOMPARE(js("pageShell.animation.animLayer.childWithId(1).isSelected").toBool(), true);
+        } else if (change == "play") {
+            m_view->setFocus();
+            QTest::keyClick(m_view, Qt::Key_Space);
+            QVERIFY(js("pageShell.animation.playbackManager.isPlaying").toBool());
+            QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.animation.playbackManager.isPlaying").toBool(), 10000);
+            QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 9);
         } else {
             addItem();
             QTRY_COMPARE(title(), QFileInfo(drill).fileName() + '*' + Dash);

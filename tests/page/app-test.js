@@ -484,3 +484,21 @@ test('shift and ctrl clicks add an item to the selection or take it away; a drag
         done();
     });
 });
+
+test('playing to the end is no change: nothing sent, no step, and an undo then takes back the last edit', function (done) {
+    openPlayers(done, function (opened) {
+        selectOnly([1]);
+        press('Right', 'shift');
+        var nudged = editor.saveToString();
+        var steps = pageShell.history.length();
+        cppInterface.clearReceivedMessages();
+        press('Space');
+        waitFor('the end of playback', function () { return !editor.playbackManager.isPlaying; }, done, function () {
+            assert.deepEqual([editor.frameManager.selectedFrame, sent(), pageShell.history.length()], [2, [], steps]);
+            assert.equal(difference(editor.saveToString(), nudged.replace('"selectedFrame":1', '"selectedFrame":2')), '');
+            press('Z', 'ctrl');
+            assert.equal(difference(editor.saveToString(), opened), '', 'the nudge undone, on its frame');
+            done();
+        }, 5000);
+    });
+}, 8000);
