@@ -787,14 +787,29 @@
 
     // ---- Rubber-band selection ----------------------------------------------
 
-    // Pressing the bare pitch starts a selection rectangle; moving stretches
-    // it (never beyond the pitch); releasing selects every item wholly
-    // inside it and nothing else, so a click on the bare pitch deselects
-    // all. Moves and releases are taken from the stage's own pointer events,
-    // which come wherever the pointer is, over an item, the rectangle or
-    // beside the pitch.
+    // Pressing the bare pitch, or the margin beside it, starts a selection
+    // rectangle; moving stretches it (never beyond the pitch); releasing
+    // selects every item wholly inside it and nothing else, so a click on
+    // the bare pitch or the margin deselects all. Moves and releases are
+    // taken from the stage's own pointer events, which come wherever the
+    // pointer is, over an item, the rectangle or beside the pitch.
     Animation.prototype.installSelectionHandlers = function () {
         var self = this;
+        // Kinetic passes a press to the shape under it, if any, before the
+        // stage's own content event: a press that reached no shape is one on
+        // the margin. The margin follows the pitch: while the pitch does not
+        // listen (playback, an overlay), neither does the margin.
+        var pressedShape = false;
+        this.stage.on('mousedown touchstart', function () {
+            pressedShape = true;
+        });
+        this.stage.on('contentMousedown contentTouchstart', function () {
+            var onMargin = !pressedShape;
+            pressedShape = false;
+            if (onMargin && self.bgLayer.isListening()) {
+                self.startSelection();
+            }
+        });
         this.bgLayer.on('mousedown touchstart', function () {
             self.startSelection();
         });
@@ -815,6 +830,7 @@
         if (!pos) {
             return;
         }
+        this.animLayer.clipToBounds(pos);
         var rect = new Kinetic.Rect({
             name: SELECT_RECT_NAME,
             x: pos.x,

@@ -403,11 +403,17 @@
 
         // ---- Pointer: press, release and dragging -------------------------
 
-        // A pressed item comes to the front, and that order is saved. Pressing
-        // a selected item keeps the whole selection so that it can be dragged
-        // together.
-        function press() {
-            group.moveToTop();
+        // Pressing an item selects it alone; pressing a selected one keeps the
+        // whole selection, so that it can be dragged together. With Shift or
+        // Ctrl (Command) held, the press adds the item to the selection or
+        // takes it away. A press changes nothing that is saved: the stacking
+        // order is saved, so an item comes to the front only when it moves.
+        function press(evt) {
+            var pointer = evt && evt.evt;
+            if (pointer && (pointer.shiftKey || pointer.ctrlKey || pointer.metaKey)) {
+                group.selectFunc(!group.isSelected);
+                return;
+            }
             if (group.isSelected) {
                 return;
             }
@@ -418,7 +424,7 @@
         }
 
         function release() {
-            group.showControlsFunc(true);
+            group.showControlsFunc(group.isSelected);
         }
 
         // Kinetic proposes the dragged item's centre in stage pixels. Only
@@ -426,7 +432,7 @@
         // the same amount, so the others may leave it.
         function dragBound(pos) {
             var layer = group.getLayer();
-            if (!group.isSelected || !layer) {
+            if (pressing || !group.isSelected || !layer) {
                 return pos;
             }
             var size = pitchSize(layer);
@@ -452,8 +458,30 @@
             });
         }
 
+        // Kinetic already puts a draggable item under the pointer when it is
+        // pressed, through the drag bound and a round trip of its place
+        // through the layer's transform, which may leave it a last digit
+        // off. A press moves nothing: the item keeps its exact place, and the
+        // other selected items are left alone, until the pointer moves.
+        var pressing = false;
+
+        function keepPlaceWhenPressed(item) {
+            var startDrag = item.startDrag;
+            item.startDrag = function () {
+                var before = item.position();
+                pressing = true;
+                try {
+                    startDrag.apply(item, arguments);
+                } finally {
+                    pressing = false;
+                }
+                item.position(before);
+            };
+        }
+
         function dragStart() {
             var layer = group.getLayer();
+            group.moveToTop();
             group.fire(DRAG_START_EVENT, {}, false);
             othersSelectedWith(layer).forEach(function (itemGroup) {
                 itemGroup.fire(DRAG_START_EVENT, {}, false);
@@ -476,7 +504,7 @@
         });
         group.on(DRAG_END_EVENT, function () {
             group.setControlsPosition();
-            group.showControlsFunc(true);
+            group.showControlsFunc(group.isSelected);
             redraw(group);
         });
 
@@ -504,6 +532,7 @@
         });
 
         fieldItem.group.dragBoundFunc(dragBound);
+        keepPlaceWhenPressed(fieldItem.group);
         fieldItem.group.on('mousedown touchstart', press);
         fieldItem.group.on('mouseup touchend', release);
         fieldItem.group.on('dragstart', dragStart);

@@ -153,10 +153,13 @@ private slots:
         QTest::newRow("close when the change is undone: no question") << "close" << 0 << "undone";
         QTest::newRow("close after looking at another frame: no question") << "close" << 0 << "look";
         QTest::newRow("Ctrl+Q with nothing changed: no question") << "Ctrl+Q" << 0 << "undone";
+        QTest::newRow("close after a click selecting the backmost item: no question") << "close" << 0 << "click";
+        QTest::newRow("close after playing to the last frame: no question") << "close" << 0 << "play";
     }
 
     // Each answer followed to the file, the page and the title. A change
-    // undone, or only a look at another frame, leaves nothing to ask about.
+    // undone, or only a look at another frame, a click that selects an
+    // item, or a play, leaves nothing to ask about.
     void promptOnEveryWayOut()
     {
         QFETCH(QString, way);
@@ -164,12 +167,27 @@ private slots:
         QFETCH(QString, change);
         const QString drill = m_dir.filePath(QTest::currentDataTag() + QString(".anim")), other = m_dir.filePath("other é.anim");
         writeFile(other, animationText("the other drill").toUtf8() + "\nignored second line\n");
-        js("myDispatchEvent('addFrame', {})");
+        if (change == "click" || change == "play") {
+            // Frame 8 of 10 on show; a second player, added last, stands in front of the first.
+            openDrill(runningPlayer(10, 7));
+            addItem();
+        } else {
+            js("myDispatchEvent('addFrame', {})");
+        }
         pressButton("saveAnimation", drill);
         const QByteArray saved = readFile(drill);
         if (change == "look") {
             clickFrameBox(0);
             QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 0);
+        } else if (change == "click") {
+            clickItem(1);
+            QCOMPARE(js("pageShell.animation.animLayer.childWithId(1).isSelected").toBool(), true);
+        } else if (change == "play") {
+            m_view->setFocus();
+            QTest::keyClick(m_view, Qt::Key_Space);
+            QVERIFY(js("pageShell.animation.playbackManager.isPlaying").toBool());
+            QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.animation.playbackManager.isPlaying").toBool(), 10000);
+            QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 9);
         } else {
             addItem();
             QTRY_COMPARE(title(), QFileInfo(drill).fileName() + '*' + Dash);
@@ -636,6 +654,17 @@ private:
                                            "  .getBoundingClientRect();"
                                            "  return [strip.left + t.frameBoxX(%1) + t.boxWidth / 2, strip.top + t.h / 2];"
                                            "})(pageShell.timeline)").arg(n)).toList();
+        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
+    }
+
+    // A real click on the centre of the item whose id in the drill is `id`.
+    void clickItem(int id)
+    {
+        js("pageShell.animation.stage.draw()"); // the hit graph as the items stand now
+        const QVariantList at = js(QString("(function (l) { var c = layerPosToStage(l.childWithId(%1).getFieldItem().group.position(), l);"
+                                           "  var area = document.getElementById('animContainer').getBoundingClientRect();"
+                                           "  return [area.left + c.x, area.top + c.y];"
+                                           "})(pageShell.animation.animLayer)").arg(id)).toList();
         QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
     }
 

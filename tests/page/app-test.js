@@ -502,3 +502,98 @@ test('each key raises its command, other keys are left alone, and an overlay or 
         keyboard.setPlaying(false);
     }
 });
+
+// ---- Selecting with the pointer (fieldItemGroup.js, Animation.js), through the editor's own stage.
+
+// Three players across the pitch on frame 2 of 3, the first drawn at the back; `then` runs once
+// their pictures are in, so that the hit graph has them.
+function openPlayers(done, then) {
+    var row = function (x) { return [0, 1, 2].map(function (f) { return { x: x, y: 0.3 + 0.2 * f, rotation: 0 }; }); };
+    openInEditor(drillText({ nFrames: 3, selectedFrame: 1, frameText: ['', '', ''], objects: [
+        itemRecord('person', 1, row(0.25)), itemRecord('person', 2, row(0.5)), itemRecord('person', 3, row(0.75))] }));
+    cppInterface.clearReceivedMessages();
+    waitFor('the players\' pictures', function () {
+        return groups().every(function (g) { return g.getFieldItem().image.image().complete; });
+    }, done, function () {
+        editor.stage.draw();
+        then(editor.saveToString());
+    });
+}
+
+// Where item `id` stands on the stage; a click or drag there with `mods` held.
+function onStageAt(id) { return layerPosToStage(layer.childWithId(id).getFieldItem().group.position(), layer); }
+function clickItem(id, mods) {
+    editor.stage.draw();
+    clickAt(editor.stage, onStageAt(id).x, onStageAt(id).y, mods);
+}
+function dragItem(id, dx, dy) {
+    var from = onStageAt(id);
+    editor.stage.draw();
+    pointerEvent(editor.stage, 'mousemove', from.x, from.y);
+    pointerEvent(editor.stage, 'mousedown', from.x, from.y);
+    for (var i = 1; i <= 4; i++) { pointerEvent(editor.stage, 'mousemove', from.x + dx * i / 4, from.y + dy * i / 4); }
+    pointerEvent(editor.stage, 'mouseup', from.x + dx, from.y + dy);
+}
+function selectedIds() { return groups().filter(function (g) { return g.isSelected; }).map(function (g) { return g.getAttr('id'); }).sort(); }
+
+// Mended: a press brought the item to the front, which is saved: a click was a change and an undo step.
+test('regression: a click selects an item and changes nothing saved; the next undo takes back the move made before it', function (done) {
+    openPlayers(done, function (opened) {
+        var steps = pageShell.history.length();
+        clickItem(1);
+        assert.deepEqual([selectedIds(), editor.saveToString(), sent(), pageShell.history.length()], [[1], opened, [], steps],
+            'a click on the backmost player');
+        dragItem(3, -40, 30);
+        var moved = editor.saveToString();
+        assert.notEqual(moved, opened, 'the drag moved the player');
+        clickItem(2);
+        assert.deepEqual([selectedIds(), editor.saveToString(), pageShell.history.length()], [[2], moved, steps + 1]);
+        press('Z', 'ctrl');
+        assert.equal(difference(editor.saveToString(), opened), '', 'the move undone by the first undo');
+        done();
+    });
+});
+
+test('shift and ctrl clicks add an item to the selection or take it away; a drag moves all; the margin clears', function (done) {
+    openPlayers(done, function () {
+        [[1, '', [1]], [3, 'shift', [1, 3]], [2, 'ctrl', [1, 2, 3]], [1, 'shift', [2, 3]], [1, 'meta', [1, 2, 3]],
+            [3, 'ctrl', [1, 2]]].forEach(function (row) {
+            clickItem(row[0], row[1]);
+            assert.deepEqual(selectedIds(), row[2], row[1] + ' click on ' + row[0]);
+            assert.equal(layer.childWithId(row[0]).find('.LabelControl')[0].visible(), row[2].indexOf(row[0]) !== -1,
+                'the controls follow the selection of ' + row[0]);
+        });
+        var before = [1, 2, 3].map(onStageAt);
+        dragItem(2, 30, -20);
+        [1, 2, 3].forEach(function (id, i) {
+            var moved = id !== 3;
+            assert.deepEqual([Math.round(onStageAt(id).x - before[i].x), Math.round(onStageAt(id).y - before[i].y)],
+                moved ? [30, -20] : [0, 0], 'player ' + id + (moved ? ' dragged with the others' : ' left'));
+        });
+        assert.deepEqual(selectedIds(), [1, 2], 'the selection kept after the drag');
+        // The pitch is 4:3 in the middle of a wider stage: its left edge stands well in from the stage's.
+        var pitchLeft = layerPosToStage({ x: 0, y: 0 }, layer).x;
+        assert.ok(pitchLeft > 40, 'precondition: a margin beside the pitch, ' + pitchLeft + ' wide');
+        clickAt(editor.stage, pitchLeft / 2, editor.stage.height() / 2);
+        assert.deepEqual([selectedIds(), layer.find('.selectRectangle').length], [[], 0], 'a click on the margin');
+        done();
+    });
+});
+
+test('playing to the end is no change: nothing sent, no step, and an undo then takes back the last edit', function (done) {
+    openPlayers(done, function (opened) {
+        selectOnly([1]);
+        press('Right', 'shift');
+        var nudged = editor.saveToString();
+        var steps = pageShell.history.length();
+        cppInterface.clearReceivedMessages();
+        press('Space');
+        waitFor('the end of playback', function () { return !editor.playbackManager.isPlaying; }, done, function () {
+            assert.deepEqual([editor.frameManager.selectedFrame, sent(), pageShell.history.length()], [2, [], steps]);
+            assert.equal(difference(editor.saveToString(), nudged.replace('"selectedFrame":1', '"selectedFrame":2')), '');
+            press('Z', 'ctrl');
+            assert.equal(difference(editor.saveToString(), opened), '', 'the nudge undone, on its frame');
+            done();
+        }, 5000);
+    });
+}, 8000);

@@ -122,17 +122,19 @@
         poll();
     }
 
-    // A DOM mouse event at stage point (x, y): Kinetic finds the shape through its hit graph.
-    function pointerEvent(stage, type, x, y) {
+    // A DOM mouse event at stage point (x, y), with the keys named in `mods` ('ctrl', 'shift',
+    // 'alt', 'meta') held: Kinetic finds the shape through its hit graph.
+    function pointerEvent(stage, type, x, y, mods) {
         var box = stage.getContent().getBoundingClientRect();
+        var held = function (key) { return (mods || '').split(' ').indexOf(key) !== -1; };
         var evt = document.createEvent('MouseEvents');
         evt.initMouseEvent(type, true, true, window, 1, 0, 0, box.left + x, box.top + y,
-            false, false, false, false, 0, null);
+            held('ctrl'), held('alt'), held('shift'), held('meta'), 0, null);
         stage.getContent().dispatchEvent(evt);
     }
 
-    function clickAt(stage, x, y) {
-        ['mousemove', 'mousedown', 'mouseup'].forEach(function (type) { pointerEvent(stage, type, x, y); });
+    function clickAt(stage, x, y, mods) {
+        ['mousemove', 'mousedown', 'mouseup'].forEach(function (type) { pointerEvent(stage, type, x, y, mods); });
     }
 
     // The page events among `eventNames` that `body` raised, as [name, detail] pairs.

@@ -297,8 +297,8 @@ test('controls built on the first selection are placed and turned as if built wi
         'buttons, texts and the rotate icons turned back against the pitch; heads for the layer');
 });
 
-test('pressing an item selects only it through the layer and brings it to the front; a selected one keeps the selection',
-    function () {
+test('pressing an item selects only it through the layer and leaves its stacking, which is saved; a selected one keeps ' +
+    'the selection; a drag brings the item to the front', function () {
         var layer = makeLayer(640, 480);
         var a = addItem(layer, 'person', 100.5, 100.5);
         // Running lines once caught the pointer, so an item could not be pressed where they crossed it.
@@ -308,10 +308,12 @@ test('pressing an item selects only it through the layer and brings it to the fr
         var c = addItem(layer, 'ball', 300, 300, { select: true });
         click(a.getFieldItem().group);
         assert.deepEqual([layer.selectCalls, a.isSelected, b.isSelected, c.isSelected], [[a._id], true, false, false]);
-        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [6, 0, 2]);
+        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [6, 0, 0]);
         b.selectFunc(true);
         click(b.getFieldItem().group);
-        assert.deepEqual([layer.selectCalls.length, a.isSelected, b.getZIndex()], [1, true, 2]);
+        assert.deepEqual([layer.selectCalls.length, a.isSelected, b.getZIndex()], [1, true, 1]);
+        drag(onStage(b.getFieldItem().group), onStage({ x: 320, y: 110 }));
+        assert.deepEqual([b.getZIndex(), b.getFieldItem().group.position()], [2, { x: 320, y: 110 }]);
     });
 
 function selectedWithLines(layer, places) {
