@@ -55,6 +55,7 @@
 
         // Each frame shown redraws the layer; most are only looked at.
         var layer = window.drawHitWhenAsked(new Kinetic.Layer({ name: LAYER_NAME, x: centerX, y: centerY }));
+        window.createItemHitTest(layer);
 
         layer.canonicalWidth = CANONICAL_WIDTH;
         layer.layerScale = 1;

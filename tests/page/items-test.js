@@ -61,14 +61,15 @@ function click(node) {
     clickAt(stage, onStage(node).x, onStage(node).y);
 }
 
-function drag(from, to, release) {
-    pointerEvent(stage, 'mousemove', from.x, from.y);
-    pointerEvent(stage, 'mousedown', from.x, from.y);
+function drag(from, to, release, on) {
+    var s = on || stage;
+    pointerEvent(s, 'mousemove', from.x, from.y);
+    pointerEvent(s, 'mousedown', from.x, from.y);
     for (var i = 1; i <= 4; i++) {
-        pointerEvent(stage, 'mousemove', from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
+        pointerEvent(s, 'mousemove', from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
     }
     if (release !== false) {
-        pointerEvent(stage, 'mouseup', to.x, to.y);
+        pointerEvent(s, 'mouseup', to.x, to.y);
     }
 }
 
@@ -475,3 +476,80 @@ test('a second colour offers the default colours; the chooser closes unchanged o
             });
         });
     });
+
+// A pitch view of its own, 640 x 480 (layer and stage pixels agree), whose layer sends presses to what
+// the coach sees; `body(animation, add)` runs once the pictures of the items added with `add(type, x, y)`
+// have loaded, and the view goes when the test ends.
+function withPitchView(done, body) {
+    var container = document.getElementById('itemsTestView') || document.body.appendChild(document.createElement('div'));
+    container.id = 'itemsTestView';
+    var animation = new Animation(640, 480, 'itemsTestView');
+    done.cleanup(function () { animation.stage.destroy(); });
+    var layer = animation.animLayer;
+    var added = [];
+    function add(type, x, y) {
+        var g = animation.addItem(type, 'default', 'default', 'default');
+        g.updatePosition({ x: x, y: y }, 0);
+        g.setControlsPosition();
+        added.push(g.getFieldItem().image.image());
+        layer.draw();
+        return g;
+    }
+    body(animation, add, function (then) {
+        waitFor('the items\' pictures', function () {
+            return added.every(function (p) { return p.complete; });
+        }, done, function () {
+            layer.draw();
+            then();
+        });
+    });
+}
+
+test('a ball lying at a selected player\'s rotate handle is dragged, and the player stays as he was; the handle ' +
+    'still turns him where no ball shows', function (done) {
+    withPitchView(done, function (animation, add, loaded) {
+        var layer = animation.animLayer;
+        var person = add('person', 200, 150);
+        var ball = add('ball', 100, 100);
+        loaded(function () {
+            clickAt(animation.stage, 200, 150);
+            var handle = control(person, 'rotateControl').position();
+            assert.deepEqual([person.isSelected, person.getZIndex() > ball.getZIndex(), handle], [true, true,
+                { x: 200 + 10 + 15, y: 150 }], 'precondition: the player selected, in front, his handle beside him');
+            ball.updatePosition(handle, 0);
+            layer.draw();
+            drag(handle, { x: handle.x + 40, y: handle.y + 30 }, true, animation.stage);
+            assert.deepEqual([ball.getPosAbs(), ball.isSelected, person.isSelected, person.getFieldItem().group.rotation()],
+                [{ x: 225 + 40, y: 150 + 30 }, true, false, 0], 'the ball moved; the player neither turned nor selected');
+            clickAt(animation.stage, 200, 150);
+            ball.updatePosition(handle, 0);
+            layer.draw();
+            // The handle is 12 pixels across its centre, the ball 8: above the ball, the handle shows.
+            drag({ x: handle.x, y: handle.y - 10 }, { x: 200, y: 150 + 60 }, true, animation.stage);
+            assert.deepEqual([person.getFieldItem().group.rotation(), ball.getPosAbs()], [90, handle],
+                'turned to face the pointer; the ball stays');
+            done();
+        });
+    });
+});
+
+test('a ball drawn over a player leaves the player to be grabbed where his own pixels show; the ball has its own ' +
+    'pixels, and its box where nothing else shows', function (done) {
+    withPitchView(done, function (animation, add, loaded) {
+        var person = add('person', 200, 150);
+        // 16 pixels across, so its box's top left corner covers the player's head, outside its round edge.
+        var ball = add('ball', 207, 157);
+        loaded(function () {
+            assert.ok(ball.getZIndex() > person.getZIndex(), 'precondition: the ball drawn over the player');
+            [[200, 150, person, 'the player\'s head beside the ball'], [207, 157, ball, 'the ball over the player'],
+                [214, 164, ball, 'the ball\'s corner where nothing else shows']].forEach(function (row) {
+                clickAt(animation.stage, row[0], row[1]);
+                assert.deepEqual([person.isSelected, ball.isSelected], [row[2] === person, row[2] === ball], row[3]);
+            });
+            drag({ x: 200, y: 150 }, { x: 260, y: 110 }, true, animation.stage);
+            assert.deepEqual([person.getPosAbs(), ball.getPosAbs()], [{ x: 260, y: 110 }, { x: 207, y: 157 }],
+                'the player dragged away from under the ball');
+            done();
+        });
+    });
+});
