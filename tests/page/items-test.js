@@ -509,8 +509,9 @@ test('a ball lying at a selected player\'s rotate handle is dragged, and the pla
     'still turns him where no ball shows', function (done) {
     withPitchView(done, function (animation, add, loaded) {
         var layer = animation.animLayer;
-        var person = add('person', 200, 150);
+        // The player in front whether or not a press brings an item to the front.
         var ball = add('ball', 100, 100);
+        var person = add('person', 200, 150);
         loaded(function () {
             clickAt(animation.stage, 200, 150);
             var handle = control(person, 'rotateControl').position();
