@@ -173,7 +173,8 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
                 assert.ok(Math.abs(m[1]) < 1e-9 && m[0] > 0, 'upright on screen');
             });
         });
-        assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.height() / 2, 1e-6, 'below the upright cone');
+        assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
+            'below the cone, still lying on screen as it was placed');
         [['7', 8.4], ['10', 8.4], ['ABC', 5.6], ['ABCD', 4.2]].forEach(function (row) {
             person.setShortLabel(row[0]);
             var t = person.shortLabelText.text;
@@ -553,4 +554,59 @@ test('a ball drawn over a player leaves the player to be grabbed where his own p
             done();
         });
     });
+});
+
+// The angle at which an item's drawing stands on screen, in degrees.
+function angleOnScreen(g) {
+    var m = g.getFieldItem().group.getAbsoluteTransform().getMatrix();
+    return Math.round(Math.atan2(m[1], m[0]) * 180 / Math.PI * 1e6) / 1e6;
+}
+
+test('equipment pictured from the side stands on screen as it was placed whatever the pitch\'s turn, and is saved ' +
+    'as it was; what is seen from above turns with the pitch', function () {
+    var fromSide = ['cone', 'agilityPole', 'hurdle', 'goal', 'miniGoal'];
+    var fromAbove = ['person', 'ball', 'manikin', 'marker', 'ring', 'agilityLadder', 'microHurdle'];
+    // Rotations whose last digit a turn taken off and on again would change.
+    var objects = fromSide.concat(fromAbove).map(function (type, i) {
+        return itemRecord(type, i + 1, [{ x: 0.05 + i * 0.075, y: 0.5, rotation: i % 2 ? 0.1 : -30.7 }]);
+    });
+    withAnimations(1, function (a) {
+        var unturned = drillText({ objects: objects });
+        a.loadFromString(unturned);
+        // Positions may move by a last digit in a turn; that is not this test's matter.
+        function rotationsSaved(text) {
+            return JSON.parse(text).objects.map(function (o) { return [o.type, o.frames[0].rotation]; });
+        }
+        var saved = rotationsSaved(a.saveToString());
+        [90, 90, -270, 180].forEach(function (quarter) {
+            a.rotateEntireAnimation(quarter);
+            var turn = a.animLayer.rotation();
+            a.animLayer.itemGroups().forEach(function (g, i) {
+                var kept = objects[i].frames[0].rotation;
+                var expected = fromSide.indexOf(g.getFieldItem().type) !== -1 ? kept : (kept + turn + 540) % 360 - 180;
+                assert.close(angleOnScreen(g), expected, 1e-6, g.getFieldItem().type + ' on a pitch turned ' + turn);
+            });
+            var turnedText = a.saveToString();
+            assert.deepEqual(rotationsSaved(turnedText), saved, 'saved as before, turned ' + turn);
+            a.loadFromString(turnedText);
+            assert.ok(a.saveToString() === turnedText, 'opened on a pitch turned ' + turn + ' and saved the same');
+        });
+        a.loadFromString(drillText({ rotation: 90 }));
+        var added = ['cone', 'goal', 'agilityLadder', 'person'].map(function (type) {
+            var g = a.addItem(type, 'default', 'default', 'default');
+            return [type, g.getProperties().rotation, angleOnScreen(g)];
+        });
+        assert.deepEqual(added, [['cone', 0, 0], ['goal', 0, 0], ['agilityLadder', -90, 0], ['person', -90, 0]],
+            'added upright on a turned pitch');
+    });
+    openInEditor(drillText({ rotation: 90, objects: [itemRecord('cone', 1, [{ x: 0.5, y: 0.5, rotation: 0 }])] }));
+    try {
+        var layer = pageShell.animation.animLayer;
+        var cone = layer.itemGroups()[0];
+        layer.select(cone._id);
+        myDispatchEvent('nudgeSelectedItems', { dx: 10, dy: 0 });
+        assert.deepEqual([cone.getProperties().rotation, angleOnScreen(cone)], [0, 0], 'a nudge moves it, not turns it');
+    } finally {
+        openInEditor(NEW_DRILL);
+    }
 });
