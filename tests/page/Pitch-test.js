@@ -171,6 +171,30 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
     });
 });
 
+test('each thumbnail, rested on, names its view in a tooltip, as the buttons do; leaving it hides the name',
+    function (done) {
+        openPicker('soccer');
+        var tooltip = function () { return document.getElementById('buttonTooltip'); };
+        done.cleanup(function () { Button.hideTooltip(); myDispatchEvent('closeOverlays', {}); });
+        var thumbnails = stage.find('.bgThumbnail').toArray();
+        var names = ['Full pitch', 'One end', 'Penalty area', 'Penalty area, left touchline',
+            'Penalty area, right touchline', 'Blank pitch'];
+        (function next(i) {
+            if (i === thumbnails.length) {
+                pointerEvent(stage, 'mousemove', 5, 5);
+                assert.equal(tooltip().style.display, 'none', 'gone over the shade');
+                return done();
+            }
+            var at = thumbnails[i].getAbsolutePosition();
+            pointerEvent(stage, 'mousemove', at.x + 20, at.y + 20);
+            waitFor('tooltip ' + i, function () {
+                return tooltip() && tooltip().style.display === 'block' && tooltip().textContent === names[i];
+            }, done, function () {
+                next(i + 1);
+            });
+        }(0));
+    });
+
 // The box [left, top, right, bottom] on the stage of a text's widest line, or of a shape.
 function glyphsOnStage(node) {
     var w = node.width();
