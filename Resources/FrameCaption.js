@@ -4,7 +4,8 @@
 // so a player at the top of the pitch does not hide it. A long caption wraps
 // onto a second line within the pitch's width, clear of its edges, and is
 // set smaller rather than cut when two lines at its full size do not hold
-// it; only a caption too long for two lines even then takes more.
+// it; only a caption too long for two lines even then takes more, as does
+// one its writer broke into more lines (at its full size).
 //
 // The caption stays the animation layer's first child, where the frame
 // model's stacking indices expect it, and is drawn after the items all the
@@ -108,9 +109,11 @@
             var padY = PADDING_Y * scale;
             text.position({ x: margin + padX, y: margin + padY });
             text.width(Math.max(0, width - 2 * (margin + padX)));
+            // Lines the caption breaks itself are kept, whatever the size.
+            var allowed = Math.max(MAX_LINES, text.text().split('\n').length);
             var size = fontSize;
             text.fontSize(size);
-            while (linesOf(text) > MAX_LINES && size > fontSize * SMALLEST_SHARE) {
+            while (linesOf(text) > allowed && size > fontSize * SMALLEST_SHARE) {
                 size = Math.max(size * STEP_SHARE, fontSize * SMALLEST_SHARE);
                 text.fontSize(size);
             }

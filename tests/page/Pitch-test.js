@@ -213,7 +213,8 @@ test('the items\' layer puts the first item in the middle and reads its caption 
     var text = layer.find('.frameText')[0];
     var backing = layer.find('.frameTextBacking')[0];
     [['Switch play', 1, 1], ['Wingers overlap on the outside while the holding midfielder screens the back four; the ' +
-        'striker peels off the last defender and attacks the near post', 2, 0.5]].forEach(function (row) {
+        'striker peels off the last defender and attacks the near post', 2, 0.5], ['Pass\nRun\nShoot', 3, 1]]
+        .forEach(function (row) {
         layer.setFrameText(row[0]);
         [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
             animation.rotateEntireAnimation(turn - layer.rotation());
