@@ -224,10 +224,12 @@
     };
 
     // `scale`: a number or "default". The item enters the model at the next
-    // save; until then it stands only on the display.
+    // save; until then it stands only on the display. It stands upright on
+    // screen: equipment pictured from the side does so by itself, whatever
+    // the pitch's turn.
     Animation.prototype.addItem = function (type, col1, col2, scale) {
         var layer = this.animLayer;
-        var rotation = uprightRotation(layer.rotation());
+        var rotation = window.FieldItem.isDrawnFromSide(type) ? 0 : uprightRotation(layer.rotation());
         var group = window.createFieldItemGroup(layer.layerWidth / 2, layer.layerHeight / 2, rotation,
             scale, type, col1, col2, this.frameManager.generateUniqueId(), '', '',
             layer.layerScale, layer.rotation());

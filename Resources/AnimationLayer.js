@@ -16,9 +16,6 @@
     var ITEM_GROUP_NAME = 'fieldItemGroup';
     var CANONICAL_WIDTH = 512;
     var FRAME_TEXT_SIZE = 20;
-    var FRAME_TEXT_NAME = 'frameText';
-    var FRAME_TEXT_FONT = 'Helvetica';
-    var FRAME_TEXT_FILL = 'black';
     var SPACE_TRIALS = 1000;
     // Laying out a caption costs time with its length, and no more than
     // this fits across the pitch; the whole caption is kept and saved.
@@ -55,6 +52,7 @@
 
         // Each frame shown redraws the layer; most are only looked at.
         var layer = window.drawHitWhenAsked(new Kinetic.Layer({ name: LAYER_NAME, x: centerX, y: centerY }));
+        window.createItemHitTest(layer);
 
         layer.canonicalWidth = CANONICAL_WIDTH;
         layer.layerScale = 1;
@@ -66,17 +64,7 @@
 
         // Always the first child: the frame model counts item stacking
         // indices from 1 because of it.
-        var frameText = new Kinetic.Text({
-            name: FRAME_TEXT_NAME,
-            text: '',
-            fontFamily: FRAME_TEXT_FONT,
-            fontSize: FRAME_TEXT_SIZE,
-            fill: FRAME_TEXT_FILL,
-            align: 'center',
-            listening: false
-        });
-        window.drawOnlyWhenShown(frameText, window.drawOnlyWhenShown.ifCharacters);
-        layer.add(frameText);
+        var frameCaption = window.createFrameCaption(layer);
         var caption = '';
 
         // The item groups on the layer, in stacking order.
@@ -150,19 +138,9 @@
             return candidate;
         };
 
-        // Kinetic measures and wraps a caption again whenever its text, font
-        // size or width is set, even to the value it has; playback sets the
-        // caption on every tick, so only what changes is set.
-        function setIfChanged(attr, value) {
-            if (frameText[attr]() !== value) {
-                frameText[attr](value);
-            }
-        }
-
         layer.setFrameText = function (text) {
             caption = (text === undefined || text === null) ? '' : String(text);
-            setIfChanged('text', window.drawnText(caption, MAX_DRAWN_CAPTION));
-            layer.setFrameTextPosition();
+            frameCaption.setText(window.drawnText(caption, MAX_DRAWN_CAPTION));
         };
 
         layer.getFrameText = function () {
@@ -178,10 +156,8 @@
             var key = String(layer.rotation() % 360);
             var placement = CAPTION_PLACEMENTS.hasOwnProperty(key) ? CAPTION_PLACEMENTS[key] :
                 UNTURNED_CAPTION;
-            setIfChanged('fontSize', layer.frameTextSize * layer.layerScale);
-            frameText.rotation(placement.rotation);
-            frameText.position({ x: value(placement.x), y: value(placement.y) });
-            setIfChanged('width', value(placement.width));
+            frameCaption.place({ rotation: placement.rotation, x: value(placement.x), y: value(placement.y) },
+                value(placement.width), layer.frameTextSize * layer.layerScale, layer.layerScale);
         };
 
         // `id` is the group's node identifier, as the label prompts carry it.

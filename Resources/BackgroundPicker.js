@@ -43,6 +43,16 @@
     var THUMBNAIL_STRIPES = true;
     var THUMBNAIL_FOR_PRINT = false;
 
+    // What each view is called in its thumbnail's tooltip.
+    var VIEW_NAMES = {
+        fullField: 'Full pitch',
+        oneEnd: 'One end',
+        penaltyArea: 'Penalty area',
+        penaltyAreaLeft: 'Penalty area, left touchline',
+        penaltyAreaRight: 'Penalty area, right touchline',
+        blank: 'Blank pitch'
+    };
+
     var DRAWERS = {
         soccer: 'drawSoccerField',
         rugby: 'drawRugbyField',
@@ -127,6 +137,7 @@
         function close() {
             var open = !closed && !!pickerLayer.getStage();
             closed = true;
+            window.Button.hideTooltip();
             document.removeEventListener('closeOverlays', close, false);
             if (open) {
                 window.myDispatchEvent('enableControls', {});
@@ -200,8 +211,28 @@
             thumbnail.on('click tap', function () {
                 choose(thumbnail);
             });
+            showsNameOnHover(thumbnail, layout);
             group.add(thumbnail);
         });
+    }
+
+    // The thumbnail's name shows as the buttons' tooltips do.
+    function showsNameOnHover(thumbnail, layout) {
+        var name = VIEW_NAMES[thumbnail.bgType] || thumbnail.bgType;
+        var source = {
+            tooltipPlace: function () {
+                var stage = thumbnail.getStage();
+                if (!stage) {
+                    return null;
+                }
+                var at = thumbnail.getAbsolutePosition();
+                return { stage: stage, left: at.x, top: at.y, bottom: at.y + layout.h, text: name };
+            }
+        };
+        thumbnail.on('mouseover', function () {
+            window.Button.showTooltipSoon(source);
+        });
+        thumbnail.on('mouseout mousedown', window.Button.hideTooltip);
     }
 
     // One of three equal buttons across the top row, a framed label.

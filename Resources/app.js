@@ -913,7 +913,7 @@
         groups.forEach(function (group) {
             var item = group.getFieldItem().group;
             var to = layer.clipToBounds({ x: item.x() + d.x, y: item.y() + d.y });
-            group.updatePosition(to, item.rotation());
+            group.updatePosition(to, group.getItemRotation());
             group.setControlsPosition();
         });
         shell.animation.frameManager.saveFrame();

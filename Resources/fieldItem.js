@@ -44,7 +44,9 @@
     // name of a type without colour; player1 has none and is drawn from
     // shapes. `width` x `height` is the base size, which is also the
     // picture's pixel size. `colours` is the first colour picker's list, in
-    // display order; types without it have no colour.
+    // display order; types without it have no colour. `drawnFromSide` marks
+    // equipment pictured from the side or the front, standing up (cones,
+    // poles, hurdles, goals), as opposed to seen from above.
     var ITEM_TYPES = {
         player1: {
             width: PLAYER1_WIDTH, height: PLAYER1_HEIGHT,
@@ -92,7 +94,7 @@
         },
         cone: {
             picture: 'cone', width: 99, height: 128, colours: CONE_COLOURS, defaultCol1: 'orange',
-            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true, drawnFromSide: true,
             posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
             defaultScale: 0.15, minScale: 0.075, maxScale: 0.3
         },
@@ -111,7 +113,7 @@
         agilityPole: {
             picture: 'agilityPole', width: 10, height: 128,
             colours: EQUIPMENT_COLOURS, defaultCol1: 'yellow',
-            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            nColors: 1, hasRunningLines: false, runningLinesDashed: false, canRotate: true, drawnFromSide: true,
             posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
             defaultScale: 0.35, minScale: 0.175, maxScale: 0.7
         },
@@ -130,19 +132,19 @@
         },
         hurdle: {
             picture: 'hurdle.png', width: 128, height: 59,
-            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true, drawnFromSide: true,
             posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
             defaultScale: 0.25, minScale: 0.12, maxScale: 0.5
         },
         goal: {
             picture: 'goal.png', width: 256, height: 59,
-            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true, drawnFromSide: true,
             posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
             defaultScale: 0.3, minScale: 0.15, maxScale: 0.6
         },
         miniGoal: {
             picture: 'miniGoal.png', width: 256, height: 112,
-            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true,
+            nColors: 0, hasRunningLines: false, runningLinesDashed: false, canRotate: true, drawnFromSide: true,
             posIsFixed: true, hasShortLabel: false, shortLabelFontSize: SHORT_LABEL_FONT_SIZE,
             defaultScale: 0.18, minScale: 0.09, maxScale: 0.36
         }
@@ -337,6 +339,7 @@
         item.hasRunningLines = row.hasRunningLines;
         item.runningLinesDashed = row.runningLinesDashed;
         item.canRotate = row.canRotate;
+        item.drawnFromSide = !!row.drawnFromSide;
         item.posIsFixed = row.posIsFixed;
         item.hasShortLabel = row.hasShortLabel;
         item.minScale = row.minScale;
@@ -392,6 +395,12 @@
         this.updateBounds(this.rescale(this.scale * this.layerScale));
         this.positionControls();
     }
+
+    // Whether items of the type `type` are pictured standing up, from the
+    // side or the front; false for an unknown type.
+    FieldItem.isDrawnFromSide = function (type) {
+        return ITEM_TYPES.hasOwnProperty(type) && !!ITEM_TYPES[type].drawnFromSide;
+    };
 
     // True when an item built with these arguments would have this item's
     // type, scale and colours; its position, rotation and layer scale aside.

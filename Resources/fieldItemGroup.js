@@ -77,6 +77,14 @@
                                   layerScale, layerRotation) {
         var currentLayerRotation = layerRotation || 0;
         var fieldItem;
+        // Equipment pictured standing up would lie down on a turned pitch:
+        // its drawing is turned back against the pitch, as the texts are,
+        // so that it stands on screen as the coach turned it. Its rotation
+        // as saved is then the one it has on screen; it is kept as given,
+        // since taking the pitch's turn off and on again could change its
+        // last digit, and worked out afresh only once the item is turned.
+        var drawnFromSide = window.FieldItem.isDrawnFromSide(type);
+        var savedRotation = { value: rotation, drawnAs: null };
         var rotateControl = null;
         var colorPicker1 = null;
         var colorPicker2 = null;
@@ -100,6 +108,25 @@
 
         function centre() {
             return { x: fieldItem.group.x(), y: fieldItem.group.y() };
+        }
+
+        function drawnRotation(rotation) {
+            return drawnFromSide ? rotation - currentLayerRotation : rotation;
+        }
+
+        // The item's rotation as the frame model keeps it.
+        function rotationKept() {
+            var drawn = fieldItem.group.rotation();
+            if (drawn === savedRotation.drawnAs) {
+                return savedRotation.value;
+            }
+            return drawnFromSide ? drawn + currentLayerRotation : drawn;
+        }
+
+        function turnTo(rotation) {
+            var drawn = drawnRotation(rotation);
+            fieldItem.group.rotation(drawn);
+            savedRotation = { value: rotation, drawnAs: drawn };
         }
 
         function placeTexts() {
@@ -305,7 +332,7 @@
             return {
                 x: rel.x,
                 y: rel.y,
-                rotation: fieldItem.group.rotation(),
+                rotation: rotationKept(),
                 scale: fieldItem.getScale(),
                 type: fieldItem.type,
                 col1: fieldItem.getCol(1),
@@ -322,8 +349,10 @@
         // re-places the controls; the texts and buttons turn back against the
         // pitch so that they stay upright on screen.
         group.setLayerScaleAndRotation = function (newLayerScale, newLayerRotation) {
+            var rotation = rotationKept();
             group.layerScale = newLayerScale;
             currentLayerRotation = newLayerRotation || 0;
+            turnTo(rotation);
             fieldItem.setLayerScale(newLayerScale);
             placeTexts();
             uprightControls().forEach(function (control) {
@@ -393,12 +422,18 @@
         // each setter clears Kinetic's cached transforms.
         group.updatePosition = function (pos, newRotation) {
             var item = fieldItem.group;
-            if (item.x() === pos.x && item.y() === pos.y && item.rotation() === newRotation) {
+            if (item.x() === pos.x && item.y() === pos.y && rotationKept() === newRotation) {
                 return;
             }
             fieldItem.group.position({ x: pos.x, y: pos.y });
-            fieldItem.group.rotation(newRotation);
+            turnTo(newRotation);
             placeTexts();
+        };
+
+        // The item's rotation as saved, as updatePosition takes it. (Not
+        // getRotation: Kinetic turns the group itself by what that says.)
+        group.getItemRotation = function () {
+            return rotationKept();
         };
 
         // ---- Pointer: press, release and dragging -------------------------
@@ -510,7 +545,8 @@
 
         // ---- Construction ---------------------------------------------------
 
-        fieldItem = new window.FieldItem(x, y, rotation, scale, type, col1, col2, layerScale);
+        fieldItem = new window.FieldItem(x, y, drawnRotation(rotation), scale, type, col1, col2, layerScale);
+        savedRotation.drawnAs = fieldItem.group.rotation();
         group.add(fieldItem.group);
         var pos = centre();
 

@@ -147,6 +147,68 @@ function withJsPdf(then) {
 }
 
 // A report asked for while another is built is refused at once, so that the host's export ends.
+// A node's box [left, top, right, bottom] on the stage; `inner` narrows it to the width `inner` across its middle.
+function boxOnStage(node, inner) {
+    var w = node.width();
+    var x0 = inner === undefined ? 0 : (w - inner) / 2;
+    var m = node.getAbsoluteTransform();
+    var a = m.point({ x: x0, y: 0 });
+    var b = m.point({ x: w - x0, y: node.height() });
+    return [Math.min(a.x, b.x), Math.min(a.y, b.y), Math.max(a.x, b.x), Math.max(a.y, b.y)];
+}
+
+var LONG_CAPTION = 'Wingers overlap on the outside while the holding midfielder screens the back four; the striker ' +
+    'peels off the last defender and attacks the near post';
+
+test('a long caption reads in a picture of a turned pitch: two lines on a light backing within the pitch\'s width, ' +
+    'over the goal line and over a player at the top', function (done) {
+    var text = drillText({ sport: 'soccer', rotation: 90, background: { type: 'oneEnd', showStripes: true, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' }, objects: [itemRecord('person', 1, [{ x: 0.02, y: 0.5, rotation: -90 }],
+        { scale: 0.5, color: 'red' })], frameText: [LONG_CAPTION] });
+    chain(text, [720, false, false, false], [0], done, function (urls) {
+        var layer = hidden.animLayer;
+        var caption = layer.find('.frameText')[0];
+        var backing = layer.find('.frameTextBacking')[0];
+        var glyphs = boxOnStage(caption, caption.getTextWidth());
+        var behind = boxOnStage(backing);
+        var pitch = [360 - layer.layerHeight / 2, 0, 360 + layer.layerHeight / 2, 540];
+        assert.deepEqual([Math.round(caption.height() / caption.fontSize()), glyphs[0] >= behind[0], glyphs[2] <= behind[2],
+            glyphs[1] >= behind[1], glyphs[3] <= behind[3], behind[0] > pitch[0], behind[2] < pitch[2], behind[1] > 0],
+            [2, true, true, true, true, true, true, true], 'two lines, on the backing, clear of the pitch\'s edges: ' +
+            glyphs + ' on ' + behind + ' in ' + pitch);
+        var picture = new Image();
+        picture.onload = done.step(function () {
+            var context = document.createElement('canvas').getContext('2d');
+            context.canvas.width = 720;
+            context.canvas.height = 540;
+            context.drawImage(picture, 0, 0);
+            var at = function (x, y) { return [].slice.call(context.getImageData(x, y, 1, 1).data, 0, 3); };
+            // The row between the backing's top and the text's: light from end to end, the goal line and the
+            // player under it too.
+            var y = Math.round((behind[1] + glyphs[1]) / 2);
+            var dark = [];
+            for (var x = Math.ceil(behind[0]) + 4; x < behind[2] - 4; x++) {
+                if (Math.min.apply(null, at(x, y)) < 170) {
+                    dark.push(x + ': ' + at(x, y));
+                }
+            }
+            assert.deepEqual(dark, [], 'the backing, at y ' + y);
+            var lineHeight = (glyphs[3] - glyphs[1]) / 2;
+            [0, 1].forEach(function (line) {
+                var ink = 0;
+                for (var yy = Math.ceil(glyphs[1] + line * lineHeight); yy < glyphs[1] + (line + 1) * lineHeight; yy++) {
+                    for (var xx = Math.ceil(glyphs[0]); xx < glyphs[2]; xx++) {
+                        ink += Math.max.apply(null, at(xx, yy)) < 100 ? 1 : 0;
+                    }
+                }
+                assert.ok(ink > 100, 'line ' + (line + 1) + ' drawn: ' + ink + ' dark pixels');
+            });
+            done();
+        });
+        picture.src = urls[0];
+    });
+}, 20000);
+
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
     withJsPdf(done.step(function () { buildReports(done); }));
 }, 20000);

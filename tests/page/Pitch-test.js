@@ -171,20 +171,71 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
     });
 });
 
-test('the items\' layer puts the first item in the middle and reads its caption along the top edge at every turn', function () {
+test('each thumbnail, rested on, names its view in a tooltip, as the buttons do; leaving it hides the name',
+    function (done) {
+        openPicker('soccer');
+        var tooltip = function () { return document.getElementById('buttonTooltip'); };
+        done.cleanup(function () { Button.hideTooltip(); myDispatchEvent('closeOverlays', {}); });
+        var thumbnails = stage.find('.bgThumbnail').toArray();
+        var names = ['Full pitch', 'One end', 'Penalty area', 'Penalty area, left touchline',
+            'Penalty area, right touchline', 'Blank pitch'];
+        (function next(i) {
+            if (i === thumbnails.length) {
+                pointerEvent(stage, 'mousemove', 5, 5);
+                assert.equal(tooltip().style.display, 'none', 'gone over the shade');
+                return done();
+            }
+            var at = thumbnails[i].getAbsolutePosition();
+            pointerEvent(stage, 'mousemove', at.x + 20, at.y + 20);
+            waitFor('tooltip ' + i, function () {
+                return tooltip() && tooltip().style.display === 'block' && tooltip().textContent === names[i];
+            }, done, function () {
+                next(i + 1);
+            });
+        }(0));
+    });
+
+// The box [left, top, right, bottom] on the stage of a text's widest line, or of a shape.
+function glyphsOnStage(node) {
+    var w = node.width();
+    var inset = node.getTextWidth ? (w - node.getTextWidth()) / 2 : 0;
+    var m = node.getAbsoluteTransform();
+    var a = m.point({ x: inset, y: 0 });
+    var b = m.point({ x: w - inset, y: node.height() });
+    return [Math.min(a.x, b.x), Math.min(a.y, b.y), Math.max(a.x, b.x), Math.max(a.y, b.y)];
+}
+
+test('the items\' layer puts the first item in the middle and reads its caption upright along the top edge at every ' +
+    'turn, on a light backing; a long one on two lines within the pitch\'s width, never at its edges', function () {
     var animation = pageShell.animation;
     var layer = animation.animLayer;
     assert.deepEqual(layer.findSpaceForItem(40, 40), { x: layer.layerWidth / 2, y: layer.layerHeight / 2 });
-    layer.setFrameText('Switch play');
-    [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
-        animation.rotateEntireAnimation(turn - layer.rotation());
-        var text = layer.find('.frameText')[0];
-        var ends = [0, text.width()].map(function (x) { return text.getAbsoluteTransform().point({ x: x, y: 0 }); });
-        var across = turn % 180 === 0 ? [layer.layerWidth, layer.layerHeight] : [layer.layerHeight, layer.layerWidth];
-        var top = layer.y() - across[1] / 2;
-        assert.deepEqual([ends[0].x, ends[0].y, ends[1].x, ends[1].y, text.fontSize()].map(Math.round), [layer.x() -
-            across[0] / 2, top, layer.x() + across[0] / 2, top, 20 * layer.layerWidth / 512].map(Math.round), turn + ': caption');
+    var text = layer.find('.frameText')[0];
+    var backing = layer.find('.frameTextBacking')[0];
+    [['Switch play', 1, 1], ['Wingers overlap on the outside while the holding midfielder screens the back four; the ' +
+        'striker peels off the last defender and attacks the near post', 2, 0.5], ['Pass\nRun\nShoot', 3, 1]]
+        .forEach(function (row) {
+        layer.setFrameText(row[0]);
+        [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
+            animation.rotateEntireAnimation(turn - layer.rotation());
+            var what = row[1] + ' line(s), turned ' + turn + ': ';
+            var m = text.getAbsoluteTransform().getMatrix();
+            var across = turn % 180 === 0 ? [layer.layerWidth, layer.layerHeight] : [layer.layerHeight, layer.layerWidth];
+            var pitch = [layer.x() - across[0] / 2, layer.y() - across[1] / 2, layer.x() + across[0] / 2];
+            var glyphs = glyphsOnStage(text);
+            var behind = glyphsOnStage(backing);
+            var full = 20 * layer.layerScale;
+            assert.ok(Math.abs(m[1]) < 1e-9 && m[0] > 0, what + 'upright');
+            assert.deepEqual([Math.round(text.height() / text.fontSize()), text.fontSize() <= full,
+                text.fontSize() >= full * row[2], Math.round(behind[0] + behind[2]) / 2, behind[0] > pitch[0],
+                behind[2] < pitch[2], behind[1] > pitch[1], behind[1] < pitch[1] + full / 2],
+                [row[1], true, true, Math.round(2 * layer.x()) / 2, true, true, true, true],
+                what + 'lines, font, backing centred at the top within the pitch: ' + behind + ' in ' + pitch);
+            assert.ok(glyphs[0] >= behind[0] && glyphs[1] >= behind[1] && glyphs[2] <= behind[2] && glyphs[3] <= behind[3],
+                what + 'the backing covers the text: ' + glyphs + ' on ' + behind);
+        });
     });
+    layer.setFrameText('');
     assert.deepEqual(layer.clipToBounds({ x: -5, y: 1e6 }), { x: 0, y: layer.layerHeight }, 'kept on the pitch');
 });
 
