@@ -153,11 +153,19 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                     var full = new Kinetic.Text({ text: String(i + 1), fontFamily: 'Helvetica', fontSize: 16 }).width();
                     assert.ok(number.width <= room + 1e-9 && number.size < 16 === full > room,
                         where + i + ': its number fits, no smaller than it must');
-                    // Clicked near either edge, each box is its own frame.
+                    // Each box is its own frame from its first point to just short of its end; what follows it is
+                    // the next box, the add-frame button's gap (after the selected one) or nothing (after the last).
                     if (b >= 4 && (c[1] < 20 || i % 37 === 0 || Math.abs(i - c[2]) < 2)) {
-                        [x + 1, x + b - 1].forEach(function (at) {
+                        [x, x + 1, x + b - 1, x + b - 1e-6].forEach(function (at) {
                             assert.deepEqual(timeline.frameAt(at), i, where + i + ' at ' + at);
                         });
+                        // The selected box's end is a comparison, exact; the others' a division, exact to a rounding.
+                        var after = i === c[1] - 1 || i === c[2] ? null : i + 1;
+                        assert.deepEqual(timeline.frameAt(x + b + (i === c[2] ? 0 : 1e-6)), after, where + i + ': just past its end');
+                        if (i === c[2] && i < c[1] - 1) {
+                            assert.deepEqual([timeline.frameAt(x + b + 24 - 1e-6), timeline.frameAt(x + b + 24)], [null, i + 1],
+                                where + i + ': the gap for the add-frame button, then the next box');
+                        }
                     }
                     if (room >= 3) {
                         // Its colour above the number; the number drawn in its box, nothing on the strip between.
@@ -176,6 +184,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                     .concat([timeline.addCaptionButton.group.x()]), (c[1] > 1 ? [c[0] - 2 * H] : []).concat([c[0] - H]),
                     where + ': one frame cannot go');
             });
+        assert.deepEqual([timeline.frameAt(H - 1e-6), timeline.frameAt(NaN)], [null, null], 'nothing before the first box');
         assert.throws(function () { timeline.updateFrameSettings(4, 4); }, /selectedFrame/);
         timeline.layer.draw();
         [[46, 'selectedFrame', { frameNumber: 0 }], [75, 'selectedFrame', { frameNumber: 0 }], [110, 'selectedFrame', { frameNumber: 1 }],

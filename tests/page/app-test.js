@@ -285,6 +285,27 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     h = new EditHistory(100);
     h.record(parts([big]));
     assert.deepEqual([h.length(), h.current().objects], [1, [big]], 'the one on screen always stays');
+    // Two bytes a character, and only what a snapshot does not share with the one before counts: the first
+    // snapshot is 1000 + 8 characters, each later one 1000 of its own, so a limit of 2016 + 4 x 2000 bytes holds
+    // exactly five, to the byte, however many changes come; the first kept holds all its parts again.
+    var limit = 2016 + 4 * 2000;
+    var step = function (n) { return new Array(1001).join(String.fromCharCode(97 + n % 26)); };
+    h = new EditHistory(limit);
+    h.reset(parts([step(0)]));
+    for (n = 1; n <= 30; n++) {
+        h.record(parts([step(n)]));
+        assert.deepEqual([h.length(), h.bytes()], [Math.min(n + 1, 5), 2016 + Math.min(n, 4) * 2000], 'after ' + n + ' changes');
+    }
+    // Undoing two and making a new change drops the two redo steps' bytes and adds the new one's.
+    h.undo();
+    h.undo();
+    h.record(parts([step(40)]));
+    assert.deepEqual([h.length(), h.bytes(), h.canRedo()], [4, 2016 + 3 * 2000, false], 'the redo steps go with their bytes');
+    var seen = [h.current().objects[0][0]];
+    while (h.canUndo()) {
+        seen.push(h.undo().objects[0][0]);
+    }
+    assert.deepEqual(seen, [step(40), step(28), step(27), step(26)].map(function (t) { return t[0]; }), 'the newest kept, in order');
 });
 
 var KEYS = { Backspace: 8, Escape: 27, Space: 32, Left: 37, Up: 38, Right: 39, Down: 40, Delete: 46,
