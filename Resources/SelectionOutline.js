@@ -63,16 +63,7 @@
                 fit();
             },
             // The item was resized.
-            fit: fit,
-            isShown: function () {
-                return !!rect && rect.visible();
-            },
-            destroy: function () {
-                if (rect) {
-                    rect.destroy();
-                    rect = null;
-                }
-            }
+            fit: fit
         };
     }
 

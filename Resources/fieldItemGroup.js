@@ -134,37 +134,23 @@
             savedRotation = { value: rotation, drawnAs: drawn };
         }
 
-        // Whether another item on the layer is selected with this one.
-        function sharesSelection() {
+        // The other selected items on the layer; two at most, since no
+        // caller needs more.
+        function othersSelected() {
             var layer = group.getLayer();
-            if (!group.isSelected || !layer) {
-                return false;
-            }
-            var children = layer.getChildren();
-            for (var i = 0; i < children.length; i++) {
-                var other = children[i];
-                if (other !== group && other.isSelected && other.name() === GROUP_NAME) {
-                    return true;
-                }
-            }
-            return false;
-        }
-
-        // The item selected with this one, when there is exactly one.
-        function onlyOtherSelected() {
-            var layer = group.getLayer();
-            var found = null;
+            var found = [];
             var children = layer ? layer.getChildren() : [];
-            for (var i = 0; i < children.length; i++) {
+            for (var i = 0; i < children.length && found.length < 2; i++) {
                 var other = children[i];
                 if (other !== group && other.isSelected && other.name() === GROUP_NAME) {
-                    if (found) {
-                        return null;
-                    }
-                    found = other;
+                    found.push(other);
                 }
             }
             return found;
+        }
+
+        function sharesSelection() {
+            return group.isSelected && othersSelected().length > 0;
         }
 
         // Controls for an item selected alone, an outline for one of
@@ -295,7 +281,8 @@
         group.selectFunc = function (select) {
             var was = group.isSelected;
             group.isSelected = !!select;
-            var other = was !== group.isSelected ? onlyOtherSelected() : null;
+            var others = was !== group.isSelected ? othersSelected() : [];
+            var other = others.length === 1 ? others[0] : null;
             group.showControlsFunc(group.isSelected);
             if (other) {
                 other.showControlsFunc(true);
@@ -310,10 +297,6 @@
 
         group.showNonRotateControlsFunc = function (show) {
             showNonRotateControls(!!show && !sharesSelection());
-        };
-
-        group.isOutlined = function () {
-            return outline.isShown();
         };
 
         group.setControlsPosition = function () {

@@ -269,6 +269,42 @@ test('controls stand in a column either side of the item, packed towards its axi
     });
 });
 
+// The label's box as drawn, from the corners of its text node.
+function labelBox(g) {
+    var node = g.itemText.text;
+    var t = node.getTransform();
+    var pts = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
+        return t.point({ x: c[0], y: c[1] });
+    });
+    var xs = pts.map(function (p) { return p.x; });
+    var ys = pts.map(function (p) { return p.y; });
+    return [Math.min.apply(null, xs), Math.max.apply(null, xs), Math.min.apply(null, ys), Math.max.apply(null, ys)];
+}
+
+// Mended: the right-hand column of a turned item lay on its label. [turn, label moved above the item]
+test('an item selected alone keeps every control clear of its label, below it or above it, the handle on its axis', function () {
+    var layer = makeLayer(640, 480);
+    [[0, false], [90, false], [-90, false], [180, false], [90, true], [-90, true], [45, true]].forEach(function (row) {
+        var g = addItem(layer, 'person', 320, 240, { rotation: row[0], text: 'A long name for a player', select: true });
+        if (row[1]) {
+            var text = g.itemText.text;
+            text.offsetY(g.getFieldItem().group.height() / 2 + text.height());
+            g.setControlsPosition();
+        }
+        var box = labelBox(g);
+        ROLES.forEach(function (role) {
+            var node = control(g, role);
+            if (!node) { return; }
+            var c = node.position();
+            var clear = c.x + 12 <= box[0] || c.x - 12 >= box[1] || c.y + 12 <= box[2] || c.y - 12 >= box[3];
+            assert.ok(clear, row.join() + ': ' + role + ' at ' + JSON.stringify(c) + ' clear of ' + JSON.stringify(box));
+        });
+        var handle = control(g, 'rotateControl').position();
+        assert.close(Math.atan2(handle.y - 240, handle.x - 320) * 180 / Math.PI, row[0], 1e-6, row.join() + ': the handle on the axis');
+        g.destroy();
+    });
+});
+
 // Controls are built on an item's first selection, for the item and the pitch as they are by then.
 test('controls built on the first selection are placed and turned as if built with the group', function () {
     var layer = makeLayer(640, 480);
