@@ -1,7 +1,7 @@
 // The palette beside the pitch: one button per item type offered for the
 // sport, each showing a small preview of the item in the colours the next
-// added item will get, and below them a row of commands for the selected
-// items (delete, smaller, larger). The picker never touches the animation:
+// added item will get, and below them two rows of commands for the selected
+// items (delete, smaller, larger; turn either way, colour). The picker never touches the animation:
 // its buttons raise page events for the page shell, and it listens for the
 // colour and scale the coach last gave an item of each type, so that the
 // next item of that type is added alike.
@@ -31,12 +31,24 @@
             'microHurdle', 'agilityPole', 'agilityLadder']
     };
 
-    // The command row, one button per column, each raising its event.
+    var TURN_STEP = 15;
+    // The command rows, one button per column, left to right and then
+    // down, each raising its event with its detail. Names follow the event
+    // (and a suffix where two share it), so each can be found by name.
     var COMMANDS = [
         { icon: 'deleteItem', scale: 0.25, event: 'deleteSelectedItems', tip: 'Delete the selected items (Delete)' },
-        { icon: 'minus', scale: 0.5, event: 'decreaseSelectedScale', tip: 'Make the selected items smaller' },
-        { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale', tip: 'Make the selected items larger' }
+        { icon: 'minus', scale: 0.5, event: 'decreaseSelectedScale', tip: 'Make the selected items smaller (-)' },
+        { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale', tip: 'Make the selected items larger (+)' },
+        { icon: 'rotateAntiClock', scale: 0.22, event: 'turnSelectedItems', detail: { degrees: -TURN_STEP },
+            name: 'turnSelectedItemsAnticlockwiseButton', tip: 'Turn the selected items anticlockwise (Shift+R)' },
+        { icon: 'rotateClock', scale: 0.22, event: 'turnSelectedItems', detail: { degrees: TURN_STEP },
+            name: 'turnSelectedItemsClockwiseButton', tip: 'Turn the selected items clockwise (R)' },
+        { swatches: ['red', 'yellow', 'blue', 'white'], event: 'colorSelectedItems',
+            tip: 'Colour the selected items' }
     ];
+    var SWATCH_SIDE = 11;
+    var SWATCH_STROKE = 'black';
+    var SWATCH_STROKE_WIDTH = 0.5;
 
     // What each palette button adds, for its tooltip.
     var ITEM_NAMES = {
@@ -53,6 +65,24 @@
                     width + ' x ' + height);
             }
         });
+    }
+
+    // Four small squares of colour, two by two, centred on the origin.
+    function swatchesIcon(colors) {
+        var group = new Kinetic.Group({ listening: false });
+        colors.forEach(function (color, i) {
+            group.add(new Kinetic.Rect({
+                x: (i % 2 === 0 ? -1 : 0) * SWATCH_SIDE - (i % 2 === 0 ? 1 : -1),
+                y: (i < 2 ? -1 : 0) * SWATCH_SIDE - (i < 2 ? 1 : -1),
+                width: SWATCH_SIDE,
+                height: SWATCH_SIDE,
+                fill: color,
+                stroke: SWATCH_STROKE,
+                strokeWidth: SWATCH_STROKE_WIDTH,
+                listening: false
+            }));
+        });
+        return group;
     }
 
     // ---- ItemPickerButton ---------------------------------------------------
@@ -179,7 +209,8 @@
 
         this.commandButtons = [];
         for (var c = 0; c < COMMANDS.length; c++) {
-            this.commandButtons.push(this.addCommandButton(COMMANDS[c], c * side, commandY, side));
+            this.commandButtons.push(this.addCommandButton(COMMANDS[c], (c % COLUMNS) * side,
+                commandY + Math.floor(c / COLUMNS) * side, side));
         }
         this.building = false;
     };
@@ -217,11 +248,11 @@
     // Group names follow the event a command raises
     // ("deleteSelectedItemsButton"), so each can be found by name.
     ItemPicker.prototype.addCommandButton = function (entry, x, y, side) {
-        var button = new window.Button(x, y, side, side, entry.event + 'Button');
-        button.group.add(window.icon(entry.icon, entry.scale));
+        var button = new window.Button(x, y, side, side, entry.name || entry.event + 'Button');
+        button.group.add(entry.swatches ? swatchesIcon(entry.swatches) : window.icon(entry.icon, entry.scale));
         button.setTooltip(entry.tip);
         button.group.on('click tap', function () {
-            window.myDispatchEvent(entry.event, {});
+            window.myDispatchEvent(entry.event, entry.detail || {});
         });
         this.group.add(button.group);
         return button;

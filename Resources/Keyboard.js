@@ -8,6 +8,8 @@
 
     var NUDGE = 1;
     var SHIFT_NUDGE = 10;
+    // Degrees the selected items turn by, clockwise on screen.
+    var TURN_STEP = 15;
 
     var KEY = {
         BACKSPACE: 8,
@@ -22,10 +24,17 @@
         C: 67,
         N: 78,
         O: 79,
+        R: 82,
         S: 83,
         V: 86,
         Y: 89,
-        Z: 90
+        Z: 90,
+        // The engine's codes for "=" (with Shift "+") and "-", on the main
+        // keys and on the number pad.
+        EQUALS: 187,
+        MINUS: 189,
+        PAD_PLUS: 107,
+        PAD_MINUS: 109
     };
 
     var ARROWS = {};
@@ -39,6 +48,12 @@
     var COMMANDS = [
         [KEY.DELETE, false, null, 'deleteSelectedItems'],
         [KEY.BACKSPACE, false, null, 'deleteSelectedItems'],
+        [KEY.R, false, false, 'turnSelectedItems', { degrees: TURN_STEP }],
+        [KEY.R, false, true, 'turnSelectedItems', { degrees: -TURN_STEP }],
+        [KEY.EQUALS, false, null, 'increaseSelectedScale'],
+        [KEY.PAD_PLUS, false, null, 'increaseSelectedScale'],
+        [KEY.MINUS, false, null, 'decreaseSelectedScale'],
+        [KEY.PAD_MINUS, false, null, 'decreaseSelectedScale'],
         [KEY.A, true, false, 'selectAllItems'],
         [KEY.C, true, false, 'copySelectedItems'],
         [KEY.V, true, false, 'pasteItems'],

@@ -112,15 +112,18 @@
     }
 
     // The handle's home for the item as it stands now: on the item's own x
-    // axis, EDGE_CLEARANCE pixels beyond its edge.
+    // axis, EDGE_CLEARANCE pixels beyond its edge, or further out along it
+    // where the item's label would be under it.
     RotateControl.prototype.homePosition = function (fieldItem) {
         var itemGroup = fieldItem.group;
         var a = itemGroup.rotation() * Math.PI / 180;
         var reach = itemGroup.width() / 2 + EDGE_CLEARANCE;
-        return {
+        var home = {
             x: itemGroup.x() + reach * Math.cos(a),
             y: itemGroup.y() + reach * Math.sin(a)
         };
+        var owner = this.parentGroup();
+        return (owner && typeof owner.clearOfLabel === 'function') ? owner.clearOfLabel(home) : home;
     };
 
     RotateControl.prototype.calcAndSetPositionFunc = function (fieldItem) {

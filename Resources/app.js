@@ -47,6 +47,9 @@
     // Pasted items stand this far (a fraction of the pitch) below and to
     // the right of the copied ones.
     var PASTE_OFFSET = 0.03;
+    // The colour chooser for the selection grows from a disc of a colour
+    // button's size.
+    var CHOOSER_START_RADIUS = 12;
     var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
     var ANIM_CONTAINER = 'animContainer';
 
@@ -921,6 +924,96 @@
         redrawAnimationLayer();
     }
 
+    // (-180, 180], as the rotate handle turns items.
+    function normalRotation(degrees) {
+        var r = degrees % 360;
+        if (r > 180) {
+            r -= 360;
+        } else if (r <= -180) {
+            r += 360;
+        }
+        return r;
+    }
+
+    // `degrees`: clockwise on screen. Items that do not turn (balls,
+    // markers, rings) stay as they are.
+    function onTurnSelectedItems(detail) {
+        var groups = selectedGroups().filter(function (group) {
+            return group.getFieldItem().canRotate;
+        });
+        if (groups.length === 0 || typeof detail.degrees !== 'number') {
+            return;
+        }
+        groups.forEach(function (group) {
+            group.updatePosition(group.getPosAbs(), normalRotation(group.getItemRotation() + detail.degrees));
+            group.setControlsPosition();
+        });
+        shell.animation.frameManager.saveFrame();
+        shell.animation.frameManager.updateRunningLines(shell.animation.frameManager.selectedFrame);
+        redrawAnimationLayer();
+    }
+
+    // The first colours of the selected items that have colours, each once,
+    // in the order their items are stacked.
+    function coloursOfSelection(groups) {
+        var colours = [];
+        groups.forEach(function (group) {
+            (group.getFieldItem().availableCols1 || []).forEach(function (colour) {
+                if (colours.indexOf(colour) === -1) {
+                    colours.push(colour);
+                }
+            });
+        });
+        return colours.slice(0, window.createColorChooser.MAX_COLORS);
+    }
+
+    function colouredSelection() {
+        return selectedGroups().filter(function (group) {
+            return group.getFieldItem().nColors > 0;
+        });
+    }
+
+    // The colour chooser for every selected item with a colour, offering
+    // the colours any of them can take; it grows from the middle of them.
+    function onColorSelectedItems() {
+        var groups = colouredSelection();
+        var colours = coloursOfSelection(groups);
+        if (colours.length === 0) {
+            return;
+        }
+        var layer = shell.animation.animLayer;
+        var sum = { x: 0, y: 0 };
+        groups.forEach(function (group) {
+            var at = window.layerPosToStage(group.getPosAbs(), layer);
+            sum.x += at.x;
+            sum.y += at.y;
+        });
+        var start = { x: sum.x / groups.length, y: sum.y / groups.length };
+        window.createColorChooser(shell.animation.stage, start, CHOOSER_START_RADIUS, colours, function (colour) {
+            window.myDispatchEvent('recolorSelectedItems', { color: colour });
+        }, redrawAnimationLayer);
+    }
+
+    // Each selected item whose kind offers the colour takes it, as its
+    // colour button would give it; the others keep theirs. One step.
+    function onRecolorSelectedItems(detail) {
+        var types = [];
+        colouredSelection().forEach(function (group) {
+            var item = group.getFieldItem();
+            if ((item.availableCols1 || []).indexOf(detail.color) === -1) {
+                return;
+            }
+            group.setColor(detail.color, 1);
+            if (types.indexOf(item.type) === -1) {
+                types.push(item.type);
+            }
+        });
+        types.forEach(function (type) {
+            window.myDispatchEvent('setItemDefaultColor', { itemType: type, color: detail.color, colNumber: 1 });
+        });
+        redrawAnimationLayer();
+    }
+
     // Escape leaves an open overlay unchanged; with none open it clears the
     // selection.
     function onEscapePressed() {
@@ -1014,6 +1107,9 @@
         { name: 'copySelectedItems', handle: onCopySelectedItems },
         { name: 'pasteItems', handle: onPasteItems, edits: true },
         { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },
+        { name: 'turnSelectedItems', handle: onTurnSelectedItems, edits: true },
+        { name: 'colorSelectedItems', handle: onColorSelectedItems },
+        { name: 'recolorSelectedItems', handle: onRecolorSelectedItems, edits: true },
         { name: 'escapePressed', handle: onEscapePressed }
     ];
 

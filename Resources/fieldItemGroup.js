@@ -1,6 +1,9 @@
 // One item on the animation layer: the item's drawing with its running lines,
 // its label and short label, and the controls that appear around it while it
-// is selected (rotate handle, plus and minus, label, short label, colours).
+// is selected alone (rotate handle, plus and minus, label, short label,
+// colours), kept off the item's label. One of several selected items shows
+// only an outline: their buttons would pile up over each other's names, and
+// the commands of the keyboard and the palette act on them all.
 // The frame model builds these groups when it shows a frame and reads their
 // properties back when it saves one; playback moves them; the animation
 // layer selects, rescales and labels them.
@@ -92,6 +95,8 @@
         var increaseScaleControl = null;
         var decreaseScaleControl = null;
         var labelControl = null;
+        var outline = null;
+        var labelClearance = null;
 
         var group = new Kinetic.Group({
             name: GROUP_NAME,
@@ -127,6 +132,53 @@
             var drawn = drawnRotation(rotation);
             fieldItem.group.rotation(drawn);
             savedRotation = { value: rotation, drawnAs: drawn };
+        }
+
+        // The other selected items on the layer; two at most, since no
+        // caller needs more.
+        function othersSelected() {
+            var layer = group.getLayer();
+            var found = [];
+            var children = layer ? layer.getChildren() : [];
+            for (var i = 0; i < children.length && found.length < 2; i++) {
+                var other = children[i];
+                if (other !== group && other.isSelected && other.name() === GROUP_NAME) {
+                    found.push(other);
+                }
+            }
+            return found;
+        }
+
+        function sharesSelection() {
+            return group.isSelected && othersSelected().length > 0;
+        }
+
+        // Controls for an item selected alone, an outline for one of
+        // several; `show` false hides the controls (while dragging, for
+        // instance) but keeps the outline of a selection.
+        function showSelectionLook(show, several) {
+            var on = !!show && !several;
+            if (on) {
+                ensureControls();
+            }
+            if (rotateControl) {
+                rotateControl.controlGroup.visible(on);
+            }
+            showNonRotateControls(on);
+            outline.show(group.isSelected && several);
+        }
+
+        function showNonRotateControls(on) {
+            if (on) {
+                ensureControls();
+            }
+            nonRotateControls().forEach(function (node) {
+                node.visible(on);
+            });
+            if (on) {
+                placeTexts();
+                group.setNonRotateControlsPosition();
+            }
         }
 
         function placeTexts() {
@@ -224,39 +276,41 @@
             return fieldItem;
         };
 
+        // Selecting a second item takes the first one's controls away;
+        // leaving one item selected gives it them back.
         group.selectFunc = function (select) {
+            var was = group.isSelected;
             group.isSelected = !!select;
+            var others = was !== group.isSelected ? othersSelected() : [];
+            var other = others.length === 1 ? others[0] : null;
             group.showControlsFunc(group.isSelected);
+            if (other) {
+                other.showControlsFunc(true);
+                redraw(other);
+            }
             redraw(group);
         };
 
         group.showControlsFunc = function (show) {
-            if (show) {
-                ensureControls();
-            }
-            if (rotateControl) {
-                rotateControl.controlGroup.visible(!!show);
-            }
-            group.showNonRotateControlsFunc(show);
+            showSelectionLook(show, sharesSelection());
         };
 
         group.showNonRotateControlsFunc = function (show) {
-            if (show) {
-                ensureControls();
-            }
-            nonRotateControls().forEach(function (node) {
-                node.visible(!!show);
-            });
-            if (show) {
-                placeTexts();
-            }
+            showNonRotateControls(!!show && !sharesSelection());
         };
 
         group.setControlsPosition = function () {
+            outline.fit();
             if (rotateControl) {
                 rotateControl.calcAndSetPositionFunc(fieldItem);
             }
             group.setNonRotateControlsPosition();
+        };
+
+        // `pos`, where a control would stand: where it stands instead, clear
+        // of the item's label (LabelClearance.js).
+        group.clearOfLabel = function (pos) {
+            return labelClearance.clear(centre(), pos, CONTROL_RADIUS);
         };
 
         // Controls not yet built are placed when they are.
@@ -282,7 +336,9 @@
         // short label, label), slots 3 and 4 the column right of it (plus and
         // minus, with the rotate handle between them). Each column is packed
         // towards the item's axis when it holds fewer buttons. The offsets
-        // are in the item's own frame and turn with it.
+        // are in the item's own frame and turn with it; a slot that would
+        // touch the label is moved out, away from the item, until it is
+        // clear.
         group.calcControlPosition = function (slot) {
             if (typeof slot !== 'number' || slot % 1 !== 0 || slot < 0 || slot >= SLOT_COUNT) {
                 throw new Error('calcControlPosition: the slot must be 0 to ' + (SLOT_COUNT - 1) +
@@ -312,7 +368,7 @@
             }
             var turned = window.rotatePos({ x: dx, y: dy }, fieldItem.group.rotation());
             var c = centre();
-            return { x: c.x + turned.x, y: c.y + turned.y };
+            return group.clearOfLabel({ x: c.x + turned.x, y: c.y + turned.y });
         };
 
         group.getPosAbs = function () {
@@ -355,6 +411,7 @@
             turnTo(rotation);
             fieldItem.setLayerScale(newLayerScale);
             placeTexts();
+            group.setControlsPosition();
             uprightControls().forEach(function (control) {
                 control.updateLayerRotation(currentLayerRotation);
             });
@@ -366,6 +423,17 @@
         group.setScale = function (newScale) {
             fieldItem.setScale(newScale);
             placeTexts();
+            group.setControlsPosition();
+        };
+
+        // Colour number `colNumber` of the item, and its colour button's
+        // swatch if it has been built.
+        group.setColor = function (color, colNumber) {
+            fieldItem.setCol(color, colNumber);
+            var button = colNumber === 2 ? colorPicker2 : colorPicker1;
+            if (button) {
+                button.swatch.fill(color);
+            }
         };
 
         group.drawTextsFromBitmaps = function (on) {
@@ -375,6 +443,7 @@
 
         group.setLabel = function (label) {
             group.itemText.setText(label);
+            group.setControlsPosition();
             redraw(group);
         };
 
@@ -403,6 +472,7 @@
         group.showAgain = function (pos, rotation, layerScale, layerRotation, scale) {
             destroyControls();
             group.isSelected = false;
+            outline.show(false);
             renewNodeId();
             fieldItem.hideLine();
             var rescaled = scale !== undefined && fieldItem.getScale() !== scale;
@@ -548,6 +618,10 @@
         fieldItem = new window.FieldItem(x, y, drawnRotation(rotation), scale, type, col1, col2, layerScale);
         savedRotation.drawnAs = fieldItem.group.rotation();
         group.add(fieldItem.group);
+        outline = window.createSelectionOutline(fieldItem);
+        labelClearance = window.createLabelClearance(function () {
+            return group.itemText.text;
+        });
         var pos = centre();
 
         group.runningLines = new window.RunningLines(pos, fieldItem.runningLinesDashed, layerScale);

@@ -69,7 +69,11 @@ var PALETTES = {
 };
 
 test('picker: each button adds its type in its colours or the coach\'s last ones; commands below; a palette a sport', function () {
-    var events = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale'];
+    var events = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale', 'turnSelectedItems',
+        'colorSelectedItems'];
+    // The two command rows, left to right and then down.
+    var commands = [['deleteSelectedItems', {}], ['decreaseSelectedScale', {}], ['increaseSelectedScale', {}],
+        ['turnSelectedItems', { degrees: -15 }], ['turnSelectedItems', { degrees: 15 }], ['colorSelectedItems', {}]];
     var own = new ItemPicker(135, 685, 'gaa');
     try {
         [['Color', 'person', 'blue', 1], ['Scale', 'person', 0.3], ['Color', 'cone', 'red', 2], ['Scale', 'goal', 0.5]]
@@ -93,8 +97,9 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
                 assert.close(Math.max(preview.width(), preview.height()) + 15 * b.fieldItem.getScale(), H, 1e-9, type);
             });
             var row = Math.ceil(own.buttons.length / 3) * H;
-            events.slice(1).forEach(function (event, col) {
-                assert.deepEqual(clicked(own.stage, events, col * H + 22, row + 22), [[event, {}]], sport + ': ' + event);
+            commands.forEach(function (command, n) {
+                assert.deepEqual(clicked(own.stage, events, (n % 3) * H + 22, row + Math.floor(n / 3) * H + 22), [command],
+                    sport + ': command ' + n);
             });
             // Below the commands, and beside the last button when its row has room.
             [[60, row + 100]].concat(own.buttons.length % 3 ? [[own.buttons.length % 3 * H + 22, row - 22]] : [])

@@ -309,7 +309,7 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
 });
 
 var KEYS = { Backspace: 8, Escape: 27, Space: 32, Left: 37, Up: 38, Right: 39, Down: 40, Delete: 46,
-    A: 65, C: 67, N: 78, O: 79, S: 83, V: 86, Y: 89, Z: 90, Q: 81 };
+    A: 65, C: 67, N: 78, O: 79, R: 82, S: 83, V: 86, Y: 89, Z: 90, Q: 81, Equals: 187, Minus: 189, PadPlus: 107, PadMinus: 109 };
 
 // A key press as the engine delivers it; true when the page kept the engine's action from happening.
 function press(key, mods) {
@@ -495,6 +495,10 @@ var BINDINGS = [
     ['S', 'ctrl', 'saveAnimation', { toCurrentFile: true }], ['S', 'ctrl shift', 'saveAnimation', { toCurrentFile: false }],
     ['Left', '', 'nudgeSelectedItems', { dx: -1, dy: 0 }], ['Right', 'shift', 'nudgeSelectedItems', { dx: 10, dy: 0 }],
     ['Up', '', 'nudgeSelectedItems', { dx: 0, dy: -1 }], ['Down', 'shift', 'nudgeSelectedItems', { dx: 0, dy: 10 }],
+    ['R', '', 'turnSelectedItems', { degrees: 15 }], ['R', 'shift', 'turnSelectedItems', { degrees: -15 }],
+    ['Equals', '', 'increaseSelectedScale', {}], ['Equals', 'shift', 'increaseSelectedScale', {}],
+    ['PadPlus', '', 'increaseSelectedScale', {}], ['Minus', '', 'decreaseSelectedScale', {}],
+    ['PadMinus', '', 'decreaseSelectedScale', {}],
     ['Space', '', 'play', {}], ['Escape', '', 'escapePressed', {}]
 ];
 
@@ -503,7 +507,7 @@ test('each key raises its command, other keys are left alone, and an overlay or 
     BINDINGS.forEach(function (b) {
         assert.deepEqual([raisedBy(b[0], b[1]), prevented], [[[b[2], b[3]]], true], b[1] + ' ' + b[0]);
     });
-    [['Q', ''], ['S', ''], ['Z', 'alt ctrl'], ['Left', 'ctrl'], ['Delete', 'ctrl']].forEach(function (k) {
+    [['Q', ''], ['S', ''], ['Z', 'alt ctrl'], ['Left', 'ctrl'], ['Delete', 'ctrl'], ['R', 'ctrl'], ['Minus', 'ctrl']].forEach(function (k) {
         assert.deepEqual([raisedBy(k[0], k[1]), prevented], [[], false], k.join(' '));
     });
     try {
@@ -581,8 +585,8 @@ test('shift and ctrl clicks add an item to the selection or take it away; a drag
             [3, 'ctrl', [1, 2]]].forEach(function (row) {
             clickItem(row[0], row[1]);
             assert.deepEqual(selectedIds(), row[2], row[1] + ' click on ' + row[0]);
-            assert.equal(layer.childWithId(row[0]).find('.LabelControl')[0].visible(), row[2].indexOf(row[0]) !== -1,
-                'the controls follow the selection of ' + row[0]);
+            assert.equal(shownControls(row[0]).length > 0, row[2].length === 1 && row[2][0] === row[0],
+                'controls on ' + row[0] + ' only while it is selected alone');
         });
         var before = [1, 2, 3].map(onStageAt);
         dragItem(2, 30, -20);
@@ -600,6 +604,177 @@ test('shift and ctrl clicks add an item to the selection or take it away; a drag
         done();
     });
 });
+
+// ---- One selected item and several (fieldItemGroup.js, SelectionOutline.js, LabelClearance.js).
+
+// Labelled items of five kinds, some turned, across the pitch; `then` runs once their pictures are in.
+var LABELLED = [['person', 0, 'Goalkeeper and captain', '1'], ['person', 90, 'Full back', ''], ['cone', 90, 'Start', ''],
+    ['gaaBall', 0, 'Ball', ''], ['hurdle', -135, 'Hurdle row', ''], ['person', -60, 'Wing', '7']];
+function openLabelled(done, then) {
+    openInEditor(drillText({ objects: LABELLED.map(function (row, i) {
+        return itemRecord(row[0], i + 1, [{ x: 0.2 + 0.3 * (i % 3), y: i < 3 ? 0.3 : 0.7, rotation: row[1] }],
+            { text: row[2], shortLabel: row[3] });
+    }) }));
+    cppInterface.clearReceivedMessages();
+    waitFor('the items\' pictures', function () {
+        return groups().every(function (g) { return !g.getFieldItem().image || g.getFieldItem().image.image().complete; });
+    }, done, function () {
+        editor.stage.draw();
+        then(editor.saveToString());
+    });
+}
+
+var CONTROLS = ['.rotateControl', '.scaleControl', '.LabelControl', '.ShortLabelControl', '.colPickerButton'];
+function shownControls(id) {
+    var g = layer.childWithId(id);
+    return CONTROLS.reduce(function (all, name) { return all.concat(g.find(name).toArray()); }, [])
+        .filter(function (node) { return node.isVisible(); });
+}
+function outlined(id) {
+    var outline = layer.childWithId(id).find('.selectionOutline')[0];
+    return !!outline && outline.isVisible();
+}
+// A text node's box on the layer, from its four corners.
+function textBox(node) {
+    var t = node.getTransform();
+    var corners = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
+        return t.point({ x: c[0], y: c[1] });
+    });
+    var xs = corners.map(function (p) { return p.x; });
+    var ys = corners.map(function (p) { return p.y; });
+    return { left: Math.min.apply(null, xs), right: Math.max.apply(null, xs), top: Math.min.apply(null, ys), bottom: Math.max.apply(null, ys) };
+}
+
+// Mended: the columns of buttons turned with the item and lay over its name; with several selected
+// every item showed its six buttons, which piled up over the others' names.
+test('several selected items show an outline each and no controls; one alone shows its controls, none over its label', function (done) {
+    openLabelled(done, function () {
+        ['unturned', 'turned'].forEach(function (pitch) {
+            if (pitch === 'turned') { myDispatchEvent('rotateClockwise', {}); }
+            LABELLED.forEach(function (row, i) {
+                var id = i + 1;
+                clickItem(id);
+                assert.deepEqual(selectedIds(), [id], pitch + ': a click selects ' + row[0] + ' ' + id + ' alone');
+                var label = textBox(layer.childWithId(id).itemText.text);
+                var shown = shownControls(id);
+                assert.ok(shown.length >= 3 && !outlined(id), pitch + ': ' + row[0] + ' ' + id + ' shows its controls, no outline');
+                shown.forEach(function (control) {
+                    var c = control.position();
+                    var r = control.find('Circle')[0].radius();
+                    var clear = c.x + r <= label.left || c.x - r >= label.right || c.y + r <= label.top || c.y - r >= label.bottom;
+                    assert.ok(clear, pitch + ': ' + row[0] + ' ' + id + ': the ' + control.name() + ' at ' +
+                        JSON.stringify(c) + ' is clear of the label ' + JSON.stringify(label));
+                });
+            });
+        });
+        // [click, keys held, selected after, which show controls]
+        [[1, '', [1], [1]], [2, 'shift', [1, 2], []], [3, 'ctrl', [1, 2, 3], []], [3, 'ctrl', [1, 2], []],
+            [2, 'meta', [1], [1]], [4, 'shift', [1, 4], []], [4, '', [1, 4], []], [3, '', [3], [3]]].forEach(function (step) {
+            clickItem(step[0], step[1]);
+            var what = step[1] + ' click on ' + step[0];
+            assert.deepEqual(selectedIds(), step[2], what);
+            LABELLED.forEach(function (row, i) {
+                var id = i + 1;
+                var several = step[2].length > 1 && step[2].indexOf(id) !== -1;
+                assert.deepEqual([shownControls(id).length > 0, outlined(id)], [step[3].indexOf(id) !== -1, several],
+                    what + ': controls and outline of ' + id);
+            });
+        });
+        done();
+    });
+});
+
+// Each row: what selects, the command, and each item's record as the command leaves it.
+function turned(degrees) {
+    return function (record) {
+        var turns = new FieldItem(0, 0, 0, 'default', record.type, 'default', 'default', 1).canRotate;
+        record.frames[0].rotation = turns ? record.frames[0].rotation + degrees : record.frames[0].rotation;
+    };
+}
+function scaled(factor) { return function (record) { record.scale = Math.round(record.scale * factor * 1e6) / 1e6; }; }
+function coloured(colour) {
+    return function (record) {
+        var item = new FieldItem(0, 0, 0, 'default', record.type, 'default', 'default', 1);
+        if (item.nColors > 0 && item.availableCols1.indexOf(colour) !== -1) { record.color = colour; }
+    };
+}
+function pickerCommand(name) {
+    return function () {
+        var picker = pageShell.itemPicker;
+        var button = picker.group.find('.' + name)[0];
+        picker.layer.draw();
+        var at = button.getAbsolutePosition();
+        clickAt(picker.stage, at.x + picker.buttonSide / 2, at.y + picker.buttonSide / 2);
+    };
+}
+function pickColour(colour) {
+    return function (next) {
+        pickerCommand('colorSelectedItemsButton')();
+        waitFor('the colour squares', function () { return editor.stage.find('.colPickerSquare').length > 0; }, next.done, function () {
+            var square = editor.stage.find('.colPickerSquare').toArray().filter(function (q) { return q.fill() === colour; })[0];
+            var at = square.getAbsolutePosition();
+            clickAt(editor.stage, at.x + square.width() / 2, at.y + square.height() / 2);
+            next();
+        });
+    };
+}
+var SELECTED_COMMANDS = [
+    ['R', function () { press('R'); }, turned(15)],
+    ['Shift+R', function () { press('R', 'shift'); }, turned(-15)],
+    ['the palette\'s clockwise turn', pickerCommand('turnSelectedItemsClockwiseButton'), turned(15)],
+    ['+', function () { press('Equals', 'shift'); }, scaled(1.1)],
+    ['-', function () { press('Minus'); }, scaled(1 / 1.1)],
+    ['the palette\'s plus', pickerCommand('increaseSelectedScaleButton'), scaled(1.1)],
+    ['yellow from the palette', pickColour('yellow'), coloured('yellow')],
+    ['purple from the palette', pickColour('purple'), coloured('purple')],
+    ['Delete', function () { press('Delete'); }, null]
+];
+
+test('delete, turn, scale and colour act on every selected item, each one undo step back to the exact text', function (done) {
+    var picked = [1, 2, 4, 5];
+    var left = SELECTED_COMMANDS.slice();
+    function nextRow() {
+        if (left.length === 0) { return done(); }
+        var row = left.shift();
+        openLabelled(done, function (opened) {
+            picked.forEach(function (id, n) { clickItem(id, n ? 'shift' : ''); });
+            assert.deepEqual(selectedIds(), picked, row[0] + ': the selection');
+            var steps = pageShell.history.length();
+            var finish = done.step(function () {
+                var after = editor.saveToString();
+                var expected = JSON.parse(opened);
+                expected.objects = expected.objects.filter(function (record) {
+                    return row[2] || picked.indexOf(record.id) === -1;
+                });
+                // Deleting closes up the stacking order of the items left.
+                expected.objects.forEach(function (record, n) {
+                    if (row[2] && picked.indexOf(record.id) !== -1) { row[2](record); }
+                    if (!row[2]) { record.z = n + 1; }
+                });
+                var got = JSON.parse(after);
+                got.objects.forEach(function (record) { record.scale = Math.round(record.scale * 1e6) / 1e6; });
+                assert.equal(difference(JSON.stringify(got.objects), JSON.stringify(expected.objects)), '', row[0] + ' acts on the selected items alone');
+                delete got.objects;
+                delete expected.objects;
+                assert.deepEqual(got, expected, row[0] + ': the rest of the drill as it was');
+                assert.equal(pageShell.history.length(), steps + 1, row[0] + ': one step');
+                press('Z', 'ctrl');
+                assert.equal(difference(editor.saveToString(), opened), '', row[0] + ' undone');
+                press('Y', 'ctrl');
+                assert.equal(difference(editor.saveToString(), after), '', row[0] + ' redone');
+                nextRow();
+            });
+            if (row[1].length > 0) {
+                finish.done = done;
+                row[1](finish);
+            } else {
+                row[1]();
+                finish();
+            }
+        });
+    }
+    nextRow();
+}, 15000);
 
 test('playing to the end is no change: nothing sent, no step, and an undo then takes back the last edit', function (done) {
     openPlayers(done, function (opened) {
