@@ -38,6 +38,9 @@
         { icon: 'plus', scale: 0.45, event: 'increaseSelectedScale', tip: 'Make the selected items larger' }
     ];
 
+    // Below the commands, across the whole width: a whole team at once.
+    var TEAM_COMMAND = { icon: 'team', scale: 0.28, event: 'chooseTeam', tip: 'Add a team', caption: 'Add a team' };
+
     // What each palette button adds, for its tooltip.
     var ITEM_NAMES = {
         person: 'a player', ball: 'a ball', rugbyBall: 'a rugby ball', gaaBall: 'a football',
@@ -181,6 +184,8 @@
         for (var c = 0; c < COMMANDS.length; c++) {
             this.commandButtons.push(this.addCommandButton(COMMANDS[c], c * side, commandY, side));
         }
+        this.teamButton = this.addWideButton(TEAM_COMMAND, commandY + side, width, side);
+        this.commandButtons.push(this.teamButton);
         this.building = false;
     };
 
@@ -224,6 +229,19 @@
             window.myDispatchEvent(entry.event, {});
         });
         this.group.add(button.group);
+        return button;
+    };
+
+    // A button as wide as the palette, its icon at the left, its caption
+    // beside it.
+    ItemPicker.prototype.addWideButton = function (entry, y, width, side) {
+        var button = this.addCommandButton(entry, 0, y, side);
+        button.setWidth(width);
+        button.group.find('.iconGroup')[0].x(side / 2 - width / 2);
+        button.setText(entry.caption);
+        button.captionText().x(side - width / 2);
+        button.captionText().width(width - side);
+        button.captionText().align('left');
         return button;
     };
 
