@@ -14,12 +14,12 @@ function press(key, mods) {
     document.body.dispatchEvent(evt);
 }
 
-// [sport, shape, players, the number of the player deepest in his own half]
+// [sport, shape, players, the number of the player deepest in his own half, one on the team's right]
 var SHAPES = [
-    ['soccer', 'soccer442', 11, '1'], ['soccer', 'soccer433', 11, '1'], ['soccer', 'soccer4231', 11, '1'],
-    ['soccer', 'soccer7_231', 7, '1'], ['soccer', 'soccer7_321', 7, '1'], ['soccer', 'soccer5_22', 5, '1'],
-    ['soccer', 'soccer5_121', 5, '1'], ['rugby', 'rugby15', 15, '15'], ['rugby', 'rugby7', 7, '7'],
-    ['gaa', 'gaa15', 15, '1']
+    ['soccer', 'soccer442', 11, '1', '2'], ['soccer', 'soccer433', 11, '1', '7'], ['soccer', 'soccer4231', 11, '1', '2'],
+    ['soccer', 'soccer7_231', 7, '1', '4'], ['soccer', 'soccer7_321', 7, '1', '2'], ['soccer', 'soccer5_22', 5, '1', '4'],
+    ['soccer', 'soccer5_121', 5, '1', '3'], ['rugby', 'rugby15', 15, '15', '14'], ['rugby', 'rugby7', 7, '7', '6'],
+    ['gaa', 'gaa15', 15, '1', '2']
 ];
 
 function pickerLayer() { return editor.stage.find('.teamPickerLayer')[0]; }
@@ -79,6 +79,9 @@ test('each team shape of each sport: its count and numbers, no overlaps, on the 
                     where + 'shirt numbers');
                 var deepest = props.slice().sort(function (a, b) { return half === 'left' ? a.x - b.x : b.x - a.x; })[0];
                 assert.equal(deepest.shortLabel, shape[3], where + 'the deepest player');
+                // Facing right a team's right is the bottom of the pitch; facing left, the top.
+                var right = props.filter(function (p) { return p.shortLabel === shape[4]; })[0];
+                assert.equal(right.y > 0.5, half === 'left', where + shape[4] + ' on the team\'s right');
                 props.forEach(function (p) {
                     assert.deepEqual([p.type, p.col1, p.scale, p.rotation, half === 'left' ? p.x < 0.5 : p.x > 0.5,
                         p.y > 0 && p.y < 1 && p.x > 0 && p.x < 1], ['person', color, 0.2, half === 'left' ? 0 : 180, true, true],
