@@ -195,8 +195,10 @@
             }
             remembered.half = choice.half;
             remembered.color = choice.color;
-            window.myDispatchEvent('addTeam', { formation: formation.id, color: choice.color, half: choice.half });
+            // Closed first: whatever becomes of the team, the overlay must
+            // not stay over the editor.
             close();
+            window.myDispatchEvent('addTeam', { formation: formation.id, color: choice.color, half: choice.half });
         }
 
         halfChoices(rotation).forEach(function (entry, index) {
