@@ -50,6 +50,9 @@
     var SWATCH_STROKE = 'black';
     var SWATCH_STROKE_WIDTH = 0.5;
 
+    // Below the commands, across the whole width: a whole team at once.
+    var TEAM_COMMAND = { icon: 'team', scale: 0.28, event: 'chooseTeam', tip: 'Add a team', caption: 'Add a team' };
+
     // What each palette button adds, for its tooltip.
     var ITEM_NAMES = {
         person: 'a player', ball: 'a ball', rugbyBall: 'a rugby ball', gaaBall: 'a football',
@@ -212,6 +215,8 @@
             this.commandButtons.push(this.addCommandButton(COMMANDS[c], (c % COLUMNS) * side,
                 commandY + Math.floor(c / COLUMNS) * side, side));
         }
+        this.teamButton = this.addWideButton(TEAM_COMMAND, commandY + side, width, side);
+        this.commandButtons.push(this.teamButton);
         this.building = false;
     };
 
@@ -255,6 +260,19 @@
             window.myDispatchEvent(entry.event, entry.detail || {});
         });
         this.group.add(button.group);
+        return button;
+    };
+
+    // A button as wide as the palette, its icon at the left, its caption
+    // beside it.
+    ItemPicker.prototype.addWideButton = function (entry, y, width, side) {
+        var button = this.addCommandButton(entry, 0, y, side);
+        button.setWidth(width);
+        button.group.find('.iconGroup')[0].x(side / 2 - width / 2);
+        button.setText(entry.caption);
+        button.captionText().x(side - width / 2);
+        button.captionText().width(width - side);
+        button.captionText().align('left');
         return button;
     };
 

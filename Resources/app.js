@@ -51,6 +51,8 @@
     // button's size.
     var CHOOSER_START_RADIUS = 12;
     var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
+    // What a team is made of.
+    var TEAM_ITEM_TYPE = 'person';
     var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
@@ -854,6 +856,40 @@
         shell.animation.frameManager.decreaseSelectedScale();
     }
 
+    // The kit colours offered are a player's; the one the palette would
+    // give the next player comes first.
+    function onChooseTeam() {
+        var button = shell.itemPicker.buttonFor(TEAM_ITEM_TYPE);
+        var player = button ? button.fieldItem :
+            new window.FieldItem(0, 0, 0, 'default', TEAM_ITEM_TYPE, 'default', 'default', 1);
+        window.TeamPicker(shell.animation.stage, shell.animation.sport,
+            { colors: player.availableCols1, color: player.getCol(1) });
+    }
+
+    // The team comes whole or not at all, numbered, at the player's own
+    // size, and selected alone so that it moves (or changes kit) as one.
+    function onAddTeam(detail) {
+        var players = window.Formations.placed(detail.formation, detail.half);
+        if (!mayGrow(players.length, 0)) {
+            return;
+        }
+        setSelected(shell.animation.animLayer.itemGroups(), false);
+        var team = players.map(function (player) {
+            return shell.animation.addItemLike({
+                type: TEAM_ITEM_TYPE, rotation: player.rotation, scale: 'default', col1: detail.color,
+                col2: detail.color, text: '', shortLabel: player.shortLabel
+            }, player);
+        });
+        setSelected(team, true);
+    }
+
+    // A colour picked for one selected item goes to every selected item of
+    // its kind: a whole team changes kit with one choice.
+    function onSetItemDefaultColor(detail) {
+        window.TeamPicker.recolour(selectedGroups(), detail.itemType, detail.color, detail.colNumber);
+        redrawAnimationLayer();
+    }
+
     function onAddFrameCaption() {
         sendMessage({
             msgType: 'promptForFrameLabel',
@@ -1097,6 +1133,9 @@
         { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale, edits: true },
         { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale, edits: true },
         { name: 'addFrameCaption', handle: onAddFrameCaption, edits: true },
+        { name: 'chooseTeam', handle: onChooseTeam },
+        { name: 'addTeam', handle: onAddTeam, edits: true },
+        { name: 'setItemDefaultColor', handle: onSetItemDefaultColor, edits: true },
         { name: 'redrawControls', handle: onRedrawControls },
         { name: 'disableControls', handle: onDisableControls },
         { name: 'disableNonTimelineControls', handle: onDisableNonTimelineControls },

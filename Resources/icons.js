@@ -27,7 +27,8 @@
         showLogo: { src: 'icons/showLogo.png', width: 128 },
         copy: { src: 'icons/copy.png', width: 128 },
         undo: { src: 'icons/undo.png', width: 128 },
-        redo: { src: 'icons/redo.png', width: 128 }
+        redo: { src: 'icons/redo.png', width: 128 },
+        team: { src: 'icons/team.png', width: 128 }
     };
 
     // A group at (0, 0), scaled by `scale` (1 when not given), that receives

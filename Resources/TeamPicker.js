@@ -1,0 +1,293 @@
+// The overlay that adds a whole team: it darkens the animation stage and
+// shows, along its top, the two halves of the pitch (named as they lie on
+// screen, the pitch turned or not) and the kit colours; below them a card
+// for every team shape of the sport, the team drawn on a small pitch in the
+// chosen kit on the chosen half. Choosing a card raises addTeam and closes
+// the overlay; a click on the darkened area or the page event closeOverlays
+// (Escape) closes it with nothing added. While it is open the page shell
+// keeps every other layer deaf. The half and kit last chosen are offered
+// again the next time.
+(function (window, document, Kinetic) {
+    'use strict';
+
+    var LAYER_NAME = 'teamPickerLayer';
+    var SHADE_NAME = 'teamPickerShade';
+    var HALF_BUTTON_NAME = 'teamHalfButton';
+    var SWATCH_NAME = 'teamColorSwatch';
+    var CARD_NAME = 'teamFormationCard';
+    var DOT_NAME = 'teamPlayerDot';
+    var SHADE_FILL = 'black';
+    var SHADE_OPACITY = 0.7;
+    var ANIM_LAYER_SELECTOR = '.animLayer';
+
+    var FONT = 'Helvetica';
+    var TEXT_FILL = 'white';
+    var MARK_FILL = 'rgb(214,219,233)';
+    var MARKED_TEXT_FILL = 'black';
+    var FRAME_STROKE = 'white';
+    var OUTLINE = 'black';
+
+    // The halves row and the colours row each take this share of the
+    // stage's height; the cards share what is left below them.
+    var ROW_FRACTION = 1 / 10;
+    var MAX_COLUMNS = 4;
+    var MARGIN_FRACTION = 1 / 20;
+    var CARD_FILL = 'green';
+    var CARD_LINE = 'white';
+    var DOT_FRACTION = 1 / 55;
+    var ASPECT_RATIO = 4 / 3;
+
+    var remembered = { half: 'left', color: null };
+
+    // Where the pitch's own left half lies on screen, for a pitch turned by
+    // `rotation` degrees; the right half lies opposite.
+    var SIDE_NAMES = { left: 'Left half', right: 'Right half', top: 'Top half', bottom: 'Bottom half' };
+    var OPPOSITE = { left: 'right', right: 'left', top: 'bottom', bottom: 'top' };
+
+    function screenSideOfLeftHalf(rotation) {
+        var d = window.rotatePos({ x: -1, y: 0 }, rotation);
+        if (Math.abs(d.x) >= Math.abs(d.y)) {
+            return d.x < 0 ? 'left' : 'right';
+        }
+        return d.y < 0 ? 'top' : 'bottom';
+    }
+
+    // The halves as buttons show them: the one on the left or at the top
+    // first.
+    function halfChoices(rotation) {
+        var leftSide = screenSideOfLeftHalf(rotation);
+        var choices = [
+            { half: 'left', label: SIDE_NAMES[leftSide] },
+            { half: 'right', label: SIDE_NAMES[OPPOSITE[leftSide]] }
+        ];
+        return leftSide === 'left' || leftSide === 'top' ? choices : choices.reverse();
+    }
+
+    function pitchRotationOf(stage) {
+        var found = stage.find(ANIM_LAYER_SELECTOR);
+        return found.length > 0 ? found[0].rotation() : 0;
+    }
+
+    // One framed label, as the background picker's sport tabs are.
+    function tab(name, x, y, w, h, text) {
+        var inset = h / 8;
+        var button = new Kinetic.Group({ name: name, x: x, y: y });
+        button.mark = new Kinetic.Rect({
+            x: inset, y: inset, width: w - 2 * inset, height: h - 2 * inset,
+            fill: SHADE_FILL, stroke: FRAME_STROKE, strokeWidth: 1, cornerRadius: inset
+        });
+        button.add(button.mark);
+        button.label = new Kinetic.Text({
+            x: 0, width: w, text: text, align: 'center', fontFamily: FONT,
+            fontSize: Math.max(8, h * 0.4), fill: TEXT_FILL, listening: false
+        });
+        button.label.y((h - button.label.height()) / 2);
+        button.add(button.label);
+        return button;
+    }
+
+    function markTab(button, marked) {
+        button.mark.fill(marked ? MARK_FILL : SHADE_FILL);
+        button.label.fill(marked ? MARKED_TEXT_FILL : TEXT_FILL);
+        button.marked = marked;
+    }
+
+    // Card size and gaps for `n` cards in a space of width x height.
+    function cardLayout(n, width, height) {
+        var columns = Math.max(1, Math.min(MAX_COLUMNS, n));
+        var rows = Math.max(1, Math.ceil(n / columns));
+        var margin = height * MARGIN_FRACTION;
+        var w = (width - (columns + 1) * margin) / columns;
+        var h = (height - (rows + 1) * margin) / rows;
+        return { columns: columns, w: w, h: h, margin: margin, labelHeight: Math.min(h * 0.18, 28) };
+    }
+
+    // A small pitch as large as fits w x h, turned as the real one is, with
+    // the team on it.
+    function drawTeam(card, w, h, formation, half, color, rotation) {
+        var turned = Math.abs(rotation % 180) === 90;
+        var size = window.calcWidthAndHeight(w, h, turned, ASPECT_RATIO);
+        var pw = size[0];
+        var ph = size[1];
+        var pitch = new Kinetic.Group({
+            x: w / 2, y: h / 2, offsetX: pw / 2, offsetY: ph / 2, rotation: rotation, listening: false
+        });
+        pitch.add(new Kinetic.Rect({ width: pw, height: ph, fill: CARD_FILL, stroke: CARD_LINE, strokeWidth: 1 }));
+        pitch.add(new Kinetic.Line({ points: [pw / 2, 0, pw / 2, ph], stroke: CARD_LINE, strokeWidth: 1 }));
+        window.Formations.placed(formation.id, half).forEach(function (player) {
+            pitch.add(new Kinetic.Circle({
+                name: DOT_NAME, x: player.x * pw, y: player.y * ph, radius: Math.max(2, pw * DOT_FRACTION),
+                fill: color, stroke: OUTLINE, strokeWidth: 1
+            }));
+        });
+        card.add(pitch);
+    }
+
+    // `options`: `colors`, the kit colours offered (a player's); `color`,
+    // the kit to offer first when none was chosen before.
+    function TeamPicker(stage, sport, options) {
+        if (!stage || stage.nodeType !== 'Stage') {
+            throw new Error('TeamPicker: a Kinetic stage is needed');
+        }
+        var formations = window.Formations.forSport(sport);
+        if (formations.length === 0) {
+            throw new Error('TeamPicker: no team shapes for the sport ' + JSON.stringify(sport));
+        }
+        var colors = (options && options.colors) || [];
+        if (colors.length === 0) {
+            throw new Error('TeamPicker: no kit colours to offer');
+        }
+        if (stage.find('.' + LAYER_NAME).length > 0) {
+            return;
+        }
+        var choice = {
+            half: remembered.half,
+            color: colors.indexOf(remembered.color) !== -1 ? remembered.color :
+                (colors.indexOf(options.color) !== -1 ? options.color : colors[0])
+        };
+
+        window.myDispatchEvent('disableControls', {});
+
+        var width = stage.width();
+        var height = stage.height();
+        var rowHeight = height * ROW_FRACTION;
+        var rotation = pitchRotationOf(stage);
+        var layer = new Kinetic.Layer({ name: LAYER_NAME });
+        stage.add(layer);
+        var shade = new Kinetic.Rect({
+            name: SHADE_NAME, x: 0, y: 0, width: width, height: height, fill: SHADE_FILL, opacity: SHADE_OPACITY
+        });
+        layer.add(shade);
+        var cards = new Kinetic.Group({ y: 2 * rowHeight });
+        layer.add(cards);
+
+        var closed = false;
+        function close() {
+            var open = !closed && !!layer.getStage();
+            closed = true;
+            document.removeEventListener('closeOverlays', close, false);
+            if (open) {
+                window.myDispatchEvent('enableControls', {});
+                layer.destroy();
+            }
+        }
+
+        function show() {
+            layer.find('.' + HALF_BUTTON_NAME).each(function (button) {
+                markTab(button, button.half === choice.half);
+            });
+            layer.find('.' + SWATCH_NAME).each(function (swatch) {
+                var marked = swatch.color === choice.color;
+                swatch.stroke(marked ? FRAME_STROKE : OUTLINE);
+                swatch.strokeWidth(marked ? Math.max(3, rowHeight / 12) : 1);
+                swatch.marked = marked;
+            });
+            cards.destroyChildren();
+            addCards(cards, formations, cardLayout(formations.length, width, height - 2 * rowHeight), choice,
+                rotation, choose);
+            // At once, so that the hit graph is ready for the very next click.
+            layer.draw();
+        }
+
+        function choose(formation) {
+            if (closed) {
+                return;
+            }
+            remembered.half = choice.half;
+            remembered.color = choice.color;
+            // Closed first: whatever becomes of the team, the overlay must
+            // not stay over the editor.
+            close();
+            window.myDispatchEvent('addTeam', { formation: formation.id, color: choice.color, half: choice.half });
+        }
+
+        halfChoices(rotation).forEach(function (entry, index) {
+            var w = width / 4;
+            var button = tab(HALF_BUTTON_NAME, width / 2 + (index - 1) * w, 0, w, rowHeight, entry.label);
+            button.half = entry.half;
+            button.on('click tap', function () {
+                choice.half = entry.half;
+                show();
+            });
+            layer.add(button);
+        });
+        addSwatches(layer, colors, width, rowHeight, function (color) {
+            choice.color = color;
+            show();
+        });
+        shade.on('click tap', function () {
+            close();
+        });
+        document.addEventListener('closeOverlays', close, false);
+        show();
+    }
+
+    function addSwatches(layer, colors, width, rowHeight, onPick) {
+        var side = rowHeight * 0.6;
+        var gap = side / 2;
+        var left = (width - colors.length * side - (colors.length - 1) * gap) / 2;
+        colors.forEach(function (color, i) {
+            var swatch = new Kinetic.Rect({
+                name: SWATCH_NAME, x: left + i * (side + gap), y: rowHeight + (rowHeight - side) / 2,
+                width: side, height: side, fill: color, stroke: OUTLINE, strokeWidth: 1
+            });
+            swatch.color = color;
+            swatch.on('click tap', function () {
+                onPick(color);
+            });
+            layer.add(swatch);
+        });
+    }
+
+    function addCards(group, formations, layout, choice, rotation, choose) {
+        formations.forEach(function (formation, index) {
+            var column = index % layout.columns;
+            var row = Math.floor(index / layout.columns);
+            var card = new Kinetic.Group({
+                name: CARD_NAME,
+                x: layout.margin + column * (layout.w + layout.margin),
+                y: layout.margin + row * (layout.h + layout.margin)
+            });
+            card.formationId = formation.id;
+            // The card's whole area takes the click, its pictures none.
+            card.add(new Kinetic.Rect({
+                width: layout.w, height: layout.h, fill: SHADE_FILL, stroke: FRAME_STROKE, strokeWidth: 1,
+                cornerRadius: layout.margin / 4
+            }));
+            var pad = layout.margin / 2;
+            var pitchArea = new Kinetic.Group({ x: pad, y: pad, listening: false });
+            drawTeam(pitchArea, layout.w - 2 * pad, layout.h - layout.labelHeight - 2 * pad, formation,
+                choice.half, choice.color, rotation);
+            card.add(pitchArea);
+            card.add(new Kinetic.Text({
+                x: 0, y: layout.h - layout.labelHeight - pad / 2, width: layout.w, text: formation.name,
+                align: 'center', fontFamily: FONT, fontSize: Math.max(8, layout.labelHeight * 0.7),
+                fill: TEXT_FILL, listening: false
+            }));
+            card.on('click tap', function () {
+                choose(formation);
+            });
+            group.add(card);
+        });
+    }
+
+    // Colour number `colNumber` of every item of `itemType` among the item
+    // groups `groups` becomes `color`, its colour button's swatch too: a
+    // selected team changes kit at one choice of colour.
+    TeamPicker.recolour = function (groups, itemType, color, colNumber) {
+        groups.forEach(function (group) {
+            var item = group.getFieldItem();
+            if (item.type !== itemType || item.getCol(colNumber) === color) {
+                return;
+            }
+            item.setCol(color, colNumber);
+            group.find('.colPickerButton').each(function (button) {
+                if (button.pickerNumber === colNumber) {
+                    button.swatch.fill(color);
+                }
+            });
+        });
+    };
+
+    window.TeamPicker = TeamPicker;
+}(window, document, Kinetic));

@@ -1,0 +1,192 @@
+// Whole teams (TeamPicker.js, Formations.js and the shell's addTeam), driven with the pointer as a
+// coach does: the palette's team button, then the chooser's half, kit and team shape.
+
+var editor = pageShell.animation;
+var layer = editor.animLayer;
+var KEYS = { Z: 90, Y: 89 };
+
+function press(key, mods) {
+    var evt = document.createEvent('Event');
+    evt.initEvent('keydown', true, true);
+    [['keyCode', KEYS[key]], ['ctrlKey', /ctrl/]].forEach(function (p) {
+        Object.defineProperty(evt, p[0], { value: p[1] instanceof RegExp ? p[1].test(mods || '') : p[1] });
+    });
+    document.body.dispatchEvent(evt);
+}
+
+// [sport, shape, players, the number of the player deepest in his own half, one on the team's right]
+var SHAPES = [
+    ['soccer', 'soccer442', 11, '1', '2'], ['soccer', 'soccer433', 11, '1', '7'], ['soccer', 'soccer4231', 11, '1', '2'],
+    ['soccer', 'soccer7_231', 7, '1', '4'], ['soccer', 'soccer7_321', 7, '1', '2'], ['soccer', 'soccer5_22', 5, '1', '4'],
+    ['soccer', 'soccer5_121', 5, '1', '3'], ['rugby', 'rugby15', 15, '15', '14'], ['rugby', 'rugby7', 7, '7', '6'],
+    ['gaa', 'gaa15', 15, '1', '2']
+];
+
+function pickerLayer() { return editor.stage.find('.teamPickerLayer')[0]; }
+function inPicker(name, test) { return pickerLayer().find('.' + name).toArray().filter(test)[0]; }
+
+// A click a little inside the node's top-left corner, on the animation stage.
+function clickNode(node, dx, dy) {
+    var at = node.getAbsolutePosition();
+    clickAt(editor.stage, at.x + dx, at.y + dy);
+}
+
+function openChooser() {
+    var picker = pageShell.itemPicker;
+    var button = picker.teamButton.group;
+    clickAt(picker.stage, button.x() + 60, button.y() + 20);
+    assert.ok(pickerLayer() && pageShell.overlayOpen, 'the team button opens the chooser, the rest deaf');
+}
+
+// The half, kit and shape chosen with the pointer.
+function addTeam(half, color, shape) {
+    openChooser();
+    clickNode(inPicker('teamHalfButton', function (b) { return b.half === half; }), 20, 20);
+    clickNode(inPicker('teamColorSwatch', function (s) { return s.color === color; }), 5, 5);
+    clickNode(inPicker('teamFormationCard', function (c) { return c.formationId === shape; }), 10, 10);
+    assert.ok(!pickerLayer() && !pageShell.overlayOpen, 'a shape chosen closes the chooser');
+}
+
+function boxOf(group) {
+    var item = group.getFieldItem().group;
+    return { x: item.x() - item.offsetX(), y: item.y() - item.offsetY(), w: item.width(), h: item.height() };
+}
+
+test('each team shape of each sport: its count and numbers, no overlaps, on the chosen half, kit and facing, selected, one undo step', function () {
+    var colors = ['red', 'blue', 'white', 'black', 'yellow'];
+    var n = 0;
+    SHAPES.forEach(function (shape) {
+        [0, 90].forEach(function (turn) {
+            ['left', 'right'].forEach(function (half) {
+                var where = shape[1] + ' on the ' + half + ' half, pitch turned ' + turn + ': ';
+                var color = colors[n++ % colors.length];
+                openInEditor(drillText({ sport: shape[0], rotation: turn }));
+                addToEditor('cone');
+                var before = editor.saveToString();
+                var steps = pageShell.history.length();
+                if (n === 1) {
+                    openChooser();
+                    clickAt(editor.stage, 3, editor.stage.height() - 3);
+                    assert.deepEqual([!!pickerLayer(), pageShell.overlayOpen, editor.saveToString()], [false, false, before],
+                        'a click beside the cards closes the chooser with nothing added');
+                }
+                addTeam(half, color, shape[1]);
+                var team = layer.itemGroups().slice(1);
+                var props = team.map(function (g) { return g.getProperties(); });
+                assert.equal(team.length, shape[2], where + 'players');
+                assert.deepEqual(props.map(function (p) { return p.shortLabel; }),
+                    Array.apply(null, { length: shape[2] }).map(function (x, i) { return String(i + 1); }),
+                    where + 'shirt numbers');
+                var deepest = props.slice().sort(function (a, b) { return half === 'left' ? a.x - b.x : b.x - a.x; })[0];
+                assert.equal(deepest.shortLabel, shape[3], where + 'the deepest player');
+                // Facing right a team's right is the bottom of the pitch; facing left, the top.
+                var right = props.filter(function (p) { return p.shortLabel === shape[4]; })[0];
+                assert.equal(right.y > 0.5, half === 'left', where + shape[4] + ' on the team\'s right');
+                props.forEach(function (p) {
+                    assert.deepEqual([p.type, p.col1, p.scale, p.rotation, half === 'left' ? p.x < 0.5 : p.x > 0.5,
+                        p.y > 0 && p.y < 1 && p.x > 0 && p.x < 1], ['person', color, 0.2, half === 'left' ? 0 : 180, true, true],
+                        where + 'player ' + p.shortLabel);
+                });
+                team.forEach(function (g, i) {
+                    var a = boxOf(g);
+                    team.slice(i + 1).forEach(function (other) {
+                        assert.ok(!isOverlap(a.x, a.y, a.w, a.h, other.getFieldItem().group),
+                            where + props[i].shortLabel + ' overlaps ' + other.getProperties().shortLabel);
+                    });
+                });
+                assert.deepEqual(layer.itemGroups().map(function (g) { return g.isSelected; }),
+                    [false].concat(team.map(function () { return true; })), where + 'the team alone selected');
+                if (turn === 90) {
+                    var centre = editor.stage.height() / 2;
+                    var onScreen = team.map(function (g) { return layerPosToStage(g.getPosAbs(), layer).y < centre; });
+                    assert.deepEqual(onScreen, team.map(function () { return half === 'left'; }),
+                        where + 'the pitch\'s left half is at the top of the screen');
+                }
+                var after = editor.saveToString();
+                assert.deepEqual([pageShell.history.length(), sentOfType('animationChanged').pop().strToSave],
+                    [steps + 1, after], where + 'one step, the host told');
+                press('Z', 'ctrl');
+                assert.equal(editor.saveToString(), before, where + 'one undo takes the whole team away');
+                press('Y', 'ctrl');
+                assert.equal(editor.saveToString(), after, where + 'redo brings it back as it was');
+            });
+        });
+    });
+});
+
+test('the halves are named as they lie on screen; the chooser offers the last half and kit chosen', function () {
+    [[0, ['Left half', 'Right half']], [90, ['Top half', 'Bottom half']], [180, ['Left half', 'Right half']],
+        [270, ['Top half', 'Bottom half']]].forEach(function (row) {
+        openInEditor(drillText({ sport: 'gaa', rotation: row[0] }));
+        openChooser();
+        var tabs = pickerLayer().find('.teamHalfButton').toArray().sort(function (a, b) { return a.x() - b.x(); });
+        var leftFirst = row[0] === 0 || row[0] === 90;
+        assert.deepEqual(tabs.map(function (t) { return t.label.text(); }), row[1], 'turned ' + row[0]);
+        assert.deepEqual(tabs.map(function (t) { return t.half; }), leftFirst ? ['left', 'right'] : ['right', 'left'],
+            'turned ' + row[0] + ': which half each names');
+        myDispatchEvent('escapePressed', {});
+        assert.ok(!pickerLayer(), 'Escape closes it');
+    });
+    addTeam('right', 'purple', 'gaa15');
+    openChooser();
+    assert.deepEqual([inPicker('teamHalfButton', function (b) { return b.marked; }).half,
+        inPicker('teamColorSwatch', function (s) { return s.marked; }).color,
+        pickerLayer().find('.teamPlayerDot').toArray().every(function (d) { return d.fill() === 'purple'; })],
+        ['right', 'purple', true]);
+    myDispatchEvent('escapePressed', {});
+    assert.equal(pageShell.itemPicker.teamButton.tooltip, 'Add a team');
+});
+
+function drillOfCones(count) {
+    var objects = [];
+    for (var i = 1; i <= count; i++) { objects.push(itemRecord('cone', i, [{ x: i / 250, y: 0.3, rotation: 0 }])); }
+    return drillText({ sport: 'soccer', objects: objects });
+}
+
+test('a team that would take the drill past 200 items is refused whole, and the coach is told why', function () {
+    [[189, '', 200], [190, 'A drill holds at most 200 items, and this one has 190; 11 more would make 201.', 190]]
+        .forEach(function (row) {
+            openInEditor(drillOfCones(row[0]));
+            var before = editor.saveToString();
+            cppInterface.clearReceivedMessages();
+            addTeam('left', 'red', 'soccer442');
+            assert.deepEqual([sentOfType('drillLimitReached').map(function (m) { return m.errorInfo; }),
+                JSON.parse(editor.saveToString()).objects.length], [row[1] ? [row[1]] : [], row[2]], row[0] + ' cones');
+            if (row[1]) {
+                assert.deepEqual([editor.saveToString(), sentOfType('animationChanged').length], [before, 0], 'nothing changed');
+            }
+        });
+});
+
+test('a selected team changes kit with one pick of a colour; one undo puts the old kit back', function (done) {
+    openInEditor(drillText({ sport: 'rugby' }));
+    addToEditor('person', 'red');
+    addTeam('left', 'white', 'rugby7');
+    var before = editor.saveToString();
+    var steps = pageShell.history.length();
+    // The colour button of a player that no other player's drawing covers.
+    var button = null;
+    layer.itemGroups().slice(1).forEach(function (g) {
+        var candidate = g.find('.colPickerButton')[0];
+        var at = candidate.getAbsolutePosition();
+        var hit = editor.stage.getIntersection(at);
+        if (!button && hit && hit.getParent() === candidate) { button = candidate; }
+    });
+    assert.ok(button, 'a colour button to press');
+    var at = button.getAbsolutePosition();
+    clickAt(editor.stage, at.x, at.y);
+    waitFor('the colours', function () { return editor.stage.find('.colPickerSquare').length > 0; }, done, function () {
+        var blue = editor.stage.find('.colPickerSquare').toArray().filter(function (s) { return s.fill() === 'blue'; })[0];
+        var corner = blue.getAbsolutePosition();
+        clickAt(editor.stage, corner.x + 5, corner.y + 5);
+        var kits = layer.itemGroups().map(function (g) { return g.getFieldItem().getCol(1); });
+        assert.deepEqual(kits, ['red'].concat([1, 2, 3, 4, 5, 6, 7].map(function () { return 'blue'; })),
+            'the team blue, the unselected player not');
+        assert.deepEqual(layer.itemGroups().slice(1).map(function (g) { return g.find('.colPickerButton')[0].swatch.fill(); }),
+            [1, 2, 3, 4, 5, 6, 7].map(function () { return 'blue'; }), 'every colour button shows the new kit');
+        assert.equal(pageShell.history.length(), steps + 1, 'one step');
+        press('Z', 'ctrl');
+        assert.equal(editor.saveToString(), before, 'the white kit back');
+        done();
+    });
+});
