@@ -215,7 +215,8 @@
             this.commandButtons.push(this.addCommandButton(COMMANDS[c], (c % COLUMNS) * side,
                 commandY + Math.floor(c / COLUMNS) * side, side));
         }
-        this.teamButton = this.addWideButton(TEAM_COMMAND, commandY + side, width, side);
+        this.teamButton = this.addWideButton(TEAM_COMMAND, commandY + Math.ceil(COMMANDS.length / COLUMNS) * side,
+            width, side);
         this.commandButtons.push(this.teamButton);
         this.building = false;
     };

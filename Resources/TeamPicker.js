@@ -271,23 +271,5 @@
         });
     }
 
-    // Colour number `colNumber` of every item of `itemType` among the item
-    // groups `groups` becomes `color`, its colour button's swatch too: a
-    // selected team changes kit at one choice of colour.
-    TeamPicker.recolour = function (groups, itemType, color, colNumber) {
-        groups.forEach(function (group) {
-            var item = group.getFieldItem();
-            if (item.type !== itemType || item.getCol(colNumber) === color) {
-                return;
-            }
-            item.setCol(color, colNumber);
-            group.find('.colPickerButton').each(function (button) {
-                if (button.pickerNumber === colNumber) {
-                    button.swatch.fill(color);
-                }
-            });
-        });
-    };
-
     window.TeamPicker = TeamPicker;
 }(window, document, Kinetic));

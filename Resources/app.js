@@ -883,13 +883,6 @@
         setSelected(team, true);
     }
 
-    // A colour picked for one selected item goes to every selected item of
-    // its kind: a whole team changes kit with one choice.
-    function onSetItemDefaultColor(detail) {
-        window.TeamPicker.recolour(selectedGroups(), detail.itemType, detail.color, detail.colNumber);
-        redrawAnimationLayer();
-    }
-
     function onAddFrameCaption() {
         sendMessage({
             msgType: 'promptForFrameLabel',
@@ -1135,7 +1128,6 @@
         { name: 'addFrameCaption', handle: onAddFrameCaption, edits: true },
         { name: 'chooseTeam', handle: onChooseTeam },
         { name: 'addTeam', handle: onAddTeam, edits: true },
-        { name: 'setItemDefaultColor', handle: onSetItemDefaultColor, edits: true },
         { name: 'redrawControls', handle: onRedrawControls },
         { name: 'disableControls', handle: onDisableControls },
         { name: 'disableNonTimelineControls', handle: onDisableNonTimelineControls },
