@@ -1,7 +1,7 @@
 // The PDF training report: an A4 portrait document with one picture per
-// frame, six to a page in three rows of two, each page headed by the title,
-// the web address and the product logo and closed by a page-number and date
-// footer. The pictures come from the image generator in its print variant
+// frame, six to a page in three rows of two, each numbered with its caption
+// written under it, each page headed by the title, the drill's name and the
+// product logo and closed by a page-number, date and web-address footer. The pictures come from the image generator in its print variant
 // (white ground), one at a time; the document is built in memory with jsPDF
 // and handed over whole, as a data URL.
 //
@@ -32,6 +32,12 @@
     var TITLE = 'Training Report';
     var TITLE_SIZE = 26;
     var TEXT_SIZE = 12;
+    var NAME_SIZE = 14;
+    var UNTITLED = 'Untitled drill';
+    var LABEL_SIZE = 10;
+    var CAPTION_SIZE = 9;
+    var CAPTION_FONT_TYPE = 'normal';
+    var ELLIPSIS = '\u2026';
     var WEB_ADDRESS = 'www.drillmora.com';
     var FOOTER_SEPARATOR = '\t\t\t\t';
 
@@ -42,6 +48,12 @@
     var FOOTER_ROOM = 16;
     var LOGO_WIDTH = 30;
     var LOGO_ALIAS = 'playvaneLogo';
+    var NAME_TO_LOGO = 4;
+    // Baselines under a picture's bottom edge, and the room a line of
+    // caption takes; a line's descent stays clear of what comes next.
+    var LABEL_DROP = 4;
+    var CAPTION_LINE = 3.6;
+    var DESCENT = 1;
 
     // Where every picture goes, for a page of the given size: the same on
     // every page, since each page has the same header. A turned pitch fills
@@ -59,6 +71,8 @@
             border: border,
             width: width,
             height: height,
+            // The last row's text has the footer's room, which is no less.
+            captionLines: Math.floor((Math.min(rowGap, FOOTER_ROOM) - LABEL_DROP - DESCENT) / CAPTION_LINE),
             slot: function (frame) {
                 var s = frame % PICTURES_PER_PAGE;
                 return {
@@ -67,6 +81,31 @@
                 };
             }
         };
+    }
+
+    // `text` cut to fit `width` in the document's current font, with an
+    // ellipsis where it was cut.
+    function oneLine(doc, text, width) {
+        if (doc.getTextWidth(text) <= width) {
+            return text;
+        }
+        var kept = text;
+        while (kept && doc.getTextWidth(kept + ELLIPSIS) > width) {
+            kept = kept.slice(0, -1);
+        }
+        return kept.replace(/\s+$/, '') + ELLIPSIS;
+    }
+
+    // `caption` wrapped to `width`, in at most `max` lines; a longer one
+    // ends in an ellipsis. The coach's line breaks are kept.
+    function captionLines(doc, caption, width, max) {
+        var lines = doc.splitTextToSize(caption, width);
+        if (lines.length <= max) {
+            return lines;
+        }
+        lines = lines.slice(0, max);
+        lines[max - 1] = oneLine(doc, lines[max - 1] + ELLIPSIS, width);
+        return lines;
     }
 
     // `imageGenerator` draws the pictures (loadAnimation, configureAnimation,
@@ -85,7 +124,10 @@
         // Builds the report of `request`:
         //   animationText, nFrames: the animation as saved, and its frames;
         //   rotated, showRunningLines, showGrid: the editor's settings;
-        //   date: when the report was asked for (the same on every page);
+        //   drillName: the drill's name, empty when it has none;
+        //   captions: each frame's caption, by frame;
+        //   date: when the report was asked for, as the coach writes it
+        //     (the same on every page);
         //   waitForLogo(callback): calls back with the report logo
         //     ({dataUrl, width, height}), or null when there is none.
         // `callbacks.progress(percent)` runs once a picture, as it is placed;
@@ -171,10 +213,35 @@
                 doc.setFontSize(TITLE_SIZE);
                 doc.text(TITLE, layout.border, y);
                 y += TITLE_STEP;
+                doc.setFontSize(NAME_SIZE);
+                doc.text(oneLine(doc, request.drillName || UNTITLED, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
+                    layout.border, y);
                 doc.setFontSize(TEXT_SIZE);
-                doc.text(doc.splitTextToSize(WEB_ADDRESS + '\n', textWidth), layout.border, y);
-                var footer = 'Page ' + pageNumber + ' / ' + nPages + FOOTER_SEPARATOR + request.date.toString();
-                doc.text(doc.splitTextToSize(footer, textWidth), layout.border, pageHeight - layout.border);
+                var footerY = pageHeight - layout.border;
+                var footer = 'Page ' + pageNumber + ' / ' + nPages + FOOTER_SEPARATOR + request.date;
+                doc.text(doc.splitTextToSize(footer, textWidth), layout.border, footerY);
+                doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
+            }
+
+            // "Frame 3" under the picture, and under that its caption,
+            // within the picture's width.
+            function labelPicture(at) {
+                var x = at.x;
+                var y = at.y + layout.height + LABEL_DROP;
+                doc.setFont(FONT);
+                doc.setFontType(FONT_TYPE);
+                doc.setFontSize(LABEL_SIZE);
+                doc.text('Frame ' + (frame + 1), x, y);
+                var caption = request.captions[frame] || '';
+                if (!caption) {
+                    return;
+                }
+                doc.setFontType(CAPTION_FONT_TYPE);
+                doc.setFontSize(CAPTION_SIZE);
+                captionLines(doc, caption, layout.width, layout.captionLines).forEach(function (line) {
+                    y += CAPTION_LINE;
+                    doc.text(line, x, y);
+                });
             }
 
             // Every picture has an alias of its own: jsPDF embeds an image
@@ -198,6 +265,7 @@
                 var at = layout.slot(frame);
                 doc.addImage(dataUrl, 'JPEG', at.x, at.y, layout.width, layout.height,
                     'frame' + (frame + 1), 'FAST');
+                labelPicture(at);
                 if (frame < lastFrame) {
                     frame += 1;
                     imageGenerator.getImage(frame * FRAME_MS, onPicture);

@@ -236,8 +236,12 @@
     // still ends the host's export, with the reason instead of a document,
     // rather than leaving its progress dialog waiting. So does one asked
     // for while an earlier report is still being drawn.
-    function onExportPdfResponse() {
+    function onExportPdfResponse(message) {
         var animation = shell.animation;
+        var captions = [];
+        for (var f = 0; f < animation.frameManager.nFrames; f++) {
+            captions.push(animation.frameManager.captionOf(f));
+        }
         var refused = function (error) {
             sendMessage({ msgType: 'writePdfData', pdfData: '',
                 errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
@@ -248,7 +252,11 @@
             rotated: animation.isRotated,
             showRunningLines: runningLinesShown(),
             showGrid: gridShown(),
-            date: new Date(),
+            drillName: message.drillName || '',
+            captions: captions,
+            // The host writes it in the coach's locale; this engine has
+            // only its own fixed English form.
+            date: message.date || new Date().toString(),
             waitForLogo: whenReportLogoSettled
         }, {
             progress: function (percent) {
