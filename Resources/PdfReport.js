@@ -27,7 +27,10 @@
         creator: 'Norrick Limited'
     };
 
-    var FONT = 'helvetica';
+    // jsPDF's own, for when the report's faces cannot be had.
+    var FALLBACK_FONT = 'helvetica';
+    var FONT = 'LiberationSans';
+    var FONT_FILES = { normal: 'LiberationSans-Regular.ttf', bold: 'LiberationSans-Bold.ttf' };
     var FONT_TYPE = 'bold';
     var TITLE = 'Training Report';
     var TITLE_SIZE = 26;
@@ -39,7 +42,6 @@
     var CAPTION_FONT_TYPE = 'normal';
     var ELLIPSIS = '\u2026';
     var WEB_ADDRESS = 'www.drillmora.com';
-    var FOOTER_SEPARATOR = '\t\t\t\t';
 
     // Millimetres on the page.
     var HEADER_TOP = 20;
@@ -83,6 +85,18 @@
         };
     }
 
+    function noFonts(callback) {
+        callback(null);
+    }
+
+    function addFaces(doc, faces) {
+        ['normal', 'bold'].forEach(function (style) {
+            doc.addFileToVFS(FONT_FILES[style], faces[style]);
+            doc.addFont(FONT_FILES[style], FONT, style);
+        });
+        return FONT;
+    }
+
     // `text` cut to fit `width` in the document's current font, with an
     // ellipsis where it was cut.
     function oneLine(doc, text, width) {
@@ -112,8 +126,10 @@
     // getImage); `loadJsPdf(callback)` calls back with the jsPDF document
     // constructor, or with null when it cannot be had. The library is the
     // largest script the page has and only a report needs it, so the editor
-    // starts without it.
-    function createPdfReport(imageGenerator, loadJsPdf) {
+    // starts without it. `loadFonts(callback)`, if given, calls back with
+    // the faces to write in ({ normal, bold }: TrueType files as base64), or
+    // with null, when the report writes in jsPDF's Latin-1 Helvetica.
+    function createPdfReport(imageGenerator, loadJsPdf, loadFonts) {
         if (!imageGenerator || typeof loadJsPdf !== 'function') {
             throw new Error('createPdfReport: an image generator and a loader of jsPDF are needed');
         }
@@ -148,7 +164,9 @@
                     if (!JsPdf) {
                         throw new Error('jsPDF could not be loaded');
                     }
-                    start(run, request, logo, JsPdf, callbacks);
+                    (loadFonts || noFonts)(guarded(run, callbacks, function (faces) {
+                        start(run, request, logo, JsPdf, faces, callbacks);
+                    }));
                 }));
             });
             return true;
@@ -188,8 +206,9 @@
             };
         }
 
-        function start(run, request, logo, JsPdf, callbacks) {
+        function start(run, request, logo, JsPdf, faces, callbacks) {
             var doc = new JsPdf('portrait', 'mm', 'a4');
+            var font = faces ? addFaces(doc, faces) : FALLBACK_FONT;
             var pageWidth = doc.internal.pageSize.getWidth();
             var pageHeight = doc.internal.pageSize.getHeight();
             var layout = pictureLayout(pageWidth, pageHeight, request.rotated);
@@ -208,7 +227,7 @@
                     doc.addImage(logo.dataUrl, 'JPEG', pageWidth - LOGO_WIDTH - layout.border,
                         y - logoHeight / 2, LOGO_WIDTH, logoHeight, LOGO_ALIAS, 'FAST');
                 }
-                doc.setFont(FONT);
+                doc.setFont(font);
                 doc.setFontType(FONT_TYPE);
                 doc.setFontSize(TITLE_SIZE);
                 doc.text(TITLE, layout.border, y);
@@ -217,9 +236,11 @@
                 doc.text(oneLine(doc, request.drillName || UNTITLED, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
                     layout.border, y);
                 doc.setFontSize(TEXT_SIZE);
+                // Placed, not spaced out with tabs: the embedded faces have
+                // no glyph for a tab.
                 var footerY = pageHeight - layout.border;
-                var footer = 'Page ' + pageNumber + ' / ' + nPages + FOOTER_SEPARATOR + request.date;
-                doc.text(doc.splitTextToSize(footer, textWidth), layout.border, footerY);
+                doc.text('Page ' + pageNumber + ' / ' + nPages, layout.border, footerY);
+                doc.text(request.date, (pageWidth - doc.getTextWidth(request.date)) / 2, footerY);
                 doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
             }
 
@@ -228,7 +249,7 @@
             function labelPicture(at) {
                 var x = at.x;
                 var y = at.y + layout.height + LABEL_DROP;
-                doc.setFont(FONT);
+                doc.setFont(font);
                 doc.setFontType(FONT_TYPE);
                 doc.setFontSize(LABEL_SIZE);
                 doc.text('Frame ' + (frame + 1), x, y);

@@ -31,6 +31,7 @@
     var REPORT_LOGO_MIME_TYPE = 'image/jpeg';
     var REPORT_LOGO_QUALITY = 1.0;
     var PDF_LIBRARY = 'jspdf.js';
+    var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
     var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
     var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
@@ -90,7 +91,8 @@
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
-        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary);
+        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary,
+            window.createReportFonts(REPORT_FONTS).load);
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
     }

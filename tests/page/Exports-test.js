@@ -264,16 +264,17 @@ function buildReports(done) {
 
 // What a report writes, where: { text, x, y, size, type, width } for each line, and each picture's box by
 // its alias; then(trace) once it is finished.
-function tracedReport(req, done, then) {
+function tracedReport(req, done, then, loadFonts) {
     var trace = { lines: [], boxes: {} };
-    var report = createPdfReport(fakeGenerator(), function (callback) { callback(JsPdf); });
+    var report = createPdfReport(fakeGenerator(), function (callback) { callback(JsPdf); }, loadFonts);
     function JsPdf(orientation, unit, format) {
         var doc = new jsPDF(orientation, unit, format);
         var text = doc.text;
         doc.text = function (lines, x, y) {
             [].concat(lines).forEach(function (line, i) {
                 trace.lines.push({ text: line, x: x, page: doc.internal.getNumberOfPages(), y: y + i * doc.getLineHeight() / doc.internal.scaleFactor,
-                    size: doc.internal.getFontSize(), type: doc.internal.getFont().fontStyle, width: doc.getTextWidth(line) });
+                    size: doc.internal.getFontSize(), type: doc.internal.getFont().fontStyle,
+                    font: doc.internal.getFont().fontName, width: doc.getTextWidth(line) });
             });
             return text.apply(doc, arguments);
         };
@@ -299,7 +300,10 @@ test('report: the drill named under the title, the date as the host wrote it, ea
         var req = request(8);
         req.captions = ['Start', '', LONG_CAPTION + ' ' + LONG_CAPTION, 'Two lines\nby the coach', 'Run', 'Pass', 'Turn',
             'Caf\u00e9 cr\u00e8me'];
+        var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
         tracedReport(req, done, function (trace) {
+            assert.deepEqual(trace.lines.filter(function (line) { return line.font !== 'LiberationSans'; }), [],
+                'written in the embedded faces, which know more than Latin-1');
             var title = trace.lines.filter(function (line) { return line.text === 'Training Report'; })[0];
             assert.deepEqual(linesAt(trace, function (line) { return line.x === title.x && line.y > title.y && line.y < 37; }),
                 ['Overlap', 'Overlap'], 'the drill\'s name under the title, on each page');
@@ -331,11 +335,35 @@ test('report: the drill named under the title, the date as the host wrote it, ea
             tracedReport(untitled, done, function (turned) {
                 assert.deepEqual(linesAt(turned, function (line) { return line.y > 20 && line.y < 37; }), ['Untitled drill'],
                     'a drill without a file');
+                assert.equal(turned.lines[0].font, 'helvetica', 'jsPDF\'s own font without the faces');
                 var last = turned.lines[turned.lines.length - 1];
                 assert.ok(last.y + 1 < 297 - 14 - 4.3 && last.text.slice(-1) === '\u2026',
                     'a turned pitch\'s last row leaves the footer its room: ' + last.y + ' ' + last.text);
                 done();
             });
-        });
+        }, fonts.load);
     }));
+}, 20000);
+
+test('report faces: read once for every report that asks, again after a failure', function (done) {
+    var missing = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/none.ttf' });
+    missing.load(done.step(function (faces) {
+        assert.equal(faces, null, 'a face missing');
+        var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
+        var answers = [];
+        var answer = done.step(function (faces) {
+            answers.push(faces);
+            if (answers.length === 2) {
+                assert.ok(answers[0] === answers[1] && atob(faces.bold.slice(0, 8)).charCodeAt(1) === 1,
+                    'both waiters answered with the same TrueType faces');
+                fonts.load(function (again) {
+                    assert.ok(again === faces, 'kept');
+                    done();
+                });
+            }
+        });
+        fonts.load(answer);
+        fonts.load(answer);
+    }));
+    assert.throws(function () { createReportFonts({ normal: 'x' }); }, /bold/);
 }, 20000);
