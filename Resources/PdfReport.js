@@ -240,7 +240,8 @@
                 // no glyph for a tab.
                 var footerY = pageHeight - layout.border;
                 doc.text('Page ' + pageNumber + ' / ' + nPages, layout.border, footerY);
-                doc.text(request.date, (pageWidth - doc.getTextWidth(request.date)) / 2, footerY);
+                var date = String(request.date);
+                doc.text(date, (pageWidth - doc.getTextWidth(date)) / 2, footerY);
                 doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
             }
 
@@ -253,7 +254,7 @@
                 doc.setFontType(FONT_TYPE);
                 doc.setFontSize(LABEL_SIZE);
                 doc.text('Frame ' + (frame + 1), x, y);
-                var caption = request.captions[frame] || '';
+                var caption = (request.captions || [])[frame] || '';
                 if (!caption) {
                     return;
                 }
