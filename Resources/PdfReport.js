@@ -1,7 +1,8 @@
 // The PDF training report: an A4 portrait document with one picture per
 // frame, six to a page in three rows of two, each numbered with its caption
 // written under it, each page headed by the title, the drill's name and the
-// product logo and closed by a page-number, date and web-address footer. The pictures come from the image generator in its print variant
+// product logo and closed by a page-number, date and web-address footer.
+// The pictures come from the image generator in its print variant
 // (white ground), one at a time; the document is built in memory with jsPDF
 // and handed over whole, as a data URL.
 //

@@ -240,6 +240,8 @@
     // for while an earlier report is still being drawn.
     function onExportPdfResponse(message) {
         var animation = shell.animation;
+        // First: it stores what the editor shows into the model.
+        var text = animation.saveToString();
         var captions = [];
         for (var f = 0; f < animation.frameManager.nFrames; f++) {
             captions.push(animation.frameManager.captionOf(f));
@@ -249,7 +251,7 @@
                 errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
         };
         var started = shell.pdfReport.build({
-            animationText: animation.saveToString(),
+            animationText: text,
             nFrames: animation.frameManager.nFrames,
             rotated: animation.isRotated,
             showRunningLines: runningLinesShown(),

@@ -339,7 +339,14 @@ test('report: the drill named under the title, the date as the host wrote it, ea
                 var last = turned.lines[turned.lines.length - 1];
                 assert.ok(last.y + 1 < 297 - 14 - 4.3 && last.text.slice(-1) === '\u2026',
                     'a turned pitch\'s last row leaves the footer its room: ' + last.y + ' ' + last.text);
-                done();
+                var named = request(1);
+                named.drillName = LONG_CAPTION;
+                tracedReport(named, done, function (long) {
+                    var name = long.lines.filter(function (line) { return line.y > 20 && line.y < 37; })[0];
+                    assert.ok(name.text.slice(-1) === '\u2026' && name.x + name.width < 210 - 14 - 30,
+                        'a long name cut short of the logo: ' + name.text);
+                    done();
+                }, fonts.load);
             });
         }, fonts.load);
     }));
