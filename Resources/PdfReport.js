@@ -57,6 +57,8 @@
     var LABEL_DROP = 4;
     var CAPTION_LINE = 3.6;
     var DESCENT = 1;
+    // A turned pitch's columns touch: a caption stops short of the next one's.
+    var CAPTION_GUTTER = 4;
 
     // Where every picture goes, for a page of the given size: the same on
     // every page, since each page has the same header. A turned pitch fills
@@ -261,7 +263,7 @@
                 }
                 doc.setFontType(CAPTION_FONT_TYPE);
                 doc.setFontSize(CAPTION_SIZE);
-                captionLines(doc, caption, layout.width, layout.captionLines).forEach(function (line) {
+                captionLines(doc, caption, layout.width - CAPTION_GUTTER, layout.captionLines).forEach(function (line) {
                     y += CAPTION_LINE;
                     doc.text(line, x, y);
                 });
