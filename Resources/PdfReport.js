@@ -1,7 +1,8 @@
 // The PDF training report: an A4 portrait document with one picture per
-// frame, six to a page in three rows of two, each page headed by the title,
-// the web address and the product logo and closed by a page-number and date
-// footer. The pictures come from the image generator in its print variant
+// frame, six to a page in three rows of two, each numbered with its caption
+// written under it, each page headed by the title, the drill's name and the
+// product logo and closed by a page-number, date and web-address footer.
+// The pictures come from the image generator in its print variant
 // (white ground), one at a time; the document is built in memory with jsPDF
 // and handed over whole, as a data URL.
 //
@@ -27,13 +28,21 @@
         creator: 'Norrick Limited'
     };
 
-    var FONT = 'helvetica';
+    // jsPDF's own, for when the report's faces cannot be had.
+    var FALLBACK_FONT = 'helvetica';
+    var FONT = 'LiberationSans';
+    var FONT_FILES = { normal: 'LiberationSans-Regular.ttf', bold: 'LiberationSans-Bold.ttf' };
     var FONT_TYPE = 'bold';
     var TITLE = 'Training Report';
     var TITLE_SIZE = 26;
     var TEXT_SIZE = 12;
+    var NAME_SIZE = 14;
+    var UNTITLED = 'Untitled drill';
+    var LABEL_SIZE = 10;
+    var CAPTION_SIZE = 9;
+    var CAPTION_FONT_TYPE = 'normal';
+    var ELLIPSIS = '\u2026';
     var WEB_ADDRESS = 'www.drillmora.com';
-    var FOOTER_SEPARATOR = '\t\t\t\t';
 
     // Millimetres on the page.
     var HEADER_TOP = 20;
@@ -42,6 +51,14 @@
     var FOOTER_ROOM = 16;
     var LOGO_WIDTH = 30;
     var LOGO_ALIAS = 'playvaneLogo';
+    var NAME_TO_LOGO = 4;
+    // Baselines under a picture's bottom edge, and the room a line of
+    // caption takes; a line's descent stays clear of what comes next.
+    var LABEL_DROP = 4;
+    var CAPTION_LINE = 3.6;
+    var DESCENT = 1;
+    // A turned pitch's columns touch: a caption stops short of the next one's.
+    var CAPTION_GUTTER = 4;
 
     // Where every picture goes, for a page of the given size: the same on
     // every page, since each page has the same header. A turned pitch fills
@@ -59,6 +76,8 @@
             border: border,
             width: width,
             height: height,
+            // The last row's text has the footer's room, which is no less.
+            captionLines: Math.floor((Math.min(rowGap, FOOTER_ROOM) - LABEL_DROP - DESCENT) / CAPTION_LINE),
             slot: function (frame) {
                 var s = frame % PICTURES_PER_PAGE;
                 return {
@@ -69,12 +88,51 @@
         };
     }
 
+    function noFonts(callback) {
+        callback(null);
+    }
+
+    function addFaces(doc, faces) {
+        ['normal', 'bold'].forEach(function (style) {
+            doc.addFileToVFS(FONT_FILES[style], faces[style]);
+            doc.addFont(FONT_FILES[style], FONT, style);
+        });
+        return FONT;
+    }
+
+    // `text` cut to fit `width` in the document's current font, with an
+    // ellipsis where it was cut.
+    function oneLine(doc, text, width) {
+        if (doc.getTextWidth(text) <= width) {
+            return text;
+        }
+        var kept = text;
+        while (kept && doc.getTextWidth(kept + ELLIPSIS) > width) {
+            kept = kept.slice(0, -1);
+        }
+        return kept.replace(/\s+$/, '') + ELLIPSIS;
+    }
+
+    // `caption` wrapped to `width`, in at most `max` lines; a longer one
+    // ends in an ellipsis. The coach's line breaks are kept.
+    function captionLines(doc, caption, width, max) {
+        var lines = doc.splitTextToSize(caption, width);
+        if (lines.length <= max) {
+            return lines;
+        }
+        lines = lines.slice(0, max);
+        lines[max - 1] = oneLine(doc, lines[max - 1] + ELLIPSIS, width);
+        return lines;
+    }
+
     // `imageGenerator` draws the pictures (loadAnimation, configureAnimation,
     // getImage); `loadJsPdf(callback)` calls back with the jsPDF document
     // constructor, or with null when it cannot be had. The library is the
     // largest script the page has and only a report needs it, so the editor
-    // starts without it.
-    function createPdfReport(imageGenerator, loadJsPdf) {
+    // starts without it. `loadFonts(callback)`, if given, calls back with
+    // the faces to write in ({ normal, bold }: TrueType files as base64), or
+    // with null, when the report writes in jsPDF's Latin-1 Helvetica.
+    function createPdfReport(imageGenerator, loadJsPdf, loadFonts) {
         if (!imageGenerator || typeof loadJsPdf !== 'function') {
             throw new Error('createPdfReport: an image generator and a loader of jsPDF are needed');
         }
@@ -85,7 +143,10 @@
         // Builds the report of `request`:
         //   animationText, nFrames: the animation as saved, and its frames;
         //   rotated, showRunningLines, showGrid: the editor's settings;
-        //   date: when the report was asked for (the same on every page);
+        //   drillName: the drill's name, empty when it has none;
+        //   captions: each frame's caption, by frame;
+        //   date: when the report was asked for, as the coach writes it
+        //     (the same on every page);
         //   waitForLogo(callback): calls back with the report logo
         //     ({dataUrl, width, height}), or null when there is none.
         // `callbacks.progress(percent)` runs once a picture, as it is placed;
@@ -106,7 +167,9 @@
                     if (!JsPdf) {
                         throw new Error('jsPDF could not be loaded');
                     }
-                    start(run, request, logo, JsPdf, callbacks);
+                    (loadFonts || noFonts)(guarded(run, callbacks, function (faces) {
+                        start(run, request, logo, JsPdf, faces, callbacks);
+                    }));
                 }));
             });
             return true;
@@ -146,8 +209,9 @@
             };
         }
 
-        function start(run, request, logo, JsPdf, callbacks) {
+        function start(run, request, logo, JsPdf, faces, callbacks) {
             var doc = new JsPdf('portrait', 'mm', 'a4');
+            var font = faces ? addFaces(doc, faces) : FALLBACK_FONT;
             var pageWidth = doc.internal.pageSize.getWidth();
             var pageHeight = doc.internal.pageSize.getHeight();
             var layout = pictureLayout(pageWidth, pageHeight, request.rotated);
@@ -166,15 +230,43 @@
                     doc.addImage(logo.dataUrl, 'JPEG', pageWidth - LOGO_WIDTH - layout.border,
                         y - logoHeight / 2, LOGO_WIDTH, logoHeight, LOGO_ALIAS, 'FAST');
                 }
-                doc.setFont(FONT);
+                doc.setFont(font);
                 doc.setFontType(FONT_TYPE);
                 doc.setFontSize(TITLE_SIZE);
                 doc.text(TITLE, layout.border, y);
                 y += TITLE_STEP;
+                doc.setFontSize(NAME_SIZE);
+                doc.text(oneLine(doc, request.drillName || UNTITLED, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
+                    layout.border, y);
                 doc.setFontSize(TEXT_SIZE);
-                doc.text(doc.splitTextToSize(WEB_ADDRESS + '\n', textWidth), layout.border, y);
-                var footer = 'Page ' + pageNumber + ' / ' + nPages + FOOTER_SEPARATOR + request.date.toString();
-                doc.text(doc.splitTextToSize(footer, textWidth), layout.border, pageHeight - layout.border);
+                // Placed, not spaced out with tabs: the embedded faces have
+                // no glyph for a tab.
+                var footerY = pageHeight - layout.border;
+                doc.text('Page ' + pageNumber + ' / ' + nPages, layout.border, footerY);
+                var date = String(request.date);
+                doc.text(date, (pageWidth - doc.getTextWidth(date)) / 2, footerY);
+                doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
+            }
+
+            // "Frame 3" under the picture, and under that its caption,
+            // within the picture's width.
+            function labelPicture(at) {
+                var x = at.x;
+                var y = at.y + layout.height + LABEL_DROP;
+                doc.setFont(font);
+                doc.setFontType(FONT_TYPE);
+                doc.setFontSize(LABEL_SIZE);
+                doc.text('Frame ' + (frame + 1), x, y);
+                var caption = (request.captions || [])[frame] || '';
+                if (!caption) {
+                    return;
+                }
+                doc.setFontType(CAPTION_FONT_TYPE);
+                doc.setFontSize(CAPTION_SIZE);
+                captionLines(doc, caption, layout.width - CAPTION_GUTTER, layout.captionLines).forEach(function (line) {
+                    y += CAPTION_LINE;
+                    doc.text(line, x, y);
+                });
             }
 
             // Every picture has an alias of its own: jsPDF embeds an image
@@ -198,6 +290,7 @@
                 var at = layout.slot(frame);
                 doc.addImage(dataUrl, 'JPEG', at.x, at.y, layout.width, layout.height,
                     'frame' + (frame + 1), 'FAST');
+                labelPicture(at);
                 if (frame < lastFrame) {
                     frame += 1;
                     imageGenerator.getImage(frame * FRAME_MS, onPicture);

@@ -31,6 +31,7 @@
     var REPORT_LOGO_MIME_TYPE = 'image/jpeg';
     var REPORT_LOGO_QUALITY = 1.0;
     var PDF_LIBRARY = 'jspdf.js';
+    var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
     var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
     var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
@@ -95,7 +96,8 @@
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
-        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary);
+        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary,
+            window.createReportFonts(REPORT_FONTS).load);
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
     }
@@ -241,19 +243,29 @@
     // still ends the host's export, with the reason instead of a document,
     // rather than leaving its progress dialog waiting. So does one asked
     // for while an earlier report is still being drawn.
-    function onExportPdfResponse() {
+    function onExportPdfResponse(message) {
         var animation = shell.animation;
+        // First: it stores what the editor shows into the model.
+        var text = animation.saveToString();
+        var captions = [];
+        for (var f = 0; f < animation.frameManager.nFrames; f++) {
+            captions.push(animation.frameManager.captionOf(f));
+        }
         var refused = function (error) {
             sendMessage({ msgType: 'writePdfData', pdfData: '',
                 errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
         };
         var started = shell.pdfReport.build({
-            animationText: animation.saveToString(),
+            animationText: text,
             nFrames: animation.frameManager.nFrames,
             rotated: animation.isRotated,
             showRunningLines: runningLinesShown(),
             showGrid: gridShown(),
-            date: new Date(),
+            drillName: message.drillName || '',
+            captions: captions,
+            // The host writes it in the coach's locale; this engine has
+            // only its own fixed English form.
+            date: message.date || new Date().toString(),
             waitForLogo: whenReportLogoSettled
         }, {
             progress: function (percent) {

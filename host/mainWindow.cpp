@@ -12,6 +12,7 @@
 #include "RecoveryPrompt.h"
 #include "RecoveryStore.h"
 #include "ReportFile.h"
+#include "ReportHeading.h"
 #include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
@@ -778,7 +779,11 @@ void mainWindow::startPdfExport(const QString &path)
     m_pdfOutputPath = path;
     startExportProgress(tr("Generating PDF report..."));
     connect(m_progressDialog, &QProgressDialog::canceled, this, &mainWindow::cancelPdfExport);
-    sendToPage(QStringLiteral("exportPdfResponse"));
+    QVariantMap request;
+    request.insert(QStringLiteral("msgType"), QStringLiteral("exportPdfResponse"));
+    request.insert(QStringLiteral("drillName"), ReportHeading::drillName(m_currentFile));
+    request.insert(QStringLiteral("date"), ReportHeading::date(QDateTime::currentDateTime(), QLocale()));
+    emit m_bridge->sendMessage(request);
 }
 
 // The page stops drawing the report as soon as it hears of it. Called from

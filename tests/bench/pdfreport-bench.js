@@ -68,7 +68,8 @@ function timeReport(done, then) {
     var start = now();
     pageShell.pdfReport.build({
         animationText: drillText(), nFrames: N_FRAMES, rotated: false,
-        showRunningLines: true, showGrid: true, date: new Date(),
+        showRunningLines: true, showGrid: true, drillName: 'Bench drill', date: '7 December 2026, 18:04',
+        captions: JSON.parse(drillText()).frameText,
         waitForLogo: function (callback) {
             callback({ dataUrl: pageShell.logoDataUrl, width: pageShell.logoWidth, height: pageShell.logoHeight });
         }

@@ -172,6 +172,40 @@ LC_ALL=C.UTF-8 run --export-picture "out/$cafe.png" "$cafe.anim" && LC_ALL=C.UTF
   grep -qF -- "-> out/$cafe.pdf" stderr || { fail "a drill named $cafe.anim was not exported"; cat stderr >&2; }
 rm -f out/*
 
+# The report as a coach reads it, in the locale's words: the drill's name under the
+# title, picture 3 numbered just under its box (row 2: 119.84 to 184.15 mm, the
+# next row at 202.68) with its caption under the number, and the date as a person
+# writes it. Qt takes the locale's words from its name, which the C library here
+# need not have installed (`locale -a` may list only C and POSIX).
+month=$(date +%-m) day=$(date +%-d) year=$(date +%Y)
+de_months=(Januar Februar März April Mai Juni Juli August September Oktober November Dezember)
+en_months=(January February March April May June July August September October November December)
+cp seven.anim "Łódź overlap.anim"
+# "x0 y0 x1 y1" of the first word $2 followed by the word $3 on page 1 of $1, in points.
+word_box() {
+  pdftotext -bbox -f 1 -l 1 "$1" - | sed -n 's/.*xMin="\([0-9.]*\)" yMin="\([0-9.]*\)" xMax="\([0-9.]*\)" yMax="\([0-9.]*\)">\(.*\)<\/word>/\1 \2 \3 \4 \5/p' |
+    awk -v a="$2" -v b="$3" 'prev == a && $5 == b { print box; exit } { prev = $5; box = $1 " " $2 " " $3 " " $4 }'
+}
+mm() { awk -v v="$1" 'BEGIN { printf "%.2f", v * 72 / 25.4 }'; }
+for c in "en_GB.UTF-8|$day ${en_months[month - 1]} $year, [0-2][0-9]:[0-5][0-9]" \
+         "de_DE.UTF-8|$day\\. ${de_months[month - 1]} $year, [0-2][0-9]:[0-5][0-9]" \
+         "en_US.UTF-8|${en_months[month - 1]} $day, $year, [0-9]{1,2}:[0-5][0-9] [AP]M"; do
+  IFS='|' read -r locale dated <<<"$c"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL="$locale" "$program" --export-pdf out/named.pdf "Łódź overlap.anim" \
+    >stdout 2>stderr || { fail "report in $locale: exit $?"; cat stderr >&2; continue; }
+  text="$(pdftotext -f 1 -l 1 out/named.pdf -)"
+  read -r x number_top _ number_bottom <<<"$(word_box out/named.pdf Frame 3)"
+  read -r caption_x caption_top _ <<<"$(word_box out/named.pdf Step 3)"
+  [ "$(sed -n 2p <<<"$text")" = "Łódź overlap" ] || fail "$locale report: no drill name under the title: $(head -2 <<<"$text")"
+  grep -qE "^$dated\$" <<<"$text" || fail "$locale report: no date like '$dated' in: $(grep "$year" <<<"$text")"
+  grep -q GMT <<<"$text" && fail "$locale report: the engine's own date form"
+  awk -v x="$x" -v top="$number_top" -v bottom="$number_bottom" -v cx="$caption_x" -v ct="$caption_top" \
+    -v below="$(mm 184.15)" -v next_row="$(mm 202.68)" -v left="$(mm 14)" \
+    'BEGIN { exit !(x != "" && top > below && top < below + 15 && ct > (top + bottom) / 2 && ct < next_row && (x - left) ^ 2 < 1 && (cx - x) ^ 2 < 1) }' ||
+    fail "$locale report: 'Frame 3' at $x,$number_top-$number_bottom and its caption at $caption_x,$caption_top are not under picture 3"
+done
+rm -f out/*
+
 # Stopped by a signal while it writes (the hidden file beside the target is
 # there), an export takes its unfinished file with it and exits 128 + signal.
 set -m # background runs get SIGINT as they would from a terminal

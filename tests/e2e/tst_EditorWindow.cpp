@@ -587,9 +587,46 @@ private slots:
         QCOMPARE(QSet<QByteArray>(pictures.begin(), pictures.end()).size(), frames);
         const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), ownPictures(1, 720, true)[0]);
         QVERIFY2(toOwn < 3, qPrintable(QString::number(toOwn)));
+
+        // Read as a coach reads it (CTest runs this in en_GB): the drill's name under the title, the date
+        // in the locale's words, picture 3 numbered just under its box, its caption under the number.
+        const QStringList lines = QString::fromUtf8(VideoProbe::run("pdftotext", {"-f", "1", "-l", "1", path, "-"}, &error)).split('\n');
+        QCOMPARE(lines.mid(0, 2), (QStringList{"Training Report", "drill"}));
+        const QDate today = QDate::currentDate();
+        const QRegularExpression dated(QString("^%1 %2 %3, \\d\\d:\\d\\d$").arg(today.day()).arg(QLocale::c().monthName(today.month())).arg(today.year()));
+        QVERIFY2(!lines.filter(dated).isEmpty(), qPrintable(lines.filter(QString::number(today.year())).join('|')));
+        const QMap<QString, QRectF> at = wordBoxes(path);
+        const QRectF number = at.value("Frame 3"), caption = at.value("Step 3");
+        // Rows are 37 mm from the top, a picture's height apart and a gap (the design's figures).
+        const double mm = 72 / 25.4, height = (rotation ? 68.25 : 64.31) * mm, gap = (rotation ? 12.62 : 18.53) * mm;
+        const double below = 37 * mm + 2 * height + gap;
+        QVERIFY2(number.top() > below && number.bottom() < below + gap && qAbs(number.left() - 14 * mm) < 1
+                     && caption.top() > number.center().y() && caption.bottom() < below + gap && qAbs(caption.left() - number.left()) < 1,
+                 qPrintable(QString("'Frame 3' at %1,%2, its caption at %3,%4; the picture ends at %5")
+                                .arg(number.left()).arg(number.top()).arg(caption.left()).arg(caption.top()).arg(below)));
     }
 
 private:
+    // Each pair of words on page 1 of a PDF ("Frame 3") with the box of both, in points from the top left.
+    static QMap<QString, QRectF> wordBoxes(const QString &path)
+    {
+        QString error;
+        const QString xhtml = QString::fromUtf8(VideoProbe::run("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"}, &error));
+        static const QRegularExpression word("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<");
+        QMap<QString, QRectF> boxes;
+        QString previous;
+        QRectF previousBox;
+        for (auto m = word.globalMatch(xhtml); m.hasNext();) {
+            const auto w = m.next();
+            const QRectF box(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()), QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
+            if (!previous.isEmpty() && !boxes.contains(previous + ' ' + w.captured(5)))
+                boxes.insert(previous + ' ' + w.captured(5), previousBox.united(box));
+            previous = w.captured(5);
+            previousBox = box;
+        }
+        return boxes;
+    }
+
     QVariant js(const QString &script) const { return m_view->page()->mainFrame()->evaluateJavaScript(script); }
     QString pageText() const { return js("pageShell.animation.saveToString()").toString(); }
     QString title() const { return m_window->windowHandle()->title(); }

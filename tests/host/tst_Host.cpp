@@ -17,6 +17,7 @@
 #include "RecoveryStore.h"
 #include "PictureFile.h"
 #include "ReportFile.h"
+#include "ReportHeading.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoProbe.h"
@@ -660,6 +661,27 @@ private slots:
         }
     }
 
+    // A report is headed by the drill's file name and dated as a person of the
+    // locale writes it: long date without the weekday, the time to the minute.
+    void reportHeading()
+    {
+        const struct { const char *file, *name; } names[] = {
+            {"/home/coach/Overlap drill.anim", "Overlap drill"}, {"Set.Piece.ANIM", "Set.Piece"},
+            {"/tmp/notes.txt", "notes.txt"}, {"/tmp/.anim", ".anim"}, {"", ""},
+            {"/tmp/\xc3\x9c\x62ung \xd0\xa0.anim", "\xc3\x9c\x62ung \xd0\xa0"},
+        };
+        for (const auto &row : names)
+            QCOMPARE(ReportHeading::drillName(QString::fromUtf8(row.file)), QString::fromUtf8(row.name));
+        const QDateTime evening(QDate(2026, 12, 7), QTime(18, 4, 31));
+        const struct { const char *locale, *date; } dates[] = {
+            {"en_GB", "7 December 2026, 18:04"}, {"en_US", "December 7, 2026, 6:04 PM"},
+            {"de_DE", "7. Dezember 2026, 18:04"}, {"fr_FR", "7 d\xc3\xa9\x63\x65mbre 2026, 18:04"},
+            {"C", "7 December 2026, 18:04"}, {"ja_JP", "2026\xe5\xb9\xb4\x31\x32\xe6\x9c\x88\x37\xe6\x97\xa5, 18:04"},
+        };
+        for (const auto &row : dates)
+            QCOMPARE(ReportHeading::date(evening, QLocale(QString::fromLatin1(row.locale))), QString::fromUtf8(row.date));
+    }
+
     void report()
     {
         // Asked for by name, the page told to build it, its progress shown.
@@ -668,6 +690,9 @@ private slots:
         auto chooser = ModalDriver::chooseFile(path("new.pdf"));
         send({{"msgType", "exportPdf"}});
         QCOMPARE(sent(), QStringList{"exportPdfResponse||"});
+        const Message asked = m_sent->last().at(0).toMap();
+        QVERIFY2(asked.contains("drillName") && asked.value("date").toString().contains(QString::number(QDate::currentDate().year())),
+                 qPrintable(asked.value("date").toString()));
         // Regression: moving the bar of a dialog up for its minimum time ran the event
         // loop, where the page's next message ended the report and deleted the dialog.
         QVERIFY(QMetaObject::invokeMethod(progress(), "forceShow"));

@@ -134,7 +134,8 @@ function fakeGenerator(busy) {
 }
 
 function request(nFrames, waitForLogo, rotated) {
-    return { animationText: 'drill', nFrames: nFrames, rotated: !!rotated, showRunningLines: true, showGrid: false, date: new Date(),
+    return { animationText: 'drill', nFrames: nFrames, rotated: !!rotated, showRunningLines: true, showGrid: false,
+        drillName: 'Overlap', captions: [], date: '7 December 2026, 18:04',
         waitForLogo: waitForLogo || function (callback) { callback({ dataUrl: picture(9), width: 256, height: 169 }); } };
 }
 
@@ -260,3 +261,116 @@ function buildReports(done) {
     release(null);
     assert.throws(function () { createPdfReport(g, undefined); }, /jsPDF/);
 }
+
+// What a report writes, where: { text, x, y, size, type, width } for each line, and each picture's box by
+// its alias; then(trace) once it is finished.
+function tracedReport(req, done, then, loadFonts) {
+    var trace = { lines: [], boxes: {} };
+    var report = createPdfReport(fakeGenerator(), function (callback) { callback(JsPdf); }, loadFonts);
+    function JsPdf(orientation, unit, format) {
+        var doc = new jsPDF(orientation, unit, format);
+        var text = doc.text;
+        doc.text = function (lines, x, y) {
+            [].concat(lines).forEach(function (line, i) {
+                trace.lines.push({ text: line, x: x, page: doc.internal.getNumberOfPages(), y: y + i * doc.getLineHeight() / doc.internal.scaleFactor,
+                    size: doc.internal.getFontSize(), type: doc.internal.getFont().fontStyle,
+                    font: doc.internal.getFont().fontName, width: doc.getTextWidth(line) });
+            });
+            return text.apply(doc, arguments);
+        };
+        var addImage = doc.addImage;
+        doc.addImage = function (data, type, x, y, w, h, alias) {
+            trace.boxes[alias] = { x: x, y: y, w: w, h: h, page: doc.internal.getNumberOfPages() };
+            return addImage.apply(doc, arguments);
+        };
+        return doc;
+    }
+    assert.ok(report.build(req, { progress: function () {}, failed: done, finished: done.step(function () {
+        then(trace);
+    }) }));
+}
+
+function linesAt(trace, test) {
+    return trace.lines.filter(test).map(function (line) { return line.text; });
+}
+
+test('report: the drill named under the title, the date as the host wrote it, each picture numbered with its ' +
+    'caption under it, within its width and clear of the next row', function (done) {
+    withJsPdf(done.step(function () {
+        var req = request(8);
+        req.captions = ['Start', '', LONG_CAPTION + ' ' + LONG_CAPTION, 'Two lines\nby the coach', 'Run', 'Pass', 'Turn',
+            'Caf\u00e9 cr\u00e8me'];
+        var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
+        tracedReport(req, done, function (trace) {
+            assert.deepEqual(trace.lines.filter(function (line) { return line.font !== 'LiberationSans'; }), [],
+                'written in the embedded faces, which know more than Latin-1');
+            var title = trace.lines.filter(function (line) { return line.text === 'Training Report'; })[0];
+            assert.deepEqual(linesAt(trace, function (line) { return line.x === title.x && line.y > title.y && line.y < 37; }),
+                ['Overlap', 'Overlap'], 'the drill\'s name under the title, on each page');
+            assert.deepEqual(linesAt(trace, function (line) { return line.y > 280; }).filter(function (text) {
+                return text.indexOf('7 December 2026, 18:04') >= 0; }).length, 2, 'the date as the host wrote it');
+            var under = function (f) {
+                var box = trace.boxes['frame' + f];
+                return linesAt(trace, function (line) {
+                    return line.page === box.page && line.x === box.x && line.y > box.y + box.h && line.y < box.y + box.h + 15;
+                });
+            };
+            assert.deepEqual([under(1), under(2), under(4), under(8)], [['Frame 1', 'Start'], ['Frame 2'],
+                ['Frame 4', 'Two lines', 'by the coach'], ['Frame 8', 'Caf\u00e9 cr\u00e8me']], 'numbered, each with its caption');
+            var long = under(3);
+            var box = trace.boxes.frame3;
+            var lines = trace.lines.filter(function (line) {
+                return long.indexOf(line.text) > 0 && line.x === box.x && line.page === 1; });
+            assert.ok(lines.length >= 2 && long[long.length - 1].slice(-1) === '\u2026', 'a long caption cut: ' + long);
+            lines.forEach(function (line) {
+                assert.ok(line.width <= box.w - 3, 'within the picture\'s width, short of the next column: ' + line.width);
+                assert.ok(line.y + line.size * 0.25 / 2.835 < trace.boxes.frame5.y, 'clear of the next row: ' + line.y);
+            });
+            var sizes = trace.lines.filter(function (line) { return /^Frame /.test(line.text); }).map(function (line) {
+                return line.y - trace.boxes['frame' + line.text.slice(6)].y - box.h; });
+            assert.ok(sizes.every(function (d) { return d > 2 && d < 6; }), 'each number just under its picture: ' + sizes);
+            var untitled = request(1, null, true);
+            untitled.drillName = '';
+            untitled.captions = [LONG_CAPTION + ' ' + LONG_CAPTION];
+            tracedReport(untitled, done, function (turned) {
+                assert.deepEqual(linesAt(turned, function (line) { return line.y > 20 && line.y < 37; }), ['Untitled drill'],
+                    'a drill without a file');
+                assert.equal(turned.lines[0].font, 'helvetica', 'jsPDF\'s own font without the faces');
+                var last = turned.lines[turned.lines.length - 1];
+                assert.ok(last.y + 1 < 297 - 14 - 4.3 && last.text.slice(-1) === '\u2026',
+                    'a turned pitch\'s last row leaves the footer its room: ' + last.y + ' ' + last.text);
+                var named = request(1);
+                named.drillName = LONG_CAPTION;
+                tracedReport(named, done, function (long) {
+                    var name = long.lines.filter(function (line) { return line.y > 20 && line.y < 37; })[0];
+                    assert.ok(name.text.slice(-1) === '\u2026' && name.x + name.width < 210 - 14 - 30,
+                        'a long name cut short of the logo: ' + name.text);
+                    done();
+                }, fonts.load);
+            });
+        }, fonts.load);
+    }));
+}, 20000);
+
+test('report faces: read once for every report that asks, again after a failure', function (done) {
+    var missing = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/none.ttf' });
+    missing.load(done.step(function (faces) {
+        assert.equal(faces, null, 'a face missing');
+        var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
+        var answers = [];
+        var answer = done.step(function (faces) {
+            answers.push(faces);
+            if (answers.length === 2) {
+                assert.ok(answers[0] === answers[1] && atob(faces.bold.slice(0, 8)).charCodeAt(1) === 1,
+                    'both waiters answered with the same TrueType faces');
+                fonts.load(function (again) {
+                    assert.ok(again === faces, 'kept');
+                    done();
+                });
+            }
+        });
+        fonts.load(answer);
+        fonts.load(answer);
+    }));
+    assert.throws(function () { createReportFonts({ normal: 'x' }); }, /bold/);
+}, 20000);
