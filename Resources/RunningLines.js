@@ -34,8 +34,8 @@
     var NO_DASH = [];
 
     var DARK_STROKE = 'black';
-    var LIGHT_OUTLINE = 'rgba(255, 255, 255, 0.8)';
-    var DARK_OUTLINE = 'rgba(0, 0, 0, 0.75)';
+    var LIGHT_OUTLINE = '#e6efe6';
+    var DARK_OUTLINE = '#333333';
     // Relative luminance above which a colour counts as light: white, yellow
     // and lime lie above it, orange and every darker kit below.
     var LIGHT_LUMINANCE = 0.5;
@@ -89,20 +89,28 @@
         }
     }
 
+    // Each arm of a head from its end to the tip, on its own: a chevron
+    // drawn as one line with a corner costs the engine far more to stroke.
     function traceHeads(lines, context) {
+        var traced = false;
         for (var i = 0; i < SEGMENT_COUNT; i++) {
             var head = lines.heads[i];
             if (head.length) {
                 context.moveTo(head[0], head[1]);
                 context.lineTo(head[2], head[3]);
-                context.lineTo(head[4], head[5]);
+                context.moveTo(head[4], head[5]);
+                context.lineTo(head[2], head[3]);
+                traced = true;
             }
         }
+        return traced;
     }
 
     // One pass of every segment and head in one colour and width: a path
-    // for all of them, or, for dashed lines, one for the segments and one
-    // for the heads, which are never dashed.
+    // for the segments and one for the heads, which are never dashed. Lines
+    // wider than a pixel cost the engine much more to stroke than hairlines,
+    // and more again with round ends or a see-through colour, so the ends
+    // are square-cut and both colours opaque.
     function strokePass(lines, context, colour, width) {
         context.setAttr('strokeStyle', colour);
         context.setAttr('lineWidth', width);
@@ -112,10 +120,13 @@
             context.setLineDash(lines.dash);
             context.stroke();
             context.setLineDash(NO_DASH);
-            context.beginPath();
+        } else {
+            context.stroke();
         }
-        traceHeads(lines, context);
-        context.stroke();
+        context.beginPath();
+        if (traceHeads(lines, context)) {
+            context.stroke();
+        }
     }
 
     // One shape draws every segment and head: a frame load sets lines for
@@ -127,8 +138,6 @@
             return;
         }
         var look = lines.look();
-        context.setAttr('lineCap', 'round');
-        context.setAttr('lineJoin', 'round');
         strokePass(lines, context, look.outline, lines.outlineWidth);
         strokePass(lines, context, look.stroke, lines.lineWidth);
     }

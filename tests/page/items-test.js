@@ -256,7 +256,8 @@ test('running lines take the kit\'s first colour, at once when it changes, on an
     var layer = makeLayer(640, 480);
     function look(g) {
         var l = g.runningLines.look();
-        return [l.stroke, /^rgba\(255, 255, 255/.test(l.outline) ? 'light' : /^rgba\(0, 0, 0/.test(l.outline) ? 'dark' : l.outline];
+        var rgb = /^#(..)(..)(..)$/.exec(l.outline).slice(1).map(function (hex) { return parseInt(hex, 16); });
+        return [l.stroke, rgb[0] + rgb[1] + rgb[2] > 3 * 192 ? 'light' : rgb[0] + rgb[1] + rgb[2] < 3 * 64 ? 'dark' : l.outline];
     }
     LINE_LOOKS.forEach(function (row) {
         var g = addItem(layer, row[0], 100, 100, { col1: row[1] });
