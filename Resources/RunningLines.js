@@ -148,9 +148,9 @@
         }
         var self = this;
         this.isDashed = !!isDashed;
-        // The lines cross the item itself and the pitch: a press on them
-        // must reach the item (to select or drag it) or the background (to
-        // start a selection rectangle).
+        // The lines cross the pitch and other items: a press on them must
+        // reach the item beneath (to select or drag it) or the background
+        // (to start a selection rectangle).
         this.shape = new Kinetic.Shape({
             name: SHAPE_NAME,
             listening: false,
