@@ -2,51 +2,144 @@
 // goes in the next one and where it goes after that, each segment with an
 // open arrow head half-way along it. The shape is a child of the field item
 // group, which sits at the layer's origin, so every point is in layer pixels.
-(function (window, Kinetic) {
+//
+// A player's lines are drawn in the colour of its kit (its first colour), a
+// ball's in a dark dashed line; each line lies on an outline that sets it off
+// from the grass, its stripes and white paper: a light outline under a dark
+// or strong colour, a dark one under a light colour such as white or yellow,
+// which a light outline would swallow.
+(function (window, document, Kinetic) {
     'use strict';
 
     var SHAPE_NAME = 'runningLines';
-    var STROKE = 'black';
-    var STROKE_WIDTH = 1;
     var SEGMENT_COUNT = 3;
+    // Per unit of layer scale (a 512-pixel-wide pitch), with a floor so that
+    // lines on a small pitch still read.
+    var LINE_WIDTH = 1;
+    var MIN_LINE_WIDTH = 1.5;
+    // The outline shows this much either side of the line: half the line's
+    // width, never under a pixel.
+    var OUTLINE_SHARE = 0.5;
+    var MIN_OUTLINE = 1;
+    // The longest arm of an arrow head, per unit of layer scale; an arm is
+    // never longer than a third of its segment, and a head whose arms would
+    // be shorter than a few line widths is left out: it would read as a blot.
     var HEAD_LENGTH = 20;
+    var HEAD_SHARE = 1 / 3;
+    var MIN_HEAD_IN_WIDTHS = 4;
     var HEAD_HALF_ANGLE = Math.PI / 6;
     var DASH_LENGTH = 10;
     var GAP_LENGTH = 10;
     var NO_HEAD = [];
+    var NO_DASH = [];
+
+    var DARK_STROKE = 'black';
+    var LIGHT_OUTLINE = '#e6efe6';
+    var DARK_OUTLINE = '#333333';
+    // Relative luminance above which a colour counts as light: white, yellow
+    // and lime lie above it, orange and every darker kit below.
+    var LIGHT_LUMINANCE = 0.5;
+
+    var DARK_LOOK = { stroke: DARK_STROKE, outline: LIGHT_OUTLINE };
+    var looks = Object.create(null);
+    var colourReader = null;
+
+    function linearChannel(hex) {
+        var c = parseInt(hex, 16) / 255;
+        return c <= 0.03928 ? c / 12.92 : Math.pow((c + 0.055) / 1.055, 2.4);
+    }
+
+    // What the canvas makes of a colour name, tried over `before`: a name
+    // it does not take leaves `before` in place.
+    function readColour(colourName, before) {
+        colourReader.fillStyle = before;
+        colourReader.fillStyle = colourName;
+        return colourReader.fillStyle;
+    }
+
+    // The stroke and outline for a colour name, worked out once per name by
+    // letting the canvas read it. A name the canvas does not take as an
+    // opaque colour (a stored name that is no colour, "transparent") gets
+    // the dark look, so that the lines still show.
+    function lookOf(colourName) {
+        var look = looks[colourName];
+        if (look) {
+            return look;
+        }
+        colourReader = colourReader || document.createElement('canvas').getContext('2d');
+        var read = readColour(String(colourName), '#000000');
+        var rgb = /^#([0-9a-f]{2})([0-9a-f]{2})([0-9a-f]{2})$/i.exec(read);
+        if (!rgb || read !== readColour(String(colourName), '#ffffff')) {
+            look = DARK_LOOK;
+        } else {
+            var luminance = 0.2126 * linearChannel(rgb[1]) + 0.7152 * linearChannel(rgb[2]) +
+                0.0722 * linearChannel(rgb[3]);
+            look = { stroke: read, outline: luminance > LIGHT_LUMINANCE ? DARK_OUTLINE : LIGHT_OUTLINE };
+        }
+        looks[colourName] = look;
+        return look;
+    }
+
+    function traceSegments(lines, context) {
+        for (var i = 0; i < SEGMENT_COUNT; i++) {
+            if (lines.shown[i]) {
+                context.moveTo(lines.ends[i].x, lines.ends[i].y);
+                context.lineTo(lines.ends[i + 1].x, lines.ends[i + 1].y);
+            }
+        }
+    }
+
+    // Each arm of a head from its end to the tip, on its own: a chevron
+    // drawn as one line with a corner costs the engine far more to stroke.
+    function traceHeads(lines, context) {
+        var traced = false;
+        for (var i = 0; i < SEGMENT_COUNT; i++) {
+            var head = lines.heads[i];
+            if (head.length) {
+                context.moveTo(head[0], head[1]);
+                context.lineTo(head[2], head[3]);
+                context.moveTo(head[4], head[5]);
+                context.lineTo(head[2], head[3]);
+                traced = true;
+            }
+        }
+        return traced;
+    }
+
+    // One pass of every segment and head in one colour and width: a path
+    // for the segments and one for the heads, which are never dashed. Lines
+    // wider than a pixel cost the engine much more to stroke than hairlines,
+    // and more again with round ends or a see-through colour, so the ends
+    // are square-cut and both colours opaque.
+    function strokePass(lines, context, colour, width) {
+        context.setAttr('strokeStyle', colour);
+        context.setAttr('lineWidth', width);
+        context.beginPath();
+        traceSegments(lines, context);
+        if (lines.isDashed) {
+            context.setLineDash(lines.dash);
+            context.stroke();
+            context.setLineDash(NO_DASH);
+        } else {
+            context.stroke();
+        }
+        context.beginPath();
+        if (traceHeads(lines, context)) {
+            context.stroke();
+        }
+    }
 
     // One shape draws every segment and head: a frame load sets lines for
     // every item, and a node for each line and head cost more to make than
-    // to draw. Each head is drawn straight after its segment, over it, and
-    // is never dashed.
+    // to draw. The outlines go down first, all of them, so that no outline
+    // cuts across a line where segments meet or a head crosses its segment.
     function drawSegments(lines, context) {
-        for (var i = 0; i < SEGMENT_COUNT; i++) {
-            if (!lines.shown[i]) {
-                continue;
-            }
-            var from = lines.ends[i];
-            var to = lines.ends[i + 1];
-            context.beginPath();
-            context.moveTo(from.x, from.y);
-            context.lineTo(to.x, to.y);
-            // The dash is the segment's alone, not its head's.
-            if (lines.isDashed) {
-                context.save();
-                context.setLineDash(lines.dash);
-                context.strokeShape(lines.shape);
-                context.restore();
-            } else {
-                context.strokeShape(lines.shape);
-            }
-            var head = lines.heads[i];
-            if (head.length) {
-                context.beginPath();
-                context.moveTo(head[0], head[1]);
-                context.lineTo(head[2], head[3]);
-                context.lineTo(head[4], head[5]);
-                context.strokeShape(lines.shape);
-            }
+        if (!lines.shown[0] && !lines.shown[1] && !lines.shown[2]) {
+            return;
         }
+        var look = lines.look();
+        strokePass(lines, context, look.outline, lines.outlineWidth);
+        strokePass(lines, context, look.stroke, lines.lineWidth);
     }
 
     function RunningLines(pos, isDashed, layerScale) {
@@ -55,14 +148,11 @@
         }
         var self = this;
         this.isDashed = !!isDashed;
-        this.headLen = HEAD_LENGTH;
-        // The lines cross the item itself and the pitch: a press on them
-        // must reach the item (to select or drag it) or the background (to
-        // start a selection rectangle).
+        // The lines cross the pitch and other items: a press on them must
+        // reach the item beneath (to select or drag it) or the background
+        // (to start a selection rectangle).
         this.shape = new Kinetic.Shape({
             name: SHAPE_NAME,
-            stroke: STROKE,
-            strokeWidth: STROKE_WIDTH,
             listening: false,
             sceneFunc: function (context) {
                 drawSegments(self, context);
@@ -78,12 +168,25 @@
         this.setScale(layerScale);
     }
 
+    // The colours the lines are drawn in now: a ball's are dark; an item's
+    // follow its first colour, read at each draw so that a new colour shows
+    // at once. Lines not (yet) in a field item group are dark.
+    RunningLines.prototype.look = function () {
+        var itemGroup = this.shape.getParent();
+        if (this.isDashed || !itemGroup || typeof itemGroup.getFieldItem !== 'function') {
+            return DARK_LOOK;
+        }
+        return lookOf(itemGroup.getFieldItem().col1);
+    };
+
     // The head of the segment p0 -> p1: a chevron with its tip at the
-    // midpoint and arms of headLen trailing back 30 degrees either side.
-    // Segments shorter than an arm get none.
+    // midpoint and arms trailing back 30 degrees either side, as long as
+    // headLen but no longer than a third of the segment. A segment too short
+    // for arms of minHeadLen gets none.
     RunningLines.prototype.generateArrowPoints = function (pos0, pos1) {
-        var len = this.headLen;
-        if (window.distance(pos0.x, pos0.y, pos1.x, pos1.y) < len) {
+        var len = Math.min(this.headLen,
+            HEAD_SHARE * window.distance(pos0.x, pos0.y, pos1.x, pos1.y));
+        if (!(len >= this.minHeadLen)) {
             return [];
         }
         var mx = (pos0.x + pos1.x) / 2;
@@ -148,7 +251,10 @@
         if (typeof layerScale !== 'number' || !(layerScale > 0)) {
             throw new Error('RunningLines.setScale: the layer scale must be a positive number');
         }
+        this.lineWidth = Math.max(MIN_LINE_WIDTH, LINE_WIDTH * layerScale);
+        this.outlineWidth = this.lineWidth + 2 * Math.max(MIN_OUTLINE, OUTLINE_SHARE * this.lineWidth);
         this.headLen = HEAD_LENGTH * layerScale;
+        this.minHeadLen = MIN_HEAD_IN_WIDTHS * this.lineWidth;
         this.dash = [DASH_LENGTH * layerScale, GAP_LENGTH * layerScale];
     };
 
@@ -164,4 +270,4 @@
     };
 
     window.RunningLines = RunningLines;
-}(window, Kinetic));
+}(window, document, Kinetic));

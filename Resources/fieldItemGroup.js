@@ -617,28 +617,30 @@
 
         fieldItem = new window.FieldItem(x, y, drawnRotation(rotation), scale, type, col1, col2, layerScale);
         savedRotation.drawnAs = fieldItem.group.rotation();
-        group.add(fieldItem.group);
         outline = window.createSelectionOutline(fieldItem);
         labelClearance = window.createLabelClearance(function () {
             return group.itemText.text;
         });
         var pos = centre();
 
+        // The lines start and end at the item's centre: beneath it, they
+        // leave the item's drawing and its shirt number whole.
         group.runningLines = new window.RunningLines(pos, fieldItem.runningLinesDashed, layerScale);
         group.add(group.runningLines.shape);
+        group.add(fieldItem.group);
 
-        // Over the lines, the label under the short label, both under the
+        // Over the item, the label under the short label, both under the
         // controls, whenever each is first given characters.
         group.itemText = new window.FieldItemText(text, pos, LABEL_FONT_SIZE, fieldItem.group,
             layerScale, currentLayerRotation, fieldItem.posIsFixed, false);
         group.itemText.attach(group, function () {
-            return group.runningLines.shape;
+            return fieldItem.group;
         });
 
         group.shortLabelText = new window.FieldItemText(shortLabel, pos, fieldItem.shortLabelFontSize,
             fieldItem.group, layerScale, currentLayerRotation, fieldItem.posIsFixed, true);
         group.shortLabelText.attach(group, function () {
-            return group.itemText.text || group.runningLines.shape;
+            return group.itemText.text || fieldItem.group;
         });
 
         fieldItem.group.dragBoundFunc(dragBound);

@@ -111,6 +111,131 @@ test('a picture asked for during a chain waits its turn; later chains draw the s
     assert.throws(function () { generator.configureAnimation(0, false, false, false); }, /width/);
 }, 20000);
 
+// Running lines as an export draws them, read from the picture's pixels before it is encoded. Frame 2 of 4 of
+// a red and a white player and a ball, each moving right along a row of a blank pitch that fills the picture,
+// every row on the middle of a pixel. Segments, at x as a share of the width: red 0.05-0.45 long (item at 0.45),
+// 0.6-0.68 of 8 %; white 0.05-0.35 long, 0.7-0.72 too short for a head; the ball 0.05-0.5, dashed.
+var LINE_ROWS = { red: 0.2, white: 0.5, ball: 0.8 };
+
+function linesDrill(width) {
+    var height = width * 3 / 4;
+    function mover(type, id, color, row, xs) {
+        var y = (Math.floor(row * height) + 0.5) / height;
+        return itemRecord(type, id, xs.map(function (x) { return { x: x, y: y, rotation: 0 }; }), { color: color });
+    }
+    return { objects: [mover('person', 1, 'red', LINE_ROWS.red, [0.05, 0.45, 0.6, 0.68]),
+        mover('person', 2, 'white', LINE_ROWS.white, [0.05, 0.35, 0.7, 0.72]),
+        mover('ball', 3, 'default', LINE_ROWS.ball, [0.05, 0.5, 0.6, 0.7])], frameText: ['', '', '', ''] };
+}
+
+// The picture just drawn: pixel(x, y) is [r, g, b] at a point of the picture (the pixel it falls in).
+function drawnPixels() {
+    var canvas = generator.canvas;
+    var w = canvas.getWidth();
+    var data = canvas.getContext()._context.getImageData(0, 0, w, canvas.getHeight()).data;
+    return function (x, y) {
+        var k = 4 * (Math.floor(y) * w + Math.floor(x));
+        return [data[k], data[k + 1], data[k + 2]];
+    };
+}
+
+function sum(rgb) { return rgb[0] + rgb[1] + rgb[2]; }
+
+// Ink is anything 60 levels (of the three channels together) off the background's colour.
+function inked(pixel, background) {
+    return function (x, y) { return Math.abs(sum(pixel(x, y)) - sum(background)) > 60; };
+}
+
+// What draws off the axis of the segment x0-x1 along row y, more than 4 pixels above or below it, short of
+// its ends and their round caps (and of `clear` pixels before x1, where an item stands): the head, if any, as
+// its reach back from the segment's middle, where its tip is, and its spread either side of the axis; null
+// when nothing does.
+function headOf(ink, x0, x1, y, clear) {
+    var head = null;
+    for (var x = Math.floor(x0) + 5; x < x1 - Math.max(5, clear || 0); x++) {
+        for (var dy = 4.5; dy < 40; dy++) {
+            if (ink(x, y - dy) || ink(x, y + dy)) {
+                head = head || { back: 0, spread: 0 };
+                head.back = Math.max(head.back, (x0 + x1) / 2 - x);
+                head.spread = Math.max(head.spread, dy);
+            }
+        }
+    }
+    return head;
+}
+
+test('running lines in a picture: the kit\'s colour (a ball\'s dark and dashed), wider on a wider pitch, on an ' +
+    'outline that sets them off; heads at most a third of their segment, none on a short one', function (done) {
+    var looks = [];
+    (function next(k) {
+        if (k === 4) {
+            return check(looks);
+        }
+        var width = k < 2 ? 640 : 1024;
+        var print = k % 2 === 0;
+        chain(animationText(linesDrill(width), { selected: 1, lines: true }), [width, print, true, false], [1000], done,
+            function () {
+                assert.deepEqual([hidden.animLayer.layerWidth, layerPosToStage({ x: 0, y: 0 }, hidden.animLayer)],
+                    [width, { x: 0, y: 0 }], 'precondition: the pitch fills the picture');
+                looks.push({ width: width, print: print, pixel: drawnPixels() });
+                next(k + 1);
+            });
+    }(0));
+
+    function check() {
+        looks.forEach(function (look) {
+            var w = look.width;
+            var pixel = look.pixel;
+            var at = look.width + (look.print ? ' for print' : ' on grass') + ': ';
+            var background = pixel(w * 0.9, w * 0.75 * 0.35);
+            var row = {};
+            Object.keys(LINE_ROWS).forEach(function (key) { row[key] = Math.floor(LINE_ROWS[key] * w * 0.75) + 0.5; });
+            var x = Math.floor(w * 0.12) + 0.5;  // across the long segments, away from heads and items
+            assert.deepEqual(background, look.print ? [255, 255, 255] : [0, 128, 0], at + 'precondition: paper or grass');
+
+            // Each line's own colour along its middle.
+            assert.deepEqual([pixel(x, row.red), pixel(x, row.white)], [[255, 0, 0], [255, 255, 255]], at + 'kit colours');
+            var dashes = [];
+            for (var bx = w * 0.1; bx < w * 0.2; bx++) {
+                var brightest = Math.max.apply(null, pixel(bx, row.ball));
+                dashes.push(brightest < 60 ? 'D' : brightest > 120 ? '.' : '');
+            }
+            var runs = dashes.join('').replace(/(.)\1+/g, '$1');
+            assert.ok(/^\.?(D\.)+D?$/.test(runs) && runs.length >= 4, at + 'the ball\'s line dark and dashed: ' + runs);
+
+            if (look.print) {
+                // On paper the light outline vanishes, so the red line's width is the ink across it.
+                var across = 0;
+                for (var dy = -8; dy <= 8; dy++) {
+                    across += 1 - pixel(x, row.red + dy)[1] / 255;
+                }
+                assert.close(across, w === 640 ? 1.5 : 2, 0.2, at + 'the line\'s width');
+                // The white line shows on paper by its dark outline, either side.
+                [-1, 1].forEach(function (side) {
+                    var beside = Math.min(sum(pixel(x, row.white + side)), sum(pixel(x, row.white + 2 * side)));
+                    assert.ok(beside < 3 * 200, at + 'dark outline beside white, ' + side + ': ' + beside);
+                });
+                var ink = inked(pixel, background);
+                var heads = [headOf(ink, 0.05 * w, 0.45 * w, row.red, 30), headOf(ink, 0.6 * w, 0.68 * w, row.red),
+                    headOf(ink, 0.7 * w, 0.72 * w, row.white)];
+                [0.4 * w, 0.08 * w].forEach(function (length, i) {
+                    assert.ok(heads[i] && heads[i].back <= length / 3 && heads[i].spread > 4,
+                        at + 'a head within a third of a ' + length + '-pixel segment: ' + JSON.stringify(heads[i]));
+                });
+                assert.ok(heads[1].back < heads[0].back, at + 'a shorter segment\'s head is smaller');
+                assert.equal(heads[2], null, at + 'none on a ' + 0.02 * w + '-pixel segment');
+            } else {
+                // On grass the red line lies on a light outline, either side.
+                [-1, 1].forEach(function (side) {
+                    var beside = Math.max(sum(pixel(x, row.red + side)), sum(pixel(x, row.red + 2 * side)));
+                    assert.ok(beside > sum(background) + 200, at + 'light outline beside red, ' + side + ': ' + beside);
+                });
+            }
+        });
+        done();
+    }
+}, 30000);
+
 function picture(frame) {
     var canvas = document.createElement('canvas');
     canvas.getContext('2d').fillStyle = 'rgb(' + (frame * 40 % 256) + ',100,150)';

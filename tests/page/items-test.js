@@ -220,23 +220,56 @@ test('a text too long to lay out is drawn cut with an ellipsis but kept, offered
         g.getProperties().shortLabel], [long, long, smiley]);
 });
 
-test('running lines: three segments with a head half-way on each one long enough, each shown by its flag', function () {
+// At layer scale 1 lines are 1.5 pixels wide (their floor) and heads have arms of 6 to 20 pixels, at 2 they
+// are 2 wide with arms of 8 to 40; an arm is at most a third of its segment.
+test('running lines: three segments, each shown by its flag, with a head half-way on each long enough for one, ' +
+    'its arms a third of it at most', function () {
     var lines = new RunningLines({ x: 0, y: 0 }, false, 1);
-    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 29 }, { x: 130, y: 29 }, [0, 1, 1], true);
-    assert.deepEqual([lines.segment(0), lines.segment(1)], [null, { points: [110, 10, 110, 29], head: [] }]);
-    assert.deepEqual([lines.segment(2).points, lines.segment(2).head.length], [[110, 29, 130, 29], 6], '19 px no head, 20 px one');
+    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 27 }, { x: 128, y: 27 }, [0, 1, 1], true);
+    assert.deepEqual([lines.segment(0), lines.segment(1)], [null, { points: [110, 10, 110, 27], head: [] }]);
+    assert.deepEqual([lines.segment(2).points, lines.segment(2).head.length], [[110, 27, 128, 27], 6], '17 px no head, 18 px one');
     lines.showLines(false);
     lines.setScale(2);
-    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 29 }, { x: 130, y: 29 }, [1, 1, 1], false);
+    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 410, y: 10 }, { x: 410, y: 33 }, [1, 1, 1], false);
     assert.deepEqual(lines.segment(0).points, [10, 10, 110, 10]);
-    var back = 40 * Math.cos(Math.PI / 6);
-    [60 - back, 30, 60, 10, 60 - back, -10].forEach(function (v, i) {
-        assert.close(lines.segment(0).head[i], v, 1e-9, 'chevron ' + i);
+    [[0, 60, 100 / 3], [1, 260, 40]].forEach(function (row) {
+        var arm = row[2];
+        var back = arm * Math.cos(Math.PI / 6);
+        [row[1] - back, 10 + arm / 2, row[1], 10, row[1] - back, 10 - arm / 2].forEach(function (v, i) {
+            assert.close(lines.segment(row[0]).head[i], v, 1e-9, 'segment ' + row[0] + ', chevron ' + i);
+        });
     });
+    assert.deepEqual(lines.segment(2).head, [], '23 px at layer scale 2: too short');
     assert.equal(lines.shape.opacity(), 0, 'the toggle: transparent');
     assert.deepEqual([lines.headLen, lines.dash], [40, [20, 20]]);
     assert.throws(function () { lines.setScale(0); }, /positive/);
     assert.throws(function () { lines.setLines({}, {}, {}, {}, [true, true], true); }, /exactly 3 flags/);
+});
+
+// A kit and the look of its lines: the colour, and whether the outline under it is light or dark.
+var LINE_LOOKS = [
+    ['person', 'red', '#ff0000', 'light'], ['person', 'maroon', '#800000', 'light'], ['person', 'orange', '#ffa500', 'light'],
+    ['person', 'black', '#000000', 'light'], ['person', 'white', '#ffffff', 'dark'], ['person', 'yellow', '#ffff00', 'dark'],
+    ['person', 'lime', '#00ff00', 'dark'], ['player1', 'blue', '#0000ff', 'light'], ['ball', 'yellow', 'black', 'light'],
+    ['gaaBall', 'orange', 'black', 'light'], ['person', 'no colour', 'black', 'light'], ['person', 'transparent', 'black', 'light']
+];
+
+test('running lines take the kit\'s first colour, at once when it changes, on an outline that sets it off; a ball\'s ' +
+    'and a kit the canvas cannot draw get dark lines', function () {
+    var layer = makeLayer(640, 480);
+    function look(g) {
+        var l = g.runningLines.look();
+        var rgb = /^#(..)(..)(..)$/.exec(l.outline).slice(1).map(function (hex) { return parseInt(hex, 16); });
+        return [l.stroke, rgb[0] + rgb[1] + rgb[2] > 3 * 192 ? 'light' : rgb[0] + rgb[1] + rgb[2] < 3 * 64 ? 'dark' : l.outline];
+    }
+    LINE_LOOKS.forEach(function (row) {
+        var g = addItem(layer, row[0], 100, 100, { col1: row[1] });
+        assert.deepEqual(look(g), [row[2], row[3]], row.slice(0, 2).join(' '));
+    });
+    var g = addItem(layer, 'person', 100, 100, { col1: 'white' });
+    g.getFieldItem().setCol('purple', 1);
+    assert.deepEqual(look(g), ['#800080', 'light'], 'a new colour');
+    assert.deepEqual(new RunningLines({ x: 0, y: 0 }, false, 1).look().stroke, 'black', 'lines of no item');
 });
 
 test('the saved record: place as a share of the pitch, the item\'s state, texts and drawing order', function () {
@@ -316,12 +349,13 @@ test('controls built on the first selection are placed and turned as if built wi
     lazy.setShortLabel('1');
     lazy.setLabel('A');
     var order = function (g) {
-        return [g.runningLines.shape, g.itemText.text, g.shortLabelText.text, control(g, 'increase')].map(function (n) {
+        return [g.runningLines.shape, g.getFieldItem().group, g.itemText.text, g.shortLabelText.text,
+            control(g, 'increase')].map(function (n) {
             return n.getZIndex();
         });
     };
-    assert.deepEqual([order(lazy)[1] - order(lazy)[0], order(lazy)[2] - order(lazy)[1], order(lazy)[3] > order(lazy)[2]],
-        [1, 1, true], 'texts given late: over the lines, the label under the short label, under the controls');
+    assert.deepEqual(order(lazy).slice(0, 4).concat([order(lazy)[4] > 3]), [0, 1, 2, 3, true],
+        'the lines under the item; texts given late over it, the label under the short label, under the controls');
     ['itemText', 'shortLabelText'].forEach(function (member) {
         var late = lazy[member].text;
         var early = eager[member].text;
