@@ -23,9 +23,8 @@ packages=(
   # identify, which the command-line test reads exported pictures' size with
   imagemagick
   # the real keys and pointer of the scripted coach session
-  # (tests/e2e/tools/coach-session.py), a developer's tool, and the
-  # clipboard it reads a message box's text from
-  xdotool xclip
+  # (tests/e2e/tools/coach-session.py), a developer's tool
+  xdotool
 )
 
 missing=()
