@@ -507,6 +507,7 @@ def close_and_save(s, sport, path, left_at):
     s.shot('close-asks')
     s.key('Escape')
     check(s.app.poll() is None, 'Cancel kept the program open')
+    click(BARE_PITCH)     # the window has the keys again once the question is gone
     s.key('ctrl+q', pause=1.5)
     question = wait_for_window('^Drillmora$')
     check(question is not None, 'Ctrl+Q asks the same question')
@@ -514,6 +515,7 @@ def close_and_save(s, sport, path, left_at):
     s.key('Escape')
     check(s.app.poll() is None and s.marked(name), 'Cancel kept the program and the change')
     s.place(left_at)
+    click((left_at[0] + 900, left_at[1] + 25))     # the toolbar's bare strip
     s.key('ctrl+q', pause=1.5)
     s.key('Return', pause=2.0)
     check(s.app.poll() is not None, 'Save, the default, saved and quit')
