@@ -26,8 +26,9 @@ name typed without ".anim"). Then, each as a coach sees it:
 - video and PDF exports offer the drill's name ("soccer drill.mp4",
   "soccer drill report.pdf"), and a name typed without extension gets it
   (checked with ffprobe and pdfinfo);
-- on a turned pitch, poles stay upright on screen, a new one as the old
-  (then the pitch is turned back);
+- a pole stands upright, and one added on the turned pitch too (the
+  earlier pole and the goal or cone on the turned pitch are for the eye,
+  in its screenshot); then the pitch is turned back;
 - the About box closes with Escape and with Enter;
 - opening a file that is not a drill brings up "Error Opening Animation
   File" in a box wider than its title, and the drill stays open (what the
