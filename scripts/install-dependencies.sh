@@ -22,6 +22,9 @@ packages=(
   poppler-utils
   # identify, which the command-line test reads exported pictures' size with
   imagemagick
+  # the real keys and pointer of the scripted coach session
+  # (tests/e2e/tools/coach-session.py), a developer's tool
+  xdotool
 )
 
 missing=()

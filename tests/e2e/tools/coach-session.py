@@ -8,18 +8,53 @@ coach would expect.
     xvfb-run -a -s "-screen 0 1280x800x24" \\
         python3 tests/e2e/tools/coach-session.py build/host/drillmora soccer /tmp/shots
 
-From a fresh start: choose the sport's full pitch in the background picker,
-add items from the palette and drag them into place, undo and redo with the
-keys, save with Ctrl+S (a name typed without ".anim"), move a player, close
-and cancel the question, close and save; then start again with the file.
+From a fresh start: choose the sport's full pitch in the background picker
+(its thumbnails name their views in a tooltip), add items from the palette
+and drag them into place, undo and redo with the keys, save with Ctrl+S (a
+name typed without ".anim"). Then, each as a coach sees it:
+- a click on an item is no edit: no "*" in the title, and Ctrl+Z takes back
+  the last drag, not the click;
+- Shift+click and Ctrl+click add a player to the selection and take one
+  away (their controls come and go), a click on the dark margin beside the
+  pitch clears it;
+- the ball at a selected player's feet, on the player's rotate handle, is
+  dragged away and the player does not turn;
+- a second frame; playing it with Space to the end leaves the title clean,
+  and Ctrl+Z after it takes back the last real edit;
+- captions typed into the "Enter Text" box stand on a light backing; a long
+  one wraps onto two lines within the pitch;
+- video and PDF exports offer the drill's name ("soccer drill.mp4",
+  "soccer drill report.pdf"), and a name typed without extension gets it
+  (checked with ffprobe and pdfinfo);
+- a pole stands upright, and one added on the turned pitch too (the
+  earlier pole and the goal or cone on the turned pitch are for the eye,
+  in its screenshot); then the pitch is turned back;
+- the About box closes with Escape and with Enter;
+- opening a file that is not a drill brings up "Error Opening Animation
+  File" in a box wider than its title, and the drill stays open (what the
+  box says is for the eye, in its screenshot);
+- closing the window and Ctrl+Q ask the same unsaved-changes question:
+  Cancel keeps the program, Save saves and quits;
+then start again with the file: the window comes back at the size and place
+it was left.
 """
 import ctypes, json, os, subprocess, sys, tempfile, time
 
 STAGE = (145, 55, 1270, 740)           # the pitch's stage in a 1280 x 800 window
+BUTTON_SIDE = 45                       # the toolbar's buttons, 45 px apart from x = 5
 BACKGROUND_BUTTON, UNDO_BUTTON, BARE_PITCH = (387, 27), (162, 27), (1120, 722)
+ABOUT_BUTTON, CAPTION_BUTTON = (1252, 27), (1250, 767)
+FRAME_BOX, ADD_FRAME = [(80, 767), (150, 767)], (121, 767)
+MARGIN = (160, 400)                    # the dark margin left of the pitch
 FULL_FIELD = (343, 287)
-ITEMS = {'soccer': [(0, (420, 300)), (0, (420, 500)), (1, (450, 300)), (10, (1100, 400))],
-         'rugby': [(0, (420, 300)), (0, (420, 500)), (1, (450, 300)), (4, (700, 600))]}
+POLE = 8                               # the agility pole's palette button
+ITEMS = {'soccer': [(0, (420, 300)), (0, (420, 500)), (1, (450, 300)), (10, (1100, 400)), (POLE, (800, 250))],
+         'rugby': [(0, (420, 300)), (0, (420, 500)), (1, (450, 300)), (4, (700, 600)), (POLE, (800, 250))]}
+PLAYER, SECOND_PLAYER, BALL = ITEMS['soccer'][0][1], ITEMS['soccer'][1][1], ITEMS['soccer'][2][1]
+SHORT_CAPTION = 'Overlap on the left'
+LONG_CAPTION = ('The full back overlaps outside the winger, who checks inside with the ball and '
+                'slips it into the channel for the cross; the striker attacks the near post')
+NOT_A_DRILL = 'team.txt'                # a short name: the box's title is wider than its text
 
 
 def xdo(*args):
@@ -33,8 +68,12 @@ def check(condition, what):
         raise SystemExit(1)
 
 
-def click(pos, pause=0.6):
-    xdo('mousemove', pos[0], pos[1], 'sleep', '0.1', 'click', '1')
+def click(pos, pause=0.6, modifier=None):
+    xdo('mousemove', int(pos[0]), int(pos[1]), 'sleep', '0.1')
+    if modifier:
+        xdo('keydown', modifier, 'sleep', '0.1', 'click', '1', 'sleep', '0.1', 'keyup', modifier)
+    else:
+        xdo('click', '1')
     time.sleep(pause)
 
 
@@ -47,18 +86,71 @@ def drag(start, end, steps=10):
     time.sleep(0.5)
 
 
-def changed_box(a, b):
-    """The box of pixels that differ between two PPM screenshots on the stage."""
-    width = int(a.split(b'\n', 3)[1].split()[0])
-    pa, pb = a.split(b'\n', 3)[3], b.split(b'\n', 3)[3]
+def toolbar_button(n):
+    return (n * BUTTON_SIDE + 27, 27)
+
+
+def pixels(ppm):
+    header = ppm.split(b'\n', 3)
+    return int(header[1].split()[0]), header[3]
+
+
+def changed_box(a, b, area=STAGE):
+    """The box of pixels that differ between two PPM screenshots in an area."""
+    width, pa = pixels(a)
+    pb = pixels(b)[1]
     xs, ys = [], []
-    for y in range(STAGE[1], STAGE[3], 2):
-        for x in range(STAGE[0], STAGE[2], 2):
+    for y in range(area[1], area[3], 2):
+        for x in range(area[0], area[2], 2):
             i = (y * width + x) * 3
             if sum(abs(pa[i + k] - pb[i + k]) for k in range(3)) > 40:
                 xs.append(x)
                 ys.append(y)
     return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def around(pos, reach):
+    return (int(pos[0] - reach), int(pos[1] - reach), int(pos[0] + reach), int(pos[1] + reach))
+
+
+def inside(pos, box):
+    return box is not None and box[0] <= pos[0] <= box[2] and box[1] <= pos[1] <= box[3]
+
+
+def light_share(ppm, box):
+    """The share of light grey to white pixels in a box."""
+    width, p = pixels(ppm)
+    light = total = 0
+    for y in range(box[1], box[3] + 1, 2):
+        for x in range(box[0], box[2] + 1, 2):
+            i = (y * width + x) * 3
+            total += 1
+            light += min(p[i], p[i + 1], p[i + 2]) > 200
+    return light / total
+
+
+def text_lines(ppm, box):
+    """The bands of rows in a box that hold black text, counted top down."""
+    width, p = pixels(ppm)
+    lines, in_line = 0, False
+    for y in range(box[1], box[3] + 1):
+        inked = any(max(p[(y * width + x) * 3:(y * width + x) * 3 + 3]) < 80 for x in range(box[0], box[2] + 1))
+        lines += inked and not in_line
+        in_line = inked
+    return lines
+
+
+def pitch_box(ppm):
+    """The box of the green pitch on the stage, along lines across it clear of the goals."""
+    width, p = pixels(ppm)
+
+    def green(x, y):
+        i = (y * width + x) * 3
+        return p[i + 1] > p[i] + 30 and p[i + 1] > p[i + 2] + 30
+    middle_y, middle_x = (STAGE[1] + 3 * STAGE[3]) // 4, (STAGE[0] + STAGE[2]) // 2
+    xs = [x for x in range(STAGE[0], STAGE[2]) if green(x, middle_y)]
+    ys = [y for y in range(STAGE[1], STAGE[3]) if green(middle_x, y)]
+    return (min(xs), min(ys), max(xs), max(ys))
 
 
 def close_window(window):
@@ -79,23 +171,65 @@ def close_window(window):
     time.sleep(1.5)
 
 
+def windows(title):
+    return subprocess.run(['xdotool', 'search', '--onlyvisible', '--name', title],
+                          capture_output=True, text=True).stdout.split()
+
+
+def wait_for_window(title, tries=50):
+    for _ in range(tries):
+        ids = windows(title)
+        if ids:
+            time.sleep(0.5)
+            return ids[-1]
+        time.sleep(0.2)
+    return None
+
+
+def wait_until_gone(window, tries=25):
+    for _ in range(tries):
+        if window not in windows('.'):
+            return True
+        time.sleep(0.2)
+    return False
+
+
+def geometry(window):
+    fields = dict(line.split('=') for line in xdo('getwindowgeometry', '--shell', window).split())
+    return int(fields['X']), int(fields['Y']), int(fields['WIDTH']), int(fields['HEIGHT'])
+
+
+def wait_for_file(path, tries=150):
+    """A file that appears once complete (exports are put in place whole)."""
+    for _ in range(tries):
+        if os.path.exists(path):
+            time.sleep(0.5)
+            return True
+        time.sleep(0.2)
+    return False
+
+
 class Session(object):
-    def __init__(self, program, out_dir, config, arguments=(), title='^Drillmora$'):
+    def __init__(self, program, out_dir, config, arguments=(), title='^Drillmora$', size=(1280, 800)):
         self.out_dir, self.count = out_dir, 0
         env = dict(os.environ, XDG_RUNTIME_DIR=tempfile.mkdtemp(), XDG_CONFIG_HOME=config,
                    XDG_DATA_HOME=config)
         self.app = subprocess.Popen([program] + list(arguments), env=env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
         for _ in range(150):   # the splash shares the title: take the last visible window
-            ids = subprocess.run(['xdotool', 'search', '--onlyvisible', '--name', title],
-                                 capture_output=True, text=True).stdout.split()
+            ids = windows(title)
             if ids:
                 break
             time.sleep(0.2)
         check(bool(ids), 'the window appeared')
         time.sleep(2)
         self.window = ids[-1]
-        xdo('windowsize', self.window, 1280, 800)
+        if size:
+            self.place((0, 0) + size)
+
+    def place(self, geometry):
+        xdo('windowmove', self.window, geometry[0], geometry[1])
+        xdo('windowsize', self.window, geometry[2], geometry[3])
         time.sleep(2)
 
     def shot(self, name):
@@ -111,26 +245,58 @@ class Session(object):
         xdo('key', '--clearmodifiers', keys)
         time.sleep(pause)
 
+    def type(self, text, pause=0.5):
+        xdo('type', '--delay', '20', text)
+        time.sleep(pause)
 
-def first_session(program, sport, out_dir, config, path):
-    s = Session(program, out_dir, config)
-    name = os.path.basename(path)
+    def clean(self, name):
+        return self.title() == name + ' \u2014 Drillmora'
+
+    def marked(self, name):
+        return self.title() == name + '* \u2014 Drillmora'
+
+    def save(self, name):
+        self.key('ctrl+s', pause=1.5)
+        check(self.clean(name), 'Ctrl+S saved the drill again: ' + self.title())
+
+
+def choose_pitch(s, sport):
     check(s.title() == 'Drillmora', 'a fresh start is titled Drillmora')
     click(BACKGROUND_BUTTON)
     s.shot('sport-choice')
     click((STAGE[0] + 187 + ('gaa', 'soccer', 'rugby').index(sport) * 375, STAGE[1] + 34))
     s.shot('sport-choice-' + sport)
+    xdo('mousemove', FULL_FIELD[0], FULL_FIELD[1])
+    time.sleep(0.3)
+    pointed = s.shot('thumbnail-pointed')
+    time.sleep(1.5)
+    check(changed_box(pointed, s.shot('thumbnail-tooltip')) is not None,
+          'a thumbnail rested on shows its tooltip')
     click(FULL_FIELD)
     xdo('mousemove', UNDO_BUTTON[0], UNDO_BUTTON[1])
     time.sleep(1.5)
     s.shot('tooltip')
+
+
+def add_item(s, index):
+    """The box of the item the palette button put on the pitch."""
+    click(BARE_PITCH)     # nothing selected: the new item is the only change
+    before = s.shot('before-adding')
+    click((27 + (index % 3) * 45, 77 + (index // 3) * 45))
+    check(changed_box(before, s.shot('added')) is not None, 'palette button %d put an item on the pitch' % index)
+    click(BARE_PITCH)     # its controls gone, the box is the item's own
+    return changed_box(before, s.shot('added-alone'))
+
+
+def upright(box):
+    return box[3] - box[1] > 2 * (box[2] - box[0])
+
+
+def build(s, sport):
     for index, spot in ITEMS[sport]:
-        click(BARE_PITCH)     # nothing selected: the new item is the only change
-        before = s.shot('before-adding')
-        click((27 + (index % 3) * 45, 77 + (index // 3) * 45))
-        box = changed_box(before, s.shot('added'))
-        check(box is not None, 'palette button %d put an item on the pitch' % index)
-        click(BARE_PITCH)
+        box = add_item(s, index)
+        if index == POLE:
+            check(upright(box), 'the pole stands upright: %s' % (box,))
         drag(((box[0] + box[2]) / 2, (box[1] + box[3]) / 2), spot)
     click(BARE_PITCH)
     built = s.shot('built')
@@ -139,24 +305,242 @@ def first_session(program, sport, out_dir, config, path):
     s.key('ctrl+shift+z')
     check(changed_box(built, s.shot('redone')) is None, 'Ctrl+Shift+Z put it back')
     check(s.title() == 'Drillmora*', 'the unsaved drill is marked: ' + s.title())
+
+
+def save_as(s, sport, path):
     s.key('ctrl+s', pause=1.5)
-    xdo('type', '--delay', '20', path[:-len('.anim')])
+    s.type(path[:-len('.anim')])
     s.key('Return', pause=1.5)
     saved = json.load(open(path, encoding='utf-8'))
     check(saved['sport'] == sport and len(saved['objects']) == len(ITEMS[sport]),
           'Ctrl+S saved the %s drill with ".anim" added' % sport)
-    check(s.title() == name + ' \u2014 Drillmora', 'the title names the file: ' + s.title())
-    drag(ITEMS[sport][0][1], (600, 400))
+    check(s.clean(os.path.basename(path)), 'the title names the file: ' + s.title())
+
+
+def click_is_no_edit(s, sport, name):
+    clean = s.shot('saved')
+    click(PLAYER)
+    s.shot('player-selected')
+    check(s.clean(name), 'a click on a player leaves the title clean: ' + s.title())
     click(BARE_PITCH)
-    check(s.title() == name + '* \u2014 Drillmora', 'the change is marked: ' + s.title())
+    s.key('ctrl+z')
+    undone = changed_box(clean, s.shot('click-then-undo'))
+    check(inside(ITEMS[sport][-1][1], undone) and not inside(PLAYER, undone),
+          'Ctrl+Z after the click took back the last drag, not the click: %s' % (undone,))
+    check(s.marked(name), 'the undone drag marks the drill: ' + s.title())
+    s.key('ctrl+shift+z')
+    s.save(name)
+
+
+def select_with_keys(s, name):
+    clean = s.shot('nothing-selected')
+    click(PLAYER)
+    one = s.shot('one-selected')
+    click(SECOND_PLAYER, modifier='shift')
+    two = s.shot('shift-click')
+    added = changed_box(one, two)
+    check(inside(SECOND_PLAYER, added) and not inside(PLAYER, added),
+          'Shift+click added the second player to the selection: %s' % (added,))
+    click(PLAYER, modifier='ctrl')
+    taken = changed_box(two, s.shot('ctrl-click'))
+    check(inside(PLAYER, taken) and not inside(SECOND_PLAYER, taken),
+          'Ctrl+click took the first player away: %s' % (taken,))
+    click(PLAYER, modifier='ctrl')
+    check(changed_box(two, s.shot('ctrl-click-again')) is None, 'Ctrl+click put it back')
+    click(MARGIN)
+    check(changed_box(clean, s.shot('margin-clicked')) is None,
+          'a click on the margin beside the pitch cleared the selection')
+    check(s.clean(name), 'selecting is no edit: ' + s.title())
+
+
+def ball_at_feet(s, name):
+    clean = s.shot('ball-at-feet')
+    click(PLAYER)
+    away = (BALL[0] + 150, BALL[1] + 80)
+    drag(BALL, away)
+    click(BARE_PITCH)
+    moved = s.shot('ball-dragged')
+    check(changed_box(clean, moved, around(PLAYER, 12)) is None, 'the selected player did not turn')
+    check(changed_box(clean, moved, around(away, 8)) is not None and
+          changed_box(clean, moved, around(BALL, 8)) is not None,
+          'the ball at his feet was dragged away')
+    check(s.marked(name), 'the drag marks the drill: ' + s.title())
+    s.save(name)
+
+
+def play_to_end(s, name):
+    click(ADD_FRAME)
+    moved_to = (SECOND_PLAYER[0] + 200, SECOND_PLAYER[1] + 40)
+    drag(SECOND_PLAYER, moved_to)
+    click(BARE_PITCH)
+    s.save(name)
+    last = s.shot('frame-2')
+    click(FRAME_BOX[0])
+    s.key('space', pause=0.5)
+    s.shot('playing')
+    for _ in range(20):
+        time.sleep(0.5)
+        if changed_box(last, s.shot('played')) is None:
+            break
+    check(changed_box(last, s.shot('played-to-end')) is None, 'Space played to the last frame')
+    check(s.clean(name), 'playing left the title clean: ' + s.title())
+    s.key('ctrl+z')
+    undone = changed_box(last, s.shot('played-then-undo'))
+    check(inside(moved_to, undone) and inside(SECOND_PLAYER, undone),
+          'Ctrl+Z after playing took back the last move: %s' % (undone,))
+    s.key('ctrl+shift+z')
+    s.save(name)
+
+
+def caption(s, text, shot):
+    before = s.shot('before-' + shot)
+    click(CAPTION_BUTTON)
+    box = wait_for_window('^Enter Text$')
+    check(box is not None, 'the caption button asks for the text')
+    s.type(text)
+    s.key('Return', pause=1.0)
+    after = s.shot(shot)
+    return after, changed_box(before, after)
+
+
+def captions(s, name):
+    click(FRAME_BOX[0])
+    one, short = caption(s, SHORT_CAPTION, 'short-caption')
+    check(short is not None and light_share(one, short) > 0.5,
+          'the short caption stands on a light backing: %s' % (short,))
+    click(FRAME_BOX[1])
+    two, long = caption(s, LONG_CAPTION, 'long-caption')
+    pitch = pitch_box(two)
+    check(long is not None and light_share(two, long) > 0.5,
+          'the long caption stands on a light backing: %s' % (long,))
+    check(text_lines(one, short) == 1 and text_lines(two, long) == 2, 'the long caption wraps onto two lines')
+    check(pitch[0] < long[0] and long[2] < pitch[2] and pitch[1] < long[1] and long[3] < pitch[3],
+          'the long caption stays within the pitch %s: %s' % (pitch, long))
+    s.save(name)
+
+
+def export(s, button, title, typed, expected):
+    click(toolbar_button(button))
+    dialog = wait_for_window('^%s$' % title)
+    check(dialog is not None, 'the export asks where: ' + title)
+    s.shot('export-' + title.lower().replace(' ', '-'))
+    if typed:
+        s.key('ctrl+a', pause=0.3)
+        s.type(typed)
+    s.key('Return')
+    path = os.path.join(s.out_dir, expected)
+    check(wait_for_file(path), 'the export wrote ' + expected)
+    return path
+
+
+def probe(path, entry):
+    return subprocess.run(['ffprobe', '-v', 'error', '-select_streams', 'v:0', '-show_entries',
+                           'stream=' + entry, '-of', 'csv=p=0', path],
+                          capture_output=True, text=True).stdout.strip()
+
+
+def pages(path):
+    info = subprocess.run(['pdfinfo', path], capture_output=True, text=True).stdout
+    return int(next(line.split()[1] for line in info.splitlines() if line.startswith('Pages:')))
+
+
+def exports(s, sport):
+    drill = sport + ' drill'
+    for typed, expected in ((None, drill + '.mp4'), ('overlap drill', 'overlap drill.mp4')):
+        path = export(s, 5, 'Save Video', typed, expected)
+        check(probe(path, 'codec_name') == 'h264', expected + ' is an H.264 video')
+    for typed, expected in ((None, drill + ' report.pdf'), ('overlap drill', 'overlap drill.pdf')):
+        path = export(s, 6, 'Save Report', typed, expected)
+        check(pages(path) >= 1, expected + ' is a PDF with pages')
+
+
+def turned_pitch(s, name):
+    click(toolbar_button(10), pause=1.5)
+    s.shot('turned')
+    check(s.marked(name), 'the turn marks the drill: ' + s.title())
+    box = add_item(s, POLE)
+    check(upright(box), 'a pole added on the turned pitch stands upright: %s' % (box,))
+    s.shot('turned-with-pole')
+    click(toolbar_button(9), pause=1.5)     # back, where the players were placed
+    s.save(name)
+
+
+def about_box(s):
+    for keys in ('Escape', 'Return'):
+        click(ABOUT_BUTTON)
+        about = wait_for_window('^About Drillmora$')
+        check(about is not None, 'the About button opened "About Drillmora"')
+        s.shot('about')
+        s.key(keys)
+        check(wait_until_gone(about), '%s closed the About box' % keys)
+
+
+def not_a_drill(s, name):
+    path = os.path.join(s.out_dir, NOT_A_DRILL)
+    with open(path, 'w', encoding='utf-8') as sheet:
+        sheet.write('Goalkeeper: Sam\nFull backs: Ali, Jo\n')
+    s.key('ctrl+o')
+    dialog = wait_for_window('^Open Animation$')
+    check(dialog is not None, 'Ctrl+O asks for a drill')
+    s.key('ctrl+a', pause=0.3)
+    s.type(path)
+    s.key('Return')
+    title = 'Error Opening Animation File'
+    box = wait_for_window('^%s$' % title)
+    check(box is not None, 'opening %s shows "%s"' % (NOT_A_DRILL, title))
+    s.shot('not-a-drill')
+    width = geometry(box)[2]
+    # The title as a window manager sets it, bold and larger than the text
+    # below, beside its buttons.
+    needed = int(subprocess.run(['convert', '-font', 'DejaVu-Sans-Bold', '-pointsize', '14', 'label:' + title,
+                                 '-format', '%w', 'info:'], capture_output=True, text=True, check=True).stdout)
+    check(width >= needed + 100, 'the box (%d px) has room for its title (%d px) and buttons' % (width, needed))
+    s.key('Return')
+    check(wait_until_gone(box), 'OK closed the box')
+    check(s.clean(name), 'the drill stayed open: ' + s.title())
+
+
+def close_and_save(s, sport, path, left_at):
+    name = os.path.basename(path)
+    saved = json.load(open(path, encoding='utf-8'))
+    drag(PLAYER, (600, 400))
+    click(BARE_PITCH)
+    check(s.marked(name), 'the change is marked: ' + s.title())
     close_window(s.window)
     s.shot('close-asks')
     s.key('Escape')
     check(s.app.poll() is None, 'Cancel kept the program open')
-    close_window(s.window)
+    click(BARE_PITCH)     # the window has the keys again once the question is gone
+    s.key('ctrl+q', pause=1.5)
+    question = wait_for_window('^Drillmora$')
+    check(question is not None, 'Ctrl+Q asks the same question')
+    s.shot('quit-asks')
+    s.key('Escape')
+    check(s.app.poll() is None and s.marked(name), 'Cancel kept the program and the change')
+    s.place(left_at)
+    click((left_at[0] + 900, left_at[1] + 25))     # the toolbar's bare strip
+    s.key('ctrl+q', pause=1.5)
     s.key('Return', pause=2.0)
-    check(s.app.poll() is not None, 'Save, the default, saved and closed')
+    check(s.app.poll() is not None, 'Save, the default, saved and quit')
     check(json.load(open(path, encoding='utf-8')) != saved, 'the change reached the same file')
+
+
+def first_session(program, sport, out_dir, config, path, left_at):
+    s = Session(program, out_dir, config)
+    name = os.path.basename(path)
+    choose_pitch(s, sport)
+    build(s, sport)
+    save_as(s, sport, path)
+    click_is_no_edit(s, sport, name)
+    select_with_keys(s, name)
+    ball_at_feet(s, name)
+    play_to_end(s, name)
+    captions(s, name)
+    exports(s, sport)
+    turned_pitch(s, name)
+    about_box(s)
+    not_a_drill(s, name)
+    close_and_save(s, sport, path, left_at)
 
 
 def main():
@@ -165,13 +549,18 @@ def main():
     program, sport, out_dir = sys.argv[1:]
     os.makedirs(out_dir, exist_ok=True)
     path = os.path.join(out_dir, sport + ' drill.anim')
-    if os.path.exists(path):
-        os.remove(path)
+    written = [path, sport + ' drill.mp4', sport + ' drill report.pdf', 'overlap drill.mp4', 'overlap drill.pdf']
+    for old in written + [f for f in os.listdir(out_dir) if f[:2].isdigit() and f.endswith('.png')]:
+        if os.path.exists(os.path.join(out_dir, old)):
+            os.remove(os.path.join(out_dir, old))
     config = tempfile.mkdtemp()
-    first_session(program, sport, out_dir, config, path)
-    s = Session(program, out_dir, config, [path], title=os.path.basename(path))
+    left_at = (40, 30, 1200, 740)
+    first_session(program, sport, out_dir, config, path, left_at)
+    s = Session(program, out_dir, config, [path], title=os.path.basename(path), size=None)
+    check(geometry(s.window) == left_at, 'the window came back where it was left: %s' % (geometry(s.window),))
+    s.place((0, 0, 1280, 800))
     s.shot('reopened')
-    check(s.title() == os.path.basename(path) + ' \u2014 Drillmora', 'reopened unchanged: ' + s.title())
+    check(s.clean(os.path.basename(path)), 'reopened unchanged: ' + s.title())
     s.app.terminate()
     print('the %s session went as a coach would expect' % sport)
 
