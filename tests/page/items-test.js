@@ -44,7 +44,8 @@ function control(g, role) {
     })[0] || null;
 }
 
-var ROLES = ['rotateControl', 'colour1', 'colour2', 'ShortLabelControl', 'increase', 'decrease', 'LabelControl'];
+var ROLES = ['rotateControl', 'colour1', 'colour2', 'ShortLabelControl', 'increase', 'decrease', 'LabelControl',
+    'LabelPlaceControl'];
 
 function shownControls(g) {
     return ROLES.filter(function (role) { return control(g, role) && control(g, role).visible(); });
@@ -156,8 +157,13 @@ function labelTop(g) {
     return t.getAbsoluteTransform().point({ x: t.width() / 2, y: 0 });
 }
 
-test('labels sit centred below the item as seen on screen, short labels on it, all upright on a turned pitch',
-    function () {
+function labelBottom(g) {
+    var t = g.itemText.text;
+    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: t.height() });
+}
+
+test('labels sit centred below the item as seen on screen, or above it as chosen, short labels on it, all upright on ' +
+    'a turned pitch', function () {
         var layer = makeLayer(512, 384);
         var person = addItem(layer, 'person', 200, 150, { text: 'K', shortLabel: '9', rotation: 90 });
         person.setLabel('Left back');
@@ -165,6 +171,14 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         var cone = addItem(layer, 'cone', 300, 150, { text: 'Start', rotation: -90 });
         var box = cone.getFieldItem().group;
         assert.close(labelTop(cone).y, 258 + box.width() / 2, 1e-6, 'equipment: below its lowest point');
+        [person, cone].forEach(function (g) { g.setLabelPlace('above'); });
+        assertPoint(labelBottom(person), 344, 258 - 12.8, 'a player\'s label above: half its height above');
+        person.setLabel('Left\nback');
+        assertPoint(labelBottom(person), 344, 258 - 12.8, 'and so for two lines');
+        assert.close(labelBottom(cone).y, 258 - box.width() / 2, 1e-6, 'equipment: above its highest point');
+        [person, cone].forEach(function (g) { g.setLabelPlace('below'); });
+        person.setLabel('Left back');
+        assertPoint(labelTop(person), 344, 258 + 12.8, 'below again');
         layer.rotation(90);
         [person, cone].forEach(function (g) {
             g.setLayerScaleAndRotation(1, 90);
@@ -175,7 +189,8 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         });
         assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
             'below the cone, still lying on screen as it was placed');
-        [['7', 8.4], ['10', 8.4], ['ABC', 5.6], ['ABCD', 4.2]].forEach(function (row) {
+        // A default player's number is drawn large enough to read in a video (e2e: tst_EditorWindow).
+        [['7', 12], ['10', 12], ['ABC', 8], ['ABCD', 6]].forEach(function (row) {
             person.setShortLabel(row[0]);
             var t = person.shortLabelText.text;
             assert.close(t.fontSize(), row[1], 1e-9, row[0]);
@@ -184,25 +199,34 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         });
         person.setScale(0.4);
         person.setShortLabel('7');
-        assert.close(person.shortLabelText.text.fontSize(), 28 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
+        assert.close(person.shortLabelText.text.fontSize(), 40 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
         assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 0, box); }, /font size/);
     });
 
+// A label stands on a backing of a margin around its text; with the backing taken off, the text is Kinetic's.
 test('an item text is laid out and drawn as Kinetic lays out and draws the same text, over one line or several', function () {
     var layer = makeLayer(640, 480);
     var g = addItem(layer, 'person', 320, 240, { text: 'x', shortLabel: '7' });
+    var drawn = function (text) {
+        var canvas = new Kinetic.SceneCanvas({ width: 300, height: 60, pixelRatio: 1 });
+        text._sceneFunc.call(text, canvas.getContext());
+        return canvas.getContext().getImageData(0, 0, 300, 60).data;
+    };
     ['Left back', 'Two\nlines, the second longer', 'Zoë Ó Sé'].forEach(function (label) {
         g.setLabel(label);
         var node = g.itemText.text;
+        var size = node.fontSize();
         var kinetic = new Kinetic.Text({ text: label, fontFamily: node.fontFamily(), fontSize: node.fontSize(),
             fontStyle: node.fontStyle(), fill: node.fill(), align: 'center' });
+        assert.deepEqual([node.width(), node.height()], [kinetic.width() + 0.6 * size, kinetic.height() + 0.2 * size],
+            label + ': with the backing\'s margin');
+        var backed = drawn(node);
+        var at = 4 * (Math.round(node.height() / 2) * 300 + Math.round(0.15 * size));
+        assert.deepEqual([].slice.call(backed, at, at + 4), [0, 0, 0, Math.round(0.55 * 255)], label + ': the backing beside the text');
+        node.backing('');
         assert.deepEqual([node.width(), node.height()], [kinetic.width(), kinetic.height()], label);
-        var drawn = function (text) {
-            var canvas = new Kinetic.SceneCanvas({ width: 300, height: 60, pixelRatio: 1 });
-            text._sceneFunc.call(text, canvas.getContext());
-            return canvas.getContext().getImageData(0, 0, 300, 60).data.join();
-        };
-        assert.ok(drawn(node) === drawn(kinetic), label + ': the same pixels');
+        assert.ok(drawn(node).join() === drawn(kinetic).join(), label + ': the same pixels');
+        node.backing(g.itemText.style().backing);
     });
 });
 
@@ -243,7 +267,10 @@ test('the saved record: place as a share of the pitch, the item\'s state, texts 
     addItem(layer, 'ball', 10, 10);
     var g = addItem(layer, 'person', 160, 360, { rotation: -45, col1: 'lime', text: 'Bo', shortLabel: '10' });
     assert.deepEqual(g.getProperties(), { x: 0.25, y: 0.75, rotation: -45, scale: 0.2, type: 'person', col1: 'lime',
-        col2: 'lime', id: g.id(), text: 'Bo', shortLabel: '10', posIsFixed: false, z: 1 });
+        col2: 'lime', id: g.id(), text: 'Bo', shortLabel: '10', labelPlace: 'below', posIsFixed: false, z: 1 });
+    g.setLabelPlace('above');
+    assert.equal(g.getProperties().labelPlace, 'above');
+    assert.throws(function () { g.setLabelPlace('left'); }, /below, above/);
     assert.throws(function () { g.calcControlPosition(5); }, /slot/);
     assert.throws(function () { g.remove().getPosRelative(); }, /not on a layer/);
 });
@@ -310,7 +337,7 @@ test('pressing an item selects only it through the layer and leaves its stacking
         var c = addItem(layer, 'ball', 300, 300, { select: true });
         click(a.getFieldItem().group);
         assert.deepEqual([layer.selectCalls, a.isSelected, b.isSelected, c.isSelected], [[a._id], true, false, false]);
-        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [6, 0, 0]);
+        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [7, 0, 0]);
         b.selectFunc(true);
         click(b.getFieldItem().group);
         assert.deepEqual([layer.selectCalls.length, a.isSelected, b.getZIndex()], [1, true, 1]);
@@ -347,7 +374,7 @@ test('dragging one of three selected items moves all three with texts and lines,
             [g.getPosAbs(), g.shortLabelText.text.position(), { x: l[1][0], y: l[1][1] }]
                 .forEach(function (moved, j) { assertPoint(moved, p[0] + 30, p[1] - 20, 'item ' + i + ', ' + j); });
             assert.deepEqual([l[0][0], l[1][2]], [p[0] - 50, p[0]], 'line ends kept ' + i);
-            assert.equal(shownControls(g).length, 6, i + ' shown after');
+            assert.equal(shownControls(g).length, 7, i + ' shown after');
             assertPoint(control(g, 'colour1').position(), g.calcControlPosition(0).x, g.calcControlPosition(0).y,
                 'controls re-placed ' + i);
         });
@@ -382,7 +409,7 @@ test('plus and minus step the item by 1.1 from its clipped scale', function () {
 test('the round buttons show presses; the label buttons, clicked or tapped, ask the host for a text by the group\'s node id',
     function () {
         var g = addItem(makeLayer(640, 480), 'person', 300, 200, { text: 'Keeper', shortLabel: '10', select: true });
-        ['increase', 'decrease', 'LabelControl', 'ShortLabelControl'].forEach(function (role) {
+        ['increase', 'decrease', 'LabelControl', 'ShortLabelControl', 'LabelPlaceControl'].forEach(function (role) {
             var node = control(g, role);
             assertPressFeedback(stage, node, node.find('.circle')[0], onStage(node));
         });
@@ -392,6 +419,42 @@ test('the round buttons show presses; the label buttons, clicked or tapped, ask 
         assert.deepEqual(cppInterface.receivedMessages().map(function (m) { return [m.msgType, m.defaultText, m.id]; }),
             [['promptForItemShortLabel', '10', g._id], ['promptForItemLabel', 'Keeper', g._id]]);
     });
+
+// Undone and redone with the drill's other changes: app-test.js.
+test('the arrow beside the label button puts the label above the item and back below, pointing where it sends it, ' +
+    'and its tooltip says so', function (done) {
+    var g = addItem(makeLayer(640, 480), 'person', 300, 200, { text: 'Keeper', rotation: 90, select: true });
+    var tooltip = function () { return document.getElementById('buttonTooltip'); };
+    done.cleanup(function () { Button.hideTooltip(); });
+    var button = control(g, 'LabelControl');
+    var arrow = control(g, 'LabelPlaceControl');
+    assertPoint(arrow.position(), button.x(), button.y() - 19, 'just outside the label button, away from the turned item');
+    var at = onStage(arrow);
+    var steps = [['below', 0, 'Put the label above the item'], ['above', 180, 'Put the label below the item'],
+        ['below', 0, 'Put the label above the item']];
+    (function next(i) {
+        var step = steps[i];
+        assert.deepEqual([g.getLabelPlace(), arrow.find('.arrow')[0].rotation()], [step[0], step[1]], 'step ' + i);
+        var item = onStage(g.getPosAbs()).y;
+        assert.close(step[0] === 'below' ? labelTop(g).y : labelBottom(g).y, step[0] === 'below' ? item + 16 : item - 16,
+            1e-6, 'step ' + i + ': the label ' + step[0]);
+        pointerEvent(stage, 'mousemove', 5, 5);
+        pointerEvent(stage, 'mousemove', at.x, at.y);
+        waitFor('tooltip ' + i, function () {
+            return tooltip() && tooltip().style.display === 'block' && tooltip().textContent === step[2];
+        }, done, function () {
+            if (i === steps.length - 1) {
+                return done();
+            }
+            if (i === 0) {
+                click(arrow);
+            } else {
+                arrow.fire('tap');
+            }
+            next(i + 1);
+        });
+    }(0));
+});
 
 // The rotate handle at home, drawn there so that a press finds it.
 function rotateHandle(g) {
@@ -416,7 +479,7 @@ test('dragging the rotate handle turns the item towards the pointer, with a guid
         assert.close(line[2], 96, 0.5, 'to the handle\'s edge');
         assert.deepEqual(shownControls(g), ['rotateControl']);
         var raised = eventsRaisedDuring(['redrawControls'], function () { pointerEvent(stage, 'mouseup', to.x, to.y); });
-        assert.deepEqual([raised.length, item.guideLine.opacity(), shownControls(g).length], [1, 0, 6]);
+        assert.deepEqual([raised.length, item.guideLine.opacity(), shownControls(g).length], [1, 0, 7]);
         assertPoint(control(g, 'colour1').position(), 200 + 27, 150 - 23, 'left column now above', 0.5);
         var turned = item.group.rotation();
         clickAt(stage, rotateHandle(g).x, rotateHandle(g).y);
