@@ -230,6 +230,100 @@ test('an item text is laid out and drawn as Kinetic lays out and draws the same 
     });
 });
 
+// The box [left, top, right, bottom] a node covers on the stage, or an item's drawing turned as it is.
+function boxOnStage(node) {
+    var m = node.getAbsoluteTransform();
+    var corners = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
+        return m.point({ x: c[0], y: c[1] });
+    });
+    var xs = corners.map(function (p) { return p.x; });
+    var ys = corners.map(function (p) { return p.y; });
+    return [Math.min.apply(null, xs), Math.min.apply(null, ys), Math.max.apply(null, xs), Math.max.apply(null, ys)];
+}
+
+function boxesMeet(a, b) {
+    return Math.min(a[2], b[2]) - Math.max(a[0], b[0]) > 0.5 && Math.min(a[3], b[3]) - Math.max(a[1], b[1]) > 0.5;
+}
+
+var LINEOUT = ['Andrew Porter', 'Tadhg Furlong', 'Tadhg Beirne', 'James Ryan', 'Peter O\'Mahony', 'Josh van der Flier',
+    'Caelan Doris'];
+
+// Mended: each name sat under the next player, and names of players side by side ran across each other.
+test('the names of a lineout of seven, shoulder to shoulder, are each seen whole in the drawn picture, along the pitch ' +
+    'and across it', function () {
+    [0, 90].forEach(function (turn) {
+        withAnimations(1, function (a) {
+            var states = LINEOUT.map(function (name, i) { return [{ x: 0.45, y: 0.2 + 0.07 * i, rotation: 0 }]; });
+            a.loadFromString(drillText({ sport: 'rugby', rotation: turn, objects: LINEOUT.map(function (name, i) {
+                return itemRecord('person', i + 1, states[i], { text: name, shortLabel: String(i + 1), color: 'red' });
+            }) }));
+            var layer = a.animLayer;
+            var canvas = layer.getCanvas();
+            var picture = function () {
+                layer.draw();
+                return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
+            };
+            var all = picture();
+            var groups = layer.itemGroups();
+            var players = groups.map(function (g) { return boxOnStage(g.getFieldItem().group); });
+            var labels = groups.map(function (g) { return boxOnStage(g.itemText.text); });
+            var p = players[0];
+            var q = players[1];
+            var apart = Math.max(Math.max(p[0], q[0]) - Math.min(p[2], q[2]), Math.max(p[1], q[1]) - Math.min(p[3], q[3]));
+            assert.ok(apart < 3, turn + ': shoulder to shoulder, ' + apart + ' pixels apart');
+            groups.forEach(function (g, i) {
+                labels.forEach(function (other, k) {
+                    assert.ok(k === i || !boxesMeet(labels[i], other), turn + ': ' + LINEOUT[i] + ' clear of ' + LINEOUT[k]);
+                });
+                players.forEach(function (player, k) {
+                    assert.ok(k === i || !boxesMeet(labels[i], player), turn + ': ' + LINEOUT[i] + ' clear of player ' + (k + 1));
+                });
+                // Every pixel of the label's box but its soft edge is the label's own.
+                g.itemText.text.visible(false);
+                var without = picture();
+                g.itemText.text.visible(true);
+                var box = labels[i].map(Math.round);
+                var own = 0;
+                var count = 0;
+                for (var y = box[1] + 1; y < box[3] - 1; y++) {
+                    for (var x = box[0] + 1; x < box[2] - 1; x++, count++) {
+                        var at = 4 * (y * canvas.width + x);
+                        own += (all[at + 3] !== without[at + 3] || all[at] !== without[at] || all[at + 1] !== without[at + 1]) ? 1 : 0;
+                    }
+                }
+                assert.ok(count > 100 && own / count > 0.97, turn + ': ' + LINEOUT[i] + ' seen whole: ' + own + ' of ' + count);
+            });
+        });
+    });
+});
+
+test('labels stand where they are placed when nothing is in their way, and take the look of the paper they are drawn on',
+    function () {
+        withAnimations(1, function (a) {
+            var layer = a.animLayer;
+            var g = a.addItem('person', 'red', 'default', 'default');
+            g.setLabel('Full back');
+            var t = g.itemText.text;
+            var home = t.position();
+            var pixel = function () {
+                layer.draw();
+                var m = t.getAbsoluteTransform().point({ x: 2, y: t.height() / 2 });
+                return [].slice.call(layer.getCanvas().getContext()._context.getImageData(Math.round(m.x), Math.round(m.y), 1, 1).data, 0, 3);
+            };
+            var onGrass = pixel();
+            assert.ok(Math.abs(t.x() - home.x) <= 0.5 && Math.abs(t.y() - home.y) <= 0.5, 'left in place, but for whole pixels');
+            assert.deepEqual([t.fill(), t.backing(), g.shortLabelText.style().outline], ['white', 'rgba(0, 0, 0, 0.55)',
+                'rgba(0, 0, 0, 0.75)'], 'light on dark, the number outlined');
+            assert.ok(onGrass.every(function (v) { return v < 60; }), 'a dark backing: ' + onGrass);
+            a.setDrawForPrint(true);
+            var onPaper = pixel();
+            assert.deepEqual([t.fill(), t.backing()], ['black', 'rgba(255, 255, 255, 0.85)'], 'dark on light');
+            assert.ok(onPaper.every(function (v) { return v > 200; }), 'a light backing: ' + onPaper);
+            a.setDrawForPrint(false);
+            assert.deepEqual(pixel(), onGrass, 'and back');
+        });
+    });
+
 test('a text too long to lay out is drawn cut with an ellipsis but kept, offered for editing and saved whole', function () {
     var long = new Array(601).join('w');
     var g = addItem(makeLayer(640, 480), 'person', 100, 100, { text: long, select: true });
