@@ -15,7 +15,9 @@
 // clear the label takes the place it covers least of. Labels are placed in stacking order, each keeping
 // clear of the items and of the labels placed before it. Everything is
 // worked out as seen on screen, where the labels stand upright whatever the
-// pitch's turn; nothing of it is saved.
+// pitch's turn; nothing of it is saved. Labels and numbers are put on whole
+// pixels, so that their edges are sharp and playback's bitmaps of them land
+// where they are drawn.
 (function (window) {
     'use strict';
 
@@ -110,6 +112,8 @@
         layer.itemGroups().forEach(function (group) {
             var box = itemBox(group.getFieldItem().group, rotation);
             obstacles.push(box);
+            // A number stays on its item, on whole pixels as the labels.
+            group.shortLabelText.nudgeTo(0, 0);
             var text = group.itemText;
             text.setForPrint(forPrint);
             var home = text.homeBox();

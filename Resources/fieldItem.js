@@ -26,9 +26,9 @@
     var SHORT_LABEL_FONT_SIZE = 12;
     // A player's number at effective scale 1. A number of one or two
     // figures is drawn at 1.5 times this: a default-sized player in a
-    // 640 x 480 video then wears figures over 10 pixels tall, nearly as
-    // wide as the player, which the video's compression leaves readable.
-    var PERSON_SHORT_LABEL_FONT_SIZE = 40;
+    // 640 x 480 video then wears figures 12 pixels tall, nearly as wide as
+    // the player, which the video's compression leaves readable.
+    var PERSON_SHORT_LABEL_FONT_SIZE = 44;
 
     // player1, the one type drawn from shapes, at effective scale 1.
     var PLAYER1_WIDTH = 40;

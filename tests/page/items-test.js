@@ -190,7 +190,7 @@ test('labels sit centred below the item as seen on screen, or above it as chosen
         assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
             'below the cone, still lying on screen as it was placed');
         // A default player's number is drawn large enough to read in a video (e2e: tst_EditorWindow).
-        [['7', 12], ['10', 12], ['ABC', 8], ['ABCD', 6]].forEach(function (row) {
+        [['7', 13.2], ['10', 13.2], ['ABC', 8.8], ['ABCD', 6.6]].forEach(function (row) {
             person.setShortLabel(row[0]);
             var t = person.shortLabelText.text;
             assert.close(t.fontSize(), row[1], 1e-9, row[0]);
@@ -199,7 +199,7 @@ test('labels sit centred below the item as seen on screen, or above it as chosen
         });
         person.setScale(0.4);
         person.setShortLabel('7');
-        assert.close(person.shortLabelText.text.fontSize(), 40 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
+        assert.close(person.shortLabelText.text.fontSize(), 44 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
         assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 0, box); }, /font size/);
     });
 
