@@ -26,6 +26,9 @@
     // coach chose another.
     var LABEL_PLACES = ['below', 'above'];
     var DEFAULT_LABEL_PLACE = 'below';
+    // Nudges closer than this (in pixels) to the one a text has leave it
+    // where it is, and Kinetic's transforms of it kept.
+    var SAME_PLACE = 1e-6;
     // A short label of fewer characters than this is drawn larger, one of
     // more characters smaller, so that it still fits across the item.
     var SHORT_LABEL_NORMAL_LENGTH = 3;
@@ -356,15 +359,21 @@
         }
         var t = this.text;
         var turn = this.place.layerRotation || 0;
-        var home = { x: t.x() - this.nudge.x, y: t.y() - this.nudge.y };
         var d = window.rotatePos({ x: dx, y: dy }, -turn);
-        t.position({ x: home.x + d.x, y: home.y + d.y });
-        // The text stands upright on screen: its corner is the matrix's
-        // translation, and a step on screen is one turned back on the layer.
+        // The text stands upright on screen: its corner is the translation
+        // of its matrix (kept by Kinetic while the text stays), and a step
+        // on the layer is one turned by the layer's rotation on screen.
         var m = t.getAbsoluteTransform().getMatrix();
-        var snap = window.rotatePos({ x: Math.round(m[4]) - m[4], y: Math.round(m[5]) - m[5] }, -turn);
-        this.nudge = { x: d.x + snap.x, y: d.y + snap.y };
-        t.position({ x: home.x + this.nudge.x, y: home.y + this.nudge.y });
+        var step = window.rotatePos({ x: d.x - this.nudge.x, y: d.y - this.nudge.y }, turn);
+        var x = m[4] + step.x;
+        var y = m[5] + step.y;
+        var snap = window.rotatePos({ x: Math.round(x) - x, y: Math.round(y) - y }, -turn);
+        var nudge = { x: d.x + snap.x, y: d.y + snap.y };
+        if (Math.abs(nudge.x - this.nudge.x) < SAME_PLACE && Math.abs(nudge.y - this.nudge.y) < SAME_PLACE) {
+            return;
+        }
+        t.position({ x: t.x() - this.nudge.x + nudge.x, y: t.y() - this.nudge.y + nudge.y });
+        this.nudge = nudge;
     };
 
     // Kept while there is no node, for the node to be placed when made.
