@@ -31,6 +31,8 @@
     var FILE_SPORTS = ['gaa', 'soccer', 'rugby'];
     var FILE_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
     var FILE_ROTATIONS = [0, 90, 180, 270, -90, -180, -270];
+    // Where an item's label stands; a record without the member has it below.
+    var FILE_LABEL_PLACES = ['below', 'above'];
     // Bounds a coach never meets, so that no number in a file can make the
     // page build (or the timeline draw) without end: a caption list shorter
     // than the frame count is padded, so the count alone could otherwise
@@ -88,6 +90,11 @@
         ['z', isCountFromOne, 'a whole number of at least 1'],
         ['color', function (v) { return isString(v) && v !== ''; }, 'a colour name'],
         ['frames', Array.isArray, 'an array']
+    ];
+    // Members an object record may leave out, checked as strictly as the
+    // others where it has them.
+    var OBJECT_OPTIONAL_RULES = [
+        ['labelPlace', oneOf(FILE_LABEL_PLACES), quoted(FILE_LABEL_PLACES)]
     ];
     var FRAME_STATE_RULES = [
         ['x', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
@@ -291,6 +298,7 @@
     Animation.prototype.setDrawForPrint = function (doDrawForPrint) {
         this.whiteLayer.visible(!!doDrawForPrint);
         this.bgLayer.setDrawForPrint(!!doDrawForPrint);
+        this.animLayer.drawForPrint = !!doDrawForPrint;
         this.whiteLayer.draw();
     };
 
@@ -425,7 +433,10 @@
         if (!isObject(record)) {
             return where + ' must be an object';
         }
-        var problem = rulesProblem(record, OBJECT_RULES, file, where);
+        var problem = rulesProblem(record, OBJECT_RULES, file, where) ||
+            rulesProblem(record, OBJECT_OPTIONAL_RULES.filter(function (rule) {
+                return Object.prototype.hasOwnProperty.call(record, rule[0]);
+            }), file, where);
         if (problem) {
             return problem;
         }
@@ -782,6 +793,9 @@
         var group = window.createFieldItemGroup(at.x, at.y, props.rotation, props.scale, props.type,
             props.col1, props.col2, this.frameManager.generateUniqueId(), props.text, props.shortLabel,
             layer.layerScale, layer.rotation());
+        if (props.labelPlace && props.labelPlace !== group.getLabelPlace()) {
+            group.setLabelPlace(props.labelPlace);
+        }
         layer.add(group);
         group.setControlsPosition();
         return group;

@@ -1,15 +1,34 @@
-// One of an item's two texts: the label written below the item, or the
-// short label (a shirt number, initials) written across its middle. Both
-// read upright on screen whatever the item's or the pitch's rotation. Most
-// items have no label or no short label, and a frame load builds every
-// item: the text node (`text`) is made only once there are characters to
-// draw, and is null until then.
+// One of an item's two texts: the label written below the item (or above
+// it, as the coach chooses per item), or the short label (a shirt number,
+// initials) written across its middle. Both read upright on screen whatever
+// the item's or the pitch's rotation. A label must read on grass and on the
+// white paper of a report, over lines and other items' pictures: it stands
+// on a soft backing, light text on dark on screen and dark on light in
+// print. A short label is white with a dark outline, which reads on a shirt
+// of any colour. Most items have no label or no short label, and a frame
+// load builds every item: the text node (`text`) is made only once there
+// are characters to draw, and is null until then.
 (function (window, Kinetic) {
     'use strict';
 
     var FONT_FAMILY = 'Helvetica';
-    var LABEL_STYLE = { fill: 'black', fontStyle: 'normal' };
-    var SHORT_LABEL_STYLE = { fill: 'white', fontStyle: 'Bold' };
+    var LABEL_STYLE = { fill: 'white', fontStyle: 'normal', backing: 'rgba(0, 0, 0, 0.55)', outline: '' };
+    var PRINT_LABEL_STYLE = { fill: 'black', fontStyle: 'normal', backing: 'rgba(255, 255, 255, 0.85)', outline: '' };
+    var SHORT_LABEL_STYLE = { fill: 'white', fontStyle: 'Bold', backing: '', outline: 'rgba(0, 0, 0, 0.75)' };
+    // Around a text on a backing, in font sizes: the backing's margin across
+    // and down, and its corners' radius.
+    var BACKING_PAD_X = 0.3;
+    var BACKING_PAD_Y = 0.1;
+    var BACKING_RADIUS = 0.25;
+    // The outline's width, in font sizes; half of it lies outside the glyph.
+    var OUTLINE_WIDTH = 0.16;
+    // A label's place beside its item, and the one a label has unless the
+    // coach chose another.
+    var LABEL_PLACES = ['below', 'above'];
+    var DEFAULT_LABEL_PLACE = 'below';
+    // Nudges closer than this (in pixels) to the one a text has leave it
+    // where it is, and Kinetic's transforms of it kept.
+    var SAME_PLACE = 1e-6;
     // A short label of fewer characters than this is drawn larger, one of
     // more characters smaller, so that it still fits across the item.
     var SHORT_LABEL_NORMAL_LENGTH = 3;
@@ -27,7 +46,9 @@
     // Kinetic's costs about twice a plain shape to make: it registers
     // handlers for nine kinds of change to lay itself out again, and saves
     // and restores its measuring canvas for every text. This one lays itself
-    // out when its text or font is set.
+    // out when its text or font is set. With a `backing` colour the text
+    // stands on a rounded box of it, which the node's size takes in; with
+    // an `outline` colour each glyph is outlined in it under its fill.
 
     function fillLine(context) {
         context.fillText(this.partialText, 0, 0);
@@ -59,23 +80,36 @@
             });
             this.textWidth = widest;
         },
+        // The backing's margins around the text: none without a backing.
+        padX: function () {
+            return this.backing() ? this.fontSize() * BACKING_PAD_X : 0;
+        },
+        padY: function () {
+            return this.backing() ? this.fontSize() * BACKING_PAD_Y : 0;
+        },
         getWidth: function () {
-            return this.textWidth;
+            return this.textWidth + 2 * this.padX();
         },
         getHeight: function () {
-            return this.fontSize() * this.lines.length;
+            return this.fontSize() * this.lines.length + 2 * this.padY();
         },
         _sceneFunc: function (context) {
             var size = this.fontSize();
+            if (this.backing()) {
+                drawBacking(context, this.getWidth(), this.getHeight(), size * BACKING_RADIUS, this.backing());
+            }
             context.setAttr('font', this.font());
             context.setAttr('textBaseline', 'middle');
             context.setAttr('textAlign', 'left');
             context.save();
-            context.translate(0, size / 2);
+            context.translate(this.padX(), this.padY() + size / 2);
             for (var i = 0; i < this.lines.length; i++) {
                 context.save();
                 context.translate((this.textWidth - this.lines[i].width) / 2, 0);
                 this.partialText = this.lines[i].text;
+                if (this.outline()) {
+                    outlineLine(context, this.partialText, size * OUTLINE_WIDTH, this.outline());
+                }
                 context.fillStrokeShape(this);
                 context.restore();
                 context.translate(0, size);
@@ -97,6 +131,29 @@
     });
     // Only centred, as item texts are; kept for the look of a text bitmap.
     Kinetic.Factory.addGetterSetter(TextNode, 'align', 'center');
+    Kinetic.Factory.addGetterSetter(TextNode, 'backing', '');
+    Kinetic.Factory.addGetterSetter(TextNode, 'outline', '');
+
+    function drawBacking(context, w, h, r, colour) {
+        var c = context._context;
+        c.beginPath();
+        c.moveTo(r, 0);
+        c.arcTo(w, 0, w, h, r);
+        c.arcTo(w, h, 0, h, r);
+        c.arcTo(0, h, 0, 0, r);
+        c.arcTo(0, 0, w, 0, r);
+        c.closePath();
+        c.fillStyle = colour;
+        c.fill();
+    }
+
+    function outlineLine(context, text, width, colour) {
+        var c = context._context;
+        c.lineWidth = width;
+        c.lineJoin = 'round';
+        c.strokeStyle = colour;
+        c.strokeText(text, 0, 0);
+    }
 
     // ---- The item's text --------------------------------------------------
 
@@ -123,8 +180,23 @@
         this.container = null;
         this.below = null;
         this.fromBitmap = false;
+        this.labelPlace = DEFAULT_LABEL_PLACE;
+        this.forPrint = false;
+        // Where the label layout moved the text from its place beside the
+        // item, in layer pixels; a fresh placement starts it at none.
+        this.nudge = { x: 0, y: 0 };
         this.calcAndSetPos(pos, group, layerScale, layerRotation, posIsFixed);
     }
+
+    FieldItemText.LABEL_PLACES = LABEL_PLACES;
+    FieldItemText.DEFAULT_LABEL_PLACE = DEFAULT_LABEL_PLACE;
+
+    FieldItemText.prototype.style = function () {
+        if (this.showInCenter) {
+            return SHORT_LABEL_STYLE;
+        }
+        return this.forPrint ? PRINT_LABEL_STYLE : LABEL_STYLE;
+    };
 
     // The text node goes into `container` (the field item group), drawn
     // directly over the node `below()` gives at the time it is made.
@@ -138,7 +210,7 @@
         if (this.text || !this.container || this.fullText === '') {
             return;
         }
-        var style = this.showInCenter ? SHORT_LABEL_STYLE : LABEL_STYLE;
+        var style = this.style();
         var place = this.place;
         // Built at the size it is drawn at: each size given is measured.
         this.text = new TextNode({
@@ -147,6 +219,8 @@
             fontSize: this.drawnFontSize(place.layerScale),
             fontStyle: style.fontStyle,
             fill: style.fill,
+            backing: style.backing,
+            outline: style.outline,
             align: 'center',
             listening: false
         });
@@ -168,6 +242,12 @@
         }
         this.text.text(window.drawnText(this.fullText, MAX_DRAWN_LENGTH));
         this.text.offsetX(this.text.width() / 2);
+        // A label above its item stands on it by its bottom edge, which
+        // moves with the number of lines.
+        if (this.labelPlace === 'above') {
+            var p = this.place;
+            this.text.offsetY(this.verticalOffset(p.group, p.layerRotation || 0, p.posIsFixed));
+        }
     };
 
     // The whole text, of which only the start may be drawn.
@@ -190,18 +270,25 @@
     };
 
     // The point of the text, measured down from its top, that is put on the
-    // item's centre.
+    // item's centre: a label below the item has its top edge at the item's
+    // lowest point, one above it its bottom edge at the item's highest.
     FieldItemText.prototype.verticalOffset = function (group, layerRotation, posIsFixed) {
         if (this.showInCenter) {
             return this.text.fontSize() / 2;
         }
+        var reach = reachBelowCentre(group, layerRotation, posIsFixed);
+        return this.labelPlace === 'above' ? this.text.height() + reach : -reach;
+    };
+
+    // How far below its centre the item reaches on screen, which is as far
+    // as it reaches above it: half its drawn height, whatever its turn; for
+    // equipment fixed in place, half the height of its turned box as seen.
+    function reachBelowCentre(group, layerRotation, posIsFixed) {
         var w = group.width();
         var h = group.height();
         if (!posIsFixed) {
-            return -h / 2;
+            return h / 2;
         }
-        // Minus the half-height of the item's turned box as seen on screen,
-        // so that the label's top edge touches the item's lowest point.
         var a = (group.rotation() - layerRotation) * Math.PI / 180;
         var cos = Math.cos(a);
         var sin = Math.sin(a);
@@ -213,7 +300,80 @@
                 lowest = Math.min(lowest, ys[j] * cos + xs[i] * sin);
             }
         }
-        return lowest;
+        return -lowest;
+    }
+
+    // 'below' or 'above' the item; a label only.
+    FieldItemText.prototype.setLabelPlace = function (place) {
+        if (LABEL_PLACES.indexOf(place) === -1) {
+            throw new Error('FieldItemText.setLabelPlace: the place must be one of ' + LABEL_PLACES.join(', ') +
+                ', not ' + JSON.stringify(place));
+        }
+        if (this.showInCenter) {
+            throw new Error('FieldItemText.setLabelPlace: a short label stands on its item');
+        }
+        this.labelPlace = place;
+        var p = this.place;
+        this.calcAndSetPos(p.pos, p.group, p.layerScale, p.layerRotation, p.posIsFixed);
+    };
+
+    FieldItemText.prototype.getLabelPlace = function () {
+        return this.labelPlace;
+    };
+
+    // The look for white paper (dark on light) or for grass; returns whether
+    // it changed. A short label looks the same on both.
+    FieldItemText.prototype.setForPrint = function (forPrint) {
+        if (this.forPrint === !!forPrint) {
+            return false;
+        }
+        this.forPrint = !!forPrint;
+        if (this.text) {
+            var style = this.style();
+            this.text.fill(style.fill);
+            this.text.backing(style.backing);
+        }
+        return true;
+    };
+
+    // The text's box as the screen shows it, where it stands before any
+    // nudge: { x, y, w, h } in layer pixels turned by the layer's rotation,
+    // so that the box is upright. null while nothing is drawn.
+    FieldItemText.prototype.homeBox = function () {
+        if (!this.text || this.text.text() === '') {
+            return null;
+        }
+        var t = this.text;
+        var home = window.rotatePos({ x: t.x() - this.nudge.x, y: t.y() - this.nudge.y },
+            this.place.layerRotation || 0);
+        return { x: home.x - t.offsetX(), y: home.y - t.offsetY(), w: t.width(), h: t.height() };
+    };
+
+    // Moves the text (dx, dy) away from its home, in the turned pixels of
+    // homeBox, and then onto whole pixels of the canvas, so that its
+    // backing's edges are sharp and a bitmap of it (playback) lands exactly
+    // where it is drawn.
+    FieldItemText.prototype.nudgeTo = function (dx, dy) {
+        if (!this.text) {
+            return;
+        }
+        var t = this.text;
+        var turn = this.place.layerRotation || 0;
+        var d = window.rotatePos({ x: dx, y: dy }, -turn);
+        // The text stands upright on screen: its corner is the translation
+        // of its matrix (kept by Kinetic while the text stays), and a step
+        // on the layer is one turned by the layer's rotation on screen.
+        var m = t.getAbsoluteTransform().getMatrix();
+        var step = window.rotatePos({ x: d.x - this.nudge.x, y: d.y - this.nudge.y }, turn);
+        var x = m[4] + step.x;
+        var y = m[5] + step.y;
+        var snap = window.rotatePos({ x: Math.round(x) - x, y: Math.round(y) - y }, -turn);
+        var nudge = { x: d.x + snap.x, y: d.y + snap.y };
+        if (Math.abs(nudge.x - this.nudge.x) < SAME_PLACE && Math.abs(nudge.y - this.nudge.y) < SAME_PLACE) {
+            return;
+        }
+        t.position({ x: t.x() - this.nudge.x + nudge.x, y: t.y() - this.nudge.y + nudge.y });
+        this.nudge = nudge;
     };
 
     // Kept while there is no node, for the node to be placed when made.
@@ -234,6 +394,7 @@
         this.text.offsetX(this.text.width() / 2);
         this.text.offsetY(this.verticalOffset(group, rotation, posIsFixed));
         this.text.position({ x: pos.x, y: pos.y });
+        this.nudge = { x: 0, y: 0 };
         this.text.rotation(-rotation);
     };
 

@@ -5,7 +5,8 @@
 // does not depend on the window.
 //
 // Object record: { type, id, scale, text, shortLabel, z, color, frames },
-// with one frame state { x, y, rotation } per frame.
+// with one frame state { x, y, rotation } per frame, and `labelPlace` after
+// them when the item's label stands anywhere but below it.
 (function (window) {
     'use strict';
 
@@ -32,6 +33,25 @@
             }
         }
         return stateOf(props);
+    }
+
+    // A drill whose labels all stand below their items is saved as it was
+    // before labels could stand elsewhere: the place is kept in a record,
+    // after its other members, only when it is another. A record read from
+    // a file that names the usual place keeps it, as it keeps its order.
+    function labelPlaceOf(record) {
+        return record.labelPlace || window.FieldItemText.DEFAULT_LABEL_PLACE;
+    }
+
+    function keepLabelPlace(record, place) {
+        if (labelPlaceOf(record) === place) {
+            return;
+        }
+        if (place === window.FieldItemText.DEFAULT_LABEL_PLACE) {
+            delete record.labelPlace;
+        } else {
+            record.labelPlace = place;
+        }
     }
 
     function copyState(state) {
@@ -114,7 +134,9 @@
             var record = byId.hasOwnProperty(props.id) ? byId[props.id] : null;
             if (record) {
                 var recordChanged = record.color !== props.col1 || record.scale !== props.scale ||
-                    record.text !== props.text || record.shortLabel !== props.shortLabel || record.z !== props.z;
+                    record.text !== props.text || record.shortLabel !== props.shortLabel || record.z !== props.z ||
+                    labelPlaceOf(record) !== props.labelPlace;
+                keepLabelPlace(record, props.labelPlace);
                 record.color = props.col1;
                 record.scale = props.scale;
                 record.text = props.text;
@@ -149,6 +171,7 @@
                     color: props.col1,
                     frames: frames
                 };
+                keepLabelPlace(byId[props.id], props.labelPlace);
                 this.objects.push(byId[props.id]);
             }
         }
@@ -223,6 +246,9 @@
         var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
             record.type, record.color, record.color, record.id, record.text, record.shortLabel,
             layer.layerScale, layer.rotation());
+        if (labelPlaceOf(record) !== group.getLabelPlace()) {
+            group.setLabelPlace(labelPlaceOf(record));
+        }
         layer.add(group);
         return group;
     };

@@ -97,6 +97,7 @@
         var labelControl = null;
         var outline = null;
         var labelClearance = null;
+        var labelPlaceControl = null;
 
         var group = new Kinetic.Group({
             name: GROUP_NAME,
@@ -215,9 +216,11 @@
             increaseScaleControl = new window.ScaleControl('increase', currentLayerRotation);
             decreaseScaleControl = new window.ScaleControl('decrease', currentLayerRotation);
             labelControl = new window.LabelControl(currentLayerRotation);
+            labelPlaceControl = new window.LabelPlaceControl(currentLayerRotation, group.getLabelPlace());
             group.add(increaseScaleControl.controlGroup);
             group.add(decreaseScaleControl.controlGroup);
             group.add(labelControl.controlGroup);
+            group.add(labelPlaceControl.controlGroup);
             group.setControlsPosition();
         }
 
@@ -240,6 +243,7 @@
             increaseScaleControl = null;
             decreaseScaleControl = null;
             labelControl = null;
+            labelPlaceControl = null;
         }
 
         // Label prompts carry the node identifier of the group they were
@@ -259,7 +263,7 @@
             }
             return [colorPicker1, colorPicker2, shortLabelControl && shortLabelControl.controlGroup,
                 increaseScaleControl.controlGroup, decreaseScaleControl.controlGroup,
-                labelControl.controlGroup].filter(function (node) { return !!node; });
+                labelControl.controlGroup, labelPlaceControl.controlGroup].filter(function (node) { return !!node; });
         }
 
         function uprightControls() {
@@ -267,7 +271,7 @@
                 return [];
             }
             return [rotateControl, shortLabelControl, increaseScaleControl, decreaseScaleControl,
-                labelControl].filter(function (control) { return !!control; });
+                labelControl, labelPlaceControl].filter(function (control) { return !!control; });
         }
 
         // ---- Operations ---------------------------------------------------
@@ -327,6 +331,7 @@
             increaseScaleControl.controlGroup.position(group.calcControlPosition(3));
             decreaseScaleControl.controlGroup.position(group.calcControlPosition(4));
             labelControl.controlGroup.position(group.calcControlPosition(2));
+            labelPlaceControl.controlGroup.position(labelPlacePosition());
             if (shortLabelControl) {
                 shortLabelControl.controlGroup.position(group.calcControlPosition(1));
             }
@@ -371,6 +376,15 @@
             return group.clearOfLabel({ x: c.x + turned.x, y: c.y + turned.y });
         };
 
+        // The label-place button sits just outside the label button, away
+        // from the item, turning with the column.
+        function labelPlacePosition() {
+            var button = group.calcControlPosition(2);
+            var outward = window.rotatePos({ x: -1, y: 0 }, fieldItem.group.rotation());
+            var reach = CONTROL_RADIUS + window.LabelPlaceControl.RADIUS;
+            return group.clearOfLabel({ x: button.x + outward.x * reach, y: button.y + outward.y * reach });
+        }
+
         group.getPosAbs = function () {
             return centre();
         };
@@ -396,6 +410,7 @@
                 id: group.id(),
                 text: group.itemText.getText(),
                 shortLabel: group.shortLabelText.getText(),
+                labelPlace: group.getLabelPlace(),
                 posIsFixed: fieldItem.posIsFixed,
                 z: group.getZIndex()
             };
@@ -447,6 +462,19 @@
             redraw(group);
         };
 
+        // 'below' (as every item has it at first) or 'above' the item.
+        group.setLabelPlace = function (place) {
+            group.itemText.setLabelPlace(place);
+            if (labelPlaceControl) {
+                labelPlaceControl.showPlace(place);
+            }
+            redraw(group);
+        };
+
+        group.getLabelPlace = function () {
+            return group.itemText.getLabelPlace();
+        };
+
         // A short label's font size depends on its length, so it is placed
         // afresh.
         group.setShortLabel = function (label) {
@@ -457,12 +485,13 @@
         };
 
         // Whether the group can show the object record `record` as a group
-        // built from it would, through showAgain: same type, colour and
-        // texts; the scale may differ.
+        // built from it would, through showAgain: same type, colour, texts
+        // and label place; the scale may differ.
         group.showsRecord = function (record) {
             return fieldItem.isBuiltFrom(record.type, fieldItem.getScale(), record.color, record.color) &&
                 group.itemText.getText() === record.text &&
-                group.shortLabelText.getText() === record.shortLabel;
+                group.shortLabelText.getText() === record.shortLabel &&
+                group.getLabelPlace() === (record.labelPlace || window.FieldItemText.DEFAULT_LABEL_PLACE);
         };
 
         // A frame load reuses the group of an item shown before: it then

@@ -246,10 +246,12 @@
     // its look changes. The bitmap lands on whole pixels, so that it is
     // copied without being resampled and stays as sharp as the text.
     var BITMAP_PAD = 2;
+    var ROUNDING_ERROR = 1e-6;
 
     function textLook(text, pixelRatio) {
         return [text.text(), text.fontSize(), text.fontFamily(), text.fontStyle(), text.fill(),
-            text.width(), text.height(), text.align(), pixelRatio].join('|');
+            text.getAttr('backing'), text.getAttr('outline'), text.width(), text.height(), text.align(),
+            pixelRatio].join('|');
     }
 
     function makeTextBitmap(text, pixelRatio) {
@@ -282,12 +284,14 @@
         // Where the bitmap's corner would fall on the layer, moved to a
         // whole pixel and taken back into the text's own frame. Rounded as
         // the engine snaps glyphs drawn directly (found by trial: columns to
-        // the nearest, rows upwards), so that the text does not shift.
+        // the nearest, rows upwards), so that the text does not shift. A
+        // corner put on a whole row (a label) may come back a rounding error
+        // past it, and stays on that row.
         var m = this.getAbsoluteTransform().getMatrix();
         var x = m[0] * -BITMAP_PAD + m[2] * -BITMAP_PAD + m[4];
         var y = m[1] * -BITMAP_PAD + m[3] * -BITMAP_PAD + m[5];
         var dx = Math.round(x) - x;
-        var dy = Math.ceil(y) - y;
+        var dy = Math.ceil(y - ROUNDING_ERROR) - y;
         var det = m[0] * m[3] - m[1] * m[2];
         var canvas = this.lookBitmap.canvas;
         context.drawImage(canvas._canvas,

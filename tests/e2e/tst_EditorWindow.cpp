@@ -481,6 +481,51 @@ private slots:
             QVERIFY(VideoProbe::difference(video.at(i), video.at(pictures - 16)) < 2);
     }
 
+    // A default-sized player's two-figure number, in the video at 640 x 480: the picture around it
+    // is the page's own of that moment, and its figures stand at least 10 pixels tall. Before, they
+    // stood 8: at 10 a bold figure's strokes are two pixels wide, which the video's compression and
+    // its colour at half resolution leave apart, so that a 1 is not read as a 7 nor a 0 as an 8.
+    void shirtNumberReadsInVideo()
+    {
+        openDrill(runningPlayer(1).replace("\"scale\":0.6", "\"scale\":0.2").replace("\"shortLabel\":\"9\"", "\"shortLabel\":\"10\""));
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        const QString path = m_dir.filePath("number.mp4");
+        pressButton("exportVideo", path);
+        QVERIFY(finished.size() || finished.wait(120000));
+        QString error;
+        const QList<QByteArray> video = VideoProbe::pictures(path, 640, 480, &error);
+        QVERIFY2(video.size() == 31, qPrintable(error));
+        const QImage own = ownImages(1, 640).first().convertToFormat(QImage::Format_RGB888);
+        QCOMPARE(own.size(), QSize(640, 480));
+        const QByteArray played = video.at(15); // after the title card's second
+        const QPoint centre(qRound(0.2 * 640), qRound(0.15 * 480));
+        const auto channel = [&](bool fromVideo, int x, int y, int c) {
+            return fromVideo ? int(uchar(played[(y * 640 + x) * 3 + c])) : int(own.constScanLine(y)[x * 3 + c]);
+        };
+        // The rows across the number that hold a white pixel: its figures' height.
+        const auto figureHeight = [&](bool fromVideo) {
+            int first = -1, last = -1;
+            for (int y = centre.y() - 16; y <= centre.y() + 16; ++y) {
+                for (int x = centre.x() - 10; x <= centre.x() + 10; ++x) {
+                    if (qMin(channel(fromVideo, x, y, 0), qMin(channel(fromVideo, x, y, 1), channel(fromVideo, x, y, 2))) > 150) {
+                        first = first < 0 ? y : first;
+                        last = y;
+                    }
+                }
+            }
+            return first < 0 ? 0 : last - first + 1;
+        };
+        double sum = 0;
+        int count = 0;
+        for (int y = centre.y() - 20; y < centre.y() + 20; ++y)
+            for (int x = centre.x() - 20; x < centre.x() + 20; ++x, ++count)
+                for (int c = 0; c < 3; ++c)
+                    sum += qAbs(channel(true, x, y, c) - channel(false, x, y, c)) / 3.0;
+        const int inVideo = figureHeight(true), onPage = figureHeight(false);
+        QVERIFY2(sum / count < 12, qPrintable(QStringLiteral("the crop differs by %1").arg(sum / count)));
+        QVERIFY2(inVideo >= 10 && qAbs(inVideo - onPage) <= 1, qPrintable(QStringLiteral("figures %1 pixels tall in the video, %2 on the page").arg(inVideo).arg(onPage)));
+    }
+
     // Regression: a drill grew past what a file holds, and its exports drew the drill exported before.
     void drillGrowsNoFurtherThanAFileHolds()
     {
@@ -720,17 +765,25 @@ private:
         QTRY_VERIFY(chooser->seen());
     }
 
-    // The page's own pictures of the first `count` seconds, drawn as the exports draw them.
+    // The page's own pictures of the first `count` seconds, drawn as the exports draw them, small.
     QList<QByteArray> ownPictures(int count, int width, bool print = false)
+    {
+        QList<QByteArray> pictures;
+        for (const QImage &picture : ownImages(count, width, print))
+            pictures << small(picture);
+        return pictures;
+    }
+
+    QList<QImage> ownImages(int count, int width, bool print = false)
     {
         js(QStringLiteral("window.own = []; (function (g, a, n) { g.loadAnimation(a.saveToString());"
                           "  g.configureAnimation(%2, %3, a.animLayer.showRunningLines, a.bgLayer.gridVisibility());"
                           "  function next(url) { own.push(url); if (own.length < n) { g.getImage(1000 * own.length, next); } }"
                           "  g.getImage(0, next); })(pageShell.imageGenerator, pageShell.animation, %1);").arg(count).arg(width).arg(print ? "true" : "false"));
-        QList<QByteArray> pictures;
+        QList<QImage> pictures;
         [&] { QTRY_COMPARE_WITH_TIMEOUT(js("own.length").toInt(), count, 60000); }();
         for (const QString &url : js("own").toStringList())
-            pictures << small(QImage::fromData(QByteArray::fromBase64(url.section(',', 1).toLatin1())));
+            pictures << QImage::fromData(QByteArray::fromBase64(url.section(',', 1).toLatin1()));
         return pictures;
     }
 

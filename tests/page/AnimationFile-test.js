@@ -142,6 +142,39 @@ test('a text is told apart from the parts of a drill wherever it differs, by a c
     });
 });
 
+// A label's place is written only where it is above: a drill with every label below saves as
+// before (the rich drill above has the old members alone), and one that names "below" keeps it.
+test('a label above its item is saved after the record\'s members, reopened above, and forgotten once below again', function () {
+    var states = [{ x: 0.3, y: 0.4, rotation: 0 }, { x: 0.5, y: 0.4, rotation: 30 }];
+    var file = drillText({ nFrames: 2, frameText: ['', ''], objects: [
+        itemRecord('person', 1, states, { text: 'Above', color: 'red', labelPlace: 'above' }),
+        itemRecord('cone', 2, states.slice(0, 1).concat(states.slice(0, 1)), { text: 'Named below', color: 'orange',
+            labelPlace: 'below' }),
+        itemRecord('person', 3, states, { text: 'Below', color: 'red' })] });
+    withAnimations(2, function (a, b) {
+        assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(file); }), []);
+        var places = function (x) { return x.animLayer.itemGroups().map(function (g) { return g.getLabelPlace(); }); };
+        assert.deepEqual(places(a), ['above', 'below', 'below']);
+        var t = a.animLayer.itemGroups()[0].itemText.text;
+        assert.close(t.getAbsoluteTransform().point({ x: 0, y: t.height() }).y,
+            a.animLayer.getAbsoluteTransform().point(a.animLayer.itemGroups()[0].getPosAbs()).y -
+            a.animLayer.itemGroups()[0].getFieldItem().group.height() / 2, 0.5, 'drawn above, on whole pixels');
+        assert.equal(a.saveToString(), file, 'saved as opened');
+        a.frameManager.loadFrame(1);
+        assert.deepEqual(places(a), ['above', 'below', 'below'], 'in every frame');
+        a.animLayer.itemGroups()[2].setLabelPlace('above');
+        var saved = JSON.parse(a.saveToString());
+        assert.deepEqual(saved.objects.map(function (o) { return Object.keys(o).slice(7).join(); }),
+            ['frames,labelPlace', 'frames,labelPlace', 'frames,labelPlace'], 'after the other members');
+        b.loadFromString(a.saveToString());
+        assert.deepEqual(places(b), ['above', 'below', 'above'], 'reopened');
+        a.animLayer.itemGroups().forEach(function (g) { g.setLabelPlace('below'); });
+        saved = JSON.parse(a.saveToString());
+        assert.deepEqual(saved.objects.map(function (o) { return o.labelPlace; }), [undefined, 'below', undefined],
+            'below again: not written, but where the file named it');
+    });
+});
+
 var LOGO_RULE = 'Member "background.logoImage" must be a picture in logos/ or a PNG or JPEG data URL ' +
     'of at most 8 MB and 4096 x 4096 pixels';
 
@@ -311,7 +344,11 @@ var MALFORMED = [
     ['a position just past the band', function (s) { s.objects[16].frames[3].y = -10.000001; },
         'Object 17, frame 4: member "y" must be a number from -10 to 10'],
     ['a rotation past a million degrees', function (s) { s.objects[0].frames[1].rotation = -1000000.5; },
-        'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000']
+        'Object 1, frame 2: member "rotation" must be a number of degrees from -1000000 to 1000000'],
+    ['a label to the left', function (s) { s.objects[3].labelPlace = 'left'; },
+        'Object 4: member "labelPlace" must be one of "below", "above"'],
+    ['a label place of null', function (s) { s.objects[0].labelPlace = null; },
+        'Object 1: member "labelPlace" must be one of "below", "above"']
 ];
 
 test('a malformed file is refused whole, naming the member, and the drill on screen stays as it was', function () {

@@ -373,9 +373,11 @@ function openDrill() {
     return editor.saveToString();
 }
 
-// Every visible node of both pitch layers with its attributes, one line each.
-// Hidden nodes are left out: controls once shown stay built, a load builds none.
+// Every visible node of both pitch layers with its attributes, one line each, as drawn (labels
+// are laid out as the layer is drawn). Hidden nodes are left out: controls once shown stay
+// built, a load builds none.
 function sceneLines() {
+    layer.draw();
     var lines = [];
     function visit(node, depth) {
         if (node.attrs.visible === false) { return; }
@@ -407,6 +409,7 @@ var CHANGES = [
     ['resize six items from the picker', function () { selectOnly([0, 1, 2, 3, 4, 5]); myDispatchEvent('increaseSelectedScale', {}); }],
     ['colour an item', function () { groups()[0].getFieldItem().setCol('blue', 1); release(); }],
     ['label an item', function () { cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(groups()[0]._id), text: 'Full back' }); }],
+    ['put a label above its item', function () { selectOnly([0]); groups()[0].find('.LabelPlaceControl')[0].fire('click'); release(); }],
     ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
     ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
     ['move in the new frame', function () { groups()[0].updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],

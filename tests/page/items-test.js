@@ -44,7 +44,8 @@ function control(g, role) {
     })[0] || null;
 }
 
-var ROLES = ['rotateControl', 'colour1', 'colour2', 'ShortLabelControl', 'increase', 'decrease', 'LabelControl'];
+var ROLES = ['rotateControl', 'colour1', 'colour2', 'ShortLabelControl', 'increase', 'decrease', 'LabelControl',
+    'LabelPlaceControl'];
 
 function shownControls(g) {
     return ROLES.filter(function (role) { return control(g, role) && control(g, role).visible(); });
@@ -157,8 +158,13 @@ function labelTop(g) {
     return t.getAbsoluteTransform().point({ x: t.width() / 2, y: 0 });
 }
 
-test('labels sit centred below the item as seen on screen, short labels on it, all upright on a turned pitch',
-    function () {
+function labelBottom(g) {
+    var t = g.itemText.text;
+    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: t.height() });
+}
+
+test('labels sit centred below the item as seen on screen, or above it as chosen, short labels on it, all upright on ' +
+    'a turned pitch', function () {
         var layer = makeLayer(512, 384);
         var person = addItem(layer, 'person', 200, 150, { text: 'K', shortLabel: '9', rotation: 90 });
         person.setLabel('Left back');
@@ -166,6 +172,14 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         var cone = addItem(layer, 'cone', 300, 150, { text: 'Start', rotation: -90 });
         var box = cone.getFieldItem().group;
         assert.close(labelTop(cone).y, 258 + box.width() / 2, 1e-6, 'equipment: below its lowest point');
+        [person, cone].forEach(function (g) { g.setLabelPlace('above'); });
+        assertPoint(labelBottom(person), 344, 258 - 12.8, 'a player\'s label above: half its height above');
+        person.setLabel('Left\nback');
+        assertPoint(labelBottom(person), 344, 258 - 12.8, 'and so for two lines');
+        assert.close(labelBottom(cone).y, 258 - box.width() / 2, 1e-6, 'equipment: above its highest point');
+        [person, cone].forEach(function (g) { g.setLabelPlace('below'); });
+        person.setLabel('Left back');
+        assertPoint(labelTop(person), 344, 258 + 12.8, 'below again');
         layer.rotation(90);
         [person, cone].forEach(function (g) {
             g.setLayerScaleAndRotation(1, 90);
@@ -176,7 +190,8 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         });
         assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
             'below the cone, still lying on screen as it was placed');
-        [['7', 8.4], ['10', 8.4], ['ABC', 5.6], ['ABCD', 4.2]].forEach(function (row) {
+        // A default player's number is drawn large enough to read in a video (e2e: tst_EditorWindow).
+        [['7', 13.2], ['10', 13.2], ['ABC', 8.8], ['ABCD', 6.6]].forEach(function (row) {
             person.setShortLabel(row[0]);
             var t = person.shortLabelText.text;
             assert.close(t.fontSize(), row[1], 1e-9, row[0]);
@@ -185,27 +200,130 @@ test('labels sit centred below the item as seen on screen, short labels on it, a
         });
         person.setScale(0.4);
         person.setShortLabel('7');
-        assert.close(person.shortLabelText.text.fontSize(), 28 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
+        assert.close(person.shortLabelText.text.fontSize(), 44 * 0.4 * 1.5, 1e-9, 'a person\'s number follows its size');
         assert.throws(function () { new FieldItemText('x', { x: 0, y: 0 }, 0, box); }, /font size/);
     });
 
+// A label stands on a backing of a margin around its text; with the backing taken off, the text is Kinetic's.
 test('an item text is laid out and drawn as Kinetic lays out and draws the same text, over one line or several', function () {
     var layer = makeLayer(640, 480);
     var g = addItem(layer, 'person', 320, 240, { text: 'x', shortLabel: '7' });
+    var drawn = function (text) {
+        var canvas = new Kinetic.SceneCanvas({ width: 300, height: 60, pixelRatio: 1 });
+        text._sceneFunc.call(text, canvas.getContext());
+        return canvas.getContext().getImageData(0, 0, 300, 60).data;
+    };
     ['Left back', 'Two\nlines, the second longer', 'Zoë Ó Sé'].forEach(function (label) {
         g.setLabel(label);
         var node = g.itemText.text;
+        var size = node.fontSize();
         var kinetic = new Kinetic.Text({ text: label, fontFamily: node.fontFamily(), fontSize: node.fontSize(),
             fontStyle: node.fontStyle(), fill: node.fill(), align: 'center' });
+        assert.deepEqual([node.width(), node.height()], [kinetic.width() + 0.6 * size, kinetic.height() + 0.2 * size],
+            label + ': with the backing\'s margin');
+        var backed = drawn(node);
+        var at = 4 * (Math.round(node.height() / 2) * 300 + Math.round(0.15 * size));
+        assert.deepEqual([].slice.call(backed, at, at + 4), [0, 0, 0, Math.round(0.55 * 255)], label + ': the backing beside the text');
+        node.backing('');
         assert.deepEqual([node.width(), node.height()], [kinetic.width(), kinetic.height()], label);
-        var drawn = function (text) {
-            var canvas = new Kinetic.SceneCanvas({ width: 300, height: 60, pixelRatio: 1 });
-            text._sceneFunc.call(text, canvas.getContext());
-            return canvas.getContext().getImageData(0, 0, 300, 60).data.join();
-        };
-        assert.ok(drawn(node) === drawn(kinetic), label + ': the same pixels');
+        assert.ok(drawn(node).join() === drawn(kinetic).join(), label + ': the same pixels');
+        node.backing(g.itemText.style().backing);
     });
 });
+
+// The box [left, top, right, bottom] a node covers on the stage, or an item's drawing turned as it is.
+function boxOnStage(node) {
+    var m = node.getAbsoluteTransform();
+    var corners = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
+        return m.point({ x: c[0], y: c[1] });
+    });
+    var xs = corners.map(function (p) { return p.x; });
+    var ys = corners.map(function (p) { return p.y; });
+    return [Math.min.apply(null, xs), Math.min.apply(null, ys), Math.max.apply(null, xs), Math.max.apply(null, ys)];
+}
+
+function boxesMeet(a, b) {
+    return Math.min(a[2], b[2]) - Math.max(a[0], b[0]) > 0.5 && Math.min(a[3], b[3]) - Math.max(a[1], b[1]) > 0.5;
+}
+
+var LINEOUT = ['Andrew Porter', 'Tadhg Furlong', 'Tadhg Beirne', 'James Ryan', 'Peter O\'Mahony', 'Josh van der Flier',
+    'Caelan Doris'];
+
+// Mended: each name sat under the next player, and names of players side by side ran across each other.
+test('the names of a lineout of seven, shoulder to shoulder, are each seen whole in the drawn picture, along the pitch ' +
+    'and across it', function () {
+    [0, 90].forEach(function (turn) {
+        withAnimations(1, function (a) {
+            var states = LINEOUT.map(function (name, i) { return [{ x: 0.45, y: 0.2 + 0.07 * i, rotation: 0 }]; });
+            a.loadFromString(drillText({ sport: 'rugby', rotation: turn, objects: LINEOUT.map(function (name, i) {
+                return itemRecord('person', i + 1, states[i], { text: name, shortLabel: String(i + 1), color: 'red' });
+            }) }));
+            var layer = a.animLayer;
+            var canvas = layer.getCanvas();
+            var picture = function () {
+                layer.draw();
+                return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
+            };
+            var all = picture();
+            var groups = layer.itemGroups();
+            var players = groups.map(function (g) { return boxOnStage(g.getFieldItem().group); });
+            var labels = groups.map(function (g) { return boxOnStage(g.itemText.text); });
+            var p = players[0];
+            var q = players[1];
+            var apart = Math.max(Math.max(p[0], q[0]) - Math.min(p[2], q[2]), Math.max(p[1], q[1]) - Math.min(p[3], q[3]));
+            assert.ok(apart < 3, turn + ': shoulder to shoulder, ' + apart + ' pixels apart');
+            groups.forEach(function (g, i) {
+                labels.forEach(function (other, k) {
+                    assert.ok(k === i || !boxesMeet(labels[i], other), turn + ': ' + LINEOUT[i] + ' clear of ' + LINEOUT[k]);
+                });
+                players.forEach(function (player, k) {
+                    assert.ok(k === i || !boxesMeet(labels[i], player), turn + ': ' + LINEOUT[i] + ' clear of player ' + (k + 1));
+                });
+                // Every pixel of the label's box but its soft edge is the label's own.
+                g.itemText.text.visible(false);
+                var without = picture();
+                g.itemText.text.visible(true);
+                var box = labels[i].map(Math.round);
+                var own = 0;
+                var count = 0;
+                for (var y = box[1] + 1; y < box[3] - 1; y++) {
+                    for (var x = box[0] + 1; x < box[2] - 1; x++, count++) {
+                        var at = 4 * (y * canvas.width + x);
+                        own += (all[at + 3] !== without[at + 3] || all[at] !== without[at] || all[at + 1] !== without[at + 1]) ? 1 : 0;
+                    }
+                }
+                assert.ok(count > 100 && own / count > 0.97, turn + ': ' + LINEOUT[i] + ' seen whole: ' + own + ' of ' + count);
+            });
+        });
+    });
+});
+
+test('labels stand where they are placed when nothing is in their way, and take the look of the paper they are drawn on',
+    function () {
+        withAnimations(1, function (a) {
+            var layer = a.animLayer;
+            var g = a.addItem('person', 'red', 'default', 'default');
+            g.setLabel('Full back');
+            var t = g.itemText.text;
+            var home = t.position();
+            var pixel = function () {
+                layer.draw();
+                var m = t.getAbsoluteTransform().point({ x: 2, y: t.height() / 2 });
+                return [].slice.call(layer.getCanvas().getContext()._context.getImageData(Math.round(m.x), Math.round(m.y), 1, 1).data, 0, 3);
+            };
+            var onGrass = pixel();
+            assert.ok(Math.abs(t.x() - home.x) <= 0.5 && Math.abs(t.y() - home.y) <= 0.5, 'left in place, but for whole pixels');
+            assert.deepEqual([t.fill(), t.backing(), g.shortLabelText.style().outline], ['white', 'rgba(0, 0, 0, 0.55)',
+                'rgba(0, 0, 0, 0.75)'], 'light on dark, the number outlined');
+            assert.ok(onGrass.every(function (v) { return v < 60; }), 'a dark backing: ' + onGrass);
+            a.setDrawForPrint(true);
+            var onPaper = pixel();
+            assert.deepEqual([t.fill(), t.backing()], ['black', 'rgba(255, 255, 255, 0.85)'], 'dark on light');
+            assert.ok(onPaper.every(function (v) { return v > 200; }), 'a light backing: ' + onPaper);
+            a.setDrawForPrint(false);
+            assert.deepEqual(pixel(), onGrass, 'and back');
+        });
+    });
 
 test('a text too long to lay out is drawn cut with an ellipsis but kept, offered for editing and saved whole', function () {
     var long = new Array(601).join('w');
@@ -277,7 +395,10 @@ test('the saved record: place as a share of the pitch, the item\'s state, texts 
     addItem(layer, 'ball', 10, 10);
     var g = addItem(layer, 'person', 160, 360, { rotation: -45, col1: 'lime', text: 'Bo', shortLabel: '10' });
     assert.deepEqual(g.getProperties(), { x: 0.25, y: 0.75, rotation: -45, scale: 0.2, type: 'person', col1: 'lime',
-        col2: 'lime', id: g.id(), text: 'Bo', shortLabel: '10', posIsFixed: false, z: 1 });
+        col2: 'lime', id: g.id(), text: 'Bo', shortLabel: '10', labelPlace: 'below', posIsFixed: false, z: 1 });
+    g.setLabelPlace('above');
+    assert.equal(g.getProperties().labelPlace, 'above');
+    assert.throws(function () { g.setLabelPlace('left'); }, /below, above/);
     assert.throws(function () { g.calcControlPosition(5); }, /slot/);
     assert.throws(function () { g.remove().getPosRelative(); }, /not on a layer/);
 });
@@ -383,7 +504,7 @@ test('pressing an item selects only it through the layer and leaves its stacking
         var c = addItem(layer, 'ball', 300, 300, { select: true });
         click(a.getFieldItem().group);
         assert.deepEqual([layer.selectCalls, a.isSelected, b.isSelected, c.isSelected], [[a._id], true, false, false]);
-        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [6, 0, 0]);
+        assert.deepEqual([shownControls(a).length, shownControls(c).length, a.getProperties().z], [7, 0, 0]);
         b.selectFunc(true);
         click(b.getFieldItem().group);
         assert.deepEqual([layer.selectCalls.length, a.isSelected, b.getZIndex()], [1, true, 1]);
@@ -454,7 +575,7 @@ test('plus and minus step the item by 1.1 from its clipped scale', function () {
 test('the round buttons show presses; the label buttons, clicked or tapped, ask the host for a text by the group\'s node id',
     function () {
         var g = addItem(makeLayer(640, 480), 'person', 300, 200, { text: 'Keeper', shortLabel: '10', select: true });
-        ['increase', 'decrease', 'LabelControl', 'ShortLabelControl'].forEach(function (role) {
+        ['increase', 'decrease', 'LabelControl', 'ShortLabelControl', 'LabelPlaceControl'].forEach(function (role) {
             var node = control(g, role);
             assertPressFeedback(stage, node, node.find('.circle')[0], onStage(node));
         });
@@ -464,6 +585,42 @@ test('the round buttons show presses; the label buttons, clicked or tapped, ask 
         assert.deepEqual(cppInterface.receivedMessages().map(function (m) { return [m.msgType, m.defaultText, m.id]; }),
             [['promptForItemShortLabel', '10', g._id], ['promptForItemLabel', 'Keeper', g._id]]);
     });
+
+// Undone and redone with the drill's other changes: app-test.js.
+test('the arrow beside the label button puts the label above the item and back below, pointing where it sends it, ' +
+    'and its tooltip says so', function (done) {
+    var g = addItem(makeLayer(640, 480), 'person', 300, 200, { text: 'Keeper', rotation: 90, select: true });
+    var tooltip = function () { return document.getElementById('buttonTooltip'); };
+    done.cleanup(function () { Button.hideTooltip(); });
+    var button = control(g, 'LabelControl');
+    var arrow = control(g, 'LabelPlaceControl');
+    assertPoint(arrow.position(), button.x(), button.y() - 19, 'just outside the label button, away from the turned item');
+    var at = onStage(arrow);
+    var steps = [['below', 0, 'Put the label above the item'], ['above', 180, 'Put the label below the item'],
+        ['below', 0, 'Put the label above the item']];
+    (function next(i) {
+        var step = steps[i];
+        assert.deepEqual([g.getLabelPlace(), arrow.find('.arrow')[0].rotation()], [step[0], step[1]], 'step ' + i);
+        var item = onStage(g.getPosAbs()).y;
+        assert.close(step[0] === 'below' ? labelTop(g).y : labelBottom(g).y, step[0] === 'below' ? item + 16 : item - 16,
+            1e-6, 'step ' + i + ': the label ' + step[0]);
+        pointerEvent(stage, 'mousemove', 5, 5);
+        pointerEvent(stage, 'mousemove', at.x, at.y);
+        waitFor('tooltip ' + i, function () {
+            return tooltip() && tooltip().style.display === 'block' && tooltip().textContent === step[2];
+        }, done, function () {
+            if (i === steps.length - 1) {
+                return done();
+            }
+            if (i === 0) {
+                click(arrow);
+            } else {
+                arrow.fire('tap');
+            }
+            next(i + 1);
+        });
+    }(0));
+});
 
 // The rotate handle at home, drawn there so that a press finds it.
 function rotateHandle(g) {
@@ -488,7 +645,7 @@ test('dragging the rotate handle turns the item towards the pointer, with a guid
         assert.close(line[2], 96, 0.5, 'to the handle\'s edge');
         assert.deepEqual(shownControls(g), ['rotateControl']);
         var raised = eventsRaisedDuring(['redrawControls'], function () { pointerEvent(stage, 'mouseup', to.x, to.y); });
-        assert.deepEqual([raised.length, item.guideLine.opacity(), shownControls(g).length], [1, 0, 6]);
+        assert.deepEqual([raised.length, item.guideLine.opacity(), shownControls(g).length], [1, 0, 7]);
         assertPoint(control(g, 'colour1').position(), 200 + 27, 150 - 23, 'left column now above', 0.5);
         var turned = item.group.rotation();
         clickAt(stage, rotateHandle(g).x, rotateHandle(g).y);

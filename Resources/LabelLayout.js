@@ -1,0 +1,142 @@
+// The item labels of the animation layer, made ready each time the layer is
+// drawn (in the editor, in playback and in every exported picture): each
+// takes the look of the paper it is drawn on (grass, or a report's white),
+// and labels that would hide one another, or be hidden by another item,
+// move aside. Players standing shoulder to shoulder (a lineout) would
+// otherwise each have their name under the next player, or names written
+// across one another.
+//
+// A label keeps its place beside its item (below, or above as the coach
+// chose) whenever that is clear. Otherwise it takes the first clear one of:
+// beside the item to the right, to the left, on the item's other side
+// (above instead of below), then further out in rows on its own side and on
+// the other, stacked like lines of a list. A place off the pitch is not
+// clear: a picture of the drill would cut the label off. Where none is
+// clear the label takes the place it covers least of. Labels are placed in stacking order, each keeping
+// clear of the items and of the labels placed before it. Everything is
+// worked out as seen on screen, where the labels stand upright whatever the
+// pitch's turn; nothing of it is saved. Labels and numbers are put on whole
+// pixels, so that their edges are sharp and playback's bitmaps of them land
+// where they are drawn.
+(function (window) {
+    'use strict';
+
+    // Between a moved label and what it keeps clear of, at layer scale 1.
+    var GAP = 2;
+    // Rows further out than its own place that a label may take, each side.
+    var ROWS = 5;
+    // A place covering less than this (in square pixels) is clear: boxes
+    // that only touch can overlap by a rounding error.
+    var CLEAR = 0.01;
+
+    // The upright box the item `drawing` (a field item's group) covers on
+    // screen, turned by the layer's `rotation`: { x, y, w, h, cx, cy }.
+    function itemBox(drawing, rotation) {
+        var c = window.rotatePos({ x: drawing.x(), y: drawing.y() }, rotation);
+        var a = window.radians(drawing.rotation() + rotation);
+        var cos = Math.abs(Math.cos(a));
+        var sin = Math.abs(Math.sin(a));
+        var hw = drawing.width() / 2;
+        var hh = drawing.height() / 2;
+        var ex = hw * cos + hh * sin;
+        var ey = hw * sin + hh * cos;
+        return { x: c.x - ex, y: c.y - ey, w: 2 * ex, h: 2 * ey, cx: c.x, cy: c.y };
+    }
+
+    function overlap(a, ax, ay, b) {
+        var w = Math.min(ax + a.w, b.x + b.w) - Math.max(ax, b.x);
+        var h = Math.min(ay + a.h, b.y + b.h) - Math.max(ay, b.y);
+        return (w > 0 && h > 0) ? w * h : 0;
+    }
+
+    // How much of the boxes in `obstacles` (but `own`) the label box `home`
+    // moved by (dx, dy) covers, with what of it falls off the pitch
+    // `bounds` (a label there is cut off in pictures); stops counting once
+    // past `enough`.
+    function covered(home, dx, dy, obstacles, own, bounds, enough) {
+        var x = home.x + dx;
+        var y = home.y + dy;
+        var inside = x >= bounds.x && y >= bounds.y && x + home.w <= bounds.x + bounds.w &&
+            y + home.h <= bounds.y + bounds.h;
+        var sum = inside ? 0 : home.w * home.h - overlap(home, x, y, bounds);
+        for (var i = 0; i < obstacles.length && sum <= enough; i++) {
+            if (obstacles[i] !== own) {
+                sum += overlap(home, x, y, obstacles[i]);
+            }
+        }
+        return sum;
+    }
+
+    // The moves from its home that a label may take, in order of choice.
+    function candidates(home, item, gap) {
+        var away = (home.y + home.h / 2 >= item.cy) ? 1 : -1;
+        var besideY = item.cy - home.h / 2 - home.y;
+        var otherSide = 2 * item.cy - home.h - 2 * home.y;
+        var step = home.h + gap;
+        var moves = [
+            [0, 0],
+            [item.x + item.w + gap - home.x, besideY],
+            [item.x - gap - home.w - home.x, besideY],
+            [0, otherSide]
+        ];
+        for (var k = 1; k <= ROWS; k++) {
+            moves.push([0, away * k * step]);
+            moves.push([0, otherSide - away * k * step]);
+        }
+        return moves;
+    }
+
+    function placeLabel(label, obstacles, bounds, gap) {
+        var moves = candidates(label.home, label.item, gap);
+        var best = moves[0];
+        var least = Infinity;
+        for (var m = 0; m < moves.length && least > CLEAR; m++) {
+            var cover = covered(label.home, moves[m][0], moves[m][1], obstacles, label.item, bounds, least);
+            if (cover < least) {
+                least = cover;
+                best = moves[m];
+            }
+        }
+        label.text.nudgeTo(best[0], best[1]);
+        obstacles.push({ x: label.home.x + best[0], y: label.home.y + best[1], w: label.home.w, h: label.home.h });
+    }
+
+    function layOut(layer) {
+        var rotation = layer.rotation();
+        var forPrint = !!layer.drawForPrint;
+        var gap = GAP * (layer.layerScale || 1);
+        var corner = window.rotatePos({ x: layer.layerWidth, y: layer.layerHeight }, rotation);
+        var bounds = { x: Math.min(0, corner.x), y: Math.min(0, corner.y), w: Math.abs(corner.x), h: Math.abs(corner.y) };
+        var obstacles = [];
+        var labels = [];
+        layer.itemGroups().forEach(function (group) {
+            var box = itemBox(group.getFieldItem().group, rotation);
+            obstacles.push(box);
+            // A number stays on its item, on whole pixels as the labels.
+            group.shortLabelText.nudgeTo(0, 0);
+            var text = group.itemText;
+            text.setForPrint(forPrint);
+            var home = text.homeBox();
+            if (home) {
+                labels.push({ text: text, home: home, item: box });
+            }
+        });
+        labels.forEach(function (label) {
+            placeLabel(label, obstacles, bounds, gap);
+        });
+    }
+
+    // From now on `layer` (the animation layer, with its item groups) lays
+    // out its labels before each drawing of itself.
+    function createLabelLayout(layer) {
+        if (!layer || typeof layer.itemGroups !== 'function') {
+            throw new Error('createLabelLayout: the animation layer is needed');
+        }
+        layer.on('beforeDraw', function () {
+            layOut(layer);
+        });
+        return { layOut: function () { layOut(layer); } };
+    }
+
+    window.createLabelLayout = createLabelLayout;
+}(window));
