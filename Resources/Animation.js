@@ -152,10 +152,13 @@
         this.bgLayer = window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.bgLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
+        this.drawingLayer = window.createDrawingLayer(this.animLayer);
         this.stage.add(this.bgLayer);
+        this.stage.add(this.drawingLayer);
         this.stage.add(this.animLayer);
 
         this.frameManager = new window.FrameManager(this.animLayer);
+        this.frameManager.drawings = this.drawingLayer;
         this.playbackManager = new window.PlaybackManager(this.frameManager);
 
         this.stage.draw();
@@ -204,6 +207,7 @@
         this.whiteRect.size({ width: maxWidth, height: maxHeight });
         this.bgLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
+        this.drawingLayer.fit();
     };
 
     // Why the drill cannot take `items` more items and `frames` more frames
@@ -291,7 +295,9 @@
     Animation.prototype.setDrawForPrint = function (doDrawForPrint) {
         this.whiteLayer.visible(!!doDrawForPrint);
         this.bgLayer.setDrawForPrint(!!doDrawForPrint);
+        this.drawingLayer.setDrawForPrint(!!doDrawForPrint);
         this.whiteLayer.draw();
+        this.drawingLayer.draw();
     };
 
     Animation.prototype.toDataURL = function (config) {
@@ -477,6 +483,10 @@
                 problem = 'Caption ' + (c + 1) + ' in "frameText" must be a string';
             }
         }
+        // A file from before drawings has none: the member is optional.
+        if (!problem && Object.prototype.hasOwnProperty.call(file, 'drawings')) {
+            problem = window.DrawingModel.drawingsProblem(file.drawings, file.nFrames);
+        }
         return problem;
     }
 
@@ -556,7 +566,7 @@
         if (!this.playbackManager.isPlaying) {
             frames.saveFrame();
         }
-        var text = JSON.stringify({
+        var file = {
             msgType: FILE_SIGNATURE,
             msgVersion: FILE_VERSION,
             sport: this.sport,
@@ -573,7 +583,13 @@
             selectedFrame: 0,
             objects: [],
             frameText: frames.frameText
-        });
+        };
+        // Written only when there are drawings, so a drill without them is
+        // saved exactly as before there were any.
+        if (this.drawingLayer.model.count() > 0) {
+            file.drawings = this.drawingLayer.model.records();
+        }
+        var text = JSON.stringify(file);
         var at = text.indexOf(PARTS_SLOT);
         return {
             head: escapeLoneSurrogates(text.slice(0, at)),
@@ -672,11 +688,13 @@
         // building it again only draws it afresh. Nothing is drawn until
         // everything is in place.
         var pitch = this.applyPitchSettings(settings);
+        this.drawingLayer.model.load(settings.drawings);
         this.frameManager.loadSettings(settings, keepIds, true);
         this.applyToggles(settings);
         if (pitch.changed) {
             this.stage.draw();
         } else {
+            this.drawingLayer.draw();
             this.animLayer.draw();
         }
         return '';
@@ -698,6 +716,7 @@
             keepGroups = !this.applyPitchSettings(settings).turned && keepGroups;
             frames.nFrames = settings.nFrames;
             frames.frameText = settings.frameText.slice();
+            this.drawingLayer.model.load(settings.drawings);
         }
         var recordOf = {};
         shown.objects.forEach(function (objectText, i) {

@@ -1,0 +1,344 @@
+// The layer that shows the drawings of a DrawingModel: between the pitch and
+// the items, so players stand on the arrows and zones drawn for them. It
+// carries the animation layer's place, offset and turn, so a drawing stands
+// where its fractions of the pitch say whatever the window's size or the
+// pitch's turn; notes stay upright, as captions do. Lines, heads and texts
+// grow with the pitch (the animation layer's scale). Only the drawings of
+// the frame on show are drawn; during playback (and in exported pictures)
+// each fades in and out around its span.
+//
+// Use: createDrawingLayer(animLayer) → layer; layer.model is its
+// DrawingModel. The frame model calls frameAdded, frameRemoved and
+// showFrame; playback calls showTime.
+(function (window, Kinetic) {
+    'use strict';
+
+    var LAYER_NAME = 'drawingLayer';
+    var SHAPE_NAME = 'drawing';
+
+    // Sizes at the canonical pitch width of 512, grown with the layer scale.
+    var LINE_WIDTH = 3;
+    var HEAD_LENGTH = 14;
+    var HEAD_HALF_WIDTH = 7;
+    var PASS_DASH = [10, 7];
+    var WAVE_LENGTH = 18;
+    var WAVE_AMPLITUDE = 5;
+    var ZONE_BORDER_WIDTH = 2;
+    var CURVE_SEGMENTS = 48;
+    var NOTE_FONT_SIZE = 14;
+    var NOTE_LINE_HEIGHT = 1.25;
+    var NOTE_PADDING = 4;
+    var NOTE_MAX_LINES = 2;
+    var NOTE_FONT_FAMILY = 'Helvetica';
+    // A note's backing lets it read on grass: light under dark letters,
+    // dark under light ones.
+    var NOTE_BACKING_OPACITY = 0.75;
+    var LIGHT_COLORS = ['white', 'yellow'];
+
+    // The palette's colours as painted: strong enough for grass and print.
+    var PAINT = {
+        white: '#ffffff',
+        yellow: '#ffe600',
+        red: '#e01010',
+        blue: '#1040e0',
+        black: '#000000',
+        orange: '#ff8c00'
+    };
+    // On the white pitch of print, white drawings would vanish: they are
+    // drawn black, as the pitch's own white lines are.
+    var PRINT_PAINT = { white: '#000000' };
+
+    function paint(color, forPrint) {
+        if (forPrint && PRINT_PAINT.hasOwnProperty(color)) {
+            return PRINT_PAINT[color];
+        }
+        return PAINT[color];
+    }
+
+    // The point of a line at t in [0, 1]: straight from its first point to
+    // its last, or a curve through its bend (the middle point) at t = 0.5.
+    function pathOf(points) {
+        var a = points[0];
+        var e = points[points.length - 1];
+        if (points.length < 3) {
+            return {
+                at: function (t) { return { x: a.x + (e.x - a.x) * t, y: a.y + (e.y - a.y) * t }; },
+                control: a
+            };
+        }
+        var b = points[1];
+        var c = { x: 2 * b.x - (a.x + e.x) / 2, y: 2 * b.y - (a.y + e.y) / 2 };
+        return {
+            at: function (t) {
+                var u = 1 - t;
+                return { x: u * u * a.x + 2 * u * t * c.x + t * t * e.x, y: u * u * a.y + 2 * u * t * c.y + t * t * e.y };
+            },
+            control: c
+        };
+    }
+
+    // The path from t = 0 to `upTo` as a polyline of `n` segments, with
+    // its length so far at each point.
+    function samples(path, n, upTo) {
+        var list = [];
+        var length = 0;
+        var prev = null;
+        for (var i = 0; i <= n; i++) {
+            var p = path.at(upTo * i / n);
+            if (prev) {
+                length += window.distance(prev.x, prev.y, p.x, p.y);
+            }
+            list.push({ x: p.x, y: p.y, s: length });
+            prev = p;
+        }
+        return list;
+    }
+
+    // The path's length, near enough for placing its head.
+    function lengthOf(path) {
+        var pts = samples(path, CURVE_SEGMENTS, 1);
+        return pts[pts.length - 1].s;
+    }
+
+    function traceLine(context, pts) {
+        context.beginPath();
+        context.moveTo(pts[0].x, pts[0].y);
+        for (var i = 1; i < pts.length; i++) {
+            context.lineTo(pts[i].x, pts[i].y);
+        }
+    }
+
+    // The polyline `pts` waved to either side, the wave dying out at both
+    // ends so that it meets the start and the head.
+    function waved(pts, wave, amplitude) {
+        var total = pts[pts.length - 1].s;
+        return pts.map(function (p, i) {
+            var q = pts[Math.min(i + 1, pts.length - 1)];
+            var o = pts[Math.max(i - 1, 0)];
+            var dx = q.x - o.x;
+            var dy = q.y - o.y;
+            var len = Math.sqrt(dx * dx + dy * dy) || 1;
+            var envelope = Math.min(1, p.s / wave, (total - p.s) / wave);
+            var off = Math.sin(p.s / wave * 2 * Math.PI) * amplitude * Math.max(0, envelope);
+            return { x: p.x - dy / len * off, y: p.y + dx / len * off };
+        });
+    }
+
+    function drawLine(context, d, px, scale, color) {
+        var pts = d.points.map(px);
+        var path = pathOf(pts);
+        var hasHead = d.kind !== 'line';
+        var total = lengthOf(path);
+        // The shaft stops where the head begins, so a dashed or waved shaft
+        // does not show through its point.
+        var shaftEnd = hasHead && total > 0 ? Math.max(0, 1 - HEAD_LENGTH * scale / total) : 1;
+        var curved = d.kind === 'dribble' || pts.length > 2;
+        var line = samples(path, curved ? CURVE_SEGMENTS : 1, shaftEnd);
+        if (d.kind === 'dribble') {
+            line = waved(line, WAVE_LENGTH * scale, WAVE_AMPLITUDE * scale);
+        }
+        context.setAttr('strokeStyle', color);
+        context.setAttr('lineWidth', LINE_WIDTH * scale);
+        context.setAttr('lineCap', d.kind === 'pass' ? 'butt' : 'round');
+        context.setAttr('lineJoin', 'round');
+        context.setLineDash(d.kind === 'pass' ? PASS_DASH.map(function (v) { return v * scale; }) : []);
+        traceLine(context, line);
+        context.stroke();
+        context.setLineDash([]);
+        if (hasHead) {
+            drawHead(context, path.at(shaftEnd), pts[pts.length - 1], scale, color);
+        }
+    }
+
+    function drawHead(context, from, to, scale, color) {
+        var dx = to.x - from.x;
+        var dy = to.y - from.y;
+        var len = Math.sqrt(dx * dx + dy * dy);
+        if (len === 0) {
+            return;
+        }
+        var ux = dx / len;
+        var uy = dy / len;
+        var back = { x: to.x - ux * HEAD_LENGTH * scale, y: to.y - uy * HEAD_LENGTH * scale };
+        var w = HEAD_HALF_WIDTH * scale;
+        context.beginPath();
+        context.moveTo(to.x, to.y);
+        context.lineTo(back.x - uy * w, back.y + ux * w);
+        context.lineTo(back.x + uy * w, back.y - ux * w);
+        context.closePath();
+        context.setAttr('fillStyle', color);
+        context.fill();
+    }
+
+    function drawZone(context, d, px, scale, color) {
+        var a = px(d.points[0]);
+        var b = px(d.points[1]);
+        var w = Math.abs(b.x - a.x);
+        var h = Math.abs(b.y - a.y);
+        context.save();
+        context.translate((a.x + b.x) / 2, (a.y + b.y) / 2);
+        context.rotate(window.radians(d.rotation));
+        context.beginPath();
+        if (d.style === 'ellipse') {
+            context.save();
+            context.scale(Math.max(w, 1e-6) / 2, Math.max(h, 1e-6) / 2);
+            context.arc(0, 0, 1, 0, 2 * Math.PI, false);
+            context.restore();
+        } else {
+            context.rect(-w / 2, -h / 2, w, h);
+        }
+        context.save();
+        context.setAttr('globalAlpha', context._context.globalAlpha * d.fill);
+        context.setAttr('fillStyle', color);
+        context.fill();
+        context.restore();
+        context.setAttr('strokeStyle', color);
+        context.setAttr('lineWidth', ZONE_BORDER_WIDTH * scale);
+        context.stroke();
+        context.restore();
+    }
+
+    function drawNote(context, d, px, scale, color, layerRotation) {
+        var at = px(d.points[0]);
+        var lines = d.text.split('\n').slice(0, NOTE_MAX_LINES);
+        var size = NOTE_FONT_SIZE * scale;
+        var lineHeight = size * NOTE_LINE_HEIGHT;
+        var pad = NOTE_PADDING * scale;
+        context.save();
+        context.translate(at.x, at.y);
+        context.rotate(window.radians(-layerRotation));
+        context.setAttr('font', 'bold ' + size + 'px ' + NOTE_FONT_FAMILY);
+        context.setAttr('textAlign', 'center');
+        context.setAttr('textBaseline', 'middle');
+        var width = 0;
+        lines.forEach(function (line) {
+            width = Math.max(width, context._context.measureText(line).width);
+        });
+        var height = lines.length * lineHeight;
+        var light = LIGHT_COLORS.indexOf(d.color) !== -1 && color !== PAINT.black;
+        context.save();
+        context.setAttr('globalAlpha', context._context.globalAlpha * NOTE_BACKING_OPACITY);
+        context.setAttr('fillStyle', light ? '#000000' : '#ffffff');
+        context.beginPath();
+        context.rect(-width / 2 - pad, -height / 2 - pad, width + 2 * pad, height + 2 * pad);
+        context.fill();
+        context.restore();
+        context.setAttr('fillStyle', color);
+        lines.forEach(function (line, i) {
+            context.fillText(line, 0, -height / 2 + lineHeight * (i + 0.5));
+        });
+        context.restore();
+    }
+
+    function createDrawingLayer(animLayer) {
+        if (!animLayer || typeof animLayer.pixelPos !== 'function') {
+            throw new Error('createDrawingLayer: the animation layer is needed');
+        }
+        var layer = new Kinetic.Layer({ name: LAYER_NAME, listening: false });
+        var model = new window.DrawingModel();
+        var shapes = [];
+        var shownVersion = -1;
+        var forPrint = false;
+        layer.model = model;
+
+        function drawShape(context, shape) {
+            var d = shape.getAttr('drawing');
+            var scale = animLayer.layerScale;
+            var color = paint(d.color, forPrint);
+            var px = function (p) { return animLayer.pixelPos(p); };
+            if (d.kind === 'zone') {
+                drawZone(context, d, px, scale, color);
+            } else if (d.kind === 'note') {
+                drawNote(context, d, px, scale, color, animLayer.rotation());
+            } else {
+                drawLine(context, d, px, scale, color);
+            }
+        }
+
+        // One shape per drawing of the model, built again only when the
+        // model has changed since.
+        function syncShapes() {
+            if (shownVersion === model.version) {
+                return;
+            }
+            shapes.forEach(function (shape) {
+                shape.destroy();
+            });
+            shapes = model.drawings.map(function (d) {
+                var shape = new Kinetic.Shape({
+                    name: SHAPE_NAME,
+                    drawing: d,
+                    visible: false,
+                    listening: false,
+                    sceneFunc: function (context) {
+                        drawShape(context, this);
+                    }
+                });
+                layer.add(shape);
+                return shape;
+            });
+            shownVersion = model.version;
+        }
+
+        // Each shape at the opacity `opacityOf` gives its drawing; true
+        // when any shape changed.
+        function applyOpacity(opacityOf) {
+            var changed = shownVersion !== model.version;
+            syncShapes();
+            shapes.forEach(function (shape) {
+                var o = opacityOf(shape.getAttr('drawing'));
+                var visible = o > 0;
+                if (shape.visible() !== visible || (visible && shape.opacity() !== o)) {
+                    shape.visible(visible);
+                    shape.opacity(o);
+                    changed = true;
+                }
+            });
+            return changed;
+        }
+
+        // Follows the animation layer's place, offset and turn.
+        layer.fit = function () {
+            layer.position(animLayer.position());
+            layer.offset(animLayer.offset());
+            layer.rotation(animLayer.rotation());
+        };
+
+        layer.showFrame = function (n, undrawn) {
+            var changed = applyOpacity(function (d) {
+                return model.covers(d, n) ? 1 : 0;
+            });
+            if (changed && !undrawn) {
+                layer.batchDraw();
+            }
+        };
+
+        // `timeMs` from the drill's first frame.
+        layer.showTime = function (timeMs) {
+            if (applyOpacity(function (d) { return window.DrawingModel.opacityAt(d, timeMs); })) {
+                layer.drawScene();
+            }
+        };
+
+        layer.setDrawForPrint = function (on) {
+            forPrint = !!on;
+        };
+
+        layer.frameAdded = function (sel) {
+            model.frameAdded(sel);
+        };
+
+        layer.frameRemoved = function (sel) {
+            model.frameRemoved(sel);
+        };
+
+        layer.clear = function () {
+            model.load([]);
+        };
+
+        layer.fit();
+        return layer;
+    }
+
+    window.createDrawingLayer = createDrawingLayer;
+}(window, Kinetic));

@@ -1,0 +1,254 @@
+// Drawings on the pitch (DrawingModel.js, DrawingLayer.js): the file's "drawings" member saved and
+// opened exactly, refused whole when malformed, spans following frames added and removed, undo and
+// redo, the fade during playback, and the drawings' pixels in export pictures on grass, in print and
+// on a turned pitch.
+
+function drawing(kind, style, color, points, first, last, extra) {
+    var d = { kind: kind, style: style, color: color, fill: 0, rotation: 0,
+        points: points.map(function (p) { return { x: p[0], y: p[1] }; }), first: first, last: last, text: '' };
+    Object.keys(extra || {}).forEach(function (key) { d[key] = extra[key]; });
+    return d;
+}
+
+// One drawing of every kind and style, in a drill of three frames.
+var EVERY_KIND = [
+    drawing('pass', 'straight', 'white', [[0.1, 0.1], [0.4, 0.2]], 0, 0),
+    drawing('pass', 'curved', 'yellow', [[0.1, 0.3], [0.25, 0.2], [0.4, 0.35]], 0, 2),
+    drawing('run', 'straight', 'red', [[0.5, 0.1], [0.9, 0.1]], 1, 1),
+    drawing('run', 'curved', 'blue', [[0.5, 0.3], [0.7, 0.5], [0.9, 0.3]], 1, 2),
+    drawing('dribble', 'straight', 'black', [[0.1, 0.6], [0.4, 0.6]], 2, 2),
+    drawing('dribble', 'curved', 'orange', [[0.1, 0.8], [0.25, 0.7], [0.4, 0.8]], 0, 1),
+    drawing('line', 'straight', 'white', [[-0.5, 1.2], [10, -10]], 0, 2),
+    drawing('line', 'curved', 'red', [[0.5, 0.9], [0.6, 0.95], [0.7, 0.9]], 2, 2),
+    drawing('zone', 'rectangle', 'yellow', [[0.6, 0.6], [0.8, 0.8]], 0, 1, { fill: 0.35, rotation: -30 }),
+    drawing('zone', 'ellipse', 'blue', [[0.45, 0.45], [0.55, 0.7]], 1, 2, { fill: 1, rotation: 360 }),
+    drawing('note', 'plain', 'black', [[0.5, 0.05]], 0, 2, { text: 'Press here!\n"Ćúinne" 日本 𝄞' })
+];
+
+function drawingDrill(drawings, changes) {
+    var settings = JSON.parse(drillText(changes || { nFrames: 3, frameText: ['', '', ''] }));
+    settings.drawings = drawings;
+    return JSON.stringify(settings);
+}
+
+test('a drill with drawings of every kind opens and saves to the same text; without drawings none is written', function () {
+    var text = drawingDrill(EVERY_KIND);
+    withAnimations(1, function (a) {
+        assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(text); }), []);
+        assert.equal(a.saveToString(), text, 'the same text, members in their order');
+        assert.equal(a.drawingLayer.find('.drawing').length, EVERY_KIND.length, 'a shape for each');
+        a.loadFromString(NEW_DRILL);
+        assert.equal(a.saveToString(), NEW_DRILL, 'opening a drill without drawings leaves none, and writes no member');
+        a.loadFromString(text);
+        a.frameManager.clearAnimation();
+        assert.equal(a.saveToString(), NEW_DRILL, 'a new drill has none');
+        a.loadFromString(drawingDrill([]));
+        assert.equal(a.saveToString(), drillText({ nFrames: 3, frameText: ['', '', ''] }), 'an empty list is not written');
+    });
+});
+
+var DRAWING_RULE = 'Drawing 2 in "drawings": ';
+// [what is wrong, the change to the file of EVERY_KIND (3 frames), the reason given]
+var MALFORMED_DRAWINGS = [
+    ['not a list', function (s) { s.drawings = {}; }, 'Member "drawings" must be an array of at most 500 drawings'],
+    ['501 drawings', function (s) { while (s.drawings.length < 501) { s.drawings.push(s.drawings[0]); } },
+        'Member "drawings" must be an array of at most 500 drawings'],
+    ['a number for a drawing', function (s) { s.drawings[1] = 7; }, 'Drawing 2 in "drawings" must be an object'],
+    ['no kind', function (s) { delete s.drawings[1].kind; }, DRAWING_RULE + 'missing member "kind"'],
+    ['an unknown kind', function (s) { s.drawings[1].kind = 'shot'; }, DRAWING_RULE + 'member "kind" must be one of ' +
+        '"pass", "run", "dribble", "line", "zone", "note"'],
+    ['a zone\'s style on a pass', function (s) { s.drawings[1].style = 'ellipse'; },
+        DRAWING_RULE + 'member "style" must be one of "straight", "curved"'],
+    ['a colour off the palette', function (s) { s.drawings[1].color = 'green'; }, DRAWING_RULE + 'member "color" must be ' +
+        'one of "white", "yellow", "red", "blue", "black", "orange"'],
+    ['a fill over 1', function (s) { s.drawings[1].fill = 1.01; }, DRAWING_RULE + 'member "fill" must be a number from 0 to 1'],
+    ['a fill as text', function (s) { s.drawings[1].fill = '0.5'; }, DRAWING_RULE + 'member "fill" must be a number from 0 to 1'],
+    ['a turn past a revolution', function (s) { s.drawings[1].rotation = -361; },
+        DRAWING_RULE + 'member "rotation" must be a number of degrees from -360 to 360'],
+    ['a curve without its bend', function (s) { s.drawings[1].points.pop(); }, DRAWING_RULE + 'member "points" must be ' +
+        'an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['a point past the band', function (s) { s.drawings[1].points[2].y = 10.000001; }, DRAWING_RULE + 'member "points" must ' +
+        'be an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['65 points', function (s) { while (s.drawings[1].points.length < 65) { s.drawings[1].points.push({ x: 0, y: 0 }); } },
+        DRAWING_RULE + 'member "points" must be an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['a first frame past the end', function (s) { s.drawings[1].first = 3; }, DRAWING_RULE + 'member "first" must be a ' +
+        'whole number from 0 to 2'],
+    ['a half frame', function (s) { s.drawings[1].first = 0.5; }, DRAWING_RULE + 'member "first" must be a ' +
+        'whole number from 0 to 2'],
+    ['a last frame before the first', function (s) { s.drawings[2].last = 0; }, 'Drawing 3 in "drawings": member "last" must ' +
+        'be a whole number from "first" to 2'],
+    ['a note without text', function (s) { s.drawings[10].text = ''; }, 'Drawing 11 in "drawings": member "text" must be a ' +
+        'text of 1 to 200 characters'],
+    ['a note of 201 characters', function (s) { s.drawings[10].text = new Array(202).join('n'); },
+        'Drawing 11 in "drawings": member "text" must be a text of 1 to 200 characters'],
+    ['text on an arrow', function (s) { s.drawings[1].text = 'x'; }, DRAWING_RULE + 'member "text" must be ""']
+];
+
+test('a file with a malformed drawing is refused whole, naming the member, and a save is checked the same way', function () {
+    var valid = drawingDrill(EVERY_KIND);
+    withAnimations(1, function (a) {
+        a.loadFromString(drawingDrill([EVERY_KIND[3]]));
+        var text = a.saveToString();
+        MALFORMED_DRAWINGS.forEach(function (row) {
+            var settings = JSON.parse(valid);
+            row[1](settings);
+            var input = JSON.stringify(settings);
+            assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(input); }), [row[2]], row[0]);
+            assert.equal(a.saveToString(), text, row[0] + ': the drill is as it was');
+            assert.equal(Animation.savedTextProblem(input), row[2], row[0] + ': and would not be saved');
+        });
+    });
+});
+
+test('spans follow frames: a copied frame carries only the drawings spanning past it, a removed one takes its own', function () {
+    // Spans [first, last] of EVERY_KIND: 0-0, 0-2, 1-1, 1-2, 2-2, 0-1, 0-2, 2-2, 0-1, 1-2, 0-2.
+    function spans(a) {
+        return a.drawingLayer.model.records().map(function (d) { return d.first + '-' + d.last; }).join(' ');
+    }
+    function shown(a) {
+        return a.drawingLayer.find('.drawing').toArray().map(function (s) { return s.visible() ? 1 : 0; }).join('');
+    }
+    withAnimations(1, function (a) {
+        var frames = a.frameManager;
+        a.loadFromString(drawingDrill(EVERY_KIND));
+        assert.equal(shown(a), '11000110101', 'frame 1 shows those spanning it');
+        frames.loadFrame(1);
+        frames.addFrame();
+        assert.equal(spans(a), '0-0 0-3 1-1 1-3 3-3 0-1 0-3 3-3 0-1 1-3 0-3', 'a copy of frame 2');
+        assert.equal(shown(a), '01010010011', 'the copy shows what spans past frame 2');
+        frames.loadFrame(0);
+        frames.removeSelectedFrame();
+        assert.equal(spans(a), '0-2 0-0 0-2 2-2 0-0 0-2 2-2 0-0 0-2 0-2', 'frame 1 removed, with the pass on it alone');
+        assert.equal(shown(a), '1110110111', 'frame 1 is the old frame 2');
+        assert.equal(Animation.savedTextProblem(a.saveToString()), '', 'and the drill still saves');
+    });
+});
+
+test('undo and redo bring back the drawings of the text they saved, and the frame on show draws its own', function () {
+    withAnimations(1, function (a) {
+        a.loadFromString(drawingDrill(EVERY_KIND.slice(0, 3)));
+        var before = a.textParts();
+        var beforeText = a.saveToString();
+        a.loadFromString(drawingDrill(EVERY_KIND.slice(2)));
+        var after = a.textParts();
+        var afterText = a.saveToString();
+        a.loadParts(before, after);
+        assert.equal(a.saveToString(), beforeText, 'undo');
+        assert.equal(a.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 2,
+            'frame 1 shows its two');
+        a.loadParts(after, a.textParts());
+        assert.equal(a.saveToString(), afterText, 'redo');
+        a.loadParts(JSON.parse(JSON.stringify(before)), a.textParts());
+        a.loadParts(a.textParts(), a.textParts());
+        assert.equal(a.saveToString(), beforeText, 'an undo to the same text changes nothing');
+    });
+});
+
+test('during playback a drawing is at full strength through its span and fades over a fifth of a second before it', function () {
+    var text = drawingDrill([drawing('run', 'straight', 'red', [[0.1, 0.1], [0.5, 0.1]], 1, 1)],
+        { nFrames: 3, frameText: ['', '', ''], objects: [itemRecord('person', 1, [0, 1, 2].map(function (f) {
+            return { x: 0.2 + f / 5, y: 0.5, rotation: 0 };
+        }))] });
+    withAnimations(1, function (a) {
+        a.loadFromString(text);
+        var shape = a.drawingLayer.find('.drawing')[0];
+        var playback = a.playbackManager;
+        playback.startFrame = 0;
+        // [ms from frame 1, how strongly the run shows]
+        [[0, 0], [799, 0], [900, 0.5], [1000, 1], [1500, 1], [1800, 1], [1900, 0.5], [1999, 0.005], [0, 0], [1950, 0.25]]
+            .forEach(function (row) {
+                playback.drawFrame(row[0]);
+                assert.ok(Math.abs((shape.visible() ? shape.opacity() : 0) - row[1]) < 1e-9, 'at ' + row[0] + ' ms: ' +
+                    shape.opacity() + ', visible ' + shape.visible());
+            });
+        playback.stop();
+    });
+});
+
+// Calls then(at) once the picture `url` (w x h) is decoded; at(x, y) gives a pixel's [r, g, b].
+function pixelsOf(url, w, h, done, then) {
+    var picture = new Image();
+    picture.onload = done.step(function () {
+        var context = document.createElement('canvas').getContext('2d');
+        context.canvas.width = w;
+        context.canvas.height = h;
+        context.drawImage(picture, 0, 0);
+        then(function (x, y) { return [].slice.call(context.getImageData(Math.round(x), Math.round(y), 1, 1).data, 0, 3); });
+    });
+    picture.src = url;
+}
+
+function near(rgb, expected, what) {
+    assert.ok(rgb.every(function (v, i) { return Math.abs(v - expected[i]) <= 40; }), what + ': ' + rgb + ', expected ' + expected);
+}
+
+// On a 640 x 480 picture of an unturned pitch, a fraction of the pitch is that fraction of the picture.
+var PICTURE_W = 640;
+var PICTURE_H = 480;
+var EXPORTED = [
+    drawing('run', 'straight', 'red', [[0.1, 0.2], [0.5, 0.2]], 0, 0),
+    drawing('zone', 'rectangle', 'blue', [[0.6, 0.6], [0.9, 0.9]], 0, 0, { fill: 1 }),
+    drawing('pass', 'straight', 'white', [[0.1, 0.8], [0.4, 0.8]], 0, 0),
+    drawing('note', 'plain', 'yellow', [[0.25, 0.5]], 0, 0, { text: 'W' })
+];
+
+test('an export picture shows an arrow\'s head and a zone\'s fill at their places, on grass and in print', function (done) {
+    var generator = pageShell.imageGenerator;
+    var text = drawingDrill(EXPORTED, { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' } });
+    generator.loadAnimation(text);
+    generator.configureAnimation(PICTURE_W, false, false, false);
+    var pictures = [];
+    generator.getImage(0, done.step(function (url) {
+        pictures.push(url);
+        generator.configureAnimation(PICTURE_W, true, false, false);
+        generator.getImage(0, done.step(function (printed) {
+            pictures.push(printed);
+            check();
+        }));
+    }));
+    function check() {
+        pixelsOf(pictures[0], PICTURE_W, PICTURE_H, done, function (grass) {
+            near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
+            near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
+            near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
+            near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
+            near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
+            pixelsOf(pictures[1], PICTURE_W, PICTURE_H, done, function (paper) {
+                near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
+                near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
+                near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
+                near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
+                done();
+            });
+        });
+    }
+}, 20000);
+
+test('on a turned pitch a drawing turns with it and a note stays upright', function (done) {
+    var generator = pageShell.imageGenerator;
+    var hidden = generator.hiddenAnimation();
+    var text = drawingDrill(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { sport: 'soccer', rotation: 90,
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' } });
+    generator.loadAnimation(text);
+    generator.configureAnimation(PICTURE_W, false, false, false);
+    generator.getImage(0, done.step(function (url) {
+        var layer = hidden.drawingLayer;
+        assert.deepEqual([layer.rotation(), layer.x(), layer.y(), layer.offsetX(), layer.offsetY()],
+            [90, hidden.animLayer.x(), hidden.animLayer.y(), hidden.animLayer.offsetX(), hidden.animLayer.offsetY()],
+            'the drawings\' layer stands as the items\' does');
+        // The run's head, at (0.5, 0.2) of the pitch, on screen after a quarter turn clockwise.
+        var tip = hidden.animLayer.pixelPos({ x: 0.5, y: 0.2 });
+        var head = layer.getAbsoluteTransform().point({ x: tip.x - 8, y: tip.y });
+        pixelsOf(url, PICTURE_W, PICTURE_H, done, function (at) {
+            near(at(head.x, head.y), [224, 16, 16], 'the run\'s head where the turn puts it');
+            Kinetic.enableTrace = true;
+            var canvas = new Kinetic.SceneCanvas({ width: PICTURE_W, height: PICTURE_H, pixelRatio: 1 });
+            layer.drawScene(canvas);
+            Kinetic.enableTrace = false;
+            var trace = canvas.getContext().getTrace();
+            assert.ok(/rotate\(-1\.571\);font=bold/.test(trace), 'the note turned back upright: ' + trace);
+            done();
+        });
+    }));
+}, 20000);
