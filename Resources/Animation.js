@@ -162,6 +162,7 @@
         this.playbackManager = new window.PlaybackManager(this.frameManager);
 
         this.stage.draw();
+        this.drawingEditor = window.createDrawingEditor(this);
         this.installSelectionHandlers();
     }
 
@@ -846,9 +847,11 @@
         return this.animLayer.find('.' + SELECT_RECT_NAME).toArray();
     };
 
+    // A press the drawing editor takes (drawing, or on a drawing) starts
+    // no rectangle.
     Animation.prototype.startSelection = function () {
         var pos = window.getMousePosOnLayer(this.animLayer);
-        if (!pos) {
+        if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y })) {
             return;
         }
         this.animLayer.clipToBounds(pos);

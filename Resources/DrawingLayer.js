@@ -35,6 +35,13 @@
     var NOTE_BACKING_OPACITY = 0.75;
     var LIGHT_COLORS = ['white', 'yellow'];
 
+    // A press this near a drawing (at the canonical size) is on it.
+    var HIT_SLACK = 6;
+    var HANDLE_NAME = 'drawingHandle';
+    var HANDLE_RADIUS = 6;
+    var HANDLE_FILL = 'white';
+    var HANDLE_STROKE = 'black';
+
     // The palette's colours as painted: strong enough for grass and print.
     var PAINT = {
         white: '#ffffff',
@@ -230,6 +237,84 @@
         context.restore();
     }
 
+    // ---- Finding a drawing under the pointer -------------------------------
+
+    function distanceToSegment(p, a, b) {
+        var dx = b.x - a.x;
+        var dy = b.y - a.y;
+        var len2 = dx * dx + dy * dy;
+        var t = len2 > 0 ? Math.max(0, Math.min(1, ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2)) : 0;
+        return window.distance(p.x, p.y, a.x + dx * t, a.y + dy * t);
+    }
+
+    // `p` in the frame of zone `d` (pixels): its offset from the middle,
+    // turned back by the zone's turn.
+    function inZoneFrame(p, d, px) {
+        var a = px(d.points[0]);
+        var b = px(d.points[1]);
+        var r = window.radians(-d.rotation);
+        var x = p.x - (a.x + b.x) / 2;
+        var y = p.y - (a.y + b.y) / 2;
+        return { x: x * Math.cos(r) - y * Math.sin(r), y: x * Math.sin(r) + y * Math.cos(r),
+            w: Math.abs(b.x - a.x), h: Math.abs(b.y - a.y) };
+    }
+
+    // Whether the pixel place `p` is on drawing `d`, within `slack` pixels.
+    function isOn(p, d, px, scale, slack) {
+        if (d.kind === 'zone') {
+            var z = inZoneFrame(p, d, px);
+            if (d.style === 'ellipse') {
+                var rx = z.w / 2 + slack;
+                var ry = z.h / 2 + slack;
+                return (z.x * z.x) / (rx * rx) + (z.y * z.y) / (ry * ry) <= 1;
+            }
+            return Math.abs(z.x) <= z.w / 2 + slack && Math.abs(z.y) <= z.h / 2 + slack;
+        }
+        if (d.kind === 'note') {
+            var at = px(d.points[0]);
+            var size = NOTE_FONT_SIZE * scale;
+            var halfWidth = Math.max.apply(null, d.text.split('\n').map(function (l) { return l.length; })) * size * 0.3;
+            return Math.abs(p.x - at.x) <= halfWidth + slack && Math.abs(p.y - at.y) <= size * 1.3 + slack;
+        }
+        var line = samples(pathOf(d.points.map(px)), d.points.length > 2 ? CURVE_SEGMENTS : 1, 1);
+        for (var i = 1; i < line.length; i++) {
+            if (distanceToSegment(p, line[i - 1], line[i]) <= slack) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The places of the handles of drawing `d` in pixels, each with the
+    // index of the point it moves: a line's ends and its bend (the middle
+    // of a straight one, which bends it), a zone's two corners (as turned),
+    // none for a note.
+    function handlesOf(d, px) {
+        if (d.kind === 'note') {
+            return [];
+        }
+        if (d.kind === 'zone') {
+            var a = px(d.points[0]);
+            var b = px(d.points[1]);
+            var c = { x: (a.x + b.x) / 2, y: (a.y + b.y) / 2 };
+            return [a, b].map(function (p, i) {
+                var turned = turnAbout(p, c, d.rotation);
+                return { x: turned.x, y: turned.y, point: i };
+            });
+        }
+        var pts = d.points.map(px);
+        var bend = pts.length > 2 ? pts[1] : { x: (pts[0].x + pts[1].x) / 2, y: (pts[0].y + pts[1].y) / 2 };
+        return [{ x: pts[0].x, y: pts[0].y, point: 'start' }, { x: bend.x, y: bend.y, point: 'bend' },
+            { x: pts[pts.length - 1].x, y: pts[pts.length - 1].y, point: 'end' }];
+    }
+
+    function turnAbout(p, c, degrees) {
+        var r = window.radians(degrees);
+        var x = p.x - c.x;
+        var y = p.y - c.y;
+        return { x: c.x + x * Math.cos(r) - y * Math.sin(r), y: c.y + x * Math.sin(r) + y * Math.cos(r) };
+    }
+
     function createDrawingLayer(animLayer) {
         if (!animLayer || typeof animLayer.pixelPos !== 'function') {
             throw new Error('createDrawingLayer: the animation layer is needed');
@@ -239,6 +324,8 @@
         var shapes = [];
         var shownVersion = -1;
         var forPrint = false;
+        var selected = null;
+        var handles = [];
         layer.model = model;
 
         function drawShape(context, shape) {
@@ -278,6 +365,10 @@
                 return shape;
             });
             shownVersion = model.version;
+            if (selected && model.drawings.indexOf(selected) === -1) {
+                selected = null;
+            }
+            placeHandles();
         }
 
         // Each shape at the opacity `opacityOf` gives its drawing; true
@@ -308,6 +399,10 @@
             var changed = applyOpacity(function (d) {
                 return model.covers(d, n) ? 1 : 0;
             });
+            if (selected && !model.covers(selected, n)) {
+                layer.select(null);
+                changed = true;
+            }
             if (changed && !undrawn) {
                 layer.batchDraw();
             }
@@ -319,6 +414,61 @@
                 layer.drawScene();
             }
         };
+
+        // The topmost drawing shown in frame `frame` at the pixel place
+        // `pos`, or null.
+        layer.drawingAt = function (pos, frame) {
+            var scale = animLayer.layerScale;
+            var px = function (p) { return animLayer.pixelPos(p); };
+            for (var i = model.drawings.length - 1; i >= 0; i--) {
+                var d = model.drawings[i];
+                if (model.covers(d, frame) && isOn(pos, d, px, scale, HIT_SLACK * scale)) {
+                    return d;
+                }
+            }
+            return null;
+        };
+
+        // The handle of the selected drawing at the pixel place `pos`, or
+        // null: { x, y, point }.
+        layer.handleAt = function (pos) {
+            if (!selected) {
+                return null;
+            }
+            var reach = HANDLE_RADIUS * 2 * Math.max(animLayer.layerScale, 0.5);
+            var found = null;
+            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }).forEach(function (h) {
+                if (!found && window.distance(pos.x, pos.y, h.x, h.y) <= reach) {
+                    found = h;
+                }
+            });
+            return found;
+        };
+
+        // Shows the handles of `drawing` (a record of the model), or of none.
+        layer.select = function (drawing) {
+            selected = drawing || null;
+            placeHandles();
+        };
+
+        layer.selectedDrawing = function () {
+            return selected;
+        };
+
+        function placeHandles() {
+            handles.forEach(function (h) { h.destroy(); });
+            handles = [];
+            if (!selected) {
+                return;
+            }
+            var radius = HANDLE_RADIUS * Math.max(animLayer.layerScale, 0.5);
+            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }).forEach(function (h) {
+                var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: h.x, y: h.y, radius: radius,
+                    fill: HANDLE_FILL, stroke: HANDLE_STROKE, strokeWidth: 1, listening: false });
+                layer.add(circle);
+                handles.push(circle);
+            });
+        }
 
         layer.setDrawForPrint = function (on) {
             forPrint = !!on;
@@ -339,6 +489,18 @@
         layer.fit();
         return layer;
     }
+
+    // Draws `drawing`, whose points are pixel places, at `scale` (the
+    // drawing strip's buttons show their kinds so).
+    createDrawingLayer.drawSample = function (context, drawing, scale) {
+        var px = function (p) { return p; };
+        var color = paint(drawing.color, false);
+        if (drawing.kind === 'zone') {
+            drawZone(context, drawing, px, scale, color);
+        } else {
+            drawLine(context, drawing, px, scale, color);
+        }
+    };
 
     window.createDrawingLayer = createDrawingLayer;
 }(window, Kinetic));

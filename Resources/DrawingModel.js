@@ -187,6 +187,27 @@
         return this.drawings.length;
     };
 
+    // `drawing`, a record with every member, becomes the topmost.
+    DrawingModel.prototype.add = function (drawing) {
+        this.drawings.push(drawing);
+        this.version += 1;
+        return drawing;
+    };
+
+    DrawingModel.prototype.remove = function (drawing) {
+        var at = this.drawings.indexOf(drawing);
+        if (at !== -1) {
+            this.drawings.splice(at, 1);
+            this.version += 1;
+        }
+    };
+
+    // A record of the model was changed in place (moved, reshaped,
+    // recoloured).
+    DrawingModel.prototype.changed = function () {
+        this.version += 1;
+    };
+
     DrawingModel.prototype.covers = function (drawing, frame) {
         return drawing.first <= frame && frame <= drawing.last;
     };

@@ -87,6 +87,7 @@
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
         shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
+        shell.drawingStrip = window.createDrawingStrip(shell.itemPicker.layer, s.itemPickerWidth, s.itemPickerHeight);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
@@ -128,6 +129,7 @@
         shell.sizes = windowSizes();
         var s = shell.sizes;
         shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+        shell.drawingStrip.place(s.itemPickerHeight);
         shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
         shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
         shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
@@ -633,6 +635,7 @@
 
     function onPlay() {
         recordChange();
+        shell.animation.drawingEditor.deselect();
         shell.keyboard.setPlaying(true);
         shell.timeline.playbackStarted();
         shell.animation.playbackManager.startPlayback();
@@ -841,6 +844,17 @@
 
     function onDeleteSelectedItems() {
         shell.animation.frameManager.removeSelectedObjects();
+        shell.animation.drawingEditor.deleteSelected();
+    }
+
+    // The tool in hand again leaves it.
+    function onChooseDrawingTool(detail) {
+        shell.animation.drawingEditor.chooseTool(detail.kind, detail.style);
+        shell.drawingStrip.showTool(shell.animation.drawingEditor.tool());
+    }
+
+    function onNextDrawingColor() {
+        shell.drawingStrip.showColor(shell.animation.drawingEditor.nextColor());
     }
 
     function onIncreaseSelectedScale() {
@@ -930,6 +944,9 @@
             window.myDispatchEvent('stop', {});
         } else {
             setSelected(shell.animation.animLayer.itemGroups(), false);
+            shell.animation.drawingEditor.leaveTool();
+            shell.animation.drawingEditor.deselect();
+            shell.drawingStrip.showTool(null);
         }
     }
 
@@ -1014,7 +1031,9 @@
         { name: 'copySelectedItems', handle: onCopySelectedItems },
         { name: 'pasteItems', handle: onPasteItems, edits: true },
         { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },
-        { name: 'escapePressed', handle: onEscapePressed }
+        { name: 'escapePressed', handle: onEscapePressed },
+        { name: 'chooseDrawingTool', handle: onChooseDrawingTool },
+        { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true }
     ];
 
     function installPageEventHandlers() {

@@ -252,3 +252,119 @@ test('on a turned pitch a drawing turns with it and a note stays upright', funct
         });
     }));
 }, 20000);
+
+// ---- Drawing with the pointer in the editor --------------------------------------------------
+
+var editorAnimation = pageShell.animation;
+
+// The stage point of the pitch fraction `f` ({x, y}) in the editor.
+function onStage(f) {
+    var layer = editorAnimation.animLayer;
+    return layer.getAbsoluteTransform().point(layer.pixelPos(f));
+}
+
+// Presses at pitch fraction `from`, moves in four steps to `to` and releases there.
+function dragOnPitch(from, to) {
+    var a = onStage(from);
+    var b = onStage(to);
+    var stage = editorAnimation.stage;
+    pointerEvent(stage, 'mousemove', a.x, a.y);
+    pointerEvent(stage, 'mousedown', a.x, a.y);
+    for (var i = 1; i <= 4; i++) { pointerEvent(stage, 'mousemove', a.x + (b.x - a.x) * i / 4, a.y + (b.y - a.y) * i / 4); }
+    pointerEvent(stage, 'mouseup', b.x, b.y);
+}
+
+function assertNear(point, expected, what) {
+    assert.ok(Math.abs(point.x - expected.x) < 2e-3 && Math.abs(point.y - expected.y) < 2e-3,
+        what + ': ' + JSON.stringify(point) + ', expected ' + JSON.stringify(expected));
+}
+
+function drawingsOf() {
+    return editorAnimation.drawingLayer.model.drawings;
+}
+
+var STRIP_TOOLS = [['pass', 'straight'], ['run', 'straight'], ['dribble', 'straight'], ['line', 'straight'],
+    ['zone', 'rectangle'], ['zone', 'ellipse']];
+
+test('each kind is drawn by press-drag with its tool, at its place in the frame on show, and Escape leaves the tool', function () {
+    newDrill();
+    var player = addToEditor('person', 'red');
+    var playerAt = player.getProperties();
+    window.myDispatchEvent('addFrame', {});
+    STRIP_TOOLS.forEach(function (tool, i) {
+        var from = { x: 0.1 + i * 0.12, y: 0.2 };
+        var to = { x: 0.15 + i * 0.12, y: 0.6 };
+        window.myDispatchEvent('chooseDrawingTool', { kind: tool[0], style: tool[1] });
+        assert.deepEqual(pageShell.drawingStrip.buttons.map(function (b) { return b.group.isSetPressed; }),
+            STRIP_TOOLS.map(function (t, k) { return k === i; }), tool + ': its button pressed');
+        dragOnPitch(from, to);
+        var d = drawingsOf()[i];
+        assert.deepEqual([d.kind, d.style, d.color, d.first, d.last, d.text], [tool[0], tool[1], 'yellow', 1, 1, ''], tool + '');
+        assertNear(d.points[0], from, tool + ' from');
+        assertNear(d.points[1], to, tool + ' to');
+        assert.equal(editorAnimation.drawingLayer.selectedDrawing(), d, tool + ': selected once drawn');
+    });
+    // With a tool in hand, a press on a player draws and leaves the player where it is.
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
+    dragOnPitch({ x: playerAt.x, y: playerAt.y }, { x: 0.9, y: 0.9 });
+    assert.deepEqual([player.getProperties().x, player.getProperties().y], [playerAt.x, playerAt.y], 'the player stays');
+    assert.equal(drawingsOf().length, STRIP_TOOLS.length + 1, 'and the run is drawn');
+    // A click with a tool draws nothing.
+    dragOnPitch({ x: 0.5, y: 0.9 }, { x: 0.5, y: 0.9 });
+    assert.equal(drawingsOf().length, STRIP_TOOLS.length + 1, 'a click draws nothing');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
+    assert.equal(editorAnimation.drawingEditor.tool(), null, 'choosing the tool in hand again leaves it');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    window.myDispatchEvent('escapePressed', {});
+    assert.deepEqual([editorAnimation.drawingEditor.tool(), editorAnimation.animLayer.listening(),
+        pageShell.drawingStrip.buttons.some(function (b) { return b.group.isSetPressed; })], [null, true, false],
+        'Escape leaves the tool, and the items listen again');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    assert.equal(editorAnimation.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 0,
+        'frame 1 shows none of the drawings made in frame 2');
+    newDrill();
+});
+
+test('a drawing is selected, moved, reshaped, bent, recoloured and deleted with the pointer, each one undo step', function () {
+    newDrill();
+    var texts = [editorAnimation.saveToString()];
+    function step(what) {
+        var text = editorAnimation.saveToString();
+        assert.notEqual(text, texts[texts.length - 1], what + ' changed the drill');
+        texts.push(text);
+    }
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    dragOnPitch({ x: 0.2, y: 0.5 }, { x: 0.6, y: 0.5 });
+    window.myDispatchEvent('escapePressed', {});
+    step('drawing');
+    var d = drawingsOf()[0];
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), null, 'Escape deselects it');
+    dragOnPitch({ x: 0.3, y: 0.5 }, { x: 0.4, y: 0.6 });
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), d, 'a press on it selects it');
+    assertNear(d.points[0], { x: 0.3, y: 0.6 }, 'moved: start');
+    assertNear(d.points[1], { x: 0.7, y: 0.6 }, 'moved: end');
+    step('moving');
+    dragOnPitch({ x: 0.7, y: 0.6 }, { x: 0.8, y: 0.3 });
+    assertNear(d.points[1], { x: 0.8, y: 0.3 }, 'its end handle reshapes it');
+    assertNear(d.points[0], { x: 0.3, y: 0.6 }, 'the start stays');
+    step('reshaping');
+    dragOnPitch({ x: 0.55, y: 0.45 }, { x: 0.5, y: 0.2 });
+    assert.deepEqual([d.style, d.points.length], ['curved', 3], 'its middle handle bends it');
+    assertNear(d.points[1], { x: 0.5, y: 0.2 }, 'through the bend');
+    step('bending');
+    window.myDispatchEvent('nextDrawingColor', {});
+    assert.equal(d.color, 'red', 'the colour button recolours it with the next colour');
+    step('recolouring');
+    window.myDispatchEvent('deleteSelectedItems', {});
+    assert.equal(drawingsOf().length, 0, 'Delete removes it');
+    step('deleting');
+    for (var k = texts.length - 2; k >= 0; k--) {
+        window.myDispatchEvent('undo', {});
+        assert.equal(editorAnimation.saveToString(), texts[k], 'undo to step ' + k);
+    }
+    for (var r = 1; r < texts.length; r++) {
+        window.myDispatchEvent('redo', {});
+        assert.equal(editorAnimation.saveToString(), texts[r], 'redo to step ' + r);
+    }
+    newDrill();
+});

@@ -1,0 +1,233 @@
+// Drawing with the pointer on the pitch: with a tool chosen (a kind and a
+// style), a press-drag draws a new drawing in the frame on show; without
+// one, a press on a drawing selects it, a drag moves it, and its handles
+// reshape it (a line's ends, and its bend, which curves a straight line; a
+// zone's corners). The animation asks it first about every press on the
+// pitch: what it does not take starts the selection rectangle.
+//
+// While a tool is chosen the items do not listen, so drawing over a player
+// never drags the player.
+//
+// Use: createDrawingEditor(animation) → editor, kept as
+// animation.drawingEditor.
+(function (window) {
+    'use strict';
+
+    var DEFAULT_COLOR = 'yellow';
+    var DEFAULT_ZONE_FILL = 0.3;
+    // A new drawing shorter than this (pixels at the canonical size) was a
+    // click, not a drawing, and is dropped.
+    var MIN_DRAWN = 6;
+
+    function createDrawingEditor(animation) {
+        if (!animation || !animation.drawingLayer || !animation.animLayer) {
+            throw new Error('createDrawingEditor: the animation is needed');
+        }
+        var layer = animation.drawingLayer;
+        var items = animation.animLayer;
+        var model = layer.model;
+        var tool = null;
+        var color = DEFAULT_COLOR;
+        // What the pointer is doing: { mode: 'draw' | 'move' | 'handle',
+        // from (pixels), points (fractions at the press), point }.
+        var drag = null;
+
+        function frame() {
+            return animation.frameManager.selectedFrame;
+        }
+
+        function fractions(pos) {
+            return items.relativePos(pos);
+        }
+
+        function copyPoints(points) {
+            return points.map(function (p) { return { x: p.x, y: p.y }; });
+        }
+
+        function redraw() {
+            layer.showFrame(frame(), true);
+            layer.batchDraw();
+        }
+
+        function deselectItems() {
+            items.itemGroups().forEach(function (group) {
+                group.selectFunc(false);
+                group.showControlsFunc(false);
+            });
+            items.batchDraw();
+        }
+
+        function newDrawing(pos) {
+            var at = fractions(pos);
+            var kind = tool.kind;
+            return model.add({
+                kind: kind,
+                style: tool.style,
+                color: color,
+                fill: kind === 'zone' ? DEFAULT_ZONE_FILL : 0,
+                rotation: 0,
+                points: [{ x: at.x, y: at.y }, { x: at.x, y: at.y }],
+                first: frame(),
+                last: frame(),
+                text: ''
+            });
+        }
+
+        var editor = {};
+
+        editor.tool = function () {
+            return tool;
+        };
+
+        editor.color = function () {
+            return color;
+        };
+
+        // Chooses the tool `kind`/`style`; choosing the tool in hand again
+        // leaves it.
+        editor.chooseTool = function (kind, style) {
+            if (tool && tool.kind === kind && tool.style === style) {
+                editor.leaveTool();
+                return;
+            }
+            tool = { kind: kind, style: style };
+            items.listening(false);
+        };
+
+        editor.leaveTool = function () {
+            tool = null;
+            drag = null;
+            items.listening(true);
+        };
+
+        // The press at the pixel place `pos` of the pitch: true when it
+        // draws, picks a handle or a drawing.
+        editor.press = function (pos) {
+            if (tool) {
+                var drawn = newDrawing(pos);
+                layer.select(drawn);
+                deselectItems();
+                drag = { mode: 'draw', drawing: drawn, from: pos };
+                redraw();
+                return true;
+            }
+            var selected = layer.selectedDrawing();
+            var handle = layer.handleAt(pos);
+            if (selected && handle) {
+                drag = { mode: 'handle', drawing: selected, from: pos, point: handle.point };
+                return true;
+            }
+            var hit = layer.drawingAt(pos, frame());
+            if (hit) {
+                layer.select(hit);
+                deselectItems();
+                drag = { mode: 'move', drawing: hit, from: pos, points: copyPoints(hit.points) };
+                redraw();
+                return true;
+            }
+            if (selected) {
+                layer.select(null);
+                redraw();
+            }
+            return false;
+        };
+
+        editor.movePointer = function () {
+            if (!drag) {
+                return;
+            }
+            var pos = window.getMousePosOnLayer(items);
+            if (!pos) {
+                return;
+            }
+            var d = drag.drawing;
+            if (drag.mode === 'draw') {
+                d.points[1] = fractions(items.clipToBounds(pos));
+            } else if (drag.mode === 'move') {
+                var shift = fractions({ x: pos.x - drag.from.x, y: pos.y - drag.from.y });
+                d.points = drag.points.map(function (p) { return { x: p.x + shift.x, y: p.y + shift.y }; });
+            } else {
+                reshape(d, drag.point, fractions(pos));
+            }
+            model.changed();
+            layer.select(d);
+            redraw();
+        };
+
+        function reshape(d, point, at) {
+            if (d.kind === 'zone') {
+                d.points[point] = at;
+            } else if (point === 'start') {
+                d.points[0] = at;
+            } else if (point === 'end') {
+                d.points[d.points.length - 1] = at;
+            } else {
+                // Pulling the middle of a straight line bends it.
+                if (d.points.length === 2) {
+                    d.points.splice(1, 0, at);
+                    d.style = 'curved';
+                }
+                d.points[1] = at;
+            }
+        }
+
+        editor.release = function () {
+            if (!drag) {
+                return;
+            }
+            var d = drag.drawing;
+            var mode = drag.mode;
+            drag = null;
+            if (mode === 'draw') {
+                var a = items.pixelPos(d.points[0]);
+                var b = items.pixelPos(d.points[1]);
+                var small = MIN_DRAWN * items.layerScale;
+                if (Math.abs(a.x - b.x) < small && Math.abs(a.y - b.y) < small) {
+                    model.remove(d);
+                    redraw();
+                }
+            }
+        };
+
+        // Removes the selected drawing; true when there was one.
+        editor.deleteSelected = function () {
+            var d = layer.selectedDrawing();
+            if (!d) {
+                return false;
+            }
+            model.remove(d);
+            layer.select(null);
+            redraw();
+            return true;
+        };
+
+        editor.deselect = function () {
+            if (layer.selectedDrawing()) {
+                layer.select(null);
+                redraw();
+            }
+        };
+
+        // The next colour of the palette, for the drawings to come and for
+        // the selected one.
+        editor.nextColor = function () {
+            var colors = window.DrawingModel.COLORS;
+            color = colors[(colors.indexOf(color) + 1) % colors.length];
+            var d = layer.selectedDrawing();
+            if (d) {
+                d.color = color;
+                model.changed();
+                layer.select(d);
+                redraw();
+            }
+            return color;
+        };
+
+        var stage = animation.stage;
+        stage.on('contentMousemove contentTouchmove', editor.movePointer);
+        stage.on('contentMouseup contentTouchend', editor.release);
+        return editor;
+    }
+
+    window.createDrawingEditor = createDrawingEditor;
+}(window));

@@ -1,0 +1,107 @@
+// The drawing strip: at the foot of the item picker's column, a button for
+// each kind of drawing (pass, run, dribble, line, rectangle and ellipse
+// zones), each showing what it draws, and a colour button showing the
+// colour in hand. A kind's button raises chooseDrawingTool; the colour
+// button raises nextDrawingColor. The button of the tool in hand looks
+// pressed.
+//
+// Use: createDrawingStrip(layer, width, height) puts the strip on `layer`
+// (the item picker's), at the foot of a column width x height.
+(function (window, Kinetic) {
+    'use strict';
+
+    var GROUP_NAME = 'drawingStrip';
+    var COLUMNS = 3;
+    var SAMPLE_INSET = 0.22;
+    var SAMPLE_SCALE = 0.7;
+    var COLOR_BUTTON_NAME = 'drawingColorButton';
+    var SWATCH_STROKE = 'black';
+
+    var TOOLS = [
+        { kind: 'pass', style: 'straight', tip: 'Draw a pass (dashed arrow); Escape to stop drawing' },
+        { kind: 'run', style: 'straight', tip: 'Draw a run (solid arrow); Escape to stop drawing' },
+        { kind: 'dribble', style: 'straight', tip: 'Draw a dribble (wavy arrow); Escape to stop drawing' },
+        { kind: 'line', style: 'straight', tip: 'Draw a line; Escape to stop drawing' },
+        { kind: 'zone', style: 'rectangle', tip: 'Shade a rectangular zone; Escape to stop drawing' },
+        { kind: 'zone', style: 'ellipse', tip: 'Shade an oval zone; Escape to stop drawing' }
+    ];
+    var PAINT = {
+        white: '#ffffff', yellow: '#ffe600', red: '#e01010', blue: '#1040e0', black: '#000000', orange: '#ff8c00'
+    };
+
+    function sampleOf(tool, side) {
+        var lo = side * SAMPLE_INSET;
+        var hi = side * (1 - SAMPLE_INSET);
+        var points = tool.kind === 'zone' ? [{ x: lo, y: lo + side * 0.1 }, { x: hi, y: hi - side * 0.1 }] :
+            [{ x: lo, y: hi }, { x: hi, y: lo }];
+        return { kind: tool.kind, style: tool.style, color: 'black', fill: 0.3, rotation: 0, points: points, text: '' };
+    }
+
+    function createDrawingStrip(layer, width, height) {
+        var group = new Kinetic.Group({ name: GROUP_NAME });
+        var side = width / COLUMNS;
+        var rows = Math.ceil((TOOLS.length + 1) / COLUMNS);
+        var buttons = [];
+
+        function place(index) {
+            return { x: (index % COLUMNS) * side, y: Math.floor(index / COLUMNS) * side };
+        }
+
+        TOOLS.forEach(function (tool, i) {
+            var at = place(i);
+            var button = new window.Button(at.x, at.y, side, side, tool.kind + '-' + tool.style + 'Button');
+            var sample = sampleOf(tool, side);
+            button.group.add(new Kinetic.Shape({
+                x: -side / 2,
+                y: -side / 2,
+                listening: false,
+                sceneFunc: function (context) {
+                    window.createDrawingLayer.drawSample(context, sample, SAMPLE_SCALE);
+                }
+            }));
+            button.setTooltip(tool.tip);
+            button.group.on('click tap', function () {
+                window.myDispatchEvent('chooseDrawingTool', { kind: tool.kind, style: tool.style });
+            });
+            button.tool = tool;
+            buttons.push(button);
+            group.add(button.group);
+        });
+
+        var colorAt = place(TOOLS.length);
+        var colorButton = new window.Button(colorAt.x, colorAt.y, side, side, COLOR_BUTTON_NAME);
+        var swatch = new Kinetic.Circle({ radius: side * 0.25, fill: PAINT.yellow, stroke: SWATCH_STROKE, strokeWidth: 1,
+            listening: false });
+        colorButton.group.add(swatch);
+        colorButton.setTooltip('Colour of the drawings to come and of the selected drawing');
+        colorButton.group.on('click tap', function () {
+            window.myDispatchEvent('nextDrawingColor', {});
+        });
+        group.add(colorButton.group);
+        layer.add(group);
+
+        var strip = { group: group, buttons: buttons, colorButton: colorButton };
+
+        // At the foot of a column `height` high.
+        strip.place = function (columnHeight) {
+            group.y(Math.max(0, columnHeight - rows * side));
+        };
+
+        // `tool`: { kind, style } in hand, or null.
+        strip.showTool = function (tool) {
+            buttons.forEach(function (button) {
+                button.setPressed(!!tool && button.tool.kind === tool.kind && button.tool.style === tool.style);
+            });
+        };
+
+        strip.showColor = function (color) {
+            swatch.fill(PAINT[color]);
+            layer.batchDraw();
+        };
+
+        strip.place(height);
+        return strip;
+    }
+
+    window.createDrawingStrip = createDrawingStrip;
+}(window, Kinetic));
