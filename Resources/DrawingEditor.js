@@ -189,6 +189,22 @@
             }
         };
 
+        // Moves the last frame of the selected drawing's span `by` frames
+        // (1 or -1), within the drill and never before its first; true when
+        // it moved.
+        editor.changeSpan = function (by) {
+            var d = layer.selectedDrawing();
+            var nFrames = animation.frameManager.nFrames;
+            if (!d || d.last + by < d.first || d.last + by >= nFrames) {
+                return false;
+            }
+            d.last += by;
+            model.changed();
+            layer.select(d);
+            redraw();
+            return true;
+        };
+
         // Removes the selected drawing; true when there was one.
         editor.deleteSelected = function () {
             var d = layer.selectedDrawing();

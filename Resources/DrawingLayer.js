@@ -455,9 +455,23 @@
             return selected;
         };
 
+        // The selection and its span, as last announced.
+        var announced = '';
+
+        // Raises drawingSelectionChanged when the selected drawing, or its
+        // span, is not what was last announced: the strip shows the span.
+        function announceSelection() {
+            var now = selected ? model.drawings.indexOf(selected) + ':' + selected.first + '-' + selected.last : '';
+            if (now !== announced) {
+                announced = now;
+                window.myDispatchEvent('drawingSelectionChanged', {});
+            }
+        }
+
         function placeHandles() {
             handles.forEach(function (h) { h.destroy(); });
             handles = [];
+            announceSelection();
             if (!selected) {
                 return;
             }

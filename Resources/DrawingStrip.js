@@ -15,6 +15,11 @@
     var SAMPLE_INSET = 0.22;
     var SAMPLE_SCALE = 0.7;
     var COLOR_BUTTON_NAME = 'drawingColorButton';
+    var SPAN_FONT_SIZE = 12;
+    var SPAN_FONT_FAMILY = 'Helvetica';
+    var SPAN_TEXT_FILL = 'black';
+    var SPAN_GLYPH_STROKE = 'black';
+    var SPAN_GLYPH_WIDTH = 3;
     var SWATCH_STROKE = 'black';
 
     var TOOLS = [
@@ -78,9 +83,47 @@
             window.myDispatchEvent('nextDrawingColor', {});
         });
         group.add(colorButton.group);
+
+        // The selected drawing's span: a caption above the strip and two
+        // buttons beside the colour, a frame more or a frame less.
+        var spanText = new Kinetic.Text({ x: 0, y: -SPAN_FONT_SIZE - 4, width: width, align: 'center', text: '',
+            fontSize: SPAN_FONT_SIZE, fontFamily: SPAN_FONT_FAMILY, fill: SPAN_TEXT_FILL, listening: false });
+        group.add(spanText);
+        var spanButtons = [[-1, 'Show the selected drawing in one frame fewer'],
+            [1, 'Show the selected drawing in the next frame too']].map(function (entry, k) {
+            var at = place(TOOLS.length + 1 + k);
+            var button = new window.Button(at.x, at.y, side, side, (entry[0] > 0 ? 'longer' : 'shorter') + 'SpanButton');
+            var arm = side * 0.18;
+            button.group.add(new Kinetic.Line({ points: [-arm, 0, arm, 0], stroke: SPAN_GLYPH_STROKE,
+                strokeWidth: SPAN_GLYPH_WIDTH, listening: false }));
+            if (entry[0] > 0) {
+                button.group.add(new Kinetic.Line({ points: [0, -arm, 0, arm], stroke: SPAN_GLYPH_STROKE,
+                    strokeWidth: SPAN_GLYPH_WIDTH, listening: false }));
+            }
+            button.setTooltip(entry[1]);
+            button.group.on('click tap', function () {
+                if (button.enabled) {
+                    window.myDispatchEvent('changeDrawingSpan', { by: entry[0] });
+                }
+            });
+            group.add(button.group);
+            return button;
+        });
         layer.add(group);
 
-        var strip = { group: group, buttons: buttons, colorButton: colorButton };
+        var strip = { group: group, buttons: buttons, colorButton: colorButton, spanButtons: spanButtons,
+            spanText: spanText };
+
+        // `span`: { first, last } of the selected drawing (from 0), or null
+        // when none is selected.
+        strip.showSpan = function (span) {
+            spanText.text(!span ? '' : span.first === span.last ? 'Frame ' + (span.first + 1) :
+                'Frames ' + (span.first + 1) + '\u2013' + (span.last + 1));
+            spanButtons.forEach(function (button) {
+                button.setEnabled(!!span);
+            });
+            layer.batchDraw();
+        };
 
         // At the foot of a column `height` high.
         strip.place = function (columnHeight) {
@@ -100,6 +143,7 @@
         };
 
         strip.place(height);
+        strip.showSpan(null);
         return strip;
     }
 

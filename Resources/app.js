@@ -853,6 +853,15 @@
         shell.drawingStrip.showTool(shell.animation.drawingEditor.tool());
     }
 
+    function onChangeDrawingSpan(detail) {
+        shell.animation.drawingEditor.changeSpan(detail.by);
+    }
+
+    function onDrawingSelectionChanged() {
+        var d = shell.animation.drawingLayer.selectedDrawing();
+        shell.drawingStrip.showSpan(d ? { first: d.first, last: d.last } : null);
+    }
+
     function onNextDrawingColor() {
         shell.drawingStrip.showColor(shell.animation.drawingEditor.nextColor());
     }
@@ -1033,7 +1042,9 @@
         { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },
         { name: 'escapePressed', handle: onEscapePressed },
         { name: 'chooseDrawingTool', handle: onChooseDrawingTool },
-        { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true }
+        { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
+        { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
+        { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged }
     ];
 
     function installPageEventHandlers() {

@@ -368,3 +368,35 @@ test('a drawing is selected, moved, reshaped, bent, recoloured and deleted with 
     }
     newDrill();
 });
+
+test('the strip widens and narrows the selected drawing\'s span, showing it, within the drill', function () {
+    newDrill();
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    var strip = pageShell.drawingStrip;
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[0].enabled], ['', false], 'nothing selected');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'zone', style: 'ellipse' });
+    dragOnPitch({ x: 0.2, y: 0.2 }, { x: 0.4, y: 0.4 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.3, y: 0.3 }, { x: 0.3, y: 0.3 });
+    var d = drawingsOf()[0];
+    var texts = [editorAnimation.saveToString()];
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[1].enabled], ['Frame 1', true], 'selected');
+    // [change, span shown, last frame]
+    [[1, 'Frames 1\u20132', 1], [1, 'Frames 1\u20133', 2], [1, 'Frames 1\u20133', 2], [-1, 'Frames 1\u20132', 1]]
+        .forEach(function (row, i) {
+            window.myDispatchEvent('changeDrawingSpan', { by: row[0] });
+            assert.deepEqual([strip.spanText.text(), d.last], [row[1], row[2]], 'change ' + (i + 1));
+            texts.push(editorAnimation.saveToString());
+        });
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), texts[2], 'a change of span is one undo step');
+    window.myDispatchEvent('redo', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 2 });
+    assert.deepEqual([strip.spanText.text(), editorAnimation.drawingLayer.find('.drawing')[0].visible()], ['', false],
+        'frame 3 is past its span: not shown, not selected');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 1 });
+    assert.equal(editorAnimation.drawingLayer.find('.drawing')[0].visible(), true, 'frame 2 shows it');
+    newDrill();
+});
