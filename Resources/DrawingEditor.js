@@ -18,6 +18,9 @@
     // A new drawing shorter than this (pixels at the canonical size) was a
     // click, not a drawing, and is dropped.
     var MIN_DRAWN = 6;
+    // A pasted drawing stands this far (a fraction of the pitch) below and
+    // to the right of the copied one, as pasted items do.
+    var PASTE_OFFSET = 0.03;
 
     function createDrawingEditor(animation) {
         if (!animation || !animation.drawingLayer || !animation.animLayer) {
@@ -104,6 +107,10 @@
         // draws, picks a handle or a drawing.
         editor.press = function (pos) {
             if (tool) {
+                // A drill past what a file may hold could not be saved.
+                if (model.count() >= window.DrawingModel.MAX_DRAWINGS) {
+                    return true;
+                }
                 var drawn = newDrawing(pos);
                 layer.select(drawn);
                 deselectItems();
@@ -203,6 +210,30 @@
             layer.select(d);
             redraw();
             return true;
+        };
+
+        // A copy of the selected drawing's record, or null.
+        editor.copySelected = function () {
+            var d = layer.selectedDrawing();
+            return d ? JSON.parse(JSON.stringify(d)) : null;
+        };
+
+        // Adds a drawing like `copied` (from copySelected) a little below
+        // and right of it, in the frame on show alone, and selects it.
+        editor.paste = function (copied) {
+            if (!copied || model.count() >= window.DrawingModel.MAX_DRAWINGS) {
+                return;
+            }
+            var d = JSON.parse(JSON.stringify(copied));
+            d.points = d.points.map(function (p) {
+                return { x: Math.min(1, p.x + PASTE_OFFSET), y: Math.min(1, p.y + PASTE_OFFSET) };
+            });
+            d.first = frame();
+            d.last = frame();
+            model.add(d);
+            layer.select(d);
+            deselectItems();
+            redraw();
         };
 
         // Removes the selected drawing; true when there was one.

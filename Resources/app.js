@@ -899,10 +899,14 @@
         setSelected(shell.animation.animLayer.itemGroups(), true);
     }
 
+    // The selected items and the selected drawing are copied together,
+    // each replacing what was copied before.
     function onCopySelectedItems() {
         var groups = selectedGroups();
-        if (groups.length > 0) {
+        var drawing = shell.animation.drawingEditor.copySelected();
+        if (groups.length > 0 || drawing) {
             shell.copiedItems = groups.map(function (group) { return group.getProperties(); });
+            shell.copiedDrawing = drawing;
         }
     }
 
@@ -910,6 +914,9 @@
     // on the pitch), the same in every frame, and come selected alone.
     function onPasteItems() {
         var copied = shell.copiedItems || [];
+        if (shell.copiedDrawing) {
+            shell.animation.drawingEditor.paste(shell.copiedDrawing);
+        }
         if (copied.length === 0 || !mayGrow(copied.length, 0)) {
             return;
         }

@@ -400,3 +400,26 @@ test('the strip widens and narrows the selected drawing\'s span, showing it, wit
     assert.equal(editorAnimation.drawingLayer.find('.drawing')[0].visible(), true, 'frame 2 shows it');
     newDrill();
 });
+
+test('Ctrl+C and Ctrl+V copy the selected drawing into the frame on show, a little aside, one undo step', function () {
+    newDrill();
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'dribble', style: 'straight' });
+    dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.5, y: 0.3 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.35, y: 0.3 }, { x: 0.35, y: 0.3 });
+    window.myDispatchEvent('nextDrawingColor', {});
+    var before = editorAnimation.saveToString();
+    window.myDispatchEvent('copySelectedItems', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    window.myDispatchEvent('pasteItems', {});
+    var records = editorAnimation.drawingLayer.model.records();
+    assert.equal(records.length, 2, 'pasted');
+    assert.deepEqual([records[1].kind, records[1].color, records[1].first, records[1].last],
+        ['dribble', records[0].color, 0, 0], 'a dribble of the same colour in frame 1');
+    assertNear(records[1].points[0], { x: 0.23, y: 0.33 }, 'a little aside');
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), editorAnimation.drawingLayer.model.drawings[1], 'selected');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString().replace('"selectedFrame":0', '"selectedFrame":1'), before, 'undone');
+    newDrill();
+});
