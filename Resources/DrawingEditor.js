@@ -21,6 +21,8 @@
     // A pasted drawing stands this far (a fraction of the pitch) below and
     // to the right of the copied one, as pasted items do.
     var PASTE_OFFSET = 0.03;
+    var NOTE_MAX_LINES = 2;
+    var NOTE_MAX_LENGTH = 200;
 
     function createDrawingEditor(animation) {
         if (!animation || !animation.drawingLayer || !animation.animLayer) {
@@ -34,6 +36,8 @@
         // What the pointer is doing: { mode: 'draw' | 'move' | 'handle',
         // from (pixels), points (fractions at the press), point }.
         var drag = null;
+        // Where a note asked for will stand (fractions), until its text comes.
+        var pendingNote = null;
 
         function frame() {
             return animation.frameManager.selectedFrame;
@@ -109,6 +113,11 @@
             if (tool) {
                 // A drill past what a file may hold could not be saved.
                 if (model.count() >= window.DrawingModel.MAX_DRAWINGS) {
+                    return true;
+                }
+                if (tool.kind === 'note') {
+                    pendingNote = fractions(pos);
+                    window.myDispatchEvent('getTextForNote', {});
                     return true;
                 }
                 var drawn = newDrawing(pos);
@@ -210,6 +219,28 @@
             layer.select(d);
             redraw();
             return true;
+        };
+
+        // The text asked for the note pressed for: at most two lines and
+        // 200 characters, blank lines and spaces at the ends dropped. An
+        // empty text adds nothing.
+        editor.addNote = function (text) {
+            var at = pendingNote;
+            pendingNote = null;
+            var lines = String(text || '').split(/\r?\n/).map(function (line) {
+                return line.trim();
+            }).filter(function (line) {
+                return line !== '';
+            }).slice(0, NOTE_MAX_LINES);
+            var note = lines.join('\n').slice(0, NOTE_MAX_LENGTH);
+            if (!at || note === '' || model.count() >= window.DrawingModel.MAX_DRAWINGS) {
+                return;
+            }
+            var d = model.add({ kind: 'note', style: 'plain', color: color, fill: 0, rotation: 0,
+                points: [at], first: frame(), last: frame(), text: note });
+            layer.select(d);
+            deselectItems();
+            redraw();
         };
 
         // A copy of the selected drawing's record, or null.

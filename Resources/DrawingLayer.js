@@ -511,6 +511,8 @@
         var color = paint(drawing.color, false);
         if (drawing.kind === 'zone') {
             drawZone(context, drawing, px, scale, color);
+        } else if (drawing.kind === 'note') {
+            drawNote(context, drawing, px, scale, color, 0);
         } else {
             drawLine(context, drawing, px, scale, color);
         }

@@ -13,7 +13,7 @@
     var GROUP_NAME = 'drawingStrip';
     var COLUMNS = 3;
     var SAMPLE_INSET = 0.22;
-    var SAMPLE_SCALE = 0.7;
+    var SAMPLE_SCALE = 0.9;
     var COLOR_BUTTON_NAME = 'drawingColorButton';
     var SPAN_FONT_SIZE = 12;
     var SPAN_FONT_FAMILY = 'Helvetica';
@@ -28,7 +28,8 @@
         { kind: 'dribble', style: 'straight', tip: 'Draw a dribble (wavy arrow); Escape to stop drawing' },
         { kind: 'line', style: 'straight', tip: 'Draw a line; Escape to stop drawing' },
         { kind: 'zone', style: 'rectangle', tip: 'Shade a rectangular zone; Escape to stop drawing' },
-        { kind: 'zone', style: 'ellipse', tip: 'Shade an oval zone; Escape to stop drawing' }
+        { kind: 'zone', style: 'ellipse', tip: 'Shade an oval zone; Escape to stop drawing' },
+        { kind: 'note', style: 'plain', tip: 'Write a note on the pitch: click where it goes; Escape to stop' }
     ];
     var PAINT = {
         white: '#ffffff', yellow: '#ffe600', red: '#e01010', blue: '#1040e0', black: '#000000', orange: '#ff8c00'
@@ -38,14 +39,16 @@
         var lo = side * SAMPLE_INSET;
         var hi = side * (1 - SAMPLE_INSET);
         var points = tool.kind === 'zone' ? [{ x: lo, y: lo + side * 0.1 }, { x: hi, y: hi - side * 0.1 }] :
-            [{ x: lo, y: hi }, { x: hi, y: lo }];
-        return { kind: tool.kind, style: tool.style, color: 'black', fill: 0.3, rotation: 0, points: points, text: '' };
+            tool.kind === 'note' ? [{ x: side / 2, y: side / 2 }] : [{ x: lo, y: hi }, { x: hi, y: lo }];
+        return { kind: tool.kind, style: tool.style, color: 'black', fill: 0.3, rotation: 0, points: points,
+            text: tool.kind === 'note' ? 'Aa' : '' };
     }
 
     function createDrawingStrip(layer, width, height) {
         var group = new Kinetic.Group({ name: GROUP_NAME });
         var side = width / COLUMNS;
-        var rows = Math.ceil((TOOLS.length + 1) / COLUMNS);
+        // The tools, then the colour and the two span buttons.
+        var rows = Math.ceil((TOOLS.length + 3) / COLUMNS);
         var buttons = [];
 
         function place(index) {

@@ -34,6 +34,7 @@
 
     var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
     var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
+    var DRAWING_NOTE_PROMPT = 'Enter a note for the pitch (one or two lines): ';
     var ITEM_SHORT_LABEL_PROMPT = '<html><head/><body><p>Enter a short label for this player:' +
         '<br/>(maximum 4 characters)</p></body></html>';
 
@@ -188,6 +189,10 @@
         redrawAnimationLayer();
     }
 
+    function onDrawingNoteResponse(message) {
+        shell.animation.drawingEditor.addNote(message.text);
+    }
+
     function onItemShortLabelResponse(message) {
         shell.animation.setShortItemLabel(parseInt(message.id, 10), message.text);
         redrawAnimationLayer();
@@ -293,6 +298,7 @@
     var HOST_MESSAGES = [
         { msgType: 'frameLabelResponse', handle: onFrameLabelResponse, edits: true },
         { msgType: 'itemLabelResponse', handle: onItemLabelResponse, edits: true },
+        { msgType: 'drawingNoteResponse', handle: onDrawingNoteResponse, edits: true },
         { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse, edits: true },
         { msgType: 'openAnimationResponse', handle: onOpenAnimationResponse },
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
@@ -853,6 +859,10 @@
         shell.drawingStrip.showTool(shell.animation.drawingEditor.tool());
     }
 
+    function onGetTextForNote() {
+        sendMessage({ msgType: 'promptForDrawingNote', displayMessage: DRAWING_NOTE_PROMPT, defaultText: '' });
+    }
+
     function onChangeDrawingSpan(detail) {
         shell.animation.drawingEditor.changeSpan(detail.by);
     }
@@ -1051,6 +1061,7 @@
         { name: 'chooseDrawingTool', handle: onChooseDrawingTool },
         { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
         { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
+        { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
         { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged }
     ];
 

@@ -296,7 +296,8 @@ test('each kind is drawn by press-drag with its tool, at its place in the frame 
         var to = { x: 0.15 + i * 0.12, y: 0.6 };
         window.myDispatchEvent('chooseDrawingTool', { kind: tool[0], style: tool[1] });
         assert.deepEqual(pageShell.drawingStrip.buttons.map(function (b) { return b.group.isSetPressed; }),
-            STRIP_TOOLS.map(function (t, k) { return k === i; }), tool + ': its button pressed');
+            pageShell.drawingStrip.buttons.map(function (b) { return b.tool.kind === tool[0] && b.tool.style === tool[1]; }),
+            tool + ': its button pressed');
         dragOnPitch(from, to);
         var d = drawingsOf()[i];
         assert.deepEqual([d.kind, d.style, d.color, d.first, d.last, d.text], [tool[0], tool[1], 'yellow', 1, 1, ''], tool + '');
@@ -421,5 +422,32 @@ test('Ctrl+C and Ctrl+V copy the selected drawing into the frame on show, a litt
     assert.equal(editorAnimation.drawingLayer.selectedDrawing(), editorAnimation.drawingLayer.model.drawings[1], 'selected');
     window.myDispatchEvent('undo', {});
     assert.equal(editorAnimation.saveToString().replace('"selectedFrame":0', '"selectedFrame":1'), before, 'undone');
+    newDrill();
+});
+
+test('the note tool asks the host for a text and writes it where the pitch was clicked, two lines at most', function () {
+    newDrill();
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'note', style: 'plain' });
+    // [what the coach typed, the note written (null: none)]
+    [[' Press here \n\n  then go \nthird line', 'Press here\nthen go'], ['  \n ', null], [new Array(300).join('w'), new Array(201).join('w')]]
+        .forEach(function (row, i) {
+            window.cppInterface.setReply('promptForDrawingNote', { msgType: 'drawingNoteResponse', text: row[0] });
+            var before = drawingsOf().length;
+            dragOnPitch({ x: 0.3 + i * 0.2, y: 0.7 }, { x: 0.3 + i * 0.2, y: 0.7 });
+            window.cppInterface.clearReplies();
+            var asked = sentOfType('promptForDrawingNote');
+            assert.equal(asked[asked.length - 1].defaultText, '', 'row ' + i + ': asked');
+            if (row[1] === null) {
+                assert.equal(drawingsOf().length, before, 'row ' + i + ': an empty text writes nothing');
+                return;
+            }
+            var d = drawingsOf()[drawingsOf().length - 1];
+            assert.deepEqual([d.kind, d.text, d.first], ['note', row[1], 0], 'row ' + i);
+            assertNear(d.points[0], { x: 0.3 + i * 0.2, y: 0.7 }, 'row ' + i + ': where clicked');
+        });
+    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'the notes save');
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.7, y: 0.7 }, { x: 0.75, y: 0.75 });
+    assertNear(drawingsOf()[1].points[0], { x: 0.75, y: 0.75 }, 'a note is moved as other drawings are');
     newDrill();
 });
