@@ -332,6 +332,8 @@ test('a drawing is selected, moved, reshaped, bent, recoloured and deleted with 
     function step(what) {
         var text = editorAnimation.saveToString();
         assert.notEqual(text, texts[texts.length - 1], what + ' changed the drill');
+        var told = sentOfType('animationChanged');
+        assert.equal(told.length && told[told.length - 1].strToSave, text, what + ': the host is told, for its unsaved mark');
         texts.push(text);
     }
     window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
