@@ -171,8 +171,20 @@
         };
 
         function reshape(d, point, at) {
-            if (d.kind === 'zone') {
-                d.points[point] = at;
+            if (point === 'turn') {
+                d.rotation = turnTowards(d, items.pixelPos(at));
+            } else if (d.kind === 'zone') {
+                // A turned zone's corners are stored unturned about its middle.
+                var a = items.pixelPos(d.points[0]);
+                var b = items.pixelPos(d.points[1]);
+                var p = items.pixelPos(at);
+                var r = window.radians(-d.rotation);
+                var cx = (a.x + b.x) / 2;
+                var cy = (a.y + b.y) / 2;
+                d.points[point] = items.relativePos({
+                    x: cx + (p.x - cx) * Math.cos(r) - (p.y - cy) * Math.sin(r),
+                    y: cy + (p.x - cx) * Math.sin(r) + (p.y - cy) * Math.cos(r)
+                });
             } else if (point === 'start') {
                 d.points[0] = at;
             } else if (point === 'end') {
@@ -185,6 +197,15 @@
                 }
                 d.points[1] = at;
             }
+        }
+
+        // The turn of zone `d` whose top faces the pixel place `pos`, in
+        // whole degrees from -179 to 180.
+        function turnTowards(d, pos) {
+            var a = items.pixelPos(d.points[0]);
+            var b = items.pixelPos(d.points[1]);
+            var degrees = Math.round(window.degrees(Math.atan2(pos.y - (a.y + b.y) / 2, pos.x - (a.x + b.x) / 2))) + 90;
+            return degrees > 180 ? degrees - 360 : degrees;
         }
 
         editor.release = function () {

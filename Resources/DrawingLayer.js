@@ -41,6 +41,8 @@
     var HANDLE_RADIUS = 6;
     var HANDLE_FILL = 'white';
     var HANDLE_STROKE = 'black';
+    // How far beyond a zone's top edge its turning handle stands.
+    var TURN_HANDLE_GAP = 14;
 
     // The palette's colours as painted: strong enough for grass and print.
     var PAINT = {
@@ -300,9 +302,9 @@
 
     // The places of the handles of drawing `d` in pixels, each with the
     // index of the point it moves: a line's ends and its bend (the middle
-    // of a straight one, which bends it), a zone's two corners (as turned),
-    // none for a note.
-    function handlesOf(d, px) {
+    // of a straight one, which bends it), a zone's two corners (as turned)
+    // and its turning handle ('turn') beyond its top edge, none for a note.
+    function handlesOf(d, px, scale) {
         if (d.kind === 'note') {
             return [];
         }
@@ -310,10 +312,12 @@
             var a = px(d.points[0]);
             var b = px(d.points[1]);
             var c = { x: (a.x + b.x) / 2, y: (a.y + b.y) / 2 };
-            return [a, b].map(function (p, i) {
+            var corners = [a, b].map(function (p, i) {
                 var turned = turnAbout(p, c, d.rotation);
                 return { x: turned.x, y: turned.y, point: i };
             });
+            var knob = turnAbout({ x: c.x, y: c.y - Math.abs(b.y - a.y) / 2 - TURN_HANDLE_GAP * scale }, c, d.rotation);
+            return corners.concat([{ x: knob.x, y: knob.y, point: 'turn' }]);
         }
         var pts = d.points.map(px);
         var bend = pts.length > 2 ? pts[1] : { x: (pts[0].x + pts[1].x) / 2, y: (pts[0].y + pts[1].y) / 2 };
@@ -450,7 +454,7 @@
             }
             var reach = HANDLE_RADIUS * 2 * Math.max(animLayer.layerScale, 0.5);
             var found = null;
-            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }).forEach(function (h) {
+            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }, animLayer.layerScale).forEach(function (h) {
                 if (!found && window.distance(pos.x, pos.y, h.x, h.y) <= reach) {
                     found = h;
                 }
@@ -489,7 +493,7 @@
                 return;
             }
             var radius = HANDLE_RADIUS * Math.max(animLayer.layerScale, 0.5);
-            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }).forEach(function (h) {
+            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }, animLayer.layerScale).forEach(function (h) {
                 var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: h.x, y: h.y, radius: radius,
                     fill: HANDLE_FILL, stroke: HANDLE_STROKE, strokeWidth: 1, listening: false });
                 layer.add(circle);

@@ -453,3 +453,35 @@ test('the note tool asks the host for a text and writes it where the pitch was c
     assertNear(drawingsOf()[1].points[0], { x: 0.75, y: 0.75 }, 'a note is moved as other drawings are');
     newDrill();
 });
+
+test('a zone turns by the handle beyond its top edge, and its corners then follow the pointer as turned', function () {
+    newDrill();
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'zone', style: 'rectangle' });
+    dragOnPitch({ x: 0.3, y: 0.4 }, { x: 0.5, y: 0.6 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.4, y: 0.5 });
+    var layer = editorAnimation.animLayer;
+    var centre = layer.pixelPos({ x: 0.4, y: 0.5 });
+    var reach = centre.y - layer.pixelPos({ x: 0, y: 0.4 }).y + 14 * layer.layerScale;
+    var d = drawingsOf()[0];
+    // Where the knob stands: beyond the top edge, as the zone is turned.
+    function knob() {
+        var r = window.radians(d.rotation);
+        return layer.relativePos({ x: centre.x + reach * Math.sin(r), y: centre.y - reach * Math.cos(r) });
+    }
+    // [where the knob is dragged to, the turn]
+    [[{ x: 0.7, y: 0.5 }, 90], [{ x: 0.4, y: 0.9 }, 180], [{ x: 0.1, y: 0.5 }, -90], [{ x: 0.45, y: 0.1 }, 0]]
+        .forEach(function (row) {
+            dragOnPitch(knob(), row[0]);
+            assert.ok(Math.abs(d.rotation - row[1]) <= (row[1] === 0 ? 12 : 0), 'turned towards ' + JSON.stringify(row[0]) +
+                ': ' + d.rotation);
+        });
+    dragOnPitch(knob(), { x: 0.1, y: 0.5 });
+    // Turned a quarter anticlockwise, the corner stored at the top left shows at the bottom left.
+    var corner = layer.relativePos({ x: centre.x - (layer.pixelPos({ x: 0.1, y: 0.6 }).y - centre.y),
+        y: centre.y + (centre.x - layer.pixelPos({ x: 0.3, y: 0 }).x) });
+    dragOnPitch(corner, corner);
+    assertNear(d.points[0], { x: 0.3, y: 0.4 }, 'a press on a turned corner where it shows leaves it');
+    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
+    newDrill();
+});
