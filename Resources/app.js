@@ -992,7 +992,10 @@
     }
 
     // Playback raises this alone, so the timeline's stop button stays live.
+    // A drawing tool does not outlast it: the items listen again after.
     function onDisableNonTimelineControls() {
+        shell.animation.drawingEditor.leaveTool();
+        shell.drawingStrip.showTool(null);
         setListening(['toolbar', 'itemPicker', 'animation', 'background'], false);
         window.Button.hideTooltip();
         shell.toolbar.leaveAll();

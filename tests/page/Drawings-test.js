@@ -316,6 +316,11 @@ test('each kind is drawn by press-drag with its tool, at its place in the frame 
     window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
     assert.equal(editorAnimation.drawingEditor.tool(), null, 'choosing the tool in hand again leaves it');
     window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    window.myDispatchEvent('chooseBackground', {});
+    window.myDispatchEvent('closeOverlays', {});
+    assert.deepEqual([editorAnimation.drawingEditor.tool(), editorAnimation.animLayer.listening()], [null, true],
+        'an overlay (or playback) leaves the tool, and the items listen after it');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
     window.myDispatchEvent('escapePressed', {});
     assert.deepEqual([editorAnimation.drawingEditor.tool(), editorAnimation.animLayer.listening(),
         pageShell.drawingStrip.buttons.some(function (b) { return b.group.isSetPressed; })], [null, true, false],
