@@ -405,11 +405,15 @@
             return changed;
         }
 
-        // Follows the animation layer's place, offset and turn.
+        // Follows the animation layer's place, offset and turn; the handles
+        // stand at places of the new size.
         layer.fit = function () {
             layer.position(animLayer.position());
             layer.offset(animLayer.offset());
             layer.rotation(animLayer.rotation());
+            if (selected) {
+                placeHandles();
+            }
         };
 
         layer.showFrame = function (n, undrawn) {

@@ -487,6 +487,16 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
         y: centre.y + (centre.x - layer.pixelPos({ x: 0.3, y: 0 }).x) });
     dragOnPitch(corner, corner);
     assertNear(d.points[0], { x: 0.3, y: 0.4 }, 'a press on a turned corner where it shows leaves it');
+    var s = pageShell.sizes;
+    editorAnimation.updateBounds(s.animMaxWidth / 3, s.animMaxHeight / 3, s.animMaxWidth / 1.5, s.animMaxHeight / 1.5);
+    var handle = editorAnimation.drawingLayer.find('.drawingHandle')[2];
+    var r = window.radians(d.rotation);
+    var at = layer.pixelPos({ x: (d.points[0].x + d.points[1].x) / 2, y: (d.points[0].y + d.points[1].y) / 2 });
+    var gap = layer.pixelPos({ x: 0, y: Math.abs(d.points[1].y - d.points[0].y) / 2 }).y + 14 * layer.layerScale;
+    var want = [at.x + gap * Math.sin(r), at.y - gap * Math.cos(r)];
+    assert.ok(Math.abs(handle.x() - want[0]) < 1e-6 && Math.abs(handle.y() - want[1]) < 1e-6,
+        'the handles follow a resize: ' + handle.x() + ', ' + handle.y() + ', expected ' + want);
+    editorAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
     assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
     newDrill();
 });
