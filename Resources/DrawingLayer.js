@@ -29,6 +29,8 @@
     var NOTE_LINE_HEIGHT = 1.25;
     var NOTE_PADDING = 4;
     var NOTE_MAX_LINES = 2;
+    // At most this wide (at the canonical pitch width of 512).
+    var NOTE_MAX_WIDTH = 240;
     var NOTE_FONT_FAMILY = 'Helvetica';
     // A note's backing lets it read on grass: light under dark letters,
     // dark under light ones.
@@ -236,6 +238,15 @@
         lines.forEach(function (line) {
             width = Math.max(width, context._context.measureText(line).width);
         });
+        // A note wider than it may be is written smaller, so that it never
+        // runs off the pitch.
+        var widest = NOTE_MAX_WIDTH * scale;
+        if (width > widest) {
+            size *= widest / width;
+            lineHeight = size * NOTE_LINE_HEIGHT;
+            width = widest;
+            context.setAttr('font', 'bold ' + size + 'px ' + NOTE_FONT_FAMILY);
+        }
         var height = lines.length * lineHeight;
         var light = LIGHT_COLORS.indexOf(d.color) !== -1 && color !== PAINT.black;
         context.save();
@@ -288,7 +299,8 @@
         if (d.kind === 'note') {
             var at = px(d.points[0]);
             var size = NOTE_FONT_SIZE * scale;
-            var halfWidth = Math.max.apply(null, d.text.split('\n').map(function (l) { return l.length; })) * size * 0.3;
+            var halfWidth = Math.min(NOTE_MAX_WIDTH * scale / 2,
+                Math.max.apply(null, d.text.split('\n').map(function (l) { return l.length; })) * size * 0.3);
             return Math.abs(p.x - at.x) <= halfWidth + slack && Math.abs(p.y - at.y) <= size * 1.3 + slack;
         }
         var line = samples(pathOf(d.points.map(px)), d.points.length > 2 ? CURVE_SEGMENTS : 1, 1);

@@ -456,6 +456,13 @@ test('the note tool asks the host for a text and writes it where the pitch was c
     window.myDispatchEvent('escapePressed', {});
     dragOnPitch({ x: 0.7, y: 0.7 }, { x: 0.75, y: 0.75 });
     assertNear(drawingsOf()[1].points[0], { x: 0.75, y: 0.75 }, 'a note is moved as other drawings are');
+    // The note of 200 characters is written within the pitch, smaller.
+    Kinetic.enableTrace = true;
+    var canvas = new Kinetic.SceneCanvas({ width: 2000, height: 1500, pixelRatio: 1 });
+    editorAnimation.drawingLayer.find('.drawing')[1].drawScene(canvas);
+    Kinetic.enableTrace = false;
+    var backing = /rect\(([-\d.]+),[-\d.]+,([\d.]+),/.exec(canvas.getContext().getTrace());
+    assert.ok(backing && Number(backing[2]) < editorAnimation.animLayer.layerWidth / 2, 'a long note fits: ' + backing);
     newDrill();
 });
 
