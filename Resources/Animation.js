@@ -159,13 +159,17 @@
         this.bgLayer = window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.bgLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
+        this.drawingLayer = window.createDrawingLayer(this.animLayer);
         this.stage.add(this.bgLayer);
+        this.stage.add(this.drawingLayer);
         this.stage.add(this.animLayer);
 
         this.frameManager = new window.FrameManager(this.animLayer);
+        this.frameManager.drawings = this.drawingLayer;
         this.playbackManager = new window.PlaybackManager(this.frameManager);
 
         this.stage.draw();
+        this.drawingEditor = window.createDrawingEditor(this);
         this.installSelectionHandlers();
     }
 
@@ -211,6 +215,7 @@
         this.whiteRect.size({ width: maxWidth, height: maxHeight });
         this.bgLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
         this.animLayer.updateBounds(centerX, centerY, maxWidth, maxHeight, this.isRotated);
+        this.drawingLayer.fit();
     };
 
     // Why the drill cannot take `items` more items and `frames` more frames
@@ -299,7 +304,9 @@
         this.whiteLayer.visible(!!doDrawForPrint);
         this.bgLayer.setDrawForPrint(!!doDrawForPrint);
         this.animLayer.drawForPrint = !!doDrawForPrint;
+        this.drawingLayer.setDrawForPrint(!!doDrawForPrint);
         this.whiteLayer.draw();
+        this.drawingLayer.draw();
     };
 
     Animation.prototype.toDataURL = function (config) {
@@ -488,6 +495,10 @@
                 problem = 'Caption ' + (c + 1) + ' in "frameText" must be a string';
             }
         }
+        // A file from before drawings has none: the member is optional.
+        if (!problem && Object.prototype.hasOwnProperty.call(file, 'drawings')) {
+            problem = window.DrawingModel.drawingsProblem(file.drawings, file.nFrames);
+        }
         return problem;
     }
 
@@ -567,7 +578,7 @@
         if (!this.playbackManager.isPlaying) {
             frames.saveFrame();
         }
-        var text = JSON.stringify({
+        var file = {
             msgType: FILE_SIGNATURE,
             msgVersion: FILE_VERSION,
             sport: this.sport,
@@ -584,7 +595,13 @@
             selectedFrame: 0,
             objects: [],
             frameText: frames.frameText
-        });
+        };
+        // Written only when there are drawings, so a drill without them is
+        // saved exactly as before there were any.
+        if (this.drawingLayer.model.count() > 0) {
+            file.drawings = this.drawingLayer.model.records();
+        }
+        var text = JSON.stringify(file);
         var at = text.indexOf(PARTS_SLOT);
         return {
             head: escapeLoneSurrogates(text.slice(0, at)),
@@ -683,11 +700,13 @@
         // building it again only draws it afresh. Nothing is drawn until
         // everything is in place.
         var pitch = this.applyPitchSettings(settings);
+        this.drawingLayer.model.load(settings.drawings);
         this.frameManager.loadSettings(settings, keepIds, true);
         this.applyToggles(settings);
         if (pitch.changed) {
             this.stage.draw();
         } else {
+            this.drawingLayer.draw();
             this.animLayer.draw();
         }
         return '';
@@ -709,6 +728,7 @@
             keepGroups = !this.applyPitchSettings(settings).turned && keepGroups;
             frames.nFrames = settings.nFrames;
             frames.frameText = settings.frameText.slice();
+            this.drawingLayer.model.load(settings.drawings);
         }
         var recordOf = {};
         shown.objects.forEach(function (objectText, i) {
@@ -841,9 +861,11 @@
         return this.animLayer.find('.' + SELECT_RECT_NAME).toArray();
     };
 
+    // A press the drawing editor takes (drawing, or on a drawing) starts
+    // no rectangle.
     Animation.prototype.startSelection = function () {
         var pos = window.getMousePosOnLayer(this.animLayer);
-        if (!pos) {
+        if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y })) {
             return;
         }
         this.animLayer.clipToBounds(pos);

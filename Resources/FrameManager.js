@@ -91,6 +91,9 @@
         this.nFrames = 1;
         this.frameText = [];
         this.idCounter = 0;
+        // The drawing layer (createDrawingLayer), when the drill has one: it
+        // follows the frames shown, added and removed.
+        this.drawings = null;
     }
 
     FrameManager.prototype.checkFrameIndex = function (n, caller) {
@@ -232,6 +235,9 @@
         layer.placeItemGroups(groups);
         this.stack(groups);
         layer.setFrameText(this.captionOf(n));
+        if (this.drawings) {
+            this.drawings.showFrame(n, undrawn);
+        }
         this.selectedFrame = n;
         this.updateRunningLines(n);
         if (!undrawn) {
@@ -319,6 +325,10 @@
         }
         this.frameText.splice(sel + 1, 0, '');
         this.animLayer.setFrameText('');
+        if (this.drawings) {
+            this.drawings.frameAdded(sel);
+            this.drawings.showFrame(sel + 1);
+        }
         this.nFrames += 1;
         this.selectedFrame = sel + 1;
         this.updateRunningLines(this.selectedFrame);
@@ -336,6 +346,9 @@
             forgetText(this.objects[i]);
         }
         this.frameText.splice(sel, 1);
+        if (this.drawings) {
+            this.drawings.frameRemoved(sel);
+        }
         if (sel > 0) {
             this.selectedFrame = sel - 1;
         }
@@ -408,6 +421,10 @@
 
     FrameManager.prototype.clearAnimation = function () {
         this.resetState();
+        if (this.drawings) {
+            this.drawings.clear();
+            this.drawings.showFrame(0);
+        }
     };
 
     // null when the model has no such object.

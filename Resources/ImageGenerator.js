@@ -207,28 +207,32 @@
     // composes them through image loads, which costs ten times as much for
     // the same pixels. Layers report the stage's size in this Kinetic, so a
     // turned pitch is never cut off and needs no enlarging for the capture.
-    // The layers under the items do not change within a chain: they are
+    // The pitch's layers do not change within a chain (drawings and items
+    // do, and are drawn onto every picture): they are
     // composed once into the backdrop and copied, pixel for pixel, after.
     ImageGenerator.prototype.capture = function () {
         var canvas = this.pictureCanvas();
         var context = canvas.getContext();
         var layers = this.hiddenAnimation().stage.getChildren();
         var items = this.animation.animLayer;
+        var drawings = this.animation.drawingLayer;
         context.clear();
         if (!this.backdrop) {
-            this.backdrop = this.composeBackdrop(layers, items);
+            this.backdrop = this.composeBackdrop(layers, [drawings, items]);
         }
         context._context.drawImage(this.backdrop._canvas, 0, 0);
+        drawLayerOnto(drawings, canvas);
         drawLayerOnto(items, canvas);
         return canvas.toDataURL(MIME_TYPE);
     };
 
-    ImageGenerator.prototype.composeBackdrop = function (layers, items) {
+    // `changing`: the layers that differ from picture to picture.
+    ImageGenerator.prototype.composeBackdrop = function (layers, changing) {
         var backdrop = new Kinetic.SceneCanvas({
             width: this.canvas.getWidth(), height: this.canvas.getHeight(), pixelRatio: 1
         });
         layers.each(function (layer) {
-            if (layer !== items) {
+            if (changing.indexOf(layer) === -1) {
                 drawLayerOnto(layer, backdrop);
             }
         });

@@ -35,6 +35,7 @@
 
     var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
     var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
+    var DRAWING_NOTE_PROMPT = 'Enter a note for the pitch (one or two lines): ';
     var ITEM_SHORT_LABEL_PROMPT = '<html><head/><body><p>Enter a short label for this player:' +
         '<br/>(maximum 4 characters)</p></body></html>';
 
@@ -93,6 +94,7 @@
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
         shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
+        shell.drawingStrip = window.createDrawingStrip(shell.itemPicker.layer, s.itemPickerWidth, s.itemPickerHeight);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
@@ -135,6 +137,7 @@
         shell.sizes = windowSizes();
         var s = shell.sizes;
         shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+        shell.drawingStrip.place(s.itemPickerHeight);
         shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
         shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
         shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
@@ -191,6 +194,10 @@
     function onItemLabelResponse(message) {
         shell.animation.setItemLabel(parseInt(message.id, 10), message.text);
         redrawAnimationLayer();
+    }
+
+    function onDrawingNoteResponse(message) {
+        shell.animation.drawingEditor.addNote(message.text);
     }
 
     function onItemShortLabelResponse(message) {
@@ -308,6 +315,7 @@
     var HOST_MESSAGES = [
         { msgType: 'frameLabelResponse', handle: onFrameLabelResponse, edits: true },
         { msgType: 'itemLabelResponse', handle: onItemLabelResponse, edits: true },
+        { msgType: 'drawingNoteResponse', handle: onDrawingNoteResponse, edits: true },
         { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse, edits: true },
         { msgType: 'openAnimationResponse', handle: onOpenAnimationResponse },
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
@@ -650,6 +658,7 @@
 
     function onPlay() {
         recordChange();
+        shell.animation.drawingEditor.deselect();
         shell.keyboard.setPlaying(true);
         shell.timeline.playbackStarted();
         shell.animation.playbackManager.startPlayback();
@@ -858,6 +867,30 @@
 
     function onDeleteSelectedItems() {
         shell.animation.frameManager.removeSelectedObjects();
+        shell.animation.drawingEditor.deleteSelected();
+    }
+
+    // The tool in hand again leaves it.
+    function onChooseDrawingTool(detail) {
+        shell.animation.drawingEditor.chooseTool(detail.kind, detail.style);
+        shell.drawingStrip.showTool(shell.animation.drawingEditor.tool());
+    }
+
+    function onGetTextForNote() {
+        sendMessage({ msgType: 'promptForDrawingNote', displayMessage: DRAWING_NOTE_PROMPT, defaultText: '' });
+    }
+
+    function onChangeDrawingSpan(detail) {
+        shell.animation.drawingEditor.changeSpan(detail.by);
+    }
+
+    function onDrawingSelectionChanged() {
+        var d = shell.animation.drawingLayer.selectedDrawing();
+        shell.drawingStrip.showSpan(d ? { first: d.first, last: d.last } : null);
+    }
+
+    function onNextDrawingColor() {
+        shell.drawingStrip.showColor(shell.animation.drawingEditor.nextColor());
     }
 
     function onIncreaseSelectedScale() {
@@ -920,10 +953,14 @@
         setSelected(shell.animation.animLayer.itemGroups(), true);
     }
 
+    // The selected items and the selected drawing are copied together,
+    // each replacing what was copied before.
     function onCopySelectedItems() {
         var groups = selectedGroups();
-        if (groups.length > 0) {
+        var drawing = shell.animation.drawingEditor.copySelected();
+        if (groups.length > 0 || drawing) {
             shell.copiedItems = groups.map(function (group) { return group.getProperties(); });
+            shell.copiedDrawing = drawing;
         }
     }
 
@@ -931,6 +968,9 @@
     // on the pitch), the same in every frame, and come selected alone.
     function onPasteItems() {
         var copied = shell.copiedItems || [];
+        if (shell.copiedDrawing) {
+            shell.animation.drawingEditor.paste(shell.copiedDrawing);
+        }
         if (copied.length === 0 || !mayGrow(copied.length, 0)) {
             return;
         }
@@ -1064,6 +1104,9 @@
             window.myDispatchEvent('stop', {});
         } else {
             setSelected(shell.animation.animLayer.itemGroups(), false);
+            shell.animation.drawingEditor.leaveTool();
+            shell.animation.drawingEditor.deselect();
+            shell.drawingStrip.showTool(null);
         }
     }
 
@@ -1083,7 +1126,10 @@
     }
 
     // Playback raises this alone, so the timeline's stop button stays live.
+    // A drawing tool does not outlast it: the items listen again after.
     function onDisableNonTimelineControls() {
+        shell.animation.drawingEditor.leaveTool();
+        shell.drawingStrip.showTool(null);
         setListening(['toolbar', 'itemPicker', 'animation', 'background'], false);
         window.Button.hideTooltip();
         shell.toolbar.leaveAll();
@@ -1153,7 +1199,12 @@
         { name: 'turnSelectedItems', handle: onTurnSelectedItems, edits: true },
         { name: 'colorSelectedItems', handle: onColorSelectedItems },
         { name: 'recolorSelectedItems', handle: onRecolorSelectedItems, edits: true },
-        { name: 'escapePressed', handle: onEscapePressed }
+        { name: 'escapePressed', handle: onEscapePressed },
+        { name: 'chooseDrawingTool', handle: onChooseDrawingTool },
+        { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
+        { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
+        { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
+        { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged }
     ];
 
     function installPageEventHandlers() {

@@ -171,6 +171,9 @@
         if (entered || fraction === 0) {
             frames.updateRunningLines(frame0);
         }
+        if (frames.drawings) {
+            frames.drawings.showTime(this.startFrame * FRAME_MS + timeFromStart);
+        }
 
         window.myDispatchEvent('updateTimelineProgress', {
             percent: (this.startFrame * FRAME_MS + timeFromStart) / ((nFrames - 1) * FRAME_MS) * 100

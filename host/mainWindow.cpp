@@ -192,6 +192,9 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("promptForItemShortLabel"), [this](const QVariantMap &m) {
         promptForItemShortLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
     });
+    m_handlers.insert(QStringLiteral("promptForDrawingNote"), [this](const QVariantMap &m) {
+        promptForDrawingNote(textOf(m, "displayMessage"), textOf(m, "defaultText"));
+    });
     m_handlers.insert(QStringLiteral("openAnimation"), [this](const QVariantMap &) {
         if (maybeSave())
             openAnimation(QString());
@@ -638,6 +641,14 @@ void mainWindow::promptForItemShortLabel(const QString &label, const QString &de
                                                    defaultText, &ok);
     if (ok)
         replyToPage(QStringLiteral("itemShortLabelResponse"), text, nonNull(id));
+}
+
+void mainWindow::promptForDrawingNote(const QString &label, const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getMultiLineText(m_webView, tr("Enter Note"), label, defaultText, &ok);
+    if (ok)
+        replyToPage(QStringLiteral("drawingNoteResponse"), text);
 }
 
 void mainWindow::showAboutInfo()

@@ -67,6 +67,8 @@ public:
     void promptForFrameLabel(const QString &label, const QString &defaultText);
     void promptForItemLabel(const QString &label, const QString &defaultText, const QString &id);
     void promptForItemShortLabel(const QString &label, const QString &defaultText, const QString &id);
+    // A note on the pitch may take two lines, so it is asked for in a box of several.
+    void promptForDrawingNote(const QString &label, const QString &defaultText);
 
     // Asks for a picture file and sends it to the page as the pitch logo
     // ("setLogoImage"); a file that is not a readable picture of at most

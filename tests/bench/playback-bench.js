@@ -1,6 +1,8 @@
 // Playback and frame-switch cost on the editor page, in the editor's own
 // animation: a full drill of 22 players, 2 balls and 30 pieces of equipment
-// over 10 frames, and a large one of 100 items over 300 frames. Not a test
+// with 30 drawings over 10 frames, and a large one of 100 items over 300
+// frames. Of the drawings, 24 span every frame and 6 one frame each, so
+// that ticks near every frame's end fade some in and out. Not a test
 // and not run by CTest; it prints figures. Run it from a build folder:
 //
 //   QT_QPA_PLATFORM=offscreen tests/page/pagetests --size 1280x800 ../tests/bench/playback-bench.js
@@ -15,8 +17,11 @@
 // new frame is drawn: the selectedFrame page event (save, load, timeline
 // update) and the draw of the animation and timeline layers.
 
-var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10 };
-var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300 };
+var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30 };
+var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300, drawings: 0 };
+var DRAWING_KINDS = [['pass', 'straight'], ['run', 'curved'], ['dribble', 'straight'], ['dribble', 'curved'],
+    ['line', 'straight'], ['zone', 'rectangle'], ['zone', 'ellipse'], ['note', 'plain']];
+var SHORT_SPANS = 6;
 var LARGE_TICK_FRAMES = 20;
 var EQUIPMENT = ['cone', 'marker', 'ring', 'agilityPole', 'agilityLadder', 'microHurdle', 'hurdle', 'manikin',
     'goal', 'miniGoal'];
@@ -88,6 +93,24 @@ function drill(size) {
         captions.push('Frame ' + (f + 1) + ': move the ball on');
     }
     return { objects: objects, selectedFrame: 0, nFrames: size.frames, frameText: captions };
+}
+
+function drawings(size) {
+    var list = [];
+    for (var i = 0; i < size.drawings; i++) {
+        var kind = DRAWING_KINDS[i % DRAWING_KINDS.length];
+        var count = kind[0] === 'note' ? 1 : kind[1] === 'curved' ? 3 : 2;
+        var points = [];
+        for (var p = 0; p < count; p++) {
+            points.push({ x: 0.05 + 0.9 * random(), y: 0.05 + 0.9 * random() });
+        }
+        var frame = i % size.frames;
+        var short = i < SHORT_SPANS;
+        list.push({ kind: kind[0], style: kind[1], color: ['white', 'yellow', 'red', 'blue', 'black', 'orange'][i % 6],
+            fill: kind[0] === 'zone' ? 0.3 : 0, rotation: kind[0] === 'zone' ? 15 : 0, points: points,
+            first: short ? frame : 0, last: short ? frame : size.frames - 1, text: kind[0] === 'note' ? 'Press here\nthen go' : '' });
+    }
+    return list;
 }
 
 function defaultScale(type) {
@@ -178,6 +201,7 @@ function measureFrameLoads(nFrames) {
         for (var f = 0; f < nFrames; f++) {
             var start = now();
             fm.loadFrame(f);
+            animation.drawingLayer.draw();
             layer.draw();
             samples.push(now() - start);
         }
@@ -193,6 +217,7 @@ function measureFrameSwitches(nFrames, count) {
         frame = (frame + 1 + Math.floor(random() * (nFrames - 1))) % nFrames;
         var start = now();
         myDispatchEvent('selectedFrame', { frameNumber: frame });
+        animation.drawingLayer.draw();
         layer.draw();
         pageShell.timeline.layer.draw();
         samples.push(now() - start);
@@ -202,11 +227,12 @@ function measureFrameSwitches(nFrames, count) {
 
 function describe(size) {
     return fm.objects.length + ' items (' + size.players + ' players, ' + size.balls + ' balls, ' +
-        size.equipment + ' equipment), ' + size.frames + ' frames';
+        size.equipment + ' equipment), ' + size.drawings + ' drawings, ' + size.frames + ' frames';
 }
 
 function measurePlayback(size, tickFrames, done) {
     var loadStart = now();
+    animation.drawingLayer.model.load(drawings(size));
     fm.loadSettings(drill(size));
     layer.draw();
     var loadTime = now() - loadStart;
@@ -240,6 +266,15 @@ function measurePlayback(size, tickFrames, done) {
             drawOnly.push(now() - start);
         }
         report('animation layer draw alone', stats(drawOnly));
+        if (size.drawings > 0) {
+            var drawingsOnly = [];
+            for (var k = 0; k < 30; k++) {
+                var began = now();
+                animation.drawingLayer.drawScene();
+                drawingsOnly.push(now() - began);
+            }
+            report('drawing layer draw alone (' + size.drawings + ' drawings)', stats(drawingsOnly));
+        }
         myDispatchEvent('newAnimation', {});
         done();
     }, PICTURE_WAIT_MS);

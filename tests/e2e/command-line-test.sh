@@ -2,7 +2,8 @@
 # The program's command line without a display (or with one that is not there):
 # exports read back with ffprobe, poppler and ImageMagick; usage mistakes exit 2
 # and failed exports exit 1, each with a clear message and no file left, also when
-# stopped by a signal or a full disk. Usage: command-line-test.sh <drillmora>
+# stopped by a signal or a full disk; drawings in every export at their places.
+# Usage: command-line-test.sh <drillmora>
 set -uo pipefail
 program="$(realpath "$1")"
 work="$(mktemp -d)"
@@ -88,6 +89,34 @@ for f in 1 3; do
   run --export-picture "out/f$f.png" --frame "$f" three.anim && [ "$(compare -metric AE out/p.png "out/f$f.png" null: 2>&1)" != 0 ] ||
     fail "frame 2's picture is frame $f's"
 done
+rm -f out/*
+
+# Drawings in every export: a red run in frame 2 only, over a blue zone through all
+# three frames. The run's head (at 0.7, 0.5 of the pitch, so at 440, 240 of a
+# 640 x 480 picture) is red in frame 2's picture and video and not in frame 1's;
+# the zone's fill is blue in both; the report (drawn for print) shows the red run.
+drawings='"drawings":[{"kind":"zone","style":"rectangle","color":"blue","fill":1,"rotation":0,"points":[{"x":0.1,"y":0.7},{"x":0.3,"y":0.9}],"first":0,"last":2,"text":""},{"kind":"run","style":"straight","color":"red","fill":0,"rotation":0,"points":[{"x":0.3,"y":0.5},{"x":0.7,"y":0.5}],"first":1,"last":1,"text":""}]'
+sed "s/}\$/,$drawings}/" three.anim >drawn.anim
+# The colour of pixel ($2, $3) of picture $1 as "red", "blue" or something else.
+colour() {
+  convert "$1" -format "%[fx:p{$2,$3}.r>0.7&&p{$2,$3}.g<0.3&&p{$2,$3}.b<0.3?1:(p{$2,$3}.b>0.7&&p{$2,$3}.r<0.3?2:0)]" info: |
+    sed 's/^1$/red/; s/^2$/blue/; s/^0$/other/'
+}
+run --export-picture out/d2.png --frame 2 --width 640 drawn.anim && run --export-picture out/d1.png --frame 1 --width 640 drawn.anim &&
+  run --export-video out/drawn.mp4 drawn.anim && run --export-pdf out/drawn.pdf drawn.anim ||
+  { fail "exports of a drill with drawings: $(cat stderr)"; }
+# The video: a second's title card, then frame 1 at 1 s and frame 2 at 2 s.
+ffmpeg -v error -ss 1.0 -i out/drawn.mp4 -frames:v 1 out/v1.png && ffmpeg -v error -ss 2.5 -i out/drawn.mp4 -frames:v 1 out/v2.png ||
+  fail "frames of the video with drawings not read back"
+seen="$(colour out/d2.png 440 240) $(colour out/d1.png 440 240) $(colour out/d2.png 128 384) $(colour out/d1.png 128 384)"
+seen+=" $(colour out/v2.png 440 240) $(colour out/v1.png 440 240) $(colour out/v1.png 128 384)"
+want="red other blue blue red other blue"
+[ "$seen" = "$want" ] || fail "drawings in pictures and video: $seen, want $want"
+# Red pixels of the report's first page, at 100 dpi: the run adds hundreds.
+reds() { pdftoppm -r 100 -png "$1" out/page && convert out/page-1.png -fx 'r>0.7&&g<0.3&&b<0.3?1:0' -format '%[fx:round(mean*w*h)]' info:; }
+run --export-pdf out/plain.pdf three.anim && plain="$(reds out/plain.pdf)" && red="$(reds out/drawn.pdf)" &&
+  [ "$red" -gt $((plain + 100)) ] || fail "no red run in the report's pictures: ${red:-none} red pixels, ${plain:-none} without drawings"
+[ "$(report out/drawn.pdf)" = "$(pages 1)" ] || fail "report of a drill with drawings: $(report out/drawn.pdf)"
 rm -f out/*
 
 # A batch holding a bad drill: the others are still exported, the bad one named, exit 1.

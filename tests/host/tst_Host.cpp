@@ -536,6 +536,9 @@ private slots:
             {{{"msgType", shortLabel}, {"defaultText", u16(u"ABC\U0001F3C9")}}, QString(), u16(u"Enter Label||ABC\xD83C"), "itemShortLabelResponse|ABC|"},
             // Missing keys reply with empty texts, not null; cancelled or of no known type, nothing is sent.
             {{{"msgType", "promptForFrameLabel"}}, QString(), "Enter Text||", "frameLabelResponse||"},
+            // A note on the pitch may take two lines.
+            {{{"msgType", "promptForDrawingNote"}, {"displayMessage", "Note:"}}, "Press\nhere", "Enter Note|Note:|",
+             "drawingNoteResponse|Press\nhere|"},
             {{{"msgType", shortLabel}, {"id", 3.0}}, "typed", "Enter Label||", QString()}, {{{"msgType", 7.0}}, "", "", ""},
         };
         for (const auto &row : prompts) {

@@ -1,0 +1,509 @@
+// Drawings on the pitch (DrawingModel.js, DrawingLayer.js): the file's "drawings" member saved and
+// opened exactly, refused whole when malformed, spans following frames added and removed, undo and
+// redo, the fade during playback, and the drawings' pixels in export pictures on grass, in print and
+// on a turned pitch.
+
+function drawing(kind, style, color, points, first, last, extra) {
+    var d = { kind: kind, style: style, color: color, fill: 0, rotation: 0,
+        points: points.map(function (p) { return { x: p[0], y: p[1] }; }), first: first, last: last, text: '' };
+    Object.keys(extra || {}).forEach(function (key) { d[key] = extra[key]; });
+    return d;
+}
+
+// One drawing of every kind and style, in a drill of three frames.
+var EVERY_KIND = [
+    drawing('pass', 'straight', 'white', [[0.1, 0.1], [0.4, 0.2]], 0, 0),
+    drawing('pass', 'curved', 'yellow', [[0.1, 0.3], [0.25, 0.2], [0.4, 0.35]], 0, 2),
+    drawing('run', 'straight', 'red', [[0.5, 0.1], [0.9, 0.1]], 1, 1),
+    drawing('run', 'curved', 'blue', [[0.5, 0.3], [0.7, 0.5], [0.9, 0.3]], 1, 2),
+    drawing('dribble', 'straight', 'black', [[0.1, 0.6], [0.4, 0.6]], 2, 2),
+    drawing('dribble', 'curved', 'orange', [[0.1, 0.8], [0.25, 0.7], [0.4, 0.8]], 0, 1),
+    drawing('line', 'straight', 'white', [[-0.5, 1.2], [10, -10]], 0, 2),
+    drawing('line', 'curved', 'red', [[0.5, 0.9], [0.6, 0.95], [0.7, 0.9]], 2, 2),
+    drawing('zone', 'rectangle', 'yellow', [[0.6, 0.6], [0.8, 0.8]], 0, 1, { fill: 0.35, rotation: -30 }),
+    drawing('zone', 'ellipse', 'blue', [[0.45, 0.45], [0.55, 0.7]], 1, 2, { fill: 1, rotation: 360 }),
+    drawing('note', 'plain', 'black', [[0.5, 0.05]], 0, 2, { text: 'Press here!\n"Ćúinne" 日本 𝄞' })
+];
+
+function drawingDrill(drawings, changes) {
+    var settings = JSON.parse(drillText(changes || { nFrames: 3, frameText: ['', '', ''] }));
+    settings.drawings = drawings;
+    return JSON.stringify(settings);
+}
+
+test('a drill with drawings of every kind opens and saves to the same text; without drawings none is written', function () {
+    var text = drawingDrill(EVERY_KIND);
+    withAnimations(1, function (a) {
+        assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(text); }), []);
+        assert.equal(a.saveToString(), text, 'the same text, members in their order');
+        assert.equal(a.drawingLayer.find('.drawing').length, EVERY_KIND.length, 'a shape for each');
+        a.loadFromString(NEW_DRILL);
+        assert.equal(a.saveToString(), NEW_DRILL, 'opening a drill without drawings leaves none, and writes no member');
+        a.loadFromString(text);
+        a.frameManager.clearAnimation();
+        assert.equal(a.saveToString(), NEW_DRILL, 'a new drill has none');
+        a.loadFromString(drawingDrill([]));
+        assert.equal(a.saveToString(), drillText({ nFrames: 3, frameText: ['', '', ''] }), 'an empty list is not written');
+    });
+});
+
+var DRAWING_RULE = 'Drawing 2 in "drawings": ';
+// [what is wrong, the change to the file of EVERY_KIND (3 frames), the reason given]
+var MALFORMED_DRAWINGS = [
+    ['not a list', function (s) { s.drawings = {}; }, 'Member "drawings" must be an array of at most 500 drawings'],
+    ['501 drawings', function (s) { while (s.drawings.length < 501) { s.drawings.push(s.drawings[0]); } },
+        'Member "drawings" must be an array of at most 500 drawings'],
+    ['a number for a drawing', function (s) { s.drawings[1] = 7; }, 'Drawing 2 in "drawings" must be an object'],
+    ['no kind', function (s) { delete s.drawings[1].kind; }, DRAWING_RULE + 'missing member "kind"'],
+    ['an unknown kind', function (s) { s.drawings[1].kind = 'shot'; }, DRAWING_RULE + 'member "kind" must be one of ' +
+        '"pass", "run", "dribble", "line", "zone", "note"'],
+    ['a zone\'s style on a pass', function (s) { s.drawings[1].style = 'ellipse'; },
+        DRAWING_RULE + 'member "style" must be one of "straight", "curved"'],
+    ['a colour off the palette', function (s) { s.drawings[1].color = 'green'; }, DRAWING_RULE + 'member "color" must be ' +
+        'one of "white", "yellow", "red", "blue", "black", "orange"'],
+    ['a fill over 1', function (s) { s.drawings[1].fill = 1.01; }, DRAWING_RULE + 'member "fill" must be a number from 0 to 1'],
+    ['a fill as text', function (s) { s.drawings[1].fill = '0.5'; }, DRAWING_RULE + 'member "fill" must be a number from 0 to 1'],
+    ['a turn past a revolution', function (s) { s.drawings[1].rotation = -361; },
+        DRAWING_RULE + 'member "rotation" must be a number of degrees from -360 to 360'],
+    ['a curve without its bend', function (s) { s.drawings[1].points.pop(); }, DRAWING_RULE + 'member "points" must be ' +
+        'an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['a point past the band', function (s) { s.drawings[1].points[2].y = 10.000001; }, DRAWING_RULE + 'member "points" must ' +
+        'be an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['65 points', function (s) { while (s.drawings[1].points.length < 65) { s.drawings[1].points.push({ x: 0, y: 0 }); } },
+        DRAWING_RULE + 'member "points" must be an array of 3 points {"x", "y"}, each a number from -10 to 10'],
+    ['a first frame past the end', function (s) { s.drawings[1].first = 3; }, DRAWING_RULE + 'member "first" must be a ' +
+        'whole number from 0 to 2'],
+    ['a half frame', function (s) { s.drawings[1].first = 0.5; }, DRAWING_RULE + 'member "first" must be a ' +
+        'whole number from 0 to 2'],
+    ['a last frame before the first', function (s) { s.drawings[2].last = 0; }, 'Drawing 3 in "drawings": member "last" must ' +
+        'be a whole number from "first" to 2'],
+    ['a note without text', function (s) { s.drawings[10].text = ''; }, 'Drawing 11 in "drawings": member "text" must be a ' +
+        'text of 1 to 200 characters'],
+    ['a note of 201 characters', function (s) { s.drawings[10].text = new Array(202).join('n'); },
+        'Drawing 11 in "drawings": member "text" must be a text of 1 to 200 characters'],
+    ['text on an arrow', function (s) { s.drawings[1].text = 'x'; }, DRAWING_RULE + 'member "text" must be ""']
+];
+
+test('a file with a malformed drawing is refused whole, naming the member, and a save is checked the same way', function () {
+    var valid = drawingDrill(EVERY_KIND);
+    withAnimations(1, function (a) {
+        a.loadFromString(drawingDrill([EVERY_KIND[3]]));
+        var text = a.saveToString();
+        MALFORMED_DRAWINGS.forEach(function (row) {
+            var settings = JSON.parse(valid);
+            row[1](settings);
+            var input = JSON.stringify(settings);
+            assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(input); }), [row[2]], row[0]);
+            assert.equal(a.saveToString(), text, row[0] + ': the drill is as it was');
+            assert.equal(Animation.savedTextProblem(input), row[2], row[0] + ': and would not be saved');
+        });
+    });
+});
+
+test('spans follow frames: a copied frame carries only the drawings spanning past it, a removed one takes its own', function () {
+    // Spans [first, last] of EVERY_KIND: 0-0, 0-2, 1-1, 1-2, 2-2, 0-1, 0-2, 2-2, 0-1, 1-2, 0-2.
+    function spans(a) {
+        return a.drawingLayer.model.records().map(function (d) { return d.first + '-' + d.last; }).join(' ');
+    }
+    function shown(a) {
+        return a.drawingLayer.find('.drawing').toArray().map(function (s) { return s.visible() ? 1 : 0; }).join('');
+    }
+    withAnimations(1, function (a) {
+        var frames = a.frameManager;
+        a.loadFromString(drawingDrill(EVERY_KIND));
+        assert.equal(shown(a), '11000110101', 'frame 1 shows those spanning it');
+        frames.loadFrame(1);
+        frames.addFrame();
+        assert.equal(spans(a), '0-0 0-3 1-1 1-3 3-3 0-1 0-3 3-3 0-1 1-3 0-3', 'a copy of frame 2');
+        assert.equal(shown(a), '01010010011', 'the copy shows what spans past frame 2');
+        frames.loadFrame(0);
+        frames.removeSelectedFrame();
+        assert.equal(spans(a), '0-2 0-0 0-2 2-2 0-0 0-2 2-2 0-0 0-2 0-2', 'frame 1 removed, with the pass on it alone');
+        assert.equal(shown(a), '1110110111', 'frame 1 is the old frame 2');
+        assert.equal(Animation.savedTextProblem(a.saveToString()), '', 'and the drill still saves');
+    });
+});
+
+test('undo and redo bring back the drawings of the text they saved, and the frame on show draws its own', function () {
+    withAnimations(1, function (a) {
+        a.loadFromString(drawingDrill(EVERY_KIND.slice(0, 3)));
+        var before = a.textParts();
+        var beforeText = a.saveToString();
+        a.loadFromString(drawingDrill(EVERY_KIND.slice(2)));
+        var after = a.textParts();
+        var afterText = a.saveToString();
+        a.loadParts(before, after);
+        assert.equal(a.saveToString(), beforeText, 'undo');
+        assert.equal(a.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 2,
+            'frame 1 shows its two');
+        a.loadParts(after, a.textParts());
+        assert.equal(a.saveToString(), afterText, 'redo');
+        a.loadParts(JSON.parse(JSON.stringify(before)), a.textParts());
+        a.loadParts(a.textParts(), a.textParts());
+        assert.equal(a.saveToString(), beforeText, 'an undo to the same text changes nothing');
+    });
+});
+
+test('during playback a drawing is at full strength through its span and fades over a fifth of a second before it', function () {
+    var text = drawingDrill([drawing('run', 'straight', 'red', [[0.1, 0.1], [0.5, 0.1]], 1, 1)],
+        { nFrames: 3, frameText: ['', '', ''], objects: [itemRecord('person', 1, [0, 1, 2].map(function (f) {
+            return { x: 0.2 + f / 5, y: 0.5, rotation: 0 };
+        }))] });
+    withAnimations(1, function (a) {
+        a.loadFromString(text);
+        var shape = a.drawingLayer.find('.drawing')[0];
+        var playback = a.playbackManager;
+        playback.startFrame = 0;
+        // [ms from frame 1, how strongly the run shows]
+        [[0, 0], [799, 0], [900, 0.5], [1000, 1], [1500, 1], [1800, 1], [1900, 0.5], [1999, 0.005], [0, 0], [1950, 0.25]]
+            .forEach(function (row) {
+                playback.drawFrame(row[0]);
+                assert.ok(Math.abs((shape.visible() ? shape.opacity() : 0) - row[1]) < 1e-9, 'at ' + row[0] + ' ms: ' +
+                    shape.opacity() + ', visible ' + shape.visible());
+            });
+        playback.stop();
+    });
+});
+
+// Calls then(at) once the picture `url` (w x h) is decoded; at(x, y) gives a pixel's [r, g, b].
+function pixelsOf(url, w, h, done, then) {
+    var picture = new Image();
+    picture.onload = done.step(function () {
+        var context = document.createElement('canvas').getContext('2d');
+        context.canvas.width = w;
+        context.canvas.height = h;
+        context.drawImage(picture, 0, 0);
+        then(function (x, y) { return [].slice.call(context.getImageData(Math.round(x), Math.round(y), 1, 1).data, 0, 3); });
+    });
+    picture.src = url;
+}
+
+function near(rgb, expected, what) {
+    assert.ok(rgb.every(function (v, i) { return Math.abs(v - expected[i]) <= 40; }), what + ': ' + rgb + ', expected ' + expected);
+}
+
+// On a 640 x 480 picture of an unturned pitch, a fraction of the pitch is that fraction of the picture.
+var PICTURE_W = 640;
+var PICTURE_H = 480;
+var EXPORTED = [
+    drawing('run', 'straight', 'red', [[0.1, 0.2], [0.5, 0.2]], 0, 0),
+    drawing('zone', 'rectangle', 'blue', [[0.6, 0.6], [0.9, 0.9]], 0, 0, { fill: 1 }),
+    drawing('pass', 'straight', 'white', [[0.1, 0.8], [0.4, 0.8]], 0, 0),
+    drawing('note', 'plain', 'yellow', [[0.25, 0.5]], 0, 0, { text: 'W' })
+];
+
+test('an export picture shows an arrow\'s head and a zone\'s fill at their places, on grass and in print', function (done) {
+    var generator = pageShell.imageGenerator;
+    var text = drawingDrill(EXPORTED, { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' } });
+    generator.loadAnimation(text);
+    generator.configureAnimation(PICTURE_W, false, false, false);
+    var pictures = [];
+    generator.getImage(0, done.step(function (url) {
+        pictures.push(url);
+        generator.configureAnimation(PICTURE_W, true, false, false);
+        generator.getImage(0, done.step(function (printed) {
+            pictures.push(printed);
+            check();
+        }));
+    }));
+    function check() {
+        pixelsOf(pictures[0], PICTURE_W, PICTURE_H, done, function (grass) {
+            near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
+            near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
+            near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
+            near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
+            near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
+            pixelsOf(pictures[1], PICTURE_W, PICTURE_H, done, function (paper) {
+                near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
+                near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
+                near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
+                near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
+                done();
+            });
+        });
+    }
+}, 20000);
+
+test('on a turned pitch a drawing turns with it and a note stays upright', function (done) {
+    var generator = pageShell.imageGenerator;
+    var hidden = generator.hiddenAnimation();
+    var text = drawingDrill(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { sport: 'soccer', rotation: 90,
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' } });
+    generator.loadAnimation(text);
+    generator.configureAnimation(PICTURE_W, false, false, false);
+    generator.getImage(0, done.step(function (url) {
+        var layer = hidden.drawingLayer;
+        assert.deepEqual([layer.rotation(), layer.x(), layer.y(), layer.offsetX(), layer.offsetY()],
+            [90, hidden.animLayer.x(), hidden.animLayer.y(), hidden.animLayer.offsetX(), hidden.animLayer.offsetY()],
+            'the drawings\' layer stands as the items\' does');
+        // The run's head, at (0.5, 0.2) of the pitch, on screen after a quarter turn clockwise.
+        var tip = hidden.animLayer.pixelPos({ x: 0.5, y: 0.2 });
+        var head = layer.getAbsoluteTransform().point({ x: tip.x - 8, y: tip.y });
+        pixelsOf(url, PICTURE_W, PICTURE_H, done, function (at) {
+            near(at(head.x, head.y), [224, 16, 16], 'the run\'s head where the turn puts it');
+            Kinetic.enableTrace = true;
+            var canvas = new Kinetic.SceneCanvas({ width: PICTURE_W, height: PICTURE_H, pixelRatio: 1 });
+            layer.drawScene(canvas);
+            Kinetic.enableTrace = false;
+            var trace = canvas.getContext().getTrace();
+            assert.ok(/rotate\(-1\.571\);font=bold/.test(trace), 'the note turned back upright: ' + trace);
+            done();
+        });
+    }));
+}, 20000);
+
+// ---- Drawing with the pointer in the editor --------------------------------------------------
+
+var editorAnimation = pageShell.animation;
+
+// The stage point of the pitch fraction `f` ({x, y}) in the editor.
+function onStage(f) {
+    var layer = editorAnimation.animLayer;
+    return layer.getAbsoluteTransform().point(layer.pixelPos(f));
+}
+
+// Presses at pitch fraction `from`, moves in four steps to `to` and releases there.
+function dragOnPitch(from, to) {
+    var a = onStage(from);
+    var b = onStage(to);
+    var stage = editorAnimation.stage;
+    pointerEvent(stage, 'mousemove', a.x, a.y);
+    pointerEvent(stage, 'mousedown', a.x, a.y);
+    for (var i = 1; i <= 4; i++) { pointerEvent(stage, 'mousemove', a.x + (b.x - a.x) * i / 4, a.y + (b.y - a.y) * i / 4); }
+    pointerEvent(stage, 'mouseup', b.x, b.y);
+}
+
+function assertNear(point, expected, what) {
+    assert.ok(Math.abs(point.x - expected.x) < 2e-3 && Math.abs(point.y - expected.y) < 2e-3,
+        what + ': ' + JSON.stringify(point) + ', expected ' + JSON.stringify(expected));
+}
+
+function drawingsOf() {
+    return editorAnimation.drawingLayer.model.drawings;
+}
+
+var STRIP_TOOLS = [['pass', 'straight'], ['run', 'straight'], ['dribble', 'straight'], ['line', 'straight'],
+    ['zone', 'rectangle'], ['zone', 'ellipse']];
+
+test('each kind is drawn by press-drag with its tool, at its place in the frame on show, and Escape leaves the tool', function () {
+    newDrill();
+    var player = addToEditor('person', 'red');
+    var playerAt = player.getProperties();
+    window.myDispatchEvent('addFrame', {});
+    STRIP_TOOLS.forEach(function (tool, i) {
+        var from = { x: 0.1 + i * 0.12, y: 0.2 };
+        var to = { x: 0.15 + i * 0.12, y: 0.6 };
+        window.myDispatchEvent('chooseDrawingTool', { kind: tool[0], style: tool[1] });
+        assert.deepEqual(pageShell.drawingStrip.buttons.map(function (b) { return b.group.isSetPressed; }),
+            pageShell.drawingStrip.buttons.map(function (b) { return b.tool.kind === tool[0] && b.tool.style === tool[1]; }),
+            tool + ': its button pressed');
+        dragOnPitch(from, to);
+        var d = drawingsOf()[i];
+        assert.deepEqual([d.kind, d.style, d.color, d.first, d.last, d.text], [tool[0], tool[1], 'yellow', 1, 1, ''], tool + '');
+        assertNear(d.points[0], from, tool + ' from');
+        assertNear(d.points[1], to, tool + ' to');
+        assert.equal(editorAnimation.drawingLayer.selectedDrawing(), d, tool + ': selected once drawn');
+    });
+    // With a tool in hand, a press on a player draws and leaves the player where it is.
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
+    dragOnPitch({ x: playerAt.x, y: playerAt.y }, { x: 0.9, y: 0.9 });
+    assert.deepEqual([player.getProperties().x, player.getProperties().y], [playerAt.x, playerAt.y], 'the player stays');
+    assert.equal(drawingsOf().length, STRIP_TOOLS.length + 1, 'and the run is drawn');
+    // A click with a tool draws nothing.
+    dragOnPitch({ x: 0.5, y: 0.9 }, { x: 0.5, y: 0.9 });
+    assert.equal(drawingsOf().length, STRIP_TOOLS.length + 1, 'a click draws nothing');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
+    assert.equal(editorAnimation.drawingEditor.tool(), null, 'choosing the tool in hand again leaves it');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    window.myDispatchEvent('chooseBackground', {});
+    window.myDispatchEvent('closeOverlays', {});
+    assert.deepEqual([editorAnimation.drawingEditor.tool(), editorAnimation.animLayer.listening()], [null, true],
+        'an overlay (or playback) leaves the tool, and the items listen after it');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    window.myDispatchEvent('escapePressed', {});
+    assert.deepEqual([editorAnimation.drawingEditor.tool(), editorAnimation.animLayer.listening(),
+        pageShell.drawingStrip.buttons.some(function (b) { return b.group.isSetPressed; })], [null, true, false],
+        'Escape leaves the tool, and the items listen again');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    assert.equal(editorAnimation.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 0,
+        'frame 1 shows none of the drawings made in frame 2');
+    newDrill();
+});
+
+test('a drawing is selected, moved, reshaped, bent, recoloured and deleted with the pointer, each one undo step', function () {
+    newDrill();
+    var texts = [editorAnimation.saveToString()];
+    function step(what) {
+        var text = editorAnimation.saveToString();
+        assert.notEqual(text, texts[texts.length - 1], what + ' changed the drill');
+        var told = sentOfType('animationChanged');
+        assert.equal(told.length && told[told.length - 1].strToSave, text, what + ': the host is told, for its unsaved mark');
+        texts.push(text);
+    }
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    dragOnPitch({ x: 0.2, y: 0.5 }, { x: 0.6, y: 0.5 });
+    window.myDispatchEvent('escapePressed', {});
+    step('drawing');
+    var d = drawingsOf()[0];
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), null, 'Escape deselects it');
+    dragOnPitch({ x: 0.3, y: 0.5 }, { x: 0.4, y: 0.6 });
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), d, 'a press on it selects it');
+    assertNear(d.points[0], { x: 0.3, y: 0.6 }, 'moved: start');
+    assertNear(d.points[1], { x: 0.7, y: 0.6 }, 'moved: end');
+    step('moving');
+    dragOnPitch({ x: 0.7, y: 0.6 }, { x: 0.8, y: 0.3 });
+    assertNear(d.points[1], { x: 0.8, y: 0.3 }, 'its end handle reshapes it');
+    assertNear(d.points[0], { x: 0.3, y: 0.6 }, 'the start stays');
+    step('reshaping');
+    dragOnPitch({ x: 0.55, y: 0.45 }, { x: 0.5, y: 0.2 });
+    assert.deepEqual([d.style, d.points.length], ['curved', 3], 'its middle handle bends it');
+    assertNear(d.points[1], { x: 0.5, y: 0.2 }, 'through the bend');
+    step('bending');
+    window.myDispatchEvent('nextDrawingColor', {});
+    assert.equal(d.color, 'red', 'the colour button recolours it with the next colour');
+    step('recolouring');
+    window.myDispatchEvent('deleteSelectedItems', {});
+    assert.equal(drawingsOf().length, 0, 'Delete removes it');
+    step('deleting');
+    for (var k = texts.length - 2; k >= 0; k--) {
+        window.myDispatchEvent('undo', {});
+        assert.equal(editorAnimation.saveToString(), texts[k], 'undo to step ' + k);
+    }
+    for (var r = 1; r < texts.length; r++) {
+        window.myDispatchEvent('redo', {});
+        assert.equal(editorAnimation.saveToString(), texts[r], 'redo to step ' + r);
+    }
+    newDrill();
+});
+
+test('the strip widens and narrows the selected drawing\'s span, showing it, within the drill', function () {
+    newDrill();
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    var strip = pageShell.drawingStrip;
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[0].enabled], ['', false], 'nothing selected');
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'zone', style: 'ellipse' });
+    dragOnPitch({ x: 0.2, y: 0.2 }, { x: 0.4, y: 0.4 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.3, y: 0.3 }, { x: 0.3, y: 0.3 });
+    var d = drawingsOf()[0];
+    var texts = [editorAnimation.saveToString()];
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[1].enabled], ['Frame 1', true], 'selected');
+    // [change, span shown, last frame]
+    [[1, 'Frames 1\u20132', 1], [1, 'Frames 1\u20133', 2], [1, 'Frames 1\u20133', 2], [-1, 'Frames 1\u20132', 1]]
+        .forEach(function (row, i) {
+            window.myDispatchEvent('changeDrawingSpan', { by: row[0] });
+            assert.deepEqual([strip.spanText.text(), d.last], [row[1], row[2]], 'change ' + (i + 1));
+            texts.push(editorAnimation.saveToString());
+        });
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), texts[2], 'a change of span is one undo step');
+    window.myDispatchEvent('redo', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 2 });
+    assert.deepEqual([strip.spanText.text(), editorAnimation.drawingLayer.find('.drawing')[0].visible()], ['', false],
+        'frame 3 is past its span: not shown, not selected');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 1 });
+    assert.equal(editorAnimation.drawingLayer.find('.drawing')[0].visible(), true, 'frame 2 shows it');
+    newDrill();
+});
+
+test('Ctrl+C and Ctrl+V copy the selected drawing into the frame on show, a little aside, one undo step', function () {
+    newDrill();
+    window.myDispatchEvent('addFrame', {});
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'dribble', style: 'straight' });
+    dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.5, y: 0.3 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.35, y: 0.3 }, { x: 0.35, y: 0.3 });
+    window.myDispatchEvent('nextDrawingColor', {});
+    var before = editorAnimation.saveToString();
+    window.myDispatchEvent('copySelectedItems', {});
+    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
+    window.myDispatchEvent('pasteItems', {});
+    var records = editorAnimation.drawingLayer.model.records();
+    assert.equal(records.length, 2, 'pasted');
+    assert.deepEqual([records[1].kind, records[1].color, records[1].first, records[1].last],
+        ['dribble', records[0].color, 0, 0], 'a dribble of the same colour in frame 1');
+    assertNear(records[1].points[0], { x: 0.23, y: 0.33 }, 'a little aside');
+    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), editorAnimation.drawingLayer.model.drawings[1], 'selected');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString().replace('"selectedFrame":0', '"selectedFrame":1'), before, 'undone');
+    newDrill();
+});
+
+test('the note tool asks the host for a text and writes it where the pitch was clicked, two lines at most', function () {
+    newDrill();
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'note', style: 'plain' });
+    // [what the coach typed, the note written (null: none)]
+    [[' Press here \n\n  then go \nthird line', 'Press here\nthen go'], ['  \n ', null], [new Array(300).join('w'), new Array(201).join('w')]]
+        .forEach(function (row, i) {
+            window.cppInterface.setReply('promptForDrawingNote', { msgType: 'drawingNoteResponse', text: row[0] });
+            var before = drawingsOf().length;
+            dragOnPitch({ x: 0.3 + i * 0.2, y: 0.7 }, { x: 0.3 + i * 0.2, y: 0.7 });
+            window.cppInterface.clearReplies();
+            var asked = sentOfType('promptForDrawingNote');
+            assert.equal(asked[asked.length - 1].defaultText, '', 'row ' + i + ': asked');
+            if (row[1] === null) {
+                assert.equal(drawingsOf().length, before, 'row ' + i + ': an empty text writes nothing');
+                return;
+            }
+            var d = drawingsOf()[drawingsOf().length - 1];
+            assert.deepEqual([d.kind, d.text, d.first], ['note', row[1], 0], 'row ' + i);
+            assertNear(d.points[0], { x: 0.3 + i * 0.2, y: 0.7 }, 'row ' + i + ': where clicked');
+        });
+    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'the notes save');
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.7, y: 0.7 }, { x: 0.75, y: 0.75 });
+    assertNear(drawingsOf()[1].points[0], { x: 0.75, y: 0.75 }, 'a note is moved as other drawings are');
+    // The note of 200 characters is written within the pitch, smaller.
+    Kinetic.enableTrace = true;
+    var canvas = new Kinetic.SceneCanvas({ width: 2000, height: 1500, pixelRatio: 1 });
+    editorAnimation.drawingLayer.find('.drawing')[1].drawScene(canvas);
+    Kinetic.enableTrace = false;
+    var backing = /rect\(([-\d.]+),[-\d.]+,([\d.]+),/.exec(canvas.getContext().getTrace());
+    assert.ok(backing && Number(backing[2]) < editorAnimation.animLayer.layerWidth / 2, 'a long note fits: ' + backing);
+    newDrill();
+});
+
+test('a zone turns by the handle beyond its top edge, and its corners then follow the pointer as turned', function () {
+    newDrill();
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'zone', style: 'rectangle' });
+    dragOnPitch({ x: 0.3, y: 0.4 }, { x: 0.5, y: 0.6 });
+    window.myDispatchEvent('escapePressed', {});
+    dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.4, y: 0.5 });
+    var layer = editorAnimation.animLayer;
+    var centre = layer.pixelPos({ x: 0.4, y: 0.5 });
+    var reach = centre.y - layer.pixelPos({ x: 0, y: 0.4 }).y + 14 * layer.layerScale;
+    var d = drawingsOf()[0];
+    // Where the knob stands: beyond the top edge, as the zone is turned.
+    function knob() {
+        var r = window.radians(d.rotation);
+        return layer.relativePos({ x: centre.x + reach * Math.sin(r), y: centre.y - reach * Math.cos(r) });
+    }
+    // [where the knob is dragged to, the turn]
+    [[{ x: 0.7, y: 0.5 }, 90], [{ x: 0.4, y: 0.9 }, 180], [{ x: 0.1, y: 0.5 }, -90], [{ x: 0.45, y: 0.1 }, 0]]
+        .forEach(function (row) {
+            dragOnPitch(knob(), row[0]);
+            assert.ok(Math.abs(d.rotation - row[1]) <= (row[1] === 0 ? 12 : 0), 'turned towards ' + JSON.stringify(row[0]) +
+                ': ' + d.rotation);
+        });
+    dragOnPitch(knob(), { x: 0.1, y: 0.5 });
+    // Turned a quarter anticlockwise, the corner stored at the top left shows at the bottom left.
+    var corner = layer.relativePos({ x: centre.x - (layer.pixelPos({ x: 0.1, y: 0.6 }).y - centre.y),
+        y: centre.y + (centre.x - layer.pixelPos({ x: 0.3, y: 0 }).x) });
+    dragOnPitch(corner, corner);
+    assertNear(d.points[0], { x: 0.3, y: 0.4 }, 'a press on a turned corner where it shows leaves it');
+    var s = pageShell.sizes;
+    editorAnimation.updateBounds(s.animMaxWidth / 3, s.animMaxHeight / 3, s.animMaxWidth / 1.5, s.animMaxHeight / 1.5);
+    var handle = editorAnimation.drawingLayer.find('.drawingHandle')[2];
+    var r = window.radians(d.rotation);
+    var at = layer.pixelPos({ x: (d.points[0].x + d.points[1].x) / 2, y: (d.points[0].y + d.points[1].y) / 2 });
+    var gap = layer.pixelPos({ x: 0, y: Math.abs(d.points[1].y - d.points[0].y) / 2 }).y + 14 * layer.layerScale;
+    var want = [at.x + gap * Math.sin(r), at.y - gap * Math.cos(r)];
+    assert.ok(Math.abs(handle.x() - want[0]) < 1e-6 && Math.abs(handle.y() - want[1]) < 1e-6,
+        'the handles follow a resize: ' + handle.x() + ', ' + handle.y() + ', expected ' + want);
+    editorAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
+    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
+    newDrill();
+});
