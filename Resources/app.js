@@ -1006,11 +1006,12 @@
     }
 
     // (dx, dy): screen pixels; the pitch may be turned, and items are kept
-    // on it.
+    // on it. The selected drawings go along.
     function onNudgeSelectedItems(detail) {
         var layer = shell.animation.animLayer;
         var d = window.rotatePos({ x: detail.dx, y: detail.dy }, -layer.rotation());
         var groups = selectedGroups();
+        shell.animation.drawingEditor.moveSelectedBy(d);
         if (groups.length === 0) {
             return;
         }

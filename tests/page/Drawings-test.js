@@ -513,7 +513,7 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
 
 // ---- Items and drawings selected together ---------------------------------------------------
 
-var KEY_CODES = { A: 65, DELETE: 46, ESCAPE: 27 };
+var KEY_CODES = { A: 65, DELETE: 46, ESCAPE: 27, RIGHT: 39 };
 
 function pressKey(key, mods) {
     var evt = document.createEvent('Event');
@@ -562,7 +562,7 @@ test('the band and Ctrl+A select items and drawings; Shift toggles a drawing; a 
     newDrill();
 });
 
-test('a drag of a selected item moves the selected drawings and the reverse, each one undo step; Delete removes all', function () {
+test('a drag of a selected item moves the selected drawings and the reverse, as does an arrow key, each one undo step; Delete removes all', function () {
     openInEditor(MIXED_DRILL);
     var before = editorAnimation.saveToString();
     var pass = drawingsOf()[0];
@@ -582,6 +582,16 @@ test('a drag of a selected item moves the selected drawings and the reverse, eac
     assert.equal(editorAnimation.saveToString(), afterItemDrag, 'undo takes back the drag of the pass, items with it');
     window.myDispatchEvent('undo', {});
     assert.equal(editorAnimation.saveToString(), before, 'and then the drag of the player, drawings with it');
+    pressKey('A', 'ctrl');
+    player = editorAnimation.animLayer.itemGroups()[0];
+    pass = drawingsOf()[0];
+    var arrowFrom = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
+    pressKey('RIGHT');
+    var arrowTo = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
+    assert.deepEqual(arrowTo.map(function (p, i) { return Math.round((p.x - arrowFrom[i].x) * 1000) / 1000; }), [1, 1],
+        'an arrow key nudges the selected player and pass alike');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'one undo step');
     pressKey('A', 'ctrl');
     pressKey('DELETE');
     var all = editorAnimation.saveToString();
