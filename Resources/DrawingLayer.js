@@ -520,14 +520,26 @@
 
         // The drawings shown in frame `frame` whose points all lie in the
         // pixel rectangle `rect` ({x, y, width, height}, edges included),
-        // as items are judged by their box.
+        // as items are judged by their turned box: a zone by its four
+        // corners as turned.
         layer.drawingsWithin = function (rect, frame) {
             return model.drawings.filter(function (d) {
-                return model.covers(d, frame) && d.points.every(function (p) {
-                    return window.posInRect(animLayer.pixelPos(p), rect);
+                return model.covers(d, frame) && outlineOf(d).every(function (p) {
+                    return window.posInRect(p, rect);
                 });
             });
         };
+
+        function outlineOf(d) {
+            var pts = d.points.map(function (p) { return animLayer.pixelPos(p); });
+            if (d.kind !== 'zone') {
+                return pts;
+            }
+            var c = { x: (pts[0].x + pts[1].x) / 2, y: (pts[0].y + pts[1].y) / 2 };
+            return [pts[0], { x: pts[1].x, y: pts[0].y }, pts[1], { x: pts[0].x, y: pts[1].y }].map(function (p) {
+                return turnAbout(p, c, d.rotation);
+            });
+        }
 
         // The selection and its span, as last announced.
         var announced = '';

@@ -523,11 +523,13 @@ function pressKey(key, mods) {
     document.body.dispatchEvent(evt);
 }
 
-// Two players at (0.2, 0.3) and (0.8, 0.8), a pass beside the first, a zone and a note, in frame 1.
+// Two players at (0.2, 0.3) and (0.8, 0.8), a pass beside the first, a zone, a note and a turned zone,
+// in frame 1.
 var MIXED_DRILL = drawingDrill([
     drawing('pass', 'straight', 'white', [[0.1, 0.4], [0.3, 0.45]], 0, 0),
     drawing('zone', 'rectangle', 'yellow', [[0.5, 0.1], [0.6, 0.2]], 0, 0, { fill: 0.3 }),
-    drawing('note', 'plain', 'black', [[0.7, 0.5]], 0, 0, { text: 'Go' })
+    drawing('note', 'plain', 'black', [[0.7, 0.5]], 0, 0, { text: 'Go' }),
+    drawing('zone', 'ellipse', 'red', [[0.4, 0.6], [0.5, 0.7]], 0, 0, { fill: 0.5, rotation: 45 })
 ], { objects: [itemRecord('person', 1, [{ x: 0.2, y: 0.3, rotation: 0 }]),
     itemRecord('person', 2, [{ x: 0.8, y: 0.8, rotation: 0 }])] });
 
@@ -547,14 +549,17 @@ test('the band and Ctrl+A select items and drawings; Shift toggles a drawing; a 
         [function () { dragOnPitch({ x: 0.05, y: 0.05 }, { x: 0.25, y: 0.42 }); }, [1], [], 'a band over part of the pass'],
         [function () { clickAt(editorAnimation.stage, onStage({ x: 0.2, y: 0.9 }).x, onStage({ x: 0.2, y: 0.9 }).y); }, [], [],
             'a click on the bare pitch'],
-        [function () { pressKey('A', 'ctrl'); }, [1, 2], [0, 1, 2], 'Ctrl+A'],
+        [function () { pressKey('A', 'ctrl'); }, [1, 2], [0, 1, 2, 3], 'Ctrl+A'],
         [function () { pressKey('ESCAPE'); }, [], [], 'Escape'],
         [function () { dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 }); }, [], [0], 'a click on the pass'],
         [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }, 'shift'); }, [], [0, 1], 'Shift+click on the zone'],
         [function () { dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.2, y: 0.3 }, 'ctrl'); }, [1], [0, 1], 'Ctrl+click on a player'],
         [function () { dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 }, 'ctrl'); }, [1], [1], 'Ctrl+click on the pass'],
         [function () { dragOnPitch({ x: 0.8, y: 0.8 }, { x: 0.8, y: 0.8 }); }, [2], [], 'a click on the other player'],
-        [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }); }, [], [1], 'a click on the zone']
+        [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }); }, [], [1], 'a click on the zone'],
+        [function () { dragOnPitch({ x: 0.38, y: 0.58 }, { x: 0.52, y: 0.72 }); }, [], [],
+            'a band round the turned zone\'s corners as stored, not as it shows'],
+        [function () { dragOnPitch({ x: 0.3, y: 0.5 }, { x: 0.6, y: 0.8 }); }, [], [3], 'a band round it as it shows']
     ].forEach(function (row) {
         row[0]();
         assert.deepEqual(selectedNow(), { items: row[1], drawings: row[2] }, row[3]);
