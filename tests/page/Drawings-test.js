@@ -658,3 +658,25 @@ test('Shift with the strip\'s span buttons moves the selected drawing\'s first f
     assert.equal(editorAnimation.saveToString(), text, 'undone and redone');
     newDrill();
 });
+
+test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items, the copies selected alone; the colour button recolours them all', function () {
+    openInEditor(MIXED_DRILL);
+    var before = editorAnimation.saveToString();
+    var colors = drawingsOf().map(function (d) { return d.color; });
+    pressKey('A', 'ctrl');
+    window.myDispatchEvent('copySelectedItems', {});
+    window.myDispatchEvent('pasteItems', {});
+    var now = selectedNow();
+    assert.deepEqual([drawingsOf().length, now.drawings, now.items.length, now.items.indexOf(1), now.items.indexOf(2)],
+        [8, [4, 5, 6, 7], 2, -1, -1], 'four drawings and two players pasted, and they alone selected');
+    var pasted = editorAnimation.saveToString();
+    window.myDispatchEvent('nextDrawingColor', {});
+    var next = drawingsOf()[4].color;
+    assert.deepEqual(drawingsOf().map(function (d) { return d.color; }), colors.concat([next, next, next, next]),
+        'the copies take the next colour, the others keep theirs');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), pasted, 'recolouring is one undo step');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'and pasting one more');
+    newDrill();
+});
