@@ -839,15 +839,15 @@
         this.stage.on('mousedown touchstart', function () {
             pressedShape = true;
         });
-        this.stage.on('contentMousedown contentTouchstart', function () {
+        this.stage.on('contentMousedown contentTouchstart', function (evt) {
             var onMargin = !pressedShape;
             pressedShape = false;
             if (onMargin && self.bgLayer.isListening()) {
-                self.startSelection();
+                self.startSelection(evt && evt.evt);
             }
         });
-        this.bgLayer.on('mousedown touchstart', function () {
-            self.startSelection();
+        this.bgLayer.on('mousedown touchstart', function (evt) {
+            self.startSelection(evt && evt.evt);
         });
         this.stage.on('contentMousemove contentTouchmove', function () {
             self.stretchSelection();
@@ -863,9 +863,11 @@
 
     // A press the drawing editor takes (drawing, or on a drawing) starts
     // no rectangle.
-    Animation.prototype.startSelection = function () {
+    // `pointer`: the DOM event, whose Shift or Ctrl toggles a drawing.
+    Animation.prototype.startSelection = function (pointer) {
         var pos = window.getMousePosOnLayer(this.animLayer);
-        if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y })) {
+        var toggles = !!pointer && !!(pointer.shiftKey || pointer.ctrlKey || pointer.metaKey);
+        if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y }, toggles)) {
             return;
         }
         this.animLayer.clipToBounds(pos);
@@ -905,11 +907,13 @@
 
     Animation.prototype.finishSelection = function () {
         var layer = this.animLayer;
+        var editor = this.drawingEditor;
         var rects = this.selectionRectangles();
         if (rects.length === 0) {
             return;
         }
         rects.forEach(function (rect) {
+            editor.selectWithin({ x: rect.x(), y: rect.y(), width: rect.width(), height: rect.height() });
             var groups = layer.itemGroups();
             groups.forEach(function (group) {
                 group.selectFunc(false);

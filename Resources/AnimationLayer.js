@@ -234,12 +234,14 @@
             };
         };
 
+        // An item selected alone leaves no drawing selected with it.
         layer.select = function (id) {
             itemGroups().forEach(function (group) {
                 var chosen = group._id === id;
                 group.selectFunc(chosen);
                 group.showControlsFunc(chosen);
             });
+            window.myDispatchEvent('itemSelectedAlone', {});
         };
 
         // `id` is the persistent item id of the frame model.

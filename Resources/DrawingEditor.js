@@ -15,6 +15,9 @@
 
     var DEFAULT_COLOR = 'yellow';
     var DEFAULT_ZONE_FILL = 0.3;
+    // A zone's fill strengths, light, medium and strong, in the order the
+    // strip's button goes through them.
+    var ZONE_FILLS = [0.15, 0.3, 0.5];
     // A new drawing shorter than this (pixels at the canonical size) was a
     // click, not a drawing, and is dropped.
     var MIN_DRAWN = 6;
@@ -54,6 +57,20 @@
         function redraw() {
             layer.showFrame(frame(), true);
             layer.batchDraw();
+        }
+
+        function selectedItems() {
+            return items.itemGroups().filter(function (group) {
+                return group.isSelected;
+            });
+        }
+
+        // Moves the selected drawings to their `points` (fractions, as at
+        // the press) shifted by `shift` (fractions).
+        function shiftDrawings(drawings, points, shift) {
+            drawings.forEach(function (d, i) {
+                d.points = points[i].map(function (p) { return { x: p.x + shift.x, y: p.y + shift.y }; });
+            });
         }
 
         function deselectItems() {
@@ -107,9 +124,12 @@
             items.listening(true);
         };
 
-        // The press at the pixel place `pos` of the pitch: true when it
-        // draws, picks a handle or a drawing.
-        editor.press = function (pos) {
+        // The press at the pixel place `pos` of the pitch, with `toggles`
+        // when Shift or Ctrl was held: true when it draws, picks a handle or
+        // a drawing. A plain press on a drawing selects it alone (the items
+        // too are deselected) unless it is selected already: then the whole
+        // selection, items with drawings, is dragged together.
+        editor.press = function (pos, toggles) {
             if (tool) {
                 // A drill past what a file may hold could not be saved.
                 if (model.count() >= window.DrawingModel.MAX_DRAWINGS) {
@@ -134,14 +154,25 @@
                 return true;
             }
             var hit = layer.drawingAt(pos, frame());
-            if (hit) {
-                layer.select(hit);
-                deselectItems();
-                drag = { mode: 'move', drawing: hit, from: pos, points: copyPoints(hit.points) };
+            if (hit && toggles) {
+                layer.toggleSelected(hit);
                 redraw();
                 return true;
             }
-            if (selected) {
+            if (hit) {
+                if (!layer.isSelected(hit)) {
+                    layer.select(hit);
+                    deselectItems();
+                }
+                var drawings = layer.selectedDrawings();
+                var groups = selectedItems();
+                drag = { mode: 'move', drawing: hit, from: pos, drawings: drawings,
+                    points: drawings.map(function (d) { return copyPoints(d.points); }),
+                    groups: groups, centres: groups.map(function (g) { return g.getPosAbs(); }) };
+                redraw();
+                return true;
+            }
+            if (layer.selectedDrawings().length > 0) {
                 layer.select(null);
                 redraw();
             }
@@ -160,13 +191,39 @@
             if (drag.mode === 'draw') {
                 d.points[1] = fractions(items.clipToBounds(pos));
             } else if (drag.mode === 'move') {
-                var shift = fractions({ x: pos.x - drag.from.x, y: pos.y - drag.from.y });
-                d.points = drag.points.map(function (p) { return { x: p.x + shift.x, y: p.y + shift.y }; });
+                var by = { x: pos.x - drag.from.x, y: pos.y - drag.from.y };
+                shiftDrawings(drag.drawings, drag.points, fractions(by));
+                moveItems(drag.groups, drag.centres, by);
             } else {
                 reshape(d, drag.point, fractions(pos));
             }
             model.changed();
-            layer.select(d);
+            layer.selectDrawings(drag.drawings || [d]);
+            redraw();
+        };
+
+        // The items selected with the dragged drawings go with them, by the
+        // same pixels from where they stood at the press.
+        function moveItems(groups, centres, by) {
+            groups.forEach(function (group, i) {
+                var now = group.getPosAbs();
+                group.moveBy({ x: centres[i].x + by.x - now.x, y: centres[i].y + by.y - now.y });
+            });
+            if (groups.length > 0) {
+                items.batchDraw();
+            }
+        }
+
+        // Moves the selected drawings by `by` (layer pixels): the selected
+        // items are being dragged.
+        editor.moveSelectedBy = function (by) {
+            var drawings = layer.selectedDrawings();
+            if (drawings.length === 0) {
+                return;
+            }
+            shiftDrawings(drawings, drawings.map(function (d) { return d.points; }), fractions(by));
+            model.changed();
+            layer.selectDrawings(drawings);
             redraw();
         };
 
@@ -214,7 +271,11 @@
             }
             var d = drag.drawing;
             var mode = drag.mode;
+            var groups = drag.groups || [];
             drag = null;
+            groups.forEach(function (group) {
+                group.setControlsPosition();
+            });
             if (mode === 'draw') {
                 var a = items.pixelPos(d.points[0]);
                 var b = items.pixelPos(d.points[1]);
@@ -226,16 +287,19 @@
             }
         };
 
-        // Moves the last frame of the selected drawing's span `by` frames
-        // (1 or -1), within the drill and never before its first; true when
-        // it moved.
-        editor.changeSpan = function (by) {
+        // Widens (`by` 1) or narrows (`by` -1) the selected drawing's span
+        // by a frame, at its end, or at its start when `atStart`: within
+        // the drill, and never to less than one frame. True when it changed.
+        editor.changeSpan = function (by, atStart) {
             var d = layer.selectedDrawing();
             var nFrames = animation.frameManager.nFrames;
-            if (!d || d.last + by < d.first || d.last + by >= nFrames) {
+            var first = d && atStart ? d.first - by : d && d.first;
+            var last = d && !atStart ? d.last + by : d && d.last;
+            if (!d || first < 0 || last >= nFrames || first > last) {
                 return false;
             }
-            d.last += by;
+            d.first = first;
+            d.last = last;
             model.changed();
             layer.select(d);
             redraw();
@@ -264,47 +328,75 @@
             redraw();
         };
 
-        // A copy of the selected drawing's record, or null.
+        // Copies of the selected drawings' records (none: an empty list).
         editor.copySelected = function () {
-            var d = layer.selectedDrawing();
-            return d ? JSON.parse(JSON.stringify(d)) : null;
+            return JSON.parse(JSON.stringify(layer.selectedDrawings()));
         };
 
-        // Adds a drawing like `copied` (from copySelected) a little below
-        // and right of it, in the frame on show alone, and selects it.
+        // Adds drawings like `copied` (from copySelected) a little below
+        // and right of them, in the frame on show alone, and selects them,
+        // as far as the drill may hold them.
         editor.paste = function (copied) {
-            if (!copied || model.count() >= window.DrawingModel.MAX_DRAWINGS) {
-                return;
-            }
-            var d = JSON.parse(JSON.stringify(copied));
-            d.points = d.points.map(function (p) {
-                return { x: Math.min(1, p.x + PASTE_OFFSET), y: Math.min(1, p.y + PASTE_OFFSET) };
+            var room = window.DrawingModel.MAX_DRAWINGS - model.count();
+            var pasted = (copied || []).slice(0, Math.max(0, room)).map(function (record) {
+                var d = JSON.parse(JSON.stringify(record));
+                d.points = d.points.map(function (p) {
+                    return { x: Math.min(1, p.x + PASTE_OFFSET), y: Math.min(1, p.y + PASTE_OFFSET) };
+                });
+                d.first = frame();
+                d.last = frame();
+                return model.add(d);
             });
-            d.first = frame();
-            d.last = frame();
-            model.add(d);
-            layer.select(d);
-            deselectItems();
+            layer.selectDrawings(pasted);
             redraw();
         };
 
-        // Removes the selected drawing; true when there was one.
+        // Removes the selected drawings; true when there were any.
         editor.deleteSelected = function () {
-            var d = layer.selectedDrawing();
-            if (!d) {
-                return false;
-            }
-            model.remove(d);
+            var drawings = layer.selectedDrawings();
+            drawings.forEach(function (d) {
+                model.remove(d);
+            });
             layer.select(null);
             redraw();
-            return true;
+            return drawings.length > 0;
         };
 
         editor.deselect = function () {
-            if (layer.selectedDrawing()) {
+            if (layer.selectedDrawings().length > 0) {
                 layer.select(null);
                 redraw();
             }
+        };
+
+        // Every drawing shown in the frame on show.
+        editor.selectAll = function () {
+            layer.selectDrawings(model.drawings.filter(function (d) {
+                return model.covers(d, frame());
+            }));
+            redraw();
+        };
+
+        // The drawings in the selection rectangle `rect` (layer pixels)
+        // become the selection.
+        editor.selectWithin = function (rect) {
+            layer.selectDrawings(layer.drawingsWithin(rect, frame()));
+            redraw();
+        };
+
+        // The next fill strength of the zone selected alone: light, medium,
+        // strong, light again. Returns the new fill, or null.
+        editor.nextZoneFill = function () {
+            var d = layer.selectedDrawing();
+            if (!d || d.kind !== 'zone') {
+                return null;
+            }
+            var next = ZONE_FILLS.filter(function (f) { return f > d.fill + 1e-9; })[0];
+            d.fill = next === undefined ? ZONE_FILLS[0] : next;
+            model.changed();
+            layer.select(d);
+            redraw();
+            return d.fill;
         };
 
         // The next colour of the palette, for the drawings to come and for
@@ -312,11 +404,13 @@
         editor.nextColor = function () {
             var colors = window.DrawingModel.COLORS;
             color = colors[(colors.indexOf(color) + 1) % colors.length];
-            var d = layer.selectedDrawing();
-            if (d) {
-                d.color = color;
+            var drawings = layer.selectedDrawings();
+            if (drawings.length > 0) {
+                drawings.forEach(function (d) {
+                    d.color = color;
+                });
                 model.changed();
-                layer.select(d);
+                layer.selectDrawings(drawings);
                 redraw();
             }
             return color;

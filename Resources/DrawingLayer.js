@@ -353,7 +353,9 @@
         var shapes = [];
         var shownVersion = -1;
         var forPrint = false;
-        var selected = null;
+        // The selected drawings, records of the model; a lone one shows the
+        // handles that reshape it.
+        var selection = [];
         var handles = [];
         layer.model = model;
 
@@ -394,9 +396,9 @@
                 return shape;
             });
             shownVersion = model.version;
-            if (selected && model.drawings.indexOf(selected) === -1) {
-                selected = null;
-            }
+            selection = selection.filter(function (d) {
+                return model.drawings.indexOf(d) !== -1;
+            });
             placeHandles();
         }
 
@@ -423,7 +425,7 @@
             layer.position(animLayer.position());
             layer.offset(animLayer.offset());
             layer.rotation(animLayer.rotation());
-            if (selected) {
+            if (selection.length > 0) {
                 placeHandles();
             }
         };
@@ -432,8 +434,11 @@
             var changed = applyOpacity(function (d) {
                 return model.covers(d, n) ? 1 : 0;
             });
-            if (selected && !model.covers(selected, n)) {
-                layer.select(null);
+            var shown = selection.filter(function (d) {
+                return model.covers(d, n);
+            });
+            if (shown.length !== selection.length) {
+                layer.selectDrawings(shown);
                 changed = true;
             }
             if (changed && !undrawn) {
@@ -465,6 +470,7 @@
         // The handle of the selected drawing at the pixel place `pos`, or
         // null: { x, y, point }.
         layer.handleAt = function (pos) {
+            var selected = layer.selectedDrawing();
             if (!selected) {
                 return null;
             }
@@ -478,15 +484,62 @@
             return found;
         };
 
-        // Shows the handles of `drawing` (a record of the model), or of none.
+        // Selects `drawing` (a record of the model) alone, or none.
         layer.select = function (drawing) {
-            selected = drawing || null;
+            layer.selectDrawings(drawing ? [drawing] : []);
+        };
+
+        // `drawings`: records of the model, the whole selection.
+        layer.selectDrawings = function (drawings) {
+            selection = drawings.filter(function (d, i) {
+                return drawings.indexOf(d) === i;
+            });
             placeHandles();
         };
 
-        layer.selectedDrawing = function () {
-            return selected;
+        // Adds `drawing` to the selection, or takes it away.
+        layer.toggleSelected = function (drawing) {
+            var at = selection.indexOf(drawing);
+            layer.selectDrawings(at === -1 ? selection.concat([drawing]) :
+                selection.slice(0, at).concat(selection.slice(at + 1)));
         };
+
+        layer.isSelected = function (drawing) {
+            return selection.indexOf(drawing) !== -1;
+        };
+
+        // The selected drawings, in the order they were selected.
+        layer.selectedDrawings = function () {
+            return selection.slice();
+        };
+
+        // The drawing selected alone, or null (none, or several).
+        layer.selectedDrawing = function () {
+            return selection.length === 1 ? selection[0] : null;
+        };
+
+        // The drawings shown in frame `frame` whose points all lie in the
+        // pixel rectangle `rect` ({x, y, width, height}, edges included),
+        // as items are judged by their turned box: a zone by its four
+        // corners as turned.
+        layer.drawingsWithin = function (rect, frame) {
+            return model.drawings.filter(function (d) {
+                return model.covers(d, frame) && outlineOf(d).every(function (p) {
+                    return window.posInRect(p, rect);
+                });
+            });
+        };
+
+        function outlineOf(d) {
+            var pts = d.points.map(function (p) { return animLayer.pixelPos(p); });
+            if (d.kind !== 'zone') {
+                return pts;
+            }
+            var c = { x: (pts[0].x + pts[1].x) / 2, y: (pts[0].y + pts[1].y) / 2 };
+            return [pts[0], { x: pts[1].x, y: pts[0].y }, pts[1], { x: pts[0].x, y: pts[1].y }].map(function (p) {
+                return turnAbout(p, c, d.rotation);
+            });
+        }
 
         // The selection and its span, as last announced.
         var announced = '';
@@ -494,7 +547,9 @@
         // Raises drawingSelectionChanged when the selected drawing, or its
         // span, is not what was last announced: the strip shows the span.
         function announceSelection() {
-            var now = selected ? model.drawings.indexOf(selected) + ':' + selected.first + '-' + selected.last : '';
+            var now = selection.map(function (d) {
+                return model.drawings.indexOf(d) + ':' + d.first + '-' + d.last + ':' + d.fill;
+            }).join(',');
             if (now !== announced) {
                 announced = now;
                 window.myDispatchEvent('drawingSelectionChanged', {});
@@ -505,15 +560,16 @@
             handles.forEach(function (h) { h.destroy(); });
             handles = [];
             announceSelection();
-            if (!selected) {
-                return;
-            }
+            // Several selected drawings show their handles as marks of the
+            // selection; only a lone one's are taken (handleAt).
             var radius = HANDLE_RADIUS * Math.max(animLayer.layerScale, 0.5);
-            handlesOf(selected, function (p) { return animLayer.pixelPos(p); }, animLayer.layerScale).forEach(function (h) {
-                var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: h.x, y: h.y, radius: radius,
-                    fill: HANDLE_FILL, stroke: HANDLE_STROKE, strokeWidth: 1, listening: false });
-                layer.add(circle);
-                handles.push(circle);
+            selection.forEach(function (selected) {
+                handlesOf(selected, function (p) { return animLayer.pixelPos(p); }, animLayer.layerScale).forEach(function (h) {
+                    var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: h.x, y: h.y, radius: radius,
+                        fill: HANDLE_FILL, stroke: HANDLE_STROKE, strokeWidth: 1, listening: false });
+                    layer.add(circle);
+                    handles.push(circle);
+                });
             });
         }
 

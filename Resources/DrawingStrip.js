@@ -3,7 +3,9 @@
 // zones), each showing what it draws, and a colour button showing the
 // colour in hand. A kind's button raises chooseDrawingTool; the colour
 // button raises nextDrawingColor. The button of the tool in hand looks
-// pressed.
+// pressed. Below them, for the drawing selected alone, the span buttons
+// (changeDrawingSpan; with Shift they move its first frame) and a zone's
+// fill strength (nextZoneFill).
 //
 // Use: createDrawingStrip(layer, width, height) puts the strip on `layer`
 // (the item picker's), at the foot of a column width x height.
@@ -21,6 +23,10 @@
     var SPAN_GLYPH_STROKE = 'black';
     var SPAN_GLYPH_WIDTH = 3;
     var SWATCH_STROKE = 'black';
+    var FILL_GLYPH_COLOR = 'black';
+    var FILL_BUTTON_NAME = 'zoneFillButton';
+    // The glyph of a zone of no known strength (none selected).
+    var FILL_GLYPH_IDLE = 0.3;
 
     var TOOLS = [
         { kind: 'pass', style: 'straight', tip: 'Draw a pass (dashed arrow); Escape to stop drawing' },
@@ -47,8 +53,8 @@
     function createDrawingStrip(layer, width, height) {
         var group = new Kinetic.Group({ name: GROUP_NAME });
         var side = width / COLUMNS;
-        // The tools, then the colour and the two span buttons.
-        var rows = Math.ceil((TOOLS.length + 3) / COLUMNS);
+        // The tools, then the colour, the two span buttons and the fill.
+        var rows = Math.ceil((TOOLS.length + 4) / COLUMNS);
         var buttons = [];
 
         function place(index) {
@@ -92,8 +98,8 @@
         var spanText = new Kinetic.Text({ x: 0, y: -SPAN_FONT_SIZE - 4, width: width, align: 'center', text: '',
             fontSize: SPAN_FONT_SIZE, fontFamily: SPAN_FONT_FAMILY, fill: SPAN_TEXT_FILL, listening: false });
         group.add(spanText);
-        var spanButtons = [[-1, 'Show the selected drawing in one frame fewer'],
-            [1, 'Show the selected drawing in the next frame too']].map(function (entry, k) {
+        var spanButtons = [[-1, 'Show the selected drawing in one frame fewer (Shift: from a frame later)'],
+            [1, 'Show the selected drawing in the next frame too (Shift: from the frame before)']].map(function (entry, k) {
             var at = place(TOOLS.length + 1 + k);
             var button = new window.Button(at.x, at.y, side, side, (entry[0] > 0 ? 'longer' : 'shorter') + 'SpanButton');
             var arm = side * 0.18;
@@ -104,18 +110,41 @@
                     strokeWidth: SPAN_GLYPH_WIDTH, listening: false }));
             }
             button.setTooltip(entry[1]);
-            button.group.on('click tap', function () {
+            button.group.on('click tap', function (evt) {
                 if (button.enabled) {
-                    window.myDispatchEvent('changeDrawingSpan', { by: entry[0] });
+                    window.myDispatchEvent('changeDrawingSpan', { by: entry[0], atStart: !!(evt && evt.evt && evt.evt.shiftKey) });
                 }
             });
             group.add(button.group);
             return button;
         });
+
+        // The selected zone's fill strength: a square shaded as strongly.
+        var fillAt = place(TOOLS.length + 3);
+        var fillButton = new window.Button(fillAt.x, fillAt.y, side, side, FILL_BUTTON_NAME);
+        var fillGlyph = new Kinetic.Rect({ x: -side * 0.25, y: -side * 0.25, width: side * 0.5, height: side * 0.5,
+            fill: FILL_GLYPH_COLOR, opacity: FILL_GLYPH_IDLE, listening: false });
+        fillButton.group.add(fillGlyph);
+        fillButton.group.add(new Kinetic.Rect({ x: -side * 0.25, y: -side * 0.25, width: side * 0.5, height: side * 0.5,
+            stroke: FILL_GLYPH_COLOR, strokeWidth: 1, listening: false }));
+        fillButton.setTooltip('Fill of the selected zone: light, medium or strong');
+        fillButton.group.on('click tap', function () {
+            if (fillButton.enabled) {
+                window.myDispatchEvent('nextZoneFill', {});
+            }
+        });
+        group.add(fillButton.group);
         layer.add(group);
 
         var strip = { group: group, buttons: buttons, colorButton: colorButton, spanButtons: spanButtons,
-            spanText: spanText };
+            spanText: spanText, fillButton: fillButton };
+
+        // `fill`: the fill of the zone selected alone (0 to 1), or null.
+        strip.showFill = function (fill) {
+            fillButton.setEnabled(fill !== null && fill !== undefined);
+            fillGlyph.opacity(fillButton.enabled ? fill : FILL_GLYPH_IDLE);
+            layer.batchDraw();
+        };
 
         // `span`: { first, last } of the selected drawing (from 0), or null
         // when none is selected.
@@ -147,6 +176,7 @@
 
         strip.place(height);
         strip.showSpan(null);
+        strip.showFill(null);
         return strip;
     }
 

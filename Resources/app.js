@@ -881,12 +881,26 @@
     }
 
     function onChangeDrawingSpan(detail) {
-        shell.animation.drawingEditor.changeSpan(detail.by);
+        shell.animation.drawingEditor.changeSpan(detail.by, !!detail.atStart);
     }
 
+    function onNextZoneFill() {
+        shell.animation.drawingEditor.nextZoneFill();
+    }
+
+    // The span and fill shown are those of a drawing selected alone.
     function onDrawingSelectionChanged() {
         var d = shell.animation.drawingLayer.selectedDrawing();
         shell.drawingStrip.showSpan(d ? { first: d.first, last: d.last } : null);
+        shell.drawingStrip.showFill(d && d.kind === 'zone' ? d.fill : null);
+    }
+
+    function onSelectedItemsDragged(detail) {
+        shell.animation.drawingEditor.moveSelectedBy({ x: detail.dx, y: detail.dy });
+    }
+
+    function onItemSelectedAlone() {
+        shell.animation.drawingEditor.deselect();
     }
 
     function onNextDrawingColor() {
@@ -949,18 +963,20 @@
         redrawAnimationLayer();
     }
 
+    // The drawings shown in the frame too.
     function onSelectAllItems() {
         setSelected(shell.animation.animLayer.itemGroups(), true);
+        shell.animation.drawingEditor.selectAll();
     }
 
-    // The selected items and the selected drawing are copied together,
+    // The selected items and the selected drawings are copied together,
     // each replacing what was copied before.
     function onCopySelectedItems() {
         var groups = selectedGroups();
-        var drawing = shell.animation.drawingEditor.copySelected();
-        if (groups.length > 0 || drawing) {
+        var drawings = shell.animation.drawingEditor.copySelected();
+        if (groups.length > 0 || drawings.length > 0) {
             shell.copiedItems = groups.map(function (group) { return group.getProperties(); });
-            shell.copiedDrawing = drawing;
+            shell.copiedDrawings = drawings;
         }
     }
 
@@ -968,10 +984,14 @@
     // on the pitch), the same in every frame, and come selected alone.
     function onPasteItems() {
         var copied = shell.copiedItems || [];
-        if (shell.copiedDrawing) {
-            shell.animation.drawingEditor.paste(shell.copiedDrawing);
+        var drawings = shell.copiedDrawings || [];
+        if (copied.length + drawings.length === 0) {
+            return;
         }
+        // The copies are selected alone, drawings with items.
+        shell.animation.drawingEditor.paste(drawings);
         if (copied.length === 0 || !mayGrow(copied.length, 0)) {
+            setSelected(shell.animation.animLayer.itemGroups(), false);
             return;
         }
         setSelected(shell.animation.animLayer.itemGroups(), false);
@@ -986,11 +1006,12 @@
     }
 
     // (dx, dy): screen pixels; the pitch may be turned, and items are kept
-    // on it.
+    // on it. The selected drawings go along.
     function onNudgeSelectedItems(detail) {
         var layer = shell.animation.animLayer;
         var d = window.rotatePos({ x: detail.dx, y: detail.dy }, -layer.rotation());
         var groups = selectedGroups();
+        shell.animation.drawingEditor.moveSelectedBy(d);
         if (groups.length === 0) {
             return;
         }
@@ -1204,7 +1225,10 @@
         { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
         { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
         { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
-        { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged }
+        { name: 'nextZoneFill', handle: onNextZoneFill, edits: true },
+        { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged },
+        { name: 'selectedItemsDragged', handle: onSelectedItemsDragged },
+        { name: 'itemSelectedAlone', handle: onItemSelectedAlone }
     ];
 
     function installPageEventHandlers() {

@@ -580,6 +580,10 @@
             selectedItemGroups(layer).forEach(function (itemGroup) {
                 moveItemGroupBy(itemGroup, d);
             });
+            // The drawings selected with the items go along.
+            if (d.x !== 0 || d.y !== 0) {
+                window.myDispatchEvent('selectedItemsDragged', { dx: d.x, dy: d.y });
+            }
             return window.layerPosToStage(clipped, layer);
         }
 
@@ -680,6 +684,11 @@
         fieldItem.group.on('dragend', dragEnd);
 
         group.ensureControls = ensureControls;
+        // `d`: layer pixels; the item with its texts and running lines'
+        // point, its controls left where they are.
+        group.moveBy = function (d) {
+            moveItemGroupBy(group, d);
+        };
         return group;
     }
 

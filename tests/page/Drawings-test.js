@@ -263,15 +263,18 @@ function onStage(f) {
     return layer.getAbsoluteTransform().point(layer.pixelPos(f));
 }
 
-// Presses at pitch fraction `from`, moves in four steps to `to` and releases there.
-function dragOnPitch(from, to) {
+// Presses at pitch fraction `from`, moves in four steps to `to` and releases there, with the keys
+// named in `mods` held.
+function dragOnPitch(from, to, mods) {
     var a = onStage(from);
     var b = onStage(to);
     var stage = editorAnimation.stage;
-    pointerEvent(stage, 'mousemove', a.x, a.y);
-    pointerEvent(stage, 'mousedown', a.x, a.y);
-    for (var i = 1; i <= 4; i++) { pointerEvent(stage, 'mousemove', a.x + (b.x - a.x) * i / 4, a.y + (b.y - a.y) * i / 4); }
-    pointerEvent(stage, 'mouseup', b.x, b.y);
+    pointerEvent(stage, 'mousemove', a.x, a.y, mods);
+    pointerEvent(stage, 'mousedown', a.x, a.y, mods);
+    for (var i = 1; i <= 4; i++) {
+        pointerEvent(stage, 'mousemove', a.x + (b.x - a.x) * i / 4, a.y + (b.y - a.y) * i / 4, mods);
+    }
+    pointerEvent(stage, 'mouseup', b.x, b.y, mods);
 }
 
 function assertNear(point, expected, what) {
@@ -505,5 +508,175 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
         'the handles follow a resize: ' + handle.x() + ', ' + handle.y() + ', expected ' + want);
     editorAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
     assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
+    newDrill();
+});
+
+// ---- Items and drawings selected together ---------------------------------------------------
+
+var KEY_CODES = { A: 65, DELETE: 46, ESCAPE: 27, RIGHT: 39 };
+
+function pressKey(key, mods) {
+    var evt = document.createEvent('Event');
+    evt.initEvent('keydown', true, true);
+    [['keyCode', KEY_CODES[key]], ['ctrlKey', /ctrl/.test(mods || '')], ['shiftKey', /shift/.test(mods || '')]]
+        .forEach(function (p) { Object.defineProperty(evt, p[0], { value: p[1] }); });
+    document.body.dispatchEvent(evt);
+}
+
+// Two players at (0.2, 0.3) and (0.8, 0.8), a pass beside the first, a zone, a note and a turned zone,
+// in frame 1.
+var MIXED_DRILL = drawingDrill([
+    drawing('pass', 'straight', 'white', [[0.1, 0.4], [0.3, 0.45]], 0, 0),
+    drawing('zone', 'rectangle', 'yellow', [[0.5, 0.1], [0.6, 0.2]], 0, 0, { fill: 0.3 }),
+    drawing('note', 'plain', 'black', [[0.7, 0.5]], 0, 0, { text: 'Go' }),
+    drawing('zone', 'ellipse', 'red', [[0.4, 0.6], [0.5, 0.7]], 0, 0, { fill: 0.5, rotation: 45 })
+], { objects: [itemRecord('person', 1, [{ x: 0.2, y: 0.3, rotation: 0 }]),
+    itemRecord('person', 2, [{ x: 0.8, y: 0.8, rotation: 0 }])] });
+
+function selectedNow() {
+    return {
+        items: editorAnimation.animLayer.itemGroups().filter(function (g) { return g.isSelected; })
+            .map(function (g) { return g.getAttr('id'); }),
+        drawings: editorAnimation.drawingLayer.selectedDrawings().map(function (d) { return drawingsOf().indexOf(d); })
+            .sort()
+    };
+}
+
+test('the band and Ctrl+A select items and drawings; Shift toggles a drawing; a plain press on either clears the other', function () {
+    openInEditor(MIXED_DRILL);
+    // [what is done, the items then selected, the drawings then selected]
+    [[function () { dragOnPitch({ x: 0.05, y: 0.05 }, { x: 0.65, y: 0.5 }); }, [1], [0, 1], 'the band round player 1, the pass and the zone'],
+        [function () { dragOnPitch({ x: 0.05, y: 0.05 }, { x: 0.25, y: 0.42 }); }, [1], [], 'a band over part of the pass'],
+        [function () { clickAt(editorAnimation.stage, onStage({ x: 0.2, y: 0.9 }).x, onStage({ x: 0.2, y: 0.9 }).y); }, [], [],
+            'a click on the bare pitch'],
+        [function () { pressKey('A', 'ctrl'); }, [1, 2], [0, 1, 2, 3], 'Ctrl+A'],
+        [function () { pressKey('ESCAPE'); }, [], [], 'Escape'],
+        [function () { dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 }); }, [], [0], 'a click on the pass'],
+        [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }, 'shift'); }, [], [0, 1], 'Shift+click on the zone'],
+        [function () { dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.2, y: 0.3 }, 'ctrl'); }, [1], [0, 1], 'Ctrl+click on a player'],
+        [function () { dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 }, 'ctrl'); }, [1], [1], 'Ctrl+click on the pass'],
+        [function () { dragOnPitch({ x: 0.8, y: 0.8 }, { x: 0.8, y: 0.8 }); }, [2], [], 'a click on the other player'],
+        [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }); }, [], [1], 'a click on the zone'],
+        [function () { dragOnPitch({ x: 0.38, y: 0.58 }, { x: 0.52, y: 0.72 }); }, [], [],
+            'a band round the turned zone\'s corners as stored, not as it shows'],
+        [function () { dragOnPitch({ x: 0.3, y: 0.5 }, { x: 0.6, y: 0.8 }); }, [], [3], 'a band round it as it shows']
+    ].forEach(function (row) {
+        row[0]();
+        assert.deepEqual(selectedNow(), { items: row[1], drawings: row[2] }, row[3]);
+    });
+    newDrill();
+});
+
+test('a drag of a selected item moves the selected drawings and the reverse, as does an arrow key, each one undo step; Delete removes all', function () {
+    openInEditor(MIXED_DRILL);
+    var before = editorAnimation.saveToString();
+    var pass = drawingsOf()[0];
+    var player = editorAnimation.animLayer.itemGroups()[0];
+    dragOnPitch({ x: 0.05, y: 0.05 }, { x: 0.35, y: 0.5 });
+    assert.deepEqual(selectedNow(), { items: [1], drawings: [0] }, 'the band takes player 1 and the pass');
+    dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.3, y: 0.5 });
+    assertNear(player.getProperties(), { x: 0.3, y: 0.5 }, 'the dragged player');
+    assertNear(pass.points[0], { x: 0.2, y: 0.6 }, 'the pass moved with it: start');
+    assertNear(pass.points[1], { x: 0.4, y: 0.65 }, 'end');
+    var afterItemDrag = editorAnimation.saveToString();
+    // Pressed between its end and its middle, away from its handles.
+    dragOnPitch({ x: 0.25, y: 0.6125 }, { x: 0.15, y: 0.5125 });
+    assertNear(pass.points[0], { x: 0.1, y: 0.5 }, 'the dragged pass');
+    assertNear(player.getProperties(), { x: 0.2, y: 0.4 }, 'the player moved with it');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), afterItemDrag, 'undo takes back the drag of the pass, items with it');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'and then the drag of the player, drawings with it');
+    pressKey('A', 'ctrl');
+    player = editorAnimation.animLayer.itemGroups()[0];
+    pass = drawingsOf()[0];
+    var arrowFrom = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
+    pressKey('RIGHT');
+    var arrowTo = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
+    assert.deepEqual(arrowTo.map(function (p, i) { return Math.round((p.x - arrowFrom[i].x) * 1000) / 1000; }), [1, 1],
+        'an arrow key nudges the selected player and pass alike');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'one undo step');
+    pressKey('A', 'ctrl');
+    pressKey('DELETE');
+    var all = editorAnimation.saveToString();
+    assert.deepEqual([JSON.parse(all).objects.length, drawingsOf().length], [0, 0], 'Delete removes items and drawings');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'as one undo step');
+    newDrill();
+});
+
+test('a selected zone\'s fill cycles light, medium, strong from the strip, each one undo step, saved and reopened', function () {
+    openInEditor(MIXED_DRILL);
+    var strip = pageShell.drawingStrip;
+    var button = strip.fillButton.group;
+    function clickFill() {
+        var at = button.getAbsolutePosition();
+        clickAt(pageShell.itemPicker.layer.getStage(), at.x, at.y);
+    }
+    assert.equal(strip.fillButton.enabled, false, 'nothing selected: no fill to change');
+    dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 });
+    assert.equal(strip.fillButton.enabled, false, 'a pass has no fill');
+    dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 });
+    var zone = drawingsOf()[1];
+    var texts = [editorAnimation.saveToString()];
+    [0.5, 0.15, 0.3, 0.5].forEach(function (fill, i) {
+        clickFill();
+        assert.equal(zone.fill, fill, 'click ' + (i + 1));
+        assert.equal(JSON.parse(editorAnimation.saveToString()).drawings[1].fill, fill, 'saved, click ' + (i + 1));
+        texts.push(editorAnimation.saveToString());
+    });
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), texts[3], 'one undo step');
+    openInEditor(texts[4]);
+    assert.equal(editorAnimation.saveToString(), texts[4], 'reopened exactly');
+    newDrill();
+});
+
+test('Shift with the strip\'s span buttons moves the selected drawing\'s first frame, within the drill', function () {
+    openInEditor(drawingDrill([drawing('run', 'straight', 'red', [[0.2, 0.5], [0.6, 0.5]], 1, 2)],
+        { nFrames: 4, frameText: ['', '', '', ''], selectedFrame: 2 }));
+    var strip = pageShell.drawingStrip;
+    var stage = pageShell.itemPicker.layer.getStage();
+    function clickSpan(k, mods) {
+        var at = strip.spanButtons[k].group.getAbsolutePosition();
+        clickAt(stage, at.x, at.y, mods);
+    }
+    dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.4, y: 0.5 });
+    var d = drawingsOf()[0];
+    assert.equal(strip.spanText.text(), 'Frames 2\u20133', 'selected');
+    // [button (0 fewer, 1 more), with Shift, caption, first, last]
+    [[1, 'shift', 'Frames 1\u20133', 0, 2], [1, 'shift', 'Frames 1\u20133', 0, 2], [0, 'shift', 'Frames 2\u20133', 1, 2],
+        [0, 'shift', 'Frame 3', 2, 2], [0, 'shift', 'Frame 3', 2, 2], [1, '', 'Frames 3\u20134', 2, 3]]
+        .forEach(function (row, i) {
+            clickSpan(row[0], row[1]);
+            assert.deepEqual([strip.spanText.text(), d.first, d.last], row.slice(2), 'click ' + (i + 1));
+        });
+    var text = editorAnimation.saveToString();
+    window.myDispatchEvent('undo', {});
+    window.myDispatchEvent('redo', {});
+    assert.equal(editorAnimation.saveToString(), text, 'undone and redone');
+    newDrill();
+});
+
+test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items, the copies selected alone; the colour button recolours them all', function () {
+    openInEditor(MIXED_DRILL);
+    var before = editorAnimation.saveToString();
+    var colors = drawingsOf().map(function (d) { return d.color; });
+    pressKey('A', 'ctrl');
+    window.myDispatchEvent('copySelectedItems', {});
+    window.myDispatchEvent('pasteItems', {});
+    var now = selectedNow();
+    assert.deepEqual([drawingsOf().length, now.drawings, now.items.length, now.items.indexOf(1), now.items.indexOf(2)],
+        [8, [4, 5, 6, 7], 2, -1, -1], 'four drawings and two players pasted, and they alone selected');
+    var pasted = editorAnimation.saveToString();
+    window.myDispatchEvent('nextDrawingColor', {});
+    var next = drawingsOf()[4].color;
+    assert.deepEqual(drawingsOf().map(function (d) { return d.color; }), colors.concat([next, next, next, next]),
+        'the copies take the next colour, the others keep theirs');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), pasted, 'recolouring is one undo step');
+    window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), before, 'and pasting one more');
     newDrill();
 });
