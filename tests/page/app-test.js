@@ -412,6 +412,7 @@ var CHANGES = [
     ['put a label above its item', function () { selectOnly([0]); groups()[0].find('.LabelPlaceControl')[0].fire('click'); release(); }],
     ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
     ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
+    ['hold a step longer', function () { myDispatchEvent('holdStep', {}); }],
     ['move in the new frame', function () { groups()[0].updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],
     ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
     ['another sport and view', function () {
