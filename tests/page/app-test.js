@@ -241,7 +241,9 @@ test('regression: a report cancelled while a picture is drawn draws no more, and
 test('the video export stops at its first picture when the host breaks it off; the button and a second answer are dropped meanwhile',
     function (done) {
         done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
-        openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'] }));
+        // Steps of half a second and two: 8 and 30 pictures, and the last frame's, which the host's
+        // progress counts to.
+        openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'], frameDurations: [500, 2000] }));
         cppInterface.clearReceivedMessages();
         cppInterface.setReply('writeVideoFrame', { msgType: 'breakVideoExport' });
         cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
@@ -252,7 +254,7 @@ test('the video export stops at its first picture when the host breaks it off; t
         waitFor('the chain to end', ended, done, function () {
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
-                .concat([pageShell.breakVideoExport]), [[0, 30, 640, 480], true], 'one picture of the 31');
+                .concat([pageShell.breakVideoExport]), [[0, 38, 640, 480], true], 'one picture of the 39');
             assert.ok(/^data:image\/jpeg;base64,/.test(pictures[0].imageData));
             done();
         }, 60000);
