@@ -499,6 +499,10 @@
         if (!problem && Object.prototype.hasOwnProperty.call(file, 'drawings')) {
             problem = window.DrawingModel.drawingsProblem(file.drawings, file.nFrames);
         }
+        // So is one from before steps had timings of their own.
+        if (!problem && Object.prototype.hasOwnProperty.call(file, 'frameDurations')) {
+            problem = window.FrameTiming.durationsProblem(file.frameDurations, file.nFrames);
+        }
         return problem;
     }
 
@@ -600,6 +604,11 @@
         // saved exactly as before there were any.
         if (this.drawingLayer.model.count() > 0) {
             file.drawings = this.drawingLayer.model.records();
+        }
+        // Last, and only when a step is held longer or shorter than a
+        // second, for the same reason.
+        if (!window.FrameTiming.isDefault(frames.frameDurations)) {
+            file.frameDurations = frames.frameDurations;
         }
         var text = JSON.stringify(file);
         var at = text.indexOf(PARTS_SLOT);
@@ -728,6 +737,7 @@
             keepGroups = !this.applyPitchSettings(settings).turned && keepGroups;
             frames.nFrames = settings.nFrames;
             frames.frameText = settings.frameText.slice();
+            frames.frameDurations = window.FrameManager.durationsOf(settings);
             this.drawingLayer.model.load(settings.drawings);
         }
         var recordOf = {};

@@ -90,6 +90,8 @@
         this.selectedFrame = 0;
         this.nFrames = 1;
         this.frameText = [];
+        // One per step, from frame i to i + 1 (FrameTiming).
+        this.frameDurations = [];
         this.idCounter = 0;
         // The drawing layer (createDrawingLayer), when the drill has one: it
         // follows the frames shown, added and removed.
@@ -324,6 +326,10 @@
             forgetText(this.objects[i]);
         }
         this.frameText.splice(sel + 1, 0, '');
+        // Durations follow the frames as captions do: the step from the
+        // selected frame keeps its hold and now leads to the copy, and the
+        // copy's own step is a plain second.
+        this.frameDurations.splice(sel + 1, 0, window.FrameTiming.STEP_MS);
         this.animLayer.setFrameText('');
         if (this.drawings) {
             this.drawings.frameAdded(sel);
@@ -346,6 +352,9 @@
             forgetText(this.objects[i]);
         }
         this.frameText.splice(sel, 1);
+        // The removed frame's step goes with it; the last frame has none,
+        // and then the step that led to it goes.
+        this.frameDurations.splice(Math.min(sel, this.nFrames - 2), 1);
         if (this.drawings) {
             this.drawings.frameRemoved(sel);
         }
@@ -415,6 +424,7 @@
         this.selectedFrame = 0;
         this.nFrames = 1;
         this.frameText = [];
+        this.frameDurations = [];
         this.idCounter = 0;
         this.animLayer.clearAnimation();
     };
@@ -489,6 +499,22 @@
     // the loader's job, before it gets this far. Ids are renumbered from 1
     // unless `keepIds` is set; new ids then follow the largest. `undrawn`
     // as for loadFrame.
+    // The steps' durations a file holds, or a second each when it holds
+    // none (checked by the loader before this).
+    function durationsOf(settings) {
+        return Array.isArray(settings.frameDurations) ? settings.frameDurations.slice() :
+            window.FrameTiming.defaults(settings.nFrames - 1);
+    }
+    FrameManager.durationsOf = durationsOf;
+
+    // Holds step `n` (from frame n to n + 1) for `ms` milliseconds.
+    FrameManager.prototype.setStepDuration = function (n, ms) {
+        if (!isWholeNumber(n) || n < 0 || n >= this.nFrames - 1) {
+            throw new Error('FrameManager.setStepDuration: no step ' + n + ' in ' + this.nFrames + ' frames');
+        }
+        this.frameDurations[n] = ms;
+    };
+
     FrameManager.prototype.loadSettings = function (settings, keepIds, undrawn) {
         if (!settings || !Array.isArray(settings.objects) || !Array.isArray(settings.frameText) ||
                 !isWholeNumber(settings.nFrames) || settings.nFrames < 1 ||
@@ -501,6 +527,7 @@
         this.selectedFrame = settings.selectedFrame;
         this.nFrames = settings.nFrames;
         this.frameText = settings.frameText.slice();
+        this.frameDurations = durationsOf(settings);
 
         if (this.frameText.length !== this.nFrames) {
             window.myDispatchEvent('errorOpeningFile', { errorInfo: FRAME_COUNT_MISMATCH });

@@ -4,9 +4,10 @@
 // into it, so that an export never disturbs what the coach sees.
 //
 // Use: loadAnimation(text), configureAnimation(width, drawForPrint,
-// showRunningLines, showGrid), then getImage(timeInMs, callback), each next
-// getImage made from the previous one's callback. That is one chain. A
-// chain ends when a callback returns without asking for another picture.
+// showRunningLines, showGrid), then getImage(timeInMs, callback) or
+// getFrameImage(n, callback), each next made from the previous one's
+// callback. That is one chain. A chain ends when a callback returns without
+// asking for another picture.
 //
 // A text the hidden animation refuses (a drill past what a file may hold)
 // is never drawn as whatever drill the generator held before: until the
@@ -152,6 +153,19 @@
             throw new Error('ImageGenerator.getImage: the time must be a number of milliseconds of at least 0, ' +
                 'got ' + timeInMs);
         }
+        this.ask({ timeInMs: timeInMs, frame: null }, callback);
+    };
+
+    // getImage of the moment frame `n` (from 0) is reached, whatever the
+    // steps before it last in the drill loaded.
+    ImageGenerator.prototype.getFrameImage = function (n, callback) {
+        if (typeof n !== 'number' || n % 1 !== 0 || n < 0) {
+            throw new Error('ImageGenerator.getFrameImage: the frame must be a whole number of at least 0, got ' + n);
+        }
+        this.ask({ timeInMs: null, frame: n }, callback);
+    };
+
+    ImageGenerator.prototype.ask = function (moment, callback) {
         if (typeof callback !== 'function') {
             throw new Error('ImageGenerator.getImage: a callback is needed');
         }
@@ -160,7 +174,7 @@
             if (self.pending) {
                 throw new Error('ImageGenerator.getImage: ask for the next picture from the callback of the last');
             }
-            self.pending = { timeInMs: timeInMs, callback: callback, refusal: self.refusal };
+            self.pending = { moment: moment, callback: callback, refusal: self.refusal };
             // The goals, the logo and the items' pictures must be in place;
             // a pitch picture that arrives now changes the backdrop.
             if (window.picturesStillLoading()) {
@@ -177,7 +191,7 @@
         var dataUrl = null;
         try {
             if (!request.refusal) {
-                this.drawInstant(request.timeInMs);
+                this.drawInstant(this.timeOf(request.moment));
                 dataUrl = this.capture();
             }
         } finally {
@@ -190,6 +204,13 @@
             this.delivering = false;
             this.runWaiting();
         }
+    };
+
+    ImageGenerator.prototype.timeOf = function (moment) {
+        if (moment.frame === null) {
+            return moment.timeInMs;
+        }
+        return window.FrameTiming.startOf(this.hiddenAnimation().frameManager.frameDurations, moment.frame);
     };
 
     // The playback's own drawing, from frame 0: items half-way between two

@@ -15,7 +15,6 @@
 
     var PICTURE_WIDTH = 720;
     var ASPECT_RATIO = 4 / 3;
-    var FRAME_MS = 1000;
     var PICTURES_PER_PAGE = 6;
     var COLUMNS = 2;
     var ROWS = 3;
@@ -293,7 +292,7 @@
                 labelPicture(at);
                 if (frame < lastFrame) {
                     frame += 1;
-                    imageGenerator.getImage(frame * FRAME_MS, onPicture);
+                    imageGenerator.getFrameImage(frame, onPicture);
                     return;
                 }
                 var document = doc.output('dataurlstring');
@@ -303,7 +302,7 @@
 
             imageGenerator.loadAnimation(request.animationText);
             imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid);
-            imageGenerator.getImage(0, onPicture);
+            imageGenerator.getFrameImage(0, onPicture);
         }
 
         return {

@@ -1,9 +1,10 @@
 // The strip along the bottom of the editor: a play/stop button, one numbered
 // box per frame with the selected one highlighted, an add-frame button right
-// after the selected box, and remove-frame and add-caption buttons at the
-// right end. While playback runs it shows a stop square and a progress bar
-// instead. It keeps no animation state beyond the frame count and selection
-// the page shell pushes to it; every user action leaves as a page event.
+// after the selected box, and step-hold (StepHoldButton.js), remove-frame
+// and add-caption buttons at the right end. While playback runs it shows a
+// stop square and a progress bar instead. It keeps no animation state
+// beyond the frame count, selection and step time the page shell pushes to
+// it; every user action leaves as a page event.
 //
 // Playing or not is held in `isPlaying`, not only in what is on screen,
 // because every change of size or frames rebuilds the whole strip: a window
@@ -132,6 +133,7 @@
         this.pad = PAD;
         this.nFrames = 1;
         this.selectedFrame = 0;
+        this.stepMs = 1000;
         this.isPlaying = false;
         // Last progress reported during this playback, or null before the
         // first; kept so that a rebuild can put the bar back where it was.
@@ -158,7 +160,9 @@
         this.drawTimeline();
     };
 
-    Timeline.prototype.updateFrameSettings = function (nFrames, selectedFrame) {
+    // `stepMs`: how long the step from the selected frame (from the last
+    // frame, the step into it) takes; a second when not given.
+    Timeline.prototype.updateFrameSettings = function (nFrames, selectedFrame, stepMs) {
         if (!isWholeNumber(nFrames) || nFrames < 1) {
             throw new Error('Timeline.updateFrameSettings: nFrames must be a whole number of at least 1, got ' +
                 nFrames);
@@ -169,6 +173,7 @@
         }
         this.nFrames = nFrames;
         this.selectedFrame = selectedFrame;
+        this.stepMs = typeof stepMs === 'number' ? stepMs : window.FrameTiming.STEP_MS;
         this.drawTimeline();
     };
 
@@ -203,10 +208,18 @@
                     REMOVE_FRAME_ICON, REMOVE_FRAME_ICON_SCALE, 'removeFrame', 'Remove this frame');
             }
             this.remFrameButton.group.visible(true);
-            xMax = w - 2 * h;
+            if (!this.stepHoldButton) {
+                this.stepHoldButton = window.createStepHoldButton(w - 3 * h, h);
+                this.group.add(this.stepHoldButton.group);
+            }
+            this.stepHoldButton.group.visible(true);
+            this.stepHoldButton.showStep(Math.min(this.selectedFrame, this.nFrames - 2), this.stepMs);
+            xMax = w - 3 * h;
         } else if (this.remFrameButton) {
             this.remFrameButton.group.destroy();
             this.remFrameButton = null;
+            this.stepHoldButton.group.destroy();
+            this.stepHoldButton = null;
         }
         this.placeFrameBoxes(xMin, xMax);
 
@@ -227,6 +240,7 @@
         this.group.destroyChildren();
         this.progressRect = null;
         this.remFrameButton = null;
+        this.stepHoldButton = null;
         this.addFrameButton = null;
         this.group.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: BACKGROUND_FILL }));
         this.addFrameStrip();
@@ -245,7 +259,8 @@
             window.Button.hideTooltip();
             this.litFrame = null;
         }
-        var buttons = [this.playButton, this.addFrameButton, this.remFrameButton, this.addCaptionButton];
+        var buttons = [this.playButton, this.addFrameButton, this.remFrameButton, this.stepHoldButton,
+            this.addCaptionButton];
         for (var i = 0; i < buttons.length; i++) {
             if (buttons[i] && buttons[i].isPointerOver) {
                 buttons[i].leave();
@@ -333,13 +348,19 @@
         var afterSelected = this.frameBoxX(this.selectedFrame) + b;
         var gap = ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP;
         if (x < afterSelected) {
-            return Math.min(this.selectedFrame, Math.floor((x - this.boxesFrom) / b));
+            return Math.min(this.selectedFrame, this.boxFrom(Math.floor((x - this.boxesFrom) / b), x));
         }
         if (x < afterSelected + gap) {
             return null;
         }
-        var n = this.selectedFrame + 1 + Math.floor((x - afterSelected - gap) / b);
+        var n = this.boxFrom(this.selectedFrame + 1 + Math.floor((x - afterSelected - gap) / b), x);
         return n < this.nFrames ? n : null;
+    };
+
+    // `n`, a division's guess at the box holding x, put right where the
+    // division rounded x at the very start of the next box down into n.
+    Timeline.prototype.boxFrom = function (n, x) {
+        return this.frameBoxX(n + 1) <= x ? n + 1 : n;
     };
 
     // Every frame's box is drawn by one shape and found by where the
@@ -474,7 +495,8 @@
     Timeline.prototype.showPlayingLook = function () {
         this.playTriangle.visible(false);
         this.stopSquare.visible(true);
-        var hidden = [this.frameStrip, this.addFrameButton, this.remFrameButton, this.addCaptionButton];
+        var hidden = [this.frameStrip, this.addFrameButton, this.remFrameButton, this.stepHoldButton,
+            this.addCaptionButton];
         for (var i = 0; i < hidden.length; i++) {
             if (hidden[i]) {
                 (hidden[i].group || hidden[i]).visible(false);

@@ -40,9 +40,8 @@
         '<br/>(maximum 4 characters)</p></body></html>';
 
     var SNAPSHOT_WIDTH = 1024;
-    var FRAME_MS = 1000;
     var VIDEO_WIDTH = 640;
-    // Pictures per second, and so pictures per step from frame to frame.
+    // Pictures per second: a step of a second has 15, a held one more.
     var VIDEO_FPS = 15;
 
     var ROTATION_STEP = 90;
@@ -345,7 +344,10 @@
         var generator = shell.imageGenerator;
         shell.breakVideoExport = false;
         shell.frameCounter = 0;
-        shell.nFrames = (animation.frameManager.nFrames - 1) * VIDEO_FPS;
+        // The host counts the pictures by frameNumber up to nFrames, the
+        // last frame's picture, which it holds.
+        shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, VIDEO_FPS);
+        shell.nFrames = shell.videoTimes.length - 1;
         shell.videoRendering = true;
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(VIDEO_WIDTH, false, runningLinesShown(), gridShown());
@@ -373,8 +375,7 @@
             shell.frameCounter += 1;
             more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
             if (more) {
-                // Multiplied first, so that picture 15 is frame 1 exactly.
-                shell.imageGenerator.getImage(shell.frameCounter * FRAME_MS / VIDEO_FPS, sendVideoPicture);
+                shell.imageGenerator.getImage(shell.videoTimes[shell.frameCounter], sendVideoPicture);
             }
         } finally {
             if (!more) {
@@ -410,7 +411,7 @@
         var generator = shell.imageGenerator;
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        generator.getImage((frame - 1) * FRAME_MS, function (dataUrl, refusal) {
+        generator.getFrameImage(frame - 1, function (dataUrl, refusal) {
             if (!dataUrl) {
                 sendMessage({ msgType: 'writePictureData', errorInfo: refusal });
                 return;
@@ -447,7 +448,8 @@
 
     function updateTimelineFrameSettings() {
         var frames = shell.animation.frameManager;
-        shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame);
+        shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame,
+            frames.frameDurations[Math.min(frames.selectedFrame, frames.nFrames - 2)]);
     }
 
     // The five layers that take pointer input.
@@ -725,6 +727,18 @@
         updateTimelineFrameSettings();
     }
 
+    // The step from the selected frame (from the last, the step into it)
+    // takes the next hold on offer.
+    function onHoldStep() {
+        var frames = shell.animation.frameManager;
+        if (frames.nFrames < 2) {
+            return;
+        }
+        var step = Math.min(frames.selectedFrame, frames.nFrames - 2);
+        frames.setStepDuration(step, window.FrameTiming.nextChoice(frames.frameDurations[step]));
+        updateTimelineFrameSettings();
+    }
+
     function onRemoveFrame() {
         shell.animation.frameManager.removeSelectedFrame();
         redrawAnimationLayer();
@@ -809,7 +823,7 @@
         var height = SNAPSHOT_WIDTH / animation.aspectRatio;
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(SNAPSHOT_WIDTH, false, runningLinesShown(), gridShown());
-        generator.getImage(animation.frameManager.selectedFrame * FRAME_MS, function (dataUrl, refusal) {
+        generator.getFrameImage(animation.frameManager.selectedFrame, function (dataUrl, refusal) {
             if (!dataUrl) {
                 sendMessage({ msgType: 'snapshotImage', errorInfo: refusal });
                 return;
@@ -1185,6 +1199,7 @@
         { name: 'selectedFrame', handle: onSelectedFrame, selects: true },
         { name: 'addFrame', handle: onAddFrame, edits: true },
         { name: 'removeFrame', handle: onRemoveFrame, edits: true },
+        { name: 'holdStep', handle: onHoldStep, edits: true },
         { name: 'newAnimation', handle: onNewAnimation },
         { name: 'saveAnimation', handle: onSaveAnimation },
         { name: 'openAnimation', handle: onOpenAnimation },
@@ -1318,9 +1333,11 @@
             sizes: null,
             breakVideoExport: false,
             // The video export's picture counter and last picture number,
-            // and whether its pictures are being drawn.
+            // the moment of each picture, and whether its pictures are
+            // being drawn.
             frameCounter: 0,
             nFrames: 0,
+            videoTimes: [],
             videoRendering: false,
             logoDataUrl: '',
             logoWidth: 0,

@@ -1,6 +1,7 @@
-// Playback: turns the frames of a frame model into smooth motion, one second
-// per frame step, moving the item groups on display to interpolated places
-// without rebuilding them and without saving those places into the model.
+// Playback: turns the frames of a frame model into smooth motion, each
+// frame step taking its own time (FrameTiming), moving the item groups on
+// display to interpolated places without rebuilding them and without saving
+// those places into the model.
 // The image generator uses drawFrame alone to draw any moment of an
 // animation.
 //
@@ -132,9 +133,14 @@
         var frames = this.frameManager;
         var layer = frames.animLayer;
         var nFrames = frames.nFrames;
-        var frame0 = Math.floor(this.startFrame + timeFromStart / FRAME_MS);
+        // The one place where time becomes a step and a fraction of it.
+        var timing = window.FrameTiming;
+        var durations = frames.frameDurations;
+        var time = timing.startOf(durations, this.startFrame) + timeFromStart;
+        var step = timing.stepAt(durations, time);
+        var frame0 = step.frame;
 
-        if (frame0 >= nFrames - 1) {
+        if (step.ended || frame0 >= nFrames - 1) {
             this.anim.stop();
             this.isPlaying = false;
             textsFromBitmaps(layer, false);
@@ -143,7 +149,7 @@
             return;
         }
 
-        var fraction = (timeFromStart % FRAME_MS) / FRAME_MS;
+        var fraction = step.fraction;
         // During playback frame0 only grows; a direct caller (the image
         // generator) may jump anywhere, and then the lines must follow too.
         var entered = frame0 !== this.currentPlaybackFrame;
@@ -172,11 +178,12 @@
             frames.updateRunningLines(frame0);
         }
         if (frames.drawings) {
-            frames.drawings.showTime(this.startFrame * FRAME_MS + timeFromStart);
+            // Drawings count their spans in frames of a second each.
+            frames.drawings.showTime((frame0 + fraction) * FRAME_MS);
         }
 
         window.myDispatchEvent('updateTimelineProgress', {
-            percent: (this.startFrame * FRAME_MS + timeFromStart) / ((nFrames - 1) * FRAME_MS) * 100
+            percent: time / timing.total(durations) * 100
         });
     };
 

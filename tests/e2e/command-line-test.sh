@@ -24,6 +24,8 @@ drill() {
     "$n" "$((n > 1 ? 1 : 0))" "$states" "$captions"
 }
 drill 1 | tee one.anim a/same.anim >b/same.anim && drill 3 >three.anim && drill 7 >seven.anim
+# Three frames, the first step held two seconds and the second half of one.
+sed 's/}$/,"frameDurations":[2000,500]}/' three.anim >held.anim
 echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile
 # The report as a reader sees it: pages, paper, title, headings, the last footer.
 report() {
@@ -57,6 +59,9 @@ cases=(
   "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
   "1|err|it is a folder|--export-video folder.mp4 three.anim"
   "0|frames out/three.mp4|61|--export-video out/three.mp4 three.anim"
+  "0|duration out/three.mp4|4.07|"
+  "0|frames out/held.mp4|69|--export-video out/held.mp4 held.anim"
+  "0|duration out/held.mp4|4.60|"
   "0|identify out/p.png|PNG 1024x768|--export-picture out/p.png three.anim"
   "0|identify out/p.jpg|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "0|identify out/three.png|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
@@ -74,6 +79,7 @@ for c in "${cases[@]}"; do
   case "$check" in
     out | err) grep -qF -- "$want" "std$check" && said="$want" || said="$(cat "std$check")" ;;
     frames) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$file" 2>&1)" ;;
+    duration) said="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$file" 2>&1 | xargs printf '%.2f')" ;;
     identify) said="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
     report) said="$(report "$file" 2>&1)" ;;
   esac
@@ -89,6 +95,10 @@ for f in 1 3; do
   run --export-picture "out/f$f.png" --frame "$f" three.anim && [ "$(compare -metric AE out/p.png "out/f$f.png" null: 2>&1)" != 0 ] ||
     fail "frame 2's picture is frame $f's"
 done
+# A held step moves the moment of the frames after it, not the frames themselves.
+run --export-picture out/h3.png --frame 3 held.anim && run --export-picture out/f3.png --frame 3 three.anim &&
+  [ "$(compare -metric AE out/h3.png out/f3.png null: 2>&1)" = 0 ] || fail "frame 3's picture of a drill with held steps is not frame 3"
+
 rm -f out/*
 
 # Drawings in every export: a red run in frame 2 only, over a blue zone through all

@@ -142,6 +142,45 @@ test('a text is told apart from the parts of a drill wherever it differs, by a c
     });
 });
 
+// A step's duration is written only where one differs from a second, as the last member: a drill
+// of plain seconds saves exactly as before steps had durations (the rich drill has none).
+test('held steps are saved last, reopened, follow the frames added and removed, and a drill of plain seconds saves as before', function () {
+    var plain = richText('soccer');
+    withAnimations(2, function (a, b) {
+        a.loadFromString(plain);
+        var frames = a.frameManager;
+        assert.deepEqual(frames.frameDurations, [1000, 1000, 1000], 'a second a step when the file has none');
+        frames.setStepDuration(0, 500);
+        frames.setStepDuration(2, 5000);
+        var held = a.saveToString();
+        var keys = Object.keys(JSON.parse(held));
+        assert.deepEqual(keys.slice(-2), ['frameText', 'frameDurations'], 'written last');
+        assert.equal(held.slice(0, held.indexOf(',"frameDurations"')) + '}', plain, 'after the text of today');
+        assert.deepEqual(fileErrorsDuring(function () { b.loadFromString(held); }), []);
+        assert.deepEqual(b.frameManager.frameDurations, [500, 1000, 5000], 'reopened');
+        assert.equal(b.saveToString(), held, 'and saved the same');
+        b.frameManager.setStepDuration(0, 1000);
+        b.frameManager.setStepDuration(2, 1000);
+        assert.equal(b.saveToString(), plain, 'back to seconds: the text of today, byte for byte');
+
+        // Frame 3 selected (index 2): the copy after it takes a second; the step from frame 3 keeps its hold.
+        frames.loadFrame(2);
+        frames.addFrame();
+        assert.deepEqual(frames.frameDurations, [500, 1000, 5000, 1000], 'a frame added');
+        frames.loadFrame(4);
+        frames.addFrame();
+        assert.deepEqual(frames.frameDurations, [500, 1000, 5000, 1000, 1000], 'a frame added at the end');
+        frames.loadFrame(5);
+        frames.removeSelectedFrame();
+        assert.deepEqual(frames.frameDurations, [500, 1000, 5000, 1000], 'the last frame removed with the step to it');
+        frames.loadFrame(0);
+        frames.removeSelectedFrame();
+        assert.deepEqual(frames.frameDurations, [1000, 5000, 1000], 'the first frame removed with its step');
+        assert.deepEqual(fileErrorsDuring(function () { b.loadFromString(a.saveToString()); }), [], 'and it opens');
+        assert.throws(function () { frames.setStepDuration(3, 2000); }, /no step 3/);
+    });
+});
+
 // A label's place is written only where it is above: a drill with every label below saves as
 // before (the rich drill above has the old members alone), and one that names "below" keeps it.
 test('a label above its item is saved after the record\'s members, reopened above, and forgotten once below again', function () {
@@ -311,6 +350,8 @@ test('the engine decodes the JPEGs with fill bytes, standalone markers or a quot
 });
 
 var FRAMES_RULE = 'Member "nFrames" must be a whole number from 1 to 500';
+var DURATIONS_RULE = 'Member "frameDurations" must be an array of 3 numbers, one for each step from frame to frame';
+var STEP_RULE = ' in "frameDurations" must be a number of milliseconds from 500 to 5000';
 // [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
 var MALFORMED = [
     ['a cut', function (s, t) { return t.slice(0, -1); }, 'Error parsing JSON'],
@@ -348,7 +389,17 @@ var MALFORMED = [
     ['a label to the left', function (s) { s.objects[3].labelPlace = 'left'; },
         'Object 4: member "labelPlace" must be one of "below", "above"'],
     ['a label place of null', function (s) { s.objects[0].labelPlace = null; },
-        'Object 1: member "labelPlace" must be one of "below", "above"']
+        'Object 1: member "labelPlace" must be one of "below", "above"'],
+    ['a duration for each of the 4 frames', function (s) { s.frameDurations = [1000, 2000, 1000, 1000]; }, DURATIONS_RULE],
+    ['one duration for the whole drill', function (s) { s.frameDurations = 2000; }, DURATIONS_RULE],
+    ['durations of null', function (s) { s.frameDurations = null; }, DURATIONS_RULE],
+    ['a step held 0 ms', function (s) { s.frameDurations = [1000, 0, 1000]; }, 'Step 2' + STEP_RULE],
+    ['a step held a moment under the shortest', function (s) { s.frameDurations = [499.9, 1000, 1000]; },
+        'Step 1' + STEP_RULE],
+    ['a step held past the longest', function (s) { s.frameDurations = [1000, 1000, 5001]; }, 'Step 3' + STEP_RULE],
+    ['a step held "2000"', function (s) { s.frameDurations = [1000, '2000', 1000]; }, 'Step 2' + STEP_RULE],
+    ['a step held forever', function (s, t) { return t.replace(/}$/, ',"frameDurations":[1000,1e999,1000]}'); },
+        'Step 2' + STEP_RULE]
 ];
 
 test('a malformed file is refused whole, naming the member, and the drill on screen stays as it was', function () {
@@ -452,7 +503,7 @@ function mutatedText(valid, rnd) {
     return { text: JSON.stringify(settings), what: what.join('; ') };
 }
 
-var REFUSAL = /^(Error parsing JSON|Not an OVRI Animation file|Missing member "[\w.]+"|Member "[\w.]+" must be .+|Object \d+(, frame \d+)?(:| must) .+|Caption \d+ in "frameText" must be a string)$/;
+var REFUSAL = /^(Error parsing JSON|Not an OVRI Animation file|Missing member "[\w.]+"|Member "[\w.]+" must be .+|Object \d+(, frame \d+)?(:| must) .+|(Caption|Step) \d+ in "frame(Text|Durations)" must be .+)$/;
 
 test('fuzz: every mutated file either loads completely or is refused and changes nothing', function () {
     // Small, so that each case is quick, with labels, captions and the settings on.

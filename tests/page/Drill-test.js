@@ -182,6 +182,40 @@ test('playback moves the items between frames the short way round without saving
     });
 });
 
+// The drill's time is counted by the steps' own durations: a moment lands in the step that holds it,
+// at its share of that step, whatever the machine's speed (each moment is drawn as a tick would).
+test('playback follows held steps: a moment lands in its step and fraction, from the first frame or a later one', function () {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var layer = editor.animLayer;
+    var drill = threeFrames();
+    drill.selectedFrame = 0;
+    drill.frameDurations = [500, 2000];
+    openInEditor(drillText(drill));
+    try {
+        myDispatchEvent('play', {});
+        // [time, the person's place, caption, progress percent]
+        [[0, [0.1, 0.2, 0], 'Start', 0], [250, [0.1, 0.35, 22.5], 'Start', 10], [500, [0.1, 0.5, 45], 'Pass', 20],
+            [1000, [0.1, 0.575, 56.25], 'Pass', 40], [2000, [0.1, 0.725, 78.75], 'Pass', 80]].forEach(function (row) {
+            var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: row[0] }); });
+            assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
+        });
+        var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2500 }); });
+        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame], [1, false, 2], 'over after 2.5 s');
+        myDispatchEvent('selectedFrame', { frameNumber: 1 });
+        myDispatchEvent('play', {});
+        var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: 1000 }); });
+        assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], [[0.1, 0.65, 67.5], 'Pass', 60],
+            'from frame 2, a second in is half-way through its step of two');
+    } finally {
+        pm.stop();
+        openInEditor(NEW_DRILL);
+    }
+    // A video's pictures: each step gets its share at 15 a second, the first on its frame exactly.
+    var times = FrameTiming.pictureTimes([500, 2000, 1000], 15);
+    assert.deepEqual([times.length, times[8], times[38], times[53], times[1], times[9]], [54, 500, 2500, 3500, 62.5, 500 + 2000 / 30]);
+});
+
 test('playback draws each label and short label where and as a direct draw does, on a turned pitch too', function () {
     var layer = pageShell.animation.animLayer;
     var drill = threeFrames();

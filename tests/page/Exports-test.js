@@ -243,17 +243,17 @@ function picture(frame) {
     return canvas.toDataURL('image/jpeg');
 }
 
-// Records its calls and delivers pictures later; refuses the first one at 1000 ms when `busy`.
+// Records its calls and delivers pictures later; refuses the first one of frame 2 when `busy`.
 function fakeGenerator(busy) {
     var g = { calls: [], loadAnimation: function (text) { g.calls.push(['loadAnimation', text]); } };
     g.configureAnimation = function () { g.calls.push(['configureAnimation'].concat([].slice.call(arguments))); };
-    g.getImage = function (time, callback) {
-        g.calls.push(['getImage', time]);
-        if (busy && time === 1000) {
+    g.getFrameImage = function (frame, callback) {
+        g.calls.push(['getFrameImage', frame]);
+        if (busy && frame === 1) {
             busy = false;
             throw new Error('the generator is busy');
         }
-        window.setTimeout(function () { callback(picture(time / 1000)); }, 0);
+        window.setTimeout(function () { callback(picture(frame)); }, 0);
     };
     return g;
 }
@@ -361,7 +361,7 @@ function buildReports(done) {
     var progress = [];
     var next = { progress: function (p) { progress.push(p); }, failed: done, finished: done.step(function (dataUrl) {
         assert.deepEqual(g.calls, [['loadAnimation', 'drill'], ['configureAnimation', 720, true, true, false]].concat(
-            [0, 1, 2, 3, 4, 5, 6].map(function (f) { return ['getImage', f * 1000]; })), 'drawn for print, with lines');
+            [0, 1, 2, 3, 4, 5, 6].map(function (f) { return ['getFrameImage', f]; })), 'drawn for print, with lines');
         assert.deepEqual(log.join(' '), 'logo frame1 frame2 frame3 frame4 frame5 ' +
             'frame6 page logo frame7', 'each frame\'s own picture under its own alias, and the logo on each page');
         assert.deepEqual(progress.map(Math.round), [0, 17, 33, 50, 67, 83, 100]);

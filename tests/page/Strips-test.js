@@ -112,7 +112,7 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
     }
 });
 
-var TIMELINE_EVENTS = ['play', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'addFrameCaption'];
+var TIMELINE_EVENTS = ['play', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'holdStep', 'addFrameCaption'];
 
 // The timeline's colour at (x, y), as [r, g, b].
 function timelinePixel(timeline, x, y) {
@@ -148,7 +148,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                 timeline.updateBounds(c[0], H);
                 timeline.updateFrameSettings(c[1], c[2]);
                 timeline.layer.draw();
-                var b = Math.min(60, (c[0] - (c[1] > 1 ? 3 : 2) * H - 24) / c[1]);
+                var b = Math.min(60, (c[0] - (c[1] > 1 ? 4 : 2) * H - 24) / c[1]);
                 var room = Math.max(0, b - 4);
                 var where = c.join(' ') + ', box ';
                 for (var i = 0; i < c[1]; i++) {
@@ -191,10 +191,18 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
             });
         assert.deepEqual([timeline.frameAt(H - 1e-6), timeline.frameAt(NaN)], [null, null], 'nothing before the first box');
         assert.throws(function () { timeline.updateFrameSettings(4, 4); }, /selectedFrame/);
+        // The step-hold button names the step from the selected frame, or into the last one, and its time.
+        [[1, 1500, '1.5 s', 'Frame 2 to 3 takes 1.5 s'], [3, 500, '0.5 s', 'Frame 3 to 4 takes 0.5 s'], [1, undefined, '1 s',
+            'Frame 2 to 3 takes 1 s']].forEach(function (c) {
+            timeline.updateFrameSettings(4, c[0], c[1]);
+            assert.deepEqual([timeline.stepHoldButton.group.x(), timeline.stepHoldButton.text.text(),
+                timeline.stepHoldButton.tooltip.split(':')[0]], [1000 - 3 * H, c[2], c[3]], 'step hold ' + c.join());
+        });
+        timeline.updateFrameSettings(4, 1);
         timeline.layer.draw();
         [[46, 'selectedFrame', { frameNumber: 0 }], [75, 'selectedFrame', { frameNumber: 0 }], [110, 'selectedFrame', { frameNumber: 1 }],
             [177, 'addFrame', {}], [219, 'selectedFrame', { frameNumber: 2 }], [308, 'selectedFrame', { frameNumber: 3 }],
-            [930, 'removeFrame', {}], [975, 'addFrameCaption', {}], [H / 2, 'play', {}], [600]].forEach(function (c) {
+            [880, 'holdStep', {}], [930, 'removeFrame', {}], [975, 'addFrameCaption', {}], [H / 2, 'play', {}], [600]].forEach(function (c) {
             assert.deepEqual(clicked(timeline.stage, TIMELINE_EVENTS, c[0], H / 2), c[1] ? [[c[1], c[2]]] : [], c[0]);
         });
         // The box under the pointer is lit, and only while the pointer is there.

@@ -241,7 +241,9 @@ test('regression: a report cancelled while a picture is drawn draws no more, and
 test('the video export stops at its first picture when the host breaks it off; the button and a second answer are dropped meanwhile',
     function (done) {
         done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
-        openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'] }));
+        // Steps of half a second and two: 8 and 30 pictures, and the last frame's, which the host's
+        // progress counts to.
+        openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'], frameDurations: [500, 2000] }));
         cppInterface.clearReceivedMessages();
         cppInterface.setReply('writeVideoFrame', { msgType: 'breakVideoExport' });
         cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
@@ -252,7 +254,7 @@ test('the video export stops at its first picture when the host breaks it off; t
         waitFor('the chain to end', ended, done, function () {
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
-                .concat([pageShell.breakVideoExport]), [[0, 30, 640, 480], true], 'one picture of the 31');
+                .concat([pageShell.breakVideoExport]), [[0, 38, 640, 480], true], 'one picture of the 39');
             assert.ok(/^data:image\/jpeg;base64,/.test(pictures[0].imageData));
             done();
         }, 60000);
@@ -412,6 +414,7 @@ var CHANGES = [
     ['put a label above its item', function () { selectOnly([0]); groups()[0].find('.LabelPlaceControl')[0].fire('click'); release(); }],
     ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
     ['add a frame', function () { myDispatchEvent('addFrame', {}); }],
+    ['hold a step longer', function () { myDispatchEvent('holdStep', {}); }],
     ['move in the new frame', function () { groups()[0].updatePosition(layer.pixelPos({ x: 0.6, y: 0.3 }), 10); release(); }],
     ['remove a frame', function () { myDispatchEvent('removeFrame', {}); }],
     ['another sport and view', function () {
@@ -440,8 +443,10 @@ test('regression: every kind of change on a rich drill comes undone and redone t
         assert.equal(sentOfType('animationChanged').pop().strToSave, after, c[0] + ': the host hears of it');
         press('Z', 'ctrl');
         assert.equal(difference(editor.saveToString(), before), '', c[0] + ' undone');
-        assert.deepEqual([pageShell.timeline.nFrames, pageShell.timeline.selectedFrame],
-            [editor.frameManager.nFrames, editor.frameManager.selectedFrame], c[0] + ': the timeline follows');
+        var frames = editor.frameManager;
+        assert.deepEqual([pageShell.timeline.nFrames, pageShell.timeline.selectedFrame, pageShell.timeline.stepMs],
+            [frames.nFrames, frames.selectedFrame, frames.frameDurations[Math.min(frames.selectedFrame, frames.nFrames - 2)] || 1000],
+            c[0] + ': the timeline follows');
         release();
         assert.ok(pageShell.history.canRedo(), c[0] + ': the undone drill saves unchanged, no new step');
         var undone = sceneLines();
