@@ -10,9 +10,14 @@
     var GROUP_NAME = 'playbackControls';
     var SPEED_BUTTON_NAME = 'speedButton';
     var LOOP_BUTTON_NAME = 'loopButton';
-    var BUTTON_WIDTH = 36;
+    var BUTTON_WIDTH = 40;
     var SPEED_TEXTS = { 0.5: '\u00bd\u00d7', 1: '1\u00d7', 2: '2\u00d7' };
     var LOOP_TEXT = 'Loop';
+    // A light frame around each caption, so that the captions read as
+    // buttons and not as labels of the strip.
+    var FRAME_INSET = 6;
+    var FRAME_STROKE = 'grey';
+    var FRAME_CORNER = 4;
 
     // The speed after `speed` in the round ½× → 1× → 2× → ½×.
     function nextSpeed(speed) {
@@ -58,7 +63,18 @@
     // onClick is called with this object as `this`.
     PlaybackControls.prototype.addButton = function (x, name, tip, onClick) {
         var self = this;
-        var button = new window.Button(x, 0, BUTTON_WIDTH, this.timeline.h, name);
+        var h = this.timeline.h;
+        var button = new window.Button(x, 0, BUTTON_WIDTH, h, name);
+        button.group.add(new Kinetic.Rect({
+            x: -BUTTON_WIDTH / 2 + FRAME_INSET / 2,
+            y: -h / 2 + FRAME_INSET,
+            width: BUTTON_WIDTH - FRAME_INSET,
+            height: Math.max(0, h - 2 * FRAME_INSET),
+            stroke: FRAME_STROKE,
+            strokeWidth: 1,
+            cornerRadius: FRAME_CORNER,
+            listening: false
+        }));
         button.setTooltip(tip);
         button.group.on('click tap', function () {
             onClick.call(self);
