@@ -26,6 +26,9 @@
     }
 
     function PlaybackControls(timeline) {
+        if (!timeline || !timeline.layer || !timeline.stage) {
+            throw new Error('createPlaybackControls: the timeline is needed');
+        }
         this.timeline = timeline;
         this.speed = 1;
         this.loop = false;

@@ -35,6 +35,9 @@
     }
 
     function TimelineScrub(timeline) {
+        if (!timeline || !timeline.layer || !timeline.stage) {
+            throw new Error('createTimelineScrub: the timeline is needed');
+        }
         this.timeline = timeline;
         // Pressed on the strip, and not yet let go.
         this.pressed = false;
