@@ -1,7 +1,7 @@
 // The editor's keys. Each key the editor knows raises a page event for the
 // page shell, and its default action in the engine (scrolling, going back,
 // selecting text) is stopped. While an overlay is open only Escape works,
-// and during playback only Space (stop) and Escape; keys typed into the
+// and during playback only Space (pause and resume) and Escape (stop); keys typed into the
 // host's dialogs never arrive here, since the dialogs take them.
 (function (window, document) {
     'use strict';
@@ -99,7 +99,7 @@
             return ['escapePressed', {}];
         }
         if (keyCode === KEY.SPACE && !ctrl) {
-            return [this.playing ? 'stop' : 'play', {}];
+            return [this.playing ? 'togglePause' : 'play', {}];
         }
         if (this.playing || this.overlayOpen) {
             return null;

@@ -140,6 +140,8 @@
         this.playbackPercent = null;
         // The frame whose box is under the pointer, or null.
         this.litFrame = null;
+        // Room kept free right of the play button for controls of others.
+        this.leadWidth = 0;
 
         this.stage = new Kinetic.Stage({ container: CONTAINER_ID, width: w, height: h });
         // Every click on a frame moves boxes and redraws the strip.
@@ -157,6 +159,17 @@
         this.h = h;
         this.stage.size({ width: w, height: h });
         this.group.size({ width: w, height: h });
+        this.drawTimeline();
+    };
+
+    // Keeps `width` pixels after the play button free: the frame boxes and
+    // the progress bar start after them.
+    Timeline.prototype.setLeadWidth = function (width) {
+        if (typeof width !== 'number' || !isFinite(width) || width < 0) {
+            throw new Error('Timeline.setLeadWidth: the width must be a number of at least 0, got ' + width);
+        }
+        this.leadWidth = width;
+        this.builtWidth = null;
         this.drawTimeline();
     };
 
@@ -196,10 +209,10 @@
         this.forgetPointer();
         this.playTriangle.visible(true);
         this.stopSquare.visible(false);
-        this.playButton.setTooltip(this.isPlaying ? 'Stop (Space)' : 'Play the drill (Space)');
+        this.playButton.setTooltip(this.isPlaying ? 'Stop (Esc)' : 'Play the drill (Space)');
         this.addCaptionButton.group.visible(true);
 
-        var xMin = h;
+        var xMin = h + this.leadWidth;
         var xMax = w - h;
         // A single frame cannot be removed.
         if (this.nFrames > 1) {
@@ -299,7 +312,7 @@
 
         // What the button shows is what it does: the square offers stop.
         var square = this.stopSquare;
-        button.setTooltip(this.isPlaying ? 'Stop (Space)' : 'Play the drill (Space)');
+        button.setTooltip(this.isPlaying ? 'Stop (Esc)' : 'Play the drill (Space)');
         button.group.on('click tap', function () {
             window.myDispatchEvent(square.visible() ? 'stop' : 'play', {});
         });
@@ -512,7 +525,7 @@
             this.progressRect = null;
         }
         this.showPlayingLook();
-        this.playButton.setTooltip('Stop (Space)');
+        this.playButton.setTooltip('Stop (Esc)');
         this.layer.batchDraw();
     };
 
@@ -538,15 +551,16 @@
         this.layer.batchDraw();
     };
 
-    // 100 percent runs from just after the play button to PAD short of the
-    // strip's right end.
+    // 100 percent runs from just after the play button (and the room kept
+    // after it) to PAD short of the strip's right end.
     Timeline.prototype.setProgress = function (percent) {
         var h = this.h;
+        var from = h + this.leadWidth;
         var pad = this.pad;
         if (!this.progressRect) {
             this.progressRect = new Kinetic.Rect({
                 name: PROGRESS_NAME,
-                x: h + pad,
+                x: from + pad,
                 y: pad,
                 height: Math.max(0, h - 2 * pad),
                 fill: PROGRESS_FILL,
@@ -554,7 +568,7 @@
             });
             this.group.add(this.progressRect);
         }
-        this.progressRect.width(((this.w - pad) - (h + pad)) / 100 * percent);
+        this.progressRect.width(((this.w - pad) - (from + pad)) / 100 * percent);
     };
 
     window.Timeline = Timeline;

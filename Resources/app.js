@@ -95,6 +95,8 @@
         shell.itemPicker = new window.ItemPicker(s.itemPickerWidth, s.itemPickerHeight, shell.sport);
         shell.drawingStrip = window.createDrawingStrip(shell.itemPicker.layer, s.itemPickerWidth, s.itemPickerHeight);
         shell.timeline = new window.Timeline(s.timelineWidth, s.timelineHeight);
+        shell.playbackControls = window.createPlaybackControls(shell.timeline);
+        shell.timelineScrub = window.createTimelineScrub(shell.timeline);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary,
@@ -140,6 +142,7 @@
         shell.itemPicker.updateBounds(s.itemPickerWidth, s.itemPickerHeight);
         shell.toolbar.updateBounds(s.toolbarWidth, s.toolbarHeight);
         shell.timeline.updateBounds(s.timelineWidth, s.timelineHeight);
+        shell.playbackControls.updateBounds();
     }
 
     // ---- Bridge ---------------------------------------------------------
@@ -495,9 +498,16 @@
     function recordSelection() {
         if (shell.savedUnrecorded) {
             recordChange();
-        } else if (!shell.animation.playbackManager.isPlaying) {
+        } else if (!showsInBetween()) {
             shell.history.noteSelectedFrame(shell.animation.frameManager.selectedFrame);
         }
+    }
+
+    // Playing or scrubbing, the items stand at places the drill does not
+    // hold.
+    function showsInBetween() {
+        var playback = shell.animation.playbackManager;
+        return playback.isPlaying || playback.isScrubbing;
     }
 
     // Notes the animation as it is now: when it changed, a new undo step,
@@ -505,7 +515,7 @@
     // in-between places.
     // Returns the parts recorded, or null during playback.
     function recordChange() {
-        if (shell.animation.playbackManager.isPlaying) {
+        if (showsInBetween()) {
             return null;
         }
         var parts = shell.animation.textParts();
@@ -668,6 +678,44 @@
 
     function onStop() {
         shell.animation.playbackManager.stop();
+    }
+
+    // Pausing, speed and loop are how the drill is watched: no step, no
+    // message.
+    function onTogglePause() {
+        shell.animation.playbackManager.togglePause();
+    }
+
+    function onSetPlaybackSpeed(detail) {
+        shell.animation.playbackManager.setSpeed(detail.speed);
+        showPlaybackSettings();
+    }
+
+    function onToggleLoop() {
+        var playback = shell.animation.playbackManager;
+        playback.setLoop(!playback.loop);
+        showPlaybackSettings();
+    }
+
+    function showPlaybackSettings() {
+        var playback = shell.animation.playbackManager;
+        shell.playbackControls.show(playback.speed, playback.loop);
+    }
+
+    // A change the display still holds is recorded first, as before
+    // playback: the scrub saves the display on its way in.
+    function onScrubTimeline(detail) {
+        var playback = shell.animation.playbackManager;
+        if (!playback.isScrubbing && !playback.isPlaying) {
+            recordChange();
+            shell.animation.drawingEditor.deselect();
+        }
+        playback.scrubTo(detail.position);
+    }
+
+    function onScrubEnded() {
+        shell.animation.playbackManager.endScrub();
+        redrawAnimationLayer();
     }
 
     function onPlaybackEnded() {
@@ -1191,6 +1239,11 @@
         { name: 'addItem', handle: onAddItem, edits: true },
         { name: 'play', handle: onPlay },
         { name: 'stop', handle: onStop },
+        { name: 'togglePause', handle: onTogglePause },
+        { name: 'setPlaybackSpeed', handle: onSetPlaybackSpeed },
+        { name: 'toggleLoop', handle: onToggleLoop },
+        { name: 'scrubTimeline', handle: onScrubTimeline },
+        { name: 'scrubEnded', handle: onScrubEnded },
         { name: 'playbackEnded', handle: onPlaybackEnded },
         { name: 'updateTimelineProgress', handle: onUpdateTimelineProgress },
         { name: 'drawFrame', handle: onDrawFrame },

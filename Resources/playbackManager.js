@@ -5,16 +5,22 @@
 // The image generator uses drawFrame alone to draw any moment of an
 // animation.
 //
-// The loop does not draw frames itself: each tick raises the page event
-// `drawFrame` with the time elapsed, and the page shell calls drawFrame of
-// the on-screen animation's manager. Time is therefore always the real
-// elapsed time, and a test can drive drawFrame with times of its own.
+// The loop does not draw frames itself: each tick moves the playhead on by
+// the real time elapsed (times the speed, and not while paused) and raises
+// the page event `drawFrame` with the playhead's time from the start frame;
+// the page shell calls drawFrame of the on-screen animation's manager. A
+// test can drive drawFrame, or advance, with times of its own.
+//
+// "Animation time" runs from frame 0: timeOfFrame and momentAt are the only
+// places that turn it into frames and back, so that steps of other lengths
+// than a second change nothing else.
 (function (window, Kinetic) {
     'use strict';
 
     var FRAME_MS = 1000;
     var FULL_TURN = 360;
     var HALF_TURN = 180;
+    var SPEEDS = [0.5, 1, 2];
 
     // Degrees from alpha towards beta, the shorter way round: 350 to 10
     // turns 20 degrees through 0, not 340 backwards. The larger angle is
@@ -45,9 +51,91 @@
         // True from startPlayback until the end or stop. While it is set the
         // items stand at interpolated places that must not be saved.
         this.isPlaying = false;
+        // A paused playback still plays (isPlaying), holding its moment.
+        this.isPaused = false;
+        // True while the timeline is scrubbed: the items stand in between
+        // as during playback.
+        this.isScrubbing = false;
+        // The moment on display, in animation time.
+        this.playhead = 0;
+        // How the coach watches, not part of the drill.
+        this.speed = 1;
+        this.loop = false;
     }
 
     PlaybackManager.interpolateRotation = interpolateRotation;
+    PlaybackManager.SPEEDS = SPEEDS;
+
+    // Animation time at which frame k is reached.
+    PlaybackManager.prototype.timeOfFrame = function (k) {
+        return window.FrameTiming.startOf(this.frameManager.frameDurations, k);
+    };
+
+    // { frame, fraction } shown at animation time t: between that frame
+    // and the next, fraction of the way.
+    PlaybackManager.prototype.momentAt = function (t) {
+        var step = window.FrameTiming.stepAt(this.frameManager.frameDurations, t);
+        return { frame: step.frame, fraction: step.fraction };
+    };
+
+    // Animation time at frame position p (a frame number with a fraction).
+    PlaybackManager.prototype.timeAtPosition = function (p) {
+        var k = Math.floor(p);
+        var t0 = this.timeOfFrame(k);
+        return p === k ? t0 : t0 + (p - k) * (this.timeOfFrame(k + 1) - t0);
+    };
+
+    PlaybackManager.prototype.setSpeed = function (speed) {
+        if (SPEEDS.indexOf(speed) === -1) {
+            throw new Error('PlaybackManager.setSpeed: the speed must be one of ' + SPEEDS.join(', ') +
+                ', got ' + speed);
+        }
+        this.speed = speed;
+    };
+
+    PlaybackManager.prototype.setLoop = function (loop) {
+        this.loop = !!loop;
+    };
+
+    // Holds the moment on screen; the loop stops ticking until resumed.
+    PlaybackManager.prototype.pause = function () {
+        if (!this.isPlaying || this.isPaused) {
+            return;
+        }
+        this.isPaused = true;
+        this.anim.stop();
+    };
+
+    // Resumes from the moment held: starting the loop again restarts its
+    // clock, so the pause itself is not played.
+    PlaybackManager.prototype.resume = function () {
+        if (!this.isPlaying || !this.isPaused) {
+            return;
+        }
+        this.isPaused = false;
+        this.anim.start();
+    };
+
+    PlaybackManager.prototype.togglePause = function () {
+        if (this.isPaused) {
+            this.resume();
+        } else {
+            this.pause();
+        }
+    };
+
+    // One tick of the loop: wallMs of real time have passed.
+    PlaybackManager.prototype.advance = function (wallMs) {
+        if (!this.isPlaying || this.isPaused) {
+            return;
+        }
+        var t = this.playhead + wallMs * this.speed;
+        var end = this.timeOfFrame(this.frameManager.nFrames - 1);
+        if (this.loop && t >= end) {
+            t = t % end;
+        }
+        window.myDispatchEvent('drawFrame', { time: t - this.timeOfFrame(this.startFrame) });
+    };
 
     PlaybackManager.prototype.startPlayback = function () {
         var frames = this.frameManager;
@@ -69,7 +157,9 @@
 
         this.startFrame = frames.selectedFrame;
         this.currentPlaybackFrame = frames.selectedFrame;
+        this.playhead = this.timeOfFrame(this.startFrame);
         this.isPlaying = true;
+        this.isPaused = false;
 
         // A new loop for each playback, so that its time starts at 0. The
         // loop redraws the layer's picture after each tick itself; Kinetic's
@@ -79,7 +169,7 @@
         var self = this;
         this.anim.stop();
         this.anim = new Kinetic.Animation(function (frame) {
-            window.myDispatchEvent('drawFrame', { time: frame.time });
+            self.advance(frame.timeDiff);
             if (self.isPlaying) {
                 self.redrawTick();
             }
@@ -120,38 +210,48 @@
         }
         this.anim.stop();
         this.isPlaying = false;
+        this.isPaused = false;
         textsFromBitmaps(this.frameManager.animLayer, false);
         this.frameManager.loadFrame(this.startFrame);
         this.playbackEnded();
     };
 
+    // timeFromStart counts from the start frame; after a loop has wrapped
+    // it may be below 0, down to frame 0.
     PlaybackManager.prototype.drawFrame = function (timeFromStart) {
-        if (typeof timeFromStart !== 'number' || !isFinite(timeFromStart) || timeFromStart < 0) {
+        var t = this.timeOfFrame(this.startFrame) + timeFromStart;
+        if (typeof timeFromStart !== 'number' || !isFinite(timeFromStart) || !(t >= 0)) {
             throw new Error('PlaybackManager.drawFrame: the time must be a number of milliseconds ' +
-                'of at least 0, got ' + timeFromStart);
+                'at frame 0 or later, got ' + timeFromStart);
         }
         var frames = this.frameManager;
-        var layer = frames.animLayer;
         var nFrames = frames.nFrames;
-        // The one place where time becomes a step and a fraction of it.
-        var timing = window.FrameTiming;
-        var durations = frames.frameDurations;
-        var time = timing.startOf(durations, this.startFrame) + timeFromStart;
-        var step = timing.stepAt(durations, time);
-        var frame0 = step.frame;
+        var moment = this.momentAt(t);
+        this.playhead = t;
 
-        if (step.ended || frame0 >= nFrames - 1) {
+        if (moment.frame >= nFrames - 1) {
             this.anim.stop();
             this.isPlaying = false;
-            textsFromBitmaps(layer, false);
+            this.isPaused = false;
+            textsFromBitmaps(frames.animLayer, false);
             frames.loadFrame(nFrames - 1);
             this.playbackEnded();
             return;
         }
+        this.showMoment(moment.frame, moment.fraction);
+        window.myDispatchEvent('updateTimelineProgress', {
+            percent: t / this.timeOfFrame(nFrames - 1) * 100
+        });
+    };
 
-        var fraction = step.fraction;
-        // During playback frame0 only grows; a direct caller (the image
-        // generator) may jump anywhere, and then the lines must follow too.
+    // Moves the items on display to fraction of the way from frame0 to the
+    // next frame, with that frame's caption, lines and drawings.
+    PlaybackManager.prototype.showMoment = function (frame0, fraction) {
+        var frames = this.frameManager;
+        var layer = frames.animLayer;
+        // During playback frame0 only grows (a loop aside); a scrub or a
+        // direct caller (the image generator) may jump anywhere, and then
+        // the lines must follow too.
         var entered = frame0 !== this.currentPlaybackFrame;
         this.currentPlaybackFrame = frame0;
 
@@ -181,10 +281,49 @@
             // Drawings count their spans in frames of a second each.
             frames.drawings.showTime((frame0 + fraction) * FRAME_MS);
         }
+    };
 
-        window.myDispatchEvent('updateTimelineProgress', {
-            percent: time / timing.total(durations) * 100
-        });
+    // Shows the moment at frame position p (0 to the last frame) while the
+    // timeline is scrubbed, without playing: nothing is saved, and
+    // endScrub puts the selected frame back.
+    PlaybackManager.prototype.scrubTo = function (p) {
+        var frames = this.frameManager;
+        if (this.isPlaying || frames.nFrames < 2 || typeof p !== 'number' || !isFinite(p)) {
+            return;
+        }
+        if (!this.isScrubbing) {
+            frames.saveFrame();
+            frames.animLayer.find('.fieldItemGroup').each(function (group) {
+                group.selectFunc(false);
+            });
+            textsFromBitmaps(frames.animLayer, true);
+            this.isScrubbing = true;
+            this.currentPlaybackFrame = -1;
+        }
+        var last = frames.nFrames - 1;
+        this.playhead = this.timeAtPosition(Math.max(0, Math.min(last, p)));
+        var moment = this.momentAt(this.playhead);
+        if (moment.frame < last) {
+            this.showMoment(moment.frame, moment.fraction);
+        } else {
+            // The last frame is the end of the step into it, with its own
+            // caption and lines.
+            this.showMoment(last - 1, 1);
+            frames.animLayer.setFrameText(frames.captionOf(last));
+            frames.updateRunningLines(last);
+            this.currentPlaybackFrame = last;
+        }
+        this.redrawTick();
+    };
+
+    PlaybackManager.prototype.endScrub = function () {
+        if (!this.isScrubbing) {
+            return;
+        }
+        this.isScrubbing = false;
+        var frames = this.frameManager;
+        textsFromBitmaps(frames.animLayer, false);
+        frames.loadFrame(frames.selectedFrame);
     };
 
     PlaybackManager.prototype.playbackEnded = function () {

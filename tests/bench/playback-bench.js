@@ -15,7 +15,10 @@
 // frame load is loadFrame (rebuilding every item group) plus the same
 // redraw. A frame switch is what a click on the timeline costs until the
 // new frame is drawn: the selectedFrame page event (save, load, timeline
-// update) and the draw of the animation and timeline layers.
+// update) and the draw of the animation and timeline layers. A scrub step
+// is what one pointer move while scrubbing the timeline costs until the
+// moment is drawn: the scrubTimeline page event (which redraws the items
+// itself), at positions 1/60 of a frame apart, back and forth.
 
 var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30 };
 var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300, drawings: 0 };
@@ -225,6 +228,20 @@ function measureFrameSwitches(nFrames, count) {
     return samples;
 }
 
+// Forwards over the first nFrames, then back, as a hand drags.
+function measureScrubSteps(nFrames) {
+    var samples = [];
+    var steps = (nFrames - 1) * 60;
+    for (var i = 0; i <= 2 * steps; i++) {
+        var position = (i <= steps ? i : 2 * steps - i) / 60;
+        var start = now();
+        myDispatchEvent('scrubTimeline', { position: position });
+        samples.push(now() - start);
+    }
+    myDispatchEvent('scrubEnded', {});
+    return samples;
+}
+
 function describe(size) {
     return fm.objects.length + ' items (' + size.players + ' players, ' + size.balls + ' balls, ' +
         size.equipment + ' equipment), ' + size.drawings + ' drawings, ' + size.frames + ' frames';
@@ -257,6 +274,9 @@ function measurePlayback(size, tickFrames, done) {
         pageShell.animation.animLayer.listening(true);
         pageShell.timeline.playbackStopped();
 
+        if (typeof pm.scrubTo === 'function') {
+            report('scrub step (scrubTimeline to drawn)', stats(measureScrubSteps(tickFrames)));
+        }
         report('frame load (loadFrame + layer draw)', stats(measureFrameLoads(Math.min(size.frames, 10))));
         report('frame switch (timeline click to drawn)', stats(measureFrameSwitches(size.frames, 30)));
         var drawOnly = [];

@@ -259,3 +259,115 @@ test('playback draws each label and short label where and as a direct draw does,
         openInEditor(NEW_DRILL);
     }
 });
+
+// A key as the engine delivers it.
+function pressKey(keyCode) {
+    var evt = document.createEvent('Event');
+    evt.initEvent('keydown', true, true);
+    Object.defineProperty(evt, 'keyCode', { value: keyCode });
+    document.body.dispatchEvent(evt);
+}
+var SPACE = 32;
+var ESCAPE = 27;
+
+// The loop's ticks are played by hand (advance, which each tick calls with the real time
+// elapsed), so that every moment below is one of animation time, whatever the machine.
+test('playback control: Space pauses and resumes at the moment held; ½x takes twice as long; a loop wraps to the first frame; stop returns to the start; none is an edit', function () {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var timeline = pageShell.timeline;
+    var drill = threeFrames();
+    drill.selectedFrame = 0;
+    openInEditor(drillText(drill));
+    var text = editor.saveToString();
+    var steps = pageShell.history.length();
+    cppInterface.clearReceivedMessages();
+    // Where the person stands, and the caption.
+    function shown() { return [where(editor, 1), editor.animLayer.getFrameText()]; }
+    function clickControl(button) {
+        timeline.layer.draw();
+        clickAt(timeline.stage, button.group.getAbsolutePosition().x + 10, 20);
+    }
+    try {
+        pressKey(SPACE);
+        pm.advance(250);
+        assert.deepEqual(shown(), [[0.1, 0.275, 11.25], 'Start'], 'a quarter of the way into the first step');
+        pressKey(SPACE);
+        pm.advance(400);
+        assert.deepEqual([pm.isPlaying, pm.isPaused, shown()], [true, true, [[0.1, 0.275, 11.25], 'Start']],
+            'paused, the moment is held through ticks');
+        pressKey(SPACE);
+        pm.advance(250);
+        assert.deepEqual([pm.isPaused, shown()], [false, [[0.1, 0.35, 22.5], 'Start']], 'resumed from the moment held');
+        // 1x -> 2x -> 1/2x
+        clickControl(pageShell.playbackControls.speedButton);
+        assert.equal(pm.speed, 2, 'the speed button goes on to 2x');
+        clickControl(pageShell.playbackControls.speedButton);
+        assert.deepEqual([pm.speed, pageShell.playbackControls.speedButton.text.text()], [0.5, '\u00bd\u00d7'],
+            'and round to 1/2x, which it shows');
+        pm.advance(500);
+        assert.deepEqual(shown(), [[0.1, 0.425, 33.75], 'Start'], 'at 1/2x, 500 ms of real time play 250');
+        pm.advance(500);
+        assert.deepEqual(shown(), [[0.1, 0.5, 45], 'Pass'], 'the second frame, reached after twice the time');
+        clickControl(pageShell.playbackControls.loopButton);
+        assert.deepEqual([pm.loop, pageShell.playbackControls.loopButton.group.isSetPressed], [true, true], 'loop on');
+        pm.advance(2500);
+        assert.deepEqual([pm.isPlaying, shown()], [true, [[0.1, 0.275, 11.25], 'Start']],
+            'past the end the loop goes on from the first frame');
+        pressKey(ESCAPE);
+        assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame, shown()], [false, 0, [[0.1, 0.2, 0], 'Start']],
+            'stopped: back at the frame playback started from');
+        clickControl(pageShell.playbackControls.loopButton);
+        myDispatchEvent('play', {});
+        pm.advance(5000);
+        assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame], [false, 2], 'without the loop, the end stops');
+        assert.deepEqual([sent(), pageShell.history.length(), editor.saveToString()],
+            [[], steps, text.replace('"selectedFrame":0', '"selectedFrame":2')], 'no message, no undo step, no change');
+    } finally {
+        pm.stop();
+        myDispatchEvent('setPlaybackSpeed', { speed: 1 });
+        if (pm.loop) { myDispatchEvent('toggleLoop', {}); }
+        openInEditor(NEW_DRILL);
+    }
+});
+
+test('scrubbing the timeline shows the moment under the pointer; letting go on a box selects its frame; nothing is an edit', function () {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var timeline = pageShell.timeline;
+    var drill = threeFrames();
+    drill.selectedFrame = 0;
+    openInEditor(drillText(drill));
+    var text = editor.saveToString();
+    var steps = pageShell.history.length();
+    cppInterface.clearReceivedMessages();
+    timeline.layer.draw();
+    function middle(n) { return timeline.frameBoxX(n) + timeline.boxWidth / 2; }
+    function between(n, f) { return middle(n) + f * (middle(n + 1) - middle(n)); }
+    function shown() { return [where(editor, 1), editor.animLayer.getFrameText()]; }
+    try {
+        pointerEvent(timeline.stage, 'mousemove', middle(0), 20);
+        pointerEvent(timeline.stage, 'mousedown', middle(0), 20);
+        // [pointer x, the person's place, caption]; the add-frame button lies between boxes 1 and 2
+        [[between(0, 0.25), [0.1, 0.275, 11.25], 'Start'], [between(1, 0.5), [0.1, 0.65, 67.5], 'Pass'],
+            [between(0, 0.5), [0.1, 0.35, 22.5], 'Start'], [middle(2) + 30, [0.1, 0.8, 90], 'Shot']].forEach(function (row) {
+            pointerEvent(timeline.stage, 'mousemove', row[0], 20);
+            assert.deepEqual([pm.isScrubbing, shown()], [true, row.slice(1)], 'scrubbed to x ' + row[0]);
+        });
+        pointerEvent(timeline.stage, 'mousemove', middle(1), 20);
+        pointerEvent(timeline.stage, 'mouseup', middle(1), 20);
+        assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, timeline.selectedFrame, shown()],
+            [false, 1, 1, [[0.1, 0.5, 45], 'Pass']], 'let go on the second box');
+        timeline.layer.draw();
+        pointerEvent(timeline.stage, 'mousedown', middle(2), 20);
+        pointerEvent(timeline.stage, 'mousemove', between(0, 0.5), 20);
+        pointerEvent(timeline.stage, 'mouseup', 2, 20);
+        assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, shown()], [false, 1, [[0.1, 0.5, 45], 'Pass']],
+            'let go off the boxes: the selected frame as stored');
+        assert.deepEqual([sent(), pageShell.history.length(), editor.saveToString()],
+            [[], steps, text.replace('"selectedFrame":0', '"selectedFrame":1')], 'no message, no undo step, no change');
+    } finally {
+        pm.endScrub();
+        openInEditor(NEW_DRILL);
+    }
+});

@@ -229,7 +229,7 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
         assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'stopped');
         timeline.playbackStarted();
         timeline.updateBounds(800, H);
-        assert.deepEqual(looks(), ['stop', false, '', 'Stop (Space)'], 'a new playback starts without the last one\'s bar');
+        assert.deepEqual(looks(), ['stop', false, '', 'Stop (Esc)'], 'a new playback starts without the last one\'s bar');
     } finally {
         timeline.stage.destroy();
     }

@@ -118,7 +118,7 @@ test('regression: a resize refits every area; during playback the timeline keeps
         assert.deepEqual([timeline.stage.width(), pageShell.toolbar.getWidth(), pageShell.itemPicker.stage.height(),
             editor.stage.width(), editor.stage.height()], [990, 990, 585, 845, 585]);
         assert.deepEqual([timeline.stopSquare.isVisible(), timeline.playTriangle.isVisible()], [true, false]);
-        assert.close(timeline.group.find('.playbackProgressRect')[0].width(), (985 - 50) * 0.3, 1e-9);
+        assert.close(timeline.group.find('.playbackProgressRect')[0].width(), (985 - 50 - pageShell.playbackControls.width()) * 0.3, 1e-9);
         done();
     });
 });
@@ -527,7 +527,7 @@ test('each key raises its command, other keys are left alone, and an overlay or 
         myDispatchEvent('enableControls', {});
         keyboard.setPlaying(true);
         BINDINGS.forEach(function (b) {
-            var expected = b[0] === 'Escape' ? [[b[2], b[3]]] : b[0] === 'Space' ? [['stop', {}]] : [];
+            var expected = b[0] === 'Escape' ? [[b[2], b[3]]] : b[0] === 'Space' ? [['togglePause', {}]] : [];
             assert.deepEqual(raisedBy(b[0], b[1]), expected, 'playing: ' + b[1] + ' ' + b[0]);
         });
     } finally {
