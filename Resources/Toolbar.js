@@ -27,7 +27,7 @@
         { icon: 'redo', scale: 0.25, event: 'redo', tip: 'Redo (Ctrl+Shift+Z)' },
         { icon: 'mp4', scale: 0.7, event: 'exportVideo', tip: 'Export an MP4 video', opens: true },
         { icon: 'pdf', scale: 0.7, event: 'exportPdf', tip: 'Export a PDF report', opens: true },
-        { icon: 'copy', scale: 0.25, event: 'takeSnapshot', tip: 'Copy a picture of this frame', opens: true },
+        { icon: 'copy', scale: 0.25, event: 'takeSnapshot', tip: 'Copy a picture of this frame (or save it as a file)', opens: true },
         { icon: 'soccerField', scale: 0.25, event: 'chooseBackground', tip: 'Choose the sport and the pitch',
             opens: true },
         { icon: 'rotateAntiClock', scale: 0.3, event: 'rotateAntiClockwise', tip: 'Turn the pitch anticlockwise' },

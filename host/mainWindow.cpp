@@ -13,6 +13,7 @@
 #include "RecoveryStore.h"
 #include "ReportFile.h"
 #include "ReportHeading.h"
+#include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
@@ -490,12 +491,15 @@ void mainWindow::rememberFolderOf(const QString &filePath)
     m_lastUsedFolder = QFileInfo(filePath).absolutePath();
 }
 
+QString mainWindow::inLastFolder(const QString &name) const
+{
+    return QFileInfo(name).isAbsolute() ? name : m_lastUsedFolder + QLatin1Char('/') + name;
+}
+
 QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                                    const QString &defaultSuffix)
 {
-    const QString proposed = QFileInfo(proposedName).isAbsolute()
-                                 ? proposedName
-                                 : m_lastUsedFolder + QLatin1Char('/') + proposedName;
+    const QString proposed = inLastFolder(proposedName);
     // The dialog adds the extension before it asks about replacing a file,
     // so "drill" cannot silently overwrite "drill.anim".
     SaveFileDialog dialog(m_webView, title, proposed, filter, defaultSuffix);
@@ -700,7 +704,24 @@ void mainWindow::snapshotImage(const QVariantMap &message)
                     tr("The clipboard did not take the picture."));
         return;
     }
-    showMessage(QString(), tr("Snapshot copied to the clipboard."));
+    if (reportedInstead(tr("Snapshot copied to the clipboard.")))
+        return;
+    // Saved once the page's snapshot has ended: the file is drawn by the
+    // same picture maker, which is still delivering this one.
+    if (PictureChoice::savingAfterCopy(this))
+        QMetaObject::invokeMethod(this, &mainWindow::savePicture, Qt::QueuedConnection);
+}
+
+void mainWindow::savePicture()
+{
+    const QString name = drillName();
+    QString path;
+    int width = 0;
+    if (!PictureChoice::ask(m_webView, inLastFolder(name.isEmpty() ? QStringLiteral("picture.png") : name + QStringLiteral(".png")),
+                            &path, &width))
+        return;
+    rememberFolderOf(path);
+    startPictureExport(path, 0, width, true);
 }
 
 void mainWindow::sendToPage(const QString &msgType)
@@ -983,7 +1004,14 @@ void mainWindow::failVideoExport(const QString &reason)
 
 void mainWindow::exportPictureTo(const QString &path, int frame, int width)
 {
+    startPictureExport(path, frame, width, false);
+}
+
+// Set before the request: a page that cannot draw the frame answers inside it.
+void mainWindow::startPictureExport(const QString &path, int frame, int width, bool showsErrors)
+{
     m_pictureOutputPath = path;
+    m_pictureShowsErrors = showsErrors;
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), QStringLiteral("exportPictureResponse"));
     message.insert(QStringLiteral("frameNumber"), QString::number(frame));
@@ -999,7 +1027,10 @@ void mainWindow::writePictureData(const QVariantMap &message)
     m_pictureOutputPath.clear();
     const QString problem = textOf(message, "errorInfo");
     const QString error = problem.isEmpty() ? PictureFile::write(path, textOf(message, "imageData")) : problem;
-    emit exportFinished(error.isEmpty() ? QString()
-                                        : tr("The picture could not be written to %1: %2")
-                                              .arg(QDir::toNativeSeparators(path), error));
+    const QString text = error.isEmpty() ? QString()
+                                         : tr("The picture could not be written to %1: %2")
+                                               .arg(QDir::toNativeSeparators(path), error);
+    emit exportFinished(text);
+    if (m_pictureShowsErrors && !text.isEmpty() && !reportedInstead(text))
+        QMessageBox::warning(this, tr("Error Saving Picture"), text);
 }

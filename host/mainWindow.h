@@ -79,7 +79,13 @@ public:
     // the clipboard and confirms; says so instead when the picture does not
     // decode, the clipboard does not take it, or the page sent `errorInfo`
     // (it could not draw the drill) instead of a picture.
+    // The confirmation also offers saving the frame as a file: then
+    // savePicture() follows, once the page's snapshot has ended.
     void snapshotImage(const QVariantMap &message);
+    // Asks for a PNG or JPEG file, proposing the drill's name, and a width,
+    // and writes the selected frame there as exportPictureTo() does; a
+    // failure is shown in a message box naming the file.
+    void savePicture();
 
     // Starts a video export: asks for the file name, replies
     // "exportVideoResponse" and shows the progress dialog. Nothing happens
@@ -193,9 +199,12 @@ private:
     // The save dialog, proposing `proposedName` in the last-used folder (or
     // itself, when it is an absolute path) and adding `defaultSuffix` to a
     // name typed without it; empty when the user cancels.
+    // `name` in the last-used folder, unless it is an absolute path.
+    QString inLastFolder(const QString &name) const;
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void startVideoExport(const QString &path);
+    void startPictureExport(const QString &path, int frame, int width, bool showsErrors);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();
@@ -222,6 +231,7 @@ private:
     QString m_videoOutputPath;
     QString m_pdfOutputPath;
     QString m_pictureOutputPath;
+    bool m_pictureShowsErrors = false; // saved from the window, not the command line
     QPointer<QProgressDialog> m_progressDialog;
     // The running video's file, staged beside the chosen one, and the
     // encoder writing into it.

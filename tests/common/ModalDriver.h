@@ -45,14 +45,18 @@ public:
 
     // Chooses `path` in the file dialog about to open (typed after it opens, before
     // its folder listing can select a file), or cancels it when empty. `offered`,
-    // when given, gets the name the dialog proposed.
-    static std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *offered = nullptr)
+    // when given, gets the name the dialog proposed; `nameFilter`, when given, is
+    // the type chosen before the name is typed.
+    static std::unique_ptr<ModalDriver> chooseFile(const QString &path, QString *offered = nullptr,
+                                                   const QString &nameFilter = QString())
     {
         return answer<QFileDialog>([=](QFileDialog *d) {
             QTimer::singleShot(0, d, [=] {
                 auto *edit = d->findChild<QLineEdit *>("fileNameEdit");
                 if (offered)
                     *offered = edit->text();
+                if (!nameFilter.isEmpty())
+                    d->selectNameFilter(nameFilter);
                 d->findChild<QListView *>("listView")->clearSelection();
                 edit->setText(path);
                 path.isEmpty() ? d->reject() : static_cast<QDialog *>(d)->accept();

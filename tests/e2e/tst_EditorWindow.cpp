@@ -5,6 +5,7 @@
 #include "ApplicationIdentity.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
+#include "PictureChoice.h"
 #include "RecoveryStore.h"
 #include "ScriptEngineWorkarounds.h"
 #include "TestFiles.h"
@@ -423,6 +424,76 @@ private slots:
         QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 1);
     }
 
+    void cameraButtonSavesPicture_data()
+    {
+        QTest::addColumn<int>("type"); // in PictureChoice::nameFilters()
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written"); // empty: nothing may be written
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("PNG, typed without its extension") << 0 << "frame two" << "frame two.png" << 1440 << QByteArray("png");
+        QTest::newRow("JPEG, typed without its extension") << 1 << "frame two" << "frame two.jpg" << 640 << QByteArray("jpeg");
+        QTest::newRow("JPEG's longer extension") << 1 << "frame.jpeg" << "frame.jpeg" << 1920 << QByteArray("jpeg");
+        QTest::newRow("a folder that is not there") << 0 << "gone/frame" << QString() << 1024 << QByteArray();
+    }
+
+    // Beside the copy, the frame on show saved as a file: named after the drill, given the chosen type's
+    // extension, at the chosen width as the page draws it, and the width offered again next time.
+    // A file that cannot be written is named in a message box, and nothing is left.
+    void cameraButtonSavesPicture()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(int, width);
+        QFETCH(QByteArray, format);
+        openDrill(runningPlayer(3, 1));
+        QApplication::clipboard()->clear();
+        const auto entries = [this] {
+            QStringList names = QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+            names.sort();
+            return names;
+        };
+        const QStringList before = entries();
+        QVERIFY(!before.contains(written));
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        QString said;
+        auto failed = ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->windowTitle() == "Error Saving Picture"; },
+            [&](QMessageBox *b) { said = b->text(); b->accept(); }, written.isEmpty() ? 60000 : 0);
+        QString offeredName, offeredWidth;
+        saveFromSnapshot(PictureChoice::nameFilters().at(type), m_dir.filePath(typed), width, &offeredName, &offeredWidth);
+        QCOMPARE(offeredName, QStringLiteral("drill.png"));
+        QCOMPARE(offeredWidth, PictureChoice::widthLabel(1024));
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(1024, 768));
+        QVERIFY(finished.size() || finished.wait(60000));
+        const QString error = finished.first().first().toString();
+        if (written.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(failed->seen(), 20000);
+            QCOMPARE(said, error);
+            QVERIFY2(said.contains(QDir::toNativeSeparators(m_dir.filePath("gone/frame.png"))), qPrintable(said));
+            QCOMPARE(entries(), before);
+            return;
+        }
+        QCOMPARE(error, QString());
+        QVERIFY(!failed->seen());
+        QImageReader reader(m_dir.filePath(written));
+        QCOMPARE(reader.format(), format);
+        const QImage saved = reader.read();
+        QCOMPARE(saved.size(), QSize(width, width * 3 / 4));
+        const QList<QImage> own = ownImages(2, width);
+        QCOMPARE(own[1].size(), saved.size());
+        QVERIFY(VideoProbe::difference(small(saved), small(own[1])) < 3 && VideoProbe::difference(small(saved), small(own[0])) > 0.5);
+        QStringList after = before;
+        after << written;
+        after.sort();
+        QCOMPARE(entries(), after);
+        // Offered the width chosen; cancelled there, nothing is written.
+        saveFromSnapshot(PictureChoice::nameFilters().at(0), m_dir.filePath("other"), 0, &offeredName, &offeredWidth);
+        QCOMPARE(offeredWidth, PictureChoice::widthLabel(width));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(entries(), after);
+    }
+
     void videoButtonWritesWholeExport_data()
     {
         QTest::addColumn<int>("frames");
@@ -763,6 +834,30 @@ private:
         auto chooser = ModalDriver::chooseFile(path, offered);
         clickToolbarButton(event);
         QTRY_VERIFY(chooser->seen());
+    }
+
+    // The camera button pressed, its confirmation answered with saving, the file dialog with `path` under
+    // `nameFilter` and the width dialog with `width` (0: cancelled); the names and width offered noted.
+    void saveFromSnapshot(const QString &nameFilter, const QString &path, int width, QString *offeredName, QString *offeredWidth)
+    {
+        auto box = ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text() == "Snapshot copied to the clipboard."; },
+            [](QMessageBox *b) {
+                for (QAbstractButton *choice : b->buttons())
+                    if (b->buttonRole(choice) == QMessageBox::ActionRole)
+                        return choice->click();
+            }, 20000);
+        auto chooser = ModalDriver::chooseFile(path, offeredName, nameFilter);
+        auto widths = ModalDriver::answer<QInputDialog>([=](QInputDialog *d) {
+            *offeredWidth = d->textValue();
+            if (!width)
+                return d->reject();
+            d->setTextValue(PictureChoice::widthLabel(width));
+            d->accept();
+        }, 30000);
+        clickToolbarButton("takeSnapshot");
+        QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(chooser->seen(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(widths->seen(), 20000);
     }
 
     // The page's own pictures of the first `count` seconds, drawn as the exports draw them, small.

@@ -13,6 +13,7 @@
 #include "FileNameCodec.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "RecoveryStore.h"
 #include "PictureFile.h"
@@ -609,13 +610,22 @@ private slots:
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("no extension") << "overlap drill" << "mp4" << "overlap drill.mp4" << false;
-        QTest::newRow("another extension") << "drill.v2" << "mp4" << "drill.v2.mp4" << false;
-        QTest::newRow("its own, in capitals") << "x.MP4" << "mp4" << "x.MP4" << false;
-        QTest::newRow("a trailing dot") << "report." << "pdf" << "report.pdf" << false;
-        QTest::newRow("a drill") << "drill.v2" << "anim" << "drill.v2.anim" << false;
+        QTest::addColumn<QString>("type"); // a picture type chosen from the picture filters, or none
+        QTest::newRow("no extension") << "overlap drill" << "mp4" << "overlap drill.mp4" << false << QString();
+        QTest::newRow("another extension") << "drill.v2" << "mp4" << "drill.v2.mp4" << false << QString();
+        QTest::newRow("its own, in capitals") << "x.MP4" << "mp4" << "x.MP4" << false << QString();
+        QTest::newRow("a trailing dot") << "report." << "pdf" << "report.pdf" << false << QString();
+        QTest::newRow("a drill") << "drill.v2" << "anim" << "drill.v2.anim" << false << QString();
         // Asked about the file the name becomes, not the one typed.
-        QTest::newRow("the completed name exists") << "drill.v2" << "pdf" << "drill.v2.pdf" << true;
+        QTest::newRow("the completed name exists") << "drill.v2" << "pdf" << "drill.v2.pdf" << true << QString();
+        // A dialog of several types adds the extension of the one chosen.
+        const QStringList pictures = PictureChoice::nameFilters();
+        QTest::newRow("a PNG picture") << "frame" << "png" << "frame.png" << false << pictures.at(0);
+        QTest::newRow("a JPEG picture") << "frame" << "png" << "frame.jpg" << false << pictures.at(1);
+        QTest::newRow("a JPEG picture's longer extension") << "frame.JPEG" << "png" << "frame.JPEG" << false << pictures.at(1);
+        QTest::newRow("a JPEG picture's name exists") << "drill.v2" << "png" << "drill.v2.jpg" << true << pictures.at(1);
+        // Not the listed "frame two.png" its start matched as it was typed.
+        QTest::newRow("a JPEG picture beside a PNG one") << "frame two" << "png" << "frame two.jpg" << false << pictures.at(1);
     }
 
     // The real dialog, typed into as a coach would.
@@ -625,14 +635,17 @@ private slots:
         QFETCH(QString, suffix);
         QFETCH(QString, chosen);
         QFETCH(bool, replacing);
+        QFETCH(QString, type);
         writeFile(path("drill.v2"), "typed");
+        writeFile(path("frame two.png"), "a picture");
         if (replacing)
             writeFile(path(chosen), "earlier");
         QString asked;
         auto replace = ModalDriver::answer<QMessageBox>([&](QMessageBox *b) { asked = b->text(); b->button(QMessageBox::Yes)->click(); },
                                                         replacing ? 20000 : 0);
-        auto chooser = ModalDriver::chooseFile(path(typed));
-        SaveFileDialog dialog(nullptr, "Save", path("proposed." + suffix), "Files (*." + suffix + ")", suffix);
+        auto chooser = ModalDriver::chooseFile(path(typed), nullptr, type);
+        const QString filters = type.isEmpty() ? "Files (*." + suffix + ")" : PictureChoice::nameFilters().join(";;");
+        SaveFileDialog dialog(nullptr, "Save", path("proposed." + suffix), filters, suffix);
         QCOMPARE(dialog.choose(), path(chosen));
         QVERIFY(chooser->seen());
         QCOMPARE(replace->seen(), replacing);
