@@ -41,8 +41,9 @@
 
     var SNAPSHOT_WIDTH = 1024;
     var FRAME_MS = 1000;
+    // The video's picture width and pictures per second (and so pictures
+    // per step from frame to frame) when the host asks for no other.
     var VIDEO_WIDTH = 640;
-    // Pictures per second, and so pictures per step from frame to frame.
     var VIDEO_FPS = 15;
 
     var ROTATION_STEP = 90;
@@ -288,8 +289,10 @@
         }
     }
 
-    function onExportVideoResponse() {
-        saveToVideo();
+    function onExportVideoResponse(message) {
+        var width = parseInt(message.frameWidth, 10);
+        var rate = parseInt(message.frameRate, 10);
+        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS);
     }
 
     function onBreakVideoExport() {
@@ -337,7 +340,9 @@
     // generator as it stands now, so the coach may go on editing meanwhile.
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
-    function saveToVideo() {
+    // Everything is drawn at the picture's own size, so a larger video is
+    // sharper rather than enlarged.
+    function saveToVideo(width, rate) {
         if (shell.videoRendering) {
             return;
         }
@@ -345,10 +350,12 @@
         var generator = shell.imageGenerator;
         shell.breakVideoExport = false;
         shell.frameCounter = 0;
-        shell.nFrames = (animation.frameManager.nFrames - 1) * VIDEO_FPS;
+        shell.videoWidth = width;
+        shell.videoRate = rate;
+        shell.nFrames = (animation.frameManager.nFrames - 1) * rate;
         shell.videoRendering = true;
         generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(VIDEO_WIDTH, false, runningLinesShown(), gridShown());
+        generator.configureAnimation(width, false, runningLinesShown(), gridShown());
         generator.getImage(0, sendVideoPicture);
     }
 
@@ -363,18 +370,18 @@
             }
             sendMessage({
                 msgType: 'writeVideoFrame',
-                frameWidth: VIDEO_WIDTH,
-                frameHeight: VIDEO_WIDTH / shell.animation.aspectRatio,
+                frameWidth: shell.videoWidth,
+                frameHeight: shell.videoWidth / shell.animation.aspectRatio,
                 frameNumber: shell.frameCounter,
                 nFrames: shell.nFrames,
-                frameRate: VIDEO_FPS,
+                frameRate: shell.videoRate,
                 imageData: dataUrl
             });
             shell.frameCounter += 1;
             more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
             if (more) {
-                // Multiplied first, so that picture 15 is frame 1 exactly.
-                shell.imageGenerator.getImage(shell.frameCounter * FRAME_MS / VIDEO_FPS, sendVideoPicture);
+                // Multiplied first, so that picture `rate` is frame 1 exactly.
+                shell.imageGenerator.getImage(shell.frameCounter * FRAME_MS / shell.videoRate, sendVideoPicture);
             }
         } finally {
             if (!more) {

@@ -3,6 +3,7 @@
 
 #include "AnimationFilePrefetch.h"
 #include "DrillText.h"
+#include "VideoOptions.h"
 
 #include <QHash>
 #include <QPointer>
@@ -81,9 +82,10 @@ public:
     // (it could not draw the drill) instead of a picture.
     void snapshotImage(const QVariantMap &message);
 
-    // Starts a video export: asks for the file name, replies
-    // "exportVideoResponse" and shows the progress dialog. Nothing happens
-    // when the user cancels the file dialog.
+    // Starts a video export: asks for the file name, then the picture size
+    // and rate (remembered for next time), replies "exportVideoResponse"
+    // and shows the progress dialog. Nothing happens when the user cancels
+    // either dialog.
     void exportVideo();
 
     // Writes one picture of the running video export (the message of
@@ -114,7 +116,7 @@ public:
     // Exports without a dialog, for the command line: the same page and host
     // code as the toolbar's, writing to `path`. Each ends with
     // exportFinished(), also when it cannot start.
-    void exportVideoTo(const QString &path);
+    void exportVideoTo(const QString &path, const VideoOptions &options = VideoOptions());
     // The PDF report, as exportPdf() builds it after its file dialog.
     void exportPdfTo(const QString &path);
     // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
@@ -195,7 +197,7 @@ private:
     // name typed without it; empty when the user cancels.
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
-    void startVideoExport(const QString &path);
+    void startVideoExport(const QString &path, const VideoOptions &options);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);
     void finishVideo();
