@@ -40,8 +40,9 @@
         '<br/>(maximum 4 characters)</p></body></html>';
 
     var SNAPSHOT_WIDTH = 1024;
+    // The video's picture width and pictures per second (a step of a second
+    // has that many pictures, a held one more) when the host asks for no other.
     var VIDEO_WIDTH = 640;
-    // Pictures per second: a step of a second has 15, a held one more.
     var VIDEO_FPS = 15;
 
     var ROTATION_STEP = 90;
@@ -290,8 +291,10 @@
         }
     }
 
-    function onExportVideoResponse() {
-        saveToVideo();
+    function onExportVideoResponse(message) {
+        var width = parseInt(message.frameWidth, 10);
+        var rate = parseInt(message.frameRate, 10);
+        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS);
     }
 
     function onBreakVideoExport() {
@@ -339,7 +342,9 @@
     // generator as it stands now, so the coach may go on editing meanwhile.
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
-    function saveToVideo() {
+    // Everything is drawn at the picture's own size, so a larger video is
+    // sharper rather than enlarged.
+    function saveToVideo(width, rate) {
         if (shell.videoRendering) {
             return;
         }
@@ -347,13 +352,15 @@
         var generator = shell.imageGenerator;
         shell.breakVideoExport = false;
         shell.frameCounter = 0;
+        shell.videoWidth = width;
+        shell.videoRate = rate;
         // The host counts the pictures by frameNumber up to nFrames, the
         // last frame's picture, which it holds.
-        shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, VIDEO_FPS);
+        shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
         shell.nFrames = shell.videoTimes.length - 1;
         shell.videoRendering = true;
         generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(VIDEO_WIDTH, false, runningLinesShown(), gridShown());
+        generator.configureAnimation(width, false, runningLinesShown(), gridShown());
         generator.getImage(0, sendVideoPicture);
     }
 
@@ -368,11 +375,11 @@
             }
             sendMessage({
                 msgType: 'writeVideoFrame',
-                frameWidth: VIDEO_WIDTH,
-                frameHeight: VIDEO_WIDTH / shell.animation.aspectRatio,
+                frameWidth: shell.videoWidth,
+                frameHeight: shell.videoWidth / shell.animation.aspectRatio,
                 frameNumber: shell.frameCounter,
                 nFrames: shell.nFrames,
-                frameRate: VIDEO_FPS,
+                frameRate: shell.videoRate,
                 imageData: dataUrl
             });
             shell.frameCounter += 1;

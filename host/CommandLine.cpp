@@ -35,6 +35,14 @@ struct Options
                                  .arg(MinWidth)
                                  .arg(MaxWidth),
                              QStringLiteral("pixels"), QStringLiteral("1024")};
+    QCommandLineOption videoSize{QStringLiteral("video-size"),
+                                 QStringLiteral("The picture size of the --export-video video: 640x480 "
+                                                "(default), 960x720 or 1440x1080."),
+                                 QStringLiteral("size"), QStringLiteral("640x480")};
+    QCommandLineOption fps{QStringLiteral("fps"),
+                           QStringLiteral("The pictures a second of the --export-video video: 15 "
+                                          "(default), 25 or 30."),
+                           QStringLiteral("rate"), QStringLiteral("15")};
     QCommandLineOption outputDir{QStringLiteral("output-dir"),
                                  QStringLiteral("Export several drills into <dir>, each file named after "
                                                 "its drill. The export options then take only the "
@@ -54,7 +62,7 @@ struct Options
                            "the editor opens, with the drill if one is named."));
         help = parser.addHelpOption();
         version = parser.addVersionOption();
-        parser.addOptions({video, pdf, picture, frame, width, outputDir});
+        parser.addOptions({video, pdf, picture, frame, width, videoSize, fps, outputDir});
         parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
                                      QStringLiteral("[drill.anim...]"));
     }
@@ -97,6 +105,8 @@ public:
         if (error.isEmpty())
             error = pictureSettings();
         if (error.isEmpty())
+            error = videoSettings();
+        if (error.isEmpty())
             error = makeJobs(kinds, *drills, jobs);
         return error;
     }
@@ -120,7 +130,8 @@ private:
 
     QString onlyWithExport() const
     {
-        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.outputDir}) {
+        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
+                                            &m_options.fps, &m_options.outputDir}) {
             if (m_options.parser.isSet(*o))
                 return QStringLiteral("--%1 goes with an export option.").arg(o->names().first());
         }
@@ -134,7 +145,8 @@ private:
             if (p.values(*k.option).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(k.option->names().first());
         }
-        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.outputDir}) {
+        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
+                                            &m_options.fps, &m_options.outputDir}) {
             if (p.values(*o).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(o->names().first());
         }
@@ -169,6 +181,22 @@ private:
         return QString();
     }
 
+    QString videoSettings()
+    {
+        const QCommandLineParser &p = m_options.parser;
+        if (!p.isSet(m_options.video)) {
+            if (p.isSet(m_options.videoSize) || p.isSet(m_options.fps))
+                return QStringLiteral("--video-size and --fps go with --export-video.");
+            return QString();
+        }
+        if (!VideoOptions::parseSize(p.value(m_options.videoSize), &m_video.size))
+            return QStringLiteral("--video-size needs 640x480, 960x720 or 1440x1080, not \"%1\".")
+                .arg(p.value(m_options.videoSize));
+        if (!VideoOptions::parseFrameRate(p.value(m_options.fps), &m_video.frameRate))
+            return QStringLiteral("--fps needs 15, 25 or 30, not \"%1\".").arg(p.value(m_options.fps));
+        return QString();
+    }
+
     QString makeJobs(const QList<KindInfo> &kinds, const QStringList &drills, QList<ExportJob> *jobs) const
     {
         const QCommandLineParser &p = m_options.parser;
@@ -194,6 +222,7 @@ private:
                                             : value;
                 job.frame = m_frame;
                 job.width = m_width;
+                job.video = m_video;
                 const QString key = QFileInfo(job.outputPath).absoluteFilePath();
                 if (outputs.contains(key))
                     return QStringLiteral("Two exports would both write %1; drills exported into one "
@@ -210,6 +239,7 @@ private:
     bool m_ok = false;
     int m_frame = ExportJob::SelectedFrame;
     int m_width = 1024;
+    VideoOptions m_video;
 };
 
 } // namespace

@@ -30,7 +30,7 @@ ExportRunner::Exporter throughWindow(const Start &start)
 void CommandLineExports::install(ExportRunner &runner)
 {
     runner.setExporter(ExportJob::Kind::Video, throughWindow([](mainWindow *window, const ExportJob &job) {
-        window->exportVideoTo(job.outputPath);
+        window->exportVideoTo(job.outputPath, job.video);
     }));
     runner.setExporter(ExportJob::Kind::Pdf, throughWindow([](mainWindow *window, const ExportJob &job) {
         window->exportPdfTo(job.outputPath);

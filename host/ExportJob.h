@@ -1,6 +1,8 @@
 #ifndef EXPORTJOB_H
 #define EXPORTJOB_H
 
+#include "VideoOptions.h"
+
 #include <QString>
 
 // One export asked for on the command line: one drill written to one file.
@@ -19,6 +21,8 @@ struct ExportJob
     static constexpr int SelectedFrame = 0;
     int frame = SelectedFrame;
     int width = 1024;
+    // Videos only: picture size and rate.
+    VideoOptions video;
 };
 
 #endif // EXPORTJOB_H

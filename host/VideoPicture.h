@@ -10,9 +10,14 @@
 class VideoPicture
 {
 public:
-    // A white picture of the given size with the title card logo drawn
-    // unscaled in its middle.
-    static QImage titleCard(int width, int height);
+    // A white picture of the given size with the title card logo and,
+    // under it, the drill's name (titleText()), both growing with the
+    // picture's width from their size at 640 pixels.
+    static QImage titleCard(int width, int height, const QString &drillName);
+
+    // What the card says for a drill of that name: its name, or
+    // "Untitled drill" for a drill without one.
+    static QString titleText(const QString &drillName);
 
     // Copies `picture` upside down into `buffer`, which holds exactly
     // width × height × 4 bytes. Copies nothing and returns false when the

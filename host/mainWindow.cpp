@@ -19,6 +19,7 @@
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "StagedFile.h"
+#include "VideoOptionsDialog.h"
 #include "VideoPicture.h"
 #include "WindowPlacement.h"
 #include "jsInterface.h"
@@ -737,22 +738,33 @@ void mainWindow::exportVideo()
     const QString fileName = chooseSaveFile(tr("Save Video"),
                                             name.isEmpty() ? QStringLiteral("animation.mp4") : name + QStringLiteral(".mp4"),
                                             tr("MP4 Video Files (*.mp4)"), QStringLiteral("mp4"));
-    if (!fileName.isEmpty())
-        startVideoExport(fileName);
+    if (fileName.isEmpty())
+        return;
+    VideoOptions options = VideoOptions::remembered();
+    if (!VideoOptionsDialog::ask(m_webView, &options))
+        return;
+    options.remember();
+    startVideoExport(fileName, options);
 }
 
-void mainWindow::exportVideoTo(const QString &path)
+void mainWindow::exportVideoTo(const QString &path, const VideoOptions &options)
 {
-    startVideoExport(path);
+    startVideoExport(path, options);
 }
 
-void mainWindow::startVideoExport(const QString &path)
+// The page draws at the size and rate asked for and says them again in each
+// picture's message, which the encoder then follows.
+void mainWindow::startVideoExport(const QString &path, const VideoOptions &options)
 {
     // An export the page abandoned keeps what it had written, as on Cancel.
     endVideoExport();
     endPdfExport();
     m_videoOutputPath = path;
-    sendToPage(QStringLiteral("exportVideoResponse"));
+    QVariantMap request;
+    request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
+    request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
+    request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
+    emit m_bridge->sendMessage(request);
     startExportProgress(tr("Encoding video..."));
 }
 
@@ -904,7 +916,7 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
 
     if (!m_encoder && !startEncoder(width, height, frameRate))
         return;
-    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height), frameRate))
+    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height, drillName()), frameRate))
         return;
 
     // Decoded on the encoder's worker, while the page draws the next one. A

@@ -3,6 +3,7 @@
 
 #include "AnimationFilePrefetch.h"
 #include "DrillText.h"
+#include "VideoOptions.h"
 
 #include <QHash>
 #include <QPointer>
@@ -87,9 +88,10 @@ public:
     // failure is shown in a message box naming the file.
     void savePicture();
 
-    // Starts a video export: asks for the file name, replies
-    // "exportVideoResponse" and shows the progress dialog. Nothing happens
-    // when the user cancels the file dialog.
+    // Starts a video export: asks for the file name, then the picture size
+    // and rate (remembered for next time), replies "exportVideoResponse"
+    // and shows the progress dialog. Nothing happens when the user cancels
+    // either dialog.
     void exportVideo();
 
     // Writes one picture of the running video export (the message of
@@ -120,7 +122,7 @@ public:
     // Exports without a dialog, for the command line: the same page and host
     // code as the toolbar's, writing to `path`. Each ends with
     // exportFinished(), also when it cannot start.
-    void exportVideoTo(const QString &path);
+    void exportVideoTo(const QString &path, const VideoOptions &options = VideoOptions());
     // The PDF report, as exportPdf() builds it after its file dialog.
     void exportPdfTo(const QString &path);
     // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
@@ -203,7 +205,7 @@ private:
     QString inLastFolder(const QString &name) const;
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
-    void startVideoExport(const QString &path);
+    void startVideoExport(const QString &path, const VideoOptions &options);
     void startPictureExport(const QString &path, int frame, int width, bool showsErrors);
     bool startEncoder(int width, int height, int frameRate);
     bool writeVideoPicture(const QImage &picture, int times);

@@ -22,7 +22,10 @@ extern "C" {
 
 namespace {
 
-const int kBitRate = 800000;
+// 800 kbit/s for 640 × 480 at 15 pictures a second, and as many bits a
+// pixel at any other size and rate, so a bigger picture is as sharp.
+const qint64 kBitRate = 800000;
+const qint64 kBitRatePixelsPerSecond = 640 * 480 * 15;
 // Measured on a 2-core machine, 166 pictures of 640 × 480 at 800 kbit/s:
 // veryfast costs about 2 dB less than medium at a third of its time;
 // superfast and ultrafast lose 2 and 4 dB more for little speed. Without
@@ -31,6 +34,12 @@ const int kBitRate = 800000;
 // wait for a backlog at its end (a whole export's host side went from
 // 1.9 s to 0.75 s) for 0.7 dB.
 const char *const kPreset = "veryfast";
+// Larger pictures have many more pixels to search; there the faster preset
+// keeps an export ahead of real time, and the higher bit rate makes up for
+// what it gives away.
+const char *const kLargePreset = "superfast";
+const int kLargePixels = 640 * 480;
+const int kDecoderPadding = 128;
 const char *const kTune = "zerolatency";
 // Buffers in flight: enough to keep the worker busy while the caller
 // prepares the next picture, few enough to keep memory flat.
@@ -190,10 +199,10 @@ bool Mp4Encoder::Private::openCodec(QString *why)
     codec->framerate = AVRational{frameRate, 1};
     codec->sample_aspect_ratio = AVRational{1, 1};
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
-    codec->bit_rate = kBitRate;
+    codec->bit_rate = Mp4Encoder::bitRate(width, height, frameRate);
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(codec->priv_data, "preset", kPreset, 0);
+    av_opt_set(codec->priv_data, "preset", width * height > kLargePixels ? kLargePreset : kPreset, 0);
     av_opt_set(codec->priv_data, "tune", kTune, 0);
 
     int rc = avcodec_open2(codec.get(), h264, nullptr);
@@ -232,10 +241,12 @@ bool Mp4Encoder::Private::openJpegDecoder(QString *why)
         *why = QStringLiteral("Out of memory");
         return false;
     }
-    // A picture larger than the video is refused from its header, before
-    // anything of its size is allocated; one thread, so that each picture
-    // comes out of the decoder as soon as it goes in.
-    jpegDecoder->max_pixels = int64_t(width) * height;
+    // A picture much larger than the video is refused from its header,
+    // before anything of its size is allocated; one thread, so that each
+    // picture comes out of the decoder as soon as it goes in. The decoder
+    // checks its buffer's size, which it pads to whole blocks (a 1440-pixel
+    // row is given 1472), so the limit leaves room for that padding.
+    jpegDecoder->max_pixels = int64_t(width + kDecoderPadding) * (height + kDecoderPadding);
     jpegDecoder->thread_count = 1;
     const int rc = avcodec_open2(jpegDecoder.get(), mjpeg, nullptr);
     if (rc < 0) {
@@ -450,6 +461,11 @@ std::unique_ptr<Mp4Encoder> Mp4Encoder::create(int width, int height, int frameR
     if (error)
         *error = why;
     return nullptr;
+}
+
+qint64 Mp4Encoder::bitRate(int width, int height, int frameRate)
+{
+    return kBitRate * width * height * frameRate / kBitRatePixelsPerSecond;
 }
 
 Mp4Encoder::~Mp4Encoder()

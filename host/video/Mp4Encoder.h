@@ -8,7 +8,7 @@
 #include <memory>
 
 // Writes equally sized pictures as H.264 video in an MP4 file, one picture
-// per 1/frameRate second, at 800000 bit/s.
+// per 1/frameRate second, at bitRate() bit/s.
 //
 // Pictures come in two forms, freely mixed: raw frame buffers of width ×
 // height × 4 bytes, rows without gaps, the bottom row first, each pixel
@@ -28,6 +28,10 @@ public:
     // fails, with the reason in `*error`; no file is left behind then.
     static std::unique_ptr<Mp4Encoder> create(int width, int height, int frameRate,
                                               const QString &outputPath, QString *error);
+
+    // 800000 bit/s for 640 × 480 at 15 pictures a second, growing with the
+    // picture's area and rate.
+    static qint64 bitRate(int width, int height, int frameRate);
 
     // An encoder destroyed without finish() stops its worker and closes the
     // file as it stands, without completing it.

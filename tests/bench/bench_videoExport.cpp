@@ -1,16 +1,18 @@
 // Prints what a whole video export costs, page and host together, for a
-// drill of 10 frames and 25 items (136 pictures drawn, 166 in the video,
-// 11.07 s long): the wall time from "exportVideoResponse" to the file
-// closed and its ratio to the video's duration, then the time per stage
-// and the peak resident memory. The export runs three times in one hidden
-// main window with its real page; the stages are timed on the page by
-// wrapping the image generator's steps, the host's decoding and encoding
-// afterwards on the same pictures alone.
+// drill of 10 frames and 25 items (at 640 × 480 and 15 pictures a second,
+// 136 pictures drawn, 166 in the video, 11.07 s long), at each picture size
+// and rate a coach may choose, side by side: the wall time from
+// "exportVideoResponse" to the file closed and its ratio to the video's
+// duration, then the time per stage and the peak resident memory. Each
+// export runs three times in one hidden main window with its real page;
+// the stages are timed on the page by wrapping the image generator's steps,
+// the host's decoding and encoding afterwards on the same pictures alone.
 //
 //   QT_QPA_PLATFORM=offscreen tests/bench/bench_videoExport
 #include "ApplicationIdentity.h"
 #include "DataUrl.h"
 #include "Mp4Encoder.h"
+#include "VideoOptions.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
 #include "mainWindow.h"
@@ -139,33 +141,11 @@ QString ms(double value)
 
 } // namespace
 
-int main(int argc, char *argv[])
+bool exportAt(mainWindow &window, QWebFrame *page, const QTemporaryDir &dir, const VideoOptions &video, QTextStream &out)
 {
-    ScriptEngineWorkarounds::apply();
-    QApplication app(argc, argv);
-    ApplicationIdentity::apply();
-    PageFonts::install();
-    QTextStream out(stdout);
-    QTemporaryDir dir;
-    const QString drillPath = dir.filePath(QStringLiteral("drill.anim"));
-    QFile file(drillPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(drill()) < 0)
-        return 1;
-    file.close();
-
-    mainWindow window(mainWindow::Presentation::Hidden);
-    if (!window.isPageLoaded()) {
-        QEventLoop loading;
-        QObject::connect(&window, &mainWindow::pageLoaded, &loading, &QEventLoop::quit);
-        loading.exec();
-    }
-    QWebFrame *page = window.findChild<QWebView *>()->page()->mainFrame();
-    window.openAnimation(drillPath);
-    page->evaluateJavaScript(QString::fromLatin1(kInstrument));
-    out << "peak memory with the page loaded, before the export: " << peakMiB() << " MiB\n";
-
-    const int pictures = (kFrames - 1) * 15 + 1;
-    const double seconds = (pictures + 30) / 15.0;
+    const int rate = video.frameRate;
+    const int pictures = (kFrames - 1) * rate + 1;
+    const double seconds = double(pictures + 2 * rate) / rate;
     QStringList walls;
     for (int run = 0; run < kRuns; ++run) {
         page->evaluateJavaScript(QStringLiteral(
@@ -180,13 +160,13 @@ int main(int argc, char *argv[])
                                                  });
         QElapsedTimer clock;
         clock.start();
-        window.exportVideoTo(path);
+        window.exportVideoTo(path, video);
         exporting.exec();
         const double wall = clock.nsecsElapsed() / 1e6;
         QObject::disconnect(connection);
         if (!error.isEmpty()) {
             out << "export failed: " << error << "\n";
-            return 1;
+            return false;
         }
         const QVariantMap t = page->evaluateJavaScript(QStringLiteral("benchTimes")).toMap();
         out << "run " << run + 1 << ": " << QString::number(wall, 'f', 0) << " ms for "
@@ -214,14 +194,50 @@ int main(int argc, char *argv[])
         DataUrl::payload(url);
     const double base64 = clock.nsecsElapsed() / 1e6 / urls.size();
     QString error;
-    auto encoder = Mp4Encoder::create(640, 480, 15, dir.filePath(QStringLiteral("alone.mp4")), &error);
+    auto encoder = Mp4Encoder::create(video.size.width(), video.size.height(), rate, dir.filePath(QStringLiteral("alone.mp4")), &error);
     clock.restart();
     for (int i = 0; i < urls.size(); ++i)
-        encoder->writeJpegDataUrl(urls.at(i), i + 1 == urls.size() ? 16 : 1);
+        encoder->writeJpegDataUrl(urls.at(i), i + 1 == urls.size() ? rate + 1 : 1);
     encoder->finish();
     const double worker = clock.nsecsElapsed() / 1e6;
-    out << "encoder's worker alone: " << QString::number(worker, 'f', 0) << " ms for " << urls.size() + 15
+    out << "encoder's worker alone: " << QString::number(worker, 'f', 0) << " ms for " << urls.size() + rate
         << " pictures, of which base64 decoding " << ms(base64) << " ms a picture (" << urls.value(0).size() / 1024
         << " KiB of text); the rest JPEG decoding and H.264 encoding\n";
+    return true;
+}
+
+int main(int argc, char *argv[])
+{
+    ScriptEngineWorkarounds::apply();
+    QApplication app(argc, argv);
+    ApplicationIdentity::apply();
+    PageFonts::install();
+    QTextStream out(stdout);
+    QTemporaryDir dir;
+    const QString drillPath = dir.filePath(QStringLiteral("drill.anim"));
+    QFile file(drillPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(drill()) < 0)
+        return 1;
+    file.close();
+
+    mainWindow window(mainWindow::Presentation::Hidden);
+    if (!window.isPageLoaded()) {
+        QEventLoop loading;
+        QObject::connect(&window, &mainWindow::pageLoaded, &loading, &QEventLoop::quit);
+        loading.exec();
+    }
+    QWebFrame *page = window.findChild<QWebView *>()->page()->mainFrame();
+    window.openAnimation(drillPath);
+    page->evaluateJavaScript(QString::fromLatin1(kInstrument));
+    out << "peak memory with the page loaded, before the export: " << peakMiB() << " MiB\n";
+
+    const QList<VideoOptions> choices = {VideoOptions{QSize(640, 480), 15}, VideoOptions{QSize(960, 720), 25},
+                                         VideoOptions{QSize(1440, 1080), 30}};
+    for (const VideoOptions &video : choices) {
+        out << "\n== " << VideoOptions::sizeText(video.size) << " at " << video.frameRate << " pictures a second, "
+            << Mp4Encoder::bitRate(video.size.width(), video.size.height(), video.frameRate) / 1000 << " kbit/s ==\n";
+        if (!exportAt(window, page, dir, video, out))
+            return 1;
+    }
     return 0;
 }

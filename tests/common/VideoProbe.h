@@ -22,13 +22,14 @@ struct VideoProbe
         return p.readAllStandardOutput();
     }
 
-    // Empty when the file is H.264 of width × height at 15 pictures a second
-    // with `pictures` pictures evenly spaced in time, else what it is.
-    static QString problem(const QString &path, int width, int height, int pictures)
+    // Empty when the file is H.264 of width × height at `rate` pictures a
+    // second with `pictures` pictures evenly spaced in time, lasting as long
+    // as they do, else what it is.
+    static QString problem(const QString &path, int width, int height, int pictures, int rate = 15)
     {
         QString error;
         const QByteArray out = run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                                               "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time",
+                                               "stream=codec_name,width,height,r_frame_rate:frame=best_effort_timestamp_time:format=duration",
                                                "-of", "default=noprint_wrappers=1", path}, &error);
         QMap<QByteArray, QString> stream;
         QList<double> times; // of each decoded picture, in seconds
@@ -41,10 +42,12 @@ struct VideoProbe
         }
         const QString got = QStringLiteral("%1 %2x%3 %4, %5 pictures")
                                 .arg(stream["codec_name"], stream["width"], stream["height"], stream["r_frame_rate"]).arg(times.size());
-        if (!error.isEmpty() || got != QStringLiteral("h264 %1x%2 15/1, %3 pictures").arg(width).arg(height).arg(pictures))
+        if (!error.isEmpty() || got != QStringLiteral("h264 %1x%2 %3/1, %4 pictures").arg(width).arg(height).arg(rate).arg(pictures))
             return error.isEmpty() ? got : error;
+        if (qAbs(stream["duration"].toDouble() - double(pictures) / rate) > 0.5 / rate)
+            return QStringLiteral("%1 s long").arg(stream["duration"]);
         for (int i = 0; i < times.size(); ++i) {
-            if (qAbs(times.at(i) - i / 15.0) > 0.01)
+            if (qAbs(times.at(i) - double(i) / rate) > 0.01)
                 return QStringLiteral("picture %1 at %2 s").arg(i).arg(times.at(i));
         }
         return QString();

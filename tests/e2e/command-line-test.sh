@@ -50,6 +50,10 @@ cases=(
   "2|err|--width needs a multiple of 4|--export-picture out/x.png --width 1022 one.anim"
   "2|err|--frame and --width go with --export-picture|--export-pdf out/x.pdf --frame 2 one.anim"
   "2|err|--output-dir goes with an export option|--output-dir out one.anim"
+  "2|err|--fps goes with an export option|--fps 25 one.anim"
+  "2|err|--video-size needs 640x480, 960x720 or 1440x1080, not \"800x600\"|--export-video out/x.mp4 --video-size 800x600 one.anim"
+  "2|err|--fps needs 15, 25 or 30, not \"7\"|--export-video out/x.mp4 --fps 7 one.anim"
+  "2|err|--video-size and --fps go with --export-video|--export-pdf out/x.pdf --video-size 960x720 one.anim"
   "2|err|--export-pdf is given more than once|--export-pdf out/x.pdf --export-pdf out/y.pdf one.anim"
   "2|err|would both write|--output-dir out --export-pdf pdf a/same.anim b/same.anim"
   "1|err|no display to show the editor on|one.anim"
@@ -59,7 +63,9 @@ cases=(
   "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
   "1|err|it is a folder|--export-video folder.mp4 three.anim"
   "0|frames out/three.mp4|61|--export-video out/three.mp4 three.anim"
-  "0|duration out/three.mp4|4.07|"
+  "0|video out/three.mp4|640 480 15/1 61 4.067000|"
+  "0|video out/hd.mp4|960 720 25/1 101 4.040000|--export-video out/hd.mp4 --video-size 960x720 --fps 25 three.anim"
+  "0|video out/full.mp4|1440 1080 30/1 121 4.034000|--export-video out/full.mp4 --video-size 1440x1080 --fps 30 three.anim"
   "0|frames out/held.mp4|69|--export-video out/held.mp4 held.anim"
   "0|duration out/held.mp4|4.60|"
   "0|identify out/p.png|PNG 1024x768|--export-picture out/p.png three.anim"
@@ -80,6 +86,8 @@ for c in "${cases[@]}"; do
     out | err) grep -qF -- "$want" "std$check" && said="$want" || said="$(cat "std$check")" ;;
     frames) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$file" 2>&1)" ;;
     duration) said="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$file" 2>&1 | xargs printf '%.2f')" ;;
+    video) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=width,height,r_frame_rate,nb_read_frames:format=duration \
+      -of default=nw=1:nk=1 "$file" 2>&1 | paste -sd ' ')" ;;
     identify) said="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
     report) said="$(report "$file" 2>&1)" ;;
   esac

@@ -9,6 +9,7 @@
 #include "RecoveryStore.h"
 #include "ScriptEngineWorkarounds.h"
 #include "TestFiles.h"
+#include "VideoOptionsDialog.h"
 #include "VideoPicture.h"
 #include "VideoProbe.h"
 #include "jsInterface.h"
@@ -498,21 +499,28 @@ private slots:
     {
         QTest::addColumn<int>("frames");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("one frame: title, the frame, its hold") << 1 << false;
-        QTest::newRow("three frames, replacing a private video") << 3 << true;
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("one frame: title, the frame, its hold") << 1 << false << QSize(640, 480) << 15;
+        QTest::newRow("three frames, replacing a private video") << 3 << true << QSize(640, 480) << 15;
+        QTest::newRow("two frames at 960 x 720, 25 a second") << 2 << false << QSize(960, 720) << 25;
+        QTest::newRow("one frame at 1440 x 1080, 30 a second") << 1 << false << QSize(1440, 1080) << 30;
     }
 
-    // An upright title card, each frame 15 pictures after the one before as the page draws it, a hold.
+    // An upright title card, each frame `rate` pictures after the one before as the page draws it, a
+    // hold, at the size and rate chosen after the file name, which the next export offers again.
     // Regression: a video replacing another was written under its name, so until the end the name
     // held half a video; and the finished one did not keep the earlier file's permissions.
     void videoButtonWritesWholeExport()
     {
         QFETCH(int, frames);
         QFETCH(bool, replacing);
+        QFETCH(QSize, size);
+        QFETCH(int, rate);
         openDrill(runningPlayer(frames));
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
-        const QString path = m_dir.filePath(QString("drill %1.mp4").arg(frames));
-        const int pictures = 15 * frames + 16;
+        const QString path = m_dir.filePath(QString("drill %1 %2.mp4").arg(frames).arg(size.width()));
+        const int pictures = rate * frames + rate + 1;
         if (replacing) {
             writeFile(path, "an earlier video");
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
@@ -520,8 +528,11 @@ private slots:
         auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, replacing ? 5000 : 0);
         // Typed without its extension, which the file gets; the drill's own name is offered.
         QString offered;
-        pressButton("exportVideo", path.chopped(4), &offered);
+        VideoOptions offeredOptions;
+        pressButton("exportVideo", path.chopped(4), &offered, VideoOptions{size, rate}, &offeredOptions);
         QCOMPARE(offered, QStringLiteral("drill.mp4"));
+        QCOMPARE(offeredOptions.size, QSize(640, 480));
+        QCOMPARE(offeredOptions.frameRate, 15);
         QTRY_COMPARE(replace->seen(), replacing);
         const auto moved = [this] { const auto bar = m_window->findChild<QProgressBar *>(); return bar && bar->value() > 0; };
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() || moved(), 60000);
@@ -530,54 +541,113 @@ private slots:
         QVERIFY(finished.size() || finished.wait(120000));
         QVERIFY(!m_window->findChild<QProgressDialog *>());
         QCOMPARE(finished.first().first().toString(), QString());
-        QCOMPARE(VideoProbe::problem(path, 640, 480, pictures), QString());
+        QCOMPARE(VideoProbe::problem(path, size.width(), size.height(), pictures, rate), QString());
         const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner, everyone(0x7077); // owner, group, others
         QVERIFY(!replacing || (QFileInfo(path).permissions() & everyone) == owner);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
         QString error;
         const QList<QByteArray> video = VideoProbe::pictures(path, 160, 120, &error);
         QCOMPARE(video.size(), pictures);
-        const QImage card = VideoPicture::titleCard(640, 480);
-        for (int i = 0; i < 15; ++i)
+        const QImage card = VideoPicture::titleCard(size.width(), size.height(), "drill");
+        for (int i = 0; i < rate; ++i)
             QVERIFY2(VideoProbe::difference(video.at(i), small(card)) < 4, qPrintable(QString::number(i)));
         QVERIFY(VideoProbe::difference(video.at(0), small(card.mirrored(false, true))) > 8);
-        const QList<QByteArray> own = ownPictures(frames, 640);
+        const QList<QByteArray> own = ownPictures(frames, size.width());
         for (int k = 0; k < frames; ++k) {
-            const double here = VideoProbe::difference(video.at(15 + 15 * k), own.at(k));
-            const double before = VideoProbe::difference(video.at(14 + 15 * k), own.at(k));
+            const double here = VideoProbe::difference(video.at(rate + rate * k), own.at(k));
+            const double before = VideoProbe::difference(video.at(rate - 1 + rate * k), own.at(k));
             QVERIFY2(here < 5 && (k == 0 || before > here + 0.5),
                      qPrintable(QStringLiteral("frame %1: %2 there, %3 a picture before").arg(k).arg(here).arg(before)));
         }
-        for (int i = pictures - 15; i < pictures; ++i)
-            QVERIFY(VideoProbe::difference(video.at(i), video.at(pictures - 16)) < 2);
+        for (int i = pictures - rate; i < pictures; ++i)
+            QVERIFY(VideoProbe::difference(video.at(i), video.at(pictures - rate - 1)) < 2);
+
+        // The choice is offered again; a Cancel there writes nothing.
+        pressButton("exportVideo", m_dir.filePath("not written.mp4"), nullptr, VideoOptions(), &offeredOptions, false);
+        QCOMPARE(offeredOptions.size, size);
+        QCOMPARE(offeredOptions.frameRate, rate);
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(m_dir.filePath("not written.mp4")));
+        QVERIFY(!m_window->findChild<QProgressDialog *>());
+    }
+
+    // The title card names the drill under the logo, "Untitled drill" for one never saved: read back
+    // from the video at full size, the band under the logo is the host's card for that name and not
+    // the card of another.
+    void titleCardNamesDrill_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("named, 640 x 480") << "Lineout 7 throw" << "Lineout 7 throw" << QSize(640, 480);
+        QTest::newRow("named, 1440 x 1080") << "Box kick" << "Box kick" << QSize(1440, 1080);
+        QTest::newRow("never saved") << QString() << "Untitled drill" << QSize(640, 480);
+    }
+
+    void titleCardNamesDrill()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, shown);
+        QFETCH(QSize, size);
+        if (!fileName.isEmpty())
+            openDrill(runningPlayer(1), fileName + ".anim");
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        const QString path = m_dir.filePath(QString("card %1.mp4").arg(QTest::currentDataTag()));
+        pressButton("exportVideo", path, nullptr, VideoOptions{size, 15});
+        QVERIFY(finished.size() || finished.wait(120000));
+        QCOMPARE(finished.first().first().toString(), QString());
+        QString error;
+        const QList<QByteArray> video = VideoProbe::pictures(path, size.width(), size.height(), &error);
+        QVERIFY2(video.size() == 31, qPrintable(error));
+        // The lower third of the card, where the name stands under the logo.
+        const QRect band(0, size.height() / 2, size.width(), size.height() / 4);
+        const auto crop = [&](const QImage &card) { return VideoProbe::rgb(card.copy(band), band.width(), band.height()); };
+        QImage decoded(reinterpret_cast<const uchar *>(video.first().constData()), size.width(), size.height(), size.width() * 3, QImage::Format_RGB888);
+        const QByteArray inVideo = crop(decoded);
+        const QByteArray blank = crop(VideoPicture::titleCard(size.width(), size.height(), " "));
+        const double toOwn = VideoProbe::difference(inVideo, crop(VideoPicture::titleCard(size.width(), size.height(), shown)));
+        const double toOther = VideoProbe::difference(inVideo, crop(VideoPicture::titleCard(size.width(), size.height(), "Another drill")));
+        QVERIFY2(toOwn < 1.5 && toOther > 2 * toOwn + 1, qPrintable(QStringLiteral("%1 from its own card, %2 from another's").arg(toOwn).arg(toOther)));
+        QVERIFY2(VideoProbe::difference(inVideo, blank) > toOwn + 1, "no name under the logo");
     }
 
     // A default-sized player's two-figure number, in the video at 640 x 480: the picture around it
     // is the page's own of that moment, and its figures stand at least 10 pixels tall. Before, they
     // stood 8: at 10 a bold figure's strokes are two pixels wide, which the video's compression and
     // its colour at half resolution leave apart, so that a 1 is not read as a 7 nor a 0 as an 8.
+    void shirtNumberReadsInVideo_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("640 x 480") << QSize(640, 480);
+        QTest::newRow("1440 x 1080") << QSize(1440, 1080);
+    }
+
+    // At a larger size everything is drawn larger, not enlarged: the figures grow with the picture.
     void shirtNumberReadsInVideo()
     {
+        QFETCH(QSize, size);
+        const double scale = size.width() / 640.0;
         openDrill(runningPlayer(1).replace("\"scale\":0.6", "\"scale\":0.2").replace("\"shortLabel\":\"9\"", "\"shortLabel\":\"10\""));
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
-        const QString path = m_dir.filePath("number.mp4");
-        pressButton("exportVideo", path);
+        const QString path = m_dir.filePath(QString("number %1.mp4").arg(size.width()));
+        pressButton("exportVideo", path, nullptr, VideoOptions{size, 15});
         QVERIFY(finished.size() || finished.wait(120000));
         QString error;
-        const QList<QByteArray> video = VideoProbe::pictures(path, 640, 480, &error);
+        const QList<QByteArray> video = VideoProbe::pictures(path, size.width(), size.height(), &error);
         QVERIFY2(video.size() == 31, qPrintable(error));
-        const QImage own = ownImages(1, 640).first().convertToFormat(QImage::Format_RGB888);
-        QCOMPARE(own.size(), QSize(640, 480));
+        const QImage own = ownImages(1, size.width()).first().convertToFormat(QImage::Format_RGB888);
+        QCOMPARE(own.size(), size);
         const QByteArray played = video.at(15); // after the title card's second
-        const QPoint centre(qRound(0.2 * 640), qRound(0.15 * 480));
+        const QPoint centre(qRound(0.2 * size.width()), qRound(0.15 * size.height()));
+        const int reach = qRound(16 * scale), across = qRound(10 * scale), around = qRound(20 * scale);
         const auto channel = [&](bool fromVideo, int x, int y, int c) {
-            return fromVideo ? int(uchar(played[(y * 640 + x) * 3 + c])) : int(own.constScanLine(y)[x * 3 + c]);
+            return fromVideo ? int(uchar(played[(y * size.width() + x) * 3 + c])) : int(own.constScanLine(y)[x * 3 + c]);
         };
         // The rows across the number that hold a white pixel: its figures' height.
         const auto figureHeight = [&](bool fromVideo) {
             int first = -1, last = -1;
-            for (int y = centre.y() - 16; y <= centre.y() + 16; ++y) {
-                for (int x = centre.x() - 10; x <= centre.x() + 10; ++x) {
+            for (int y = centre.y() - reach; y <= centre.y() + reach; ++y) {
+                for (int x = centre.x() - across; x <= centre.x() + across; ++x) {
                     if (qMin(channel(fromVideo, x, y, 0), qMin(channel(fromVideo, x, y, 1), channel(fromVideo, x, y, 2))) > 150) {
                         first = first < 0 ? y : first;
                         last = y;
@@ -588,13 +658,13 @@ private slots:
         };
         double sum = 0;
         int count = 0;
-        for (int y = centre.y() - 20; y < centre.y() + 20; ++y)
-            for (int x = centre.x() - 20; x < centre.x() + 20; ++x, ++count)
+        for (int y = centre.y() - around; y < centre.y() + around; ++y)
+            for (int x = centre.x() - around; x < centre.x() + around; ++x, ++count)
                 for (int c = 0; c < 3; ++c)
                     sum += qAbs(channel(true, x, y, c) - channel(false, x, y, c)) / 3.0;
         const int inVideo = figureHeight(true), onPage = figureHeight(false);
         QVERIFY2(sum / count < 12, qPrintable(QStringLiteral("the crop differs by %1").arg(sum / count)));
-        QVERIFY2(inVideo >= 10 && qAbs(inVideo - onPage) <= 1, qPrintable(QStringLiteral("figures %1 pixels tall in the video, %2 on the page").arg(inVideo).arg(onPage)));
+        QVERIFY2(inVideo >= 10 * scale - 1 && qAbs(inVideo - onPage) <= qCeil(scale), qPrintable(QStringLiteral("figures %1 pixels tall in the video, %2 on the page").arg(inVideo).arg(onPage)));
     }
 
     // Regression: a drill grew past what a file holds, and its exports drew the drill exported before.
@@ -821,19 +891,36 @@ private:
         QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
     }
 
-    void openDrill(const QString &text)
+    void openDrill(const QString &text, const QString &fileName = "drill.anim")
     {
-        writeFile(m_dir.filePath("drill.anim"), text.toUtf8() + '\n');
-        m_window->openAnimation(m_dir.filePath("drill.anim"));
+        writeFile(m_dir.filePath(fileName), text.toUtf8() + '\n');
+        m_window->openAnimation(m_dir.filePath(fileName));
     }
 
     // The toolbar button raising `event` pressed, its file dialog answered with `path`;
     // `offered` gets the name the dialog proposed.
-    void pressButton(const QString &event, const QString &path, QString *offered = nullptr)
+    // A video's options are answered with `options` (or Cancel), noting what was offered.
+    void pressButton(const QString &event, const QString &path, QString *offered = nullptr,
+                     const VideoOptions &options = VideoOptions(), VideoOptions *offeredOptions = nullptr,
+                     bool goOn = true)
     {
         auto chooser = ModalDriver::chooseFile(path, offered);
+        const bool video = event == "exportVideo" && !path.isEmpty();
+        auto chooseOptions = ModalDriver::answer<VideoOptionsDialog>([=](VideoOptionsDialog *d) {
+            QTimer::singleShot(0, d, [=] {
+                if (offeredOptions)
+                    *offeredOptions = d->options();
+                auto *sizes = d->findChild<QComboBox *>("videoSize");
+                auto *rates = d->findChild<QComboBox *>("frameRate");
+                sizes->setCurrentIndex(sizes->findData(options.size));
+                rates->setCurrentIndex(rates->findData(options.frameRate));
+                goOn ? d->accept() : d->reject();
+            });
+        }, video ? 20000 : 0);
         clickToolbarButton(event);
         QTRY_VERIFY(chooser->seen());
+        if (video)
+            QTRY_VERIFY(chooseOptions->seen());
     }
 
     // The camera button pressed, its confirmation answered with saving, the file dialog with `path` under

@@ -21,6 +21,7 @@
 #include "ReportHeading.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
+#include "VideoOptionsDialog.h"
 #include "VideoProbe.h"
 #include "jsInterface.h"
 #include "mainWindow.h"
@@ -764,6 +765,7 @@ private slots:
     {
         openWindow(false);
         auto chooser = ModalDriver::chooseFile(path("drill.mp4"));
+        auto options = ModalDriver::answer<VideoOptionsDialog>([](VideoOptionsDialog *d) { d->accept(); }, 20000);
         send({{"msgType", "exportVideo"}});
         QVERIFY(progress()->isVisible() && !QFileInfo::exists(path("drill.mp4")));
         // Pictures that do not decode, or not to the video's size, are left out.
