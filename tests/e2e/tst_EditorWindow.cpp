@@ -783,7 +783,7 @@ private slots:
         QVERIFY2(!lines.filter(dated).isEmpty(), qPrintable(lines.filter(QString::number(today.year())).join('|')));
         const QMap<QString, QRectF> at = wordBoxes(path);
         const QRectF number = at.value("Frame 3"), caption = at.value("Step 3");
-        // Rows are 37 mm from the top, a picture's height apart and a gap (the design's figures).
+        // Rows are 37 mm from the top, a picture's height apart and a gap, as the report lays them out.
         const double mm = 72 / 25.4, height = (rotation ? 68.25 : 64.31) * mm, gap = (rotation ? 12.62 : 18.53) * mm;
         const double below = 37 * mm + 2 * height + gap;
         QVERIFY2(number.top() > below && number.bottom() < below + gap && qAbs(number.left() - 14 * mm) < 1
