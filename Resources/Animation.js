@@ -338,18 +338,6 @@
         return catalogueEntries[key];
     }
 
-    function isObject(value) {
-        return typeof value === 'object' && value !== null && !Array.isArray(value);
-    }
-
-    function isFiniteNumber(value) {
-        return typeof value === 'number' && isFinite(value);
-    }
-
-    function isWholeNumber(value) {
-        return isFiniteNumber(value) && Math.floor(value) === value;
-    }
-
     function isBoolean(value) {
         return typeof value === 'boolean';
     }

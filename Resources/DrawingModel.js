@@ -41,18 +41,6 @@
     var MAX_POSITION = 10;
     var MAX_ROTATION = 360;
 
-    function isObject(value) {
-        return typeof value === 'object' && value !== null && !Array.isArray(value);
-    }
-
-    function isFiniteNumber(value) {
-        return typeof value === 'number' && isFinite(value);
-    }
-
-    function isWholeNumber(value) {
-        return isFiniteNumber(value) && Math.floor(value) === value;
-    }
-
     function quoted(list) {
         return 'one of ' + list.map(function (item) { return JSON.stringify(item); }).join(', ');
     }

@@ -13,10 +13,6 @@
     var SCALE_STEP = 1.1;
     var FRAME_COUNT_MISMATCH = 'Number of frames does not match';
 
-    function isWholeNumber(value) {
-        return typeof value === 'number' && isFinite(value) && Math.floor(value) === value;
-    }
-
     function stateOf(props) {
         return { x: props.x, y: props.y, rotation: props.rotation };
     }

@@ -72,10 +72,6 @@
         return typeof value === 'number' && isFinite(value) && value > 0;
     }
 
-    function isWholeNumber(value) {
-        return typeof value === 'number' && isFinite(value) && Math.floor(value) === value;
-    }
-
     function checkSize(operation, w, h) {
         if (!isPositiveNumber(w) || !isPositiveNumber(h)) {
             throw new Error(operation + ': the width and height must be positive numbers, got ' +

@@ -13,6 +13,20 @@
     var CONTROL_REST_OPACITY = 0.7;
     var CONTROL_PRESSED_OPACITY = 1;
 
+    // ---- Value checks shared by the file's loaders -----------------------
+
+    function isObject(value) {
+        return typeof value === 'object' && value !== null && !Array.isArray(value);
+    }
+
+    function isFiniteNumber(value) {
+        return typeof value === 'number' && isFinite(value);
+    }
+
+    function isWholeNumber(value) {
+        return isFiniteNumber(value) && Math.floor(value) === value;
+    }
+
     // ---- Page event bus -------------------------------------------------
 
     // The one place where page events are built. This engine has no
@@ -518,6 +532,9 @@
         return picturesLoading > 0;
     }
 
+    window.isObject = isObject;
+    window.isFiniteNumber = isFiniteNumber;
+    window.isWholeNumber = isWholeNumber;
     window.myDispatchEvent = myDispatchEvent;
     window.radians = radians;
     window.degrees = degrees;
