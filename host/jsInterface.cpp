@@ -9,3 +9,8 @@ void jsInterface::receiveMessage(QVariantMap message)
 {
     emit messageReceived(message);
 }
+
+void jsInterface::send(const QVariantMap &message)
+{
+    emit sendMessage(message);
+}

@@ -15,6 +15,9 @@ class jsInterface : public QObject
 public:
     explicit jsInterface(QObject *parent = nullptr);
 
+    // Sends `message` to the page (through sendMessage()).
+    void send(const QVariantMap &message);
+
 signals:
     // Delivers a message to the page. Every value should be a string.
     void sendMessage(QVariantMap message);

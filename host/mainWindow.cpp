@@ -4,23 +4,21 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "ExportProgress.h"
 #include "FileErrorText.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
 #include "MessageBoxTitle.h"
-#include "PictureFile.h"
+#include "PictureExport.h"
 #include "RecoveryPrompt.h"
 #include "RecoveryStore.h"
-#include "ReportFile.h"
-#include "ReportHeading.h"
+#include "ReportExport.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
-#include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
-#include "StagedFile.h"
+#include "VideoExport.h"
 #include "VideoOptionsDialog.h"
-#include "VideoPicture.h"
 #include "WindowPlacement.h"
 #include "jsInterface.h"
 
@@ -39,8 +37,6 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressBar>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplashScreen>
@@ -114,6 +110,7 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     setUpWindow();
     m_bridge = new jsInterface(this);
     createWebView();
+    createExports();
     registerHandlers();
     connectSignals();
     if (m_splash)
@@ -134,10 +131,6 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
 
 mainWindow::~mainWindow()
 {
-    // A video still being written is dropped, and the file it was to
-    // replace stays as it was.
-    m_encoder.reset();
-    m_videoFile.reset();
     // The splash is a top-level window of its own; it is normally gone by now.
     delete m_splash;
 }
@@ -181,6 +174,22 @@ void mainWindow::createWebView()
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_webView);
+}
+
+// Each export's host work is a class of its own; they share the one
+// progress dialog, so that one export runs at a time.
+void mainWindow::createExports()
+{
+    m_exportProgress = new ExportProgress(m_webView, m_presentation == Presentation::Hidden);
+    m_videoExport = new VideoExport(m_bridge, m_exportProgress, this);
+    m_reportExport = new ReportExport(m_bridge, m_exportProgress, this);
+    m_pictureExport = new PictureExport(m_bridge, this);
+    connect(m_videoExport, &VideoExport::finished, this, &mainWindow::videoExportFinished);
+    connect(m_reportExport, &ReportExport::finished, this, &mainWindow::exportFinished);
+    connect(m_reportExport, &ReportExport::failed, this, [this](const QString &reason) {
+        showInformation(m_webView, tr("error"), reason);
+    });
+    connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
 }
 
 void mainWindow::registerHandlers()
@@ -374,7 +383,7 @@ bool mainWindow::recoverDrill(const RecoveredDrill &drill)
     m_pageTookDrill = false;
     m_openingFile = drill.file;
     m_openingText = nonNull(drill.text);
-    emit m_bridge->sendMessage(response);
+    m_bridge->send(response);
     m_openingFile.clear();
     m_openingText.clear();
     if (!m_pageTookDrill)
@@ -393,7 +402,7 @@ void mainWindow::startAnimation()
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), QStringLiteral("startAnimation"));
     message.insert(QStringLiteral("sport"), QSettings().value(QLatin1String(kSportKey)).toString());
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::rememberSport(const QString &sport)
@@ -517,7 +526,7 @@ void mainWindow::replyToPage(const QString &msgType, const QString &text, const 
     reply.insert(QStringLiteral("text"), nonNull(text));
     if (!id.isNull())
         reply.insert(QStringLiteral("id"), id);
-    emit m_bridge->sendMessage(reply);
+    m_bridge->send(reply);
 }
 
 void mainWindow::openAnimation(const QString &path)
@@ -550,7 +559,7 @@ void mainWindow::openAnimation(const QString &path)
     // one that refuses it keeps its drill, and the host its saved text.
     m_openingFile = QFileInfo(fileName).absoluteFilePath();
     m_openingText = nonNull(line);
-    emit m_bridge->sendMessage(response);
+    m_bridge->send(response);
     m_openingFile.clear();
     m_openingText.clear();
 }
@@ -681,7 +690,7 @@ void mainWindow::selectLogo()
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), QStringLiteral("setLogoImage"));
     message.insert(QStringLiteral("image"), LogoImage::toDataUrl(logo));
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::snapshotImage(const QVariantMap &message)
@@ -722,14 +731,14 @@ void mainWindow::savePicture()
                             &path, &width))
         return;
     rememberFolderOf(path);
-    startPictureExport(path, 0, width, true);
+    m_pictureExport->start(path, 0, width, true);
 }
 
 void mainWindow::sendToPage(const QString &msgType)
 {
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), msgType);
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::exportVideo()
@@ -744,54 +753,25 @@ void mainWindow::exportVideo()
     if (!VideoOptionsDialog::ask(m_webView, &options))
         return;
     options.remember();
-    startVideoExport(fileName, options);
+    exportVideoTo(fileName, options);
 }
 
 void mainWindow::exportVideoTo(const QString &path, const VideoOptions &options)
 {
-    startVideoExport(path, options);
+    m_reportExport->end();
+    m_videoExport->start(path, options, drillName());
 }
 
-// The page draws at the size and rate asked for and says them again in each
-// picture's message, which the encoder then follows.
-void mainWindow::startVideoExport(const QString &path, const VideoOptions &options)
+void mainWindow::writeVideoFrame(const QVariantMap &message)
 {
-    // An export the page abandoned keeps what it had written, as on Cancel.
-    endVideoExport();
-    endPdfExport();
-    m_videoOutputPath = path;
-    QVariantMap request;
-    request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
-    request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
-    request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
-    emit m_bridge->sendMessage(request);
-    startExportProgress(tr("Encoding video..."));
+    m_videoExport->writeFrame(message);
 }
 
-// One export runs at a time, marked by this dialog: it is window-modal, so
-// while it is up the coach can neither edit nor start another export. The
-// page's first picture arrives asynchronously, after the dialog is there.
-void mainWindow::startExportProgress(const QString &label)
+void mainWindow::videoExportFinished(const QString &error)
 {
-    delete m_progressDialog;
-    m_progressDialog = new QProgressDialog(label, tr("Cancel"), 0, 100, m_webView);
-    // A dialog is a window of its own: a hidden window's stays off screen too.
-    if (m_presentation == Presentation::Hidden)
-        m_progressDialog->setAttribute(Qt::WA_DontShowOnScreen);
-    m_progressDialog->setWindowModality(Qt::WindowModal);
-    m_progressDialog->setMinimumDuration(500);
-    m_progressDialog->setValue(0);
-    m_progressDialog->show();
-}
-
-// Not QProgressDialog::setValue: on a window-modal dialog that runs the event
-// loop, where the page's next message could be handled inside this one and end
-// the export (deleting the dialog under setValue) or write its picture before
-// the one still being handled.
-void mainWindow::setExportProgress(int percent)
-{
-    if (auto bar = m_progressDialog->findChild<QProgressBar *>())
-        bar->setValue(percent);
+    emit exportFinished(error);
+    if (!error.isEmpty() && !reportedInstead(error))
+        QMessageBox::warning(this, tr("Error Exporting Video"), error);
 }
 
 void mainWindow::exportPdf()
@@ -801,248 +781,38 @@ void mainWindow::exportPdf()
                                             name.isEmpty() ? QStringLiteral("Report.pdf") : tr("%1 report.pdf").arg(name),
                                             tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (!fileName.isEmpty())
-        startPdfExport(fileName);
+        exportPdfTo(fileName);
 }
 
 void mainWindow::exportPdfTo(const QString &path)
 {
-    startPdfExport(path);
-}
-
-// The progress dialog comes first: it marks the running export, and a page
-// that cannot build the report answers at once, inside the request. A file
-// that cannot be written is known before the page spends time on a report.
-void mainWindow::startPdfExport(const QString &path)
-{
-    endVideoExport();
-    QString error;
-    if (!ReportFile::canWrite(path, &error)) {
-        failPdfExport(path, error);
-        return;
-    }
-    m_pdfOutputPath = path;
-    startExportProgress(tr("Generating PDF report..."));
-    connect(m_progressDialog, &QProgressDialog::canceled, this, &mainWindow::cancelPdfExport);
-    QVariantMap request;
-    request.insert(QStringLiteral("msgType"), QStringLiteral("exportPdfResponse"));
-    request.insert(QStringLiteral("drillName"), ReportHeading::drillName(m_currentFile));
-    request.insert(QStringLiteral("date"), ReportHeading::date(QDateTime::currentDateTime(), QLocale()));
-    emit m_bridge->sendMessage(request);
-}
-
-// The page stops drawing the report as soon as it hears of it. Called from
-// the dialog's own signal, so the dialog goes once that has returned.
-void mainWindow::cancelPdfExport()
-{
-    if (m_pdfOutputPath.isEmpty())
-        return;
-    m_pdfOutputPath.clear();
-    sendToPage(QStringLiteral("breakPdfExport"));
-    if (m_progressDialog)
-        m_progressDialog->deleteLater();
+    m_videoExport->end();
+    m_reportExport->start(path, m_currentFile);
 }
 
 void mainWindow::updatePdfProgress(int percent)
 {
-    // The progress dialog marks a running export; a video's is not ours.
-    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
-        return;
-    if (m_progressDialog->wasCanceled()) {
-        endPdfExport();
-        sendToPage(QStringLiteral("breakPdfExport"));
-    } else {
-        setExportProgress(percent);
-    }
+    m_reportExport->updateProgress(percent);
 }
 
 void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo)
 {
-    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
-        return;
-    const QString path = m_pdfOutputPath;
-    const bool cancelled = m_progressDialog->wasCanceled();
-    if (!cancelled)
-        setExportProgress(m_progressDialog->maximum());
-    // Gone before any error box, which would otherwise open under it.
-    endPdfExport();
-    if (cancelled)
-        return;
-    QString error = errorInfo;
-    if (error.isEmpty() && ReportFile::write(path, pdfData, &error)) {
-        emit exportFinished(QString());
-        return;
-    }
-    failPdfExport(path, error);
-}
-
-void mainWindow::failPdfExport(const QString &path, const QString &error)
-{
-    emit exportFinished(tr("The report could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error));
-    showInformation(m_webView, tr("error"), error);
-}
-
-void mainWindow::endPdfExport()
-{
-    if (m_pdfOutputPath.isEmpty())
-        return;
-    m_pdfOutputPath.clear();
-    delete m_progressDialog;
-}
-
-void mainWindow::writeVideoFrame(const QVariantMap &message)
-{
-    // The progress dialog marks a running export; a report's is not ours.
-    if (!m_progressDialog || m_videoOutputPath.isEmpty())
-        return;
-    const int width = numberOf(message, "frameWidth");
-    const int height = numberOf(message, "frameHeight");
-    const int frameNumber = numberOf(message, "frameNumber");
-    const int nFrames = numberOf(message, "nFrames");
-    const int frameRate = numberOf(message, "frameRate");
-
-    if (m_progressDialog->wasCanceled()) {
-        sendToPage(QStringLiteral("breakVideoExport"));
-        finishVideo();
-        return;
-    }
-    const QString problem = textOf(message, "errorInfo");
-    if (!problem.isEmpty()) {
-        // Not one picture of the drill was drawn: the page has stopped.
-        failVideoExport(problem);
-        return;
-    }
-    // One picture in all stays at 0 until the end.
-    setExportProgress(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
-
-    if (!m_encoder && !startEncoder(width, height, frameRate))
-        return;
-    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height, drillName()), frameRate))
-        return;
-
-    // Decoded on the encoder's worker, while the page draws the next one. A
-    // picture that does not decode, or not to the video's size, is left out
-    // rather than ending the coach's export; the last is held for a second.
-    const int times = frameNumber == nFrames ? 1 + frameRate : 1;
-    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
-        m_encoder->finish();
-        failVideoExport(m_encoder->errorString());
-        return;
-    }
-    if (frameNumber == nFrames) {
-        setExportProgress(m_progressDialog->maximum());
-        finishVideo();
-    }
-}
-
-// The video is written beside the chosen file and takes its place only when
-// complete: a failed or killed export leaves the file it would replace as it
-// was, and nothing half-written under its name.
-bool mainWindow::startEncoder(int width, int height, int frameRate)
-{
-    QString error;
-    m_videoFile.reset(new StagedFile(m_videoOutputPath));
-    if (m_videoFile->open(&error))
-        m_encoder = Mp4Encoder::create(width, height, frameRate, m_videoFile->fileName(), &error);
-    if (!m_encoder)
-        failVideoExport(error);
-    return bool(m_encoder);
-}
-
-bool mainWindow::writeVideoPicture(const QImage &picture, int times)
-{
-    for (int i = 0; i < times; ++i) {
-        uchar *buffer = m_encoder->frameBuffer();
-        if (!buffer || !VideoPicture::copyBottomUp(picture, buffer, m_encoder->width(), m_encoder->height())
-            || !m_encoder->writeFrame()) {
-            m_encoder->finish();
-            failVideoExport(m_encoder->errorString());
-            return false;
-        }
-    }
-    return true;
-}
-
-// Completes the file with what it has (all of it, or up to a Cancel).
-void mainWindow::finishVideo()
-{
-    QString error;
-    if (!placeVideo(&error)) {
-        failVideoExport(error);
-        return;
-    }
-    endVideoExport();
-    emit exportFinished(QString());
-}
-
-bool mainWindow::placeVideo(QString *error)
-{
-    if (m_encoder && !m_encoder->finish()) {
-        *error = m_encoder->errorString();
-        return false;
-    }
-    if (m_videoFile && !m_videoFile->putInPlace(error))
-        return false;
-    m_videoFile.reset();
-    return true;
-}
-
-// An export still running (one the page abandoned) keeps what it had
-// written, as on Cancel; a failed one has dropped its file before.
-void mainWindow::endVideoExport()
-{
-    QString ignored;
-    placeVideo(&ignored);
-    m_encoder.reset();
-    m_videoFile.reset();
-    m_videoOutputPath.clear();
-    delete m_progressDialog;
-}
-
-// The export ends without a file (the encoder removes what it had begun),
-// and the page stops before the coach reads why.
-void mainWindow::failVideoExport(const QString &reason)
-{
-    const QString path = m_videoOutputPath;
-    const bool pageStopped = m_progressDialog && m_progressDialog->wasCanceled();
-    m_videoFile.reset();
-    endVideoExport();
-    if (!pageStopped)
-        sendToPage(QStringLiteral("breakVideoExport"));
-    const QString text = tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason);
-    emit exportFinished(text);
-    if (!reportedInstead(text))
-        QMessageBox::warning(this, tr("Error Exporting Video"), text);
+    m_reportExport->writeData(pdfData, errorInfo);
 }
 
 void mainWindow::exportPictureTo(const QString &path, int frame, int width)
 {
-    startPictureExport(path, frame, width, false);
-}
-
-// Set before the request: a page that cannot draw the frame answers inside it.
-void mainWindow::startPictureExport(const QString &path, int frame, int width, bool showsErrors)
-{
-    m_pictureOutputPath = path;
-    m_pictureShowsErrors = showsErrors;
-    QVariantMap message;
-    message.insert(QStringLiteral("msgType"), QStringLiteral("exportPictureResponse"));
-    message.insert(QStringLiteral("frameNumber"), QString::number(frame));
-    message.insert(QStringLiteral("frameWidth"), QString::number(width));
-    emit m_bridge->sendMessage(message);
+    m_pictureExport->start(path, frame, width, false);
 }
 
 void mainWindow::writePictureData(const QVariantMap &message)
 {
-    const QString path = m_pictureOutputPath;
-    if (path.isEmpty())
-        return;
-    m_pictureOutputPath.clear();
-    const QString problem = textOf(message, "errorInfo");
-    const QString error = problem.isEmpty() ? PictureFile::write(path, textOf(message, "imageData")) : problem;
-    const QString text = error.isEmpty() ? QString()
-                                         : tr("The picture could not be written to %1: %2")
-                                               .arg(QDir::toNativeSeparators(path), error);
-    emit exportFinished(text);
-    if (m_pictureShowsErrors && !text.isEmpty() && !reportedInstead(text))
-        QMessageBox::warning(this, tr("Error Saving Picture"), text);
+    m_pictureExport->writeData(message);
+}
+
+void mainWindow::pictureExportFinished(const QString &error, bool shown)
+{
+    emit exportFinished(error);
+    if (shown && !error.isEmpty() && !reportedInstead(error))
+        QMessageBox::warning(this, tr("Error Saving Picture"), error);
 }

@@ -14,10 +14,10 @@
 #include <memory>
 
 class AboutDialog;
-class Mp4Encoder;
-class StagedFile;
-class QImage;
-class QProgressDialog;
+class ExportProgress;
+class PictureExport;
+class ReportExport;
+class VideoExport;
 class QSplashScreen;
 class QWebView;
 class RecoveryStore;
@@ -205,21 +205,10 @@ private:
     QString inLastFolder(const QString &name) const;
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
-    void startVideoExport(const QString &path, const VideoOptions &options);
-    void startPictureExport(const QString &path, int frame, int width, bool showsErrors);
-    bool startEncoder(int width, int height, int frameRate);
-    bool writeVideoPicture(const QImage &picture, int times);
-    void finishVideo();
-    bool placeVideo(QString *error);
-    void endVideoExport();
-    void failVideoExport(const QString &reason);
+    void createExports();
+    void videoExportFinished(const QString &error);
+    void pictureExportFinished(const QString &error, bool shown);
     void sendToPage(const QString &msgType);
-    void startExportProgress(const QString &label);
-    void setExportProgress(int percent);
-    void startPdfExport(const QString &path);
-    void cancelPdfExport();
-    void failPdfExport(const QString &path, const QString &error);
-    void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 
     QPointer<QSplashScreen> m_splash;
@@ -230,15 +219,10 @@ private:
     QHash<QString, Handler> m_handlers;
     Presentation m_presentation = Presentation::Shown;
     bool m_pageLoaded = false;
-    QString m_videoOutputPath;
-    QString m_pdfOutputPath;
-    QString m_pictureOutputPath;
-    bool m_pictureShowsErrors = false; // saved from the window, not the command line
-    QPointer<QProgressDialog> m_progressDialog;
-    // The running video's file, staged beside the chosen one, and the
-    // encoder writing into it.
-    std::unique_ptr<StagedFile> m_videoFile;
-    std::unique_ptr<Mp4Encoder> m_encoder;
+    ExportProgress *m_exportProgress = nullptr;
+    VideoExport *m_videoExport = nullptr;
+    ReportExport *m_reportExport = nullptr;
+    PictureExport *m_pictureExport = nullptr;
 
     // What the drill was when last opened, saved or started afresh, and
     // where it lives (empty when nowhere yet). The page's current text is
