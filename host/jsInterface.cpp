@@ -12,5 +12,9 @@ void jsInterface::receiveMessage(QVariantMap message)
 
 void jsInterface::send(const QVariantMap &message)
 {
-    emit sendMessage(message);
+    if (m_delivery == Delivery::Direct) {
+        emit sendMessage(message);
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this, message] { emit sendMessage(message); }, Qt::QueuedConnection);
 }
