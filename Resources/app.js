@@ -479,8 +479,13 @@
     // ---- Undo history -------------------------------------------------------
 
     // How deep in page-event and host-message handling the page is: a
-    // change is recorded once, when the outermost handler is done.
+    // change is recorded once, when the outermost handler is done, whatever
+    // handler that is. A host reply may come inside the page event that
+    // asked for it, or later inside any other handler (one whose message
+    // opened a dialog that ran the event loop), or on its own.
     var handlingDepth = 0;
+    var editPending = false;
+    var selectionPending = false;
 
     function handleAndRecord(entry, argument) {
         handlingDepth += 1;
@@ -488,11 +493,17 @@
             entry.handle(argument);
         } finally {
             handlingDepth -= 1;
+            editPending = editPending || !!entry.edits;
+            selectionPending = selectionPending || !!entry.selects;
         }
         if (handlingDepth === 0) {
-            if (entry.edits) {
+            var edits = editPending;
+            var selects = selectionPending;
+            editPending = false;
+            selectionPending = false;
+            if (edits) {
                 recordChange();
-            } else if (entry.selects) {
+            } else if (selects) {
                 recordSelection();
             }
         }

@@ -260,6 +260,47 @@ test('the video export stops at its first picture when the host breaks it off; t
         }, 60000);
     }, 90000);
 
+// ---- The protocol with a host that answers later (a web channel), or after the coach did more.
+
+// A prompt's answer is an undo step of its own when it comes after other edits, and is recorded
+// (and told to the host) also when it arrives inside a handler that edits nothing, as a late
+// answer does when another message's dialog runs the event loop.
+test('regression: a label answered after the coach added an item, or inside another message, is one undo step and told to the host', function () {
+    newDrill();
+    var first = addToEditor('person');
+    cppInterface.setReplyMode('held');
+    cppInterface.setReply('promptForItemLabel', { msgType: 'itemLabelResponse', text: 'Full back' }, ['id']);
+    myDispatchEvent('getLabelForItem', { id: first._id, currentLabel: '' });
+    var withOne = editor.saveToString();
+    addToEditor('cone');
+    var withTwo = editor.saveToString();
+    cppInterface.clearReceivedMessages();
+    assert.equal(cppInterface.releaseReplies(), 1);
+    var labelled = editor.saveToString();
+    assert.ok(labelled.indexOf('"text":"Full back"') !== -1 && withTwo.indexOf('Full back') === -1, 'the label on the item asked about');
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [labelled]);
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), withTwo, 'the label alone undone');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), withOne, 'then the cone');
+    myDispatchEvent('redo', {});
+    myDispatchEvent('redo', {});
+
+    cppInterface.clearReplies();
+    // The items were rebuilt by the undo and redo: the person has a node id of its own now.
+    var id = String(editor.animLayer.itemGroups()[0]._id);
+    cppInterface.setReply('showAboutInfo', { msgType: 'itemLabelResponse', id: id, text: 'Wing' });
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('showAboutInfo', {});
+    cppInterface.clearReplies();
+    var relabelled = editor.saveToString();
+    assert.ok(relabelled.indexOf('"text":"Wing"') !== -1);
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [relabelled], 'the host told');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), labelled, 'one step back');
+    openInEditor(NEW_DRILL);
+});
+
 // ---- Editing: undo and redo (EditHistory.js), and the keys (Keyboard.js).
 
 var layer = editor.animLayer;
