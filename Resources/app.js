@@ -162,8 +162,10 @@
         }
     }
 
-    // The host handles the message, dialogs included, before this returns,
-    // and its replies run receiveMessage nested inside this call.
+    // The host may handle the message, dialogs included, before this
+    // returns, its replies running receiveMessage nested inside this call;
+    // or it may answer later, from the event loop. Nothing here depends on
+    // which: every answer the page waits for is a message of its own.
     function sendMessage(message) {
         try {
             window.cppInterface.receiveMessage(message);
@@ -213,13 +215,21 @@
     // unchanged animation.
     // A file loaded is a fresh start: its own history, and the host takes
     // it as the drill as saved.
+    // The answer, "animationReset" or "errorOpeningFile", carries the
+    // host's `openId`, so that the host knows which of its opens it ends
+    // whenever it arrives.
     function onOpenAnimationResponse(message) {
-        var loaded = shell.animation.loadFromString(message.json);
-        followAnimationSport();
-        refreshToolbarToggles();
-        updateTimelineFrameSettings();
-        if (loaded) {
-            startHistory(message.json);
+        shell.openingId = message.openId;
+        try {
+            var loaded = shell.animation.loadFromString(message.json);
+            followAnimationSport();
+            refreshToolbarToggles();
+            updateTimelineFrameSettings();
+            if (loaded) {
+                startHistory(message.json, message.openId);
+            }
+        } finally {
+            shell.openingId = undefined;
         }
     }
 
@@ -576,7 +586,8 @@
     // the host takes as the drill as saved (a new drill, an opened file).
     // A file this editor saved reads back as the very text the host sent:
     // the host is told so rather than sent megabytes it already holds.
-    function startHistory(openedText) {
+    // `openId`: the host's open this answers, if any.
+    function startHistory(openedText, openId) {
         var parts = shell.animation.textParts();
         shell.savedUnrecorded = false;
         shell.history.reset(parts);
@@ -586,6 +597,9 @@
         if (same) {
             delete message.strToSave;
             message.sameAsOpened = true;
+        }
+        if (openId !== undefined) {
+            message.openId = openId;
         }
         sendMessage(message);
         refreshUndoButtons();
@@ -857,7 +871,11 @@
     }
 
     function onErrorOpeningFile(detail) {
-        sendMessage({ msgType: 'errorOpeningFile', errorInfo: detail.errorInfo });
+        var message = { msgType: 'errorOpeningFile', errorInfo: detail.errorInfo };
+        if (shell.openingId !== undefined) {
+            message.openId = shell.openingId;
+        }
+        sendMessage(message);
     }
 
     // While an export is being drawn (the coach pressed again before the
@@ -1410,6 +1428,8 @@
             nFrames: 0,
             videoTimes: [],
             videoRendering: false,
+            // The host's open being answered (onOpenAnimationResponse).
+            openingId: undefined,
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,
@@ -1446,6 +1466,10 @@
         installPageEventHandlers();
         recordAfterPointer();
         startHistory();
+        // Last: the host takes this, not the end of the page's loading, as
+        // the sign that the page can take messages (an engine may start the
+        // page only once the bridge is up).
+        sendMessage({ msgType: 'pageReady' });
         return shell;
     }
 

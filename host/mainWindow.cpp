@@ -29,6 +29,7 @@
 #include <QDragEnterEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -41,6 +42,7 @@
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebFrame>
 #include <QWebView>
 
@@ -91,6 +93,10 @@ void showPlainText(QMessageBox &box)
 
 } // namespace
 
+// How long the host waits for the page to say it is ready once loaded, or
+// for an answer it needs before it goes on.
+constexpr int kSilentPageMs = 10000;
+
 Q_LOGGING_CATEGORY(startupLog, "drillmora.startup", QtWarningMsg)
 
 mainWindow::mainWindow(QWidget *parent)
@@ -131,6 +137,9 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
 
 mainWindow::~mainWindow()
 {
+    // First, while every member is there: the view says its load has ended
+    // as it goes.
+    delete m_webView;
     // The splash is a top-level window of its own; it is normally gone by now.
     delete m_splash;
 }
@@ -214,26 +223,20 @@ void mainWindow::registerHandlers()
         if (maybeSave())
             sendToPage(QStringLiteral("newAnimationResponse"));
     });
+    m_handlers.insert(QStringLiteral("pageReady"), [this](const QVariantMap &) {
+        pageReady();
+    });
     m_handlers.insert(QStringLiteral("animationText"), [this](const QVariantMap &m) {
-        m_pageText = DrillText::fromMessage(m);
-        m_pageSaveProblem = textOf(m, "saveProblem");
-        m_pageAnswered = true;
+        animationText(m);
     });
     m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
-        m_pageTookDrill = true;
-        takeAsSaved(m.value(QStringLiteral("sameAsOpened")).toBool() && !m_openingText.isNull()
-                        ? DrillText::fromMessage(m, m_openingText)
-                        : DrillText::fromMessage(m),
-                    m_openingFile);
+        animationReset(m);
     });
     m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
-        const DrillText text = DrillText::fromMessage(m);
-        setWindowModified(!text.isSameDrillAs(m_savedText));
-        if (m_recovery)
-            m_recovery->drillChanged(text.text(), m_currentFile, isWindowModified());
+        animationChanged(m);
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
-        showErrorOpeningFile(textOf(m, "errorInfo"));
+        errorOpeningFile(textOf(m, "errorInfo"), textOf(m, "openId"));
     });
     m_handlers.insert(QStringLiteral("errorSavingFile"), [this](const QVariantMap &m) {
         showErrorSavingFile(textOf(m, "errorInfo"));
@@ -294,22 +297,52 @@ void mainWindow::connectSignals()
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
     connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
     connect(frame, &QWebFrame::loadFinished, this, &mainWindow::onLoadFinished);
-    if (m_presentation == Presentation::Hidden)
-        return;
-    // Connections fire in the order made: the splash is gone before a file
-    // named on the command line is opened (its errors are then in view).
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QWidget::close);
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QObject::deleteLater);
-    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::processArguments);
 }
 
+// The page says it is ready ("pageReady") once its start function has set
+// everything up, which an engine may do after the load has ended. A load
+// that failed has no page to wait for; a first page that loaded but never
+// says so (its start failed) is taken as ready after a while, as it always
+// was, though not as one that answers.
 void mainWindow::onLoadFinished(bool ok)
 {
     qCDebug(startupLog) << "Editor page loaded:" << ok;
     qCDebug(startupLog) << "Licence text:" << LicenseDialog::licenseFilePath()
                         << (QFileInfo::exists(LicenseDialog::licenseFilePath()) ? "found" : "missing");
+    if (!ok) {
+        takePageAsReady(false, false);
+        return;
+    }
+    if (!m_pageLoaded) {
+        QTimer::singleShot(kSilentPageMs, this, [this] {
+            if (!m_pageLoaded)
+                takePageAsReady(true, false);
+        });
+    }
+}
+
+// Later, from the event loop: not inside the page's start function, which
+// is still on the stack when its message comes nested.
+void mainWindow::pageReady()
+{
+    QTimer::singleShot(0, this, [this] { takePageAsReady(true, true); });
+}
+
+// Once per page load (a reload starts again). The splash is gone before a
+// file named on the command line is opened (its errors are then in view).
+void mainWindow::takePageAsReady(bool ok, bool answers)
+{
     m_pageLoaded = true;
+    m_pageAnswers = answers;
     emit pageLoaded(ok);
+    if (m_presentation == Presentation::Hidden)
+        return;
+    if (m_splash) {
+        m_splash->close();
+        m_splash->deleteLater();
+    }
+    if (ok)
+        processArguments();
 }
 
 bool mainWindow::reportedInstead(const QString &text)
@@ -377,16 +410,8 @@ bool mainWindow::offerRecovery()
 // A copy the page refuses is reported by the page, and kept.
 bool mainWindow::recoverDrill(const RecoveredDrill &drill)
 {
-    QVariantMap response;
-    response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
-    response.insert(QStringLiteral("json"), nonNull(drill.text));
-    m_pageTookDrill = false;
-    m_openingFile = drill.file;
-    m_openingText = nonNull(drill.text);
-    m_bridge->send(response);
-    m_openingFile.clear();
-    m_openingText.clear();
-    if (!m_pageTookDrill)
+    const QString openId = sendDrill(nonNull(drill.text), drill.file);
+    if (!waitForPage([&] { return !m_opening.contains(openId); }) || m_lastOpenEnded != openId || !m_lastOpenLoaded)
         return false;
     // Nothing the page sends matches an empty text: unsaved until saved.
     m_savedText = DrillText();
@@ -440,13 +465,90 @@ void mainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// The page answers inside the emit. A page that does not answer (it failed
-// to load) has nothing to lose, and gets the saved text back.
+// The page tells of every change as it records it ("animationChanged"), so
+// the host holds the drill as last heard of. A change still on its way, or
+// one the page's display holds but has not recorded yet (an item pressed
+// and moved but not let go), is caught by asking as well: the answer comes
+// after every message the page sent before it. A page that does not answer
+// (it failed to load, or hangs) leaves the host with what it heard last; one
+// that never said anything has nothing to lose.
 DrillText mainWindow::pageAnimationText()
 {
-    m_pageAnswered = false;
+    if (!m_pageAnswers)
+        return m_pageText;
+    const int asked = ++m_textRequests;
+    m_pageSaveProblem.clear();
     sendToPage(QStringLiteral("requestAnimationText"));
-    return m_pageAnswered ? m_pageText : m_savedText;
+    waitForPage([&] { return m_textAnswers >= asked; });
+    return m_pageText;
+}
+
+// Under QtWebKit the page has answered inside the send; otherwise its answer
+// comes through the event loop, run here without the coach's input so that
+// nothing else is begun meanwhile. Bounded: a page that never answers costs
+// the wait once.
+bool mainWindow::waitForPage(const std::function<bool()> &answered)
+{
+    if (answered())
+        return true;
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // After processMessage, which was connected first.
+    connect(m_bridge, &jsInterface::messageReceived, &loop, [&] {
+        if (answered())
+            loop.quit();
+    });
+    limit.start(kSilentPageMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return answered();
+}
+
+void mainWindow::animationText(const QVariantMap &message)
+{
+    m_pageText = DrillText::fromMessage(message);
+    m_pageSaveProblem = textOf(message, "saveProblem");
+    ++m_textAnswers;
+}
+
+void mainWindow::animationChanged(const QVariantMap &message)
+{
+    m_pageText = DrillText::fromMessage(message);
+    setWindowModified(!m_pageText.isSameDrillAs(m_savedText));
+    if (m_recovery)
+        m_recovery->drillChanged(m_pageText.text(), m_currentFile, isWindowModified());
+}
+
+// A drill the page has started afresh with: a new one, or one the host sent
+// it (`openId` says which open; the page says "sameAsOpened" when its text
+// is that file's, to the character).
+void mainWindow::animationReset(const QVariantMap &message)
+{
+    const QString openId = textOf(message, "openId");
+    const PendingOpen open = m_opening.take(openId);
+    const DrillText text = message.value(QStringLiteral("sameAsOpened")).toBool() && !open.text.isNull()
+                               ? DrillText::fromMessage(message, open.text)
+                               : DrillText::fromMessage(message);
+    m_pageText = text;
+    takeAsSaved(text, open.file);
+    if (!openId.isEmpty())
+        endOpen(openId, true);
+}
+
+void mainWindow::errorOpeningFile(const QString &errorInfo, const QString &openId)
+{
+    const PendingOpen open = m_opening.take(openId);
+    showErrorOpeningFile(errorInfo, open.file);
+    if (!openId.isEmpty())
+        endOpen(openId, false);
+}
+
+void mainWindow::endOpen(const QString &openId, bool loaded)
+{
+    m_lastOpenEnded = openId;
+    m_lastOpenLoaded = loaded;
+    emit openEnded(loaded);
 }
 
 // A hidden window only exports: it has no coach to ask, and nothing of
@@ -546,22 +648,27 @@ void mainWindow::openAnimation(const QString &path)
     if (!m_commandLineDrill.take(fileName, &read, &line, &error))
         read = AnimationFile::readFirstLine(fileName, &line, &error);
     if (!read) {
-        if (reportedInstead(error))
-            return;
-        showFileError(FileErrorText::notOpened(fileName), error);
+        if (!reportedInstead(error))
+            showFileError(FileErrorText::notOpened(fileName), error);
+        emit openEnded(false);
         return;
     }
+    sendDrill(nonNull(line), QFileInfo(fileName).absoluteFilePath());
+}
+
+// A page that loads the drill answers "animationReset", one that refuses it
+// "errorOpeningFile" (and keeps its drill, the host its saved text); either
+// names the open by `openId`, now or later.
+QString mainWindow::sendDrill(const QString &text, const QString &file)
+{
+    const QString openId = QString::number(++m_opens);
+    m_opening.insert(openId, PendingOpen{file, text});
     QVariantMap response;
     response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
-    response.insert(QStringLiteral("json"), nonNull(line));
-    // A page that loads the file answers "animationReset" inside the emit,
-    // saying "sameAsOpened" when its text is the file's, to the character;
-    // one that refuses it keeps its drill, and the host its saved text.
-    m_openingFile = QFileInfo(fileName).absoluteFilePath();
-    m_openingText = nonNull(line);
+    response.insert(QStringLiteral("json"), text);
+    response.insert(QStringLiteral("openId"), openId);
     m_bridge->send(response);
-    m_openingFile.clear();
-    m_openingText.clear();
+    return openId;
 }
 
 bool mainWindow::saveAnimation(const DrillText &text, bool toCurrentFile)
@@ -596,13 +703,13 @@ void mainWindow::showInformation(QWidget *parent, const QString &title, const QS
 
 // The page says what is wrong with the text; the host knows which file it
 // was opening, if any (a text the page loads of its own accord has none).
-void mainWindow::showErrorOpeningFile(const QString &errorInfo)
+void mainWindow::showErrorOpeningFile(const QString &errorInfo, const QString &file)
 {
     const QString title = tr("Error Opening Animation File");
-    if (m_openingFile.isEmpty())
+    if (file.isEmpty())
         showPageReport(title, errorInfo);
     else if (!reportedInstead(title + QStringLiteral(": ") + errorInfo))
-        showFileError(FileErrorText::refused(m_openingFile, errorInfo), errorInfo);
+        showFileError(FileErrorText::refused(file, errorInfo), errorInfo);
 }
 
 void mainWindow::showFileError(const QString &text, const QString &detail)

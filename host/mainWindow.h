@@ -139,12 +139,17 @@ public:
     // The folder every host file dialog starts in.
     QString lastUsedFolder() const { return m_lastUsedFolder; }
 
-    // True once the editor page has finished loading, successfully or not.
+    // True once the editor page is ready, or has failed to load.
     bool isPageLoaded() const { return m_pageLoaded; }
 
 signals:
-    // The editor page has finished loading; `ok` is false when it failed.
+    // The editor page has said it is ready ("pageReady"), or failed to load
+    // (`ok` false).
     void pageLoaded(bool ok);
+    // An openAnimation() that read its file has ended: the page has taken
+    // the drill (`loaded`) or refused it, or the file could not be read.
+    // Emitted inside the call, or later when the page answers later.
+    void openEnded(bool loaded);
     // Hidden windows only: what a message box would have told the user.
     void problemReported(const QString &text);
     // A video, report or picture export has ended: `error` is empty when
@@ -174,8 +179,17 @@ private:
     void startLoading();
 
     void onLoadFinished(bool ok);
+    void pageReady();
+    void takePageAsReady(bool ok, bool answers);
     void startAnimation();
     DrillText pageAnimationText();
+    bool waitForPage(const std::function<bool()> &answered);
+    void animationText(const QVariantMap &message);
+    void animationChanged(const QVariantMap &message);
+    void animationReset(const QVariantMap &message);
+    void errorOpeningFile(const QString &errorInfo, const QString &openId);
+    void endOpen(const QString &openId, bool loaded);
+    QString sendDrill(const QString &text, const QString &file);
     void takeAsSaved(const DrillText &text, const QString &file);
     // Offers the copies of drills left unsaved by programs that are gone;
     // returns whether one was recovered onto the page.
@@ -183,7 +197,7 @@ private:
     bool recoverDrill(const RecoveredDrill &drill);
     void updateTitle();
     void rememberSport(const QString &sport);
-    void showErrorOpeningFile(const QString &errorInfo);
+    void showErrorOpeningFile(const QString &errorInfo, const QString &file);
     // The box about a drill file that did not open: `text` names the file,
     // `detail` says why.
     void showFileError(const QString &text, const QString &detail);
@@ -229,18 +243,29 @@ private:
     // compared with it, the frame on show aside, whenever it matters.
     DrillText m_savedText;
     QString m_currentFile;
-    // The page's answer to "requestAnimationText", and the file being
-    // opened (its name and text) while its text is with the page.
+    // The drill on the page as the host last heard of it ("animationReset",
+    // "animationChanged", "animationText"), and why saving it would be
+    // refused, when the page said so. Questions for the text asked and
+    // answered, and whether the page answers at all.
     DrillText m_pageText;
     QString m_pageSaveProblem;
-    bool m_pageAnswered = false;
-    QString m_openingFile;
-    QString m_openingText;
+    int m_textRequests = 0;
+    int m_textAnswers = 0;
+    bool m_pageAnswers = false;
+    // The drills sent to the page and not answered yet, by their `openId`
+    // (the file, empty for none, and the text sent), and the last answered.
+    struct PendingOpen {
+        QString file;
+        QString text;
+    };
+    QHash<QString, PendingOpen> m_opening;
+    int m_opens = 0;
+    QString m_lastOpenEnded;
+    bool m_lastOpenLoaded = false;
     // The drill named on the command line, read while the page loads.
     AnimationFilePrefetch m_commandLineDrill;
     // The copy of the unsaved drill a crash would leave; none for exports.
     std::unique_ptr<RecoveryStore> m_recovery;
-    bool m_pageTookDrill = false;
 };
 
 #endif // MAINWINDOW_H

@@ -10,9 +10,9 @@ function toggles() {
     return [t.grid.group.isSetPressed, t.runningLines.group.isSetPressed, t.logo.group.isSetPressed];
 }
 
-test('start-up tells the host only of the new drill; areas are sized from the window, down to a minimum', function () {
+test('start-up tells the host of the new drill, then that the page is ready; areas are sized from the window, down to a minimum', function () {
     assert.deepEqual(sent(), [{ msgType: 'animationReset', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
-        shownFrameLength: 1 }]);
+        shownFrameLength: 1 }, { msgType: 'pageReady' }]);
     assert.deepEqual(pageShell.sizes, pageShell.calcContainerSizes(1280, 800));
     // [window, application, item picker, pitch area]: a window below 210 x 165 keeps the smallest areas
     [[[1280, 800], [1270, 785], [135, 685], [1125, 685]], [[210, 165], [200, 150], [135, 50], [55, 50]],
@@ -78,6 +78,19 @@ test('the host is sent an opened file\'s text only when it reads back otherwise,
         assert.deepEqual([sent(), editor.saveToString()], [[row[1]], own]);
     });
     openInEditor(NEW_DRILL);
+});
+
+// The host may hear the answer to an open long after it sent the drill: the answer names the open.
+test('the answer to an open, taken or refused, names the host\'s open; nothing else the page sends does', function () {
+    [[NEW_DRILL, 'animationReset'], ['{"msgType":"Something else"}', 'errorOpeningFile'], ['', 'errorOpeningFile']].forEach(function (row, i) {
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: row[0], openId: String(7 + i) });
+        assert.deepEqual(sent().map(function (m) { return [m.msgType, m.openId]; }), [[row[1], String(7 + i)]], row[0]);
+    });
+    cppInterface.clearReceivedMessages();
+    newDrill();
+    myDispatchEvent('errorOpeningFile', { errorInfo: 'of its own accord' });
+    assert.deepEqual(sent().map(function (m) { return m.openId; }), [undefined, undefined, undefined]);
 });
 
 // Mended: a label prompt still open when a frame load rebuilt the items landed on another.
