@@ -307,8 +307,28 @@
         saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS);
     }
 
+    // The host has stopped the export: a picture being drawn is not sent,
+    // and a chain waiting for the host is let go.
     function onBreakVideoExport() {
         shell.breakVideoExport = true;
+        var chain = shell.videoChain;
+        if (chain) {
+            shell.videoChain = null;
+            shell.videoRendering = false;
+            chain.release();
+        }
+    }
+
+    // The host has taken picture `frameNumber`: the next one is drawn. An
+    // answer about any other picture (of an export already over) is stale.
+    function onVideoFrameWritten(message) {
+        var chain = shell.videoChain;
+        if (!chain || parseInt(message.frameNumber, 10) !== shell.frameCounter) {
+            return;
+        }
+        shell.videoChain = null;
+        shell.frameCounter += 1;
+        chain.next(shell.videoTimes[shell.frameCounter], sendVideoPicture);
     }
 
     // The coach cancelled the report: no more of it is drawn.
@@ -336,6 +356,7 @@
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
         { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
+        { msgType: 'videoFrameWritten', handle: onVideoFrameWritten },
         { msgType: 'breakPdfExport', handle: onBreakPdfExport },
         { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
         { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
@@ -346,9 +367,11 @@
 
     // ---- Video export ---------------------------------------------------
 
-    // The video's pictures, one at a time: each is sent to the host, which
-    // has written it (and told the page to stop, if the coach cancelled)
-    // before the next is asked for. The animation is copied into the image
+    // The video's pictures, one at a time: each is sent to the host, and the
+    // next is drawn only once the host says it has taken it
+    // ("videoFrameWritten"), whether that answer comes inside the send or
+    // later. So at most one picture is on its way, and a "breakVideoExport"
+    // stops the export before another is drawn. The animation is copied into the image
     // generator as it stands now, so the coach may go on editing meanwhile.
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
@@ -374,34 +397,35 @@
         generator.getImage(0, sendVideoPicture);
     }
 
-    // A drill the generator refused ends the export with the reason.
+    // A drill the generator refused ends the export with the reason. The
+    // chain is held for the host's answer before the picture is sent: the
+    // answer may come inside the send.
     function sendVideoPicture(dataUrl, refusal) {
-        var more = false;
-        try {
-            if (!dataUrl) {
-                sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
-                    errorInfo: refusal });
-                return;
-            }
-            sendMessage({
-                msgType: 'writeVideoFrame',
-                frameWidth: shell.videoWidth,
-                frameHeight: shell.videoWidth / shell.animation.aspectRatio,
-                frameNumber: shell.frameCounter,
-                nFrames: shell.nFrames,
-                frameRate: shell.videoRate,
-                imageData: dataUrl
-            });
-            shell.frameCounter += 1;
-            more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
-            if (more) {
-                shell.imageGenerator.getImage(shell.videoTimes[shell.frameCounter], sendVideoPicture);
-            }
-        } finally {
-            if (!more) {
-                shell.videoRendering = false;
-            }
+        if (shell.breakVideoExport) {
+            shell.videoRendering = false;
+            return;
         }
+        if (!dataUrl) {
+            shell.videoRendering = false;
+            sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
+                errorInfo: refusal });
+            return;
+        }
+        var last = shell.frameCounter >= shell.nFrames;
+        if (last) {
+            shell.videoRendering = false;
+        } else {
+            shell.videoChain = shell.imageGenerator.holdChain();
+        }
+        sendMessage({
+            msgType: 'writeVideoFrame',
+            frameWidth: shell.videoWidth,
+            frameHeight: shell.videoWidth / shell.animation.aspectRatio,
+            frameNumber: shell.frameCounter,
+            nFrames: shell.nFrames,
+            frameRate: shell.videoRate,
+            imageData: dataUrl
+        });
     }
 
     // ---- Picture export -------------------------------------------------
@@ -1428,6 +1452,9 @@
             nFrames: 0,
             videoTimes: [],
             videoRendering: false,
+            // The image generator's chain, held while the host takes a
+            // picture.
+            videoChain: null,
             // The host's open being answered (onOpenAnimationResponse).
             openingId: undefined,
             logoDataUrl: '',

@@ -53,10 +53,12 @@ void ExportProgress::end()
     delete m_dialog;
 }
 
+// The export is over at once; only the dialog's deletion waits.
 void ExportProgress::endLater()
 {
     if (m_dialog)
         m_dialog->deleteLater();
+    m_dialog.clear();
 }
 
 bool ExportProgress::isShown() const

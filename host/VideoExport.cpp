@@ -28,6 +28,7 @@ VideoExport::VideoExport(jsInterface *bridge, ExportProgress *progress, QObject 
     , m_bridge(bridge)
     , m_progress(progress)
 {
+    connect(m_progress, &ExportProgress::canceled, this, &VideoExport::cancel);
 }
 
 // A video still being written is dropped, and the file it was to replace
@@ -38,9 +39,15 @@ VideoExport::~VideoExport() = default;
 // picture's message, which the encoder then follows.
 void VideoExport::start(const QString &path, const VideoOptions &options, const QString &drillName)
 {
-    // An export the page abandoned keeps what it had written, as on Cancel.
-    end();
+    // An export the page abandoned keeps what it had written, as on Cancel;
+    // a page still drawing it lets it go.
+    if (isRunning()) {
+        sendToPage(QStringLiteral("breakVideoExport"));
+        end();
+    }
     m_outputPath = path;
+    m_nextPicture = 0;
+    m_pageStopped = false;
     m_drillName = drillName;
     QVariantMap request;
     request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
@@ -60,10 +67,12 @@ void VideoExport::writeFrame(const QVariantMap &message)
     const int frameNumber = numberOf(message, "frameNumber");
     const int nFrames = numberOf(message, "nFrames");
     const int frameRate = numberOf(message, "frameRate");
+    // One the page sent before it heard of an earlier export's end.
+    if (frameNumber != m_nextPicture)
+        return;
 
     if (m_progress->wasCanceled()) {
-        sendToPage(QStringLiteral("breakVideoExport"));
-        finishVideo();
+        cancel();
         return;
     }
     const QString problem = textOf(message, "errorInfo");
@@ -92,7 +101,28 @@ void VideoExport::writeFrame(const QVariantMap &message)
     if (frameNumber == nFrames) {
         m_progress->setFull();
         finishVideo();
+        return;
     }
+    // The page draws the next picture only now: one picture at most is on
+    // its way, and a cancel stops the export before another is drawn.
+    ++m_nextPicture;
+    QVariantMap taken;
+    taken.insert(QStringLiteral("msgType"), QStringLiteral("videoFrameWritten"));
+    taken.insert(QStringLiteral("frameNumber"), QString::number(frameNumber));
+    m_bridge->send(taken);
+}
+
+// At once, not at the page's next picture: the page stops drawing, and the
+// file keeps what was written (the title card and the pictures so far).
+// From the dialog's own signal, so the dialog goes once that has returned.
+void VideoExport::cancel()
+{
+    if (!isRunning())
+        return;
+    sendToPage(QStringLiteral("breakVideoExport"));
+    m_pageStopped = true;
+    m_progress->endLater();
+    finishVideo();
 }
 
 // The video is written beside the chosen file and takes its place only when
@@ -166,10 +196,9 @@ void VideoExport::end()
 void VideoExport::fail(const QString &reason)
 {
     const QString path = m_outputPath;
-    const bool pageStopped = m_progress->wasCanceled();
     m_file.reset();
     end();
-    if (!pageStopped)
+    if (!m_pageStopped)
         sendToPage(QStringLiteral("breakVideoExport"));
     emit finished(tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason));
 }

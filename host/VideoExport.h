@@ -17,8 +17,10 @@ class jsInterface;
 
 // The host's side of a video export: it asks the page for the pictures
 // ("exportVideoResponse"), writes each one the page sends ("writeVideoFrame")
-// to the MP4 encoder after a title card, holds the last for a second and
-// puts the finished file in place. Progress shows in the shared export
+// to the MP4 encoder after a title card and says it has taken it
+// ("videoFrameWritten"), so that the page draws the next; it holds the last
+// for a second and puts the finished file in place. Cancel stops the page
+// at once ("breakVideoExport"). Progress shows in the shared export
 // dialog, whose presence marks the export as running.
 class VideoExport : public QObject
 {
@@ -32,7 +34,8 @@ public:
     // keeping what it had written.
     void start(const QString &path, const VideoOptions &options, const QString &drillName);
     // One picture of the running export (the whole "writeVideoFrame"
-    // message); ignored when none runs.
+    // message); ignored when none runs, and when it is not the picture
+    // expected next.
     void writeFrame(const QVariantMap &message);
     // Ends a running export as it stands, keeping what it had written.
     void end();
@@ -47,6 +50,7 @@ signals:
 private:
     bool startEncoder(int width, int height, int frameRate);
     bool writePicture(const QImage &picture, int times);
+    void cancel();
     void finishVideo();
     bool placeVideo(QString *error);
     void fail(const QString &reason);
@@ -56,6 +60,10 @@ private:
     ExportProgress *m_progress;
     QString m_outputPath;
     QString m_drillName;
+    // The number of the picture the page sends next.
+    int m_nextPicture = 0;
+    // "breakVideoExport" has been sent for this export.
+    bool m_pageStopped = false;
     // The running video's file, staged beside the chosen one, and the
     // encoder writing into it.
     std::unique_ptr<StagedFile> m_file;

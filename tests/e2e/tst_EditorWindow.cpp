@@ -247,6 +247,53 @@ private slots:
         }
     }
 
+    void videoStoppedMidway_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("queued: cancelled") << false;
+        QTest::newRow("window closed") << true;
+        QTest::newRow("queued: window closed") << true;
+    }
+
+    // Cancel stops the page within the picture it is drawing, and the video keeps the title card
+    // and every picture the host took; a window closed during the export (the program ending)
+    // leaves the file it was to replace as it was, and nothing half-written beside it.
+    // Mended: pictures kept coming after the cancel when the host's answers came later.
+    void videoStoppedMidway()
+    {
+        QFETCH(bool, closing);
+        openDrill(runningPlayer(13));
+        const QString path = m_dir.filePath("stopped.mp4");
+        writeFile(path, "an earlier video");
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        QSignalSpy fromPage(m_window->findChild<jsInterface *>(), &jsInterface::messageReceived);
+        const auto pictures = [&] {
+            int n = 0;
+            for (const QList<QVariant> &args : fromPage)
+                n += args.at(0).toMap().value("msgType") == "writeVideoFrame";
+            return n;
+        };
+        auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); });
+        pressButton("exportVideo", path);
+        QTRY_VERIFY_WITH_TIMEOUT(pictures() >= 3, 60000);
+        if (closing) {
+            QVERIFY(m_window->close());
+            m_window.reset();
+            QCOMPARE(readFile(path), QByteArray("an earlier video"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
+            startWindow(); // for the clean-up
+            return;
+        }
+        QTest::mouseClick(m_window->findChild<QProgressDialog *>()->findChild<QPushButton *>(), Qt::LeftButton);
+        const int taken = pictures();
+        QTRY_COMPARE(finished.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.videoRendering || pageShell.imageGenerator.isBusy()").toBool(), 20000);
+        QVERIFY2(pictures() <= taken + 1, qPrintable(QString("%1 pictures sent after the cancel").arg(pictures() - taken)));
+        QCOMPARE(finished[0][0].toString(), QString());
+        QCOMPARE(VideoProbe::problem(path, 640, 480, 15 + taken), QString());
+    }
+
     // Regression: four quarter turns moved stored places a last digit, and closing asked to save.
     void wholeTurnsOfThePitchLeaveNothingToSave()
     {
@@ -514,6 +561,7 @@ private slots:
         QTest::addColumn<int>("rate");
         QTest::newRow("one frame: title, the frame, its hold") << 1 << false << QSize(640, 480) << 15;
         QTest::newRow("three frames, replacing a private video") << 3 << true << QSize(640, 480) << 15;
+        QTest::newRow("queued: three frames, replacing a private video") << 3 << true << QSize(640, 480) << 15;
         QTest::newRow("two frames at 960 x 720, 25 a second") << 2 << false << QSize(960, 720) << 25;
         QTest::newRow("one frame at 1440 x 1080, 30 a second") << 1 << false << QSize(1440, 1080) << 30;
     }

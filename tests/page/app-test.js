@@ -275,6 +275,52 @@ test('the video export stops at its first picture when the host breaks it off; t
 
 // ---- The protocol with a host that answers later (a web channel), or after the coach did more.
 
+// The host takes each picture and says so; here its answers come later, or when the test says.
+function expectPicturesAcknowledged(mode) {
+    cppInterface.setReplyMode(mode);
+    cppInterface.setReply('writeVideoFrame', { msgType: 'videoFrameWritten' }, ['frameNumber']);
+}
+
+test('each video picture is drawn only once the host has taken the last, whenever its answer comes', function (done) {
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    // Two steps of half a second: 8 pictures each at 15 a second, and the last frame's.
+    openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'], frameDurations: [500, 500] }));
+    cppInterface.clearReceivedMessages();
+    expectPicturesAcknowledged('queued');
+    cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+    var numbers = function () { return sentOfType('writeVideoFrame').map(function (m) { return m.frameNumber; }); };
+    waitFor('the last picture', function () { return !pageShell.videoRendering; }, done, function () {
+        assert.deepEqual(numbers(), [0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16]);
+        assert.ok(!pageShell.imageGenerator.isBusy(), 'the generator is free again');
+        done();
+    }, 60000);
+}, 90000);
+
+// Mended: with answers that came later the page drew on after a cancel, the host's break coming
+// behind pictures already drawn; without answers at all nothing bounded the pictures on their way.
+test('regression: a break stops the video within one picture, and a snapshot asked for meanwhile waits its turn', function (done) {
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'] }));
+    cppInterface.clearReceivedMessages();
+    expectPicturesAcknowledged('held');
+    cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+    var pictures = function () { return sentOfType('writeVideoFrame').length; };
+    waitFor('the first picture', function () { return pictures() === 1; }, done, function () {
+        myDispatchEvent('takeSnapshot', {});
+        assert.ok(pageShell.imageGenerator.isBusy(), 'the chain is held for the host');
+        assert.equal(cppInterface.releaseReplies(), 1);
+        waitFor('the second picture', function () { return pictures() === 2; }, done, function () {
+            cppInterface.emitToPage({ msgType: 'breakVideoExport' });
+            // The host's answer to the second picture, which crossed the break, is stale.
+            assert.equal(cppInterface.releaseReplies(), 1);
+            waitFor('the snapshot', function () { return sentOfType('snapshotImage').length === 1; }, done, function () {
+                assert.deepEqual([pictures(), pageShell.videoRendering, pageShell.imageGenerator.isBusy()], [2, false, false]);
+                done();
+            }, 20000);
+        }, 20000);
+    }, 20000);
+}, 60000);
+
 // A prompt's answer is an undo step of its own when it comes after other edits, and is recorded
 // (and told to the host) also when it arrives inside a handler that edits nothing, as a late
 // answer does when another message's dialog runs the event loop.
