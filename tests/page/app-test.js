@@ -357,6 +357,16 @@ test('regression: a label answered after the coach added an item, or inside anot
     assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [relabelled], 'the host told');
     myDispatchEvent('undo', {});
     assert.equal(editor.saveToString(), labelled, 'one step back');
+
+    // Mended: the logo the host sends back inside the toolbar's request was no step, and the host
+    // was not told of it until the next change.
+    cppInterface.setReply('selectLogo', { msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() });
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('selectLogo', {});
+    cppInterface.clearReplies();
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [editor.saveToString()], 'a new logo');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), labelled, 'undone in one step');
     openInEditor(NEW_DRILL);
 });
 
