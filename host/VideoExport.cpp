@@ -53,8 +53,10 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
     request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
     request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
     request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
-    m_bridge->send(request);
+    // The dialog first: it marks the export as running, and the page may
+    // answer inside the request.
     m_progress->start(tr("Encoding video..."));
+    m_bridge->send(request);
 }
 
 void VideoExport::writeFrame(const QVariantMap &message)
