@@ -54,8 +54,10 @@ public:
     // Returns whether the text was written; it is then the saved drill.
     bool saveAnimation(const DrillText &text, bool toCurrentFile = false);
 
-    // Asks the page for its animation and, when it differs from what was
-    // last opened or saved, asks "Save changes to the drill?". Returns
+    // Takes the drill as the page last reported it, after asking the page
+    // for any change still on its way (its answer awaited for at most ten
+    // seconds), and, when it differs from what was last opened or saved,
+    // asks "Save changes to the drill?". Returns
     // whether the caller may go on: after Save (and a good save) or
     // Discard, or when nothing changed; false after Cancel.
     bool maybeSave();
@@ -96,12 +98,14 @@ public:
 
     // Writes one picture of the running video export (the message of
     // "writeVideoFrame"). The first picture is preceded by the title card,
-    // the last is held for a second and ends the export. Answers
-    // "breakVideoExport" when the user has cancelled, or when the file
+    // the last is held for a second and ends the export; each other one is
+    // acknowledged ("videoFrameWritten"), so that the page draws the next.
+    // Answers "breakVideoExport" when the user cancels, or when the file
     // cannot be written (reported in a message box; any file it was to
     // replace is left as it was). A message with `errorInfo` instead of a
     // picture (the page could not draw the drill) ends the export the same
-    // way. Ignored when no video export runs.
+    // way. Ignored when no video export runs or the picture is not the one
+    // expected next.
     void writeVideoFrame(const QVariantMap &message);
 
     // The PDF report: asks for the file name, tells the page to build the
