@@ -350,6 +350,7 @@ private slots:
         QTest::newRow("titled, recovered") << true << true;
         QTest::newRow("untitled, recovered") << false << true;
         QTest::newRow("titled, discarded") << true << false;
+        QTest::newRow("queued: titled, recovered") << true << true;
     }
 
     // A second process changes a drill and is killed once its copy is written.
