@@ -14,6 +14,11 @@
 // next loadAnimation every picture asked for comes back as null, with the
 // reason, and nothing is drawn.
 //
+// A chain may also wait between pictures for something outside the page (the
+// host taking a video picture): holdChain() from a callback keeps the chain
+// and returns its `next` (asks for the following picture, later) and
+// `release` (ends the chain there).
+//
 // One chain at a time: a call made while another caller's chain is still
 // drawing (a snapshot pressed during an export, say) is kept and run, in
 // order, once that chain has ended. Two animations are never interleaved
@@ -50,6 +55,8 @@
         this.refusal = '';
         // True while a callback runs: what it asks for belongs to its chain.
         this.delivering = false;
+        // A chain held between two pictures (holdChain).
+        this.held = false;
         // Calls of chains that wait for the current one to end.
         this.waiting = [];
         // One canvas of the picture's size, reused for every picture.
@@ -72,7 +79,45 @@
 
     // True from a getImage until its chain has ended.
     ImageGenerator.prototype.isBusy = function () {
-        return this.pending !== null || this.delivering;
+        return this.pending !== null || this.delivering || this.held;
+    };
+
+    // From a callback: the chain stays this caller's after the callback has
+    // returned, until its `next(timeInMs, callback)` asks for the following
+    // picture (as getImage would from the callback) or its `release()` ends
+    // it. Either may be called once.
+    ImageGenerator.prototype.holdChain = function () {
+        if (!this.delivering) {
+            throw new Error('ImageGenerator.holdChain: hold the chain from a callback of its own');
+        }
+        var self = this;
+        var open = true;
+        var close = function () {
+            if (!open) {
+                throw new Error('ImageGenerator.holdChain: the chain was already taken up or released');
+            }
+            open = false;
+            self.held = false;
+        };
+        this.held = true;
+        return {
+            next: function (timeInMs, callback) {
+                close();
+                var delivering = self.delivering;
+                self.delivering = true;
+                try {
+                    self.getImage(timeInMs, callback);
+                } finally {
+                    self.delivering = delivering;
+                }
+            },
+            release: function () {
+                close();
+                if (!self.delivering) {
+                    self.runWaiting();
+                }
+            }
+        };
     };
 
     // Runs `operation` now, or keeps it for when the chain now drawing has

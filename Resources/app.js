@@ -162,8 +162,10 @@
         }
     }
 
-    // The host handles the message, dialogs included, before this returns,
-    // and its replies run receiveMessage nested inside this call.
+    // The host may handle the message, dialogs included, before this
+    // returns, its replies running receiveMessage nested inside this call;
+    // or it may answer later, from the event loop. Nothing here depends on
+    // which: every answer the page waits for is a message of its own.
     function sendMessage(message) {
         try {
             window.cppInterface.receiveMessage(message);
@@ -213,13 +215,21 @@
     // unchanged animation.
     // A file loaded is a fresh start: its own history, and the host takes
     // it as the drill as saved.
+    // The answer, "animationReset" or "errorOpeningFile", carries the
+    // host's `openId`, so that the host knows which of its opens it ends
+    // whenever it arrives.
     function onOpenAnimationResponse(message) {
-        var loaded = shell.animation.loadFromString(message.json);
-        followAnimationSport();
-        refreshToolbarToggles();
-        updateTimelineFrameSettings();
-        if (loaded) {
-            startHistory(message.json);
+        shell.openingId = message.openId;
+        try {
+            var loaded = shell.animation.loadFromString(message.json);
+            followAnimationSport();
+            refreshToolbarToggles();
+            updateTimelineFrameSettings();
+            if (loaded) {
+                startHistory(message.json, message.openId);
+            }
+        } finally {
+            shell.openingId = undefined;
         }
     }
 
@@ -297,8 +307,28 @@
         saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS);
     }
 
+    // The host has stopped the export: a picture being drawn is not sent,
+    // and a chain waiting for the host is let go.
     function onBreakVideoExport() {
         shell.breakVideoExport = true;
+        var chain = shell.videoChain;
+        if (chain) {
+            shell.videoChain = null;
+            shell.videoRendering = false;
+            chain.release();
+        }
+    }
+
+    // The host has taken picture `frameNumber`: the next one is drawn. An
+    // answer about any other picture (of an export already over) is stale.
+    function onVideoFrameWritten(message) {
+        var chain = shell.videoChain;
+        if (!chain || parseInt(message.frameNumber, 10) !== shell.frameCounter) {
+            return;
+        }
+        shell.videoChain = null;
+        shell.frameCounter += 1;
+        chain.next(shell.videoTimes[shell.frameCounter], sendVideoPicture);
     }
 
     // The coach cancelled the report: no more of it is drawn.
@@ -326,6 +356,7 @@
         { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
         { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
+        { msgType: 'videoFrameWritten', handle: onVideoFrameWritten },
         { msgType: 'breakPdfExport', handle: onBreakPdfExport },
         { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
         { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
@@ -336,9 +367,11 @@
 
     // ---- Video export ---------------------------------------------------
 
-    // The video's pictures, one at a time: each is sent to the host, which
-    // has written it (and told the page to stop, if the coach cancelled)
-    // before the next is asked for. The animation is copied into the image
+    // The video's pictures, one at a time: each is sent to the host, and the
+    // next is drawn only once the host says it has taken it
+    // ("videoFrameWritten"), whether that answer comes inside the send or
+    // later. So at most one picture is on its way, and a "breakVideoExport"
+    // stops the export before another is drawn. The animation is copied into the image
     // generator as it stands now, so the coach may go on editing meanwhile.
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
@@ -364,34 +397,35 @@
         generator.getImage(0, sendVideoPicture);
     }
 
-    // A drill the generator refused ends the export with the reason.
+    // A drill the generator refused ends the export with the reason. The
+    // chain is held for the host's answer before the picture is sent: the
+    // answer may come inside the send.
     function sendVideoPicture(dataUrl, refusal) {
-        var more = false;
-        try {
-            if (!dataUrl) {
-                sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
-                    errorInfo: refusal });
-                return;
-            }
-            sendMessage({
-                msgType: 'writeVideoFrame',
-                frameWidth: shell.videoWidth,
-                frameHeight: shell.videoWidth / shell.animation.aspectRatio,
-                frameNumber: shell.frameCounter,
-                nFrames: shell.nFrames,
-                frameRate: shell.videoRate,
-                imageData: dataUrl
-            });
-            shell.frameCounter += 1;
-            more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
-            if (more) {
-                shell.imageGenerator.getImage(shell.videoTimes[shell.frameCounter], sendVideoPicture);
-            }
-        } finally {
-            if (!more) {
-                shell.videoRendering = false;
-            }
+        if (shell.breakVideoExport) {
+            shell.videoRendering = false;
+            return;
         }
+        if (!dataUrl) {
+            shell.videoRendering = false;
+            sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
+                errorInfo: refusal });
+            return;
+        }
+        var last = shell.frameCounter >= shell.nFrames;
+        if (last) {
+            shell.videoRendering = false;
+        } else {
+            shell.videoChain = shell.imageGenerator.holdChain();
+        }
+        sendMessage({
+            msgType: 'writeVideoFrame',
+            frameWidth: shell.videoWidth,
+            frameHeight: shell.videoWidth / shell.animation.aspectRatio,
+            frameNumber: shell.frameCounter,
+            nFrames: shell.nFrames,
+            frameRate: shell.videoRate,
+            imageData: dataUrl
+        });
     }
 
     // ---- Picture export -------------------------------------------------
@@ -479,8 +513,13 @@
     // ---- Undo history -------------------------------------------------------
 
     // How deep in page-event and host-message handling the page is: a
-    // change is recorded once, when the outermost handler is done.
+    // change is recorded once, when the outermost handler is done, whatever
+    // handler that is. A host reply may come inside the page event that
+    // asked for it, or later inside any other handler (one whose message
+    // opened a dialog that ran the event loop), or on its own.
     var handlingDepth = 0;
+    var editPending = false;
+    var selectionPending = false;
 
     function handleAndRecord(entry, argument) {
         handlingDepth += 1;
@@ -488,11 +527,17 @@
             entry.handle(argument);
         } finally {
             handlingDepth -= 1;
+            editPending = editPending || !!entry.edits;
+            selectionPending = selectionPending || !!entry.selects;
         }
         if (handlingDepth === 0) {
-            if (entry.edits) {
+            var edits = editPending;
+            var selects = selectionPending;
+            editPending = false;
+            selectionPending = false;
+            if (edits) {
                 recordChange();
-            } else if (entry.selects) {
+            } else if (selects) {
                 recordSelection();
             }
         }
@@ -565,7 +610,8 @@
     // the host takes as the drill as saved (a new drill, an opened file).
     // A file this editor saved reads back as the very text the host sent:
     // the host is told so rather than sent megabytes it already holds.
-    function startHistory(openedText) {
+    // `openId`: the host's open this answers, if any.
+    function startHistory(openedText, openId) {
         var parts = shell.animation.textParts();
         shell.savedUnrecorded = false;
         shell.history.reset(parts);
@@ -575,6 +621,9 @@
         if (same) {
             delete message.strToSave;
             message.sameAsOpened = true;
+        }
+        if (openId !== undefined) {
+            message.openId = openId;
         }
         sendMessage(message);
         refreshUndoButtons();
@@ -846,7 +895,11 @@
     }
 
     function onErrorOpeningFile(detail) {
-        sendMessage({ msgType: 'errorOpeningFile', errorInfo: detail.errorInfo });
+        var message = { msgType: 'errorOpeningFile', errorInfo: detail.errorInfo };
+        if (shell.openingId !== undefined) {
+            message.openId = shell.openingId;
+        }
+        sendMessage(message);
     }
 
     // While an export is being drawn (the coach pressed again before the
@@ -1399,6 +1452,11 @@
             nFrames: 0,
             videoTimes: [],
             videoRendering: false,
+            // The image generator's chain, held while the host takes a
+            // picture.
+            videoChain: null,
+            // The host's open being answered (onOpenAnimationResponse).
+            openingId: undefined,
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,
@@ -1435,6 +1493,10 @@
         installPageEventHandlers();
         recordAfterPointer();
         startHistory();
+        // Last: the host takes this, not the end of the page's loading, as
+        // the sign that the page can take messages (an engine may start the
+        // page only once the bridge is up).
+        sendMessage({ msgType: 'pageReady' });
         return shell;
     }
 

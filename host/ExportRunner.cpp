@@ -90,15 +90,40 @@ void ExportRunner::runNext()
                       .arg(number + 1)
                       .arg(m_jobs.size())
                       .arg(native(job.drillPath), native(job.outputPath)));
-    QString error = openDrill(job);
+    m_waitingFor = number;
+    openDrill(job);
+}
+
+// Whatever the window reported while the drill was opened is why it did
+// not open. The page may answer inside the call or later.
+void ExportRunner::openDrill(const ExportJob &job)
+{
+    m_openProblem.clear();
+    m_openConnections = {
+        connect(m_window, &mainWindow::problemReported, this,
+                [this](const QString &text) {
+                    if (m_openProblem.isEmpty())
+                        m_openProblem = text;
+                }),
+        // Queued, so that the export does not start inside the page's answer.
+        connect(m_window, &mainWindow::openEnded, this, &ExportRunner::drillOpened, Qt::QueuedConnection)};
+    m_window->openAnimation(job.drillPath);
+}
+
+void ExportRunner::drillOpened()
+{
+    for (const QMetaObject::Connection &connection : qAsConst(m_openConnections))
+        disconnect(connection);
+    m_openConnections.clear();
+    const int number = m_waitingFor;
+    const ExportJob &job = m_jobs.at(number);
+    QString error = m_openProblem;
     if (error.isEmpty())
         error = prepareOutput(job);
     if (!error.isEmpty()) {
-        m_waitingFor = number;
         exportDone(number, error);
         return;
     }
-    m_waitingFor = number;
     ExportJob staged = job;
     staged.outputPath = m_output->fileName();
     m_exporters.value(static_cast<int>(job.kind))(m_window, staged, [this, number](const QString &e) {
@@ -106,21 +131,6 @@ void ExportRunner::runNext()
         // job inside its own call.
         QTimer::singleShot(0, this, [this, number, e] { exportDone(number, e); });
     });
-}
-
-QString ExportRunner::openDrill(const ExportJob &job)
-{
-    QString problem;
-    const auto connection = connect(m_window, &mainWindow::problemReported, this,
-                                    [&problem](const QString &text) {
-                                        if (problem.isEmpty())
-                                            problem = text;
-                                    });
-    // The page answers inside the call: a drill it cannot read has been
-    // reported by the time openAnimation returns.
-    m_window->openAnimation(job.drillPath);
-    disconnect(connection);
-    return problem;
 }
 
 QString ExportRunner::prepareOutput(const ExportJob &job)

@@ -55,7 +55,8 @@ signals:
 private:
     void pageLoaded(bool ok);
     void runNext();
-    QString openDrill(const ExportJob &job);
+    void openDrill(const ExportJob &job);
+    void drillOpened();
     QString prepareOutput(const ExportJob &job);
     QString drillAt(const QString &path) const;
     void exportDone(int jobNumber, const QString &error);
@@ -68,6 +69,10 @@ private:
     int m_next = 0;
     int m_failures = 0;
     int m_waitingFor = -1;
+    // While a drill is being opened: what the window reported, and the
+    // connections that listen for it.
+    QString m_openProblem;
+    QList<QMetaObject::Connection> m_openConnections;
     std::unique_ptr<StagedFile> m_output;
 };
 

@@ -9,3 +9,12 @@ void jsInterface::receiveMessage(QVariantMap message)
 {
     emit messageReceived(message);
 }
+
+void jsInterface::send(const QVariantMap &message)
+{
+    if (m_delivery == Delivery::Direct) {
+        emit sendMessage(message);
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this, message] { emit sendMessage(message); }, Qt::QueuedConnection);
+}

@@ -4,23 +4,21 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "ExportProgress.h"
 #include "FileErrorText.h"
 #include "LicenseDialog.h"
 #include "LogoImage.h"
 #include "MessageBoxTitle.h"
-#include "PictureFile.h"
+#include "PictureExport.h"
 #include "RecoveryPrompt.h"
 #include "RecoveryStore.h"
-#include "ReportFile.h"
-#include "ReportHeading.h"
+#include "ReportExport.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
-#include "Mp4Encoder.h"
 #include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
-#include "StagedFile.h"
+#include "VideoExport.h"
 #include "VideoOptionsDialog.h"
-#include "VideoPicture.h"
 #include "WindowPlacement.h"
 #include "jsInterface.h"
 
@@ -31,6 +29,7 @@
 #include <QDragEnterEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -39,12 +38,11 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressBar>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebFrame>
 #include <QWebView>
 
@@ -95,6 +93,10 @@ void showPlainText(QMessageBox &box)
 
 } // namespace
 
+// How long the host waits for the page to say it is ready once loaded, or
+// for an answer it needs before it goes on.
+constexpr int kSilentPageMs = 10000;
+
 Q_LOGGING_CATEGORY(startupLog, "drillmora.startup", QtWarningMsg)
 
 mainWindow::mainWindow(QWidget *parent)
@@ -114,6 +116,7 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     setUpWindow();
     m_bridge = new jsInterface(this);
     createWebView();
+    createExports();
     registerHandlers();
     connectSignals();
     if (m_splash)
@@ -134,10 +137,9 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
 
 mainWindow::~mainWindow()
 {
-    // A video still being written is dropped, and the file it was to
-    // replace stays as it was.
-    m_encoder.reset();
-    m_videoFile.reset();
+    // First, while every member is there: the view says its load has ended
+    // as it goes.
+    delete m_webView;
     // The splash is a top-level window of its own; it is normally gone by now.
     delete m_splash;
 }
@@ -183,6 +185,22 @@ void mainWindow::createWebView()
     layout->addWidget(m_webView);
 }
 
+// Each export's host work is a class of its own; they share the one
+// progress dialog, so that one export runs at a time.
+void mainWindow::createExports()
+{
+    m_exportProgress = new ExportProgress(m_webView, m_presentation == Presentation::Hidden);
+    m_videoExport = new VideoExport(m_bridge, m_exportProgress, this);
+    m_reportExport = new ReportExport(m_bridge, m_exportProgress, this);
+    m_pictureExport = new PictureExport(m_bridge, this);
+    connect(m_videoExport, &VideoExport::finished, this, &mainWindow::videoExportFinished);
+    connect(m_reportExport, &ReportExport::finished, this, &mainWindow::exportFinished);
+    connect(m_reportExport, &ReportExport::failed, this, [this](const QString &reason) {
+        showInformation(m_webView, tr("error"), reason);
+    });
+    connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
+}
+
 void mainWindow::registerHandlers()
 {
     m_handlers.insert(QStringLiteral("promptForFrameLabel"), [this](const QVariantMap &m) {
@@ -205,26 +223,20 @@ void mainWindow::registerHandlers()
         if (maybeSave())
             sendToPage(QStringLiteral("newAnimationResponse"));
     });
+    m_handlers.insert(QStringLiteral("pageReady"), [this](const QVariantMap &) {
+        pageReady();
+    });
     m_handlers.insert(QStringLiteral("animationText"), [this](const QVariantMap &m) {
-        m_pageText = DrillText::fromMessage(m);
-        m_pageSaveProblem = textOf(m, "saveProblem");
-        m_pageAnswered = true;
+        animationText(m);
     });
     m_handlers.insert(QStringLiteral("animationReset"), [this](const QVariantMap &m) {
-        m_pageTookDrill = true;
-        takeAsSaved(m.value(QStringLiteral("sameAsOpened")).toBool() && !m_openingText.isNull()
-                        ? DrillText::fromMessage(m, m_openingText)
-                        : DrillText::fromMessage(m),
-                    m_openingFile);
+        animationReset(m);
     });
     m_handlers.insert(QStringLiteral("animationChanged"), [this](const QVariantMap &m) {
-        const DrillText text = DrillText::fromMessage(m);
-        setWindowModified(!text.isSameDrillAs(m_savedText));
-        if (m_recovery)
-            m_recovery->drillChanged(text.text(), m_currentFile, isWindowModified());
+        animationChanged(m);
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
-        showErrorOpeningFile(textOf(m, "errorInfo"));
+        errorOpeningFile(textOf(m, "errorInfo"), textOf(m, "openId"));
     });
     m_handlers.insert(QStringLiteral("errorSavingFile"), [this](const QVariantMap &m) {
         showErrorSavingFile(textOf(m, "errorInfo"));
@@ -285,22 +297,52 @@ void mainWindow::connectSignals()
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
     connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
     connect(frame, &QWebFrame::loadFinished, this, &mainWindow::onLoadFinished);
-    if (m_presentation == Presentation::Hidden)
-        return;
-    // Connections fire in the order made: the splash is gone before a file
-    // named on the command line is opened (its errors are then in view).
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QWidget::close);
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QObject::deleteLater);
-    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::processArguments);
 }
 
+// The page says it is ready ("pageReady") once its start function has set
+// everything up, which an engine may do after the load has ended. A load
+// that failed has no page to wait for; a first page that loaded but never
+// says so (its start failed) is taken as ready after a while, as it always
+// was, though not as one that answers.
 void mainWindow::onLoadFinished(bool ok)
 {
     qCDebug(startupLog) << "Editor page loaded:" << ok;
     qCDebug(startupLog) << "Licence text:" << LicenseDialog::licenseFilePath()
                         << (QFileInfo::exists(LicenseDialog::licenseFilePath()) ? "found" : "missing");
+    if (!ok) {
+        takePageAsReady(false, false);
+        return;
+    }
+    if (!m_pageLoaded) {
+        QTimer::singleShot(kSilentPageMs, this, [this] {
+            if (!m_pageLoaded)
+                takePageAsReady(true, false);
+        });
+    }
+}
+
+// Later, from the event loop: not inside the page's start function, which
+// is still on the stack when its message comes nested.
+void mainWindow::pageReady()
+{
+    QTimer::singleShot(0, this, [this] { takePageAsReady(true, true); });
+}
+
+// Once per page load (a reload starts again). The splash is gone before a
+// file named on the command line is opened (its errors are then in view).
+void mainWindow::takePageAsReady(bool ok, bool answers)
+{
     m_pageLoaded = true;
+    m_pageAnswers = answers;
     emit pageLoaded(ok);
+    if (m_presentation == Presentation::Hidden)
+        return;
+    if (m_splash) {
+        m_splash->close();
+        m_splash->deleteLater();
+    }
+    if (ok)
+        processArguments();
 }
 
 bool mainWindow::reportedInstead(const QString &text)
@@ -368,16 +410,8 @@ bool mainWindow::offerRecovery()
 // A copy the page refuses is reported by the page, and kept.
 bool mainWindow::recoverDrill(const RecoveredDrill &drill)
 {
-    QVariantMap response;
-    response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
-    response.insert(QStringLiteral("json"), nonNull(drill.text));
-    m_pageTookDrill = false;
-    m_openingFile = drill.file;
-    m_openingText = nonNull(drill.text);
-    emit m_bridge->sendMessage(response);
-    m_openingFile.clear();
-    m_openingText.clear();
-    if (!m_pageTookDrill)
+    const QString openId = sendDrill(nonNull(drill.text), drill.file);
+    if (!waitForPage([&] { return !m_opening.contains(openId); }) || m_lastOpenEnded != openId || !m_lastOpenLoaded)
         return false;
     // Nothing the page sends matches an empty text: unsaved until saved.
     m_savedText = DrillText();
@@ -393,7 +427,7 @@ void mainWindow::startAnimation()
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), QStringLiteral("startAnimation"));
     message.insert(QStringLiteral("sport"), QSettings().value(QLatin1String(kSportKey)).toString());
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::rememberSport(const QString &sport)
@@ -431,13 +465,90 @@ void mainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// The page answers inside the emit. A page that does not answer (it failed
-// to load) has nothing to lose, and gets the saved text back.
+// The page tells of every change as it records it ("animationChanged"), so
+// the host holds the drill as last heard of. A change still on its way, or
+// one the page's display holds but has not recorded yet (an item pressed
+// and moved but not let go), is caught by asking as well: the answer comes
+// after every message the page sent before it. A page that does not answer
+// (it failed to load, or hangs) leaves the host with what it heard last; one
+// that never said anything has nothing to lose.
 DrillText mainWindow::pageAnimationText()
 {
-    m_pageAnswered = false;
+    if (!m_pageAnswers)
+        return m_pageText;
+    const int asked = ++m_textRequests;
+    m_pageSaveProblem.clear();
     sendToPage(QStringLiteral("requestAnimationText"));
-    return m_pageAnswered ? m_pageText : m_savedText;
+    waitForPage([&] { return m_textAnswers >= asked; });
+    return m_pageText;
+}
+
+// Under QtWebKit the page has answered inside the send; otherwise its answer
+// comes through the event loop, run here without the coach's input so that
+// nothing else is begun meanwhile. Bounded: a page that never answers costs
+// the wait once.
+bool mainWindow::waitForPage(const std::function<bool()> &answered)
+{
+    if (answered())
+        return true;
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // After processMessage, which was connected first.
+    connect(m_bridge, &jsInterface::messageReceived, &loop, [&] {
+        if (answered())
+            loop.quit();
+    });
+    limit.start(kSilentPageMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return answered();
+}
+
+void mainWindow::animationText(const QVariantMap &message)
+{
+    m_pageText = DrillText::fromMessage(message);
+    m_pageSaveProblem = textOf(message, "saveProblem");
+    ++m_textAnswers;
+}
+
+void mainWindow::animationChanged(const QVariantMap &message)
+{
+    m_pageText = DrillText::fromMessage(message);
+    setWindowModified(!m_pageText.isSameDrillAs(m_savedText));
+    if (m_recovery)
+        m_recovery->drillChanged(m_pageText.text(), m_currentFile, isWindowModified());
+}
+
+// A drill the page has started afresh with: a new one, or one the host sent
+// it (`openId` says which open; the page says "sameAsOpened" when its text
+// is that file's, to the character).
+void mainWindow::animationReset(const QVariantMap &message)
+{
+    const QString openId = textOf(message, "openId");
+    const PendingOpen open = m_opening.take(openId);
+    const DrillText text = message.value(QStringLiteral("sameAsOpened")).toBool() && !open.text.isNull()
+                               ? DrillText::fromMessage(message, open.text)
+                               : DrillText::fromMessage(message);
+    m_pageText = text;
+    takeAsSaved(text, open.file);
+    if (!openId.isEmpty())
+        endOpen(openId, true);
+}
+
+void mainWindow::errorOpeningFile(const QString &errorInfo, const QString &openId)
+{
+    const PendingOpen open = m_opening.take(openId);
+    showErrorOpeningFile(errorInfo, open.file);
+    if (!openId.isEmpty())
+        endOpen(openId, false);
+}
+
+void mainWindow::endOpen(const QString &openId, bool loaded)
+{
+    m_lastOpenEnded = openId;
+    m_lastOpenLoaded = loaded;
+    emit openEnded(loaded);
 }
 
 // A hidden window only exports: it has no coach to ask, and nothing of
@@ -517,7 +628,7 @@ void mainWindow::replyToPage(const QString &msgType, const QString &text, const 
     reply.insert(QStringLiteral("text"), nonNull(text));
     if (!id.isNull())
         reply.insert(QStringLiteral("id"), id);
-    emit m_bridge->sendMessage(reply);
+    m_bridge->send(reply);
 }
 
 void mainWindow::openAnimation(const QString &path)
@@ -537,22 +648,27 @@ void mainWindow::openAnimation(const QString &path)
     if (!m_commandLineDrill.take(fileName, &read, &line, &error))
         read = AnimationFile::readFirstLine(fileName, &line, &error);
     if (!read) {
-        if (reportedInstead(error))
-            return;
-        showFileError(FileErrorText::notOpened(fileName), error);
+        if (!reportedInstead(error))
+            showFileError(FileErrorText::notOpened(fileName), error);
+        emit openEnded(false);
         return;
     }
+    sendDrill(nonNull(line), QFileInfo(fileName).absoluteFilePath());
+}
+
+// A page that loads the drill answers "animationReset", one that refuses it
+// "errorOpeningFile" (and keeps its drill, the host its saved text); either
+// names the open by `openId`, now or later.
+QString mainWindow::sendDrill(const QString &text, const QString &file)
+{
+    const QString openId = QString::number(++m_opens);
+    m_opening.insert(openId, PendingOpen{file, text});
     QVariantMap response;
     response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
-    response.insert(QStringLiteral("json"), nonNull(line));
-    // A page that loads the file answers "animationReset" inside the emit,
-    // saying "sameAsOpened" when its text is the file's, to the character;
-    // one that refuses it keeps its drill, and the host its saved text.
-    m_openingFile = QFileInfo(fileName).absoluteFilePath();
-    m_openingText = nonNull(line);
-    emit m_bridge->sendMessage(response);
-    m_openingFile.clear();
-    m_openingText.clear();
+    response.insert(QStringLiteral("json"), text);
+    response.insert(QStringLiteral("openId"), openId);
+    m_bridge->send(response);
+    return openId;
 }
 
 bool mainWindow::saveAnimation(const DrillText &text, bool toCurrentFile)
@@ -587,13 +703,13 @@ void mainWindow::showInformation(QWidget *parent, const QString &title, const QS
 
 // The page says what is wrong with the text; the host knows which file it
 // was opening, if any (a text the page loads of its own accord has none).
-void mainWindow::showErrorOpeningFile(const QString &errorInfo)
+void mainWindow::showErrorOpeningFile(const QString &errorInfo, const QString &file)
 {
     const QString title = tr("Error Opening Animation File");
-    if (m_openingFile.isEmpty())
+    if (file.isEmpty())
         showPageReport(title, errorInfo);
     else if (!reportedInstead(title + QStringLiteral(": ") + errorInfo))
-        showFileError(FileErrorText::refused(m_openingFile, errorInfo), errorInfo);
+        showFileError(FileErrorText::refused(file, errorInfo), errorInfo);
 }
 
 void mainWindow::showFileError(const QString &text, const QString &detail)
@@ -681,7 +797,7 @@ void mainWindow::selectLogo()
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), QStringLiteral("setLogoImage"));
     message.insert(QStringLiteral("image"), LogoImage::toDataUrl(logo));
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::snapshotImage(const QVariantMap &message)
@@ -722,14 +838,14 @@ void mainWindow::savePicture()
                             &path, &width))
         return;
     rememberFolderOf(path);
-    startPictureExport(path, 0, width, true);
+    m_pictureExport->start(path, 0, width, true);
 }
 
 void mainWindow::sendToPage(const QString &msgType)
 {
     QVariantMap message;
     message.insert(QStringLiteral("msgType"), msgType);
-    emit m_bridge->sendMessage(message);
+    m_bridge->send(message);
 }
 
 void mainWindow::exportVideo()
@@ -744,54 +860,25 @@ void mainWindow::exportVideo()
     if (!VideoOptionsDialog::ask(m_webView, &options))
         return;
     options.remember();
-    startVideoExport(fileName, options);
+    exportVideoTo(fileName, options);
 }
 
 void mainWindow::exportVideoTo(const QString &path, const VideoOptions &options)
 {
-    startVideoExport(path, options);
+    m_reportExport->end();
+    m_videoExport->start(path, options, drillName());
 }
 
-// The page draws at the size and rate asked for and says them again in each
-// picture's message, which the encoder then follows.
-void mainWindow::startVideoExport(const QString &path, const VideoOptions &options)
+void mainWindow::writeVideoFrame(const QVariantMap &message)
 {
-    // An export the page abandoned keeps what it had written, as on Cancel.
-    endVideoExport();
-    endPdfExport();
-    m_videoOutputPath = path;
-    QVariantMap request;
-    request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
-    request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
-    request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
-    emit m_bridge->sendMessage(request);
-    startExportProgress(tr("Encoding video..."));
+    m_videoExport->writeFrame(message);
 }
 
-// One export runs at a time, marked by this dialog: it is window-modal, so
-// while it is up the coach can neither edit nor start another export. The
-// page's first picture arrives asynchronously, after the dialog is there.
-void mainWindow::startExportProgress(const QString &label)
+void mainWindow::videoExportFinished(const QString &error)
 {
-    delete m_progressDialog;
-    m_progressDialog = new QProgressDialog(label, tr("Cancel"), 0, 100, m_webView);
-    // A dialog is a window of its own: a hidden window's stays off screen too.
-    if (m_presentation == Presentation::Hidden)
-        m_progressDialog->setAttribute(Qt::WA_DontShowOnScreen);
-    m_progressDialog->setWindowModality(Qt::WindowModal);
-    m_progressDialog->setMinimumDuration(500);
-    m_progressDialog->setValue(0);
-    m_progressDialog->show();
-}
-
-// Not QProgressDialog::setValue: on a window-modal dialog that runs the event
-// loop, where the page's next message could be handled inside this one and end
-// the export (deleting the dialog under setValue) or write its picture before
-// the one still being handled.
-void mainWindow::setExportProgress(int percent)
-{
-    if (auto bar = m_progressDialog->findChild<QProgressBar *>())
-        bar->setValue(percent);
+    emit exportFinished(error);
+    if (!error.isEmpty() && !reportedInstead(error))
+        QMessageBox::warning(this, tr("Error Exporting Video"), error);
 }
 
 void mainWindow::exportPdf()
@@ -801,248 +888,38 @@ void mainWindow::exportPdf()
                                             name.isEmpty() ? QStringLiteral("Report.pdf") : tr("%1 report.pdf").arg(name),
                                             tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (!fileName.isEmpty())
-        startPdfExport(fileName);
+        exportPdfTo(fileName);
 }
 
 void mainWindow::exportPdfTo(const QString &path)
 {
-    startPdfExport(path);
-}
-
-// The progress dialog comes first: it marks the running export, and a page
-// that cannot build the report answers at once, inside the request. A file
-// that cannot be written is known before the page spends time on a report.
-void mainWindow::startPdfExport(const QString &path)
-{
-    endVideoExport();
-    QString error;
-    if (!ReportFile::canWrite(path, &error)) {
-        failPdfExport(path, error);
-        return;
-    }
-    m_pdfOutputPath = path;
-    startExportProgress(tr("Generating PDF report..."));
-    connect(m_progressDialog, &QProgressDialog::canceled, this, &mainWindow::cancelPdfExport);
-    QVariantMap request;
-    request.insert(QStringLiteral("msgType"), QStringLiteral("exportPdfResponse"));
-    request.insert(QStringLiteral("drillName"), ReportHeading::drillName(m_currentFile));
-    request.insert(QStringLiteral("date"), ReportHeading::date(QDateTime::currentDateTime(), QLocale()));
-    emit m_bridge->sendMessage(request);
-}
-
-// The page stops drawing the report as soon as it hears of it. Called from
-// the dialog's own signal, so the dialog goes once that has returned.
-void mainWindow::cancelPdfExport()
-{
-    if (m_pdfOutputPath.isEmpty())
-        return;
-    m_pdfOutputPath.clear();
-    sendToPage(QStringLiteral("breakPdfExport"));
-    if (m_progressDialog)
-        m_progressDialog->deleteLater();
+    m_videoExport->end();
+    m_reportExport->start(path, m_currentFile);
 }
 
 void mainWindow::updatePdfProgress(int percent)
 {
-    // The progress dialog marks a running export; a video's is not ours.
-    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
-        return;
-    if (m_progressDialog->wasCanceled()) {
-        endPdfExport();
-        sendToPage(QStringLiteral("breakPdfExport"));
-    } else {
-        setExportProgress(percent);
-    }
+    m_reportExport->updateProgress(percent);
 }
 
 void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo)
 {
-    if (!m_progressDialog || m_pdfOutputPath.isEmpty())
-        return;
-    const QString path = m_pdfOutputPath;
-    const bool cancelled = m_progressDialog->wasCanceled();
-    if (!cancelled)
-        setExportProgress(m_progressDialog->maximum());
-    // Gone before any error box, which would otherwise open under it.
-    endPdfExport();
-    if (cancelled)
-        return;
-    QString error = errorInfo;
-    if (error.isEmpty() && ReportFile::write(path, pdfData, &error)) {
-        emit exportFinished(QString());
-        return;
-    }
-    failPdfExport(path, error);
-}
-
-void mainWindow::failPdfExport(const QString &path, const QString &error)
-{
-    emit exportFinished(tr("The report could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error));
-    showInformation(m_webView, tr("error"), error);
-}
-
-void mainWindow::endPdfExport()
-{
-    if (m_pdfOutputPath.isEmpty())
-        return;
-    m_pdfOutputPath.clear();
-    delete m_progressDialog;
-}
-
-void mainWindow::writeVideoFrame(const QVariantMap &message)
-{
-    // The progress dialog marks a running export; a report's is not ours.
-    if (!m_progressDialog || m_videoOutputPath.isEmpty())
-        return;
-    const int width = numberOf(message, "frameWidth");
-    const int height = numberOf(message, "frameHeight");
-    const int frameNumber = numberOf(message, "frameNumber");
-    const int nFrames = numberOf(message, "nFrames");
-    const int frameRate = numberOf(message, "frameRate");
-
-    if (m_progressDialog->wasCanceled()) {
-        sendToPage(QStringLiteral("breakVideoExport"));
-        finishVideo();
-        return;
-    }
-    const QString problem = textOf(message, "errorInfo");
-    if (!problem.isEmpty()) {
-        // Not one picture of the drill was drawn: the page has stopped.
-        failVideoExport(problem);
-        return;
-    }
-    // One picture in all stays at 0 until the end.
-    setExportProgress(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
-
-    if (!m_encoder && !startEncoder(width, height, frameRate))
-        return;
-    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height, drillName()), frameRate))
-        return;
-
-    // Decoded on the encoder's worker, while the page draws the next one. A
-    // picture that does not decode, or not to the video's size, is left out
-    // rather than ending the coach's export; the last is held for a second.
-    const int times = frameNumber == nFrames ? 1 + frameRate : 1;
-    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
-        m_encoder->finish();
-        failVideoExport(m_encoder->errorString());
-        return;
-    }
-    if (frameNumber == nFrames) {
-        setExportProgress(m_progressDialog->maximum());
-        finishVideo();
-    }
-}
-
-// The video is written beside the chosen file and takes its place only when
-// complete: a failed or killed export leaves the file it would replace as it
-// was, and nothing half-written under its name.
-bool mainWindow::startEncoder(int width, int height, int frameRate)
-{
-    QString error;
-    m_videoFile.reset(new StagedFile(m_videoOutputPath));
-    if (m_videoFile->open(&error))
-        m_encoder = Mp4Encoder::create(width, height, frameRate, m_videoFile->fileName(), &error);
-    if (!m_encoder)
-        failVideoExport(error);
-    return bool(m_encoder);
-}
-
-bool mainWindow::writeVideoPicture(const QImage &picture, int times)
-{
-    for (int i = 0; i < times; ++i) {
-        uchar *buffer = m_encoder->frameBuffer();
-        if (!buffer || !VideoPicture::copyBottomUp(picture, buffer, m_encoder->width(), m_encoder->height())
-            || !m_encoder->writeFrame()) {
-            m_encoder->finish();
-            failVideoExport(m_encoder->errorString());
-            return false;
-        }
-    }
-    return true;
-}
-
-// Completes the file with what it has (all of it, or up to a Cancel).
-void mainWindow::finishVideo()
-{
-    QString error;
-    if (!placeVideo(&error)) {
-        failVideoExport(error);
-        return;
-    }
-    endVideoExport();
-    emit exportFinished(QString());
-}
-
-bool mainWindow::placeVideo(QString *error)
-{
-    if (m_encoder && !m_encoder->finish()) {
-        *error = m_encoder->errorString();
-        return false;
-    }
-    if (m_videoFile && !m_videoFile->putInPlace(error))
-        return false;
-    m_videoFile.reset();
-    return true;
-}
-
-// An export still running (one the page abandoned) keeps what it had
-// written, as on Cancel; a failed one has dropped its file before.
-void mainWindow::endVideoExport()
-{
-    QString ignored;
-    placeVideo(&ignored);
-    m_encoder.reset();
-    m_videoFile.reset();
-    m_videoOutputPath.clear();
-    delete m_progressDialog;
-}
-
-// The export ends without a file (the encoder removes what it had begun),
-// and the page stops before the coach reads why.
-void mainWindow::failVideoExport(const QString &reason)
-{
-    const QString path = m_videoOutputPath;
-    const bool pageStopped = m_progressDialog && m_progressDialog->wasCanceled();
-    m_videoFile.reset();
-    endVideoExport();
-    if (!pageStopped)
-        sendToPage(QStringLiteral("breakVideoExport"));
-    const QString text = tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason);
-    emit exportFinished(text);
-    if (!reportedInstead(text))
-        QMessageBox::warning(this, tr("Error Exporting Video"), text);
+    m_reportExport->writeData(pdfData, errorInfo);
 }
 
 void mainWindow::exportPictureTo(const QString &path, int frame, int width)
 {
-    startPictureExport(path, frame, width, false);
-}
-
-// Set before the request: a page that cannot draw the frame answers inside it.
-void mainWindow::startPictureExport(const QString &path, int frame, int width, bool showsErrors)
-{
-    m_pictureOutputPath = path;
-    m_pictureShowsErrors = showsErrors;
-    QVariantMap message;
-    message.insert(QStringLiteral("msgType"), QStringLiteral("exportPictureResponse"));
-    message.insert(QStringLiteral("frameNumber"), QString::number(frame));
-    message.insert(QStringLiteral("frameWidth"), QString::number(width));
-    emit m_bridge->sendMessage(message);
+    m_pictureExport->start(path, frame, width, false);
 }
 
 void mainWindow::writePictureData(const QVariantMap &message)
 {
-    const QString path = m_pictureOutputPath;
-    if (path.isEmpty())
-        return;
-    m_pictureOutputPath.clear();
-    const QString problem = textOf(message, "errorInfo");
-    const QString error = problem.isEmpty() ? PictureFile::write(path, textOf(message, "imageData")) : problem;
-    const QString text = error.isEmpty() ? QString()
-                                         : tr("The picture could not be written to %1: %2")
-                                               .arg(QDir::toNativeSeparators(path), error);
-    emit exportFinished(text);
-    if (m_pictureShowsErrors && !text.isEmpty() && !reportedInstead(text))
-        QMessageBox::warning(this, tr("Error Saving Picture"), text);
+    m_pictureExport->writeData(message);
+}
+
+void mainWindow::pictureExportFinished(const QString &error, bool shown)
+{
+    emit exportFinished(error);
+    if (shown && !error.isEmpty() && !reportedInstead(error))
+        QMessageBox::warning(this, tr("Error Saving Picture"), error);
 }

@@ -14,10 +14,10 @@
 #include <memory>
 
 class AboutDialog;
-class Mp4Encoder;
-class StagedFile;
-class QImage;
-class QProgressDialog;
+class ExportProgress;
+class PictureExport;
+class ReportExport;
+class VideoExport;
 class QSplashScreen;
 class QWebView;
 class RecoveryStore;
@@ -54,8 +54,10 @@ public:
     // Returns whether the text was written; it is then the saved drill.
     bool saveAnimation(const DrillText &text, bool toCurrentFile = false);
 
-    // Asks the page for its animation and, when it differs from what was
-    // last opened or saved, asks "Save changes to the drill?". Returns
+    // Takes the drill as the page last reported it, after asking the page
+    // for any change still on its way (its answer awaited for at most ten
+    // seconds), and, when it differs from what was last opened or saved,
+    // asks "Save changes to the drill?". Returns
     // whether the caller may go on: after Save (and a good save) or
     // Discard, or when nothing changed; false after Cancel.
     bool maybeSave();
@@ -96,12 +98,14 @@ public:
 
     // Writes one picture of the running video export (the message of
     // "writeVideoFrame"). The first picture is preceded by the title card,
-    // the last is held for a second and ends the export. Answers
-    // "breakVideoExport" when the user has cancelled, or when the file
+    // the last is held for a second and ends the export; each other one is
+    // acknowledged ("videoFrameWritten"), so that the page draws the next.
+    // Answers "breakVideoExport" when the user cancels, or when the file
     // cannot be written (reported in a message box; any file it was to
     // replace is left as it was). A message with `errorInfo` instead of a
     // picture (the page could not draw the drill) ends the export the same
-    // way. Ignored when no video export runs.
+    // way. Ignored when no video export runs or the picture is not the one
+    // expected next.
     void writeVideoFrame(const QVariantMap &message);
 
     // The PDF report: asks for the file name, tells the page to build the
@@ -139,12 +143,17 @@ public:
     // The folder every host file dialog starts in.
     QString lastUsedFolder() const { return m_lastUsedFolder; }
 
-    // True once the editor page has finished loading, successfully or not.
+    // True once the editor page is ready, or has failed to load.
     bool isPageLoaded() const { return m_pageLoaded; }
 
 signals:
-    // The editor page has finished loading; `ok` is false when it failed.
+    // The editor page has said it is ready ("pageReady"), or failed to load
+    // (`ok` false).
     void pageLoaded(bool ok);
+    // An openAnimation() that read its file has ended: the page has taken
+    // the drill (`loaded`) or refused it, or the file could not be read.
+    // Emitted inside the call, or later when the page answers later.
+    void openEnded(bool loaded);
     // Hidden windows only: what a message box would have told the user.
     void problemReported(const QString &text);
     // A video, report or picture export has ended: `error` is empty when
@@ -174,8 +183,17 @@ private:
     void startLoading();
 
     void onLoadFinished(bool ok);
+    void pageReady();
+    void takePageAsReady(bool ok, bool answers);
     void startAnimation();
     DrillText pageAnimationText();
+    bool waitForPage(const std::function<bool()> &answered);
+    void animationText(const QVariantMap &message);
+    void animationChanged(const QVariantMap &message);
+    void animationReset(const QVariantMap &message);
+    void errorOpeningFile(const QString &errorInfo, const QString &openId);
+    void endOpen(const QString &openId, bool loaded);
+    QString sendDrill(const QString &text, const QString &file);
     void takeAsSaved(const DrillText &text, const QString &file);
     // Offers the copies of drills left unsaved by programs that are gone;
     // returns whether one was recovered onto the page.
@@ -183,7 +201,7 @@ private:
     bool recoverDrill(const RecoveredDrill &drill);
     void updateTitle();
     void rememberSport(const QString &sport);
-    void showErrorOpeningFile(const QString &errorInfo);
+    void showErrorOpeningFile(const QString &errorInfo, const QString &file);
     // The box about a drill file that did not open: `text` names the file,
     // `detail` says why.
     void showFileError(const QString &text, const QString &detail);
@@ -205,21 +223,10 @@ private:
     QString inLastFolder(const QString &name) const;
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
-    void startVideoExport(const QString &path, const VideoOptions &options);
-    void startPictureExport(const QString &path, int frame, int width, bool showsErrors);
-    bool startEncoder(int width, int height, int frameRate);
-    bool writeVideoPicture(const QImage &picture, int times);
-    void finishVideo();
-    bool placeVideo(QString *error);
-    void endVideoExport();
-    void failVideoExport(const QString &reason);
+    void createExports();
+    void videoExportFinished(const QString &error);
+    void pictureExportFinished(const QString &error, bool shown);
     void sendToPage(const QString &msgType);
-    void startExportProgress(const QString &label);
-    void setExportProgress(int percent);
-    void startPdfExport(const QString &path);
-    void cancelPdfExport();
-    void failPdfExport(const QString &path, const QString &error);
-    void endPdfExport();
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 
     QPointer<QSplashScreen> m_splash;
@@ -230,33 +237,39 @@ private:
     QHash<QString, Handler> m_handlers;
     Presentation m_presentation = Presentation::Shown;
     bool m_pageLoaded = false;
-    QString m_videoOutputPath;
-    QString m_pdfOutputPath;
-    QString m_pictureOutputPath;
-    bool m_pictureShowsErrors = false; // saved from the window, not the command line
-    QPointer<QProgressDialog> m_progressDialog;
-    // The running video's file, staged beside the chosen one, and the
-    // encoder writing into it.
-    std::unique_ptr<StagedFile> m_videoFile;
-    std::unique_ptr<Mp4Encoder> m_encoder;
+    ExportProgress *m_exportProgress = nullptr;
+    VideoExport *m_videoExport = nullptr;
+    ReportExport *m_reportExport = nullptr;
+    PictureExport *m_pictureExport = nullptr;
 
     // What the drill was when last opened, saved or started afresh, and
     // where it lives (empty when nowhere yet). The page's current text is
     // compared with it, the frame on show aside, whenever it matters.
     DrillText m_savedText;
     QString m_currentFile;
-    // The page's answer to "requestAnimationText", and the file being
-    // opened (its name and text) while its text is with the page.
+    // The drill on the page as the host last heard of it ("animationReset",
+    // "animationChanged", "animationText"), and why saving it would be
+    // refused, when the page said so. Questions for the text asked and
+    // answered, and whether the page answers at all.
     DrillText m_pageText;
     QString m_pageSaveProblem;
-    bool m_pageAnswered = false;
-    QString m_openingFile;
-    QString m_openingText;
+    int m_textRequests = 0;
+    int m_textAnswers = 0;
+    bool m_pageAnswers = false;
+    // The drills sent to the page and not answered yet, by their `openId`
+    // (the file, empty for none, and the text sent), and the last answered.
+    struct PendingOpen {
+        QString file;
+        QString text;
+    };
+    QHash<QString, PendingOpen> m_opening;
+    int m_opens = 0;
+    QString m_lastOpenEnded;
+    bool m_lastOpenLoaded = false;
     // The drill named on the command line, read while the page loads.
     AnimationFilePrefetch m_commandLineDrill;
     // The copy of the unsaved drill a crash would leave; none for exports.
     std::unique_ptr<RecoveryStore> m_recovery;
-    bool m_pageTookDrill = false;
 };
 
 #endif // MAINWINDOW_H

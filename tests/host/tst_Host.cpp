@@ -39,6 +39,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+Q_DECLARE_METATYPE(jsInterface::Delivery)
+
 namespace {
 
 using Message = QVariantMap;
@@ -212,26 +214,52 @@ class tst_Host : public QObject
     QWebFrame *frame() const { return m_window->findChild<QWebView *>()->page()->mainFrame(); }
     QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
 
-    // With `pageAnswers` false the test plays the page, and the real one sends nothing.
-    void openWindow(bool pageAnswers = true, mainWindow::Presentation presentation = mainWindow::Presentation::Shown)
+    // With `pageAnswers` false the test plays the page, and the real one sends nothing. Queued, the
+    // host's messages reach the page from the event loop, as a web channel delivers them.
+    void openWindow(bool pageAnswers = true, mainWindow::Presentation presentation = mainWindow::Presentation::Shown,
+                    jsInterface::Delivery delivery = jsInterface::Delivery::Direct)
     {
         m_window.reset(new mainWindow(presentation));
+        m_bridge = m_window->findChild<jsInterface *>();
+        m_bridge->setDelivery(delivery);
         QSignalSpy loaded(m_window.data(), &mainWindow::pageLoaded);
         QVERIFY(loaded.wait(30000));
-        m_bridge = m_window->findChild<jsInterface *>();
         if (!pageAnswers)
             QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
+        QCoreApplication::processEvents(); // what the host sent the page at the start, queued
         m_sent.reset(new QSignalSpy(m_bridge, &jsInterface::sendMessage));
     }
 
-    // What the host sent the page, as "msgType|text|id", but its questions for the page's text.
+    // Playing the page: every drill the host sends is taken, as the page answers.
+    void takeEveryDrill()
+    {
+        connect(m_bridge, &jsInterface::sendMessage, m_window.data(), [this](const Message &m) {
+            if (m.value("msgType") == "openAnimationResponse")
+                send({{"msgType", "animationReset"}, {"sameAsOpened", true}, {"openId", m.value("openId")}});
+        });
+    }
+
+    // What the host sent the page, as "msgType|text|id", but its questions for the page's text and
+    // its word that it took a video picture (acknowledged()).
     QStringList sent() const
     {
         QStringList out;
         for (const QList<QVariant> &args : *m_sent) {
             const Message m = args.at(0).toMap();
-            if (m.value("msgType") != "requestAnimationText")
+            if (m.value("msgType") != "requestAnimationText" && m.value("msgType") != "videoFrameWritten")
                 out << m.value("msgType").toString() + '|' + m.value("text").toString() + '|' + m.value("id").toString();
+        }
+        return out;
+    }
+
+    // The video pictures the host said it had taken, by number.
+    QStringList acknowledged() const
+    {
+        QStringList out;
+        for (const QList<QVariant> &args : *m_sent) {
+            const Message m = args.at(0).toMap();
+            if (m.value("msgType") == "videoFrameWritten")
+                out << m.value("frameNumber").toString();
         }
         return out;
     }
@@ -449,6 +477,50 @@ private slots:
             js(QString("myDispatchEvent('%1', {})").arg(step));
             QTRY_COMPARE(m_window->isWindowModified(), step == QByteArray("addFrame"));
         }
+    }
+
+    void unsavedChanges_data()
+    {
+        QTest::addColumn<jsInterface::Delivery>("delivery");
+        QTest::addColumn<QString>("change");
+        for (const auto delivery : {jsInterface::Delivery::Direct, jsInterface::Delivery::Queued}) {
+            const char *how = delivery == jsInterface::Delivery::Direct ? "replies inside the call" : "replies later";
+            for (const char *change : {"none", "reported", "unreported"})
+                QTest::addRow("%s, %s", how, change) << delivery << QString(change);
+        }
+    }
+
+    // The host holds the drill as the page reports it, and asks before a close for any change still
+    // on its way or unreported: an item moved on screen but not let go yet is still asked about, and
+    // saved, when the page's answer comes later than the question. Mended: read at once, that
+    // answer was not there yet, and the change was lost without a question.
+    void unsavedChanges()
+    {
+        QFETCH(jsInterface::Delivery, delivery);
+        QFETCH(QString, change);
+        openWindow(true, mainWindow::Presentation::Shown, delivery);
+        js("myDispatchEvent('addItem', { type: 'person', col1: 'blue', col2: 'default', scale: 'default' })");
+        writeFile(path("drill.anim"), js("pageShell.animation.saveToString()").toString().toUtf8());
+        m_window->openAnimation(path("drill.anim"));
+        QTRY_COMPARE(m_window->currentFile(), path("drill.anim"));
+        QVERIFY(!m_window->isWindowModified());
+        if (change == "reported") {
+            js("myDispatchEvent('addFrame', {})");
+            QTRY_VERIFY(m_window->isWindowModified());
+        } else if (change == "unreported") {
+            js("pageShell.animation.animLayer.itemGroups()[0].updatePosition({ x: 40, y: 50 }, 30)");
+            QCoreApplication::processEvents();
+            QVERIFY(!m_window->isWindowModified());
+        }
+        const QByteArray before = readFile(path("drill.anim"));
+        auto question = ModalDriver::answerWhere<QMessageBox>(
+            [](QMessageBox *b) { return b->text() == "Save changes to the drill?"; },
+            [](QMessageBox *b) { b->button(QMessageBox::Save)->click(); });
+        QVERIFY(m_window->close());
+        QCOMPARE(question->seen(), change != "none");
+        const QByteArray after = readFile(path("drill.anim"));
+        QCOMPARE(after, change == "none" ? before : js("pageShell.animation.saveToString()").toString().toUtf8());
+        QVERIFY(change == "none" || after != before);
     }
 
     // Each program keeps a copy of its own, written after a change and only
@@ -761,9 +833,18 @@ private slots:
         QVERIFY(finished.last().first().toString().contains("Not a directory"));
     }
 
+    void video_data()
+    {
+        QTest::addColumn<jsInterface::Delivery>("delivery");
+        QTest::newRow("replies inside the page's call") << jsInterface::Delivery::Direct;
+        QTest::newRow("replies from the event loop") << jsInterface::Delivery::Queued;
+    }
+
+    // Each picture but the last is acknowledged, so that the page draws the next only then.
     void video()
     {
-        openWindow(false);
+        QFETCH(jsInterface::Delivery, delivery);
+        openWindow(false, mainWindow::Presentation::Shown, delivery);
         auto chooser = ModalDriver::chooseFile(path("drill.mp4"));
         auto options = ModalDriver::answer<VideoOptionsDialog>([](VideoOptionsDialog *d) { d->accept(); }, 20000);
         send({{"msgType", "exportVideo"}});
@@ -784,19 +865,27 @@ private slots:
             shown << (progress() ? progress()->value() : -1);
         }
         QTRY_VERIFY(!progress());
+        QTRY_COMPARE(acknowledged(), QStringList({"0", "1", "2", "3", "4", "5"}));
         QVERIFY(shown == QList<int>({0, 16, 33, 50, 66, 83}) && said.isEmpty() && sent() == QStringList{"exportVideoResponse||"});
         QCOMPARE(VideoProbe::problem(path("drill.mp4"), 640, 480, 15 + 2 + 15), QString());
         const QList<QByteArray> decoded = VideoProbe::pictures(path("drill.mp4"), 8, 6, &error);
         QVERIFY(!shows(decoded[14], colourOf(1)) && shows(decoded[15], colourOf(1)) && shows(decoded[31], colourOf(5)));
 
-        // Cancelled, the page is stopped at its next picture and the file keeps what came before.
+        // Cancelled, the page is stopped at once and the file keeps what came before: a picture
+        // already on its way is not written. Mended: the page was stopped only at its next picture.
+        // A picture that is not the one expected next (of an export before) is not taken either.
         m_sent->clear();
         m_window->exportVideoTo(path("cancelled.mp4"));
+        send(picture(1, 6, good));
         send(picture(0, 6, good));
-        progress()->cancel();
+        QTRY_COMPARE(acknowledged(), QStringList{"0"});
+        QTest::mouseClick(progress()->findChild<QPushButton *>(), Qt::LeftButton);
+        QTRY_VERIFY(!progress());
+        QTRY_COMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         send(picture(1, 6, pictures[6]));
-        QVERIFY(!progress() && sent() == (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         QCOMPARE(VideoProbe::problem(path("cancelled.mp4"), 640, 480, 15 + 1), QString());
+        QCoreApplication::processEvents();
+        QCOMPARE(acknowledged(), QStringList{"0"});
 
         // A drill the page could not draw ends the export with its reason, and no file.
         m_sent->clear();
@@ -824,6 +913,7 @@ private slots:
             // Noise does not compress: a few seconds of it fill the room left.
             for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n) {
                 send(picture(n, 90, noisy[n % 5]));
+                QCoreApplication::processEvents();
                 QVERIFY2(readFile(path(target)) == before, qPrintable(QString("%1 at picture %2").arg(target).arg(n)));
             }
             QVERIFY2(said.startsWith("Error Exporting Video|") && said.contains(path(target))
@@ -831,6 +921,7 @@ private slots:
             QVERIFY(!progress() && readFile(path(target)) == before);
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
             send(picture(91, 90, noisy[0]));
+            QCoreApplication::processEvents();
             QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         }
     }
@@ -864,6 +955,7 @@ private slots:
     void replacing()
     {
         openWindow(false, mainWindow::Presentation::Hidden);
+        takeEveryDrill();
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
         writeFile(path("drill.anim"), animationText("drill").toUtf8());
         const QString jpeg = jpegUrl(plain(colourOf(1)));

@@ -111,6 +111,34 @@ test('a picture asked for during a chain waits its turn; later chains draw the s
     assert.throws(function () { generator.configureAnimation(0, false, false, false); }, /width/);
 }, 20000);
 
+// The video holds its chain while the host takes a picture: another caller waits until the chain
+// asks for its next picture and lets go.
+test('a chain held from a callback keeps other callers waiting until it goes on and lets go; each hold is taken up once',
+    function (done) {
+        var order = [];
+        assert.throws(function () { generator.holdChain(); }, /from a callback/);
+        generator.loadAnimation(animationText(drill()));
+        generator.configureAnimation(160, false, false, false);
+        generator.getImage(0, done.step(function () {
+            var held = generator.holdChain();
+            window.setTimeout(done.step(function () {
+                generator.getImage(1000, done.step(function () {
+                    assert.deepEqual(order, ['next', 'released']);
+                    done();
+                }));
+                assert.ok(generator.isBusy(), 'held between two pictures');
+                held.next(2000, done.step(function () {
+                    order.push('next');
+                    var again = generator.holdChain();
+                    again.release();
+                    order.push('released');
+                    assert.throws(function () { again.next(0, function () {}); }, /already/);
+                }));
+                assert.throws(function () { held.release(); }, /already/);
+            }), 0);
+        }));
+    }, 20000);
+
 // Running lines as an export draws them, read from the picture's pixels before it is encoded. Frame 2 of 4 of
 // a red and a white player and a ball, each moving right along a row of a blank pitch that fills the picture,
 // every row on the middle of a pixel. Segments, at x as a share of the width: red 0.05-0.45 long (item at 0.45),

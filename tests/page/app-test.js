@@ -10,9 +10,9 @@ function toggles() {
     return [t.grid.group.isSetPressed, t.runningLines.group.isSetPressed, t.logo.group.isSetPressed];
 }
 
-test('start-up tells the host only of the new drill; areas are sized from the window, down to a minimum', function () {
+test('start-up tells the host of the new drill, then that the page is ready; areas are sized from the window, down to a minimum', function () {
     assert.deepEqual(sent(), [{ msgType: 'animationReset', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
-        shownFrameLength: 1 }]);
+        shownFrameLength: 1 }, { msgType: 'pageReady' }]);
     assert.deepEqual(pageShell.sizes, pageShell.calcContainerSizes(1280, 800));
     // [window, application, item picker, pitch area]: a window below 210 x 165 keeps the smallest areas
     [[[1280, 800], [1270, 785], [135, 685], [1125, 685]], [[210, 165], [200, 150], [135, 50], [55, 50]],
@@ -78,6 +78,19 @@ test('the host is sent an opened file\'s text only when it reads back otherwise,
         assert.deepEqual([sent(), editor.saveToString()], [[row[1]], own]);
     });
     openInEditor(NEW_DRILL);
+});
+
+// The host may hear the answer to an open long after it sent the drill: the answer names the open.
+test('the answer to an open, taken or refused, names the host\'s open; nothing else the page sends does', function () {
+    [[NEW_DRILL, 'animationReset'], ['{"msgType":"Something else"}', 'errorOpeningFile'], ['', 'errorOpeningFile']].forEach(function (row, i) {
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'openAnimationResponse', json: row[0], openId: String(7 + i) });
+        assert.deepEqual(sent().map(function (m) { return [m.msgType, m.openId]; }), [[row[1], String(7 + i)]], row[0]);
+    });
+    cppInterface.clearReceivedMessages();
+    newDrill();
+    myDispatchEvent('errorOpeningFile', { errorInfo: 'of its own accord' });
+    assert.deepEqual(sent().map(function (m) { return m.openId; }), [undefined, undefined, undefined]);
 });
 
 // Mended: a label prompt still open when a frame load rebuilt the items landed on another.
@@ -259,6 +272,103 @@ test('the video export stops at its first picture when the host breaks it off; t
             done();
         }, 60000);
     }, 90000);
+
+// ---- The protocol with a host that answers later (a web channel), or after the coach did more.
+
+// The host takes each picture and says so; here its answers come later, or when the test says.
+function expectPicturesAcknowledged(mode) {
+    cppInterface.setReplyMode(mode);
+    cppInterface.setReply('writeVideoFrame', { msgType: 'videoFrameWritten' }, ['frameNumber']);
+}
+
+test('each video picture is drawn only once the host has taken the last, whenever its answer comes', function (done) {
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    // Two steps of half a second: 8 pictures each at 15 a second, and the last frame's.
+    openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'], frameDurations: [500, 500] }));
+    cppInterface.clearReceivedMessages();
+    expectPicturesAcknowledged('queued');
+    cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+    var numbers = function () { return sentOfType('writeVideoFrame').map(function (m) { return m.frameNumber; }); };
+    waitFor('the last picture', function () { return !pageShell.videoRendering; }, done, function () {
+        assert.deepEqual(numbers(), [0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16]);
+        assert.ok(!pageShell.imageGenerator.isBusy(), 'the generator is free again');
+        done();
+    }, 60000);
+}, 90000);
+
+// Mended: with answers that came later the page drew on after a cancel, the host's break coming
+// behind pictures already drawn; without answers at all nothing bounded the pictures on their way.
+test('regression: a break stops the video within one picture, and a snapshot asked for meanwhile waits its turn', function (done) {
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'] }));
+    cppInterface.clearReceivedMessages();
+    expectPicturesAcknowledged('held');
+    cppInterface.emitToPage({ msgType: 'exportVideoResponse' });
+    var pictures = function () { return sentOfType('writeVideoFrame').length; };
+    waitFor('the first picture', function () { return pictures() === 1; }, done, function () {
+        myDispatchEvent('takeSnapshot', {});
+        assert.ok(pageShell.imageGenerator.isBusy(), 'the chain is held for the host');
+        assert.equal(cppInterface.releaseReplies(), 1);
+        waitFor('the second picture', function () { return pictures() === 2; }, done, function () {
+            cppInterface.emitToPage({ msgType: 'breakVideoExport' });
+            // The host's answer to the second picture, which crossed the break, is stale.
+            assert.equal(cppInterface.releaseReplies(), 1);
+            waitFor('the snapshot', function () { return sentOfType('snapshotImage').length === 1; }, done, function () {
+                assert.deepEqual([pictures(), pageShell.videoRendering, pageShell.imageGenerator.isBusy()], [2, false, false]);
+                done();
+            }, 20000);
+        }, 20000);
+    }, 20000);
+}, 60000);
+
+// A prompt's answer is an undo step of its own when it comes after other edits, and is recorded
+// (and told to the host) also when it arrives inside a handler that edits nothing, as a late
+// answer does when another message's dialog runs the event loop.
+test('regression: a label answered after the coach added an item, or inside another message, is one undo step and told to the host', function () {
+    newDrill();
+    var first = addToEditor('person');
+    cppInterface.setReplyMode('held');
+    cppInterface.setReply('promptForItemLabel', { msgType: 'itemLabelResponse', text: 'Full back' }, ['id']);
+    myDispatchEvent('getLabelForItem', { id: first._id, currentLabel: '' });
+    var withOne = editor.saveToString();
+    addToEditor('cone');
+    var withTwo = editor.saveToString();
+    cppInterface.clearReceivedMessages();
+    assert.equal(cppInterface.releaseReplies(), 1);
+    var labelled = editor.saveToString();
+    assert.ok(labelled.indexOf('"text":"Full back"') !== -1 && withTwo.indexOf('Full back') === -1, 'the label on the item asked about');
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [labelled]);
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), withTwo, 'the label alone undone');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), withOne, 'then the cone');
+    myDispatchEvent('redo', {});
+    myDispatchEvent('redo', {});
+
+    cppInterface.clearReplies();
+    // The items were rebuilt by the undo and redo: the person has a node id of its own now.
+    var id = String(editor.animLayer.itemGroups()[0]._id);
+    cppInterface.setReply('showAboutInfo', { msgType: 'itemLabelResponse', id: id, text: 'Wing' });
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('showAboutInfo', {});
+    cppInterface.clearReplies();
+    var relabelled = editor.saveToString();
+    assert.ok(relabelled.indexOf('"text":"Wing"') !== -1);
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [relabelled], 'the host told');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), labelled, 'one step back');
+
+    // Mended: the logo the host sends back inside the toolbar's request was no step, and the host
+    // was not told of it until the next change.
+    cppInterface.setReply('selectLogo', { msgType: 'setLogoImage', image: document.createElement('canvas').toDataURL() });
+    cppInterface.clearReceivedMessages();
+    myDispatchEvent('selectLogo', {});
+    cppInterface.clearReplies();
+    assert.deepEqual(sentOfType('animationChanged').map(function (m) { return m.strToSave; }), [editor.saveToString()], 'a new logo');
+    myDispatchEvent('undo', {});
+    assert.equal(editor.saveToString(), labelled, 'undone in one step');
+    openInEditor(NEW_DRILL);
+});
 
 // ---- Editing: undo and redo (EditHistory.js), and the keys (Keyboard.js).
 

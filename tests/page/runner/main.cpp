@@ -37,23 +37,53 @@ signals:
     void sendMessage(QVariantMap message);
 
 public slots:
-    // A programmed reply comes at once, nested inside the page's call, as the real host's do.
+    // A programmed reply comes as the reply mode says: "nested" at once, inside the page's call,
+    // as QtWebKit delivers the host's; "queued" from the event loop once the call has returned,
+    // as a web channel does; "held" only when the test calls releaseReplies(), after whatever
+    // the coach did meanwhile.
     void receiveMessage(QVariantMap message)
     {
         m_received.append(message);
-        const auto reply = m_replies.constFind(message.value(QStringLiteral("msgType")).toString());
-        if (reply != m_replies.constEnd())
-            emit sendMessage(reply.value());
+        const QString type = message.value(QStringLiteral("msgType")).toString();
+        if (!m_replies.contains(type))
+            return;
+        QVariantMap reply = m_replies.value(type);
+        for (const QString &key : m_echoes.value(type))
+            reply.insert(key, message.value(key).toString());
+        if (m_mode == QLatin1String("held"))
+            m_held.append(reply);
+        else if (m_mode == QLatin1String("queued"))
+            QTimer::singleShot(0, this, [this, reply] { emit sendMessage(reply); });
+        else
+            emit sendMessage(reply);
     }
     void emitToPage(QVariantMap message) { emit sendMessage(message); }
-    void setReply(const QString &type, QVariantMap reply) { m_replies.insert(type, reply); }
-    void clearReplies() { m_replies.clear(); }
+    // `echoed`: keys of the page's message copied into the reply, as text.
+    void setReply(const QString &type, QVariantMap reply, const QStringList &echoed = QStringList())
+    {
+        m_replies.insert(type, reply);
+        m_echoes.insert(type, echoed);
+    }
+    void clearReplies() { m_replies.clear(); m_held.clear(); m_mode = QStringLiteral("nested"); }
+    void setReplyMode(const QString &mode) { m_mode = mode; }
+    // The held replies, in the order their messages came; returns how many.
+    int releaseReplies()
+    {
+        const QList<QVariantMap> held = m_held;
+        m_held.clear();
+        for (const QVariantMap &reply : held)
+            emit sendMessage(reply);
+        return held.size();
+    }
     QVariantList receivedMessages() const { return m_received; }
     void clearReceivedMessages() { m_received.clear(); }
 
 private:
     QVariantList m_received;
     QHash<QString, QVariantMap> m_replies;
+    QHash<QString, QStringList> m_echoes;
+    QString m_mode = QStringLiteral("nested");
+    QList<QVariantMap> m_held;
 };
 
 // `pageTestHost`, to which the harness reports. The page logs nothing, so every console message

@@ -1,0 +1,40 @@
+#include "PictureExport.h"
+
+#include "PictureFile.h"
+#include "jsInterface.h"
+
+#include <QDir>
+
+PictureExport::PictureExport(jsInterface *bridge, QObject *parent)
+    : QObject(parent)
+    , m_bridge(bridge)
+{
+}
+
+// Set before the request: a page that cannot draw the frame may answer as
+// soon as it hears of it.
+void PictureExport::start(const QString &path, int frame, int width, bool showsErrors)
+{
+    m_outputPath = path;
+    m_showsErrors = showsErrors;
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), QStringLiteral("exportPictureResponse"));
+    message.insert(QStringLiteral("frameNumber"), QString::number(frame));
+    message.insert(QStringLiteral("frameWidth"), QString::number(width));
+    m_bridge->send(message);
+}
+
+void PictureExport::writeData(const QVariantMap &message)
+{
+    const QString path = m_outputPath;
+    if (path.isEmpty())
+        return;
+    m_outputPath.clear();
+    const QString problem = message.value(QStringLiteral("errorInfo")).toString();
+    const QString error = problem.isEmpty()
+                              ? PictureFile::write(path, message.value(QStringLiteral("imageData")).toString())
+                              : problem;
+    emit finished(error.isEmpty() ? QString()
+                                  : tr("The picture could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error),
+                  m_showsErrors);
+}

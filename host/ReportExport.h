@@ -1,0 +1,50 @@
+#ifndef REPORTEXPORT_H
+#define REPORTEXPORT_H
+
+#include <QObject>
+#include <QString>
+
+class ExportProgress;
+class jsInterface;
+
+// The host's side of the PDF report: it checks the file can be written,
+// asks the page to build the report ("exportPdfResponse"), moves the shared
+// progress dialog ("updatePdfProgress") and writes the finished document
+// ("writePdfData"). Cancel tells the page at once ("breakPdfExport").
+class ReportExport : public QObject
+{
+    Q_OBJECT
+public:
+    ReportExport(jsInterface *bridge, ExportProgress *progress, QObject *parent = nullptr);
+
+    // Starts a report into `path` for the drill kept in `drillFile` (empty
+    // for one not saved yet). A file that cannot be written fails at once,
+    // before the page builds anything.
+    void start(const QString &path, const QString &drillFile);
+    // Ignored when no report runs.
+    void updateProgress(int percent);
+    // Writes the finished report unless the export was cancelled; ignored
+    // when no report runs.
+    void writeData(const QString &pdfData, const QString &errorInfo);
+    // Ends a running report without a file and without telling anyone.
+    void end();
+    bool isRunning() const { return !m_outputPath.isEmpty(); }
+
+signals:
+    // The report is written (`error` empty) or could not be (`error` says
+    // so, naming the file). A cancelled report ends without this signal.
+    void finished(const QString &error);
+    // Why the report could not be written, in the platform's words, for the
+    // "error" box that follows finished().
+    void failed(const QString &reason);
+
+private:
+    void cancel();
+    void fail(const QString &path, const QString &error);
+
+    jsInterface *m_bridge;
+    ExportProgress *m_progress;
+    QString m_outputPath;
+};
+
+#endif // REPORTEXPORT_H

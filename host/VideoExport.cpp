@@ -1,0 +1,213 @@
+#include "VideoExport.h"
+
+#include "ExportProgress.h"
+#include "Mp4Encoder.h"
+#include "StagedFile.h"
+#include "VideoPicture.h"
+#include "jsInterface.h"
+
+#include <QDir>
+#include <QImage>
+
+namespace {
+
+QString textOf(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toString();
+}
+
+int numberOf(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toInt();
+}
+
+} // namespace
+
+VideoExport::VideoExport(jsInterface *bridge, ExportProgress *progress, QObject *parent)
+    : QObject(parent)
+    , m_bridge(bridge)
+    , m_progress(progress)
+{
+    connect(m_progress, &ExportProgress::canceled, this, &VideoExport::cancel);
+}
+
+// A video still being written is dropped, and the file it was to replace
+// stays as it was.
+VideoExport::~VideoExport() = default;
+
+// The page draws at the size and rate asked for and says them again in each
+// picture's message, which the encoder then follows.
+void VideoExport::start(const QString &path, const VideoOptions &options, const QString &drillName)
+{
+    // An export the page abandoned keeps what it had written, as on Cancel;
+    // a page still drawing it lets it go.
+    if (isRunning()) {
+        sendToPage(QStringLiteral("breakVideoExport"));
+        end();
+    }
+    m_outputPath = path;
+    m_nextPicture = 0;
+    m_pageStopped = false;
+    m_drillName = drillName;
+    QVariantMap request;
+    request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
+    request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
+    request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
+    // The dialog first: it marks the export as running, and the page may
+    // answer inside the request.
+    m_progress->start(tr("Encoding video..."));
+    m_bridge->send(request);
+}
+
+void VideoExport::writeFrame(const QVariantMap &message)
+{
+    // The progress dialog marks a running export; a report's is not ours.
+    if (!m_progress->isShown() || !isRunning())
+        return;
+    const int width = numberOf(message, "frameWidth");
+    const int height = numberOf(message, "frameHeight");
+    const int frameNumber = numberOf(message, "frameNumber");
+    const int nFrames = numberOf(message, "nFrames");
+    const int frameRate = numberOf(message, "frameRate");
+    // One the page sent before it heard of an earlier export's end.
+    if (frameNumber != m_nextPicture)
+        return;
+
+    if (m_progress->wasCanceled()) {
+        cancel();
+        return;
+    }
+    const QString problem = textOf(message, "errorInfo");
+    if (!problem.isEmpty()) {
+        // Not one picture of the drill was drawn: the page has stopped.
+        fail(problem);
+        return;
+    }
+    // One picture in all stays at 0 until the end.
+    m_progress->setPercent(nFrames > 0 ? int(double(frameNumber) / nFrames * 100) : 0);
+
+    if (!m_encoder && !startEncoder(width, height, frameRate))
+        return;
+    if (frameNumber == 0 && !writePicture(VideoPicture::titleCard(width, height, m_drillName), frameRate))
+        return;
+
+    // Decoded on the encoder's worker, while the page draws the next one. A
+    // picture that does not decode, or not to the video's size, is left out
+    // rather than ending the coach's export; the last is held for a second.
+    const int times = frameNumber == nFrames ? 1 + frameRate : 1;
+    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
+        m_encoder->finish();
+        fail(m_encoder->errorString());
+        return;
+    }
+    if (frameNumber == nFrames) {
+        m_progress->setFull();
+        finishVideo();
+        return;
+    }
+    // The page draws the next picture only now: one picture at most is on
+    // its way, and a cancel stops the export before another is drawn.
+    ++m_nextPicture;
+    QVariantMap taken;
+    taken.insert(QStringLiteral("msgType"), QStringLiteral("videoFrameWritten"));
+    taken.insert(QStringLiteral("frameNumber"), QString::number(frameNumber));
+    m_bridge->send(taken);
+}
+
+// At once, not at the page's next picture: the page stops drawing, and the
+// file keeps what was written (the title card and the pictures so far).
+// From the dialog's own signal, so the dialog goes once that has returned.
+void VideoExport::cancel()
+{
+    if (!isRunning())
+        return;
+    sendToPage(QStringLiteral("breakVideoExport"));
+    m_pageStopped = true;
+    m_progress->endLater();
+    finishVideo();
+}
+
+// The video is written beside the chosen file and takes its place only when
+// complete: a failed or killed export leaves the file it would replace as it
+// was, and nothing half-written under its name.
+bool VideoExport::startEncoder(int width, int height, int frameRate)
+{
+    QString error;
+    m_file.reset(new StagedFile(m_outputPath));
+    if (m_file->open(&error))
+        m_encoder = Mp4Encoder::create(width, height, frameRate, m_file->fileName(), &error);
+    if (!m_encoder)
+        fail(error);
+    return bool(m_encoder);
+}
+
+bool VideoExport::writePicture(const QImage &picture, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        uchar *buffer = m_encoder->frameBuffer();
+        if (!buffer || !VideoPicture::copyBottomUp(picture, buffer, m_encoder->width(), m_encoder->height())
+            || !m_encoder->writeFrame()) {
+            m_encoder->finish();
+            fail(m_encoder->errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Completes the file with what it has (all of it, or up to a Cancel).
+void VideoExport::finishVideo()
+{
+    QString error;
+    if (!placeVideo(&error)) {
+        fail(error);
+        return;
+    }
+    end();
+    emit finished(QString());
+}
+
+bool VideoExport::placeVideo(QString *error)
+{
+    if (m_encoder && !m_encoder->finish()) {
+        *error = m_encoder->errorString();
+        return false;
+    }
+    if (m_file && !m_file->putInPlace(error))
+        return false;
+    m_file.reset();
+    return true;
+}
+
+// An export still running (one the page abandoned) keeps what it had
+// written, as on Cancel; a failed one has dropped its file before.
+void VideoExport::end()
+{
+    if (!isRunning())
+        return;
+    QString ignored;
+    placeVideo(&ignored);
+    m_encoder.reset();
+    m_file.reset();
+    m_outputPath.clear();
+    m_progress->end();
+}
+
+// The export ends without a file (the encoder removes what it had begun),
+// and the page stops before the coach reads why.
+void VideoExport::fail(const QString &reason)
+{
+    const QString path = m_outputPath;
+    m_file.reset();
+    end();
+    if (!m_pageStopped)
+        sendToPage(QStringLiteral("breakVideoExport"));
+    emit finished(tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void VideoExport::sendToPage(const QString &msgType)
+{
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), msgType);
+    m_bridge->send(message);
+}

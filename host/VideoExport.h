@@ -1,0 +1,73 @@
+#ifndef VIDEOEXPORT_H
+#define VIDEOEXPORT_H
+
+#include "VideoOptions.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+
+class ExportProgress;
+class Mp4Encoder;
+class QImage;
+class StagedFile;
+class jsInterface;
+
+// The host's side of a video export: it asks the page for the pictures
+// ("exportVideoResponse"), writes each one the page sends ("writeVideoFrame")
+// to the MP4 encoder after a title card and says it has taken it
+// ("videoFrameWritten"), so that the page draws the next; it holds the last
+// for a second and puts the finished file in place. Cancel stops the page
+// at once ("breakVideoExport"). Progress shows in the shared export
+// dialog, whose presence marks the export as running.
+class VideoExport : public QObject
+{
+    Q_OBJECT
+public:
+    VideoExport(jsInterface *bridge, ExportProgress *progress, QObject *parent = nullptr);
+    ~VideoExport() override;
+
+    // Asks the page for pictures of `options`' size and rate for `path`; the
+    // title card names `drillName`. An export still running is ended first,
+    // keeping what it had written.
+    void start(const QString &path, const VideoOptions &options, const QString &drillName);
+    // One picture of the running export (the whole "writeVideoFrame"
+    // message); ignored when none runs, and when it is not the picture
+    // expected next.
+    void writeFrame(const QVariantMap &message);
+    // Ends a running export as it stands, keeping what it had written.
+    void end();
+    bool isRunning() const { return !m_outputPath.isEmpty(); }
+
+signals:
+    // The export has ended: `error` is empty when its file is complete (a
+    // cancelled video keeps its partial file and is complete too), else the
+    // sentence the coach is shown.
+    void finished(const QString &error);
+
+private:
+    bool startEncoder(int width, int height, int frameRate);
+    bool writePicture(const QImage &picture, int times);
+    void cancel();
+    void finishVideo();
+    bool placeVideo(QString *error);
+    void fail(const QString &reason);
+    void sendToPage(const QString &msgType);
+
+    jsInterface *m_bridge;
+    ExportProgress *m_progress;
+    QString m_outputPath;
+    QString m_drillName;
+    // The number of the picture the page sends next.
+    int m_nextPicture = 0;
+    // "breakVideoExport" has been sent for this export.
+    bool m_pageStopped = false;
+    // The running video's file, staged beside the chosen one, and the
+    // encoder writing into it.
+    std::unique_ptr<StagedFile> m_file;
+    std::unique_ptr<Mp4Encoder> m_encoder;
+};
+
+#endif // VIDEOEXPORT_H
