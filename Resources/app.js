@@ -359,6 +359,8 @@
         shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
         shell.nFrames = shell.videoTimes.length - 1;
         shell.videoRendering = true;
+        // For the title card, which the host draws.
+        shell.videoClubLogo = animation.shownClubLogo();
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
         generator.getImage(0, sendVideoPicture);
@@ -373,7 +375,7 @@
                     errorInfo: refusal });
                 return;
             }
-            sendMessage({
+            var picture = {
                 msgType: 'writeVideoFrame',
                 frameWidth: shell.videoWidth,
                 frameHeight: shell.videoWidth / shell.animation.aspectRatio,
@@ -381,7 +383,11 @@
                 nFrames: shell.nFrames,
                 frameRate: shell.videoRate,
                 imageData: dataUrl
-            });
+            };
+            if (shell.frameCounter === 0 && shell.videoClubLogo) {
+                picture.clubLogo = shell.videoClubLogo;
+            }
+            sendMessage(picture);
             shell.frameCounter += 1;
             more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
             if (more) {
@@ -1393,12 +1399,13 @@
             sizes: null,
             breakVideoExport: false,
             // The video export's picture counter and last picture number,
-            // the moment of each picture, and whether its pictures are
-            // being drawn.
+            // the moment of each picture, whether its pictures are being
+            // drawn, and the club logo its title card shows ('' for none).
             frameCounter: 0,
             nFrames: 0,
             videoTimes: [],
             videoRendering: false,
+            videoClubLogo: '',
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,

@@ -12,8 +12,18 @@ class VideoPicture
 public:
     // A white picture of the given size with the title card logo and,
     // under it, the drill's name (titleText()), both growing with the
-    // picture's width from their size at 640 pixels.
-    static QImage titleCard(int width, int height, const QString &drillName);
+    // picture's width from their size at 640 pixels. A club logo (see
+    // clubLogo()) stands beside the product logo, fitted into a square as
+    // tall as it with its shape kept; without one the card is as it was.
+    static QImage titleCard(int width, int height, const QString &drillName,
+                            const QImage &clubLogo = QImage());
+
+    // The club logo the page sends as a PNG or JPEG data URL, cut to what
+    // it shows: the transparent margin around it (the page keeps a logo on
+    // a transparent square) is left out, so that it fills its place on the
+    // card. A null image when there is none, it does not decode or it is
+    // wholly transparent.
+    static QImage clubLogo(const QString &dataUrl);
 
     // What the card says for a drill of that name: its name, or
     // "Untitled drill" for a drill without one.

@@ -916,8 +916,12 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
 
     if (!m_encoder && !startEncoder(width, height, frameRate))
         return;
-    if (frameNumber == 0 && !writeVideoPicture(VideoPicture::titleCard(width, height, drillName()), frameRate))
-        return;
+    if (frameNumber == 0) {
+        // The club's logo comes with the first picture, when the drill shows one.
+        const QImage club = VideoPicture::clubLogo(textOf(message, "clubLogo"));
+        if (!writeVideoPicture(VideoPicture::titleCard(width, height, drillName(), club), frameRate))
+            return;
+    }
 
     // Decoded on the encoder's worker, while the page draws the next one. A
     // picture that does not decode, or not to the video's size, is left out
