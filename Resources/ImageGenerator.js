@@ -4,9 +4,9 @@
 // into it, so that an export never disturbs what the coach sees.
 //
 // Use: loadAnimation(text), configureAnimation(width, drawForPrint,
-// showRunningLines, showGrid), then getImage(timeInMs, callback) or
-// getFrameImage(n, callback), each next made from the previous one's
-// callback. That is one chain. A chain ends when a callback returns without
+// showRunningLines, showGrid), then getImage(timeInMs, callback),
+// getFrameImage(n, callback) or getPixels(timeInMs, callback), each next
+// made from the previous one's callback. That is one chain. A chain ends when a callback returns without
 // asking for another picture.
 //
 // A text the hidden animation refuses (a drill past what a file may hold)
@@ -64,11 +64,26 @@
     ImageGenerator.prototype.hiddenAnimation = function () {
         if (!this.animation) {
             this.animation = new window.Animation(INITIAL_WIDTH, INITIAL_HEIGHT, CONTAINER);
+            this.animation.stage.getChildren().each(drawnOnlyIntoPictures);
             this.applyConfiguration(INITIAL_WIDTH, true, false, true);
-            this.animation.animLayer.draw();
         }
         return this.animation;
     };
+
+    // The hidden stage is never seen: its layers are drawn only onto the
+    // picture's canvas (capture). Kinetic would also redraw each layer on
+    // its own canvases, its scene and its hit graph, after every change (a
+    // caption, the running lines of each new frame, a loaded drill), which
+    // cost a video as much as a seventh of its pictures.
+    function drawnOnlyIntoPictures(layer) {
+        var drawScene = layer.drawScene;
+        layer.drawScene = function (canvas) {
+            return canvas ? drawScene.apply(this, arguments) : this;
+        };
+        layer.drawHit = function () {
+            return this;
+        };
+    }
 
     // True from a getImage until its chain has ended.
     ImageGenerator.prototype.isBusy = function () {
@@ -149,12 +164,25 @@
     // JPEG data URL of width x height. A time past the last frame shows the
     // last frame. After a refused text: callback(null, why it was refused).
     ImageGenerator.prototype.getImage = function (timeInMs, callback) {
+        checkTime(timeInMs);
+        this.ask({ timeInMs: timeInMs, frame: null }, callback);
+    };
+
+    // getImage, but the callback gets the picture's pixels as the canvas
+    // holds them, uncompressed: width x height x 4 bytes (red, green, blue,
+    // alpha), the top row first. The video takes these: they cost the page
+    // less than a JPEG, and the host nothing to decode.
+    ImageGenerator.prototype.getPixels = function (timeInMs, callback) {
+        checkTime(timeInMs);
+        this.ask({ timeInMs: timeInMs, frame: null, pixels: true }, callback);
+    };
+
+    function checkTime(timeInMs) {
         if (typeof timeInMs !== 'number' || !isFinite(timeInMs) || timeInMs < 0) {
             throw new Error('ImageGenerator.getImage: the time must be a number of milliseconds of at least 0, ' +
                 'got ' + timeInMs);
         }
-        this.ask({ timeInMs: timeInMs, frame: null }, callback);
-    };
+    }
 
     // getImage of the moment frame `n` (from 0) is reached, whatever the
     // steps before it last in the drill loaded.
@@ -188,18 +216,18 @@
 
     ImageGenerator.prototype.capturePending = function () {
         var request = this.pending;
-        var dataUrl = null;
+        var picture = null;
         try {
             if (!request.refusal) {
                 this.drawInstant(this.timeOf(request.moment));
-                dataUrl = this.capture();
+                picture = this.capture(!!request.moment.pixels);
             }
         } finally {
             this.pending = null;
         }
         this.delivering = true;
         try {
-            request.callback(dataUrl, request.refusal || undefined);
+            request.callback(picture, request.refusal || undefined);
         } finally {
             this.delivering = false;
             this.runWaiting();
@@ -223,15 +251,15 @@
     };
 
     // The stage's layers in stacking order, drawn (their scenes only, no hit
-    // graph) onto one canvas of the picture's size and encoded once. The
-    // stage's own export draws each layer into a picture of its own and
-    // composes them through image loads, which costs ten times as much for
-    // the same pixels. Layers report the stage's size in this Kinetic, so a
-    // turned pitch is never cut off and needs no enlarging for the capture.
-    // The pitch's layers do not change within a chain (drawings and items
-    // do, and are drawn onto every picture): they are
-    // composed once into the backdrop and copied, pixel for pixel, after.
-    ImageGenerator.prototype.capture = function () {
+    // graph) onto one canvas of the picture's size and encoded once, or its
+    // pixels read (`asPixels`). The stage's own export draws each layer into
+    // a picture of its own and composes them through image loads, which
+    // costs ten times as much for the same pixels. Layers report the stage's
+    // size in this Kinetic, so a turned pitch is never cut off and needs no
+    // enlarging for the capture. The pitch's layers do not change within a
+    // chain (drawings and items do, and are drawn onto every picture): they
+    // are composed once into the backdrop and copied, pixel for pixel, after.
+    ImageGenerator.prototype.capture = function (asPixels) {
         var canvas = this.pictureCanvas();
         var context = canvas.getContext();
         var layers = this.hiddenAnimation().stage.getChildren();
@@ -244,6 +272,9 @@
         context._context.drawImage(this.backdrop._canvas, 0, 0);
         drawLayerOnto(drawings, canvas);
         drawLayerOnto(items, canvas);
+        if (asPixels) {
+            return context._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
+        }
         return canvas.toDataURL(MIME_TYPE);
     };
 

@@ -343,7 +343,9 @@
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
     // Everything is drawn at the picture's own size, so a larger video is
-    // sharper rather than enlarged.
+    // sharper rather than enlarged. Pictures go as the canvas's pixels: a
+    // JPEG cost the page more to encode than the host to use them as they
+    // are, and the host as much again to decode.
     function saveToVideo(width, rate) {
         if (shell.videoRendering) {
             return;
@@ -363,14 +365,14 @@
         shell.videoClubLogo = animation.shownClubLogo();
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        generator.getImage(0, sendVideoPicture);
+        generator.getPixels(0, sendVideoPicture);
     }
 
     // A drill the generator refused ends the export with the reason.
-    function sendVideoPicture(dataUrl, refusal) {
+    function sendVideoPicture(pixels, refusal) {
         var more = false;
         try {
-            if (!dataUrl) {
+            if (!pixels) {
                 sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
                     errorInfo: refusal });
                 return;
@@ -382,7 +384,7 @@
                 frameNumber: shell.frameCounter,
                 nFrames: shell.nFrames,
                 frameRate: shell.videoRate,
-                imageData: dataUrl
+                pixels: pixels
             };
             if (shell.frameCounter === 0 && shell.videoClubLogo) {
                 picture.clubLogo = shell.videoClubLogo;
@@ -391,7 +393,7 @@
             shell.frameCounter += 1;
             more = shell.frameCounter <= shell.nFrames && !shell.breakVideoExport;
             if (more) {
-                shell.imageGenerator.getImage(shell.videoTimes[shell.frameCounter], sendVideoPicture);
+                shell.imageGenerator.getPixels(shell.videoTimes[shell.frameCounter], sendVideoPicture);
             }
         } finally {
             if (!more) {

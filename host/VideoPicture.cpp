@@ -1,6 +1,7 @@
 #include "VideoPicture.h"
 
 #include "BoundedImageReader.h"
+#include "Mp4Encoder.h"
 
 #include <QPainter>
 
@@ -92,6 +93,14 @@ QImage VideoPicture::clubLogo(const QString &dataUrl)
         return QImage();
     // A logo with nothing to see is none.
     return trimmed(BoundedImageReader::readDataUrl(dataUrl, QByteArray()));
+}
+
+bool VideoPicture::queue(Mp4Encoder &encoder, const QVariantMap &message, int times)
+{
+    const QVariant pixels = message.value(QStringLiteral("pixels"));
+    if (pixels.type() == QVariant::ByteArray)
+        return encoder.writePixels(pixels.toByteArray(), times);
+    return encoder.writeJpegDataUrl(message.value(QStringLiteral("imageData")).toString(), times);
 }
 
 bool VideoPicture::copyBottomUp(const QImage &picture, uchar *buffer, int width, int height)

@@ -3,6 +3,9 @@
 
 #include <QImage>
 #include <QString>
+#include <QVariantMap>
+
+class Mp4Encoder;
 
 // The pictures of an exported video on their way into the encoder: the
 // title card, and the copy into the encoder's layout (32-bit
@@ -28,6 +31,11 @@ public:
     // What the card says for a drill of that name: its name, or
     // "Untitled drill" for a drill without one.
     static QString titleText(const QString &drillName);
+
+    // Queues the picture of a "writeVideoFrame" message `times` times: its
+    // `pixels` (the page's canvas bytes) or, from a page that sends a JPEG
+    // data URL instead, its `imageData`. False when the encoder has failed.
+    static bool queue(Mp4Encoder &encoder, const QVariantMap &message, int times);
 
     // Copies `picture` upside down into `buffer`, which holds exactly
     // width × height × 4 bytes. Copies nothing and returns false when the

@@ -923,11 +923,12 @@ void mainWindow::writeVideoFrame(const QVariantMap &message)
             return;
     }
 
-    // Decoded on the encoder's worker, while the page draws the next one. A
-    // picture that does not decode, or not to the video's size, is left out
-    // rather than ending the coach's export; the last is held for a second.
+    // Converted on the encoder's worker, while the page draws the next one.
+    // A picture not of the video's size (or a JPEG that does not decode) is
+    // left out rather than ending the coach's export; the last is held for
+    // a second.
     const int times = frameNumber == nFrames ? 1 + frameRate : 1;
-    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
+    if (!VideoPicture::queue(*m_encoder, message, times)) {
         m_encoder->finish();
         failVideoExport(m_encoder->errorString());
         return;
