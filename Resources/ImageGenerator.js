@@ -265,11 +265,15 @@
         var layers = this.hiddenAnimation().stage.getChildren();
         var items = this.animation.animLayer;
         var drawings = this.animation.drawingLayer;
-        context.clear();
         if (!this.backdrop) {
             this.backdrop = this.composeBackdrop(layers, [drawings, items]);
         }
-        context._context.drawImage(this.backdrop._canvas, 0, 0);
+        // The backdrop replaces the last picture's pixels, transparent ones
+        // included, in one pass rather than a clearing and a copy.
+        var raw = context._context;
+        raw.globalCompositeOperation = 'copy';
+        raw.drawImage(this.backdrop._canvas, 0, 0);
+        raw.globalCompositeOperation = 'source-over';
         drawLayerOnto(drawings, canvas);
         drawLayerOnto(items, canvas);
         if (asPixels) {
