@@ -146,6 +146,14 @@ long peakMiB()
     return usage.ru_maxrss / 1024;
 }
 
+// The processor time this process has used, all its threads, in ms.
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 // The machine's load: the figures mean little on a busy one.
 QString loadAverage()
 {
@@ -187,7 +195,7 @@ bool exportAt(mainWindow &window, QWebFrame *page, const QTemporaryDir &dir, con
     const int rate = video.frameRate;
     const int pictures = (kFrames - 1) * rate + 1;
     const double seconds = double(pictures + 2 * rate) / rate;
-    QStringList walls;
+    QStringList walls, cpus;
     resetPeak();
     for (int run = 0; run < kRuns; ++run) {
         page->evaluateJavaScript(QStringLiteral("for (var k in benchTimes) { benchTimes[k].length = 0; }"));
@@ -195,15 +203,18 @@ bool exportAt(mainWindow &window, QWebFrame *page, const QTemporaryDir &dir, con
         QString error;
         QElapsedTimer clock;
         clock.start();
+        const double cpuBefore = cpuMs();
         if (!runExport(window, path, video, &error)) {
             out << "export failed: " << error << "\n";
             return false;
         }
         const double wall = clock.nsecsElapsed() / 1e6;
+        const double cpu = cpuMs() - cpuBefore;
         const QVariantMap t = page->evaluateJavaScript(QStringLiteral("benchTimes")).toMap();
         out << "run " << run + 1 << ": " << QString::number(wall, 'f', 0) << " ms for "
             << QString::number(seconds, 'f', 2) << " s of video, " << QString::number(seconds * 1000 / wall, 'f', 1)
-            << "x real time; file " << QFileInfo(path).size() / 1024 << " KiB\n"
+            << "x real time; file " << QFileInfo(path).size() / 1024 << " KiB; processor time " << QString::number(cpu, 'f', 0)
+            << " ms (two cores running it without a break: " << QString::number(seconds * 2000 / cpu, 'f', 1) << "x real time)\n"
             << "  page, per picture: drawing " << ms(mean(t["draw"].toList())) << " ms, composing "
             << ms(mean(t["compose"].toList()) - mean(t["encode"].toList())) << " ms, JPEG encoding or reading pixels "
             << ms(mean(t["encode"].toList())) << " ms\n"
@@ -213,8 +224,10 @@ bool exportAt(mainWindow &window, QWebFrame *page, const QTemporaryDir &dir, con
             << " ms, composing and encoding " << QString::number(total(t["compose"].toList()), 'f', 0)
             << " ms, sending " << QString::number(total(t["send"].toList()), 'f', 0) << " ms\n";
         walls << QString::number(wall, 'f', 0);
+        cpus << QString::number(cpu, 'f', 0);
     }
-    out << "wall times: " << walls.join(QStringLiteral(", ")) << " ms; load average after: " << loadAverage() << "\n"
+    out << "wall times: " << walls.join(QStringLiteral(", ")) << " ms; processor times: " << cpus.join(QStringLiteral(", "))
+        << " ms; load average after: " << loadAverage() << "\n"
         << "peak memory during these exports: " << peakMiB() << " MiB\n";
 
     // The encoder's worker on the first pictures of one more export alone:
