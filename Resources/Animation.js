@@ -300,6 +300,14 @@
         this.bgLayer.setLogoImage(imageData);
     };
 
+    // The logo the coach chose (a picture data URL), when the pitch shows
+    // it; '' when it shows none or one of the page's own pictures, which is
+    // no club's.
+    Animation.prototype.shownClubLogo = function () {
+        var bg = this.bgLayer;
+        return bg.doShowLogo && FILE_LOGO_DATA_URL.test(bg.logoImage) ? bg.logoImage : '';
+    };
+
     Animation.prototype.setDrawForPrint = function (doDrawForPrint) {
         this.whiteLayer.visible(!!doDrawForPrint);
         this.bgLayer.setDrawForPrint(!!doDrawForPrint);

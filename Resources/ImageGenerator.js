@@ -4,9 +4,9 @@
 // into it, so that an export never disturbs what the coach sees.
 //
 // Use: loadAnimation(text), configureAnimation(width, drawForPrint,
-// showRunningLines, showGrid), then getImage(timeInMs, callback) or
-// getFrameImage(n, callback), each next made from the previous one's
-// callback. That is one chain. A chain ends when a callback returns without
+// showRunningLines, showGrid), then getImage(timeInMs, callback),
+// getFrameImage(n, callback) or getPixels(timeInMs, callback), each next
+// made from the previous one's callback. That is one chain. A chain ends when a callback returns without
 // asking for another picture.
 //
 // A text the hidden animation refuses (a drill past what a file may hold)
@@ -71,11 +71,26 @@
     ImageGenerator.prototype.hiddenAnimation = function () {
         if (!this.animation) {
             this.animation = new window.Animation(INITIAL_WIDTH, INITIAL_HEIGHT, CONTAINER);
+            this.animation.stage.getChildren().each(drawnOnlyIntoPictures);
             this.applyConfiguration(INITIAL_WIDTH, true, false, true);
-            this.animation.animLayer.draw();
         }
         return this.animation;
     };
+
+    // The hidden stage is never seen: its layers are drawn only onto the
+    // picture's canvas (capture). Kinetic would also redraw each layer on
+    // its own canvases, its scene and its hit graph, after every change (a
+    // caption, the running lines of each new frame, a loaded drill), which
+    // cost a video as much as a seventh of its pictures.
+    function drawnOnlyIntoPictures(layer) {
+        var drawScene = layer.drawScene;
+        layer.drawScene = function (canvas) {
+            return canvas ? drawScene.apply(this, arguments) : this;
+        };
+        layer.drawHit = function () {
+            return this;
+        };
+    }
 
     // True from a getImage until its chain has ended.
     ImageGenerator.prototype.isBusy = function () {
@@ -84,7 +99,7 @@
 
     // From a callback: the chain stays this caller's after the callback has
     // returned, until its `next(timeInMs, callback)` asks for the following
-    // picture (as getImage would from the callback) or its `release()` ends
+    // picture (of the kind the held one was: a data URL or pixels) or its `release()` ends
     // it. Either may be called once.
     ImageGenerator.prototype.holdChain = function () {
         if (!this.delivering) {
@@ -92,6 +107,7 @@
         }
         var self = this;
         var open = true;
+        var pixels = this.deliveringPixels;
         var close = function () {
             if (!open) {
                 throw new Error('ImageGenerator.holdChain: the chain was already taken up or released');
@@ -106,7 +122,7 @@
                 var delivering = self.delivering;
                 self.delivering = true;
                 try {
-                    self.getImage(timeInMs, callback);
+                    (pixels ? self.getPixels : self.getImage).call(self, timeInMs, callback);
                 } finally {
                     self.delivering = delivering;
                 }
@@ -194,12 +210,25 @@
     // JPEG data URL of width x height. A time past the last frame shows the
     // last frame. After a refused text: callback(null, why it was refused).
     ImageGenerator.prototype.getImage = function (timeInMs, callback) {
+        checkTime(timeInMs);
+        this.ask({ timeInMs: timeInMs, frame: null }, callback);
+    };
+
+    // getImage, but the callback gets the picture's pixels as the canvas
+    // holds them, uncompressed: width x height x 4 bytes (red, green, blue,
+    // alpha), the top row first. The video takes these: they cost the page
+    // less than a JPEG, and the host nothing to decode.
+    ImageGenerator.prototype.getPixels = function (timeInMs, callback) {
+        checkTime(timeInMs);
+        this.ask({ timeInMs: timeInMs, frame: null, pixels: true }, callback);
+    };
+
+    function checkTime(timeInMs) {
         if (typeof timeInMs !== 'number' || !isFinite(timeInMs) || timeInMs < 0) {
             throw new Error('ImageGenerator.getImage: the time must be a number of milliseconds of at least 0, ' +
                 'got ' + timeInMs);
         }
-        this.ask({ timeInMs: timeInMs, frame: null }, callback);
-    };
+    }
 
     // getImage of the moment frame `n` (from 0) is reached, whatever the
     // steps before it last in the drill loaded.
@@ -233,18 +262,19 @@
 
     ImageGenerator.prototype.capturePending = function () {
         var request = this.pending;
-        var dataUrl = null;
+        var picture = null;
         try {
             if (!request.refusal) {
                 this.drawInstant(this.timeOf(request.moment));
-                dataUrl = this.capture();
+                picture = this.capture(!!request.moment.pixels);
             }
         } finally {
             this.pending = null;
         }
         this.delivering = true;
+        this.deliveringPixels = !!request.moment.pixels;
         try {
-            request.callback(dataUrl, request.refusal || undefined);
+            request.callback(picture, request.refusal || undefined);
         } finally {
             this.delivering = false;
             this.runWaiting();
@@ -268,27 +298,34 @@
     };
 
     // The stage's layers in stacking order, drawn (their scenes only, no hit
-    // graph) onto one canvas of the picture's size and encoded once. The
-    // stage's own export draws each layer into a picture of its own and
-    // composes them through image loads, which costs ten times as much for
-    // the same pixels. Layers report the stage's size in this Kinetic, so a
-    // turned pitch is never cut off and needs no enlarging for the capture.
-    // The pitch's layers do not change within a chain (drawings and items
-    // do, and are drawn onto every picture): they are
-    // composed once into the backdrop and copied, pixel for pixel, after.
-    ImageGenerator.prototype.capture = function () {
+    // graph) onto one canvas of the picture's size and encoded once, or its
+    // pixels read (`asPixels`). The stage's own export draws each layer into
+    // a picture of its own and composes them through image loads, which
+    // costs ten times as much for the same pixels. Layers report the stage's
+    // size in this Kinetic, so a turned pitch is never cut off and needs no
+    // enlarging for the capture. The pitch's layers do not change within a
+    // chain (drawings and items do, and are drawn onto every picture): they
+    // are composed once into the backdrop and copied, pixel for pixel, after.
+    ImageGenerator.prototype.capture = function (asPixels) {
         var canvas = this.pictureCanvas();
         var context = canvas.getContext();
         var layers = this.hiddenAnimation().stage.getChildren();
         var items = this.animation.animLayer;
         var drawings = this.animation.drawingLayer;
-        context.clear();
         if (!this.backdrop) {
             this.backdrop = this.composeBackdrop(layers, [drawings, items]);
         }
-        context._context.drawImage(this.backdrop._canvas, 0, 0);
+        // The backdrop replaces the last picture's pixels, transparent ones
+        // included, in one pass rather than a clearing and a copy.
+        var raw = context._context;
+        raw.globalCompositeOperation = 'copy';
+        raw.drawImage(this.backdrop._canvas, 0, 0);
+        raw.globalCompositeOperation = 'source-over';
         drawLayerOnto(drawings, canvas);
         drawLayerOnto(items, canvas);
+        if (asPixels) {
+            return context._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
+        }
         return canvas.toDataURL(MIME_TYPE);
     };
 

@@ -376,7 +376,9 @@
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
     // Everything is drawn at the picture's own size, so a larger video is
-    // sharper rather than enlarged.
+    // sharper rather than enlarged. Pictures go as the canvas's pixels: a
+    // JPEG cost the page more to encode than the host to use them as they
+    // are, and the host as much again to decode.
     function saveToVideo(width, rate) {
         if (shell.videoRendering) {
             return;
@@ -392,20 +394,22 @@
         shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
         shell.nFrames = shell.videoTimes.length - 1;
         shell.videoRendering = true;
+        // For the title card, which the host draws.
+        shell.videoClubLogo = animation.shownClubLogo();
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        generator.getImage(0, sendVideoPicture);
+        generator.getPixels(0, sendVideoPicture);
     }
 
     // A drill the generator refused ends the export with the reason. The
     // chain is held for the host's answer before the picture is sent: the
     // answer may come inside the send.
-    function sendVideoPicture(dataUrl, refusal) {
+    function sendVideoPicture(pixels, refusal) {
         if (shell.breakVideoExport) {
             shell.videoRendering = false;
             return;
         }
-        if (!dataUrl) {
+        if (!pixels) {
             shell.videoRendering = false;
             sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
                 errorInfo: refusal });
@@ -417,15 +421,19 @@
         } else {
             shell.videoChain = shell.imageGenerator.holdChain();
         }
-        sendMessage({
+        var picture = {
             msgType: 'writeVideoFrame',
             frameWidth: shell.videoWidth,
             frameHeight: shell.videoWidth / shell.animation.aspectRatio,
             frameNumber: shell.frameCounter,
             nFrames: shell.nFrames,
             frameRate: shell.videoRate,
-            imageData: dataUrl
-        });
+            pixels: pixels
+        };
+        if (shell.frameCounter === 0 && shell.videoClubLogo) {
+            picture.clubLogo = shell.videoClubLogo;
+        }
+        sendMessage(picture);
     }
 
     // ---- Picture export -------------------------------------------------
@@ -1446,8 +1454,8 @@
             sizes: null,
             breakVideoExport: false,
             // The video export's picture counter and last picture number,
-            // the moment of each picture, and whether its pictures are
-            // being drawn.
+            // the moment of each picture, whether its pictures are being
+            // drawn, and the club logo its title card shows ('' for none).
             frameCounter: 0,
             nFrames: 0,
             videoTimes: [],
@@ -1457,6 +1465,7 @@
             videoChain: null,
             // The host's open being answered (onOpenAnimationResponse).
             openingId: undefined,
+            videoClubLogo: '',
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,

@@ -88,14 +88,19 @@ void VideoExport::writeFrame(const QVariantMap &message)
 
     if (!m_encoder && !startEncoder(width, height, frameRate))
         return;
-    if (frameNumber == 0 && !writePicture(VideoPicture::titleCard(width, height, m_drillName), frameRate))
-        return;
+    if (frameNumber == 0) {
+        // The club's logo comes with the first picture, when the drill shows one.
+        const QImage club = VideoPicture::clubLogo(textOf(message, "clubLogo"));
+        if (!writePicture(VideoPicture::titleCard(width, height, m_drillName, club), frameRate))
+            return;
+    }
 
-    // Decoded on the encoder's worker, while the page draws the next one. A
-    // picture that does not decode, or not to the video's size, is left out
-    // rather than ending the coach's export; the last is held for a second.
+    // Converted on the encoder's worker, while the page draws the next one.
+    // A picture not of the video's size (or a JPEG that does not decode) is
+    // left out rather than ending the coach's export; the last is held for
+    // a second.
     const int times = frameNumber == nFrames ? 1 + frameRate : 1;
-    if (!m_encoder->writeJpegDataUrl(textOf(message, "imageData"), times)) {
+    if (!VideoPicture::queue(*m_encoder, message, times)) {
         m_encoder->finish();
         fail(m_encoder->errorString());
         return;

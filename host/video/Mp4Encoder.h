@@ -10,10 +10,10 @@
 // Writes equally sized pictures as H.264 video in an MP4 file, one picture
 // per 1/frameRate second, at bitRate() bit/s.
 //
-// Pictures come in two forms, freely mixed: raw frame buffers of width ×
+// Pictures come in three forms, freely mixed: raw frame buffers of width ×
 // height × 4 bytes, rows without gaps, the bottom row first, each pixel
-// blue, green, red and an ignored byte; or JPEG files, decoded on the
-// worker. Encoding runs on a worker thread behind a small bounded queue, so
+// blue, green, red and an ignored byte; a canvas's pixels (writePixels);
+// or JPEG files, decoded on the worker. Encoding runs on a worker thread behind a small bounded queue, so
 // the caller can prepare the next picture while the last ones are encoded;
 // the pictures reach the file in the order they were written.
 //
@@ -54,6 +54,15 @@ public:
     // encoded or written); errorString() says why.
     bool writeFrame();
 
+    // Queues a picture as a canvas holds it (the page's ImageData): width ×
+    // height × 4 bytes, the top row first, each pixel red, green, blue and
+    // an ignored alpha byte, to be written `times` times in a row. The
+    // bytes are shared, not copied, and converted on the worker straight
+    // into the video's colour planes. One of another length is left out,
+    // all `times` of it, and counted in skippedPictures(). Waits while the
+    // queue is full. False when the encoder has failed, as for writeFrame().
+    bool writePixels(const QByteArray &rgba, int times = 1);
+
     // Queues a JPEG picture to be written `times` times in a row. It is
     // decoded on the worker; one that does not decode, or not to width ×
     // height, is left out, all `times` of it, and counted in
@@ -64,7 +73,8 @@ public:
     // decoded on the worker too.
     bool writeJpegDataUrl(const QString &dataUrl, int times = 1);
 
-    // JPEG pictures left out so far (each counted once, whatever `times`);
+    // Canvas and JPEG pictures left out so far (each counted once, whatever
+    // `times`);
     // complete once finish() has returned.
     int skippedPictures() const;
 

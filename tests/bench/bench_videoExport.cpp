@@ -3,18 +3,22 @@
 // 136 pictures drawn, 166 in the video, 11.07 s long), at each picture size
 // and rate a coach may choose, side by side: the wall time from
 // "exportVideoResponse" to the file closed and its ratio to the video's
-// duration, then the time per stage and the peak resident memory. Each
-// export runs three times in one hidden main window with its real page;
-// the stages are timed on the page by wrapping the image generator's steps,
-// the host's decoding and encoding afterwards on the same pictures alone.
+// duration, then the time per stage and the peak resident memory of the
+// exports at that size (the peak is reset before each size). Each export
+// runs three times in one hidden main window with its real page; the stages
+// are timed on the page by wrapping the image generator's steps, the host's
+// converting and encoding afterwards, on the first pictures of a fourth
+// export alone.
 //
 //   QT_QPA_PLATFORM=offscreen tests/bench/bench_videoExport
 #include "ApplicationIdentity.h"
 #include "DataUrl.h"
 #include "Mp4Encoder.h"
-#include "VideoOptions.h"
 #include "PageFonts.h"
 #include "ScriptEngineWorkarounds.h"
+#include "VideoOptions.h"
+#include "VideoPicture.h"
+#include "jsInterface.h"
 #include "mainWindow.h"
 
 #include <QApplication>
@@ -36,6 +40,8 @@ namespace {
 
 const int kFrames = 10;
 const int kRuns = 3;
+// Pictures kept from the fourth export for the encoder alone.
+const int kKept = 40;
 
 QJsonObject item(const QString &type, int id, double scale, const QString &colour, const QJsonArray &frames)
 {
@@ -79,14 +85,12 @@ QByteArray drill()
 }
 
 // Wraps the page's steps to time them: drawing the moment, composing the
-// layers, the JPEG encoding inside the composing, and the bridge call (the
-// host's handling included). Keeps the last run's pictures for the host
-// stages.
+// layers, the JPEG encoding or pixel reading inside the composing, and the
+// bridge call (the host's handling included).
 const char *const kInstrument = R"(
 (function () {
     var g = pageShell.imageGenerator, now = function () { return performance.now(); };
-    window.benchTimes = { draw: [], compose: [], jpeg: [], send: [], between: [] };
-    window.benchPictures = [];
+    window.benchTimes = { draw: [], compose: [], encode: [], send: [], between: [] };
     var lastDelivered = null;
     function wrap(object, name, into, before) {
         var original = object[name];
@@ -101,14 +105,14 @@ const char *const kInstrument = R"(
     });
     wrap(g, 'capture', benchTimes.compose);
     var canvas = g.pictureCanvas();
-    wrap(canvas, 'toDataURL', benchTimes.jpeg);
+    wrap(canvas, 'toDataURL', benchTimes.encode);
+    wrap(canvas.getContext()._context, 'getImageData', benchTimes.encode);
     var bridge = window.cppInterface;
     window.cppInterface = { sendMessage: bridge.sendMessage, receiveMessage: function (m) {
         var start = now();
         try { return bridge.receiveMessage(m); } finally {
             benchTimes.send.push(now() - start);
             lastDelivered = now();
-            if (m.msgType === 'writeVideoFrame') { benchPictures.push(m.imageData); }
         }
     } };
 })();
@@ -127,11 +131,57 @@ double total(const QVariantList &values)
     return mean(values) * values.size();
 }
 
+// The peak resident memory since the last resetPeak().
 long peakMiB()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+        }
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
+}
+
+// The processor time this process has used, all its threads (or the
+// calling thread alone: the page's and the bridge's, the main thread), in ms.
+double cpuMs(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// The machine's load: the figures mean little on a busy one.
+QString loadAverage()
+{
+    QFile load(QStringLiteral("/proc/loadavg"));
+    return load.open(QIODevice::ReadOnly) ? QString::fromLatin1(load.readAll().trimmed()) : QString();
+}
+
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+bool runExport(mainWindow &window, const QString &path, const VideoOptions &video, QString *error)
+{
+    *error = QStringLiteral("unfinished");
+    QEventLoop exporting;
+    const auto connection = QObject::connect(&window, &mainWindow::exportFinished, &exporting,
+                                             [&](const QString &e) {
+                                                 *error = e;
+                                                 exporting.quit();
+                                             });
+    window.exportVideoTo(path, video);
+    exporting.exec();
+    QObject::disconnect(connection);
+    return error->isEmpty();
 }
 
 QString ms(double value)
@@ -146,63 +196,76 @@ bool exportAt(mainWindow &window, QWebFrame *page, const QTemporaryDir &dir, con
     const int rate = video.frameRate;
     const int pictures = (kFrames - 1) * rate + 1;
     const double seconds = double(pictures + 2 * rate) / rate;
-    QStringList walls;
+    QStringList walls, cpus;
+    resetPeak();
     for (int run = 0; run < kRuns; ++run) {
-        page->evaluateJavaScript(QStringLiteral(
-            "for (var k in benchTimes) { benchTimes[k].length = 0; } benchPictures = [];"));
+        page->evaluateJavaScript(QStringLiteral("for (var k in benchTimes) { benchTimes[k].length = 0; }"));
         const QString path = dir.filePath(QStringLiteral("drill%1.mp4").arg(run));
-        QString error = QStringLiteral("unfinished");
-        QEventLoop exporting;
-        const auto connection = QObject::connect(&window, &mainWindow::exportFinished, &exporting,
-                                                 [&](const QString &e) {
-                                                     error = e;
-                                                     exporting.quit();
-                                                 });
+        QString error;
         QElapsedTimer clock;
         clock.start();
-        window.exportVideoTo(path, video);
-        exporting.exec();
-        const double wall = clock.nsecsElapsed() / 1e6;
-        QObject::disconnect(connection);
-        if (!error.isEmpty()) {
+        const double cpuBefore = cpuMs(), mainBefore = cpuMs(RUSAGE_THREAD);
+        if (!runExport(window, path, video, &error)) {
             out << "export failed: " << error << "\n";
             return false;
         }
+        const double wall = clock.nsecsElapsed() / 1e6;
+        const double cpu = cpuMs() - cpuBefore, mainCpu = cpuMs(RUSAGE_THREAD) - mainBefore;
+        // On two idle cores an export takes at least its main thread's time
+        // and at least half of all its time.
+        const double idleWall = qMax(mainCpu, cpu / 2);
         const QVariantMap t = page->evaluateJavaScript(QStringLiteral("benchTimes")).toMap();
         out << "run " << run + 1 << ": " << QString::number(wall, 'f', 0) << " ms for "
             << QString::number(seconds, 'f', 2) << " s of video, " << QString::number(seconds * 1000 / wall, 'f', 1)
             << "x real time; file " << QFileInfo(path).size() / 1024 << " KiB\n"
+            << "  processor time " << QString::number(cpu, 'f', 0) << " ms, of which the main thread "
+            << QString::number(mainCpu, 'f', 0) << " ms: on two idle cores at best "
+            << QString::number(seconds * 1000 / idleWall, 'f', 1) << "x real time\n"
             << "  page, per picture: drawing " << ms(mean(t["draw"].toList())) << " ms, composing "
-            << ms(mean(t["compose"].toList()) - mean(t["jpeg"].toList())) << " ms, JPEG encoding "
-            << ms(mean(t["jpeg"].toList())) << " ms\n"
+            << ms(mean(t["compose"].toList()) - mean(t["encode"].toList())) << " ms, JPEG encoding or reading pixels "
+            << ms(mean(t["encode"].toList())) << " ms\n"
             << "  bridge and host per \"writeVideoFrame\": " << ms(mean(t["send"].toList()))
             << " ms; waiting between pictures " << ms(mean(t["between"].toList())) << " ms\n"
             << "  page totals: drawing " << QString::number(total(t["draw"].toList()), 'f', 0)
             << " ms, composing and encoding " << QString::number(total(t["compose"].toList()), 'f', 0)
             << " ms, sending " << QString::number(total(t["send"].toList()), 'f', 0) << " ms\n";
         walls << QString::number(wall, 'f', 0);
+        cpus << QString::number(cpu, 'f', 0) + QStringLiteral(" (main ") + QString::number(mainCpu, 'f', 0)
+                    + QStringLiteral(", ") + QString::number(seconds * 1000 / idleWall, 'f', 1) + QStringLiteral("x)");
     }
-    out << "wall times: " << walls.join(QStringLiteral(", ")) << " ms\n"
-        << "peak memory: " << peakMiB() << " MiB\n";
+    out << "wall times: " << walls.join(QStringLiteral(", ")) << " ms; processor times: " << cpus.join(QStringLiteral(", "))
+        << " ms; load average after: " << loadAverage() << "\n"
+        << "peak memory during these exports: " << peakMiB() << " MiB\n";
 
-    // The encoder's worker on the last run's pictures alone: decoding and
-    // encoding, which overlap the page's drawing during an export.
-    const QStringList urls = page->evaluateJavaScript(QStringLiteral("benchPictures")).toStringList();
+    // The encoder's worker on the first pictures of one more export alone:
+    // converting (or decoding) and encoding, which overlap the page's
+    // drawing during an export.
+    QList<QVariantMap> kept;
+    auto *bridge = window.findChild<jsInterface *>();
+    const auto keeping = QObject::connect(bridge, &jsInterface::messageReceived, [&](const QVariantMap &m) {
+        if (m.value("msgType") == "writeVideoFrame" && kept.size() < kKept)
+            kept << m;
+    });
+    QString error;
+    const bool exported = runExport(window, dir.filePath(QStringLiteral("kept.mp4")), video, &error);
+    QObject::disconnect(keeping);
+    if (!exported) {
+        out << "export failed: " << error << "\n";
+        return false;
+    }
     QElapsedTimer clock;
     clock.start();
-    for (const QString &url : urls)
-        DataUrl::payload(url);
-    const double base64 = clock.nsecsElapsed() / 1e6 / urls.size();
-    QString error;
+    for (const QVariantMap &m : qAsConst(kept))
+        DataUrl::payload(m.value("imageData").toString());
+    const double base64 = clock.nsecsElapsed() / 1e6 / kept.size();
     auto encoder = Mp4Encoder::create(video.size.width(), video.size.height(), rate, dir.filePath(QStringLiteral("alone.mp4")), &error);
     clock.restart();
-    for (int i = 0; i < urls.size(); ++i)
-        encoder->writeJpegDataUrl(urls.at(i), i + 1 == urls.size() ? rate + 1 : 1);
+    for (const QVariantMap &m : qAsConst(kept))
+        VideoPicture::queue(*encoder, m, 1);
     encoder->finish();
     const double worker = clock.nsecsElapsed() / 1e6;
-    out << "encoder's worker alone: " << QString::number(worker, 'f', 0) << " ms for " << urls.size() + rate
-        << " pictures, of which base64 decoding " << ms(base64) << " ms a picture (" << urls.value(0).size() / 1024
-        << " KiB of text); the rest JPEG decoding and H.264 encoding\n";
+    out << "encoder's worker alone: " << ms(worker / kept.size()) << " ms a picture ("
+        << kept.size() << " pictures); of which base64 decoding " << ms(base64) << " ms (JPEG pictures only)\n";
     return true;
 }
 

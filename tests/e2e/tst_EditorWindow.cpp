@@ -3,6 +3,8 @@
 // every way out, the snapshot, video and report read back with real tools.
 #include "AnimationText.h"
 #include "ApplicationIdentity.h"
+#include "DataUrl.h"
+#include "LogoImage.h"
 #include "ModalDriver.h"
 #include "PageFonts.h"
 #include "PictureChoice.h"
@@ -633,15 +635,22 @@ private slots:
 
     // The title card names the drill under the logo, "Untitled drill" for one never saved: read back
     // from the video at full size, the band under the logo is the host's card for that name and not
-    // the card of another.
+    // the card of another. A club logo the drill shows stands beside the product's, its shape kept;
+    // one hidden, or one that does not decode, is not on the card.
     void titleCardNamesDrill_data()
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("named, 640 x 480") << "Lineout 7 throw" << "Lineout 7 throw" << QSize(640, 480);
-        QTest::newRow("named, 1440 x 1080") << "Box kick" << "Box kick" << QSize(1440, 1080);
-        QTest::newRow("never saved") << QString() << "Untitled drill" << QSize(640, 480);
+        QTest::addColumn<QString>("logo");
+        QTest::newRow("named, 640 x 480") << "Lineout 7 throw" << "Lineout 7 throw" << QSize(640, 480) << "none";
+        QTest::newRow("named, 1440 x 1080") << "Box kick" << "Box kick" << QSize(1440, 1080) << "none";
+        QTest::newRow("never saved") << QString() << "Untitled drill" << QSize(640, 480) << "none";
+        QTest::newRow("club logo, 640 x 480") << "Club" << "Club" << QSize(640, 480) << "shown";
+        QTest::newRow("club logo, 960 x 720") << "Club" << "Club" << QSize(960, 720) << "shown";
+        QTest::newRow("club logo, 1440 x 1080") << "Club" << "Club" << QSize(1440, 1080) << "shown";
+        QTest::newRow("club logo hidden") << "Club" << "Club" << QSize(640, 480) << "hidden";
+        QTest::newRow("club logo that does not decode") << "Club" << "Club" << QSize(640, 480) << "broken";
     }
 
     void titleCardNamesDrill()
@@ -649,8 +658,18 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QString, shown);
         QFETCH(QSize, size);
+        QFETCH(QString, logo);
+        // Magenta, twice as wide as tall, as the coach's logo dialog keeps it: on a transparent square.
+        QImage clubPicture(200, 100, QImage::Format_RGB32);
+        clubPicture.fill(QColor(255, 0, 255));
+        QString logoUrl = LogoImage::toDataUrl(LogoImage::normalise(clubPicture));
+        if (logo == "broken") // its header says 256 x 256, as the file's checks want; the rest is missing
+            logoUrl = "data:image/png;base64," + QString::fromLatin1(DataUrl::payload(logoUrl).left(40).toBase64());
         if (!fileName.isEmpty())
-            openDrill(runningPlayer(1), fileName + ".anim");
+            openDrill(runningPlayer(1).replace("\"showLogo\":false,\"logoImage\":\"logos/ovri256x256.png\"",
+                                               logo == "none" ? QString("\"showLogo\":true,\"logoImage\":\"logos/ovri256x256.png\"")
+                                                              : QString("\"showLogo\":%1,\"logoImage\":\"%2\"").arg(logo == "hidden" ? "false" : "true", logoUrl)),
+                      fileName + ".anim");
         QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
         const QString path = m_dir.filePath(QString("card %1.mp4").arg(QTest::currentDataTag()));
         pressButton("exportVideo", path, nullptr, VideoOptions{size, 15});
@@ -659,14 +678,43 @@ private slots:
         QString error;
         const QList<QByteArray> video = VideoProbe::pictures(path, size.width(), size.height(), &error);
         QVERIFY2(video.size() == 31, qPrintable(error));
+        QImage decoded(reinterpret_cast<const uchar *>(video.first().constData()), size.width(), size.height(), size.width() * 3, QImage::Format_RGB888);
+
+        // Where the card is magenta, and where it shows the product logo's greens and dark blues (above the name).
+        QRect club, product;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QColor c = decoded.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 90 && c.blue() > 180)
+                    club |= QRect(x, y, 1, 1);
+                else if (y < size.height() * 2 / 3 && (c.green() - c.red() > 40 || qMax(c.red(), qMax(c.green(), c.blue())) < 120))
+                    product |= QRect(x, y, 1, 1);
+            }
+        }
+        const QImage clubLogo = VideoPicture::clubLogo(logo == "shown" ? logoUrl : QString());
+        if (logo != "shown") {
+            QVERIFY2(club.isEmpty(), qPrintable(QStringLiteral("magenta at %1,%2 %3x%4").arg(club.x()).arg(club.y()).arg(club.width()).arg(club.height())));
+            QVERIFY(clubLogo.isNull());
+        } else {
+            const QString where = QStringLiteral("logo %1,%2 %3x%4, product %5,%6 %7x%8").arg(club.x()).arg(club.y()).arg(club.width()).arg(club.height())
+                                      .arg(product.x()).arg(product.y()).arg(product.width()).arg(product.height());
+            QVERIFY2(qAbs(double(club.width()) / club.height() - 2) < 0.08, qPrintable(where));
+            // Beside the product logo, level with its middle, the two together in the middle of the card;
+            // large enough to read (a fifth of the card's width at least) and no taller than the product's.
+            QVERIFY2(club.left() > product.right(), qPrintable(where));
+            QVERIFY2(qAbs(club.center().y() - product.center().y()) <= size.height() / 100, qPrintable(where));
+            QVERIFY2(qAbs(product.left() - (size.width() - 1 - club.right())) <= size.width() / 40, qPrintable(QStringLiteral("not centred: ") + where));
+            QVERIFY2(club.width() >= size.width() / 5 && club.height() <= product.height(), qPrintable(where));
+        }
+
         // The lower third of the card, where the name stands under the logo.
         const QRect band(0, size.height() / 2, size.width(), size.height() / 4);
         const auto crop = [&](const QImage &card) { return VideoProbe::rgb(card.copy(band), band.width(), band.height()); };
-        QImage decoded(reinterpret_cast<const uchar *>(video.first().constData()), size.width(), size.height(), size.width() * 3, QImage::Format_RGB888);
         const QByteArray inVideo = crop(decoded);
-        const QByteArray blank = crop(VideoPicture::titleCard(size.width(), size.height(), " "));
-        const double toOwn = VideoProbe::difference(inVideo, crop(VideoPicture::titleCard(size.width(), size.height(), shown)));
-        const double toOther = VideoProbe::difference(inVideo, crop(VideoPicture::titleCard(size.width(), size.height(), "Another drill")));
+        const auto card = [&](const QString &name) { return crop(VideoPicture::titleCard(size.width(), size.height(), name, clubLogo)); };
+        const QByteArray blank = card(" ");
+        const double toOwn = VideoProbe::difference(inVideo, card(shown));
+        const double toOther = VideoProbe::difference(inVideo, card("Another drill"));
         QVERIFY2(toOwn < 1.5 && toOther > 2 * toOwn + 1, qPrintable(QStringLiteral("%1 from its own card, %2 from another's").arg(toOwn).arg(toOther)));
         QVERIFY2(VideoProbe::difference(inVideo, blank) > toOwn + 1, "no name under the logo");
     }

@@ -140,6 +140,22 @@ Message picture(int n, int nFrames, const QString &imageData)
             {"nFrames", double(nFrames)}, {"frameRate", 15.0}, {"imageData", imageData}};
 }
 
+// The page's canvas pixels of `image`: red, green, blue, alpha, the top row first.
+QByteArray canvasPixels(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    return QByteArray(reinterpret_cast<const char *>(rgba.constBits()), int(rgba.sizeInBytes()));
+}
+
+// A picture as the page sends it, its canvas's pixels.
+Message pixelPicture(int n, int nFrames, const QByteArray &pixels)
+{
+    Message m = picture(n, nFrames, QString());
+    m.remove("imageData");
+    m.insert("pixels", pixels);
+    return m;
+}
+
 const QByteArray pdf("%PDF-1.3\n1 0 obj\n<<>>\nendobj\n%%EOF\n");
 const QString pdfUrl = "data:application/pdf;base64," + pdf.toBase64();
 
@@ -849,27 +865,34 @@ private slots:
         auto options = ModalDriver::answer<VideoOptionsDialog>([](VideoOptionsDialog *d) { d->accept(); }, 20000);
         send({{"msgType", "exportVideo"}});
         QVERIFY(progress()->isVisible() && !QFileInfo::exists(path("drill.mp4")));
-        // Pictures that do not decode, or not to the video's size, are left out.
+        // Pictures that do not decode, or not to the video's size, are left out; canvas pixels as
+        // the page sends them are taken as they are, and left out when their length is not the size's.
         const QString good = jpegUrl(plain(colourOf(1)));
-        const QStringList pictures = {good, "data:image/jpeg;base64,bm90IGEgcGljdHVyZQ==", jpegUrl(plain(colourOf(2), {320, 240})),
-                                      jpegUrl(plain(colourOf(3), {1280, 960})), good.section(',', 1), QString(), jpegUrl(plain(colourOf(5)))};
+        const QByteArray pixels = canvasPixels(plain(colourOf(7)));
+        const QList<Message> pictures = {
+            picture(0, 9, good), picture(1, 9, "data:image/jpeg;base64,bm90IGEgcGljdHVyZQ=="),
+            picture(2, 9, jpegUrl(plain(colourOf(2), {320, 240}))), picture(3, 9, jpegUrl(plain(colourOf(3), {1280, 960}))),
+            picture(4, 9, good.section(',', 1)), picture(5, 9, QString()), pixelPicture(6, 9, pixels),
+            pixelPicture(7, 9, pixels.chopped(1)), pixelPicture(8, 9, canvasPixels(plain(colourOf(7), {320, 240}))),
+            picture(9, 9, jpegUrl(plain(colourOf(5))))};
         // Regression: moving the bar ran the event loop, where the page's next
         // picture (here the last, sent early) was written before this one.
         QVERIFY(QMetaObject::invokeMethod(progress(), "forceShow"));
-        QTimer::singleShot(0, m_window.data(), [=] { send(picture(6, 6, pictures[6])); });
+        QTimer::singleShot(0, m_window.data(), [=] { send(pictures[9]); });
         QString said, error;
         auto box = readBox(&said);
         QList<int> shown;
-        for (int n = 0; n < 6; ++n) {
-            send(picture(n, 6, pictures[n]));
+        for (int n = 0; n < 9; ++n) {
+            send(pictures[n]);
             shown << (progress() ? progress()->value() : -1);
         }
         QTRY_VERIFY(!progress());
-        QTRY_COMPARE(acknowledged(), QStringList({"0", "1", "2", "3", "4", "5"}));
-        QVERIFY(shown == QList<int>({0, 16, 33, 50, 66, 83}) && said.isEmpty() && sent() == QStringList{"exportVideoResponse||"});
-        QCOMPARE(VideoProbe::problem(path("drill.mp4"), 640, 480, 15 + 2 + 15), QString());
+        QTRY_COMPARE(acknowledged(), QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8"}));
+        QVERIFY(shown == QList<int>({0, 11, 22, 33, 44, 55, 66, 77, 88}) && said.isEmpty() && sent() == QStringList{"exportVideoResponse||"});
+        QCOMPARE(VideoProbe::problem(path("drill.mp4"), 640, 480, 15 + 3 + 15), QString());
         const QList<QByteArray> decoded = VideoProbe::pictures(path("drill.mp4"), 8, 6, &error);
-        QVERIFY(!shows(decoded[14], colourOf(1)) && shows(decoded[15], colourOf(1)) && shows(decoded[31], colourOf(5)));
+        QVERIFY(!shows(decoded[14], colourOf(1)) && shows(decoded[15], colourOf(1)) && shows(decoded[16], colourOf(7))
+                && shows(decoded[32], colourOf(5)));
 
         // Cancelled, the page is stopped at once and the file keeps what came before: a picture
         // already on its way is not written. Mended: the page was stopped only at its next picture.
@@ -877,13 +900,14 @@ private slots:
         m_sent->clear();
         m_window->exportVideoTo(path("cancelled.mp4"));
         send(picture(1, 6, good));
-        send(picture(0, 6, good));
+        send(pixelPicture(0, 6, pixels));
         QTRY_COMPARE(acknowledged(), QStringList{"0"});
         QTest::mouseClick(progress()->findChild<QPushButton *>(), Qt::LeftButton);
         QTRY_VERIFY(!progress());
         QTRY_COMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
-        send(picture(1, 6, pictures[6]));
+        send(picture(1, 6, good));
         QCOMPARE(VideoProbe::problem(path("cancelled.mp4"), 640, 480, 15 + 1), QString());
+        QVERIFY(shows(VideoProbe::pictures(path("cancelled.mp4"), 8, 6, &error).value(15), colourOf(7)));
         QCoreApplication::processEvents();
         QCOMPARE(acknowledged(), QStringList{"0"});
 
@@ -901,9 +925,19 @@ private slots:
         // its name held half a video (as a killed export would leave it).
         writeFile(path("plain.txt"), "");
         writeFile(path("full.mp4"), "earlier video");
-        QStringList noisy;
+        // JPEG pictures and canvas pixels in turn, each encoded on the encoder's worker.
+        QList<QImage> noisy;
         for (std::mt19937 random(11); noisy.size() < 5;)
-            noisy << jpegUrl(noise(random));
+            noisy << noise(random);
+        QStringList noisyJpegs;
+        QList<QByteArray> noisyPixels;
+        for (const QImage &n : noisy) {
+            noisyJpegs << jpegUrl(n);
+            noisyPixels << canvasPixels(n);
+        }
+        const auto noisyPicture = [&](int n, int nFrames) {
+            return n % 2 ? pixelPicture(n, nFrames, noisyPixels[n % 5]) : picture(n, nFrames, noisyJpegs[n % 5]);
+        };
         for (const char *target : {"plain.txt/drill.mp4", "full.mp4"}) {
             const QByteArray before = readFile(path(target));
             const auto limit = fileSizeLimit(96 * 1024);
@@ -912,7 +946,7 @@ private slots:
             box = readBox(&said);
             // Noise does not compress: a few seconds of it fill the room left.
             for (int n = 0; n <= 90 && !sent().contains("breakVideoExport||"); ++n) {
-                send(picture(n, 90, noisy[n % 5]));
+                send(noisyPicture(n, 90));
                 QCoreApplication::processEvents();
                 QVERIFY2(readFile(path(target)) == before, qPrintable(QString("%1 at picture %2").arg(target).arg(n)));
             }
@@ -920,7 +954,7 @@ private slots:
                          && said.contains(target[0] == 'p' ? "Not a directory" : "too large"), qPrintable(said));
             QVERIFY(!progress() && readFile(path(target)) == before);
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")), QStringList());
-            send(picture(91, 90, noisy[0]));
+            send(noisyPicture(91, 90));
             QCoreApplication::processEvents();
             QCOMPARE(sent(), (QStringList{"exportVideoResponse||", "breakVideoExport||"}));
         }

@@ -80,6 +80,50 @@ test('pictures at a frame\'s time or past the end are that frame, as Kinetic dra
     });
 }, 20000);
 
+// The video's pictures: the canvas's own bytes, the picture getImage encodes, on a turned pitch whose corners the
+// pitch does not cover (transparent, black in a JPEG) and from a second chain of another size.
+test('pixels are the picture a JPEG of the same moment shows, the top row first, at each chain\'s size', function (done) {
+    var sizes = [[320, 90], [480, 0]];
+    (function next(k) {
+        if (k === sizes.length) {
+            done();
+            return;
+        }
+        var width = sizes[k][0], height = width * 3 / 4;
+        var text = drillText({ sport: 'soccer', showRunningLines: true, rotation: sizes[k][1],
+            background: { type: 'fullField', showStripes: true, showLogo: false, logoImage: 'logos/ovri256x256.png' },
+            gridVisible: false, nFrames: 4, selectedFrame: 0, objects: drill().objects, frameText: drill().frameText });
+        chain(text, [width, false, true, false], [1500], done, function (urls) {
+            generator.getPixels(1500, done.step(function (pixels) {
+                assert.equal(pixels.length, width * height * 4, 'red, green, blue and alpha of each pixel');
+                var picture = new Image();
+                picture.onload = done.step(function () {
+                    var context = document.createElement('canvas').getContext('2d');
+                    context.canvas.width = width;
+                    context.canvas.height = height;
+                    context.drawImage(picture, 0, 0);
+                    var jpeg = context.getImageData(0, 0, width, height).data;
+                    // The JPEG's own loss (its colour at half resolution smears small red items into the
+                    // grass) stays small on average; the same bytes read bottom row first are far apart.
+                    var apart = function (flipped) {
+                        var sum = 0;
+                        for (var i = 0; i < jpeg.length; i++) {
+                            var p = flipped ? (height - 1 - Math.floor(i / 4 / width)) * width * 4 + i % (width * 4) : i;
+                            // Transparent pixels are black in the JPEG; the video takes no alpha either.
+                            sum += i % 4 === 3 ? 0 : Math.abs(jpeg[i] - (pixels[p - p % 4 + 3] ? pixels[p] : 0));
+                        }
+                        return sum / (jpeg.length * 3 / 4);
+                    };
+                    var mean = apart(false), upsideDown = apart(true);
+                    assert.ok(mean < 3 && upsideDown > mean + 2, width + ' wide: ' + mean + ' apart, upside down ' + upsideDown);
+                    next(k + 1);
+                });
+                picture.src = urls[0];
+            }));
+        });
+    }(0));
+}, 20000);
+
 test('a picture asked for during a chain waits its turn; later chains draw the stored frames, with a new logo at once', function (done) {
     var canvas = document.createElement('canvas');
     canvas.getContext('2d').fillStyle = 'rgb(255,0,77)';  // a picture new to the page

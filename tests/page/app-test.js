@@ -268,7 +268,7 @@ test('the video export stops at its first picture when the host breaks it off; t
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
                 .concat([pageShell.breakVideoExport]), [[0, 38, 640, 480], true], 'one picture of the 39');
-            assert.ok(/^data:image\/jpeg;base64,/.test(pictures[0].imageData));
+            assert.equal(pictures[0].pixels.length, 640 * 480 * 4, 'the canvas\'s pixels, red, green, blue and alpha');
             done();
         }, 60000);
     }, 90000);
@@ -369,6 +369,43 @@ test('regression: a label answered after the coach added an item, or inside anot
     assert.equal(editor.saveToString(), labelled, 'undone in one step');
     openInEditor(NEW_DRILL);
 });
+
+// The host draws the title card: the club logo the pitch shows comes with the first picture, and only then.
+test('the video\'s first picture carries the club logo the drill shows, none when hidden or the page\'s own', function (done) {
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    expectPicturesAcknowledged('nested');
+    var canvas = document.createElement('canvas');
+    canvas.width = 8;
+    canvas.height = 4;
+    canvas.getContext('2d').fillStyle = 'blue';
+    canvas.getContext('2d').fillRect(0, 0, 8, 4);
+    var club = canvas.toDataURL('image/png');
+    var rows = [
+        { name: 'shown', showLogo: true, logoImage: club, sent: club },
+        { name: 'hidden', showLogo: false, logoImage: club, sent: undefined },
+        { name: 'the page\'s own, shown', showLogo: true, logoImage: 'logos/ovri256x256.png', sent: undefined }
+    ];
+    var got = [];
+    function next(i) {
+        if (i === rows.length) {
+            assert.deepEqual(got, rows.map(function (row) { return [row.name, row.sent, undefined]; }));
+            done();
+            return;
+        }
+        var row = rows[i];
+        openInEditor(drillText({ nFrames: 2, frameText: ['x', 'y'],
+            background: { type: 'fullField', showStripes: true, showLogo: row.showLogo, logoImage: row.logoImage } }));
+        cppInterface.clearReceivedMessages();
+        cppInterface.emitToPage({ msgType: 'exportVideoResponse', frameWidth: '320', frameRate: '1' });
+        waitFor('both pictures', function () { return !pageShell.videoRendering; }, done, function () {
+            var pictures = sentOfType('writeVideoFrame');
+            assert.equal(pictures.length, 2, row.name);
+            got.push([row.name, pictures[0].clubLogo, pictures[1].clubLogo]);
+            next(i + 1);
+        }, 20000);
+    }
+    next(0);
+}, 60000);
 
 // ---- Editing: undo and redo (EditHistory.js), and the keys (Keyboard.js).
 
