@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
+#include "EditorView.h"
 #include "CommandLine.h"
 #include "FileErrorText.h"
 #include "LicenseDialog.h"
@@ -16,7 +17,6 @@
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "Mp4Encoder.h"
-#include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "StagedFile.h"
 #include "VideoOptionsDialog.h"
@@ -34,6 +34,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -45,8 +46,6 @@
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QStandardPaths>
-#include <QWebFrame>
-#include <QWebView>
 
 namespace {
 
@@ -169,14 +168,10 @@ void mainWindow::setUpWindow()
 
 void mainWindow::createWebView()
 {
-    ScriptEngineWorkarounds::apply();
-    m_webView = new QWebView(this);
-    QWebFrame *frame = m_webView->page()->mainFrame();
-    frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-    frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-    // No reload or back entries, and drops go to the window, which opens them.
-    m_webView->setContextMenuPolicy(Qt::NoContextMenu);
-    m_webView->setAcceptDrops(false);
+    // No scroll bars, no reload or back entries, and drops go to the
+    // window, which opens them.
+    m_editorView = new EditorView(this);
+    m_webView = m_editorView->widget();
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -281,17 +276,16 @@ void mainWindow::showMessage(const QString &title, const QString &text, const QS
 
 void mainWindow::connectSignals()
 {
-    QWebFrame *frame = m_webView->page()->mainFrame();
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
-    connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
-    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::onLoadFinished);
+    connect(m_editorView, &EditorView::windowObjectCleared, this, &mainWindow::addJSObject);
+    connect(m_editorView, &EditorView::loadFinished, this, &mainWindow::onLoadFinished);
     if (m_presentation == Presentation::Hidden)
         return;
     // Connections fire in the order made: the splash is gone before a file
     // named on the command line is opened (its errors are then in view).
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QWidget::close);
-    connect(frame, &QWebFrame::loadFinished, m_splash.data(), &QObject::deleteLater);
-    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::processArguments);
+    connect(m_editorView, &EditorView::loadFinished, m_splash.data(), &QWidget::close);
+    connect(m_editorView, &EditorView::loadFinished, m_splash.data(), &QObject::deleteLater);
+    connect(m_editorView, &EditorView::loadFinished, this, &mainWindow::processArguments);
 }
 
 void mainWindow::onLoadFinished(bool ok)
@@ -313,12 +307,12 @@ bool mainWindow::reportedInstead(const QString &text)
 
 void mainWindow::startLoading()
 {
-    m_webView->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
+    m_editorView->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
 }
 
 void mainWindow::addJSObject()
 {
-    m_webView->page()->mainFrame()->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), m_bridge);
+    m_editorView->exposeObject(QStringLiteral("cppInterface"), m_bridge);
 }
 
 void mainWindow::processMessage(QVariantMap message)

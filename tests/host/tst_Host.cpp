@@ -9,10 +9,13 @@
 #include "CommandLine.h"
 #include "CommandLineExports.h"
 #include "DrillText.h"
+#include "EditorView.h"
 #include "ExportRunner.h"
 #include "FileNameCodec.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "PageScript.h"
+#include "PendingTests.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "RecoveryStore.h"
@@ -26,7 +29,6 @@
 #include "jsInterface.h"
 #include "mainWindow.h"
 
-#include <QtWebKitWidgets>
 #include <QtWidgets>
 
 #include <csignal>
@@ -78,12 +80,14 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
     return buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format, 95) ? bytes : QByteArray();
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 // Qt keeps every codec made, and finds one by name among them.
 QTextCodec *fileNameCodec()
 {
     static QTextCodec *const codec = new FileNameCodec;
     return codec;
 }
+#endif
 
 QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
 
@@ -209,8 +213,8 @@ class tst_Host : public QObject
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void send(const Message &m) { m_bridge->receiveMessage(m); }
     QProgressDialog *progress() const { return m_window->findChild<QProgressDialog *>(); }
-    QWebFrame *frame() const { return m_window->findChild<QWebView *>()->page()->mainFrame(); }
-    QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
+    EditorView *view() const { return editorViewOf(m_window.data()); }
+    QVariant js(const QString &script) const { return runInPage(view(), script); }
 
     // With `pageAnswers` false the test plays the page, and the real one sends nothing.
     void openWindow(bool pageAnswers = true, mainWindow::Presentation presentation = mainWindow::Presentation::Shown)
@@ -218,6 +222,8 @@ class tst_Host : public QObject
         m_window.reset(new mainWindow(presentation));
         QSignalSpy loaded(m_window.data(), &mainWindow::pageLoaded);
         QVERIFY(loaded.wait(30000));
+        if (pageAnswers)
+            QVERIFY(waitForPageStart(view()));
         m_bridge = m_window->findChild<jsInterface *>();
         if (!pageAnswers)
             QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
@@ -239,17 +245,22 @@ class tst_Host : public QObject
     QScopedPointer<mainWindow> m_window;
     jsInterface *m_bridge = nullptr;
     QScopedPointer<QSignalSpy> m_sent;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QTextCodec *m_locale = QTextCodec::codecForLocale();
+#endif
     QScopedPointer<QTemporaryDir> m_dir;
 
 private slots:
     void init()
     {
+        SKIP_IF_PENDING_ON_THIS_ENGINE();
         ApplicationIdentity::apply();
         usePrivateSettings();
         m_dir.reset(new QTemporaryDir);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         // A legacy locale: files written before the move to UTF-8 still open.
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+#endif
     }
 
     void cleanup()
@@ -257,7 +268,9 @@ private slots:
         m_window.reset();
         QDir(RecoveryStore::defaultFolder()).removeRecursively();
         m_dir.reset(); // under the codec its file names were made with
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         QTextCodec::setCodecForLocale(m_locale);
+#endif
     }
 
     void textDecoding()
@@ -278,7 +291,14 @@ private slots:
             {"file names", "a\xE9" "b \xC3\xA9", u16(u"a\uFFFDb \u00E9")},
         };
         for (const auto &row : rows) {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
             QTextCodec::setCodecForLocale(row.locale == QByteArray("file names") ? fileNameCodec() : QTextCodec::codecForName(row.locale));
+#else
+            // Qt 6 takes every locale as UTF-8: only the rows that do not read a legacy one.
+            if (row.locale != QByteArray("file names") && !QStringConverter::encodingForData(row.bytes)
+                && !QUtf8StringView(row.bytes).isValidUtf8())
+                continue;
+#endif
             QCOMPARE(TextDecoder::decode(row.bytes), row.expected);
         }
     }
@@ -291,6 +311,9 @@ private slots:
     // back as they were, from the command line to the file opened.
     void fileNames()
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        QSKIP("Qt 6 reads and writes every file name as UTF-8");
+#else
         QTextCodec *codec = fileNameCodec();
         const QByteArray names[] = {"caf\xC3\xA9 \xF0\x9F\x8F\x89", "caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                                     "\xE2\x82", "\xE2\x82x", "\xFF\xFE", "\xF0\x9F\x8F"};
@@ -325,6 +348,7 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromLatin1(raw)) && QFileInfo(arguments[1]).size() > 0);
         QVERIFY2(AnimationFile::readFirstLine(arguments[1], &line, &error) && line == u16(u"{\"caf\u00E9\":1}"), qPrintable(error));
         QVERIFY(::access(raw.constData(), R_OK) == 0);
+#endif
     }
 
     void reading()
@@ -428,7 +452,7 @@ private slots:
             {a, at, 1, true}, {other, at, 1, true}, {longer, at, 2, true}, {changed, at, 1, false},
             {other, at + 1, 1, false}, {longer, at, 1, false}, {a + " ", at, 1, false}, {' ' + a, at + 1, 1, false},
             // A span that is missing or not inside the text: the whole texts count.
-            {a, -1, 1, true}, {other, -1, 1, false}, {other, at, 0, false}, {other, at, a.size(), false}, {other, a.size(), 1, false},
+            {a, -1, 1, true}, {other, -1, 1, false}, {other, at, 0, false}, {other, at, int(a.size()), false}, {other, int(a.size()), 1, false},
         };
         for (const auto &row : rows) {
             const DrillText text(row.text, row.at, row.length), saved(a, at, 1);
@@ -516,7 +540,7 @@ private slots:
     {
         openWindow();
         // A page reload clears the window object; the bridge must be there again.
-        QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
+        QSignalSpy loaded(view(), &EditorView::loadFinished);
         js("location.reload()");
         QVERIFY(loaded.wait(20000));
         // The page's receiver runs inside its own send call; the id goes over
@@ -547,7 +571,7 @@ private slots:
             QString dialog;
             driver = ModalDriver::answer<QInputDialog>([&](QInputDialog *d) {
                 dialog = d->windowTitle() + '|' + d->labelText() + '|' + d->textValue();
-                QCOMPARE(d->parentWidget(), m_window->findChild<QWebView *>());
+                QCOMPARE(d->parentWidget(), view()->widget());
                 if (!row.typed.isNull())
                     d->setTextValue(row.typed);
                 row.reply.isNull() ? d->reject() : d->accept();
@@ -1005,6 +1029,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     int appArgc = 1;
+    EditorView::prepareProcess();
     QApplication app(appArgc, argv);
     tst_Host test;
     return QTest::qExec(&test, argc, argv);
