@@ -145,6 +145,14 @@ run --export-pdf out/plain.pdf three.anim && plain="$(reds out/plain.pdf)" && re
 [ "$(report out/drawn.pdf)" = "$(pages 1)" ] || fail "report of a drill with drawings: $(report out/drawn.pdf)"
 rm -f out/*
 
+# Standard error holds the progress lines and nothing of the page engine's own
+# (Chromium's notes on its sandbox and GL); Qt's word on XDG_RUNTIME_DIR is the
+# environment's.
+run --output-dir out --export-pdf pdf --export-picture png one.anim three.anim
+noise="$(grep -v -e '^\[[0-9]*/[0-9]*\] ' -e '^QStandardPaths: ' stderr)"
+[ -s out/three.png ] && [ -z "$noise" ] || fail "standard error holds more than progress lines: $noise"
+rm -f out/*
+
 # A batch holding a bad drill: the others are still exported, the bad one named, exit 1.
 pending refusedDrill || { run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||

@@ -536,6 +536,31 @@ private slots:
         }
     }
 
+    // The page's engine through its one seam: the page started with the bridge
+    // already a global (WebEngine holds its start until the channel is up), and
+    // a script's value of each kind comes back, at once or from the event loop.
+    void editorView()
+    {
+        openWindow();
+        QCOMPARE(js("[typeof cppInterface.receiveMessage, typeof cppInterface.sendMessage.connect,"
+                    " pageShell.connected].join()").toString(), QStringLiteral("function,function,true"));
+        const QVariantList values = js("[37, 2.5, 'Se\u00e1n', true, [1, 'two'], {id: 37, text: 'x'}]").toList();
+        QCOMPARE(values.size(), 6);
+        QCOMPARE(values[0].toInt(), 37);
+        QCOMPARE(values[1].toDouble(), 2.5);
+        QCOMPARE(values[2].toString(), u16(u"Se\u00E1n"));
+        QCOMPARE(values[3].toBool(), true);
+        QCOMPARE(values[4].toList(), QVariantList({1, "two"}));
+        QCOMPARE(values[5].toMap().value("id").toInt(), 37);
+        QCOMPARE(values[5].toMap().value("text").toString(), QStringLiteral("x"));
+        // Answers come in the order asked, each to its own caller.
+        QStringList answers;
+        for (int i = 0; i < 3; ++i)
+            view()->runScript(QString("'answer %1'").arg(i), [&answers](const QVariant &v) { answers << v.toString(); });
+        QTRY_COMPARE(answers, QStringList({"answer 0", "answer 1", "answer 2"}));
+        QCOMPARE(EditorView::engineName(), QString::fromLatin1(QT_VERSION_MAJOR == 5 ? "webkit" : "webengine"));
+    }
+
     void bridge()
     {
         openWindow();
