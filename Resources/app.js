@@ -398,10 +398,22 @@
         shell.videoClubLogo = animation.shownClubLogo();
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        generator.getPixels(0, sendVideoPicture);
+        if (bridgeCarriesBytes()) {
+            generator.getPixels(0, sendVideoPicture);
+        } else {
+            generator.getImage(0, sendVideoPicture);
+        }
     }
 
-    // A drill the generator refused ends the export with the reason. The
+    // A bridge of host objects in the page carries the canvas's bytes as
+    // they are; a web channel carries only text and numbers, and a JPEG is
+    // then far less to carry than the bytes written out as numbers.
+    function bridgeCarriesBytes() {
+        return !(window.qt && window.qt.webChannelTransport);
+    }
+
+    // The picture is canvas pixels or a JPEG data URL (sent as `pixels` or
+    // `imageData`). A drill the generator refused ends the export with the reason. The
     // chain is held for the host's answer before the picture is sent: the
     // answer may come inside the send.
     function sendVideoPicture(pixels, refusal) {
@@ -427,9 +439,9 @@
             frameHeight: shell.videoWidth / shell.animation.aspectRatio,
             frameNumber: shell.frameCounter,
             nFrames: shell.nFrames,
-            frameRate: shell.videoRate,
-            pixels: pixels
+            frameRate: shell.videoRate
         };
+        picture[typeof pixels === 'string' ? 'imageData' : 'pixels'] = pixels;
         if (shell.frameCounter === 0 && shell.videoClubLogo) {
             picture.clubLogo = shell.videoClubLogo;
         }

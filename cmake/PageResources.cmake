@@ -53,7 +53,7 @@ configure_file(${qrc_file}.in ${qrc_file} COPYONLY)
 set(qrc_cpp ${CMAKE_BINARY_DIR}/qrc_resources.cpp)
 add_custom_command(
   OUTPUT ${qrc_cpp}
-  COMMAND Qt5::rcc --name resources --output ${qrc_cpp} ${qrc_file}
+  COMMAND ${DRILLMORA_QT}::rcc --name resources --output ${qrc_cpp} ${qrc_file}
   DEPENDS ${qrc_file} ${qrc_depends} artwork
   COMMENT "Packing the editor page into the program's resources"
   VERBATIM)
@@ -61,7 +61,7 @@ add_custom_command(
 # An object library so every executable that links it gets the resources
 # registered by static initialisation, without Q_INIT_RESOURCE calls.
 add_library(drillmora_resources OBJECT ${qrc_cpp})
-target_link_libraries(drillmora_resources PRIVATE Qt5::Core)
+target_link_libraries(drillmora_resources PRIVATE ${DRILLMORA_QT}::Core)
 
 # license.txt beside the program: the project's licence, then the notices of
 # the third-party components the program ships.

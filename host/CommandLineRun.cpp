@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "CommandLineExports.h"
+#include "EditorView.h"
 #include "ExportRunner.h"
 #include "PageFonts.h"
 #include "mainWindow.h"
@@ -34,6 +35,8 @@ int runExports(const QList<ExportJob> &jobs)
         return CommandLine::ExitFailed;
     }
     PageFonts::install();
+    // Standard error is for the progress lines: one per drill.
+    EditorView::quietEngineMessages();
     mainWindow window(mainWindow::Presentation::Hidden);
     QObject::connect(&runner, &ExportRunner::progress, [](const QString &line) {
         print(stderr, line + QLatin1Char('\n'));

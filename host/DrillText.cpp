@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-static bool isNumber(const QStringRef &digits)
+static bool isNumber(QStringView digits)
 {
     return std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= '0' && c <= '9'; });
 }
@@ -12,7 +12,7 @@ DrillText::DrillText(const QString &text, int shownFrameAt, int shownFrameLength
 {
     // Only a number is a selected frame: a span over anything else would hide a real change.
     if (shownFrameAt >= 0 && shownFrameLength > 0 && shownFrameAt <= text.size() - shownFrameLength
-        && isNumber(text.midRef(shownFrameAt, shownFrameLength))) {
+        && isNumber(QStringView(text).mid(shownFrameAt, shownFrameLength))) {
         m_shownFrameAt = shownFrameAt;
         m_shownFrameLength = shownFrameLength;
     }
@@ -40,6 +40,6 @@ bool DrillText::isSameDrillAs(const DrillText &other) const
     const int tail = m_text.size() - m_shownFrameAt - m_shownFrameLength;
     const int otherTail = other.m_text.size() - other.m_shownFrameAt - other.m_shownFrameLength;
     return m_shownFrameAt == other.m_shownFrameAt && tail == otherTail &&
-           m_text.leftRef(m_shownFrameAt) == other.m_text.leftRef(other.m_shownFrameAt) &&
-           m_text.rightRef(tail) == other.m_text.rightRef(otherTail);
+           QStringView(m_text).left(m_shownFrameAt) == QStringView(other.m_text).left(other.m_shownFrameAt) &&
+           QStringView(m_text).right(tail) == QStringView(other.m_text).right(otherTail);
 }

@@ -4,6 +4,23 @@
 
 #include <clocale>
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+
+void FileNameCodec::install()
+{
+    std::setlocale(LC_ALL, "");
+}
+
+QStringList FileNameCodec::arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+#else
+
 namespace {
 
 // No registered encoding has this number: the codec is only ever found as
@@ -186,3 +203,5 @@ QByteArray FileNameCodec::convertFromUnicode(const QChar *in, int length, Conver
     }
     return out;
 }
+
+#endif

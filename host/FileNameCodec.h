@@ -1,6 +1,10 @@
 #ifndef FILENAMECODEC_H
 #define FILENAMECODEC_H
 
+#include <QStringList>
+#include <QtGlobal>
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
 
 // The locale's encoding for a UTF-8 locale, made to carry every file name.
@@ -25,6 +29,9 @@ public:
     // The process arguments as the program's strings, argv[0] first.
     static QStringList arguments(int argc, char *argv[]);
 
+    // Whether names that are not UTF-8 keep their bytes.
+    static constexpr bool carriesAnyName() { return true; }
+
     QByteArray name() const override;
     int mibEnum() const override;
 
@@ -32,5 +39,23 @@ protected:
     QString convertToUnicode(const char *in, int length, ConverterState *state) const override;
     QByteArray convertFromUnicode(const QChar *in, int length, ConverterState *state) const override;
 };
+
+#else
+// Qt 6 reads and writes every name as UTF-8 and offers no way to change
+// that: there, a name that is not UTF-8 cannot be carried, and the locale's
+// text encoding is UTF-8.
+class FileNameCodec
+{
+public:
+    // Sets the locale from the environment, as the application object would.
+    static void install();
+
+    // The process arguments as the program's strings, argv[0] first.
+    static QStringList arguments(int argc, char *argv[]);
+
+    // Whether names that are not UTF-8 keep their bytes (false here).
+    static constexpr bool carriesAnyName() { return false; }
+};
+#endif
 
 #endif // FILENAMECODEC_H

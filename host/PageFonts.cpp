@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QWebSettings>
 
 namespace {
 const char *const kFaces[] = {
@@ -27,9 +26,5 @@ bool PageFonts::install()
 
     for (const char *alias : kAliases)
         QFont::insertSubstitution(QString::fromLatin1(alias), family());
-
-    QWebSettings *web = QWebSettings::globalSettings();
-    web->setFontFamily(QWebSettings::StandardFont, family());
-    web->setFontFamily(QWebSettings::SansSerifFont, family());
     return allLoaded;
 }

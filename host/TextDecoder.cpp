@@ -2,7 +2,11 @@
 
 #include "FileNameCodec.h"
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
+#else
+#include <QStringDecoder>
+#endif
 
 namespace {
 
@@ -59,10 +63,69 @@ bool isValidUtf8(const QByteArray &bytes)
 
 } // namespace
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+namespace {
+
+// A text that begins with a byte-order mark of UTF-8, UTF-16 or UTF-32,
+// decoded without the mark; else null.
+QString decodeMarked(const QByteArray &bytes)
+{
+    QTextCodec *marked = QTextCodec::codecForUtfText(bytes, nullptr);
+    if (!marked)
+        return QString();
+    const QString text = marked->toUnicode(bytes);
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+// Valid UTF-8 taken as it stands: a U+FEFF that follows invalid bytes is
+// text there, not a byte-order mark.
+QString decodeUtf8Run(const char *data, int length)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return QTextCodec::codecForMib(106)->toUnicode(data, length, &state);
+}
+
+// Bytes that are not UTF-8, in the locale's encoding (Latin-1 under a
+// Latin-1 locale; U+FFFD under UTF-8, as always).
+QString decodeInvalidRun(const QByteArray &bytes)
+{
+    return FileNameCodec::textCodecForLocale()->toUnicode(bytes);
+}
+
+} // namespace
+#else
+namespace {
+
+QString decodeMarked(const QByteArray &bytes)
+{
+    const auto encoding = QStringConverter::encodingForData(bytes);
+    if (!encoding || *encoding == QStringConverter::System || *encoding == QStringConverter::Latin1)
+        return QString();
+    QStringDecoder decoder(*encoding);
+    QString text = decoder.decode(bytes);
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString decodeUtf8Run(const char *data, int length)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(data, length));
+}
+
+// Qt 6 takes every locale as UTF-8: a stray byte is shown as U+FFFD.
+QString decodeInvalidRun(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+#endif
+
 QString TextDecoder::decode(const QByteArray &bytes)
 {
-    if (QTextCodec *marked = QTextCodec::codecForUtfText(bytes, nullptr))
-        return marked->toUnicode(bytes);
+    const QString marked = decodeMarked(bytes);
+    if (!marked.isNull())
+        return marked;
 
     // Nearly every file is well-formed throughout, and decoded at once
     // several times faster than run by run (no byte-order mark is left to
@@ -70,19 +133,14 @@ QString TextDecoder::decode(const QByteArray &bytes)
     if (isValidUtf8(bytes))
         return QString::fromUtf8(bytes);
 
-    QTextCodec *locale = FileNameCodec::textCodecForLocale();
-    QTextCodec *utf8 = QTextCodec::codecForMib(106);
     QString text;
     text.reserve(bytes.size());
     int runStart = 0;   // start of the current valid UTF-8 run
     int invalidStart = -1;
     int i = 0;
     const auto flushValid = [&](int end) {
-        // A fresh state for each run: a run that follows invalid bytes may
-        // start with U+FEFF, which is text there, not a byte-order mark.
-        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
         if (end > runStart)
-            text += utf8->toUnicode(bytes.constData() + runStart, end - runStart, &state);
+            text += decodeUtf8Run(bytes.constData() + runStart, end - runStart);
     };
     while (i < bytes.size()) {
         const int n = validSequenceLength(bytes, i);
@@ -95,14 +153,14 @@ QString TextDecoder::decode(const QByteArray &bytes)
             continue;
         }
         if (invalidStart >= 0) {
-            text += locale->toUnicode(bytes.mid(invalidStart, i - invalidStart));
+            text += decodeInvalidRun(bytes.mid(invalidStart, i - invalidStart));
             invalidStart = -1;
             runStart = i;
         }
         i += n;
     }
     if (invalidStart >= 0)
-        text += locale->toUnicode(bytes.mid(invalidStart));
+        text += decodeInvalidRun(bytes.mid(invalidStart));
     else
         flushValid(bytes.size());
     return text;

@@ -1,10 +1,10 @@
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "CommandLineRun.h"
+#include "EditorView.h"
 #include "FileNameCodec.h"
 #include "HeadlessPlatform.h"
 #include "PageFonts.h"
-#include "ScriptEngineWorkarounds.h"
 #include "TerminationSignals.h"
 #include "mainWindow.h"
 
@@ -12,7 +12,7 @@
 
 int main(int argc, char *argv[])
 {
-    ScriptEngineWorkarounds::apply();
+    EditorView::prepareProcess();
     FileNameCodec::install();
     // Read once before the application object, which opens the display:
     // the runs that need no window never touch one.

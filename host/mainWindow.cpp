@@ -4,6 +4,7 @@
 #include "AnimationFile.h"
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
+#include "EditorView.h"
 #include "ExportProgress.h"
 #include "FileErrorText.h"
 #include "LicenseDialog.h"
@@ -15,7 +16,6 @@
 #include "ReportExport.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
-#include "ScriptEngineWorkarounds.h"
 #include "ShortLabelDialog.h"
 #include "VideoExport.h"
 #include "VideoOptionsDialog.h"
@@ -33,6 +33,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -43,8 +44,6 @@
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QWebFrame>
-#include <QWebView>
 
 namespace {
 
@@ -171,14 +170,10 @@ void mainWindow::setUpWindow()
 
 void mainWindow::createWebView()
 {
-    ScriptEngineWorkarounds::apply();
-    m_webView = new QWebView(this);
-    QWebFrame *frame = m_webView->page()->mainFrame();
-    frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-    frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-    // No reload or back entries, and drops go to the window, which opens them.
-    m_webView->setContextMenuPolicy(Qt::NoContextMenu);
-    m_webView->setAcceptDrops(false);
+    // No scroll bars, no reload or back entries, and drops go to the
+    // window, which opens them.
+    m_editorView = new EditorView(this);
+    m_webView = m_editorView->widget();
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -293,10 +288,9 @@ void mainWindow::showMessage(const QString &title, const QString &text, const QS
 
 void mainWindow::connectSignals()
 {
-    QWebFrame *frame = m_webView->page()->mainFrame();
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
-    connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, &mainWindow::addJSObject);
-    connect(frame, &QWebFrame::loadFinished, this, &mainWindow::onLoadFinished);
+    connect(m_editorView, &EditorView::windowObjectCleared, this, &mainWindow::addJSObject);
+    connect(m_editorView, &EditorView::loadFinished, this, &mainWindow::onLoadFinished);
 }
 
 // The page says it is ready ("pageReady") once its start function has set
@@ -355,12 +349,12 @@ bool mainWindow::reportedInstead(const QString &text)
 
 void mainWindow::startLoading()
 {
-    m_webView->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
+    m_editorView->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
 }
 
 void mainWindow::addJSObject()
 {
-    m_webView->page()->mainFrame()->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), m_bridge);
+    m_editorView->exposeObject(QStringLiteral("cppInterface"), m_bridge);
 }
 
 void mainWindow::processMessage(QVariantMap message)

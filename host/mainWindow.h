@@ -14,12 +14,12 @@
 #include <memory>
 
 class AboutDialog;
+class EditorView;
 class ExportProgress;
 class PictureExport;
 class ReportExport;
 class VideoExport;
 class QSplashScreen;
-class QWebView;
 class RecoveryStore;
 class jsInterface;
 struct RecoveredDrill;
@@ -231,7 +231,9 @@ private:
 
     QPointer<QSplashScreen> m_splash;
     jsInterface *m_bridge = nullptr;
-    QWebView *m_webView = nullptr;
+    EditorView *m_editorView = nullptr;
+    // The view's widget: the parent of the host's dialogs.
+    QWidget *m_webView = nullptr;
     QString m_lastUsedFolder;
     QPointer<AboutDialog> m_aboutDialog;
     QHash<QString, Handler> m_handlers;

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds into build/.
+# Installs what is missing, then configures and builds. The page engine is
+# $DRILLMORA_ENGINE (webkit or webengine), else scripts/default-engine.sh's;
+# WebKit builds into build/, WebEngine into build-webengine/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/install-dependencies.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j"$(nproc)"
+engine="${DRILLMORA_ENGINE:-$("$root/scripts/default-engine.sh")}"
+build="$("$root/scripts/build-dir.sh" "$engine")"
+"$root/scripts/install-dependencies.sh" "$engine"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRILLMORA_ENGINE="$engine" >/dev/null
+cmake --build "$build" -j"$(nproc)"

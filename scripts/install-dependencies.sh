@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Drillmora needs on Debian 12:
 # Debian packages (only those missing) and the pinned page libraries from npm.
+# Usage: install-dependencies.sh [webkit] [webengine]: the page engines to
+# build for (default: the one scripts/default-engine.sh names).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+engines=("$@")
+[ ${#engines[@]} -gt 0 ] || engines=("$(scripts/default-engine.sh)")
+
 packages=(
   # build
-  cmake g++ make pkg-config qtbase5-dev libqt5webkit5-dev
+  cmake g++ make pkg-config
   # the MP4 encoder (FFmpeg's libraries, with libx264)
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # the page font bundled into the resources, and the artwork renderer
@@ -26,6 +31,18 @@ packages=(
   # (tests/e2e/tools/coach-session.py), a developer's tool
   xdotool
 )
+
+for engine in "${engines[@]}"; do
+  case "$engine" in
+    # Qt 5 with QtWebKit (Debian 12 and older)
+    webkit) packages+=(qtbase5-dev libqt5webkit5-dev) ;;
+    # Qt 6 with Qt WebEngine and its web channel (which carries qwebchannel.js
+    # in its library); Qt 6 Test is in qt6-base-dev, and Qt Quick, which
+    # WebEngine stands on, needs Qt 6 OpenGL's development files
+    webengine) packages+=(qt6-base-dev libqt6opengl6-dev libgl-dev qt6-webengine-dev qt6-webchannel-dev) ;;
+    *) echo "install-dependencies.sh: unknown engine $engine (webkit or webengine)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

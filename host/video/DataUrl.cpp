@@ -6,5 +6,5 @@ QByteArray DataUrl::payload(const QString &dataUrl)
     if (start < 0)
         return QByteArray();
     const int end = dataUrl.indexOf(QLatin1Char(','), start + 1);
-    return QByteArray::fromBase64(dataUrl.midRef(start + 1, end < 0 ? -1 : end - start - 1).toLatin1());
+    return QByteArray::fromBase64(QStringView(dataUrl).mid(start + 1, end < 0 ? -1 : end - start - 1).toLatin1());
 }

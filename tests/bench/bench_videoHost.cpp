@@ -7,6 +7,7 @@
 // as JPEG data URLs.
 #include "ApplicationIdentity.h"
 #include "BoundedImageReader.h"
+#include "EditorView.h"
 #include "ModalDriver.h"
 #include "Mp4Encoder.h"
 #include "VideoPicture.h"
@@ -22,8 +23,6 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QWebFrame>
-#include <QWebView>
 
 #include <cmath>
 #include <sys/resource.h>
@@ -77,6 +76,7 @@ int main(int argc, char *argv[])
 {
     Q_UNUSED(argc);
     int appArgc = 1;
+    EditorView::prepareProcess();
     QApplication app(appArgc, argv);
     ApplicationIdentity::apply();
     QTextStream out(stdout);
@@ -91,8 +91,7 @@ int main(int argc, char *argv[])
 
     mainWindow window;
     QEventLoop loading;
-    QObject::connect(window.findChild<QWebView *>()->page()->mainFrame(), &QWebFrame::loadFinished, &loading,
-                     &QEventLoop::quit);
+    QObject::connect(window.findChild<EditorView *>(), &EditorView::loadFinished, &loading, &QEventLoop::quit);
     loading.exec();
     out << "peak memory with the page loaded, before the export: " << peakKiB() / 1024 << " MiB\n";
     auto *bridge = window.findChild<jsInterface *>();

@@ -9,10 +9,13 @@
 #include "CommandLine.h"
 #include "CommandLineExports.h"
 #include "DrillText.h"
+#include "EditorView.h"
 #include "ExportRunner.h"
 #include "FileNameCodec.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "PageScript.h"
+#include "PendingTests.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "RecoveryStore.h"
@@ -26,7 +29,6 @@
 #include "jsInterface.h"
 #include "mainWindow.h"
 
-#include <QtWebKitWidgets>
 #include <QtWidgets>
 
 #include <csignal>
@@ -80,12 +82,14 @@ QByteArray encoded(const QImage &picture, const char *format = "JPEG")
     return buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format, 95) ? bytes : QByteArray();
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 // Qt keeps every codec made, and finds one by name among them.
 QTextCodec *fileNameCodec()
 {
     static QTextCodec *const codec = new FileNameCodec;
     return codec;
 }
+#endif
 
 QString jpegUrl(const QImage &picture) { return "data:image/jpeg;base64," + encoded(picture).toBase64(); }
 
@@ -227,8 +231,8 @@ class tst_Host : public QObject
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void send(const Message &m) { m_bridge->receiveMessage(m); }
     QProgressDialog *progress() const { return m_window->findChild<QProgressDialog *>(); }
-    QWebFrame *frame() const { return m_window->findChild<QWebView *>()->page()->mainFrame(); }
-    QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
+    EditorView *view() const { return editorViewOf(m_window.data()); }
+    QVariant js(const QString &script) const { return runInPage(view(), script); }
 
     // With `pageAnswers` false the test plays the page, and the real one sends nothing. Queued, the
     // host's messages reach the page from the event loop, as a web channel delivers them.
@@ -240,6 +244,8 @@ class tst_Host : public QObject
         m_bridge->setDelivery(delivery);
         QSignalSpy loaded(m_window.data(), &mainWindow::pageLoaded);
         QVERIFY(loaded.wait(30000));
+        if (pageAnswers)
+            QVERIFY(waitForPageStart(view()));
         if (!pageAnswers)
             QObject::disconnect(m_bridge, &jsInterface::sendMessage, nullptr, nullptr);
         QCoreApplication::processEvents(); // what the host sent the page at the start, queued
@@ -283,17 +289,22 @@ class tst_Host : public QObject
     QScopedPointer<mainWindow> m_window;
     jsInterface *m_bridge = nullptr;
     QScopedPointer<QSignalSpy> m_sent;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QTextCodec *m_locale = QTextCodec::codecForLocale();
+#endif
     QScopedPointer<QTemporaryDir> m_dir;
 
 private slots:
     void init()
     {
+        SKIP_IF_PENDING_ON_THIS_ENGINE();
         ApplicationIdentity::apply();
         usePrivateSettings();
         m_dir.reset(new QTemporaryDir);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         // A legacy locale: files written before the move to UTF-8 still open.
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+#endif
     }
 
     void cleanup()
@@ -301,7 +312,9 @@ private slots:
         m_window.reset();
         QDir(RecoveryStore::defaultFolder()).removeRecursively();
         m_dir.reset(); // under the codec its file names were made with
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         QTextCodec::setCodecForLocale(m_locale);
+#endif
     }
 
     void textDecoding()
@@ -322,7 +335,14 @@ private slots:
             {"file names", "a\xE9" "b \xC3\xA9", u16(u"a\uFFFDb \u00E9")},
         };
         for (const auto &row : rows) {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
             QTextCodec::setCodecForLocale(row.locale == QByteArray("file names") ? fileNameCodec() : QTextCodec::codecForName(row.locale));
+#else
+            // Qt 6 takes every locale as UTF-8: only the rows that do not read a legacy one.
+            if (row.locale != QByteArray("file names") && !QStringConverter::encodingForData(row.bytes)
+                && !QUtf8StringView(row.bytes).isValidUtf8())
+                continue;
+#endif
             QCOMPARE(TextDecoder::decode(row.bytes), row.expected);
         }
     }
@@ -335,6 +355,9 @@ private slots:
     // back as they were, from the command line to the file opened.
     void fileNames()
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        QSKIP("Qt 6 reads and writes every file name as UTF-8");
+#else
         QTextCodec *codec = fileNameCodec();
         const QByteArray names[] = {"caf\xC3\xA9 \xF0\x9F\x8F\x89", "caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                                     "\xE2\x82", "\xE2\x82x", "\xFF\xFE", "\xF0\x9F\x8F"};
@@ -369,6 +392,7 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromLatin1(raw)) && QFileInfo(arguments[1]).size() > 0);
         QVERIFY2(AnimationFile::readFirstLine(arguments[1], &line, &error) && line == u16(u"{\"caf\u00E9\":1}"), qPrintable(error));
         QVERIFY(::access(raw.constData(), R_OK) == 0);
+#endif
     }
 
     void reading()
@@ -472,7 +496,7 @@ private slots:
             {a, at, 1, true}, {other, at, 1, true}, {longer, at, 2, true}, {changed, at, 1, false},
             {other, at + 1, 1, false}, {longer, at, 1, false}, {a + " ", at, 1, false}, {' ' + a, at + 1, 1, false},
             // A span that is missing or not inside the text: the whole texts count.
-            {a, -1, 1, true}, {other, -1, 1, false}, {other, at, 0, false}, {other, at, a.size(), false}, {other, a.size(), 1, false},
+            {a, -1, 1, true}, {other, -1, 1, false}, {other, at, 0, false}, {other, at, int(a.size()), false}, {other, int(a.size()), 1, false},
         };
         for (const auto &row : rows) {
             const DrillText text(row.text, row.at, row.length), saved(a, at, 1);
@@ -600,22 +624,48 @@ private slots:
         }
     }
 
+    // The page's engine through its one seam: the page started with the bridge
+    // already a global (WebEngine holds its start until the channel is up), and
+    // a script's value of each kind comes back, at once or from the event loop.
+    void editorView()
+    {
+        openWindow();
+        QCOMPARE(js("[typeof cppInterface.receiveMessage, typeof cppInterface.sendMessage.connect,"
+                    " pageShell.connected].join()").toString(), QStringLiteral("function,function,true"));
+        const QVariantList values = js("[37, 2.5, 'Se\u00e1n', true, [1, 'two'], {id: 37, text: 'x'}]").toList();
+        QCOMPARE(values.size(), 6);
+        QCOMPARE(values[0].toInt(), 37);
+        QCOMPARE(values[1].toDouble(), 2.5);
+        QCOMPARE(values[2].toString(), u16(u"Se\u00E1n"));
+        QCOMPARE(values[3].toBool(), true);
+        QCOMPARE(values[4].toList(), QVariantList({1, "two"}));
+        QCOMPARE(values[5].toMap().value("id").toInt(), 37);
+        QCOMPARE(values[5].toMap().value("text").toString(), QStringLiteral("x"));
+        // Answers come in the order asked, each to its own caller.
+        QStringList answers;
+        for (int i = 0; i < 3; ++i)
+            view()->runScript(QString("'answer %1'").arg(i), [&answers](const QVariant &v) { answers << v.toString(); });
+        QTRY_COMPARE(answers, QStringList({"answer 0", "answer 1", "answer 2"}));
+        QCOMPARE(EditorView::engineName(), QString::fromLatin1(QT_VERSION_MAJOR == 5 ? "webkit" : "webengine"));
+    }
+
     void bridge()
     {
         openWindow();
         // A page reload clears the window object; the bridge must be there again.
-        QSignalSpy loaded(frame(), &QWebFrame::loadFinished);
+        QSignalSpy loaded(view(), &EditorView::loadFinished);
         js("location.reload()");
         QVERIFY(loaded.wait(20000));
-        // The page's receiver runs inside its own send call; the id goes over
-        // as a number and comes back as its digits.
+        // The reply reaches the page's receiver (inside the send call with
+        // WebKit, later with a web channel); the id goes over as a number and
+        // comes back as its digits.
         auto driver = ModalDriver::answer<QInputDialog>([](QInputDialog *d) { d->setTextValue("Kick-off"), d->accept(); });
-        QCOMPARE(js("(function () { var got = null; function receive(m) { got = m; }"
-                    "  cppInterface.sendMessage.connect(receive);"
-                    "  cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?', id: 37});"
-                    "  cppInterface.sendMessage.disconnect(receive);"
-                    "  return got && [got.msgType, got.text, typeof got.id, got.id].join('|'); })()").toString(),
-                 QStringLiteral("itemLabelResponse|Kick-off|string|37"));
+        js("window.bridgeReply = null; window.bridgeReceive = function (m) {"
+           "  bridgeReply = [m.msgType, m.text, typeof m.id, m.id].join('|');"
+           "  cppInterface.sendMessage.disconnect(bridgeReceive); };"
+           "cppInterface.sendMessage.connect(bridgeReceive);"
+           "cppInterface.receiveMessage({msgType: 'promptForItemLabel', displayMessage: 'Label?', id: 37});");
+        QTRY_COMPARE(js("bridgeReply").toString(), QStringLiteral("itemLabelResponse|Kick-off|string|37"));
 
         const QString shortLabel = "promptForItemShortLabel";
         const struct { Message request; QString typed, dialog, reply; } prompts[] = {
@@ -635,7 +685,7 @@ private slots:
             QString dialog;
             driver = ModalDriver::answer<QInputDialog>([&](QInputDialog *d) {
                 dialog = d->windowTitle() + '|' + d->labelText() + '|' + d->textValue();
-                QCOMPARE(d->parentWidget(), m_window->findChild<QWebView *>());
+                QCOMPARE(d->parentWidget(), view()->widget());
                 if (!row.typed.isNull())
                     d->setTextValue(row.typed);
                 row.reply.isNull() ? d->reject() : d->accept();
@@ -686,7 +736,8 @@ private slots:
                 m_window->openAnimation(row.detail);
             else
                 send({{"msgType", row.type}, {"errorInfo", row.detail}, {"strToSave", "new"}});
-            QCOMPARE(said, row.shown);
+            // The page's answer to an open may come later, from the event loop.
+            QTRY_COMPARE(said, row.shown);
             QVERIFY(!formats.contains(Qt::RichText) && !formats.contains(Qt::AutoText));
             QVERIFY2(tooNarrow <= 0, qPrintable(QString("%1 pixels too narrow for its title: %2").arg(tooNarrow).arg(said)));
         }
@@ -1131,6 +1182,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     int appArgc = 1;
+    EditorView::prepareProcess();
     QApplication app(appArgc, argv);
     tst_Host test;
     return QTest::qExec(&test, argc, argv);

@@ -76,7 +76,12 @@ synopsis="$(head -n1 <<<"$description")" long="$(tail -n +2 <<<"$description")"
 bad="$(grep -v '^ [^ ;]' <<<"$long" || true)"
 [ -z "$bad" ] || fail "description lines not in Debian form: $bad"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5; do
+# The libraries of the page engine the build was made with.
+case "$(sed -n 's/^DRILLMORA_ENGINE:STRING=//p' "$build/CMakeCache.txt")" in
+  webengine) libs="libqt6core6 libqt6gui6 libqt6widgets6 libqt6webenginewidgets6 libqt6webchannel6 qt6-qpa-plugins" ;;
+  *) libs="libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5" ;;
+esac
+for lib in libc6 libstdc++6 $libs; do
   tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
 done
 listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)"

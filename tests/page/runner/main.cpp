@@ -1,8 +1,10 @@
 // pagetests [--size WxH] [--timeout SECONDS] TEST.js...: each file in a fresh editor page with a
-// fake host bridge, after harness.js and fixture.js; prints "PASS name" or "FAIL name: reason".
+// fake host bridge (fake-bridge.js), after harness.js and fixture.js, in the engine the program is
+// built with; prints "PASS name" or "FAIL name: reason".
 
+#include "EditorView.h"
 #include "PageFonts.h"
-#include "ScriptEngineWorkarounds.h"
+#include "PageScript.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,12 +12,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QGridLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
-#include <QWebFrame>
-#include <QWebPage>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -27,71 +30,26 @@ void printLine(const QString &line)
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
 }
-} // namespace
 
-// `cppInterface`: the real bridge's signal and slot; the others let a test play the host.
-class FakeBridge : public QObject
+QString readFile(const QString &path)
 {
-    Q_OBJECT
-signals:
-    void sendMessage(QVariantMap message);
-
-public slots:
-    // A programmed reply comes as the reply mode says: "nested" at once, inside the page's call,
-    // as QtWebKit delivers the host's; "queued" from the event loop once the call has returned,
-    // as a web channel does; "held" only when the test calls releaseReplies(), after whatever
-    // the coach did meanwhile.
-    void receiveMessage(QVariantMap message)
-    {
-        m_received.append(message);
-        const QString type = message.value(QStringLiteral("msgType")).toString();
-        if (!m_replies.contains(type))
-            return;
-        QVariantMap reply = m_replies.value(type);
-        for (const QString &key : m_echoes.value(type))
-            reply.insert(key, message.value(key).toString());
-        if (m_mode == QLatin1String("held"))
-            m_held.append(reply);
-        else if (m_mode == QLatin1String("queued"))
-            QTimer::singleShot(0, this, [this, reply] { emit sendMessage(reply); });
-        else
-            emit sendMessage(reply);
-    }
-    void emitToPage(QVariantMap message) { emit sendMessage(message); }
-    // `echoed`: keys of the page's message copied into the reply, as text.
-    void setReply(const QString &type, QVariantMap reply, const QStringList &echoed = QStringList())
-    {
-        m_replies.insert(type, reply);
-        m_echoes.insert(type, echoed);
-    }
-    void clearReplies() { m_replies.clear(); m_held.clear(); m_mode = QStringLiteral("nested"); }
-    void setReplyMode(const QString &mode) { m_mode = mode; }
-    // The held replies, in the order their messages came; returns how many.
-    int releaseReplies()
-    {
-        const QList<QVariantMap> held = m_held;
-        m_held.clear();
-        for (const QVariantMap &reply : held)
-            emit sendMessage(reply);
-        return held.size();
-    }
-    QVariantList receivedMessages() const { return m_received; }
-    void clearReceivedMessages() { m_received.clear(); }
-
-private:
-    QVariantList m_received;
-    QHash<QString, QVariantMap> m_replies;
-    QHash<QString, QStringList> m_echoes;
-    QString m_mode = QStringLiteral("nested");
-    QList<QVariantMap> m_held;
-};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+} // namespace
 
 // `pageTestHost`, to which the harness reports. The page logs nothing, so every console message
 // (uncaught exceptions included) fails the running test, or counts as a failure between tests.
-class TestPage : public QWebPage
+class TestHost : public QObject
 {
     Q_OBJECT
 public:
+    explicit TestHost(EditorView *view)
+        : m_view(view)
+    {
+        connect(view, &EditorView::consoleMessage, this, &TestHost::consoleMessage);
+    }
+
     int passed = 0;
     int failed = 0;
     int testCount = -1; // until the harness has run every test
@@ -121,20 +79,15 @@ public slots:
         m_errors.clear();
     }
     void allFinished(int count) { testCount = count; emit finished(); }
-    void scriptFailed(const QString &url)
-    {
-        fail(QStringLiteral("script ") + url, QStringLiteral("could not be loaded"));
-        allFinished(0);
-    }
     // From the event loop, as a window resize comes, not in the middle of the page's script.
     void resizeViewport(int width, int height)
     {
-        QTimer::singleShot(0, this, [this, width, height] { setViewportSize(QSize(width, height)); });
+        QTimer::singleShot(0, this, [this, width, height] { m_view->widget()->window()->resize(width, height); });
     }
     void log(const QString &text) { printLine(QStringLiteral("# ") + text); }
 
-protected:
-    void javaScriptConsoleMessage(const QString &message, int line, const QString &source) override
+private:
+    void consoleMessage(const QString &message, int line, const QString &source)
     {
         // jsPDF leaves the page's own global Button alone, as wanted, and says so.
         if (message.startsWith(QLatin1String("AcroForm-Classes are not populated")))
@@ -147,94 +100,114 @@ protected:
             m_errors.append(QStringLiteral("uncaught page error: ") + text);
     }
 
-private:
+    EditorView *m_view;
     QString m_current;
     QStringList m_errors;
 };
 
 namespace {
 // The engine skips a script missing from the resources silently; its globals are missed.
-void checkGlobals(TestPage &page)
+void checkGlobals(EditorView &view, TestHost &host)
 {
     QFile list(QDir(QStringLiteral(PAGE_TESTS_DIR)).filePath(QStringLiteral("page-globals.txt")));
     if (!list.open(QIODevice::ReadOnly))
-        page.fail(QStringLiteral("globals"), QStringLiteral("cannot read ") + list.fileName());
+        host.fail(QStringLiteral("globals"), QStringLiteral("cannot read ") + list.fileName());
+    QStringList names;
     for (const QString &line : QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'))) {
         for (const QString &name : line.simplified().split(QLatin1Char(' '))) {
-            if (!name.isEmpty() && !line.startsWith(QLatin1Char('#'))
-                && page.mainFrame()->evaluateJavaScript(QStringLiteral("typeof window['%1']").arg(name))
-                       .toString() == QLatin1String("undefined"))
-                page.fail(QStringLiteral("global ") + name, QStringLiteral("not defined once the page has loaded"));
+            if (!name.isEmpty() && !line.startsWith(QLatin1Char('#')))
+                names.append(QLatin1Char('"') + name + QLatin1Char('"'));
         }
     }
+    // One question for all: each answer from WebEngine is a round trip.
+    const QStringList missing = runInPage(&view, QStringLiteral("[%1].filter(function (name) {"
+                                                                " return typeof window[name] === 'undefined'; })")
+                                                     .arg(names.join(QLatin1Char(','))))
+                                    .toStringList();
+    for (const QString &name : missing)
+        host.fail(QStringLiteral("global ") + name, QStringLiteral("not defined once the page has loaded"));
 }
 
-// As script files, in order, so that messages and stacks name file and line; the last starts the run.
+// As scripts of the page, in order, each named after its file so that messages and stacks name
+// file and line (a qrc: page may not load file: scripts under WebEngine); then the run starts.
 QString injectScripts(const QStringList &paths)
 {
-    QStringList urls;
-    for (const QString &path : paths)
-        urls.append(QLatin1Char('"') + QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                                           .toString(QUrl::FullyEncoded) + QLatin1Char('"'));
-    return QStringLiteral("[%1].forEach(function (src, i, all) {"
-                          " var s = document.createElement('script'); s.async = false; s.src = src;"
-                          " s.onerror = function () { pageTestHost.scriptFailed(src); };"
-                          " if (i === all.length - 1) { s.onload = function () { pageTestHarness.run(); }; }"
-                          " document.head.appendChild(s); });")
-        .arg(urls.join(QLatin1Char(',')));
+    QJsonArray files;
+    for (const QString &path : paths) {
+        const QString url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+        files.append(readFile(path) + QStringLiteral("\n//# sourceURL=") + url + QLatin1Char('\n'));
+    }
+    return QStringLiteral("%1.forEach(function (source) {"
+                          " var s = document.createElement('script'); s.text = source;"
+                          " document.head.appendChild(s); });"
+                          " pageTestHarness.run();")
+        .arg(QString::fromUtf8(QJsonDocument(files).toJson(QJsonDocument::Compact)));
 }
 
 void runFile(const QString &path, const QSize &viewport, int timeoutMs, int *passed, int *failed)
 {
-    FakeBridge bridge;
-    TestPage page;
-    page.setViewportSize(viewport);
-    QWebFrame *frame = page.mainFrame();
+    QWidget window;
+    EditorView view(&window);
+    TestHost host(&view);
+    // Laid out at the given size, as the editor's page is, and shown (offscreen): WebEngine
+    // neither draws nor runs timers at full rate in a page it takes for hidden.
+    window.setLayout(new QGridLayout);
+    window.layout()->setContentsMargins(0, 0, 0, 0);
+    window.layout()->addWidget(view.widget());
+    window.resize(viewport);
+    window.show();
+    const QDir dir(QStringLiteral(PAGE_TESTS_DIR));
+    view.addStartScript(readFile(dir.filePath(QStringLiteral("fake-bridge.js"))));
     // Before any page script runs, as the host exposes its bridge.
-    QObject::connect(frame, &QWebFrame::javaScriptWindowObjectCleared, [&] {
-        frame->addToJavaScriptWindowObject(QStringLiteral("cppInterface"), &bridge);
-        frame->addToJavaScriptWindowObject(QStringLiteral("pageTestHost"), &page);
+    QObject::connect(&view, &EditorView::windowObjectCleared, &view, [&] {
+        view.exposeObject(QStringLiteral("pageTestHost"), &host);
     });
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&page, &TestPage::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&host, &TestHost::finished, &loop, &QEventLoop::quit);
     bool loaded = false;
-    auto loading = QObject::connect(&page, &QWebPage::loadFinished, &loop, [&](bool ok) {
+    auto loading = QObject::connect(&view, &EditorView::loadFinished, &loop, [&](bool ok) {
         loaded = ok;
         loop.quit();
     });
-    frame->load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
+    view.load(QUrl(QStringLiteral("qrc:/Resources/index.html")));
     timer.start(kLoadTimeoutMs);
     loop.exec();
     QObject::disconnect(loading);
 
     const QString name = QFileInfo(path).fileName();
-    const QDir dir(QStringLiteral(PAGE_TESTS_DIR));
     if (!loaded) {
-        page.fail(name, QStringLiteral("the page did not load"));
+        host.fail(name, QStringLiteral("the page did not load"));
+    } else if (!waitForPageStart(&view)) {
+        host.fail(name, QStringLiteral("the page did not start"));
     } else {
-        checkGlobals(page);
-        frame->evaluateJavaScript(injectScripts({dir.filePath(QStringLiteral("harness.js")),
-                                                 dir.filePath(QStringLiteral("fixture.js")), path}));
+        checkGlobals(view, host);
+        const QStringList scripts = {dir.filePath(QStringLiteral("harness.js")),
+                                     dir.filePath(QStringLiteral("fixture.js")), path};
+        for (const QString &script : scripts) {
+            if (!QFileInfo(script).isReadable())
+                host.fail(QStringLiteral("script ") + script, QStringLiteral("cannot be read"));
+        }
+        view.runScript(injectScripts(scripts));
         timer.start(timeoutMs);
-        if (page.testCount < 0)
+        if (host.testCount < 0)
             loop.exec();
-        if (page.testCount < 0)
-            page.fail(name, QStringLiteral("did not finish within %1 ms").arg(timeoutMs));
-        else if (page.testCount == 0)
-            page.fail(name, QStringLiteral("defines no tests"));
+        if (host.testCount < 0)
+            host.fail(name, QStringLiteral("did not finish within %1 ms").arg(timeoutMs));
+        else if (host.testCount == 0)
+            host.fail(name, QStringLiteral("defines no tests"));
     }
-    *passed += page.passed;
-    *failed += page.failed;
+    *passed += host.passed;
+    *failed += host.failed;
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
     // The page runs under the same engine settings as in the program.
-    ScriptEngineWorkarounds::apply();
+    EditorView::prepareProcess();
     QApplication app(argc, argv);
     PageFonts::install();
 

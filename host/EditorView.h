@@ -1,0 +1,74 @@
+#ifndef EDITORVIEW_H
+#define EDITORVIEW_H
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class QUrl;
+class QWidget;
+
+// The web view that shows the editor page, and everything about it that
+// depends on the engine the program was built with: Qt 5's WebKit, where
+// host objects are page globals and a script's answer comes at once, or
+// Qt 6's WebEngine (Chromium in a process of its own), where host objects
+// reach the page through a web channel and every answer comes later.
+// The rest of the program sees only this class.
+class EditorView : public QObject
+{
+    Q_OBJECT
+public:
+    using ScriptResult = std::function<void(const QVariant &)>;
+
+    // Once per process, before the application object: the engine's own
+    // switches (WebKit: its optimising JIT off; WebEngine: shared GL
+    // contexts, and Chromium's log kept off standard error).
+    static void prepareProcess();
+
+    // For runs whose standard error carries the program's own lines (the
+    // command line's exports): the engine's diagnostics are dropped there.
+    static void quietEngineMessages();
+
+    // "webkit" or "webengine": the engine this program was built with.
+    static QString engineName();
+
+    // Creates the view as a child of `parent` (no scroll bars, no context
+    // menu, drops left to the parent).
+    explicit EditorView(QWidget *parent);
+    ~EditorView() override;
+
+    // The view's widget, parent of the host's dialogs.
+    QWidget *widget() const;
+
+    // Makes `object` the page global `name`. With WebKit call it on each
+    // windowObjectCleared(); with WebEngine once, before load(): the page's
+    // `main` then waits until the channel has brought it.
+    void exposeObject(const QString &name, QObject *object);
+
+    // Script run in every page loaded from now on, before the page's own.
+    void addStartScript(const QString &source);
+
+    void load(const QUrl &url);
+
+    // Runs `script` in the page. `done`, when given, gets its value (a
+    // number, string, bool, list or map; invalid for undefined or a thrown
+    // exception): WebKit before this returns, WebEngine later, from the
+    // event loop. Callers must work either way.
+    void runScript(const QString &script, const ScriptResult &done = ScriptResult());
+
+signals:
+    // A new document is about to run its scripts (WebKit: expose objects now).
+    void windowObjectCleared();
+    void loadFinished(bool ok);
+    // A console message or uncaught exception from the page.
+    void consoleMessage(const QString &message, int line, const QString &source);
+
+private:
+    class Engine;
+    std::unique_ptr<Engine> m_engine;
+};
+
+#endif // EDITORVIEW_H

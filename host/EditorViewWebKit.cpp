@@ -1,0 +1,116 @@
+// The editor view on Qt 5's WebKit: the page runs in this process, host
+// objects are page globals and a script's value comes back at once.
+
+#include "EditorView.h"
+
+#include "PageFonts.h"
+#include "ScriptEngineWorkarounds.h"
+
+#include <QUrl>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebSettings>
+#include <QWebView>
+
+namespace {
+
+// Console messages and uncaught exceptions are only seen by overriding the page.
+class ConsolePage : public QWebPage
+{
+public:
+    ConsolePage(EditorView *view, QObject *parent)
+        : QWebPage(parent)
+        , m_view(view)
+    {
+    }
+
+protected:
+    void javaScriptConsoleMessage(const QString &message, int line, const QString &source) override
+    {
+        emit m_view->consoleMessage(message, line, source);
+    }
+
+private:
+    EditorView *m_view;
+};
+
+} // namespace
+
+class EditorView::Engine
+{
+public:
+    QWebView *view = nullptr;
+    QStringList startScripts;
+};
+
+void EditorView::prepareProcess()
+{
+    ScriptEngineWorkarounds::apply();
+}
+
+// WebKit writes nothing of its own to standard error.
+void EditorView::quietEngineMessages()
+{
+}
+
+QString EditorView::engineName()
+{
+    return QStringLiteral("webkit");
+}
+
+EditorView::EditorView(QWidget *parent)
+    : QObject(parent)
+    , m_engine(std::make_unique<Engine>())
+{
+    // Also for programs that make a view without prepareProcess() (tests).
+    ScriptEngineWorkarounds::apply();
+    // The page asks for Helvetica and arial: the bundled Liberation Sans
+    // (PageFonts) stands in for every family it does not name.
+    QWebSettings *settings = QWebSettings::globalSettings();
+    settings->setFontFamily(QWebSettings::StandardFont, PageFonts::family());
+    settings->setFontFamily(QWebSettings::SansSerifFont, PageFonts::family());
+
+    m_engine->view = new QWebView(parent);
+    m_engine->view->setPage(new ConsolePage(this, m_engine->view));
+    QWebFrame *frame = m_engine->view->page()->mainFrame();
+    frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+    // No reload or back entries, and drops go to the window, which opens them.
+    m_engine->view->setContextMenuPolicy(Qt::NoContextMenu);
+    m_engine->view->setAcceptDrops(false);
+    connect(frame, &QWebFrame::javaScriptWindowObjectCleared, this, [this, frame] {
+        emit windowObjectCleared();
+        for (const QString &script : qAsConst(m_engine->startScripts))
+            frame->evaluateJavaScript(script);
+    });
+    connect(frame, &QWebFrame::loadFinished, this, &EditorView::loadFinished);
+}
+
+EditorView::~EditorView() = default;
+
+QWidget *EditorView::widget() const
+{
+    return m_engine->view;
+}
+
+void EditorView::exposeObject(const QString &name, QObject *object)
+{
+    m_engine->view->page()->mainFrame()->addToJavaScriptWindowObject(name, object);
+}
+
+void EditorView::addStartScript(const QString &source)
+{
+    m_engine->startScripts.append(source);
+}
+
+void EditorView::load(const QUrl &url)
+{
+    m_engine->view->load(url);
+}
+
+void EditorView::runScript(const QString &script, const ScriptResult &done)
+{
+    const QVariant value = m_engine->view->page()->mainFrame()->evaluateJavaScript(script);
+    if (done)
+        done(value);
+}
