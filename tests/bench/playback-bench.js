@@ -175,8 +175,12 @@ function redrawAfterTick() {
     }
 }
 
-// As playback draws the item texts, where it has a way of its own.
+// As playback draws the items, where it has a way of its own.
 function textsFromBitmaps(on) {
+    if (typeof pm.drawForPlayback === 'function') {
+        pm.drawForPlayback(on);
+        return;
+    }
     layer.itemGroups().forEach(function (group) {
         if (typeof group.drawTextsFromBitmaps === 'function') {
             group.drawTextsFromBitmaps(on);

@@ -331,6 +331,55 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
     }
 });
 
+// A named player stands still while another walks up under its name. A full layout at each moment would move the
+// name aside as soon as the walker reaches it; playing and scrubbing keep it where the step's first frame put it, and
+// lay names out afresh at the next frame. Pictures for exports are laid out at each moment, as the editor's frame is.
+test('playback and scrubbing keep each name on the side its step\'s first frame gives it, however the moment is reached; ' +
+    'pictures lay names out at each moment', function (done) {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var still = [0, 1, 2].map(function () { return { x: 0.5, y: 0.3, rotation: 0 }; });
+    var walker = [0.45, 0.36, 0.36].map(function (y) { return { x: 0.5, y: y, rotation: 0 }; });
+    var text = drillText({ nFrames: 3, selectedFrame: 0, frameText: ['', '', ''], objects: [
+        itemRecord('person', 1, still, { text: 'Left back' }), itemRecord('person', 2, walker)] });
+    // Where the name stands: 'below' its player or 'beside' it.
+    function side(animation) {
+        var name = animation.animLayer.childWithId(1).itemText.text;
+        var player = animation.animLayer.childWithId(1).getPosAbs();
+        var corner = name.getTransform().point({ x: 0, y: 0 });
+        return corner.x > player.x ? 'beside' : corner.y > player.y ? 'below' : 'elsewhere';
+    }
+    openInEditor(text);
+    try {
+        assert.equal(side(editor), 'below', 'the first frame, nothing in the way');
+        myDispatchEvent('play', {});
+        var played = [0, 500, 900, 1000, 1500].map(function (t) {
+            myDispatchEvent('drawFrame', { time: t });
+            editor.animLayer.drawScene();
+            return side(editor);
+        });
+        assert.deepEqual(played, ['below', 'below', 'below', 'beside', 'beside'], 'playing: moved aside from the second frame on');
+        pm.stop();
+        var scrubbed = [1.5, 0.9, 0.2, 0.9, 1.2, 2].map(function (p) {
+            pm.scrubTo(p);
+            return side(editor);
+        });
+        pm.endScrub();
+        assert.deepEqual(scrubbed, ['beside', 'below', 'below', 'below', 'beside', 'beside'], 'scrubbed back and forth');
+    } finally {
+        pm.stop();
+        pm.endScrub();
+        openInEditor(NEW_DRILL);
+    }
+    var generator = pageShell.imageGenerator;
+    generator.loadAnimation(text);
+    generator.configureAnimation(800, false, false, false);
+    generator.getImage(900, done.step(function () {
+        assert.equal(side(generator.hiddenAnimation()), 'beside', 'a picture at 0.9 s: the walker is under the name');
+        done();
+    }));
+}, 20000);
+
 test('scrubbing the timeline shows the moment under the pointer; letting go on a box selects its frame; nothing is an edit', function () {
     var editor = pageShell.animation;
     var pm = editor.playbackManager;
