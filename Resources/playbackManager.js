@@ -185,16 +185,20 @@
 
     // While playing or scrubbing (`on`), the item texts are drawn from
     // bitmaps of themselves, since every tick draws them all and none
-    // changes; and each label keeps the place beside its item that the
-    // label layout gives it at the frame the step starts from (showMoment),
-    // instead of being laid out afresh on every tick. Exported pictures
-    // are drawn without either.
+    // changes; drawings that do not fade are drawn from bitmaps too; and
+    // each label keeps the place beside its item that the label layout
+    // gives it at the frame the step starts from (showMoment), instead of
+    // being laid out afresh on every tick. Exported pictures are drawn
+    // without any of these.
     PlaybackManager.prototype.drawForPlayback = function (on) {
         var layer = this.frameManager.animLayer;
         layer.itemGroups().forEach(function (group) {
             group.drawTextsFromBitmaps(on);
         });
         layer.labelLayout.hold(on);
+        if (this.frameManager.drawings) {
+            this.frameManager.drawings.drawFromBitmaps(on);
+        }
     };
 
     // The object records by id, for the two look-ups per item of a tick.

@@ -1,0 +1,96 @@
+// A shape's picture kept as a bitmap of the canvas's own pixels, for
+// shapes that playback draws again on every tick without a change: a
+// drawing that does not fade, an item's running lines between two frames.
+// The bitmap is drawn with the very transform the layer's canvas has, moved
+// by whole pixels only, so every edge falls on the same fraction of a pixel;
+// it is then copied back unscaled, so what shows is what drawing the shape
+// itself shows (but for a last bit of rounding where its own parts overlap
+// half-transparently).
+//
+// Use: var bitmap = createShapeBitmap(draw), draw(context) drawing the
+// shape's picture in the shape's own pixels; then, from the shape's
+// sceneFunc, bitmap.draw(context, shape, look, bounds) instead of
+// draw(context). `look` is a text that changes whenever what draw draws
+// does (the bitmap is made again then); `bounds()` gives a box
+// { x, y, width, height } of the shape's own pixels that holds all it
+// draws. A shape that is not fully opaque, or drawn onto any canvas but
+// its layer's own (an exported picture), is drawn by draw itself.
+// bitmap.drop() lets the bitmap go.
+(function (window, Kinetic) {
+    'use strict';
+
+    // The box's corners on the canvas, in its pixels: { x, y, width,
+    // height } on whole pixels, cut to the canvas; null when nothing of it
+    // is on the canvas.
+    function pixelBox(m, box, canvas) {
+        var xs = [];
+        var ys = [];
+        [[box.x, box.y], [box.x + box.width, box.y], [box.x, box.y + box.height],
+            [box.x + box.width, box.y + box.height]].forEach(function (p) {
+            xs.push(m[0] * p[0] + m[2] * p[1] + m[4]);
+            ys.push(m[1] * p[0] + m[3] * p[1] + m[5]);
+        });
+        var left = Math.max(0, Math.floor(Math.min.apply(null, xs)));
+        var top = Math.max(0, Math.floor(Math.min.apply(null, ys)));
+        var right = Math.min(canvas.width, Math.ceil(Math.max.apply(null, xs)));
+        var bottom = Math.min(canvas.height, Math.ceil(Math.max.apply(null, ys)));
+        if (!(right > left && bottom > top)) {
+            return null;
+        }
+        return { x: left, y: top, width: right - left, height: bottom - top };
+    }
+
+    function createShapeBitmap(draw) {
+        if (typeof draw !== 'function') {
+            throw new Error('createShapeBitmap: a function drawing the shape is needed');
+        }
+        var made = null;
+
+        function make(key, m, box, canvas) {
+            var at = pixelBox(m, box, canvas);
+            if (!at) {
+                return { key: key, canvas: null };
+            }
+            var bitmap = new Kinetic.SceneCanvas({ pixelRatio: 1, width: at.width, height: at.height });
+            var context = bitmap.getContext();
+            context._context.setTransform(m[0], m[1], m[2], m[3], m[4] - at.x, m[5] - at.y);
+            draw(context);
+            return { key: key, canvas: bitmap, x: at.x, y: at.y };
+        }
+
+        return {
+            draw: function (context, shape, look, bounds) {
+                var canvas = context.getCanvas();
+                var layer = shape.getLayer();
+                if (!layer || canvas !== layer.getCanvas() || shape.getAbsoluteOpacity() !== 1) {
+                    draw(context);
+                    return;
+                }
+                var ratio = canvas.getPixelRatio();
+                var m = shape.getAbsoluteTransform().getMatrix().map(function (v) {
+                    return v * ratio;
+                });
+                var key = [look, m.join(','), canvas.width, canvas.height].join('|');
+                if (!made || made.key !== key) {
+                    made = make(key, m, bounds(), canvas);
+                }
+                if (made.canvas) {
+                    var c = context._context;
+                    c.save();
+                    c.setTransform(1, 0, 0, 1, 0, 0);
+                    c.drawImage(made.canvas._canvas, made.x, made.y);
+                    c.restore();
+                }
+            },
+            drop: function () {
+                made = null;
+            },
+            // Whether a bitmap is held now; for tests.
+            isHeld: function () {
+                return !!(made && made.canvas);
+            }
+        };
+    }
+
+    window.createShapeBitmap = createShapeBitmap;
+}(window, Kinetic));
