@@ -185,7 +185,8 @@
 
     // While playing or scrubbing (`on`), the item texts are drawn from
     // bitmaps of themselves, since every tick draws them all and none
-    // changes; drawings that do not fade are drawn from bitmaps too; and
+    // changes; running lines (which change only from one frame to the
+    // next) and drawings that do not fade are drawn from bitmaps too; and
     // each label keeps the place beside its item that the label layout
     // gives it at the frame the step starts from (showMoment), instead of
     // being laid out afresh on every tick. Exported pictures are drawn
@@ -194,6 +195,7 @@
         var layer = this.frameManager.animLayer;
         layer.itemGroups().forEach(function (group) {
             group.drawTextsFromBitmaps(on);
+            group.runningLines.drawFromBitmap(on);
         });
         layer.labelLayout.hold(on);
         if (this.frameManager.drawings) {
