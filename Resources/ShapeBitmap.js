@@ -15,7 +15,10 @@
 // { x, y, width, height } of the shape's own pixels that holds all it
 // draws. A shape that is not fully opaque, or drawn onto any canvas but
 // its layer's own (an exported picture), is drawn by draw itself.
-// bitmap.drop() lets the bitmap go.
+// bitmap.drop() lets the bitmap go. With `steady` true, a bitmap is made
+// only once the shape is drawn a second time as it was the time before:
+// a shape that moves on every tick (a running player) is drawn by draw
+// itself, instead of into a bitmap used once.
 (function (window, Kinetic) {
     'use strict';
 
@@ -40,11 +43,13 @@
         return { x: left, y: top, width: right - left, height: bottom - top };
     }
 
-    function createShapeBitmap(draw) {
+    function createShapeBitmap(draw, steady) {
         if (typeof draw !== 'function') {
             throw new Error('createShapeBitmap: a function drawing the shape is needed');
         }
         var made = null;
+        // What the shape was last drawn as by draw itself, when steady.
+        var seen = null;
 
         function make(key, m, box, canvas) {
             var at = pixelBox(m, box, canvas);
@@ -72,6 +77,12 @@
                 });
                 var key = [look, m.join(','), canvas.width, canvas.height].join('|');
                 if (!made || made.key !== key) {
+                    if (steady && seen !== key) {
+                        made = null;
+                        seen = key;
+                        draw(context);
+                        return;
+                    }
                     made = make(key, m, bounds(), canvas);
                 }
                 if (made.canvas) {
@@ -84,6 +95,7 @@
             },
             drop: function () {
                 made = null;
+                seen = null;
             },
             // Whether a bitmap is held now; for tests.
             isHeld: function () {

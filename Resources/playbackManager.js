@@ -27,6 +27,9 @@
     // brought down by whole turns to the last one not above the smaller, in
     // one step, since a stored angle may be many turns away.
     function interpolateRotation(alpha, beta, fraction) {
+        if (alpha === beta) {
+            return alpha;
+        }
         if (alpha > beta + HALF_TURN) {
             alpha -= FULL_TURN * Math.ceil((alpha - beta) / FULL_TURN);
         }
@@ -183,19 +186,18 @@
         this.frameManager.animLayer.drawScene();
     };
 
-    // While playing or scrubbing (`on`), the item texts are drawn from
-    // bitmaps of themselves, since every tick draws them all and none
-    // changes; running lines (which change only from one frame to the
-    // next) and drawings that do not fade are drawn from bitmaps too; and
-    // each label keeps the place beside its item that the label layout
-    // gives it at the frame the step starts from (showMoment), instead of
-    // being laid out afresh on every tick. Exported pictures are drawn
-    // without any of these.
+    // While playing or scrubbing (`on`), what every tick draws again
+    // unchanged is drawn from bitmaps of itself: the item texts, the running
+    // lines (which change only from one frame to the next), the pictures of
+    // items standing still and the drawings that do not fade. Each label
+    // keeps the place beside its item that the label layout gives it at the
+    // frame the step starts from (showMoment), instead of being laid out
+    // afresh on every tick. Exported pictures are drawn without any of
+    // these.
     PlaybackManager.prototype.drawForPlayback = function (on) {
         var layer = this.frameManager.animLayer;
         layer.itemGroups().forEach(function (group) {
-            group.drawTextsFromBitmaps(on);
-            group.runningLines.drawFromBitmap(on);
+            group.drawFromBitmaps(on);
         });
         layer.labelLayout.hold(on);
         if (this.frameManager.drawings) {
@@ -214,6 +216,13 @@
         return byId;
     }
 
+    // An item standing still stands exactly where it stands in the frames,
+    // not a last digit off it, so that it is left as it is (updatePosition)
+    // and drawn from a bitmap.
+    function between(a, b, fraction) {
+        return a === b ? a : a * (1 - fraction) + b * fraction;
+    }
+
     // Moves the item groups on `layer` to `fraction` of the way from frame
     // frame0 to the next, their records looked up in `byId`.
     function placeItems(layer, byId, frame0, fraction) {
@@ -226,10 +235,7 @@
             if (!s0 || !s1) {
                 return;
             }
-            var pos = layer.pixelPos({
-                x: s0.x * (1 - fraction) + s1.x * fraction,
-                y: s0.y * (1 - fraction) + s1.y * fraction
-            });
+            var pos = layer.pixelPos({ x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) });
             group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
         });
     }

@@ -174,25 +174,6 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
         var layer = a.drawingLayer;
         var playback = a.playbackManager;
         var record = a.drawingLayer.model.drawings[3];
-        function pixels(canvas) {
-            return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
-        }
-        // How many pixels of the layer's own picture differ from a drawing of it onto a canvas of its own.
-        function differing() {
-            layer.drawScene();
-            var own = pixels(layer.getCanvas());
-            var canvas = new Kinetic.SceneCanvas({ width: layer.getCanvas().getWidth(), height: layer.getCanvas().getHeight(),
-                pixelRatio: layer.getCanvas().getPixelRatio() });
-            layer.drawScene(canvas);
-            var direct = pixels(canvas);
-            for (var k = 0, count = 0; k < own.length; k += 4) {
-                if (Math.max(Math.abs(own[k] - direct[k]), Math.abs(own[k + 1] - direct[k + 1]),
-                    Math.abs(own[k + 2] - direct[k + 2]), Math.abs(own[k + 3] - direct[k + 3])) > 2) {
-                    count++;
-                }
-            }
-            return count;
-        }
         function held() {
             return layer.find('.drawing').toArray().filter(function (shape) {
                 return shape.visible() && shape.bitmap.isHeld();
@@ -202,7 +183,7 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
         playback.drawForPlayback(true);
         playback.drawFrame(1500);
         var shown = layer.find('.drawing').toArray().filter(function (shape) { return shape.visible(); }).length;
-        assert.deepEqual([differing(), held(), shown], [0, 8, 8], 'the drawings of frame 2, none fading');
+        assert.deepEqual([pixelsDifferingFromDirect(layer), held(), shown], [0, 8, 8], 'the drawings of frame 2, none fading');
         // [what changes, how]
         [['recoloured', function () { record.color = 'yellow'; layer.model.changed(); }],
             ['moved', function () { record.points[0].x += 0.05; layer.model.changed(); }],
@@ -211,10 +192,10 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
             ['in print', function () { a.setDrawForPrint(true); }],
             ['on grass', function () { a.setDrawForPrint(false); }]].forEach(function (row) {
             row[1]();
-            assert.deepEqual([differing(), held()], [0, 8], row[0]);
+            assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, 8], row[0]);
         });
         playback.drawFrame(1950);
-        assert.deepEqual([differing(), held()], [0, 5], 'three fading out are drawn as they are');
+        assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, 5], 'three fading out are drawn as they are');
         playback.drawForPlayback(false);
         assert.equal(held(), 0, 'the bitmaps go with the end of playback');
     });
