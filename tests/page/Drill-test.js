@@ -380,10 +380,10 @@ test('playback and scrubbing keep each name on the side its step\'s first frame 
     }));
 }, 20000);
 
-// While playing, running lines and the pictures of items standing still are drawn from bitmaps of themselves: they
+// While playing, running lines, names and the pictures of items standing still are drawn from bitmaps of themselves: they
 // must show what drawing them shows, and every change at once (a bitmap made before it is stale).
-test('while playing, running lines and still pictures show as drawn directly, and each change at once: the next ' +
-    'frame\'s, a drag, recoloured, resized, turned', function () {
+test('while playing, running lines, still pictures and names show as drawn directly, and each change at once: the ' +
+    'next frame\'s, a drag, recoloured, named, renamed, resized, turned, in print', function () {
     withAnimations(1, function (a) {
         a.loadFromString(drillText(threeFrames()));
         a.toggleRunningLines();
@@ -410,12 +410,18 @@ test('while playing, running lines and still pictures show as drawn directly, an
         [['the next frame\'s', function () { playback.drawFrame(1500); }],
             ['a drag', function () { person.moveBy({ x: 30, y: -20 }); }],
             ['recoloured', function () { person.setColor('yellow', 1); cone.setColor('blue', 1); }],
+            ['named', function () { person.setLabel('Left back'); person.setShortLabel('7'); }],
+            ['renamed', function () { person.setLabel('Right wing'); person.setShortLabel('1'); }],
             ['resized', function () { a.updateBounds(400, 250, 800, 500); }],
-            ['turned', function () { a.rotateEntireAnimation(90); }]].forEach(function (row) {
+            ['turned', function () { a.rotateEntireAnimation(90); }],
+            ['in print', function () { a.setDrawForPrint(true); }]].forEach(function (row) {
             row[1]();
             layer.drawScene();
             assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, [2, 3]], row[0]);
         });
+        var texts = [person.itemText.text, person.shortLabelText.text];
+        assert.deepEqual(texts.map(function (t) { return [t.text(), !!t.lookBitmap]; }), [['Right wing', true], ['1', true]],
+            'the names drawn from bitmaps');
         playback.drawForPlayback(false);
         assert.deepEqual(held(), [0, 0], 'the bitmaps go with the end of playback');
     });
