@@ -1,6 +1,7 @@
 // A shape's picture kept as a bitmap of the canvas's own pixels, for
 // shapes that playback draws again on every tick without a change: a
-// drawing that does not fade, an item's running lines between two frames.
+// drawing that does not fade, an item's running lines between two frames,
+// the picture of an item standing still.
 // The bitmap is drawn with the very transform the layer's canvas has, moved
 // by whole pixels only, so every edge falls on the same fraction of a pixel;
 // it is then copied back unscaled, so what shows is what drawing the shape

@@ -18,7 +18,14 @@
 // update) and the draw of the animation and timeline layers. A scrub step
 // is what one pointer move while scrubbing the timeline costs until the
 // moment is drawn: the scrubTimeline page event (which redraws the items
-// itself), at positions 1/60 of a frame apart, back and forth.
+// itself), at positions 1/60 of a frame apart, back and forth. Ticks and
+// scrub steps are measured with the running lines off and on.
+//
+// Playback draws what stays the same from tick to tick from bitmaps and
+// keeps names where each frame put them (PlaybackManager.drawForPlayback);
+// the ticks are measured so. The same file runs on a build from before
+// that, drawing the texts from bitmaps as playback did then, so that two
+// builds can be measured side by side.
 
 var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30 };
 var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300, drawings: 0 };
@@ -279,7 +286,10 @@ function measurePlayback(size, tickFrames, done) {
         pageShell.timeline.playbackStopped();
 
         if (typeof pm.scrubTo === 'function') {
-            report('scrub step (scrubTimeline to drawn)', stats(measureScrubSteps(tickFrames)));
+            report('scrub step (scrubTimeline to drawn), running lines off', stats(measureScrubSteps(tickFrames)));
+            animation.toggleRunningLines();
+            report('scrub step (scrubTimeline to drawn), running lines on', stats(measureScrubSteps(tickFrames)));
+            animation.toggleRunningLines();
         }
         report('frame load (loadFrame + layer draw)', stats(measureFrameLoads(Math.min(size.frames, 10))));
         report('frame switch (timeline click to drawn)', stats(measureFrameSwitches(size.frames, 30)));
