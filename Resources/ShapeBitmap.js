@@ -23,6 +23,10 @@
 (function (window, Kinetic) {
     'use strict';
 
+    // A new bitmap is made this much larger than needed, so that the
+    // shape's next pictures fit in it too.
+    var SLACK = 1.25;
+
     // The box's corners on the canvas, in its pixels: { x, y, width,
     // height } on whole pixels, cut to the canvas; null when nothing of it
     // is on the canvas.
@@ -52,16 +56,29 @@
         // What the shape was last drawn as by draw itself, when steady.
         var seen = null;
 
+        // The bitmap made last, kept when it goes stale: a new one that fits
+        // in it is drawn there. Making a canvas costs more than drawing most
+        // shapes, and playback makes every item's lines again at each frame.
+        var spare = null;
+
         function make(key, m, box, canvas) {
             var at = pixelBox(m, box, canvas);
             if (!at) {
                 return { key: key, canvas: null };
             }
-            var bitmap = new Kinetic.SceneCanvas({ pixelRatio: 1, width: at.width, height: at.height });
+            var bitmap = spare;
+            if (!bitmap || bitmap.getWidth() < at.width || bitmap.getHeight() < at.height) {
+                bitmap = new Kinetic.SceneCanvas({ pixelRatio: 1,
+                    width: Math.min(canvas.width, Math.ceil(at.width * SLACK)),
+                    height: Math.min(canvas.height, Math.ceil(at.height * SLACK)) });
+            }
+            spare = bitmap;
             var context = bitmap.getContext();
+            context._context.setTransform(1, 0, 0, 1, 0, 0);
+            context._context.clearRect(0, 0, at.width, at.height);
             context._context.setTransform(m[0], m[1], m[2], m[3], m[4] - at.x, m[5] - at.y);
             draw(context);
-            return { key: key, canvas: bitmap, x: at.x, y: at.y };
+            return { key: key, canvas: bitmap, x: at.x, y: at.y, width: at.width, height: at.height };
         }
 
         return {
@@ -90,13 +107,15 @@
                     var c = context._context;
                     c.save();
                     c.setTransform(1, 0, 0, 1, 0, 0);
-                    c.drawImage(made.canvas._canvas, made.x, made.y);
+                    c.drawImage(made.canvas._canvas, 0, 0, made.width, made.height, made.x, made.y,
+                        made.width, made.height);
                     c.restore();
                 }
             },
             drop: function () {
                 made = null;
                 seen = null;
+                spare = null;
             },
             // Whether a bitmap is held now; for tests.
             isHeld: function () {
