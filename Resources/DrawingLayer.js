@@ -37,6 +37,9 @@
     var NOTE_BACKING_OPACITY = 0.75;
     var LIGHT_COLORS = ['white', 'yellow'];
 
+    // How many drawings' bitmaps one drawing of the layer makes at most.
+    var BITMAPS_MADE_PER_DRAW = 4;
+
     // A press this near a drawing (at the canonical size) is on it.
     var HIT_SLACK = 6;
     var HANDLE_NAME = 'drawingHandle';
@@ -408,12 +411,20 @@
 
         // While playing, drawings that do not fade are drawn from bitmaps of
         // themselves (ShapeBitmap.js): a tick where one fades draws them all.
+        // A few bitmaps are made per drawing of the layer, so that the first
+        // tick does not make them all at once.
         var fromBitmaps = false;
+        var mayMake = 0;
+        layer.on('beforeDraw', function () {
+            mayMake = BITMAPS_MADE_PER_DRAW;
+        });
 
         function drawWhole(context, shape) {
             var d = shape.getAttr('drawing');
             if (fromBitmaps) {
-                shape.bitmap.draw(context, shape, lookOf(), function () { return boundsOf(d); });
+                if (shape.bitmap.draw(context, shape, lookOf(), function () { return boundsOf(d); }, mayMake > 0)) {
+                    mayMake -= 1;
+                }
             } else {
                 drawShape(context, shape);
             }

@@ -16,6 +16,7 @@
 // { x, y, width, height } of the shape's own pixels that holds all it
 // draws. A shape that is not fully opaque, or drawn onto any canvas but
 // its layer's own (an exported picture), is drawn by draw itself.
+// bitmap.draw returns true when it made a bitmap.
 // bitmap.drop() lets the bitmap go. With `steady` true, a bitmap is made
 // only once the shape is drawn a second time as it was the time before:
 // a shape that moves on every tick (a running player) is drawn by draw
@@ -82,7 +83,9 @@
         }
 
         return {
-            draw: function (context, shape, look, bounds) {
+            // `mayMake` false: a bitmap that would have to be made now is
+            // not, and the shape is drawn by draw itself.
+            draw: function (context, shape, look, bounds, mayMake) {
                 var canvas = context.getCanvas();
                 var layer = shape.getLayer();
                 if (!layer || canvas !== layer.getCanvas() || shape.getAbsoluteOpacity() !== 1) {
@@ -94,14 +97,16 @@
                     return v * ratio;
                 });
                 var key = [look, m.join(','), canvas.width, canvas.height].join('|');
+                var madeNow = false;
                 if (!made || made.key !== key) {
-                    if (steady && seen !== key) {
+                    if ((steady && seen !== key) || mayMake === false) {
                         made = null;
                         seen = key;
                         draw(context);
                         return;
                     }
                     made = make(key, m, bounds(), canvas);
+                    madeNow = true;
                 }
                 if (made.canvas) {
                     var c = context._context;
@@ -111,6 +116,7 @@
                         made.width, made.height);
                     c.restore();
                 }
+                return madeNow;
             },
             drop: function () {
                 made = null;
