@@ -37,6 +37,9 @@
     var NOTE_BACKING_OPACITY = 0.75;
     var LIGHT_COLORS = ['white', 'yellow'];
 
+    // How many drawings' bitmaps one drawing of the layer makes at most.
+    var BITMAPS_MADE_PER_DRAW = 4;
+
     // A press this near a drawing (at the canonical size) is on it.
     var HIT_SLACK = 6;
     var HANDLE_NAME = 'drawingHandle';
@@ -373,6 +376,60 @@
             }
         }
 
+        // What a drawing's picture depends on besides the layer's place:
+        // the drawing itself (whose every change the model counts), the
+        // pitch's size and turn, and the paper.
+        function lookOf() {
+            return [model.version, animLayer.layerWidth, animLayer.layerHeight, animLayer.layerScale,
+                animLayer.rotation(), forPrint].join('|');
+        }
+
+        // A box in the layer's pixels holding all that drawing `d` draws.
+        function boundsOf(d) {
+            var scale = animLayer.layerScale;
+            var pts = d.points.map(function (p) { return animLayer.pixelPos(p); });
+            var reach;
+            if (d.kind === 'zone') {
+                pts = outlineOf(d);
+                reach = ZONE_BORDER_WIDTH * scale;
+            } else if (d.kind === 'note') {
+                // Upright on screen whatever the turn: as far either way.
+                reach = (NOTE_MAX_WIDTH / 2 + NOTE_PADDING) * scale;
+            } else {
+                if (pts.length > 2) {
+                    pts.push(pathOf(pts).control);
+                }
+                reach = (LINE_WIDTH + WAVE_AMPLITUDE + HEAD_HALF_WIDTH) * scale;
+            }
+            var xs = pts.map(function (p) { return p.x; });
+            var ys = pts.map(function (p) { return p.y; });
+            var left = Math.min.apply(null, xs) - reach - 1;
+            var top = Math.min.apply(null, ys) - reach - 1;
+            return { x: left, y: top, width: Math.max.apply(null, xs) + reach + 1 - left,
+                height: Math.max.apply(null, ys) + reach + 1 - top };
+        }
+
+        // While playing, drawings that do not fade are drawn from bitmaps of
+        // themselves (ShapeBitmap.js): a tick where one fades draws them all.
+        // A few bitmaps are made per drawing of the layer, so that the first
+        // tick does not make them all at once.
+        var fromBitmaps = false;
+        var mayMake = 0;
+        layer.on('beforeDraw', function () {
+            mayMake = BITMAPS_MADE_PER_DRAW;
+        });
+
+        function drawWhole(context, shape) {
+            var d = shape.getAttr('drawing');
+            if (fromBitmaps) {
+                if (shape.bitmap.draw(context, shape, lookOf(), function () { return boundsOf(d); }, mayMake > 0)) {
+                    mayMake -= 1;
+                }
+            } else {
+                drawShape(context, shape);
+            }
+        }
+
         // One shape per drawing of the model, built again only when the
         // model has changed since.
         function syncShapes() {
@@ -389,8 +446,11 @@
                     visible: false,
                     listening: false,
                     sceneFunc: function (context) {
-                        drawShape(context, this);
+                        drawWhole(context, this);
                     }
+                });
+                shape.bitmap = window.createShapeBitmap(function (context) {
+                    drawShape(context, shape);
                 });
                 layer.add(shape);
                 return shape;
@@ -575,6 +635,16 @@
 
         layer.setDrawForPrint = function (on) {
             forPrint = !!on;
+        };
+
+        // On while playing or scrubbing; off lets the bitmaps go.
+        layer.drawFromBitmaps = function (on) {
+            fromBitmaps = !!on;
+            if (!fromBitmaps) {
+                shapes.forEach(function (shape) {
+                    shape.bitmap.drop();
+                });
+            }
         };
 
         layer.frameAdded = function (sel) {

@@ -18,6 +18,12 @@
 // pitch's turn; nothing of it is saved. Labels and numbers are put on whole
 // pixels, so that their edges are sharp and playback's bitmaps of them land
 // where they are drawn.
+//
+// While playback holds the places (hold), each label keeps the place it was
+// given at the last full layout (which playback makes at each frame it
+// enters) and follows its item there: names would otherwise hop from side
+// to side as players pass, and a search for every name on every tick was
+// a large share of a tick's cost.
 (function (window) {
     'use strict';
 
@@ -86,56 +92,108 @@
         return moves;
     }
 
+    // Puts the label where it covers least and records the place chosen
+    // (its index among the candidates) on its text as `placeChosen`.
     function placeLabel(label, obstacles, bounds, gap) {
         var moves = candidates(label.home, label.item, gap);
-        var best = moves[0];
+        var chosen = 0;
         var least = Infinity;
         for (var m = 0; m < moves.length && least > CLEAR; m++) {
             var cover = covered(label.home, moves[m][0], moves[m][1], obstacles, label.item, bounds, least);
             if (cover < least) {
                 least = cover;
-                best = moves[m];
+                chosen = m;
             }
         }
+        var best = moves[chosen];
         label.text.nudgeTo(best[0], best[1]);
+        label.text.placeChosen = chosen;
         obstacles.push({ x: label.home.x + best[0], y: label.home.y + best[1], w: label.home.w, h: label.home.h });
     }
 
-    function layOut(layer) {
-        var rotation = layer.rotation();
+    // Each label ready to be placed, with the items' boxes (all of them
+    // when `allItems`, else only those of labelled items): { labels,
+    // obstacles }. Every number and label takes the paper's look and its
+    // number is put on whole pixels.
+    function readLabels(layer, rotation, allItems) {
         var forPrint = !!layer.drawForPrint;
-        var gap = GAP * (layer.layerScale || 1);
-        var corner = window.rotatePos({ x: layer.layerWidth, y: layer.layerHeight }, rotation);
-        var bounds = { x: Math.min(0, corner.x), y: Math.min(0, corner.y), w: Math.abs(corner.x), h: Math.abs(corner.y) };
         var obstacles = [];
         var labels = [];
         layer.itemGroups().forEach(function (group) {
-            var box = itemBox(group.getFieldItem().group, rotation);
-            obstacles.push(box);
             // A number stays on its item, on whole pixels as the labels.
             group.shortLabelText.nudgeTo(0, 0);
             var text = group.itemText;
             text.setForPrint(forPrint);
             var home = text.homeBox();
+            if (!home && !allItems) {
+                return;
+            }
+            var box = itemBox(group.getFieldItem().group, rotation);
+            obstacles.push(box);
             if (home) {
                 labels.push({ text: text, home: home, item: box });
             }
         });
+        return { labels: labels, obstacles: obstacles };
+    }
+
+    function layOut(layer) {
+        var rotation = layer.rotation();
+        var gap = GAP * (layer.layerScale || 1);
+        var corner = window.rotatePos({ x: layer.layerWidth, y: layer.layerHeight }, rotation);
+        var bounds = { x: Math.min(0, corner.x), y: Math.min(0, corner.y), w: Math.abs(corner.x), h: Math.abs(corner.y) };
+        var found = readLabels(layer, rotation, true);
+        found.labels.forEach(function (label) {
+            placeLabel(label, found.obstacles, bounds, gap);
+        });
+    }
+
+    // Each label at the place chosen for it last, beside its item as the
+    // item now stands; a full layout when any label has none yet (its text
+    // was first given characters since).
+    function layOutHeld(layer) {
+        var rotation = layer.rotation();
+        var gap = GAP * (layer.layerScale || 1);
+        var labels = readLabels(layer, rotation, false).labels;
+        var unplaced = labels.some(function (label) {
+            return typeof label.text.placeChosen !== 'number';
+        });
+        if (unplaced) {
+            layOut(layer);
+            return;
+        }
         labels.forEach(function (label) {
-            placeLabel(label, obstacles, bounds, gap);
+            var move = candidates(label.home, label.item, gap)[label.text.placeChosen];
+            label.text.nudgeTo(move[0], move[1]);
         });
     }
 
     // From now on `layer` (the animation layer, with its item groups) lays
-    // out its labels before each drawing of itself.
+    // out its labels before each drawing of itself. Returns { layOut() (a
+    // full layout now), hold(on), isHeld() }.
     function createLabelLayout(layer) {
         if (!layer || typeof layer.itemGroups !== 'function') {
             throw new Error('createLabelLayout: the animation layer is needed');
         }
+        var held = false;
         layer.on('beforeDraw', function () {
-            layOut(layer);
+            if (held) {
+                layOutHeld(layer);
+            } else {
+                layOut(layer);
+            }
         });
-        return { layOut: function () { layOut(layer); } };
+        return {
+            layOut: function () {
+                layOut(layer);
+            },
+            hold: function (on) {
+                held = !!on;
+            },
+            isHeld: function () {
+                return held;
+            }
+        };
     }
 
     window.createLabelLayout = createLabelLayout;

@@ -148,6 +148,13 @@
         }
         var self = this;
         this.isDashed = !!isDashed;
+        // Counts the changes of the lines' places and sizes, for the bitmap
+        // playback draws them from (drawFromBitmap).
+        this.version = 0;
+        this.fromBitmap = false;
+        this.bitmap = window.createShapeBitmap(function (context) {
+            drawSegments(self, context);
+        });
         // The lines cross the pitch and other items: a press on them must
         // reach the item beneath (to select or drag it) or the background
         // (to start a selection rectangle).
@@ -155,7 +162,13 @@
             name: SHAPE_NAME,
             listening: false,
             sceneFunc: function (context) {
-                drawSegments(self, context);
+                if (self.fromBitmap) {
+                    var look = self.look();
+                    self.bitmap.draw(context, self.shape, [self.version, look.stroke, look.outline].join('|'),
+                        function () { return self.bounds(); });
+                } else {
+                    drawSegments(self, context);
+                }
             }
         });
         // The toolbar's toggle hides lines by making them transparent.
@@ -202,6 +215,41 @@
     RunningLines.prototype.placeSegment = function (index) {
         this.heads[index] = this.shown[index] ?
             this.generateArrowPoints(this.ends[index], this.ends[index + 1]) : NO_HEAD;
+        this.version += 1;
+    };
+
+    // A box holding every segment and head shown, with the outline's
+    // width all round (square ends reach out by half of it).
+    RunningLines.prototype.bounds = function () {
+        var xs = [];
+        var ys = [];
+        for (var i = 0; i < SEGMENT_COUNT; i++) {
+            if (this.shown[i]) {
+                xs.push(this.ends[i].x, this.ends[i + 1].x);
+                ys.push(this.ends[i].y, this.ends[i + 1].y);
+                for (var k = 0; k < this.heads[i].length; k += 2) {
+                    xs.push(this.heads[i][k]);
+                    ys.push(this.heads[i][k + 1]);
+                }
+            }
+        }
+        if (xs.length === 0) {
+            return { x: 0, y: 0, width: 0, height: 0 };
+        }
+        var reach = this.outlineWidth + 1;
+        var left = Math.min.apply(null, xs) - reach;
+        var top = Math.min.apply(null, ys) - reach;
+        return { x: left, y: top, width: Math.max.apply(null, xs) + reach - left,
+            height: Math.max.apply(null, ys) + reach - top };
+    };
+
+    // While playing, the lines stand still from one frame to the next and
+    // are drawn from a bitmap of themselves (ShapeBitmap.js).
+    RunningLines.prototype.drawFromBitmap = function (on) {
+        this.fromBitmap = !!on;
+        if (!this.fromBitmap) {
+            this.bitmap.drop();
+        }
     };
 
     // Segment `index` as it is drawn: its two ends and its head's points
@@ -251,6 +299,7 @@
         if (typeof layerScale !== 'number' || !(layerScale > 0)) {
             throw new Error('RunningLines.setScale: the layer scale must be a positive number');
         }
+        this.version += 1;
         this.lineWidth = Math.max(MIN_LINE_WIDTH, LINE_WIDTH * layerScale);
         this.outlineWidth = this.lineWidth + 2 * Math.max(MIN_OUTLINE, OUTLINE_SHARE * this.lineWidth);
         this.headLen = HEAD_LENGTH * layerScale;

@@ -209,9 +209,45 @@
 
     // ---- Drawings ---------------------------------------------------------
 
+    // What the item's picture shows: which picture, whether it has loaded,
+    // and at what size.
+    function pictureLook(image) {
+        var picture = image.image();
+        return [picture ? picture.src : '', !!(picture && picture.complete), image.width(), image.height()].join('|');
+    }
+
+    // While playing, a picture that stands still is drawn from a bitmap of
+    // itself (ShapeBitmap.js): a copy costs less than drawing the picture
+    // at its size. A moving one is drawn as always.
+    function drawPictureFromBitmap(item) {
+        var drawPicture = Kinetic.Image.prototype._sceneFunc;
+        var bitmap = window.createShapeBitmap(function (context) {
+            drawPicture.call(item.image, context);
+        }, true);
+        var on = false;
+        item.image.sceneFunc(function (context) {
+            var image = this;
+            if (on) {
+                bitmap.draw(context, image, pictureLook(image), function () {
+                    return { x: -1, y: -1, width: image.width() + 2, height: image.height() + 2 };
+                });
+            } else {
+                drawPicture.call(image, context);
+            }
+        });
+        item.drawFromBitmap = function (fromBitmap) {
+            on = !!fromBitmap;
+            if (!on) {
+                bitmap.drop();
+            }
+        };
+        item.pictureBitmap = bitmap;
+    }
+
     // A picture stretched to the drawn size, chosen by the first colour.
     function buildPictureDrawing(item, row) {
         item.image = new Kinetic.Image({ x: 0, y: 0 });
+        drawPictureFromBitmap(item);
         if (!row.colours) {
             showPicture(item, PICTURE_FOLDER + row.picture);
         } else if (row.colours.indexOf(item.col1) !== -1) {
@@ -399,6 +435,10 @@
         this.updateBounds(this.rescale(this.scale * this.layerScale));
         this.positionControls();
     }
+
+    // Items drawn from shapes are always drawn so; a picture may be drawn
+    // from a bitmap while playing (drawPictureFromBitmap).
+    FieldItem.prototype.drawFromBitmap = function () {};
 
     // Whether items of the type `type` are pictured standing up, from the
     // side or the front; false for an unknown type.

@@ -456,6 +456,14 @@
             group.shortLabelText.drawFromBitmap(on);
         };
 
+        // Playback's drawing: texts, running lines and a picture standing
+        // still drawn from bitmaps of themselves.
+        group.drawFromBitmaps = function (on) {
+            group.drawTextsFromBitmaps(on);
+            group.runningLines.drawFromBitmap(on);
+            fieldItem.drawFromBitmap(on);
+        };
+
         group.setLabel = function (label) {
             group.itemText.setText(label);
             group.setControlsPosition();

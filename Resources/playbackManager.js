@@ -27,6 +27,9 @@
     // brought down by whole turns to the last one not above the smaller, in
     // one step, since a stored angle may be many turns away.
     function interpolateRotation(alpha, beta, fraction) {
+        if (alpha === beta) {
+            return alpha;
+        }
         if (alpha > beta + HALF_TURN) {
             alpha -= FULL_TURN * Math.ceil((alpha - beta) / FULL_TURN);
         }
@@ -152,7 +155,7 @@
         layer.find('.fieldItemGroup').each(function (group) {
             group.selectFunc(false);
         });
-        textsFromBitmaps(layer, true);
+        this.drawForPlayback(true);
         window.myDispatchEvent('disableNonTimelineControls', {});
 
         this.startFrame = frames.selectedFrame;
@@ -183,13 +186,24 @@
         this.frameManager.animLayer.drawScene();
     };
 
-    // While playing, the item texts are drawn from bitmaps of themselves;
-    // every tick draws them all, and none changes.
-    function textsFromBitmaps(layer, on) {
+    // While playing or scrubbing (`on`), what every tick draws again
+    // unchanged is drawn from bitmaps of itself: the item texts, the running
+    // lines (which change only from one frame to the next), the pictures of
+    // items standing still and the drawings that do not fade. Each label
+    // keeps the place beside its item that the label layout gives it at the
+    // frame the step starts from (showMoment), instead of being laid out
+    // afresh on every tick. Exported pictures are drawn without any of
+    // these.
+    PlaybackManager.prototype.drawForPlayback = function (on) {
+        var layer = this.frameManager.animLayer;
         layer.itemGroups().forEach(function (group) {
-            group.drawTextsFromBitmaps(on);
+            group.drawFromBitmaps(on);
         });
-    }
+        layer.labelLayout.hold(on);
+        if (this.frameManager.drawings) {
+            this.frameManager.drawings.drawFromBitmaps(on);
+        }
+    };
 
     // The object records by id, for the two look-ups per item of a tick.
     function recordsById(objects) {
@@ -202,6 +216,30 @@
         return byId;
     }
 
+    // An item standing still stands exactly where it stands in the frames,
+    // not a last digit off it, so that it is left as it is (updatePosition)
+    // and drawn from a bitmap.
+    function between(a, b, fraction) {
+        return a === b ? a : a * (1 - fraction) + b * fraction;
+    }
+
+    // Moves the item groups on `layer` to `fraction` of the way from frame
+    // frame0 to the next, their records looked up in `byId`.
+    function placeItems(layer, byId, frame0, fraction) {
+        layer.itemGroups().forEach(function (group) {
+            var id = group.getAttr('id');
+            var record = byId.hasOwnProperty(id) ? byId[id] : null;
+            var s0 = record && record.frames[frame0];
+            var s1 = record && record.frames[frame0 + 1];
+            // An item not yet in the model has no states to move between.
+            if (!s0 || !s1) {
+                return;
+            }
+            var pos = layer.pixelPos({ x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) });
+            group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
+        });
+    }
+
     // Ignored when nothing plays: a late stop must not throw away what the
     // user has done on the selected frame since.
     PlaybackManager.prototype.stop = function () {
@@ -211,7 +249,7 @@
         this.anim.stop();
         this.isPlaying = false;
         this.isPaused = false;
-        textsFromBitmaps(this.frameManager.animLayer, false);
+        this.drawForPlayback(false);
         this.frameManager.loadFrame(this.startFrame);
         this.playbackEnded();
     };
@@ -233,7 +271,7 @@
             this.anim.stop();
             this.isPlaying = false;
             this.isPaused = false;
-            textsFromBitmaps(frames.animLayer, false);
+            this.drawForPlayback(false);
             frames.loadFrame(nFrames - 1);
             this.playbackEnded();
             return;
@@ -258,21 +296,13 @@
         layer.setFrameText(frames.captionOf(frame0));
 
         var byId = recordsById(frames.objects);
-        layer.itemGroups().forEach(function (group) {
-            var id = group.getAttr('id');
-            var record = byId.hasOwnProperty(id) ? byId[id] : null;
-            var s0 = record && record.frames[frame0];
-            var s1 = record && record.frames[frame0 + 1];
-            // An item not yet in the model has no states to move between.
-            if (!s0 || !s1) {
-                return;
-            }
-            var pos = layer.pixelPos({
-                x: s0.x * (1 - fraction) + s1.x * fraction,
-                y: s0.y * (1 - fraction) + s1.y * fraction
-            });
-            group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
-        });
+        // Labels held in place are placed as the frame the step starts from
+        // shows them, so that a moment looks the same however it is reached.
+        if (entered && layer.labelLayout.isHeld()) {
+            placeItems(layer, byId, frame0, 0);
+            layer.labelLayout.layOut();
+        }
+        placeItems(layer, byId, frame0, fraction);
 
         if (entered || fraction === 0) {
             frames.updateRunningLines(frame0);
@@ -296,7 +326,7 @@
             frames.animLayer.find('.fieldItemGroup').each(function (group) {
                 group.selectFunc(false);
             });
-            textsFromBitmaps(frames.animLayer, true);
+            this.drawForPlayback(true);
             this.isScrubbing = true;
             this.currentPlaybackFrame = -1;
         }
@@ -311,6 +341,7 @@
             this.showMoment(last - 1, 1);
             frames.animLayer.setFrameText(frames.captionOf(last));
             frames.updateRunningLines(last);
+            frames.animLayer.labelLayout.layOut();
             this.currentPlaybackFrame = last;
         }
         this.redrawTick();
@@ -322,7 +353,7 @@
         }
         this.isScrubbing = false;
         var frames = this.frameManager;
-        textsFromBitmaps(frames.animLayer, false);
+        this.drawForPlayback(false);
         frames.loadFrame(frames.selectedFrame);
     };
 

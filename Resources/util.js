@@ -284,14 +284,16 @@
 
     function drawTextBitmap(context) {
         var pixelRatio = context.getCanvas().getPixelRatio();
-        var look = textLook(this, pixelRatio);
+        var layer = this.getLayer();
         // A text drawn once only (a timeline rebuilt for a file just
-        // opened) is not worth a bitmap.
-        if (!this.lookBitmap && !this.drawnDirectly) {
+        // opened) is not worth a bitmap; one drawn onto another canvas than
+        // its layer's (a picture of the layer) is drawn as it is.
+        if ((!this.lookBitmap && !this.drawnDirectly) || !layer || context.getCanvas() !== layer.getCanvas()) {
             this.drawnDirectly = true;
             this._sceneFunc(context);
             return;
         }
+        var look = textLook(this, pixelRatio);
         if (!this.lookBitmap || this.lookBitmap.look !== look) {
             this.lookBitmap = makeTextBitmap(this, pixelRatio);
         }

@@ -331,6 +331,102 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
     }
 });
 
+// A named player stands still while another walks up under its name. A full layout at each moment would move the
+// name aside as soon as the walker reaches it; playing and scrubbing keep it where the step's first frame put it, and
+// lay names out afresh at the next frame. Pictures for exports are laid out at each moment, as the editor's frame is.
+test('playback and scrubbing keep each name on the side its step\'s first frame gives it, however the moment is reached; ' +
+    'pictures lay names out at each moment', function (done) {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var still = [0, 1, 2].map(function () { return { x: 0.5, y: 0.3, rotation: 0 }; });
+    var walker = [0.45, 0.36, 0.36].map(function (y) { return { x: 0.5, y: y, rotation: 0 }; });
+    var text = drillText({ nFrames: 3, selectedFrame: 0, frameText: ['', '', ''], objects: [
+        itemRecord('person', 1, still, { text: 'Left back' }), itemRecord('person', 2, walker)] });
+    // Where the name stands: 'below' its player or 'beside' it.
+    function side(animation) {
+        var name = animation.animLayer.childWithId(1).itemText.text;
+        var player = animation.animLayer.childWithId(1).getPosAbs();
+        var corner = name.getTransform().point({ x: 0, y: 0 });
+        return corner.x > player.x ? 'beside' : corner.y > player.y ? 'below' : 'elsewhere';
+    }
+    openInEditor(text);
+    try {
+        assert.equal(side(editor), 'below', 'the first frame, nothing in the way');
+        myDispatchEvent('play', {});
+        var played = [0, 500, 900, 1000, 1500].map(function (t) {
+            myDispatchEvent('drawFrame', { time: t });
+            editor.animLayer.drawScene();
+            return side(editor);
+        });
+        assert.deepEqual(played, ['below', 'below', 'below', 'beside', 'beside'], 'playing: moved aside from the second frame on');
+        pm.stop();
+        var scrubbed = [1.5, 0.9, 0.2, 0.9, 1.2, 2].map(function (p) {
+            pm.scrubTo(p);
+            return side(editor);
+        });
+        pm.endScrub();
+        assert.deepEqual(scrubbed, ['beside', 'below', 'below', 'below', 'beside', 'beside'], 'scrubbed back and forth');
+    } finally {
+        pm.stop();
+        pm.endScrub();
+        openInEditor(NEW_DRILL);
+    }
+    var generator = pageShell.imageGenerator;
+    generator.loadAnimation(text);
+    generator.configureAnimation(800, false, false, false);
+    generator.getImage(900, done.step(function () {
+        assert.equal(side(generator.hiddenAnimation()), 'beside', 'a picture at 0.9 s: the walker is under the name');
+        done();
+    }));
+}, 20000);
+
+// While playing, running lines, names and the pictures of items standing still are drawn from bitmaps of themselves: they
+// must show what drawing them shows, and every change at once (a bitmap made before it is stale).
+test('while playing, running lines, still pictures and names show as drawn directly, and each change at once: the ' +
+    'next frame\'s, a drag, recoloured, named, renamed, resized, turned, in print', function () {
+    withAnimations(1, function (a) {
+        a.loadFromString(drillText(threeFrames()));
+        a.toggleRunningLines();
+        var layer = a.animLayer;
+        var person = layer.childWithId(1);
+        var cone = layer.childWithId(3);
+        var playback = a.playbackManager;
+        // [items whose lines are drawn from a bitmap, those whose picture is]
+        function held() {
+            var groups = layer.itemGroups();
+            return [groups.filter(function (g) { return g.runningLines.bitmap.isHeld(); }).length,
+                groups.filter(function (g) { return g.getFieldItem().pictureBitmap.isHeld(); }).length];
+        }
+        playback.startFrame = 0;
+        playback.drawForPlayback(true);
+        playback.drawFrame(500);
+        // A picture is drawn into a bitmap from its second draw as it was.
+        layer.drawScene();
+        assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, [2, 3]],
+            'the person\'s and the ball\'s lines (the cone has none), every picture');
+        playback.drawFrame(600);
+        assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, [2, 1]], 'a tick on: only the cone stands still');
+        // [what changes, how]
+        [['the next frame\'s', function () { playback.drawFrame(1500); }],
+            ['a drag', function () { person.moveBy({ x: 30, y: -20 }); }],
+            ['recoloured', function () { person.setColor('yellow', 1); cone.setColor('blue', 1); }],
+            ['named', function () { person.setLabel('Left back'); person.setShortLabel('7'); }],
+            ['renamed', function () { person.setLabel('Right wing'); person.setShortLabel('1'); }],
+            ['resized', function () { a.updateBounds(400, 250, 800, 500); }],
+            ['turned', function () { a.rotateEntireAnimation(90); }],
+            ['in print', function () { a.setDrawForPrint(true); }]].forEach(function (row) {
+            row[1]();
+            layer.drawScene();
+            assert.deepEqual([pixelsDifferingFromDirect(layer), held()], [0, [2, 3]], row[0]);
+        });
+        var texts = [person.itemText.text, person.shortLabelText.text];
+        assert.deepEqual(texts.map(function (t) { return [t.text(), !!t.lookBitmap]; }), [['Right wing', true], ['1', true]],
+            'the names drawn from bitmaps');
+        playback.drawForPlayback(false);
+        assert.deepEqual(held(), [0, 0], 'the bitmaps go with the end of playback');
+    });
+});
+
 test('scrubbing the timeline shows the moment under the pointer; letting go on a box selects its frame; nothing is an edit', function () {
     var editor = pageShell.animation;
     var pm = editor.playbackManager;
