@@ -270,18 +270,26 @@ function pressKey(keyCode) {
 var SPACE = 32;
 var ESCAPE = 27;
 
+// The three-frame drill opened at its first frame, the host's messages cleared: its text and the
+// history's length then, against which playback control and scrubbing must change nothing.
+function openThreeFramesAtFirst() {
+    var drill = threeFrames();
+    drill.selectedFrame = 0;
+    openInEditor(drillText(drill));
+    var opened = { text: pageShell.animation.saveToString(), steps: pageShell.history.length() };
+    cppInterface.clearReceivedMessages();
+    return opened;
+}
+
 // The loop's ticks are played by hand (advance, which each tick calls with the real time
 // elapsed), so that every moment below is one of animation time, whatever the machine.
 test('playback control: Space pauses and resumes at the moment held; ½x takes twice as long; a loop wraps to the first frame; stop returns to the start; none is an edit', function () {
     var editor = pageShell.animation;
     var pm = editor.playbackManager;
     var timeline = pageShell.timeline;
-    var drill = threeFrames();
-    drill.selectedFrame = 0;
-    openInEditor(drillText(drill));
-    var text = editor.saveToString();
-    var steps = pageShell.history.length();
-    cppInterface.clearReceivedMessages();
+    var opened = openThreeFramesAtFirst();
+    var text = opened.text;
+    var steps = opened.steps;
     // Where the person stands, and the caption.
     function shown() { return [where(editor, 1), editor.animLayer.getFrameText()]; }
     function clickControl(button) {
@@ -431,12 +439,9 @@ test('scrubbing the timeline shows the moment under the pointer; letting go on a
     var editor = pageShell.animation;
     var pm = editor.playbackManager;
     var timeline = pageShell.timeline;
-    var drill = threeFrames();
-    drill.selectedFrame = 0;
-    openInEditor(drillText(drill));
-    var text = editor.saveToString();
-    var steps = pageShell.history.length();
-    cppInterface.clearReceivedMessages();
+    var opened = openThreeFramesAtFirst();
+    var text = opened.text;
+    var steps = opened.steps;
     timeline.layer.draw();
     function middle(n) { return timeline.frameBoxX(n) + timeline.boxWidth / 2; }
     function between(n, f) { return middle(n) + f * (middle(n + 1) - middle(n)); }
