@@ -217,15 +217,12 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
 
 // Calls then(at) once the picture `url` (w x h) is decoded; at(x, y) gives a pixel's [r, g, b].
 function pixelsOf(url, w, h, done, then) {
-    var picture = new Image();
-    picture.onload = done.step(function () {
-        var context = document.createElement('canvas').getContext('2d');
-        context.canvas.width = w;
-        context.canvas.height = h;
-        context.drawImage(picture, 0, 0);
-        then(function (x, y) { return [].slice.call(context.getImageData(Math.round(x), Math.round(y), 1, 1).data, 0, 3); });
+    decodedPixels(url, w, h, done, function (data) {
+        then(function (x, y) {
+            var k = (Math.round(y) * w + Math.round(x)) * 4;
+            return [].slice.call(data, k, k + 3);
+        });
     });
-    picture.src = url;
 }
 
 function near(rgb, expected, what) {

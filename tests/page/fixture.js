@@ -86,8 +86,21 @@
         return count;
     }
 
+    // Calls then(data) once the picture `url` (w x h) is decoded: its pixels as a canvas holds them.
+    function decodedPixels(url, w, h, done, then) {
+        var picture = new Image();
+        picture.onload = done.step(function () {
+            var context = document.createElement('canvas').getContext('2d');
+            context.canvas.width = w;
+            context.canvas.height = h;
+            context.drawImage(picture, 0, 0);
+            then(context.getImageData(0, 0, w, h).data);
+        });
+        picture.src = url;
+    }
+
     window.NEW_DRILL = NEW_DRILL;
     [sent, sentOfType, openInEditor, newDrill, addToEditor, drillText, itemRecord, fileErrorsDuring, withAnimations,
-        pixelsDifferingFromDirect]
+        pixelsDifferingFromDirect, decodedPixels]
         .forEach(function (fn) { window[fn.name] = fn; });
 }(window));
