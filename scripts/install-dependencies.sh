@@ -68,7 +68,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo="sudo"
   fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # sudo resets the environment, so the front end is set inside it: no
+  # package may stop the install with a question.
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # npm ci only when the lock file is newer than what is installed, so repeated
