@@ -98,7 +98,7 @@ QImage VideoPicture::clubLogo(const QString &dataUrl)
 bool VideoPicture::queue(Mp4Encoder &encoder, const QVariantMap &message, int times)
 {
     const QVariant pixels = message.value(QStringLiteral("pixels"));
-    if (pixels.type() == QVariant::ByteArray)
+    if (pixels.userType() == QMetaType::QByteArray)
         return encoder.writePixels(pixels.toByteArray(), times);
     return encoder.writeJpegDataUrl(message.value(QStringLiteral("imageData")).toString(), times);
 }

@@ -3,8 +3,13 @@
 # where Debian has QtWebKit, installed or to be installed (Debian 12 and
 # older), else webengine (Qt 6), which every current release has.
 set -euo pipefail
-has_candidate() { apt-cache policy "$1" 2>/dev/null | grep -q 'Candidate: [0-9]'; }
-if dpkg-query -W -f='${Status}' libqt5webkit5-dev 2>/dev/null | grep -q 'install ok installed' ||
+# The outputs are taken whole before they are matched: grep -q would stop
+# reading at its match, and the writer's broken pipe would fail the test
+# under pipefail (apt-cache policy's version table is written after the
+# candidate), taking a system that has QtWebKit for one that has not.
+has_candidate() { [[ "$(apt-cache policy "$1" 2>/dev/null)" == *"Candidate: "[0-9]* ]]; }
+installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == *"install ok installed" ]]; }
+if installed libqt5webkit5-dev ||
    has_candidate libqt5webkit5-dev; then
   echo webkit
 elif has_candidate cmake; then

@@ -12,6 +12,8 @@ engines=("$@")
 packages=(
   # build
   cmake g++ make pkg-config
+  # the registry's certificates, which npm checks its downloads against
+  ca-certificates
   # the MP4 encoder (FFmpeg's libraries, with libx264)
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # the page font bundled into the resources, and the artwork renderer
@@ -66,7 +68,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo="sudo"
   fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # sudo resets the environment, so the front end is set inside it: no
+  # package may stop the install with a question.
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # npm ci only when the lock file is newer than what is installed, so repeated
@@ -74,5 +78,13 @@ fi
 stamp=node_modules/.package-lock.json
 if [ ! -f "$stamp" ] || [ package-lock.json -nt "$stamp" ]; then
   echo "Installing page libraries from package-lock.json"
-  npm ci --ignore-scripts --no-audit --no-fund
+  # Debian 12's own npm (9.2) stops at the lock file's override of
+  # file-saver (its resolver takes jsPDF's git dependency for a version
+  # range); npm 10 reads it, so an older npm runs npm 10 from the registry
+  # for this one command.
+  npm_ci=(npm)
+  if [ "$(npm --version | cut -d. -f1)" -lt 10 ]; then
+    npm_ci=(npx --yes npm@10.8.2)
+  fi
+  "${npm_ci[@]}" ci --ignore-scripts --no-audit --no-fund
 fi
