@@ -26,6 +26,8 @@ public:
 
     Action action() const { return m_action; }
     bool needsWindow() const { return m_action == Action::Edit; }
+    // The editor and the exports load the page; help and usage errors do not.
+    bool needsPage() const { return m_action == Action::Edit || m_action == Action::Export; }
 
     // Edit: the drill to open once the page is ready, or empty for none.
     // Further drills named are ignored, as they always were.

@@ -70,6 +70,12 @@ int CommandLineRun::run(const CommandLine &commandLine)
     return 0;
 }
 
+int CommandLineRun::engineCannotStart(const QString &reason)
+{
+    print(stderr, QStringLiteral("%1: %2.\n").arg(programName(), reason));
+    return CommandLine::ExitFailed;
+}
+
 int CommandLineRun::noDisplay()
 {
     // A display that is named but not there is worth naming: the usual cause

@@ -35,6 +35,11 @@ public:
     // "webkit" or "webengine": the engine this program was built with.
     static QString engineName();
 
+    // Why the engine cannot start in this process, one sentence naming the
+    // way out, or empty when it can (Chromium refuses root with its sandbox
+    // on, and would end the program without a word).
+    static QString cannotStartReason();
+
     // Creates the view as a child of `parent` (no scroll bars, no context
     // menu, drops left to the parent).
     explicit EditorView(QWidget *parent);

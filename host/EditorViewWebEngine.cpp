@@ -17,6 +17,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <unistd.h>
+
 namespace {
 
 // Holds the page's `main` (app.js sets window.main, index.html calls it)
@@ -135,6 +137,17 @@ void EditorView::quietEngineMessages()
 {
     if (!g_previousHandler)
         g_previousHandler = qInstallMessageHandler(dropEngineNotes);
+}
+
+QString EditorView::cannotStartReason()
+{
+    // Qt WebEngine turns the sandbox off for the variable's presence, empty or not.
+    if (geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
+        || qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox"))
+        return QString();
+    return QStringLiteral("the page engine (Chromium) does not run as root with its sandbox on; "
+                          "run the program as a user, or set QTWEBENGINE_DISABLE_SANDBOX=1 to run "
+                          "it without the sandbox");
 }
 
 QString EditorView::engineName()

@@ -53,6 +53,11 @@ void EditorView::quietEngineMessages()
 {
 }
 
+QString EditorView::cannotStartReason()
+{
+    return QString();
+}
+
 QString EditorView::engineName()
 {
     return QStringLiteral("webkit");

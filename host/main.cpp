@@ -26,6 +26,9 @@ int main(int argc, char *argv[])
     QObject::connect(&termination, &TerminationSignals::received,
                      [](int signal) { QCoreApplication::exit(TerminationSignals::exitCode(signal)); });
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
+    const QString engineTrouble = EditorView::cannotStartReason();
+    if (commandLine.needsPage() && !engineTrouble.isEmpty())
+        return CommandLineRun::engineCannotStart(engineTrouble);
     if (!commandLine.needsWindow())
         return CommandLineRun::run(commandLine);
     if (!HeadlessPlatform::canShowWindows())

@@ -3,9 +3,10 @@
 # exports read back with ffprobe, poppler and ImageMagick; usage mistakes exit 2
 # and failed exports exit 1, each with a clear message and no file left, also when
 # stopped by a signal or a full disk; drawings in every export at their places.
-# Usage: command-line-test.sh <drillmora>
+# Usage: command-line-test.sh <drillmora> [webkit|webengine]
 set -uo pipefail
 program="$(realpath "$1")"
+engine="${2:-webkit}"
 work="$(mktemp -d)"
 trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
@@ -152,6 +153,15 @@ run --output-dir out --export-pdf pdf --export-picture png one.anim three.anim
 noise="$(grep -v -e '^\[[0-9]*/[0-9]*\] ' -e '^QStandardPaths: ' stderr)"
 [ -s out/three.png ] && [ -z "$noise" ] || fail "standard error holds more than progress lines: $noise"
 rm -f out/*
+
+# Chromium will not start as root with its sandbox on: the WebEngine build says
+# so and how to go on, and writes nothing (it once ended with exit 1 and no word).
+if [ "$(id -u)" -eq 0 ] && [ "$engine" = webengine ]; then
+  (unset QTWEBENGINE_DISABLE_SANDBOX; run --export-picture out/root.png one.anim); code=$?
+  [ "$code" -eq 1 ] && grep -qF "set QTWEBENGINE_DISABLE_SANDBOX=1" stderr && [ ! -e out/root.png ] ||
+    { fail "as root with the sandbox on: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
+  rm -f out/*
+fi
 
 # A batch holding a bad drill: the others are still exported, the bad one named, exit 1.
 pending refusedDrill || { run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?

@@ -81,13 +81,15 @@ case "$(sed -n 's/^DRILLMORA_ENGINE:STRING=//p' "$build/CMakeCache.txt")" in
   webengine) libs="libqt6core6 libqt6gui6 libqt6widgets6 libqt6webenginewidgets6 libqt6webchannel6 qt6-qpa-plugins" ;;
   *) libs="libqt5core5a libqt5gui5 libqt5widgets5 libqt5webkit5" ;;
 esac
+# grep reads its input whole (no -q): under pipefail an early exit would break
+# the writer's pipe and fail a sound check now and then.
 for lib in libc6 libstdc++6 $libs; do
-  tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$lib" || fail "Depends lacks $lib: $depends"
+  tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -xF "$lib" >/dev/null || fail "Depends lacks $lib: $depends"
 done
 listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)"
 [ "$listing" = "$expected" ] || { fail "the package's files differ:"; diff <(echo "$expected") <(echo "$listing") >&2 || true; }
 dpkg-deb -x "$deb" "$work/unpacked"
-file "$work/unpacked/usr/bin/drillmora" | grep -q ', stripped' || fail "the program in the package is not stripped"
+file "$work/unpacked/usr/bin/drillmora" | grep ', stripped' >/dev/null || fail "the program in the package is not stripped"
 
 root="$work/root" admin="$work/root/var/lib/dpkg"
 mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
