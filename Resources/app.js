@@ -1454,6 +1454,10 @@
         if (shell) {
             throw new Error('main: the page has already been started');
         }
+        // Kinetic copies a layer's methods into each kind of layer.
+        [Kinetic.Layer, Kinetic.FastLayer].forEach(function (kind) {
+            window.batchDrawOncePerFrame(kind.prototype);
+        });
         shell = {
             sport: SPORT,
             margin: MARGIN,
