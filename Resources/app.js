@@ -301,10 +301,12 @@
         }
     }
 
+    // The host says in which form it takes the pictures: "pixels", the
+    // canvas's bytes as they are, or (by default) a JPEG data URL.
     function onExportVideoResponse(message) {
         var width = parseInt(message.frameWidth, 10);
         var rate = parseInt(message.frameRate, 10);
-        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS);
+        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message.pictureForm === 'pixels');
     }
 
     // The host has stopped the export: a picture being drawn is not sent,
@@ -376,10 +378,11 @@
     // An answer that comes while an earlier export's pictures are still
     // being drawn is dropped: the two would share the one picture counter.
     // Everything is drawn at the picture's own size, so a larger video is
-    // sharper rather than enlarged. Pictures go as the canvas's pixels: a
-    // JPEG cost the page more to encode than the host to use them as they
-    // are, and the host as much again to decode.
-    function saveToVideo(width, rate) {
+    // sharper rather than enlarged. Pictures go as the canvas's pixels where
+    // the host asks for them (`asPixels`): a JPEG cost the page more to
+    // encode than the host to use them as they are, and the host as much
+    // again to decode.
+    function saveToVideo(width, rate, asPixels) {
         if (shell.videoRendering) {
             return;
         }
@@ -398,18 +401,11 @@
         shell.videoClubLogo = animation.shownClubLogo();
         generator.loadAnimation(animation.saveToString());
         generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        if (bridgeCarriesBytes()) {
+        if (asPixels) {
             generator.getPixels(0, sendVideoPicture);
         } else {
             generator.getImage(0, sendVideoPicture);
         }
-    }
-
-    // A bridge of host objects in the page carries the canvas's bytes as
-    // they are; a web channel carries only text and numbers, and a JPEG is
-    // then far less to carry than the bytes written out as numbers.
-    function bridgeCarriesBytes() {
-        return !(window.qt && window.qt.webChannelTransport);
     }
 
     // The picture is canvas pixels or a JPEG data URL (sent as `pixels` or
@@ -1458,6 +1454,10 @@
         if (shell) {
             throw new Error('main: the page has already been started');
         }
+        // Kinetic copies a layer's methods into each kind of layer.
+        [Kinetic.Layer, Kinetic.FastLayer].forEach(function (kind) {
+            window.batchDrawOncePerFrame(kind.prototype);
+        });
         shell = {
             sport: SPORT,
             margin: MARGIN,

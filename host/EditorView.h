@@ -40,6 +40,13 @@ public:
     // on, and would end the program without a word).
     static QString cannotStartReason();
 
+    // The form in which the page should send a video picture
+    // ("pictureForm" in "exportVideoResponse"): "pixels", the canvas's bytes
+    // as they are, where host objects take bytes from the page (WebKit);
+    // "jpeg", a JPEG data URL, where a web channel carries only text and
+    // numbers and would spell every byte out as a number.
+    static QString videoPictureForm();
+
     // Creates the view as a child of `parent` (no scroll bars, no context
     // menu, drops left to the parent).
     explicit EditorView(QWidget *parent);

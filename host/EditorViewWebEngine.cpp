@@ -155,6 +155,11 @@ QString EditorView::engineName()
     return QStringLiteral("webengine");
 }
 
+QString EditorView::videoPictureForm()
+{
+    return QStringLiteral("jpeg");
+}
+
 EditorView::EditorView(QWidget *parent)
     : QObject(parent)
     , m_engine(std::make_unique<Engine>())

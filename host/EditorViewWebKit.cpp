@@ -63,6 +63,11 @@ QString EditorView::engineName()
     return QStringLiteral("webkit");
 }
 
+QString EditorView::videoPictureForm()
+{
+    return QStringLiteral("pixels");
+}
+
 EditorView::EditorView(QWidget *parent)
     : QObject(parent)
     , m_engine(std::make_unique<Engine>())

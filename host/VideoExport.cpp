@@ -1,5 +1,6 @@
 #include "VideoExport.h"
 
+#include "EditorView.h"
 #include "ExportProgress.h"
 #include "Mp4Encoder.h"
 #include "StagedFile.h"
@@ -53,6 +54,7 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
     request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
     request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
     request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
+    request.insert(QStringLiteral("pictureForm"), EditorView::videoPictureForm());
     // The dialog first: it marks the export as running, and the page may
     // answer inside the request.
     m_progress->start(tr("Encoding video..."));

@@ -29,8 +29,9 @@ public:
     VideoExport(jsInterface *bridge, ExportProgress *progress, QObject *parent = nullptr);
     ~VideoExport() override;
 
-    // Asks the page for pictures of `options`' size and rate for `path`; the
-    // title card names `drillName`. An export still running is ended first,
+    // Asks the page for pictures of `options`' size and rate for `path`, in
+    // the form the engine's bridge carries best (EditorView::videoPictureForm);
+    // the title card names `drillName`. An export still running is ended first,
     // keeping what it had written.
     void start(const QString &path, const VideoOptions &options, const QString &drillName);
     // One picture of the running export (the whole "writeVideoFrame"

@@ -7,7 +7,10 @@ figure for both engines and their ratio (WebEngine / WebKit; below 1 is
 faster or smaller). Start-up and memory are medians over ROUNDS starts of
 bench_startup; playback figures are the medians playback-bench.js prints
 (a tick is one display refresh of playback, a frame switch a click on the
-timeline, at 54 items over 10 frames and 100 items over 300); pictures,
+timeline, at 54 items over 10 frames and 100 items over 300), and those of
+redraws-bench.js (playback by the display's clock and clicks on the
+timeline with the redraws that follow, with Kinetic's batchDraw and the
+page's); pictures,
 the 24-frame PDF report and the whole 640 x 480 video export come from
 imagegenerator-bench.js, pdfreport-bench.js and bench_videoExport. Not a
 test: the figures depend on the machine, so compare engines in one run.
@@ -78,13 +81,14 @@ def video(build):
     return figures
 
 
-WANTED = re.compile(r'start-up|memory|tick|frame switch|frame load|640 x 480, getImage|PDF report|video')
+WANTED = re.compile(r'start-up|memory|tick|frame switch|frame load|drawing per second|640 x 480, getImage|PDF report|video')
 
 
 def measure(build, rounds):
     figures = {}
     figures.update(start_up(build, rounds))
     figures.update(page_bench(build, 'playback-bench.js', '1280x800'))
+    figures.update(page_bench(build, 'redraws-bench.js', '1280x800'))
     figures.update(page_bench(build, 'imagegenerator-bench.js', timeout=300))
     figures.update(page_bench(build, 'pdfreport-bench.js', timeout=300))
     figures.update(video(build))

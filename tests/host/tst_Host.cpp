@@ -647,6 +647,15 @@ private slots:
             view()->runScript(QString("'answer %1'").arg(i), [&answers](const QVariant &v) { answers << v.toString(); });
         QTRY_COMPARE(answers, QStringList({"answer 0", "answer 1", "answer 2"}));
         QCOMPARE(EditorView::engineName(), QString::fromLatin1(QT_VERSION_MAJOR == 5 ? "webkit" : "webengine"));
+
+        // The video's pictures are asked for as the canvas's bytes only where bytes from the page
+        // reach the host as bytes; elsewhere as a JPEG.
+        QSignalSpy received(m_bridge, &jsInterface::messageReceived);
+        js("cppInterface.receiveMessage({msgType: 'bytesAcross', bytes: new Uint8ClampedArray([0, 127, 255])}); 1");
+        QTRY_COMPARE(received.count(), 1);
+        const QVariant bytes = received.at(0).at(0).toMap().value("bytes");
+        const bool carried = bytes.userType() == QMetaType::QByteArray && bytes.toByteArray() == QByteArray("\x00\x7f\xff", 3);
+        QCOMPARE(EditorView::videoPictureForm(), QString::fromLatin1(carried ? "pixels" : "jpeg"));
     }
 
     void bridge()
@@ -916,6 +925,9 @@ private slots:
         auto options = ModalDriver::answer<VideoOptionsDialog>([](VideoOptionsDialog *d) { d->accept(); }, 20000);
         send({{"msgType", "exportVideo"}});
         QVERIFY(progress()->isVisible() && !QFileInfo::exists(path("drill.mp4")));
+        // In the form the engine's bridge carries best (editorView).
+        QTRY_COMPARE(sent(), QStringList{"exportVideoResponse||"});
+        QCOMPARE(m_sent->last().at(0).toMap().value("pictureForm").toString(), EditorView::videoPictureForm());
         // Pictures that do not decode, or not to the video's size, are left out; canvas pixels as
         // the page sends them are taken as they are, and left out when their length is not the size's.
         const QString good = jpegUrl(plain(colourOf(1)));

@@ -165,8 +165,8 @@ test('during playback a drawing is at full strength through its span and fades o
     });
 });
 
-// While playing, drawings that do not fade are drawn from bitmaps of themselves. Those must show exactly what a
-// drawing of the drawings shows, and every change at once: a bitmap made before it is stale.
+// While playing, drawings that do not fade are drawn from bitmaps of themselves. Those must show what a drawing of
+// the drawings shows, and every change at once: a bitmap made before it is stale.
 test('while playing, drawings that do not fade show as drawn directly, and each change at once: recoloured, moved, ' +
     'resized, turned, in print', function () {
     withAnimations(1, function (a) {
@@ -179,12 +179,15 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
                 return shape.visible() && shape.bitmap.isHeld();
             }).length;
         }
-        // Not yet under Chromium (a web channel's page), where a drawing's bitmap differs from the drawing
-        // in a few hundred pixels of its edges and translucent fills: there only the bitmaps' upkeep is
-        // checked, and the difference stays to be found.
-        var exact = !(window.qt && window.qt.webChannelTransport);
-        function differing() {
-            return exact ? pixelsDifferingFromDirect(layer) : 0;
+        // A bitmap is drawn with the drawing's transform moved by whole pixels, and Chromium keeps transforms in
+        // single precision: a corner's place may come out a last bit apart. Chromium samples an edge on four rows
+        // per pixel, so a corner that falls right on a row (a zone of round sizes, turned) may be sampled a row
+        // off: a quarter of that pixel's coverage, 64 levels at most (measured here: 38 under Chromium, 2 under
+        // QtWebKit), which no eye tells apart. A bitmap left stale shows a colour or place of before: 239 levels
+        // and more.
+        function asDrawn() {
+            var largest = largestDifferenceFromDirect(layer);
+            return largest <= 64 ? 'as drawn' : largest + ' levels off';
         }
         playback.startFrame = 0;
         playback.drawForPlayback(true);
@@ -192,7 +195,7 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
         // The frame's drawing may have come from the event loop (Chromium) and made four bitmaps at most.
         layer.drawScene();
         var shown = layer.find('.drawing').toArray().filter(function (shape) { return shape.visible(); }).length;
-        assert.deepEqual([differing(), held(), shown], [0, 8, 8], 'the drawings of frame 2, none fading');
+        assert.deepEqual([asDrawn(), held(), shown], ['as drawn', 8, 8], 'the drawings of frame 2, none fading');
         // [what changes, how]
         [['recoloured', function () { record.color = 'yellow'; layer.model.changed(); }],
             ['moved', function () { record.points[0].x += 0.05; layer.model.changed(); }],
@@ -205,11 +208,11 @@ test('while playing, drawings that do not fade show as drawn directly, and each 
             // from the event loop): two make all eight.
             layer.drawScene();
             layer.drawScene();
-            assert.deepEqual([differing(), held()], [0, 8], row[0]);
+            assert.deepEqual([asDrawn(), held()], ['as drawn', 8], row[0]);
         });
         playback.drawFrame(1950);
         layer.drawScene();
-        assert.deepEqual([differing(), held()], [0, 5], 'three fading out are drawn as they are');
+        assert.deepEqual([asDrawn(), held()], ['as drawn', 5], 'three fading out are drawn as they are');
         playback.drawForPlayback(false);
         assert.equal(held(), 0, 'the bitmaps go with the end of playback');
     });

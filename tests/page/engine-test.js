@@ -11,3 +11,66 @@ test('a text keeps its height however often it is asked', function () {
     }
     assert.equal(new Kinetic.Text({ text: '2', fontSize: 16 }).height(), 16);
 });
+
+// Runs `then` as a step of the test after `count` display frames.
+function afterFrames(count, done, then) {
+    window.requestAnimationFrame(done.step(function () {
+        return count > 1 ? afterFrames(count - 1, done, then) : then();
+    }));
+}
+
+// Mended: Kinetic's batchDraw drew a layer again on every display frame for half a second after it was last
+// called, changed or not (a click on the timeline drew the items some thirty times). A layer is drawn at once
+// when asked and once more at the next display frame, with what changed meanwhile, then no more.
+test('a layer asked to draw is drawn at once and once more at the next display frame with what changed meanwhile, ' +
+    'however often asked, and then not until asked again; also the items after a click on the timeline', function (done) {
+    var container = document.body.appendChild(document.createElement('div'));
+    var stage = new Kinetic.Stage({ container: container, width: 40, height: 20 });
+    var layer = new Kinetic.Layer();
+    var rect = new Kinetic.Rect({ width: 40, height: 20, fill: 'blue' });
+    layer.add(rect);
+    stage.add(layer);
+    var drawn = 0;
+    layer.on('draw', function () { drawn += 1; });
+    done.cleanup(function () { stage.destroy(); document.body.removeChild(container); });
+    function colour() {
+        return [].slice.call(layer.getCanvas().getContext()._context.getImageData(20, 10, 1, 1).data, 0, 3).join();
+    }
+    afterFrames(2, done, function () {
+        drawn = 0;
+        layer.batchDraw();
+        assert.equal(drawn, 1, 'drawn at once');
+        rect.fill('red');
+        assert.equal(colour(), '0,0,255', 'a change after the call: not yet');
+        afterFrames(2, done, function () {
+            assert.deepEqual([drawn, colour()], [2, '255,0,0'], 'once more at the next display frame, with the change');
+            afterFrames(20, done, function () {
+                assert.equal(drawn, 2, 'and no more while nothing asks');
+                layer.batchDraw();
+                rect.fill('green');
+                layer.batchDraw();
+                layer.batchDraw();
+                assert.equal(drawn, 3, 'at once again, and not again for calls in the same display frame');
+                afterFrames(20, done, function () {
+                    assert.deepEqual([drawn, colour()], [4, '0,128,0'], 'once more at the next, with the change');
+                    items();
+                });
+            });
+        });
+    });
+    // A click on the timeline's second frame: the items' layer is drawn at once and at the next display frame.
+    function items() {
+        var animLayer = pageShell.animation.animLayer;
+        var itemsDrawn = 0;
+        openInEditor(drillText({ nFrames: 2, frameText: ['x', 'y'] }));
+        afterFrames(2, done, function () {
+            animLayer.on('draw.batchTest', function () { itemsDrawn += 1; });
+            done.cleanup(function () { animLayer.off('draw.batchTest'); openInEditor(NEW_DRILL); });
+            myDispatchEvent('selectedFrame', { frameNumber: 1 });
+            afterFrames(20, done, function () {
+                assert.equal(itemsDrawn, 2, 'the items, drawn for the second frame');
+                done();
+            });
+        });
+    }
+});

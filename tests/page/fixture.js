@@ -60,12 +60,11 @@
         }
     }
 
-    // How many pixels of `layer`'s picture on its own canvas (where playback draws what stays the same from
-    // bitmaps) differ from a drawing of it onto a canvas of its own (as exports draw), by more than 8 in a colour
-    // weighted by its opacity (as it shows over the pitch) or in the opacity. A bitmap's parts are blended before
-    // the picture is laid over what is below, which may move a pixel where they meet by a few levels; a stale
-    // bitmap changes many by far more.
-    function pixelsDifferingFromDirect(layer) {
+    // How far each pixel of `layer`'s picture on its own canvas (where playback draws what stays the same from
+    // bitmaps) is from a drawing of it onto a canvas of its own (as exports draw): for each pixel, the largest
+    // difference in a colour weighted by its opacity (as it shows over the pitch) or in the opacity, in levels of
+    // 255, given to `each`.
+    function eachDifferenceFromDirect(layer, each) {
         function pixels(canvas) {
             return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
         }
@@ -75,15 +74,33 @@
             pixelRatio: layer.getCanvas().getPixelRatio() });
         layer.drawScene(canvas);
         var direct = pixels(canvas);
-        var count = 0;
         for (var k = 0; k < own.length; k += 4) {
             var worst = Math.abs(own[k + 3] - direct[k + 3]);
             for (var c = 0; c < 3; c++) {
                 worst = Math.max(worst, Math.abs(own[k + c] * own[k + 3] - direct[k + c] * direct[k + 3]) / 255);
             }
-            count += worst > 8 ? 1 : 0;
+            each(worst);
         }
+    }
+
+    // How many pixels differ from a direct drawing (above) by more than 8 levels. A bitmap's parts are blended
+    // before the picture is laid over what is below, which may move a pixel where they meet by a few levels; a
+    // stale bitmap changes many by far more.
+    function pixelsDifferingFromDirect(layer) {
+        var count = 0;
+        eachDifferenceFromDirect(layer, function (worst) {
+            count += worst > 8 ? 1 : 0;
+        });
         return count;
+    }
+
+    // The largest difference of a pixel from a direct drawing (above), in levels of 255.
+    function largestDifferenceFromDirect(layer) {
+        var largest = 0;
+        eachDifferenceFromDirect(layer, function (worst) {
+            largest = Math.max(largest, worst);
+        });
+        return Math.round(largest);
     }
 
     // Calls then(data) once the picture `url` (w x h) is decoded: its pixels as a canvas holds them.
@@ -101,6 +118,6 @@
 
     window.NEW_DRILL = NEW_DRILL;
     [sent, sentOfType, openInEditor, newDrill, addToEditor, drillText, itemRecord, fileErrorsDuring, withAnimations,
-        pixelsDifferingFromDirect, decodedPixels]
+        pixelsDifferingFromDirect, largestDifferenceFromDirect, decodedPixels]
         .forEach(function (fn) { window[fn.name] = fn; });
 }(window));
