@@ -430,6 +430,10 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     var before = h.bytes();
     h.record(parts([big + 1, big + 0, 'moved']));
     assert.equal(h.bytes() - before, 'moved'.length * 2, 'equal parts are shared, not copied');
+    before = h.bytes();
+    h.record(parts([big + 1, big + 0, 'moved'], 0, '{"h":3,"tail":'));
+    h.record({ head: '{"h":3,"tail":', tail: '1}', selectedFrame: 0, objects: [big + 1, big + 0, 'moved'] });
+    assert.equal(h.bytes() - before, '{"h":3,"tail":1}'.length * 2, 'a new head and a new tail are counted');
     for (var n = 0; n < 100; n++) {
         h.record(parts([big + n, big + 1]));
         assert.ok(h.bytes() <= 40000, 'within the limit after ' + n + ' changes: ' + h.bytes());
