@@ -442,6 +442,8 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     h = new EditHistory(100);
     h.record(parts([big]));
     assert.deepEqual([h.length(), h.current().objects], [1, [big]], 'the one on screen always stays');
+    h.record(parts([big + 1]));
+    assert.deepEqual([h.length(), h.canUndo(), h.current().objects], [1, false, [big + 1]], 'and it alone, when it is past the limit');
     // Two bytes a character, and only what a snapshot does not share with the one before counts: the first
     // snapshot is 1000 + 8 characters, each later one 1000 of its own, so a limit of 2016 + 4 x 2000 bytes holds
     // exactly five, to the byte, however many changes come; the first kept holds all its parts again.
