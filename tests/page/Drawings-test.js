@@ -239,47 +239,40 @@ var EXPORTED = [
     drawing('note', 'plain', 'yellow', [[0.25, 0.5]], 0, 0, { text: 'W' })
 ];
 
+// Calls then(url) with a picture of `drawings` on a blank soccer pitch as exports draw it, in print when `print`.
+function exportPicture(drawings, changes, print, done, then) {
+    var settings = { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' } };
+    Object.keys(changes).forEach(function (key) { settings[key] = changes[key]; });
+    pageShell.imageGenerator.loadAnimation(drawingDrill(drawings, settings));
+    pageShell.imageGenerator.configureAnimation(PICTURE_W, print, false, false);
+    pageShell.imageGenerator.getImage(0, done.step(then));
+}
+
 test('an export picture shows an arrow\'s head and a zone\'s fill at their places, on grass and in print', function (done) {
-    var generator = pageShell.imageGenerator;
-    var text = drawingDrill(EXPORTED, { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
-        logoImage: 'logos/ovri256x256.png' } });
-    generator.loadAnimation(text);
-    generator.configureAnimation(PICTURE_W, false, false, false);
-    var pictures = [];
-    generator.getImage(0, done.step(function (url) {
-        pictures.push(url);
-        generator.configureAnimation(PICTURE_W, true, false, false);
-        generator.getImage(0, done.step(function (printed) {
-            pictures.push(printed);
-            check();
-        }));
-    }));
-    function check() {
-        pixelsOf(pictures[0], PICTURE_W, PICTURE_H, done, function (grass) {
-            near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
-            near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
-            near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
-            near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
-            near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
-            pixelsOf(pictures[1], PICTURE_W, PICTURE_H, done, function (paper) {
-                near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
-                near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
-                near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
-                near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
-                done();
+    exportPicture(EXPORTED, {}, false, done, function (url) {
+        exportPicture(EXPORTED, {}, true, done, function (printed) {
+            pixelsOf(url, PICTURE_W, PICTURE_H, done, function (grass) {
+                near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
+                near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
+                near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
+                near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
+                near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
+                pixelsOf(printed, PICTURE_W, PICTURE_H, done, function (paper) {
+                    near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
+                    near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
+                    near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
+                    near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
+                    done();
+                });
             });
         });
-    }
+    });
 }, 20000);
 
 test('on a turned pitch a drawing turns with it and a note stays upright', function (done) {
-    var generator = pageShell.imageGenerator;
-    var hidden = generator.hiddenAnimation();
-    var text = drawingDrill(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { sport: 'soccer', rotation: 90,
-        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' } });
-    generator.loadAnimation(text);
-    generator.configureAnimation(PICTURE_W, false, false, false);
-    generator.getImage(0, done.step(function (url) {
+    var hidden = pageShell.imageGenerator.hiddenAnimation();
+    exportPicture(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { rotation: 90 }, false, done, function (url) {
         var layer = hidden.drawingLayer;
         assert.deepEqual([layer.rotation(), layer.x(), layer.y(), layer.offsetX(), layer.offsetY()],
             [90, hidden.animLayer.x(), hidden.animLayer.y(), hidden.animLayer.offsetX(), hidden.animLayer.offsetY()],
@@ -297,7 +290,7 @@ test('on a turned pitch a drawing turns with it and a note stays upright', funct
             assert.ok(/rotate\(-1\.571\);font=bold/.test(trace), 'the note turned back upright: ' + trace);
             done();
         });
-    }));
+    });
 }, 20000);
 
 // ---- Drawing with the pointer in the editor --------------------------------------------------
