@@ -632,15 +632,9 @@ private slots:
         openWindow();
         QCOMPARE(js("[typeof cppInterface.receiveMessage, typeof cppInterface.sendMessage.connect,"
                     " pageShell.connected].join()").toString(), QStringLiteral("function,function,true"));
-        const QVariantList values = js("[37, 2.5, 'Se\u00e1n', true, [1, 'two'], {id: 37, text: 'x'}]").toList();
-        QCOMPARE(values.size(), 6);
-        QCOMPARE(values[0].toInt(), 37);
-        QCOMPARE(values[1].toDouble(), 2.5);
-        QCOMPARE(values[2].toString(), u16(u"Se\u00E1n"));
-        QCOMPARE(values[3].toBool(), true);
-        QCOMPARE(values[4].toList(), QVariantList({1, "two"}));
-        QCOMPARE(values[5].toMap().value("id").toInt(), 37);
-        QCOMPARE(values[5].toMap().value("text").toString(), QStringLiteral("x"));
+        // Numbers come as doubles, which compare equal to the ints written here.
+        QCOMPARE(js("[37, 2.5, 'Se\u00e1n', true, [1, 'two'], {id: 37, text: 'x'}]").toList(),
+                 QVariantList({37, 2.5, u16(u"Se\u00E1n"), true, QVariantList({1, "two"}), QVariantMap({{"id", 37}, {"text", "x"}})}));
         // Answers come in the order asked, each to its own caller.
         QStringList answers;
         for (int i = 0; i < 3; ++i)

@@ -242,47 +242,40 @@ var EXPORTED = [
     drawing('note', 'plain', 'yellow', [[0.25, 0.5]], 0, 0, { text: 'W' })
 ];
 
+// Calls then(url) with a picture of `drawings` on a blank soccer pitch as exports draw it, in print when `print`.
+function exportPicture(drawings, changes, print, done, then) {
+    var settings = { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' } };
+    Object.keys(changes).forEach(function (key) { settings[key] = changes[key]; });
+    pageShell.imageGenerator.loadAnimation(drawingDrill(drawings, settings));
+    pageShell.imageGenerator.configureAnimation(PICTURE_W, print, false, false);
+    pageShell.imageGenerator.getImage(0, done.step(then));
+}
+
 test('an export picture shows an arrow\'s head and a zone\'s fill at their places, on grass and in print', function (done) {
-    var generator = pageShell.imageGenerator;
-    var text = drawingDrill(EXPORTED, { sport: 'soccer', background: { type: 'blank', showStripes: false, showLogo: false,
-        logoImage: 'logos/ovri256x256.png' } });
-    generator.loadAnimation(text);
-    generator.configureAnimation(PICTURE_W, false, false, false);
-    var pictures = [];
-    generator.getImage(0, done.step(function (url) {
-        pictures.push(url);
-        generator.configureAnimation(PICTURE_W, true, false, false);
-        generator.getImage(0, done.step(function (printed) {
-            pictures.push(printed);
-            check();
-        }));
-    }));
-    function check() {
-        pixelsOf(pictures[0], PICTURE_W, PICTURE_H, done, function (grass) {
-            near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
-            near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
-            near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
-            near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
-            near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
-            pixelsOf(pictures[1], PICTURE_W, PICTURE_H, done, function (paper) {
-                near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
-                near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
-                near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
-                near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
-                done();
+    exportPicture(EXPORTED, {}, false, done, function (url) {
+        exportPicture(EXPORTED, {}, true, done, function (printed) {
+            pixelsOf(url, PICTURE_W, PICTURE_H, done, function (grass) {
+                near(grass(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'the run\'s head, red');
+                near(grass(0.3 * PICTURE_W, 0.35 * PICTURE_H), [0, 128, 0], 'grass beside it');
+                near(grass(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'the zone\'s fill');
+                near(grass(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [255, 255, 255], 'the white pass\'s head');
+                near(grass(0.25 * PICTURE_W - 10, 0.5 * PICTURE_H), [0, 32, 0], 'the note\'s dark backing under yellow');
+                pixelsOf(printed, PICTURE_W, PICTURE_H, done, function (paper) {
+                    near(paper(0.5 * PICTURE_W - 8, 0.2 * PICTURE_H), [224, 16, 16], 'in print: the run\'s head');
+                    near(paper(0.3 * PICTURE_W, 0.35 * PICTURE_H), [255, 255, 255], 'in print: paper beside it');
+                    near(paper(0.75 * PICTURE_W, 0.75 * PICTURE_H), [16, 64, 224], 'in print: the zone');
+                    near(paper(0.4 * PICTURE_W - 8, 0.8 * PICTURE_H), [0, 0, 0], 'in print: the white pass drawn black');
+                    done();
+                });
             });
         });
-    }
+    });
 }, 20000);
 
 test('on a turned pitch a drawing turns with it and a note stays upright', function (done) {
-    var generator = pageShell.imageGenerator;
-    var hidden = generator.hiddenAnimation();
-    var text = drawingDrill(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { sport: 'soccer', rotation: 90,
-        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' } });
-    generator.loadAnimation(text);
-    generator.configureAnimation(PICTURE_W, false, false, false);
-    generator.getImage(0, done.step(function (url) {
+    var hidden = pageShell.imageGenerator.hiddenAnimation();
+    exportPicture(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { rotation: 90 }, false, done, function (url) {
         var layer = hidden.drawingLayer;
         assert.deepEqual([layer.rotation(), layer.x(), layer.y(), layer.offsetX(), layer.offsetY()],
             [90, hidden.animLayer.x(), hidden.animLayer.y(), hidden.animLayer.offsetX(), hidden.animLayer.offsetY()],
@@ -300,7 +293,7 @@ test('on a turned pitch a drawing turns with it and a note stays upright', funct
             assert.ok(/rotate\(-1\.571\);font=bold/.test(trace), 'the note turned back upright: ' + trace);
             done();
         });
-    }));
+    });
 }, 20000);
 
 // ---- Drawing with the pointer in the editor --------------------------------------------------
@@ -427,61 +420,6 @@ test('a drawing is selected, moved, reshaped, bent, recoloured and deleted with 
         window.myDispatchEvent('redo', {});
         assert.equal(editorAnimation.saveToString(), texts[r], 'redo to step ' + r);
     }
-    newDrill();
-});
-
-test('the strip widens and narrows the selected drawing\'s span, showing it, within the drill', function () {
-    newDrill();
-    window.myDispatchEvent('addFrame', {});
-    window.myDispatchEvent('addFrame', {});
-    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
-    var strip = pageShell.drawingStrip;
-    assert.deepEqual([strip.spanText.text(), strip.spanButtons[0].enabled], ['', false], 'nothing selected');
-    window.myDispatchEvent('chooseDrawingTool', { kind: 'zone', style: 'ellipse' });
-    dragOnPitch({ x: 0.2, y: 0.2 }, { x: 0.4, y: 0.4 });
-    window.myDispatchEvent('escapePressed', {});
-    dragOnPitch({ x: 0.3, y: 0.3 }, { x: 0.3, y: 0.3 });
-    var d = drawingsOf()[0];
-    var texts = [editorAnimation.saveToString()];
-    assert.deepEqual([strip.spanText.text(), strip.spanButtons[1].enabled], ['Frame 1', true], 'selected');
-    // [change, span shown, last frame]
-    [[1, 'Frames 1\u20132', 1], [1, 'Frames 1\u20133', 2], [1, 'Frames 1\u20133', 2], [-1, 'Frames 1\u20132', 1]]
-        .forEach(function (row, i) {
-            window.myDispatchEvent('changeDrawingSpan', { by: row[0] });
-            assert.deepEqual([strip.spanText.text(), d.last], [row[1], row[2]], 'change ' + (i + 1));
-            texts.push(editorAnimation.saveToString());
-        });
-    window.myDispatchEvent('undo', {});
-    assert.equal(editorAnimation.saveToString(), texts[2], 'a change of span is one undo step');
-    window.myDispatchEvent('redo', {});
-    window.myDispatchEvent('selectedFrame', { frameNumber: 2 });
-    assert.deepEqual([strip.spanText.text(), editorAnimation.drawingLayer.find('.drawing')[0].visible()], ['', false],
-        'frame 3 is past its span: not shown, not selected');
-    window.myDispatchEvent('selectedFrame', { frameNumber: 1 });
-    assert.equal(editorAnimation.drawingLayer.find('.drawing')[0].visible(), true, 'frame 2 shows it');
-    newDrill();
-});
-
-test('Ctrl+C and Ctrl+V copy the selected drawing into the frame on show, a little aside, one undo step', function () {
-    newDrill();
-    window.myDispatchEvent('addFrame', {});
-    window.myDispatchEvent('chooseDrawingTool', { kind: 'dribble', style: 'straight' });
-    dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.5, y: 0.3 });
-    window.myDispatchEvent('escapePressed', {});
-    dragOnPitch({ x: 0.35, y: 0.3 }, { x: 0.35, y: 0.3 });
-    window.myDispatchEvent('nextDrawingColor', {});
-    var before = editorAnimation.saveToString();
-    window.myDispatchEvent('copySelectedItems', {});
-    window.myDispatchEvent('selectedFrame', { frameNumber: 0 });
-    window.myDispatchEvent('pasteItems', {});
-    var records = editorAnimation.drawingLayer.model.records();
-    assert.equal(records.length, 2, 'pasted');
-    assert.deepEqual([records[1].kind, records[1].color, records[1].first, records[1].last],
-        ['dribble', records[0].color, 0, 0], 'a dribble of the same colour in frame 1');
-    assertNear(records[1].points[0], { x: 0.23, y: 0.33 }, 'a little aside');
-    assert.equal(editorAnimation.drawingLayer.selectedDrawing(), editorAnimation.drawingLayer.model.drawings[1], 'selected');
-    window.myDispatchEvent('undo', {});
-    assert.equal(editorAnimation.saveToString().replace('"selectedFrame":0', '"selectedFrame":1'), before, 'undone');
     newDrill();
 });
 
@@ -683,7 +621,8 @@ test('a selected zone\'s fill cycles light, medium, strong from the strip, each 
     newDrill();
 });
 
-test('Shift with the strip\'s span buttons moves the selected drawing\'s first frame, within the drill', function () {
+test('the strip\'s span buttons widen and narrow the selected drawing\'s span, with Shift move its first frame, ' +
+    'within the drill, each one undo step, shown in the frames it spans', function () {
     openInEditor(drawingDrill([drawing('run', 'straight', 'red', [[0.2, 0.5], [0.6, 0.5]], 1, 2)],
         { nFrames: 4, frameText: ['', '', '', ''], selectedFrame: 2 }));
     var strip = pageShell.drawingStrip;
@@ -692,33 +631,48 @@ test('Shift with the strip\'s span buttons moves the selected drawing\'s first f
         var at = strip.spanButtons[k].group.getAbsolutePosition();
         clickAt(stage, at.x, at.y, mods);
     }
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[0].enabled, strip.spanButtons[1].enabled], ['', false, false],
+        'nothing selected');
     dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.4, y: 0.5 });
     var d = drawingsOf()[0];
-    assert.equal(strip.spanText.text(), 'Frames 2\u20133', 'selected');
+    assert.deepEqual([strip.spanText.text(), strip.spanButtons[1].enabled], ['Frames 2\u20133', true], 'selected');
+    var texts = [editorAnimation.saveToString()];
     // [button (0 fewer, 1 more), with Shift, caption, first, last]
-    [[1, 'shift', 'Frames 1\u20133', 0, 2], [1, 'shift', 'Frames 1\u20133', 0, 2], [0, 'shift', 'Frames 2\u20133', 1, 2],
-        [0, 'shift', 'Frame 3', 2, 2], [0, 'shift', 'Frame 3', 2, 2], [1, '', 'Frames 3\u20134', 2, 3]]
+    [[1, '', 'Frames 2\u20134', 1, 3], [1, '', 'Frames 2\u20134', 1, 3], [0, '', 'Frames 2\u20133', 1, 2],
+        [1, 'shift', 'Frames 1\u20133', 0, 2], [1, 'shift', 'Frames 1\u20133', 0, 2], [0, 'shift', 'Frames 2\u20133', 1, 2],
+        [0, 'shift', 'Frame 3', 2, 2], [0, 'shift', 'Frame 3', 2, 2], [0, '', 'Frame 3', 2, 2], [1, '', 'Frames 3\u20134', 2, 3]]
         .forEach(function (row, i) {
             clickSpan(row[0], row[1]);
             assert.deepEqual([strip.spanText.text(), d.first, d.last], row.slice(2), 'click ' + (i + 1));
+            texts.push(editorAnimation.saveToString());
         });
-    var text = editorAnimation.saveToString();
     window.myDispatchEvent('undo', {});
+    assert.equal(editorAnimation.saveToString(), texts[texts.length - 2], 'a change of span is one undo step');
     window.myDispatchEvent('redo', {});
-    assert.equal(editorAnimation.saveToString(), text, 'undone and redone');
+    assert.equal(editorAnimation.saveToString(), texts[texts.length - 1], 'and redone');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 1 });
+    assert.deepEqual([strip.spanText.text(), editorAnimation.drawingLayer.find('.drawing')[0].visible()], ['', false],
+        'frame 2 is before its span: not shown, not selected');
+    window.myDispatchEvent('selectedFrame', { frameNumber: 3 });
+    assert.equal(editorAnimation.drawingLayer.find('.drawing')[0].visible(), true, 'frame 4 shows it');
     newDrill();
 });
 
-test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items, the copies selected alone; the colour button recolours them all', function () {
+test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items into the frame on show, a little aside, ' +
+    'the copies selected alone, one undo step; the colour button recolours them all', function () {
     openInEditor(MIXED_DRILL);
-    var before = editorAnimation.saveToString();
     var colors = drawingsOf().map(function (d) { return d.color; });
     pressKey('A', 'ctrl');
     window.myDispatchEvent('copySelectedItems', {});
+    window.myDispatchEvent('addFrame', {});
+    var before = editorAnimation.saveToString();
     window.myDispatchEvent('pasteItems', {});
     var now = selectedNow();
     assert.deepEqual([drawingsOf().length, now.drawings, now.items.length, now.items.indexOf(1), now.items.indexOf(2)],
         [8, [4, 5, 6, 7], 2, -1, -1], 'four drawings and two players pasted, and they alone selected');
+    var copy = drawingsOf()[4];
+    assert.deepEqual([copy.kind, copy.color, copy.first, copy.last], ['pass', 'white', 1, 1], 'the pass, its colour, in frame 2');
+    assertNear(copy.points[0], { x: 0.13, y: 0.43 }, 'a little aside');
     var pasted = editorAnimation.saveToString();
     window.myDispatchEvent('nextDrawingColor', {});
     var next = drawingsOf()[4].color;

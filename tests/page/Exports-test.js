@@ -432,12 +432,19 @@ function buildReports(done) {
         assert.deepEqual(progress.map(Math.round), [0, 17, 33, 50, 67, 83, 100]);
         assert.deepEqual([slots.frame4, slots.frame7], [[105, 117.87, 91, 68.25], [14, 37, 91, 68.25]],
             'a turned pitch\'s pictures grow, their columns touching; the same places on every page');
-        var single = [];
-        assert.ok(report.build(request(1), { progress: function (p) { single.push(p); }, failed: done,
-            finished: done.step(function () {
-                assert.deepEqual(single, [0], 'a one-frame report\'s one picture is at 0 %, a number');
-                done();
-            }) }), 'a third report');
+        // [frames, the progress at each picture]: one picture is at 0 %, a number; the last of two at 100 %.
+        var shorter = [[1, [0]], [2, [0, 100]]];
+        (function buildShorter(k) {
+            if (k === shorter.length) {
+                return done();
+            }
+            var seen = [];
+            assert.ok(report.build(request(shorter[k][0]), { progress: function (p) { seen.push(p); }, failed: done,
+                finished: done.step(function () {
+                    assert.deepEqual(seen, shorter[k][1], 'a report of ' + shorter[k][0]);
+                    buildShorter(k + 1);
+                }) }), 'a report of ' + shorter[k][0] + ' after the others');
+        }(0));
     }) };
     assert.ok(report.build(request(3, function (callback) { release = callback; }), { progress: function () {},
         finished: done, failed: done.step(function (e) {

@@ -443,6 +443,10 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     var before = h.bytes();
     h.record(parts([big + 1, big + 0, 'moved']));
     assert.equal(h.bytes() - before, 'moved'.length * 2, 'equal parts are shared, not copied');
+    before = h.bytes();
+    h.record(parts([big + 1, big + 0, 'moved'], 0, '{"h":3,"tail":'));
+    h.record({ head: '{"h":3,"tail":', tail: '1}', selectedFrame: 0, objects: [big + 1, big + 0, 'moved'] });
+    assert.equal(h.bytes() - before, '{"h":3,"tail":1}'.length * 2, 'a new head and a new tail are counted');
     for (var n = 0; n < 100; n++) {
         h.record(parts([big + n, big + 1]));
         assert.ok(h.bytes() <= 40000, 'within the limit after ' + n + ' changes: ' + h.bytes());
@@ -451,6 +455,8 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     h = new EditHistory(100);
     h.record(parts([big]));
     assert.deepEqual([h.length(), h.current().objects], [1, [big]], 'the one on screen always stays');
+    h.record(parts([big + 1]));
+    assert.deepEqual([h.length(), h.canUndo(), h.current().objects], [1, false, [big + 1]], 'and it alone, when it is past the limit');
     // Two bytes a character, and only what a snapshot does not share with the one before counts: the first
     // snapshot is 1000 + 8 characters, each later one 1000 of its own, so a limit of 2016 + 4 x 2000 bytes holds
     // exactly five, to the byte, however many changes come; the first kept holds all its parts again.
