@@ -147,6 +147,9 @@
     };
 
     ImageGenerator.prototype.runWaiting = function () {
+        if (!this.isBusy() && this.animation) {
+            drawFromBitmaps(this.animation, false);
+        }
         while (!this.isBusy() && this.waiting.length > 0) {
             var operation = this.waiting.shift();
             try {
@@ -292,10 +295,26 @@
     // frames stand half-way, with that frame's caption and running lines;
     // at or past the last frame the last frame is shown as stored.
     ImageGenerator.prototype.drawInstant = function (timeInMs) {
-        var playback = this.hiddenAnimation().playbackManager;
+        var animation = this.hiddenAnimation();
+        var playback = animation.playbackManager;
         playback.startFrame = 0;
         playback.drawFrame(timeInMs);
+        drawFromBitmaps(animation, true);
     };
+
+    // While a chain runs, what stays the same from one picture to the next
+    // is drawn as playback draws it, from bitmaps of itself (ShapeBitmap.js):
+    // the items' texts, their running lines (the same for a whole step),
+    // the pictures of items standing still and the drawings that do not
+    // fade. The labels are laid out afresh for every picture, as for a
+    // picture alone. Groups a frame loads come without: this is asked for
+    // every picture. Off lets the bitmaps go once the chain has ended.
+    function drawFromBitmaps(animation, on) {
+        animation.animLayer.itemGroups().forEach(function (group) {
+            group.drawFromBitmaps(on);
+        });
+        animation.drawingLayer.drawFromBitmaps(on);
+    }
 
     // The stage's layers in stacking order, drawn (their scenes only, no hit
     // graph) onto one canvas of the picture's size and encoded once, or its
@@ -312,6 +331,10 @@
         var layers = this.hiddenAnimation().stage.getChildren();
         var items = this.animation.animLayer;
         var drawings = this.animation.drawingLayer;
+        // The picture is these layers' own canvas (isOwnCanvas): they are
+        // never drawn onto any other.
+        items.picturedOn = canvas;
+        drawings.picturedOn = canvas;
         if (!this.backdrop) {
             this.backdrop = this.composeBackdrop(layers, [drawings, items]);
         }

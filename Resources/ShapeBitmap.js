@@ -15,7 +15,7 @@
 // does (the bitmap is made again then); `bounds()` gives a box
 // { x, y, width, height } of the shape's own pixels that holds all it
 // draws. A shape that is not fully opaque, or drawn onto any canvas but
-// its layer's own (an exported picture), is drawn by draw itself.
+// its layer's own (isOwnCanvas), is drawn by draw itself.
 // bitmap.draw returns true when it made a bitmap.
 // bitmap.drop() lets the bitmap go. With `steady` true, a bitmap is made
 // only once the shape is drawn a second time as it was the time before:
@@ -88,7 +88,7 @@
             draw: function (context, shape, look, bounds, mayMake) {
                 var canvas = context.getCanvas();
                 var layer = shape.getLayer();
-                if (!layer || canvas !== layer.getCanvas() || shape.getAbsoluteOpacity() !== 1) {
+                if (!layer || !window.isOwnCanvas(layer, canvas) || shape.getAbsoluteOpacity() !== 1) {
                     draw(context);
                     return;
                 }

@@ -192,8 +192,8 @@
     // items standing still and the drawings that do not fade. Each label
     // keeps the place beside its item that the label layout gives it at the
     // frame the step starts from (showMoment), instead of being laid out
-    // afresh on every tick. Exported pictures are drawn without any of
-    // these.
+    // afresh on every tick. Exported pictures draw the same from bitmaps
+    // but lay the labels out for each picture (ImageGenerator).
     PlaybackManager.prototype.drawForPlayback = function (on) {
         var layer = this.frameManager.animLayer;
         layer.itemGroups().forEach(function (group) {

@@ -254,6 +254,14 @@
         return shape;
     }
 
+    // Whether `canvas` holds `layer`'s own picture: the layer's canvas, or
+    // the picture an image generator draws its hidden layer onto instead
+    // (`picturedOn`). What is drawn from bitmaps of itself is so drawn only
+    // there; a picture of a layer taken elsewhere shows each shape drawn.
+    function isOwnCanvas(layer, canvas) {
+        return canvas === layer.getCanvas() || canvas === layer.picturedOn;
+    }
+
     // A text costs far more to draw than a picture: the engine sets up its
     // font and lays it out again on every draw. While `on`, `text` is drawn
     // from a bitmap of itself from its second draw on, made again whenever
@@ -287,8 +295,8 @@
         var layer = this.getLayer();
         // A text drawn once only (a timeline rebuilt for a file just
         // opened) is not worth a bitmap; one drawn onto another canvas than
-        // its layer's (a picture of the layer) is drawn as it is.
-        if ((!this.lookBitmap && !this.drawnDirectly) || !layer || context.getCanvas() !== layer.getCanvas()) {
+        // its layer's own (a picture of the layer) is drawn as it is.
+        if ((!this.lookBitmap && !this.drawnDirectly) || !layer || !isOwnCanvas(layer, context.getCanvas())) {
             this.drawnDirectly = true;
             this._sceneFunc(context);
             return;
@@ -556,6 +564,7 @@
     drawOnlyWhenShown.ifCharacters = hasCharacters;
     window.drawOnlyWhenShown = drawOnlyWhenShown;
     window.drawTextFromBitmap = drawTextFromBitmap;
+    window.isOwnCanvas = isOwnCanvas;
     window.drawHitWhenAsked = drawHitWhenAsked;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;

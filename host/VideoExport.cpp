@@ -148,16 +148,13 @@ bool VideoExport::startEncoder(int width, int height, int frameRate)
     return bool(m_encoder);
 }
 
+// Converted into the video's colours once, however many times it is shown.
 bool VideoExport::writePicture(const QImage &picture, int times)
 {
-    for (int i = 0; i < times; ++i) {
-        uchar *buffer = m_encoder->frameBuffer();
-        if (!buffer || !VideoPicture::copyBottomUp(picture, buffer, m_encoder->width(), m_encoder->height())
-            || !m_encoder->writeFrame()) {
-            m_encoder->finish();
-            fail(m_encoder->errorString());
-            return false;
-        }
+    if (!m_encoder->writePixels(VideoPicture::canvasPixels(picture), times)) {
+        m_encoder->finish();
+        fail(m_encoder->errorString());
+        return false;
     }
     return true;
 }

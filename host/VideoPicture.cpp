@@ -103,6 +103,13 @@ bool VideoPicture::queue(Mp4Encoder &encoder, const QVariantMap &message, int ti
     return encoder.writeJpegDataUrl(message.value(QStringLiteral("imageData")).toString(), times);
 }
 
+QByteArray VideoPicture::canvasPixels(const QImage &picture)
+{
+    // Four bytes a pixel: rows come without gaps.
+    const QImage rgbx = picture.convertToFormat(QImage::Format_RGBX8888);
+    return QByteArray(reinterpret_cast<const char *>(rgbx.constBits()), int(rgbx.sizeInBytes()));
+}
+
 bool VideoPicture::copyBottomUp(const QImage &picture, uchar *buffer, int width, int height)
 {
     if (picture.isNull() || picture.size() != QSize(width, height) || !buffer)

@@ -37,6 +37,10 @@ public:
     // data URL instead, its `imageData`. False when the encoder has failed.
     static bool queue(Mp4Encoder &encoder, const QVariantMap &message, int times);
 
+    // The picture's bytes as a canvas holds them (Mp4Encoder::writePixels):
+    // red, green, blue and an ignored byte for each pixel, the top row first.
+    static QByteArray canvasPixels(const QImage &picture);
+
     // Copies `picture` upside down into `buffer`, which holds exactly
     // width × height × 4 bytes. Copies nothing and returns false when the
     // picture is null or of another size.

@@ -176,6 +176,103 @@ test('a chain held from a callback keeps other callers waiting until it goes on 
         }));
     }, 20000);
 
+// A person standing still through the first step and then moving, with a name and a number; a cone standing
+// still throughout; a ball moving; a zone fading out at the end of frame 1, a run shown from frame 2 and a note
+// throughout.
+function stillThenMoving(colour) {
+    function item(type, id, at, extra) {
+        return itemRecord(type, id, at.map(function (p) { return { x: p[0], y: p[1], rotation: p[2] }; }), extra);
+    }
+    var text = JSON.parse(animationText({ objects: [
+        item('person', 1, [[0.2, 0.5, 0], [0.2, 0.5, 0], [0.5, 0.45, 40], [0.7, 0.6, 90]],
+            { color: colour, text: 'Wing', shortLabel: '7' }),
+        item('cone', 2, [[0.8, 0.2, 0], [0.8, 0.2, 0], [0.8, 0.2, 0], [0.8, 0.2, 0]], { color: 'orange' }),
+        item('gaaBall', 3, [[0.3, 0.2, 0], [0.3, 0.4, 0], [0.4, 0.6, 0], [0.5, 0.8, 0]])],
+        frameText: ['Start', 'Hold', 'Run', 'Finish'] }, { view: 'fullField', lines: true }));
+    function drawing(kind, style, color, points, first, last, extra) {
+        var d = { kind: kind, style: style, color: color, fill: 0, rotation: 0, first: first, last: last, text: '',
+            points: points.map(function (p) { return { x: p[0], y: p[1] }; }) };
+        Object.keys(extra || {}).forEach(function (key) { d[key] = extra[key]; });
+        return d;
+    }
+    text.drawings = [drawing('zone', 'rectangle', 'yellow', [[0.6, 0.6], [0.8, 0.8]], 0, 0, { fill: 1 }),
+        drawing('run', 'straight', 'red', [[0.1, 0.9], [0.5, 0.7]], 2, 3),
+        drawing('note', 'plain', 'black', [[0.5, 0.1]], 0, 3, { text: 'Press' })];
+    return JSON.stringify(text);
+}
+
+// The moment the generator has just drawn, drawn again with every shape drawn itself: the hidden stage's layers
+// in turn onto a canvas that is no layer's own, which no bitmap is drawn onto (ShapeBitmap.js). How many pixels
+// differ from `pixels` by more than 8 in a colour: a bitmap's parts are blended before they are laid over the
+// pitch, which may move a pixel where they meet by a few levels; a stale bitmap moves many by far more.
+function pixelsDifferingFromDrawn(pixels) {
+    var canvas = new Kinetic.SceneCanvas({ width: generator.canvas.getWidth(), height: generator.canvas.getHeight(),
+        pixelRatio: 1 });
+    hidden.stage.getChildren().each(function (layer) {
+        var clears = layer.clearBeforeDraw();
+        layer.clearBeforeDraw(false);
+        layer.drawScene(canvas);
+        layer.clearBeforeDraw(clears);
+    });
+    var drawn = canvas.getContext()._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
+    var count = 0;
+    for (var k = 0; k < drawn.length; k += 4) {
+        count += Math.abs(drawn[k] - pixels[k]) > 8 || Math.abs(drawn[k + 1] - pixels[k + 1]) > 8 ||
+            Math.abs(drawn[k + 2] - pixels[k + 2]) > 8 ? 1 : 0;
+    }
+    return count;
+}
+
+// A video's pictures, one every tenth of a second, drawn with what stays the same from picture to picture
+// (texts, running lines, still pictures, drawings not fading) from bitmaps, as playback draws it: each is the
+// moment drawn afresh, through the held step, the first movement after it, each new frame's lines and caption,
+// the drawings fading and appearing, and the last frame; a second video after the person's kit has changed shows
+// the new kit. The bitmaps go when the chain ends.
+test('a video\'s pictures drawn partly from bitmaps are each the moment drawn afresh, after every change', function (done) {
+    var person = function () { return hidden.animLayer.itemGroups()[0]; };
+    var cone = function () { return hidden.animLayer.itemGroups()[1]; };
+    var runs = [{ colour: 'red', times: [] }, { colour: 'blue', times: [1000, 1100, 2100] }];
+    for (var t = 0; t <= 3000; t += 100) {
+        runs[0].times.push(t);
+    }
+    var differing = [];
+    var fromBitmaps = { lines: 0, texts: 0, cone: 0 };
+    (function video(r) {
+        if (r === runs.length) {
+            return check();
+        }
+        generator.loadAnimation(stillThenMoving(runs[r].colour));
+        generator.configureAnimation(320, false, true, false);
+        var k = 0;
+        // As the video's: the chain held between pictures, each next one asked for from the event loop.
+        function taken(pixels) {
+            var count = pixelsDifferingFromDrawn(pixels);
+            if (count > 0) {
+                differing.push(runs[r].colour + ' at ' + runs[r].times[k] + ' ms: ' + count + ' pixels');
+            }
+            fromBitmaps.lines += person().runningLines.bitmap.isHeld() ? 1 : 0;
+            fromBitmaps.texts += person().shortLabelText.text.lookBitmap ? 1 : 0;
+            fromBitmaps.cone += cone().getFieldItem().pictureBitmap.isHeld() ? 1 : 0;
+            k += 1;
+            if (k < runs[r].times.length) {
+                var held = generator.holdChain();
+                window.setTimeout(done.step(function () { held.next(runs[r].times[k], done.step(taken)); }), 0);
+            } else {
+                window.setTimeout(done.step(function () { video(r + 1); }), 0);
+            }
+        }
+        generator.getPixels(runs[r].times[0], done.step(taken));
+    }(0));
+    function check() {
+        assert.deepEqual(differing, [], 'pictures that are not the moment drawn afresh');
+        assert.ok(fromBitmaps.lines > 20 && fromBitmaps.texts > 20 && fromBitmaps.cone > 20,
+            'precondition: drawn from bitmaps, ' + JSON.stringify(fromBitmaps));
+        assert.deepEqual([person().runningLines.bitmap.isHeld(), !!person().shortLabelText.text.lookBitmap,
+            cone().getFieldItem().pictureBitmap.isHeld()], [false, false, false], 'the bitmaps gone with the chain');
+        done();
+    }
+}, 60000);
+
 // Running lines as an export draws them, read from the picture's pixels before it is encoded. Frame 2 of 4 of
 // a red and a white player and a ball, each moving right along a row of a blank pitch that fills the picture,
 // every row on the middle of a pixel. Segments, at x as a share of the width: red 0.05-0.45 long (item at 0.45),
