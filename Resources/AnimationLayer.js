@@ -147,11 +147,6 @@
             frameCaption.setText(window.drawnText(caption, MAX_DRAWN_CAPTION));
         };
 
-        // Playback draws the caption on every tick; it changes once a frame.
-        layer.drawCaptionFromBitmap = function (on) {
-            window.drawTextFromBitmap(frameCaption.text, on);
-        };
-
         layer.getFrameText = function () {
             return caption;
         };

@@ -31,8 +31,6 @@
     // its full size, and each step down on the way.
     var SMALLEST_SHARE = 0.5;
     var STEP_SHARE = 0.9;
-    // Closer than this (in pixels) to a whole pixel is on it.
-    var SAME_PLACE = 1e-6;
 
     function linesOf(text) {
         return Math.round(text.height() / (text.fontSize() * text.lineHeight()));
@@ -125,21 +123,6 @@
             backing.cornerRadius(CORNER_RADIUS * scale);
         }
 
-        // The text on whole pixels of the canvas, as the item labels are,
-        // so that a bitmap of it (playback) lands exactly where it would be
-        // drawn. The step is taken on screen and back into the group's own
-        // turned pixels.
-        function snapToPixels() {
-            var m = text.getAbsoluteTransform().getMatrix();
-            var dx = Math.round(m[4]) - m[4];
-            var dy = Math.round(m[5]) - m[5];
-            if (Math.abs(dx) < SAME_PLACE && Math.abs(dy) < SAME_PLACE) {
-                return;
-            }
-            var det = m[0] * m[3] - m[1] * m[2];
-            text.position({ x: text.x() + (m[3] * dx - m[2] * dy) / det, y: text.y() + (m[0] * dy - m[1] * dx) / det });
-        }
-
         var placed = { width: 0, fontSize: 1, scale: 1 };
 
         return {
@@ -151,7 +134,6 @@
                     text.text(caption);
                 }
                 layOut(placed.width, placed.fontSize, placed.scale);
-                snapToPixels();
             },
             // `placement`: the group's rotation and position on the layer,
             // which put its top left corner at the top left of the pitch as
@@ -162,7 +144,6 @@
                 group.position({ x: placement.x, y: placement.y });
                 placed = { width: width, fontSize: fontSize, scale: scale };
                 layOut(width, fontSize, scale);
-                snapToPixels();
             }
         };
     }

@@ -187,10 +187,9 @@
     };
 
     // While playing or scrubbing (`on`), what every tick draws again
-    // unchanged is drawn from bitmaps of itself: the item texts, the
-    // caption and the running lines (which change only from one frame to
-    // the next), the pictures of items standing still and the drawings that
-    // do not fade. Each label
+    // unchanged is drawn from bitmaps of itself: the item texts, the running
+    // lines (which change only from one frame to the next), the pictures of
+    // items standing still and the drawings that do not fade. Each label
     // keeps the place beside its item that the label layout gives it at the
     // frame the step starts from (showMoment), instead of being laid out
     // afresh on every tick. Exported pictures are drawn without any of
@@ -201,7 +200,6 @@
             group.drawFromBitmaps(on);
         });
         layer.labelLayout.hold(on);
-        layer.drawCaptionFromBitmap(on);
         if (this.frameManager.drawings) {
             this.frameManager.drawings.drawFromBitmaps(on);
         }
