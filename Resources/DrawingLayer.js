@@ -381,7 +381,7 @@
         // pitch's size and turn, and the paper.
         function lookOf() {
             return [model.version, animLayer.layerWidth, animLayer.layerHeight, animLayer.layerScale,
-                animLayer.rotation(), forPrint].join('|');
+                animLayer.rotation(), forPrint];
         }
 
         // A box in the layer's pixels holding all that drawing `d` draws.
@@ -451,6 +451,9 @@
                 });
                 shape.bitmap = window.createShapeBitmap(function (context) {
                     drawShape(context, shape);
+                });
+                window.createShapeBitmap.drawHeldFirst(shape, function (canvas) {
+                    return fromBitmaps && shape.bitmap.drawHeld(canvas, shape, lookOf());
                 });
                 layer.add(shape);
                 return shape;

@@ -157,6 +157,15 @@
 
     // ---- The item's text --------------------------------------------------
 
+    // The node is left exactly as setting the value would leave it: an
+    // attribute never set is set, and 0 and -0 are told apart.
+    function setIfChanged(node, attr, value) {
+        var now = node.getAttr(attr);
+        if (now !== value || (value === 0 && 1 / now !== 1 / value)) {
+            node[attr](value);
+        }
+    }
+
     function requireGroup(group, caller) {
         if (!group || typeof group.rotation !== 'function') {
             throw new Error(caller + ': the field item\'s group is needed');
@@ -391,11 +400,14 @@
         if (this.text.fontSize() !== size) {
             this.text.fontSize(size);
         }
-        this.text.offsetX(this.text.width() / 2);
-        this.text.offsetY(this.verticalOffset(group, rotation, posIsFixed));
+        // Each of Kinetic's setters raises a change event and clears the
+        // node's transforms, even for the value the node has; a moving
+        // item's texts change only their place from tick to tick.
+        setIfChanged(this.text, 'offsetX', this.text.width() / 2);
+        setIfChanged(this.text, 'offsetY', this.verticalOffset(group, rotation, posIsFixed));
         this.text.position({ x: pos.x, y: pos.y });
         this.nudge = { x: 0, y: 0 };
-        this.text.rotation(-rotation);
+        setIfChanged(this.text, 'rotation', -rotation);
     };
 
     // Playback draws every text on every display refresh without changing it.

@@ -73,21 +73,35 @@
         return sum;
     }
 
-    // The moves from its home that a label may take, in order of choice.
-    function candidates(home, item, gap) {
-        var away = (home.y + home.h / 2 >= item.cy) ? 1 : -1;
+    var CANDIDATES = 4 + 2 * ROWS;
+
+    // Move number m (0 to CANDIDATES - 1) from its home that a label may
+    // take, in order of choice: [dx, dy]. One at a time, since a label held
+    // in place (playback, on every tick) needs only its own.
+    function candidate(home, item, gap, m) {
         var besideY = item.cy - home.h / 2 - home.y;
         var otherSide = 2 * item.cy - home.h - 2 * home.y;
-        var step = home.h + gap;
-        var moves = [
-            [0, 0],
-            [item.x + item.w + gap - home.x, besideY],
-            [item.x - gap - home.w - home.x, besideY],
-            [0, otherSide]
-        ];
-        for (var k = 1; k <= ROWS; k++) {
-            moves.push([0, away * k * step]);
-            moves.push([0, otherSide - away * k * step]);
+        switch (m) {
+        case 0:
+            return [0, 0];
+        case 1:
+            return [item.x + item.w + gap - home.x, besideY];
+        case 2:
+            return [item.x - gap - home.w - home.x, besideY];
+        case 3:
+            return [0, otherSide];
+        }
+        var away = (home.y + home.h / 2 >= item.cy) ? 1 : -1;
+        var k = Math.floor((m - 2) / 2);
+        var step = away * k * (home.h + gap);
+        return m % 2 === 0 ? [0, step] : [0, otherSide - step];
+    }
+
+    // The moves from its home that a label may take, in order of choice.
+    function candidates(home, item, gap) {
+        var moves = [];
+        for (var m = 0; m < CANDIDATES; m++) {
+            moves.push(candidate(home, item, gap, m));
         }
         return moves;
     }
@@ -163,7 +177,7 @@
             return;
         }
         labels.forEach(function (label) {
-            var move = candidates(label.home, label.item, gap)[label.text.placeChosen];
+            var move = candidate(label.home, label.item, gap, label.text.placeChosen);
             label.text.nudgeTo(move[0], move[1]);
         });
     }

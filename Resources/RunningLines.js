@@ -163,13 +163,14 @@
             listening: false,
             sceneFunc: function (context) {
                 if (self.fromBitmap) {
-                    var look = self.look();
-                    self.bitmap.draw(context, self.shape, [self.version, look.stroke, look.outline].join('|'),
-                        function () { return self.bounds(); });
+                    self.bitmap.draw(context, self.shape, self.bitmapLook(), function () { return self.bounds(); });
                 } else {
                     drawSegments(self, context);
                 }
             }
+        });
+        window.createShapeBitmap.drawHeldFirst(this.shape, function (canvas) {
+            return self.fromBitmap && self.bitmap.drawHeld(canvas, self.shape, self.bitmapLook());
         });
         // The toolbar's toggle hides lines by making them transparent.
         window.drawOnlyWhenShown(this.shape, window.drawOnlyWhenShown.ifOpaque);
@@ -190,6 +191,12 @@
             return DARK_LOOK;
         }
         return lookOf(itemGroup.getFieldItem().col1);
+    };
+
+    // What the bitmap of the lines shows (drawFromBitmap).
+    RunningLines.prototype.bitmapLook = function () {
+        var look = this.look();
+        return [this.version, look.stroke, look.outline];
     };
 
     // The head of the segment p0 -> p1: a chevron with its tip at the

@@ -11,8 +11,9 @@
 // Use: var bitmap = createShapeBitmap(draw), draw(context) drawing the
 // shape's picture in the shape's own pixels; then, from the shape's
 // sceneFunc, bitmap.draw(context, shape, look, bounds) instead of
-// draw(context). `look` is a text that changes whenever what draw draws
-// does (the bitmap is made again then); `bounds()` gives a box
+// draw(context). `look` is a text, or a list of texts, numbers and
+// flags, that changes whenever what draw draws does (the bitmap is made
+// again then); `bounds()` gives a box
 // { x, y, width, height } of the shape's own pixels that holds all it
 // draws. A shape that is not fully opaque, or drawn onto any canvas but
 // its layer's own (isOwnCanvas), is drawn by draw itself.
@@ -21,6 +22,12 @@
 // only once the shape is drawn a second time as it was the time before:
 // a shape that moves on every tick (a running player) is drawn by draw
 // itself, instead of into a bitmap used once.
+// Playback draws some hundred shapes on every tick, and Kinetic's own
+// drawing of a shape (its checks, and the canvas state it saves, sets and
+// restores around it) costs more than copying a small bitmap: with
+// createShapeBitmap.drawHeldFirst(shape, tryHeld), the shape is drawn by
+// tryHeld(canvas) alone when that draws it (bitmap.drawHeld does, from a
+// bitmap that still shows the shape as it is), and by Kinetic otherwise.
 (function (window, Kinetic) {
     'use strict';
 
@@ -49,10 +56,62 @@
         return { x: left, y: top, width: right - left, height: bottom - top };
     }
 
+    // Whether two looks are the same: texts compared as they are, lists
+    // element by element (playback compares every shape's look on every
+    // tick, and a text made of numbers costs more to make than to draw).
+    function sameLook(a, b) {
+        if (typeof a === 'string' || typeof b === 'string') {
+            return a === b;
+        }
+        if (!a || !b || a.length !== b.length) {
+            return false;
+        }
+        for (var i = 0; i < a.length; i++) {
+            if (a[i] !== b[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The shape's transform on `canvas`, in the canvas's own pixels; a
+    // copy to keep when `kept`.
+    function matrixOn(shape, canvas, kept) {
+        var m = shape.getAbsoluteTransform().getMatrix();
+        var ratio = canvas.getPixelRatio();
+        if (ratio !== 1) {
+            return m.map(function (v) { return v * ratio; });
+        }
+        return kept ? m.slice() : m;
+    }
+
+    // Whether `made` shows the shape at `look` with transform `m` on `canvas`.
+    function shows(made, look, m, canvas) {
+        return !!made && made.width === canvas.width && made.height === canvas.height && sameLook(made.m, m) &&
+            sameLook(made.look, look);
+    }
+
+    function copy(context, made) {
+        var c = context._context;
+        c.save();
+        c.setTransform(1, 0, 0, 1, 0, 0);
+        c.drawImage(made.canvas._canvas, 0, 0, made.at.width, made.at.height, made.at.x, made.at.y,
+            made.at.width, made.at.height);
+        c.restore();
+    }
+
+    // Only the layer's own canvas, and only a shape drawn whole.
+    function drawnOnLayer(shape, canvas) {
+        var layer = shape.getLayer();
+        return !!layer && window.isOwnCanvas(layer, canvas) && shape.getAbsoluteOpacity() === 1;
+    }
+
     function createShapeBitmap(draw, steady) {
         if (typeof draw !== 'function') {
             throw new Error('createShapeBitmap: a function drawing the shape is needed');
         }
+        // { look, m, width, height (the canvas's), canvas (null when the
+        // shape is off the canvas), at (where on the canvas) }
         var made = null;
         // What the shape was last drawn as by draw itself, when steady.
         var seen = null;
@@ -62,10 +121,16 @@
         // shapes, and playback makes every item's lines again at each frame.
         var spare = null;
 
-        function make(key, m, box, canvas) {
+        function record(look, m, canvas) {
+            return { look: typeof look === 'string' ? look : look.slice(), m: m, width: canvas.width,
+                height: canvas.height, canvas: null, at: null };
+        }
+
+        function make(look, m, box, canvas) {
+            var result = record(look, m, canvas);
             var at = pixelBox(m, box, canvas);
             if (!at) {
-                return { key: key, canvas: null };
+                return result;
             }
             var bitmap = spare;
             if (!bitmap || bitmap.getWidth() < at.width || bitmap.getHeight() < at.height) {
@@ -79,7 +144,9 @@
             context._context.clearRect(0, 0, at.width, at.height);
             context._context.setTransform(m[0], m[1], m[2], m[3], m[4] - at.x, m[5] - at.y);
             draw(context);
-            return { key: key, canvas: bitmap, x: at.x, y: at.y, width: at.width, height: at.height };
+            result.canvas = bitmap;
+            result.at = at;
+            return result;
         }
 
         return {
@@ -87,36 +154,37 @@
             // not, and the shape is drawn by draw itself.
             draw: function (context, shape, look, bounds, mayMake) {
                 var canvas = context.getCanvas();
-                var layer = shape.getLayer();
-                if (!layer || !window.isOwnCanvas(layer, canvas) || shape.getAbsoluteOpacity() !== 1) {
+                if (!drawnOnLayer(shape, canvas)) {
                     draw(context);
-                    return;
+                    return false;
                 }
-                var ratio = canvas.getPixelRatio();
-                var m = shape.getAbsoluteTransform().getMatrix().map(function (v) {
-                    return v * ratio;
-                });
-                var key = [look, m.join(','), canvas.width, canvas.height].join('|');
+                var m = matrixOn(shape, canvas, true);
                 var madeNow = false;
-                if (!made || made.key !== key) {
-                    if ((steady && seen !== key) || mayMake === false) {
+                if (!shows(made, look, m, canvas)) {
+                    if ((steady && !shows(seen, look, m, canvas)) || mayMake === false) {
                         made = null;
-                        seen = key;
+                        seen = record(look, m, canvas);
                         draw(context);
-                        return;
+                        return false;
                     }
-                    made = make(key, m, bounds(), canvas);
+                    made = make(look, m, bounds(), canvas);
                     madeNow = true;
                 }
                 if (made.canvas) {
-                    var c = context._context;
-                    c.save();
-                    c.setTransform(1, 0, 0, 1, 0, 0);
-                    c.drawImage(made.canvas._canvas, 0, 0, made.width, made.height, made.x, made.y,
-                        made.width, made.height);
-                    c.restore();
+                    copy(context, made);
                 }
                 return madeNow;
+            },
+            // Draws the shape onto `canvas` from the bitmap held, when that
+            // shows it at `look` as it stands now; returns whether it did.
+            drawHeld: function (canvas, shape, look) {
+                if (!made || !drawnOnLayer(shape, canvas) || !shows(made, look, matrixOn(shape, canvas), canvas)) {
+                    return false;
+                }
+                if (made.canvas) {
+                    copy(canvas.getContext(), made);
+                }
+                return true;
             },
             drop: function () {
                 made = null;
@@ -129,6 +197,23 @@
             }
         };
     }
+
+    // From now on `shape` is drawn onto a canvas by tryHeld.call(shape,
+    // canvas) when that returns true (it drew the shape), and as Kinetic
+    // draws it otherwise. A shape hidden, or drawn for a cached picture of
+    // a group (`top`), is left to Kinetic.
+    createShapeBitmap.drawHeldFirst = function (shape, tryHeld) {
+        var drawScene = shape.drawScene;
+        shape.drawScene = function (canvas, top) {
+            var layer = this.getLayer();
+            var target = canvas || (layer && layer.getCanvas());
+            if (!top && target && this.isVisible() && tryHeld.call(this, target)) {
+                return this;
+            }
+            return drawScene.call(this, canvas, top);
+        };
+        return shape;
+    };
 
     window.createShapeBitmap = createShapeBitmap;
 }(window, Kinetic));

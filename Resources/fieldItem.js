@@ -213,7 +213,7 @@
     // and at what size.
     function pictureLook(image) {
         var picture = image.image();
-        return [picture ? picture.src : '', !!(picture && picture.complete), image.width(), image.height()].join('|');
+        return [picture ? picture.src : '', !!(picture && picture.complete), image.width(), image.height()];
     }
 
     // While playing, a picture that stands still is drawn from a bitmap of
@@ -234,6 +234,9 @@
             } else {
                 drawPicture.call(image, context);
             }
+        });
+        window.createShapeBitmap.drawHeldFirst(item.image, function (canvas) {
+            return on && bitmap.drawHeld(canvas, this, pictureLook(this));
         });
         item.drawFromBitmap = function (fromBitmap) {
             on = !!fromBitmap;

@@ -270,10 +270,25 @@
     var BITMAP_PAD = 2;
     var ROUNDING_ERROR = 1e-6;
 
+    // Compared on every draw while playing: a list, since a text made of
+    // its numbers costs more to make than the bitmap to draw.
     function textLook(text, pixelRatio) {
         return [text.text(), text.fontSize(), text.fontFamily(), text.fontStyle(), text.fill(),
             text.getAttr('backing'), text.getAttr('outline'), text.width(), text.height(), text.align(),
-            pixelRatio].join('|');
+            pixelRatio];
+    }
+
+    // Whether the lists a and b hold the same values in the same order.
+    function sameValues(a, b) {
+        if (a.length !== b.length) {
+            return false;
+        }
+        for (var i = 0; i < a.length; i++) {
+            if (a[i] !== b[i]) {
+                return false;
+            }
+        }
+        return true;
     }
 
     function makeTextBitmap(text, pixelRatio) {
@@ -302,7 +317,7 @@
             return;
         }
         var look = textLook(this, pixelRatio);
-        if (!this.lookBitmap || this.lookBitmap.look !== look) {
+        if (!this.lookBitmap || !sameValues(this.lookBitmap.look, look)) {
             this.lookBitmap = makeTextBitmap(this, pixelRatio);
         }
         // Where the bitmap's corner would fall on the layer, moved to a
@@ -324,9 +339,51 @@
             canvas.getWidth() / pixelRatio, canvas.getHeight() / pixelRatio);
     }
 
+    // Playback draws some fifty texts on every tick, and Kinetic's drawing
+    // of a node around its picture (checks, and the canvas state saved, set
+    // and restored) costs more than copying the bitmap: an upright text on
+    // its layer's own canvas whose bitmap is up to date is copied onto its
+    // whole pixels (as drawTextBitmap places it) without Kinetic. Returns
+    // whether it was.
+    function drawHeldTextBitmap(text, canvas) {
+        var bitmap = text.lookBitmap;
+        var layer = text.getLayer();
+        if (!bitmap || !layer || canvas !== layer.getCanvas() || canvas.getPixelRatio() !== 1 ||
+                text.getAbsoluteOpacity() !== 1) {
+            return false;
+        }
+        var m = text.getAbsoluteTransform().getMatrix();
+        if (m[0] !== 1 || m[1] !== 0 || m[2] !== 0 || m[3] !== 1 || !sameValues(bitmap.look, textLook(text, 1))) {
+            return false;
+        }
+        var c = canvas.getContext()._context;
+        c.save();
+        c.setTransform(1, 0, 0, 1, 0, 0);
+        c.drawImage(bitmap.canvas._canvas, Math.round(m[4] - BITMAP_PAD), Math.ceil(m[5] - BITMAP_PAD - ROUNDING_ERROR));
+        c.restore();
+        return true;
+    }
+
+    function drawHeldTextFirst(text) {
+        if (text.drawsHeldFirst) {
+            return;
+        }
+        text.drawsHeldFirst = true;
+        var drawScene = text.drawScene;
+        text.drawScene = function (canvas, top) {
+            var layer = this.getLayer();
+            var target = canvas || (layer && layer.getCanvas());
+            if (!top && target && this.lookBitmap && this.isVisible() && drawHeldTextBitmap(this, target)) {
+                return this;
+            }
+            return drawScene.call(this, canvas, top);
+        };
+    }
+
     function drawTextFromBitmap(text, on) {
         if (on) {
             text.sceneFunc(drawTextBitmap);
+            drawHeldTextFirst(text);
         } else {
             text.sceneFunc(text._sceneFunc);
             text.lookBitmap = null;
