@@ -116,7 +116,20 @@
             return;
         }
         this.isPaused = false;
-        this.anim.start();
+        this.startLoop();
+    };
+
+    // Kinetic runs a started loop's first tick at once, inside start, with
+    // the microseconds since start as its time: that tick shows the moment
+    // playback starts or resumes from, so a pause resumes exactly where it
+    // held and a tick played by hand lands where it should.
+    PlaybackManager.prototype.startLoop = function () {
+        this.loopStarting = true;
+        try {
+            this.anim.start();
+        } finally {
+            this.loopStarting = false;
+        }
     };
 
     PlaybackManager.prototype.togglePause = function () {
@@ -172,13 +185,13 @@
         var self = this;
         this.anim.stop();
         this.anim = new Kinetic.Animation(function (frame) {
-            self.advance(frame.timeDiff);
+            self.advance(self.loopStarting ? 0 : frame.timeDiff);
             if (self.isPlaying) {
                 self.redrawTick();
             }
             return false;
         }, layer);
-        this.anim.start();
+        this.startLoop();
     };
 
     // The redraw after a tick: only the moving items' picture.

@@ -296,6 +296,11 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
         timeline.layer.draw();
         clickAt(timeline.stage, button.group.getAbsolutePosition().x + 10, 20);
     }
+    // A clock that moves on 7 ms at every reading: a tick the loop ran of itself, at a start or a
+    // resume, would show in every moment below.
+    var realNow = window.performance.now;
+    var clock = 0;
+    window.performance.now = function () { clock += 7; return clock; };
     try {
         pressKey(SPACE);
         pm.advance(250);
@@ -332,6 +337,7 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
         assert.deepEqual([sent(), pageShell.history.length(), editor.saveToString()],
             [[], steps, text.replace('"selectedFrame":0', '"selectedFrame":2')], 'no message, no undo step, no change');
     } finally {
+        window.performance.now = realNow;
         pm.stop();
         myDispatchEvent('setPlaybackSpeed', { speed: 1 });
         if (pm.loop) { myDispatchEvent('toggleLoop', {}); }
