@@ -43,15 +43,10 @@ var fm = animation.frameManager;
 var pm = animation.playbackManager;
 var layer = animation.animLayer;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
-// A fixed sequence of numbers in [0, 1), so that every run plays the same drill.
-var seed = 12345;
-function random() {
-    seed = (seed * 1103515245 + 12345) % 2147483648;
-    return seed / 2147483648;
-}
+// The same drill on every run.
+var random = seededRandom(12345);
 
 function record(type, id, scale, color, frames) {
     return { type: type, id: id, scale: scale, text: '', shortLabel: '', z: id, color: color, frames: frames };

@@ -29,15 +29,10 @@ var animation = pageShell.animation;
 var fm = animation.frameManager;
 var pm = animation.playbackManager;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
-// A fixed sequence of numbers in [0, 1), so that every run plays the same drill.
-var seed = 4242;
-function random() {
-    seed = (seed * 1103515245 + 12345) % 2147483648;
-    return seed / 2147483648;
-}
+// The same drill on every run.
+var random = seededRandom(4242);
 
 function states(moving) {
     var s = { x: 0.1 + 0.8 * random(), y: 0.1 + 0.8 * random(), rotation: 90 * Math.floor(4 * random()) };

@@ -18,15 +18,10 @@ var N_STEPS = 40;
 var animation = pageShell.animation;
 var layer = animation.animLayer;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
-// A fixed sequence of numbers in [0, 1), so that every run has the same drill.
-var seed = 4242;
-function random() {
-    seed = (seed * 1103515245 + 12345) % 2147483648;
-    return seed / 2147483648;
-}
+// The same drill on every run.
+var random = seededRandom(4242);
 
 function drillText() {
     var objects = [];

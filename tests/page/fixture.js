@@ -116,8 +116,21 @@
         picture.src = url;
     }
 
+    // Milliseconds, as finely as the engine tells them (benchmarks).
+    function clockMs() {
+        return (window.performance && window.performance.now) ? window.performance.now() : Date.now();
+    }
+
+    // A fixed sequence of numbers in [0, 1) from `seed`, so that every run builds the same drill.
+    function seededRandom(seed) {
+        return function () {
+            seed = (seed * 1103515245 + 12345) % 2147483648;
+            return seed / 2147483648;
+        };
+    }
+
     window.NEW_DRILL = NEW_DRILL;
     [sent, sentOfType, openInEditor, newDrill, addToEditor, drillText, itemRecord, fileErrorsDuring, withAnimations,
-        pixelsDifferingFromDirect, largestDifferenceFromDirect, decodedPixels]
+        pixelsDifferingFromDirect, largestDifferenceFromDirect, decodedPixels, clockMs, seededRandom]
         .forEach(function (fn) { window[fn.name] = fn; });
 }(window));
