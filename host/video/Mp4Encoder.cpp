@@ -139,6 +139,8 @@ struct Mp4Encoder::Private
     void stopWorker();
     void work();
     void queue(Job job);
+    // A picture to be shown `times` times, queued unless the video is done.
+    bool queuePicture(Job job, int times);
     bool encode(const uchar *pixels, QString *why);
     bool encodeRgba(const QByteArray &rgba, int times, QString *why);
     bool encodeJpeg(const QByteArray &jpeg, int times, QString *why);
@@ -554,39 +556,37 @@ bool Mp4Encoder::writeFrame()
     return !hasFailed();
 }
 
+bool Mp4Encoder::Private::queuePicture(Job job, int times)
+{
+    if (finished || times < 1)
+        return false;
+    job.times = times;
+    queue(std::move(job));
+    QMutexLocker lock(&mutex);
+    return !failed;
+}
+
 bool Mp4Encoder::writePixels(const QByteArray &rgba, int times)
 {
-    if (d->finished || times < 1)
-        return false;
     Job job;
     // Never null, so the worker knows what it holds.
     job.rgba = rgba.isNull() ? QByteArray("") : rgba;
-    job.times = times;
-    d->queue(std::move(job));
-    return !hasFailed();
+    return d->queuePicture(std::move(job), times);
 }
 
 bool Mp4Encoder::writeJpeg(const QByteArray &jpeg, int times)
 {
-    if (d->finished || times < 1)
-        return false;
     Job job;
     job.jpeg = jpeg;
-    job.times = times;
-    d->queue(std::move(job));
-    return !hasFailed();
+    return d->queuePicture(std::move(job), times);
 }
 
 bool Mp4Encoder::writeJpegDataUrl(const QString &dataUrl, int times)
 {
-    if (d->finished || times < 1)
-        return false;
     Job job;
     // Never null, so the worker knows to decode it.
     job.dataUrl = dataUrl.isNull() ? QStringLiteral("") : dataUrl;
-    job.times = times;
-    d->queue(std::move(job));
-    return !hasFailed();
+    return d->queuePicture(std::move(job), times);
 }
 
 bool Mp4Encoder::hasFailed() const
