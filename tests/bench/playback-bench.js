@@ -325,6 +325,7 @@ function measureAlternating(size, done) {
     fm.loadSettings(drill(size));
     layer.draw();
     waitFor('the item pictures', picturesLoaded, done, function () {
+        pageTestHost.log('alternating blocks, ' + describe(size));
         pageShell.timeline.playbackStarted();
         layer.listening(false);
         function drawAsNow(now) {
