@@ -3,16 +3,6 @@
 
 var editor = pageShell.animation;
 var layer = editor.animLayer;
-var KEYS = { Z: 90, Y: 89 };
-
-function press(key, mods) {
-    var evt = document.createEvent('Event');
-    evt.initEvent('keydown', true, true);
-    [['keyCode', KEYS[key]], ['ctrlKey', /ctrl/]].forEach(function (p) {
-        Object.defineProperty(evt, p[0], { value: p[1] instanceof RegExp ? p[1].test(mods || '') : p[1] });
-    });
-    document.body.dispatchEvent(evt);
-}
 
 // [sport, shape, players, the number of the player deepest in his own half, one on the team's right]
 var SHAPES = [
@@ -105,9 +95,9 @@ test('each team shape of each sport: its count and numbers, no overlaps, on the 
                 var after = editor.saveToString();
                 assert.deepEqual([pageShell.history.length(), sentOfType('animationChanged').pop().strToSave],
                     [steps + 1, after], where + 'one step, the host told');
-                press('Z', 'ctrl');
+                myDispatchEvent('undo', {});
                 assert.equal(editor.saveToString(), before, where + 'one undo takes the whole team away');
-                press('Y', 'ctrl');
+                myDispatchEvent('redo', {});
                 assert.equal(editor.saveToString(), after, where + 'redo brings it back as it was');
             });
         });
@@ -177,7 +167,7 @@ test('a selected team changes kit with one pick of a colour; one undo puts the o
         assert.deepEqual(kits, ['red'].concat([1, 2, 3, 4, 5, 6, 7].map(function () { return 'blue'; })),
             'the team blue, the unselected player not');
         assert.equal(pageShell.history.length(), steps + 1, 'one step');
-        press('Z', 'ctrl');
+        myDispatchEvent('undo', {});
         assert.equal(editor.saveToString(), before, 'the white kit back');
         done();
     });
