@@ -124,26 +124,6 @@ test('spans follow frames: a copied frame carries only the drawings spanning pas
     });
 });
 
-test('undo and redo bring back the drawings of the text they saved, and the frame on show draws its own', function () {
-    withAnimations(1, function (a) {
-        a.loadFromString(drawingDrill(EVERY_KIND.slice(0, 3)));
-        var before = a.textParts();
-        var beforeText = a.saveToString();
-        a.loadFromString(drawingDrill(EVERY_KIND.slice(2)));
-        var after = a.textParts();
-        var afterText = a.saveToString();
-        a.loadParts(before, after);
-        assert.equal(a.saveToString(), beforeText, 'undo');
-        assert.equal(a.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 2,
-            'frame 1 shows its two');
-        a.loadParts(after, a.textParts());
-        assert.equal(a.saveToString(), afterText, 'redo');
-        a.loadParts(JSON.parse(JSON.stringify(before)), a.textParts());
-        a.loadParts(a.textParts(), a.textParts());
-        assert.equal(a.saveToString(), beforeText, 'an undo to the same text changes nothing');
-    });
-});
-
 test('during playback a drawing is at full strength through its span and fades over a fifth of a second before it', function () {
     var text = drawingDrill([drawing('run', 'straight', 'red', [[0.1, 0.1], [0.5, 0.1]], 1, 1)],
         { nFrames: 3, frameText: ['', '', ''], objects: [itemRecord('person', 1, [0, 1, 2].map(function (f) {
