@@ -444,8 +444,9 @@ function boxOnStage(node, inner) {
 var LONG_CAPTION = 'Wingers overlap on the outside while the holding midfielder screens the back four; the striker ' +
     'peels off the last defender and attacks the near post';
 
-test('a long caption reads in a picture of a turned pitch: two lines on a light backing within the pitch\'s width, ' +
-    'over the goal line and over a player at the top', function (done) {
+// Where the caption and its backing stand at every turn: Pitch-test.js.
+test('a long caption reads in a picture of a turned pitch: two lines on a light backing, over the goal line and ' +
+    'over a player at the top', function (done) {
     var text = drillText({ sport: 'soccer', rotation: 90, background: { type: 'oneEnd', showStripes: true, showLogo: false,
         logoImage: 'logos/ovri256x256.png' }, objects: [itemRecord('person', 1, [{ x: 0.02, y: 0.5, rotation: -90 }],
         { scale: 0.5, color: 'red' })], frameText: [LONG_CAPTION] });
@@ -455,11 +456,6 @@ test('a long caption reads in a picture of a turned pitch: two lines on a light 
         var backing = layer.find('.frameTextBacking')[0];
         var glyphs = boxOnStage(caption, caption.getTextWidth());
         var behind = boxOnStage(backing);
-        var pitch = [360 - layer.layerHeight / 2, 0, 360 + layer.layerHeight / 2, 540];
-        assert.deepEqual([Math.round(caption.height() / caption.fontSize()), glyphs[0] >= behind[0], glyphs[2] <= behind[2],
-            glyphs[1] >= behind[1], glyphs[3] <= behind[3], behind[0] > pitch[0], behind[2] < pitch[2], behind[1] > 0],
-            [2, true, true, true, true, true, true, true], 'two lines, on the backing, clear of the pitch\'s edges: ' +
-            glyphs + ' on ' + behind + ' in ' + pitch);
         decodedPixels(urls[0], 720, 540, done, function (data) {
             var at = function (x, y) { return [].slice.call(data, 4 * (y * 720 + x), 4 * (y * 720 + x) + 3); };
             // The row between the backing's top and the text's: light from end to end, the goal line and the
