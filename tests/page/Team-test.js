@@ -147,28 +147,3 @@ test('a team that would take the drill past 200 items is refused whole, and the 
             }
         });
 });
-
-test('a selected team changes kit with one pick of a colour; one undo puts the old kit back', function (done) {
-    openInEditor(drillText({ sport: 'rugby' }));
-    addToEditor('person', 'red');
-    addTeam('left', 'white', 'rugby7');
-    var before = editor.saveToString();
-    var steps = pageShell.history.length();
-    var picker = pageShell.itemPicker;
-    var colour = picker.group.find('.colorSelectedItemsButton')[0];
-    picker.layer.draw();
-    var at = colour.getAbsolutePosition();
-    clickAt(picker.stage, at.x + picker.buttonSide / 2, at.y + picker.buttonSide / 2);
-    waitFor('the colours', function () { return editor.stage.find('.colPickerSquare').length > 0; }, done, function () {
-        var blue = editor.stage.find('.colPickerSquare').toArray().filter(function (s) { return s.fill() === 'blue'; })[0];
-        var corner = blue.getAbsolutePosition();
-        clickAt(editor.stage, corner.x + 5, corner.y + 5);
-        var kits = layer.itemGroups().map(function (g) { return g.getFieldItem().getCol(1); });
-        assert.deepEqual(kits, ['red'].concat([1, 2, 3, 4, 5, 6, 7].map(function () { return 'blue'; })),
-            'the team blue, the unselected player not');
-        assert.equal(pageShell.history.length(), steps + 1, 'one step');
-        myDispatchEvent('undo', {});
-        assert.equal(editor.saveToString(), before, 'the white kit back');
-        done();
-    });
-});
