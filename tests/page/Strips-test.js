@@ -213,12 +213,11 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                 return p.join() === YELLOW.join() ? 'lit' : p.join() === STRIP.join() ? 'rest' : p.join();
             });
         }
-        pointerEvent(timeline.stage, 'mousemove', 219, 20);
-        assert.deepEqual(lit(), ['rest', 'rest', 'lit', 'rest'], 'the box under the pointer');
-        pointerEvent(timeline.stage, 'mousemove', 110, 20);
-        assert.deepEqual(lit(), ['rest', 'lit', 'rest', 'rest'], 'the pointer moved to the next');
-        pointerEvent(timeline.stage, 'mousemove', 600, 20);
-        assert.deepEqual(lit(), ['rest', 'rest', 'rest', 'rest'], 'the pointer left the boxes');
+        [[219, 2, 'the box under the pointer'], [110, 1, 'the pointer moved to the next'], [600, -1, 'the pointer left the boxes']]
+            .forEach(function (row) {
+                pointerEvent(timeline.stage, 'mousemove', row[0], 20);
+                assert.deepEqual(lit(), [0, 1, 2, 3].map(function (i) { return i === row[1] ? 'lit' : 'rest'; }), row[2]);
+            });
         timeline.updatePlaybackIndicator(50);
         timeline.updateFrameSettings(4, 1);
         assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'no bar while stopped');

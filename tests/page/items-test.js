@@ -153,33 +153,26 @@ test('an unlisted colour shows no new picture, a second colour changes nothing; 
     assert.throws(function () { return new FieldItem(0, 0, 0, 0.1, 'ball', '', 'red', 1); }, /colour/);
 });
 
-function labelTop(g) {
+// The middle of the label's edge nearest its item, on the stage: its top when `place` is below, else its bottom.
+function labelEdge(g, place) {
     var t = g.itemText.text;
-    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: 0 });
-}
-
-function labelBottom(g) {
-    var t = g.itemText.text;
-    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: t.height() });
+    return t.getAbsoluteTransform().point({ x: t.width() / 2, y: place === 'below' ? 0 : t.height() });
 }
 
 test('labels sit centred below the item as seen on screen, or above it as chosen, short labels on it, all upright on ' +
     'a turned pitch', function () {
         var layer = makeLayer(512, 384);
         var person = addItem(layer, 'person', 200, 150, { text: 'K', shortLabel: '9', rotation: 90 });
-        person.setLabel('Left back');
-        assertPoint(labelTop(person), 344, 258 + 12.8, 'a player: half its height below, whatever its turn');
         var cone = addItem(layer, 'cone', 300, 150, { text: 'Start', rotation: -90 });
         var box = cone.getFieldItem().group;
-        assert.close(labelTop(cone).y, 258 + box.width() / 2, 1e-6, 'equipment: below its lowest point');
-        [person, cone].forEach(function (g) { g.setLabelPlace('above'); });
-        assertPoint(labelBottom(person), 344, 258 - 12.8, 'a player\'s label above: half its height above');
-        person.setLabel('Left\nback');
-        assertPoint(labelBottom(person), 344, 258 - 12.8, 'and so for two lines');
-        assert.close(labelBottom(cone).y, 258 - box.width() / 2, 1e-6, 'equipment: above its highest point');
-        [person, cone].forEach(function (g) { g.setLabelPlace('below'); });
-        person.setLabel('Left back');
-        assertPoint(labelTop(person), 344, 258 + 12.8, 'below again');
+        // [where the labels are put, the player's label]
+        [['below', 'Left back'], ['above', 'Left back'], ['above', 'Left\nback'], ['below', 'Left back']].forEach(function (row) {
+            [person, cone].forEach(function (g) { g.setLabelPlace(row[0]); });
+            person.setLabel(row[1]);
+            var away = row[0] === 'below' ? 1 : -1;
+            assertPoint(labelEdge(person, row[0]), 344, 258 + away * 12.8, row + ': a player\'s, half its height away, whatever its turn');
+            assert.close(labelEdge(cone, row[0]).y, 258 + away * box.width() / 2, 1e-6, row + ': equipment\'s, past its lowest or highest point');
+        });
         layer.rotation(90);
         [person, cone].forEach(function (g) {
             g.setLayerScaleAndRotation(1, 90);
@@ -188,7 +181,7 @@ test('labels sit centred below the item as seen on screen, or above it as chosen
                 assert.ok(Math.abs(m[1]) < 1e-9 && m[0] > 0, 'upright on screen');
             });
         });
-        assert.close(labelTop(cone).y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
+        assert.close(labelEdge(cone, 'below').y, onStage(cone.getPosAbs()).y + box.width() / 2, 1e-6,
             'below the cone, still lying on screen as it was placed');
         // A default player's number is drawn large enough to read in a video (e2e: tst_EditorWindow).
         [['7', 13.2], ['10', 13.2], ['ABC', 8.8], ['ABCD', 6.6]].forEach(function (row) {
@@ -231,9 +224,9 @@ test('an item text is laid out and drawn as Kinetic lays out and draws the same 
     });
 });
 
-// The box [left, top, right, bottom] a node covers on the stage, or an item's drawing turned as it is.
-function boxOnStage(node) {
-    var m = node.getAbsoluteTransform();
+// The box [left, top, right, bottom] a node covers on the stage, or through the transform `m`.
+function boxOnStage(node, m) {
+    m = m || node.getAbsoluteTransform();
     var corners = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
         return m.point({ x: c[0], y: c[1] });
     });
@@ -423,18 +416,6 @@ test('controls stand in a column either side of the item, packed towards its axi
     });
 });
 
-// The label's box as drawn, from the corners of its text node.
-function labelBox(g) {
-    var node = g.itemText.text;
-    var t = node.getTransform();
-    var pts = [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
-        return t.point({ x: c[0], y: c[1] });
-    });
-    var xs = pts.map(function (p) { return p.x; });
-    var ys = pts.map(function (p) { return p.y; });
-    return [Math.min.apply(null, xs), Math.max.apply(null, xs), Math.min.apply(null, ys), Math.max.apply(null, ys)];
-}
-
 // Mended: the right-hand column of a turned item lay on its label. [turn, label moved above the item]
 test('an item selected alone keeps every control clear of its label, below it or above it, the handle on its axis', function () {
     var layer = makeLayer(640, 480);
@@ -445,12 +426,12 @@ test('an item selected alone keeps every control clear of its label, below it or
             text.offsetY(g.getFieldItem().group.height() / 2 + text.height());
             g.setControlsPosition();
         }
-        var box = labelBox(g);
+        var box = boxOnStage(g.itemText.text, g.itemText.text.getTransform());  // in the group, as the controls
         ROLES.forEach(function (role) {
             var node = control(g, role);
             if (!node) { return; }
             var c = node.position();
-            var clear = c.x + 12 <= box[0] || c.x - 12 >= box[1] || c.y + 12 <= box[2] || c.y - 12 >= box[3];
+            var clear = c.x + 12 <= box[0] || c.x - 12 >= box[2] || c.y + 12 <= box[1] || c.y - 12 >= box[3];
             assert.ok(clear, row.join() + ': ' + role + ' at ' + JSON.stringify(c) + ' clear of ' + JSON.stringify(box));
         });
         var handle = control(g, 'rotateControl').position();
@@ -602,7 +583,7 @@ test('the arrow beside the label button puts the label above the item and back b
         var step = steps[i];
         assert.deepEqual([g.getLabelPlace(), arrow.find('.arrow')[0].rotation()], [step[0], step[1]], 'step ' + i);
         var item = onStage(g.getPosAbs()).y;
-        assert.close(step[0] === 'below' ? labelTop(g).y : labelBottom(g).y, step[0] === 'below' ? item + 16 : item - 16,
+        assert.close(labelEdge(g, step[0]).y, step[0] === 'below' ? item + 16 : item - 16,
             1e-6, 'step ' + i + ': the label ' + step[0]);
         pointerEvent(stage, 'mousemove', 5, 5);
         pointerEvent(stage, 'mousemove', at.x, at.y);
