@@ -159,9 +159,7 @@ test('playback moves the items between frames the short way round without saving
         myDispatchEvent('selectedFrame', { frameNumber: 2 });
         myDispatchEvent('play', {});
         assert.deepEqual([pm.startFrame, layer.getFrameText()], [0, 'Start'], 'from the last frame, playback starts at 0');
-        var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2000 }); });
-        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
-            [1, false, 2, 2], 'the end selects the last frame');
+        pm.stop();
         newDrill();
         addToEditor('person');
         myDispatchEvent('play', {});
@@ -201,7 +199,8 @@ test('playback follows held steps: a moment lands in its step and fraction, from
             assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
         });
         var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2500 }); });
-        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame], [1, false, 2], 'over after 2.5 s');
+        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
+            [1, false, 2, 2], 'over after 2.5 s, the last frame selected');
         myDispatchEvent('selectedFrame', { frameNumber: 1 });
         myDispatchEvent('play', {});
         var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: 1000 }); });
