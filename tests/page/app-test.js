@@ -432,11 +432,6 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     h.record(parts([big + 1, big + 0, 'moved'], 0, '{"h":3,"tail":'));
     h.record({ head: '{"h":3,"tail":', tail: '1}', selectedFrame: 0, objects: [big + 1, big + 0, 'moved'] });
     assert.equal(h.bytes() - before, '{"h":3,"tail":1}'.length * 2, 'a new head and a new tail are counted');
-    for (var n = 0; n < 100; n++) {
-        h.record(parts([big + n, big + 1]));
-        assert.ok(h.bytes() <= 40000, 'within the limit after ' + n + ' changes: ' + h.bytes());
-    }
-    assert.ok(h.length() >= 10 && h.length() <= 20, 'the oldest dropped first: ' + h.length());
     h = new EditHistory(100);
     h.record(parts([big]));
     assert.deepEqual([h.length(), h.current().objects], [1, [big]], 'the one on screen always stays');
@@ -449,7 +444,7 @@ test('the history: a frame change alone is no step, undo returns to the frame ch
     var step = function (n) { return new Array(1001).join(String.fromCharCode(97 + n % 26)); };
     h = new EditHistory(limit);
     h.reset(parts([step(0)]));
-    for (n = 1; n <= 30; n++) {
+    for (var n = 1; n <= 30; n++) {
         h.record(parts([step(n)]));
         assert.deepEqual([h.length(), h.bytes()], [Math.min(n + 1, 5), 2016 + Math.min(n, 4) * 2000], 'after ' + n + ' changes');
     }
@@ -636,12 +631,10 @@ test('regression: every kind of change on a rich drill comes undone and redone t
     });
 });
 
-test('looking at frames sends nothing; a change still on display when another frame is chosen is a step of its own', function () {
+// Looking at frames alone is no change: the scrubbing test in Drill-test.js.
+test('a change still on display when another frame is chosen is a step of its own', function () {
     var opened = openDrill();
     var steps = pageShell.history.length();
-    [3, 0, 2, 1].forEach(function (f) { myDispatchEvent('selectedFrame', { frameNumber: f }); });
-    release();
-    assert.deepEqual([pageShell.history.length(), sent(), editor.saveToString()], [steps, [], opened]);
     groups()[1].updatePosition(layer.pixelPos({ x: 0.7, y: 0.7 }), 30);
     myDispatchEvent('selectedFrame', { frameNumber: 2 });
     assert.deepEqual([pageShell.history.length(), sentOfType('animationChanged').length], [steps + 1, 1]);
