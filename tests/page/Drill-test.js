@@ -100,8 +100,6 @@ test('the pitch: turns accumulate, items keep their places, new ones stand uprig
         assert.deepEqual(a.animLayer.itemGroups().filter(function (g) { return g.isSelected; }).map(function (g) {
             return g.getAttr('id');
         }), [inside.getAttr('id')]);
-        clickAt(a.stage, 100 + 700, 50);
-        assert.equal(inside.isSelected, false, 'a click on the bare pitch deselects');
     });
 });
 
@@ -159,9 +157,7 @@ test('playback moves the items between frames the short way round without saving
         myDispatchEvent('selectedFrame', { frameNumber: 2 });
         myDispatchEvent('play', {});
         assert.deepEqual([pm.startFrame, layer.getFrameText()], [0, 'Start'], 'from the last frame, playback starts at 0');
-        var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2000 }); });
-        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
-            [1, false, 2, 2], 'the end selects the last frame');
+        pm.stop();
         newDrill();
         addToEditor('person');
         myDispatchEvent('play', {});
@@ -201,7 +197,8 @@ test('playback follows held steps: a moment lands in its step and fraction, from
             assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
         });
         var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2500 }); });
-        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame], [1, false, 2], 'over after 2.5 s');
+        assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
+            [1, false, 2, 2], 'over after 2.5 s, the last frame selected');
         myDispatchEvent('selectedFrame', { frameNumber: 1 });
         myDispatchEvent('play', {});
         var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: 1000 }); });
@@ -281,6 +278,15 @@ function openThreeFramesAtFirst() {
     return opened;
 }
 
+// After playback control or scrubbing: no message, no undo step, and the drill as opened but for the frame on show.
+function assertNoEdit(opened, frame) {
+    assert.deepEqual([sent(), pageShell.history.length(), pageShell.animation.saveToString()],
+        [[], opened.steps, opened.text.replace('"selectedFrame":0', '"selectedFrame":' + frame)], 'no message, no undo step, no change');
+}
+
+// Where the person stands in the editor, and the caption.
+function shown() { return [where(pageShell.animation, 1), pageShell.animation.animLayer.getFrameText()]; }
+
 // The loop's ticks are played by hand (advance, which each tick calls with the real time
 // elapsed), so that every moment below is one of animation time, whatever the machine.
 test('playback control: Space pauses and resumes at the moment held; ½x takes twice as long; a loop wraps to the first frame; stop returns to the start; none is an edit', function () {
@@ -288,10 +294,6 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
     var pm = editor.playbackManager;
     var timeline = pageShell.timeline;
     var opened = openThreeFramesAtFirst();
-    var text = opened.text;
-    var steps = opened.steps;
-    // Where the person stands, and the caption.
-    function shown() { return [where(editor, 1), editor.animLayer.getFrameText()]; }
     function clickControl(button) {
         timeline.layer.draw();
         clickAt(timeline.stage, button.group.getAbsolutePosition().x + 10, 20);
@@ -334,8 +336,7 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
         myDispatchEvent('play', {});
         pm.advance(5000);
         assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame], [false, 2], 'without the loop, the end stops');
-        assert.deepEqual([sent(), pageShell.history.length(), editor.saveToString()],
-            [[], steps, text.replace('"selectedFrame":0', '"selectedFrame":2')], 'no message, no undo step, no change');
+        assertNoEdit(opened, 2);
     } finally {
         window.performance.now = realNow;
         pm.stop();
@@ -446,12 +447,9 @@ test('scrubbing the timeline shows the moment under the pointer; letting go on a
     var pm = editor.playbackManager;
     var timeline = pageShell.timeline;
     var opened = openThreeFramesAtFirst();
-    var text = opened.text;
-    var steps = opened.steps;
     timeline.layer.draw();
     function middle(n) { return timeline.frameBoxX(n) + timeline.boxWidth / 2; }
     function between(n, f) { return middle(n) + f * (middle(n + 1) - middle(n)); }
-    function shown() { return [where(editor, 1), editor.animLayer.getFrameText()]; }
     try {
         pointerEvent(timeline.stage, 'mousemove', middle(0), 20);
         pointerEvent(timeline.stage, 'mousedown', middle(0), 20);
@@ -471,8 +469,7 @@ test('scrubbing the timeline shows the moment under the pointer; letting go on a
         pointerEvent(timeline.stage, 'mouseup', 2, 20);
         assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, shown()], [false, 1, [[0.1, 0.5, 45], 'Pass']],
             'let go off the boxes: the selected frame as stored');
-        assert.deepEqual([sent(), pageShell.history.length(), editor.saveToString()],
-            [[], steps, text.replace('"selectedFrame":0', '"selectedFrame":1')], 'no message, no undo step, no change');
+        assertNoEdit(opened, 1);
     } finally {
         pm.endScrub();
         openInEditor(NEW_DRILL);
