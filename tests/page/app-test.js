@@ -555,6 +555,7 @@ var CHANGES = [
     ['drag and turn an item', function () { groups()[2].updatePosition(layer.pixelPos({ x: 0.33, y: 0.44 }), 12); release(); }],
     ['resize six items from the picker', function () { selectOnly([0, 1, 2, 3, 4, 5]); myDispatchEvent('increaseSelectedScale', {}); }],
     ['colour an item', function () { groups()[0].getFieldItem().setCol('blue', 1); release(); }],
+    ['give the selection a kit colour', function () { selectOnly([0, 1]); myDispatchEvent('recolorSelectedItems', { color: 'red' }); }],
     ['label an item', function () { cppInterface.emitToPage({ msgType: 'itemLabelResponse', id: String(groups()[0]._id), text: 'Full back' }); }],
     ['put a label above its item', function () { selectOnly([0]); groups()[0].find('.LabelPlaceControl')[0].fire('click'); release(); }],
     ['caption the frame', function () { cppInterface.emitToPage({ msgType: 'frameLabelResponse', text: 'Overlap – ǵ' }); }],
