@@ -206,13 +206,13 @@ function glyphsOnStage(node) {
 }
 
 test('the items\' layer puts the first item in the middle and reads its caption upright along the top edge at every ' +
-    'turn, on a light backing; a long one on two lines within the pitch\'s width, never at its edges', function () {
+    'turn, on a light backing; a longer one on two lines at full size, a long one smaller, within the pitch\'s width, never at its edges', function () {
     var animation = pageShell.animation;
     var layer = animation.animLayer;
     assert.deepEqual(layer.findSpaceForItem(40, 40), { x: layer.layerWidth / 2, y: layer.layerHeight / 2 });
     var text = layer.find('.frameText')[0];
     var backing = layer.find('.frameTextBacking')[0];
-    [['Switch play', 1, 1], ['Wingers overlap on the outside while the holding midfielder screens the back four; the ' +
+    [['Switch play', 1, 1], ['Wingers overlap on the outside while the midfielder screens', 2, 1], ['Wingers overlap on the outside while the holding midfielder screens the back four; the ' +
         'striker peels off the last defender and attacks the near post', 2, 0.5], ['Pass\nRun\nShoot', 3, 1]]
         .forEach(function (row) {
         layer.setFrameText(row[0]);
