@@ -483,8 +483,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(1024, 768));
-        const QList<QByteArray> own = ownPictures(2, 1024);
-        QVERIFY(VideoProbe::difference(small(copied), own[1]) < 3 && VideoProbe::difference(small(copied), own[0]) > 0.5);
+        const QList<QImage> own = ownImages(2, 1024);
+        QVERIFY(VideoProbe::difference(small(copied), small(own[1])) < 3 && VideoProbe::difference(small(copied), small(own[0])) > 0.5);
         QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 1);
     }
 
@@ -616,10 +616,10 @@ private slots:
         for (int i = 0; i < rate; ++i)
             QVERIFY2(VideoProbe::difference(video.at(i), small(card)) < 4, qPrintable(QString::number(i)));
         QVERIFY(VideoProbe::difference(video.at(0), small(card.mirrored(false, true))) > 8);
-        const QList<QByteArray> own = ownPictures(frames, size.width());
+        const QList<QImage> own = ownImages(frames, size.width());
         for (int k = 0; k < frames; ++k) {
-            const double here = VideoProbe::difference(video.at(rate + rate * k), own.at(k));
-            const double before = VideoProbe::difference(video.at(rate - 1 + rate * k), own.at(k));
+            const double here = VideoProbe::difference(video.at(rate + rate * k), small(own.at(k)));
+            const double before = VideoProbe::difference(video.at(rate - 1 + rate * k), small(own.at(k)));
             QVERIFY2(here < 5 && (k == 0 || before > here + 0.5),
                      qPrintable(QStringLiteral("frame %1: %2 there, %3 a picture before").arg(k).arg(here).arg(before)));
         }
@@ -833,7 +833,7 @@ private slots:
         QCOMPARE(perPage.values(), wanted);
         QCOMPARE(logos.size(), 1);
         QCOMPARE(QSet<QByteArray>(pictures.begin(), pictures.end()).size(), frames);
-        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), ownPictures(1, 720, true)[0]);
+        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), small(ownImages(1, 720, true)[0]));
         QVERIFY2(toOwn < 3, qPrintable(QString::number(toOwn)));
     }
 
@@ -1016,15 +1016,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(widths->seen(), 20000);
     }
 
-    // The page's own pictures of the first `count` seconds, drawn as the exports draw them, small.
-    QList<QByteArray> ownPictures(int count, int width, bool print = false)
-    {
-        QList<QByteArray> pictures;
-        for (const QImage &picture : ownImages(count, width, print))
-            pictures << small(picture);
-        return pictures;
-    }
-
+    // The page's own pictures of the first `count` seconds, drawn as the exports draw them.
     QList<QImage> ownImages(int count, int width, bool print = false)
     {
         js(QStringLiteral("window.own = []; (function (g, a, n) { g.loadAnimation(a.saveToString());"
