@@ -44,7 +44,8 @@ STAGE = (145, 55, 1270, 740)           # the pitch's stage in a 1280 x 800 windo
 BUTTON_SIDE = 45                       # the toolbar's buttons, 45 px apart from x = 5
 BACKGROUND_BUTTON, UNDO_BUTTON, BARE_PITCH = (387, 27), (162, 27), (1120, 722)
 ABOUT_BUTTON, CAPTION_BUTTON = (1252, 27), (1250, 767)
-FRAME_BOX, ADD_FRAME = [(80, 767), (150, 767)], (121, 767)
+# Frame 2 at x = 231 whichever frame is selected (the add-frame button stands after it).
+FRAME_BOX, ADD_FRAME = [(160, 767), (231, 767)], (201, 767)
 MARGIN = (160, 400)                    # the dark margin left of the pitch
 FULL_FIELD = (343, 287)
 POLE = 8                               # the agility pole's palette button
