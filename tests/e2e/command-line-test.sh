@@ -8,7 +8,7 @@ set -uo pipefail
 program="$(realpath "$1")"
 engine="${2:-webkit}"
 work="$(mktemp -d)"
-trap 'umount "$work/full" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir out folder.mp4 a b
 failures=0
@@ -70,12 +70,10 @@ cases=(
   "1|err|there is no frame 4 in this drill, which has 3 frames|--export-picture out/p.png --frame 4 three.anim"
   "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
   "1|err|it is a folder|--export-video folder.mp4 three.anim"
-  "0|frames out/three.mp4|61|--export-video out/three.mp4 three.anim"
-  "0|video out/three.mp4|640 480 15/1 61 4.067000|"
+  "0|video out/three.mp4|640 480 15/1 61 4.067000|--export-video out/three.mp4 three.anim"
   "0|video out/hd.mp4|960 720 25/1 101 4.040000|--export-video out/hd.mp4 --video-size 960x720 --fps 25 three.anim"
   "0|video out/full.mp4|1440 1080 30/1 121 4.034000|--export-video out/full.mp4 --video-size 1440x1080 --fps 30 three.anim"
-  "0|frames out/held.mp4|69|--export-video out/held.mp4 held.anim"
-  "0|duration out/held.mp4|4.60|"
+  "0|video out/held.mp4|640 480 15/1 69 4.600000|--export-video out/held.mp4 held.anim"
   "0|identify out/p.png|PNG 1024x768|--export-picture out/p.png three.anim"
   "0|identify out/p.jpg|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "0|identify out/three.png|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
@@ -88,13 +86,10 @@ cases=(
 for c in "${cases[@]}"; do
   IFS='|' read -r code check want args <<<"$c"
   read -r check file <<<"$check"
-  [[ "$args" == *broken.anim* ]] && pending refusedDrill && continue
   # shellcheck disable=SC2086
   [ -z "$args" ] || { run $args; got=$?; }
   case "$check" in
     out | err) grep -qF -- "$want" "std$check" && said="$want" || said="$(cat "std$check")" ;;
-    frames) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$file" 2>&1)" ;;
-    duration) said="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$file" 2>&1 | xargs printf '%.2f')" ;;
     video) said="$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=width,height,r_frame_rate,nb_read_frames:format=duration \
       -of default=nw=1:nk=1 "$file" 2>&1 | paste -sd ' ')" ;;
     identify) said="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
@@ -102,6 +97,11 @@ for c in "${cases[@]}"; do
   esac
   [ -z "$file" ] || grep -qF -- "-> $file" stderr || said="no '-> $file' on stderr"
   [ "$got" -eq "$code" ] && [ "$said" = "$want" ] || { fail "drillmora $args: exit $got (want $code), $check: $said"; cat stderr >&2; }
+  # Standard error holds the progress lines and nothing of the page engine's own
+  # (Chromium's notes on its sandbox and GL); Qt's word on XDG_RUNTIME_DIR is the
+  # environment's.
+  noise="$(grep -v -e '^\[[0-9]*/[0-9]*\] ' -e '^QStandardPaths: ' stderr)"
+  [ "$code" -ne 0 ] || [ -z "$args" ] || [ -z "$noise" ] || fail "drillmora $args: standard error holds more than progress lines: $noise"
   leftovers="$(find out folder.mp4 -mindepth 1; find . -maxdepth 1 -name '.*' ! -name .)"
   [ "$code" -eq 0 ] || [ -z "$leftovers" ] || { fail "drillmora $args left $leftovers"; rm -rf out/* out/.[!.]* ./.[!.]*; }
 done
@@ -113,10 +113,8 @@ for f in 1 3; do
     fail "frame 2's picture is frame $f's"
 done
 # A held step moves the moment of the frames after it, not the frames themselves.
-run --export-picture out/h3.png --frame 3 held.anim && run --export-picture out/f3.png --frame 3 three.anim &&
-  [ "$(compare -metric AE out/h3.png out/f3.png null: 2>&1)" = 0 ] || fail "frame 3's picture of a drill with held steps is not frame 3"
-
-rm -f out/*
+run --export-picture out/h3.png --frame 3 held.anim && [ "$(compare -metric AE out/h3.png out/f3.png null: 2>&1)" = 0 ] ||
+  fail "frame 3's picture of a drill with held steps is not frame 3"
 
 # Drawings in every export: a red run in frame 2 only, over a blue zone through all
 # three frames. The run's head (at 0.7, 0.5 of the pitch, so at 440, 240 of a
@@ -139,19 +137,12 @@ seen="$(colour out/d2.png 440 240) $(colour out/d1.png 440 240) $(colour out/d2.
 seen+=" $(colour out/v2.png 440 240) $(colour out/v1.png 440 240) $(colour out/v1.png 128 384)"
 want="red other blue blue red other blue"
 [ "$seen" = "$want" ] || fail "drawings in pictures and video: $seen, want $want"
-# Red pixels of the report's first page, at 100 dpi: the run adds hundreds.
+# Red pixels of the report's first page, at 100 dpi: the run adds hundreds to those
+# of the table's report of the same drill without drawings.
 reds() { pdftoppm -r 100 -png "$1" out/page && convert out/page-1.png -fx 'r>0.7&&g<0.3&&b<0.3?1:0' -format '%[fx:round(mean*w*h)]' info:; }
-run --export-pdf out/plain.pdf three.anim && plain="$(reds out/plain.pdf)" && red="$(reds out/drawn.pdf)" &&
+plain="$(reds out/three.pdf)" && red="$(reds out/drawn.pdf)" &&
   [ "$red" -gt $((plain + 100)) ] || fail "no red run in the report's pictures: ${red:-none} red pixels, ${plain:-none} without drawings"
 [ "$(report out/drawn.pdf)" = "$(pages 1)" ] || fail "report of a drill with drawings: $(report out/drawn.pdf)"
-rm -f out/*
-
-# Standard error holds the progress lines and nothing of the page engine's own
-# (Chromium's notes on its sandbox and GL); Qt's word on XDG_RUNTIME_DIR is the
-# environment's.
-run --output-dir out --export-pdf pdf --export-picture png one.anim three.anim
-noise="$(grep -v -e '^\[[0-9]*/[0-9]*\] ' -e '^QStandardPaths: ' stderr)"
-[ -s out/three.png ] && [ -z "$noise" ] || fail "standard error holds more than progress lines: $noise"
 rm -f out/*
 
 # Chromium will not start as root with its sandbox on: the WebEngine build says
@@ -164,40 +155,16 @@ if [ "$(id -u)" -eq 0 ] && [ "$engine" = webengine ]; then
 fi
 
 # A batch holding a bad drill: the others are still exported, the bad one named, exit 1.
-pending refusedDrill || { run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
+run --output-dir out --export-pdf pdf broken.anim three.anim; code=$?
 [ "$code" -eq 1 ] && grep -qF "Failed to export broken.anim" stderr && [ "$(find out -mindepth 1)" = out/three.pdf ] ||
-  { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }; }
+  { fail "--output-dir with a bad drill: exit $code, out holds '$(find out -mindepth 1)'"; cat stderr >&2; }
 rm -f out/*
 
-# A disk that fills during the picture's last write: exit 1 and the earlier file
-# kept. The disk is a small tmpfs with room for all of the picture but its last page.
-rm -f out/*
-run --export-picture out/p.png three.anim
-size="$(stat -c %s out/p.png)"
-mkdir full
-if mount -t tmpfs -o size=$((4096 + (size - 1) / 4096 * 4096)) tmpfs full 2>/dev/null; then
-  echo earlier >full/p.png
-  run --export-picture full/p.png three.anim; code=$?
-  [ "$code" -eq 1 ] && grep -qF "No space left on device" stderr && [ "$(cat full/p.png)" = earlier ] ||
-    { fail "a full disk: exit $code, full/p.png holds $(wc -c <full/p.png) bytes"; cat stderr >&2; }
-  umount full
-else
-  echo "command line: the full disk case is skipped: only root may mount the small tmpfs it needs"
-fi
-
-# Replacing keeps what was there: a private file stays private, a link is written
-# through to the file it names, and a file the user may not write is refused. Root
-# may write any file, so as root that last export runs as nobody on a file of root's.
-rm -rf out/* && mkdir elsewhere shared home && chmod 755 "$work" && chmod 777 shared home
-echo earlier | tee out/private.png elsewhere/linked.png shared/theirs.png >/dev/null
-chmod 600 out/private.png && ln -s ../elsewhere/linked.png out/linked.png
-for f in private linked; do
-  run --export-picture "out/$f.png" --width 320 one.anim || { fail "replacing out/$f.png: exit $?"; cat stderr >&2; }
-done
-said="$(stat -c %a out/private.png) $(identify -format '%m ' out/private.png elsewhere/linked.png 2>&1)$(readlink out/linked.png)"
-[ "$said" = "600 PNG PNG ../elsewhere/linked.png" ] || fail "replaced files are now: $said"
-# The build may lie in root's home, which nobody may not enter: nobody runs a
-# copy of the program from the work folder.
+# A file the user may not write is refused and kept. Root may write any file, so
+# as root the export runs as nobody on a file of root's; the build may lie in
+# root's home, which nobody may not enter: nobody runs a copy of the program from
+# the work folder.
+mkdir shared home && chmod 755 "$work" && chmod 777 shared home && echo earlier >shared/theirs.png
 if [ "$(id -u)" -eq 0 ]; then
   as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR HOME="$work/home")
   cp "$program" home/drillmora && asProgram="$work/home/drillmora"
@@ -206,11 +173,8 @@ else
 fi
 "${as[@]}" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$asProgram" --export-picture shared/theirs.png one.anim >stdout 2>stderr
 code=$?
-[ "$code" -eq 1 ] && grep -qF "Permission denied" stderr && [ "$(cat shared/theirs.png)" = earlier ] ||
+[ "$code" -eq 1 ] && grep -qF "Permission denied" stderr && [ "$(cat shared/theirs.png)" = earlier ] && [ -z "$(find shared -name '.*')" ] ||
   { fail "a file the user may not write: exit $code, it holds $(wc -c <shared/theirs.png) bytes"; cat stderr >&2; }
-
-leftovers="$(find out elsewhere shared full -name '.*')"
-[ -z "$leftovers" ] || fail "replacing left $leftovers"
 
 # A display that is named but not there: what needs no window never tries it (no
 # abort, not even Qt's warning about it); the editor says it has nowhere to go.
@@ -274,7 +238,7 @@ for c in "en_GB.UTF-8|$day ${en_months[month - 1]} $year, [0-2][0-9]:[0-5][0-9]"
   text="$(pdftotext -f 1 -l 1 out/named.pdf -)"
   read -r x number_top _ number_bottom <<<"$(word_box out/named.pdf Frame 3)"
   read -r caption_x caption_top _ <<<"$(word_box out/named.pdf Step 3)"
-  [ "$(sed -n 2p <<<"$text")" = "Łódź overlap" ] || pending reportNamesDrill || fail "$locale report: no drill name under the title: $(head -2 <<<"$text")"
+  [ "$(sed -n 2p <<<"$text")" = "Łódź overlap" ] || fail "$locale report: no drill name under the title: $(head -2 <<<"$text")"
   grep -qE "^$dated\$" <<<"$text" || fail "$locale report: no date like '$dated' in: $(grep "$year" <<<"$text")"
   grep -q GMT <<<"$text" && fail "$locale report: the engine's own date form"
   awk -v x="$x" -v top="$number_top" -v bottom="$number_bottom" -v cx="$caption_x" -v ct="$caption_top" \

@@ -42,13 +42,13 @@ std::unique_ptr<ModalDriver> answerPrompt(int button)
 // Pictures are compared small, as RGB bytes, by their mean difference.
 QByteArray small(const QImage &picture) { return VideoProbe::rgb(picture, 160, 120); }
 
-// A player crossing a soccer pitch over `frames` frames (13 at most), far
-// enough each step for neighbouring pictures to differ, a caption on each.
+// A player crossing a soccer pitch over `frames` frames (down it for 13, then
+// again), far enough each step for neighbouring pictures to differ, a caption on each.
 QString runningPlayer(int frames, int selected = 0, int rotation = 0)
 {
     QStringList states, captions;
     for (int f = 0; f < frames; ++f) {
-        states << QString("{\"x\":%1,\"y\":%2,\"rotation\":0}").arg(f % 2 ? 0.8 : 0.2).arg(0.15 + 0.05 * f);
+        states << QString("{\"x\":%1,\"y\":%2,\"rotation\":0}").arg(f % 2 ? 0.8 : 0.2).arg(0.15 + 0.05 * (f % 13));
         captions << QString("\"Step %1\"").arg(f + 1);
     }
     return animationText("x").replace("\"gaa\"", "\"soccer\"")
@@ -57,19 +57,6 @@ QString runningPlayer(int frames, int selected = 0, int rotation = 0)
         .replace("[]", QString("[{\"type\":\"person\",\"id\":1,\"scale\":0.6,\"text\":\"\",\"shortLabel\":\"9\",\"z\":1,\"color\":\"red\",\"frames\":[%1]}]")
                            .arg(states.join(',')))
         .replace("[\"x\"]", '[' + captions.join(',') + ']');
-}
-
-// One player stepping right over `frames` frames (any number), no captions.
-QString longDrill(int frames)
-{
-    QStringList states, captions;
-    for (int f = 0; f < frames; ++f) {
-        states << QString("{\"x\":%1,\"y\":0.5,\"rotation\":0}").arg(0.1 + 0.8 * f / frames);
-        captions << "\"\"";
-    }
-    return runningPlayer(1).replace(QRegularExpression("\"frames\":\\[.*\\]\\}\\]"), "\"frames\":[" + states.join(',') + "]}]")
-        .replace("\"nFrames\":1", QString("\"nFrames\":%1").arg(frames))
-        .replace("[\"Step 1\"]", '[' + captions.join(',') + ']');
 }
 
 // Answers the next message box, noting "text|informative text".
@@ -173,9 +160,6 @@ private slots:
             for (int answer : {QMessageBox::Save, QMessageBox::Cancel})
                 QTest::addRow("queued: %s %s", way, answer == QMessageBox::Save ? "Save" : "Cancel") << way << answer << "item";
         QTest::newRow("queued: close when the change is undone: no question") << "close" << 0 << "undone";
-        QTest::newRow("close after moving an item not yet let go: Save") << "close" << int(QMessageBox::Save) << "held";
-        QTest::newRow("queued: close after moving an item not yet let go: Save") << "close" << int(QMessageBox::Save) << "held";
-        QTest::newRow("queued: open after moving an item not yet let go: Discard") << "open" << int(QMessageBox::Discard) << "held";
     }
 
     // Each answer followed to the file, the page and the title. A change
@@ -189,7 +173,7 @@ private slots:
         QFETCH(QString, change);
         const QString drill = m_dir.filePath(QTest::currentDataTag() + QString(".anim")), other = m_dir.filePath("other é.anim");
         writeFile(other, animationText("the other drill").toUtf8() + "\nignored second line\n");
-        if (change == "click" || change == "play" || change == "held") {
+        if (change == "click" || change == "play") {
             // Frame 8 of 10 on show; a second player, added last, stands in front of the first.
             openDrill(runningPlayer(10, 7));
             addItem();
@@ -210,16 +194,13 @@ private slots:
             QVERIFY(js("pageShell.animation.playbackManager.isPlaying").toBool());
             QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.animation.playbackManager.isPlaying").toBool(), 10000);
             QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 9);
-        } else if (change == "held") {
-            // Pressed and dragged, not let go: the page has not recorded the move, nor told the host.
-            js("pageShell.animation.animLayer.itemGroups()[0].updatePosition({ x: 40, y: 50 }, 30)");
         } else {
             addItem();
             QTRY_COMPARE(title(), QFileInfo(drill).fileName() + '*' + Dash);
         }
         if (change == "undone")
             js("myDispatchEvent('undo', {})");
-        QTRY_COMPARE(m_window->isWindowModified(), answer != 0 && change != "held");
+        QTRY_COMPARE(m_window->isWindowModified(), answer != 0);
         const QString changed = pageText();
 
         auto prompt = answerPrompt(answer);
@@ -496,8 +477,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(box->seen(), 20000);
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(1024, 768));
-        const QList<QByteArray> own = ownPictures(2, 1024);
-        QVERIFY(VideoProbe::difference(small(copied), own[1]) < 3 && VideoProbe::difference(small(copied), own[0]) > 0.5);
+        const QList<QImage> own = ownImages(2, 1024);
+        QVERIFY(VideoProbe::difference(small(copied), small(own[1])) < 3 && VideoProbe::difference(small(copied), small(own[0])) > 0.5);
         QCOMPARE(js("pageShell.animation.frameManager.selectedFrame").toInt(), 1);
     }
 
@@ -629,10 +610,10 @@ private slots:
         for (int i = 0; i < rate; ++i)
             QVERIFY2(VideoProbe::difference(video.at(i), small(card)) < 4, qPrintable(QString::number(i)));
         QVERIFY(VideoProbe::difference(video.at(0), small(card.mirrored(false, true))) > 8);
-        const QList<QByteArray> own = ownPictures(frames, size.width());
+        const QList<QImage> own = ownImages(frames, size.width());
         for (int k = 0; k < frames; ++k) {
-            const double here = VideoProbe::difference(video.at(rate + rate * k), own.at(k));
-            const double before = VideoProbe::difference(video.at(rate - 1 + rate * k), own.at(k));
+            const double here = VideoProbe::difference(video.at(rate + rate * k), small(own.at(k)));
+            const double before = VideoProbe::difference(video.at(rate - 1 + rate * k), small(own.at(k)));
             QVERIFY2(here < 5 && (k == 0 || before > here + 0.5),
                      qPrintable(QStringLiteral("frame %1: %2 there, %3 a picture before").arg(k).arg(here).arg(before)));
         }
@@ -744,7 +725,7 @@ private slots:
     // Regression: a drill grew past what a file holds, and its exports drew the drill exported before.
     void drillGrowsNoFurtherThanAFileHolds()
     {
-        openDrill(longDrill(500));
+        openDrill(runningPlayer(500));
         QString said;
         auto box = readBox(&said);
         js("myDispatchEvent('addFrame', {})");
@@ -771,7 +752,7 @@ private slots:
     // Regression: a cancelled report went on drawing every picture, and the report button did nothing until it ended.
     void reportCancelledStopsDrawing()
     {
-        openDrill(longDrill(120));
+        openDrill(runningPlayer(120));
         QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
         js("window.drawn = 0; (function (g) { var capture = g.hiddenAnimation() && g.capture;"
            "  g.capture = function () { drawn += 1; return capture.apply(g, arguments); }; })(pageShell.imageGenerator)");
@@ -846,25 +827,8 @@ private slots:
         QCOMPARE(perPage.values(), wanted);
         QCOMPARE(logos.size(), 1);
         QCOMPARE(QSet<QByteArray>(pictures.begin(), pictures.end()).size(), frames);
-        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), ownPictures(1, 720, true)[0]);
+        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), small(ownImages(1, 720, true)[0]));
         QVERIFY2(toOwn < 3, qPrintable(QString::number(toOwn)));
-
-        // Read as a coach reads it (CTest runs this in en_GB): the drill's name under the title, the date
-        // in the locale's words, picture 3 numbered just under its box, its caption under the number.
-        const QStringList lines = QString::fromUtf8(VideoProbe::run("pdftotext", {"-f", "1", "-l", "1", path, "-"}, &error)).split('\n');
-        QCOMPARE(lines.mid(0, 2), (QStringList{"Training Report", "drill"}));
-        const QDate today = QDate::currentDate();
-        const QRegularExpression dated(QString("^%1 %2 %3, \\d\\d:\\d\\d$").arg(today.day()).arg(QLocale::c().monthName(today.month())).arg(today.year()));
-        QVERIFY2(!lines.filter(dated).isEmpty(), qPrintable(lines.filter(QString::number(today.year())).join('|')));
-        const QMap<QString, QRectF> at = wordBoxes(path);
-        const QRectF number = at.value("Frame 3"), caption = at.value("Step 3");
-        // Rows are 37 mm from the top, a picture's height apart and a gap, as the report lays them out.
-        const double mm = 72 / 25.4, height = (rotation ? 68.25 : 64.31) * mm, gap = (rotation ? 12.62 : 18.53) * mm;
-        const double below = 37 * mm + 2 * height + gap;
-        QVERIFY2(number.top() > below && number.bottom() < below + gap && qAbs(number.left() - 14 * mm) < 1
-                     && caption.top() > number.center().y() && caption.bottom() < below + gap && qAbs(caption.left() - number.left()) < 1,
-                 qPrintable(QString("'Frame 3' at %1,%2, its caption at %3,%4; the picture ends at %5")
-                                .arg(number.left()).arg(number.top()).arg(caption.left()).arg(caption.top()).arg(below)));
     }
 
 private:
@@ -901,26 +865,6 @@ private:
         const int inVideo = figureHeight(true), onPage = figureHeight(false);
         QVERIFY2(sum / count < 12, qPrintable(QStringLiteral("the crop differs by %1").arg(sum / count)));
         QVERIFY2(inVideo >= 10 * scale - 1 && qAbs(inVideo - onPage) <= qCeil(scale), qPrintable(QStringLiteral("figures %1 pixels tall in the video, %2 on the page").arg(inVideo).arg(onPage)));
-    }
-
-    // Each pair of words on page 1 of a PDF ("Frame 3") with the box of both, in points from the top left.
-    static QMap<QString, QRectF> wordBoxes(const QString &path)
-    {
-        QString error;
-        const QString xhtml = QString::fromUtf8(VideoProbe::run("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"}, &error));
-        static const QRegularExpression word("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<");
-        QMap<QString, QRectF> boxes;
-        QString previous;
-        QRectF previousBox;
-        for (auto m = word.globalMatch(xhtml); m.hasNext();) {
-            const auto w = m.next();
-            const QRectF box(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()), QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
-            if (!previous.isEmpty() && !boxes.contains(previous + ' ' + w.captured(5)))
-                boxes.insert(previous + ' ' + w.captured(5), previousBox.united(box));
-            previous = w.captured(5);
-            previousBox = box;
-        }
-        return boxes;
     }
 
     QVariant js(const QString &script) const { return runInPage(m_editorView, script); }
@@ -1066,15 +1010,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(widths->seen(), 20000);
     }
 
-    // The page's own pictures of the first `count` seconds, drawn as the exports draw them, small.
-    QList<QByteArray> ownPictures(int count, int width, bool print = false)
-    {
-        QList<QByteArray> pictures;
-        for (const QImage &picture : ownImages(count, width, print))
-            pictures << small(picture);
-        return pictures;
-    }
-
+    // The page's own pictures of the first `count` seconds, drawn as the exports draw them.
     QList<QImage> ownImages(int count, int width, bool print = false)
     {
         js(QStringLiteral("window.own = []; (function (g, a, n) { g.loadAnimation(a.saveToString());"

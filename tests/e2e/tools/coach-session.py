@@ -38,13 +38,14 @@ name typed without ".anim"). Then, each as a coach sees it:
 then start again with the file: the window comes back at the size and place
 it was left.
 """
-import ctypes, json, os, subprocess, sys, tempfile, time
+import ctypes, json, os, re, subprocess, sys, tempfile, time
 
 STAGE = (145, 55, 1270, 740)           # the pitch's stage in a 1280 x 800 window
 BUTTON_SIDE = 45                       # the toolbar's buttons, 45 px apart from x = 5
 BACKGROUND_BUTTON, UNDO_BUTTON, BARE_PITCH = (387, 27), (162, 27), (1120, 722)
 ABOUT_BUTTON, CAPTION_BUTTON = (1252, 27), (1250, 767)
-FRAME_BOX, ADD_FRAME = [(80, 767), (150, 767)], (121, 767)
+# Frame 2 at x = 231 whichever frame is selected (the add-frame button stands after it).
+FRAME_BOX, ADD_FRAME = [(160, 767), (231, 767)], (201, 767)
 MARGIN = (160, 400)                    # the dark margin left of the pitch
 FULL_FIELD = (343, 287)
 POLE = 8                               # the agility pole's palette button
@@ -176,37 +177,30 @@ def windows(title):
                           capture_output=True, text=True).stdout.split()
 
 
-def wait_for_window(title, tries=50):
+def wait(found, tries, settle=0.5):
+    """What found() returns once it is something, asked every 0.2 s, `tries` times at most."""
     for _ in range(tries):
-        ids = windows(title)
-        if ids:
-            time.sleep(0.5)
-            return ids[-1]
+        result = found()
+        if result:
+            time.sleep(settle)
+            return result
         time.sleep(0.2)
     return None
 
 
-def wait_until_gone(window, tries=25):
-    for _ in range(tries):
-        if window not in windows('.'):
-            return True
-        time.sleep(0.2)
-    return False
+def wait_for_window(title, tries=50, settle=0.5):
+    """The last visible window so titled (a splash may share the title)."""
+    ids = wait(lambda: windows(title), tries, settle)
+    return ids[-1] if ids else None
+
+
+def wait_until_gone(window):
+    return wait(lambda: window not in windows('.'), 25, 0)
 
 
 def geometry(window):
     fields = dict(line.split('=') for line in xdo('getwindowgeometry', '--shell', window).split())
     return int(fields['X']), int(fields['Y']), int(fields['WIDTH']), int(fields['HEIGHT'])
-
-
-def wait_for_file(path, tries=150):
-    """A file that appears once complete (exports are put in place whole)."""
-    for _ in range(tries):
-        if os.path.exists(path):
-            time.sleep(0.5)
-            return True
-        time.sleep(0.2)
-    return False
 
 
 class Session(object):
@@ -216,14 +210,8 @@ class Session(object):
                    XDG_DATA_HOME=config)
         self.app = subprocess.Popen([program] + list(arguments), env=env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
-        for _ in range(150):   # the splash shares the title: take the last visible window
-            ids = windows(title)
-            if ids:
-                break
-            time.sleep(0.2)
-        check(bool(ids), 'the window appeared')
-        time.sleep(2)
-        self.window = ids[-1]
+        self.window = wait_for_window(title, 150, 2)
+        check(self.window is not None, 'the window appeared')
         if size:
             self.place((0, 0) + size)
 
@@ -395,66 +383,56 @@ def play_to_end(s, name):
     s.save(name)
 
 
-def caption(s, text, shot):
+def caption(s, frame, text, shot):
+    """The screen with frame's caption typed, and the caption's box, on a light backing."""
+    click(FRAME_BOX[frame])
     before = s.shot('before-' + shot)
     click(CAPTION_BUTTON)
-    box = wait_for_window('^Enter Text$')
-    check(box is not None, 'the caption button asks for the text')
+    check(wait_for_window('^Enter Text$') is not None, 'the caption button asks for the text')
     s.type(text)
     s.key('Return', pause=1.0)
     after = s.shot(shot)
-    return after, changed_box(before, after)
+    box = changed_box(before, after)
+    check(box is not None and light_share(after, box) > 0.5,
+          'the %s stands on a light backing: %s' % (shot.replace('-', ' '), box))
+    return after, box
 
 
 def captions(s, name):
-    click(FRAME_BOX[0])
-    one, short = caption(s, SHORT_CAPTION, 'short-caption')
-    check(short is not None and light_share(one, short) > 0.5,
-          'the short caption stands on a light backing: %s' % (short,))
-    click(FRAME_BOX[1])
-    two, long = caption(s, LONG_CAPTION, 'long-caption')
+    one, short = caption(s, 0, SHORT_CAPTION, 'short-caption')
+    two, long = caption(s, 1, LONG_CAPTION, 'long-caption')
     pitch = pitch_box(two)
-    check(long is not None and light_share(two, long) > 0.5,
-          'the long caption stands on a light backing: %s' % (long,))
     check(text_lines(one, short) == 1 and text_lines(two, long) == 2, 'the long caption wraps onto two lines')
     check(pitch[0] < long[0] and long[2] < pitch[2] and pitch[1] < long[1] and long[3] < pitch[3],
           'the long caption stays within the pitch %s: %s' % (pitch, long))
     s.save(name)
 
 
-def export(s, button, title, typed, expected):
-    click(toolbar_button(button))
-    dialog = wait_for_window('^%s$' % title)
-    check(dialog is not None, 'the export asks where: ' + title)
-    s.shot('export-' + title.lower().replace(' ', '-'))
-    if typed:
-        s.key('ctrl+a', pause=0.3)
-        s.type(typed)
-    s.key('Return')
-    path = os.path.join(s.out_dir, expected)
-    check(wait_for_file(path), 'the export wrote ' + expected)
-    return path
-
-
-def probe(path, entry):
-    return subprocess.run(['ffprobe', '-v', 'error', '-select_streams', 'v:0', '-show_entries',
-                           'stream=' + entry, '-of', 'csv=p=0', path],
-                          capture_output=True, text=True).stdout.strip()
-
-
-def pages(path):
-    info = subprocess.run(['pdfinfo', path], capture_output=True, text=True).stdout
-    return int(next(line.split()[1] for line in info.splitlines() if line.startswith('Pages:')))
-
-
 def exports(s, sport):
-    drill = sport + ' drill'
-    for typed, expected in ((None, drill + '.mp4'), ('overlap drill', 'overlap drill.mp4')):
-        path = export(s, 5, 'Save Video', typed, expected)
-        check(probe(path, 'codec_name') == 'h264', expected + ' is an H.264 video')
-    for typed, expected in ((None, drill + ' report.pdf'), ('overlap drill', 'overlap drill.pdf')):
-        path = export(s, 6, 'Save Report', typed, expected)
-        check(pages(path) >= 1, expected + ' is a PDF with pages')
+    """Each export as offered and with a name typed without extension (a video's
+    options as offered), read back: the video's codec with ffprobe, the
+    report's pages with pdfinfo."""
+    video = ['ffprobe', '-v', 'error', '-select_streams', 'v:0', '-show_entries', 'stream=codec_name', '-of', 'csv=p=0']
+    for button, title, typed, expected, tool, said in (
+            (5, 'Save Video', None, sport + ' drill.mp4', video, '^h264$'),
+            (5, 'Save Video', 'overlap drill', 'overlap drill.mp4', video, '^h264$'),
+            (6, 'Save Report', None, sport + ' drill report.pdf', ['pdfinfo'], '^Pages: +[1-9]'),
+            (6, 'Save Report', 'overlap drill', 'overlap drill.pdf', ['pdfinfo'], '^Pages: +[1-9]')):
+        click(toolbar_button(button))
+        check(wait_for_window('^%s$' % title) is not None, 'the export asks where: ' + title)
+        s.shot('export-' + title.lower().replace(' ', '-'))
+        if typed:
+            s.key('ctrl+a', pause=0.3)
+            s.type(typed)
+        s.key('Return')
+        if tool is video:
+            check(wait_for_window('^Video Options$') is not None, 'the video asks for its size and rate')
+            s.key('Return')
+        path = os.path.join(s.out_dir, expected)
+        # Exports are put in place whole: a file there is complete.
+        check(wait(lambda: os.path.exists(path), 150), 'the export wrote ' + expected)
+        read = subprocess.run(tool + [path], capture_output=True, text=True).stdout
+        check(re.search(said, read, re.M), '%s read back by %s as %s' % (expected, tool[0], said))
 
 
 def turned_pitch(s, name):
