@@ -452,7 +452,7 @@
                 shape.bitmap = window.createShapeBitmap(function (context) {
                     drawShape(context, shape);
                 });
-                window.createShapeBitmap.drawHeldFirst(shape, function (canvas) {
+                window.drawHeldFirst(shape, function (canvas) {
                     return fromBitmaps && shape.bitmap.drawHeld(canvas, shape, lookOf());
                 });
                 layer.add(shape);

@@ -148,7 +148,7 @@
 
     ImageGenerator.prototype.runWaiting = function () {
         if (!this.isBusy() && this.animation) {
-            drawFromBitmaps(this.animation, false);
+            this.animation.playbackManager.drawFromBitmaps(false);
         }
         while (!this.isBusy() && this.waiting.length > 0) {
             var operation = this.waiting.shift();
@@ -293,28 +293,17 @@
 
     // The playback's own drawing, from frame 0: items half-way between two
     // frames stand half-way, with that frame's caption and running lines;
-    // at or past the last frame the last frame is shown as stored.
+    // at or past the last frame the last frame is shown as stored. What
+    // stays the same from one picture to the next is drawn from bitmaps of
+    // itself, as playback draws it, but the labels are laid out afresh for
+    // every picture. Asked for every picture, since groups a frame loads come
+    // without; runWaiting lets the bitmaps go once the chain has ended.
     ImageGenerator.prototype.drawInstant = function (timeInMs) {
-        var animation = this.hiddenAnimation();
-        var playback = animation.playbackManager;
+        var playback = this.hiddenAnimation().playbackManager;
         playback.startFrame = 0;
         playback.drawFrame(timeInMs);
-        drawFromBitmaps(animation, true);
+        playback.drawFromBitmaps(true);
     };
-
-    // While a chain runs, what stays the same from one picture to the next
-    // is drawn as playback draws it, from bitmaps of itself (ShapeBitmap.js):
-    // the items' texts, their running lines (the same for a whole step),
-    // the pictures of items standing still and the drawings that do not
-    // fade. The labels are laid out afresh for every picture, as for a
-    // picture alone. Groups a frame loads come without: this is asked for
-    // every picture. Off lets the bitmaps go once the chain has ended.
-    function drawFromBitmaps(animation, on) {
-        animation.animLayer.itemGroups().forEach(function (group) {
-            group.drawFromBitmaps(on);
-        });
-        animation.drawingLayer.drawFromBitmaps(on);
-    }
 
     // The stage's layers in stacking order, drawn (their scenes only, no hit
     // graph) onto one canvas of the picture's size and encoded once, or its

@@ -169,7 +169,7 @@
                 }
             }
         });
-        window.createShapeBitmap.drawHeldFirst(this.shape, function (canvas) {
+        window.drawHeldFirst(this.shape, function (canvas) {
             return self.fromBitmap && self.bitmap.drawHeld(canvas, self.shape, self.bitmapLook());
         });
         // The toolbar's toggle hides lines by making them transparent.

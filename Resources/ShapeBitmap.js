@@ -11,9 +11,10 @@
 // Use: var bitmap = createShapeBitmap(draw), draw(context) drawing the
 // shape's picture in the shape's own pixels; then, from the shape's
 // sceneFunc, bitmap.draw(context, shape, look, bounds) instead of
-// draw(context). `look` is a text, or a list of texts, numbers and
-// flags, that changes whenever what draw draws does (the bitmap is made
-// again then); `bounds()` gives a box
+// draw(context). `look` is a list of texts, numbers and flags that
+// changes whenever what draw draws does (the bitmap is made again then;
+// a list, since playback compares every shape's look on every tick, and a
+// text made of numbers costs more to make than to draw); `bounds()` gives a box
 // { x, y, width, height } of the shape's own pixels that holds all it
 // draws. A shape that is not fully opaque, or drawn onto any canvas but
 // its layer's own (isOwnCanvas), is drawn by draw itself.
@@ -25,7 +26,7 @@
 // Playback draws some hundred shapes on every tick, and Kinetic's own
 // drawing of a shape (its checks, and the canvas state it saves, sets and
 // restores around it) costs more than copying a small bitmap: with
-// createShapeBitmap.drawHeldFirst(shape, tryHeld), the shape is drawn by
+// drawHeldFirst(shape, tryHeld) (util.js), the shape is drawn by
 // tryHeld(canvas) alone when that draws it (bitmap.drawHeld does, from a
 // bitmap that still shows the shape as it is), and by Kinetic otherwise.
 (function (window, Kinetic) {
@@ -56,24 +57,6 @@
         return { x: left, y: top, width: right - left, height: bottom - top };
     }
 
-    // Whether two looks are the same: texts compared as they are, lists
-    // element by element (playback compares every shape's look on every
-    // tick, and a text made of numbers costs more to make than to draw).
-    function sameLook(a, b) {
-        if (typeof a === 'string' || typeof b === 'string') {
-            return a === b;
-        }
-        if (!a || !b || a.length !== b.length) {
-            return false;
-        }
-        for (var i = 0; i < a.length; i++) {
-            if (a[i] !== b[i]) {
-                return false;
-            }
-        }
-        return true;
-    }
-
     // The shape's transform on `canvas`, in the canvas's own pixels; a
     // copy to keep when `kept`.
     function matrixOn(shape, canvas, kept) {
@@ -87,8 +70,8 @@
 
     // Whether `made` shows the shape at `look` with transform `m` on `canvas`.
     function shows(made, look, m, canvas) {
-        return !!made && made.width === canvas.width && made.height === canvas.height && sameLook(made.m, m) &&
-            sameLook(made.look, look);
+        return !!made && made.width === canvas.width && made.height === canvas.height && window.sameValues(made.m, m) &&
+            window.sameValues(made.look, look);
     }
 
     function copy(context, made) {
@@ -122,7 +105,7 @@
         var spare = null;
 
         function record(look, m, canvas) {
-            return { look: typeof look === 'string' ? look : look.slice(), m: m, width: canvas.width,
+            return { look: look.slice(), m: m, width: canvas.width,
                 height: canvas.height, canvas: null, at: null };
         }
 
@@ -197,23 +180,6 @@
             }
         };
     }
-
-    // From now on `shape` is drawn onto a canvas by tryHeld.call(shape,
-    // canvas) when that returns true (it drew the shape), and as Kinetic
-    // draws it otherwise. A shape hidden, or drawn for a cached picture of
-    // a group (`top`), is left to Kinetic.
-    createShapeBitmap.drawHeldFirst = function (shape, tryHeld) {
-        var drawScene = shape.drawScene;
-        shape.drawScene = function (canvas, top) {
-            var layer = this.getLayer();
-            var target = canvas || (layer && layer.getCanvas());
-            if (!top && target && this.isVisible() && tryHeld.call(this, target)) {
-                return this;
-            }
-            return drawScene.call(this, canvas, top);
-        };
-        return shape;
-    };
 
     window.createShapeBitmap = createShapeBitmap;
 }(window, Kinetic));

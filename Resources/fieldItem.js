@@ -235,7 +235,7 @@
                 drawPicture.call(image, context);
             }
         });
-        window.createShapeBitmap.drawHeldFirst(item.image, function (canvas) {
+        window.drawHeldFirst(item.image, function (canvas) {
             return on && bitmap.drawHeld(canvas, this, pictureLook(this));
         });
         item.drawFromBitmap = function (fromBitmap) {

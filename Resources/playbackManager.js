@@ -208,11 +208,17 @@
     // afresh on every tick. Exported pictures draw the same from bitmaps
     // but lay the labels out for each picture (ImageGenerator).
     PlaybackManager.prototype.drawForPlayback = function (on) {
-        var layer = this.frameManager.animLayer;
-        layer.itemGroups().forEach(function (group) {
+        this.drawFromBitmaps(on);
+        this.frameManager.animLayer.labelLayout.hold(on);
+    };
+
+    // The texts, running lines, still pictures and steady drawings drawn
+    // from bitmaps of themselves (`on`) or directly, as playback and
+    // exported pictures both draw them.
+    PlaybackManager.prototype.drawFromBitmaps = function (on) {
+        this.frameManager.animLayer.itemGroups().forEach(function (group) {
             group.drawFromBitmaps(on);
         });
-        layer.labelLayout.hold(on);
         if (this.frameManager.drawings) {
             this.frameManager.drawings.drawFromBitmaps(on);
         }

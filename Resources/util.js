@@ -364,26 +364,34 @@
         return true;
     }
 
-    function drawHeldTextFirst(text) {
-        if (text.drawsHeldFirst) {
-            return;
+    // From now on `shape` is drawn onto a canvas by tryHeld.call(shape,
+    // canvas) when that returns true (it drew the shape, from a bitmap that
+    // still shows it), and as Kinetic draws it otherwise. A shape hidden, or
+    // drawn for a cached picture of a group (`top`), is left to Kinetic.
+    // Once for a shape: later calls leave it as it is.
+    function drawHeldFirst(shape, tryHeld) {
+        if (shape.drawsHeldFirst) {
+            return shape;
         }
-        text.drawsHeldFirst = true;
-        var drawScene = text.drawScene;
-        text.drawScene = function (canvas, top) {
+        shape.drawsHeldFirst = true;
+        var drawScene = shape.drawScene;
+        shape.drawScene = function (canvas, top) {
             var layer = this.getLayer();
             var target = canvas || (layer && layer.getCanvas());
-            if (!top && target && this.lookBitmap && this.isVisible() && drawHeldTextBitmap(this, target)) {
+            if (!top && target && this.isVisible() && tryHeld.call(this, target)) {
                 return this;
             }
             return drawScene.call(this, canvas, top);
         };
+        return shape;
     }
 
     function drawTextFromBitmap(text, on) {
         if (on) {
             text.sceneFunc(drawTextBitmap);
-            drawHeldTextFirst(text);
+            drawHeldFirst(text, function (canvas) {
+                return drawHeldTextBitmap(this, canvas);
+            });
         } else {
             text.sceneFunc(text._sceneFunc);
             text.lookBitmap = null;
@@ -622,6 +630,8 @@
     window.drawOnlyWhenShown = drawOnlyWhenShown;
     window.drawTextFromBitmap = drawTextFromBitmap;
     window.isOwnCanvas = isOwnCanvas;
+    window.sameValues = sameValues;
+    window.drawHeldFirst = drawHeldFirst;
     window.drawHitWhenAsked = drawHitWhenAsked;
     window.redrawLayerOf = redrawLayerOf;
     window.createControlCircle = createControlCircle;
