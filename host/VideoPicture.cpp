@@ -5,10 +5,6 @@
 
 #include <QPainter>
 
-#include <cstring>
-
-static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the encoder's pixel layout is Format_RGB32 only on little-endian machines");
-
 namespace {
 // The card as it is at 640 pixels wide; a wider one is the same, larger.
 const double kBaseWidth = 640;
@@ -108,19 +104,4 @@ QByteArray VideoPicture::canvasPixels(const QImage &picture)
     // Four bytes a pixel: rows come without gaps.
     const QImage rgbx = picture.convertToFormat(QImage::Format_RGBX8888);
     return QByteArray(reinterpret_cast<const char *>(rgbx.constBits()), int(rgbx.sizeInBytes()));
-}
-
-bool VideoPicture::copyBottomUp(const QImage &picture, uchar *buffer, int width, int height)
-{
-    if (picture.isNull() || picture.size() != QSize(width, height) || !buffer)
-        return false;
-    // Format_RGB32 is 0xffRRGGBB: in memory on a little-endian machine that
-    // is blue, green, red, then the byte the encoder ignores.
-    const QImage rgb = picture.format() == QImage::Format_RGB32
-                           ? picture
-                           : picture.convertToFormat(QImage::Format_RGB32);
-    const size_t rowBytes = size_t(width) * 4;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(buffer + size_t(height - 1 - y) * rowBytes, rgb.constScanLine(y), rowBytes);
-    return true;
 }

@@ -40,11 +40,6 @@ public:
     // The picture's bytes as a canvas holds them (Mp4Encoder::writePixels):
     // red, green, blue and an ignored byte for each pixel, the top row first.
     static QByteArray canvasPixels(const QImage &picture);
-
-    // Copies `picture` upside down into `buffer`, which holds exactly
-    // width × height × 4 bytes. Copies nothing and returns false when the
-    // picture is null or of another size.
-    static bool copyBottomUp(const QImage &picture, uchar *buffer, int width, int height);
 };
 
 #endif // VIDEOPICTURE_H

@@ -150,10 +150,8 @@ int main(int argc, char *argv[])
         QElapsedTimer clock;
         clock.start();
         auto encoder = Mp4Encoder::create(W, H, 15, dir.filePath(QStringLiteral("alone.mp4")), &error);
-        for (int i = 0; i < pictures.size() + 30; ++i) {
-            VideoPicture::copyBottomUp(decoded.at(qBound(0, i - 15, decoded.size() - 1)), encoder->frameBuffer(), W, H);
-            encoder->writeFrame();
-        }
+        for (int i = 0; i < pictures.size() + 30; ++i)
+            encoder->writePixels(VideoPicture::canvasPixels(decoded.at(qBound(0, i - 15, decoded.size() - 1))), 1);
         encoder->finish();
         const double ms = clock.nsecsElapsed() / 1e6;
         out << "decoding alone: " << QString::number(decodeMs, 'f', 2) << " ms a picture\n"
