@@ -18,8 +18,7 @@ var STEP_MS = 200;
 // Its hidden animation is made at the first picture.
 var generator = pageShell.imageGenerator;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
 function record(type, id, scale, color, place) {
     var frames = [];

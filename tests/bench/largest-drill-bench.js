@@ -11,8 +11,7 @@
 var N_ITEMS = 200;
 var N_FRAMES = 500;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
 function largestDrill() {
     var objects = [];

@@ -12,8 +12,7 @@
 var N_FRAMES = 24;
 var RUNS = 3;
 
-var now = (window.performance && window.performance.now) ? function () { return window.performance.now(); } :
-    function () { return Date.now(); };
+var now = clockMs;
 
 function drillText() {
     var objects = [];

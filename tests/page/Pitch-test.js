@@ -242,8 +242,7 @@ test('the items\' layer puts the first item in the middle and reads its caption 
 // Mended: every quarter turn carried the items through the new size as fractions of the old, and
 // four of them moved stored places a last digit, so closing asked about changes nobody made.
 test('regression: whole turns of the pitch, either way, leave a drill of awkward fractions saving to its very text', function () {
-    var seed = 5;
-    var next = function () { seed = (seed * 1103515245 + 12345) % 2147483648; return seed / 2147483648; };
+    var next = seededRandom(5);
     var objects = ['person', 'gaaBall', 'cone', 'goal', 'person', 'ring'].map(function (type, i) {
         var states = [0, 1, 2].map(function () {
             return { x: [1 / 3, 0.1 + 0.2, next()][i % 3] + next() / 7, y: next() * 0.999, rotation: 360 * next() - 180 };

@@ -501,8 +501,8 @@ function openDrill() {
         }
         myDispatchEvent('toggleRunningLines', {});
         var settings = JSON.parse(editor.saveToString());
-        var seed = 7;
-        var next = function () { seed = (seed * 1103515245 + 12345) % 2147483648; return 0.05 + 0.9 * seed / 2147483648; };
+        var random = seededRandom(7);
+        var next = function () { return 0.05 + 0.9 * random(); };
         settings.objects.forEach(function (record) {
             var fixed = new FieldItem(0, 0, 0, 'default', record.type, 'default', 'default', 1).posIsFixed;
             var place = { x: next(), y: next(), rotation: 400 * next() - 200 };
