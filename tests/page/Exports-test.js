@@ -183,8 +183,7 @@ function stillThenMoving(colour) {
 
 // The moment the generator has just drawn, drawn again with every shape drawn itself: the hidden stage's layers
 // in turn onto a canvas that is no layer's own, which no bitmap is drawn onto (ShapeBitmap.js). How many pixels
-// differ from `pixels` by more than 8 in a colour: a bitmap's parts are blended before they are laid over the
-// pitch, which may move a pixel where they meet by a few levels; a stale bitmap moves many by far more.
+// differ from `pixels` by more than 8 levels (pixelsDiffering).
 function pixelsDifferingFromDrawn(pixels) {
     var canvas = new Kinetic.SceneCanvas({ width: generator.canvas.getWidth(), height: generator.canvas.getHeight(),
         pixelRatio: 1 });
@@ -194,13 +193,7 @@ function pixelsDifferingFromDrawn(pixels) {
         layer.drawScene(canvas);
         layer.clearBeforeDraw(clears);
     });
-    var drawn = canvas.getContext()._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
-    var count = 0;
-    for (var k = 0; k < drawn.length; k += 4) {
-        count += Math.abs(drawn[k] - pixels[k]) > 8 || Math.abs(drawn[k + 1] - pixels[k + 1]) > 8 ||
-            Math.abs(drawn[k + 2] - pixels[k + 2]) > 8 ? 1 : 0;
-    }
-    return count;
+    return pixelsDiffering(pixels, canvas.getContext()._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data);
 }
 
 // A video's pictures, one every tenth of a second, drawn with what stays the same from picture to picture

@@ -60,20 +60,10 @@
         }
     }
 
-    // How far each pixel of `layer`'s picture on its own canvas (where playback draws what stays the same from
-    // bitmaps) is from a drawing of it onto a canvas of its own (as exports draw): for each pixel, the largest
+    // How far each pixel of `own` is from the same pixel of `direct` (canvas pixel data of one size): the largest
     // difference in a colour weighted by its opacity (as it shows over the pitch) or in the opacity, in levels of
     // 255, given to `each`.
-    function eachDifferenceFromDirect(layer, each) {
-        function pixels(canvas) {
-            return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
-        }
-        layer.drawScene();
-        var own = pixels(layer.getCanvas());
-        var canvas = new Kinetic.SceneCanvas({ width: layer.getCanvas().getWidth(), height: layer.getCanvas().getHeight(),
-            pixelRatio: layer.getCanvas().getPixelRatio() });
-        layer.drawScene(canvas);
-        var direct = pixels(canvas);
+    function eachPixelDifference(own, direct, each) {
         for (var k = 0; k < own.length; k += 4) {
             var worst = Math.abs(own[k + 3] - direct[k + 3]);
             for (var c = 0; c < 3; c++) {
@@ -83,21 +73,41 @@
         }
     }
 
-    // How many pixels differ from a direct drawing (above) by more than 8 levels. A bitmap's parts are blended
-    // before the picture is laid over what is below, which may move a pixel where they meet by a few levels; a
-    // stale bitmap changes many by far more.
-    function pixelsDifferingFromDirect(layer) {
+    // How many pixels of `own` differ from `direct` by more than 8 levels. A bitmap's parts are blended before
+    // the picture is laid over what is below, which may move a pixel where they meet by a few levels; a stale
+    // bitmap changes many by far more.
+    function pixelsDiffering(own, direct) {
         var count = 0;
-        eachDifferenceFromDirect(layer, function (worst) {
+        eachPixelDifference(own, direct, function (worst) {
             count += worst > 8 ? 1 : 0;
         });
         return count;
     }
 
+    // `layer`'s picture on its own canvas, where playback draws what stays the same from bitmaps, and a drawing of
+    // it onto a canvas of its own, as exports draw: [own, direct], their pixel data.
+    function ownAndDirect(layer) {
+        function pixels(canvas) {
+            return canvas.getContext()._context.getImageData(0, 0, canvas.width, canvas.height).data;
+        }
+        layer.drawScene();
+        var own = pixels(layer.getCanvas());
+        var canvas = new Kinetic.SceneCanvas({ width: layer.getCanvas().getWidth(), height: layer.getCanvas().getHeight(),
+            pixelRatio: layer.getCanvas().getPixelRatio() });
+        layer.drawScene(canvas);
+        return [own, pixels(canvas)];
+    }
+
+    // How many pixels of `layer`'s picture differ from a direct drawing (above) by more than 8 levels.
+    function pixelsDifferingFromDirect(layer) {
+        return pixelsDiffering.apply(null, ownAndDirect(layer));
+    }
+
     // The largest difference of a pixel from a direct drawing (above), in levels of 255.
     function largestDifferenceFromDirect(layer) {
+        var pictures = ownAndDirect(layer);
         var largest = 0;
-        eachDifferenceFromDirect(layer, function (worst) {
+        eachPixelDifference(pictures[0], pictures[1], function (worst) {
             largest = Math.max(largest, worst);
         });
         return Math.round(largest);
@@ -131,6 +141,6 @@
 
     window.NEW_DRILL = NEW_DRILL;
     [sent, sentOfType, openInEditor, newDrill, addToEditor, drillText, itemRecord, fileErrorsDuring, withAnimations,
-        pixelsDifferingFromDirect, largestDifferenceFromDirect, decodedPixels, clockMs, seededRandom]
+        pixelsDiffering, pixelsDifferingFromDirect, largestDifferenceFromDirect, decodedPixels, clockMs, seededRandom]
         .forEach(function (fn) { window[fn.name] = fn; });
 }(window));
