@@ -16,7 +16,7 @@ QString tr(const char *text)
 
 } // namespace
 
-bool RecoveryPrompt::askToRecover(QWidget *parent, const RecoveredDrill &drill)
+RecoveryPrompt::Answer RecoveryPrompt::askToRecover(QWidget *parent, const RecoveredDrill &drill)
 {
     const QString text = drill.file.isEmpty()
                              ? tr("Drillmora stopped before an untitled drill was saved.")
@@ -27,8 +27,10 @@ bool RecoveryPrompt::askToRecover(QWidget *parent, const RecoveredDrill &drill)
     box.setTextFormat(Qt::PlainText);
     box.setInformativeText(tr("Recover the drill as it was, with its unsaved changes, or discard them?"));
     QPushButton *recover = box.addButton(tr("Recover"), QMessageBox::AcceptRole);
-    box.addButton(QMessageBox::Discard);
+    QAbstractButton *discard = box.addButton(QMessageBox::Discard);
     box.setDefaultButton(recover);
     box.exec();
-    return box.clickedButton() == recover;
+    if (box.clickedButton() == recover)
+        return Answer::Recover;
+    return box.clickedButton() == discard ? Answer::Discard : Answer::Unanswered;
 }

@@ -2,6 +2,7 @@
 
 #include "AnimationFile.h"
 #include "AtomicFileWriter.h"
+#include "BoundedFileReader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -111,7 +112,9 @@ void RecoveryStore::discard()
 
 QStringList RecoveryStore::claimOrphans()
 {
-    QFileInfoList copies = QDir(m_folder).entryInfoList({QLatin1String("*") + QLatin1String(kSuffix)}, QDir::Files);
+    removeStaleTemporaries();
+    QFileInfoList copies = QDir(m_folder).entryInfoList({QLatin1String("*") + QLatin1String(kSuffix)},
+                                                        QDir::Files | QDir::NoSymLinks);
     std::sort(copies.begin(), copies.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() > b.lastModified(); });
     QStringList claimed;
@@ -130,6 +133,25 @@ QStringList RecoveryStore::claimOrphans()
     return claimed;
 }
 
+// A copy is written beside itself as ".<copy's name>.XXXXXX.drill" while
+// its program holds the copy's lock; a program killed in the middle leaves
+// the temporary behind, and the lock free.
+void RecoveryStore::removeStaleTemporaries()
+{
+    const QString ownName = QFileInfo(m_copyPath).completeBaseName();
+    const QStringList temporaries = QDir(m_folder).entryList({QStringLiteral(".*.??????") + QLatin1String(kSuffix)},
+                                                             QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &name : temporaries) {
+        const QString copyName = name.mid(1).section(QLatin1Char('.'), 0, 0);
+        if (copyName.isEmpty() || copyName == ownName)
+            continue;
+        QLockFile writer(lockPathOf(QDir(m_folder).filePath(copyName + QLatin1String(kSuffix))));
+        writer.setStaleLockTime(0);
+        if (writer.tryLock(0))
+            QFile::remove(QDir(m_folder).filePath(name));
+    }
+}
+
 void RecoveryStore::removeClaimed(const QString &copyPath)
 {
     const auto claim = m_claims.find(copyPath);
@@ -146,10 +168,13 @@ void RecoveryStore::releaseClaims()
 
 bool RecoveryStore::read(const QString &copyPath, RecoveredDrill *drill)
 {
-    QFile file(copyPath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxCopySize)
+    // Whatever bears a copy's name is read as a plain file of a copy's size
+    // at most, never through a link: a link to a pipe would hold the start
+    // for good, one to /dev/zero fill the memory.
+    QByteArray bytes;
+    QString error;
+    if (!BoundedFileReader::read(copyPath, MaxCopySize, BoundedFileReader::Links::Refused, &bytes, &error))
         return false;
-    const QByteArray bytes = file.readAll();
     const int headerEnd = bytes.indexOf('\n');
     const int fileEnd = bytes.indexOf('\n', headerEnd + 1);
     if (headerEnd < 0 || fileEnd < 0 || bytes.left(headerEnd) != kHeader)

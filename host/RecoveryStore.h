@@ -54,7 +54,8 @@ public:
 
     // Copies left by programs no longer running, newest first. Each is held
     // by this store, so that no other program offers it too, until it is
-    // removed or released.
+    // removed or released. Temporaries that such a program left half
+    // written are removed first.
     QStringList claimOrphans();
     void removeClaimed(const QString &copyPath);
     void releaseClaims();
@@ -64,6 +65,7 @@ public:
 
 private:
     void writePending();
+    void removeStaleTemporaries();
     bool write();
 
     QString m_folder;

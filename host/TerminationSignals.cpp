@@ -1,5 +1,6 @@
 #include "TerminationSignals.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -59,6 +60,11 @@ TerminationSignals::~TerminationSignals()
         ::close(writeEnd);
         readEnd = writeEnd = -1;
     }
+}
+
+void TerminationSignals::endApplication(int signal)
+{
+    QCoreApplication::exit(exitCode(signal));
 }
 
 void TerminationSignals::readSignal()

@@ -21,6 +21,10 @@ public:
 
     // The exit status of a program ended by `signal`, as shells report it.
     static int exitCode(int signal) { return 128 + signal; }
+    // What the program does on received(): every event loop returns, the
+    // innermost first (a question on screen closes unanswered), and what
+    // they held is destroyed as at a normal end.
+    static void endApplication(int signal);
 
 signals:
     // Once, for the first signal; a second one then ends the program at once.

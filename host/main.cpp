@@ -20,11 +20,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     HeadlessPlatform::restoreEnvironment();
     ApplicationIdentity::apply();
-    // Ended by a signal, the event loop returns and whatever it held is
-    // destroyed, as at a normal end.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received,
-                     [](int signal) { QCoreApplication::exit(TerminationSignals::exitCode(signal)); });
+    QObject::connect(&termination, &TerminationSignals::received, &TerminationSignals::endApplication);
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
     const QString engineTrouble = EditorView::cannotStartReason();
     if (commandLine.needsPage() && !engineTrouble.isEmpty())

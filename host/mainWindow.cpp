@@ -378,7 +378,8 @@ void mainWindow::processArguments()
         openAnimation(drill);
 }
 
-// Newest first. Recover ends the offers: the rest wait for the next start.
+// Newest first. Recover ends the offers: the rest wait for the next start,
+// as they all do when the program is ended while it asks.
 bool mainWindow::offerRecovery()
 {
     if (!m_recovery)
@@ -387,14 +388,18 @@ bool mainWindow::offerRecovery()
         RecoveredDrill drill;
         if (!RecoveryStore::read(copy, &drill))
             continue;
-        const bool recover = RecoveryPrompt::askToRecover(this, drill);
-        if (recover && recoverDrill(drill)) {
+        const RecoveryPrompt::Answer answer = RecoveryPrompt::askToRecover(this, drill);
+        if (answer == RecoveryPrompt::Answer::Unanswered)
+            break;
+        if (answer == RecoveryPrompt::Answer::Discard) {
+            m_recovery->removeClaimed(copy);
+            continue;
+        }
+        if (recoverDrill(drill)) {
             m_recovery->removeClaimed(copy);
             m_recovery->releaseClaims();
             return true;
         }
-        if (!recover)
-            m_recovery->removeClaimed(copy);
     }
     m_recovery->releaseClaims();
     return false;

@@ -21,6 +21,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <csignal>
+
 namespace {
 
 const QString Dash = QString::fromUtf8(" \u2014 Drillmora");
@@ -408,6 +411,50 @@ private slots:
         QTRY_COMPARE(readFile(titled ? drill : m_dir.filePath("named.anim")), unsaved.toUtf8());
         QCOMPARE(named->seen(), !titled);
         QTRY_VERIFY(copies().isEmpty() && !m_window->isWindowModified());
+    }
+
+    void copiesKeptWhenEndedWhileAsking_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    // Regression: the program ended by a signal while it asked about the copies
+    // left behind deleted every one. Ended so, it keeps them all for the next start.
+    void copiesKeptWhenEndedWhileAsking()
+    {
+        QFETCH(int, signal);
+        QStringList texts = {runningPlayer(1), runningPlayer(2)}, paths;
+        for (const QString &text : texts) {
+            RecoveryStore gone;
+            QVERIFY(gone.keepNow(text, QString()));
+            paths << gone.copyPath();
+        }
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
+        program.setProcessEnvironment(environment);
+        program.start(DRILLMORA_PROGRAM, QStringList());
+        // The program holds the copies it offers under their locks while it asks.
+        const auto asking = [&] {
+            return std::all_of(paths.cbegin(), paths.cend(), [&](const QString &copy) {
+                qint64 pid = 0;
+                QString host, application;
+                return QLockFile(copy + ".lock").getLockInfo(&pid, &host, &application) && pid == program.processId();
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(asking() || program.state() == QProcess::NotRunning, 60000);
+        QVERIFY2(program.state() == QProcess::Running, program.readAll().constData());
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 128 + signal);
+        texts.sort();
+        QStringList left = copies().values();
+        left.sort();
+        QCOMPARE(left, texts);
     }
 
     // In the process the test above kills: the drill changed, its copy written.

@@ -420,6 +420,20 @@ private slots:
             QVERIFY2(!ok || line == row.line, qPrintable(row.path));
             QVERIFY(!ahead.take(row.path, &ok, &line, &error));
         }
+
+        // Recovery copies lie in a folder of their own: what bears a copy's name is read as a plain file of a
+        // copy's size, never through a link (to a pipe it held the start for good, to /dev/zero it filled memory).
+        const QString folder = path("copies");
+        const QString copy = [&] { RecoveryStore gone(folder, 0); gone.keepNow("kept", QString()); return gone.copyPath(); }();
+        for (const QString &target : {path("fifo.anim"), QString("/dev/zero"), copy, path("socket.anim")}) {
+            const QString link = folder + QString("/link%1.drill").arg(target.size());
+            QVERIFY(QFile::link(target, link));
+            RecoveredDrill drill;
+            QVERIFY2(!RecoveryStore::read(link, &drill), qPrintable(target));
+        }
+        QCOMPARE(RecoveryStore(folder, 0).claimOrphans(), QStringList({copy}));
+        RecoveredDrill drill;
+        QVERIFY(RecoveryStore::read(copy, &drill) && drill.text == "kept");
     }
 
     void saving()
@@ -601,6 +615,18 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
         writeFile(path("not a copy.drill"), kept.toUtf8());
         QCOMPARE(read(path("not a copy.drill")), QString("<no copy>"));
+
+        // A copy's write cut short by SIGKILL leaves its temporary, which the next start removes; one that a
+        // live program is writing stays.
+        const QString gone = QFileInfo([&] { RecoveryStore store(folder, 0); store.keepNow(kept, file); return store.copyPath(); }()).completeBaseName();
+        first->keepNow(kept, file);
+        const QString live = QFileInfo(first->copyPath()).completeBaseName();
+        for (const QString &name : {gone, live, QString("never-a-copy")})
+            writeFile(folder + "/." + name + ".AbC123.drill", QByteArray(1000, 'x'));
+        RecoveryStore(folder, 0).claimOrphans();
+        QCOMPARE(QDir(folder).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList({"." + live + ".AbC123.drill"}));
+        QVERIFY(QFile::remove(folder + "/." + live + ".AbC123.drill") && QFile::remove(folder + '/' + gone + ".drill"));
+        first->discard();
 
         // The coach is offered a copy left behind; exports from the command line never are.
         for (const auto presentation : {mainWindow::Presentation::Hidden, mainWindow::Presentation::Shown}) {
