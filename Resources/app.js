@@ -174,6 +174,14 @@
         }
     }
 
+    // An error nothing on the page caught: the host ends any export waiting
+    // for the page, which would otherwise wait for a picture that never
+    // comes. Listened for, not set as window.onerror, which a page may own.
+    function reportUncaughtError(event) {
+        var where = event.filename ? ' (' + event.filename.replace(/^.*\//, '') + ':' + event.lineno + ')' : '';
+        sendMessage({ msgType: 'pageError', errorInfo: String(event.message || 'an error') + where });
+    }
+
     function receiveMessage(message) {
         if (!message) {
             return;
@@ -1511,6 +1519,7 @@
         connectSlots();
         prepareReportLogo();
         window.addEventListener('resize', onWindowResize, false);
+        window.addEventListener('error', reportUncaughtError, false);
         installPageEventHandlers();
         recordAfterPointer();
         startHistory();

@@ -5,11 +5,16 @@
 #include "EditorView.h"
 #include "ExportRunner.h"
 #include "PageFonts.h"
+#include "TerminalText.h"
 #include "mainWindow.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +23,28 @@ void print(FILE *stream, const QString &text)
     QFile out;
     if (out.open(stream, QIODevice::WriteOnly))
         out.write(text.toLocal8Bit());
+}
+
+// A stream for the program's own lines on standard error, which from now on
+// goes nowhere for everything else: libraries that write there by
+// themselves (libpng's warnings about a logo, Qt's notes) and the page
+// engine's processes, which inherit it. Standard error itself if it
+// cannot be set aside.
+FILE *setAsideStandardError()
+{
+    const int own = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    FILE *lines = own >= 0 && nowhere >= 0 ? ::fdopen(own, "w") : nullptr;
+    if (!lines || ::dup2(nowhere, STDERR_FILENO) < 0) {
+        if (lines)
+            std::fclose(lines);
+        else if (own >= 0)
+            ::close(own);
+        lines = stderr;
+    }
+    if (nowhere >= 0)
+        ::close(nowhere);
+    return lines;
 }
 
 QString programName()
@@ -37,9 +64,11 @@ int runExports(const QList<ExportJob> &jobs)
     PageFonts::install();
     // Standard error is for the progress lines: one per drill.
     EditorView::quietEngineMessages();
+    FILE *lines = setAsideStandardError();
     mainWindow window(mainWindow::Presentation::Hidden);
-    QObject::connect(&runner, &ExportRunner::progress, [](const QString &line) {
-        print(stderr, line + QLatin1Char('\n'));
+    QObject::connect(&runner, &ExportRunner::progress, [lines](const QString &line) {
+        print(lines, line + QLatin1Char('\n'));
+        std::fflush(lines);
     });
     QObject::connect(&runner, &ExportRunner::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
     runner.start(&window, jobs);
@@ -60,7 +89,7 @@ int CommandLineRun::run(const CommandLine &commandLine)
         return 0;
     case CommandLine::Action::UsageError:
         print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                          .arg(programName(), commandLine.errorText()));
+                          .arg(programName(), TerminalText::line(commandLine.errorText())));
         return CommandLine::ExitUsage;
     case CommandLine::Action::Export:
         return runExports(commandLine.exportJobs());

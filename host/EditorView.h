@@ -77,6 +77,10 @@ signals:
     void loadFinished(bool ok);
     // A console message or uncaught exception from the page.
     void consoleMessage(const QString &message, int line, const QString &source);
+    // The page's own process has ended under it, `how` in a few words ("it
+    // was killed"): WebEngine only, whose page runs in a process of its
+    // own. The view is blank until the next load().
+    void pageProcessEnded(const QString &how);
 
 private:
     class Engine;

@@ -99,6 +99,21 @@ void appendFlags(QByteArray *flags, const QByteArray &more)
     *flags += more;
 }
 
+// How the renderer ended, in the words of the coach's message.
+QString terminationText(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
+{
+    switch (status) {
+    case QWebEnginePage::KilledTerminationStatus:
+        return QCoreApplication::translate("EditorView", "it was killed");
+    case QWebEnginePage::CrashedTerminationStatus:
+        return QCoreApplication::translate("EditorView", "it crashed");
+    case QWebEnginePage::AbnormalTerminationStatus:
+    case QWebEnginePage::NormalTerminationStatus:
+        break;
+    }
+    return QCoreApplication::translate("EditorView", "it stopped with status %1").arg(exitCode);
+}
+
 } // namespace
 
 class EditorView::Engine
@@ -172,6 +187,10 @@ EditorView::EditorView(QWidget *parent)
     m_engine->view->setContextMenuPolicy(Qt::NoContextMenu);
     m_engine->view->setAcceptDrops(false);
     connect(m_engine->page, &QWebEnginePage::loadFinished, this, &EditorView::loadFinished);
+    connect(m_engine->page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                emit pageProcessEnded(terminationText(status, exitCode));
+            });
 }
 
 EditorView::~EditorView() = default;

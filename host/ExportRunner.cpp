@@ -1,7 +1,9 @@
 #include "ExportRunner.h"
 
 #include "CommandLine.h"
+#include "PageWatch.h"
 #include "StagedFile.h"
+#include "TerminalText.h"
 #include "mainWindow.h"
 
 #include <QDir>
@@ -13,9 +15,10 @@
 
 namespace {
 
+// Names reach a terminal: escaped, so that none can forge a line.
 QString native(const QString &path)
 {
-    return QDir::toNativeSeparators(path);
+    return TerminalText::name(path);
 }
 
 } // namespace
@@ -23,6 +26,9 @@ QString native(const QString &path)
 ExportRunner::ExportRunner(QObject *parent)
     : QObject(parent)
 {
+    m_openLimit.setSingleShot(true);
+    m_openLimit.setInterval(PageWatch::DefaultSilenceMs);
+    connect(&m_openLimit, &QTimer::timeout, this, &ExportRunner::openTimedOut);
 }
 
 ExportRunner::~ExportRunner() = default;
@@ -80,6 +86,11 @@ void ExportRunner::pageLoaded(bool ok)
 
 void ExportRunner::runNext()
 {
+    // A page whose process ended under the last job is loading afresh.
+    if (m_next < m_jobs.size() && !m_window->isPageLoaded()) {
+        connect(m_window, &mainWindow::pageLoaded, this, &ExportRunner::pageLoaded, Qt::QueuedConnection);
+        return;
+    }
     if (m_next >= m_jobs.size()) {
         emit finished(m_failures == 0 ? 0 : CommandLine::ExitFailed);
         return;
@@ -107,14 +118,29 @@ void ExportRunner::openDrill(const ExportJob &job)
                 }),
         // Queued, so that the export does not start inside the page's answer.
         connect(m_window, &mainWindow::openEnded, this, &ExportRunner::drillOpened, Qt::QueuedConnection)};
+    m_openLimit.start();
     m_window->openAnimation(job.drillPath);
+}
+
+void ExportRunner::stopWaitingForOpen()
+{
+    m_openLimit.stop();
+    for (const QMetaObject::Connection &connection : qAsConst(m_openConnections))
+        disconnect(connection);
+    m_openConnections.clear();
+}
+
+// A page that stopped while it loaded the drill would never say so.
+void ExportRunner::openTimedOut()
+{
+    stopWaitingForOpen();
+    exportDone(m_waitingFor, tr("the editor page did not take the drill within %1 seconds.")
+                                 .arg(m_openLimit.interval() / 1000.0));
 }
 
 void ExportRunner::drillOpened()
 {
-    for (const QMetaObject::Connection &connection : qAsConst(m_openConnections))
-        disconnect(connection);
-    m_openConnections.clear();
+    stopWaitingForOpen();
     const int number = m_waitingFor;
     const ExportJob &job = m_jobs.at(number);
     QString error = m_openProblem;
@@ -177,9 +203,12 @@ void ExportRunner::exportDone(int jobNumber, const QString &error)
     const ExportJob &job = m_jobs.at(jobNumber);
     QString failure = error.isEmpty() ? putInPlace(job) : error;
     // The exporter knew only the hidden file it wrote; the user knows the name
-    // they gave.
+    // they gave. Names the window wrote as they stand are escaped here.
     if (m_output && !failure.isEmpty() && !m_output->fileName().isEmpty())
-        failure.replace(native(m_output->fileName()), native(job.outputPath));
+        failure.replace(QDir::toNativeSeparators(m_output->fileName()), native(job.outputPath));
+    for (const QString &path : {job.drillPath, job.outputPath})
+        failure.replace(QDir::toNativeSeparators(path), native(path));
+    failure = TerminalText::line(failure);
     m_output.reset(); // removes the temporary file unless it was put in place
     if (!failure.isEmpty())
         fail(tr("Failed to export %1: %2").arg(native(job.drillPath), failure));

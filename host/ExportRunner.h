@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -57,6 +58,8 @@ private:
     void runNext();
     void openDrill(const ExportJob &job);
     void drillOpened();
+    void stopWaitingForOpen();
+    void openTimedOut();
     QString prepareOutput(const ExportJob &job);
     QString drillAt(const QString &path) const;
     void exportDone(int jobNumber, const QString &error);
@@ -74,6 +77,7 @@ private:
     QString m_openProblem;
     QList<QMetaObject::Connection> m_openConnections;
     std::unique_ptr<StagedFile> m_output;
+    QTimer m_openLimit;
 };
 
 #endif // EXPORTRUNNER_H

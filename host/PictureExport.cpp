@@ -26,14 +26,23 @@ void PictureExport::start(const QString &path, int frame, int width, bool showsE
 
 void PictureExport::writeData(const QVariantMap &message)
 {
-    const QString path = m_outputPath;
-    if (path.isEmpty())
+    if (m_outputPath.isEmpty())
         return;
-    m_outputPath.clear();
     const QString problem = message.value(QStringLiteral("errorInfo")).toString();
-    const QString error = problem.isEmpty()
-                              ? PictureFile::write(path, message.value(QStringLiteral("imageData")).toString())
-                              : problem;
+    end(problem.isEmpty() ? PictureFile::write(m_outputPath, message.value(QStringLiteral("imageData")).toString())
+                          : problem);
+}
+
+void PictureExport::abort(const QString &reason)
+{
+    if (!m_outputPath.isEmpty())
+        end(reason);
+}
+
+void PictureExport::end(const QString &error)
+{
+    const QString path = m_outputPath;
+    m_outputPath.clear();
     emit finished(error.isEmpty() ? QString()
                                   : tr("The picture could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error),
                   m_showsErrors);

@@ -23,6 +23,8 @@ public:
     // The page's picture (`imageData`) or why there is none (`errorInfo`);
     // ignored when no picture was asked for.
     void writeData(const QVariantMap &message);
+    // Gives up the picture asked for, for `reason`; ignored when none was.
+    void abort(const QString &reason);
 
 signals:
     // `error` empty when the file is written, else the sentence saying why
@@ -30,6 +32,9 @@ signals:
     void finished(const QString &error, bool shown);
 
 private:
+    // The picture's export is over: written (`error` empty) or not.
+    void end(const QString &error);
+
     jsInterface *m_bridge;
     QString m_outputPath;
     bool m_showsErrors = false;

@@ -44,10 +44,18 @@ void ReportExport::cancel()
     if (!isRunning())
         return;
     m_outputPath.clear();
-    QVariantMap message;
-    message.insert(QStringLiteral("msgType"), QStringLiteral("breakPdfExport"));
-    m_bridge->send(message);
+    sendBreak();
     m_progress->endLater();
+}
+
+void ReportExport::abort(const QString &reason)
+{
+    if (!isRunning())
+        return;
+    const QString path = m_outputPath;
+    sendBreak();
+    end();
+    fail(path, reason);
 }
 
 void ReportExport::updateProgress(int percent)
@@ -57,9 +65,7 @@ void ReportExport::updateProgress(int percent)
         return;
     if (m_progress->wasCanceled()) {
         end();
-        QVariantMap message;
-        message.insert(QStringLiteral("msgType"), QStringLiteral("breakPdfExport"));
-        m_bridge->send(message);
+        sendBreak();
     } else {
         m_progress->setPercent(percent);
     }
@@ -89,6 +95,13 @@ void ReportExport::fail(const QString &path, const QString &error)
 {
     emit finished(tr("The report could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error));
     emit failed(error);
+}
+
+void ReportExport::sendBreak()
+{
+    QVariantMap message;
+    message.insert(QStringLiteral("msgType"), QStringLiteral("breakPdfExport"));
+    m_bridge->send(message);
 }
 
 void ReportExport::end()

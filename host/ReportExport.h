@@ -28,6 +28,9 @@ public:
     void writeData(const QString &pdfData, const QString &errorInfo);
     // Ends a running report without a file and without telling anyone.
     void end();
+    // Ends a running report without a file, the page told to stop; it has
+    // failed, for `reason`.
+    void abort(const QString &reason);
     bool isRunning() const { return !m_outputPath.isEmpty(); }
 
 signals:
@@ -40,6 +43,7 @@ signals:
 
 private:
     void cancel();
+    void sendBreak();
     void fail(const QString &path, const QString &error);
 
     jsInterface *m_bridge;

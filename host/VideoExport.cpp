@@ -197,6 +197,12 @@ void VideoExport::end()
     m_progress->end();
 }
 
+void VideoExport::abort(const QString &reason)
+{
+    if (isRunning())
+        fail(reason);
+}
+
 // The export ends without a file (the encoder removes what it had begun),
 // and the page stops before the coach reads why.
 void VideoExport::fail(const QString &reason)

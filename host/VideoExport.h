@@ -40,6 +40,9 @@ public:
     void writeFrame(const QVariantMap &message);
     // Ends a running export as it stands, keeping what it had written.
     void end();
+    // Ends a running export without a file, the page told to stop:
+    // finished() says why, with `reason`.
+    void abort(const QString &reason);
     bool isRunning() const { return !m_outputPath.isEmpty(); }
 
 signals:

@@ -10,6 +10,7 @@
 #include "LicenseDialog.h"
 #include "LogoImage.h"
 #include "MessageBoxTitle.h"
+#include "PageWatch.h"
 #include "PictureExport.h"
 #include "RecoveryPrompt.h"
 #include "RecoveryStore.h"
@@ -194,6 +195,17 @@ void mainWindow::createExports()
         showInformation(m_webView, tr("error"), reason);
     });
     connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
+    m_pageWatch = new PageWatch(this);
+    connect(m_pageWatch, &PageWatch::exportStalled, this, &mainWindow::abortExport);
+    connect(this, &mainWindow::exportFinished, m_pageWatch, &PageWatch::exportEnded);
+}
+
+// Only one export runs at a time; the others ignore this.
+void mainWindow::abortExport(const QString &reason)
+{
+    m_videoExport->abort(reason);
+    m_reportExport->abort(reason);
+    m_pictureExport->abort(reason);
 }
 
 void mainWindow::registerHandlers()
@@ -272,6 +284,9 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("writePdfData"), [this](const QVariantMap &m) {
         writePdfData(textOf(m, "pdfData"), textOf(m, "errorInfo"));
     });
+    m_handlers.insert(QStringLiteral("pageError"), [this](const QVariantMap &m) {
+        m_pageWatch->pageFailed(textOf(m, "errorInfo"));
+    });
 }
 
 // A message box with no icon, parented to the window, run modally.
@@ -291,6 +306,46 @@ void mainWindow::connectSignals()
     connect(m_bridge, &jsInterface::messageReceived, this, &mainWindow::processMessage);
     connect(m_editorView, &EditorView::windowObjectCleared, this, &mainWindow::addJSObject);
     connect(m_editorView, &EditorView::loadFinished, this, &mainWindow::onLoadFinished);
+    connect(m_editorView, &EditorView::pageProcessEnded, this, &mainWindow::pageProcessEnded);
+}
+
+// Chromium's renderer for the page is gone: the export or open waiting on
+// it ends at once, and a fresh page takes back the drill the host last
+// heard of, as unsaved as it was.
+void mainWindow::pageProcessEnded(const QString &how)
+{
+    const QString reason = tr("The editor page's process ended (%1).").arg(how);
+    m_pageWatch->pageProcessEnded(how);
+    m_pageLoaded = false;
+    m_pageAnswers = false;
+    if (m_presentation == Presentation::Shown && !m_restore)
+        m_restore = PageRestore{m_pageText, m_savedText, m_currentFile};
+    startLoading();
+    if (!m_opening.isEmpty()) {
+        reportedInstead(reason);
+        const QStringList opens = m_opening.keys();
+        m_opening.clear();
+        for (const QString &openId : opens)
+            endOpen(openId, false);
+    }
+    if (m_presentation == Presentation::Shown)
+        QMessageBox::warning(this, QCoreApplication::applicationName(),
+                             tr("%1 Drillmora has started the editor again and put the drill back as it was.").arg(reason));
+}
+
+// After a fresh page's start, which took itself as a new drill: the drill
+// as the host held it, under its file, compared with what was saved.
+void mainWindow::restoreDrill()
+{
+    const PageRestore restore = std::move(*m_restore);
+    m_restore.reset();
+    const QString openId = sendDrill(nonNull(restore.held.text()), restore.file);
+    if (!waitForPage([&] { return !m_opening.contains(openId); }) || m_lastOpenEnded != openId || !m_lastOpenLoaded)
+        return;
+    m_savedText = restore.saved;
+    setWindowModified(!m_pageText.isSameDrillAs(restore.saved));
+    if (m_recovery && isWindowModified())
+        m_recovery->keepNow(m_pageText.text(), m_currentFile);
 }
 
 // The page says it is ready ("pageReady") once its start function has set
@@ -335,7 +390,9 @@ void mainWindow::takePageAsReady(bool ok, bool answers)
         m_splash->close();
         m_splash->deleteLater();
     }
-    if (ok)
+    if (ok && m_restore)
+        restoreDrill();
+    else if (ok)
         processArguments();
 }
 
@@ -525,6 +582,10 @@ void mainWindow::animationChanged(const QVariantMap &message)
 void mainWindow::animationReset(const QVariantMap &message)
 {
     const QString openId = textOf(message, "openId");
+    // A page started again after its process ended: its empty drill is not
+    // the coach's, who is to get theirs back.
+    if (m_restore && openId.isEmpty())
+        return;
     const PendingOpen open = m_opening.take(openId);
     const DrillText text = message.value(QStringLiteral("sameAsOpened")).toBool() && !open.text.isNull()
                                ? DrillText::fromMessage(message, open.text)
@@ -837,7 +898,7 @@ void mainWindow::savePicture()
                             &path, &width))
         return;
     rememberFolderOf(path);
-    m_pictureExport->start(path, 0, width, true);
+    startPictureExport(path, 0, width, true);
 }
 
 void mainWindow::sendToPage(const QString &msgType)
@@ -865,11 +926,13 @@ void mainWindow::exportVideo()
 void mainWindow::exportVideoTo(const QString &path, const VideoOptions &options)
 {
     m_reportExport->end();
+    m_pageWatch->exportStarted();
     m_videoExport->start(path, options, drillName());
 }
 
 void mainWindow::writeVideoFrame(const QVariantMap &message)
 {
+    m_pageWatch->pageAnswered();
     m_videoExport->writeFrame(message);
 }
 
@@ -893,26 +956,36 @@ void mainWindow::exportPdf()
 void mainWindow::exportPdfTo(const QString &path)
 {
     m_videoExport->end();
+    m_pageWatch->exportStarted();
     m_reportExport->start(path, m_currentFile);
 }
 
 void mainWindow::updatePdfProgress(int percent)
 {
+    m_pageWatch->pageAnswered();
     m_reportExport->updateProgress(percent);
 }
 
 void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo)
 {
+    m_pageWatch->pageAnswered();
     m_reportExport->writeData(pdfData, errorInfo);
 }
 
 void mainWindow::exportPictureTo(const QString &path, int frame, int width)
 {
-    m_pictureExport->start(path, frame, width, false);
+    startPictureExport(path, frame, width, false);
+}
+
+void mainWindow::startPictureExport(const QString &path, int frame, int width, bool shown)
+{
+    m_pageWatch->exportStarted();
+    m_pictureExport->start(path, frame, width, shown);
 }
 
 void mainWindow::writePictureData(const QVariantMap &message)
 {
+    m_pageWatch->pageAnswered();
     m_pictureExport->writeData(message);
 }
 

@@ -12,10 +12,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AboutDialog;
 class EditorView;
 class ExportProgress;
+class PageWatch;
 class PictureExport;
 class ReportExport;
 class VideoExport;
@@ -224,6 +226,10 @@ private:
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void createExports();
+    void abortExport(const QString &reason);
+    void startPictureExport(const QString &path, int frame, int width, bool shown);
+    void pageProcessEnded(const QString &how);
+    void restoreDrill();
     void videoExportFinished(const QString &error);
     void pictureExportFinished(const QString &error, bool shown);
     void sendToPage(const QString &msgType);
@@ -243,6 +249,15 @@ private:
     VideoExport *m_videoExport = nullptr;
     ReportExport *m_reportExport = nullptr;
     PictureExport *m_pictureExport = nullptr;
+    PageWatch *m_pageWatch = nullptr;
+    // The page's process ended: the next page to start takes back the drill
+    // the host last heard of, which was saved as `saved` to `file`.
+    struct PageRestore {
+        DrillText held;
+        DrillText saved;
+        QString file;
+    };
+    std::optional<PageRestore> m_restore;
 
     // What the drill was when last opened, saved or started afresh, and
     // where it lives (empty when nowhere yet). The page's current text is

@@ -264,6 +264,33 @@ for c in "INT 2 mp4" "TERM 15 mp4" "HUP 1 mp4" "INT 2 pdf" "TERM 15 pdf" "HUP 1 
 done
 set +m
 
+# Names reach the terminal escaped, as ls writes them: one holding a line break
+# and a colour sequence forges no line and colours nothing, whether its export
+# succeeds or fails. Regression: a newline in a name forged a "Failed to export"
+# line while the run exited 0.
+named=$'forged\nFailed to export x.anim: \e[31mred'
+escaped='forged\nFailed to export x.anim: \033[31mred'
+for c in "0|one.anim|[1/1] $escaped.anim -> out/$escaped.png" "1|broken.anim|Failed to export $escaped.anim: "; do
+  IFS='|' read -r code drill want <<<"$c"
+  cp "$drill" "$named.anim" && rm -f out/*
+  run --export-picture "out/$named.png" "$named.anim"; got=$?
+  [ "$got" -eq "$code" ] && [ "$(grep -vc "^QStandardPaths: " stderr)" -eq $((1 + code)) ] && grep -qF -- "$want" stderr && ! grep -q $'\e' stderr ||
+    { fail "a drill named $escaped ($drill): exit $got"; cat -A stderr >&2; }
+done
+rm -f "$named.anim" out/*
+
+# Standard error holds the program's own lines alone, whatever a library thinks of
+# the drill: a logo whose PNG has a bad checksum and bytes past its picture (libpng
+# warns of both, and its warnings once mixed into the progress lines) is drawn.
+logo='iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9hAAAADXRFWHRDb21tZW50AGhlbGxvEjRWeAAAACFJREFUeNpjOCEn958SzDBqwKgBowYMFwMABtoDH2dhcmJhZ2Uh6PkhJgAAAABJRU5ErkJggg=='
+sed "s|\"showLogo\":false,\"logoImage\":\"logos/ovri256x256.png\"|\"showLogo\":true,\"logoImage\":\"data:image/png;base64,$logo\"|" three.anim >logo.anim
+for export in "--export-video out/logo.mp4" "--export-pdf out/logo.pdf" "--export-picture out/logo.png"; do
+  # shellcheck disable=SC2086
+  run $export logo.anim; got=$?
+  [ "$got" -eq 0 ] && [ "$(grep -vc '^QStandardPaths: ' stderr)" -eq 1 ] || { fail "drillmora $export logo.anim: exit $got"; cat stderr >&2; }
+done
+rm -f out/*
+
 # On a full disk each export fails naming the file asked for and saying why, and
 # leaves nothing behind.
 # Root mounts in a mount namespace of its own; a user maps itself to root in a

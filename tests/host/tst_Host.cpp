@@ -15,6 +15,7 @@
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "PageScript.h"
+#include "PageWatch.h"
 #include "PendingTests.h"
 #include "PictureChoice.h"
 #include "SaveFileDialog.h"
@@ -30,6 +31,9 @@
 #include "mainWindow.h"
 
 #include <QtWidgets>
+#if QT_VERSION_MAJOR >= 6
+#include <QWebEngineView>
+#endif
 
 #include <csignal>
 #include <cstring>
@@ -1031,6 +1035,39 @@ private slots:
         }
     }
 
+    // Regression: with WebEngine, whose page runs in a process of its own, a page process killed
+    // during an export left the export waiting for ever and the editor blank. The export fails at
+    // once, and the editor starts the page again with the drill as it was, still unsaved.
+    void pageProcessEnds()
+    {
+#if QT_VERSION_MAJOR < 6
+        QSKIP("the page runs in the program's own process with this engine");
+#else
+        openWindow();
+        js("myDispatchEvent('addItem', { type: 'person', col1: 'blue', col2: 'default', scale: 'default' }); 1");
+        QTRY_VERIFY(m_window->isWindowModified());
+        const QString before = js("pageShell.animation.saveToString()").toString();
+        js("pageShell.imageGenerator.ask = function () {}; 1");
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        QString failed, restarted;
+        const auto box = [](const char *start, QString *said) {
+            return ModalDriver::answerWhere<QMessageBox>([=](QMessageBox *b) { return b->text().startsWith(start); },
+                [=](QMessageBox *b) { *said = b->text(); b->accept(); }, 30000);
+        };
+        auto failedBox = box("The video could not be written", &failed), restartedBox = box("The editor page's process", &restarted);
+        m_window->exportVideoTo(path("killed.mp4"));
+        const qint64 renderer = m_window->findChild<QWebEngineView *>()->page()->renderProcessPid();
+        QVERIFY(renderer > 0 && ::kill(pid_t(renderer), SIGKILL) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+        QVERIFY2(finished[0][0].toString().endsWith("The editor page's process ended (it was killed)."), qPrintable(finished[0][0].toString()));
+        QVERIFY(!QFileInfo::exists(path("killed.mp4")));
+        QTRY_VERIFY_WITH_TIMEOUT(failedBox->seen() && restartedBox->seen(), 30000);
+        QVERIFY2(restarted.endsWith("Drillmora has started the editor again and put the drill back as it was."), qPrintable(restarted));
+        QTRY_COMPARE_WITH_TIMEOUT(js("window.pageShell ? pageShell.animation.saveToString() : ''").toString(), before, 30000);
+        QVERIFY(m_window->isWindowModified());
+#endif
+    }
+
     // A disk that fills during a picture's last write: nothing cut short is taken
     // for the picture, and the one it would have replaced stays.
     void fullDisk()
@@ -1161,6 +1198,32 @@ private slots:
         for (const char *file : {"r.mp4", "r.pdf", "r.png"})
             QVERIFY2(!QFileInfo::exists(path(file)), file);
         js("delete pageShell.animation.saveToString;");
+        writeFile(path("refused.anim"), animationText("drawn").toUtf8());
+
+        // Regression: a page that threw while drawing (a player of scale 1e30) left every kind of export
+        // waiting for ever. Each ends with the reason, by the page's report or the host's bound on its
+        // silence, and leaves no file.
+        const struct { const char *fails; const char *said; } failures[] = {
+            {"setTimeout(function () { throw new Error('the drawing failed'); }, 0);", "The editor page stopped with an error: "},
+            {"", "The editor page stopped answering: it sent nothing for 0.5 seconds."},
+        };
+        for (const auto &failure : failures) {
+            openWindow(true, mainWindow::Presentation::Hidden);
+            m_window->findChild<PageWatch *>()->setSilenceLimit(500);
+            js(QString("pageShell.imageGenerator.ask = function () { %1 };").arg(failure.fails));
+            QStringList stalled;
+            ExportRunner watched;
+            CommandLineExports::install(watched);
+            connect(&watched, &ExportRunner::progress, [&](const QString &line) { stalled << line; });
+            QSignalSpy watchedOver(&watched, &ExportRunner::finished);
+            watched.start(m_window.data(), refused);
+            QVERIFY(watchedOver.wait(60000) && watchedOver[0][0].toInt() == CommandLine::ExitFailed);
+            QVERIFY2(stalled.filter(failure.said).size() == 3, qPrintable(stalled.join('\n')));
+            for (const char *file : {"r.mp4", "r.pdf", "r.png"})
+                QVERIFY2(!QFileInfo::exists(path(file)), file);
+        }
+
+        js("delete pageShell.imageGenerator.ask;");
 
         // In a batch a failed drill does not stop the next. A finished export,
         // written beside its target under another name, replaces an earlier one.
