@@ -35,6 +35,8 @@ drill 1 | tee one.anim a/same.anim >b/same.anim && drill 3 >three.anim && drill 
 # Three frames, the first step held two seconds and the second half of one.
 sed 's/}$/,"frameDurations":[2000,500]}/' three.anim >held.anim
 echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile
+# A drill followed by a NUL and more: no drill, in either build.
+{ drill 1 | tr -d '\n'; printf '\0more\n'; } >nul.anim
 # The report as a reader sees it: pages, paper, title, headings, the last footer.
 report() {
   local info pages
@@ -67,6 +69,7 @@ cases=(
   "1|err|no display to show the editor on|one.anim"
   "1|err|Failed to export broken.anim|--export-video out/broken.mp4 broken.anim"
   "1|err|Failed to export missing.anim|--export-video out/missing.mp4 missing.anim"
+  "1|err|Failed to export nul.anim: Error Opening Animation File: Error parsing JSON|--export-picture out/nul.png nul.anim"
   "1|err|there is no frame 4 in this drill, which has 3 frames|--export-picture out/p.png --frame 4 three.anim"
   "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
   "1|err|it is a folder|--export-video folder.mp4 three.anim"

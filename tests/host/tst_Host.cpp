@@ -324,6 +324,8 @@ private slots:
             {"ISO-8859-1", "\xE9\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u16(u"\u00E9\u0080\u07FF\u0800\uD7FF\uFFFD\U00010000\U0010FFFF")},
             // A UTF-8 locale whose codec also carries file names: a stray byte in a file is U+FFFD, as ever.
             {"file names", "a\xE9" "b \xC3\xA9", u16(u"a\uFFFDb \u00E9")},
+            // A NUL is a character like any other, in valid UTF-8 and beside bytes that are not.
+            {"ISO-8859-1", QByteArray("{}\0x", 4), QString("{}") + QChar(0) + "x"}, {"ISO-8859-1", QByteArray("\xE9\0x", 3), u16(u"\u00E9") + QChar(0) + "x"},
         };
         for (const auto &row : rows) {
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
@@ -404,6 +406,8 @@ private slots:
             {path("larger.anim"), {}, {}, "The file is 65 MB; an animation file is at most 64 MB."}, {path("socket.anim"), {}, {}, "This is a socket, not an animation file."},
             {path("1.anim"), "{\"a\":1}\r\nsecond\r\n", "{\"a\":1}", {}}, {path("2.anim"), "{}", "{}", {}}, {path("3.anim"), "\nsecond", "", {}},
             {path("4.anim"), QByteArray("\xFF\xFE" "{\0\xE9\0}\0\r\0\n\0x\0", 14), u16(u"{\u00E9}"), {}}, {path("5.anim"), QByteArray(3 << 20, 'x') + "\nsecond", QString(3 << 20, 'x'), {}},
+            // Mended: read up to the NUL in the Qt 5 build only, which so opened what came before it.
+            {path("6.anim"), QByteArray("{\"a\":1}\0more", 12), QString("{\"a\":1}") + QChar(0) + "more", {}},
         };
         for (const auto &row : rows) {
             if (!row.content.isNull())
