@@ -221,19 +221,29 @@
         return measuring.measureText(text).width;
     }
 
+    // Control characters (C0 but the line break, DEL, C1, and the line and
+    // paragraph separators) have no glyph: one engine draws a box, another
+    // nothing, and the PDF writer ends the text at a tab or a NUL. Each is
+    // shown as a space, so that a text reaches every output whole.
+    var CONTROL_CHARACTERS = /[\u0000-\u0009\u000B-\u001F\u007F-\u009F\u2028\u2029]/g;
+
+    function printableText(text) {
+        return text.replace(CONTROL_CHARACTERS, ' ');
+    }
+
     // What is drawn of `text` when no more than `maxLength` characters are
     // laid out: the start, never half a surrogate pair, and an ellipsis
-    // that says there is more.
+    // that says there is more; control characters as spaces.
     function drawnText(text, maxLength) {
         if (text.length <= maxLength) {
-            return text;
+            return printableText(text);
         }
         var cut = maxLength;
         var last = text.charCodeAt(cut - 1);
         if (last >= 0xD800 && last <= 0xDBFF) {
             cut -= 1;
         }
-        return text.slice(0, cut) + '\u2026';
+        return printableText(text.slice(0, cut)) + '\u2026';
     }
 
     // ---- Drawing ------------------------------------------------------------
@@ -624,6 +634,7 @@
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
     window.drawnText = drawnText;
+    window.printableText = printableText;
     window.textWidth = textWidth;
     drawOnlyWhenShown.ifOpaque = isOpaqueAtAll;
     drawOnlyWhenShown.ifCharacters = hasCharacters;
