@@ -261,7 +261,7 @@
         context.restore();
         context.setAttr('fillStyle', color);
         lines.forEach(function (line, i) {
-            context.fillText(line, 0, -height / 2 + lineHeight * (i + 0.5));
+            window.BidiText.draw(context, 'fillText', line, 0, -height / 2 + lineHeight * (i + 0.5));
         });
         context.restore();
     }

@@ -218,7 +218,9 @@
             measuring.font = font;
             measuringFont = font;
         }
-        return measuring.measureText(text).width;
+        // Laid out as it is drawn where it mixes directions (BidiText.js,
+        // which comes after this script and so is looked up here).
+        return window.BidiText ? window.BidiText.width(measuring, text) : measuring.measureText(text).width;
     }
 
     // Control characters (C0 but the line break, DEL, C1, and the line and
