@@ -888,6 +888,22 @@ private slots:
             QVERIFY(readFile(path(row.target)) == before && running.isNull());
         }
 
+        // Mended: letters the report's font lacked were left out without a word. The coach
+        // is asked before the report is written: No writes nothing, Yes writes it.
+        for (const bool write : {false, true}) {
+            QString said;
+            auto box = ModalDriver::answer<QMessageBox>([&said, write](QMessageBox *b) {
+                said = b->windowTitle() + '|' + b->text() + '|' + b->informativeText();
+                b->button(write ? QMessageBox::Yes : QMessageBox::No)->click();
+            }, 120000);
+            m_window->exportPdfTo(path("left out.pdf"));
+            send({{"msgType", "writePdfData"}, {"pdfData", pdfUrl}, {"leftOut", u16(u"\u05D0\U0001F600")}});
+            QVERIFY2(said == u16(u"Characters Left Out|The report's font cannot print these characters of the drill's name or "
+                                 u"captions, which are left out of the report: \u05D0 U+05D0, \U0001F600 U+1F600|Write the report "
+                                 u"without them?"), qPrintable(said));
+            QVERIFY2(QFileInfo::exists(path("left out.pdf")) == write && !progress(), write ? "Yes" : "No");
+        }
+
         // Regression: a report into a folder that takes no file was built to the end, then refused.
         m_sent->clear();
         QString said;
