@@ -169,8 +169,8 @@
         //     ({dataUrl, width, height}), or null when there is none.
         // `callbacks.progress(percent)` runs once a picture, as it is placed;
         // then `callbacks.finished(dataUrl, leftOut)` with the whole document
-    // and the characters of the name and captions its font could not print
-    // (each once, [] for none), or
+    // and the characters of the name, the date and the captions its font
+    // could not print (each once, [] for none), or
         // `callbacks.failed(error)` if it could not be built; a picture the
         // generator could not draw fails it with the generator's reason. A
         // cancelled report calls back no more. Returns false, and does
@@ -322,7 +322,7 @@
                 }
                 var document = doc.output('dataurlstring');
                 doc.setFont(font);
-                var leftOut = unprintable(doc, [drillName].concat(captions));
+                var leftOut = unprintable(doc, [drillName, String(request.date)].concat(captions));
                 finish(run);
                 callbacks.finished(document, leftOut);
             }

@@ -119,8 +119,7 @@ void ReportExport::writeData(const QString &pdfData, const QString &errorInfo, c
 // it is written.
 bool ReportExport::writeWithout(const QString &leftOut)
 {
-    const QString text = tr("The report's font cannot print these characters of the drill's name or captions, "
-                            "which are left out of the report: %1");
+    const QString text = tr("The report's font cannot print these characters, which are left out of the report: %1");
     if (m_progress->isOffScreen()) {
         QFile err;
         if (err.open(stderr, QIODevice::WriteOnly))

@@ -25,10 +25,10 @@ public:
     void updateProgress(int percent);
     // Writes the finished report unless the export was cancelled; ignored
     // when no report runs. `leftOut` holds the characters of the drill's
-    // name and captions that the report's font could not print: before
-    // writing, the window asks whether to write the report without them
-    // (No ends it as a cancel does); the command line says so on standard
-    // error in one line.
+    // name, the date and the captions that the report's font could not
+    // print: before writing, the window asks whether to write the report
+    // without them (No ends it as a cancel does); the command line says so
+    // on standard error in one line.
     void writeData(const QString &pdfData, const QString &errorInfo, const QString &leftOut = QString());
     // Ends a running report without a file and without telling anyone.
     void end();

@@ -898,9 +898,8 @@ private slots:
             }, 120000);
             m_window->exportPdfTo(path("left out.pdf"));
             send({{"msgType", "writePdfData"}, {"pdfData", pdfUrl}, {"leftOut", u16(u"\u05D0\U0001F600")}});
-            QVERIFY2(said == u16(u"Characters Left Out|The report's font cannot print these characters of the drill's name or "
-                                 u"captions, which are left out of the report: \u05D0 U+05D0, \U0001F600 U+1F600|Write the report "
-                                 u"without them?"), qPrintable(said));
+            QVERIFY2(said == u16(u"Characters Left Out|The report's font cannot print these characters, which are left out of "
+                                 u"the report: \u05D0 U+05D0, \U0001F600 U+1F600|Write the report without them?"), qPrintable(said));
             QVERIFY2(QFileInfo::exists(path("left out.pdf")) == write && !progress(), write ? "Yes" : "No");
         }
 

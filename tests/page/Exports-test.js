@@ -613,10 +613,13 @@ test('report: the drill named under the title, the date as the host wrote it, ea
                     'a turned pitch\'s last row leaves the footer its room: ' + last.y + ' ' + last.text);
                 var named = request(1);
                 named.drillName = LONG_CAPTION;
+                // A locale's date may be written in letters the faces lack too.
+                named.date = '2026\u5e7412\u67087\u65e5 18:04';
                 tracedReport(named, done, function (long) {
                     var name = long.lines.filter(function (line) { return line.y > 20 && line.y < 37; })[0];
                     assert.ok(name.text.slice(-1) === '\u2026' && name.x + name.width < 210 - 14 - 30,
                         'a long name cut short of the logo: ' + name.text);
+                    assert.deepEqual(long.leftOut, ['\u5e74', '\u6708', '\u65e5'], 'nor the date\'s');
                     done();
                 }, fonts.load);
             });
