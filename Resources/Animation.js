@@ -44,6 +44,15 @@
     // scaled to pixels. Rotations are kept as stored, within this band.
     var FILE_MAX_POSITION = 10;
     var FILE_MAX_ROTATION = 1e6;
+    // The editor sizes each type within 0.05 to 2; five times past either
+    // end still opens, but nothing so large that its picture or its shirt
+    // number cannot be drawn.
+    var FILE_MIN_SCALE = 0.01;
+    var FILE_MAX_SCALE = 10;
+    // Ids are renumbered and stacking indexes sorted on opening: bounds far
+    // past any session's, so that neither is a number a draw cannot hold.
+    var FILE_MAX_ID = 1e9;
+    var FILE_MAX_Z = 1e6;
     // The logo is a picture carried in the file, or one of the page's own.
     // A carried one is checked before it is decoded: its header says how
     // much memory decoding takes.
@@ -83,11 +92,12 @@
     ];
     var OBJECT_RULES = [
         ['type', isString, 'a string naming an item type'],
-        ['id', isCountFromOne, 'a whole number of at least 1'],
-        ['scale', isPositiveNumber, 'a positive number'],
+        ['id', countUpTo(FILE_MAX_ID), 'a whole number from 1 to ' + FILE_MAX_ID],
+        ['scale', function (v) { return isFiniteNumber(v) && v >= FILE_MIN_SCALE && v <= FILE_MAX_SCALE; },
+            'a number from ' + FILE_MIN_SCALE + ' to ' + FILE_MAX_SCALE],
         ['text', isString, 'a string'],
         ['shortLabel', isString, 'a string'],
-        ['z', isCountFromOne, 'a whole number of at least 1'],
+        ['z', countUpTo(FILE_MAX_Z), 'a whole number from 1 to ' + FILE_MAX_Z],
         ['color', function (v) { return isString(v) && v !== ''; }, 'a colour name'],
         ['frames', Array.isArray, 'an array']
     ];
@@ -356,6 +366,10 @@
 
     function isCountFromOne(value) {
         return isWholeNumber(value) && value >= 1;
+    }
+
+    function countUpTo(limit) {
+        return function (value) { return isCountFromOne(value) && value <= limit; };
     }
 
     function within(limit) {

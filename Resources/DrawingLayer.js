@@ -227,7 +227,7 @@
 
     function drawNote(context, d, px, scale, color, layerRotation) {
         var at = px(d.points[0]);
-        var lines = d.text.split('\n').slice(0, NOTE_MAX_LINES);
+        var lines = window.printableText(d.text).split('\n').slice(0, NOTE_MAX_LINES);
         var size = NOTE_FONT_SIZE * scale;
         var lineHeight = size * NOTE_LINE_HEIGHT;
         var pad = NOTE_PADDING * scale;
@@ -261,7 +261,7 @@
         context.restore();
         context.setAttr('fillStyle', color);
         lines.forEach(function (line, i) {
-            context.fillText(line, 0, -height / 2 + lineHeight * (i + 0.5));
+            window.BidiText.draw(context, 'fillText', line, 0, -height / 2 + lineHeight * (i + 0.5));
         });
         context.restore();
     }

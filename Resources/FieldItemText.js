@@ -51,7 +51,7 @@
     // an `outline` colour each glyph is outlined in it under its fill.
 
     function fillLine(context) {
-        context.fillText(this.partialText, 0, 0);
+        window.BidiText.draw(context, 'fillText', this.partialText, 0, 0);
     }
 
     function TextNode(config) {
@@ -152,7 +152,7 @@
         c.lineWidth = width;
         c.lineJoin = 'round';
         c.strokeStyle = colour;
-        c.strokeText(text, 0, 0);
+        window.BidiText.draw(c, 'strokeText', text, 0, 0);
     }
 
     // ---- The item's text --------------------------------------------------

@@ -87,6 +87,25 @@
         };
     }
 
+    // The characters of `texts` that the document's current font cannot
+    // draw, each once, in the order met: jsPDF leaves them out without a
+    // word. Its own Latin-1 Helvetica has no table of characters to ask.
+    // Control characters are spaces by now, and a line break is no glyph.
+    function unprintable(doc, texts) {
+        var metadata = doc.internal.getFont().metadata || {};
+        var codeMap = metadata.cmap && metadata.cmap.unicode ? metadata.cmap.unicode.codeMap : null;
+        var found = [];
+        texts.join('\n').replace(/[\uD800-\uDBFF][\uDC00-\uDFFF]|[^\n]/g, function (character) {
+            var code = character.charCodeAt(0);
+            var printable = character.length === 1 && (codeMap ? !!codeMap[code] : code <= 0xFF);
+            if (!printable && found.indexOf(character) === -1) {
+                found.push(character);
+            }
+            return character;
+        });
+        return found;
+    }
+
     function noFonts(callback) {
         callback(null);
     }
@@ -149,7 +168,9 @@
         //   waitForLogo(callback): calls back with the report logo
         //     ({dataUrl, width, height}), or null when there is none.
         // `callbacks.progress(percent)` runs once a picture, as it is placed;
-        // then `callbacks.finished(dataUrl)` with the whole document, or
+        // then `callbacks.finished(dataUrl, leftOut)` with the whole document
+    // and the characters of the name, the date and the captions its font
+    // could not print (each once, [] for none), or
         // `callbacks.failed(error)` if it could not be built; a picture the
         // generator could not draw fails it with the generator's reason. A
         // cancelled report calls back no more. Returns false, and does
@@ -218,6 +239,10 @@
             var nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
             var frame = 0;
             var onPicture = guarded(run, callbacks, placePicture);
+            var drillName = window.printableText(request.drillName || UNTITLED);
+            var captions = (request.captions || []).map(function (caption) {
+                return window.printableText(caption || '');
+            });
 
             doc.setProperties(PROPERTIES);
 
@@ -235,7 +260,7 @@
                 doc.text(TITLE, layout.border, y);
                 y += TITLE_STEP;
                 doc.setFontSize(NAME_SIZE);
-                doc.text(oneLine(doc, request.drillName || UNTITLED, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
+                doc.text(oneLine(doc, drillName, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
                     layout.border, y);
                 doc.setFontSize(TEXT_SIZE);
                 // Placed, not spaced out with tabs: the embedded faces have
@@ -256,7 +281,7 @@
                 doc.setFontType(FONT_TYPE);
                 doc.setFontSize(LABEL_SIZE);
                 doc.text('Frame ' + (frame + 1), x, y);
-                var caption = (request.captions || [])[frame] || '';
+                var caption = captions[frame] || '';
                 if (!caption) {
                     return;
                 }
@@ -296,8 +321,10 @@
                     return;
                 }
                 var document = doc.output('dataurlstring');
+                doc.setFont(font);
+                var leftOut = unprintable(doc, [drillName, String(request.date)].concat(captions));
                 finish(run);
-                callbacks.finished(document);
+                callbacks.finished(document, leftOut);
             }
 
             imageGenerator.loadAnimation(request.animationText);

@@ -299,8 +299,9 @@
             progress: function (percent) {
                 sendMessage({ msgType: 'updatePdfProgress', progressPercent: percent });
             },
-            finished: function (dataUrl) {
-                sendMessage({ msgType: 'writePdfData', pdfData: dataUrl });
+            // What the report's font could not print is the host's to tell.
+            finished: function (dataUrl, leftOut) {
+                sendMessage({ msgType: 'writePdfData', pdfData: dataUrl, leftOut: leftOut.join('') });
             },
             failed: refused
         });

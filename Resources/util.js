@@ -202,40 +202,6 @@
         return stagePosToLayer(pos, layer);
     }
 
-    // ---- Text --------------------------------------------------------------
-
-    // The width of `text` drawn in `font` (a canvas font), measured on one
-    // canvas kept for measuring: its font is set only when it changes, and
-    // nothing is saved or restored around a measure.
-    var measuring = null;
-    var measuringFont = null;
-
-    function textWidth(font, text) {
-        if (!measuring) {
-            measuring = document.createElement('canvas').getContext('2d');
-        }
-        if (measuringFont !== font) {
-            measuring.font = font;
-            measuringFont = font;
-        }
-        return measuring.measureText(text).width;
-    }
-
-    // What is drawn of `text` when no more than `maxLength` characters are
-    // laid out: the start, never half a surrogate pair, and an ellipsis
-    // that says there is more.
-    function drawnText(text, maxLength) {
-        if (text.length <= maxLength) {
-            return text;
-        }
-        var cut = maxLength;
-        var last = text.charCodeAt(cut - 1);
-        if (last >= 0xD800 && last <= 0xDBFF) {
-            cut -= 1;
-        }
-        return text.slice(0, cut) + '\u2026';
-    }
-
     // ---- Drawing ------------------------------------------------------------
 
     // Kinetic draws a shape that shows nothing all the same, on every redraw:
@@ -623,8 +589,6 @@
     window.stagePosToLayer = stagePosToLayer;
     window.layerPosToStage = layerPosToStage;
     window.getMousePosOnLayer = getMousePosOnLayer;
-    window.drawnText = drawnText;
-    window.textWidth = textWidth;
     drawOnlyWhenShown.ifOpaque = isOpaqueAtAll;
     drawOnlyWhenShown.ifCharacters = hasCharacters;
     window.drawOnlyWhenShown = drawOnlyWhenShown;

@@ -33,6 +33,8 @@ public:
     void endLater();
 
     bool isShown() const;
+    // A hidden window's (the command line's): nothing it shows is seen.
+    bool isOffScreen() const { return m_offScreen; }
     bool wasCanceled() const;
 
 signals:

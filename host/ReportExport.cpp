@@ -5,10 +5,38 @@
 #include "ReportHeading.h"
 #include "jsInterface.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
+#include <QMessageBox>
 #include <QVariantMap>
+
+namespace {
+
+// A long caption in a script the font lacks would otherwise list itself.
+constexpr int ListedCharacters = 20;
+
+// "U+05D0, U+65E5 and 3 more", or with each character shown first
+// ("א U+05D0") where the text goes to a window; a terminal gets codes only,
+// as a character such as U+202E would turn the rest of its line around.
+QString characterList(const QString &characters, bool shown)
+{
+    const QVector<uint> codes = characters.toUcs4();
+    QStringList listed;
+    for (int i = 0; i < codes.size() && i < ListedCharacters; ++i) {
+        const QString code = QStringLiteral("U+%1").arg(codes.at(i), 4, 16, QLatin1Char('0')).toUpper();
+        const uint one[] = {codes.at(i)};
+        listed << (shown ? QString::fromUcs4(one, 1) + QLatin1Char(' ') + code : code);
+    }
+    QString list = listed.join(QStringLiteral(", "));
+    if (codes.size() > ListedCharacters)
+        list = QCoreApplication::translate("ReportExport", "%1 and %2 more").arg(list).arg(codes.size() - ListedCharacters);
+    return list;
+}
+
+} // namespace
 
 ReportExport::ReportExport(jsInterface *bridge, ExportProgress *progress, QObject *parent)
     : QObject(parent)
@@ -71,7 +99,7 @@ void ReportExport::updateProgress(int percent)
     }
 }
 
-void ReportExport::writeData(const QString &pdfData, const QString &errorInfo)
+void ReportExport::writeData(const QString &pdfData, const QString &errorInfo, const QString &leftOut)
 {
     if (!m_progress->isShown() || !isRunning())
         return;
@@ -84,11 +112,31 @@ void ReportExport::writeData(const QString &pdfData, const QString &errorInfo)
     if (cancelled)
         return;
     QString error = errorInfo;
+    if (error.isEmpty() && !leftOut.isEmpty() && !writeWithout(leftOut))
+        return;
     if (error.isEmpty() && ReportFile::write(path, pdfData, &error)) {
         emit finished(QString());
         return;
     }
     fail(path, error);
+}
+
+// Never a silent loss: the coach hears of what the report leaves out before
+// it is written.
+bool ReportExport::writeWithout(const QString &leftOut)
+{
+    const QString text = tr("The report's font cannot print these characters, which are left out of the report: %1");
+    if (m_progress->isOffScreen()) {
+        QFile err;
+        if (err.open(stderr, QIODevice::WriteOnly))
+            err.write((text.arg(characterList(leftOut, false)) + QLatin1Char('\n')).toLocal8Bit());
+        return true;
+    }
+    QMessageBox box(QMessageBox::Question, tr("Characters Left Out"), text.arg(characterList(leftOut, true)),
+                    QMessageBox::Yes | QMessageBox::No, qobject_cast<QWidget *>(parent()));
+    box.setInformativeText(tr("Write the report without them?"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void ReportExport::fail(const QString &path, const QString &error)

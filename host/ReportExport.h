@@ -24,8 +24,12 @@ public:
     // Ignored when no report runs.
     void updateProgress(int percent);
     // Writes the finished report unless the export was cancelled; ignored
-    // when no report runs.
-    void writeData(const QString &pdfData, const QString &errorInfo);
+    // when no report runs. `leftOut` holds the characters of the drill's
+    // name, the date and the captions that the report's font could not
+    // print: before writing, the window asks whether to write the report
+    // without them (No ends it as a cancel does); the command line says so
+    // on standard error in one line.
+    void writeData(const QString &pdfData, const QString &errorInfo, const QString &leftOut = QString());
     // Ends a running report without a file and without telling anyone.
     void end();
     // Ends a running report without a file, the page told to stop; it has
@@ -44,6 +48,7 @@ signals:
 private:
     void cancel();
     void sendBreak();
+    bool writeWithout(const QString &leftOut);
     void fail(const QString &path, const QString &error);
 
     jsInterface *m_bridge;

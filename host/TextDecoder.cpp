@@ -130,8 +130,10 @@ QString TextDecoder::decode(const QByteArray &bytes)
     // Nearly every file is well-formed throughout, and decoded at once
     // several times faster than run by run (no byte-order mark is left to
     // strip: a marked text was decoded above).
+    // With the length: Qt 5's QString::fromUtf8(QByteArray) stops at the
+    // first NUL, Qt 6's does not, and the two builds would read two texts.
     if (isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return QString::fromUtf8(bytes.constData(), bytes.size());
 
     QString text;
     text.reserve(bytes.size());

@@ -282,7 +282,7 @@ void mainWindow::registerHandlers()
         updatePdfProgress(m.value(QStringLiteral("progressPercent")).toInt());
     });
     m_handlers.insert(QStringLiteral("writePdfData"), [this](const QVariantMap &m) {
-        writePdfData(textOf(m, "pdfData"), textOf(m, "errorInfo"));
+        writePdfData(textOf(m, "pdfData"), textOf(m, "errorInfo"), textOf(m, "leftOut"));
     });
     m_handlers.insert(QStringLiteral("pageError"), [this](const QVariantMap &m) {
         m_pageWatch->pageFailed(textOf(m, "errorInfo"));
@@ -966,10 +966,10 @@ void mainWindow::updatePdfProgress(int percent)
     m_reportExport->updateProgress(percent);
 }
 
-void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo)
+void mainWindow::writePdfData(const QString &pdfData, const QString &errorInfo, const QString &leftOut)
 {
     m_pageWatch->pageAnswered();
-    m_reportExport->writeData(pdfData, errorInfo);
+    m_reportExport->writeData(pdfData, errorInfo, leftOut);
 }
 
 void mainWindow::exportPictureTo(const QString &path, int frame, int width)

@@ -123,7 +123,8 @@ public:
     // malformed `pdfData`, the page's `errorInfo` (it could not build the
     // report) or a failed write is shown in the "error" box and leaves any
     // existing file untouched. Ignored when no report export runs.
-    void writePdfData(const QString &pdfData, const QString &errorInfo = QString());
+    // `leftOut`: the characters the report's font could not print.
+    void writePdfData(const QString &pdfData, const QString &errorInfo = QString(), const QString &leftOut = QString());
 
     // Exports without a dialog, for the command line: the same page and host
     // code as the toolbar's, writing to `path`. Each ends with

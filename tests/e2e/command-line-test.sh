@@ -35,6 +35,8 @@ drill 1 | tee one.anim a/same.anim >b/same.anim && drill 3 >three.anim && drill 
 # Three frames, the first step held two seconds and the second half of one.
 sed 's/}$/,"frameDurations":[2000,500]}/' three.anim >held.anim
 echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile
+# A drill followed by a NUL and more: no drill, in either build.
+{ drill 1 | tr -d '\n'; printf '\0more\n'; } >nul.anim
 # The report as a reader sees it: pages, paper, title, headings, the last footer.
 report() {
   local info pages
@@ -67,6 +69,7 @@ cases=(
   "1|err|no display to show the editor on|one.anim"
   "1|err|Failed to export broken.anim|--export-video out/broken.mp4 broken.anim"
   "1|err|Failed to export missing.anim|--export-video out/missing.mp4 missing.anim"
+  "1|err|Failed to export nul.anim: Error Opening Animation File: Error parsing JSON|--export-picture out/nul.png nul.anim"
   "1|err|there is no frame 4 in this drill, which has 3 frames|--export-picture out/p.png --frame 4 three.anim"
   "1|err|does not exist|--export-video plainfile/v.mp4 three.anim"
   "1|err|it is a folder|--export-video folder.mp4 three.anim"
@@ -246,6 +249,18 @@ for c in "en_GB.UTF-8|$day ${en_months[month - 1]} $year, [0-2][0-9]:[0-5][0-9]"
     'BEGIN { exit !(x != "" && top > below && top < below + 15 && ct > (top + bottom) / 2 && ct < next_row && (x - left) ^ 2 < 1 && (cx - x) ^ 2 < 1) }' ||
     fail "$locale report: 'Frame 3' at $x,$number_top-$number_bottom and its caption at $caption_x,$caption_top are not under picture 3"
 done
+rm -f out/*
+
+# Mended: a caption was cut at a tab, BEL or NUL, and the letters the report's font
+# lacks went without a word. Control characters are spaces; what cannot be printed
+# is named in one line on standard error, by code, and the rest is written.
+drill 1 | sed 's/"Step 1"/"Pass\\tthen\\u0007run\\u0000wide \\u05e9\\u05dc\\u05e9 \\u65e5 \\ud83d\\ude00 end"/' >controls.anim
+run --export-pdf out/controls.pdf controls.anim; got=$?
+caption="$(pdftotext -raw out/controls.pdf - | grep "^Pass")"
+[ "$got" -eq 0 ] && [ "$caption" = "Pass then run wide end" ] &&
+  grep -qxF "The report's font cannot print these characters, which are left out of the report: U+05E9, U+05DC, U+65E5, U+1F600" stderr &&
+  [ "$(grep -cv -e '^\[[0-9]*/[0-9]*\] ' -e '^QStandardPaths: ' stderr)" -eq 1 ] ||
+  { fail "a caption with control characters and letters the font lacks: exit $got, caption '$caption'"; cat stderr >&2; }
 rm -f out/*
 
 # Stopped by a signal while it writes (the hidden file beside the target is

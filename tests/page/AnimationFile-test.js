@@ -351,6 +351,7 @@ test('the engine decodes the JPEGs with fill bytes, standalone markers or a quot
 
 var FRAMES_RULE = 'Member "nFrames" must be a whole number from 1 to 500';
 var DURATIONS_RULE = 'Member "frameDurations" must be an array of 3 numbers, one for each step from frame to frame';
+function scaleRule(where) { return where + ': member "scale" must be a number from 0.01 to 10'; }
 var STEP_RULE = ' in "frameDurations" must be a number of milliseconds from 500 to 5000';
 // [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
 var MALFORMED = [
@@ -376,8 +377,15 @@ var MALFORMED = [
         'Member "frameText" must be an array of at most 500 captions'],
     ['a type of a million characters', function (s) { s.objects[0].type = new Array(1000001).join('w'); },
         'Object 1: unknown item type "' + new Array(81).join('w') + '\u2026"'],
-    ['an id of 0', function (s) { s.objects[0].id = 0; }, 'Object 1: member "id" must be a whole number of at least 1'],
-    ['a scale of 0', function (s) { s.objects[5].scale = 0; }, 'Object 6: member "scale" must be a positive number'],
+    ['an id of 0', function (s) { s.objects[0].id = 0; }, 'Object 1: member "id" must be a whole number from 1 to 1000000000'],
+    ['an id past a billion', function (s) { s.objects[2].id = 1e9 + 1; }, 'Object 3: member "id" must be a whole number from 1 to 1000000000'],
+    ['a scale of 0', function (s) { s.objects[5].scale = 0; }, scaleRule('Object 6')],
+    ['a scale just under the smallest', function (s) { s.objects[3].scale = 0.0099; }, scaleRule('Object 4')],
+    // Mended: a player this large with a shirt number threw while drawing, so an export never ended.
+    ['a player of scale 1e30', function (s) { s.objects[0].scale = 1e30; }, scaleRule('Object 1')],
+    ['a scale just past the largest', function (s) { s.objects[16].scale = 10.001; }, scaleRule('Object 17')],
+    ['a z of 0', function (s) { s.objects[1].z = 0; }, 'Object 2: member "z" must be a whole number from 1 to 1000000'],
+    ['a z of 1e300', function (s) { s.objects[1].z = 1e300; }, 'Object 2: member "z" must be a whole number from 1 to 1000000'],
     // Mended: an item in a colour its type has no picture for was invisible.
     ['a colour the type is not drawn in', function (s) { s.objects[7].color = 'purple'; },
         'Object 8: colour "purple" is not one of the colours of "cone"'],
@@ -425,7 +433,7 @@ test('a malformed file is refused whole, naming the member, and the drill on scr
     });
 });
 
-test('a drill at the limits (200 items, 500 frames, places and turns at the edges) saves to text that reopens the same', function () {
+test('a drill at the limits (200 items, 500 frames, places, turns, sizes, ids and stacking at the edges) saves to text that reopens the same', function () {
     var states = [];
     var captions = [];
     for (var f = 0; f < 500; f++) {
@@ -433,7 +441,10 @@ test('a drill at the limits (200 items, 500 frames, places and turns at the edge
         captions.push('Frame ' + f + ' \uD800');
     }
     var objects = [];
-    for (var i = 0; i < 200; i++) { objects.push(itemRecord('person', i + 1, states, { text: 'é' + i })); }
+    for (var i = 0; i < 200; i++) {
+        objects.push(itemRecord('person', i % 2 ? 1e9 - i : i + 1, states,
+            { text: 'é' + i, shortLabel: '10', scale: i % 2 ? 10 : 0.01, z: i % 2 ? 1e6 : i + 1 }));
+    }
     var file = drillText({ nFrames: 500, objects: objects, frameText: captions });
     withAnimations(2, function (a, b) {
         assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(file); }), []);

@@ -549,7 +549,8 @@ function tracedReport(req, done, then, loadFonts) {
                 font: doc.internal.getFont().fontName, width: doc.getTextWidth(line) });
         });
     }), loadFonts);
-    assert.ok(report.build(req, { progress: function () {}, failed: done, finished: done.step(function () {
+    assert.ok(report.build(req, { progress: function () {}, failed: done, finished: done.step(function (url, leftOut) {
+        trace.leftOut = leftOut;
         then(trace);
     }) }));
 }
@@ -559,18 +560,21 @@ function linesAt(trace, test) {
 }
 
 test('report: the drill named under the title, the date as the host wrote it, each picture numbered with its ' +
-    'caption under it, within its width and clear of the next row', function (done) {
+    'caption under it, within its width and clear of the next row; control characters as spaces, and what the ' +
+    'faces cannot print told', function (done) {
     withJsPdf(done.step(function () {
         var req = request(8);
-        req.captions = ['Start', '', LONG_CAPTION + ' ' + LONG_CAPTION, 'Two lines\nby the coach', 'Run', 'Pass', 'Turn',
-            'Caf\u00e9 cr\u00e8me'];
+        // Mended: a tab, BEL or NUL ended the caption there.
+        req.captions = ['Start', '', LONG_CAPTION + ' ' + LONG_CAPTION, 'Two lines\nby the coach', 'Run',
+            'Pass\tthen\u0007run\u0000wide\u0085\u2028end', 'Turn \u05e9\u05dc\u05e9 \u65e5 \ud83d\ude00', 'Caf\u00e9 cr\u00e8me'];
+        req.drillName = 'Overlap \u0627';
         var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
         tracedReport(req, done, function (trace) {
             assert.deepEqual(trace.lines.filter(function (line) { return line.font !== 'LiberationSans'; }), [],
                 'written in the embedded faces, which know more than Latin-1');
             var title = trace.lines.filter(function (line) { return line.text === 'Training Report'; })[0];
             assert.deepEqual(linesAt(trace, function (line) { return line.x === title.x && line.y > title.y && line.y < 37; }),
-                ['Overlap', 'Overlap'], 'the drill\'s name under the title, on each page');
+                ['Overlap \u0627', 'Overlap \u0627'], 'the drill\'s name under the title, on each page');
             assert.deepEqual(linesAt(trace, function (line) { return line.y > 280; }).filter(function (text) {
                 return text.indexOf('7 December 2026, 18:04') >= 0; }).length, 2, 'the date as the host wrote it');
             var under = function (f) {
@@ -579,8 +583,11 @@ test('report: the drill named under the title, the date as the host wrote it, ea
                     return line.page === box.page && line.x === box.x && line.y > box.y + box.h && line.y < box.y + box.h + 15;
                 });
             };
-            assert.deepEqual([under(1), under(2), under(4), under(8)], [['Frame 1', 'Start'], ['Frame 2'],
-                ['Frame 4', 'Two lines', 'by the coach'], ['Frame 8', 'Caf\u00e9 cr\u00e8me']], 'numbered, each with its caption');
+            assert.deepEqual([under(1), under(2), under(4), under(6), under(8)], [['Frame 1', 'Start'], ['Frame 2'],
+                ['Frame 4', 'Two lines', 'by the coach'], ['Frame 6', 'Pass then run wide  end'], ['Frame 8', 'Caf\u00e9 cr\u00e8me']],
+                'numbered, each with its caption');
+            assert.deepEqual(trace.leftOut, ['\u0627', '\u05e9', '\u05dc', '\u65e5', '\ud83d\ude00'],
+                'what the faces cannot print, each once, for the host to tell');
             var long = under(3);
             var box = trace.boxes.frame3;
             var lines = trace.lines.filter(function (line) {
@@ -600,15 +607,19 @@ test('report: the drill named under the title, the date as the host wrote it, ea
                 assert.deepEqual(linesAt(turned, function (line) { return line.y > 20 && line.y < 37; }), ['Untitled drill'],
                     'a drill without a file');
                 assert.equal(turned.lines[0].font, 'helvetica', 'jsPDF\'s own font without the faces');
+                assert.deepEqual(turned.leftOut, [], 'which prints all of a Latin caption');
                 var last = turned.lines[turned.lines.length - 1];
                 assert.ok(last.y + 1 < 297 - 14 - 4.3 && last.text.slice(-1) === '\u2026',
                     'a turned pitch\'s last row leaves the footer its room: ' + last.y + ' ' + last.text);
                 var named = request(1);
                 named.drillName = LONG_CAPTION;
+                // A locale's date may be written in letters the faces lack too.
+                named.date = '2026\u5e7412\u67087\u65e5 18:04';
                 tracedReport(named, done, function (long) {
                     var name = long.lines.filter(function (line) { return line.y > 20 && line.y < 37; })[0];
                     assert.ok(name.text.slice(-1) === '\u2026' && name.x + name.width < 210 - 14 - 30,
                         'a long name cut short of the logo: ' + name.text);
+                    assert.deepEqual(long.leftOut, ['\u5e74', '\u6708', '\u65e5'], 'nor the date\'s');
                     done();
                 }, fonts.load);
             });

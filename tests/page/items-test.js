@@ -224,6 +224,70 @@ test('an item text is laid out and drawn as Kinetic lays out and draws the same 
     });
 });
 
+// [text, its runs from left to right: [characters in reading order, right to left?]]
+var MIXED_DIRECTIONS = [
+    ['Left back', [['Left back', false]]],
+    ['Pass to \u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd then run',
+        [['Pass to ', false], ['\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd', true], [' then run', false]]],
+    ['Ahmed \u0623\u062d\u0645\u062f runs 12', [['Ahmed ', false], ['\u0623\u062d\u0645\u062f', true], [' runs 12', false]]],
+    // A number inside right-to-left text reads left to right, and the words around it swap sides.
+    // A right-to-left run's spaces and marks at its ends are drawn one by one.
+    ['\u05e9\u05dc\u05d5\u05dd 12 \u05e2\u05d5\u05dc\u05dd!', [['\u05e2\u05d5\u05dc\u05dd', true], [' ', true], ['12', false],
+        [' ', true], ['\u05e9\u05dc\u05d5\u05dd', true], ['!', false]]],
+    // Overridden: each character by itself, turned round, and the controls not drawn.
+    ['ab \u202ecd\u202c ef', [['ab ', false], ['d', false], ['c', false], [' ef', false]]],
+    ['\u202d\u05d0\u05d1\u202c!', [['\u05d0', false], ['\u05d1', false], ['!', false]]]
+];
+
+// The columns of `canvas` (w x h) that hold ink, and how many pixels do.
+function ink(canvas, w, h) {
+    var data = canvas.getContext().getImageData(0, 0, w, h).data;
+    var columns = [];
+    var pixels = 0;
+    for (var i = 3; i < data.length; i += 4) {
+        if (data[i] > 64) {
+            pixels++;
+            columns[((i - 3) / 4) % w] = true;
+        }
+    }
+    var first = columns.indexOf(true);
+    return { left: first, right: columns.length - 1, pixels: pixels };
+}
+
+// Mended: QtWebKit drew each run of one direction at the start of the text, on top of each other.
+test('text mixing left-to-right and right-to-left writing is drawn run after run, none over another, in labels and captions',
+    function () {
+        MIXED_DIRECTIONS.forEach(function (row) {
+            assert.deepEqual(BidiText.runs(row[0]).map(function (run) { return [run.text, run.rtl]; }), row[1], row[0]);
+        });
+        var layer = makeLayer(640, 480);
+        var g = addItem(layer, 'person', 320, 240, { text: 'x' });
+        var drawn = function (node) {
+            var canvas = new Kinetic.SceneCanvas({ width: 600, height: 60, pixelRatio: 1 });
+            node._sceneFunc.call(node, canvas.getContext());
+            return ink(canvas, 600, 60);
+        };
+        var kinetic = function (text) {
+            return new Kinetic.Text({ text: text, fontFamily: 'Helvetica', fontSize: 24, fill: 'black' });
+        };
+        MIXED_DIRECTIONS.slice(1, 4).forEach(function (row) {
+            g.setLabel(row[0]);
+            var label = g.itemText.text;
+            label.backing('');
+            [[label, function (text) { g.setLabel(text); label.backing(''); return label; }], [kinetic(row[0]), kinetic]]
+                .forEach(function (pair, k) {
+                    var whole = drawn(pair[0]);
+                    var width = pair[0].width();
+                    var words = row[0].split(' ').reduce(function (sum, word) { return sum + drawn(pair[1](word)).pixels; }, 0);
+                    var what = row[0] + (k ? ' (caption)' : ' (label)');
+                    assert.ok(whole.left < 4 && whole.right > width - 4, what + ': inked across its width ' + width + ': ' +
+                        whole.left + ' to ' + whole.right);
+                    assert.ok(Math.abs(whole.pixels - words) < words * 0.05, what + ': as much ink as its words drawn ' +
+                        'apart: ' + whole.pixels + ' against ' + words);
+                });
+        });
+    });
+
 // The box [left, top, right, bottom] a node covers on the stage, or through the transform `m`.
 function boxOnStage(node, m) {
     m = m || node.getAbsoluteTransform();
