@@ -1458,6 +1458,7 @@
         [Kinetic.Layer, Kinetic.FastLayer].forEach(function (kind) {
             window.batchDrawOncePerFrame(kind.prototype);
         });
+        window.readHitCanvasesOften(Kinetic);
         shell = {
             sport: SPORT,
             margin: MARGIN,
