@@ -86,6 +86,28 @@
         return calcContainerSizes(window.innerWidth, window.innerHeight);
     }
 
+    // The viewport size the page was last laid out for.
+    var laidOutFor = '';
+
+    function viewportSize() {
+        return window.innerWidth + 'x' + window.innerHeight;
+    }
+
+    // Chromium (Qt WebEngine 6.8) may size the view while the page starts
+    // and send no resize event after the first layout, which then stays at
+    // the old size, buttons and all. Where the engine has a ResizeObserver,
+    // it tells of each size of the page's root, the first at once.
+    function watchViewport() {
+        if (!window.ResizeObserver) {
+            return;
+        }
+        new window.ResizeObserver(function () {
+            if (viewportSize() !== laidOutFor) {
+                onWindowResize();
+            }
+        }).observe(document.documentElement);
+    }
+
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer), the image generator
     // (with its own off-screen animation) and the report builder that draws
@@ -136,6 +158,7 @@
     }
 
     function onWindowResize() {
+        laidOutFor = viewportSize();
         shell.sizes = windowSizes();
         var s = shell.sizes;
         shell.animation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
@@ -1467,6 +1490,7 @@
         [Kinetic.Layer, Kinetic.FastLayer].forEach(function (kind) {
             window.batchDrawOncePerFrame(kind.prototype);
         });
+        window.readHitCanvasesOften(Kinetic);
         shell = {
             sport: SPORT,
             margin: MARGIN,
@@ -1515,12 +1539,14 @@
         };
         window.pageShell = shell;
 
+        laidOutFor = viewportSize();
         shell.sizes = windowSizes();
         createComponents();
         connectSlots();
         prepareReportLogo();
         window.addEventListener('resize', onWindowResize, false);
         window.addEventListener('error', reportUncaughtError, false);
+        watchViewport();
         installPageEventHandlers();
         recordAfterPointer();
         startHistory();

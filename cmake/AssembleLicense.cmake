@@ -1,6 +1,6 @@
 # Writes license.txt: the project's licence, then the third-party notices,
 # with each library's own licence header taken from the copy the build ships.
-# Called with -DOUT=<file> -DSOURCE_DIR=<repository root>.
+# Called with -DOUT=<file> -DSOURCE_DIR=<repository root> -DNPM_DIR=<node_modules>.
 file(READ ${SOURCE_DIR}/LICENSE project_license)
 file(READ ${SOURCE_DIR}/cmake/ThirdPartyNotices.txt notices)
 
@@ -37,9 +37,9 @@ function(append_readme_licence path)
   set(text "${text}" PARENT_SCOPE)
 endfunction()
 
-append_script_header("KineticJS 5.1.9 (npm package kinetic)" ${SOURCE_DIR}/node_modules/kinetic/kinetic.js)
-append_script_header("jsPDF 1.5.3 (npm package jspdf)" ${SOURCE_DIR}/node_modules/jspdf/dist/jspdf.min.js)
-append_readme_licence(${SOURCE_DIR}/node_modules/jspdf/README.md)
+append_script_header("KineticJS 5.1.9 (npm package kinetic)" ${NPM_DIR}/kinetic/kinetic.js)
+append_script_header("jsPDF 1.5.3 (npm package jspdf)" ${NPM_DIR}/jspdf/dist/jspdf.min.js)
+append_readme_licence(${NPM_DIR}/jspdf/README.md)
 string(APPEND text "${notices}")
 
 # Hard-wrapped prose becomes one line per paragraph, since the licence

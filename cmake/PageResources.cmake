@@ -5,7 +5,11 @@
 # re-run of cmake (the build scripts always run it).
 
 set(PAGE_SOURCE_DIR ${CMAKE_SOURCE_DIR}/Resources)
-set(NPM_DIR ${CMAKE_SOURCE_DIR}/node_modules)
+# scripts/install-dependencies.sh puts the npm packages there (outside a
+# read-only checkout when DRILLMORA_BUILD_ROOT says so; scripts/build.sh
+# passes the folder on).
+set(DRILLMORA_NPM_DIR ${CMAKE_SOURCE_DIR}/node_modules CACHE PATH "The folder npm installed the page libraries into")
+set(NPM_DIR ${DRILLMORA_NPM_DIR})
 
 set(KINETIC_JS ${NPM_DIR}/kinetic/kinetic.js)
 set(JSPDF_JS ${NPM_DIR}/jspdf/dist/jspdf.min.js)
@@ -68,7 +72,7 @@ target_link_libraries(drillmora_resources PRIVATE ${DRILLMORA_QT}::Core)
 set(LICENSE_OUT ${CMAKE_BINARY_DIR}/host/license.txt)
 add_custom_command(
   OUTPUT ${LICENSE_OUT}
-  COMMAND ${CMAKE_COMMAND} -DOUT=${LICENSE_OUT} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+  COMMAND ${CMAKE_COMMAND} -DOUT=${LICENSE_OUT} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DNPM_DIR=${NPM_DIR}
           -P ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/cmake/AssembleLicense.cmake
           ${CMAKE_SOURCE_DIR}/cmake/ThirdPartyNotices.txt ${KINETIC_JS} ${JSPDF_JS} ${JSPDF_README}

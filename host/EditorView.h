@@ -23,6 +23,11 @@ class EditorView : public QObject
 public:
     using ScriptResult = std::function<void(const QVariant &)>;
 
+    // How grave a page console message is, as the engine reports it: an
+    // uncaught exception or console.error is an Error; the engine's advice
+    // (Chromium's on canvas read-backs, say) a Warning.
+    enum class ConsoleLevel { Info, Warning, Error };
+
     // Once per process, before the application object: the engine's own
     // switches (WebKit: its optimising JIT off; WebEngine: shared GL
     // contexts, and Chromium's log kept off standard error).
@@ -75,8 +80,9 @@ signals:
     // A new document is about to run its scripts (WebKit: expose objects now).
     void windowObjectCleared();
     void loadFinished(bool ok);
-    // A console message or uncaught exception from the page.
-    void consoleMessage(const QString &message, int line, const QString &source);
+    // A console message or uncaught exception from the page, at its level.
+    void consoleMessage(EditorView::ConsoleLevel level, const QString &message, int line,
+                        const QString &source);
     // The page's own process has ended under it, `how` in a few words ("it
     // was killed"): WebEngine only, whose page runs in a process of its
     // own. The view is blank until the next load().

@@ -61,10 +61,13 @@ public:
     }
 
 protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int line,
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
                                   const QString &source) override
     {
-        emit m_view->consoleMessage(message, line, source);
+        const auto ours = level == ErrorMessageLevel     ? EditorView::ConsoleLevel::Error
+                          : level == WarningMessageLevel ? EditorView::ConsoleLevel::Warning
+                                                         : EditorView::ConsoleLevel::Info;
+        emit m_view->consoleMessage(ours, message, line, source);
     }
 
 private:

@@ -14,25 +14,28 @@
 
 namespace {
 
-// Console messages and uncaught exceptions are only seen by overriding the page.
-class ConsolePage : public QWebPage
+// The page's console reaches the view through consoleMessageReceived, which
+// carries the level; the old override, without one, is kept silent.
+class QuietPage : public QWebPage
 {
 public:
-    ConsolePage(EditorView *view, QObject *parent)
-        : QWebPage(parent)
-        , m_view(view)
-    {
-    }
+    using QWebPage::QWebPage;
 
 protected:
-    void javaScriptConsoleMessage(const QString &message, int line, const QString &source) override
-    {
-        emit m_view->consoleMessage(message, line, source);
-    }
-
-private:
-    EditorView *m_view;
+    void javaScriptConsoleMessage(const QString &, int, const QString &) override {}
 };
+
+EditorView::ConsoleLevel consoleLevel(QWebPage::MessageLevel level)
+{
+    switch (level) {
+    case QWebPage::ErrorMessageLevel:
+        return EditorView::ConsoleLevel::Error;
+    case QWebPage::WarningMessageLevel:
+        return EditorView::ConsoleLevel::Warning;
+    default:
+        return EditorView::ConsoleLevel::Info;
+    }
+}
 
 } // namespace
 
@@ -81,7 +84,10 @@ EditorView::EditorView(QWidget *parent)
     settings->setFontFamily(QWebSettings::SansSerifFont, PageFonts::family());
 
     m_engine->view = new QWebView(parent);
-    m_engine->view->setPage(new ConsolePage(this, m_engine->view));
+    m_engine->view->setPage(new QuietPage(m_engine->view));
+    connect(m_engine->view->page(), &QWebPage::consoleMessageReceived, this,
+            [this](QWebPage::MessageSource, QWebPage::MessageLevel level, const QString &message, int line,
+                   const QString &source) { emit consoleMessage(consoleLevel(level), message, line, source); });
     QWebFrame *frame = m_engine->view->page()->mainFrame();
     frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
     frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);

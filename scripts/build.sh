@@ -7,5 +7,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 engine="${DRILLMORA_ENGINE:-$("$root/scripts/default-engine.sh")}"
 build="$("$root/scripts/build-dir.sh" "$engine")"
 "$root/scripts/install-dependencies.sh" "$engine"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRILLMORA_ENGINE="$engine" >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRILLMORA_ENGINE="$engine" \
+  -DDRILLMORA_NPM_DIR="$("$root/scripts/build-dir.sh" npm)" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Drillmora needs on Debian 12:
+# Installs what building, running and testing Drillmora needs on Debian 12
+# and 13:
 # Debian packages (only those missing) and the pinned page libraries from npm.
 # Usage: install-dependencies.sh [webkit] [webengine]: the page engines to
 # build for (default: the one scripts/default-engine.sh names).
@@ -46,11 +47,15 @@ for engine in "${engines[@]}"; do
   esac
 done
 
+# A name counts as there when an installed package is it or provides it: on
+# Debian 13 libqt6opengl6-dev is only a name qt6-base-dev provides, which
+# dpkg-query never reports installed itself, and a check of names alone would
+# run apt-get at every build.
+present="$(dpkg-query -W -f='${Status}\t${Package},${Provides}\n' 2>/dev/null |
+  awk -F'\t' '$1 ~ / installed$/ {print $2}' | tr ',' '\n' | awk 'NF {print $1}' | sort -u)"
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  grep -qxF "$p" <<<"$present" || missing+=("$p")
 done
 
 # npm fetches the page libraries. A machine may already have Node.js from
@@ -74,9 +79,20 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # npm ci only when the lock file is newer than what is installed, so repeated
-# builds stay offline and quick.
-stamp=node_modules/.package-lock.json
-if [ ! -f "$stamp" ] || [ package-lock.json -nt "$stamp" ]; then
+# builds stay offline and quick. The packages go to scripts/build-dir.sh's
+# folder for them: the checkout's node_modules/, or beside the builds when
+# those are kept outside the checkout, where npm gets the checkout's
+# package.json and lock file to read.
+modules="$(scripts/build-dir.sh npm)"
+npm_root="$(dirname "$modules")"
+if [ "$npm_root" != "$PWD" ]; then
+  mkdir -p "$npm_root"
+  for f in package.json package-lock.json; do
+    cmp -s "$f" "$npm_root/$f" || cp "$f" "$npm_root/$f"
+  done
+fi
+stamp="$modules/.package-lock.json"
+if [ ! -f "$stamp" ] || [ "$npm_root/package-lock.json" -nt "$stamp" ]; then
   echo "Installing page libraries from package-lock.json"
   # Debian 12's own npm (9.2) stops at the lock file's override of
   # file-saver (its resolver takes jsPDF's git dependency for a version
@@ -86,5 +102,5 @@ if [ ! -f "$stamp" ] || [ package-lock.json -nt "$stamp" ]; then
   if [ "$(npm --version | cut -d. -f1)" -lt 10 ]; then
     npm_ci=(npx --yes npm@10.8.2)
   fi
-  "${npm_ci[@]}" ci --ignore-scripts --no-audit --no-fund
+  (cd "$npm_root" && "${npm_ci[@]}" ci --ignore-scripts --no-audit --no-fund)
 fi

@@ -45,19 +45,25 @@ inline QVariant runInPage(const QObject *window, const QString &script)
     return runInPage(editorViewOf(window), script);
 }
 
-// Waits until the page's start function has run: WebEngine starts the page
-// only once its channel is up, which may come after the load has finished.
-// Looks `polls` times, 20 ms apart; returns whether it has.
-inline bool waitForPageStart(EditorView *view, int polls = 500)
+// Waits until `condition`, a script, is true in the page. Looks `polls`
+// times, 20 ms apart; returns whether it was.
+inline bool waitInPage(EditorView *view, const QString &condition, int polls = 500)
 {
     for (int i = 0; i < polls; ++i) {
-        if (runInPage(view, QStringLiteral("!!(window.pageShell && pageShell.toolbar)")).toBool())
+        if (runInPage(view, condition).toBool())
             return true;
         QEventLoop pause;
         QTimer::singleShot(20, &pause, &QEventLoop::quit);
         pause.exec();
     }
     return false;
+}
+
+// Waits until the page's start function has run: WebEngine starts the page
+// only once its channel is up, which may come after the load has finished.
+inline bool waitForPageStart(EditorView *view, int polls = 500)
+{
+    return waitInPage(view, QStringLiteral("!!(window.pageShell && pageShell.toolbar)"), polls);
 }
 
 // The widget that takes the page's keys and pointer: WebEngine's view hands

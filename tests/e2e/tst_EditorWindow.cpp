@@ -7,6 +7,7 @@
 #include "EditorView.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "PageClick.h"
 #include "PageScript.h"
 #include "PendingTests.h"
 #include "PageFonts.h"
@@ -974,7 +975,8 @@ private:
                                            "              strip.top + b.group.getAbsolutePosition().y + b.h / 2] : [];"
                                            "})(pageShell.toolbar)").arg(event)).toList();
         QVERIFY2(at.size() == 2, qPrintable("no toolbar button raises " + event));
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
+        const QString missed = clickInPage(m_editorView, QPoint(at[0].toInt(), at[1].toInt()));
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
     }
 
     // A real click on frame n's box in the timeline.
@@ -984,7 +986,8 @@ private:
                                            "  .getBoundingClientRect();"
                                            "  return [strip.left + t.frameBoxX(%1) + t.boxWidth / 2, strip.top + t.h / 2];"
                                            "})(pageShell.timeline)").arg(n)).toList();
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
+        const QString missed = clickInPage(m_editorView, QPoint(at[0].toInt(), at[1].toInt()));
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
     }
 
     // A real click on the centre of the item whose id in the drill is `id`.
@@ -995,7 +998,8 @@ private:
                                            "  var area = document.getElementById('animContainer').getBoundingClientRect();"
                                            "  return [area.left + c.x, area.top + c.y];"
                                            "})(pageShell.animation.animLayer)").arg(id)).toList();
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
+        const QString missed = clickInPage(m_editorView, QPoint(at[0].toInt(), at[1].toInt()));
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
     }
 
     // Until the page has answered, at once or later.

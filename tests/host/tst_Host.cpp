@@ -861,8 +861,17 @@ private slots:
             {"de_DE", "7. Dezember 2026, 18:04"}, {"fr_FR", "7 d\xc3\xa9\x63\x65mbre 2026, 18:04"},
             {"C", "7 December 2026, 18:04"}, {"ja_JP", "2026\xe5\xb9\xb4\x31\x32\xe6\x9c\x88\x37\xe6\x97\xa5, 18:04"},
         };
+        // A space is a space: Qt 6.8's locale data puts a narrow no-break one before "PM".
+        const auto plainSpaces = [](QString text) {
+            for (QChar &c : text) {
+                if (c.isSpace())
+                    c = QLatin1Char(' ');
+            }
+            return text;
+        };
         for (const auto &row : dates)
-            QCOMPARE(ReportHeading::date(evening, QLocale(QString::fromLatin1(row.locale))), QString::fromUtf8(row.date));
+            QCOMPARE(plainSpaces(ReportHeading::date(evening, QLocale(QString::fromLatin1(row.locale)))),
+                     QString::fromUtf8(row.date));
     }
 
     void report()

@@ -83,8 +83,11 @@ case "$(sed -n 's/^DRILLMORA_ENGINE:STRING=//p' "$build/CMakeCache.txt")" in
 esac
 # grep reads its input whole (no -q): under pipefail an early exit would break
 # the writer's pipe and fail a sound check now and then.
+# A library is named as it is or, since Debian 13's move to a 64-bit time_t,
+# with "t64" added (libqt6core6t64).
 for lib in libc6 libstdc++6 $libs; do
-  tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -xF "$lib" >/dev/null || fail "Depends lacks $lib: $depends"
+  tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -x -e "$lib" -e "${lib}t64" >/dev/null ||
+    fail "Depends lacks $lib: $depends"
 done
 listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)"
 [ "$listing" = "$expected" ] || { fail "the package's files differ:"; diff <(echo "$expected") <(echo "$listing") >&2 || true; }
@@ -94,7 +97,9 @@ file "$work/unpacked/usr/bin/drillmora" | grep ', stripped' >/dev/null || fail "
 root="$work/root" admin="$work/root/var/lib/dpkg"
 mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
 touch "$admin/status" "$admin/available"
-dpkg_private() { dpkg --root="$root" --admindir="$admin" --force-not-root --force-depends --force-script-chrootless "$@"; }
+# dpkg looks for ldconfig and its other helpers on the PATH, which a user's
+# (also one who may use sudo) lacks /usr/sbin on.
+dpkg_private() { PATH="$PATH:/usr/sbin:/sbin" dpkg --root="$root" --admindir="$admin" --force-not-root --force-depends --force-script-chrootless "$@"; }
 dpkg_private -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -i failed"; }
 [ -x "$root/usr/bin/drillmora" ] && [ "$(dpkg-query --admindir="$admin" -W -f='${Status}' drillmora)" = "install ok installed" ] ||
   fail "dpkg -i did not install the program"

@@ -74,3 +74,31 @@ test('a layer asked to draw is drawn at once and once more at the next display f
         });
     }
 });
+
+// Mended: under Qt WebEngine 6.8 Chromium advised on the console at every start that the canvases Kinetic reads
+// the pointer's shape from be made read back often. Each layer's hit canvas is asked for as one before Kinetic asks.
+test('a layer\'s hit canvas is first asked for a context read back often', function () {
+    var asked = [];
+    var getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (kind, options) {
+        asked.push({ canvas: this, kind: kind, options: options });
+        return getContext.apply(this, arguments);
+    };
+    var layer;
+    try {
+        layer = new Kinetic.Layer();
+    } finally {
+        HTMLCanvasElement.prototype.getContext = getContext;
+    }
+    var first = asked.filter(function (call) { return call.canvas === layer.hitCanvas._canvas; })[0];
+    assert.ok(first, 'the hit canvas was asked for a context');
+    assert.equal(first.kind, '2d');
+    assert.equal(first.options && first.options.willReadFrequently, true, 'read back often, asked first');
+    var scene = asked.filter(function (call) { return call.canvas === layer.canvas._canvas; })[0];
+    assert.ok(scene && !scene.options, 'the layer\'s own canvas, drawn for the eye, is left as it was');
+    var context = layer.hitCanvas.getContext()._context;
+    // Chromium 122 (Qt 6.8) says what it took, as the text "true"; QtWebKit says nothing of it.
+    if (context.getContextAttributes && 'willReadFrequently' in context.getContextAttributes()) {
+        assert.equal(String(context.getContextAttributes().willReadFrequently), 'true', 'as the engine took it');
+    }
+});
