@@ -46,6 +46,12 @@ for engine in "${engines[@]}"; do
   esac
 done
 
+# Qt 6 WebSockets: the WebEngine build's page sends the video's pictures as
+# bytes through a socket beside its web channel.
+if [[ " ${engines[*]} " == *" webengine "* ]]; then
+  packages+=(qt6-websockets-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -10,7 +10,7 @@
 // converting and encoding afterwards, on the first pictures of a fourth
 // export alone.
 //
-//   QT_QPA_PLATFORM=offscreen tests/bench/bench_videoExport [--default-only]
+//   QT_QPA_PLATFORM=offscreen tests/bench/bench_videoExport [--default-only | --targets] [--jpeg]
 #include "ApplicationIdentity.h"
 #include "EditorView.h"
 #include "DataUrl.h"
@@ -110,10 +110,28 @@ const char *const kInstrument = R"(
     window.cppInterface = { sendMessage: bridge.sendMessage, receiveMessage: function (m) {
         var start = now();
         try { return bridge.receiveMessage(m); } finally {
-            benchTimes.send.push(now() - start);
+            if (m.msgType === 'writeVideoFrame') { benchTimes.send.push(now() - start); }
             lastDelivered = now();
         }
     } };
+    // Pictures through the host's socket: the send is the socket's.
+    var createSocket = window.createPictureSocket;
+    window.createPictureSocket = function (url, token, settled) {
+        if (window.benchJpegOnly) {
+            setTimeout(function () { settled(false); }, 0);
+            return { send: function () { return false; }, close: function () {} };
+        }
+        var socket = createSocket(url, token, settled);
+        var send = socket.send;
+        socket.send = function () {
+            var start = now();
+            try { return send.apply(this, arguments); } finally {
+                benchTimes.send.push(now() - start);
+                lastDelivered = now();
+            }
+        };
+        return socket;
+    };
 })();
 )";
 
@@ -241,13 +259,16 @@ bool exportAt(mainWindow &window, EditorView *page, const QTemporaryDir &dir, co
     // drawing during an export.
     QList<QVariantMap> kept;
     auto *bridge = window.findChild<jsInterface *>();
-    const auto keeping = QObject::connect(bridge, &jsInterface::messageReceived, [&](const QVariantMap &m) {
+    const auto keep = [&](const QVariantMap &m) {
         if (m.value("msgType") == "writeVideoFrame" && kept.size() < kKept)
             kept << m;
-    });
+    };
+    const auto keeping = QObject::connect(bridge, &jsInterface::messageReceived, keep);
+    const auto keepingBytes = QObject::connect(page, &EditorView::pictureReceived, keep);
     QString error;
     const bool exported = runExport(window, dir.filePath(QStringLiteral("kept.mp4")), video, &error);
     QObject::disconnect(keeping);
+    QObject::disconnect(keepingBytes);
     if (!exported) {
         out << "export failed: " << error << "\n";
         return false;
@@ -295,12 +316,19 @@ int main(int argc, char *argv[])
     runInPage(page, QString::fromLatin1(kInstrument));
     out << "peak memory with the page loaded, before the export: " << peakMiB() << " MiB\n";
 
-    // --default-only: 640 x 480 at 15 alone, as the engines' comparison runs it.
+    // --default-only: 640 x 480 at 15 alone; --targets: that and 960 x 720
+    // at 25, as the engines' comparison runs it. --jpeg: the page sends
+    // JPEG data URLs through the bridge, as where no socket can be had.
     QList<VideoOptions> choices = {VideoOptions{QSize(640, 480), 15}, VideoOptions{QSize(960, 720), 25},
                                    VideoOptions{QSize(1440, 1080), 30}};
     if (app.arguments().contains(QStringLiteral("--default-only")))
         choices = choices.mid(0, 1);
-    out << "engine: " << EditorView::engineName() << "\n";
+    if (app.arguments().contains(QStringLiteral("--targets")))
+        choices = choices.mid(0, 2);
+    const bool jpeg = app.arguments().contains(QStringLiteral("--jpeg"));
+    if (jpeg)
+        runInPage(page, QStringLiteral("window.benchJpegOnly = true;"));
+    out << "engine: " << EditorView::engineName() << (jpeg ? ", pictures as JPEG through the bridge" : "") << "\n";
     for (const VideoOptions &video : choices) {
         out << "\n== " << VideoOptions::sizeText(video.size) << " at " << video.frameRate << " pictures a second, "
             << Mp4Encoder::bitRate(video.size.width(), video.size.height(), video.frameRate) / 1000 << " kbit/s ==\n";
