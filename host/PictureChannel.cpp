@@ -148,7 +148,9 @@ bool PictureChannel::takeHeader(const QString &text, QString *problem)
         *problem = tr("The page sent picture %1 where picture %2 was due.").arg(number).arg(m_next);
         return false;
     }
-    const QSize size(header.value(QStringLiteral("frameWidth")).toInt(), header.value(QStringLiteral("frameHeight")).toInt());
+    // The page works the height out from the width: a fraction's rounding may show.
+    const QSize size(qRound(header.value(QStringLiteral("frameWidth")).toDouble()),
+                     qRound(header.value(QStringLiteral("frameHeight")).toDouble()));
     if (size != m_size) {
         *problem = tr("The page sent a picture of %1 x %2 pixels for a video of %3 x %4.")
                        .arg(size.width()).arg(size.height()).arg(m_size.width()).arg(m_size.height());

@@ -87,6 +87,14 @@ def video(build, jpeg=False):
         wall = statistics.median(float(w) for w in walls.group(1).split(','))
         figures[label + ' (ms)'] = wall
         figures[label + ' (x real time)'] = float(seconds.group(1)) * 1000 / wall
+        # Steadier than the wall time on a busy machine.
+        hosts = re.findall(r'processor time (\d+) ms, of which the main thread (\d+) ms', section)
+        pages = [float(p) for p in re.findall(r"page's processes \(WebEngine\): processor time (\d+) ms", section)]
+        if hosts:
+            figures[label + ', host processor time (ms)'] = statistics.median(float(h[0]) for h in hosts)
+            figures[label + ', host main thread (ms)'] = statistics.median(float(h[1]) for h in hosts)
+        if pages:
+            figures[label + ', page processes\' processor time (ms)'] = statistics.median(pages)
         stages = re.findall(r'page, per picture: drawing ([\d.]+) ms, composing ([\d.]+) ms, '
                             r'JPEG encoding or reading pixels ([\d.]+) ms', section)
         sends = re.findall(r'per "writeVideoFrame": ([\d.]+) ms; waiting between pictures ([\d.]+) ms', section)
