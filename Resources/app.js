@@ -334,17 +334,22 @@
     }
 
     // The host says in which form it takes the pictures: "pixels", the
-    // canvas's bytes as they are, or (by default) a JPEG data URL.
+    // canvas's bytes as they are, in the message; "socket", the same bytes
+    // through the socket it names (PictureSocket.js), or a JPEG data URL
+    // where that cannot connect; or (by default) a JPEG data URL.
     function onExportVideoResponse(message) {
         var width = parseInt(message.frameWidth, 10);
         var rate = parseInt(message.frameRate, 10);
-        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message.pictureForm === 'pixels');
+        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message);
     }
 
     // The host has stopped the export: a picture being drawn is not sent,
     // and a chain waiting for the host is let go.
     function onBreakVideoExport() {
         shell.breakVideoExport = true;
+        if (shell.pictureSocket) {
+            shell.pictureSocket.close();
+        }
         var chain = shell.videoChain;
         if (chain) {
             shell.videoChain = null;
@@ -411,15 +416,28 @@
     // being drawn is dropped: the two would share the one picture counter.
     // Everything is drawn at the picture's own size, so a larger video is
     // sharper rather than enlarged. Pictures go as the canvas's pixels where
-    // the host asks for them (`asPixels`): a JPEG cost the page more to
+    // the host asks for them (`request`'s pictureForm): a JPEG cost the page more to
     // encode than the host to use them as they are, and the host as much
-    // again to decode.
-    function saveToVideo(width, rate, asPixels) {
+    // again to decode. A socket is connected to before the first picture is
+    // drawn, and nothing is drawn meanwhile.
+    function saveToVideo(width, rate, request) {
         if (shell.videoRendering) {
             return;
         }
         var animation = shell.animation;
         var generator = shell.imageGenerator;
+        var text = animation.saveToString();
+        var lines = runningLinesShown();
+        var grid = gridShown();
+        var start = function (form) {
+            if (shell.breakVideoExport) {
+                shell.videoRendering = false;
+                return;
+            }
+            generator.loadAnimation(text);
+            generator.configureAnimation(width, false, lines, grid);
+            (form === 'jpeg' ? generator.getImage : generator.getPixels).call(generator, 0, sendVideoPicture);
+        };
         shell.breakVideoExport = false;
         shell.frameCounter = 0;
         shell.videoWidth = width;
@@ -431,12 +449,15 @@
         shell.videoRendering = true;
         // For the title card, which the host draws.
         shell.videoClubLogo = animation.shownClubLogo();
-        generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(width, false, runningLinesShown(), gridShown());
-        if (asPixels) {
-            generator.getPixels(0, sendVideoPicture);
+        if (shell.pictureSocket) {
+            shell.pictureSocket.close();
+        }
+        shell.pictureSocket = null;
+        if (request.pictureForm === 'socket') {
+            shell.pictureSocket = window.createPictureSocket(request.pictureSocket, request.pictureToken,
+                function (opened) { start(opened ? 'socket' : 'jpeg'); });
         } else {
-            generator.getImage(0, sendVideoPicture);
+            start(request.pictureForm === 'pixels' ? 'pixels' : 'jpeg');
         }
     }
 
@@ -469,11 +490,16 @@
             nFrames: shell.nFrames,
             frameRate: shell.videoRate
         };
-        picture[typeof pixels === 'string' ? 'imageData' : 'pixels'] = pixels;
         if (shell.frameCounter === 0 && shell.videoClubLogo) {
             picture.clubLogo = shell.videoClubLogo;
         }
-        sendMessage(picture);
+        if (typeof pixels === 'string' || !shell.pictureSocket) {
+            picture[typeof pixels === 'string' ? 'imageData' : 'pixels'] = pixels;
+            sendMessage(picture);
+        } else if (!shell.pictureSocket.send(picture, pixels)) {
+            // The host has closed it, and ends the export through the bridge.
+            onBreakVideoExport();
+        }
     }
 
     // ---- Picture export -------------------------------------------------
@@ -1506,8 +1532,9 @@
             videoTimes: [],
             videoRendering: false,
             // The image generator's chain, held while the host takes a
-            // picture.
+            // picture, and the socket the pictures go through, if any.
             videoChain: null,
+            pictureSocket: null,
             // The host's open being answered (onOpenAnimationResponse).
             openingId: undefined,
             videoClubLogo: '',

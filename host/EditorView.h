@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QSize;
 class QUrl;
 class QWidget;
 
@@ -76,6 +77,18 @@ public:
     // event loop. Callers must work either way.
     void runScript(const QString &script, const ScriptResult &done = ScriptResult());
 
+    // For one video export: opens a way for the page to send pictures of
+    // `size` as bytes beside the messages, where the bridge carries none
+    // (WebEngine: a web socket on the loopback interface, PictureChannel),
+    // and returns what "exportVideoResponse" tells the page of it
+    // (`pictureForm` "socket", `pictureSocket` and `pictureToken`). Empty
+    // where the bridge carries bytes itself (WebKit) or the way could not
+    // open: the page then sends as videoPictureForm() says. A way still
+    // open is closed first.
+    QVariantMap openPictureChannel(const QSize &size);
+    // Closes it: nothing more comes through, and the page's connection ends.
+    void closePictureChannel();
+
 signals:
     // A new document is about to run its scripts (WebKit: expose objects now).
     void windowObjectCleared();
@@ -87,6 +100,12 @@ signals:
     // was killed"): WebEngine only, whose page runs in a process of its
     // own. The view is blank until the next load().
     void pageProcessEnded(const QString &how);
+    // A picture that came through the picture channel, as the whole
+    // "writeVideoFrame" message it stands for (its bytes in `pixels`).
+    void pictureReceived(const QVariantMap &message);
+    // The page's picture connection broke off or broke its rules (the
+    // channel is closed): one sentence.
+    void pictureChannelFailed(const QString &reason);
 
 private:
     class Engine;

@@ -5,6 +5,7 @@
 #include "EditorView.h"
 
 #include "ChannelBridge.h"
+#include "PictureChannel.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -126,6 +127,8 @@ public:
     ConsolePage *page = nullptr;
     QWebChannel *channel = nullptr;
     int startScripts = 0;
+    // Made at the first video export.
+    PictureChannel *pictures = nullptr;
 
     void addScript(const QString &name, const QString &source)
     {
@@ -246,4 +249,26 @@ void EditorView::runScript(const QString &script, const ScriptResult &done)
         m_engine->page->runJavaScript(script, QWebEngineScript::MainWorld, done);
     else
         m_engine->page->runJavaScript(script, QWebEngineScript::MainWorld);
+}
+
+// The web channel spells every byte out as a number: the video's pictures
+// come through a socket of their own.
+QVariantMap EditorView::openPictureChannel(const QSize &size)
+{
+    if (!m_engine->pictures) {
+        m_engine->pictures = new PictureChannel(this);
+        connect(m_engine->pictures, &PictureChannel::pictureReceived, this, &EditorView::pictureReceived);
+        connect(m_engine->pictures, &PictureChannel::failed, this, &EditorView::pictureChannelFailed);
+    }
+    if (!m_engine->pictures->open(size))
+        return QVariantMap();
+    return {{QStringLiteral("pictureForm"), QStringLiteral("socket")},
+            {QStringLiteral("pictureSocket"), m_engine->pictures->url()},
+            {QStringLiteral("pictureToken"), m_engine->pictures->token()}};
+}
+
+void EditorView::closePictureChannel()
+{
+    if (m_engine->pictures)
+        m_engine->pictures->close();
 }

@@ -24,12 +24,20 @@ int numberOf(const QVariantMap &message, const char *key)
 
 } // namespace
 
-VideoExport::VideoExport(jsInterface *bridge, ExportProgress *progress, QObject *parent)
+VideoExport::VideoExport(jsInterface *bridge, ExportProgress *progress, EditorView *view, QObject *parent)
     : QObject(parent)
     , m_bridge(bridge)
     , m_progress(progress)
+    , m_view(view)
 {
     connect(m_progress, &ExportProgress::canceled, this, &VideoExport::cancel);
+    // Pictures through the engine's channel are the same messages as
+    // through the bridge; a channel the page broke ends the export.
+    connect(m_view, &EditorView::pictureReceived, this, &VideoExport::writeFrame);
+    connect(m_view, &EditorView::pictureChannelFailed, this, [this](const QString &reason) {
+        if (isRunning())
+            fail(reason);
+    });
 }
 
 // A video still being written is dropped, and the file it was to replace
@@ -55,6 +63,9 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
     request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
     request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
     request.insert(QStringLiteral("pictureForm"), EditorView::videoPictureForm());
+    const QVariantMap channel = m_view->openPictureChannel(options.size);
+    for (auto member = channel.begin(); member != channel.end(); ++member)
+        request.insert(member.key(), member.value());
     // The dialog first: it marks the export as running, and the page may
     // answer inside the request.
     m_progress->start(tr("Encoding video..."));
@@ -189,6 +200,7 @@ void VideoExport::end()
 {
     if (!isRunning())
         return;
+    m_view->closePictureChannel();
     QString ignored;
     placeVideo(&ignored);
     m_encoder.reset();

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class EditorView;
 class ExportProgress;
 class Mp4Encoder;
 class QImage;
@@ -26,11 +27,14 @@ class VideoExport : public QObject
 {
     Q_OBJECT
 public:
-    VideoExport(jsInterface *bridge, ExportProgress *progress, QObject *parent = nullptr);
+    // `view`: the page's engine, which may offer a way for the pictures
+    // beside the bridge (EditorView::openPictureChannel).
+    VideoExport(jsInterface *bridge, ExportProgress *progress, EditorView *view, QObject *parent = nullptr);
     ~VideoExport() override;
 
     // Asks the page for pictures of `options`' size and rate for `path`, in
-    // the form the engine's bridge carries best (EditorView::videoPictureForm);
+    // the form the engine carries best (its picture channel, else
+    // EditorView::videoPictureForm);
     // the title card names `drillName`. An export still running is ended first,
     // keeping what it had written.
     void start(const QString &path, const VideoOptions &options, const QString &drillName);
@@ -62,6 +66,7 @@ private:
 
     jsInterface *m_bridge;
     ExportProgress *m_progress;
+    EditorView *m_view;
     QString m_outputPath;
     QString m_drillName;
     // The number of the picture the page sends next.

@@ -186,7 +186,7 @@ void mainWindow::createWebView()
 void mainWindow::createExports()
 {
     m_exportProgress = new ExportProgress(m_webView, m_presentation == Presentation::Hidden);
-    m_videoExport = new VideoExport(m_bridge, m_exportProgress, this);
+    m_videoExport = new VideoExport(m_bridge, m_exportProgress, m_editorView, this);
     m_reportExport = new ReportExport(m_bridge, m_exportProgress, this);
     m_pictureExport = new PictureExport(m_bridge, this);
     connect(m_videoExport, &VideoExport::finished, this, &mainWindow::videoExportFinished);

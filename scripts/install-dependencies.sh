@@ -47,6 +47,12 @@ for engine in "${engines[@]}"; do
   esac
 done
 
+# Qt 6 WebSockets: the WebEngine build's page sends the video's pictures as
+# bytes through a socket beside its web channel.
+if [[ " ${engines[*]} " == *" webengine "* ]]; then
+  packages+=(qt6-websockets-dev)
+fi
+
 # A name counts as there when an installed package is it or provides it: on
 # Debian 13 libqt6opengl6-dev is only a name qt6-base-dev provides, which
 # dpkg-query never reports installed itself, and a check of names alone would

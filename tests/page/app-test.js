@@ -245,19 +245,54 @@ test('regression: a report cancelled while a picture is drawn draws no more, and
     }, 20000);
 }, 90000);
 
-// The form the host asks the pictures in ("pictureForm": the engine's bridge decides), and what the page sends:
-// [form, what the first picture is]
+// The form the host asks the pictures in ("pictureForm": the engine decides), and what the page sends:
+// [what "exportVideoResponse" says, what the first picture is]
 var VIDEO_PICTURE_FORMS = [
-    ['pixels', function (m) { return m.pixels && m.pixels.length === 640 * 480 * 4 && m.imageData === undefined; }],
-    ['jpeg', function (m) { return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined; }],
+    [{ pictureForm: 'pixels' }, function (m) { return m.pixels && m.pixels.length === 640 * 480 * 4 && m.imageData === undefined; }],
+    [{ pictureForm: 'jpeg' }, function (m) { return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined; }],
     // A host that names none takes a JPEG, as every host does.
-    [undefined, function (m) { return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined; }]
+    [{}, function (m) { return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined; }],
+    // Through the host's socket (FakePictureSocket) once the token is presented.
+    [{ pictureForm: 'socket', pictureSocket: 'ws://127.0.0.1:9', pictureToken: 'k3y' }, function (m) {
+        return m.presented === 'k3y' && m.pixels.length === 640 * 480 * 4 && m.imageData === undefined;
+    }],
+    // A socket that cannot be reached: a JPEG through the bridge.
+    [{ pictureForm: 'socket', pictureSocket: 'ws://127.0.0.1:9/closed', pictureToken: 'k3y' }, function (m) {
+        return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined && m.presented === undefined;
+    }]
 ];
+
+// The host's end of PictureSocket.js: connected (or closed, for an address ending in /closed) from
+// the event loop; the token first, then each picture's header and pixels, handed to the bridge
+// as one message, as the host's PictureChannel hands it on.
+function FakePictureSocket(url) {
+    var self = this;
+    this.messages = [];
+    window.setTimeout(function () { self[/\/closed$/.test(url) ? 'onclose' : 'onopen'](); }, 0);
+}
+FakePictureSocket.prototype.send = function (data) {
+    var m = this.messages;
+    m.push(data);
+    if (m.length > 1 && m.length % 2 === 1) {
+        var picture = JSON.parse(m[m.length - 2]);
+        picture.pixels = new Uint8Array(data.buffer || data);
+        picture.presented = m[0];
+        cppInterface.receiveMessage(picture);
+    }
+};
+FakePictureSocket.prototype.close = function () {};
 
 // A host that breaks the export off answers the first picture inside the page's send. Whole exports: e2e/.
 test('the video export stops at its first picture when the host breaks it off, which comes in the form the host asked; ' +
     'the button and a second answer are dropped meanwhile', function (done) {
-    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    var realSocket = window.WebSocket;
+    window.WebSocket = FakePictureSocket;
+    done.cleanup(function () {
+        window.WebSocket = realSocket;
+        cppInterface.clearReplies();
+        pageShell.breakVideoExport = false;
+        openInEditor(NEW_DRILL);
+    });
     // Steps of half a second and two: 8 and 30 pictures, and the last frame's, which the host's
     // progress counts to.
     openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'], frameDurations: [500, 2000] }));
@@ -269,7 +304,9 @@ test('the video export stops at its first picture when the host breaks it off, w
         }
         var row = VIDEO_PICTURE_FORMS[i];
         cppInterface.clearReceivedMessages();
-        cppInterface.emitToPage({ msgType: 'exportVideoResponse', pictureForm: row[0] });
+        var response = { msgType: 'exportVideoResponse' };
+        Object.keys(row[0]).forEach(function (key) { response[key] = row[0][key]; });
+        cppInterface.emitToPage(response);
         cppInterface.emitToPage({ msgType: 'exportVideoResponse', pictureForm: 'pixels' });
         myDispatchEvent('exportVideo', {});
         assert.equal(sentOfType('exportVideo').length, 0, 'the button dropped while drawing');
@@ -278,7 +315,7 @@ test('the video export stops at its first picture when the host breaks it off, w
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
                 .concat([pageShell.breakVideoExport]), [[0, 38, 640, 480], true], 'one picture of the 39');
-            assert.ok(row[1](pictures[0]), 'a picture asked for as ' + row[0] + ': ' + Object.keys(pictures[0]));
+            assert.ok(row[1](pictures[0]), 'a picture asked for as ' + JSON.stringify(row[0]) + ': ' + Object.keys(pictures[0]));
             next(i + 1);
         }, 60000);
     }
