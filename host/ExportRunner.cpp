@@ -65,6 +65,7 @@ void ExportRunner::start(mainWindow *window, const QList<ExportJob> &jobs)
 {
     m_window = window;
     m_jobs = jobs;
+    connect(window, &mainWindow::exportNotice, this, [this](const QString &line) { emit progress(TerminalText::line(line)); });
     m_next = 0;
     m_failures = 0;
     if (window->isPageLoaded())

@@ -127,9 +127,7 @@ bool ReportExport::writeWithout(const QString &leftOut)
 {
     const QString text = tr("The report's font cannot print these characters, which are left out of the report: %1");
     if (m_progress->isOffScreen()) {
-        QFile err;
-        if (err.open(stderr, QIODevice::WriteOnly))
-            err.write((text.arg(characterList(leftOut, false)) + QLatin1Char('\n')).toLocal8Bit());
+        emit notice(text.arg(characterList(leftOut, false)));
         return true;
     }
     QMessageBox box(QMessageBox::Question, tr("Characters Left Out"), text.arg(characterList(leftOut, true)),

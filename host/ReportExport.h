@@ -44,6 +44,8 @@ signals:
     // Why the report could not be written, in the platform's words, for the
     // "error" box that follows finished().
     void failed(const QString &reason);
+    // Exports without a window: what the coach is to hear of, one line.
+    void notice(const QString &line);
 
 private:
     void cancel();

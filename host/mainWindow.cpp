@@ -191,6 +191,7 @@ void mainWindow::createExports()
     m_pictureExport = new PictureExport(m_bridge, this);
     connect(m_videoExport, &VideoExport::finished, this, &mainWindow::videoExportFinished);
     connect(m_reportExport, &ReportExport::finished, this, &mainWindow::exportFinished);
+    connect(m_reportExport, &ReportExport::notice, this, &mainWindow::exportNotice);
     connect(m_reportExport, &ReportExport::failed, this, [this](const QString &reason) {
         showInformation(m_webView, tr("error"), reason);
     });
@@ -307,6 +308,9 @@ void mainWindow::connectSignals()
     connect(m_editorView, &EditorView::windowObjectCleared, this, &mainWindow::addJSObject);
     connect(m_editorView, &EditorView::loadFinished, this, &mainWindow::onLoadFinished);
     connect(m_editorView, &EditorView::pageProcessEnded, this, &mainWindow::pageProcessEnded);
+    // Pictures through the picture channel are the page at work as much as
+    // those through the bridge.
+    connect(m_editorView, &EditorView::pictureReceived, m_pageWatch, &PageWatch::pageAnswered);
 }
 
 // Chromium's renderer for the page is gone: the export or open waiting on

@@ -164,6 +164,9 @@ signals:
     // complete too), else why there is no file. A cancelled report writes
     // nothing and ends without this signal.
     void exportFinished(const QString &error);
+    // Hidden windows only: a line for the command line to pass on while
+    // an export runs (what a report leaves out).
+    void exportNotice(const QString &line);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
