@@ -17,6 +17,7 @@
 #include "Mp4Encoder.h"
 #include "PageFonts.h"
 #include "PageScript.h"
+#include "ProcessMemory.h"
 #include "VideoOptions.h"
 #include "VideoPicture.h"
 #include "jsInterface.h"
@@ -179,29 +180,13 @@ double cpuMs(int who = RUSAGE_SELF)
 // started: WebEngine's page and helper processes; none under WebKit), in ms.
 double childProcessesCpuMs()
 {
-    QHash<qint64, QList<qint64>> children;
-    QHash<qint64, double> used;
+    const QHash<qint64, QList<QByteArray>> stats = processStats();
     const double tick = 1000.0 / sysconf(_SC_CLK_TCK);
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!isPid || !stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 12) {
-            children[fields[1].toLongLong()].append(pid);
-            used[pid] = (fields[11].toDouble() + fields[12].toDouble()) * tick;
-        }
-    }
     double total = 0;
-    QList<qint64> pending = children.value(getpid());
-    while (!pending.isEmpty()) {
-        const qint64 pid = pending.takeFirst();
-        pending += children.value(pid);
-        total += used.value(pid);
+    for (const qint64 pid : descendantsOf(getpid(), stats)) {
+        const QList<QByteArray> &fields = stats.value(pid);
+        if (fields.size() > 12)
+            total += (fields[11].toDouble() + fields[12].toDouble()) * tick;
     }
     return total;
 }
