@@ -42,6 +42,7 @@
     var GAA_ARC_CENTRE_DIVISOR = 2.85;
 
     var RUGBY_IN_GOAL_U = 20;
+    // In line widths.
     var RUGBY_DASH = [10, 10];
 
     // Goal pictures are 256 high; the goal mouth spans all of it but a
@@ -178,10 +179,7 @@
             name: name, points: points,
             stroke: style.lineColor, strokeWidth: style.lineWidth
         };
-        if (dash) {
-            config.dash = dash;
-        }
-        return new Kinetic.Line(config);
+        return dash ? dashedLine(config, dash) : new Kinetic.Line(config);
     }
 
     // A rectangle outline of w x h units centred on (cx, cy) units.

@@ -43,7 +43,10 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
             .map(function (x) { return [x]; })],
         ['gaa', 'arc', arc, [[-100 / 2.85, 0, -gaaArc / 2, gaaArc, 8.15, 8.15],
             [100 / 2.85, 0, 180 - gaaArc / 2, gaaArc, 8.15, 8.15]]],
-        ['rugby', 'dashedLine', function (s) { return s.points().concat(s.dash().map(function (d) { return d * U; })); },
+        // Dashes in line widths: ten of them long, ten apart.
+        ['rugby', 'dashedLine', function (s) {
+            return s.points().concat(s.dash().map(function (d) { return d / s.strokeWidth() * U; }));
+        },
             [[-40, -25, 40, -25, 10, 10], [-40, 25, 40, 25, 10, 10]]],
         ['rugby', 'tryLines', box, [[-40, -35, 80, 70]]],
         ['rugby', 'lineAcross', across, [[-20], [0], [20]]],

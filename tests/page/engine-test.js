@@ -102,3 +102,44 @@ test('a layer\'s hit canvas is first asked for a context read back often', funct
         assert.equal(String(context.getContextAttributes().willReadFrequently), 'true', 'as the engine took it');
     }
 });
+
+// Mended: QtWebKit measures a canvas dash against the line width in force when it is set, and Kinetic sets a
+// shape's dash before its width, so the rugby pitch's dashes drew 6-7 times longer than under WebEngine. A dashed
+// line is as many of its own widths long on either engine, whatever was drawn before it.
+test('a dashed line\'s dashes are as many of its line widths long as asked, whatever line was drawn before', function () {
+    var container = document.body.appendChild(document.createElement('div'));
+    var stage = new Kinetic.Stage({ container: container, width: 120, height: 20 });
+    var layer = new Kinetic.Layer();
+    stage.add(layer);
+    // [its width, its dash in line widths, the width of a solid line drawn first]
+    [[3, [4, 2], 1], [2, [10, 10], 7], [5, [1, 3], 5], [4, [3, 1], 0.5]].forEach(function (row) {
+        var width = row[0], widths = row[1];
+        layer.destroyChildren();
+        layer.add(new Kinetic.Line({ points: [0, 3, 120, 3], stroke: '#000', strokeWidth: row[2] }));
+        layer.add(dashedLine({ points: [0, 12, 120, 12], stroke: '#000', strokeWidth: width, lineCap: 'butt' }, widths));
+        layer.draw();
+        var context = layer.getCanvas().getContext()._context;
+        var ratio = layer.getCanvas().getPixelRatio();
+        var painted = '';
+        for (var x = 0; x < 120; x++) {
+            painted += context.getImageData(Math.floor((x + 0.5) * ratio), Math.floor(12.5 * ratio), 1, 1).data[3] > 128 ? 'D' : '.';
+        }
+        // Runs of painted and bare pixels, within a pixel for the edges' smoothing.
+        var runs = painted.match(/D+|\.+/g).slice(0, 4).map(function (run) { return run.length; });
+        var wanted = [widths[0] * width, widths[1] * width, widths[0] * width, widths[1] * width];
+        assert.ok(runs.length === 4 && runs.every(function (length, i) { return Math.abs(length - wanted[i]) <= 1; }),
+            'width ' + width + ', dash ' + widths + ' after a line ' + row[2] + ' wide: runs ' + runs + ', wanted ' + wanted);
+    });
+    stage.destroy();
+    container.parentNode.removeChild(container);
+});
+
+test('a dash pattern needs its line widths and a line width of 0 or more', function () {
+    [[null, 2], [[1, 1], -1], [[1, 1], NaN], [[1, 1], '2']].forEach(function (args) {
+        assert.throws(function () { dashPattern(args[0], args[1]); }, /line width/, JSON.stringify(args));
+    });
+    assert.deepEqual(dashPattern([2, 3], 0), [0, 0], 'a line too thin to see');
+    var given = [2, 3];
+    dashPattern(given, 4).push(9);
+    assert.deepEqual(given, [2, 3], 'the caller\'s pattern is left as it was');
+});
