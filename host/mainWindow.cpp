@@ -130,8 +130,13 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     }
     // A hidden window is still shown to Qt, so its page is laid out at the
     // window's size exactly as the editor's is.
+    // The place and state come back once the window holds its view: under
+    // Qt 6 a window maximised before the WebEngine view went in opened at
+    // its first size.
     if (presentation == Presentation::Hidden)
         setAttribute(Qt::WA_DontShowOnScreen);
+    else
+        WindowPlacement::restore(this);
     show();
 }
 
@@ -160,8 +165,6 @@ void mainWindow::setUpWindow()
     setWindowModality(Qt::ApplicationModal);
     setMinimumSize(650, 400);
     resize(782, 600);
-    if (m_presentation == Presentation::Shown)
-        WindowPlacement::restore(this);
     setAcceptDrops(true);
     // On the window, not the page: Qt tries shortcuts before the web view
     // sees the key, wherever the focus is.

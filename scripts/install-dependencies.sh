@@ -19,8 +19,9 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # the page font bundled into the resources, and the artwork renderer
   fonts-liberation librsvg2-bin
-  # headless runs and screenshots
-  xvfb xauth
+  # headless runs and screenshots; a window manager, and tools that ask it
+  # of the window's state, for the test of the maximised window
+  xvfb xauth openbox wmctrl x11-utils
   # the Debian package and the checks of the installed menu entry, file
   # type and AppStream data
   dpkg-dev file desktop-file-utils appstream shared-mime-info
