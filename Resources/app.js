@@ -96,15 +96,21 @@
     // Chromium (Qt WebEngine 6.8) may size the view while the page starts
     // and send no resize event after the first layout, which then stays at
     // the old size, buttons and all. Where the engine has a ResizeObserver,
-    // it tells of each size of the page's root, the first at once.
+    // it tells of each size of the page's root, the first at once. The new
+    // layout waits for the next display frame: laid out within the
+    // observer's own call, it resized what the observer watches, and
+    // Chromium 122 (Qt 6.8) raised that as an uncaught error, which ended
+    // any export under way.
     function watchViewport() {
         if (!window.ResizeObserver) {
             return;
         }
         new window.ResizeObserver(function () {
-            if (viewportSize() !== laidOutFor) {
-                onWindowResize();
-            }
+            window.requestAnimationFrame(function () {
+                if (viewportSize() !== laidOutFor) {
+                    onWindowResize();
+                }
+            });
         }).observe(document.documentElement);
     }
 

@@ -566,7 +566,8 @@ test('report: the drill named under the title, the date as the host wrote it, ea
         var req = request(8);
         // Mended: a tab, BEL or NUL ended the caption there.
         req.captions = ['Start', '', LONG_CAPTION + ' ' + LONG_CAPTION, 'Two lines\nby the coach', 'Run',
-            'Pass\tthen\u0007run\u0000wide\u0085\u2028end', 'Turn \u05e9\u05dc\u05e9 \u65e5 \ud83d\ude00', 'Caf\u00e9 cr\u00e8me'];
+            'Pass\tthen\u0007run\u0000wide\u0085\u2028end', 'Turn \u0915\u0916\u0915 \u65e5 \ud83d\ude00', 'Caf\u00e9 cr\u00e8me'];
+        // Letters no Liberation Sans yet has: Debian 13's prints Hebrew, Debian 12's did not.
         req.drillName = 'Overlap \u0627';
         var fonts = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' });
         tracedReport(req, done, function (trace) {
@@ -586,7 +587,7 @@ test('report: the drill named under the title, the date as the host wrote it, ea
             assert.deepEqual([under(1), under(2), under(4), under(6), under(8)], [['Frame 1', 'Start'], ['Frame 2'],
                 ['Frame 4', 'Two lines', 'by the coach'], ['Frame 6', 'Pass then run wide  end'], ['Frame 8', 'Caf\u00e9 cr\u00e8me']],
                 'numbered, each with its caption');
-            assert.deepEqual(trace.leftOut, ['\u0627', '\u05e9', '\u05dc', '\u65e5', '\ud83d\ude00'],
+            assert.deepEqual(trace.leftOut, ['\u0627', '\u0915', '\u0916', '\u65e5', '\ud83d\ude00'],
                 'what the faces cannot print, each once, for the host to tell');
             var long = under(3);
             var box = trace.boxes.frame3;
