@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QUrl>
 #include <QWebChannel>
 #include <QWebEnginePage>
@@ -152,6 +153,10 @@ void EditorView::prepareProcess()
     if (!flags.contains("--log-level"))
         appendFlags(&flags, QByteArrayLiteral("--disable-logging --log-level=3"));
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    // What Qt WebEngine finds of the machine at start (its GL, its init
+    // parameters: some 25 lines at every start) is a note for its own
+    // developers; a QT_LOGGING_RULES of the user's still brings it back.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 void EditorView::quietEngineMessages()
