@@ -1,4 +1,4 @@
-// The generic button (Button.js) and its icons (icons.js), as the toolbar, timeline and item picker use them.
+// The generic button (Button.js) and its icons (Icons.js), as the toolbar, timeline and item picker use them.
 
 var container = document.createElement('div');
 container.id = 'buttonTestStage';

@@ -717,7 +717,7 @@ test('each key raises its command, other keys are left alone, and an overlay or 
     }
 });
 
-// ---- Selecting with the pointer (fieldItemGroup.js, Animation.js), through the editor's own stage.
+// ---- Selecting with the pointer (FieldItemGroup.js, Animation.js), through the editor's own stage.
 
 // Three players across the pitch on frame 2 of 3, the first drawn at the back; `then` runs once
 // their pictures are in, so that the hit graph has them.
@@ -789,7 +789,7 @@ test('a drag moves every selected item and keeps the selection; the margin clear
     });
 });
 
-// ---- One selected item and several (fieldItemGroup.js, SelectionOutline.js, LabelClearance.js).
+// ---- One selected item and several (FieldItemGroup.js, SelectionOutline.js, LabelClearance.js).
 
 // Labelled items of five kinds, some turned, across the pitch; `then` runs once their pictures are in.
 var LABELLED = [['person', 0, 'Goalkeeper and captain', '1'], ['person', 90, 'Full back', ''], ['cone', 90, 'Start', ''],

@@ -1,5 +1,5 @@
-// Items on the pitch and their controls (fieldItem.js, FieldItemText.js, RunningLines.js,
-// fieldItemGroup.js and the controls beside a selected item), through real field item groups.
+// Items on the pitch and their controls (FieldItem.js, FieldItemText.js, RunningLines.js,
+// FieldItemGroup.js and the controls beside a selected item), through real field item groups.
 
 var container = document.createElement('div');
 container.id = 'itemsTestStage';

@@ -47,11 +47,14 @@ def read_today(rel):
 
 
 def sources(commit):
-    """(read a file, list a folder) of the product code today, or as it was at a commit."""
+    """(read a file, list a folder and the folders in it) of the product code today, or as it was at a commit."""
     if not commit:
-        return read_today, lambda folder: sorted(os.listdir(os.path.join(ROOT, folder)))
+        def walk(folder):
+            top = os.path.join(ROOT, folder)
+            return sorted(os.path.relpath(os.path.join(d, f), top) for d, _, files in os.walk(top) for f in files)
+        return read_today, walk
     git = lambda *a: subprocess.run(['git', '-C', ROOT] + list(a), check=True, stdout=subprocess.PIPE).stdout.decode('utf-8')
-    return lambda rel: git('show', '%s:%s' % (commit, rel)), lambda folder: git('ls-tree', '--name-only', '%s:%s' % (commit, folder)).split()
+    return lambda rel: git('show', '%s:%s' % (commit, rel)), lambda folder: git('ls-tree', '-r', '--name-only', '%s:%s' % (commit, folder)).split()
 
 
 def relocate(site, then):
@@ -101,7 +104,7 @@ def sample(count, seed, only, commit=None):
     Drawn at an older commit, the same changes are then made to today's code where their lines are still there."""
     (read, listing), rng, chosen = sources(commit), random.Random(seed), []
     for area, share in [(only, count)] if only else [('page', (count + 1) // 2), ('host', count // 2)]:
-        folders, ext, lang = (['Resources'], '.js', 'js') if area == 'page' else (['host', 'host/video'], '.cpp', 'cpp')
+        folders, ext, lang = (['Resources'], '.js', 'js') if area == 'page' else (['host'], '.cpp', 'cpp')
         sites = [dict(s, area=area) for folder in folders for name in listing(folder)
                  if name.endswith(ext) for s in sites_in(os.path.join(folder, name), lang, read)]
         by_kind = {k: [s for s in sites if s['kind'] == k] for k in KINDS}
