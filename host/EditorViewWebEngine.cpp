@@ -262,8 +262,14 @@ QVariantMap EditorView::openPictureChannel(const QSize &size)
 {
     if (!m_engine->pictures) {
         m_engine->pictures = new PictureChannel(this);
-        connect(m_engine->pictures, &PictureChannel::pictureReceived, this, &EditorView::pictureReceived);
-        connect(m_engine->pictures, &PictureChannel::failed, this, &EditorView::pictureChannelFailed);
+        // Handed on from the event loop, not inside the socket's own signal:
+        // an export that ends there may ask or tell the coach in a message
+        // box, whose event loop then ran the socket's reading again inside
+        // itself, and Qt WebSockets 6.8 crashed on it.
+        connect(m_engine->pictures, &PictureChannel::pictureReceived, this, &EditorView::pictureReceived,
+                Qt::QueuedConnection);
+        connect(m_engine->pictures, &PictureChannel::failed, this, &EditorView::pictureChannelFailed,
+                Qt::QueuedConnection);
     }
     if (!m_engine->pictures->open(size))
         return QVariantMap();
