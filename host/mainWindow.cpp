@@ -128,15 +128,16 @@ mainWindow::mainWindow(Presentation presentation, QWidget *parent)
         m_commandLineDrill.start(CommandLine::parse(QCoreApplication::arguments()).drillToOpen());
         m_recovery = std::make_unique<RecoveryStore>();
     }
-    // A hidden window is still shown to Qt, so its page is laid out at the
-    // window's size exactly as the editor's is.
-    // The place and state come back once the window holds its view: under
-    // Qt 6 a window maximised before the WebEngine view went in opened at
-    // its first size.
-    if (presentation == Presentation::Hidden)
+    if (presentation == Presentation::Hidden) {
+        // A hidden window is still shown to Qt, so its page is laid out at
+        // the window's size exactly as the editor's is.
         setAttribute(Qt::WA_DontShowOnScreen);
-    else
+    } else {
+        // The place and state come back once the window holds its view:
+        // under Qt 6 a window maximised before the WebEngine view went in
+        // opened at its first size.
         WindowPlacement::restore(this);
+    }
     show();
 }
 
