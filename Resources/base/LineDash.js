@@ -10,16 +10,9 @@
 (function (window) {
     'use strict';
 
-    function dashPattern(widths, lineWidth) {
-        if (!Array.isArray(widths) || !isFiniteNumber(lineWidth) || lineWidth < 0) {
-            throw new Error('dashPattern: a pattern of line widths and a line width of 0 or more are needed');
-        }
-        return widths.map(function (w) { return w * lineWidth; });
-    }
-
     function dashedLine(config, widths) {
         var line = new Kinetic.Line(config);
-        line.dash(dashPattern(widths, line.strokeWidth()));
+        line.dash(widths.map(function (w) { return w * line.strokeWidth(); }));
         var draw = line.sceneFunc();
         line.sceneFunc(function (context) {
             context.setAttr('lineWidth', line.strokeWidth());
@@ -28,6 +21,5 @@
         return line;
     }
 
-    window.dashPattern = dashPattern;
     window.dashedLine = dashedLine;
 }(window));
