@@ -8,8 +8,8 @@
 class Mp4Encoder;
 
 // The pictures of an exported video on their way into the encoder: the
-// title card, and the copy into the encoder's layout (32-bit
-// blue-green-red-ignored, bottom row first).
+// title card, and the copy of a picture into a canvas's layout, which the
+// encoder takes (red, green, blue and an ignored byte, the top row first).
 class VideoPicture
 {
 public:

@@ -10,16 +10,16 @@
 // Writes equally sized pictures as H.264 video in an MP4 file, one picture
 // per 1/frameRate second, at bitRate() bit/s.
 //
-// Pictures come in three forms, freely mixed: raw frame buffers of width ×
-// height × 4 bytes, rows without gaps, the bottom row first, each pixel
-// blue, green, red and an ignored byte; a canvas's pixels (writePixels);
-// or JPEG files, decoded on the worker. Encoding runs on a worker thread behind a small bounded queue, so
-// the caller can prepare the next picture while the last ones are encoded;
-// the pictures reach the file in the order they were written.
+// Pictures come in two forms, freely mixed: a canvas's pixels
+// (writePixels), or JPEG files, decoded on the worker. Encoding runs on a
+// worker thread behind a small bounded queue (EncoderQueue), so the caller
+// can prepare the next picture while the last ones are encoded; the
+// pictures reach the file in the order they were written. The worker turns
+// each into the video's colour planes (PictureConversion) and encodes it
+// into the file (Mp4Writer).
 //
-// Use: create, then for each picture either frameBuffer(), fill it,
-// writeFrame(), or writeJpeg(); then finish(). Not thread-safe: all calls
-// come from one thread.
+// Use: create, then writePixels() or writeJpeg() for each picture; then
+// finish(). Not thread-safe: all calls come from one thread.
 class Mp4Encoder
 {
 public:
@@ -42,17 +42,6 @@ public:
 
     int width() const;
     int height() const;
-    int frameBytes() const;
-
-    // A buffer of frameBytes() bytes for the next picture, owned by the
-    // encoder and valid until writeFrame(). Waits while every buffer is
-    // queued for encoding. Null once the encoder has failed.
-    uchar *frameBuffer();
-
-    // Queues the filled buffer as the next picture. False when the encoder
-    // has failed (this picture or an earlier queued one could not be
-    // encoded or written); errorString() says why.
-    bool writeFrame();
 
     // Queues a picture as a canvas holds it (the page's ImageData): width ×
     // height × 4 bytes, the top row first, each pixel red, green, blue and
@@ -60,14 +49,16 @@ public:
     // bytes are shared, not copied, and converted on the worker straight
     // into the video's colour planes. One of another length is left out,
     // all `times` of it, and counted in skippedPictures(). Waits while the
-    // queue is full. False when the encoder has failed, as for writeFrame().
+    // queue is full. False when the encoder has failed (this picture or an
+    // earlier queued one could not be encoded or written); errorString()
+    // says why.
     bool writePixels(const QByteArray &rgba, int times = 1);
 
     // Queues a JPEG picture to be written `times` times in a row. It is
     // decoded on the worker; one that does not decode, or not to width ×
     // height, is left out, all `times` of it, and counted in
     // skippedPictures(). Waits while the queue is full. False when the
-    // encoder has failed, as for writeFrame().
+    // encoder has failed, as for writePixels().
     bool writeJpeg(const QByteArray &jpeg, int times = 1);
     // The same for a JPEG in a data URL (see DataUrl), whose base64 text is
     // decoded on the worker too.
@@ -88,7 +79,6 @@ public:
 
 private:
     struct Private;
-    bool hasFailed() const;
     explicit Mp4Encoder(std::unique_ptr<Private> d);
     std::unique_ptr<Private> d;
 };
