@@ -10,12 +10,13 @@
 #include "LicenseDialog.h"
 #include "LogoImage.h"
 #include "MessageBoxTitle.h"
+#include "MessageMap.h"
 #include "PageWatch.h"
+#include "PictureChoice.h"
 #include "PictureExport.h"
 #include "RecoveryPrompt.h"
 #include "RecoveryStore.h"
 #include "ReportExport.h"
-#include "PictureChoice.h"
 #include "SaveFileDialog.h"
 #include "ShortLabelDialog.h"
 #include "VideoExport.h"
@@ -50,16 +51,6 @@ namespace {
 
 const char kSportKey[] = "sport";
 const char kAnimationSuffix[] = "anim";
-
-QString textOf(const QVariantMap &message, const char *key)
-{
-    return message.value(QLatin1String(key)).toString();
-}
-
-int numberOf(const QVariantMap &message, const char *key)
-{
-    return message.value(QLatin1String(key)).toInt();
-}
 
 // An empty answer must still reach the page as "" rather than null.
 QString nonNull(const QString &text)
@@ -216,16 +207,18 @@ void mainWindow::abortExport(const QString &reason)
 void mainWindow::registerHandlers()
 {
     m_handlers.insert(QStringLiteral("promptForFrameLabel"), [this](const QVariantMap &m) {
-        promptForFrameLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"));
+        promptForFrameLabel(MessageMap::text(m, "displayMessage"), MessageMap::text(m, "defaultText"));
     });
     m_handlers.insert(QStringLiteral("promptForItemLabel"), [this](const QVariantMap &m) {
-        promptForItemLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
+        promptForItemLabel(MessageMap::text(m, "displayMessage"), MessageMap::text(m, "defaultText"),
+                           MessageMap::text(m, "id"));
     });
     m_handlers.insert(QStringLiteral("promptForItemShortLabel"), [this](const QVariantMap &m) {
-        promptForItemShortLabel(textOf(m, "displayMessage"), textOf(m, "defaultText"), textOf(m, "id"));
+        promptForItemShortLabel(MessageMap::text(m, "displayMessage"), MessageMap::text(m, "defaultText"),
+                                MessageMap::text(m, "id"));
     });
     m_handlers.insert(QStringLiteral("promptForDrawingNote"), [this](const QVariantMap &m) {
-        promptForDrawingNote(textOf(m, "displayMessage"), textOf(m, "defaultText"));
+        promptForDrawingNote(MessageMap::text(m, "displayMessage"), MessageMap::text(m, "defaultText"));
     });
     m_handlers.insert(QStringLiteral("openAnimation"), [this](const QVariantMap &) {
         if (maybeSave())
@@ -248,19 +241,19 @@ void mainWindow::registerHandlers()
         animationChanged(m);
     });
     m_handlers.insert(QStringLiteral("errorOpeningFile"), [this](const QVariantMap &m) {
-        errorOpeningFile(textOf(m, "errorInfo"), textOf(m, "openId"));
+        errorOpeningFile(MessageMap::text(m, "errorInfo"), MessageMap::text(m, "openId"));
     });
     m_handlers.insert(QStringLiteral("errorSavingFile"), [this](const QVariantMap &m) {
-        showErrorSavingFile(textOf(m, "errorInfo"));
+        showErrorSavingFile(MessageMap::text(m, "errorInfo"));
     });
     m_handlers.insert(QStringLiteral("drillLimitReached"), [this](const QVariantMap &m) {
-        showPageReport(tr("Nothing was added to the drill."), textOf(m, "errorInfo"));
+        showPageReport(tr("Nothing was added to the drill."), MessageMap::text(m, "errorInfo"));
     });
     m_handlers.insert(QStringLiteral("saveAnimation"), [this](const QVariantMap &m) {
-        saveAnimation(DrillText::fromMessage(m), m.value(QStringLiteral("toCurrentFile")).toBool());
+        saveAnimation(DrillText::fromMessage(m), MessageMap::flag(m, "toCurrentFile"));
     });
     m_handlers.insert(QStringLiteral("sportChanged"), [this](const QVariantMap &m) {
-        rememberSport(textOf(m, "sport"));
+        rememberSport(MessageMap::text(m, "sport"));
     });
     m_handlers.insert(QStringLiteral("snapshotImage"), [this](const QVariantMap &m) {
         snapshotImage(m);
@@ -284,13 +277,13 @@ void mainWindow::registerHandlers()
         exportPdf();
     });
     m_handlers.insert(QStringLiteral("updatePdfProgress"), [this](const QVariantMap &m) {
-        updatePdfProgress(m.value(QStringLiteral("progressPercent")).toInt());
+        updatePdfProgress(MessageMap::number(m, "progressPercent"));
     });
     m_handlers.insert(QStringLiteral("writePdfData"), [this](const QVariantMap &m) {
-        writePdfData(textOf(m, "pdfData"), textOf(m, "errorInfo"), textOf(m, "leftOut"));
+        writePdfData(MessageMap::text(m, "pdfData"), MessageMap::text(m, "errorInfo"), MessageMap::text(m, "leftOut"));
     });
     m_handlers.insert(QStringLiteral("pageError"), [this](const QVariantMap &m) {
-        m_pageWatch->pageFailed(textOf(m, "errorInfo"));
+        m_pageWatch->pageFailed(MessageMap::text(m, "errorInfo"));
     });
 }
 
@@ -572,7 +565,7 @@ bool mainWindow::waitForPage(const std::function<bool()> &answered)
 void mainWindow::animationText(const QVariantMap &message)
 {
     m_pageText = DrillText::fromMessage(message);
-    m_pageSaveProblem = textOf(message, "saveProblem");
+    m_pageSaveProblem = MessageMap::text(message, "saveProblem");
     ++m_textAnswers;
 }
 
@@ -589,13 +582,13 @@ void mainWindow::animationChanged(const QVariantMap &message)
 // is that file's, to the character).
 void mainWindow::animationReset(const QVariantMap &message)
 {
-    const QString openId = textOf(message, "openId");
+    const QString openId = MessageMap::text(message, "openId");
     // A page started again after its process ended: its empty drill is not
     // the coach's, who is to get theirs back.
     if (m_restore && openId.isEmpty())
         return;
     const PendingOpen open = m_opening.take(openId);
-    const DrillText text = message.value(QStringLiteral("sameAsOpened")).toBool() && !open.text.isNull()
+    const DrillText text = MessageMap::flag(message, "sameAsOpened") && !open.text.isNull()
                                ? DrillText::fromMessage(message, open.text)
                                : DrillText::fromMessage(message);
     m_pageText = text;
@@ -870,12 +863,12 @@ void mainWindow::selectLogo()
 
 void mainWindow::snapshotImage(const QVariantMap &message)
 {
-    const QString problem = textOf(message, "errorInfo");
+    const QString problem = MessageMap::text(message, "errorInfo");
     if (!problem.isEmpty()) {
         showMessage(QString(), tr("The snapshot could not be copied to the clipboard."), problem);
         return;
     }
-    const QImage picture = BoundedImageReader::readDataUrl(textOf(message, "imageData"), "JPEG");
+    const QImage picture = BoundedImageReader::readDataUrl(MessageMap::text(message, "imageData"), "JPEG");
     if (picture.isNull()) {
         showMessage(QString(), tr("The snapshot could not be copied to the clipboard."),
                     tr("The picture of the frame could not be read."));

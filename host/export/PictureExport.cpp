@@ -1,5 +1,6 @@
 #include "PictureExport.h"
 
+#include "MessageMap.h"
 #include "PictureFile.h"
 #include "jsInterface.h"
 
@@ -28,8 +29,8 @@ void PictureExport::writeData(const QVariantMap &message)
 {
     if (m_outputPath.isEmpty())
         return;
-    const QString problem = message.value(QStringLiteral("errorInfo")).toString();
-    end(problem.isEmpty() ? PictureFile::write(m_outputPath, message.value(QStringLiteral("imageData")).toString())
+    const QString problem = MessageMap::text(message, "errorInfo");
+    end(problem.isEmpty() ? PictureFile::write(m_outputPath, MessageMap::text(message, "imageData"))
                           : problem);
 }
 

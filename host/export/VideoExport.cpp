@@ -2,6 +2,7 @@
 
 #include "EditorView.h"
 #include "ExportProgress.h"
+#include "MessageMap.h"
 #include "Mp4Encoder.h"
 #include "StagedFile.h"
 #include "VideoPicture.h"
@@ -11,16 +12,6 @@
 #include <QImage>
 
 namespace {
-
-QString textOf(const QVariantMap &message, const char *key)
-{
-    return message.value(QLatin1String(key)).toString();
-}
-
-int numberOf(const QVariantMap &message, const char *key)
-{
-    return message.value(QLatin1String(key)).toInt();
-}
 
 } // namespace
 
@@ -77,11 +68,11 @@ void VideoExport::writeFrame(const QVariantMap &message)
     // The progress dialog marks a running export; a report's is not ours.
     if (!m_progress->isShown() || !isRunning())
         return;
-    const int width = numberOf(message, "frameWidth");
-    const int height = numberOf(message, "frameHeight");
-    const int frameNumber = numberOf(message, "frameNumber");
-    const int nFrames = numberOf(message, "nFrames");
-    const int frameRate = numberOf(message, "frameRate");
+    const int width = MessageMap::number(message, "frameWidth");
+    const int height = MessageMap::number(message, "frameHeight");
+    const int frameNumber = MessageMap::number(message, "frameNumber");
+    const int nFrames = MessageMap::number(message, "nFrames");
+    const int frameRate = MessageMap::number(message, "frameRate");
     // One the page sent before it heard of an earlier export's end.
     if (frameNumber != m_nextPicture)
         return;
@@ -90,7 +81,7 @@ void VideoExport::writeFrame(const QVariantMap &message)
         cancel();
         return;
     }
-    const QString problem = textOf(message, "errorInfo");
+    const QString problem = MessageMap::text(message, "errorInfo");
     if (!problem.isEmpty()) {
         // Not one picture of the drill was drawn: the page has stopped.
         fail(problem);
@@ -103,7 +94,7 @@ void VideoExport::writeFrame(const QVariantMap &message)
         return;
     if (frameNumber == 0) {
         // The club's logo comes with the first picture, when the drill shows one.
-        const QImage club = VideoPicture::clubLogo(textOf(message, "clubLogo"));
+        const QImage club = VideoPicture::clubLogo(MessageMap::text(message, "clubLogo"));
         if (!writePicture(VideoPicture::titleCard(width, height, m_drillName, club), frameRate))
             return;
     }

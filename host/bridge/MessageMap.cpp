@@ -1,0 +1,16 @@
+#include "MessageMap.h"
+
+QString MessageMap::text(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toString();
+}
+
+int MessageMap::number(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toInt();
+}
+
+bool MessageMap::flag(const QVariantMap &message, const char *key)
+{
+    return message.value(QLatin1String(key)).toBool();
+}

@@ -1,0 +1,18 @@
+#ifndef MESSAGEMAP_H
+#define MESSAGEMAP_H
+
+#include <QString>
+#include <QVariantMap>
+
+// The members of a message from the page, read by name. A member that is
+// missing or of another type reads as the empty text, 0 or false, as
+// QVariant converts it, so a handler never sees a null.
+class MessageMap
+{
+public:
+    static QString text(const QVariantMap &message, const char *key);
+    static int number(const QVariantMap &message, const char *key);
+    static bool flag(const QVariantMap &message, const char *key);
+};
+
+#endif // MESSAGEMAP_H
