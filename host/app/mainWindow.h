@@ -30,6 +30,11 @@ struct RecoveredDrill;
 // bridge the page talks through, and every host service the page's
 // messages call. Constructing it shows the splash, shows the window and
 // starts loading the page.
+//
+// Its members live in one file per concern: the window and the page's
+// start (mainWindow.cpp), the message table (mainWindowMessages.cpp), the
+// drill and its file (mainWindowDrill.cpp), the boxes and prompts
+// (mainWindowDialogs.cpp) and the exports (mainWindowExports.cpp).
 class mainWindow : public QWidget
 {
     Q_OBJECT
@@ -180,6 +185,10 @@ private slots:
 
 private:
     using Handler = std::function<void(const QVariantMap &)>;
+
+    // How long the host waits for the page to say it is ready once loaded, or
+    // for an answer it needs before it goes on.
+    static constexpr int SilentPageMs = 10000;
 
     void showSplash();
     void setUpWindow();

@@ -14,3 +14,8 @@ bool MessageMap::flag(const QVariantMap &message, const char *key)
 {
     return message.value(QLatin1String(key)).toBool();
 }
+
+QString MessageMap::nonNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}

@@ -13,6 +13,9 @@ public:
     static QString text(const QVariantMap &message, const char *key);
     static int number(const QVariantMap &message, const char *key);
     static bool flag(const QVariantMap &message, const char *key);
+
+    // An empty answer must still reach the page as "" rather than null.
+    static QString nonNull(const QString &text);
 };
 
 #endif // MESSAGEMAP_H
