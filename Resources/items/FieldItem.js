@@ -221,7 +221,7 @@
     // at its size. A moving one is drawn as always.
     function drawPictureFromBitmap(item) {
         var drawPicture = Kinetic.Image.prototype._sceneFunc;
-        var bitmap = window.createShapeBitmap(function (context) {
+        var bitmap = new window.ShapeBitmap(function (context) {
             drawPicture.call(item.image, context);
         }, true);
         var on = false;

@@ -152,7 +152,7 @@
         // playback draws them from (drawFromBitmap).
         this.version = 0;
         this.fromBitmap = false;
-        this.bitmap = window.createShapeBitmap(function (context) {
+        this.bitmap = new window.ShapeBitmap(function (context) {
             drawSegments(self, context);
         });
         // The lines cross the pitch and other items: a press on them must

@@ -449,7 +449,7 @@
                         drawWhole(context, this);
                     }
                 });
-                shape.bitmap = window.createShapeBitmap(function (context) {
+                shape.bitmap = new window.ShapeBitmap(function (context) {
                     drawShape(context, shape);
                 });
                 window.drawHeldFirst(shape, function (canvas) {
