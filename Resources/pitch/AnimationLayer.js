@@ -77,7 +77,7 @@
         // Labels made ready for each drawing: the look of the paper, and
         // places where none hides another.
         layer.drawForPrint = false;
-        layer.labelLayout = window.createLabelLayout(layer);
+        layer.labelLayout = new window.LabelLayout(layer);
 
         // The pitch's own width and height as the layer scale gives them.
         function ownSize() {
