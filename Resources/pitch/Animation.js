@@ -163,7 +163,7 @@
         this.whiteLayer.add(this.whiteRect);
         this.stage.add(this.whiteLayer);
 
-        this.animLayer = window.AnimationLayer(this.centerX, this.centerY, maxWidth, maxHeight,
+        this.animLayer = new window.AnimationLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.animLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
         this.bgLayer = window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,

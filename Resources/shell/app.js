@@ -1518,8 +1518,8 @@
         if (shell) {
             throw new Error('main: the page has already been started');
         }
-        // Kinetic copies a layer's methods into each kind of layer.
-        [Kinetic.Layer, Kinetic.FastLayer].forEach(function (kind) {
+        // Kinetic copies a layer's methods into each kind of layer, the page's own too.
+        [Kinetic.Layer, Kinetic.FastLayer, window.AnimationLayer].forEach(function (kind) {
             window.batchDrawOncePerFrame(kind.prototype);
         });
         window.readHitCanvasesOften(Kinetic);
