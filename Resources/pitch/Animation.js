@@ -166,7 +166,7 @@
         this.animLayer = new window.AnimationLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.animLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
-        this.bgLayer = window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,
+        this.bgLayer = new window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.bgLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
         this.drawingLayer = window.createDrawingLayer(this.animLayer);

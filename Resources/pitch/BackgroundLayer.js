@@ -17,52 +17,6 @@
     var DEFAULT_VIEW = 'fullField';
     var DEFAULT_LOGO = 'logos/ovri256x256.png';
 
-    // Pitch geometry in units: a unit is a hundredth of the frame width.
-    var UNITS_ACROSS_FRAME = 100;
-    var PITCH_LENGTH_U = 100;
-    var PITCH_WIDTH_U = 70;
-    var LINE_WIDTH_FRACTION = 1 / 150;
-    var SPOT_RADIUS_U = 0.2;
-
-    var CIRCLE_RADIUS_U = 9.15;
-    var PENALTY_AREA_DEPTH_U = 16.5;
-    var PENALTY_AREA_WIDTH_U = 40.3;
-    var GOAL_MOUTH_U = 7.32;
-    var GOAL_AREA_DEPTH_U = 5.5;
-    var GOAL_AREA_WIDTH_U = GOAL_AREA_DEPTH_U * 2 + GOAL_MOUTH_U;
-    var PENALTY_SPOT_U = 11;
-    // Twice the true size: at true size the corner arcs vanish under the
-    // line thickness.
-    var CORNER_ARC_RADIUS_U = 2;
-    var CORNER_MARK_LENGTH_U = 0.5;
-
-    var GAA_END_BOX_DEPTH_U = 12.5;
-    var GAA_END_BOX_WIDTH_U = 25.3;
-    var GAA_ARC_RADIUS_U = 8.15;
-    var GAA_ARC_CENTRE_DIVISOR = 2.85;
-
-    var RUGBY_IN_GOAL_U = 20;
-    // In line widths.
-    var RUGBY_DASH = [10, 10];
-
-    // Goal pictures are 256 high; the goal mouth spans all of it but a
-    // 50-pixel margin above and below.
-    var GOAL_PICTURE_HEIGHT = 256;
-    var GOAL_PICTURE_MARGIN = 100;
-    var SOCCER_GOAL_PICTURE_WIDTH = 59;
-    var GAA_GOAL_PICTURE_WIDTH = 59;
-    var RUGBY_GOAL_PICTURE_WIDTH = 150;
-    var GOAL_PICTURES = {
-        soccer: { grass: 'backgrounds/goalLeft.png', print: 'backgrounds/goalLeftForPrint.png' },
-        posts: { grass: 'backgrounds/rugbyGoal.png', print: 'backgrounds/rugbyGoalForPrint.png' }
-    };
-
-    var GRASS_COLOR = 'green';
-    var PAPER_COLOR = 'white';
-    var PAPER_FRAME_COLOR = 'black';
-    var PAPER_FRAME_WIDTH = 1;
-    var STRIPE_OPACITY = 0.075;
-
     var GRID_SPACING = 10;
     var GRID_MAJOR_EVERY = 50;
     var GRID_MAJOR_WIDTH = 0.5;
@@ -72,327 +26,17 @@
     var LOGO_MARGIN_FRACTION = 1 / 20;
     var LOGO_OPACITY = 0.2;
 
-    // Stripes and the markings' transform per view, for a frame of fw x fh.
-    // A rotation of 90 turns the pitch's length to run down the frame; the
-    // offset is subtracted from the drawing's coordinates before scaling
-    // and turning. `blank` has no markings at all.
-    var VIEWS = {
-        fullField: {
-            stripes: { direction: 'horizontal', bands: 16 },
-            transform: function () {
-                return { scale: 0.95, rotation: 0, offsetX: 0, offsetY: 0 };
-            }
-        },
-        oneEnd: {
-            stripes: { direction: 'vertical', bands: 9 },
-            transform: function (fw, fh) {
-                return { scale: fw / fh * 0.95, rotation: 90, offsetX: fh - fw, offsetY: 0 };
-            }
-        },
-        penaltyArea: {
-            stripes: { direction: 'vertical', bands: 5 },
-            transform: function (fw, fh) {
-                return { scale: fw / fh * 1.7, rotation: 90, offsetX: -fh / 2, offsetY: 0 };
-            }
-        },
-        penaltyAreaLeft: {
-            stripes: { direction: 'vertical', bands: 4 },
-            transform: function (fw, fh) {
-                return { scale: fw / fh * 1.25, rotation: 90, offsetX: -fh / 2.4, offsetY: fw / 14 };
-            }
-        },
-        penaltyAreaRight: {
-            stripes: { direction: 'vertical', bands: 4 },
-            transform: function (fw, fh) {
-                return { scale: fw / fh * 1.25, rotation: 90, offsetX: -fh / 2.4, offsetY: -fw / 14 };
-            }
-        },
-        blank: {
-            stripes: { direction: 'horizontal', bands: 6 },
-            transform: null
-        }
+    // The method of each sport's pitch (BackgroundLayer.pitches.js).
+    var PITCH_DRAWERS = {
+        soccer: 'drawSoccerField',
+        rugby: 'drawRugbyField',
+        gaa: 'drawGAAField'
     };
 
-    // ---- Pitch drawing ----------------------------------------------------
-
-    function checkFrame(fw, fh, bgType, caller) {
-        if (typeof fw !== 'number' || typeof fh !== 'number' || !(fw >= 0) || !(fh >= 0)) {
-            throw new Error(caller + ': the frame width and height must be numbers of at least 0');
-        }
-        if (typeof bgType !== 'string') {
-            throw new Error(caller + ': the view must be a string such as "fullField"');
-        }
+    function findChild(layer, name) {
+        var found = layer.find('.' + name);
+        return found.length > 0 ? found[0] : null;
     }
-
-    // A view name from a file that this page does not know is drawn as
-    // `blank`, so the editor keeps working on a plain pitch.
-    function viewOf(bgType) {
-        return VIEWS.hasOwnProperty(bgType) ? VIEWS[bgType] : VIEWS.blank;
-    }
-
-    // What every pitch has in common: sizes in pixels for one frame and the
-    // colours of its lines.
-    function pitchStyle(fw, drawForPrint) {
-        var unit = fw / UNITS_ACROSS_FRAME;
-        return {
-            unit: unit,
-            length: PITCH_LENGTH_U * unit,
-            width: PITCH_WIDTH_U * unit,
-            lineWidth: fw * LINE_WIDTH_FRACTION,
-            lineColor: drawForPrint ? 'black' : 'white',
-            drawForPrint: drawForPrint
-        };
-    }
-
-    function drawGrass(fw, fh, view, showStripes, drawForPrint) {
-        var grassGroup = new Kinetic.Group({ name: 'grassGroup' });
-        var ground = new Kinetic.Rect({
-            name: 'ground', x: 0, y: 0, width: fw, height: fh,
-            fill: drawForPrint ? PAPER_COLOR : GRASS_COLOR
-        });
-        if (drawForPrint) {
-            ground.stroke(PAPER_FRAME_COLOR);
-            ground.strokeWidth(PAPER_FRAME_WIDTH);
-        }
-        grassGroup.add(ground);
-        if (!showStripes) {
-            return grassGroup;
-        }
-        var n = view.stripes.bands;
-        var across = view.stripes.direction === 'horizontal';
-        for (var i = 0; i < n; i += 2) {
-            grassGroup.add(new Kinetic.Rect({
-                name: 'stripe',
-                x: across ? i * fw / n : 0,
-                y: across ? 0 : i * fh / n,
-                width: across ? fw / n : fw,
-                height: across ? fh : fh / n,
-                fill: drawForPrint ? 'black' : 'white',
-                opacity: STRIPE_OPACITY
-            }));
-        }
-        return grassGroup;
-    }
-
-    function line(style, name, points, dash) {
-        var config = {
-            name: name, points: points,
-            stroke: style.lineColor, strokeWidth: style.lineWidth
-        };
-        return dash ? dashedLine(config, dash) : new Kinetic.Line(config);
-    }
-
-    // A rectangle outline of w x h units centred on (cx, cy) units.
-    function box(style, name, cx, cy, w, h) {
-        var u = style.unit;
-        return new Kinetic.Rect({
-            name: name,
-            x: (cx - w / 2) * u, y: (cy - h / 2) * u, width: w * u, height: h * u,
-            stroke: style.lineColor, strokeWidth: style.lineWidth
-        });
-    }
-
-    function spot(style, name, cx) {
-        return new Kinetic.Circle({
-            name: name, x: cx * style.unit, y: 0,
-            radius: SPOT_RADIUS_U * style.unit, fill: style.lineColor
-        });
-    }
-
-    // Inner and outer radius are equal, so only the outline of the arc
-    // shows. It starts at `startDeg` and sweeps `sweepDeg` clockwise on
-    // screen, 0 degrees pointing along +x.
-    function arc(style, name, cx, cy, radiusU, startDeg, sweepDeg) {
-        var r = radiusU * style.unit;
-        return new Kinetic.Arc({
-            name: name, x: cx * style.unit, y: cy * style.unit,
-            innerRadius: r, outerRadius: r, angle: sweepDeg, rotation: startDeg,
-            stroke: style.lineColor, strokeWidth: style.lineWidth
-        });
-    }
-
-    // A line across the pitch, from touch line to touch line, at x units.
-    function lineAcross(style, name, xU) {
-        var x = xU * style.unit;
-        return line(style, name, [x, -style.width / 2, x, style.width / 2]);
-    }
-
-    // Two copies of a goal picture, loaded anew for this drawing: the left
-    // one with its right edge on x = -anchorU units, the right one turned
-    // half round so that it mirrors it about the pitch centre. The picture
-    // is scaled so that its height less the margins spans the goal mouth.
-    // A picture that fails to load is simply left out.
-    function addGoals(markings, style, src, pictureWidth, anchorU) {
-        var s = GOAL_MOUTH_U * style.unit / (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN);
-        var anchor = anchorU * style.unit;
-        function copy(image, x, y, rotation) {
-            return new Kinetic.Image({
-                name: 'goal', image: image, x: x, y: y, rotation: rotation,
-                width: pictureWidth, height: GOAL_PICTURE_HEIGHT, scaleX: s, scaleY: s
-            });
-        }
-        // At once when the picture has loaded before.
-        window.sharedPicture(src, function (image) {
-            var halfHeight = GOAL_PICTURE_HEIGHT / 2 * s;
-            markings.add(copy(image, -anchor - pictureWidth * s, -halfHeight, 0));
-            markings.add(copy(image, anchor + pictureWidth * s, halfHeight, 180));
-            var layer = markings.getLayer();
-            if (layer) {
-                layer.batchDraw();
-            }
-        });
-    }
-
-    function goalPicture(kind, style) {
-        return GOAL_PICTURES[kind][style.drawForPrint ? 'print' : 'grass'];
-    }
-
-    function addSoccerMarkings(markings, style) {
-        var L = PITCH_LENGTH_U;
-        var W = PITCH_WIDTH_U;
-        var u = style.unit;
-        var halfL = L / 2;
-        var halfW = W / 2;
-
-        markings.add(box(style, 'outline', 0, 0, L, W));
-        markings.add(lineAcross(style, 'halfwayLine', 0));
-        markings.add(new Kinetic.Circle({
-            name: 'centreCircle', x: 0, y: 0, radius: CIRCLE_RADIUS_U * u,
-            stroke: style.lineColor, strokeWidth: style.lineWidth
-        }));
-        markings.add(spot(style, 'centreSpot', 0));
-
-        var areaX = halfL - PENALTY_AREA_DEPTH_U / 2;
-        var goalAreaX = halfL - GOAL_AREA_DEPTH_U / 2;
-        var spotX = halfL - PENALTY_SPOT_U;
-        var halfAngle = degrees(Math.acos((PENALTY_AREA_DEPTH_U - PENALTY_SPOT_U) / CIRCLE_RADIUS_U));
-        [-1, 1].forEach(function (side) {
-            markings.add(box(style, 'penaltyArea', side * areaX, 0,
-                PENALTY_AREA_DEPTH_U, PENALTY_AREA_WIDTH_U));
-            markings.add(box(style, 'goalArea', side * goalAreaX, 0,
-                GOAL_AREA_DEPTH_U, GOAL_AREA_WIDTH_U));
-            markings.add(spot(style, 'penaltySpot', side * spotX));
-            markings.add(arc(style, 'penaltyArc', side * spotX, 0, CIRCLE_RADIUS_U,
-                side < 0 ? -halfAngle : 180 - halfAngle, 2 * halfAngle));
-        });
-
-        // Corners clockwise from the top left; each arc sweeps a quarter
-        // turn into the pitch.
-        var corners = [
-            { x: -halfL, y: -halfW, start: 0 },
-            { x: halfL, y: -halfW, start: 90 },
-            { x: halfL, y: halfW, start: 180 },
-            { x: -halfL, y: halfW, start: 270 }
-        ];
-        corners.forEach(function (c) {
-            markings.add(arc(style, 'cornerArc', c.x, c.y, CORNER_ARC_RADIUS_U, c.start, 90));
-        });
-
-        // The marks stand wholly outside the outline's stroke: begun on the
-        // line itself they would hide under its thickness.
-        var from = style.lineWidth / 2;
-        var to = from + CORNER_MARK_LENGTH_U * u;
-        corners.forEach(function (c) {
-            var sx = c.x < 0 ? 1 : -1;  // towards the other end
-            var sy = c.y < 0 ? 1 : -1;  // towards the other touch line
-            var outX = -sx;
-            var outY = -sy;
-            var onTouchX = (c.x + sx * CIRCLE_RADIUS_U) * u;
-            var onEndY = (c.y + sy * CIRCLE_RADIUS_U) * u;
-            markings.add(line(style, 'cornerMark',
-                [onTouchX, c.y * u + outY * from, onTouchX, c.y * u + outY * to]));
-            markings.add(line(style, 'cornerMark',
-                [c.x * u + outX * from, onEndY, c.x * u + outX * to, onEndY]));
-        });
-
-        addGoals(markings, style, goalPicture('soccer', style), SOCCER_GOAL_PICTURE_WIDTH, halfL);
-    }
-
-    function addGAAMarkings(markings, style) {
-        var L = PITCH_LENGTH_U;
-        var W = PITCH_WIDTH_U;
-        var u = style.unit;
-        var halfL = L / 2;
-
-        markings.add(box(style, 'outline', 0, 0, L, W));
-        markings.add(line(style, 'centreLine', [0, -W / 12 * u, 0, W / 12 * u]));
-        markings.add(spot(style, 'centreSpot', 0));
-
-        var acrossAt = [3, 3 * 5.5, L / 2.672, L / 3];
-        var arcX = L / GAA_ARC_CENTRE_DIVISOR;
-        var halfAngle = degrees(Math.acos((GAA_END_BOX_DEPTH_U - PENALTY_SPOT_U) / GAA_ARC_RADIUS_U));
-        [-1, 1].forEach(function (side) {
-            markings.add(box(style, 'endBox', side * (halfL - GAA_END_BOX_DEPTH_U / 2), 0,
-                GAA_END_BOX_DEPTH_U, GAA_END_BOX_WIDTH_U));
-            markings.add(box(style, 'goalArea', side * (halfL - GOAL_AREA_DEPTH_U / 2), 0,
-                GOAL_AREA_DEPTH_U, GOAL_AREA_WIDTH_U));
-            acrossAt.forEach(function (x) {
-                markings.add(lineAcross(style, 'lineAcross', side * x));
-            });
-            markings.add(arc(style, 'arc', side * arcX, 0, GAA_ARC_RADIUS_U,
-                side < 0 ? -halfAngle : 180 - halfAngle, 2 * halfAngle));
-        });
-
-        addGoals(markings, style, goalPicture('posts', style), GAA_GOAL_PICTURE_WIDTH, halfL);
-    }
-
-    function addRugbyMarkings(markings, style) {
-        var L = PITCH_LENGTH_U;
-        var W = PITCH_WIDTH_U;
-        var Li = L - RUGBY_IN_GOAL_U;
-        var Wi = W - RUGBY_IN_GOAL_U;
-        var u = style.unit;
-
-        [-1, 1].forEach(function (side) {
-            markings.add(line(style, 'dashedLine',
-                [-Li / 2 * u, side * Wi / 2 * u, Li / 2 * u, side * Wi / 2 * u], RUGBY_DASH));
-        });
-        markings.add(box(style, 'outline', 0, 0, L, W));
-        markings.add(box(style, 'tryLines', 0, 0, Li, W));
-        [-Li / 4, 0, Li / 4].forEach(function (x) {
-            markings.add(lineAcross(style, 'lineAcross', x));
-        });
-        markings.add(spot(style, 'centreSpot', 0));
-
-        addGoals(markings, style, goalPicture('posts', style), RUGBY_GOAL_PICTURE_WIDTH, Li / 2);
-    }
-
-    // The `bgGroup` of one pitch for a frame of fw x fh: the grass below and
-    // the markings group (named `soccerMarkings` for every sport) above.
-    // `addMarkings` is null for a pitch that has ground and stripes only.
-    function drawPitch(fw, fh, bgType, showStripes, drawForPrint, addMarkings) {
-        var view = viewOf(bgType);
-        var bgGroup = new Kinetic.Group({ name: 'bgGroup' });
-        bgGroup.add(drawGrass(fw, fh, view, !!showStripes, !!drawForPrint));
-
-        var markings = new Kinetic.Group({ name: 'soccerMarkings', x: fw / 2, y: fh / 2 });
-        if (view.transform && addMarkings) {
-            var t = view.transform(fw, fh);
-            markings.scale({ x: t.scale, y: t.scale });
-            markings.rotation(t.rotation);
-            markings.offset({ x: t.offsetX, y: t.offsetY });
-            addMarkings(markings, pitchStyle(fw, !!drawForPrint));
-        }
-        bgGroup.add(markings);
-        return bgGroup;
-    }
-
-    function drawSoccerField(fw, fh, bgType, showStripes, drawForPrint) {
-        checkFrame(fw, fh, bgType, 'drawSoccerField');
-        return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addSoccerMarkings);
-    }
-
-    function drawRugbyField(fw, fh, bgType, showStripes, drawForPrint) {
-        checkFrame(fw, fh, bgType, 'drawRugbyField');
-        return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addRugbyMarkings);
-    }
-
-    function drawGAAField(fw, fh, bgType, showStripes, drawForPrint) {
-        checkFrame(fw, fh, bgType, 'drawGAAField');
-        return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addGAAMarkings);
-    }
-
-    // ---- The layer ----------------------------------------------------------
 
     // `centerX`, `centerY`, `maxWidth` and `maxHeight` are not used: the
     // animation fits the layer with updateBounds right after creating it.
@@ -401,185 +45,173 @@
             throw new Error('BackgroundLayer: the aspect ratio must be a positive number');
         }
 
-        var layer = new Kinetic.Layer({ name: 'bgLayer', x: 0, y: 0, offsetX: 0, offsetY: 0 });
+        Kinetic.Layer.call(this, { name: 'bgLayer', x: 0, y: 0, offsetX: 0, offsetY: 0 });
 
-        layer.bgTypes = {};
+        var bgTypes = {};
         Object.keys(BG_TYPES).forEach(function (sport) {
-            layer.bgTypes[sport] = BG_TYPES[sport].slice();
+            bgTypes[sport] = BG_TYPES[sport].slice();
         });
-        layer.bgType = DEFAULT_VIEW;
-        layer.sportType = DEFAULT_SPORT;
-        layer.showStripes = true;
-        layer.drawForPrint = false;
-        layer.aspectRatio = aspectRatio;
-        layer.logoImage = DEFAULT_LOGO;
-        layer.doShowLogo = false;
+        this.bgTypes = bgTypes;
+        this.bgType = DEFAULT_VIEW;
+        this.sportType = DEFAULT_SPORT;
+        this.showStripes = true;
+        this.drawForPrint = false;
+        this.aspectRatio = aspectRatio;
+        this.logoImage = DEFAULT_LOGO;
+        this.doShowLogo = false;
         // The fitted size of the layer. In this Kinetic a layer's width and
         // height are always the stage's and cannot be set (and the stage's
         // picture export relies on that), so the pitch's own size lives here.
-        layer.layerWidth = 0;
-        layer.layerHeight = 0;
+        this.layerWidth = 0;
+        this.layerHeight = 0;
 
-        var pitchDrawers = {
-            soccer: drawSoccerField,
-            rugby: drawRugbyField,
-            gaa: drawGAAField
-        };
+        this.drawBackground();
+    }
 
-        function findChild(name) {
-            var found = layer.find('.' + name);
-            return found.length > 0 ? found[0] : null;
+    Kinetic.Util.extend(BackgroundLayer, Kinetic.Layer);
+
+    BackgroundLayer.prototype.updateBounds = function (xCenter, yCenter, widthMax, heightMax, animRotated) {
+        var size = calcWidthAndHeight(widthMax, heightMax, animRotated, this.aspectRatio);
+        var w = size[0];
+        var h = size[1];
+        // The drawing is in the layer's own pixels: one of the same size
+        // is only moved (a drill opened on a pitch turned as the last).
+        var resized = w !== this.layerWidth || h !== this.layerHeight;
+        this.layerWidth = w;
+        this.layerHeight = h;
+        this.position({ x: xCenter, y: yCenter });
+        this.offset({ x: w / 2, y: h / 2 });
+        this.clip({ x: 0, y: 0, width: w, height: h });
+        if (resized) {
+            this.drawBackground();
+        } else {
+            this.batchDraw();
+        }
+    };
+
+    BackgroundLayer.prototype.setBackground = function (sportType, bgType, showStripes) {
+        if (typeof sportType !== 'string' || typeof bgType !== 'string') {
+            throw new Error('setBackground: the sport and the view must be strings');
+        }
+        this.sportType = sportType;
+        this.bgType = bgType;
+        this.showStripes = !!showStripes;
+        this.drawBackground();
+    };
+
+    BackgroundLayer.prototype.setDrawForPrint = function (flag) {
+        this.drawForPrint = !!flag;
+        this.drawBackground();
+    };
+
+    BackgroundLayer.prototype.setShowLogo = function (flag) {
+        this.doShowLogo = !!flag;
+        this.drawBackground();
+    };
+
+    BackgroundLayer.prototype.setLogoImage = function (source) {
+        if (typeof source !== 'string' || source === '') {
+            throw new Error('setLogoImage: the logo must be a resource path or a picture data URL');
+        }
+        this.logoImage = source;
+        var logoGroup = findChild(this, 'logoGroup');
+        if (logoGroup) {
+            logoGroup.destroyChildren();
+            this.addLogoImage(logoGroup);
+            this.batchDraw();
+        }
+    };
+
+    BackgroundLayer.prototype.showGrid = function (flag) {
+        var grid = findChild(this, 'grid');
+        if (grid) {
+            grid.visible(!!flag);
+        }
+        this.batchDraw();
+    };
+
+    BackgroundLayer.prototype.gridVisibility = function () {
+        var grid = findChild(this, 'grid');
+        return grid ? grid.visible() === true : false;
+    };
+
+    // The grid is in layer pixels, not pitch units: it helps place items
+    // evenly whatever the view.
+    BackgroundLayer.prototype.drawGridLines = function () {
+        var w = this.layerWidth;
+        var h = this.layerHeight;
+        var grid = new Kinetic.Group({ name: 'grid', listening: false });
+        function gridLine(at, points) {
+            grid.add(new Kinetic.Line({
+                name: 'gridLine', points: points, stroke: GRID_COLOR,
+                strokeWidth: at % GRID_MAJOR_EVERY === 0 ? GRID_MAJOR_WIDTH : GRID_MINOR_WIDTH,
+                lineCap: 'round', lineJoin: 'round', listening: false
+            }));
+        }
+        var at;
+        for (at = 0; at < w; at += GRID_SPACING) {
+            gridLine(at, [at, 0, at, h]);
+        }
+        for (at = 0; at < h; at += GRID_SPACING) {
+            gridLine(at, [0, at, w, at]);
+        }
+        return grid;
+    };
+
+    // Centred, upright on screen whatever the layer's rotation, and
+    // always present: hidden means transparent, so that showing it needs
+    // no new picture.
+    BackgroundLayer.prototype.addLogoImage = function (group) {
+        var layer = this;
+        var w = layer.layerWidth;
+        var h = layer.layerHeight;
+        var shorter = Math.min(w, h);
+        var side = shorter - shorter * LOGO_MARGIN_FRACTION;
+        var src = layer.logoImage;
+        window.sharedPicture(src, function (image) {
+            // A newer logo has been asked for meanwhile: it wins.
+            if (src !== layer.logoImage) {
+                return;
+            }
+            group.destroyChildren();
+            group.add(new Kinetic.Image({
+                name: 'logoImage', image: image,
+                x: w / 2, y: h / 2, width: side, height: side,
+                offsetX: side / 2, offsetY: side / 2,
+                rotation: -layer.rotation(),
+                opacity: layer.doShowLogo ? LOGO_OPACITY : 0,
+                listening: false
+            }));
+            layer.batchDraw();
+        });
+    };
+
+    BackgroundLayer.prototype.drawBackground = function () {
+        var gridWasVisible = this.gridVisibility();
+        this.destroyChildren();
+
+        var w = this.layerWidth;
+        var h = this.layerHeight;
+        var drawer = PITCH_DRAWERS.hasOwnProperty(this.sportType) ?
+            PITCH_DRAWERS[this.sportType] : null;
+        if (drawer) {
+            this.add(this[drawer](w, h, this.bgType, this.showStripes, this.drawForPrint));
+        } else {
+            // A sport this page has no pitch for (only possible from a
+            // file): the view's ground and stripes, without markings.
+            this.add(this.drawUnmarkedField(w, h, this.bgType, this.showStripes, this.drawForPrint));
         }
 
-        layer.drawSoccerField = drawSoccerField;
-        layer.drawRugbyField = drawRugbyField;
-        layer.drawGAAField = drawGAAField;
+        var logoGroup = new Kinetic.Group({ name: 'logoGroup', listening: false });
+        this.addLogoImage(logoGroup);
+        this.add(logoGroup);
 
-        layer.updateBounds = function (xCenter, yCenter, widthMax, heightMax, animRotated) {
-            var size = calcWidthAndHeight(widthMax, heightMax, animRotated, layer.aspectRatio);
-            var w = size[0];
-            var h = size[1];
-            // The drawing is in the layer's own pixels: one of the same size
-            // is only moved (a drill opened on a pitch turned as the last).
-            var resized = w !== layer.layerWidth || h !== layer.layerHeight;
-            layer.layerWidth = w;
-            layer.layerHeight = h;
-            layer.position({ x: xCenter, y: yCenter });
-            layer.offset({ x: w / 2, y: h / 2 });
-            layer.clip({ x: 0, y: 0, width: w, height: h });
-            if (resized) {
-                layer.drawBackground();
-            } else {
-                layer.batchDraw();
-            }
-        };
+        var grid = this.drawGridLines();
+        grid.visible(gridWasVisible);
+        this.add(grid);
 
-        layer.setBackground = function (sportType, bgType, showStripes) {
-            if (typeof sportType !== 'string' || typeof bgType !== 'string') {
-                throw new Error('setBackground: the sport and the view must be strings');
-            }
-            layer.sportType = sportType;
-            layer.bgType = bgType;
-            layer.showStripes = !!showStripes;
-            layer.drawBackground();
-        };
-
-        layer.setDrawForPrint = function (flag) {
-            layer.drawForPrint = !!flag;
-            layer.drawBackground();
-        };
-
-        layer.setShowLogo = function (flag) {
-            layer.doShowLogo = !!flag;
-            layer.drawBackground();
-        };
-
-        layer.setLogoImage = function (source) {
-            if (typeof source !== 'string' || source === '') {
-                throw new Error('setLogoImage: the logo must be a resource path or a picture data URL');
-            }
-            layer.logoImage = source;
-            var logoGroup = findChild('logoGroup');
-            if (logoGroup) {
-                logoGroup.destroyChildren();
-                layer.addLogoImage(logoGroup);
-                layer.batchDraw();
-            }
-        };
-
-        layer.showGrid = function (flag) {
-            var grid = findChild('grid');
-            if (grid) {
-                grid.visible(!!flag);
-            }
-            layer.batchDraw();
-        };
-
-        layer.gridVisibility = function () {
-            var grid = findChild('grid');
-            return grid ? grid.visible() === true : false;
-        };
-
-        // The grid is in layer pixels, not pitch units: it helps place items
-        // evenly whatever the view.
-        layer.drawGridLines = function () {
-            var w = layer.layerWidth;
-            var h = layer.layerHeight;
-            var grid = new Kinetic.Group({ name: 'grid', listening: false });
-            function gridLine(at, points) {
-                grid.add(new Kinetic.Line({
-                    name: 'gridLine', points: points, stroke: GRID_COLOR,
-                    strokeWidth: at % GRID_MAJOR_EVERY === 0 ? GRID_MAJOR_WIDTH : GRID_MINOR_WIDTH,
-                    lineCap: 'round', lineJoin: 'round', listening: false
-                }));
-            }
-            var at;
-            for (at = 0; at < w; at += GRID_SPACING) {
-                gridLine(at, [at, 0, at, h]);
-            }
-            for (at = 0; at < h; at += GRID_SPACING) {
-                gridLine(at, [0, at, w, at]);
-            }
-            return grid;
-        };
-
-        // Centred, upright on screen whatever the layer's rotation, and
-        // always present: hidden means transparent, so that showing it needs
-        // no new picture.
-        layer.addLogoImage = function (group) {
-            var w = layer.layerWidth;
-            var h = layer.layerHeight;
-            var shorter = Math.min(w, h);
-            var side = shorter - shorter * LOGO_MARGIN_FRACTION;
-            var src = layer.logoImage;
-            window.sharedPicture(src, function (image) {
-                // A newer logo has been asked for meanwhile: it wins.
-                if (src !== layer.logoImage) {
-                    return;
-                }
-                group.destroyChildren();
-                group.add(new Kinetic.Image({
-                    name: 'logoImage', image: image,
-                    x: w / 2, y: h / 2, width: side, height: side,
-                    offsetX: side / 2, offsetY: side / 2,
-                    rotation: -layer.rotation(),
-                    opacity: layer.doShowLogo ? LOGO_OPACITY : 0,
-                    listening: false
-                }));
-                layer.batchDraw();
-            });
-        };
-
-        layer.drawBackground = function () {
-            var gridWasVisible = layer.gridVisibility();
-            layer.destroyChildren();
-
-            var w = layer.layerWidth;
-            var h = layer.layerHeight;
-            var drawer = pitchDrawers.hasOwnProperty(layer.sportType) ?
-                pitchDrawers[layer.sportType] : null;
-            if (drawer) {
-                layer.add(drawer(w, h, layer.bgType, layer.showStripes, layer.drawForPrint));
-            } else {
-                // A sport this page has no pitch for (only possible from a
-                // file): the view's ground and stripes, without markings.
-                layer.add(drawPitch(w, h, layer.bgType, layer.showStripes, layer.drawForPrint, null));
-            }
-
-            var logoGroup = new Kinetic.Group({ name: 'logoGroup', listening: false });
-            layer.addLogoImage(logoGroup);
-            layer.add(logoGroup);
-
-            var grid = layer.drawGridLines();
-            grid.visible(gridWasVisible);
-            layer.add(grid);
-
-            layer.batchDraw();
-        };
-
-        layer.drawBackground();
-        return layer;
-    }
+        this.batchDraw();
+    };
 
     window.BackgroundLayer = BackgroundLayer;
 }(window));

@@ -9,7 +9,7 @@ var U = 6.4;  // a pitch unit on a 640-pixel frame
 function pitch(sport, view, print, turned, wide) {
     stage.destroyChildren();
     stage.size({ width: wide || 800, height: 600 });
-    var layer = BackgroundLayer(400, 300, 800, 600, 4 / 3);
+    var layer = new BackgroundLayer(400, 300, 800, 600, 4 / 3);
     stage.add(layer.rotation(turned ? 90 : 0));
     layer.drawForPrint = !!print;
     layer.setBackground(sport, view, true);
@@ -120,7 +120,7 @@ test('the pitch fits its frame, turned or not; the grid and a faint upright logo
     layer.setShowLogo(true);
     layer.updateBounds(500, 300, 1000, 600, true);
     assert.throws(function () { layer.setBackground('soccer'); }, /setBackground/);
-    assert.throws(function () { BackgroundLayer(0, 0, 100, 100, 0); }, /aspect ratio/);
+    assert.throws(function () { new BackgroundLayer(0, 0, 100, 100, 0); }, /aspect ratio/);
     waitFor('the logo', function () { return layer.find('.logoImage').length === 1; }, done, function () {
         var logo = layer.find('.logoImage')[0];
         assert.deepEqual([logo.rotation(), logo.opacity(), logo.width()], [-90, 0.2, 450 * 19 / 20], 'upright, faint');
