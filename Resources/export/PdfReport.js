@@ -143,6 +143,158 @@
         return lines;
     }
 
+    // One report being built: the host's request and callbacks, and once
+    // its document is begun, the document and the frame it has reached.
+    function ReportRun(report, request, callbacks) {
+        this.report = report;
+        this.request = request;
+        this.callbacks = callbacks;
+        this.cancelled = false;
+    }
+
+    // Frees the builder for the next report, unless the host cancelled
+    // this one (and may have begun another).
+    ReportRun.prototype.finish = function () {
+        if (this.report.running === this) {
+            this.report.running = null;
+            this.report.busy = false;
+        }
+    };
+
+    // A failure anywhere in the chain ends the report (and frees the
+    // generator for the next one) instead of leaving it busy for ever.
+    // A step of a cancelled report does nothing, and so ends its chain.
+    ReportRun.prototype.guarded = function (step) {
+        var run = this;
+        return function () {
+            if (run.cancelled) {
+                return;
+            }
+            try {
+                step.apply(run, arguments);
+            } catch (e) {
+                run.finish();
+                run.callbacks.failed(e);
+            }
+        };
+    };
+
+    ReportRun.prototype.start = function (logo, JsPdf, faces) {
+        var request = this.request;
+        var doc = new JsPdf('portrait', 'mm', 'a4');
+        this.doc = doc;
+        this.logo = logo;
+        this.font = faces ? addFaces(doc, faces) : FALLBACK_FONT;
+        this.pageWidth = doc.internal.pageSize.getWidth();
+        this.pageHeight = doc.internal.pageSize.getHeight();
+        this.layout = pictureLayout(this.pageWidth, this.pageHeight, request.rotated);
+        this.lastFrame = request.nFrames - 1;
+        this.nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
+        this.frame = 0;
+        this.onPicture = this.guarded(this.placePicture);
+        this.drillName = window.printableText(request.drillName || UNTITLED);
+        this.captions = (request.captions || []).map(function (caption) {
+            return window.printableText(caption || '');
+        });
+
+        doc.setProperties(PROPERTIES);
+
+        var imageGenerator = this.report.imageGenerator;
+        imageGenerator.loadAnimation(request.animationText);
+        imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid);
+        imageGenerator.getFrameImage(0, this.onPicture);
+    };
+
+    ReportRun.prototype.drawHeaderAndFooter = function (pageNumber) {
+        var doc = this.doc;
+        var layout = this.layout;
+        var logo = this.logo;
+        var pageWidth = this.pageWidth;
+        var y = HEADER_TOP;
+        var textWidth = pageWidth - 2 * layout.border;
+        if (logo) {
+            var logoHeight = logo.height / logo.width * LOGO_WIDTH;
+            doc.addImage(logo.dataUrl, 'JPEG', pageWidth - LOGO_WIDTH - layout.border,
+                y - logoHeight / 2, LOGO_WIDTH, logoHeight, LOGO_ALIAS, 'FAST');
+        }
+        doc.setFont(this.font);
+        doc.setFontType(FONT_TYPE);
+        doc.setFontSize(TITLE_SIZE);
+        doc.text(TITLE, layout.border, y);
+        y += TITLE_STEP;
+        doc.setFontSize(NAME_SIZE);
+        doc.text(oneLine(doc, this.drillName, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
+            layout.border, y);
+        doc.setFontSize(TEXT_SIZE);
+        // Placed, not spaced out with tabs: the embedded faces have
+        // no glyph for a tab.
+        var footerY = this.pageHeight - layout.border;
+        doc.text('Page ' + pageNumber + ' / ' + this.nPages, layout.border, footerY);
+        var date = String(this.request.date);
+        doc.text(date, (pageWidth - doc.getTextWidth(date)) / 2, footerY);
+        doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
+    };
+
+    // "Frame 3" under the picture, and under that its caption,
+    // within the picture's width.
+    ReportRun.prototype.labelPicture = function (at) {
+        var doc = this.doc;
+        var layout = this.layout;
+        var x = at.x;
+        var y = at.y + layout.height + LABEL_DROP;
+        doc.setFont(this.font);
+        doc.setFontType(FONT_TYPE);
+        doc.setFontSize(LABEL_SIZE);
+        doc.text('Frame ' + (this.frame + 1), x, y);
+        var caption = this.captions[this.frame] || '';
+        if (!caption) {
+            return;
+        }
+        doc.setFontType(CAPTION_FONT_TYPE);
+        doc.setFontSize(CAPTION_SIZE);
+        captionLines(doc, caption, layout.width - CAPTION_GUTTER, layout.captionLines).forEach(function (line) {
+            y += CAPTION_LINE;
+            doc.text(line, x, y);
+        });
+    };
+
+    // Every picture has an alias of its own: jsPDF embeds an image
+    // once per alias, so a shared one would show the first frame in
+    // every slot.
+    ReportRun.prototype.placePicture = function (dataUrl, refusal) {
+        if (!dataUrl) {
+            throw new Error(refusal || 'a picture could not be drawn');
+        }
+        var doc = this.doc;
+        var frame = this.frame;
+        var lastFrame = this.lastFrame;
+        this.callbacks.progress(lastFrame > 0 ? frame / lastFrame * 100 : 0);
+        // The host may have cancelled on hearing of this picture.
+        if (this.cancelled) {
+            return;
+        }
+        if (frame % PICTURES_PER_PAGE === 0) {
+            if (frame > 0) {
+                doc.addPage();
+            }
+            this.drawHeaderAndFooter(frame / PICTURES_PER_PAGE + 1);
+        }
+        var at = this.layout.slot(frame);
+        doc.addImage(dataUrl, 'JPEG', at.x, at.y, this.layout.width, this.layout.height,
+            'frame' + (frame + 1), 'FAST');
+        this.labelPicture(at);
+        if (frame < lastFrame) {
+            this.frame += 1;
+            this.report.imageGenerator.getFrameImage(this.frame, this.onPicture);
+            return;
+        }
+        var document = doc.output('dataurlstring');
+        doc.setFont(this.font);
+        var leftOut = unprintable(doc, [this.drillName, String(this.request.date)].concat(this.captions));
+        this.finish();
+        this.callbacks.finished(document, leftOut);
+    };
+
     // `imageGenerator` draws the pictures (loadAnimation, configureAnimation,
     // getImage); `loadJsPdf(callback)` calls back with the jsPDF document
     // constructor, or with null when it cannot be had. The library is the
@@ -150,194 +302,70 @@
     // starts without it. `loadFonts(callback)`, if given, calls back with
     // the faces to write in ({ normal, bold }: TrueType files as base64), or
     // with null, when the report writes in jsPDF's Latin-1 Helvetica.
-    function createPdfReport(imageGenerator, loadJsPdf, loadFonts) {
+    function PdfReport(imageGenerator, loadJsPdf, loadFonts) {
         if (!imageGenerator || typeof loadJsPdf !== 'function') {
-            throw new Error('createPdfReport: an image generator and a loader of jsPDF are needed');
+            throw new Error('PdfReport: an image generator and a loader of jsPDF are needed');
         }
-        var busy = false;
-        // The report being built: { cancelled }; null when none.
-        var running = null;
-
-        // Builds the report of `request`:
-        //   animationText, nFrames: the animation as saved, and its frames;
-        //   rotated, showRunningLines, showGrid: the editor's settings;
-        //   drillName: the drill's name, empty when it has none;
-        //   captions: each frame's caption, by frame;
-        //   date: when the report was asked for, as the coach writes it
-        //     (the same on every page);
-        //   waitForLogo(callback): calls back with the report logo
-        //     ({dataUrl, width, height}), or null when there is none.
-        // `callbacks.progress(percent)` runs once a picture, as it is placed;
-        // then `callbacks.finished(dataUrl, leftOut)` with the whole document
-    // and the characters of the name, the date and the captions its font
-    // could not print (each once, [] for none), or
-        // `callbacks.failed(error)` if it could not be built; a picture the
-        // generator could not draw fails it with the generator's reason. A
-        // cancelled report calls back no more. Returns false, and does
-        // nothing, while an earlier report is still being built.
-        function build(request, callbacks) {
-            if (busy) {
-                return false;
-            }
-            busy = true;
-            var run = { cancelled: false };
-            running = run;
-            request.waitForLogo(function (logo) {
-                loadJsPdf(guarded(run, callbacks, function (JsPdf) {
-                    if (!JsPdf) {
-                        throw new Error('jsPDF could not be loaded');
-                    }
-                    (loadFonts || noFonts)(guarded(run, callbacks, function (faces) {
-                        start(run, request, logo, JsPdf, faces, callbacks);
-                    }));
-                }));
-            });
-            return true;
-        }
-
-        // Stops the report being built before its next picture is placed
-        // (one being drawn is dropped), and takes a new report at once.
-        function cancel() {
-            if (running) {
-                running.cancelled = true;
-            }
-            running = null;
-            busy = false;
-        }
-
-        function finish(run) {
-            if (running === run) {
-                running = null;
-                busy = false;
-            }
-        }
-
-        // A failure anywhere in the chain ends the report (and frees the
-        // generator for the next one) instead of leaving it busy for ever.
-        // A step of a cancelled report does nothing, and so ends its chain.
-        function guarded(run, callbacks, step) {
-            return function () {
-                if (run.cancelled) {
-                    return;
-                }
-                try {
-                    step.apply(null, arguments);
-                } catch (e) {
-                    finish(run);
-                    callbacks.failed(e);
-                }
-            };
-        }
-
-        function start(run, request, logo, JsPdf, faces, callbacks) {
-            var doc = new JsPdf('portrait', 'mm', 'a4');
-            var font = faces ? addFaces(doc, faces) : FALLBACK_FONT;
-            var pageWidth = doc.internal.pageSize.getWidth();
-            var pageHeight = doc.internal.pageSize.getHeight();
-            var layout = pictureLayout(pageWidth, pageHeight, request.rotated);
-            var lastFrame = request.nFrames - 1;
-            var nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
-            var frame = 0;
-            var onPicture = guarded(run, callbacks, placePicture);
-            var drillName = window.printableText(request.drillName || UNTITLED);
-            var captions = (request.captions || []).map(function (caption) {
-                return window.printableText(caption || '');
-            });
-
-            doc.setProperties(PROPERTIES);
-
-            function drawHeaderAndFooter(pageNumber) {
-                var y = HEADER_TOP;
-                var textWidth = pageWidth - 2 * layout.border;
-                if (logo) {
-                    var logoHeight = logo.height / logo.width * LOGO_WIDTH;
-                    doc.addImage(logo.dataUrl, 'JPEG', pageWidth - LOGO_WIDTH - layout.border,
-                        y - logoHeight / 2, LOGO_WIDTH, logoHeight, LOGO_ALIAS, 'FAST');
-                }
-                doc.setFont(font);
-                doc.setFontType(FONT_TYPE);
-                doc.setFontSize(TITLE_SIZE);
-                doc.text(TITLE, layout.border, y);
-                y += TITLE_STEP;
-                doc.setFontSize(NAME_SIZE);
-                doc.text(oneLine(doc, drillName, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
-                    layout.border, y);
-                doc.setFontSize(TEXT_SIZE);
-                // Placed, not spaced out with tabs: the embedded faces have
-                // no glyph for a tab.
-                var footerY = pageHeight - layout.border;
-                doc.text('Page ' + pageNumber + ' / ' + nPages, layout.border, footerY);
-                var date = String(request.date);
-                doc.text(date, (pageWidth - doc.getTextWidth(date)) / 2, footerY);
-                doc.text(WEB_ADDRESS, pageWidth - layout.border - doc.getTextWidth(WEB_ADDRESS), footerY);
-            }
-
-            // "Frame 3" under the picture, and under that its caption,
-            // within the picture's width.
-            function labelPicture(at) {
-                var x = at.x;
-                var y = at.y + layout.height + LABEL_DROP;
-                doc.setFont(font);
-                doc.setFontType(FONT_TYPE);
-                doc.setFontSize(LABEL_SIZE);
-                doc.text('Frame ' + (frame + 1), x, y);
-                var caption = captions[frame] || '';
-                if (!caption) {
-                    return;
-                }
-                doc.setFontType(CAPTION_FONT_TYPE);
-                doc.setFontSize(CAPTION_SIZE);
-                captionLines(doc, caption, layout.width - CAPTION_GUTTER, layout.captionLines).forEach(function (line) {
-                    y += CAPTION_LINE;
-                    doc.text(line, x, y);
-                });
-            }
-
-            // Every picture has an alias of its own: jsPDF embeds an image
-            // once per alias, so a shared one would show the first frame in
-            // every slot.
-            function placePicture(dataUrl, refusal) {
-                if (!dataUrl) {
-                    throw new Error(refusal || 'a picture could not be drawn');
-                }
-                callbacks.progress(lastFrame > 0 ? frame / lastFrame * 100 : 0);
-                // The host may have cancelled on hearing of this picture.
-                if (run.cancelled) {
-                    return;
-                }
-                if (frame % PICTURES_PER_PAGE === 0) {
-                    if (frame > 0) {
-                        doc.addPage();
-                    }
-                    drawHeaderAndFooter(frame / PICTURES_PER_PAGE + 1);
-                }
-                var at = layout.slot(frame);
-                doc.addImage(dataUrl, 'JPEG', at.x, at.y, layout.width, layout.height,
-                    'frame' + (frame + 1), 'FAST');
-                labelPicture(at);
-                if (frame < lastFrame) {
-                    frame += 1;
-                    imageGenerator.getFrameImage(frame, onPicture);
-                    return;
-                }
-                var document = doc.output('dataurlstring');
-                doc.setFont(font);
-                var leftOut = unprintable(doc, [drillName, String(request.date)].concat(captions));
-                finish(run);
-                callbacks.finished(document, leftOut);
-            }
-
-            imageGenerator.loadAnimation(request.animationText);
-            imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid);
-            imageGenerator.getFrameImage(0, onPicture);
-        }
-
-        return {
-            build: build,
-            cancel: cancel,
-            isBusy: function () { return busy; }
-        };
+        this.imageGenerator = imageGenerator;
+        this.loadJsPdf = loadJsPdf;
+        this.loadFonts = loadFonts;
+        this.busy = false;
+        // The report being built (a ReportRun); null when none.
+        this.running = null;
     }
 
-    window.createPdfReport = createPdfReport;
+    // Builds the report of `request`:
+    //   animationText, nFrames: the animation as saved, and its frames;
+    //   rotated, showRunningLines, showGrid: the editor's settings;
+    //   drillName: the drill's name, empty when it has none;
+    //   captions: each frame's caption, by frame;
+    //   date: when the report was asked for, as the coach writes it
+    //     (the same on every page);
+    //   waitForLogo(callback): calls back with the report logo
+    //     ({dataUrl, width, height}), or null when there is none.
+    // `callbacks.progress(percent)` runs once a picture, as it is placed;
+    // then `callbacks.finished(dataUrl, leftOut)` with the whole document
+    // and the characters of the name, the date and the captions its font
+    // could not print (each once, [] for none), or
+    // `callbacks.failed(error)` if it could not be built; a picture the
+    // generator could not draw fails it with the generator's reason. A
+    // cancelled report calls back no more. Returns false, and does
+    // nothing, while an earlier report is still being built.
+    PdfReport.prototype.build = function (request, callbacks) {
+        if (this.busy) {
+            return false;
+        }
+        this.busy = true;
+        var run = new ReportRun(this, request, callbacks);
+        this.running = run;
+        var loadJsPdf = this.loadJsPdf;
+        var loadFonts = this.loadFonts;
+        request.waitForLogo(function (logo) {
+            loadJsPdf(run.guarded(function (JsPdf) {
+                if (!JsPdf) {
+                    throw new Error('jsPDF could not be loaded');
+                }
+                (loadFonts || noFonts)(run.guarded(function (faces) {
+                    run.start(logo, JsPdf, faces);
+                }));
+            }));
+        });
+        return true;
+    };
+
+    // Stops the report being built before its next picture is placed
+    // (one being drawn is dropped), and takes a new report at once.
+    PdfReport.prototype.cancel = function () {
+        if (this.running) {
+            this.running.cancelled = true;
+        }
+        this.running = null;
+        this.busy = false;
+    };
+
+    PdfReport.prototype.isBusy = function () {
+        return this.busy;
+    };
+
+    window.PdfReport = PdfReport;
 }(window));

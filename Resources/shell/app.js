@@ -128,7 +128,7 @@
         shell.timelineScrub = window.createTimelineScrub(shell.timeline);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
-        shell.pdfReport = window.createPdfReport(shell.imageGenerator, loadPdfLibrary,
+        shell.pdfReport = new window.PdfReport(shell.imageGenerator, loadPdfLibrary,
             window.createReportFonts(REPORT_FONTS).load);
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);

@@ -485,7 +485,7 @@ function buildReports(done) {
     var log = [];
     var slots = {};  // where each frame's picture went, in millimetres
     var g = fakeGenerator(true);
-    var report = createPdfReport(g, spiedJsPdf(['addPage', 'addImage'], function (doc, name, args) {
+    var report = new PdfReport(g, spiedJsPdf(['addPage', 'addImage'], function (doc, name, args) {
         var alias = args[6];
         log.push(name === 'addPage' ? 'page' : alias === 'playvaneLogo' ? 'logo' :
             alias + (args[0] === picture(alias.slice(5) - 1) ? '' : ' (not its own picture)'));
@@ -525,19 +525,19 @@ function buildReports(done) {
         }) }));
     assert.ok(!report.build(request(1), {}), 'refused while the first waits for its logo');
     assert.deepEqual([g.calls, report.isBusy()], [[], true], 'nothing drawn before the logo has settled');
-    var without = createPdfReport(fakeGenerator(), function (callback) { callback(null); });
+    var without = new PdfReport(fakeGenerator(), function (callback) { callback(null); });
     var why = null;
     assert.ok(without.build(request(1), { failed: function (e) { why = e.message; } }));
     assert.deepEqual([why, without.isBusy()], ['jsPDF could not be loaded', false], 'no library: failed, and free again');
     release(null);
-    assert.throws(function () { createPdfReport(g, undefined); }, /jsPDF/);
+    assert.throws(function () { new PdfReport(g, undefined); }, /jsPDF/);
 }
 
 // What a report writes, where: { text, x, y, size, type, width } for each line, and each picture's box by
 // its alias; then(trace) once it is finished.
 function tracedReport(req, done, then, loadFonts) {
     var trace = { lines: [], boxes: {} };
-    var report = createPdfReport(fakeGenerator(), spiedJsPdf(['text', 'addImage'], function (doc, name, a) {
+    var report = new PdfReport(fakeGenerator(), spiedJsPdf(['text', 'addImage'], function (doc, name, a) {
         var page = doc.internal.getNumberOfPages();
         if (name === 'addImage') {
             trace.boxes[a[6]] = { x: a[2], y: a[3], w: a[4], h: a[5], page: page };
