@@ -179,7 +179,7 @@
         this.playbackManager = new window.PlaybackManager(this.frameManager);
 
         this.stage.draw();
-        this.drawingEditor = window.createDrawingEditor(this);
+        this.drawingEditor = new window.DrawingEditor(this);
         this.installSelectionHandlers();
     }
 
