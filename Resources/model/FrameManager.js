@@ -89,7 +89,7 @@
         // One per step, from frame i to i + 1 (FrameTiming).
         this.frameDurations = [];
         this.idCounter = 0;
-        // The drawing layer (createDrawingLayer), when the drill has one: it
+        // The drawing layer (DrawingLayer), when the drill has one: it
         // follows the frames shown, added and removed.
         this.drawings = null;
     }

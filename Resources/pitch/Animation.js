@@ -169,7 +169,7 @@
         this.bgLayer = new window.BackgroundLayer(this.centerX, this.centerY, maxWidth, maxHeight,
             this.aspectRatio);
         this.bgLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
-        this.drawingLayer = window.createDrawingLayer(this.animLayer);
+        this.drawingLayer = new window.DrawingLayer(this.animLayer);
         this.stage.add(this.bgLayer);
         this.stage.add(this.drawingLayer);
         this.stage.add(this.animLayer);

@@ -1519,7 +1519,8 @@
             throw new Error('main: the page has already been started');
         }
         // Kinetic copies a layer's methods into each kind of layer, the page's own too.
-        [Kinetic.Layer, Kinetic.FastLayer, window.AnimationLayer, window.BackgroundLayer].forEach(function (kind) {
+        [Kinetic.Layer, Kinetic.FastLayer, window.AnimationLayer, window.BackgroundLayer,
+            window.DrawingLayer].forEach(function (kind) {
             window.batchDrawOncePerFrame(kind.prototype);
         });
         window.readHitCanvasesOften(Kinetic);

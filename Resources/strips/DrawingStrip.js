@@ -70,7 +70,7 @@
                 y: -side / 2,
                 listening: false,
                 sceneFunc: function (context) {
-                    window.createDrawingLayer.drawSample(context, sample, SAMPLE_SCALE);
+                    window.DrawingLayer.drawSample(context, sample, SAMPLE_SCALE);
                 }
             }));
             button.setTooltip(tool.tip);
