@@ -95,14 +95,18 @@ function picturesLoaded() {
     });
 }
 
-// Kinetic copies a layer's methods into each kind of layer: the drawing
-// layer has its own.
-var LAYER_KINDS = [Kinetic.Layer, DrawingLayer];
+// Kinetic copies a layer's methods into each kind of layer, and the page
+// gives its own kinds their batchDraw as well.
+var LAYER_KINDS = [Kinetic.Layer, AnimationLayer, BackgroundLayer, DrawingLayer];
 
 // Every layer's drawing on its own canvas, timed.
 var drawingMs = 0;
 LAYER_KINDS.forEach(function (kind) {
     ['drawScene', 'drawHit'].forEach(function (method) {
+        // A kind that inherits the method is timed through the one it inherits.
+        if (!kind.prototype.hasOwnProperty(method)) {
+            return;
+        }
         var own = kind.prototype[method];
         kind.prototype[method] = function (canvas) {
             if (canvas) {
