@@ -58,17 +58,22 @@ def sources(commit):
 
 
 def relocate(site, then):
-    """The same change in today's file: found by the whole lines it sat on, the nearest if they repeat; None when gone."""
+    """The same change in today's code: found by the whole lines it sat on, in the same file when they are still
+    there, else in the first file of the area (by name) that has them, the nearest if they repeat; None when gone."""
     first, last = then.rfind('\n', 0, site['start']) + 1, then.find('\n', site['end'])
-    lines, now = then[first:last if last >= 0 else len(then)], read_today(site['file'])
-    found, at = [], now.find(lines)
-    while at >= 0:
-        found.append(at)
-        at = now.find(lines, at + 1)
-    if not found:
-        return None
-    at = min(found, key=lambda a: abs(now.count('\n', 0, a) + 1 - site['line'])) + site['start'] - first
-    return dict(site, line=now.count('\n', 0, at) + 1, start=at, end=at + len(site['old']))
+    lines = then[first:last if last >= 0 else len(then)]
+    folder, ext = site['file'].split(os.sep)[0], os.path.splitext(site['file'])[1]
+    others = [os.path.join(folder, name) for name in sources(None)[1](folder) if name.endswith(ext)]
+    for rel in [site['file']] + [o for o in others if o != site['file']]:
+        now = read_today(rel) if os.path.exists(os.path.join(ROOT, rel)) else ''
+        found, at = [], now.find(lines)
+        while at >= 0:
+            found.append(at)
+            at = now.find(lines, at + 1)
+        if found:
+            at = min(found, key=lambda a: abs(now.count('\n', 0, a) + 1 - site['line'])) + site['start'] - first
+            return dict(site, file=rel, line=now.count('\n', 0, at) + 1, start=at, end=at + len(site['old']))
+    return None
 
 
 def sites_in(rel, lang, read=read_today):
