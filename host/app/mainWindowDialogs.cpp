@@ -23,12 +23,7 @@ constexpr int MaxShownLength = 1000;
 
 QString bounded(const QString &text)
 {
-    if (text.size() <= MaxShownLength)
-        return text;
-    int cut = MaxShownLength;
-    if (text.at(cut - 1).isHighSurrogate())
-        --cut;
-    return text.left(cut) + QChar(0x2026);
+    return FileErrorText::shortened(text, MaxShownLength);
 }
 
 // Text taken from a file, the file system or the page is shown as it

@@ -22,12 +22,17 @@ QString FileErrorText::shownName(const QString &path)
     QString name = QFileInfo(path).fileName();
     if (name.isEmpty())
         name = QDir::toNativeSeparators(path);
-    if (name.size() <= MaxNameLength)
-        return name;
-    int cut = MaxNameLength;
-    if (name.at(cut - 1).isHighSurrogate())
+    return shortened(name, MaxNameLength);
+}
+
+QString FileErrorText::shortened(const QString &text, int length)
+{
+    if (text.size() <= length)
+        return text;
+    int cut = length;
+    if (text.at(cut - 1).isHighSurrogate())
         --cut;
-    return name.left(cut) + QChar(0x2026);
+    return text.left(cut) + QChar(0x2026);
 }
 
 QString FileErrorText::notOpened(const QString &path)

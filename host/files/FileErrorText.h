@@ -17,6 +17,9 @@ public:
     // The file's name (its path when it has none, such as "/"), cut to
     // MaxNameLength characters with an ellipsis.
     static QString shownName(const QString &path);
+    // The text's first `length` characters and an ellipsis when it is longer;
+    // a cut never splits a character outside the Basic Multilingual Plane.
+    static QString shortened(const QString &text, int length);
     // The host could not read the file at `path`.
     static QString notOpened(const QString &path);
     // The page refused the file's text for the reason `detail`.

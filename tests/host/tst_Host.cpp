@@ -745,6 +745,8 @@ private slots:
         const struct { QString type, detail, shown; } rows[] = {
             {"errorOpeningFile", markup, "|" + opening + "|" + markup},
             {"errorSavingFile", QString(5000, 'w'), "|Error Saving Animation File|" + QString(1000, 'w') + QChar(0x2026)},
+            // The cut steps back rather than keep half of a character beyond the BMP.
+            {"errorSavingFile", QString(999, 'w') + u16(u"\U0001F3C9ww"), "|Error Saving Animation File|" + QString(999, 'w') + QChar(0x2026)},
             {"drillLimitReached", "At most 500 frames.", "|Nothing was added to the drill.|At most 500 frames."},
             {"snapshotImage", markup, "|The snapshot could not be copied to the clipboard.|" + markup},
             // The file is named; its reason is the detail.
