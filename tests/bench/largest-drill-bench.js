@@ -59,7 +59,7 @@ test('largest drill: every command\'s cost', function () {
     timed('turn it back', function () { myDispatchEvent('rotateAntiClockwise', {}); });
     timed('save (text and check)', function () {
         var saved = pageShell.animation.saveToString();
-        assert.equal(Animation.savedTextProblem(saved), '');
+        assert.equal(DrillFile.savedTextProblem(saved), '');
     });
     timed('draw 1.5 s into playback', function () {
         pageShell.animation.playbackManager.startPlayback();

@@ -95,7 +95,7 @@ test('a file with a malformed drawing is refused whole, naming the member, and a
             var input = JSON.stringify(settings);
             assert.deepEqual(fileErrorsDuring(function () { a.loadFromString(input); }), [row[2]], row[0]);
             assert.equal(a.saveToString(), text, row[0] + ': the drill is as it was');
-            assert.equal(Animation.savedTextProblem(input), row[2], row[0] + ': and would not be saved');
+            assert.equal(DrillFile.savedTextProblem(input), row[2], row[0] + ': and would not be saved');
         });
     });
 });
@@ -120,7 +120,7 @@ test('spans follow frames: a copied frame carries only the drawings spanning pas
         frames.removeSelectedFrame();
         assert.equal(spans(a), '0-2 0-0 0-2 2-2 0-0 0-2 2-2 0-0 0-2 0-2', 'frame 1 removed, with the pass on it alone');
         assert.equal(shown(a), '1110110111', 'frame 1 is the old frame 2');
-        assert.equal(Animation.savedTextProblem(a.saveToString()), '', 'and the drill still saves');
+        assert.equal(DrillFile.savedTextProblem(a.saveToString()), '', 'and the drill still saves');
     });
 });
 
@@ -423,7 +423,7 @@ test('the note tool asks the host for a text and writes it where the pitch was c
             assert.deepEqual([d.kind, d.text, d.first], ['note', row[1], 0], 'row ' + i);
             assertNear(d.points[0], { x: 0.3 + i * 0.2, y: 0.7 }, 'row ' + i + ': where clicked');
         });
-    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'the notes save');
+    assert.equal(DrillFile.savedTextProblem(editorAnimation.saveToString()), '', 'the notes save');
     window.myDispatchEvent('escapePressed', {});
     dragOnPitch({ x: 0.7, y: 0.7 }, { x: 0.75, y: 0.75 });
     assertNear(drawingsOf()[1].points[0], { x: 0.75, y: 0.75 }, 'a note is moved as other drawings are');
@@ -475,7 +475,7 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
     assert.ok(Math.abs(handle.x() - want[0]) < 1e-6 && Math.abs(handle.y() - want[1]) < 1e-6,
         'the handles follow a resize: ' + handle.x() + ', ' + handle.y() + ', expected ' + want);
     editorAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
-    assert.equal(Animation.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
+    assert.equal(DrillFile.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
     newDrill();
 });
 

@@ -182,7 +182,7 @@ test('regression: a drill grows no further than a file holds, by the picker, a p
         var after = editor.saveToString();
         assert.deepEqual([refusals, JSON.parse(after).objects.length, editor.frameManager.nFrames, pageShell.timeline.nFrames],
             [row[2] ? [row[2]] : [], row[3], row[4], row[4]], 'row ' + n);
-        assert.equal(window.Animation.savedTextProblem(after), '', 'row ' + n + ': saves');
+        assert.equal(window.DrillFile.savedTextProblem(after), '', 'row ' + n + ': saves');
         if (after === before) { assert.equal(sentOfType('animationChanged').length, 0, 'row ' + n + ': refused whole'); }
     });
     openInEditor(NEW_DRILL);

@@ -1,5 +1,6 @@
-// The drill file (Animation.js): round trips, malformed files refused whole
-// naming the member with the drill on screen untouched, and a seeded fuzz.
+// The drill file (DrillFile.js, through the view that opens and saves it):
+// round trips, malformed files refused whole naming the member with the
+// drill on screen untouched, and a seeded fuzz.
 
 var RICH_ITEMS = [['person', 'blue', 'Seán Ó Sé', '10'], ['person', 'red', 'Zoë "the wall"', 'GK'],
     ['player1', 'lime', 'Attacker \\ back', ''], ['gaaBall', 'white', '', ''], ['ball', 'yellow', 'Ball 2', ''],
@@ -133,11 +134,11 @@ test('a text is told apart from the parts of a drill wherever it differs, by a c
         var parts = a.textParts();
         var inItem = text.indexOf('"frames"', text.indexOf('"objects"')) + 2;
         var between = text.indexOf('},{"type"') + 1;
-        assert.ok(Animation.partsAreText(parts, text), 'its own text');
+        assert.ok(DrillFile.partsAreText(parts, text), 'its own text');
         [text + ' ', text.slice(0, -1), text.slice(0, inItem) + 'F' + text.slice(inItem + 1),
             text.slice(0, between) + ';' + text.slice(between + 1), text.replace('"selectedFrame":2', '"selectedFrame":1'), '']
             .forEach(function (other, i) {
-                assert.ok(!Animation.partsAreText(parts, other), 'other text ' + i);
+                assert.ok(!DrillFile.partsAreText(parts, other), 'other text ' + i);
             });
     });
 });
@@ -328,7 +329,7 @@ test('a logo picture\'s size is read from its header as the decoders read it, an
         var fits = !!row[2] && row[2][0] <= 4096 && row[2][1] <= 4096;
         var logo = 'data:image/' + (row[1][0] === '\x89' ? 'png' : 'jpeg') + ';base64,' + btoa(row[1]);
         var background = { type: 'fullField', showStripes: true, showLogo: true, logoImage: logo };
-        assert.equal(Animation.savedTextProblem(drillText({ background: background })), fits ? '' : LOGO_RULE, row[0] + ': opened');
+        assert.equal(DrillFile.savedTextProblem(drillText({ background: background })), fits ? '' : LOGO_RULE, row[0] + ': opened');
     });
 });
 
@@ -427,9 +428,9 @@ test('a malformed file is refused whole, naming the member, and the drill on scr
         });
         var settings = JSON.parse(valid);
         settings.objects[0].frames[0].x = 1e308;
-        assert.equal(Animation.savedTextProblem(JSON.stringify(settings)),
+        assert.equal(DrillFile.savedTextProblem(JSON.stringify(settings)),
             'Object 1, frame 1: member "x" must be a number from -10 to 10', 'a save is checked as an open is');
-        assert.equal(Animation.savedTextProblem(valid), '');
+        assert.equal(DrillFile.savedTextProblem(valid), '');
     });
 });
 
