@@ -1,6 +1,6 @@
 // Texts as the page draws them: control characters shown as spaces, a text
 // too long to lay out cut with an ellipsis, and widths measured as the text
-// is drawn. Like util.js, it exposes one global per helper.
+// is drawn. Like Geometry.js, it exposes one global per helper.
 (function (window, document) {
     'use strict';
 

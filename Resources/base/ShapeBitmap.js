@@ -26,7 +26,7 @@
 // Playback draws some hundred shapes on every tick, and Kinetic's own
 // drawing of a shape (its checks, and the canvas state it saves, sets and
 // restores around it) costs more than copying a small bitmap: with
-// drawHeldFirst(shape, tryHeld) (util.js), the shape is drawn by
+// drawHeldFirst(shape, tryHeld) (ShapeDrawing.js), the shape is drawn by
 // tryHeld(canvas) alone when that draws it (bitmap.drawHeld does, from a
 // bitmap that still shows the shape as it is), and by Kinetic otherwise.
 (function (window) {

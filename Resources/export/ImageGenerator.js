@@ -33,10 +33,6 @@
     var MIME_TYPE = 'image/jpeg';
     var REFUSAL = 'The drill could not be drawn: ';
 
-    function isPositiveNumber(value) {
-        return typeof value === 'number' && isFinite(value) && value > 0;
-    }
-
     function ImageGenerator() {
         if (!(this instanceof ImageGenerator)) {
             throw new Error('ImageGenerator must be called with new');
@@ -174,7 +170,7 @@
     };
 
     ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid) {
-        if (!isPositiveNumber(width)) {
+        if (!window.isPositiveNumber(width)) {
             throw new Error('ImageGenerator.configureAnimation: the width must be a positive number of pixels, ' +
                 'got ' + width);
         }

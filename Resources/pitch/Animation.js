@@ -20,12 +20,8 @@
     var SELECT_RECT_STROKE = 'white';
     var SELECT_RECT_STROKE_WIDTH = 1;
 
-    function isPositiveNumber(value) {
-        return typeof value === 'number' && isFinite(value) && value > 0;
-    }
-
     function checkSpace(caller, maxWidth, maxHeight) {
-        if (!isPositiveNumber(maxWidth) || !isPositiveNumber(maxHeight)) {
+        if (!window.isPositiveNumber(maxWidth) || !window.isPositiveNumber(maxHeight)) {
             throw new Error(caller + ': the space must be positive numbers, got ' +
                 maxWidth + ' x ' + maxHeight);
         }

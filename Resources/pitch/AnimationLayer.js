@@ -35,10 +35,6 @@
     };
     var UNTURNED_CAPTION = { rotation: 0, x: 0, y: 0, width: 'W' };
 
-    function isPositiveNumber(value) {
-        return typeof value === 'number' && isFinite(value) && value > 0;
-    }
-
     function checkPos(pos, caller) {
         if (!pos || typeof pos.x !== 'number' || typeof pos.y !== 'number') {
             throw new Error(caller + ': a position {x, y} is needed');
@@ -61,7 +57,7 @@
     }
 
     function AnimationLayer(centerX, centerY, maxWidth, maxHeight, aspectRatio) {
-        if (!isPositiveNumber(aspectRatio)) {
+        if (!window.isPositiveNumber(aspectRatio)) {
             throw new Error('AnimationLayer: the aspect ratio must be a positive number, got ' + aspectRatio);
         }
 
@@ -102,7 +98,7 @@
         var size = window.calcWidthAndHeight(widthMax, heightMax, animRotated, this.aspectRatio);
         var w = size[0];
         var h = size[1];
-        if (!isPositiveNumber(w) || !isPositiveNumber(h)) {
+        if (!window.isPositiveNumber(w) || !window.isPositiveNumber(h)) {
             throw new Error('AnimationLayer.updateBounds: the space must be positive, got ' +
                 widthMax + ' x ' + heightMax);
         }

@@ -68,12 +68,8 @@
     var PROGRESS_NAME = 'playbackProgressRect';
     var PROGRESS_FILL = 'blue';
 
-    function isPositiveNumber(value) {
-        return typeof value === 'number' && isFinite(value) && value > 0;
-    }
-
     function checkSize(operation, w, h) {
-        if (!isPositiveNumber(w) || !isPositiveNumber(h)) {
+        if (!window.isPositiveNumber(w) || !window.isPositiveNumber(h)) {
             throw new Error(operation + ': the width and height must be positive numbers, got ' +
                 w + ' x ' + h);
         }
