@@ -247,7 +247,7 @@
         var layer = this.animLayer;
         var state = record.frames[n];
         var pos = layer.pixelPos(state);
-        var group = window.createFieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
+        var group = new window.FieldItemGroup(pos.x, pos.y, state.rotation, record.scale,
             record.type, record.color, record.color, record.id, record.text, record.shortLabel,
             layer.layerScale, layer.rotation());
         if (labelPlaceOf(record) !== group.getLabelPlace()) {

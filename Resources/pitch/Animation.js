@@ -157,7 +157,7 @@
     Animation.prototype.addItem = function (type, col1, col2, scale) {
         var layer = this.animLayer;
         var rotation = window.FieldItem.isDrawnFromSide(type) ? 0 : uprightRotation(layer.rotation());
-        var group = window.createFieldItemGroup(layer.layerWidth / 2, layer.layerHeight / 2, rotation,
+        var group = new window.FieldItemGroup(layer.layerWidth / 2, layer.layerHeight / 2, rotation,
             scale, type, col1, col2, this.frameManager.generateUniqueId(), '', '',
             layer.layerScale, layer.rotation());
         var item = group.getFieldItem().group;
@@ -418,7 +418,7 @@
     Animation.prototype.addItemLike = function (props, pos) {
         var layer = this.animLayer;
         var at = layer.pixelPos(pos);
-        var group = window.createFieldItemGroup(at.x, at.y, props.rotation, props.scale, props.type,
+        var group = new window.FieldItemGroup(at.x, at.y, props.rotation, props.scale, props.type,
             props.col1, props.col2, this.frameManager.generateUniqueId(), props.text, props.shortLabel,
             layer.layerScale, layer.rotation());
         if (props.labelPlace && props.labelPlace !== group.getLabelPlace()) {

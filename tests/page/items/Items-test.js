@@ -29,7 +29,7 @@ var nextId = 1;
 
 function addItem(layer, type, x, y, o) {
     o = o || {};
-    var g = createFieldItemGroup(x, y, o.rotation || 0, 'default', type, o.col1 || 'default', 'default',
+    var g = new FieldItemGroup(x, y, o.rotation || 0, 'default', type, o.col1 || 'default', 'default',
         nextId++, o.text || '', o.shortLabel || '', layer.layerScale, layer.rotation());
     layer.add(g);
     g.selectFunc(!!o.select);

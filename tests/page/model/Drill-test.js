@@ -2,7 +2,7 @@
 // animation of a test's own is 1000 x 600: an 800 x 600 pitch at stage x 100.
 
 function place(a, type, fx, fy) {
-    var group = createFieldItemGroup(fx * 800, fy * 600, 0, 'default', type, 'default', 'default',
+    var group = new FieldItemGroup(fx * 800, fy * 600, 0, 'default', type, 'default', 'default',
         a.frameManager.generateUniqueId(), '', '', a.animLayer.layerScale, a.animLayer.rotation());
     a.animLayer.add(group);
     return group;
