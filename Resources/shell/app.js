@@ -58,6 +58,7 @@
     var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
+    var textMessage = window.UndoRecorder.textMessage;
 
     // ---- Layout ---------------------------------------------------------
 
@@ -217,7 +218,7 @@
         }
         for (var i = 0; i < HOST_MESSAGES.length; i++) {
             if (message.msgType === HOST_MESSAGES[i].msgType) {
-                handleAndRecord(HOST_MESSAGES[i], message);
+                shell.recorder.handleAndRecord(HOST_MESSAGES[i], message);
             }
         }
     }
@@ -263,7 +264,7 @@
             refreshToolbarToggles();
             updateTimelineFrameSettings();
             if (loaded) {
-                startHistory(message.json, message.openId);
+                shell.recorder.startHistory(message.json, message.openId);
             }
         } finally {
             shell.openingId = undefined;
@@ -278,7 +279,7 @@
         if (SPORTS.indexOf(sport) !== -1 && sport !== shell.animation.sport) {
             switchSport(sport);
         }
-        startHistory();
+        shell.recorder.startHistory();
     }
 
     // New, once the host has made sure nothing unsaved is lost.
@@ -590,128 +591,7 @@
         }
     }
 
-    // ---- Undo history -------------------------------------------------------
-
-    // How deep in page-event and host-message handling the page is: a
-    // change is recorded once, when the outermost handler is done, whatever
-    // handler that is. A host reply may come inside the page event that
-    // asked for it, or later inside any other handler (one whose message
-    // opened a dialog that ran the event loop), or on its own.
-    var handlingDepth = 0;
-    var editPending = false;
-    var selectionPending = false;
-
-    function handleAndRecord(entry, argument) {
-        handlingDepth += 1;
-        try {
-            entry.handle(argument);
-        } finally {
-            handlingDepth -= 1;
-            editPending = editPending || !!entry.edits;
-            selectionPending = selectionPending || !!entry.selects;
-        }
-        if (handlingDepth === 0) {
-            var edits = editPending;
-            var selects = selectionPending;
-            editPending = false;
-            selectionPending = false;
-            if (edits) {
-                recordChange();
-            } else if (selects) {
-                recordSelection();
-            }
-        }
-    }
-
-    // Looking at another frame changes nothing of the drill: the history
-    // only notes the frame, for an undo to come back to, and the host is
-    // not told. A change the display still held, saved into the model on
-    // the way, is recorded as any other.
-    function recordSelection() {
-        if (shell.savedUnrecorded) {
-            recordChange();
-        } else if (!showsInBetween()) {
-            shell.history.noteSelectedFrame(shell.animation.frameManager.selectedFrame);
-        }
-    }
-
-    // Playing or scrubbing, the items stand at places the drill does not
-    // hold.
-    function showsInBetween() {
-        var playback = shell.animation.playbackManager;
-        return playback.isPlaying || playback.isScrubbing;
-    }
-
-    // Notes the animation as it is now: when it changed, a new undo step,
-    // and the host told. Not during playback, whose items stand at
-    // in-between places.
-    // Returns the parts recorded, or null during playback.
-    function recordChange() {
-        if (showsInBetween()) {
-            return null;
-        }
-        var parts = shell.animation.textParts();
-        shell.savedUnrecorded = false;
-        // The host already has the text of the snapshot on screen, the
-        // selected frame aside, which it does not compare.
-        if (shell.history.record(parts)) {
-            reportChange(parts);
-        }
-        refreshUndoButtons();
-        return parts;
-    }
-
-    // The host compares what it is told with the drill as last saved; it
-    // hears of every change of the text but for the selected frame, and of
-    // nothing else.
-    function reportChange(parts) {
-        var message = textMessage('animationChanged', window.Animation.textFromParts(parts));
-        if (message.strToSave === shell.reportedText) {
-            return;
-        }
-        shell.reportedText = message.strToSave;
-        sendMessage(message);
-    }
-
-    // A message carrying the animation text `text`, with the stretch of it
-    // that holds the selected frame: the host leaves that out when it
-    // compares texts, so looking at frames is not a change to save.
-    function textMessage(msgType, text) {
-        var message = { msgType: msgType, strToSave: text };
-        var span = window.Animation.selectedFrameSpan(text);
-        if (span) {
-            message.shownFrameAt = span.at;
-            message.shownFrameLength = span.length;
-        }
-        return message;
-    }
-
-    // A fresh history with the animation on screen as its one state, which
-    // the host takes as the drill as saved (a new drill, an opened file).
-    // A file this editor saved reads back as the very text the host sent:
-    // the host is told so rather than sent megabytes it already holds.
-    // `openId`: the host's open this answers, if any.
-    function startHistory(openedText, openId) {
-        var parts = shell.animation.textParts();
-        shell.savedUnrecorded = false;
-        shell.history.reset(parts);
-        var same = typeof openedText === 'string' && window.Animation.partsAreText(parts, openedText);
-        var message = textMessage('animationReset', same ? openedText : window.Animation.textFromParts(parts));
-        shell.reportedText = message.strToSave;
-        if (same) {
-            delete message.strToSave;
-            message.sameAsOpened = true;
-        }
-        if (openId !== undefined) {
-            message.openId = openId;
-        }
-        sendMessage(message);
-        refreshUndoButtons();
-    }
-
-    function refreshUndoButtons() {
-        shell.toolbar.setUndoRedo(shell.history.canUndo(), shell.history.canRedo());
-    }
+    // ---- Undo and redo --------------------------------------------------
 
     // Puts a snapshot of the history on screen, exactly as it was saved,
     // in place of `shown`, the parts on screen: only what differs is read
@@ -728,11 +608,11 @@
         updateTimelineFrameSettings();
         shell.reportedText = message.strToSave;
         sendMessage(message);
-        refreshUndoButtons();
+        shell.recorder.refreshUndoButtons();
     }
 
     function onUndo() {
-        var shown = recordChange();
+        var shown = shell.recorder.recordChange();
         var snapshot = shell.history.undo();
         if (snapshot) {
             showSnapshot(snapshot, shown);
@@ -740,21 +620,11 @@
     }
 
     function onRedo() {
-        var shown = recordChange();
+        var shown = shell.recorder.recordChange();
         var snapshot = shell.history.redo();
         if (snapshot) {
             showSnapshot(snapshot, shown);
         }
-    }
-
-    // Every release of the pointer on the pitch may have ended a change:
-    // a drag, a turn, a resize, a colour, a choice of pitch.
-    function recordAfterPointer() {
-        shell.animation.stage.on('contentMouseup contentTouchend', function () {
-            if (handlingDepth === 0) {
-                recordChange();
-            }
-        });
     }
 
     // ---- Sport ------------------------------------------------------------
@@ -805,7 +675,7 @@
     }
 
     function onPlay() {
-        recordChange();
+        shell.recorder.recordChange();
         shell.animation.drawingEditor.deselect();
         shell.keyboard.setPlaying(true);
         shell.timeline.playbackStarted();
@@ -843,7 +713,7 @@
     function onScrubTimeline(detail) {
         var playback = shell.animation.playbackManager;
         if (!playback.isScrubbing && !playback.isPlaying) {
-            recordChange();
+            shell.recorder.recordChange();
             shell.animation.drawingEditor.deselect();
         }
         playback.scrubTo(detail.position);
@@ -950,7 +820,7 @@
         shell.animation.bgLayer.batchDraw();
         redrawAnimationLayer();
         updateTimelineFrameSettings();
-        startHistory();
+        shell.recorder.startHistory();
     }
 
     // A text that opening would refuse is not offered for writing: the
@@ -1447,7 +1317,7 @@
 
     function detailHandler(entry) {
         return function (evt) {
-            handleAndRecord(entry, evt.detail || {});
+            shell.recorder.handleAndRecord(entry, evt.detail || {});
         };
     }
 
@@ -1559,6 +1429,8 @@
             pdfReport: null,
             keyboard: null,
             history: null,
+            // Every handler runs through it (UndoRecorder.js).
+            recorder: null,
             overlayOpen: false,
             copiedItems: [],
             reportedText: '',
@@ -1575,6 +1447,7 @@
 
         laidOutFor = viewportSize();
         shell.sizes = windowSizes();
+        shell.recorder = new window.UndoRecorder(shell);
         createComponents();
         connectSlots();
         prepareReportLogo();
@@ -1582,8 +1455,8 @@
         window.addEventListener('error', reportUncaughtError, false);
         watchViewport();
         installPageEventHandlers();
-        recordAfterPointer();
-        startHistory();
+        shell.recorder.recordAfterPointer();
+        shell.recorder.startHistory();
         // Last: the host takes this, not the end of the page's loading, as
         // the sign that the page can take messages (an engine may start the
         // page only once the bridge is up).
