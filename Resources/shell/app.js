@@ -1,7 +1,7 @@
 // The page's composition root. `main` sizes the four visible areas, creates
-// the components in order, connects to the host's bridge object and holds the
-// handlers that turn page events into calls on the components or into
-// messages to the host.
+// the components in order, connects to the host's bridge object, holds the
+// handlers of the host's messages and installs the page events' command
+// tables (shell/commands/), every handler run through the undo recorder.
 //
 // Everything `main` keeps lives in one page-wide record, `window.pageShell`
 // (also returned by `main`): the sport, the layout constants and area sizes,
@@ -33,32 +33,18 @@
     var PDF_LIBRARY = 'jspdf.js';
     var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
-    var FRAME_CAPTION_PROMPT = 'Enter a caption for this frame: ';
-    var ITEM_LABEL_PROMPT = 'Enter a label for this item: ';
-    var DRAWING_NOTE_PROMPT = 'Enter a note for the pitch (one or two lines): ';
-    var ITEM_SHORT_LABEL_PROMPT = '<html><head/><body><p>Enter a short label for this player:' +
-        '<br/>(maximum 4 characters)</p></body></html>';
 
-    var SNAPSHOT_WIDTH = 1024;
     // The video's picture width and pictures per second (a step of a second
     // has that many pictures, a held one more) when the host asks for no other.
     var VIDEO_WIDTH = 640;
     var VIDEO_FPS = 15;
 
-    var ROTATION_STEP = 90;
-    // Pasted items stand this far (a fraction of the pitch) below and to
-    // the right of the copied ones.
-    var PASTE_OFFSET = 0.03;
-    // The colour chooser for the selection grows from a disc of a colour
-    // button's size.
-    var CHOOSER_START_RADIUS = 12;
     var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
-    // What a team is made of.
-    var TEAM_ITEM_TYPE = 'person';
     var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
-    var textMessage = window.UndoRecorder.textMessage;
+    // The steps the handlers share (ShellSteps.js).
+    var steps = null;
 
     // ---- Layout ---------------------------------------------------------
 
@@ -225,18 +211,14 @@
 
     // ---- Host messages --------------------------------------------------
 
-    function redrawAnimationLayer() {
-        shell.animation.animLayer.batchDraw();
-    }
-
     function onFrameLabelResponse(message) {
         shell.animation.setFrameText(message.text);
-        redrawAnimationLayer();
+        steps.redrawAnimationLayer();
     }
 
     function onItemLabelResponse(message) {
         shell.animation.setItemLabel(parseInt(message.id, 10), message.text);
-        redrawAnimationLayer();
+        steps.redrawAnimationLayer();
     }
 
     function onDrawingNoteResponse(message) {
@@ -245,7 +227,7 @@
 
     function onItemShortLabelResponse(message) {
         shell.animation.setShortItemLabel(parseInt(message.id, 10), message.text);
-        redrawAnimationLayer();
+        steps.redrawAnimationLayer();
     }
 
     // A file that is not an animation is reported by loadFromString itself;
@@ -260,9 +242,9 @@
         shell.openingId = message.openId;
         try {
             var loaded = shell.animation.loadFromString(message.json);
-            followAnimationSport();
-            refreshToolbarToggles();
-            updateTimelineFrameSettings();
+            steps.followAnimationSport();
+            steps.refreshToolbarToggles();
+            steps.updateTimelineFrameSettings();
             if (loaded) {
                 shell.recorder.startHistory(message.json, message.openId);
             }
@@ -277,21 +259,21 @@
     function onStartAnimation(message) {
         var sport = message.sport;
         if (SPORTS.indexOf(sport) !== -1 && sport !== shell.animation.sport) {
-            switchSport(sport);
+            steps.switchSport(sport);
         }
         shell.recorder.startHistory();
     }
 
     // New, once the host has made sure nothing unsaved is lost.
     function onNewAnimationResponse() {
-        clearAnimation();
+        steps.clearAnimation();
     }
 
     // With the reason why saving it would be refused, if it would: the
     // host's own Save, in its unsaved-changes question, must not write a
     // file that no longer opens either.
     function onRequestAnimationText() {
-        var message = textMessage('animationText', shell.animation.saveToString());
+        var message = steps.textMessage('animationText', shell.animation.saveToString());
         message.saveProblem = window.Animation.savedTextProblem(message.strToSave);
         sendMessage(message);
     }
@@ -317,8 +299,8 @@
             animationText: text,
             nFrames: animation.frameManager.nFrames,
             rotated: animation.isRotated,
-            showRunningLines: runningLinesShown(),
-            showGrid: gridShown(),
+            showRunningLines: steps.runningLinesShown(),
+            showGrid: steps.gridShown(),
             drillName: message.drillName || '',
             captions: captions,
             // The host writes it in the coach's locale; this engine has
@@ -385,10 +367,10 @@
     // A new logo is meant to be seen: show it if it was hidden.
     function onSetLogoImage(message) {
         shell.animation.setLogoImage(message.image);
-        if (!logoShown()) {
+        if (!steps.logoShown()) {
             shell.animation.toggleLogo();
         }
-        shell.toolbar.setToggleLogo(logoShown());
+        shell.toolbar.setToggleLogo(steps.logoShown());
     }
 
     // Tested in this order; the names differ, so at most one matches.
@@ -434,8 +416,8 @@
         var animation = shell.animation;
         var generator = shell.imageGenerator;
         var text = animation.saveToString();
-        var lines = runningLinesShown();
-        var grid = gridShown();
+        var lines = steps.runningLinesShown();
+        var grid = steps.gridShown();
         var start = function (form) {
             if (shell.breakVideoExport) {
                 shell.videoRendering = false;
@@ -535,7 +517,7 @@
         }
         var generator = shell.imageGenerator;
         generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(width, false, runningLinesShown(), gridShown());
+        generator.configureAnimation(width, false, steps.runningLinesShown(), steps.gridShown());
         generator.getFrameImage(frame - 1, function (dataUrl, refusal) {
             if (!dataUrl) {
                 sendMessage({ msgType: 'writePictureData', errorInfo: refusal });
@@ -551,768 +533,22 @@
         });
     }
 
-    // ---- Shared steps of the handlers -----------------------------------
-
-    function gridShown() {
-        return shell.animation.bgLayer.gridVisibility();
-    }
-
-    function runningLinesShown() {
-        return shell.animation.animLayer.showRunningLines;
-    }
-
-    function logoShown() {
-        return shell.animation.bgLayer.doShowLogo;
-    }
-
-    function refreshToolbarToggles() {
-        shell.toolbar.setToggleGrid(gridShown());
-        shell.toolbar.setToggleRunningLines(runningLinesShown());
-        shell.toolbar.setToggleLogo(logoShown());
-    }
-
-    function updateTimelineFrameSettings() {
-        var frames = shell.animation.frameManager;
-        shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame,
-            frames.frameDurations[Math.min(frames.selectedFrame, frames.nFrames - 2)]);
-    }
-
-    // The five layers that take pointer input.
-    function setListening(layerNames, listening) {
-        var layers = {
-            timeline: shell.timeline.layer,
-            toolbar: shell.toolbar.layer,
-            itemPicker: shell.itemPicker.layer,
-            animation: shell.animation.animLayer,
-            background: shell.animation.bgLayer
-        };
-        for (var i = 0; i < layerNames.length; i++) {
-            layers[layerNames[i]].listening(listening);
-        }
-    }
-
-    // ---- Undo and redo --------------------------------------------------
-
-    // Puts a snapshot of the history on screen, exactly as it was saved,
-    // in place of `shown`, the parts on screen: only what differs is read
-    // and rebuilt. Without them (during playback) the whole text is loaded.
-    function showSnapshot(snapshot, shown) {
-        var message = textMessage('animationChanged', window.Animation.textFromParts(snapshot));
-        if (shown) {
-            shell.animation.loadParts(snapshot, shown);
-        } else {
-            shell.animation.loadFromString(message.strToSave, true);
-        }
-        followAnimationSport();
-        refreshToolbarToggles();
-        updateTimelineFrameSettings();
-        shell.reportedText = message.strToSave;
-        sendMessage(message);
-        shell.recorder.refreshUndoButtons();
-    }
-
-    function onUndo() {
-        var shown = shell.recorder.recordChange();
-        var snapshot = shell.history.undo();
-        if (snapshot) {
-            showSnapshot(snapshot, shown);
-        }
-    }
-
-    function onRedo() {
-        var shown = shell.recorder.recordChange();
-        var snapshot = shell.history.redo();
-        if (snapshot) {
-            showSnapshot(snapshot, shown);
-        }
-    }
-
-    // ---- Sport ------------------------------------------------------------
-
-    // The pitch of `sport` in the view on show, or its full field when the
-    // sport does not offer that view; the palette follows.
-    function switchSport(sport) {
-        var bg = shell.animation.bgLayer;
-        var view = bg.bgTypes[sport].indexOf(bg.bgType) !== -1 ? bg.bgType : bg.bgTypes[sport][0];
-        bg.setBackground(sport, view, bg.showStripes);
-        shell.animation.sport = sport;
-        followAnimationSport();
-    }
-
-    // The palette and the page's sport follow the animation's, and the host
-    // remembers it for the next start.
-    function followAnimationSport() {
-        var sport = shell.animation.sport;
-        if (shell.itemPicker.sport !== sport) {
-            shell.itemPicker.setSport(sport);
-        }
-        if (shell.sport !== sport) {
-            shell.sport = sport;
-            sendMessage({ msgType: 'sportChanged', sport: sport });
-        }
-    }
-
     // ---- Page events ----------------------------------------------------
 
-    // A drill may grow only as far as a file can hold it: the coach is told
-    // why nothing was added. True when it may grow.
-    function mayGrow(items, frames) {
-        var problem = shell.animation.growthProblem(items, frames);
-        if (problem) {
-            sendMessage({ msgType: 'drillLimitReached', errorInfo: problem });
-        }
-        return !problem;
-    }
-
-    // The new item comes selected, ready to be dragged into place.
-    function onAddItem(detail) {
-        if (!mayGrow(1, 0)) {
-            return;
-        }
-        var group = shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
-        shell.animation.animLayer.select(group._id);
-        redrawAnimationLayer();
-    }
-
-    function onPlay() {
-        shell.recorder.recordChange();
-        shell.animation.drawingEditor.deselect();
-        shell.keyboard.setPlaying(true);
-        shell.timeline.playbackStarted();
-        shell.animation.playbackManager.startPlayback();
-    }
-
-    function onStop() {
-        shell.animation.playbackManager.stop();
-    }
-
-    // Pausing, speed and loop are how the drill is watched: no step, no
-    // message.
-    function onTogglePause() {
-        shell.animation.playbackManager.togglePause();
-    }
-
-    function onSetPlaybackSpeed(detail) {
-        shell.animation.playbackManager.setSpeed(detail.speed);
-        showPlaybackSettings();
-    }
-
-    function onToggleLoop() {
-        var playback = shell.animation.playbackManager;
-        playback.setLoop(!playback.loop);
-        showPlaybackSettings();
-    }
-
-    function showPlaybackSettings() {
-        var playback = shell.animation.playbackManager;
-        shell.playbackControls.show(playback.speed, playback.loop);
-    }
-
-    // A change the display still holds is recorded first, as before
-    // playback: the scrub saves the display on its way in.
-    function onScrubTimeline(detail) {
-        var playback = shell.animation.playbackManager;
-        if (!playback.isScrubbing && !playback.isPlaying) {
-            shell.recorder.recordChange();
-            shell.animation.drawingEditor.deselect();
-        }
-        playback.scrubTo(detail.position);
-    }
-
-    function onScrubEnded() {
-        shell.animation.playbackManager.endScrub();
-        redrawAnimationLayer();
-    }
-
-    function onPlaybackEnded() {
-        shell.keyboard.setPlaying(false);
-        shell.timeline.playbackStopped();
-        updateTimelineFrameSettings();
-    }
-
-    function onUpdateTimelineProgress(detail) {
-        shell.timeline.updatePlaybackIndicator(detail.percent);
-    }
-
-    function onDrawFrame(detail) {
-        shell.animation.playbackManager.drawFrame(detail.time);
-    }
-
-    function onGetLabelForItem(detail) {
-        sendMessage({
-            msgType: 'promptForItemLabel',
-            displayMessage: ITEM_LABEL_PROMPT,
-            defaultText: detail.currentLabel,
-            id: detail.id
-        });
-    }
-
-    function onGetShortLabelForItem(detail) {
-        sendMessage({
-            msgType: 'promptForItemShortLabel',
-            displayMessage: ITEM_SHORT_LABEL_PROMPT,
-            defaultText: detail.currentLabel,
-            id: detail.id
-        });
-    }
-
-    // Also for the frame already selected: that saves and reloads it. A
-    // frame the model does not have (a timeline out of step) is ignored.
-    // Whether saving the display changed the model is kept for
-    // recordSelection.
-    function onSelectedFrame(detail) {
-        var n = detail.frameNumber;
-        if (typeof n !== 'number' || n % 1 !== 0 || n < 0 || n >= shell.animation.frameManager.nFrames) {
-            return;
-        }
-        if (shell.animation.frameManager.saveFrame()) {
-            shell.savedUnrecorded = true;
-        }
-        shell.animation.frameManager.loadFrame(detail.frameNumber);
-        updateTimelineFrameSettings();
-    }
-
-    function onAddFrame() {
-        if (!mayGrow(0, 1)) {
-            return;
-        }
-        shell.animation.frameManager.addFrame();
-        redrawAnimationLayer();
-        updateTimelineFrameSettings();
-    }
-
-    // The step from the selected frame (from the last, the step into it)
-    // takes the next hold on offer.
-    function onHoldStep() {
-        var frames = shell.animation.frameManager;
-        if (frames.nFrames < 2) {
-            return;
-        }
-        var step = Math.min(frames.selectedFrame, frames.nFrames - 2);
-        frames.setStepDuration(step, window.FrameTiming.nextChoice(frames.frameDurations[step]));
-        updateTimelineFrameSettings();
-    }
-
-    function onRemoveFrame() {
-        shell.animation.frameManager.removeSelectedFrame();
-        redrawAnimationLayer();
-        updateTimelineFrameSettings();
-    }
-
-    // The host first asks about unsaved changes, and answers
-    // newAnimationResponse when the drill may go; without a host the page
-    // clears at once.
-    function onNewAnimation() {
-        if (shell.connected) {
-            sendMessage({ msgType: 'newAnimation' });
-        } else {
-            clearAnimation();
-        }
-    }
-
-    // Only the items, frames and captions go; the pitch and its settings
-    // stay, and so does the sport the pitch is drawn for. Putting the page's
-    // own sport back here would leave, say, an opened soccer pitch on screen
-    // that the next save names a Gaelic one, and reopens as such.
-    function clearAnimation() {
-        shell.animation.playbackManager.stop();
-        shell.animation.frameManager.clearAnimation();
-        shell.animation.bgLayer.batchDraw();
-        redrawAnimationLayer();
-        updateTimelineFrameSettings();
-        shell.recorder.startHistory();
-    }
-
-    // A text that opening would refuse is not offered for writing: the
-    // coach is told why instead of being left with a file that no longer
-    // opens. `toCurrentFile` (Ctrl+S): straight to the file the drill came
-    // from, if it has one; otherwise the host asks for a name.
-    function onSaveAnimation(detail) {
-        var message = textMessage('saveAnimation', shell.animation.saveToString());
-        var problem = window.Animation.savedTextProblem(message.strToSave);
-        if (problem) {
-            sendMessage({ msgType: 'errorSavingFile', errorInfo: problem });
-            return;
-        }
-        if (detail.toCurrentFile) {
-            message.toCurrentFile = 1;
-        }
-        sendMessage(message);
-    }
-
-    function onOpenAnimation() {
-        sendMessage({ msgType: 'openAnimation' });
-    }
-
-    function onErrorOpeningFile(detail) {
-        var message = { msgType: 'errorOpeningFile', errorInfo: detail.errorInfo };
-        if (shell.openingId !== undefined) {
-            message.openId = shell.openingId;
-        }
-        sendMessage(message);
-    }
-
-    // While an export is being drawn (the coach pressed again before the
-    // page heard of a cancel) the press is dropped rather than starting a
-    // second export over the first. A cancelled export is over at once: the
-    // picture it may still have in the generator delays the next export's
-    // first by that picture only.
-    function onExportVideo() {
-        if (shell.videoRendering || shell.pdfReport.isBusy()) {
-            return;
-        }
-        sendMessage({ msgType: 'exportVideo' });
-    }
-
-    function onExportPdf() {
-        if (shell.videoRendering || shell.pdfReport.isBusy()) {
-            return;
-        }
-        sendMessage({ msgType: 'exportPdf' });
-    }
-
-    // The selected frame as the editor shows it (grid and running lines as
-    // on screen), on grass, for the clipboard. The picture comes later; the
-    // editor stays usable meanwhile, and what is copied is the animation as
-    // it stood when the button was pressed.
-    function onTakeSnapshot() {
-        var animation = shell.animation;
-        var generator = shell.imageGenerator;
-        var height = SNAPSHOT_WIDTH / animation.aspectRatio;
-        generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(SNAPSHOT_WIDTH, false, runningLinesShown(), gridShown());
-        generator.getFrameImage(animation.frameManager.selectedFrame, function (dataUrl, refusal) {
-            if (!dataUrl) {
-                sendMessage({ msgType: 'snapshotImage', errorInfo: refusal });
-                return;
-            }
-            sendMessage({
-                msgType: 'snapshotImage',
-                frameWidth: SNAPSHOT_WIDTH,
-                frameHeight: height,
-                imageData: dataUrl
-            });
-        });
-    }
-
-    function onShowAboutInfo() {
-        sendMessage({ msgType: 'showAboutInfo' });
-    }
-
-    function onRotateAntiClockwise() {
-        shell.animation.rotateEntireAnimation(-ROTATION_STEP);
-    }
-
-    function onRotateClockwise() {
-        shell.animation.rotateEntireAnimation(ROTATION_STEP);
-    }
-
-    function onToggleGrid() {
-        shell.animation.toggleGrid();
-        shell.toolbar.setToggleGrid(gridShown());
-    }
-
-    function onToggleRunningLines() {
-        shell.animation.toggleRunningLines();
-        shell.toolbar.setToggleRunningLines(runningLinesShown());
-        redrawAnimationLayer();
-    }
-
-    function onToggleLogo() {
-        shell.animation.toggleLogo();
-        shell.toolbar.setToggleLogo(logoShown());
-    }
-
-    function onSelectLogo() {
-        sendMessage({ msgType: 'selectLogo' });
-    }
-
-    function onChooseBackground() {
-        window.BackgroundPicker(shell.animation.stage, shell.animation.sport);
-    }
-
-    // The picker has already drawn the chosen pitch.
-    function onBackgroundChosen(detail) {
-        shell.animation.sport = detail.sport;
-        followAnimationSport();
-    }
-
-    function onDeleteSelectedItems() {
-        shell.animation.frameManager.removeSelectedObjects();
-        shell.animation.drawingEditor.deleteSelected();
-    }
-
-    // The tool in hand again leaves it.
-    function onChooseDrawingTool(detail) {
-        shell.animation.drawingEditor.chooseTool(detail.kind, detail.style);
-        shell.drawingStrip.showTool(shell.animation.drawingEditor.tool());
-    }
-
-    function onGetTextForNote() {
-        sendMessage({ msgType: 'promptForDrawingNote', displayMessage: DRAWING_NOTE_PROMPT, defaultText: '' });
-    }
-
-    function onChangeDrawingSpan(detail) {
-        shell.animation.drawingEditor.changeSpan(detail.by, !!detail.atStart);
-    }
-
-    function onNextZoneFill() {
-        shell.animation.drawingEditor.nextZoneFill();
-    }
-
-    // The span and fill shown are those of a drawing selected alone.
-    function onDrawingSelectionChanged() {
-        var d = shell.animation.drawingLayer.selectedDrawing();
-        shell.drawingStrip.showSpan(d ? { first: d.first, last: d.last } : null);
-        shell.drawingStrip.showFill(d && d.kind === 'zone' ? d.fill : null);
-    }
-
-    function onSelectedItemsDragged(detail) {
-        shell.animation.drawingEditor.moveSelectedBy({ x: detail.dx, y: detail.dy });
-    }
-
-    function onItemSelectedAlone() {
-        shell.animation.drawingEditor.deselect();
-    }
-
-    function onNextDrawingColor() {
-        shell.drawingStrip.showColor(shell.animation.drawingEditor.nextColor());
-    }
-
-    function onIncreaseSelectedScale() {
-        shell.animation.frameManager.increaseSelectedScale();
-    }
-
-    function onDecreaseSelectedScale() {
-        shell.animation.frameManager.decreaseSelectedScale();
-    }
-
-    // The kit colours offered are a player's; the one the palette would
-    // give the next player comes first.
-    function onChooseTeam() {
-        var button = shell.itemPicker.buttonFor(TEAM_ITEM_TYPE);
-        var player = button ? button.fieldItem :
-            new window.FieldItem(0, 0, 0, 'default', TEAM_ITEM_TYPE, 'default', 'default', 1);
-        window.TeamPicker(shell.animation.stage, shell.animation.sport,
-            { colors: player.availableCols1, color: player.getCol(1) });
-    }
-
-    // The team comes whole or not at all, numbered, at the player's own
-    // size, and selected alone so that it moves (or changes kit) as one.
-    function onAddTeam(detail) {
-        var players = window.Formations.placed(detail.formation, detail.half);
-        if (!mayGrow(players.length, 0)) {
-            return;
-        }
-        setSelected(shell.animation.animLayer.itemGroups(), false);
-        var team = players.map(function (player) {
-            return shell.animation.addItemLike({
-                type: TEAM_ITEM_TYPE, rotation: player.rotation, scale: 'default', col1: detail.color,
-                col2: detail.color, text: '', shortLabel: player.shortLabel
-            }, player);
-        });
-        setSelected(team, true);
-    }
-
-    function onAddFrameCaption() {
-        sendMessage({
-            msgType: 'promptForFrameLabel',
-            displayMessage: FRAME_CAPTION_PROMPT,
-            defaultText: shell.animation.animLayer.getFrameText()
-        });
-    }
-
-    function selectedGroups() {
-        return shell.animation.animLayer.itemGroups().filter(function (group) {
-            return group.isSelected;
-        });
-    }
-
-    function setSelected(groups, selected) {
-        groups.forEach(function (group) {
-            group.selectFunc(selected);
-        });
-        redrawAnimationLayer();
-    }
-
-    // The drawings shown in the frame too.
-    function onSelectAllItems() {
-        setSelected(shell.animation.animLayer.itemGroups(), true);
-        shell.animation.drawingEditor.selectAll();
-    }
-
-    // The selected items and the selected drawings are copied together,
-    // each replacing what was copied before.
-    function onCopySelectedItems() {
-        var groups = selectedGroups();
-        var drawings = shell.animation.drawingEditor.copySelected();
-        if (groups.length > 0 || drawings.length > 0) {
-            shell.copiedItems = groups.map(function (group) { return group.getProperties(); });
-            shell.copiedDrawings = drawings;
-        }
-    }
-
-    // The copies stand a little below and right of the copied items (kept
-    // on the pitch), the same in every frame, and come selected alone.
-    function onPasteItems() {
-        var copied = shell.copiedItems || [];
-        var drawings = shell.copiedDrawings || [];
-        if (copied.length + drawings.length === 0) {
-            return;
-        }
-        // The copies are selected alone, drawings with items.
-        shell.animation.drawingEditor.paste(drawings);
-        if (copied.length === 0 || !mayGrow(copied.length, 0)) {
-            setSelected(shell.animation.animLayer.itemGroups(), false);
-            return;
-        }
-        setSelected(shell.animation.animLayer.itemGroups(), false);
-        var pasted = copied.map(function (props) {
-            var pos = {
-                x: Math.min(1, props.x + PASTE_OFFSET),
-                y: Math.min(1, props.y + PASTE_OFFSET)
-            };
-            return shell.animation.addItemLike(props, pos);
-        });
-        setSelected(pasted, true);
-    }
-
-    // (dx, dy): screen pixels; the pitch may be turned, and items are kept
-    // on it. The selected drawings go along.
-    function onNudgeSelectedItems(detail) {
-        var layer = shell.animation.animLayer;
-        var d = window.rotatePos({ x: detail.dx, y: detail.dy }, -layer.rotation());
-        var groups = selectedGroups();
-        shell.animation.drawingEditor.moveSelectedBy(d);
-        if (groups.length === 0) {
-            return;
-        }
-        groups.forEach(function (group) {
-            var item = group.getFieldItem().group;
-            var to = layer.clipToBounds({ x: item.x() + d.x, y: item.y() + d.y });
-            group.updatePosition(to, group.getItemRotation());
-            group.setControlsPosition();
-        });
-        shell.animation.frameManager.saveFrame();
-        shell.animation.frameManager.updateRunningLines(shell.animation.frameManager.selectedFrame);
-        redrawAnimationLayer();
-    }
-
-    // (-180, 180], as the rotate handle turns items.
-    function normalRotation(degrees) {
-        var r = degrees % 360;
-        if (r > 180) {
-            r -= 360;
-        } else if (r <= -180) {
-            r += 360;
-        }
-        return r;
-    }
-
-    // `degrees`: clockwise on screen. Items that do not turn (balls,
-    // markers, rings) stay as they are.
-    function onTurnSelectedItems(detail) {
-        var groups = selectedGroups().filter(function (group) {
-            return group.getFieldItem().canRotate;
-        });
-        if (groups.length === 0 || typeof detail.degrees !== 'number') {
-            return;
-        }
-        groups.forEach(function (group) {
-            group.updatePosition(group.getPosAbs(), normalRotation(group.getItemRotation() + detail.degrees));
-            group.setControlsPosition();
-        });
-        shell.animation.frameManager.saveFrame();
-        shell.animation.frameManager.updateRunningLines(shell.animation.frameManager.selectedFrame);
-        redrawAnimationLayer();
-    }
-
-    // The first colours of the selected items that have colours, each once,
-    // in the order their items are stacked.
-    function coloursOfSelection(groups) {
-        var colours = [];
-        groups.forEach(function (group) {
-            (group.getFieldItem().availableCols1 || []).forEach(function (colour) {
-                if (colours.indexOf(colour) === -1) {
-                    colours.push(colour);
-                }
-            });
-        });
-        return colours.slice(0, window.createColorChooser.MAX_COLORS);
-    }
-
-    function colouredSelection() {
-        return selectedGroups().filter(function (group) {
-            return group.getFieldItem().nColors > 0;
-        });
-    }
-
-    // The colour chooser for every selected item with a colour, offering
-    // the colours any of them can take; it grows from the middle of them.
-    function onColorSelectedItems() {
-        var groups = colouredSelection();
-        var colours = coloursOfSelection(groups);
-        if (colours.length === 0) {
-            return;
-        }
-        var layer = shell.animation.animLayer;
-        var sum = { x: 0, y: 0 };
-        groups.forEach(function (group) {
-            var at = window.layerPosToStage(group.getPosAbs(), layer);
-            sum.x += at.x;
-            sum.y += at.y;
-        });
-        var start = { x: sum.x / groups.length, y: sum.y / groups.length };
-        window.createColorChooser(shell.animation.stage, start, CHOOSER_START_RADIUS, colours, function (colour) {
-            window.myDispatchEvent('recolorSelectedItems', { color: colour });
-        }, redrawAnimationLayer);
-    }
-
-    // Each selected item whose kind offers the colour takes it, as its
-    // colour button would give it; the others keep theirs. One step.
-    function onRecolorSelectedItems(detail) {
-        var types = [];
-        colouredSelection().forEach(function (group) {
-            var item = group.getFieldItem();
-            if ((item.availableCols1 || []).indexOf(detail.color) === -1) {
-                return;
-            }
-            group.setColor(detail.color, 1);
-            if (types.indexOf(item.type) === -1) {
-                types.push(item.type);
-            }
-        });
-        types.forEach(function (type) {
-            window.myDispatchEvent('setItemDefaultColor', { itemType: type, color: detail.color, colNumber: 1 });
-        });
-        redrawAnimationLayer();
-    }
-
-    // Escape leaves an open overlay unchanged; with none open it clears the
-    // selection.
-    function onEscapePressed() {
-        if (shell.overlayOpen) {
-            window.myDispatchEvent('closeOverlays', {});
-        } else if (shell.animation.playbackManager.isPlaying) {
-            window.myDispatchEvent('stop', {});
-        } else {
-            setSelected(shell.animation.animLayer.itemGroups(), false);
-            shell.animation.drawingEditor.leaveTool();
-            shell.animation.drawingEditor.deselect();
-            shell.drawingStrip.showTool(null);
-        }
-    }
-
-    function onRedrawControls() {
-        shell.toolbar.layer.batchDraw();
-        shell.itemPicker.layer.batchDraw();
-        shell.timeline.layer.batchDraw();
-    }
-
-    // An overlay is open: nothing else may take input, not even the
-    // timeline.
-    function onDisableControls() {
-        shell.overlayOpen = true;
-        shell.keyboard.setOverlayOpen(true);
-        setListening(['timeline'], false);
-        window.myDispatchEvent('disableNonTimelineControls', {});
-    }
-
-    // Playback raises this alone, so the timeline's stop button stays live.
-    // A drawing tool does not outlast it: the items listen again after.
-    function onDisableNonTimelineControls() {
-        shell.animation.drawingEditor.leaveTool();
-        shell.drawingStrip.showTool(null);
-        setListening(['toolbar', 'itemPicker', 'animation', 'background'], false);
-        window.Button.hideTooltip();
-        shell.toolbar.leaveAll();
-    }
-
-    function onEnableControls() {
-        shell.overlayOpen = false;
-        shell.keyboard.setOverlayOpen(false);
-        setListening(['timeline', 'toolbar', 'itemPicker', 'animation', 'background'], true);
-        // A layer that was deaf through a resize has an empty hit graph:
-        // the bare pitch would not take a click until the next redraw.
-        shell.animation.bgLayer.draw();
-        shell.animation.animLayer.draw();
-        window.myDispatchEvent('redrawControls', {});
-    }
-
-    // The shell's handlers, in the order of the event catalogue, then those
-    // of the editing keys. The item picker registers its own two
-    // (setItemDefaultColor, setItemDefaultScale); the overlays listen for
-    // closeOverlays. `edits`: the animation may have changed, to be
-    // recorded for undo once the handler is done; `selects`: another frame
-    // is shown (recordSelection).
-    var PAGE_EVENTS = [
-        { name: 'addItem', handle: onAddItem, edits: true },
-        { name: 'play', handle: onPlay },
-        { name: 'stop', handle: onStop },
-        { name: 'togglePause', handle: onTogglePause },
-        { name: 'setPlaybackSpeed', handle: onSetPlaybackSpeed },
-        { name: 'toggleLoop', handle: onToggleLoop },
-        { name: 'scrubTimeline', handle: onScrubTimeline },
-        { name: 'scrubEnded', handle: onScrubEnded },
-        { name: 'playbackEnded', handle: onPlaybackEnded },
-        { name: 'updateTimelineProgress', handle: onUpdateTimelineProgress },
-        { name: 'drawFrame', handle: onDrawFrame },
-        { name: 'getLabelForItem', handle: onGetLabelForItem, edits: true },
-        { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
-        { name: 'selectedFrame', handle: onSelectedFrame, selects: true },
-        { name: 'addFrame', handle: onAddFrame, edits: true },
-        { name: 'removeFrame', handle: onRemoveFrame, edits: true },
-        { name: 'holdStep', handle: onHoldStep, edits: true },
-        { name: 'newAnimation', handle: onNewAnimation },
-        { name: 'saveAnimation', handle: onSaveAnimation },
-        { name: 'openAnimation', handle: onOpenAnimation },
-        { name: 'errorOpeningFile', handle: onErrorOpeningFile },
-        { name: 'exportVideo', handle: onExportVideo },
-        { name: 'exportPdf', handle: onExportPdf },
-        { name: 'takeSnapshot', handle: onTakeSnapshot },
-        { name: 'showAboutInfo', handle: onShowAboutInfo },
-        { name: 'rotateAntiClockwise', handle: onRotateAntiClockwise, edits: true },
-        { name: 'rotateClockwise', handle: onRotateClockwise, edits: true },
-        { name: 'toggleGrid', handle: onToggleGrid, edits: true },
-        { name: 'toggleRunningLines', handle: onToggleRunningLines, edits: true },
-        { name: 'toggleLogo', handle: onToggleLogo, edits: true },
-        { name: 'selectLogo', handle: onSelectLogo },
-        { name: 'chooseBackground', handle: onChooseBackground },
-        { name: 'backgroundChosen', handle: onBackgroundChosen, edits: true },
-        { name: 'deleteSelectedItems', handle: onDeleteSelectedItems, edits: true },
-        { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale, edits: true },
-        { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale, edits: true },
-        { name: 'addFrameCaption', handle: onAddFrameCaption, edits: true },
-        { name: 'chooseTeam', handle: onChooseTeam },
-        { name: 'addTeam', handle: onAddTeam, edits: true },
-        { name: 'redrawControls', handle: onRedrawControls },
-        { name: 'disableControls', handle: onDisableControls },
-        { name: 'disableNonTimelineControls', handle: onDisableNonTimelineControls },
-        { name: 'enableControls', handle: onEnableControls },
-        { name: 'undo', handle: onUndo },
-        { name: 'redo', handle: onRedo },
-        { name: 'selectAllItems', handle: onSelectAllItems },
-        { name: 'copySelectedItems', handle: onCopySelectedItems },
-        { name: 'pasteItems', handle: onPasteItems, edits: true },
-        { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },
-        { name: 'turnSelectedItems', handle: onTurnSelectedItems, edits: true },
-        { name: 'colorSelectedItems', handle: onColorSelectedItems },
-        { name: 'recolorSelectedItems', handle: onRecolorSelectedItems, edits: true },
-        { name: 'escapePressed', handle: onEscapePressed },
-        { name: 'chooseDrawingTool', handle: onChooseDrawingTool },
-        { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
-        { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
-        { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
-        { name: 'nextZoneFill', handle: onNextZoneFill, edits: true },
-        { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged },
-        { name: 'selectedItemsDragged', handle: onSelectedItemsDragged },
-        { name: 'itemSelectedAlone', handle: onItemSelectedAlone }
-    ];
+    // The command tables, by subsystem (shell/commands/), each row run
+    // through the undo recorder. Each event has one row, so the order in
+    // which the tables are installed changes nothing. The item picker
+    // registers its own two (setItemDefaultColor, setItemDefaultScale); the
+    // overlays listen for closeOverlays.
+    var COMMAND_TABLES = ['PlaybackCommands', 'FrameCommands', 'ItemCommands', 'DrawingCommands', 'FileCommands',
+        'ExportCommands', 'ViewCommands'];
 
     function installPageEventHandlers() {
-        for (var i = 0; i < PAGE_EVENTS.length; i++) {
-            document.addEventListener(PAGE_EVENTS[i].name, detailHandler(PAGE_EVENTS[i]), false);
-        }
+        COMMAND_TABLES.forEach(function (table) {
+            steps.rows(window[table]).forEach(function (entry) {
+                document.addEventListener(entry.name, detailHandler(entry), false);
+            });
+        });
     }
 
     function detailHandler(entry) {
@@ -1448,6 +684,7 @@
         laidOutFor = viewportSize();
         shell.sizes = windowSizes();
         shell.recorder = new window.UndoRecorder(shell);
+        steps = new window.ShellSteps(shell);
         createComponents();
         connectSlots();
         prepareReportLogo();

@@ -1,0 +1,60 @@
+// The page events of the exports: a video and a PDF report (asked of the
+// host) and a snapshot of the selected frame for the clipboard.
+// Each row: `name`, the page event; `handle(shell, steps, detail)`, run
+// through the undo recorder (app.js binds the shell and its steps);
+// `edits`: the animation may have changed, to be recorded for undo once the
+// handler is done.
+(function (window) {
+    'use strict';
+
+    var SNAPSHOT_WIDTH = 1024;
+
+    // While an export is being drawn (the coach pressed again before the
+    // page heard of a cancel) the press is dropped rather than starting a
+    // second export over the first. A cancelled export is over at once: the
+    // picture it may still have in the generator delays the next export's
+    // first by that picture only.
+    function onExportVideo(shell, steps) {
+        if (shell.videoRendering || shell.pdfReport.isBusy()) {
+            return;
+        }
+        shell.sendMessage({ msgType: 'exportVideo' });
+    }
+
+    function onExportPdf(shell, steps) {
+        if (shell.videoRendering || shell.pdfReport.isBusy()) {
+            return;
+        }
+        shell.sendMessage({ msgType: 'exportPdf' });
+    }
+
+    // The selected frame as the editor shows it (grid and running lines as
+    // on screen), on grass, for the clipboard. The picture comes later; the
+    // editor stays usable meanwhile, and what is copied is the animation as
+    // it stood when the button was pressed.
+    function onTakeSnapshot(shell, steps) {
+        var animation = shell.animation;
+        var generator = shell.imageGenerator;
+        var height = SNAPSHOT_WIDTH / animation.aspectRatio;
+        generator.loadAnimation(animation.saveToString());
+        generator.configureAnimation(SNAPSHOT_WIDTH, false, steps.runningLinesShown(), steps.gridShown());
+        generator.getFrameImage(animation.frameManager.selectedFrame, function (dataUrl, refusal) {
+            if (!dataUrl) {
+                shell.sendMessage({ msgType: 'snapshotImage', errorInfo: refusal });
+                return;
+            }
+            shell.sendMessage({
+                msgType: 'snapshotImage',
+                frameWidth: SNAPSHOT_WIDTH,
+                frameHeight: height,
+                imageData: dataUrl
+            });
+        });
+    }
+
+    window.ExportCommands = [
+        { name: 'exportVideo', handle: onExportVideo },
+        { name: 'exportPdf', handle: onExportPdf },
+        { name: 'takeSnapshot', handle: onTakeSnapshot }
+    ];
+}(window));
