@@ -5,10 +5,10 @@
 //
 // Everything `main` keeps lives in one page-wide record, `window.pageShell`
 // (also returned by `main`): the sport, the layout constants and area sizes,
-// the components, the bridge state, the video-export break flag and the
-// report logo. Components never reach into it; they raise page events. It is
-// public so that the page tests, and anyone debugging the page, can see the
-// shell's state and call its bridge functions.
+// the components (the video export's pictures among them), the bridge
+// state and the report logo. Components never reach into it; they raise
+// page events. It is public so that the page tests, and anyone debugging
+// the page, can see the shell's state and call its bridge functions.
 (function (window, document, Kinetic) {
     'use strict';
 
@@ -103,8 +103,8 @@
 
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer), the image generator
-    // (with its own off-screen animation) and the report builder that draws
-    // through it.
+    // (with its own off-screen animation), the report builder that draws
+    // through it, and the video export's pictures drawn through it too.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
@@ -117,6 +117,7 @@
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = new window.PdfReport(shell.imageGenerator, loadPdfLibrary,
             window.createReportFonts(REPORT_FONTS).load);
+        shell.videoPictures = new window.VideoPictureStream(shell.animation, shell.imageGenerator, sendMessage);
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
     }
@@ -329,34 +330,16 @@
     function onExportVideoResponse(message) {
         var width = parseInt(message.frameWidth, 10);
         var rate = parseInt(message.frameRate, 10);
-        saveToVideo(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message);
+        shell.videoPictures.start(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message,
+            { runningLines: steps.runningLinesShown(), grid: steps.gridShown() });
     }
 
-    // The host has stopped the export: a picture being drawn is not sent,
-    // and a chain waiting for the host is let go.
     function onBreakVideoExport() {
-        shell.breakVideoExport = true;
-        if (shell.pictureSocket) {
-            shell.pictureSocket.close();
-        }
-        var chain = shell.videoChain;
-        if (chain) {
-            shell.videoChain = null;
-            shell.videoRendering = false;
-            chain.release();
-        }
+        shell.videoPictures.stop();
     }
 
-    // The host has taken picture `frameNumber`: the next one is drawn. An
-    // answer about any other picture (of an export already over) is stale.
     function onVideoFrameWritten(message) {
-        var chain = shell.videoChain;
-        if (!chain || parseInt(message.frameNumber, 10) !== shell.frameCounter) {
-            return;
-        }
-        shell.videoChain = null;
-        shell.frameCounter += 1;
-        chain.next(shell.videoTimes[shell.frameCounter], sendVideoPicture);
+        shell.videoPictures.pictureTaken(message);
     }
 
     // The coach cancelled the report: no more of it is drawn.
@@ -392,104 +375,6 @@
         { msgType: 'newAnimationResponse', handle: onNewAnimationResponse },
         { msgType: 'requestAnimationText', handle: onRequestAnimationText }
     ];
-
-    // ---- Video export ---------------------------------------------------
-
-    // The video's pictures, one at a time: each is sent to the host, and the
-    // next is drawn only once the host says it has taken it
-    // ("videoFrameWritten"), whether that answer comes inside the send or
-    // later. So at most one picture is on its way, and a "breakVideoExport"
-    // stops the export before another is drawn. The animation is copied into the image
-    // generator as it stands now, so the coach may go on editing meanwhile.
-    // An answer that comes while an earlier export's pictures are still
-    // being drawn is dropped: the two would share the one picture counter.
-    // Everything is drawn at the picture's own size, so a larger video is
-    // sharper rather than enlarged. Pictures go as the canvas's pixels where
-    // the host asks for them (`request`'s pictureForm): a JPEG cost the page more to
-    // encode than the host to use them as they are, and the host as much
-    // again to decode. A socket is connected to before the first picture is
-    // drawn, and nothing is drawn meanwhile.
-    function saveToVideo(width, rate, request) {
-        if (shell.videoRendering) {
-            return;
-        }
-        var animation = shell.animation;
-        var generator = shell.imageGenerator;
-        var text = animation.saveToString();
-        var lines = steps.runningLinesShown();
-        var grid = steps.gridShown();
-        var start = function (form) {
-            if (shell.breakVideoExport) {
-                shell.videoRendering = false;
-                return;
-            }
-            generator.loadAnimation(text);
-            generator.configureAnimation(width, false, lines, grid);
-            (form === 'jpeg' ? generator.getImage : generator.getPixels).call(generator, 0, sendVideoPicture);
-        };
-        shell.breakVideoExport = false;
-        shell.frameCounter = 0;
-        shell.videoWidth = width;
-        shell.videoRate = rate;
-        // The host counts the pictures by frameNumber up to nFrames, the
-        // last frame's picture, which it holds.
-        shell.videoTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
-        shell.nFrames = shell.videoTimes.length - 1;
-        shell.videoRendering = true;
-        // For the title card, which the host draws.
-        shell.videoClubLogo = animation.shownClubLogo();
-        if (shell.pictureSocket) {
-            shell.pictureSocket.close();
-        }
-        shell.pictureSocket = null;
-        if (request.pictureForm === 'socket') {
-            shell.pictureSocket = window.createPictureSocket(request.pictureSocket, request.pictureToken,
-                function (opened) { start(opened ? 'socket' : 'jpeg'); });
-        } else {
-            start(request.pictureForm === 'pixels' ? 'pixels' : 'jpeg');
-        }
-    }
-
-    // The picture is canvas pixels or a JPEG data URL (sent as `pixels` or
-    // `imageData`). A drill the generator refused ends the export with the reason. The
-    // chain is held for the host's answer before the picture is sent: the
-    // answer may come inside the send.
-    function sendVideoPicture(pixels, refusal) {
-        if (shell.breakVideoExport) {
-            shell.videoRendering = false;
-            return;
-        }
-        if (!pixels) {
-            shell.videoRendering = false;
-            sendMessage({ msgType: 'writeVideoFrame', frameNumber: shell.frameCounter, nFrames: shell.nFrames,
-                errorInfo: refusal });
-            return;
-        }
-        var last = shell.frameCounter >= shell.nFrames;
-        if (last) {
-            shell.videoRendering = false;
-        } else {
-            shell.videoChain = shell.imageGenerator.holdChain();
-        }
-        var picture = {
-            msgType: 'writeVideoFrame',
-            frameWidth: shell.videoWidth,
-            frameHeight: shell.videoWidth / shell.animation.aspectRatio,
-            frameNumber: shell.frameCounter,
-            nFrames: shell.nFrames,
-            frameRate: shell.videoRate
-        };
-        if (shell.frameCounter === 0 && shell.videoClubLogo) {
-            picture.clubLogo = shell.videoClubLogo;
-        }
-        if (typeof pixels === 'string' || !shell.pictureSocket) {
-            picture[typeof pixels === 'string' ? 'imageData' : 'pixels'] = pixels;
-            sendMessage(picture);
-        } else if (!shell.pictureSocket.send(picture, pixels)) {
-            // The host has closed it, and ends the export through the bridge.
-            onBreakVideoExport();
-        }
-    }
 
     // ---- Picture export -------------------------------------------------
 
@@ -636,21 +521,8 @@
             minAppWidth: MIN_APP_WIDTH,
             minAppHeight: MIN_APP_HEIGHT,
             sizes: null,
-            breakVideoExport: false,
-            // The video export's picture counter and last picture number,
-            // the moment of each picture, whether its pictures are being
-            // drawn, and the club logo its title card shows ('' for none).
-            frameCounter: 0,
-            nFrames: 0,
-            videoTimes: [],
-            videoRendering: false,
-            // The image generator's chain, held while the host takes a
-            // picture, and the socket the pictures go through, if any.
-            videoChain: null,
-            pictureSocket: null,
             // The host's open being answered (onOpenAnimationResponse).
             openingId: undefined,
-            videoClubLogo: '',
             logoDataUrl: '',
             logoWidth: 0,
             logoHeight: 0,
@@ -663,6 +535,8 @@
             animation: null,
             imageGenerator: null,
             pdfReport: null,
+            // The video export's pictures (VideoPictureStream.js).
+            videoPictures: null,
             keyboard: null,
             history: null,
             // Every handler runs through it (UndoRecorder.js).

@@ -291,7 +291,7 @@ private slots:
         QTest::mouseClick(m_window->findChild<QProgressDialog *>()->findChild<QPushButton *>(), Qt::LeftButton);
         const int taken = pictures();
         QTRY_COMPARE(finished.size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.videoRendering || pageShell.imageGenerator.isBusy()").toBool(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!js("pageShell.videoPictures.drawing || pageShell.imageGenerator.isBusy()").toBool(), 20000);
         QVERIFY2(pictures() <= taken + 1, qPrintable(QString("%1 pictures sent after the cancel").arg(pictures() - taken)));
         QCOMPARE(finished[0][0].toString(), QString());
         QCOMPARE(VideoProbe::problem(path, 640, 480, 15 + taken), QString());

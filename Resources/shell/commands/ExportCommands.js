@@ -15,14 +15,14 @@
     // picture it may still have in the generator delays the next export's
     // first by that picture only.
     function onExportVideo(shell, steps) {
-        if (shell.videoRendering || shell.pdfReport.isBusy()) {
+        if (shell.videoPictures.drawing || shell.pdfReport.isBusy()) {
             return;
         }
         shell.sendMessage({ msgType: 'exportVideo' });
     }
 
     function onExportPdf(shell, steps) {
-        if (shell.videoRendering || shell.pdfReport.isBusy()) {
+        if (shell.videoPictures.drawing || shell.pdfReport.isBusy()) {
             return;
         }
         shell.sendMessage({ msgType: 'exportPdf' });

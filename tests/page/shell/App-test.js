@@ -37,7 +37,7 @@ test('page commands become host messages; host messages reach the page, unknown 
     pageShell.sendMessage('not a message');
     pageShell.connectSlots();
     cppInterface.emitToPage({ msgType: 'BreakVideoExport' });
-    assert.equal(pageShell.breakVideoExport, false, 'a message type differing in case only is unknown');
+    assert.equal(pageShell.videoPictures.stopped, false, 'a message type differing in case only is unknown');
     openInEditor(NEW_DRILL);
     assert.equal(sentOfType('animationReset').length, 1, 'connecting again does not deliver a message twice');
 });
@@ -194,7 +194,7 @@ test('regression: every export of a drill the generator refuses ends with the re
     var capture = generator.hiddenAnimation() && generator.capture;
     var drawn = 0;
     generator.capture = function () { drawn += 1; return capture.apply(generator, arguments); };
-    done.cleanup(function () { delete generator.capture; pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    done.cleanup(function () { delete generator.capture; pageShell.videoPictures.stopped = false; openInEditor(NEW_DRILL); });
     openInEditor(bigDrill(1, 500));
     editor.frameManager.addFrame();  // past the limit, as no command makes it
     var why = 'The drill could not be drawn: Member "nFrames" must be a whole number from 1 to 500';
@@ -208,7 +208,7 @@ test('regression: every export of a drill the generator refuses ends with the re
         var received = sent().filter(function (m) { return answers.indexOf(m.msgType) !== -1 || m.msgType === 'errorOpeningFile'; });
         assert.deepEqual(received.map(function (m) { return [m.msgType, m.errorInfo, m.imageData || m.pdfData || '']; }),
             answers.map(function (type) { return [type, why, '']; }), 'each with the reason, none with a picture');
-        assert.deepEqual([drawn, pageShell.videoRendering, pageShell.pdfReport.isBusy()], [0, false, false], 'nothing drawn, all over');
+        assert.deepEqual([drawn, pageShell.videoPictures.drawing, pageShell.pdfReport.isBusy()], [0, false, false], 'nothing drawn, all over');
         done();
     }, 10000);
 }, 20000);
@@ -290,7 +290,7 @@ test('the video export stops at its first picture when the host breaks it off, w
     done.cleanup(function () {
         window.WebSocket = realSocket;
         cppInterface.clearReplies();
-        pageShell.breakVideoExport = false;
+        pageShell.videoPictures.stopped = false;
         openInEditor(NEW_DRILL);
     });
     // Steps of half a second and two: 8 and 30 pictures, and the last frame's, which the host's
@@ -310,11 +310,11 @@ test('the video export stops at its first picture when the host breaks it off, w
         cppInterface.emitToPage({ msgType: 'exportVideoResponse', pictureForm: 'pixels' });
         myDispatchEvent('exportVideo', {});
         assert.equal(sentOfType('exportVideo').length, 0, 'the button dropped while drawing');
-        var ended = function () { return !pageShell.videoRendering && !pageShell.imageGenerator.isBusy(); };
+        var ended = function () { return !pageShell.videoPictures.drawing && !pageShell.imageGenerator.isBusy(); };
         waitFor('the chain to end', ended, done, function () {
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
-                .concat([pageShell.breakVideoExport]), [[0, 38, 640, 480], true], 'one picture of the 39');
+                .concat([pageShell.videoPictures.stopped]), [[0, 38, 640, 480], true], 'one picture of the 39');
             assert.ok(row[1](pictures[0]), 'a picture asked for as ' + JSON.stringify(row[0]) + ': ' + Object.keys(pictures[0]));
             next(i + 1);
         }, 60000);
@@ -333,7 +333,7 @@ function expectPicturesAcknowledged(mode) {
 // Mended: with answers that came later the page drew on after a cancel, the host's break coming
 // behind pictures already drawn; without answers at all nothing bounded the pictures on their way.
 test('regression: a break stops the video within one picture, and a snapshot asked for meanwhile waits its turn', function (done) {
-    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.videoPictures.stopped = false; openInEditor(NEW_DRILL); });
     openInEditor(drillText({ nFrames: 3, frameText: ['x', 'y', 'z'] }));
     cppInterface.clearReceivedMessages();
     expectPicturesAcknowledged('held');
@@ -348,7 +348,7 @@ test('regression: a break stops the video within one picture, and a snapshot ask
             // The host's answer to the second picture, which crossed the break, is stale.
             assert.equal(cppInterface.releaseReplies(), 1);
             waitFor('the snapshot', function () { return sentOfType('snapshotImage').length === 1; }, done, function () {
-                assert.deepEqual([pictures(), pageShell.videoRendering, pageShell.imageGenerator.isBusy()], [2, false, false]);
+                assert.deepEqual([pictures(), pageShell.videoPictures.drawing, pageShell.imageGenerator.isBusy()], [2, false, false]);
                 done();
             }, 20000);
         }, 20000);
@@ -406,7 +406,7 @@ test('regression: a label answered after the coach added an item, or inside anot
 
 // The host draws the title card: the club logo the pitch shows comes with the first picture, and only then.
 test('the video\'s first picture carries the club logo the drill shows, none when hidden or the page\'s own', function (done) {
-    done.cleanup(function () { cppInterface.clearReplies(); pageShell.breakVideoExport = false; openInEditor(NEW_DRILL); });
+    done.cleanup(function () { cppInterface.clearReplies(); pageShell.videoPictures.stopped = false; openInEditor(NEW_DRILL); });
     expectPicturesAcknowledged('nested');
     var canvas = document.createElement('canvas');
     canvas.width = 8;
@@ -431,7 +431,7 @@ test('the video\'s first picture carries the club logo the drill shows, none whe
             background: { type: 'fullField', showStripes: true, showLogo: row.showLogo, logoImage: row.logoImage } }));
         cppInterface.clearReceivedMessages();
         cppInterface.emitToPage({ msgType: 'exportVideoResponse', frameWidth: '320', frameRate: '1' });
-        waitFor('both pictures', function () { return !pageShell.videoRendering; }, done, function () {
+        waitFor('both pictures', function () { return !pageShell.videoPictures.drawing; }, done, function () {
             var pictures = sentOfType('writeVideoFrame');
             assert.equal(pictures.length, 2, row.name);
             got.push([row.name, pictures[0].clubLogo, pictures[1].clubLogo]);
