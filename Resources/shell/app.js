@@ -5,8 +5,8 @@
 //
 // Everything `main` keeps lives in one page-wide record, `window.pageShell`
 // (also returned by `main`): the sport, the layout constants and area sizes,
-// the components (the video export's pictures among them), the bridge
-// state and the report logo. Components never reach into it; they raise
+// the components (the video export's pictures and the report logo among
+// them) and the bridge state. Components never reach into it; they raise
 // page events. It is public so that the page tests, and anyone debugging
 // the page, can see the shell's state and call its bridge functions.
 (function (window, document, Kinetic) {
@@ -24,12 +24,6 @@
     var STRIP_HEIGHT = 45;
     var ITEM_PICKER_WIDTH = 135;
 
-    var REPORT_LOGO_SRC = 'logos/playvane256.png';
-    var REPORT_LOGO_CONTAINER = 'offscreenContainer1';
-    var REPORT_LOGO_BACKING = 'white';
-    // A JPEG, because PNG pictures come out washed out in the PDF report.
-    var REPORT_LOGO_MIME_TYPE = 'image/jpeg';
-    var REPORT_LOGO_QUALITY = 1.0;
     var PDF_LIBRARY = 'jspdf.js';
     var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
@@ -104,7 +98,8 @@
     // One line per component, in this order: the toolbar, the item picker,
     // the timeline, the animation (in animContainer), the image generator
     // (with its own off-screen animation), the report builder that draws
-    // through it, and the video export's pictures drawn through it too.
+    // through it, the video export's pictures drawn through it too, and the
+    // report's logo.
     function createComponents() {
         var s = shell.sizes;
         shell.toolbar = new window.Toolbar(s.toolbarWidth, s.toolbarHeight);
@@ -118,6 +113,7 @@
         shell.pdfReport = new window.PdfReport(shell.imageGenerator, loadPdfLibrary,
             window.createReportFonts(REPORT_FONTS).load);
         shell.videoPictures = new window.VideoPictureStream(shell.animation, shell.imageGenerator, sendMessage);
+        shell.reportLogo = new window.ReportLogo();
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
     }
@@ -307,7 +303,7 @@
             // The host writes it in the coach's locale; this engine has
             // only its own fixed English form.
             date: message.date || new Date().toString(),
-            waitForLogo: whenReportLogoSettled
+            waitForLogo: function (callback) { shell.reportLogo.whenSettled(callback); }
         }, {
             progress: function (percent) {
                 sendMessage({ msgType: 'updatePdfProgress', progressPercent: percent });
@@ -442,67 +438,6 @@
         };
     }
 
-    // ---- Report logo ----------------------------------------------------
-
-    // Reports asked for before the logo has settled, waiting for it.
-    var reportLogoWaiters = [];
-
-    // Calls `callback` with the report logo ({dataUrl, width, height}), or
-    // with null when it could not be prepared, as soon as that is known.
-    function whenReportLogoSettled(callback) {
-        if (shell.reportLogoSettled) {
-            callback(reportLogo());
-        } else {
-            reportLogoWaiters.push(callback);
-        }
-    }
-
-    function reportLogo() {
-        if (!shell.logoDataUrl) {
-            return null;
-        }
-        return { dataUrl: shell.logoDataUrl, width: shell.logoWidth, height: shell.logoHeight };
-    }
-
-    function settleReportLogo() {
-        shell.reportLogoSettled = true;
-        var waiting = reportLogoWaiters;
-        reportLogoWaiters = [];
-        for (var i = 0; i < waiting.length; i++) {
-            waiting[i](reportLogo());
-        }
-    }
-
-    // The PDF report wants the product logo as a JPEG data URL on white; the
-    // picture is drawn once, on a throw-away stage, as soon as it has loaded.
-    // A logo that cannot load leaves the reports without one.
-    function prepareReportLogo() {
-        var picture = new window.Image();
-        picture.onerror = settleReportLogo;
-        picture.onload = function () {
-            var w = picture.width;
-            var h = picture.height;
-            shell.logoWidth = w;
-            shell.logoHeight = h;
-
-            var stage = new Kinetic.Stage({ container: REPORT_LOGO_CONTAINER, width: w, height: h });
-            var layer = new Kinetic.Layer();
-            layer.add(new Kinetic.Rect({ x: 0, y: 0, width: w, height: h, fill: REPORT_LOGO_BACKING }));
-            layer.add(new Kinetic.Image({ image: picture, x: 0, y: 0, width: w, height: h }));
-            stage.add(layer);
-            stage.toDataURL({
-                mimeType: REPORT_LOGO_MIME_TYPE,
-                quality: REPORT_LOGO_QUALITY,
-                callback: function (dataUrl) {
-                    shell.logoDataUrl = dataUrl;
-                    stage.destroy();
-                    settleReportLogo();
-                }
-            });
-        };
-        picture.src = REPORT_LOGO_SRC;
-    }
-
     // ---- Start ----------------------------------------------------------
 
     function main() {
@@ -523,10 +458,6 @@
             sizes: null,
             // The host's open being answered (onOpenAnimationResponse).
             openingId: undefined,
-            logoDataUrl: '',
-            logoWidth: 0,
-            logoHeight: 0,
-            reportLogoSettled: false,
             connected: false,
 
             toolbar: null,
@@ -535,8 +466,10 @@
             animation: null,
             imageGenerator: null,
             pdfReport: null,
-            // The video export's pictures (VideoPictureStream.js).
+            // The video export's pictures (VideoPictureStream.js) and the
+            // report's logo (ReportLogo.js).
             videoPictures: null,
+            reportLogo: null,
             keyboard: null,
             history: null,
             // Every handler runs through it (UndoRecorder.js).
@@ -561,7 +494,7 @@
         steps = new window.ShellSteps(shell);
         createComponents();
         connectSlots();
-        prepareReportLogo();
+        shell.reportLogo.prepare();
         window.addEventListener('resize', onWindowResize, false);
         window.addEventListener('error', reportUncaughtError, false);
         watchViewport();

@@ -70,7 +70,7 @@ function timeReport(done, then) {
         showRunningLines: true, showGrid: true, drillName: 'Bench drill', date: '7 December 2026, 18:04',
         captions: JSON.parse(drillText()).frameText,
         waitForLogo: function (callback) {
-            callback({ dataUrl: pageShell.logoDataUrl, width: pageShell.logoWidth, height: pageShell.logoHeight });
+            callback(pageShell.reportLogo.logo());
         }
     }, {
         progress: function () {},
@@ -84,7 +84,7 @@ function timeReport(done, then) {
 }
 
 test('a 24-frame report', function (done) {
-    waitFor('the report logo', function () { return pageShell.reportLogoSettled; }, done, function () {
+    waitFor('the report logo', function () { return pageShell.reportLogo.settled; }, done, function () {
         var totals = [];
         function run() {
             timeReport(done, function (total, waiting, dataUrl) {

@@ -807,7 +807,7 @@ private slots:
     void reportCancelledStopsDrawing()
     {
         openDrill(runningPlayer(120));
-        QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogo.settled").toBool(), 10000);
         js("window.drawn = 0; (function (g) { var capture = g.hiddenAnimation() && g.capture;"
            "  g.capture = function () { drawn += 1; return capture.apply(g, arguments); }; })(pageShell.imageGenerator)");
         const QString path = m_dir.filePath("cancelled.pdf");
@@ -849,7 +849,7 @@ private slots:
         if (replacing)
             writeFile(path, "an earlier report");
         openDrill(runningPlayer(frames, 0, rotation));
-        QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogoSettled").toBool(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(js("pageShell.reportLogo.settled").toBool(), 10000);
         auto replace = ModalDriver::answer<QMessageBox>([](QMessageBox *b) { b->button(QMessageBox::Yes)->click(); }, replacing ? 5000 : 0);
         // Typed without its extension, which the file gets (and the question about replacing it).
         QString offered;

@@ -134,7 +134,7 @@ test('regression: a resize refits every area; during playback the timeline keeps
 // Mended: a report asked for while one was drawn was never answered; the host waited for ever.
 test('regression: the report sends progress and the document; a second report meanwhile is refused at once', function (done) {
     done.cleanup(function () { openInEditor(NEW_DRILL); });
-    waitFor('the report logo', function () { return pageShell.reportLogoSettled; }, done, function () {
+    waitFor('the report logo', function () { return pageShell.reportLogo.settled; }, done, function () {
         openInEditor(drillText({ nFrames: 3, frameText: ['', '', ''] }));
         cppInterface.clearReceivedMessages();
         assert.equal(typeof window.jsPDF, 'undefined', 'the library comes with the first report, not with the editor');
