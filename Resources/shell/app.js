@@ -1,7 +1,7 @@
 // The page's composition root. `main` sizes the four visible areas, creates
-// the components in order, connects to the host's bridge object, holds the
-// handlers of the host's messages and installs the page events' command
-// tables (shell/commands/), every handler run through the undo recorder.
+// the components in order, connects to the host's bridge object, and runs
+// the host messages' and the page events' tables (shell/commands/), every
+// handler through the undo recorder.
 //
 // Everything `main` keeps lives in one page-wide record, `window.pageShell`
 // (also returned by `main`): the sport, the layout constants and area sizes,
@@ -13,7 +13,6 @@
     'use strict';
 
     var SPORT = 'gaa';
-    var SPORTS = ['gaa', 'soccer', 'rugby'];
     var MARGIN = 5;
     var MIN_APP_WIDTH = 200;
     var MIN_APP_HEIGHT = 150;
@@ -28,17 +27,15 @@
     var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
 
-    // The video's picture width and pictures per second (a step of a second
-    // has that many pictures, a held one more) when the host asks for no other.
-    var VIDEO_WIDTH = 640;
-    var VIDEO_FPS = 15;
-
     var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
     var ANIM_CONTAINER = 'animContainer';
 
     var shell = null;
     // The steps the handlers share (ShellSteps.js).
     var steps = null;
+    // The host messages' rows (shell/commands/HostMessages.js and
+    // HostExportMessages.js), bound to the shell and its steps.
+    var hostMessages = [];
 
     // ---- Layout ---------------------------------------------------------
 
@@ -199,219 +196,11 @@
         if (!message) {
             return;
         }
-        for (var i = 0; i < HOST_MESSAGES.length; i++) {
-            if (message.msgType === HOST_MESSAGES[i].msgType) {
-                shell.recorder.handleAndRecord(HOST_MESSAGES[i], message);
+        for (var i = 0; i < hostMessages.length; i++) {
+            if (message.msgType === hostMessages[i].msgType) {
+                shell.recorder.handleAndRecord(hostMessages[i], message);
             }
         }
-    }
-
-    // ---- Host messages --------------------------------------------------
-
-    function onFrameLabelResponse(message) {
-        shell.animation.setFrameText(message.text);
-        steps.redrawAnimationLayer();
-    }
-
-    function onItemLabelResponse(message) {
-        shell.animation.setItemLabel(parseInt(message.id, 10), message.text);
-        steps.redrawAnimationLayer();
-    }
-
-    function onDrawingNoteResponse(message) {
-        shell.animation.drawingEditor.addNote(message.text);
-    }
-
-    function onItemShortLabelResponse(message) {
-        shell.animation.setShortItemLabel(parseInt(message.id, 10), message.text);
-        steps.redrawAnimationLayer();
-    }
-
-    // A file that is not an animation is reported by loadFromString itself;
-    // the toggles and the timeline are refreshed either way and then show the
-    // unchanged animation.
-    // A file loaded is a fresh start: its own history, and the host takes
-    // it as the drill as saved.
-    // The answer, "animationReset" or "errorOpeningFile", carries the
-    // host's `openId`, so that the host knows which of its opens it ends
-    // whenever it arrives.
-    function onOpenAnimationResponse(message) {
-        shell.openingId = message.openId;
-        try {
-            var loaded = shell.animation.loadFromString(message.json);
-            steps.followAnimationSport();
-            steps.refreshToolbarToggles();
-            steps.updateTimelineFrameSettings();
-            if (loaded) {
-                shell.recorder.startHistory(message.json, message.openId);
-            }
-        } finally {
-            shell.openingId = undefined;
-        }
-    }
-
-    // The host's remembered sport, sent once the page has loaded and before
-    // any file named on the command line (whose sport then wins). An empty
-    // or unknown sport keeps the page's own.
-    function onStartAnimation(message) {
-        var sport = message.sport;
-        if (SPORTS.indexOf(sport) !== -1 && sport !== shell.animation.sport) {
-            steps.switchSport(sport);
-        }
-        shell.recorder.startHistory();
-    }
-
-    // New, once the host has made sure nothing unsaved is lost.
-    function onNewAnimationResponse() {
-        steps.clearAnimation();
-    }
-
-    // With the reason why saving it would be refused, if it would: the
-    // host's own Save, in its unsaved-changes question, must not write a
-    // file that no longer opens either.
-    function onRequestAnimationText() {
-        var message = steps.textMessage('animationText', shell.animation.saveToString());
-        message.saveProblem = window.Animation.savedTextProblem(message.strToSave);
-        sendMessage(message);
-    }
-
-    // The report of the animation as it stands now; the pictures follow one
-    // by one, and the host hears of each. A report that cannot be built
-    // still ends the host's export, with the reason instead of a document,
-    // rather than leaving its progress dialog waiting. So does one asked
-    // for while an earlier report is still being drawn.
-    function onExportPdfResponse(message) {
-        var animation = shell.animation;
-        // First: it stores what the editor shows into the model.
-        var text = animation.saveToString();
-        var captions = [];
-        for (var f = 0; f < animation.frameManager.nFrames; f++) {
-            captions.push(animation.frameManager.captionOf(f));
-        }
-        var refused = function (error) {
-            sendMessage({ msgType: 'writePdfData', pdfData: '',
-                errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
-        };
-        var started = shell.pdfReport.build({
-            animationText: text,
-            nFrames: animation.frameManager.nFrames,
-            rotated: animation.isRotated,
-            showRunningLines: steps.runningLinesShown(),
-            showGrid: steps.gridShown(),
-            drillName: message.drillName || '',
-            captions: captions,
-            // The host writes it in the coach's locale; this engine has
-            // only its own fixed English form.
-            date: message.date || new Date().toString(),
-            waitForLogo: function (callback) { shell.reportLogo.whenSettled(callback); }
-        }, {
-            progress: function (percent) {
-                sendMessage({ msgType: 'updatePdfProgress', progressPercent: percent });
-            },
-            // What the report's font could not print is the host's to tell.
-            finished: function (dataUrl, leftOut) {
-                sendMessage({ msgType: 'writePdfData', pdfData: dataUrl, leftOut: leftOut.join('') });
-            },
-            failed: refused
-        });
-        if (!started) {
-            refused();
-        }
-    }
-
-    // The host says in which form it takes the pictures: "pixels", the
-    // canvas's bytes as they are, in the message; "socket", the same bytes
-    // through the socket it names (PictureSocket.js), or a JPEG data URL
-    // where that cannot connect; or (by default) a JPEG data URL.
-    function onExportVideoResponse(message) {
-        var width = parseInt(message.frameWidth, 10);
-        var rate = parseInt(message.frameRate, 10);
-        shell.videoPictures.start(width > 0 ? width : VIDEO_WIDTH, rate > 0 ? rate : VIDEO_FPS, message,
-            { runningLines: steps.runningLinesShown(), grid: steps.gridShown() });
-    }
-
-    function onBreakVideoExport() {
-        shell.videoPictures.stop();
-    }
-
-    function onVideoFrameWritten(message) {
-        shell.videoPictures.pictureTaken(message);
-    }
-
-    // The coach cancelled the report: no more of it is drawn.
-    function onBreakPdfExport() {
-        shell.pdfReport.cancel();
-    }
-
-    // A new logo is meant to be seen: show it if it was hidden.
-    function onSetLogoImage(message) {
-        shell.animation.setLogoImage(message.image);
-        if (!steps.logoShown()) {
-            shell.animation.toggleLogo();
-        }
-        shell.toolbar.setToggleLogo(steps.logoShown());
-    }
-
-    // Tested in this order; the names differ, so at most one matches.
-    // `edits`: the animation may have changed, to be recorded for undo.
-    var HOST_MESSAGES = [
-        { msgType: 'frameLabelResponse', handle: onFrameLabelResponse, edits: true },
-        { msgType: 'itemLabelResponse', handle: onItemLabelResponse, edits: true },
-        { msgType: 'drawingNoteResponse', handle: onDrawingNoteResponse, edits: true },
-        { msgType: 'itemShortLabelResponse', handle: onItemShortLabelResponse, edits: true },
-        { msgType: 'openAnimationResponse', handle: onOpenAnimationResponse },
-        { msgType: 'exportPdfResponse', handle: onExportPdfResponse },
-        { msgType: 'exportVideoResponse', handle: onExportVideoResponse },
-        { msgType: 'breakVideoExport', handle: onBreakVideoExport },
-        { msgType: 'videoFrameWritten', handle: onVideoFrameWritten },
-        { msgType: 'breakPdfExport', handle: onBreakPdfExport },
-        { msgType: 'setLogoImage', handle: onSetLogoImage, edits: true },
-        { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
-        { msgType: 'startAnimation', handle: onStartAnimation },
-        { msgType: 'newAnimationResponse', handle: onNewAnimationResponse },
-        { msgType: 'requestAnimationText', handle: onRequestAnimationText }
-    ];
-
-    // ---- Picture export -------------------------------------------------
-
-    // One frame of the animation on display as a picture of the given width
-    // (the command line's picture export): frameNumber counts from 1, "0"
-    // meaning the selected frame. The answer is always "writePictureData",
-    // with the picture or with the reason there is none.
-    function onExportPictureResponse(message) {
-        var animation = shell.animation;
-        var frames = animation.frameManager.nFrames;
-        var frame = parseInt(message.frameNumber, 10);
-        var width = parseInt(message.frameWidth, 10);
-        if (frame === 0) {
-            frame = animation.frameManager.selectedFrame + 1;
-        }
-        if (!(frame >= 1 && frame <= frames)) {
-            sendMessage({ msgType: 'writePictureData', errorInfo: 'there is no frame ' + message.frameNumber +
-                ' in this drill, which has ' + frames + (frames === 1 ? ' frame.' : ' frames.') });
-            return;
-        }
-        if (!(width > 0)) {
-            sendMessage({ msgType: 'writePictureData', errorInfo: 'no picture is ' + message.frameWidth +
-                ' pixels wide.' });
-            return;
-        }
-        var generator = shell.imageGenerator;
-        generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(width, false, steps.runningLinesShown(), steps.gridShown());
-        generator.getFrameImage(frame - 1, function (dataUrl, refusal) {
-            if (!dataUrl) {
-                sendMessage({ msgType: 'writePictureData', errorInfo: refusal });
-                return;
-            }
-            sendMessage({
-                msgType: 'writePictureData',
-                frameWidth: width,
-                frameHeight: width / animation.aspectRatio,
-                frameNumber: frame,
-                imageData: dataUrl
-            });
-        });
     }
 
     // ---- Page events ----------------------------------------------------
@@ -492,6 +281,7 @@
         shell.sizes = windowSizes();
         shell.recorder = new window.UndoRecorder(shell);
         steps = new window.ShellSteps(shell);
+        hostMessages = steps.rows(window.HostMessages).concat(steps.rows(window.HostExportMessages));
         createComponents();
         connectSlots();
         shell.reportLogo.prepare();
