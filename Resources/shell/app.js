@@ -107,41 +107,12 @@
         shell.timelineScrub = window.createTimelineScrub(shell.timeline);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.imageGenerator = new window.ImageGenerator();
-        shell.pdfReport = new window.PdfReport(shell.imageGenerator, loadPdfLibrary,
+        shell.pdfReport = new window.PdfReport(shell.imageGenerator, window.createPdfLibrary(PDF_LIBRARY).load,
             window.createReportFonts(REPORT_FONTS).load);
         shell.videoPictures = new window.VideoPictureStream(shell.animation, shell.imageGenerator, sendMessage);
         shell.reportLogo = new window.ReportLogo();
         shell.keyboard = new window.Keyboard(document);
         shell.history = new window.EditHistory(HISTORY_MAX_BYTES);
-    }
-
-    // jsPDF, loaded from the page's resources at the first report. Reports
-    // asked for while it loads wait for it with the first.
-    var pdfLibraryWaiters = null;
-
-    function loadPdfLibrary(callback) {
-        if (window.jsPDF) {
-            callback(window.jsPDF);
-            return;
-        }
-        if (pdfLibraryWaiters) {
-            pdfLibraryWaiters.push(callback);
-            return;
-        }
-        pdfLibraryWaiters = [callback];
-        var script = document.createElement('script');
-        var settle = function () {
-            var waiters = pdfLibraryWaiters;
-            pdfLibraryWaiters = null;
-            if (!window.jsPDF) {
-                document.head.removeChild(script);
-            }
-            waiters.forEach(function (waiter) { waiter(window.jsPDF || null); });
-        };
-        script.onload = settle;
-        script.onerror = settle;
-        script.src = PDF_LIBRARY;
-        document.head.appendChild(script);
     }
 
     function onWindowResize() {
