@@ -26,7 +26,6 @@
     var PDF_LIBRARY = 'jspdf.js';
     var REPORT_FONTS = { normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/LiberationSans-Bold.ttf' };
 
-
     var HISTORY_MAX_BYTES = 32 * 1024 * 1024;
     var ANIM_CONTAINER = 'animContainer';
 
