@@ -13,7 +13,8 @@
 // draws the playing look again, progress bar included at its last percent.
 // `playbackStarted` sets the flag; `playbackStopped` clears it without
 // redrawing, and the shell's `updateFrameSettings` that follows it is the
-// redraw that brings the frames back.
+// redraw that brings the frames back. The playing look, its flag's
+// changes and the progress bar are in Timeline.playback.js.
 (function (window, Kinetic) {
     'use strict';
 
@@ -64,9 +65,6 @@
     var ADD_CAPTION_BUTTON_NAME = 'addCaptionButton';
     var ADD_CAPTION_ICON = 'addCaption';
     var ADD_CAPTION_ICON_SCALE = 0.25;
-
-    var PROGRESS_NAME = 'playbackProgressRect';
-    var PROGRESS_FILL = 'blue';
 
     function checkSize(operation, w, h) {
         if (!window.isPositiveNumber(w) || !window.isPositiveNumber(h)) {
@@ -495,72 +493,6 @@
         });
         this.group.add(button.group);
         return button;
-    };
-
-    Timeline.prototype.showPlayingLook = function () {
-        this.playTriangle.visible(false);
-        this.stopSquare.visible(true);
-        var hidden = [this.frameStrip, this.addFrameButton, this.remFrameButton, this.stepHoldButton,
-            this.addCaptionButton];
-        for (var i = 0; i < hidden.length; i++) {
-            if (hidden[i]) {
-                (hidden[i].group || hidden[i]).visible(false);
-            }
-        }
-    };
-
-    Timeline.prototype.playbackStarted = function () {
-        this.isPlaying = true;
-        this.playbackPercent = null;
-        if (this.progressRect) {
-            this.progressRect.destroy();
-            this.progressRect = null;
-        }
-        this.showPlayingLook();
-        this.playButton.setTooltip('Stop (Esc)');
-        this.layer.batchDraw();
-    };
-
-    // Nothing changes on screen yet: the shell follows this with
-    // updateFrameSettings, whose rebuild, no longer playing, restores the
-    // frames with the one playback stopped on selected.
-    Timeline.prototype.playbackStopped = function () {
-        this.isPlaying = false;
-        this.playbackPercent = null;
-    };
-
-    // Only the playing look has a progress bar; a report arriving while
-    // stopped (the off-screen image generator plays too) is ignored.
-    Timeline.prototype.updatePlaybackIndicator = function (percent) {
-        if (!this.stopSquare.visible()) {
-            return;
-        }
-        if (typeof percent !== 'number' || !isFinite(percent)) {
-            throw new Error('Timeline.updatePlaybackIndicator: percent must be a number, got ' + percent);
-        }
-        this.playbackPercent = percent;
-        this.setProgress(percent);
-        this.layer.batchDraw();
-    };
-
-    // 100 percent runs from just after the play button (and the room kept
-    // after it) to PAD short of the strip's right end.
-    Timeline.prototype.setProgress = function (percent) {
-        var h = this.h;
-        var from = h + this.leadWidth;
-        var pad = this.pad;
-        if (!this.progressRect) {
-            this.progressRect = new Kinetic.Rect({
-                name: PROGRESS_NAME,
-                x: from + pad,
-                y: pad,
-                height: Math.max(0, h - 2 * pad),
-                fill: PROGRESS_FILL,
-                listening: false
-            });
-            this.group.add(this.progressRect);
-        }
-        this.progressRect.width(((this.w - pad) - (from + pad)) / 100 * percent);
     };
 
     window.Timeline = Timeline;
