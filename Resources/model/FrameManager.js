@@ -7,6 +7,9 @@
 // Object record: { type, id, scale, text, shortLabel, z, color, frames },
 // with one frame state { x, y, rotation } per frame, and `labelPlace` after
 // them when the item's label stands anywhere but below it.
+//
+// The items' running lines, drawn from the neighbouring frames' states,
+// are in FrameManager.runningLines.js.
 (function (window) {
     'use strict';
 
@@ -437,34 +440,6 @@
     FrameManager.prototype.objectForFrame = function (id, f) {
         var record = this.findObject(id);
         return record ? record.frames[f] : null;
-    };
-
-    FrameManager.prototype.updateRunningLines = function (frameIndex) {
-        var layer = this.animLayer;
-        var n = this.nFrames;
-        var origin = { x: 0, y: 0 };
-        var groupsById = {};
-        layer.find('.fieldItemGroup').toArray().forEach(function (group) {
-            var id = group.getAttr('id');
-            if (!groupsById.hasOwnProperty(id)) {
-                groupsById[id] = group;
-            }
-        });
-        var visibility = [frameIndex > 0, frameIndex + 1 < n, frameIndex + 2 < n];
-
-        for (var i = 0; i < this.objects.length; i++) {
-            var record = this.objects[i];
-            if (!groupsById.hasOwnProperty(record.id)) {
-                continue;
-            }
-            var frames = record.frames;
-            var pos0 = visibility[0] ? layer.pixelPos(frames[frameIndex - 1]) : origin;
-            var pos1 = layer.pixelPos(frames[frameIndex]);
-            var pos2 = visibility[1] ? layer.pixelPos(frames[frameIndex + 1]) : origin;
-            var pos3 = visibility[2] ? layer.pixelPos(frames[frameIndex + 2]) : origin;
-            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, visibility,
-                layer.showRunningLines);
-        }
     };
 
     // The text `write` gives for `record`, written once and kept until the

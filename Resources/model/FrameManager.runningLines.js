@@ -1,0 +1,36 @@
+// The frame model's running lines: every item on display shows where its
+// record had it in the frame before the given one and where it has it in
+// the two after, in the layer's pixels. Adds updateRunningLines to
+// FrameManager.js; it is called again whenever the frame shown, or
+// whether lines show at all, changes.
+(function (FrameManager) {
+    'use strict';
+
+    FrameManager.prototype.updateRunningLines = function (frameIndex) {
+        var layer = this.animLayer;
+        var n = this.nFrames;
+        var origin = { x: 0, y: 0 };
+        var groupsById = {};
+        layer.find('.fieldItemGroup').toArray().forEach(function (group) {
+            var id = group.getAttr('id');
+            if (!groupsById.hasOwnProperty(id)) {
+                groupsById[id] = group;
+            }
+        });
+        var visibility = [frameIndex > 0, frameIndex + 1 < n, frameIndex + 2 < n];
+
+        for (var i = 0; i < this.objects.length; i++) {
+            var record = this.objects[i];
+            if (!groupsById.hasOwnProperty(record.id)) {
+                continue;
+            }
+            var frames = record.frames;
+            var pos0 = visibility[0] ? layer.pixelPos(frames[frameIndex - 1]) : origin;
+            var pos1 = layer.pixelPos(frames[frameIndex]);
+            var pos2 = visibility[1] ? layer.pixelPos(frames[frameIndex + 1]) : origin;
+            var pos3 = visibility[2] ? layer.pixelPos(frames[frameIndex + 2]) : origin;
+            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, visibility,
+                layer.showRunningLines);
+        }
+    };
+}(window.FrameManager));
