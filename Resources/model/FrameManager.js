@@ -235,7 +235,7 @@
         });
         layer.placeItemGroups(groups);
         this.stack(groups);
-        layer.setFrameText(this.captionOf(n));
+        layer.setCaption(this.captionOf(n));
         if (this.drawings) {
             this.drawings.showFrame(n, undrawn);
         }
@@ -329,7 +329,7 @@
         // selected frame keeps its hold and now leads to the copy, and the
         // copy's own step is a plain second.
         this.frameDurations.splice(sel + 1, 0, window.FrameTiming.STEP_MS);
-        this.animLayer.setFrameText('');
+        this.animLayer.setCaption('');
         if (this.drawings) {
             this.drawings.frameAdded(sel);
             this.drawings.showFrame(sel + 1);

@@ -185,8 +185,8 @@
         this.bgLayer.draw();
     };
 
-    Animation.prototype.setFrameText = function (text) {
-        this.animLayer.setFrameText(text);
+    Animation.prototype.setCaption = function (text) {
+        this.animLayer.setCaption(text);
     };
 
     // `id`: the node identifier of the item's group, as the label prompt

@@ -15,7 +15,7 @@
     var LAYER_NAME = 'animLayer';
     var ITEM_GROUP_NAME = 'fieldItemGroup';
     var CANONICAL_WIDTH = 512;
-    var FRAME_TEXT_SIZE = 20;
+    var CAPTION_SIZE = 20;
     var SPACE_TRIALS = 1000;
     // Laying out a caption costs time with its length, and no more than
     // this fits across the pitch; the whole caption is kept and saved.
@@ -68,7 +68,7 @@
 
         this.canonicalWidth = CANONICAL_WIDTH;
         this.layerScale = 1;
-        this.frameTextSize = FRAME_TEXT_SIZE;
+        this.captionSize = CAPTION_SIZE;
         this.aspectRatio = aspectRatio;
         this.showRunningLines = false;
         this.layerWidth = 0;
@@ -120,7 +120,7 @@
             group.setPos({ x: props[i].x, y: props[i].y });
             group.setLayerScaleAndRotation(layer.layerScale, layer.rotation());
         });
-        this.setFrameTextPosition();
+        this.placeCaption();
     };
 
     // A place where a w x h item overlaps no other item, if one is found
@@ -152,16 +152,16 @@
         return candidate;
     };
 
-    AnimationLayer.prototype.setFrameText = function (text) {
+    AnimationLayer.prototype.setCaption = function (text) {
         this.caption = (text === undefined || text === null) ? '' : String(text);
         this.frameCaption.setText(window.drawnText(this.caption, MAX_DRAWN_CAPTION));
     };
 
-    AnimationLayer.prototype.getFrameText = function () {
+    AnimationLayer.prototype.getCaption = function () {
         return this.caption;
     };
 
-    AnimationLayer.prototype.setFrameTextPosition = function () {
+    AnimationLayer.prototype.placeCaption = function () {
         var own = ownSize(this);
         var lengths = { W: own.width, H: own.height };
         function value(v) {
@@ -171,7 +171,7 @@
         var placement = CAPTION_PLACEMENTS.hasOwnProperty(key) ? CAPTION_PLACEMENTS[key] :
             UNTURNED_CAPTION;
         this.frameCaption.place({ rotation: placement.rotation, x: value(placement.x), y: value(placement.y) },
-            value(placement.width), this.frameTextSize * this.layerScale, this.layerScale);
+            value(placement.width), this.captionSize * this.layerScale, this.layerScale);
     };
 
     AnimationLayer.prototype.setItemLabel = function (id, label) {
@@ -191,7 +191,7 @@
         this.itemGroups().forEach(function (group) {
             group.destroy();
         });
-        this.setFrameText('');
+        this.setCaption('');
     };
 
     // Makes `groups` the layer's item groups, after its other children
@@ -232,7 +232,7 @@
             objectProps: this.itemGroups().map(function (group) {
                 return group.getProperties();
             }),
-            frameText: this.getFrameText()
+            frameText: this.getCaption()
         };
     };
 

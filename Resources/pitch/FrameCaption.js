@@ -15,7 +15,7 @@
 
     var GROUP_NAME = 'frameCaption';
     var TEXT_NAME = 'frameText';
-    var BACKING_NAME = 'frameTextBacking';
+    var BACKING_NAME = 'captionBacking';
     var FONT = 'Helvetica';
     var TEXT_FILL = 'black';
     var BACKING_FILL = 'white';

@@ -312,7 +312,7 @@
         var entered = frame0 !== this.currentPlaybackFrame;
         this.currentPlaybackFrame = frame0;
 
-        layer.setFrameText(frames.captionOf(frame0));
+        layer.setCaption(frames.captionOf(frame0));
 
         var byId = recordsById(frames.objects);
         // Labels held in place are placed as the frame the step starts from
@@ -358,7 +358,7 @@
             // The last frame is the end of the step into it, with its own
             // caption and lines.
             this.showMoment(last - 1, 1);
-            frames.animLayer.setFrameText(frames.captionOf(last));
+            frames.animLayer.setCaption(frames.captionOf(last));
             frames.updateRunningLines(last);
             frames.animLayer.labelLayout.layOut();
             this.currentPlaybackFrame = last;

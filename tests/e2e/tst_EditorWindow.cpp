@@ -242,7 +242,7 @@ private slots:
             QVERIFY(m_window->isWindowModified() && m_window->currentFile() == drill);
         } else if (!closes) {
             QTRY_COMPARE(title(), isNew ? QStringLiteral("Drillmora") : QFileInfo(other).fileName() + Dash);
-            QCOMPARE(js("[pageShell.animation.animLayer.getFrameText(), pageShell.animation.animLayer.itemGroups().length]").toList(),
+            QCOMPARE(js("[pageShell.animation.animLayer.getCaption(), pageShell.animation.animLayer.itemGroups().length]").toList(),
                      QVariantList({isNew ? QString() : QStringLiteral("the other drill"), 0}));
             QVERIFY(!m_window->isWindowModified());
         }

@@ -57,7 +57,7 @@
         shell.sendMessage({
             msgType: 'promptForFrameLabel',
             displayMessage: FRAME_CAPTION_PROMPT,
-            defaultText: shell.animation.animLayer.getFrameText()
+            defaultText: shell.animation.animLayer.getCaption()
         });
     }
 

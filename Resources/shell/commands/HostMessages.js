@@ -13,7 +13,7 @@
     var SPORTS = ['gaa', 'soccer', 'rugby'];
 
     function onFrameLabelResponse(shell, steps, message) {
-        shell.animation.setFrameText(message.text);
+        shell.animation.setCaption(message.text);
         steps.redrawAnimationLayer();
     }
 

@@ -38,7 +38,7 @@ function chain(text, config, times, done, then) {
     (function next() {
         generator.getImage(times[urls.length], done.step(function (url) {
             urls.push(url);
-            captions.push(hidden.animLayer.getFrameText());
+            captions.push(hidden.animLayer.getCaption());
             return urls.length < times.length ? next() : then(urls, captions);
         }));
     }());
@@ -109,14 +109,14 @@ test('a picture asked for during a chain waits its turn; later chains draw the s
     var logo = canvas.toDataURL('image/png');
     var order = [];
     chain(animationText(drill(), { selected: 3 }), [320, false, true, false], [2000, 3000], done, function () {
-        order.push(hidden.animLayer.getFrameText());
+        order.push(hidden.animLayer.getCaption());
         assert.equal(hidden.animLayer.showRunningLines, true, 'running lines as configured');
     });
     // A snapshot pressed during an export, with a logo that never decodes (a PNG cut after its header).
     generator.loadAnimation(animationText(drill([1, 2]), { logo: logo.slice(0, logo.indexOf(',') + 64) }));
     generator.configureAnimation(320, true, false, false);
     generator.getImage(1000, done.step(function () {
-        assert.deepEqual(order.concat([hidden.animLayer.getFrameText()]), ['Finish', 'Run'], 'one after the other');
+        assert.deepEqual(order.concat([hidden.animLayer.getCaption()]), ['Finish', 'Run'], 'one after the other');
         // The first picture waits for the new logo: it is the same JPEG as one drawn once the logo is in.
         chain(animationText(drill(), { selected: 3, logo: logo }), [320, false, false, false], [0, 500], done, function (first) {
             // Configured again after a picture between frames, it still draws the stored frames.
@@ -446,7 +446,7 @@ test('a long caption reads in a picture of a turned pitch: two lines on a light 
     chain(text, [720, false, false, false], [0], done, function (urls) {
         var layer = hidden.animLayer;
         var caption = layer.find('.frameText')[0];
-        var backing = layer.find('.frameTextBacking')[0];
+        var backing = layer.find('.captionBacking')[0];
         var glyphs = boxOnStage(caption, caption.getTextWidth());
         var behind = boxOnStage(backing);
         decodedPixels(urls[0], 720, 540, done, function (data) {

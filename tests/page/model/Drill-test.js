@@ -27,7 +27,7 @@ test('the frame model: frames added and removed, fixed and new items, scaling, s
         var fm = a.frameManager;
         var layer = a.animLayer;
         fm.loadSettings(threeFrames());
-        assert.deepEqual([fm.objects.map(function (r) { return r.id; }), fm.idCounter, layer.getFrameText(),
+        assert.deepEqual([fm.objects.map(function (r) { return r.id; }), fm.idCounter, layer.getCaption(),
             layer.getChildren().toArray().slice(1).map(function (g) { return g.getAttr('id'); })], [[1, 2, 3], 3, 'Pass', [1, 3, 2]]);
         function lines() {
             var lines = layer.childWithId(1).runningLines;
@@ -58,7 +58,7 @@ test('the frame model: frames added and removed, fixed and new items, scaling, s
         [[0, 3, 0, ['Pass', '', 'Shot']], [2, 2, 1, ['Pass', '']], [1, 1, 0, ['Pass']], [0, 1, 0, ['Pass']]].forEach(function (row) {
             fm.loadFrame(row[0]);
             fm.removeSelectedFrame();
-            assert.deepEqual([fm.nFrames, fm.selectedFrame, fm.frameText, layer.getFrameText()], row.slice(1).concat(row[3][row[2]]),
+            assert.deepEqual([fm.nFrames, fm.selectedFrame, fm.frameText, layer.getCaption()], row.slice(1).concat(row[3][row[2]]),
                 'removing frame ' + row[0]);
             fm.objects.forEach(function (r) { assert.equal(r.frames.length, fm.nFrames, 'states of ' + r.id); });
         });
@@ -146,7 +146,7 @@ test('playback moves the items between frames the short way round without saving
         [[0, [0.1, 0.2, -10], 'Start', 0], [250, [0.1, 0.275, -5], 'Start', 12.5], [1500, [0.1, 0.65, 50], 'Pass', 75]]
             .forEach(function (row) {
                 var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: row[0] }); });
-                assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent, where(editor, 3)],
+                assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent, where(editor, 3)],
                     row.slice(1).concat([[0.9, 0.9, 0]]), 'at ' + row[0] + ' ms; the cone stands still');
             });
         // Mended: a save while playing wrote the in-between places.
@@ -156,7 +156,7 @@ test('playback moves the items between frames the short way round without saving
             [false, 0, [0.1, 0.2, 350], true], 'back at the start frame, as stored');
         myDispatchEvent('selectedFrame', { frameNumber: 2 });
         myDispatchEvent('play', {});
-        assert.deepEqual([pm.startFrame, layer.getFrameText()], [0, 'Start'], 'from the last frame, playback starts at 0');
+        assert.deepEqual([pm.startFrame, layer.getCaption()], [0, 'Start'], 'from the last frame, playback starts at 0');
         pm.stop();
         newDrill();
         addToEditor('person');
@@ -194,7 +194,7 @@ test('playback follows held steps: a moment lands in its step and fraction, from
         [[0, [0.1, 0.2, 0], 'Start', 0], [250, [0.1, 0.35, 22.5], 'Start', 10], [500, [0.1, 0.5, 45], 'Pass', 20],
             [1000, [0.1, 0.575, 56.25], 'Pass', 40], [2000, [0.1, 0.725, 78.75], 'Pass', 80]].forEach(function (row) {
             var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: row[0] }); });
-            assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
+            assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
         });
         var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2500 }); });
         assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
@@ -202,7 +202,7 @@ test('playback follows held steps: a moment lands in its step and fraction, from
         myDispatchEvent('selectedFrame', { frameNumber: 1 });
         myDispatchEvent('play', {});
         var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: 1000 }); });
-        assert.deepEqual([where(editor, 1), layer.getFrameText(), raised[0][1].percent], [[0.1, 0.65, 67.5], 'Pass', 60],
+        assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent], [[0.1, 0.65, 67.5], 'Pass', 60],
             'from frame 2, a second in is half-way through its step of two');
     } finally {
         pm.stop();
@@ -285,7 +285,7 @@ function assertNoEdit(opened, frame) {
 }
 
 // Where the person stands in the editor, and the caption.
-function shown() { return [where(pageShell.animation, 1), pageShell.animation.animLayer.getFrameText()]; }
+function shown() { return [where(pageShell.animation, 1), pageShell.animation.animLayer.getCaption()]; }
 
 // The loop's ticks are played by hand (advance, which each tick calls with the real time
 // elapsed), so that every moment below is one of animation time, whatever the machine.

@@ -63,7 +63,7 @@ function richText(sport) {
             if (f > 0) {
                 a.frameManager.addFrame();
             }
-            layer.setFrameText(caption);
+            layer.setCaption(caption);
             layer.itemGroups().forEach(function (group, i) {
                 if (f > 0 && !group.getFieldItem().posIsFixed) {
                     group.updatePosition(layer.pixelPos({ x: (i + f) % 7 / 7 + 0.05, y: f / 5 + i / 40 }), (i * 30 + f * 45) % 360 - 180);
@@ -89,7 +89,7 @@ test('a rich drill of every sport opens as saved, stacked the same, and saves to
             assert.deepEqual(fileErrorsDuring(function () { opened.loadFromString(text); }), [], sport + ': no complaint');
             assert.equal(opened.saveToString(), text, sport + ': saved again, the same text');
             assert.deepEqual([opened.isRotated, opened.bgLayer.rotation(), opened.animLayer.layerWidth, opened.bgLayer.logoImage,
-                opened.animLayer.getFrameText()], [true, -90, 600, LOGO_DATA_URL, RICH_CAPTIONS[2]], sport + ': turned, fitted, logo');
+                opened.animLayer.getCaption()], [true, -90, 600, LOGO_DATA_URL, RICH_CAPTIONS[2]], sport + ': turned, fitted, logo');
             // Mended: items were restored in model order, not in the order they were stacked.
             var stacked = ['ring:', 'person:Seán Ó Sé', 'cone:Start', 'gaaBall:'];
             assert.deepEqual(stacking(opened).slice(-4), stacked, sport + ': stacking after opening');

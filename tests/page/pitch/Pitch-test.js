@@ -214,11 +214,11 @@ test('the items\' layer puts the first item in the middle and reads its caption 
     var layer = animation.animLayer;
     assert.deepEqual(layer.findSpaceForItem(40, 40), { x: layer.layerWidth / 2, y: layer.layerHeight / 2 });
     var text = layer.find('.frameText')[0];
-    var backing = layer.find('.frameTextBacking')[0];
+    var backing = layer.find('.captionBacking')[0];
     [['Switch play', 1, 1], ['Wingers overlap on the outside while the midfielder screens', 2, 1], ['Wingers overlap on the outside while the holding midfielder screens the back four; the ' +
         'striker peels off the last defender and attacks the near post', 2, 0.5], ['Pass\nRun\nShoot', 3, 1]]
         .forEach(function (row) {
-        layer.setFrameText(row[0]);
+        layer.setCaption(row[0]);
         [0, 90, 180, 270, 360, -90, -180, -270, 450].forEach(function (turn) {
             animation.rotateEntireAnimation(turn - layer.rotation());
             var what = row[1] + ' line(s), turned ' + turn + ': ';
@@ -238,7 +238,7 @@ test('the items\' layer puts the first item in the middle and reads its caption 
                 what + 'the backing covers the text: ' + glyphs + ' on ' + behind);
         });
     });
-    layer.setFrameText('');
+    layer.setCaption('');
     assert.deepEqual(layer.clipToBounds({ x: -5, y: 1e6 }), { x: 0, y: layer.layerHeight }, 'kept on the pitch');
 });
 
