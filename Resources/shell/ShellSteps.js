@@ -1,8 +1,9 @@
 // The steps the page's handlers share (shell/commands/*.js, the host
 // messages): what the toolbar's toggles show, the timeline kept in step
 // with the frames, the sport followed, the selection, a drill allowed to
-// grow. Made once by app.js over the page-wide record, and handed to every
-// handler with it; `rows` binds a command table's handlers to the two.
+// grow, a frame's picture sent to the host. Made once by app.js over the
+// page-wide record, and handed to every handler with it; `rows` binds a
+// command table's handlers to the two.
 (function (window) {
     'use strict';
 
@@ -48,6 +49,31 @@
     ShellSteps.prototype.logoShown = function () {
         var shell = this.shell;
         return shell.animation.bgLayer.doShowLogo;
+    };
+
+    // One frame of the drill as it stands now, drawn by the image generator
+    // `width` pixels wide as the editor shows it (grid and running lines as
+    // on screen), on grass; sent as `msgType` with the picture and the
+    // members `fields()` gives once it is drawn, or with the reason there is
+    // none. The editor stays usable meanwhile.
+    ShellSteps.prototype.sendFramePicture = function (msgType, frame, width, fields) {
+        var shell = this.shell;
+        var generator = shell.imageGenerator;
+        generator.loadAnimation(shell.animation.saveToString());
+        generator.configureAnimation(width, false, this.runningLinesShown(), this.gridShown());
+        generator.getFrameImage(frame, function (dataUrl, refusal) {
+            var message = { msgType: msgType };
+            if (!dataUrl) {
+                message.errorInfo = refusal;
+            } else {
+                var members = fields();
+                Object.keys(members).forEach(function (key) {
+                    message[key] = members[key];
+                });
+                message.imageData = dataUrl;
+            }
+            shell.sendMessage(message);
+        });
     };
 
     ShellSteps.prototype.refreshToolbarToggles = function () {

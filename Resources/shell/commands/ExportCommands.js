@@ -28,27 +28,14 @@
         shell.sendMessage({ msgType: 'exportPdf' });
     }
 
-    // The selected frame as the editor shows it (grid and running lines as
-    // on screen), on grass, for the clipboard. The picture comes later; the
-    // editor stays usable meanwhile, and what is copied is the animation as
-    // it stood when the button was pressed.
+    // The selected frame as the editor shows it, for the clipboard. The
+    // picture comes later; what is copied is the animation as it stood when
+    // the button was pressed.
     function onTakeSnapshot(shell, steps) {
         var animation = shell.animation;
-        var generator = shell.imageGenerator;
         var height = SNAPSHOT_WIDTH / animation.aspectRatio;
-        generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(SNAPSHOT_WIDTH, false, steps.runningLinesShown(), steps.gridShown());
-        generator.getFrameImage(animation.frameManager.selectedFrame, function (dataUrl, refusal) {
-            if (!dataUrl) {
-                shell.sendMessage({ msgType: 'snapshotImage', errorInfo: refusal });
-                return;
-            }
-            shell.sendMessage({
-                msgType: 'snapshotImage',
-                frameWidth: SNAPSHOT_WIDTH,
-                frameHeight: height,
-                imageData: dataUrl
-            });
+        steps.sendFramePicture('snapshotImage', animation.frameManager.selectedFrame, SNAPSHOT_WIDTH, function () {
+            return { frameWidth: SNAPSHOT_WIDTH, frameHeight: height };
         });
     }
 

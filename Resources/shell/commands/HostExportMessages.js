@@ -104,21 +104,8 @@
                 ' pixels wide.' });
             return;
         }
-        var generator = shell.imageGenerator;
-        generator.loadAnimation(animation.saveToString());
-        generator.configureAnimation(width, false, steps.runningLinesShown(), steps.gridShown());
-        generator.getFrameImage(frame - 1, function (dataUrl, refusal) {
-            if (!dataUrl) {
-                shell.sendMessage({ msgType: 'writePictureData', errorInfo: refusal });
-                return;
-            }
-            shell.sendMessage({
-                msgType: 'writePictureData',
-                frameWidth: width,
-                frameHeight: width / animation.aspectRatio,
-                frameNumber: frame,
-                imageData: dataUrl
-            });
+        steps.sendFramePicture('writePictureData', frame - 1, width, function () {
+            return { frameWidth: width, frameHeight: width / animation.aspectRatio, frameNumber: frame };
         });
     }
 
