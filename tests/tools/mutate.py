@@ -59,12 +59,14 @@ def sources(commit):
 
 def relocate(site, then):
     """The same change in today's code: found by the whole lines it sat on, in the same file when they are still
-    there, else in the first file of the area (by name) that has them, the nearest if they repeat; None when gone."""
+    there, else in a file of the area that has them (one of the same name first, as a moved file), the nearest if
+    they repeat; None when gone."""
     first, last = then.rfind('\n', 0, site['start']) + 1, then.find('\n', site['end'])
     lines = then[first:last if last >= 0 else len(then)]
     folder, ext = site['file'].split(os.sep)[0], os.path.splitext(site['file'])[1]
     others = [os.path.join(folder, name) for name in sources(None)[1](folder) if name.endswith(ext)]
-    for rel in [site['file']] + [o for o in others if o != site['file']]:
+    moved = sorted((o for o in others if o != site['file']), key=lambda o: os.path.basename(o) != os.path.basename(site['file']))
+    for rel in [site['file']] + moved:
         now = read_today(rel) if os.path.exists(os.path.join(ROOT, rel)) else ''
         found, at = [], now.find(lines)
         while at >= 0:
