@@ -359,6 +359,47 @@
         return bgGroup;
     }
 
+    // ---- Where the frame shows the pitch ----------------------------------
+
+    // The field of play between the goal lines (the try lines) and the
+    // touch lines, in pitch units about the centre spot.
+    var FIELDS_OF_PLAY = {
+        soccer: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
+        gaa: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
+        rugby: { length: PITCH_LENGTH_U - RUGBY_IN_GOAL_U, width: PITCH_WIDTH_U }
+    };
+
+    BackgroundLayer.fieldOfPlay = function (sport) {
+        var field = FIELDS_OF_PLAY.hasOwnProperty(sport) ? FIELDS_OF_PLAY[sport] : FIELDS_OF_PLAY.soccer;
+        return { length: field.length, width: field.width };
+    };
+
+    // How view `bgType` lays the pitch on an unturned frame of the given
+    // aspect: `toFrame(u)` and `fromFrame(f)` take a point in pitch units
+    // to fractions of the frame and back, `rotation` is how far the pitch's
+    // length is turned on the frame, and `full` says the whole pitch shows
+    // (a view without markings lies as the full pitch does).
+    BackgroundLayer.viewGeometry = function (bgType, aspectRatio) {
+        var fw = UNITS_ACROSS_FRAME;
+        var fh = fw / aspectRatio;
+        var view = viewOf(bgType);
+        var t = (view.transform || VIEWS.fullField.transform)(fw, fh);
+        return {
+            full: !view.transform || view === VIEWS.fullField,
+            rotation: t.rotation,
+            toFrame: function (u) {
+                var p = window.rotatePos({ x: (u.x - t.offsetX) * t.scale, y: (u.y - t.offsetY) * t.scale }, t.rotation);
+                return { x: (p.x + fw / 2) / fw, y: (p.y + fh / 2) / fh };
+            },
+            fromFrame: function (f) {
+                var p = window.rotatePos({ x: f.x * fw - fw / 2, y: f.y * fh - fh / 2 }, -t.rotation);
+                return { x: p.x / t.scale + t.offsetX, y: p.y / t.scale + t.offsetY };
+            },
+            // Frame fractions per pitch unit.
+            scale: t.scale / fw
+        };
+    };
+
     BackgroundLayer.prototype.drawSoccerField = function (fw, fh, bgType, showStripes, drawForPrint) {
         checkFrame(fw, fh, bgType, 'drawSoccerField');
         return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addSoccerMarkings);

@@ -36,16 +36,18 @@
     var CARD_LINE = 'white';
     var DOT_FRACTION = 1 / 55;
     var ASPECT_RATIO = 4 / 3;
+    var FULL_VIEW = 'fullField';
 
     var remembered = { half: 'left', color: null };
 
-    // Where the pitch's own left half lies on screen, for a pitch turned by
-    // `rotation` degrees; the right half lies opposite.
+    // Where the left half of `placement` (TeamPlacement.js) lies on
+    // screen, for a pitch turned by `rotation` degrees; the right half lies
+    // opposite.
     var SIDE_NAMES = { left: 'Left half', right: 'Right half', top: 'Top half', bottom: 'Bottom half' };
     var OPPOSITE = { left: 'right', right: 'left', top: 'bottom', bottom: 'top' };
 
-    function screenSideOfLeftHalf(rotation) {
-        var d = window.rotatePos({ x: -1, y: 0 }, rotation);
+    function screenSideOfLeftHalf(rotation, placement) {
+        var d = window.rotatePos(placement.leftHalfDirection(), rotation);
         if (Math.abs(d.x) >= Math.abs(d.y)) {
             return d.x < 0 ? 'left' : 'right';
         }
@@ -54,8 +56,8 @@
 
     // The halves as buttons show them: the one on the left or at the top
     // first.
-    function halfChoices(rotation) {
-        var leftSide = screenSideOfLeftHalf(rotation);
+    function halfChoices(rotation, placement) {
+        var leftSide = screenSideOfLeftHalf(rotation, placement);
         var choices = [
             { half: 'left', label: SIDE_NAMES[leftSide] },
             { half: 'right', label: SIDE_NAMES[OPPOSITE[leftSide]] }
@@ -102,9 +104,10 @@
         return { columns: columns, w: w, h: h, margin: margin, labelHeight: Math.min(h * 0.18, 28) };
     }
 
-    // A small pitch as large as fits w x h, turned as the real one is, with
-    // the team on it.
-    function drawTeam(card, w, h, formation, half, color, rotation) {
+    // A small frame as large as fits w x h, turned as the real one is, with
+    // the line between the halves and the team on it as the view shows them.
+    function drawTeam(card, w, h, formation, choice, look) {
+        var rotation = look.rotation;
         var turned = Math.abs(rotation % 180) === 90;
         var size = window.calcWidthAndHeight(w, h, turned, ASPECT_RATIO);
         var pw = size[0];
@@ -113,18 +116,23 @@
             x: w / 2, y: h / 2, offsetX: pw / 2, offsetY: ph / 2, rotation: rotation, listening: false
         });
         pitch.add(new Kinetic.Rect({ width: pw, height: ph, fill: CARD_FILL, stroke: CARD_LINE, strokeWidth: 1 }));
-        pitch.add(new Kinetic.Line({ points: [pw / 2, 0, pw / 2, ph], stroke: CARD_LINE, strokeWidth: 1 }));
-        window.Formations.placed(formation.id, half).forEach(function (player) {
+        var halves = look.placement.halvesLine();
+        pitch.add(new Kinetic.Line({
+            points: [halves[0].x * pw, halves[0].y * ph, halves[1].x * pw, halves[1].y * ph],
+            stroke: CARD_LINE, strokeWidth: 1
+        }));
+        look.placement.place(formation.id, choice.half).forEach(function (player) {
             pitch.add(new Kinetic.Circle({
                 name: DOT_NAME, x: player.x * pw, y: player.y * ph, radius: Math.max(2, pw * DOT_FRACTION),
-                fill: color, stroke: OUTLINE, strokeWidth: 1
+                fill: choice.color, stroke: OUTLINE, strokeWidth: 1
             }));
         });
         card.add(pitch);
     }
 
     // `options`: `colors`, the kit colours offered (a player's); `color`,
-    // the kit to offer first when none was chosen before.
+    // the kit to offer first when none was chosen before; `view`, the
+    // pitch's view (a full pitch when not given).
     function TeamPicker(stage, sport, options) {
         if (!stage || stage.nodeType !== 'Stage') {
             throw new Error('TeamPicker: a Kinetic stage is needed');
@@ -152,6 +160,10 @@
         var height = stage.height();
         var rowHeight = height * ROW_FRACTION;
         var rotation = pitchRotationOf(stage);
+        var look = {
+            rotation: rotation,
+            placement: new window.TeamPlacement(sport, options.view || FULL_VIEW, ASPECT_RATIO)
+        };
         var layer = new Kinetic.Layer({ name: LAYER_NAME });
         stage.add(layer);
         var shade = new Kinetic.Rect({
@@ -184,7 +196,7 @@
             });
             cards.destroyChildren();
             addCards(cards, formations, cardLayout(formations.length, width, height - 2 * rowHeight), choice,
-                rotation, choose);
+                look, choose);
             // At once, so that the hit graph is ready for the very next click.
             layer.draw();
         }
@@ -201,7 +213,7 @@
             window.myDispatchEvent('addTeam', { formation: formation.id, color: choice.color, half: choice.half });
         }
 
-        halfChoices(rotation).forEach(function (entry, index) {
+        halfChoices(rotation, look.placement).forEach(function (entry, index) {
             var w = width / 4;
             var button = tab(HALF_BUTTON_NAME, width / 2 + (index - 1) * w, 0, w, rowHeight, entry.label);
             button.half = entry.half;
@@ -239,7 +251,7 @@
         });
     }
 
-    function addCards(group, formations, layout, choice, rotation, choose) {
+    function addCards(group, formations, layout, choice, look, choose) {
         formations.forEach(function (formation, index) {
             var column = index % layout.columns;
             var row = Math.floor(index / layout.columns);
@@ -257,7 +269,7 @@
             var pad = layout.margin / 2;
             var pitchArea = new Kinetic.Group({ x: pad, y: pad, listening: false });
             drawTeam(pitchArea, layout.w - 2 * pad, layout.h - layout.labelHeight - 2 * pad, formation,
-                choice.half, choice.color, rotation);
+                choice, look);
             card.add(pitchArea);
             card.add(new Kinetic.Text({
                 x: 0, y: layout.h - layout.labelHeight - pad / 2, width: layout.w, text: formation.name,

@@ -99,13 +99,15 @@
         var player = button ? button.fieldItem :
             new window.FieldItem(0, 0, 0, 'default', TEAM_ITEM_TYPE, 'default', 'default', 1);
         window.TeamPicker(shell.animation.stage, shell.animation.sport,
-            { colors: player.availableCols1, color: player.getCol(1) });
+            { colors: player.availableCols1, color: player.getCol(1), view: shell.animation.bgLayer.bgType });
     }
 
     // The team comes whole or not at all, numbered, at the player's own
     // size, and selected alone so that it moves (or changes kit) as one.
     function onAddTeam(shell, steps, detail) {
-        var players = window.Formations.placed(detail.formation, detail.half);
+        var animation = shell.animation;
+        var players = new window.TeamPlacement(animation.sport, animation.bgLayer.bgType, animation.aspectRatio)
+            .place(detail.formation, detail.half);
         if (!steps.mayGrow(players.length, 0)) {
             return;
         }

@@ -147,3 +147,75 @@ test('a team that would take the drill past 200 items is refused whole, and the 
             }
         });
 });
+
+// An item's box as turned on the layer: x0, y0, x1, y1.
+function turnedBox(group) {
+    var item = group.getFieldItem().group;
+    var corners = [[0, 0], [item.width(), 0], [0, item.height()], [item.width(), item.height()]].map(function (c) {
+        var p = rotatePos({ x: c[0] - item.offsetX(), y: c[1] - item.offsetY() }, item.rotation());
+        return { x: p.x + item.x(), y: p.y + item.y() };
+    });
+    var xs = corners.map(function (p) { return p.x; });
+    var ys = corners.map(function (p) { return p.y; });
+    return { x0: Math.min.apply(null, xs), y0: Math.min.apply(null, ys), x1: Math.max.apply(null, xs), y1: Math.max.apply(null, ys) };
+}
+
+// The corners of a drawn pitch line's rectangle in the animation layer's coordinates.
+function drawnRect(name) {
+    var node = editor.bgLayer.find('.' + name)[0];
+    var toLayer = layer.getAbsoluteTransform().copy().invert();
+    var corners = [[0, 0], [node.width(), node.height()]].map(function (c) {
+        return toLayer.point(node.getAbsoluteTransform().point({ x: c[0], y: c[1] }));
+    });
+    return { x0: Math.min(corners[0].x, corners[1].x), x1: Math.max(corners[0].x, corners[1].x),
+        y0: Math.min(corners[0].y, corners[1].y), y1: Math.max(corners[0].y, corners[1].y) };
+}
+
+test('on a view of one end or of a penalty area, both halves lie on the pitch as seen, each team in its own facing the other', function () {
+    var VIEWS = { soccer: ['oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight'], rugby: ['oneEnd'],
+        gaa: ['oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight'] };
+    SHAPES.forEach(function (shape) {
+        VIEWS[shape[0]].forEach(function (view) {
+            var where = shape[1] + ' on ' + view + ': ';
+            openInEditor(drillText({ sport: shape[0], background: { type: view, showStripes: true, showLogo: false, logoImage: 'logos/ovri256x256.png' } }));
+            openChooser();
+            var labels = pickerLayer().find('.teamHalfButton').toArray().map(function (t) { return t.label.text(); });
+            myDispatchEvent('escapePressed', {});
+            assert.deepEqual(labels.slice().sort(), ['Bottom half', 'Top half'], where + 'the halves as seen');
+            var field = drawnRect(shape[0] === 'rugby' ? 'tryLines' : 'outline');
+            var teams = ['Top half', 'Bottom half'].map(function (label, t) {
+                openChooser();
+                var half = inPicker('teamHalfButton', function (b) { return b.label.text() === label; }).half;
+                myDispatchEvent('escapePressed', {});
+                addTeam(half, t === 0 ? 'red' : 'blue', shape[1]);
+                return layer.itemGroups().filter(function (g) { return g.getProperties().col1 === (t === 0 ? 'red' : 'blue'); });
+            });
+            var all = teams[0].concat(teams[1]);
+            assert.equal(all.length, 2 * shape[2], where + 'both teams whole');
+            teams.forEach(function (team, t) {
+                var ys = team.map(function (g) { return g.getPosAbs().y; });
+                var keeper = team.filter(function (g) { return g.getProperties().shortLabel === shape[3]; })[0];
+                assert.equal(keeper.getPosAbs().y, (t === 0 ? Math.min : Math.max).apply(null, ys),
+                    where + 'the deepest player nearest his own end, team ' + t);
+                team.forEach(function (g) {
+                    var p = g.getProperties();
+                    var b = turnedBox(g);
+                    var at = g.getPosAbs();
+                    assert.deepEqual([p.rotation, at.x > field.x0 && at.x < field.x1 && at.y > field.y0 && at.y < field.y1,
+                        b.x0 >= 0 && b.y0 >= 0 && b.x1 <= layer.layerWidth && b.y1 <= layer.layerHeight],
+                        [t === 0 ? 90 : 270, true, true], where + 'player ' + p.shortLabel + ' of team ' + t);
+                });
+            });
+            assert.ok(Math.max.apply(null, teams[0].map(function (g) { return g.getPosAbs().y; })) <
+                Math.min.apply(null, teams[1].map(function (g) { return g.getPosAbs().y; })), where + 'the top team above the other');
+            all.forEach(function (g, i) {
+                var a = turnedBox(g);
+                all.slice(i + 1).forEach(function (other) {
+                    var o = turnedBox(other);
+                    assert.ok(a.x1 <= o.x0 || o.x1 <= a.x0 || a.y1 <= o.y0 || o.y1 <= a.y0,
+                        where + g.getProperties().shortLabel + ' overlaps ' + other.getProperties().shortLabel);
+                });
+            });
+        });
+    });
+});
