@@ -40,8 +40,13 @@
     // 50-pixel margin above and below.
     var GOAL_PICTURE_HEIGHT = 256;
     var GOAL_PICTURE_MARGIN = 100;
-    var SOCCER_GOAL_PICTURE_WIDTH = 59;
-    var GAA_GOAL_PICTURE_WIDTH = 59;
+    // A goal stands behind its goal line, and the full pitch leaves only
+    // 2.6 units between the line and the frame's edge: the goal is drawn
+    // 2.2 deep, so that it shows whole on every view and turn (its picture
+    // squeezed to that depth). Rugby's posts stand in the in-goal.
+    var GOAL_DEPTH_U = 2.2;
+    var SOCCER_GOAL_PICTURE_WIDTH = GOAL_DEPTH_U * (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN) / GOAL_MOUTH_U;
+    var GAA_GOAL_PICTURE_WIDTH = SOCCER_GOAL_PICTURE_WIDTH;
     var RUGBY_GOAL_PICTURE_WIDTH = 150;
     var GOAL_PICTURES = {
         soccer: { grass: 'backgrounds/goalLeft.png', print: 'backgrounds/goalLeftForPrint.png' },

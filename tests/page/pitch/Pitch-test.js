@@ -105,6 +105,45 @@ test('grass has white lines on green; print has black lines on white paper in a 
     });
 });
 
+test('a goal shows whole or not at all, on every view of soccer and Gaelic, turned or not, on grass and in print', function (done) {
+    var cases = [];
+    ['soccer', 'gaa'].forEach(function (sport) {
+        ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight'].forEach(function (view) {
+            [false, true].forEach(function (turned) { cases.push([sport, view, turned, turned]); });
+        });
+    });
+    // The corners of `node` as drawn, on the stage.
+    function corners(node) {
+        var t = node.getAbsoluteTransform();
+        return [[0, 0], [node.width(), 0], [0, node.height()], [node.width(), node.height()]].map(function (c) {
+            return t.point({ x: c[0], y: c[1] });
+        });
+    }
+    (function next(k) {
+        if (k === cases.length) {
+            return done();
+        }
+        var c = cases[k];
+        var layer = pitch(c[0], c[1], c[3], c[2]);
+        waitFor('the goals', function () { return layer.find('.goal').length === 2; }, done, function () {
+            var frame = corners(layer.find('.ground')[0]);
+            var xs = frame.map(function (p) { return p.x; });
+            var ys = frame.map(function (p) { return p.y; });
+            var inside = function (p) {
+                return p.x >= Math.min.apply(null, xs) && p.x <= Math.max.apply(null, xs) &&
+                    p.y >= Math.min.apply(null, ys) && p.y <= Math.max.apply(null, ys);
+            };
+            var shown = layer.find('.goal').toArray().map(function (goal) {
+                var inFrame = corners(goal).map(inside);
+                assert.ok(inFrame.every(Boolean) || !inFrame.some(Boolean), c.join(' ') + ': a goal cut by the frame');
+                return inFrame[0];
+            });
+            assert.ok(shown.some(Boolean), c.join(' ') + ': a goal shows');
+            next(k + 1);
+        });
+    }(0));
+});
+
 test('the pitch fits its frame, turned or not; the grid and a faint upright logo follow it', function (done) {
     var layer = pitch('soccer', 'fullField', false, true);
     assert.deepEqual([layer.layerWidth, layer.layerHeight, layer.offsetX(), layer.clip().height], [480, 360, 240, 360]);
