@@ -4,7 +4,7 @@
 // into it, so that an export never disturbs what the coach sees.
 //
 // Use: loadAnimation(text), configureAnimation(width, drawForPrint,
-// showRunningLines, showGrid), then getImage(timeInMs, callback),
+// showRunningLines, showGrid, hideCaption), then getImage(timeInMs, callback),
 // getFrameImage(n, callback) or getPixels(timeInMs, callback), each next
 // made from the previous one's callback. That is one chain. A chain ends when a callback returns without
 // asking for another picture.
@@ -169,7 +169,10 @@
         });
     };
 
-    ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid) {
+    // `hideCaption`, for a caller that prints the caption itself, leaves it
+    // off the pictures until the next configuration.
+    ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid,
+        hideCaption) {
         if (!window.isPositiveNumber(width)) {
             throw new Error('ImageGenerator.configureAnimation: the width must be a positive number of pixels, ' +
                 'got ' + width);
@@ -177,6 +180,7 @@
         var self = this;
         this.runInTurn(function () {
             self.applyConfiguration(width, !!drawForPrint, !!showRunningLines, !!showGrid);
+            self.hiddenAnimation().animLayer.showCaption(!hideCaption);
         });
     };
 

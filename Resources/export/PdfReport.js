@@ -201,7 +201,8 @@
 
         var imageGenerator = this.report.imageGenerator;
         imageGenerator.loadAnimation(request.animationText);
-        imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid);
+        // Each caption is printed under its picture.
+        imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid, true);
         imageGenerator.getFrameImage(0, this.onPicture);
     };
 

@@ -157,6 +157,10 @@
         this.frameCaption.setText(window.drawnText(this.caption, MAX_DRAWN_CAPTION));
     };
 
+    AnimationLayer.prototype.showCaption = function (shown) {
+        this.frameCaption.show(shown);
+    };
+
     AnimationLayer.prototype.getCaption = function () {
         return this.caption;
     };

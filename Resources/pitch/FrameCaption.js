@@ -139,6 +139,10 @@
             // which put its top left corner at the top left of the pitch as
             // seen on screen; `width`: the pitch's width on screen;
             // `fontSize`: the caption's full size; `scale`: the layer scale.
+            // A picture that prints the caption beside itself leaves it off.
+            show: function (shown) {
+                group.visible(!!shown);
+            },
             place: function (placement, width, fontSize, scale) {
                 group.rotation(placement.rotation);
                 group.position({ x: placement.x, y: placement.y });

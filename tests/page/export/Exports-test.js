@@ -28,13 +28,13 @@ function animationText(model, p) {
         nFrames: model.frameText.length, selectedFrame: p.selected || 0, objects: model.objects, frameText: model.frameText });
 }
 
-// Loads `text`, configures ([width, print, lines, grid]) and takes the pictures at `times`, each
+// Loads `text`, configures ([width, print, lines, grid, no caption]) and takes the pictures at `times`, each
 // asked for from the last one's callback; then(urls, captions).
 function chain(text, config, times, done, then) {
     var urls = [];
     var captions = [];
     generator.loadAnimation(text);
-    generator.configureAnimation(config[0], config[1], config[2], config[3]);
+    generator.configureAnimation(config[0], config[1], config[2], config[3], config[4]);
     (function next() {
         generator.getImage(times[urls.length], done.step(function (url) {
             urls.push(url);
@@ -64,6 +64,23 @@ test('pictures at a frame\'s time or past the end are that frame, as Kinetic dra
                     });
                 });
             }) });
+    });
+}, 20000);
+
+// The report prints each caption under its picture, so its pictures leave it off; the next chain shows it again.
+test('a chain configured without the caption draws the frame as if it had none, until the next configuration', function (done) {
+    var model = drill();
+    var text = animationText(model, { view: 'fullField' });
+    model.frameText = model.frameText.map(function () { return ''; });
+    var uncaptioned = animationText(model, { view: 'fullField' });
+    chain(uncaptioned, [320, true, false, false], [0], done, function (plain) {
+        chain(text, [320, true, false, false, true], [0], done, function (hidden) {
+            chain(text, [320, true, false, false], [0], done, function (shown) {
+                assert.deepEqual([hidden[0] === plain[0], shown[0] === plain[0]], [true, false],
+                    'left off, then shown again');
+                done();
+            });
+        });
     });
 }, 20000);
 
@@ -494,8 +511,9 @@ function buildReports(done) {
     var release = null;
     var progress = [];
     var next = { progress: function (p) { progress.push(p); }, failed: done, finished: done.step(function (dataUrl) {
-        assert.deepEqual(g.calls, [['loadAnimation', 'drill'], ['configureAnimation', 720, true, true, false]].concat(
-            [0, 1, 2, 3, 4, 5, 6].map(function (f) { return ['getFrameImage', f]; })), 'drawn for print, with lines');
+        assert.deepEqual(g.calls, [['loadAnimation', 'drill'], ['configureAnimation', 720, true, true, false, true]].concat(
+            [0, 1, 2, 3, 4, 5, 6].map(function (f) { return ['getFrameImage', f]; })),
+            'drawn for print, with lines, without the caption the report prints under it');
         assert.deepEqual(log.join(' '), 'logo frame1 frame2 frame3 frame4 frame5 ' +
             'frame6 page logo frame7', 'each frame\'s own picture under its own alias, and the logo on each page');
         assert.deepEqual(progress.map(Math.round), [0, 17, 33, 50, 67, 83, 100]);
