@@ -18,6 +18,15 @@
     var PLAYER1_OUTLINE_COLOUR = 'black';
     var PLAYER1_OUTLINE_WIDTH = 1;
 
+    // On the white paper of print a light picture (a white or yellow kit, a
+    // white ball) would fade into the page: it is drawn with a dark rim, a
+    // shadow that shows only around its edges. Blur in the canvas's pixels;
+    // the margin, in the item's own, holds it in a bitmap.
+    var LIGHT_COLOURS = ['white', 'yellow', 'lime'];
+    var PRINT_RIM_COLOUR = 'rgba(0,0,0,0.9)';
+    var PRINT_RIM_BLUR = 3;
+    var PRINT_RIM_MARGIN = 4;
+
     // ---- Pictures -------------------------------------------------------
 
     // One picture element per file, shared by every item that shows it: a
@@ -64,34 +73,58 @@
 
     // ---- Drawings ---------------------------------------------------------
 
+    function rimmedForPrint(item) {
+        var layer = item.image.getLayer();
+        return !!layer && !!layer.drawForPrint && LIGHT_COLOURS.indexOf(item.col1) !== -1;
+    }
+
     // What the item's picture shows: which picture, whether it has loaded,
-    // and at what size.
-    function pictureLook(image) {
+    // at what size, and whether rimmed.
+    function pictureLook(item) {
+        var image = item.image;
         var picture = image.image();
-        return [picture ? picture.src : '', !!(picture && picture.complete), image.width(), image.height()];
+        return [picture ? picture.src : '', !!(picture && picture.complete), image.width(), image.height(),
+            rimmedForPrint(item)];
+    }
+
+    function drawPictureOf(item, context) {
+        var drawPicture = Kinetic.Image.prototype._sceneFunc;
+        if (!rimmedForPrint(item)) {
+            drawPicture.call(item.image, context);
+            return;
+        }
+        context.save();
+        context.setAttr('shadowColor', PRINT_RIM_COLOUR);
+        context.setAttr('shadowBlur', PRINT_RIM_BLUR);
+        context.setAttr('shadowOffsetX', 0);
+        context.setAttr('shadowOffsetY', 0);
+        // Twice, for a rim dark enough to read at a glance.
+        drawPicture.call(item.image, context);
+        drawPicture.call(item.image, context);
+        context.restore();
     }
 
     // While playing, a picture that stands still is drawn from a bitmap of
     // itself (ShapeBitmap.js): a copy costs less than drawing the picture
     // at its size. A moving one is drawn as always.
     function drawPictureFromBitmap(item) {
-        var drawPicture = Kinetic.Image.prototype._sceneFunc;
         var bitmap = new window.ShapeBitmap(function (context) {
-            drawPicture.call(item.image, context);
+            drawPictureOf(item, context);
         }, true);
         var on = false;
         item.image.sceneFunc(function (context) {
             var image = this;
             if (on) {
-                bitmap.draw(context, image, pictureLook(image), function () {
-                    return { x: -1, y: -1, width: image.width() + 2, height: image.height() + 2 };
+                bitmap.draw(context, image, pictureLook(item), function () {
+                    var m = 1 + (rimmedForPrint(item) ? PRINT_RIM_MARGIN : 0);
+                    return { x: -m, y: -m, width: image.width() + 2 * m, height: image.height() + 2 * m };
                 });
             } else {
-                drawPicture.call(image, context);
+                drawPictureOf(item, context);
             }
         });
         window.drawHeldFirst(item.image, function (canvas) {
-            return on && bitmap.drawHeld(canvas, this, pictureLook(this));
+            return on && bitmap.drawHeld(canvas, this, pictureLook(item));
         });
         item.drawFromBitmap = function (fromBitmap) {
             on = !!fromBitmap;

@@ -45,8 +45,9 @@
         orange: '#ff8c00'
     };
     // On the white pitch of print, white drawings would vanish: they are
-    // drawn black, as the pitch's own white lines are.
-    var PRINT_PAINT = { white: '#000000' };
+    // drawn black, as the pitch's own white lines are; yellow, faint on
+    // white, is drawn a deep gold.
+    var PRINT_PAINT = { white: '#000000', yellow: '#c29b00' };
 
     function paint(color, forPrint) {
         if (forPrint && PRINT_PAINT.hasOwnProperty(color)) {

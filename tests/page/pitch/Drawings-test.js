@@ -253,6 +253,41 @@ test('an export picture shows an arrow\'s head and a zone\'s fill at their place
     });
 }, 20000);
 
+// Print is white paper: a yellow drawing is printed deep gold, and a light kit gets a dark rim that a dark kit does not.
+test('in print a yellow drawing is deep gold and a white or yellow kit is rimmed, a red one not; on grass neither changes',
+    function (done) {
+    var hidden = pageShell.imageGenerator.hiddenAnimation();
+    var zone = drawing('zone', 'rectangle', 'yellow', [[0.6, 0.05], [0.9, 0.15]], 0, 0, { fill: 1 });
+    var kits = ['white', 'yellow', 'red'];
+    var objects = kits.map(function (kit, i) {
+        return itemRecord('person', i + 1, [{ x: 0.2 + 0.2 * i, y: 0.5, rotation: 0 }], { color: kit, scale: 0.4 });
+    });
+    // A pixel above each player's arm, which touches the top of his picture: paper or grass unless rimmed.
+    function aboveArms() {
+        return hidden.animLayer.itemGroups().map(function (g) {
+            var image = g.getFieldItem().image;
+            var p = image.getAbsoluteTransform().point({ x: image.width() * 0.625, y: 0 });
+            return { x: p.x, y: p.y - 1 };
+        });
+    }
+    exportPicture([zone], { objects: objects }, false, done, function (url) {
+        var onGrass = aboveArms();
+        exportPicture([zone], { objects: objects }, true, done, function (printed) {
+            var onPaper = aboveArms();
+            pixelsOf(url, PICTURE_W, PICTURE_H, done, function (grass) {
+                near(grass(0.75 * PICTURE_W, 0.1 * PICTURE_H), [255, 230, 0], 'the zone on grass, yellow');
+                onGrass.forEach(function (p, i) { near(grass(p.x, p.y), [0, 128, 0], kits[i] + ' kit on grass: no rim'); });
+                pixelsOf(printed, PICTURE_W, PICTURE_H, done, function (paper) {
+                    near(paper(0.75 * PICTURE_W, 0.1 * PICTURE_H), [194, 155, 0], 'the zone in print, gold');
+                    var rimmed = onPaper.map(function (p) { return paper(p.x, p.y)[0] < 235; });
+                    assert.deepEqual(rimmed, [true, true, false], 'rimmed in print: white, yellow, red');
+                    done();
+                });
+            });
+        });
+    });
+}, 20000);
+
 test('on a turned pitch a drawing turns with it and a note stays upright', function (done) {
     var hidden = pageShell.imageGenerator.hiddenAnimation();
     exportPicture(EXPORTED.slice(0, 1).concat(EXPORTED.slice(3)), { rotation: 90 }, false, done, function (url) {
