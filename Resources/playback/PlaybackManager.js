@@ -21,6 +21,10 @@
     var FULL_TURN = 360;
     var HALF_TURN = 180;
     var SPEEDS = [0.5, 1, 2];
+    // A fine step of the paused moment; a moment this near a frame counts
+    // as that frame's.
+    var FINE_STEP_MS = 100;
+    var AT_FRAME_MS = 0.5;
 
     // Degrees from alpha towards beta, the shorter way round: 350 to 10
     // turns 20 degrees through 0, not 340 backwards. The larger angle is
@@ -364,6 +368,37 @@
             this.currentPlaybackFrame = last;
         }
         this.redrawTick();
+    };
+
+    // Where a step from animation time t lands, within the drill: a tenth
+    // of a second when `fine`; else on, the next frame; back, the frame t
+    // is in, or the one before when t is at it.
+    PlaybackManager.prototype.stepTarget = function (t, direction, fine) {
+        var last = this.frameManager.nFrames - 1;
+        var end = this.timeOfFrame(last);
+        if (fine) {
+            return Math.max(0, Math.min(end, t + direction * FINE_STEP_MS));
+        }
+        for (var i = 0; i <= last; i++) {
+            var k = direction > 0 ? i : last - i;
+            var at = this.timeOfFrame(k);
+            if (direction > 0 ? at > t + AT_FRAME_MS : at < t - AT_FRAME_MS) {
+                return at;
+            }
+        }
+        return direction > 0 ? end : 0;
+    };
+
+    // Shows animation time t while playback is paused, drawn at once; at the
+    // last frame playback ends there, as it does when played to the end.
+    PlaybackManager.prototype.showTime = function (t) {
+        if (!this.isPlaying) {
+            return;
+        }
+        this.drawFrame(t - this.timeOfFrame(this.startFrame));
+        if (this.isPlaying) {
+            this.redrawTick();
+        }
     };
 
     PlaybackManager.prototype.endScrub = function () {

@@ -1,4 +1,4 @@
-// The strip along the bottom of the editor: a play/stop button, one numbered
+// The strip along the bottom of the editor: a play/pause button, one numbered
 // box per frame with the selected one highlighted, an add-frame button right
 // after the selected box, and step-hold (StepHoldButton.js), remove-frame
 // and add-caption buttons at the right end. While playback runs it shows a
@@ -13,8 +13,8 @@
 // draws the playing look again, progress bar included at its last percent.
 // `playbackStarted` sets the flag; `playbackStopped` clears it without
 // redrawing, and the shell's `updateFrameSettings` that follows it is the
-// redraw that brings the frames back. The playing look, its flag's
-// changes and the progress bar are in Timeline.playback.js.
+// redraw that brings the frames back. The play button, the playing look,
+// its flags' changes and the progress bar are in Timeline.playback.js.
 (function (window, Kinetic) {
     'use strict';
 
@@ -22,14 +22,6 @@
     var GROUP_NAME = 'timelineGroup';
     var BACKGROUND_FILL = 'rgb(214,219,233)';
     var PAD = 5;
-
-    var PLAY_BUTTON_NAME = 'playButton';
-    var PLAY_TRIANGLE_NAME = 'playTriangle';
-    var STOP_SQUARE_NAME = 'stopSquare';
-    var PLAY_FILL = 'lime';
-    var STOP_FILL = 'red';
-    var SYMBOL_STROKE = 'black';
-    var SYMBOL_STROKE_WIDTH = 1;
 
     var FRAME_STRIP_NAME = 'frameStrip';
     var SELECTED_FRAME_FILL = 'lime';
@@ -125,6 +117,7 @@
         this.selectedFrame = 0;
         this.stepMs = 1000;
         this.isPlaying = false;
+        this.isPaused = false;
         // Last progress reported during this playback, or null before the
         // first; kept so that a rebuild can put the bar back where it was.
         this.playbackPercent = null;
@@ -197,9 +190,7 @@
             this.progressRect = null;
         }
         this.forgetPointer();
-        this.playTriangle.visible(true);
-        this.stopSquare.visible(false);
-        this.playButton.setTooltip(this.isPlaying ? 'Stop (Esc)' : 'Play the drill (Space)');
+        this.showStoppedLook();
         this.addCaptionButton.group.visible(true);
 
         var xMin = h + this.leadWidth;
@@ -269,45 +260,6 @@
                 buttons[i].leave();
             }
         }
-    };
-
-    Timeline.prototype.addPlayButton = function () {
-        var h = this.h;
-        var radius = Math.max(0, h / 2 - this.pad);
-        var button = new window.Button(0, 0, h, h, PLAY_BUTTON_NAME);
-
-        this.playTriangle = new Kinetic.RegularPolygon({
-            name: PLAY_TRIANGLE_NAME,
-            sides: 3,
-            radius: radius,
-            rotation: 90,
-            fill: PLAY_FILL,
-            stroke: SYMBOL_STROKE,
-            strokeWidth: SYMBOL_STROKE_WIDTH,
-            listening: false
-        });
-        this.stopSquare = new Kinetic.RegularPolygon({
-            name: STOP_SQUARE_NAME,
-            sides: 4,
-            radius: radius,
-            rotation: 45,
-            fill: STOP_FILL,
-            stroke: SYMBOL_STROKE,
-            strokeWidth: SYMBOL_STROKE_WIDTH,
-            visible: false,
-            listening: false
-        });
-        button.group.add(this.playTriangle);
-        button.group.add(this.stopSquare);
-
-        // What the button shows is what it does: the square offers stop.
-        var square = this.stopSquare;
-        button.setTooltip(this.isPlaying ? 'Stop (Esc)' : 'Play the drill (Space)');
-        button.group.on('click tap', function () {
-            window.myDispatchEvent(square.visible() ? 'stop' : 'play', {});
-        });
-        this.group.add(button.group);
-        this.playButton = button;
     };
 
     // A square h x h button at (x, 0) showing an icon and raising `eventName`.

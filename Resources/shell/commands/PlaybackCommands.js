@@ -17,6 +17,7 @@
         shell.animation.drawingEditor.deselect();
         shell.keyboard.setPlaying(true);
         shell.timeline.playbackStarted();
+        shell.playbackControls.showPlaying(true);
         shell.animation.playbackManager.startPlayback();
     }
 
@@ -27,7 +28,28 @@
     // Pausing, speed and loop are how the drill is watched: no step, no
     // message.
     function onTogglePause(shell, steps) {
-        shell.animation.playbackManager.togglePause();
+        var playback = shell.animation.playbackManager;
+        playback.togglePause();
+        shell.timeline.playbackPaused(playback.isPaused);
+    }
+
+    // A step holds the moment it lands on, paused; from a stopped drill a
+    // fine step starts playback paused there (a whole frame's step is the
+    // frame's selection, raised by the button itself).
+    function onStepFrame(shell, steps, detail) {
+        var playback = shell.animation.playbackManager;
+        if (!playback.isPlaying && !detail.fine) {
+            return;
+        }
+        var t = playback.isPlaying ? playback.playhead :
+            playback.timeOfFrame(shell.animation.frameManager.selectedFrame);
+        var target = playback.stepTarget(t, detail.direction < 0 ? -1 : 1, !!detail.fine);
+        if (!playback.isPlaying) {
+            onPlay(shell, steps);
+        }
+        playback.pause();
+        shell.timeline.playbackPaused(true);
+        playback.showTime(target);
     }
 
     function onSetPlaybackSpeed(shell, steps, detail) {
@@ -59,6 +81,7 @@
 
     function onPlaybackEnded(shell, steps) {
         shell.keyboard.setPlaying(false);
+        shell.playbackControls.showPlaying(false);
         shell.timeline.playbackStopped();
         steps.updateTimelineFrameSettings();
     }
@@ -75,6 +98,7 @@
         { name: 'play', handle: onPlay },
         { name: 'stop', handle: onStop },
         { name: 'togglePause', handle: onTogglePause },
+        { name: 'stepFrame', handle: onStepFrame },
         { name: 'setPlaybackSpeed', handle: onSetPlaybackSpeed },
         { name: 'toggleLoop', handle: onToggleLoop },
         { name: 'scrubTimeline', handle: onScrubTimeline },

@@ -346,6 +346,66 @@ test('playback control: Space pauses and resumes at the moment held; ½x takes t
     }
 });
 
+// The buttons as a coach uses them; the loop's ticks are played by hand, as above.
+test('playback buttons: play becomes pause, lit while paused; stop is live only while playing; the step buttons move ' +
+    'a frame, with Shift a tenth of a second, holding the moment; none is an edit', function () {
+    var editor = pageShell.animation;
+    var pm = editor.playbackManager;
+    var timeline = pageShell.timeline;
+    var controls = pageShell.playbackControls;
+    var opened = openThreeFramesAtFirst();
+    function click(button, mods) {
+        timeline.layer.draw();
+        var at = button.group.getAbsolutePosition();
+        clickAt(timeline.stage, at.x + 5, 20, mods);
+    }
+    function look() {
+        return [timeline.pauseSign.isVisible() ? 'pause' : 'play', timeline.playButton.group.isSetPressed,
+            timeline.playButton.tooltip, controls.stopButton.enabled];
+    }
+    function state() { return [pm.isPlaying, pm.isPaused].concat(shown()); }
+    var realNow = window.performance.now;
+    var clock = 0;
+    window.performance.now = function () { clock += 7; return clock; };
+    try {
+        click(controls.stepButtons[1]);
+        assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame], [false, 1], 'stopped: on a frame selects the next');
+        click(controls.stepButtons[0]);
+        click(controls.stepButtons[0]);
+        click(controls.stopButton);
+        assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame, look()],
+            [false, 0, ['play', false, 'Play the drill (Space)', false]], 'back to the first and no further; stop faint, idle');
+        click(timeline.playButton);
+        pm.advance(250);
+        assert.deepEqual([state(), look()], [[true, false, [0.1, 0.275, 11.25], 'Start'], ['pause', false, 'Pause (Space)', true]],
+            'playing: the play button pauses');
+        click(timeline.playButton);
+        assert.deepEqual([state(), look()], [[true, true, [0.1, 0.275, 11.25], 'Start'], ['pause', true, 'Resume (Space)', true]],
+            'paused: lit, offering to resume');
+        // [button, held keys, where playback then stands]
+        [[1, 'shift', [true, true, [0.1, 0.305, 15.75], 'Start']], [1, '', [true, true, [0.1, 0.5, 45], 'Pass']],
+            [0, '', [true, true, [0.1, 0.2, 0], 'Start']], [0, 'shift', [true, true, [0.1, 0.2, 0], 'Start']]].forEach(function (row) {
+            click(controls.stepButtons[row[0]], row[1]);
+            assert.deepEqual([state(), look()[1]], [row[2], true], (row[0] ? 'on' : 'back') + ' ' + row[1] + ': held there');
+        });
+        click(timeline.playButton);
+        pm.advance(500);
+        assert.deepEqual(state(), [true, false, [0.1, 0.35, 22.5], 'Start'], 'resumed from the moment stepped to');
+        click(controls.stopButton);
+        assert.deepEqual([pm.isPlaying, editor.frameManager.selectedFrame, look()],
+            [false, 0, ['play', false, 'Play the drill (Space)', false]], 'stopped: back at the start');
+        click(controls.stepButtons[1], 'shift');
+        assert.deepEqual([state(), look()[1]], [[true, true, [0.1, 0.23, 4.5], 'Start'], true],
+            'from a stopped drill, a tenth of a second on, paused');
+        pressKey(ESCAPE);
+        assertNoEdit(opened, 0);
+    } finally {
+        window.performance.now = realNow;
+        pm.stop();
+        openInEditor(NEW_DRILL);
+    }
+});
+
 // A named player stands still while another walks up under its name. A full layout at each moment would move the
 // name aside as soon as the walker reaches it; playing and scrubbing keep it where the step's first frame put it, and
 // lay names out afresh at the next frame. Pictures for exports are laid out at each moment, as the editor's frame is.

@@ -112,8 +112,8 @@ test('regression: label replies reach the item whose node id was asked about; a 
     assert.equal(editor.saveToString(), text);
 });
 
-// Mended: a resize during playback rebuilt the timeline in its stopped look.
-test('regression: a resize refits every area; during playback the timeline keeps offering stop', function (done) {
+// Mended: a resize during playback rebuilt the timeline in its stopped look, whose play button would play again.
+test('regression: a resize refits every area; during playback the timeline keeps offering pause', function (done) {
     var timeline = pageShell.timeline;
     done.cleanup(function () {
         timeline.playbackStopped();
@@ -125,7 +125,7 @@ test('regression: a resize refits every area; during playback the timeline keeps
     waitFor('the resize', function () { return pageShell.sizes.appWidth === 990; }, done, function () {
         assert.deepEqual([timeline.stage.width(), pageShell.toolbar.getWidth(), pageShell.itemPicker.stage.height(),
             editor.stage.width(), editor.stage.height()], [990, 990, 585, 845, 585]);
-        assert.deepEqual([timeline.stopSquare.isVisible(), timeline.playTriangle.isVisible()], [true, false]);
+        assert.deepEqual([timeline.pauseSign.isVisible(), timeline.playTriangle.isVisible()], [true, false]);
         assert.close(timeline.group.find('.playbackProgressRect')[0].width(), (985 - 50 - pageShell.playbackControls.width()) * 0.3, 1e-9);
         done();
     });

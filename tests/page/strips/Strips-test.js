@@ -112,7 +112,7 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
     }
 });
 
-var TIMELINE_EVENTS = ['play', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'holdStep', 'addFrameCaption'];
+var TIMELINE_EVENTS = ['play', 'togglePause', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'holdStep', 'addFrameCaption'];
 
 // The timeline's colour at (x, y), as [r, g, b].
 function timelinePixel(timeline, x, y) {
@@ -130,12 +130,12 @@ var STRIP = [214, 219, 233];
 // Once mended: a box too narrow for its number showed none; later, boxes kept from an earlier count
 // kept their old number size. A resize during playback keeps the playing look: the stopped one's play
 // button would start playback a second time.
-test('timeline: numbered boxes share the room, the add-frame button after the selected one; playback shows stop', function () {
+test('timeline: numbered boxes share the room, the add-frame button after the selected one; playback shows pause', function () {
     var timeline = new Timeline(1000, H);
     // What the play button raises, whether boxes show, where the progress bar ends, and the play button's tooltip.
     function looks() {
         timeline.layer.draw();
-        assert.deepEqual([timeline.playTriangle.isVisible(), timeline.stopSquare.isVisible()], [!timeline.isPlaying, timeline.isPlaying]);
+        assert.deepEqual([timeline.playTriangle.isVisible(), timeline.pauseSign.isVisible()], [!timeline.isPlaying, timeline.isPlaying]);
         var bars = timeline.group.find('.playbackProgressRect').toArray();
         return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], timeline.frameStrip.isVisible(),
             bars.map(function (b) { return (b.x() + b.width()).toFixed(1); }).join(), timeline.playButton.tooltip];
@@ -228,7 +228,16 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
         assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'stopped');
         timeline.playbackStarted();
         timeline.updateBounds(800, H);
-        assert.deepEqual(looks(), ['stop', false, '', 'Stop (Esc)'], 'a new playback starts without the last one\'s bar');
+        assert.deepEqual(looks(), ['togglePause', false, '', 'Pause (Space)'], 'a new playback starts without the last one\'s bar');
+        timeline.playbackPaused(true);
+        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['togglePause', false, '', 'Resume (Space)', true],
+            'paused: lit, offering to resume, and so after a rebuild');
+        timeline.updateBounds(900, H);
+        assert.deepEqual([timeline.playButton.tooltip, timeline.playButton.group.isSetPressed], ['Resume (Space)', true]);
+        timeline.playbackStopped();
+        timeline.updateFrameSettings(6, 5);
+        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['play', true, '', 'Play the drill (Space)', false],
+            'stopped again: unlit');
     } finally {
         timeline.stage.destroy();
     }
