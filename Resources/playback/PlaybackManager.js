@@ -301,7 +301,7 @@
         }
         this.showMoment(moment.frame, moment.fraction);
         window.myDispatchEvent('updateTimelineProgress', {
-            percent: t / this.timeOfFrame(nFrames - 1) * 100
+            time: t
         });
     };
 

@@ -87,7 +87,7 @@
         var shell = this.shell;
         var frames = shell.animation.frameManager;
         shell.timeline.updateFrameSettings(frames.nFrames, frames.selectedFrame,
-            frames.frameDurations[Math.min(frames.selectedFrame, frames.nFrames - 2)]);
+            frames.frameDurations[Math.min(frames.selectedFrame, frames.nFrames - 2)], frames.frameDurations);
     };
 
     // The pitch of `sport` in the view on show, or its full field when the

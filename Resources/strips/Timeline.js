@@ -1,20 +1,22 @@
 // The strip along the bottom of the editor: a play/pause button, one numbered
-// box per frame with the selected one highlighted, an add-frame button right
-// after the selected box, and step-hold (StepHoldButton.js), remove-frame
-// and add-caption buttons at the right end. While playback runs it shows a
-// stop square and a progress bar instead. It keeps no animation state
-// beyond the frame count, selection and step time the page shell pushes to
-// it; every user action leaves as a page event.
+// box per frame, as wide as its step lasts, over a ruler of seconds
+// (Timeline.times.js), with the selected one highlighted, an add-frame
+// button right after the selected box, and step-hold (StepHoldButton.js),
+// remove-frame and add-caption buttons at the right end. While playback
+// runs the play button offers pause, the buttons that change the frames
+// are hidden and a marker shows the moment played. It keeps no animation
+// state beyond the frame count, selection and step times the page shell
+// pushes to it; every user action leaves as a page event.
 //
 // Playing or not is held in `isPlaying`, not only in what is on screen,
 // because every change of size or frames rebuilds the whole strip: a window
 // resized during playback must not bring back the stopped look (whose play
 // button would start playback a second time). So a rebuild while playing
-// draws the playing look again, progress bar included at its last percent.
-// `playbackStarted` sets the flag; `playbackStopped` clears it without
-// redrawing, and the shell's `updateFrameSettings` that follows it is the
-// redraw that brings the frames back. The play button, the playing look,
-// its flags' changes and the progress bar are in Timeline.playback.js.
+// draws the playing look again, the marker where it was. `playbackStarted`
+// sets the flag; `playbackStopped` clears it without redrawing, and the
+// shell's `updateFrameSettings` that follows it is the redraw that brings
+// the buttons back. The play button, the playing look and its flags'
+// changes are in Timeline.playback.js.
 (function (window, Kinetic) {
     'use strict';
 
@@ -65,12 +67,13 @@
         }
     }
 
-    // Width of each frame box when nFrames boxes and the add-frame button,
-    // with a gap on either side, share xMin..xMax; never wider than
-    // MAX_FRAME_WIDTH, and zero rather than negative when nothing is left.
-    function frameBoxWidth(xMin, xMax, nFrames) {
+    // A second's width of the frame boxes when boxes of `seconds` in all
+    // and the add-frame button, with a gap on either side, share
+    // xMin..xMax; never wider than MAX_FRAME_WIDTH, and zero rather than
+    // negative when nothing is left.
+    function secondWidth(xMin, xMax, seconds) {
         var room = xMax - xMin - ADD_FRAME_WIDTH - 2 * ADD_FRAME_GAP;
-        return Math.min(MAX_FRAME_WIDTH, Math.max(0, room / nFrames));
+        return Math.min(MAX_FRAME_WIDTH, Math.max(0, room / seconds));
     }
 
     // A box too narrow for its number gets a smaller one: every box is
@@ -116,11 +119,11 @@
         this.nFrames = 1;
         this.selectedFrame = 0;
         this.stepMs = 1000;
+        this.setStepTimes([]);
+        // The moment the marker shows, while playing or scrubbing; else null.
+        this.markerTime = null;
         this.isPlaying = false;
         this.isPaused = false;
-        // Last progress reported during this playback, or null before the
-        // first; kept so that a rebuild can put the bar back where it was.
-        this.playbackPercent = null;
         // The frame whose box is under the pointer, or null.
         this.litFrame = null;
         // Room kept free right of the play button for controls of others.
@@ -145,8 +148,8 @@
         this.drawTimeline();
     };
 
-    // Keeps `width` pixels after the play button free: the frame boxes and
-    // the progress bar start after them.
+    // Keeps `width` pixels after the play button free: the frame boxes
+    // start after them.
     Timeline.prototype.setLeadWidth = function (width) {
         if (typeof width !== 'number' || !isFinite(width) || width < 0) {
             throw new Error('Timeline.setLeadWidth: the width must be a number of at least 0, got ' + width);
@@ -157,8 +160,9 @@
     };
 
     // `stepMs`: how long the step from the selected frame (from the last
-    // frame, the step into it) takes; a second when not given.
-    Timeline.prototype.updateFrameSettings = function (nFrames, selectedFrame, stepMs) {
+    // frame, the step into it) takes; a second when not given; `durations`,
+    // every step's, a second each when not given.
+    Timeline.prototype.updateFrameSettings = function (nFrames, selectedFrame, stepMs, durations) {
         if (!isWholeNumber(nFrames) || nFrames < 1) {
             throw new Error('Timeline.updateFrameSettings: nFrames must be a whole number of at least 1, got ' +
                 nFrames);
@@ -170,6 +174,7 @@
         this.nFrames = nFrames;
         this.selectedFrame = selectedFrame;
         this.stepMs = typeof stepMs === 'number' ? stepMs : window.FrameTiming.STEP_MS;
+        this.setStepTimes(durations);
         this.drawTimeline();
     };
 
@@ -184,10 +189,6 @@
 
         if (this.builtWidth !== w || this.builtHeight !== h) {
             this.buildFixedParts();
-        }
-        if (this.progressRect) {
-            this.progressRect.destroy();
-            this.progressRect = null;
         }
         this.forgetPointer();
         this.showStoppedLook();
@@ -219,9 +220,6 @@
 
         if (this.isPlaying) {
             this.showPlayingLook();
-            if (this.playbackPercent !== null) {
-                this.setProgress(this.playbackPercent);
-            }
         }
         this.layer.batchDraw();
     };
@@ -232,7 +230,6 @@
         var w = this.w;
         var h = this.h;
         this.group.destroyChildren();
-        this.progressRect = null;
         this.remFrameButton = null;
         this.stepHoldButton = null;
         this.addFrameButton = null;
@@ -278,9 +275,11 @@
     // after the selected one, so that a new frame visibly goes after it.
     Timeline.prototype.placeFrameBoxes = function (xMin, xMax) {
         this.boxesFrom = xMin;
-        this.boxWidth = frameBoxWidth(xMin, xMax, this.nFrames);
+        this.boxWidth = secondWidth(xMin, xMax, this.boxSeconds());
         this.frameStrip.visible(true);
-        var x = this.frameBoxX(this.selectedFrame) + this.boxWidth + ADD_FRAME_GAP;
+        // While playing the boxes show the drill's time, and take no click.
+        this.frameStrip.listening(!this.isPlaying);
+        var x = this.frameBoxX(this.selectedFrame) + this.frameBoxWidth(this.selectedFrame) + ADD_FRAME_GAP;
         if (!this.addFrameButton) {
             this.addFrameButton = this.addAddFrameButton(x);
         }
@@ -288,34 +287,8 @@
         this.addFrameButton.group.visible(true);
     };
 
-    // Where frame n's box starts.
-    Timeline.prototype.frameBoxX = function (n) {
-        var x = this.boxesFrom + n * this.boxWidth;
-        return n > this.selectedFrame ? x + ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP : x;
-    };
-
-    // The frame whose box holds x, or null.
-    Timeline.prototype.frameAt = function (x) {
-        var b = this.boxWidth;
-        if (!(b > 0) || !(x >= this.boxesFrom)) {
-            return null;
-        }
-        var afterSelected = this.frameBoxX(this.selectedFrame) + b;
-        var gap = ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP;
-        if (x < afterSelected) {
-            return Math.min(this.selectedFrame, this.boxFrom(Math.floor((x - this.boxesFrom) / b), x));
-        }
-        if (x < afterSelected + gap) {
-            return null;
-        }
-        var n = this.boxFrom(this.selectedFrame + 1 + Math.floor((x - afterSelected - gap) / b), x);
-        return n < this.nFrames ? n : null;
-    };
-
-    // `n`, a division's guess at the box holding x, put right where the
-    // division rounded x at the very start of the next box down into n.
-    Timeline.prototype.boxFrom = function (n, x) {
-        return this.frameBoxX(n + 1) <= x ? n + 1 : n;
+    Timeline.prototype.addFrameGap = function () {
+        return ADD_FRAME_WIDTH + 2 * ADD_FRAME_GAP;
     };
 
     // Every frame's box is drawn by one shape and found by where the
@@ -334,7 +307,7 @@
                 }
                 context.beginPath();
                 for (var n = 0; n < self.nFrames; n++) {
-                    context.rect(self.frameBoxX(n), 0, self.boxWidth, self.h);
+                    context.rect(self.frameBoxX(n), 0, self.frameBoxWidth(n), self.h);
                 }
                 context.closePath();
                 context.fillShape(this);
@@ -388,24 +361,26 @@
         return { stage: this.stage, left: topLeft.x, top: topLeft.y, bottom: bottom.y, text: 'Frame ' + (n + 1) };
     };
 
+    // The boxes stand above the ruler; each number in the middle of its box.
     Timeline.prototype.drawFrameBoxes = function (context) {
-        var b = this.boxWidth;
         var h = this.h;
-        if (!(b > 0)) {
+        if (!(this.boxWidth > 0)) {
             return;
         }
         if (this.litFrame !== null) {
+            var lit = this.litFrame;
             context.fillStyle = LIT_FILL;
             context.strokeStyle = LIT_STROKE;
             context.lineWidth = LIT_STROKE_WIDTH;
-            context.fillRect(this.frameBoxX(this.litFrame), 0, b, h);
-            context.strokeRect(this.frameBoxX(this.litFrame), 0, b, h);
+            context.fillRect(this.frameBoxX(lit), 0, this.frameBoxWidth(lit), h);
+            context.strokeRect(this.frameBoxX(lit), 0, this.frameBoxWidth(lit), h);
         }
-        var inner = Math.max(0, b - 2 * FRAME_INSET);
-        var innerHeight = Math.max(0, h - 2 * FRAME_INSET);
+        var boxHeight = Math.max(0, h - Timeline.RULER_HEIGHT);
+        var innerHeight = Math.max(0, boxHeight - 2 * FRAME_INSET);
         for (var n = 0; n < this.nFrames; n++) {
             context.fillStyle = n === this.selectedFrame ? SELECTED_FRAME_FILL : FRAME_FILL;
-            context.fillRect(this.frameBoxX(n) + FRAME_INSET, FRAME_INSET, inner, innerHeight);
+            context.fillRect(this.frameBoxX(n) + FRAME_INSET, FRAME_INSET,
+                Math.max(0, this.frameBoxWidth(n) - 2 * FRAME_INSET), innerHeight);
         }
         context.fillStyle = FRAME_TEXT_FILL;
         context.textBaseline = 'middle';
@@ -419,14 +394,17 @@
                     font = wanted;
                     context.font = font;
                 }
-                context.fillText(String(n + 1), this.frameBoxX(n) + (b - number.width) / 2, h / 2);
+                context.fillText(String(n + 1), this.frameBoxX(n) + (this.frameBoxWidth(n) - number.width) / 2,
+                    boxHeight / 2);
             }
         }
+        this.drawRuler(context);
+        this.drawMomentMarker(context);
     };
 
     // { size, width } of frame n's number in its box.
     Timeline.prototype.frameNumberLook = function (n) {
-        return fittedNumber(String(n + 1), this.boxWidth);
+        return fittedNumber(String(n + 1), this.frameBoxWidth(n));
     };
 
     Timeline.prototype.addAddFrameButton = function (x) {

@@ -1,7 +1,7 @@
 // The timeline's play button and its playing look: while playback runs, the
 // play button shows a pause sign (lit while paused, when it resumes), the
-// frame boxes and the buttons beside them are hidden, and a progress bar
-// fills the strip as playback goes. Stopping is the playback controls'
+// buttons that change the frames are hidden, and the frame boxes show the
+// moment played by a marker (Timeline.times.js). Stopping is the playback controls'
 // stop button's, or Escape's. Adds the playback methods to Timeline.js,
 // whose rebuild while `isPlaying` draws this look again.
 (function (window, Timeline, Kinetic) {
@@ -18,9 +18,6 @@
     var BAR_WIDTH = 0.45;
     var BAR_GAP = 0.4;
     var BAR_HEIGHT = 1.6;
-
-    var PROGRESS_NAME = 'playbackProgressRect';
-    var PROGRESS_FILL = 'blue';
 
     var TIPS = { stopped: 'Play the drill (Space)', playing: 'Pause (Space)', paused: 'Resume (Space)' };
 
@@ -59,16 +56,17 @@
         this.playButton.setTooltip(TIPS.stopped);
     };
 
+    // The boxes stay, showing the moment played; the buttons that change
+    // the frames go.
     Timeline.prototype.showPlayingLook = function () {
         this.playTriangle.visible(false);
         this.pauseSign.visible(true);
         this.playButton.setPressed(this.isPaused);
         this.playButton.setTooltip(this.isPaused ? TIPS.paused : TIPS.playing);
-        var hidden = [this.frameStrip, this.addFrameButton, this.remFrameButton, this.stepHoldButton,
-            this.addCaptionButton];
+        var hidden = [this.addFrameButton, this.remFrameButton, this.stepHoldButton, this.addCaptionButton];
         for (var i = 0; i < hidden.length; i++) {
             if (hidden[i]) {
-                (hidden[i].group || hidden[i]).visible(false);
+                hidden[i].group.visible(false);
             }
         }
     };
@@ -76,11 +74,9 @@
     Timeline.prototype.playbackStarted = function () {
         this.isPlaying = true;
         this.isPaused = false;
-        this.playbackPercent = null;
-        if (this.progressRect) {
-            this.progressRect.destroy();
-            this.progressRect = null;
-        }
+        this.markerTime = null;
+        this.frameStrip.listening(false);
+        this.forgetPointer();
         this.showPlayingLook();
         this.layer.batchDraw();
     };
@@ -96,44 +92,23 @@
 
     // Nothing changes on screen yet: the shell follows this with
     // updateFrameSettings, whose rebuild, no longer playing, restores the
-    // frames with the one playback stopped on selected.
+    // buttons with the frame playback stopped on selected.
     Timeline.prototype.playbackStopped = function () {
         this.isPlaying = false;
         this.isPaused = false;
-        this.playbackPercent = null;
+        this.markerTime = null;
     };
 
-    // Only the playing look has a progress bar; a report arriving while
-    // stopped (the off-screen image generator plays too) is ignored.
-    Timeline.prototype.updatePlaybackIndicator = function (percent) {
+    // The moment played, `timeMs` into the drill. Only playback shows it: a
+    // report arriving while stopped (the off-screen image generator plays
+    // too) is ignored.
+    Timeline.prototype.updatePlaybackIndicator = function (timeMs) {
         if (!this.isPlaying) {
             return;
         }
-        if (typeof percent !== 'number' || !isFinite(percent)) {
-            throw new Error('Timeline.updatePlaybackIndicator: percent must be a number, got ' + percent);
+        if (typeof timeMs !== 'number' || !isFinite(timeMs)) {
+            throw new Error('Timeline.updatePlaybackIndicator: the time must be a number, got ' + timeMs);
         }
-        this.playbackPercent = percent;
-        this.setProgress(percent);
-        this.layer.batchDraw();
-    };
-
-    // 100 percent runs from just after the play button (and the room kept
-    // after it) to PAD short of the strip's right end.
-    Timeline.prototype.setProgress = function (percent) {
-        var h = this.h;
-        var from = h + this.leadWidth;
-        var pad = this.pad;
-        if (!this.progressRect) {
-            this.progressRect = new Kinetic.Rect({
-                name: PROGRESS_NAME,
-                x: from + pad,
-                y: pad,
-                height: Math.max(0, h - 2 * pad),
-                fill: PROGRESS_FILL,
-                listening: false
-            });
-            this.group.add(this.progressRect);
-        }
-        this.progressRect.width(((this.w - pad) - (from + pad)) / 100 * percent);
+        this.showMomentMarker(timeMs);
     };
 }(window, window.Timeline, Kinetic));

@@ -1,6 +1,7 @@
 // Scrubbing the timeline: pressing on the frame strip and dragging shows
-// the moment under the pointer, a box's middle being its frame and the way
-// between two middles the step between them. Each move raises
+// the moment under the pointer, read on the strip's time (a box's left edge
+// is its frame, and its width the step from it), with the strip's marker
+// there. Each move raises
 // `scrubTimeline` with `position` (a frame number with a fraction); letting
 // go raises `scrubEnded` before the strip's own click, which then selects
 // the box released on, so the selected frame is back on display first.
@@ -8,30 +9,20 @@
 (function (window, document) {
     'use strict';
 
-    // Frame position at strip x: between the middles of the boxes either
-    // side, clamped to the first and last middle.
+    // Frame position at strip x: the frame whose step holds the moment
+    // there, with the fraction of that step gone; the last frame from its
+    // box on.
     function positionAt(timeline, x) {
-        var b = timeline.boxWidth;
-        var last = timeline.nFrames - 1;
-        if (!(b > 0) || !isFinite(x)) {
+        var t = timeline.timeAtX(x);
+        if (t === null) {
             return null;
         }
-        var middle = function (n) { return timeline.frameBoxX(n) + b / 2; };
-        if (x <= middle(0)) {
-            return 0;
-        }
-        if (x >= middle(last)) {
+        var last = timeline.nFrames - 1;
+        if (t >= timeline.frameTime(last)) {
             return last;
         }
-        // The boxes are evenly spaced but for the add-frame button's gap.
-        var n = Math.min(last - 1, Math.max(0, Math.floor((x - middle(0)) / b)));
-        while (n > 0 && middle(n) > x) {
-            n--;
-        }
-        while (n < last - 1 && middle(n + 1) <= x) {
-            n++;
-        }
-        return n + (x - middle(n)) / (middle(n + 1) - middle(n));
+        var step = window.FrameTiming.stepAt(timeline.stepTimes, t);
+        return step.frame + step.fraction;
     }
 
     function TimelineScrub(timeline) {
@@ -68,6 +59,7 @@
             return;
         }
         this.scrubbing = true;
+        this.timeline.showMomentMarker(this.timeline.timeAtX(this.timeline.pointerX()));
         window.myDispatchEvent('scrubTimeline', { position: p });
     };
 
@@ -75,6 +67,7 @@
         this.pressed = false;
         if (this.scrubbing) {
             this.scrubbing = false;
+            this.timeline.hideMomentMarker();
             window.myDispatchEvent('scrubEnded', {});
         }
     };

@@ -87,7 +87,7 @@
     }
 
     function onUpdateTimelineProgress(shell, steps, detail) {
-        shell.timeline.updatePlaybackIndicator(detail.percent);
+        shell.timeline.updatePlaybackIndicator(detail.time);
     }
 
     function onDrawFrame(shell, steps, detail) {

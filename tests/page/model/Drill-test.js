@@ -142,11 +142,11 @@ test('playback moves the items between frames the short way round without saving
     try {
         assert.deepEqual([pm.isPlaying, layer.childWithId(1).isSelected, layer.isListening(), pageShell.toolbar.layer.isListening(),
             pageShell.timeline.layer.isListening()], [true, false, false, false, true]);
-        // [time, the person's place, caption, progress percent]
-        [[0, [0.1, 0.2, -10], 'Start', 0], [250, [0.1, 0.275, -5], 'Start', 12.5], [1500, [0.1, 0.65, 50], 'Pass', 75]]
+        // [time, the person's place, caption, the moment the timeline's marker shows]
+        [[0, [0.1, 0.2, -10], 'Start', 0], [250, [0.1, 0.275, -5], 'Start', 250], [1500, [0.1, 0.65, 50], 'Pass', 1500]]
             .forEach(function (row) {
-                var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: row[0] }); });
-                assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent, where(editor, 3)],
+                myDispatchEvent('drawFrame', { time: row[0] });
+                assert.deepEqual([where(editor, 1), layer.getCaption(), pageShell.timeline.markerTime, where(editor, 3)],
                     row.slice(1).concat([[0.9, 0.9, 0]]), 'at ' + row[0] + ' ms; the cone stands still');
             });
         // Mended: a save while playing wrote the in-between places.
@@ -190,19 +190,20 @@ test('playback follows held steps: a moment lands in its step and fraction, from
     openInEditor(drillText(drill));
     try {
         myDispatchEvent('play', {});
-        // [time, the person's place, caption, progress percent]
-        [[0, [0.1, 0.2, 0], 'Start', 0], [250, [0.1, 0.35, 22.5], 'Start', 10], [500, [0.1, 0.5, 45], 'Pass', 20],
-            [1000, [0.1, 0.575, 56.25], 'Pass', 40], [2000, [0.1, 0.725, 78.75], 'Pass', 80]].forEach(function (row) {
-            var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: row[0] }); });
-            assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent], row.slice(1), 'at ' + row[0] + ' ms');
+        // [time, the person's place, caption, the moment the timeline's marker shows]
+        [[0, [0.1, 0.2, 0], 'Start', 0], [250, [0.1, 0.35, 22.5], 'Start', 250], [500, [0.1, 0.5, 45], 'Pass', 500],
+            [1000, [0.1, 0.575, 56.25], 'Pass', 1000], [2000, [0.1, 0.725, 78.75], 'Pass', 2000]].forEach(function (row) {
+            myDispatchEvent('drawFrame', { time: row[0] });
+            assert.deepEqual([where(editor, 1), layer.getCaption(), pageShell.timeline.markerTime], row.slice(1),
+                'at ' + row[0] + ' ms');
         });
         var ended = eventsRaisedDuring(['playbackEnded'], function () { myDispatchEvent('drawFrame', { time: 2500 }); });
         assert.deepEqual([ended.length, pm.isPlaying, editor.frameManager.selectedFrame, pageShell.timeline.selectedFrame],
             [1, false, 2, 2], 'over after 2.5 s, the last frame selected');
         myDispatchEvent('selectedFrame', { frameNumber: 1 });
         myDispatchEvent('play', {});
-        var raised = eventsRaisedDuring(['updateTimelineProgress'], function () { myDispatchEvent('drawFrame', { time: 1000 }); });
-        assert.deepEqual([where(editor, 1), layer.getCaption(), raised[0][1].percent], [[0.1, 0.65, 67.5], 'Pass', 60],
+        myDispatchEvent('drawFrame', { time: 1000 });
+        assert.deepEqual([where(editor, 1), layer.getCaption(), pageShell.timeline.markerTime], [[0.1, 0.65, 67.5], 'Pass', 1500],
             'from frame 2, a second in is half-way through its step of two');
     } finally {
         pm.stop();
@@ -508,23 +509,26 @@ test('scrubbing the timeline shows the moment under the pointer; letting go on a
     var timeline = pageShell.timeline;
     var opened = openThreeFramesAtFirst();
     timeline.layer.draw();
-    function middle(n) { return timeline.frameBoxX(n) + timeline.boxWidth / 2; }
-    function between(n, f) { return middle(n) + f * (middle(n + 1) - middle(n)); }
+    // A box's left edge is its frame, its width the step from it.
+    function inBox(n) { return timeline.frameBoxX(n) + 1; }
+    function between(n, f) { return timeline.frameBoxX(n) + f * timeline.frameBoxWidth(n); }
     try {
-        pointerEvent(timeline.stage, 'mousemove', middle(0), 20);
-        pointerEvent(timeline.stage, 'mousedown', middle(0), 20);
+        pointerEvent(timeline.stage, 'mousemove', inBox(0), 20);
+        pointerEvent(timeline.stage, 'mousedown', inBox(0), 20);
         // [pointer x, the person's place, caption]; the add-frame button lies between boxes 1 and 2
         [[between(0, 0.25), [0.1, 0.275, 11.25], 'Start'], [between(1, 0.5), [0.1, 0.65, 67.5], 'Pass'],
-            [between(0, 0.5), [0.1, 0.35, 22.5], 'Start'], [middle(2) + 30, [0.1, 0.8, 90], 'Shot']].forEach(function (row) {
+            [between(0, 0.5), [0.1, 0.35, 22.5], 'Start'], [inBox(2) + 30, [0.1, 0.8, 90], 'Shot']].forEach(function (row) {
             pointerEvent(timeline.stage, 'mousemove', row[0], 20);
-            assert.deepEqual([pm.isScrubbing, shown()], [true, row.slice(1)], 'scrubbed to x ' + row[0]);
+            assert.deepEqual([pm.isScrubbing, shown(), Math.round(timeline.xAtTime(timeline.markerTime))],
+                [true, row.slice(1), Math.round(Math.min(row[0], timeline.frameBoxX(2)))], 'scrubbed to x ' + row[0] +
+                ', the marker there');
         });
-        pointerEvent(timeline.stage, 'mousemove', middle(1), 20);
-        pointerEvent(timeline.stage, 'mouseup', middle(1), 20);
-        assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, timeline.selectedFrame, shown()],
-            [false, 1, 1, [[0.1, 0.5, 45], 'Pass']], 'let go on the second box');
+        pointerEvent(timeline.stage, 'mousemove', inBox(1), 20);
+        pointerEvent(timeline.stage, 'mouseup', inBox(1), 20);
+        assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, timeline.selectedFrame, shown(), timeline.markerTime],
+            [false, 1, 1, [[0.1, 0.5, 45], 'Pass'], null], 'let go on the second box: no marker');
         timeline.layer.draw();
-        pointerEvent(timeline.stage, 'mousedown', middle(2), 20);
+        pointerEvent(timeline.stage, 'mousedown', inBox(2), 20);
         pointerEvent(timeline.stage, 'mousemove', between(0, 0.5), 20);
         pointerEvent(timeline.stage, 'mouseup', 2, 20);
         assert.deepEqual([pm.isScrubbing, editor.frameManager.selectedFrame, shown()], [false, 1, [[0.1, 0.5, 45], 'Pass']],

@@ -132,13 +132,13 @@ var STRIP = [214, 219, 233];
 // button would start playback a second time.
 test('timeline: numbered boxes share the room, the add-frame button after the selected one; playback shows pause', function () {
     var timeline = new Timeline(1000, H);
-    // What the play button raises, whether boxes show, where the progress bar ends, and the play button's tooltip.
+    // What the play button raises, whether the boxes take clicks, the moment the marker shows, and the play button's tooltip.
     function looks() {
         timeline.layer.draw();
-        assert.deepEqual([timeline.playTriangle.isVisible(), timeline.pauseSign.isVisible()], [!timeline.isPlaying, timeline.isPlaying]);
-        var bars = timeline.group.find('.playbackProgressRect').toArray();
-        return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], timeline.frameStrip.isVisible(),
-            bars.map(function (b) { return (b.x() + b.width()).toFixed(1); }).join(), timeline.playButton.tooltip];
+        assert.deepEqual([timeline.playTriangle.isVisible(), timeline.pauseSign.isVisible(), timeline.frameStrip.isVisible()],
+            [!timeline.isPlaying, timeline.isPlaying, true]);
+        return [clicked(timeline.stage, TIMELINE_EVENTS, H / 2, H / 2)[0][0], timeline.frameStrip.isListening(),
+            String(timeline.markerTime), timeline.playButton.tooltip];
     }
     try {
         // [width, frames, selected]: boxes from the play button to the remove button, less the add-frame button
@@ -176,11 +176,16 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                         // Its colour above the number; the number drawn in its box, nothing on the strip between.
                         var colour = i === c[2] ? LIME : GREEN;
                         assert.deepEqual(timelinePixel(timeline, x + b / 2, 4), colour, where + i + ': colour');
-                        var row = [];
-                        for (var px = Math.ceil(x); px < x + b - 1; px++) {
-                            row.push(timelinePixel(timeline, px, H / 2).join());
-                        }
-                        assert.ok(row.slice(2, -2).some(function (p) { return p !== colour.join(); }), where + i + ': a number shown');
+                        var rows = [-1, 0, 1].map(function (dy) {
+                            var row = [];
+                            for (var px = Math.ceil(x); px < x + b - 1; px++) {
+                                row.push(timelinePixel(timeline, px, (H - Timeline.RULER_HEIGHT) / 2 + dy).join());
+                            }
+                            return row;
+                        });
+                        var row = rows[1];
+                        assert.ok(rows.some(function (r) { return r.slice(2, -2).some(function (p) { return p !== colour.join(); }); }),
+                            where + i + ': a number shown');
                         assert.deepEqual([row[0], row[row.length - 1]], [STRIP.join(), STRIP.join()], where + i + ': within its box');
                     }
                 }
@@ -190,6 +195,19 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
                     where + ': one frame cannot go');
             });
         assert.deepEqual([timeline.frameAt(H - 1e-6), timeline.frameAt(NaN)], [null, null], 'nothing before the first box');
+        // Held steps: each box as wide as its step lasts, the last a second's; a tick of the ruler at every second.
+        timeline.updateFrameSettings(4, 1, 2000, [500, 2000, 1500]);
+        timeline.layer.draw();
+        var second = Math.min(60, (1000 - 4 * H - 24) / 5);
+        assert.deepEqual([0, 1, 2, 3].map(function (n) { return [timeline.frameBoxX(n), timeline.frameBoxWidth(n)].map(Math.round); }),
+            [[H, 0.5 * second], [H + 0.5 * second, 2 * second], [H + 2.5 * second + 24, 1.5 * second], [H + 4 * second + 24, second]]
+                .map(function (p) { return p.map(Math.round); }), 'widths follow the steps');
+        assert.deepEqual([timeline.frameAt(H + 0.5 * second + 1), timeline.frameAt(H + 2.5 * second + 24 + 1)], [1, 2]);
+        [0, 1, 2, 3, 4].forEach(function (s) {
+            var x = Math.round(timeline.xAtTime(s * 1000));
+            assert.deepEqual([timelinePixel(timeline, x, H - 10), timelinePixel(timeline, x + (s < 4 ? 3 : -3), H - 10)].map(String),
+                [[60, 60, 60], STRIP].map(String), 'a tick at ' + s + ' s, none beside it');
+        });
         assert.throws(function () { timeline.updateFrameSettings(4, 4); }, /selectedFrame/);
         // The step-hold button names the step from the selected frame, or into the last one, and its time.
         [[1, 1500, '1.5 s', 'Frame 2 to 3 takes 1.5 s'], [3, 500, '0.5 s', 'Frame 3 to 4 takes 0.5 s'], [1, undefined, '1 s',
@@ -220,23 +238,25 @@ test('timeline: numbered boxes share the room, the add-frame button after the se
             });
         timeline.updatePlaybackIndicator(50);
         timeline.updateFrameSettings(4, 1);
-        assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'no bar while stopped');
+        assert.deepEqual(looks(), ['play', true, 'null', 'Play the drill (Space)'], 'no marker while stopped');
         timeline.playbackStarted();
         timeline.updatePlaybackIndicator(40);
         timeline.playbackStopped();
         timeline.updateFrameSettings(6, 5);
-        assert.deepEqual(looks(), ['play', true, '', 'Play the drill (Space)'], 'stopped');
+        assert.deepEqual(looks(), ['play', true, 'null', 'Play the drill (Space)'], 'stopped');
         timeline.playbackStarted();
         timeline.updateBounds(800, H);
-        assert.deepEqual(looks(), ['togglePause', false, '', 'Pause (Space)'], 'a new playback starts without the last one\'s bar');
+        assert.deepEqual(looks(), ['togglePause', false, 'null', 'Pause (Space)'], 'a new playback starts without the last one\'s marker');
+        timeline.updatePlaybackIndicator(1234);
         timeline.playbackPaused(true);
-        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['togglePause', false, '', 'Resume (Space)', true],
+        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['togglePause', false, '1234', 'Resume (Space)', true],
             'paused: lit, offering to resume, and so after a rebuild');
         timeline.updateBounds(900, H);
-        assert.deepEqual([timeline.playButton.tooltip, timeline.playButton.group.isSetPressed], ['Resume (Space)', true]);
+        assert.deepEqual([timeline.playButton.tooltip, timeline.playButton.group.isSetPressed, timeline.markerTime],
+            ['Resume (Space)', true, 1234]);
         timeline.playbackStopped();
         timeline.updateFrameSettings(6, 5);
-        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['play', true, '', 'Play the drill (Space)', false],
+        assert.deepEqual(looks().concat([timeline.playButton.group.isSetPressed]), ['play', true, 'null', 'Play the drill (Space)', false],
             'stopped again: unlit');
     } finally {
         timeline.stage.destroy();
