@@ -18,6 +18,7 @@
         runningLines: { src: 'icons/runningLines.png', width: 128 },
         soccerField: { src: 'icons/soccerField128.png', width: 128 },
         deleteItem: { src: 'icons/deleteItem.png', width: 128 },
+        leaveAfterFrame: { src: 'icons/leaveAfterFrame.png', width: 128 },
         addCaption: { src: 'icons/addCaption.png', width: 128 },
         deleteFrame: { src: 'icons/deleteFrame.png', width: 128 },
         plus: { src: 'icons/plus64.png', width: 64 },

@@ -83,7 +83,9 @@
     // Members an object record may leave out, checked as strictly as the
     // others where it has them.
     var OBJECT_OPTIONAL_RULES = [
-        ['labelPlace', oneOf(FILE_LABEL_PLACES), quoted(FILE_LABEL_PLACES)]
+        ['labelPlace', oneOf(FILE_LABEL_PLACES), quoted(FILE_LABEL_PLACES)],
+        ['firstFrame', isFrameOf, aFrameOf],
+        ['lastFrame', isFrameOf, aFrameOf]
     ];
     var FRAME_STATE_RULES = [
         ['x', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
@@ -113,6 +115,15 @@
             catalogueEntries[key] = entry;
         }
         return catalogueEntries[key];
+    }
+
+    // A frame index of the file: its frames are counted from 0.
+    function isFrameOf(value, file) {
+        return isWholeNumber(value) && value >= 0 && value < file.nFrames;
+    }
+
+    function aFrameOf(file) {
+        return 'a whole number from 0 to ' + (file.nFrames - 1) + ', a frame of the drill counted from 0';
     }
 
     function isBoolean(value) {
@@ -227,6 +238,10 @@
         }
         if (record.frames.length !== file.nFrames) {
             return where + ': frames has ' + record.frames.length + ' entries, expected ' + file.nFrames;
+        }
+        if ((record.firstFrame || 0) > (Object.prototype.hasOwnProperty.call(record, 'lastFrame') ?
+            record.lastFrame : file.nFrames - 1)) {
+            return where + ': member "lastFrame" must not come before "firstFrame"';
         }
         for (var f = 0; f < record.frames.length; f++) {
             var state = record.frames[f];

@@ -6,7 +6,10 @@
 //
 // Object record: { type, id, scale, text, shortLabel, z, color, frames },
 // with one frame state { x, y, rotation } per frame, and `labelPlace` after
-// them when the item's label stands anywhere but below it.
+// them when the item's label stands anywhere but below it, `firstFrame` and
+// `lastFrame` when it is on the pitch in some frames only
+// (FrameManager.spans.js). Only the items on the pitch in the selected
+// frame are on display.
 //
 // The items' running lines, drawn from the neighbouring frames' states,
 // are in FrameManager.runningLines.js.
@@ -67,6 +70,13 @@
         if (Object.prototype.hasOwnProperty.call(record, RECORD_TEXT)) {
             record[RECORD_TEXT] = null;
         }
+    }
+
+    FrameManager.forgetText = forgetText;
+
+    function wasFaded(group) {
+        return Object.prototype.hasOwnProperty.call(group.attrs, 'opacity') ||
+            Object.prototype.hasOwnProperty.call(group.attrs, 'visible');
     }
 
     function keepText(record, text) {
@@ -165,6 +175,7 @@
                 for (var j = 0; j < this.nFrames; j++) {
                     frames.push(stateOf(props));
                 }
+                // It comes on in the frame it was added in.
                 byId[props.id] = {
                     type: props.type,
                     id: props.id,
@@ -176,6 +187,9 @@
                     frames: frames
                 };
                 keepLabelPlace(byId[props.id], props.labelPlace);
+                if (sel > 0) {
+                    byId[props.id].firstFrame = sel;
+                }
                 this.objects.push(byId[props.id]);
             }
         }
@@ -213,13 +227,18 @@
             }
         });
         var self = this;
-        var groups = this.objects.map(function (record) {
+        var records = this.objects.filter(function (record) {
+            return self.isOnPitch(record, n);
+        });
+        var groups = records.map(function (record) {
             var group = shown.hasOwnProperty(record.id) ? shown[record.id] : null;
             delete shown[record.id];
             if (group && keep && keep.hasOwnProperty(record.id)) {
                 return group;
             }
-            if (group && group.showsRecord(record)) {
+            // One playback brought on or took off is built afresh, as a
+            // load would build it.
+            if (group && group.showsRecord(record) && !wasFaded(group)) {
                 var state = record.frames[n];
                 group.showAgain(layer.pixelPos(state), state.rotation, layer.layerScale, layer.rotation(),
                     record.scale);
@@ -234,7 +253,7 @@
             shown[id].destroy();
         });
         layer.placeItemGroups(groups);
-        this.stack(groups);
+        this.stack(groups, records);
         layer.setCaption(this.captionOf(n));
         if (this.drawings) {
             this.drawings.showFrame(n, undrawn);
@@ -286,13 +305,14 @@
         });
     };
 
-    // `groups[k]` shows this.objects[k]. They are moved to their stacking
+    // `groups[k]` shows `records[k]` (this.objects[k] when not given). They
+    // are moved to their stacking
     // indices from the back forwards: each move then leaves the groups
     // already placed behind it where they were, so the saved stacking comes
     // back exactly. (In model order it does not always: some orders of four
     // or more items came back changed.)
-    FrameManager.prototype.stack = function (groups) {
-        var objects = this.objects;
+    FrameManager.prototype.stack = function (groups, records) {
+        var objects = records || this.objects;
         var byDepth = groups.map(function (group, k) { return k; });
         byDepth.sort(function (a, b) {
             return (objects[a].z - objects[b].z) || (a - b);
@@ -329,6 +349,7 @@
         // selected frame keeps its hold and now leads to the copy, and the
         // copy's own step is a plain second.
         this.frameDurations.splice(sel + 1, 0, window.FrameTiming.STEP_MS);
+        this.spansAfterInsert(sel);
         this.animLayer.setCaption('');
         if (this.drawings) {
             this.drawings.frameAdded(sel);
@@ -354,6 +375,7 @@
         // The removed frame's step goes with it; the last frame has none,
         // and then the step that led to it goes.
         this.frameDurations.splice(Math.min(sel, this.nFrames - 2), 1);
+        this.spansAfterRemoval(sel);
         if (this.drawings) {
             this.drawings.frameRemoved(sel);
         }

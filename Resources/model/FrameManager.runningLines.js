@@ -1,6 +1,7 @@
 // The frame model's running lines: every item on display shows where its
 // record had it in the frame before the given one and where it has it in
-// the two after, in the layer's pixels. Adds updateRunningLines to
+// the two after, in the layer's pixels: each line only between two frames
+// the item is on the pitch in. Adds updateRunningLines to
 // FrameManager.js; it is called again whenever the frame shown, or
 // whether lines show at all, changes.
 (function (FrameManager) {
@@ -25,11 +26,16 @@
                 continue;
             }
             var frames = record.frames;
+            var first = FrameManager.firstFrameOf(record);
+            var last = this.lastFrameOf(record);
+            var shown = [0, 1, 2].map(function (k) {
+                return visibility[k] && frameIndex - 1 + k >= first && frameIndex + k <= last;
+            });
             var pos0 = visibility[0] ? layer.pixelPos(frames[frameIndex - 1]) : origin;
             var pos1 = layer.pixelPos(frames[frameIndex]);
             var pos2 = visibility[1] ? layer.pixelPos(frames[frameIndex + 1]) : origin;
             var pos3 = visibility[2] ? layer.pixelPos(frames[frameIndex + 2]) : origin;
-            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, visibility,
+            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, shown,
                 layer.showRunningLines);
         }
     };

@@ -25,6 +25,9 @@
     // as that frame's.
     var FINE_STEP_MS = 100;
     var AT_FRAME_MS = 0.5;
+    // An item comes on over this long before its first frame and goes off
+    // over this long after its last, as a drawing fades in.
+    var FADE_MS = 200;
 
     // Degrees from alpha towards beta, the shorter way round: 350 to 10
     // turns 20 degrees through 0, not 340 backwards. The larger angle is
@@ -246,17 +249,48 @@
         return a === b ? a : a * (1 - fraction) + b * fraction;
     }
 
-    // Moves the item groups on `layer` to `fraction` of the way from frame
-    // frame0 to the next, their records looked up in `byId`.
-    function placeItems(layer, byId, frame0, fraction) {
+    // How much of an item shows at `fraction` of the step from frame0 that
+    // takes `stepMs`: wholly within its span, fading in just before its
+    // first frame and out just after its last, else not at all.
+    function presence(frames, record, frame0, fraction, stepMs) {
+        var first = window.FrameManager.firstFrameOf(record);
+        var last = frames.lastFrameOf(record);
+        if (frame0 >= first && frame0 + 1 <= last) {
+            return 1;
+        }
+        if (frame0 + 1 === first) {
+            return Math.max(0, 1 - (1 - fraction) * stepMs / FADE_MS);
+        }
+        if (frame0 === last) {
+            return Math.max(0, 1 - fraction * stepMs / FADE_MS);
+        }
+        return 0;
+    }
+
+    // Moves the item groups of `frames` to `fraction` of the way from frame
+    // frame0 to the next, their records looked up in `byId`; an item off
+    // the pitch at either end stands where its span has it, faded.
+    function placeItems(frames, byId, frame0, fraction) {
+        var layer = frames.animLayer;
+        var spans = frames.hasSpans();
+        var stepMs = frames.frameDurations[frame0];
         layer.itemGroups().forEach(function (group) {
             var id = group.getAttr('id');
             var record = byId.hasOwnProperty(id) ? byId[id] : null;
-            var s0 = record && record.frames[frame0];
-            var s1 = record && record.frames[frame0 + 1];
+            var s0 = record && record.frames[spans ? frames.spanFrame(record, frame0) : frame0];
+            var s1 = record && record.frames[spans ? frames.spanFrame(record, frame0 + 1) : frame0 + 1];
             // An item not yet in the model has no states to move between.
             if (!s0 || !s1) {
                 return;
+            }
+            if (spans) {
+                var shows = presence(frames, record, frame0, fraction, stepMs);
+                if (group.opacity() !== shows) {
+                    group.opacity(shows);
+                }
+                if (group.visible() !== shows > 0) {
+                    group.visible(shows > 0);
+                }
             }
             var pos = layer.pixelPos({ x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) });
             group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
@@ -317,15 +351,18 @@
         this.currentPlaybackFrame = frame0;
 
         layer.setCaption(frames.captionOf(frame0));
+        if (entered) {
+            frames.addGroupsOffPitch();
+        }
 
         var byId = recordsById(frames.objects);
         // Labels held in place are placed as the frame the step starts from
         // shows them, so that a moment looks the same however it is reached.
         if (entered && layer.labelLayout.isHeld()) {
-            placeItems(layer, byId, frame0, 0);
+            placeItems(frames, byId, frame0, 0);
             layer.labelLayout.layOut();
         }
-        placeItems(layer, byId, frame0, fraction);
+        placeItems(frames, byId, frame0, fraction);
 
         if (entered || fraction === 0) {
             frames.updateRunningLines(frame0);

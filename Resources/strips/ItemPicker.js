@@ -44,7 +44,9 @@
         { icon: 'rotateClock', scale: 0.22, event: 'turnSelectedItems', detail: { degrees: TURN_STEP },
             name: 'turnSelectedItemsClockwiseButton', tip: 'Turn the selected items clockwise (R)' },
         { swatches: ['red', 'yellow', 'blue', 'white'], event: 'colorSelectedItems',
-            tip: 'Colour the selected items' }
+            tip: 'Colour the selected items' },
+        { icon: 'leaveAfterFrame', scale: 0.25, event: 'leaveAfterFrame',
+            tip: 'The selected items leave after this frame (again: they stay on)' }
     ];
     var SWATCH_SIDE = 11;
     var SWATCH_STROKE = 'black';

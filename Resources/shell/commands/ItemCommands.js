@@ -88,6 +88,12 @@
         shell.animation.frameManager.increaseSelectedScale();
     }
 
+    // A substitution, or a player gone off the screen: from the next frame
+    // on the selected items are off the pitch.
+    function onLeaveAfterFrame(shell, steps) {
+        shell.animation.frameManager.toggleLeavingAfterSelected();
+    }
+
     function onDecreaseSelectedScale(shell, steps) {
         shell.animation.frameManager.decreaseSelectedScale();
     }
@@ -248,6 +254,7 @@
         { name: 'getLabelForItem', handle: onGetLabelForItem, edits: true },
         { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
         { name: 'deleteSelectedItems', handle: onDeleteSelectedItems, edits: true },
+        { name: 'leaveAfterFrame', handle: onLeaveAfterFrame, edits: true },
         { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale, edits: true },
         { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale, edits: true },
         { name: 'chooseTeam', handle: onChooseTeam },

@@ -539,3 +539,125 @@ test('scrubbing the timeline shows the moment under the pointer; letting go on a
         openInEditor(NEW_DRILL);
     }
 });
+
+// Items on the pitch in some frames only: added or pasted in a later frame they come on there; the palette's leave
+// button takes them off after the frame on show; frames added and removed move the spans; playback brings them on.
+function keyWithCtrl(keyCode) {
+    var evt = document.createEvent('Event');
+    evt.initEvent('keydown', true, true);
+    Object.defineProperty(evt, 'keyCode', { value: keyCode });
+    Object.defineProperty(evt, 'ctrlKey', { value: true });
+    document.body.dispatchEvent(evt);
+}
+
+test('an item added or pasted in a later frame comes on there; the leave button takes the selected off after the ' +
+    'frame on show; frames added and removed move them; each is one undo step', function () {
+    var editor = pageShell.animation;
+    var layer = editor.animLayer;
+    var timeline = pageShell.timeline;
+    var picker = pageShell.itemPicker;
+    openInEditor(drillText(threeFrames()));
+    function clickGroup(group, x, y) { clickAt(group.getStage(), group.x() + x, group.y() + y); }
+    function showFrame(n) { timeline.layer.draw(); clickAt(timeline.stage, timeline.frameBoxX(n) + 3, 20); }
+    function clickItem(id) {
+        var at = layerPosToStage(layer.childWithId(id).getPosAbs(), layer);
+        clickAt(editor.stage, at.x, at.y);
+    }
+    // The ids on display in each frame, and each record's span as saved.
+    function onPitch() {
+        var selected = editor.frameManager.selectedFrame;
+        var shown = [0, 1, 2, 3].slice(0, editor.frameManager.nFrames).map(function (n) {
+            editor.frameManager.loadFrame(n);
+            return layer.itemGroups().map(function (g) { return g.getAttr('id'); }).sort().join();
+        });
+        editor.frameManager.loadFrame(selected);
+        return shown;
+    }
+    function spans() {
+        return JSON.parse(editor.saveToString()).objects.map(function (o) {
+            return [o.id, o.firstFrame, o.lastFrame];
+        });
+    }
+    try {
+        var steps = pageShell.history.length();
+        picker.layer.draw();
+        var cone = picker.buttonFor('cone').group;
+        clickGroup(cone, cone.width() / 2, cone.height() / 2);
+        assert.deepEqual([spans()[3], pageShell.history.length()], [[4, 1, undefined], steps + 1], 'a cone added in frame 2');
+        clickItem(1);
+        keyWithCtrl(67);
+        showFrame(2);
+        keyWithCtrl(86);
+        assert.deepEqual(spans()[4], [5, 2, undefined], 'the person pasted in frame 3');
+        showFrame(1);
+        clickItem(2);
+        var leave = picker.commandButtons.filter(function (b) { return b.group.name() === 'leaveAfterFrameButton'; })[0];
+        assert.ok(leave, 'the leave button');
+        steps = pageShell.history.length();
+        clickGroup(leave.group, 10, 10);
+        assert.deepEqual([spans()[1], pageShell.history.length(), onPitch()], [[2, undefined, 1], steps + 1,
+            ['1,2,3', '1,2,3,4', '1,3,4,5']], 'the ball leaves after frame 2');
+        layer.childWithId(2).selectFunc(true);
+        clickGroup(leave.group, 10, 10);
+        assert.deepEqual([spans()[1], pageShell.history.length()], [[2, undefined, undefined], steps + 2],
+            'again: the ball stays on');
+        myDispatchEvent('undo', {});
+        assert.deepEqual(spans()[1], [2, undefined, 1], 'undone: it leaves again');
+        showFrame(0);
+        myDispatchEvent('addFrame', {});
+        assert.deepEqual([spans(), onPitch()], [[[1, undefined, undefined], [2, undefined, 2], [3, undefined, undefined],
+            [4, 2, undefined], [5, 3, undefined]], ['1,2,3', '1,2,3', '1,2,3,4', '1,3,4,5']], 'a frame added after the first');
+        editor.frameManager.loadFrame(3);
+        myDispatchEvent('removeFrame', {});
+        assert.deepEqual(spans(), [[1, undefined, undefined], [2, undefined, 2], [3, undefined, undefined], [4, 2, undefined]],
+            'the last frame removed takes the person pasted in it alone');
+        editor.frameManager.loadFrame(1);
+        myDispatchEvent('removeFrame', {});
+        assert.deepEqual([spans(), onPitch()], [[[1, undefined, undefined], [2, undefined, 1], [3, undefined, undefined],
+            [4, 1, undefined]], ['1,2,3', '1,2,3,4']], 'and the copy of the first: the later ones move back');
+    } finally {
+        openInEditor(NEW_DRILL);
+    }
+});
+
+// On pixels of exported pictures: a red cone on the pitch from frame 2 on, a blue one off after frame 2.
+test('pictures of moments: an item is absent before its first frame and after its last, fading on and off; ' +
+    'running lines only between frames it is on the pitch in', function (done) {
+    var generator = pageShell.imageGenerator;
+    var at = function (x) { return [{ x: x, y: 0.5, rotation: 0 }, { x: x, y: 0.5, rotation: 0 }, { x: x, y: 0.5, rotation: 0 }]; };
+    var text = drillText({ nFrames: 3, selectedFrame: 0, frameText: ['', '', ''],
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' }, objects: [
+            itemRecord('cone', 1, at(0.3), { color: 'red', scale: 0.4, firstFrame: 1 }),
+            itemRecord('cone', 2, at(0.7), { color: 'blue', scale: 0.4, lastFrame: 1 })] });
+    // [ms, red shows, blue shows]: each step a second; a fifth of a second's fade either side of a span.
+    var moments = [[0, 'no', 'yes'], [500, 'no', 'yes'], [900, 'faint', 'yes'], [1000, 'yes', 'yes'], [1100, 'yes', 'faint'],
+        [1500, 'yes', 'no'], [2000, 'yes', 'no']];
+    generator.loadAnimation(text);
+    generator.configureAnimation(400, true, false, false);
+    var seen = [];
+    (function next(k) {
+        if (k === moments.length) {
+            assert.deepEqual(seen, moments.map(function (m) { return m.join(' '); }));
+            withAnimations(1, function (a) {
+                a.loadFromString(text.replace(/"cone"/g, '"person"'));
+                a.toggleRunningLines();
+                a.frameManager.loadFrame(1);
+                var lines = function (id) { return a.animLayer.childWithId(id).runningLines.shown.slice(0, 2); };
+                assert.deepEqual([lines(1), lines(2)], [[false, true], [true, false]], 'frame 2: lines into and out of it');
+            });
+            return done();
+        }
+        generator.getImage(moments[k][0], done.step(function (url) {
+            decodedPixels(url, 400, 300, done, function (data) {
+                function look(x) {
+                    var i = (150 * 400 + x) * 4;
+                    var paper = data[i] > 240 && data[i + 1] > 240 && data[i + 2] > 240;
+                    var strong = Math.max(data[i], data[i + 1], data[i + 2]) - Math.min(data[i], data[i + 1], data[i + 2]) > 120;
+                    return paper ? 'no' : strong ? 'yes' : 'faint';
+                }
+                seen.push([moments[k][0], look(120), look(280)].join(' '));
+                next(k + 1);
+            });
+        }));
+    }(0));
+}, 20000);

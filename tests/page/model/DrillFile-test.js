@@ -355,6 +355,7 @@ var DURATIONS_RULE = 'Member "frameDurations" must be an array of 3 numbers, one
 function scaleRule(where) { return where + ': member "scale" must be a number from 0.01 to 10'; }
 var STEP_RULE = ' in "frameDurations" must be a number of milliseconds from 500 to 5000';
 // [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
+var SPAN_RULE = ' must be a whole number from 0 to 3, a frame of the drill counted from 0';
 var MALFORMED = [
     ['a cut', function (s, t) { return t.slice(0, -1); }, 'Error parsing JSON'],
     ['the type in other case', function (s, t) { return t.replace('OVRI_Animation', 'OVRI_animation'); },
@@ -399,6 +400,12 @@ var MALFORMED = [
         'Object 4: member "labelPlace" must be one of "below", "above"'],
     ['a label place of null', function (s) { s.objects[0].labelPlace = null; },
         'Object 1: member "labelPlace" must be one of "below", "above"'],
+    ['a first frame past the last', function (s) { s.objects[2].firstFrame = 4; }, 'Object 3: member "firstFrame"' + SPAN_RULE],
+    ['a first frame of 1.5', function (s) { s.objects[2].firstFrame = 1.5; }, 'Object 3: member "firstFrame"' + SPAN_RULE],
+    ['a last frame of "2"', function (s) { s.objects[5].lastFrame = '2'; }, 'Object 6: member "lastFrame"' + SPAN_RULE],
+    ['a last frame of -1', function (s) { s.objects[5].lastFrame = -1; }, 'Object 6: member "lastFrame"' + SPAN_RULE],
+    ['an item that leaves before it comes on', function (s) { s.objects[1].firstFrame = 3; s.objects[1].lastFrame = 2; },
+        'Object 2: member "lastFrame" must not come before "firstFrame"'],
     ['a duration for each of the 4 frames', function (s) { s.frameDurations = [1000, 2000, 1000, 1000]; }, DURATIONS_RULE],
     ['one duration for the whole drill', function (s) { s.frameDurations = 2000; }, DURATIONS_RULE],
     ['durations of null', function (s) { s.frameDurations = null; }, DURATIONS_RULE],
