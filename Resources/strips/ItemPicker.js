@@ -312,6 +312,15 @@
         }, false);
     };
 
+    // No button keeps a highlight while the palette is deaf: the team's
+    // and the colour's choosers open over the pitch with the pointer on
+    // their buttons, and no pointer-out comes while they are open.
+    ItemPicker.prototype.leaveAll = function () {
+        this.buttons.concat(this.commandButtons).forEach(function (entry) {
+            (entry.button || entry).leave();
+        });
+    };
+
     // Only the area follows the new size; the buttons keep the size and
     // places they were built with.
     ItemPicker.prototype.updateBounds = function (width, height) {

@@ -107,6 +107,7 @@
         setListening(shell, ['toolbar', 'itemPicker', 'animation', 'background'], false);
         window.Button.hideTooltip();
         shell.toolbar.leaveAll();
+        shell.itemPicker.leaveAll();
     }
 
     function onEnableControls(shell, steps) {

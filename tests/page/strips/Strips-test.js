@@ -70,7 +70,7 @@ var PALETTES = {
 
 test('picker: each button adds its type in its colours or the coach\'s last ones; commands below; a palette a sport', function () {
     var events = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale', 'turnSelectedItems',
-        'colorSelectedItems'];
+        'colorSelectedItems', 'chooseTeam'];
     // The two command rows, left to right and then down.
     var commands = [['deleteSelectedItems', {}], ['decreaseSelectedScale', {}], ['increaseSelectedScale', {}],
         ['turnSelectedItems', { degrees: -15 }], ['turnSelectedItems', { degrees: 15 }], ['colorSelectedItems', {}]];
@@ -101,8 +101,8 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
                 assert.deepEqual(clicked(own.stage, events, (n % 3) * H + 22, row + Math.floor(n / 3) * H + 22), [command],
                     sport + ': command ' + n);
             });
-            // Below the commands, and beside the last button when its row has room.
-            [[60, row + 100]].concat(own.buttons.length % 3 ? [[own.buttons.length % 3 * H + 22, row - 22]] : [])
+            // Below the commands and the team button, and beside the last button when its row has room.
+            [[60, row + 3 * H + 10]].concat(own.buttons.length % 3 ? [[own.buttons.length % 3 * H + 22, row - 22]] : [])
                 .forEach(function (p) { assert.deepEqual(clicked(own.stage, events, p[0], p[1]), [], sport + ' at ' + p); });
         });
     } finally {
@@ -110,6 +110,29 @@ test('picker: each button adds its type in its colours or the coach\'s last ones
         // A new stage empties its container: the page's picker goes back in.
         document.getElementById('itemPickerContainer').appendChild(pageShell.itemPicker.stage.getContent());
     }
+});
+
+// Mended: "Add a team" and the colour command stayed lit over the chooser they opened, and after it.
+test('picker: the team and colour commands drop their light when their chooser opens, and a move lights them again', function () {
+    var picker = pageShell.itemPicker;
+    openInEditor(drillText({ objects: [itemRecord('person', 1, [{ x: 0.5, y: 0.5, rotation: 0 }])] }));
+    pageShell.animation.animLayer.select(pageShell.animation.animLayer.itemGroups()[0]._id);
+    picker.layer.draw();
+    [[picker.teamButton, '.teamPickerLayer'], [picker.group.find('.colorSelectedItemsButton')[0], '.pickerLayer']]
+        .forEach(function (row) {
+            var button = row[0].group || row[0];
+            var at = button.getAbsolutePosition();
+            pointerEvent(picker.stage, 'mousemove', at.x + 20, at.y + 20);
+            assert.equal(look(button), 'lit', button.name() + ' under the pointer');
+            clickAt(picker.stage, at.x + 20, at.y + 20);
+            assert.deepEqual([pageShell.animation.stage.find(row[1]).length, look(button)], [1, 'rest'],
+                button.name() + ': its chooser open, the light gone');
+            myDispatchEvent('escapePressed', {});
+            assert.deepEqual([pageShell.overlayOpen, look(button)], [false, 'rest'], button.name() + ': the chooser closed');
+            pointerEvent(picker.stage, 'mousemove', at.x + 21, at.y + 20);
+            assert.equal(look(button), 'lit', button.name() + ': lit again by a move');
+        });
+    openInEditor(NEW_DRILL);
 });
 
 var TIMELINE_EVENTS = ['play', 'togglePause', 'stop', 'selectedFrame', 'addFrame', 'removeFrame', 'holdStep', 'addFrameCaption'];
