@@ -1,12 +1,14 @@
 // Which node of the animation layer a press goes to. Kinetic's hit graph
 // answers with the topmost hit area: a picture's whole box, transparent
-// corners and all, and the controls of a selected item over everything
-// beside it. A coach presses what they see, so where an item's own pixels
-// show under the pointer, that item is pressed: a ball lying where a
-// selected player's rotate handle happens to be, or a player whose body
-// shows beside the transparent corner of a ball drawn over it. Where no
-// item's pixels show, the hit graph's answer stands, so a control still
-// turns or scales, and a small item is still caught by its box.
+// corners and all, drawn over whatever items lie behind it. A coach presses
+// what they see, and what they reach for first:
+// - a button around the selected item (its rotate handle, plus and minus,
+//   label, colour) takes the press wherever its disc lies, also under a
+//   neighbour's picture or a ball at the player's feet;
+// - otherwise, where an item's own pixels show under the pointer, that item
+//   is pressed: a player whose body shows beside the transparent corner of
+//   a ball drawn over it. Where no item's pixels show, the hit graph's
+//   answer stands, so a small item is still caught by its box.
 (function (window, document) {
     'use strict';
 
@@ -88,6 +90,42 @@
         return null;
     }
 
+    // The disc of a control of a selected item that holds the stage point
+    // `pos`, the frontmost item's first; null when there is none.
+    function selectedControlAt(layer, pos) {
+        var children = layer.getChildren();
+        for (var i = children.length - 1; i >= 0; i--) {
+            var node = children[i];
+            if (node.name() === ITEM_GROUP_NAME && node.isSelected && node.isVisible()) {
+                var disc = controlDiscAt(node, pos);
+                if (disc) {
+                    return disc;
+                }
+            }
+        }
+        return null;
+    }
+
+    function controlDiscAt(itemGroup, pos) {
+        var controls = itemGroup.nonRotateControls();
+        if (itemGroup.rotateControl) {
+            controls = [itemGroup.rotateControl.controlGroup].concat(controls);
+        }
+        for (var i = 0; i < controls.length; i++) {
+            if (!controls[i].isVisible()) {
+                continue;
+            }
+            var discs = controls[i].find('Circle').toArray();
+            for (var j = 0; j < discs.length; j++) {
+                var local = discs[j].getAbsoluteTransform().copy().invert().point(pos);
+                if (discs[j].isListening() && Math.sqrt(local.x * local.x + local.y * local.y) <= discs[j].radius()) {
+                    return discs[j];
+                }
+            }
+        }
+        return null;
+    }
+
     // The shape a press on the item lands on: its topmost drawing, from
     // which the press reaches the item's own handlers.
     function pressedShapeOf(itemGroup) {
@@ -115,8 +153,13 @@
             return null;
         }
 
-        // An item's own control over the item itself keeps the press.
+        // A selected item's buttons first; an item's own control over the
+        // item itself keeps the press.
         layer.getIntersection = function (pos) {
+            var control = selectedControlAt(layer, pos);
+            if (control) {
+                return control;
+            }
             var shape = hitGraphAnswer.call(layer, pos);
             var owner = shape ? itemGroupOf(shape, layer) : null;
             if (!owner) {

@@ -786,30 +786,50 @@ function withPitchView(done, body) {
     });
 }
 
-test('a ball lying at a selected player\'s rotate handle is dragged, and the player stays as he was; the handle ' +
-    'still turns him where no ball shows', function (done) {
+// Mended: with yellow 7 selected, pressing his "A" button selected blue 13, whose picture lay over it; a
+// ball lying at his rotate handle was dragged where the handle should have turned him.
+test('a selected player\'s buttons take a press before a neighbour or a ball drawn over them; beside them, ' +
+    'what shows is pressed', function (done) {
     withPitchView(done, function (animation, add, loaded) {
         var layer = animation.animLayer;
-        // The player in front whether or not a press brings an item to the front.
-        var ball = add('ball', 100, 100);
         var person = add('person', 200, 150);
+        // Both drawn over the player's buttons, whether or not a press brings an item to the front.
+        var ball = add('ball', 100, 100);
+        var neighbour = add('person', 300, 300);
         loaded(function () {
             clickAt(animation.stage, 200, 150);
+            var label = control(person, 'LabelControl').position();
             var handle = control(person, 'rotateControl').position();
-            assert.deepEqual([person.isSelected, person.getZIndex() > ball.getZIndex(), handle], [true, true,
-                { x: 200 + 10 + 15, y: 150 }], 'precondition: the player selected, in front, his handle beside him');
+            assert.deepEqual([person.isSelected, handle], [true, { x: 200 + 10 + 15, y: 150 }],
+                'precondition: the player selected, his handle beside him');
+            // The neighbour's body over the middle of the "A" disc, his right edge inside it.
+            neighbour.updatePosition({ x: label.x - 6, y: label.y }, 0);
             ball.updatePosition(handle, 0);
+            layer.draw();
+            assert.ok(neighbour.getZIndex() > person.getZIndex() && ball.getZIndex() > person.getZIndex(),
+                'precondition: both drawn over the player');
+            var raised = eventsRaisedDuring(['getLabelForItem'], function () {
+                clickAt(animation.stage, label.x, label.y);
+            });
+            assert.deepEqual([raised, person.isSelected, neighbour.isSelected],
+                [[['getLabelForItem', { id: person._id, currentLabel: '' }]], true, false],
+                'the "A" button under the neighbour asks for the player\'s label');
+            // Beside the button, the neighbour's own pixels take the press.
+            neighbour.updatePosition({ x: label.x, y: label.y + 14 }, 0);
+            layer.draw();
+            drag({ x: label.x, y: label.y + 14 }, { x: label.x + 30, y: label.y + 54 }, true, animation.stage);
+            assert.deepEqual([neighbour.isSelected, person.isSelected, neighbour.getPosAbs()],
+                [true, false, { x: label.x + 30, y: label.y + 54 }], 'the neighbour dragged from beside the button');
+            clickAt(animation.stage, 200, 150);
+            layer.draw();
+            drag(handle, { x: 200, y: 150 + 60 }, true, animation.stage);
+            assert.deepEqual([person.getFieldItem().group.rotation(), person.isSelected, ball.getPosAbs(), ball.isSelected],
+                [90, true, handle, false], 'the handle under the ball turns the player; the ball stays');
+            // Turned a quarter, his handle stands below him: the ball is grabbed where it lies.
             layer.draw();
             drag(handle, { x: handle.x + 40, y: handle.y + 30 }, true, animation.stage);
-            assert.deepEqual([ball.getPosAbs(), ball.isSelected, person.isSelected, person.getFieldItem().group.rotation()],
-                [{ x: 225 + 40, y: 150 + 30 }, true, false, 0], 'the ball moved; the player neither turned nor selected');
-            clickAt(animation.stage, 200, 150);
-            ball.updatePosition(handle, 0);
-            layer.draw();
-            // The handle is 12 pixels across its centre, the ball 8: above the ball, the handle shows.
-            drag({ x: handle.x, y: handle.y - 10 }, { x: 200, y: 150 + 60 }, true, animation.stage);
-            assert.deepEqual([person.getFieldItem().group.rotation(), ball.getPosAbs()], [90, handle],
-                'turned to face the pointer; the ball stays');
+            assert.deepEqual([ball.getPosAbs(), ball.isSelected, person.getFieldItem().group.rotation()],
+                [{ x: handle.x + 40, y: handle.y + 30 }, true, 90], 'the ball dragged once no button lies there');
             done();
         });
     });
