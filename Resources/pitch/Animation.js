@@ -3,9 +3,9 @@
 // playback manager. It keeps the pitch at 4:3 inside whatever space it is
 // given, turns the whole pitch in quarter turns, adds new items where there
 // is room, and selects items with a rubber-band rectangle dragged out on the
-// bare pitch. It opens and saves its drill as text through DrillFile,
-// which holds the format. The page has two: the editor's, and the image
-// generator's off-screen one.
+// bare pitch (Animation.selection.js). It opens and saves its drill as
+// text through DrillFile, which holds the format. The page has two: the
+// editor's, and the image generator's off-screen one.
 (function (window, Kinetic) {
     'use strict';
 
@@ -13,12 +13,6 @@
     var DEFAULT_SPORT = 'gaa';
     var WHITE_LAYER_NAME = 'whiteLayer';
     var WHITE_FILL = 'white';
-
-    var SELECT_RECT_NAME = 'selectRectangle';
-    var SELECT_RECT_FILL = 'white';
-    var SELECT_RECT_OPACITY = 0.15;
-    var SELECT_RECT_STROKE = 'white';
-    var SELECT_RECT_STROKE_WIDTH = 1;
 
     function checkSpace(caller, maxWidth, maxHeight) {
         if (!window.isPositiveNumber(maxWidth) || !window.isPositiveNumber(maxHeight)) {
@@ -427,115 +421,6 @@
         layer.add(group);
         group.setControlsPosition();
         return group;
-    };
-
-    // ---- Rubber-band selection ----------------------------------------------
-
-    // Pressing the bare pitch, or the margin beside it, starts a selection
-    // rectangle; moving stretches it (never beyond the pitch); releasing
-    // selects every item wholly inside it and nothing else, so a click on
-    // the bare pitch or the margin deselects all. Moves and releases are
-    // taken from the stage's own pointer events, which come wherever the
-    // pointer is, over an item, the rectangle or beside the pitch.
-    Animation.prototype.installSelectionHandlers = function () {
-        var self = this;
-        // Kinetic passes a press to the shape under it, if any, before the
-        // stage's own content event: a press that reached no shape is one on
-        // the margin. The margin follows the pitch: while the pitch does not
-        // listen (playback, an overlay), neither does the margin.
-        var pressedShape = false;
-        this.stage.on('mousedown touchstart', function () {
-            pressedShape = true;
-        });
-        this.stage.on('contentMousedown contentTouchstart', function (evt) {
-            var onMargin = !pressedShape;
-            pressedShape = false;
-            if (onMargin && self.bgLayer.isListening()) {
-                self.startSelection(evt && evt.evt);
-            }
-        });
-        this.bgLayer.on('mousedown touchstart', function (evt) {
-            self.startSelection(evt && evt.evt);
-        });
-        this.stage.on('contentMousemove contentTouchmove', function () {
-            self.stretchSelection();
-        });
-        this.stage.on('contentMouseup contentTouchend', function () {
-            self.finishSelection();
-        });
-    };
-
-    Animation.prototype.selectionRectangles = function () {
-        return this.animLayer.find('.' + SELECT_RECT_NAME).toArray();
-    };
-
-    // A press the drawing editor takes (drawing, or on a drawing) starts
-    // no rectangle.
-    // `pointer`: the DOM event, whose Shift or Ctrl toggles a drawing.
-    Animation.prototype.startSelection = function (pointer) {
-        var pos = window.getMousePosOnLayer(this.animLayer);
-        var toggles = !!pointer && !!(pointer.shiftKey || pointer.ctrlKey || pointer.metaKey);
-        if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y }, toggles)) {
-            return;
-        }
-        this.animLayer.clipToBounds(pos);
-        var rect = new Kinetic.Rect({
-            name: SELECT_RECT_NAME,
-            x: pos.x,
-            y: pos.y,
-            width: 0,
-            height: 0,
-            fill: SELECT_RECT_FILL,
-            opacity: SELECT_RECT_OPACITY,
-            stroke: SELECT_RECT_STROKE,
-            strokeWidth: SELECT_RECT_STROKE_WIDTH,
-            listening: false
-        });
-        rect.startPos = { x: pos.x, y: pos.y };
-        this.animLayer.add(rect);
-    };
-
-    Animation.prototype.stretchSelection = function () {
-        var rects = this.selectionRectangles();
-        if (rects.length === 0) {
-            return;
-        }
-        var pos = window.getMousePosOnLayer(this.animLayer);
-        if (!pos) {
-            return;
-        }
-        this.animLayer.clipToBounds(pos);
-        rects.forEach(function (rect) {
-            var start = rect.startPos;
-            rect.position({ x: Math.min(start.x, pos.x), y: Math.min(start.y, pos.y) });
-            rect.size({ width: Math.abs(pos.x - start.x), height: Math.abs(pos.y - start.y) });
-        });
-        this.animLayer.batchDraw();
-    };
-
-    Animation.prototype.finishSelection = function () {
-        var layer = this.animLayer;
-        var editor = this.drawingEditor;
-        var rects = this.selectionRectangles();
-        if (rects.length === 0) {
-            return;
-        }
-        rects.forEach(function (rect) {
-            editor.selectWithin({ x: rect.x(), y: rect.y(), width: rect.width(), height: rect.height() });
-            var groups = layer.itemGroups();
-            groups.forEach(function (group) {
-                group.selectFunc(false);
-                group.showControlsFunc(false);
-            });
-            groups.forEach(function (group) {
-                if (window.withinBounds(rect, group.getFieldItem().group)) {
-                    group.selectFunc(true);
-                    group.showControlsFunc(true);
-                }
-            });
-            rect.destroy();
-        });
-        layer.batchDraw();
     };
 
     window.Animation = Animation;
