@@ -5,6 +5,10 @@
 // - a button around the selected item (its rotate handle, plus and minus,
 //   label, colour) takes the press wherever its disc lies, also under a
 //   neighbour's picture or a ball at the player's feet;
+// - a handle of the drawing selected alone takes it next (the animation
+//   says where they are, `layer.pressGoesBelow`): the layer then answers
+//   nothing, and the press goes through to the pitch beneath, where the
+//   drawing editor takes it;
 // - otherwise, where an item's own pixels show under the pointer, that item
 //   is pressed: a player whose body shows beside the transparent corner of
 //   a ball drawn over it. Where no item's pixels show, the hit graph's
@@ -159,6 +163,9 @@
             var control = selectedControlAt(layer, pos);
             if (control) {
                 return control;
+            }
+            if (typeof layer.pressGoesBelow === 'function' && layer.pressGoesBelow(pos)) {
+                return null;
             }
             var shape = hitGraphAnswer.call(layer, pos);
             var owner = shape ? itemGroupOf(shape, layer) : null;

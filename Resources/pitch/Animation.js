@@ -77,6 +77,7 @@
 
         this.stage.draw();
         this.drawingEditor = new window.DrawingEditor(this);
+        this.letHandlesTakePresses();
         this.installSelectionHandlers();
     }
 

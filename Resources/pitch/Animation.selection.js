@@ -1,10 +1,11 @@
-// The pitch view's presses on the pitch: the rubber-band rectangle that
+// The pitch view's presses on the pitch: the handles of a selected drawing
+// reached through the items over them, and the rubber-band rectangle that
 // selects the items and drawings inside it, after the drawing editor has
 // had its say.
 //
 // Use: loaded after Animation.js, whose views it gives
-// installSelectionHandlers (the constructor calls it), startSelection,
-// stretchSelection and finishSelection.
+// letHandlesTakePresses and installSelectionHandlers (the constructor calls
+// both), startSelection, stretchSelection and finishSelection.
 (function (window, Kinetic) {
     'use strict';
 
@@ -15,6 +16,17 @@
     var SELECT_RECT_OPACITY = 0.15;
     var SELECT_RECT_STROKE = 'white';
     var SELECT_RECT_STROKE_WIDTH = 1;
+
+    // A press on a handle of the drawing selected alone goes to the
+    // drawing editor through the pitch, even where an item lies over the
+    // handle (ItemHitTest.js).
+    Animation.prototype.letHandlesTakePresses = function () {
+        var animLayer = this.animLayer;
+        var drawingLayer = this.drawingLayer;
+        animLayer.pressGoesBelow = function (stagePos) {
+            return !!drawingLayer.handleAt(window.stagePosToLayer(stagePos, animLayer));
+        };
+    };
 
     // Pressing the bare pitch, or the margin beside it, starts a selection
     // rectangle; moving stretches it (never beyond the pitch); releasing

@@ -49,6 +49,14 @@
     // selection, items with drawings, is dragged together.
     DrawingEditor.prototype.press = function (pos, toggles) {
         var layer = this.layer;
+        // The handles of the drawing selected alone come first, before the
+        // tool in hand: the drawing just drawn can be bent at once.
+        var selected = layer.selectedDrawing();
+        var handle = selected && layer.handleAt(pos);
+        if (handle) {
+            this.drag = { mode: 'handle', drawing: selected, from: pos, point: handle.point };
+            return true;
+        }
         if (this.chosenTool) {
             // A drill past what a file may hold could not be saved.
             if (this.model.count() >= window.DrawingModel.MAX_DRAWINGS) {
@@ -64,12 +72,6 @@
             this.deselectItems();
             this.drag = { mode: 'draw', drawing: drawn, from: pos };
             this.redraw();
-            return true;
-        }
-        var selected = layer.selectedDrawing();
-        var handle = layer.handleAt(pos);
-        if (selected && handle) {
-            this.drag = { mode: 'handle', drawing: selected, from: pos, point: handle.point };
             return true;
         }
         var hit = layer.drawingAt(pos, this.frame());

@@ -20,6 +20,7 @@
     // How many drawings' bitmaps one drawing of the layer makes at most.
     var BITMAPS_MADE_PER_DRAW = 4;
 
+    var HANDLE_LAYER_NAME = 'drawingHandleLayer';
     var HANDLE_NAME = 'drawingHandle';
     var HANDLE_RADIUS = 6;
     var HANDLE_FILL = 'white';
@@ -76,6 +77,7 @@
         // handles that reshape it.
         this.selection = [];
         this.handles = [];
+        this.handleLayer = null;
         // The selection and its span, as last announced.
         this.announced = '';
 
@@ -298,23 +300,43 @@
         }
     };
 
+    // The handles stand over the items, which would hide a line's bend
+    // under a player, on a layer of their own above the items' (Kinetic's
+    // fast layer: no hit graph, its shapes placed in stage pixels). It is
+    // made when first needed: the image generator's view never selects.
+    DrawingLayer.prototype.handleLayerOnStage = function () {
+        var stage = this.getStage();
+        if (!this.handleLayer && stage) {
+            this.handleLayer = new Kinetic.FastLayer({ name: HANDLE_LAYER_NAME });
+            stage.add(this.handleLayer);
+        }
+        return this.handleLayer || null;
+    };
+
     DrawingLayer.prototype.placeHandles = function () {
         var layer = this;
         var animLayer = this.animLayer;
         this.handles.forEach(function (h) { h.destroy(); });
         this.handles = [];
         this.announceSelection();
+        var handleLayer = this.selection.length > 0 ? this.handleLayerOnStage() : this.handleLayer;
+        if (!handleLayer) {
+            return;
+        }
         // Several selected drawings show their handles as marks of the
         // selection; only a lone one's are taken (handleAt).
         var radius = HANDLE_RADIUS * Math.max(animLayer.layerScale, 0.5);
+        var toStage = animLayer.getAbsoluteTransform();
         this.selection.forEach(function (selected) {
             handlesOf(selected, function (p) { return animLayer.pixelPos(p); }, animLayer.layerScale).forEach(function (h) {
-                var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: h.x, y: h.y, radius: radius,
+                var at = toStage.point(h);
+                var circle = new Kinetic.Circle({ name: HANDLE_NAME, x: at.x, y: at.y, radius: radius,
                     fill: HANDLE_FILL, stroke: HANDLE_STROKE, strokeWidth: 1, listening: false });
-                layer.add(circle);
+                handleLayer.add(circle);
                 layer.handles.push(circle);
             });
         });
+        handleLayer.batchDraw();
     };
 
     DrawingLayer.prototype.setDrawForPrint = function (on) {

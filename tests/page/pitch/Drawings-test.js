@@ -502,16 +502,57 @@ test('a zone turns by the handle beyond its top edge, and its corners then follo
     assertNear(d.points[0], { x: 0.3, y: 0.4 }, 'a press on a turned corner where it shows leaves it');
     var s = pageShell.sizes;
     editorAnimation.updateBounds(s.animMaxWidth / 3, s.animMaxHeight / 3, s.animMaxWidth / 1.5, s.animMaxHeight / 1.5);
-    var handle = editorAnimation.drawingLayer.find('.drawingHandle')[2];
+    var handle = editorAnimation.stage.find('.drawingHandle')[2];
     var r = window.radians(d.rotation);
     var at = layer.pixelPos({ x: (d.points[0].x + d.points[1].x) / 2, y: (d.points[0].y + d.points[1].y) / 2 });
     var gap = layer.pixelPos({ x: 0, y: Math.abs(d.points[1].y - d.points[0].y) / 2 }).y + 14 * layer.layerScale;
-    var want = [at.x + gap * Math.sin(r), at.y - gap * Math.cos(r)];
+    var knobAt = layer.getAbsoluteTransform().point({ x: at.x + gap * Math.sin(r), y: at.y - gap * Math.cos(r) });
+    var want = [knobAt.x, knobAt.y];
     assert.ok(Math.abs(handle.x() - want[0]) < 1e-6 && Math.abs(handle.y() - want[1]) < 1e-6,
         'the handles follow a resize: ' + handle.x() + ', ' + handle.y() + ', expected ' + want);
     editorAnimation.updateBounds(s.animMaxWidth / 2, s.animMaxHeight / 2, s.animMaxWidth, s.animMaxHeight);
     assert.equal(DrillFile.savedTextProblem(editorAnimation.saveToString()), '', 'and the turned zone saves');
     newDrill();
+});
+
+// Mended: a line's bend handle under a player moved the player, and the handle of an arrow just drawn,
+// the tool still in hand, drew a second arrow.
+test('a selected drawing\'s handles take a press before the tool in hand and before a player lying over them', function (done) {
+    done.cleanup(function () {
+        window.myDispatchEvent('escapePressed', {});
+        newDrill();
+    });
+    newDrill();
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'pass', style: 'straight' });
+    dragOnPitch({ x: 0.2, y: 0.5 }, { x: 0.6, y: 0.5 });
+    dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.4, y: 0.3 });
+    var d = drawingsOf()[0];
+    assert.deepEqual([drawingsOf().length, d.style, editorAnimation.drawingEditor.tool().kind], [1, 'curved', 'pass'],
+        'the tool in hand: the new arrow bent, no second one drawn');
+    assertNear(d.points[1], { x: 0.4, y: 0.3 }, 'bent through where the handle was let go');
+    dragOnPitch({ x: 0.2, y: 0.7 }, { x: 0.2, y: 0.9 });
+    assert.equal(drawingsOf().length, 2, 'away from the handles the tool draws');
+    window.myDispatchEvent('escapePressed', {});
+    openInEditor(drawingDrill([drawing('line', 'straight', 'white', [[0.2, 0.5], [0.6, 0.5]], 0, 0)],
+        { objects: [itemRecord('person', 1, [{ x: 0.4, y: 0.5, rotation: 0 }])] }));
+    var player = editorAnimation.animLayer.itemGroups()[0];
+    waitFor('the player\'s picture', function () { return player.getFieldItem().image.image().complete; }, done, function () {
+        editorAnimation.stage.draw();
+        dragOnPitch({ x: 0.25, y: 0.5 }, { x: 0.25, y: 0.5 });
+        var line = drawingsOf()[0];
+        assert.equal(editorAnimation.drawingLayer.selectedDrawing(), line, 'precondition: the line selected');
+        var bend = editorAnimation.stage.find('.drawingHandle')[1];
+        assert.ok(bend.getLayer().getZIndex() > editorAnimation.animLayer.getZIndex(), 'the bend handle drawn over the player');
+        dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.45, y: 0.7 });
+        assert.deepEqual([line.style, player.isSelected, player.getProperties().x, player.getProperties().y],
+            ['curved', false, 0.4, 0.5], 'the line bent under the player, who stays where he was, not selected');
+        assertNear(line.points[1], { x: 0.45, y: 0.7 }, 'through the bend');
+        dragOnPitch({ x: 0.8, y: 0.15 }, { x: 0.8, y: 0.15 });
+        dragOnPitch({ x: 0.4, y: 0.5 }, { x: 0.5, y: 0.3 });
+        assert.ok(player.isSelected && Math.abs(player.getProperties().x - 0.5) < 1e-3,
+            'with no drawing selected, a press on the player drags him: ' + JSON.stringify(player.getProperties()));
+        done();
+    });
 });
 
 // ---- Items and drawings selected together ---------------------------------------------------
