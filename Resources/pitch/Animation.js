@@ -148,15 +148,16 @@
     // `scale`: a number or "default". The item enters the model at the next
     // save; until then it stands only on the display. It stands upright on
     // screen: equipment pictured from the side does so by itself, whatever
-    // the pitch's turn.
-    Animation.prototype.addItem = function (type, col1, col2, scale) {
+    // the pitch's turn. It goes where there is room, or at `at` (layer
+    // pixels) when given.
+    Animation.prototype.addItem = function (type, col1, col2, scale, at) {
         var layer = this.animLayer;
         var rotation = window.FieldItem.isDrawnFromSide(type) ? 0 : uprightRotation(layer.rotation());
         var group = new window.FieldItemGroup(layer.layerWidth / 2, layer.layerHeight / 2, rotation,
             scale, type, col1, col2, this.frameManager.generateUniqueId(), '', '',
             layer.layerScale, layer.rotation());
         var item = group.getFieldItem().group;
-        var pos = layer.findSpaceForItem(item.width(), item.height());
+        var pos = at || layer.findSpaceForItem(item.width(), item.height());
         group.updatePosition(pos, rotation);
         group.setControlsPosition();
         layer.add(group);

@@ -1,11 +1,12 @@
 // The pitch view's presses on the pitch: the handles of a selected drawing
 // reached through the items over them, and the rubber-band rectangle that
 // selects the items and drawings inside it, after the drawing editor has
-// had its say.
+// had its say; and the place on the pitch under a page point.
 //
 // Use: loaded after Animation.js, whose views it gives
 // letHandlesTakePresses and installSelectionHandlers (the constructor calls
-// both), startSelection, stretchSelection and finishSelection.
+// both), startSelection, stretchSelection, finishSelection and
+// pitchPointAt.
 (function (window, Kinetic) {
     'use strict';
 
@@ -26,6 +27,18 @@
         animLayer.pressGoesBelow = function (stagePos) {
             return !!drawingLayer.handleAt(window.stagePosToLayer(stagePos, animLayer));
         };
+    };
+
+    // The place on the pitch (layer pixels) under the page point
+    // (clientX, clientY), one on the margin beside it taken to the pitch's
+    // edge; null when the point is not over this view's stage.
+    Animation.prototype.pitchPointAt = function (clientX, clientY) {
+        var box = this.stage.getContent().getBoundingClientRect();
+        var onStage = { x: clientX - box.left, y: clientY - box.top };
+        if (!(onStage.x >= 0 && onStage.y >= 0 && onStage.x < box.width && onStage.y < box.height)) {
+            return null;
+        }
+        return this.animLayer.clipToBounds(window.stagePosToLayer(onStage, this.animLayer));
     };
 
     // Pressing the bare pitch, or the margin beside it, starts a selection

@@ -1,6 +1,7 @@
 // The palette beside the pitch: one button per item type offered for the
 // sport, each showing a small preview of the item in the colours the next
-// added item will get, and below them two rows of commands for the selected
+// added item will get (a click adds one where there is room, a drag puts it
+// where it is let go: PaletteDrag.js), and below them two rows of commands for the selected
 // items (delete, smaller, larger; turn either way, colour). The picker never touches the animation:
 // its buttons raise page events for the page shell, and it listens for the
 // colour and scale the coach last gave an item of each type, so that the
@@ -94,8 +95,9 @@
 
     // One palette button of w x h with its top-left corner at (x, y): a
     // preview of `itemType` fitted into it, and the scale remembered for the
-    // next item of the type ("default" until the coach scales one).
-    function ItemPickerButton(x, y, w, h, itemType) {
+    // next item of the type ("default" until the coach scales one). With a
+    // PaletteDrag `drag`, the button can also be dragged onto the pitch.
+    function ItemPickerButton(x, y, w, h, itemType, drag) {
         if (!(this instanceof ItemPickerButton)) {
             throw new Error('ItemPickerButton must be called with new');
         }
@@ -120,7 +122,15 @@
         // content origin is its centre.
         this.group.add(preview);
 
+        this.group.on('mousedown', function (evt) {
+            if (drag) {
+                drag.start(evt.evt, self);
+            }
+        });
         this.group.on('click tap', function () {
+            if (drag && drag.tookRelease()) {
+                return;
+            }
             window.myDispatchEvent('addItem', {
                 type: self.itemType(),
                 col1: self.fieldItem.getCol(1),
@@ -164,6 +174,7 @@
         // What the coach last gave an item of each type, kept across palette
         // rebuilds: { colors: { 1: name, 2: name }, scale }.
         this.remembered = {};
+        this.drag = new window.PaletteDrag();
         this.buildPalette(sport, width);
 
         this.layer.add(this.group);
@@ -196,7 +207,7 @@
         this.buttons = [];
         for (var i = 0; i < this.itemTypes.length; i++) {
             var button = new ItemPickerButton((i % COLUMNS) * side, Math.floor(i / COLUMNS) * side,
-                side, side, this.itemTypes[i]);
+                side, side, this.itemTypes[i], this.drag);
             this.applyRemembered(button);
             this.buttons.push(button);
             this.group.add(button.group);

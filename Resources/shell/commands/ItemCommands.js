@@ -1,6 +1,7 @@
-// The page events of the items: adding an item or a team, deleting,
-// scaling, nudging, turning and recolouring the selection, copy and paste,
-// select all, and the prompts for an item's labels.
+// The page events of the items: adding an item (a click on the palette, or
+// a drag from it) or a team, deleting, scaling, nudging, turning and
+// recolouring the selection, copy and paste, select all, and the prompts
+// for an item's labels.
 // Each row: `name`, the page event; `handle(shell, steps, detail)`, run
 // through the undo recorder (app.js binds the shell and its steps);
 // `edits`: the animation may have changed, to be recorded for undo once the
@@ -57,6 +58,19 @@
             return;
         }
         var group = shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale);
+        shell.animation.animLayer.select(group._id);
+        steps.redrawAnimationLayer();
+    }
+
+    // An item dragged from the palette stands where it was let go over the
+    // pitch (or its margin, taken to the edge); let go elsewhere, nothing
+    // is added.
+    function onDropItem(shell, steps, detail) {
+        var at = shell.animation.pitchPointAt(detail.clientX, detail.clientY);
+        if (!at || !steps.mayGrow(1, 0)) {
+            return;
+        }
+        var group = shell.animation.addItem(detail.type, detail.col1, detail.col2, detail.scale, at);
         shell.animation.animLayer.select(group._id);
         steps.redrawAnimationLayer();
     }
@@ -251,6 +265,7 @@
 
     window.ItemCommands = [
         { name: 'addItem', handle: onAddItem, edits: true },
+        { name: 'dropItem', handle: onDropItem, edits: true },
         { name: 'getLabelForItem', handle: onGetLabelForItem, edits: true },
         { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
         { name: 'deleteSelectedItems', handle: onDeleteSelectedItems, edits: true },

@@ -790,6 +790,70 @@ test('a drag moves every selected item and keeps the selection; the margin clear
     });
 });
 
+// Mended: a ball dragged from the palette onto the pitch was not added (only a click added one, in the middle).
+// A press on palette button `n`, moves to the page point of `to` ({stage, x, y} in its stage's pixels) in steps
+// that stray well to the right, and the release there, as the engine delivers them over each canvas.
+function dragFromPalette(n, to) {
+    var picker = pageShell.itemPicker;
+    var button = picker.buttons[n].group.getAbsolutePosition();
+    var from = { x: button.x + picker.buttonSide / 2, y: button.y + picker.buttonSide / 2 };
+    var pickerBox = picker.stage.getContent().getBoundingClientRect();
+    var toBox = to.stage.getContent().getBoundingClientRect();
+    var end = { x: toBox.left + to.x - pickerBox.left, y: toBox.top + to.y - pickerBox.top };
+    picker.layer.draw();
+    pointerEvent(picker.stage, 'mousemove', from.x, from.y);
+    pointerEvent(picker.stage, 'mousedown', from.x, from.y);
+    [[0.3, 0.3, 150], [0.6, 0.6, 150], [0.9, 0.9, 0]].forEach(function (step) {
+        pointerEvent(picker.stage, 'mousemove', from.x + (end.x - from.x) * step[0] + step[2],
+            from.y + (end.y - from.y) * step[1]);
+    });
+    pointerEvent(to.stage, 'mousemove', to.x, to.y);
+    pointerEvent(to.stage, 'mouseup', to.x, to.y);
+}
+
+test('a drag from the palette puts the item where it is let go over the pitch, one undo step; a click adds it in the ' +
+    'middle; let go elsewhere, nothing is added', function () {
+    openInEditor(NEW_DRILL);
+    var picker = pageShell.itemPicker;
+    var ball = picker.buttons.map(function (b) { return b.itemType(); }).indexOf('gaaBall');
+    var pitchAt = function (f) { var p = layerPosToStage(layer.pixelPos(f), layer); return { stage: editor.stage, x: p.x, y: p.y }; };
+    var button = picker.buttons[ball].group.getAbsolutePosition();
+    var onButton = { stage: picker.stage, x: button.x + picker.buttonSide / 2, y: button.y + picker.buttonSide / 2 };
+    // [what, the release, the new item's place (fractions) or null]
+    [['over the pitch', pitchAt({ x: 0.3, y: 0.7 }), { x: 0.3, y: 0.7 }],
+        ['over the timeline', { stage: pageShell.timeline.stage, x: 300, y: 20 }, null],
+        ['back on its button', { stage: picker.stage, x: onButton.x + 2, y: onButton.y + 2 }, null],
+        ['over the margin beside the pitch', { stage: editor.stage, x: 2, y: pitchAt({ x: 0, y: 0.2 }).y }, { x: 0, y: 0.2 }],
+        ['nowhere: a click', onButton, { x: 0.5, y: 0.5 }]].forEach(function (row) {
+        var before = editor.saveToString();
+        var steps = pageShell.history.length();
+        var count = groups().length;
+        if (row[1] === onButton) {
+            clickAt(picker.stage, onButton.x, onButton.y);
+        } else {
+            dragFromPalette(ball, row[1]);
+        }
+        var ghost = document.getElementById('paletteDragGhost');
+        assert.ok(!ghost || ghost.style.display === 'none', row[0] + ': no picture left behind');
+        if (!row[2]) {
+            assert.deepEqual([editor.saveToString(), pageShell.history.length()], [before, steps], row[0] + ': nothing added');
+            return;
+        }
+        var added = groups()[count];
+        var at = added && added.getPosRelative();
+        assert.ok(added && added.getFieldItem().type === 'gaaBall' && Math.abs(at.x - row[2].x) < 2e-3 &&
+            Math.abs(at.y - row[2].y) < 2e-3, row[0] + ': a ball at ' + JSON.stringify(row[2]) + ', not ' + JSON.stringify(at));
+        assert.deepEqual([groups().length, selectedIds(), pageShell.history.length()], [count + 1, [added.getAttr('id')], steps + 1],
+            row[0] + ': the one new item, selected, one step');
+        var after = editor.saveToString();
+        press('Z', 'ctrl');
+        assert.equal(difference(editor.saveToString(), before), '', row[0] + ': undone');
+        press('Y', 'ctrl');
+        assert.equal(difference(editor.saveToString(), after), '', row[0] + ': redone');
+    });
+    openInEditor(NEW_DRILL);
+});
+
 // ---- One selected item and several (FieldItemGroup.js, SelectionOutline.js, LabelClearance.js).
 
 // Labelled items of five kinds, some turned, across the pitch; `then` runs once their pictures are in.
