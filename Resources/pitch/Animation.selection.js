@@ -80,11 +80,16 @@
     };
 
     // A press the drawing editor takes (drawing, or on a drawing) starts
-    // no rectangle.
+    // no rectangle, nor does one of the pointer's other button, which
+    // selects a drawing for the menu of its commands (PitchClicks.js).
     // `pointer`: the DOM event, whose Shift or Ctrl toggles a drawing.
     Animation.prototype.startSelection = function (pointer) {
         var pos = window.getMousePosOnLayer(this.animLayer);
         var toggles = !!pointer && !!(pointer.shiftKey || pointer.ctrlKey || pointer.metaKey);
+        if (pos && pointer && pointer.button === 2) {
+            this.drawingEditor.pressForMenu({ x: pos.x, y: pos.y });
+            return;
+        }
         if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y }, toggles)) {
             return;
         }

@@ -40,8 +40,10 @@
         // What the pointer is doing: { mode: 'draw' | 'move' | 'handle',
         // from (pixels), points (fractions at the press), point }.
         this.drag = null;
-        // Where a note asked for will stand (fractions), until its text comes.
+        // Where a note asked for will stand (fractions), until its text
+        // comes; or the note whose text was asked for afresh.
         this.pendingNote = null;
+        this.editedNote = null;
 
         var editor = this;
         var stage = animation.stage;
@@ -125,18 +127,35 @@
         return true;
     };
 
-    // The text asked for the note pressed for: at most two lines and
-    // 200 characters, blank lines and spaces at the ends dropped. An
-    // empty text adds nothing.
+    // The note `d` (a record of the model) is to take the next text that
+    // comes (addNote) in place of its own.
+    DrawingEditor.prototype.editNote = function (d) {
+        this.pendingNote = null;
+        this.editedNote = d;
+    };
+
+    // The text asked for the note pressed for, or for the note edited: at
+    // most two lines and 200 characters, blank lines and spaces at the
+    // ends dropped. An empty text adds nothing and leaves an edited note
+    // as it was.
     DrawingEditor.prototype.addNote = function (text) {
         var at = this.pendingNote;
+        var edited = this.editedNote;
         this.pendingNote = null;
+        this.editedNote = null;
         var lines = String(text || '').split(/\r?\n/).map(function (line) {
             return line.trim();
         }).filter(function (line) {
             return line !== '';
         }).slice(0, NOTE_MAX_LINES);
         var note = lines.join('\n').slice(0, NOTE_MAX_LENGTH);
+        if (edited && note !== '' && this.model.drawings.indexOf(edited) !== -1) {
+            edited.text = note;
+            this.model.changed();
+            this.layer.select(edited);
+            this.redraw();
+            return;
+        }
         if (!at || note === '' || this.model.count() >= window.DrawingModel.MAX_DRAWINGS) {
             return;
         }
@@ -145,6 +164,28 @@
         this.layer.select(d);
         this.deselectItems();
         this.redraw();
+    };
+
+    // The selected drawings come after the others, in the order they had,
+    // so that they are drawn over them; true when any moved.
+    DrawingEditor.prototype.bringSelectedToFront = function () {
+        var selected = this.layer.selectedDrawings();
+        var drawings = this.model.drawings;
+        var reordered = drawings.filter(function (d) {
+            return selected.indexOf(d) === -1;
+        }).concat(drawings.filter(function (d) {
+            return selected.indexOf(d) !== -1;
+        }));
+        var moved = reordered.some(function (d, i) {
+            return d !== drawings[i];
+        });
+        if (moved) {
+            this.model.drawings = reordered;
+            this.model.changed();
+            this.layer.selectDrawings(selected);
+            this.redraw();
+        }
+        return moved;
     };
 
     // Copies of the selected drawings' records (none: an empty list).

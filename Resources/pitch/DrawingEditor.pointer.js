@@ -63,6 +63,7 @@
                 return true;
             }
             if (this.chosenTool.kind === 'note') {
+                this.editedNote = null;
                 this.pendingNote = this.fractions(pos);
                 window.myDispatchEvent('getTextForNote', {});
                 return true;
@@ -98,6 +99,21 @@
             this.redraw();
         }
         return false;
+    };
+
+    // A press of the pointer's other button at the pixel place `pos`, for
+    // the menu of commands: the drawing there, or the one whose handle is
+    // there, is selected (alone, unless it is selected already) and
+    // nothing is dragged. Returns the drawing, or null.
+    DrawingEditor.prototype.pressForMenu = function (pos) {
+        var layer = this.layer;
+        var hit = layer.handleAt(pos) ? layer.selectedDrawing() : layer.drawingAt(pos, this.frame());
+        if (hit && !layer.isSelected(hit)) {
+            layer.select(hit);
+            this.deselectItems();
+            this.redraw();
+        }
+        return hit;
     };
 
     DrawingEditor.prototype.movePointer = function () {

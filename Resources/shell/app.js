@@ -92,7 +92,8 @@
     }
 
     // One line per component, in this order: the toolbar, the item picker,
-    // the timeline, the animation (in animContainer), the image generator
+    // the timeline, the animation (in animContainer) with its double- and
+    // right-clicks and the menu these open, the image generator
     // (with its own off-screen animation), the report builder that draws
     // through it, the video export's pictures drawn through it too, and the
     // report's logo.
@@ -105,6 +106,8 @@
         shell.playbackControls = window.createPlaybackControls(shell.timeline);
         shell.timelineScrub = window.createTimelineScrub(shell.timeline);
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
+        shell.pitchClicks = new window.PitchClicks(shell.animation);
+        shell.selectionMenu = new window.SelectionMenu();
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = new window.PdfReport(shell.imageGenerator, window.createPdfLibrary(PDF_LIBRARY).load,
             window.createReportFonts(REPORT_FONTS).load);
@@ -181,7 +184,7 @@
     // registers its own two (setItemDefaultColor, setItemDefaultScale); the
     // overlays listen for closeOverlays.
     var COMMAND_TABLES = ['PlaybackCommands', 'FrameCommands', 'ItemCommands', 'DrawingCommands', 'FileCommands',
-        'ExportCommands', 'ViewCommands'];
+        'ExportCommands', 'ViewCommands', 'MenuCommands'];
 
     function installPageEventHandlers() {
         COMMAND_TABLES.forEach(function (table) {
@@ -223,6 +226,8 @@
             itemPicker: null,
             timeline: null,
             animation: null,
+            pitchClicks: null,
+            selectionMenu: null,
             imageGenerator: null,
             pdfReport: null,
             // The video export's pictures (VideoPictureStream.js) and the

@@ -123,18 +123,25 @@
     }
 
     // A DOM mouse event at stage point (x, y), with the keys named in `mods` ('ctrl', 'shift',
-    // 'alt', 'meta') held: Kinetic finds the shape through its hit graph.
+    // 'alt', 'meta') held, of the right button for 'right': Kinetic finds the shape through its hit graph.
     function pointerEvent(stage, type, x, y, mods) {
         var box = stage.getContent().getBoundingClientRect();
         var held = function (key) { return (mods || '').split(' ').indexOf(key) !== -1; };
         var evt = document.createEvent('MouseEvents');
-        evt.initMouseEvent(type, true, true, window, 1, 0, 0, box.left + x, box.top + y,
-            held('ctrl'), held('alt'), held('shift'), held('meta'), 0, null);
+        evt.initMouseEvent(type, true, true, window, type === 'dblclick' ? 2 : 1, 0, 0, box.left + x, box.top + y,
+            held('ctrl'), held('alt'), held('shift'), held('meta'), held('right') ? 2 : 0, null);
         stage.getContent().dispatchEvent(evt);
     }
 
     function clickAt(stage, x, y, mods) {
         ['mousemove', 'mousedown', 'mouseup'].forEach(function (type) { pointerEvent(stage, type, x, y, mods); });
+    }
+
+    // Two clicks and the engine's double-click after them.
+    function doubleClickAt(stage, x, y, mods) {
+        clickAt(stage, x, y, mods);
+        clickAt(stage, x, y, mods);
+        pointerEvent(stage, 'dblclick', x, y, mods);
     }
 
     // The page events among `eventNames` that `body` raised, as [name, detail] pairs.
@@ -163,7 +170,7 @@
         });
     }
 
-    [test, waitFor, pointerEvent, clickAt, eventsRaisedDuring, assertPressFeedback].forEach(function (fn) {
+    [test, waitFor, pointerEvent, clickAt, doubleClickAt, eventsRaisedDuring, assertPressFeedback].forEach(function (fn) {
         window[fn.name] = fn;
     });
     window.assert = assert;

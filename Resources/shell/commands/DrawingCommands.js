@@ -1,6 +1,6 @@
 // The page events of the drawings: the tool and colour in hand, a
-// drawing's span and fill, the prompt for a note, and the drawings that
-// follow the items' selection.
+// drawing's span and fill, the prompt for a note (new, or a note's text
+// afresh), and the drawings that follow the items' selection.
 // Each row: `name`, the page event; `handle(shell, steps, detail)`, run
 // through the undo recorder (app.js binds the shell and its steps);
 // `edits`: the animation may have changed, to be recorded for undo once the
@@ -28,6 +28,17 @@
         shell.sendMessage({ msgType: 'promptForDrawingNote', displayMessage: DRAWING_NOTE_PROMPT, defaultText: '' });
     }
 
+    // `index`: the note's place among the drill's drawings. The host's
+    // answer (drawingNoteResponse) replaces its text.
+    function onEditDrawingNote(shell, steps, detail) {
+        var d = shell.animation.drawingLayer.model.drawings[detail.index];
+        if (!d || d.kind !== 'note') {
+            return;
+        }
+        shell.animation.drawingEditor.editNote(d);
+        shell.sendMessage({ msgType: 'promptForDrawingNote', displayMessage: DRAWING_NOTE_PROMPT, defaultText: d.text });
+    }
+
     function onNextZoneFill(shell, steps) {
         shell.animation.drawingEditor.nextZoneFill();
     }
@@ -52,6 +63,7 @@
         { name: 'nextDrawingColor', handle: onNextDrawingColor, edits: true },
         { name: 'changeDrawingSpan', handle: onChangeDrawingSpan, edits: true },
         { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
+        { name: 'editDrawingNote', handle: onEditDrawingNote, edits: true },
         { name: 'nextZoneFill', handle: onNextZoneFill, edits: true },
         { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged },
         { name: 'selectedItemsDragged', handle: onSelectedItemsDragged },

@@ -957,9 +957,39 @@ function pickerCommand(name) {
         clickAt(picker.stage, at.x + picker.buttonSide / 2, at.y + picker.buttonSide / 2);
     };
 }
-function pickColour(colour) {
+// The menu a right-click opens: its entries' texts, and a click on the one named `text`.
+function menuEntries() {
+    var menu = document.getElementById('selectionMenu');
+    return menu ? Array.prototype.slice.call(menu.querySelectorAll('.selectionMenuEntry')) : [];
+}
+function menuTexts() { return menuEntries().map(function (e) { return e.firstChild.nodeValue; }); }
+function rightClickAt(at) {
+    editor.stage.draw();
+    pointerEvent(editor.stage, 'mousemove', at.x, at.y);
+    pointerEvent(editor.stage, 'mousedown', at.x, at.y, 'right');
+    pointerEvent(editor.stage, 'mouseup', at.x, at.y, 'right');
+}
+function chooseFromMenu(text) {
+    var entry = menuEntries().filter(function (e) { return e.firstChild.nodeValue === text; })[0];
+    assert.ok(entry, 'the menu offers "' + text + '": ' + JSON.stringify(menuTexts()));
+    var box = entry.getBoundingClientRect();
+    ['mousemove', 'mousedown', 'mouseup', 'click'].forEach(function (type) {
+        var evt = document.createEvent('MouseEvents');
+        evt.initMouseEvent(type, true, true, window, 1, 0, 0, box.left + 5, box.top + 5, false, false, false, false, 0, null);
+        entry.dispatchEvent(evt);
+    });
+    assert.equal(document.getElementById('selectionMenu'), null, 'the menu closes once "' + text + '" is chosen');
+}
+// A right-click on item 1 (selected already, so the selection stays), then the menu's `text`.
+function menuCommand(text) {
+    return function () {
+        rightClickAt(onStageAt(1));
+        chooseFromMenu(text);
+    };
+}
+function pickColour(colour, opener) {
     return function (next) {
-        pickerCommand('colorSelectedItemsButton')();
+        (opener || pickerCommand('colorSelectedItemsButton'))();
         waitFor('the colour squares', function () { return editor.stage.find('.colPickerSquare').length > 0; }, next.done, function () {
             var square = editor.stage.find('.colPickerSquare').toArray().filter(function (q) { return q.fill() === colour; })[0];
             var at = square.getAbsolutePosition();
@@ -968,7 +998,7 @@ function pickColour(colour) {
         });
     };
 }
-// R and + raise the commands the palette's buttons do (the keys test).
+// R and + raise the commands the palette's buttons do (the keys test); the right-click menu's raise them too.
 var SELECTED_COMMANDS = [
     ['Shift+R', function () { press('R', 'shift'); }, turned(-15)],
     ['the palette\'s clockwise turn', pickerCommand('turnSelectedItemsClockwiseButton'), turned(15)],
@@ -976,7 +1006,10 @@ var SELECTED_COMMANDS = [
     ['the palette\'s plus', pickerCommand('increaseSelectedScaleButton'), scaled(1.1)],
     ['yellow from the palette', pickColour('yellow'), coloured('yellow')],
     ['purple from the palette', pickColour('purple'), coloured('purple')],
-    ['Delete', function () { press('Delete'); }, null]
+    ['Delete', function () { press('Delete'); }, null],
+    ['the menu\'s Turn anticlockwise', menuCommand('Turn anticlockwise'), turned(-15)],
+    ['blue from the menu', pickColour('blue', menuCommand('Colour\u2026')), coloured('blue')],
+    ['the menu\'s Delete', menuCommand('Delete'), null]
 ];
 
 test('delete, turn, scale and colour act on every selected item, each one undo step back to the exact text', function (done) {
@@ -1024,3 +1057,91 @@ test('delete, turn, scale and colour act on every selected item, each one undo s
     }
     nextRow();
 }, 15000);
+
+// ---- Double-clicks and the right-click menu (PitchClicks.js, SelectionMenu.js, MenuCommands.js).
+
+// A team of three red players (ids 1 to 3), two blue (4, 5), a red cone (6), a note and a line, captioned.
+function openKickout() {
+    var reds = [0.2, 0.3, 0.4].map(function (x, i) { return itemRecord('person', i + 1, [{ x: x, y: 0.6, rotation: 0 }], { color: 'red' }); });
+    var blues = [0.6, 0.7].map(function (x, i) { return itemRecord('person', i + 4, [{ x: x, y: 0.6, rotation: 0 }], { color: 'blue' }); });
+    var settings = JSON.parse(drillText({ frameText: ['Kickout A'], objects: reds.concat(blues,
+        [itemRecord('cone', 6, [{ x: 0.5, y: 0.85, rotation: 0 }], { color: 'red' })]) }));
+    settings.drawings = [
+        { kind: 'note', style: 'plain', color: 'black', fill: 0, rotation: 0, points: [{ x: 0.5, y: 0.35 }], first: 0, last: 0, text: 'Go left' },
+        { kind: 'line', style: 'straight', color: 'white', fill: 0, rotation: 0, points: [{ x: 0.1, y: 0.45 }, { x: 0.3, y: 0.45 }],
+            first: 0, last: 0, text: '' }
+    ];
+    openInEditor(JSON.stringify(settings));
+    cppInterface.clearReceivedMessages();
+    editor.stage.draw();
+    return editor.saveToString();
+}
+function onStageOf(f) { return layerPosToStage(layer.pixelPos(f), layer); }
+
+// Mended: a double-click did nothing anywhere, and there was no menu of an item's or a drawing's commands.
+test('a double-click asks for an item\'s label, a note\'s text or the caption, each answer one undo step; elsewhere it ' +
+    'does nothing', function () {
+    openKickout();
+    var red = layer.childWithId(2);
+    // [what, where, keys, the prompt sent with its text to edit, the answer, what the answer changed]
+    [['a player', onStageAt(2), '', 'promptForItemLabel', '', { msgType: 'itemLabelResponse', id: String(red._id), text: 'Shane (keeper)' },
+        function () { return red.itemText.getText(); }, 'Shane (keeper)'],
+        ['the note', onStageOf({ x: 0.5, y: 0.35 }), '', 'promptForDrawingNote', 'Go left', { msgType: 'drawingNoteResponse', text: 'Go right\nNow' },
+            function () { return editor.drawingLayer.model.drawings[0].text; }, 'Go right\nNow'],
+        ['the caption', onStageOf({ x: 0.5, y: 0.02 }), '', 'promptForFrameLabel', 'Kickout A', { msgType: 'frameLabelResponse', text: 'Kickout B' },
+            function () { return layer.getCaption(); }, 'Kickout B']].forEach(function (row) {
+        var steps = pageShell.history.length();
+        cppInterface.clearReceivedMessages();
+        doubleClickAt(editor.stage, row[1].x, row[1].y, row[2]);
+        var asked = sentOfType(row[3]);
+        assert.deepEqual([asked.length, asked.length && asked[0].defaultText], [1, row[4]], row[0] + ': asked once, offering its text');
+        if (row[3] === 'promptForItemLabel') {
+            assert.equal(asked[0].id, red._id, row[0] + ': the player double-clicked');
+        }
+        cppInterface.emitToPage(row[5]);
+        assert.deepEqual([row[6](), pageShell.history.length()], [row[7], steps + 1], row[0] + ': the answer taken, one step');
+    });
+    cppInterface.clearReceivedMessages();
+    var bare = onStageOf({ x: 0.85, y: 0.3 });
+    doubleClickAt(editor.stage, bare.x, bare.y);
+    assert.deepEqual([selectedIds(), sent().filter(function (m) { return /^prompt/.test(m.msgType); })], [[], []],
+        'the bare pitch: nothing asked');
+    openInEditor(NEW_DRILL);
+});
+
+test('a right-click on an item or a drawing selects it and offers its commands with their keys; Bring to front is one undo ' +
+    'step; Escape or a press elsewhere closes the menu and does nothing else', function () {
+    var opened = openKickout();
+    rightClickAt(onStageAt(2));
+    assert.deepEqual([selectedIds(), menuTexts(), pageShell.overlayOpen], [[2], ['Label\u2026', 'Turn clockwise',
+        'Turn anticlockwise', 'Colour\u2026', 'Bring to front', 'Delete'], true], 'a player');
+    assert.equal(menuEntries()[1].querySelector('.selectionMenuKeys').textContent, 'R', 'each entry names its key');
+    myDispatchEvent('escapePressed', {});
+    assert.deepEqual([menuTexts(), pageShell.overlayOpen, editor.saveToString()], [[], false, opened], 'Escape closes it');
+    rightClickAt(onStageAt(2));
+    clickAt(editor.stage, onStageAt(4).x, onStageAt(4).y);
+    assert.deepEqual([menuTexts(), selectedIds()], [[], [2]], 'a press elsewhere closes it and selects nothing');
+    var steps = pageShell.history.length();
+    rightClickAt(onStageAt(2));
+    chooseFromMenu('Bring to front');
+    assert.deepEqual([layer.childWithId(2).getZIndex(), layer.itemGroups().length, pageShell.history.length()],
+        [layer.itemGroups().length, 6, steps + 1], 'the player in front of the others, one step');
+    rightClickAt(onStageOf({ x: 0.5, y: 0.35 }));
+    assert.deepEqual([selectedIds(), editor.drawingLayer.selectedDrawings(), menuTexts()],
+        [[], [editor.drawingLayer.model.drawings[0]], ['Edit text\u2026', 'Next colour', 'Bring to front', 'Delete']], 'the note');
+    chooseFromMenu('Bring to front');
+    assert.deepEqual([editor.drawingLayer.model.drawings.map(function (d) { return d.kind; }), pageShell.history.length()],
+        [['line', 'note'], steps + 2], 'the note drawn over the line, one step');
+    rightClickAt(onStageOf({ x: 0.15, y: 0.45 }));
+    assert.deepEqual(menuTexts(), ['Next colour', 'Bring to front', 'Delete'], 'the line');
+    chooseFromMenu('Delete');
+    assert.deepEqual(editor.drawingLayer.model.drawings.map(function (d) { return d.kind; }), ['note'], 'the line deleted');
+    press('Z', 'ctrl');
+    press('Z', 'ctrl');
+    press('Z', 'ctrl');
+    assert.equal(difference(editor.saveToString(), opened), '', 'all undone');
+    var bare = onStageOf({ x: 0.85, y: 0.3 });
+    rightClickAt(bare);
+    assert.deepEqual(menuTexts(), [], 'no menu on the bare pitch');
+    openInEditor(NEW_DRILL);
+});
