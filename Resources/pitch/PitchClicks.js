@@ -1,7 +1,8 @@
 // Double-clicks and right-clicks on the pitch, each raising the page event
 // of what the coach meant:
 // - a double-click on an item asks for its label (getLabelForItem, as its
-//   "A" button does);
+//   "A" button does); with Ctrl held, it selects every item of its kind and
+//   colour instead (selectItemsAlike), a whole team in one step;
 // - on a note it asks for the note's text afresh (editDrawingNote), on the
 //   caption for the caption (addFrameCaption);
 // - a right-click on an item or a drawing opens the menu of the commands
@@ -116,7 +117,11 @@
         var shape = animation.stage.getIntersection(at);
         var group = shape ? itemGroupOf(shape) : null;
         if (group && !isControl(shape, group)) {
-            window.myDispatchEvent('getLabelForItem', { id: group._id, currentLabel: group.itemText.getText() });
+            if (evt.ctrlKey || evt.metaKey) {
+                window.myDispatchEvent('selectItemsAlike', { id: group._id });
+            } else {
+                window.myDispatchEvent('getLabelForItem', { id: group._id, currentLabel: group.itemText.getText() });
+            }
             return;
         }
         if (group) {

@@ -54,7 +54,8 @@
     var SWATCH_STROKE_WIDTH = 0.5;
 
     // Below the commands, across the whole width: a whole team at once.
-    var TEAM_COMMAND = { icon: 'team', scale: 0.28, event: 'chooseTeam', tip: 'Add a team', caption: 'Add a team' };
+    var TEAM_COMMAND = { icon: 'team', scale: 0.28, event: 'chooseTeam',
+        tip: 'Add a team (Ctrl+double-click a player to select his whole team)', caption: 'Add a team' };
 
     // What each palette button adds, for its tooltip.
     var ITEM_NAMES = {

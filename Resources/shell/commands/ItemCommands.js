@@ -1,7 +1,7 @@
 // The page events of the items: adding an item (a click on the palette, or
 // a drag from it) or a team, deleting, scaling, nudging, turning and
-// recolouring the selection, copy and paste, select all, and the prompts
-// for an item's labels.
+// recolouring the selection, copy and paste, select all (or all of one
+// kind and colour), and the prompts for an item's labels.
 // Each row: `name`, the page event; `handle(shell, steps, detail)`, run
 // through the undo recorder (app.js binds the shell and its steps);
 // `edits`: the animation may have changed, to be recorded for undo once the
@@ -141,6 +141,26 @@
         steps.setSelected(team, true);
     }
 
+    // `id`: the node identifier of an item's group. Every item of its kind
+    // in its colours is selected, and nothing else: a team added whole
+    // comes in one kit, so this selects the team (as Ctrl+double-click on
+    // a player does).
+    function onSelectItemsAlike(shell, steps, detail) {
+        var groups = shell.animation.animLayer.itemGroups();
+        var model = groups.filter(function (group) { return group._id === detail.id; })[0];
+        if (!model) {
+            return;
+        }
+        var like = model.getProperties();
+        var two = model.getFieldItem().nColors > 1;
+        steps.setSelected(groups, false);
+        steps.setSelected(groups.filter(function (group) {
+            var props = group.getProperties();
+            return props.type === like.type && props.col1 === like.col1 && (!two || props.col2 === like.col2);
+        }), true);
+        shell.animation.drawingEditor.deselect();
+    }
+
     // The drawings shown in the frame too.
     function onSelectAllItems(shell, steps) {
         steps.setSelected(shell.animation.animLayer.itemGroups(), true);
@@ -275,6 +295,7 @@
         { name: 'chooseTeam', handle: onChooseTeam },
         { name: 'addTeam', handle: onAddTeam, edits: true },
         { name: 'selectAllItems', handle: onSelectAllItems },
+        { name: 'selectItemsAlike', handle: onSelectItemsAlike },
         { name: 'copySelectedItems', handle: onCopySelectedItems },
         { name: 'pasteItems', handle: onPasteItems, edits: true },
         { name: 'nudgeSelectedItems', handle: onNudgeSelectedItems, edits: true },

@@ -15,7 +15,8 @@
     }
 
     // The selected items' commands: the label for one alone, turning for
-    // those that turn, colour for those coloured, the front, deleting.
+    // those that turn, colour for those coloured, the same kind and colour
+    // for one alone, the front, deleting.
     function itemEntries(groups) {
         var entries = [];
         var one = groups.length === 1 ? groups[0] : null;
@@ -28,6 +29,9 @@
         }
         if (groups.some(function (g) { return g.getFieldItem().nColors > 0; })) {
             entries.push(entry('Colour\u2026', 'colorSelectedItems'));
+        }
+        if (one && one.getFieldItem().nColors > 0) {
+            entries.push(entry('Select all like this', 'selectItemsAlike', { id: one._id }, 'Ctrl+double-click'));
         }
         return entries;
     }

@@ -1079,8 +1079,8 @@ function openKickout() {
 function onStageOf(f) { return layerPosToStage(layer.pixelPos(f), layer); }
 
 // Mended: a double-click did nothing anywhere, and there was no menu of an item's or a drawing's commands.
-test('a double-click asks for an item\'s label, a note\'s text or the caption, each answer one undo step; elsewhere it ' +
-    'does nothing', function () {
+test('a double-click asks for an item\'s label, a note\'s text or the caption, each answer one undo step; with Ctrl it selects ' +
+    'a player\'s whole kit; elsewhere it does nothing', function () {
     openKickout();
     var red = layer.childWithId(2);
     // [what, where, keys, the prompt sent with its text to edit, the answer, what the answer changed]
@@ -1102,6 +1102,12 @@ test('a double-click asks for an item\'s label, a note\'s text or the caption, e
         assert.deepEqual([row[6](), pageShell.history.length()], [row[7], steps + 1], row[0] + ': the answer taken, one step');
     });
     cppInterface.clearReceivedMessages();
+    doubleClickAt(editor.stage, onStageAt(2).x, onStageAt(2).y, 'ctrl');
+    assert.deepEqual([selectedIds(), editor.drawingLayer.selectedDrawings().length, sent().filter(function (m) {
+        return m.msgType !== 'animationChanged'; })], [[1, 2, 3], 0, []], 'Ctrl: the red players, not the red cone nor the blue');
+    doubleClickAt(editor.stage, onStageAt(5).x, onStageAt(5).y, 'meta');
+    assert.deepEqual(selectedIds(), [4, 5], 'Command: the blue players');
+    cppInterface.clearReceivedMessages();
     var bare = onStageOf({ x: 0.85, y: 0.3 });
     doubleClickAt(editor.stage, bare.x, bare.y);
     assert.deepEqual([selectedIds(), sent().filter(function (m) { return /^prompt/.test(m.msgType); })], [[], []],
@@ -1114,7 +1120,7 @@ test('a right-click on an item or a drawing selects it and offers its commands w
     var opened = openKickout();
     rightClickAt(onStageAt(2));
     assert.deepEqual([selectedIds(), menuTexts(), pageShell.overlayOpen], [[2], ['Label\u2026', 'Turn clockwise',
-        'Turn anticlockwise', 'Colour\u2026', 'Bring to front', 'Delete'], true], 'a player');
+        'Turn anticlockwise', 'Colour\u2026', 'Select all like this', 'Bring to front', 'Delete'], true], 'a player');
     assert.equal(menuEntries()[1].querySelector('.selectionMenuKeys').textContent, 'R', 'each entry names its key');
     myDispatchEvent('escapePressed', {});
     assert.deepEqual([menuTexts(), pageShell.overlayOpen, editor.saveToString()], [[], false, opened], 'Escape closes it');
@@ -1136,6 +1142,9 @@ test('a right-click on an item or a drawing selects it and offers its commands w
     assert.deepEqual(menuTexts(), ['Next colour', 'Bring to front', 'Delete'], 'the line');
     chooseFromMenu('Delete');
     assert.deepEqual(editor.drawingLayer.model.drawings.map(function (d) { return d.kind; }), ['note'], 'the line deleted');
+    rightClickAt(onStageAt(3));
+    chooseFromMenu('Select all like this');
+    assert.deepEqual(selectedIds(), [1, 2, 3], 'the red players, as Ctrl+double-click selects them');
     press('Z', 'ctrl');
     press('Z', 'ctrl');
     press('Z', 'ctrl');

@@ -124,7 +124,27 @@ test('the halves are named as they lie on screen; the chooser offers the last ha
         pickerLayer().find('.teamPlayerDot').toArray().every(function (d) { return d.fill() === 'purple'; })],
         ['right', 'purple', true]);
     myDispatchEvent('escapePressed', {});
-    assert.equal(pageShell.itemPicker.teamButton.tooltip, 'Add a team');
+    assert.equal(pageShell.itemPicker.teamButton.tooltip, 'Add a team (Ctrl+double-click a player to select his whole team)');
+});
+
+// Mended: changing a team's kit once it was no longer selected took the coach 13 clicks.
+test('Ctrl+double-click on a player selects his whole team again, and nothing of the other; the kit then changes in one step', function () {
+    openInEditor(drillText({ sport: 'gaa' }));
+    addTeam('left', 'red', 'gaa15');
+    addTeam('right', 'blue', 'gaa15');
+    var blues = layer.itemGroups().slice(15);
+    var bare = layerPosToStage(layer.pixelPos({ x: 0.5, y: 0.02 }), layer);
+    clickAt(editor.stage, bare.x, bare.y);
+    var player = layerPosToStage(blues[6].getPosAbs(), layer);
+    editor.stage.draw();
+    doubleClickAt(editor.stage, player.x, player.y, 'ctrl');
+    assert.deepEqual(layer.itemGroups().map(function (g) { return g.isSelected; }),
+        layer.itemGroups().map(function (g) { return blues.indexOf(g) !== -1; }), 'the blue team, and only it');
+    var steps = pageShell.history.length();
+    myDispatchEvent('recolorSelectedItems', { color: 'yellow' });
+    assert.deepEqual([layer.itemGroups().filter(function (g) { return g.getProperties().col1 === 'yellow'; }).length,
+        pageShell.history.length()], [15, steps + 1], 'the new kit, one step');
+    openInEditor(NEW_DRILL);
 });
 
 function drillOfCones(count) {
