@@ -775,6 +775,45 @@ private slots:
             checkShirtNumber(video.at(15), size);
     }
 
+    // Mended: a drag from the palette did nothing, a right-click offered no commands, and a double-click
+    // on a player asked nothing. The real window's pointer, through each engine's own events.
+    void pointerOnThePitch()
+    {
+        addItem();
+        js("pageShell.animation.stage.draw(); pageShell.itemPicker.layer.draw()");
+        const QPoint ball = pagePoint("(function (p) { var b = p.buttons.filter(function (b) { return b.itemType() === 'gaaBall'; })[0];"
+                                      "  var at = b.group.getAbsolutePosition(), box = p.stage.getContent().getBoundingClientRect();"
+                                      "  return [box.left + at.x + p.buttonSide / 2, box.top + at.y + p.buttonSide / 2];"
+                                      "})(pageShell.itemPicker)");
+        const QPoint dropped = pitchPoint(0.25, 0.7);
+        QString missed = dragInPage(m_editorView, ball, dropped);
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
+        QTRY_COMPARE_WITH_TIMEOUT(js("pageShell.animation.animLayer.itemGroups().length").toInt(), 2, 5000);
+        QVERIFY2(std::abs(js("pageShell.animation.animLayer.childWithId(2).getPosRelative().x").toDouble() - 0.25) < 0.01 &&
+                 std::abs(js("pageShell.animation.animLayer.childWithId(2).getPosRelative().y").toDouble() - 0.7) < 0.01,
+                 "the ball lands where it was let go");
+        js("pageShell.animation.stage.draw()");
+        missed = clickInPage(m_editorView, dropped, Qt::RightButton);
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
+        QTRY_VERIFY_WITH_TIMEOUT(js("!!document.getElementById('selectionMenu')").toBool(), 5000);
+        const QPoint remove = pagePoint("(function () { var e = Array.prototype.filter.call(document.querySelectorAll('.selectionMenuEntry'),"
+                                        "  function (e) { return e.firstChild.nodeValue === 'Delete'; })[0].getBoundingClientRect();"
+                                        "  return [e.left + 10, e.top + e.height / 2]; })()");
+        missed = clickInPage(m_editorView, remove);
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));
+        QTRY_COMPARE_WITH_TIMEOUT(js("pageShell.animation.animLayer.itemGroups().length").toInt(), 1, 5000);
+        QVERIFY(!js("!!document.getElementById('selectionMenu')").toBool());
+        auto named = ModalDriver::answer<QInputDialog>([](QInputDialog *d) { d->setTextValue("Shane (keeper)"); d->accept(); });
+        js("pageShell.animation.stage.draw()");
+        QWidget *input = inputWidgetOf(m_editorView);
+        QTest::mouseMove(input->window()->windowHandle(), input->mapTo(input->window(), pitchPoint(0.5, 0.5)));
+        QTest::mouseDClick(input->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                           input->mapTo(input->window(), pitchPoint(0.5, 0.5)));
+        QTRY_VERIFY_WITH_TIMEOUT(named->seen(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(js("pageShell.animation.animLayer.childWithId(1).itemText.getText()").toString(),
+                                  QStringLiteral("Shane (keeper)"), 5000);
+    }
+
     // Regression: a drill grew past what a file holds, and its exports drew the drill exported before.
     void drillGrowsNoFurtherThanAFileHolds()
     {
@@ -925,6 +964,21 @@ private:
     QString pageText() const { return js("pageShell.animation.saveToString()").toString(); }
     QString title() const { return m_window->windowHandle()->title(); }
     void addItem() const { js("myDispatchEvent('addItem', { type: 'person', col1: 'blue', col2: 'default', scale: 'default' })"); }
+
+    // The point of the page's input widget that `script` gives as [x, y] in page pixels.
+    QPoint pagePoint(const QString &script) const
+    {
+        const QVariantList at = js(script).toList();
+        return at.size() == 2 ? QPoint(qRound(at[0].toDouble()), qRound(at[1].toDouble())) : QPoint();
+    }
+
+    // Where the pitch's fraction (x, y) shows.
+    QPoint pitchPoint(double x, double y) const
+    {
+        return pagePoint(QStringLiteral("(function (l) { var c = layerPosToStage(l.pixelPos({ x: %1, y: %2 }), l);"
+                                        "  var area = document.getElementById('animContainer').getBoundingClientRect();"
+                                        "  return [area.left + c.x, area.top + c.y]; })(pageShell.animation.animLayer)").arg(x).arg(y));
+    }
 
     // The recovery copies there are, by path, with their texts.
     static QMap<QString, QString> copies()

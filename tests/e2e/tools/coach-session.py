@@ -17,8 +17,9 @@ name typed without ".anim"). Then, each as a coach sees it:
 - Shift+click and Ctrl+click add a player to the selection and take one
   away (one player alone shows his controls, several an outline each), a click on the dark margin beside the
   pitch clears it;
-- the ball at a selected player's feet, on the player's rotate handle, is
-  dragged away and the player does not turn;
+- the ball at a selected player's feet lies under his rotate handle, which
+  takes the press and turns him (Ctrl+Z turns him back); with him not
+  selected, the ball is dragged away and he does not turn;
 - a second frame; playing it with Space to the end leaves the title clean,
   and Ctrl+Z after it takes back the last real edit;
 - captions typed into the "Enter Text" box stand on a light backing; a long
@@ -347,6 +348,14 @@ def select_with_keys(s, name):
 def ball_at_feet(s, name):
     clean = s.shot('ball-at-feet')
     click(PLAYER)
+    drag(BALL, (PLAYER[0], PLAYER[1] + 80))
+    click(BARE_PITCH)
+    turned = s.shot('handle-over-ball')
+    check(changed_box(clean, turned, around(PLAYER, 12)) is not None and
+          changed_box(clean, turned, around(BALL, 8)) is None,
+          'the rotate handle over the ball turned the selected player, and the ball stayed')
+    s.key('ctrl+z')
+    check(changed_box(clean, s.shot('turn-undone'), around(PLAYER, 12)) is None, 'Ctrl+Z turned him back')
     away = (BALL[0] + 150, BALL[1] + 80)
     drag(BALL, away)
     click(BARE_PITCH)
