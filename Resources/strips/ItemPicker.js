@@ -45,10 +45,11 @@
         { icon: 'rotateClock', scale: 0.22, event: 'turnSelectedItems', detail: { degrees: TURN_STEP },
             name: 'turnSelectedItemsClockwiseButton', tip: 'Turn the selected items clockwise (R)' },
         { swatches: ['red', 'yellow', 'blue', 'white'], event: 'colorSelectedItems',
-            tip: 'Colour the selected items' },
-        { icon: 'leaveAfterFrame', scale: 0.25, event: 'leaveAfterFrame',
-            tip: 'The selected items leave after this frame (again: they stay on)' }
+            tip: 'Colour the selected items' }
     ];
+    // Beside the team button, in the last column.
+    var LEAVE_COMMAND = { icon: 'leaveAfterFrame', scale: 0.25, event: 'leaveAfterFrame',
+        tip: 'The selected items leave after this frame (again: they stay on)' };
     var SWATCH_SIDE = 11;
     var SWATCH_STROKE = 'black';
     var SWATCH_STROKE_WIDTH = 0.5;
@@ -229,9 +230,10 @@
             this.commandButtons.push(this.addCommandButton(COMMANDS[c], (c % COLUMNS) * side,
                 commandY + Math.floor(c / COLUMNS) * side, side));
         }
-        this.teamButton = this.addWideButton(TEAM_COMMAND, commandY + Math.ceil(COMMANDS.length / COLUMNS) * side,
-            width, side);
+        var teamY = commandY + Math.ceil(COMMANDS.length / COLUMNS) * side;
+        this.teamButton = this.addWideButton(TEAM_COMMAND, teamY, (COLUMNS - 1) * side, side);
         this.commandButtons.push(this.teamButton);
+        this.commandButtons.push(this.addCommandButton(LEAVE_COMMAND, (COLUMNS - 1) * side, teamY, side));
         this.building = false;
     };
 

@@ -17,7 +17,7 @@
     // The selected items' commands: the label for one alone, turning for
     // those that turn, colour for those coloured, the same kind and colour
     // for one alone, the front, deleting.
-    function itemEntries(groups) {
+    function itemEntries(shell, groups) {
         var entries = [];
         var one = groups.length === 1 ? groups[0] : null;
         if (one) {
@@ -32,6 +32,10 @@
         }
         if (one && one.getFieldItem().nColors > 0) {
             entries.push(entry('Select all like this', 'selectItemsAlike', { id: one._id }, 'Ctrl+double-click'));
+        }
+        var frames = shell.animation.frameManager;
+        if (frames.selectedFrame < frames.nFrames - 1) {
+            entries.push(entry('Leave after this frame', 'leaveAfterFrame'));
         }
         return entries;
     }
@@ -52,7 +56,7 @@
     function onOpenSelectionMenu(shell, steps, detail) {
         var groups = steps.selectedGroups();
         var drawings = shell.animation.drawingLayer.selectedDrawings();
-        var entries = detail.kind === 'items' ? itemEntries(groups) : detail.kind === 'drawings' &&
+        var entries = detail.kind === 'items' ? itemEntries(shell, groups) : detail.kind === 'drawings' &&
             drawings.length > 0 ? drawingEntries(shell, drawings) : null;
         if (!entries || (detail.kind === 'items' && groups.length === 0)) {
             return;

@@ -70,10 +70,11 @@ var PALETTES = {
 
 test('picker: each button adds its type in its colours or the coach\'s last ones; commands below; a palette a sport', function () {
     var events = ['addItem', 'deleteSelectedItems', 'decreaseSelectedScale', 'increaseSelectedScale', 'turnSelectedItems',
-        'colorSelectedItems', 'chooseTeam'];
-    // The two command rows, left to right and then down.
+        'colorSelectedItems', 'chooseTeam', 'leaveAfterFrame'];
+    // The two command rows, left to right and then down, and the team row: the team button, the leave button.
     var commands = [['deleteSelectedItems', {}], ['decreaseSelectedScale', {}], ['increaseSelectedScale', {}],
-        ['turnSelectedItems', { degrees: -15 }], ['turnSelectedItems', { degrees: 15 }], ['colorSelectedItems', {}]];
+        ['turnSelectedItems', { degrees: -15 }], ['turnSelectedItems', { degrees: 15 }], ['colorSelectedItems', {}],
+        ['chooseTeam', {}], ['chooseTeam', {}], ['leaveAfterFrame', {}]];
     var own = new ItemPicker(135, 685, 'gaa');
     try {
         [['Color', 'person', 'blue', 1], ['Scale', 'person', 0.3], ['Color', 'cone', 'red', 2], ['Scale', 'goal', 0.5]]
