@@ -2,6 +2,9 @@
 // answers with the topmost hit area: a picture's whole box, transparent
 // corners and all, drawn over whatever items lie behind it. A coach presses
 // what they see, and what they reach for first:
+// - the bend handle of the selected item's step, drawn over everything
+//   (`layer.pressTakenAbove`), takes it first: the layer answers nothing
+//   and the press goes through to the pitch, where StepBend.js takes it;
 // - a button around the selected item (its rotate handle, plus and minus,
 //   label, colour) takes the press wherever its disc lies, also under a
 //   neighbour's picture or a ball at the player's feet;
@@ -160,6 +163,9 @@
         // A selected item's buttons first; an item's own control over the
         // item itself keeps the press.
         layer.getIntersection = function (pos) {
+            if (typeof layer.pressTakenAbove === 'function' && layer.pressTakenAbove(pos)) {
+                return null;
+            }
             var control = selectedControlAt(layer, pos);
             if (control) {
                 return control;

@@ -85,7 +85,8 @@
     var OBJECT_OPTIONAL_RULES = [
         ['labelPlace', oneOf(FILE_LABEL_PLACES), quoted(FILE_LABEL_PLACES)],
         ['firstFrame', isFrameOf, aFrameOf],
-        ['lastFrame', isFrameOf, aFrameOf]
+        ['lastFrame', isFrameOf, aFrameOf],
+        ['bends', isBendList, aBendList]
     ];
     var FRAME_STATE_RULES = [
         ['x', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
@@ -124,6 +125,19 @@
 
     function aFrameOf(file) {
         return 'a whole number from 0 to ' + (file.nFrames - 1) + ', a frame of the drill counted from 0';
+    }
+
+    // One per step: null, straight, or the { x, y } the step bends through.
+    function isBendList(value, file) {
+        return Array.isArray(value) && value.length === file.nFrames - 1 && value.every(function (bend) {
+            return bend === null || (isObject(bend) && Object.keys(bend).length === 2 &&
+                within(FILE_MAX_POSITION)(bend.x) && within(FILE_MAX_POSITION)(bend.y));
+        });
+    }
+
+    function aBendList(file) {
+        return 'an array of ' + (file.nFrames - 1) + ' bends, one for each step: null, or { "x", "y" } each a number ' +
+            'from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION;
     }
 
     function isBoolean(value) {

@@ -8,7 +8,8 @@
 // with one frame state { x, y, rotation } per frame, and `labelPlace` after
 // them when the item's label stands anywhere but below it, `firstFrame` and
 // `lastFrame` when it is on the pitch in some frames only
-// (FrameManager.spans.js). Only the items on the pitch in the selected
+// (FrameManager.spans.js), `bends` when a step of it is curved
+// (FrameManager.bends.js). Only the items on the pitch in the selected
 // frame are on display.
 //
 // The items' running lines, drawn from the neighbouring frames' states,
@@ -350,6 +351,7 @@
         // copy's own step is a plain second.
         this.frameDurations.splice(sel + 1, 0, window.FrameTiming.STEP_MS);
         this.spansAfterInsert(sel);
+        this.bendsAfterInsert(sel);
         this.animLayer.setCaption('');
         if (this.drawings) {
             this.drawings.frameAdded(sel);
@@ -375,6 +377,7 @@
         // The removed frame's step goes with it; the last frame has none,
         // and then the step that led to it goes.
         this.frameDurations.splice(Math.min(sel, this.nFrames - 2), 1);
+        this.bendsAfterRemoval(sel);
         this.spansAfterRemoval(sel);
         if (this.drawings) {
             this.drawings.frameRemoved(sel);

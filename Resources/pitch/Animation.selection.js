@@ -22,10 +22,15 @@
     // drawing editor through the pitch, even where an item lies over the
     // handle (ItemHitTest.js).
     Animation.prototype.letHandlesTakePresses = function () {
+        var self = this;
         var animLayer = this.animLayer;
         var drawingLayer = this.drawingLayer;
         animLayer.pressGoesBelow = function (stagePos) {
             return !!drawingLayer.handleAt(window.stagePosToLayer(stagePos, animLayer));
+        };
+        // A step's bend handle lies over the selected item's own buttons.
+        animLayer.pressTakenAbove = function (stagePos) {
+            return !!self.stepBend && self.stepBend.handleAt(window.stagePosToLayer(stagePos, animLayer));
         };
     };
 
@@ -88,6 +93,10 @@
         var toggles = !!pointer && !!(pointer.shiftKey || pointer.ctrlKey || pointer.metaKey);
         if (pos && pointer && pointer.button === 2) {
             this.drawingEditor.pressForMenu({ x: pos.x, y: pos.y });
+            return;
+        }
+        // A step's bend handle (StepBend.js) before the drawings.
+        if (pos && this.stepBend && this.stepBend.press({ x: pos.x, y: pos.y })) {
             return;
         }
         if (!pos || this.drawingEditor.press({ x: pos.x, y: pos.y }, toggles)) {

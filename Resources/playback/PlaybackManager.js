@@ -292,7 +292,10 @@
                     group.visible(shows > 0);
                 }
             }
-            var pos = layer.pixelPos({ x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) });
+            var bend = record.bends && s0 !== s1 ? window.FrameManager.bendOf(record, frame0) : null;
+            var at = window.FrameManager.pointOnStep(s0, s1, bend, fraction) ||
+                { x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) };
+            var pos = layer.pixelPos(at);
             group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
         });
     }

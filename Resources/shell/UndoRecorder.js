@@ -56,6 +56,10 @@
             } else if (selects) {
                 this.recordSelection();
             }
+            // What is selected, and in which frame, may have changed.
+            if (this.shell.animation && this.shell.animation.stepBend) {
+                this.shell.animation.stepBend.refresh();
+            }
         }
     };
 

@@ -108,6 +108,7 @@
         shell.animation = new window.Animation(s.animMaxWidth, s.animMaxHeight, ANIM_CONTAINER);
         shell.pitchClicks = new window.PitchClicks(shell.animation);
         shell.selectionMenu = new window.SelectionMenu();
+        shell.animation.stepBend = new window.StepBend(shell.animation);
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = new window.PdfReport(shell.imageGenerator, window.createPdfLibrary(PDF_LIBRARY).load,
             window.createReportFonts(REPORT_FONTS).load);

@@ -661,3 +661,72 @@ test('pictures of moments: an item is absent before its first frame and after it
         }));
     }(0));
 }, 20000);
+
+// A curved step, bent and straightened with the pointer on the selected item's bend handle; pictures follow it.
+test('the selected item\'s step bends through the point its handle is dragged to, and a double-click straightens it, ' +
+    'each one undo step; frames added and removed move the bends; a picture half-way stands on the curve', function (done) {
+    var editor = pageShell.animation;
+    var layer = editor.animLayer;
+    var bend = editor.stepBend;
+    var walk = [{ x: 0.2, y: 0.5, rotation: 0 }, { x: 0.6, y: 0.5, rotation: 0 }];
+    openInEditor(drillText({ nFrames: 2, selectedFrame: 0, frameText: ['', ''],
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' },
+        objects: [itemRecord('person', 1, walk, { color: 'red', scale: 0.3 })] }));
+    function stageAt(p) { return layerPosToStage(p, layer); }
+    function bends() { return JSON.parse(editor.saveToString()).objects[0].bends; }
+    var person = stageAt(layer.childWithId(1).getPosAbs());
+    clickAt(editor.stage, person.x, person.y);
+    var handle = stageAt(bend.shown.path.middle);
+    var straightMiddle = layer.pixelPos({ x: 0.4, y: 0.5 });
+    assert.deepEqual([Math.round(bend.shown.path.middle.x), Math.round(bend.shown.path.middle.y)],
+        [Math.round(straightMiddle.x), Math.round(straightMiddle.y)], 'the handle at the straight step\'s middle');
+    var steps = pageShell.history.length();
+    var to = stageAt(layer.pixelPos({ x: 0.4, y: 0.2 }));
+    pointerEvent(editor.stage, 'mousedown', handle.x, handle.y);
+    pointerEvent(editor.stage, 'mousemove', (handle.x + to.x) / 2, (handle.y + to.y) / 2);
+    pointerEvent(editor.stage, 'mousemove', to.x, to.y);
+    pointerEvent(editor.stage, 'mouseup', to.x, to.y);
+    var bent = bends();
+    assert.deepEqual([bent.length, Math.round(bent[0].x * 100), Math.round(bent[0].y * 100), pageShell.history.length(),
+        layer.childWithId(1).isSelected], [1, 40, 20, steps + 1, true], 'bent through the point let go at, one step, still selected');
+    var text = editor.saveToString();
+    withAnimations(1, function (a) {
+        a.loadFromString(text);
+        a.frameManager.addFrame();
+        assert.deepEqual(JSON.parse(a.saveToString()).objects[0].bends, [null, bent[0]],
+            'a frame added after the first: its step straight, the bend on the next');
+        a.frameManager.loadFrame(1);
+        a.frameManager.removeSelectedFrame();
+        assert.deepEqual(JSON.parse(a.saveToString()).objects[0].bends, undefined, 'the copy removed: its step goes');
+    });
+    var generator = pageShell.imageGenerator;
+    generator.loadAnimation(text);
+    generator.configureAnimation(400, true, false, false);
+    generator.getImage(500, done.step(function (url) {
+        decodedPixels(url, 400, 300, done, function (data) {
+            // Any of the player's red within 8 pixels of (x, y).
+            function red(x, y) {
+                for (var dy = -8; dy <= 8; dy++) {
+                    for (var dx = -8; dx <= 8; dx++) {
+                        var i = (Math.round(y + dy) * 400 + Math.round(x + dx)) * 4;
+                        if (data[i] > 150 && data[i + 1] < 100 && data[i + 2] < 100) {
+                            return true;
+                        }
+                    }
+                }
+                return false;
+            }
+            assert.deepEqual([red(160, 60), red(160, 150)], [true, false], 'half-way, on the curve and not on the line');
+            var middle = stageAt(bend.shown.path.middle);
+            pointerEvent(editor.stage, 'mousedown', middle.x, middle.y);
+            pointerEvent(editor.stage, 'mouseup', middle.x, middle.y);
+            pointerEvent(editor.stage, 'mousedown', middle.x, middle.y);
+            pointerEvent(editor.stage, 'mouseup', middle.x, middle.y);
+            assert.deepEqual([bends(), pageShell.history.length()], [undefined, steps + 2], 'a double-click: straight again');
+            myDispatchEvent('undo', {});
+            assert.equal(editor.saveToString(), text, 'undone: bent again');
+            openInEditor(NEW_DRILL);
+            done();
+        });
+    }));
+}, 20000);

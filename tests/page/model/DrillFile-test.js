@@ -355,6 +355,7 @@ var DURATIONS_RULE = 'Member "frameDurations" must be an array of 3 numbers, one
 function scaleRule(where) { return where + ': member "scale" must be a number from 0.01 to 10'; }
 var STEP_RULE = ' in "frameDurations" must be a number of milliseconds from 500 to 5000';
 // [what is wrong, the change to the rich file (4 frames, 17 items) or its text, the reason given]
+var BENDS_RULE = ' must be an array of 3 bends, one for each step: null, or { "x", "y" } each a number from -10 to 10';
 var SPAN_RULE = ' must be a whole number from 0 to 3, a frame of the drill counted from 0';
 var MALFORMED = [
     ['a cut', function (s, t) { return t.slice(0, -1); }, 'Error parsing JSON'],
@@ -406,6 +407,14 @@ var MALFORMED = [
     ['a last frame of -1', function (s) { s.objects[5].lastFrame = -1; }, 'Object 6: member "lastFrame"' + SPAN_RULE],
     ['an item that leaves before it comes on', function (s) { s.objects[1].firstFrame = 3; s.objects[1].lastFrame = 2; },
         'Object 2: member "lastFrame" must not come before "firstFrame"'],
+    ['a bend for each frame', function (s) { s.objects[0].bends = [null, null, null, null]; }, 'Object 1: member "bends"' + BENDS_RULE],
+    ['a bend past the band', function (s) { s.objects[0].bends = [null, { x: 0.5, y: 10.5 }, null]; },
+        'Object 1: member "bends"' + BENDS_RULE],
+    ['a bend of Infinity', function (s, t) {
+        return t.replace('"frames":[', '"bends":[null,{"x":1e999,"y":0},null],"frames":[');
+    }, 'Object 1: member "bends"' + BENDS_RULE],
+    ['a bend with a third member', function (s) { s.objects[0].bends = [null, { x: 0.5, y: 0.5, z: 1 }, null]; },
+        'Object 1: member "bends"' + BENDS_RULE],
     ['a duration for each of the 4 frames', function (s) { s.frameDurations = [1000, 2000, 1000, 1000]; }, DURATIONS_RULE],
     ['one duration for the whole drill', function (s) { s.frameDurations = 2000; }, DURATIONS_RULE],
     ['durations of null', function (s) { s.frameDurations = null; }, DURATIONS_RULE],
