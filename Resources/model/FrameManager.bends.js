@@ -55,6 +55,57 @@
         return true;
     };
 
+    // The kinds of drawing an item can be moved along.
+    var ARROWS = ['run', 'dribble', 'pass'];
+    // How far beyond its picture's edge, in layer pixels, an arrow may start
+    // and still be its item's.
+    var START_SLACK = 6;
+
+    // The item on display, able to move, whose picture holds the start of
+    // `drawing` (an arrow), the nearest there; null for none.
+    FrameManager.prototype.itemAtStartOf = function (drawing) {
+        if (!drawing || ARROWS.indexOf(drawing.kind) === -1) {
+            return null;
+        }
+        var start = this.animLayer.pixelPos(drawing.points[0]);
+        var found = null;
+        var nearest = Infinity;
+        this.animLayer.itemGroups().forEach(function (group) {
+            var item = group.getFieldItem();
+            var at = group.getPosAbs();
+            var reach = Math.max(item.group.width(), item.group.height()) / 2 + START_SLACK;
+            var d = Math.sqrt((at.x - start.x) * (at.x - start.x) + (at.y - start.y) * (at.y - start.y));
+            if (!item.posIsFixed && d <= reach && d < nearest) {
+                nearest = d;
+                found = group;
+            }
+        });
+        return found;
+    };
+
+    // The item at the arrow's start takes the arrow as its step from the
+    // frame on show: it ends where the arrow ends, along the arrow's curve.
+    // From the last frame a frame is added for it to go to; the frame on
+    // show stays. Returns whether it moved.
+    FrameManager.prototype.moveAlong = function (drawing) {
+        var group = this.itemAtStartOf(drawing);
+        if (!group) {
+            return false;
+        }
+        this.saveFrame();
+        var sel = this.selectedFrame;
+        if (sel === this.nFrames - 1) {
+            this.addFrame();
+        }
+        var record = this.findObject(group.getAttr('id'));
+        var end = drawing.points[drawing.points.length - 1];
+        record.frames[sel + 1] = { x: end.x, y: end.y, rotation: record.frames[sel + 1].rotation };
+        FrameManager.forgetText(record);
+        this.setBend(record.id, sel, drawing.points.length === 3 ? drawing.points[1] : null);
+        this.loadFrame(sel);
+        return true;
+    };
+
     FrameManager.prototype.bendsAfterInsert = function (sel) {
         this.objects.forEach(function (record) {
             if (record.bends) {

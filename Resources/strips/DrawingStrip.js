@@ -5,7 +5,8 @@
 // button raises nextDrawingColor. The button of the tool in hand looks
 // pressed. Below them, for the drawing selected alone, the span buttons
 // (changeDrawingSpan; with Shift they move its first frame) and a zone's
-// fill strength (nextZoneFill).
+// fill strength (nextZoneFill), and for an arrow starting on an item the
+// button that moves the item along it (moveAlongDrawing).
 //
 // Use: createDrawingStrip(layer, width, height) puts the strip on `layer`
 // (the item picker's), at the foot of a column width x height.
@@ -27,6 +28,8 @@
     var FILL_BUTTON_NAME = 'zoneFillButton';
     // The glyph of a zone of no known strength (none selected).
     var FILL_GLYPH_IDLE = 0.3;
+    var FOLLOW_BUTTON_NAME = 'followDrawingButton';
+    var FOLLOW_DOT_FILL = 'red';
 
     var TOOLS = [
         { kind: 'pass', style: 'straight', tip: 'Draw a pass (dashed arrow); Escape to stop drawing' },
@@ -53,8 +56,9 @@
     function createDrawingStrip(layer, width, height) {
         var group = new Kinetic.Group({ name: GROUP_NAME });
         var side = width / COLUMNS;
-        // The tools, then the colour, the two span buttons and the fill.
-        var rows = Math.ceil((TOOLS.length + 4) / COLUMNS);
+        // The tools, then the colour, the two span buttons, the fill and
+        // the follow button.
+        var rows = Math.ceil((TOOLS.length + 5) / COLUMNS);
         var buttons = [];
 
         function place(index) {
@@ -134,10 +138,17 @@
             }
         });
         group.add(fillButton.group);
+        var followButton = addFollowButton(group, place(TOOLS.length + 4), side);
         layer.add(group);
 
         var strip = { group: group, buttons: buttons, colorButton: colorButton, spanButtons: spanButtons,
-            spanText: spanText, fillButton: fillButton };
+            spanText: spanText, fillButton: fillButton, followButton: followButton };
+
+        // Whether the drawing selected alone is an arrow an item can follow.
+        strip.showFollow = function (possible) {
+            followButton.setEnabled(!!possible);
+            layer.batchDraw();
+        };
 
         // `fill`: the fill of the zone selected alone (0 to 1), or null.
         strip.showFill = function (fill) {
@@ -177,7 +188,28 @@
         strip.place(height);
         strip.showSpan(null);
         strip.showFill(null);
+        strip.showFollow(false);
         return strip;
+    }
+
+    // "Move along this line": a player's dot at the start of a bent arrow.
+    function addFollowButton(group, at, side) {
+        var button = new window.Button(at.x, at.y, side, side, FOLLOW_BUTTON_NAME);
+        var r = side * 0.3;
+        button.group.add(new Kinetic.Line({ points: [-r, r * 0.6, -r * 0.2, -r * 0.7, r * 0.8, -r * 0.4],
+            tension: 0.5, stroke: SPAN_GLYPH_STROKE, strokeWidth: 2, listening: false }));
+        button.group.add(new Kinetic.RegularPolygon({ x: r * 0.8, y: -r * 0.4, sides: 3, radius: r * 0.28,
+            rotation: 105, fill: SPAN_GLYPH_STROKE, listening: false }));
+        button.group.add(new Kinetic.Circle({ x: -r, y: r * 0.6, radius: r * 0.3, fill: FOLLOW_DOT_FILL,
+            stroke: SPAN_GLYPH_STROKE, strokeWidth: 1, listening: false }));
+        button.setTooltip('Move along this line: the player at the start of the selected arrow runs it to the next frame');
+        button.group.on('click tap', function () {
+            if (button.enabled) {
+                window.myDispatchEvent('moveAlongDrawing', {});
+            }
+        });
+        group.add(button.group);
+        return button;
     }
 
     window.createDrawingStrip = createDrawingStrip;

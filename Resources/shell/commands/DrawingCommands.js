@@ -48,6 +48,16 @@
         var d = shell.animation.drawingLayer.selectedDrawing();
         shell.drawingStrip.showSpan(d ? { first: d.first, last: d.last } : null);
         shell.drawingStrip.showFill(d && d.kind === 'zone' ? d.fill : null);
+        shell.drawingStrip.showFollow(!!shell.animation.frameManager.itemAtStartOf(d));
+    }
+
+    // Drawing a run and animating it are one gesture: the item at the
+    // arrow's start moves along it to the next frame.
+    function onMoveAlongDrawing(shell, steps) {
+        var d = shell.animation.drawingLayer.selectedDrawing();
+        if (d && shell.animation.frameManager.moveAlong(d)) {
+            steps.updateTimelineFrameSettings();
+        }
     }
 
     function onSelectedItemsDragged(shell, steps, detail) {
@@ -65,6 +75,7 @@
         { name: 'getTextForNote', handle: onGetTextForNote, edits: true },
         { name: 'editDrawingNote', handle: onEditDrawingNote, edits: true },
         { name: 'nextZoneFill', handle: onNextZoneFill, edits: true },
+        { name: 'moveAlongDrawing', handle: onMoveAlongDrawing, edits: true },
         { name: 'drawingSelectionChanged', handle: onDrawingSelectionChanged },
         { name: 'selectedItemsDragged', handle: onSelectedItemsDragged },
         { name: 'itemSelectedAlone', handle: onItemSelectedAlone }

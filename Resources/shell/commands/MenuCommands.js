@@ -48,6 +48,9 @@
                 { index: shell.animation.drawingLayer.model.drawings.indexOf(drawings[0]) }));
         }
         entries.push(entry('Next colour', 'nextDrawingColor'));
+        if (drawings.length === 1 && shell.animation.frameManager.itemAtStartOf(drawings[0])) {
+            entries.push(entry('Move along this line', 'moveAlongDrawing'));
+        }
         return entries;
     }
 

@@ -730,3 +730,45 @@ test('Ctrl+C and Ctrl+V copy every selected drawing with the selected items into
     assert.equal(editorAnimation.saveToString(), before, 'and pasting one more');
     newDrill();
 });
+
+// Drawing a run and animating it in one gesture: the player at the arrow's start runs it to the next frame.
+test('a run drawn from a player moves him along it to the next frame with the strip\'s button, one undo step; a bent ' +
+    'pass from the last frame adds a frame and bends his step; an arrow from no player offers nothing', function () {
+    var start = { x: 0.3, y: 0.5, rotation: 0 };
+    openInEditor(drillText({ nFrames: 2, selectedFrame: 0, frameText: ['', ''],
+        objects: [itemRecord('person', 1, [start, start], { color: 'red' })] }));
+    var strip = pageShell.drawingStrip;
+    function clickFollow() {
+        var at = strip.followButton.group.getAbsolutePosition();
+        pageShell.itemPicker.layer.draw();
+        clickAt(pageShell.itemPicker.stage, at.x + 5, at.y + 5);
+    }
+    function record() { return JSON.parse(editorAnimation.saveToString()).objects[0]; }
+    window.myDispatchEvent('chooseDrawingTool', { kind: 'run', style: 'straight' });
+    dragOnPitch({ x: 0.62, y: 0.2 }, { x: 0.8, y: 0.3 });
+    assert.equal(strip.followButton.enabled, false, 'an arrow from the bare pitch: the button faint');
+    var steps = pageShell.history.length();
+    clickFollow();
+    assert.deepEqual([record().frames[1], pageShell.history.length()], [start, steps], 'and its click does nothing');
+    dragOnPitch({ x: 0.31, y: 0.5 }, { x: 0.7, y: 0.3 });
+    assert.equal(strip.followButton.enabled, true, 'an arrow from the player: the button live');
+    steps = pageShell.history.length();
+    clickFollow();
+    var moved = record();
+    assertNear(moved.frames[1], { x: 0.7, y: 0.3 }, 'he ends where the run ends');
+    assert.deepEqual([moved.frames[0], moved.bends, pageShell.history.length(), editorAnimation.frameManager.selectedFrame],
+        [start, undefined, steps + 1, 0], 'from where he stood, straight, one step, the frame on show kept');
+    window.myDispatchEvent('escapePressed', {});
+    var bent = drawing('pass', 'curved', 'white', [[0.7, 0.3], [0.6, 0.1], [0.4, 0.2]], 1, 1);
+    var settings = JSON.parse(editorAnimation.saveToString());
+    settings.drawings = [bent];
+    settings.selectedFrame = 1;
+    openInEditor(JSON.stringify(settings));
+    editorAnimation.drawingEditor.selectAll();
+    window.myDispatchEvent('moveAlongDrawing', {});
+    var passed = record();
+    assert.deepEqual([editorAnimation.frameManager.nFrames, passed.bends, editorAnimation.frameManager.selectedFrame],
+        [3, [null, { x: 0.6, y: 0.1 }], 1], 'a frame added, the step from the frame on show bent through the pass\'s bend');
+    assertNear(passed.frames[2], { x: 0.4, y: 0.2 }, 'ending where the pass ends');
+    openInEditor(NEW_DRILL);
+});
