@@ -28,6 +28,8 @@
 // builds can be measured side by side.
 
 var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30 };
+// The same drill with every player and ball (half the items) on curved steps.
+var CURVED_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30, curved: true };
 var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300, drawings: 0 };
 var DRAWING_KINDS = [['pass', 'straight'], ['run', 'curved'], ['dribble', 'straight'], ['dribble', 'curved'],
     ['line', 'straight'], ['zone', 'rectangle'], ['zone', 'ellipse'], ['note', 'plain']];
@@ -88,6 +90,9 @@ function drill(size) {
     for (i = 0; i < size.balls; i++) {
         objects.push(record('gaaBall', id++, 0.11, 'white', movingFrames(size.frames)));
     }
+    if (size.curved) {
+        objects.forEach(function (o) { o.bends = bendsOf(o.frames); });
+    }
     for (i = 0; i < size.equipment; i++) {
         var type = EQUIPMENT[i % EQUIPMENT.length];
         var colour = (type === 'manikin' || type === 'hurdle' || type === 'goal' || type === 'miniGoal') ? 'grey' : 'yellow';
@@ -98,6 +103,16 @@ function drill(size) {
         captions.push('Frame ' + (f + 1) + ': move the ball on');
     }
     return { objects: objects, selectedFrame: 0, nFrames: size.frames, frameText: captions };
+}
+
+// Each step bent a tenth of the pitch aside at its middle.
+function bendsOf(frames) {
+    var bends = [];
+    for (var f = 0; f + 1 < frames.length; f++) {
+        bends.push({ x: (frames[f].x + frames[f + 1].x) / 2 + 0.1 * (random() - 0.5),
+            y: (frames[f].y + frames[f + 1].y) / 2 + 0.1 * (random() - 0.5) });
+    }
+    return bends;
 }
 
 function drawings(size) {
@@ -250,7 +265,8 @@ function measureScrubSteps(nFrames) {
 
 function describe(size) {
     return fm.objects.length + ' items (' + size.players + ' players, ' + size.balls + ' balls, ' +
-        size.equipment + ' equipment), ' + size.drawings + ' drawings, ' + size.frames + ' frames';
+        size.equipment + ' equipment), ' + size.drawings + ' drawings, ' + size.frames + ' frames' +
+        (size.curved ? ', players and balls on curved steps' : '');
 }
 
 function measurePlayback(size, tickFrames, done) {
@@ -360,6 +376,10 @@ function measureAlternating(size, done) {
 
 test('playback cost with 54 items over 10 frames in a 1270 x 785 application area', function (done) {
     measurePlayback(FULL_DRILL, FULL_DRILL.frames, done);
+}, 120000);
+
+test('the same, half the items (every player and ball) on curved steps', function (done) {
+    measurePlayback(CURVED_DRILL, CURVED_DRILL.frames, done);
 }, 120000);
 
 test('playback and frame switch cost with 100 items over 300 frames', function (done) {
