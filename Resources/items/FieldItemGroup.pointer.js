@@ -115,6 +115,8 @@
 
     function dragStart(group) {
         var layer = group.getLayer();
+        // For what the release of the pointer decides (BallHolding.js).
+        layer.lastDragged = group;
         group.moveToTop();
         group.fire(DRAG_START_EVENT, {}, false);
         othersSelectedWith(group, layer).forEach(function (itemGroup) {

@@ -86,7 +86,8 @@
         ['labelPlace', oneOf(FILE_LABEL_PLACES), quoted(FILE_LABEL_PLACES)],
         ['firstFrame', isFrameOf, aFrameOf],
         ['lastFrame', isFrameOf, aFrameOf],
-        ['bends', isBendList, aBendList]
+        ['bends', isBendList, aBendList],
+        ['holders', isHolderList, aHolderList]
     ];
     var FRAME_STATE_RULES = [
         ['x', within(FILE_MAX_POSITION), 'a number from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION],
@@ -138,6 +139,35 @@
     function aBendList(file) {
         return 'an array of ' + (file.nFrames - 1) + ' bends, one for each step: null, or { "x", "y" } each a number ' +
             'from -' + FILE_MAX_POSITION + ' to ' + FILE_MAX_POSITION;
+    }
+
+    // One per frame: null, or the id of the player holding the ball.
+    function isHolderList(value, file) {
+        return Array.isArray(value) && value.length === file.nFrames && value.every(function (id) {
+            return id === null || countUpTo(FILE_MAX_ID)(id);
+        });
+    }
+
+    function aHolderList(file) {
+        return 'an array of ' + file.nFrames + ' holders, one for each frame: null, or the id of a player';
+    }
+
+    // A ball's holders must be players of the same file.
+    function holdersProblem(record, file, where) {
+        if (!record.holders) {
+            return '';
+        }
+        if (window.FrameManager.BALL_TYPES.indexOf(record.type) === -1) {
+            return where + ': member "holders" belongs to a ball, not to ' + quotedName(record.type);
+        }
+        for (var k = 0; k < record.holders.length; k++) {
+            var id = record.holders[k];
+            var holder = id === null ? null : file.objects.filter(function (o) { return isObject(o) && o.id === id; })[0];
+            if (id !== null && (!holder || window.FrameManager.HOLDER_TYPES.indexOf(holder.type) === -1)) {
+                return where + ': member "holders" names ' + id + ' in frame ' + (k + 1) + ', which is not a player';
+            }
+        }
+        return '';
     }
 
     function isBoolean(value) {
@@ -256,6 +286,10 @@
         if ((record.firstFrame || 0) > (Object.prototype.hasOwnProperty.call(record, 'lastFrame') ?
             record.lastFrame : file.nFrames - 1)) {
             return where + ': member "lastFrame" must not come before "firstFrame"';
+        }
+        problem = holdersProblem(record, file, where);
+        if (problem) {
+            return problem;
         }
         for (var f = 0; f < record.frames.length; f++) {
             var state = record.frames[f];

@@ -9,7 +9,8 @@
 // them when the item's label stands anywhere but below it, `firstFrame` and
 // `lastFrame` when it is on the pitch in some frames only
 // (FrameManager.spans.js), `bends` when a step of it is curved
-// (FrameManager.bends.js). Only the items on the pitch in the selected
+// (FrameManager.bends.js), `holders` when a ball is held by a player
+// (FrameManager.holders.js). Only the items on the pitch in the selected
 // frame are on display.
 //
 // The items' running lines, drawn from the neighbouring frames' states,
@@ -352,6 +353,7 @@
         this.frameDurations.splice(sel + 1, 0, window.FrameTiming.STEP_MS);
         this.spansAfterInsert(sel);
         this.bendsAfterInsert(sel);
+        this.holdersAfterInsert(sel);
         this.animLayer.setCaption('');
         if (this.drawings) {
             this.drawings.frameAdded(sel);
@@ -378,6 +380,7 @@
         // and then the step that led to it goes.
         this.frameDurations.splice(Math.min(sel, this.nFrames - 2), 1);
         this.bendsAfterRemoval(sel);
+        this.holdersAfterRemoval(sel);
         this.spansAfterRemoval(sel);
         if (this.drawings) {
             this.drawings.frameRemoved(sel);
@@ -393,6 +396,7 @@
         for (var i = 0; i < this.objects.length; i++) {
             if (this.objects[i].id === id) {
                 this.objects.splice(i, 1);
+                this.forgetHolder(id);
                 return;
             }
         }

@@ -267,9 +267,41 @@
         return 0;
     }
 
+    // Where `record` stands at `fraction` of the step from frame0, along
+    // its curve when the step bends; an item off the pitch at either end
+    // stands where its span has it. Null for an item not yet in the model.
+    function stepState(frames, record, frame0, fraction, spans) {
+        var s0 = record && record.frames[spans ? frames.spanFrame(record, frame0) : frame0];
+        var s1 = record && record.frames[spans ? frames.spanFrame(record, frame0 + 1) : frame0 + 1];
+        if (!s0 || !s1) {
+            return null;
+        }
+        var bend = record.bends && s0 !== s1 ? window.FrameManager.bendOf(record, frame0) : null;
+        var at = window.FrameManager.pointOnStep(s0, s1, bend, fraction) ||
+            { x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) };
+        return { x: at.x, y: at.y, rotation: interpolateRotation(s0.rotation, s1.rotation, fraction) };
+    }
+
+    // A ball its holder keeps through the step stands at his feet all the
+    // way, wherever his run takes him.
+    function heldState(frames, byId, record, frame0, fraction, spans) {
+        var holder = window.FrameManager.holderOf(record, frame0);
+        if (holder === null || holder !== window.FrameManager.holderOf(record, frame0 + 1) ||
+            !byId.hasOwnProperty(holder)) {
+            return null;
+        }
+        var his = stepState(frames, byId[holder], frame0, fraction, spans);
+        var own = stepState(frames, record, frame0, fraction, spans);
+        if (!his || !own) {
+            return null;
+        }
+        var at = window.FrameManager.heldPlace(record, byId[holder], his, frames.aspectRatio());
+        return { x: at.x, y: at.y, rotation: own.rotation };
+    }
+
     // Moves the item groups of `frames` to `fraction` of the way from frame
-    // frame0 to the next, their records looked up in `byId`; an item off
-    // the pitch at either end stands where its span has it, faded.
+    // frame0 to the next, their records looked up in `byId`; one off the
+    // pitch at either end is faded.
     function placeItems(frames, byId, frame0, fraction) {
         var layer = frames.animLayer;
         var spans = frames.hasSpans();
@@ -277,10 +309,9 @@
         layer.itemGroups().forEach(function (group) {
             var id = group.getAttr('id');
             var record = byId.hasOwnProperty(id) ? byId[id] : null;
-            var s0 = record && record.frames[spans ? frames.spanFrame(record, frame0) : frame0];
-            var s1 = record && record.frames[spans ? frames.spanFrame(record, frame0 + 1) : frame0 + 1];
-            // An item not yet in the model has no states to move between.
-            if (!s0 || !s1) {
+            var state = record && ((record.holders && heldState(frames, byId, record, frame0, fraction, spans)) ||
+                stepState(frames, record, frame0, fraction, spans));
+            if (!state) {
                 return;
             }
             if (spans) {
@@ -292,11 +323,7 @@
                     group.visible(shows > 0);
                 }
             }
-            var bend = record.bends && s0 !== s1 ? window.FrameManager.bendOf(record, frame0) : null;
-            var at = window.FrameManager.pointOnStep(s0, s1, bend, fraction) ||
-                { x: between(s0.x, s1.x, fraction), y: between(s0.y, s1.y, fraction) };
-            var pos = layer.pixelPos(at);
-            group.updatePosition(pos, interpolateRotation(s0.rotation, s1.rotation, fraction));
+            group.updatePosition(layer.pixelPos(state), state.rotation);
         });
     }
 

@@ -109,6 +109,7 @@
         shell.pitchClicks = new window.PitchClicks(shell.animation);
         shell.selectionMenu = new window.SelectionMenu();
         shell.animation.stepBend = new window.StepBend(shell.animation);
+        shell.ballHolding = new window.BallHolding(shell.animation);
         shell.imageGenerator = new window.ImageGenerator();
         shell.pdfReport = new window.PdfReport(shell.imageGenerator, window.createPdfLibrary(PDF_LIBRARY).load,
             window.createReportFonts(REPORT_FONTS).load);

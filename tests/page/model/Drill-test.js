@@ -730,3 +730,79 @@ test('the selected item\'s step bends through the point its handle is dragged to
         });
     }));
 }, 20000);
+
+// A ball dragged onto a player is his from the frame on show; it runs his curve at his feet; a drag onto another in
+// the next frame passes it.
+test('a ball dropped on a player is held from that frame on and follows his curved run at his feet; dropped on ' +
+    'another in the next frame it is passed; each drop is one undo step', function (done) {
+    var editor = pageShell.animation;
+    var layer = editor.animLayer;
+    var run = [{ x: 0.3, y: 0.5, rotation: 0 }, { x: 0.6, y: 0.5, rotation: 0 }];
+    var still = function (x, y) { return [{ x: x, y: y, rotation: 0 }, { x: x, y: y, rotation: 0 }]; };
+    openInEditor(drillText({ sport: 'soccer', nFrames: 2, selectedFrame: 0, frameText: ['', ''],
+        background: { type: 'blank', showStripes: false, showLogo: false, logoImage: 'logos/ovri256x256.png' }, objects: [
+            itemRecord('person', 1, run, { color: 'red', bends: [{ x: 0.45, y: 0.25 }] }),
+            itemRecord('ball', 2, still(0.5, 0.85), { color: 'white' }),
+            itemRecord('person', 3, still(0.85, 0.2), { color: 'blue' })] }));
+    function stageOf(id) { return layerPosToStage(layer.childWithId(id).getPosAbs(), layer); }
+    function dragBallTo(id) {
+        var from = stageOf(2);
+        var to = stageOf(id);
+        pointerEvent(editor.stage, 'mousemove', from.x, from.y);
+        pointerEvent(editor.stage, 'mousedown', from.x, from.y);
+        [0.25, 0.5, 0.75, 1].forEach(function (f) {
+            pointerEvent(editor.stage, 'mousemove', from.x + f * (to.x - from.x), from.y + f * (to.y - from.y));
+        });
+        pointerEvent(editor.stage, 'mouseup', to.x, to.y);
+    }
+    function ball() { return JSON.parse(editor.saveToString()).objects[1]; }
+    var steps = pageShell.history.length();
+    dragBallTo(1);
+    var held = ball();
+    assert.deepEqual([held.holders, pageShell.history.length()], [[1, 1], steps + 1], 'his from frame 1 on, one step');
+    [0, 1].forEach(function (k) {
+        assert.ok(Math.abs(held.frames[k].x - run[k].x - 0.029) < 1e-9 && Math.abs(held.frames[k].y - run[k].y) < 1e-9,
+            'at his feet, ahead of him, in frame ' + (k + 1));
+    });
+    var text = editor.saveToString();
+    var generator = pageShell.imageGenerator;
+    generator.loadAnimation(text);
+    generator.configureAnimation(400, false, false, false);
+    // [ms, the player's place on the curve]: white ball pixels just ahead of him, none on the straight line below.
+    var moments = [[250, 0.25], [500, 0.5], [750, 0.75]];
+    (function next(k) {
+        if (k === moments.length) {
+            myDispatchEvent('selectedFrame', { frameNumber: 1 });
+            steps = pageShell.history.length();
+            dragBallTo(3);
+            assert.deepEqual([ball().holders, pageShell.history.length()], [[1, 3], steps + 1], 'passed in frame 2, one step');
+            myDispatchEvent('undo', {});
+            assert.deepEqual(ball().holders, [1, 1], 'undone');
+            openInEditor(NEW_DRILL);
+            return done();
+        }
+        generator.getImage(moments[k][0], done.step(function (url) {
+            decodedPixels(url, 400, 300, done, function (data) {
+                var f = moments[k][1];
+                var u = 1 - f;
+                var cx = 2 * 0.45 - 0.45;
+                var cy = 2 * 0.25 - 0.5;
+                var onCurve = { x: u * u * 0.3 + 2 * f * u * cx + f * f * 0.6, y: u * u * 0.5 + 2 * f * u * cy + f * f * 0.5 };
+                function whiteNear(p) {
+                    for (var dy = -6; dy <= 6; dy++) {
+                        for (var dx = -6; dx <= 6; dx++) {
+                            var i = (Math.round(p.y * 300 + dy) * 400 + Math.round(p.x * 400 + dx)) * 4;
+                            if (data[i] > 230 && data[i + 1] > 230 && data[i + 2] > 230) {
+                                return true;
+                            }
+                        }
+                    }
+                    return false;
+                }
+                assert.deepEqual([whiteNear({ x: onCurve.x + 0.029, y: onCurve.y }),
+                    whiteNear({ x: 0.3 + f * 0.3 + 0.029, y: 0.5 })], [true, false], 'at ' + moments[k][0] + ' ms');
+                next(k + 1);
+            });
+        }));
+    }(0));
+}, 20000);

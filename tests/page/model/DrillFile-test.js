@@ -415,6 +415,14 @@ var MALFORMED = [
     }, 'Object 1: member "bends"' + BENDS_RULE],
     ['a bend with a third member', function (s) { s.objects[0].bends = [null, { x: 0.5, y: 0.5, z: 1 }, null]; },
         'Object 1: member "bends"' + BENDS_RULE],
+    ['holders one short', function (s) { s.objects[3].holders = [null, null, null]; }, 'Object 4: member "holders" must be ' +
+        'an array of 4 holders, one for each frame: null, or the id of a player'],
+    ['a holder "1"', function (s) { s.objects[3].holders = [null, '1', null, null]; }, 'Object 4: member "holders" must be ' +
+        'an array of 4 holders, one for each frame: null, or the id of a player'],
+    ['holders on a player', function (s) { s.objects[0].holders = [null, null, null, null]; },
+        'Object 1: member "holders" belongs to a ball, not to "person"'],
+    ['a cone holding the ball', function (s) { s.objects[3].holders = [null, s.objects[7].id, null, null]; },
+        'Object 4: member "holders" names 8 in frame 2, which is not a player'],
     ['a duration for each of the 4 frames', function (s) { s.frameDurations = [1000, 2000, 1000, 1000]; }, DURATIONS_RULE],
     ['one duration for the whole drill', function (s) { s.frameDurations = 2000; }, DURATIONS_RULE],
     ['durations of null', function (s) { s.frameDurations = null; }, DURATIONS_RULE],
