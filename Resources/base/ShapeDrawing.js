@@ -1,6 +1,7 @@
 // How shapes are drawn beyond Kinetic's own way: only while they show
 // anything, texts from bitmaps of themselves, bitmaps held by the shape
-// drawn first, and hit areas drawn only when asked for. Unlike the
+// drawn first, hit areas drawn only when asked for, and shapes drawn
+// beneath every item of their layer. Unlike the
 // component scripts, this one exposes several globals, one per helper.
 (function (window, Kinetic) {
     'use strict';
@@ -201,6 +202,22 @@
         return layer;
     }
 
+    // From now on `shape` is drawn only in its layer's pass beneath the
+    // items, where its layer makes one (`drawsBeneathItems`, the animation
+    // layer): running lines and label leaders lie under every item, not
+    // only under their own. On any other layer it is drawn as before.
+    function drawnBeneathItems(shape) {
+        var drawScene = shape.drawScene;
+        shape.drawScene = function (canvas, top) {
+            var layer = this.getLayer();
+            if (layer && layer.drawsBeneathItems && !layer.drawingBeneathItems) {
+                return this;
+            }
+            return drawScene.call(this, canvas, top);
+        };
+        return shape;
+    }
+
     function isOpaqueAtAll(shape) {
         return shape.getAbsoluteOpacity() > 0;
     }
@@ -217,4 +234,5 @@
     window.sameValues = sameValues;
     window.drawHeldFirst = drawHeldFirst;
     window.drawHitWhenAsked = drawHitWhenAsked;
+    window.drawnBeneathItems = drawnBeneathItems;
 }(window, Kinetic));

@@ -1,7 +1,9 @@
 // An item's running lines: where it came from in the previous frame, where it
-// goes in the next one and where it goes after that, each segment with an
-// open arrow head half-way along it. The shape is a child of the field item
-// group, which sits at the layer's origin, so every point is in layer pixels.
+// goes in the next one and where it goes after that, each segment with a
+// solid arrow head half-way along it. The shape is a child of the field item
+// group, which sits at the layer's origin, so every point is in layer pixels;
+// the animation layer draws it before every item (drawnBeneathItems), so
+// that no line crosses over another player.
 //
 // A player's lines are drawn in the colour of its kit (its first colour), a
 // ball's in a dark dashed line; each line lies on an outline that sets it off
@@ -21,13 +23,14 @@
     // width, never under a pixel.
     var OUTLINE_SHARE = 0.5;
     var MIN_OUTLINE = 1;
-    // The longest arm of an arrow head, per unit of layer scale; an arm is
-    // never longer than a third of its segment, and a head whose arms would
-    // be shorter than a few line widths is left out: it would read as a blot.
-    var HEAD_LENGTH = 20;
+    // An arrow head is a solid triangle on the line, its tip half-way
+    // along; its length per unit of layer scale, never more than a third of
+    // its segment, and its half-width a share of its length. A head shorter
+    // than a few line widths is left out: it would read as a blot.
+    var HEAD_LENGTH = 9;
     var HEAD_SHARE = 1 / 3;
     var MIN_HEAD_IN_WIDTHS = 4;
-    var HEAD_HALF_ANGLE = Math.PI / 6;
+    var HEAD_HALF_WIDTH = 0.5;
     var DASH_LENGTH = 10;
     var GAP_LENGTH = 10;
     var NO_HEAD = [];
@@ -89,25 +92,43 @@
         }
     }
 
-    // Each arm of a head from its end to the tip, on its own: a chevron
-    // drawn as one line with a corner costs the engine far more to stroke.
-    function traceHeads(lines, context) {
+    // The triangle of each head, grown by `margin` all round (its outline)
+    // about the point inside it that lies as far from all three sides.
+    function traceHeads(lines, context, margin) {
         var traced = false;
         for (var i = 0; i < SEGMENT_COUNT; i++) {
             var head = lines.heads[i];
             if (head.length) {
-                context.moveTo(head[0], head[1]);
-                context.lineTo(head[2], head[3]);
-                context.moveTo(head[4], head[5]);
-                context.lineTo(head[2], head[3]);
+                var grown = grownTriangle(head, margin);
+                context.moveTo(grown[0], grown[1]);
+                context.lineTo(grown[2], grown[3]);
+                context.lineTo(grown[4], grown[5]);
+                context.closePath();
                 traced = true;
             }
         }
         return traced;
     }
 
+    function grownTriangle(t, margin) {
+        if (!(margin > 0)) {
+            return t;
+        }
+        var a = window.distance(t[2], t[3], t[4], t[5]);
+        var b = window.distance(t[0], t[1], t[4], t[5]);
+        var c = window.distance(t[0], t[1], t[2], t[3]);
+        var sum = a + b + c;
+        var ix = (a * t[0] + b * t[2] + c * t[4]) / sum;
+        var iy = (a * t[1] + b * t[3] + c * t[5]) / sum;
+        var area = Math.abs((t[2] - t[0]) * (t[5] - t[1]) - (t[4] - t[0]) * (t[3] - t[1])) / 2;
+        var k = 1 + margin / (2 * area / sum);
+        return [ix + k * (t[0] - ix), iy + k * (t[1] - iy), ix + k * (t[2] - ix), iy + k * (t[3] - iy),
+            ix + k * (t[4] - ix), iy + k * (t[5] - iy)];
+    }
+
     // One pass of every segment and head in one colour and width: a path
-    // for the segments and one for the heads, which are never dashed. Lines
+    // for the segments, stroked, and one for the heads, filled (never
+    // dashed), grown by half the width beyond the line's own. Lines
     // wider than a pixel cost the engine much more to stroke than hairlines,
     // and more again with round ends or a see-through colour, so the ends
     // are square-cut and both colours opaque.
@@ -124,8 +145,9 @@
             context.stroke();
         }
         context.beginPath();
-        if (traceHeads(lines, context)) {
-            context.stroke();
+        if (traceHeads(lines, context, (width - lines.lineWidth) / 2)) {
+            context.setAttr('fillStyle', colour);
+            context.fill();
         }
     }
 
@@ -174,6 +196,7 @@
         });
         // The toolbar's toggle hides lines by making them transparent.
         window.drawOnlyWhenShown(this.shape, window.drawOnlyWhenShown.ifOpaque);
+        window.drawnBeneathItems(this.shape);
         // The four points the segments join, kept whether drawn or not; the
         // flag and head of each segment, worked out only while it is shown.
         this.ends = [pos, pos, pos, pos];
@@ -199,10 +222,10 @@
         return [this.version, look.stroke, look.outline];
     };
 
-    // The head of the segment p0 -> p1: a chevron with its tip at the
-    // midpoint and arms trailing back 30 degrees either side, as long as
-    // headLen but no longer than a third of the segment. A segment too short
-    // for arms of minHeadLen gets none.
+    // The head of the segment p0 -> p1: a triangle with its tip at the
+    // midpoint, its base a head's length back along the segment, as long as
+    // headLen but no longer than a third of the segment: [base corner, tip,
+    // base corner]. A segment too short for a head of minHeadLen gets none.
     RunningLines.prototype.generateArrowPoints = function (pos0, pos1) {
         var len = Math.min(this.headLen,
             HEAD_SHARE * window.distance(pos0.x, pos0.y, pos1.x, pos1.y));
@@ -212,11 +235,12 @@
         var mx = (pos0.x + pos1.x) / 2;
         var my = (pos0.y + pos1.y) / 2;
         var theta = Math.atan2(pos1.y - pos0.y, pos1.x - pos0.x);
-        return [
-            mx - len * Math.cos(theta - HEAD_HALF_ANGLE), my - len * Math.sin(theta - HEAD_HALF_ANGLE),
-            mx, my,
-            mx - len * Math.cos(theta + HEAD_HALF_ANGLE), my - len * Math.sin(theta + HEAD_HALF_ANGLE)
-        ];
+        var ux = Math.cos(theta);
+        var uy = Math.sin(theta);
+        var half = HEAD_HALF_WIDTH * len;
+        var bx = mx - len * ux;
+        var by = my - len * uy;
+        return [bx + half * uy, by - half * ux, mx, my, bx - half * uy, by + half * ux];
     };
 
     RunningLines.prototype.placeSegment = function (index) {

@@ -47,6 +47,28 @@
         return { width: w, height: w / layer.aspectRatio };
     }
 
+    // From now on the layer draws, before its children, every item group's
+    // running lines (drawnBeneathItems), so that a line lies under every
+    // item, not only under its own: red 10's run would otherwise cross over
+    // blue 4 drawn before him.
+    function drawBeneathItemsFirst(layer) {
+        var drawChildren = layer._drawChildren;
+        layer.drawsBeneathItems = true;
+        layer._drawChildren = function (canvas, drawMethod, top) {
+            if (drawMethod === 'drawScene') {
+                layer.drawingBeneathItems = true;
+                try {
+                    layer.itemGroups().forEach(function (group) {
+                        group.runningLines.shape.drawScene(canvas, top);
+                    });
+                } finally {
+                    layer.drawingBeneathItems = false;
+                }
+            }
+            return drawChildren.call(this, canvas, drawMethod, top);
+        };
+    }
+
     // `id` is the group's node identifier, as the label prompts carry it.
     function withNodeId(layer, id, action) {
         layer.itemGroups().forEach(function (group) {
@@ -78,6 +100,7 @@
         // indices from 1 because of it.
         this.frameCaption = window.createFrameCaption(this);
         this.caption = '';
+        drawBeneathItemsFirst(this);
 
         // Labels made ready for each drawing: the look of the paper, and
         // places where none hides another.

@@ -388,6 +388,48 @@ test('running lines in a picture: the kit\'s colour (a ball\'s dark and dashed),
     }
 }, 30000);
 
+// Mended: a player's running line was drawn with his own picture, over every player stacked before him, and heads were
+// open chevrons of two outlined arms. Blue 4, first in the stack, stands on red 10's run at a third of its length, the
+// run crossing his shirt below his number; the run's head, at its middle, is a solid triangle: a point inside it, off
+// the line and its outline, is red.
+test('a running line lies under every player, not only under its own, with one solid head', function (done) {
+    var row = (Math.floor(0.5 * 480) + 8.5) / 480;
+    var drill = { objects: [itemRecord('person', 1, [{ x: 0.4, y: row - 8 / 480, rotation: 0 },
+        { x: 0.4, y: row - 8 / 480, rotation: 0 }],
+        { color: 'blue', shortLabel: '4', z: 1 }), itemRecord('person', 2, [{ x: 0.2, y: row, rotation: 0 },
+        { x: 0.8, y: row, rotation: 0 }], { color: 'red', shortLabel: '10', z: 2 })], frameText: ['', ''] };
+    var shots = [];
+    [false, true].forEach(function (lines) {
+        chain(animationText(drill, { lines: lines }), [640, false, lines, false], [0], done, function () {
+            shots.push(drawnPixels());
+            if (shots.length < 2) {
+                return;
+            }
+            var y = row * 480;
+            // His shirt where it is blue, not the number on it, whose outline lets a little through.
+            var covered = [];
+            var shirt = 0;
+            for (var x = 0.4 * 640 - 8; x <= 0.4 * 640 + 8; x++) {
+                var bare = shots[0](x, y);
+                if (bare[2] > 150 && bare[0] < 80) {
+                    shirt += 1;
+                    if (bare.join() !== shots[1](x, y).join()) {
+                        covered.push(x + ': ' + shots[1](x, y));
+                    }
+                }
+            }
+            assert.ok(shirt >= 6, 'precondition: his blue shirt along the line, ' + shirt + ' pixels');
+            assert.deepEqual(covered, [], 'blue 4 drawn over red 10\'s line');
+            assert.deepEqual([shots[0](0.3 * 640, y), shots[1](0.3 * 640, y)], [[0, 128, 0], [255, 0, 0]],
+                'precondition: the line shows beside him');
+            // The head: its tip at the middle, 0.5 of the width, 11.25 pixels long and as wide.
+            var inside = shots[1](0.5 * 640 - 0.8 * 11.25, y + 2.8);
+            assert.ok(inside[0] > 200 && inside[1] < 60, 'inside the head, off the line: red, ' + inside);
+            done();
+        });
+    });
+}, 20000);
+
 function picture(frame) {
     var canvas = document.createElement('canvas');
     canvas.getContext('2d').fillStyle = 'rgb(' + (frame * 40 % 256) + ',100,150)';

@@ -395,10 +395,11 @@ test('a text too long to lay out is drawn cut with an ellipsis but kept, offered
         g.getProperties().shortLabel], [long, long, smiley]);
 });
 
-// At layer scale 1 lines are 1.5 pixels wide (their floor) and heads have arms of 6 to 20 pixels, at 2 they
-// are 2 wide with arms of 8 to 40; an arm is at most a third of its segment.
-test('running lines: three segments, each shown by its flag, with a head half-way on each long enough for one, ' +
-    'its arms a third of it at most', function () {
+// At layer scale 1 lines are 1.5 pixels wide (their floor) and heads are 6 to 9 pixels long, at 2 they are 2
+// wide with heads of 8 to 18; a head is at most a third of its segment.
+// Mended: heads were open chevrons of two outlined arms, which read as long double V's.
+test('running lines: three segments, each shown by its flag, with a solid head half-way on each long enough for one, ' +
+    'a third of it long at most', function () {
     var lines = new RunningLines({ x: 0, y: 0 }, false, 1);
     lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 110, y: 27 }, { x: 128, y: 27 }, [0, 1, 1], true);
     assert.deepEqual([lines.segment(0), lines.segment(1)], [null, { points: [110, 10, 110, 27], head: [] }]);
@@ -407,16 +408,20 @@ test('running lines: three segments, each shown by its flag, with a head half-wa
     lines.setScale(2);
     lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 410, y: 10 }, { x: 410, y: 33 }, [1, 1, 1], false);
     assert.deepEqual(lines.segment(0).points, [10, 10, 110, 10]);
-    [[0, 60, 100 / 3], [1, 260, 40]].forEach(function (row) {
-        var arm = row[2];
-        var back = arm * Math.cos(Math.PI / 6);
-        [row[1] - back, 10 + arm / 2, row[1], 10, row[1] - back, 10 - arm / 2].forEach(function (v, i) {
-            assert.close(lines.segment(row[0]).head[i], v, 1e-9, 'segment ' + row[0] + ', chevron ' + i);
+    // [segment, its middle, the head's length]: 18 at layer scale 2, and a triangle half as wide as long.
+    [[0, 60, 18], [1, 260, 18]].forEach(function (row) {
+        var len = row[2];
+        [row[1] - len, 10 - len / 2, row[1], 10, row[1] - len, 10 + len / 2].forEach(function (v, i) {
+            assert.close(lines.segment(row[0]).head[i], v, 1e-9, 'segment ' + row[0] + ', corner ' + i);
         });
     });
+    lines.setLines({ x: 0, y: 0 }, { x: 30, y: 0 }, { x: 60, y: 0 }, { x: 60, y: 0 }, [1, 0, 0], false);
+    assert.close(lines.segment(0).head[2] - lines.segment(0).head[0], 10, 1e-9, 'a third of a segment of 30 px');
+    assert.deepEqual(lines.segment(2), null);
+    lines.setLines({ x: 10, y: 10 }, { x: 110, y: 10 }, { x: 410, y: 10 }, { x: 410, y: 33 }, [1, 1, 1], false);
     assert.deepEqual(lines.segment(2).head, [], '23 px at layer scale 2: too short');
     assert.equal(lines.shape.opacity(), 0, 'the toggle: transparent');
-    assert.deepEqual([lines.headLen, lines.dash], [40, [20, 20]]);
+    assert.deepEqual([lines.headLen, lines.dash], [18, [20, 20]]);
     assert.throws(function () { lines.setScale(0); }, /positive/);
     assert.throws(function () { lines.setLines({}, {}, {}, {}, [true, true], true); }, /exactly 3 flags/);
 });
@@ -534,7 +539,7 @@ test('controls built on the first selection are placed and turned as if built wi
     });
     assert.deepEqual([control(eager, 'increase').rotation(), eager.itemText.text.rotation(),
         control(eager, 'rotateControl').getChildren()[1].rotation(), control(lazy, 'rotateControl').getChildren()[1]
-        .rotation(), eager.runningLines.headLen], [-90, -90, -90, -90, 30],
+        .rotation(), eager.runningLines.headLen], [-90, -90, -90, -90, 13.5],
         'buttons, texts and the rotate icons turned back against the pitch; heads for the layer');
 });
 
