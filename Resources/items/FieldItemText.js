@@ -12,8 +12,10 @@
     'use strict';
 
     var FONT_FAMILY = 'Helvetica';
-    var LABEL_STYLE = { fill: 'white', fontStyle: 'normal', backing: 'rgba(0, 0, 0, 0.55)', outline: '' };
-    var PRINT_LABEL_STYLE = { fill: 'black', fontStyle: 'normal', backing: 'rgba(255, 255, 255, 0.85)', outline: '' };
+    var LABEL_STYLE = { fill: 'white', fontStyle: 'normal', backing: 'rgba(0, 0, 0, 0.55)', outline: '',
+        leader: 'rgba(0, 0, 0, 0.7)' };
+    var PRINT_LABEL_STYLE = { fill: 'black', fontStyle: 'normal', backing: 'rgba(255, 255, 255, 0.85)', outline: '',
+        leader: 'rgba(0, 0, 0, 0.6)' };
     var SHORT_LABEL_STYLE = { fill: 'white', fontStyle: 'Bold', backing: '', outline: 'rgba(0, 0, 0, 0.75)' };
     // Around a text on a backing, in font sizes: the backing's margin across
     // and down, and its corners' radius.
@@ -34,6 +36,9 @@
     var SHORT_LABEL_NORMAL_LENGTH = 3;
     var SHORT_LABEL_SHORT_FACTOR = 1.5;
     var SHORT_LABEL_LONG_FACTOR = 0.75;
+    // A leader line's width at layer scale 1, never under a pixel and a half.
+    var LEADER_WIDTH = 1.2;
+    var MIN_LEADER_WIDTH = 1.5;
     // Laying out text costs time with its length; no more than this can be
     // read under an item anyway. The whole text is kept and saved.
     var MAX_DRAWN_LENGTH = 500;
@@ -191,6 +196,10 @@
         this.fromBitmap = false;
         this.labelPlace = DEFAULT_LABEL_PLACE;
         this.forPrint = false;
+        // The line from a label moved away from its place to its item, made
+        // when first needed; its ends in layer pixels, null while it has none.
+        this.leader = null;
+        this.leaderEnds = null;
         // Where the label layout moved the text from its place beside the
         // item, in layer pixels; a fresh placement starts it at none.
         this.nudge = { x: 0, y: 0 };
@@ -383,6 +392,44 @@
         }
         t.position({ x: t.x() - this.nudge.x + nudge.x, y: t.y() - this.nudge.y + nudge.y });
         this.nudge = nudge;
+    };
+
+    // A thin line from `from`, on the label's edge, to `to`, its item's
+    // centre (layer pixels), at the layer scale `scale`; none without ends.
+    // The line lies under every item (drawnBeneathItems), so that it shows
+    // only between the label and its item.
+    FieldItemText.prototype.setLeader = function (from, to, scale) {
+        if (!from || !this.text) {
+            if (this.leaderEnds) {
+                this.leaderEnds = null;
+                this.leader.visible(false);
+            }
+            return;
+        }
+        if (!this.leader) {
+            var self = this;
+            this.leader = new Kinetic.Shape({
+                name: 'labelLeader',
+                listening: false,
+                sceneFunc: function (context) {
+                    var ends = self.leaderEnds;
+                    context.beginPath();
+                    context.moveTo(ends[0].x, ends[0].y);
+                    context.lineTo(ends[1].x, ends[1].y);
+                    context.setAttr('strokeStyle', self.style().leader);
+                    context.setAttr('lineWidth', ends[2]);
+                    context.setAttr('lineCap', 'round');
+                    context.stroke();
+                }
+            });
+            window.drawnBeneathItems(this.leader);
+            this.container.add(this.leader);
+        }
+        this.leaderEnds = [{ x: from.x, y: from.y }, { x: to.x, y: to.y },
+            Math.max(MIN_LEADER_WIDTH, LEADER_WIDTH * (scale || 1))];
+        if (!this.leader.visible()) {
+            this.leader.visible(true);
+        }
     };
 
     // Kept while there is no node, for the node to be placed when made.

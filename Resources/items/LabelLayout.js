@@ -1,73 +1,45 @@
 // The item labels of the animation layer, made ready each time the layer is
 // drawn (in the editor, in playback and in every exported picture): each
 // takes the look of the paper it is drawn on (grass, or a report's white),
-// and labels that would hide one another, or be hidden by another item,
-// move aside. Players standing shoulder to shoulder (a lineout) would
-// otherwise each have their name under the next player, or names written
-// across one another.
+// and labels that would hide one another, or be hidden by an item, move
+// aside: in a lineout each name would otherwise lie under the next player,
+// or across the next name.
 //
-// A label keeps its place beside its item (below, or above as the coach
-// chose) whenever that is clear. Otherwise it takes the first clear one of:
-// beside the item to the right, to the left, on the item's other side
-// (above instead of below), then further out in rows on its own side and on
-// the other, stacked like lines of a list. A place off the pitch is not
-// clear: a picture of the drill would cut the label off. Where none is
-// clear the label takes the place it covers least of. Labels are placed in stacking order, each keeping
-// clear of the items and of the labels placed before it. Everything is
-// worked out as seen on screen, where the labels stand upright whatever the
-// pitch's turn; nothing of it is saved. Labels and numbers are put on whole
-// pixels, so that their edges are sharp and playback's bitmaps of them land
-// where they are drawn.
-//
-// While playback holds the places (hold), each label keeps the place it was
-// given at the last full layout (which playback makes at each frame it
-// enters) and follows its item there: names would otherwise hop from side
-// to side as players pass, and a search for every name on every tick was
-// a large share of a tick's cost.
+// A label keeps its own place (below its item, or above as the coach chose)
+// whenever that is clear; else it takes the first clear one around its item
+// (LabelLayout.places.js), none further than about the item's height and
+// all on the pitch, where a picture of the drill cannot cut it off; where
+// none is clear, the place covering least, a drawing before a player or a
+// name. A label away from its own place has a thin leader line to its item,
+// drawn under every item. Labels are placed in stacking order, as seen on
+// screen (upright whatever the pitch's turn), on whole pixels so that their
+// edges are sharp; nothing of it is saved. While playback holds the places
+// (hold), each label keeps the place it was given at the last full layout
+// (which playback makes at each frame it enters) and follows its item
+// there.
 (function (window) {
     'use strict';
 
-    // Between a moved label and what it keeps clear of, at layer scale 1.
+    // Between a label and what it keeps clear of, at layer scale 1.
     var GAP = 2;
 
-    // The upright box the item `drawing` (a field item's group) covers on
-    // screen, turned by the layer's `rotation`: { x, y, w, h, cx, cy }.
-    function itemBox(drawing, rotation) {
-        var c = window.rotatePos({ x: drawing.x(), y: drawing.y() }, rotation);
-        var a = window.radians(drawing.rotation() + rotation);
+    // The upright box an item of drawn size w x h centred on `c` (screen
+    // coordinates) covers when turned by `degrees` on screen:
+    // { x, y, w, h, cx, cy }.
+    function boxAround(c, w, h, degrees) {
+        var a = window.radians(degrees);
         var cos = Math.abs(Math.cos(a));
         var sin = Math.abs(Math.sin(a));
-        var hw = drawing.width() / 2;
-        var hh = drawing.height() / 2;
-        var ex = hw * cos + hh * sin;
-        var ey = hw * sin + hh * cos;
+        var ex = w / 2 * cos + h / 2 * sin;
+        var ey = w / 2 * sin + h / 2 * cos;
         return { x: c.x - ex, y: c.y - ey, w: 2 * ex, h: 2 * ey, cx: c.x, cy: c.y };
     }
 
-    // Each label ready to be placed, with the items' boxes (all of them
-    // when `allItems`, else only those of labelled items): { labels,
-    // obstacles }. Every number and label takes the paper's look and its
-    // number is put on whole pixels.
-    function readLabels(layer, rotation, allItems) {
-        var forPrint = !!layer.drawForPrint;
-        var obstacles = [];
-        var labels = [];
-        layer.itemGroups().forEach(function (group) {
-            // A number stays on its item, on whole pixels as the labels.
-            group.shortLabelText.nudgeTo(0, 0);
-            var text = group.itemText;
-            text.setForPrint(forPrint);
-            var home = text.homeBox();
-            if (!home && !allItems) {
-                return;
-            }
-            var box = itemBox(group.getFieldItem().group, rotation);
-            obstacles.push(box);
-            if (home) {
-                labels.push({ text: text, home: home, item: box });
-            }
-        });
-        return { labels: labels, obstacles: obstacles };
+    // The upright box the item `drawing` (a field item's group) covers on
+    // screen, turned by the layer's `rotation`.
+    function itemBox(drawing, rotation) {
+        var c = window.rotatePos({ x: drawing.x(), y: drawing.y() }, rotation);
+        return boxAround(c, drawing.width(), drawing.height(), drawing.rotation() + rotation);
     }
 
     // From now on `layer` (the animation layer, with its item groups) lays
@@ -89,37 +61,100 @@
         });
     }
 
-    LabelLayout.prototype.layOut = function () {
+    LabelLayout.boxAround = boxAround;
+
+    // The pitch as seen on screen, in the turned pixels of the layout, less
+    // a gap all round: a name never touches the edge of a picture.
+    LabelLayout.prototype.bounds = function () {
+        var layer = this.layer;
+        var corner = window.rotatePos({ x: layer.layerWidth, y: layer.layerHeight }, layer.rotation());
+        var gap = this.gap();
+        return { x: Math.min(0, corner.x) + gap, y: Math.min(0, corner.y) + gap, w: Math.abs(corner.x) - 2 * gap,
+            h: Math.abs(corner.y) - 2 * gap };
+    };
+
+    LabelLayout.prototype.gap = function () {
+        return GAP * (this.layer.layerScale || 1);
+    };
+
+    // The moment on display, as the places are chosen over: { bounds, gap,
+    // items, labels, heavy, light } — the pitch, every item's box (all of
+    // them with `obstacles`, else only labelled ones'), each label with its
+    // home box, its item's box and its item's id (`key`), and the boxes of
+    // other things labels keep off, more (heavy) or less (light). Every
+    // number and label takes the paper's look and its number is put on
+    // whole pixels.
+    LabelLayout.prototype.sceneNow = function (obstacles) {
         var layer = this.layer;
         var rotation = layer.rotation();
-        var gap = GAP * (layer.layerScale || 1);
-        var corner = window.rotatePos({ x: layer.layerWidth, y: layer.layerHeight }, rotation);
-        var bounds = { x: Math.min(0, corner.x), y: Math.min(0, corner.y), w: Math.abs(corner.x), h: Math.abs(corner.y) };
-        var found = readLabels(layer, rotation, true);
+        var forPrint = !!layer.drawForPrint;
+        var scene = { bounds: this.bounds(), gap: this.gap(), items: [], labels: [], heavy: [], light: [] };
+        layer.itemGroups().forEach(function (group) {
+            // A number stays on its item, on whole pixels as the labels.
+            group.shortLabelText.nudgeTo(0, 0);
+            var text = group.itemText;
+            text.setForPrint(forPrint);
+            var home = text.homeBox();
+            if (!home) {
+                text.setLeader(null);
+                if (!obstacles) {
+                    return;
+                }
+            }
+            var box = itemBox(group.getFieldItem().group, rotation);
+            scene.items.push(box);
+            if (home) {
+                scene.labels.push({ text: text, home: home, item: box, key: group.getAttr('id') });
+            }
+        });
+        return scene;
+    };
+
+    // Puts the label at `box`, which `place` ({ line, along }) gives it,
+    // with its leader line when that is not its own place.
+    LabelLayout.prototype.put = function (label, place, box) {
+        label.text.nudgeTo(box.x - label.home.x, box.y - label.home.y);
+        if (LabelLayout.isHomePlace(place)) {
+            label.text.setLeader(null);
+            return;
+        }
+        var item = label.item;
+        var near = {
+            x: Math.max(box.x, Math.min(item.cx, box.x + box.w)),
+            y: Math.max(box.y, Math.min(item.cy, box.y + box.h))
+        };
+        var turn = -this.layer.rotation();
+        label.text.setLeader(window.rotatePos(near, turn), window.rotatePos({ x: item.cx, y: item.cy }, turn),
+            this.layer.layerScale || 1);
+    };
+
+    LabelLayout.prototype.layOut = function () {
+        var scene = this.sceneNow(true);
+        var placed = LabelLayout.nonePlaced(1);
         var labelLayout = this;
-        found.labels.forEach(function (label) {
-            labelLayout.placeLabel(label, found.obstacles, bounds, gap);
+        scene.labels.forEach(function (label, i) {
+            var chosen = LabelLayout.choosePlace(i, [scene], placed, 0);
+            LabelLayout.keepPlace(chosen, placed);
+            label.text.placeChosen = chosen.place;
+            labelLayout.put(label, chosen.place, chosen.boxes[0]);
         });
     };
 
-    // Each label at the place chosen for it last, beside its item as the
-    // item now stands; a full layout when any label has none yet (its text
-    // was first given characters since).
+    // Each label at the place chosen for it at the last full layout, beside
+    // its item as the item now stands; a full layout when any label has
+    // none yet (its text was first given characters since).
     LabelLayout.prototype.layOutHeld = function () {
-        var layer = this.layer;
-        var rotation = layer.rotation();
-        var gap = GAP * (layer.layerScale || 1);
-        var labels = readLabels(layer, rotation, false).labels;
-        var unplaced = labels.some(function (label) {
-            return typeof label.text.placeChosen !== 'number';
+        var scene = this.sceneNow(false);
+        var chosen = scene.labels.map(function (label) {
+            return label.text.placeChosen;
         });
-        if (unplaced) {
+        if (chosen.some(function (place) { return !place; })) {
             this.layOut();
             return;
         }
         var labelLayout = this;
-        labels.forEach(function (label) {
-            labelLayout.placeAsChosen(label, gap);
+        scene.labels.forEach(function (label, i) {
+            labelLayout.put(label, chosen[i], LabelLayout.placeBox(label, chosen[i], scene));
         });
     };
 

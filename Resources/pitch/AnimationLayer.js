@@ -48,18 +48,24 @@
     }
 
     // From now on the layer draws, before its children, every item group's
-    // running lines (drawnBeneathItems), so that a line lies under every
-    // item, not only under its own: red 10's run would otherwise cross over
-    // blue 4 drawn before him.
+    // running lines and then every label's leader line (drawnBeneathItems),
+    // so that a line lies under every item, not only under its own: red
+    // 10's run would otherwise cross over blue 4 drawn before him.
     function drawBeneathItemsFirst(layer) {
         var drawChildren = layer._drawChildren;
         layer.drawsBeneathItems = true;
         layer._drawChildren = function (canvas, drawMethod, top) {
             if (drawMethod === 'drawScene') {
+                var groups = layer.itemGroups();
                 layer.drawingBeneathItems = true;
                 try {
-                    layer.itemGroups().forEach(function (group) {
+                    groups.forEach(function (group) {
                         group.runningLines.shape.drawScene(canvas, top);
+                    });
+                    groups.forEach(function (group) {
+                        if (group.itemText.leader) {
+                            group.itemText.leader.drawScene(canvas, top);
+                        }
                     });
                 } finally {
                     layer.drawingBeneathItems = false;

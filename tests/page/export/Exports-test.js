@@ -710,3 +710,267 @@ test('report faces: read once for every report that asks, again after a failure'
     }));
     assert.throws(function () { createReportFonts({ normal: 'x' }); }, /bold/);
 }, 20000);
+
+// ---- Names in pictures of a crowded drill ----------------------------------------------------------------------------
+
+// A rugby drill of two frames a second apart at 640 x 480, where a player (20 x 32 pixels) stands 0.03125 of the width
+// and 0.0667 of the height from the next: a maul of eight (red and blue, moving right), a lineout of seven (red) with
+// the opposition's unnamed blue row beside it, a box of six (yellow) at the bottom left corner, a ball crossing the
+// lineout's names and a note under the maul, with a caption of two lines along the top.
+var PW = 1 / 32;
+var PH = 1 / 15;
+var CROWD_NAMES = ['Hooker Ryan', 'Prop Dan', 'Prop Tom', 'Lock Alan', 'Flanker Ian', 'No. 8 Cian', 'Lock Mark',
+    'Flanker Paul', 'Jumper Rory', 'Lifter Joe', 'Jumper Sean', 'Lifter Eoin', 'Half Luke', 'Lifter Noel', 'Prop Ben',
+    'Keeper Shane', 'Wing Ciara', 'Centre Niamh', 'Back Aoife', 'Wing Orla', 'Hooker Nell'];
+
+function crowdedDrill(ballRow) {
+    var objects = [];
+    function player(at, to, name, colour) {
+        objects.push(moving('person', objects.length + 1, [at.concat([0]), to.concat([0])],
+            { text: name, shortLabel: String(objects.length + 1), color: colour }));
+    }
+    for (var m = 0; m < 8; m++) {
+        var maul = [0.38 + (m % 4) * PW, 0.42 + Math.floor(m / 4) * PH];
+        player(maul, [maul[0] + 0.05, maul[1]], CROWD_NAMES[m], m < 4 ? 'red' : 'blue');
+    }
+    for (var l = 0; l < 7; l++) {
+        player([0.8, 0.2 + l * PH], [0.8, 0.2 + l * PH], CROWD_NAMES[8 + l], 'red');
+        player([0.8 + PW + 0.004, 0.2 + l * PH], [0.8 + PW + 0.004, 0.2 + l * PH], '', 'blue');
+    }
+    for (var b = 0; b < 6; b++) {
+        var box = [0.02 + (b % 3) * PW, 0.87 + Math.floor(b / 3) * PH];
+        player(box, box, CROWD_NAMES[15 + b], 'yellow');
+    }
+    objects.push(moving('rugbyBall', objects.length + 1, [[0.35, ballRow, 0], [0.95, ballRow, 0]], { scale: 0.15 }));
+    return drillText({ sport: 'rugby', background: { type: 'fullField', showStripes: true, showLogo: false,
+        logoImage: 'logos/ovri256x256.png' }, nFrames: 2, objects: objects,
+        frameText: ['Maul, lineout and a box at the corner: who stands where before the ball comes in', ''],
+        drawings: [{ kind: 'note', style: 'plain', color: 'white', fill: 0, rotation: 0, points: [{ x: 0.45, y: 0.6 }],
+            first: 0, last: 1, text: 'Drive on\nthe left' }] });
+}
+
+// The players' boxes in a picture of width 640 at `t` ms of the crowded drill: [left, top, right, bottom].
+function crowdBoxes(text, t) {
+    return JSON.parse(text).objects.filter(function (o) { return o.type === 'person'; }).map(function (o) {
+        var f = Math.min(1, t / 1000);
+        var x = (o.frames[0].x + (o.frames[1].x - o.frames[0].x) * f) * 640;
+        var y = o.frames[0].y * 480;
+        return [x - 10, y - 16, x + 10, y + 16];
+    });
+}
+
+function gapBetween(a, b) {
+    var dx = Math.max(0, a[0] - b[2], b[0] - a[2]);
+    var dy = Math.max(0, a[1] - b[3], b[1] - a[3]);
+    return Math.sqrt(dx * dx + dy * dy);
+}
+
+// The box [left, top, right, bottom] of the pixels where two pictures of 640 x 480 differ, or null. Pictures of one
+// moment differ only where something is drawn in one alone, by a few levels where a dark name lies over a note.
+function differenceBox(a, b) {
+    var box = null;
+    for (var k = 0; k < a.length; k += 4) {
+        if (Math.abs(a[k] - b[k]) + Math.abs(a[k + 1] - b[k + 1]) + Math.abs(a[k + 2] - b[k + 2]) > 6) {
+            var x = (k / 4) % 640;
+            var y = Math.floor(k / 4 / 640);
+            box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x + 1), Math.max(box[3], y + 1)] :
+                [x, y, x + 1, y + 1];
+        }
+    }
+    return box;
+}
+
+// Pictures of the moments `times` of `text`, each once with no name and no leader line drawn, once with all, and
+// once with each named player's name alone, and with his leader line alone (`leaders`): then(pictures),
+// pictures[t] = { none, all, names: [...], leaders: [...] }, the names and leaders by the players' order. What is
+// not drawn is made transparent, which leaves the layout as it is; the items are left out of every picture, so that
+// a name is seen whole where an item drawn after it would lie over it.
+function namePictures(text, times, leaders, done, then) {
+    var pictures = [];
+    var groups = function () {
+        return hidden.animLayer.itemGroups().filter(function (g) { return g.itemText.getText() !== ''; });
+    };
+    var showItems = function (on) {
+        hidden.animLayer.itemGroups().forEach(function (g) {
+            g.getFieldItem().group.opacity(on ? 1 : 0);
+            if (g.shortLabelText.text) {
+                g.shortLabelText.text.opacity(on ? 1 : 0);
+            }
+        });
+    };
+    var show = function (which, kind) {
+        showItems(false);
+        groups().forEach(function (g, i) {
+            if (g.itemText.text) {
+                    g.itemText.text.opacity(kind === 'all' || (kind === 'names' && i === which) ? 1 : 0);
+            }
+            if (g.itemText.leader) {
+                g.itemText.leader.opacity(kind === 'all' || (kind === 'leaders' && i === which) ? 1 : 0);
+            }
+        });
+    };
+    var plan = [];
+    times.forEach(function (t, k) {
+        plan.push([k, t, 'none', -1], [k, t, 'all', -1]);
+        CROWD_NAMES.forEach(function (name, i) {
+            plan.push([k, t, 'names', i]);
+            if (leaders) {
+                plan.push([k, t, 'leaders', i]);
+            }
+        });
+    });
+    generator.loadAnimation(text);
+    generator.configureAnimation(640, false, false, false);
+    // A first picture, from whose callback on the chain and the hidden drill are this test's.
+    generator.getPixels(0, done.step(function () {
+        show(plan[0][3], plan[0][2]);
+        next(0);
+    }));
+    function next(p) {
+        if (p === plan.length) {
+            showItems(true);
+            groups().forEach(function (g) {
+                [g.itemText.text, g.itemText.leader].forEach(function (n) { return n && n.opacity(1); });
+            });
+            return then(pictures);
+        }
+        var step = plan[p];
+        generator.getPixels(step[1], done.step(function (pixels) {
+            // The next picture is drawn as this one was: the names' opacity is set for it before it is asked for.
+            pictures[step[0]] = pictures[step[0]] || { none: null, all: null, names: [], leaders: [] };
+            if (step[3] === -1) {
+                pictures[step[0]][step[2]] = pixels;
+            } else {
+                pictures[step[0]][step[2]][step[3]] = pixels;
+            }
+            if (p + 1 < plan.length) {
+                show(plan[p + 1][3], plan[p + 1][2]);
+            }
+            next(p + 1);
+        }));
+    }
+}
+
+// The players with names in the crowded drill `text`, in the players' order: their boxes at `t` ms; and every player's.
+function namedAndAll(text, t) {
+    var objects = JSON.parse(text).objects.filter(function (o) { return o.type === 'person'; });
+    var all = crowdBoxes(text, t);
+    return { named: all.filter(function (b, i) { return objects[i].text !== ''; }), all: all };
+}
+
+// Mended: names stood up to 110 pixels from their players with nothing linking them, or nearer another player, and
+// were cut off at the pitch's edge in pictures.
+test('in a picture of a crowded drill each name stands whole on the pitch within about a player\'s height of him and ' +
+    'no nearer another player, away from its own place only with a leader line to him',
+    function (done) {
+        var text = crowdedDrill(0.95);
+        namePictures(text, [0], true, done, function (pictures) {
+            var shot = pictures[0];
+            var players = namedAndAll(text, 0);
+            var moved = 0;
+            var linked = 0;
+            players.named.forEach(function (player, i) {
+                var what = CROWD_NAMES[i];
+                var name = differenceBox(shot.names[i], shot.none);
+                assert.ok(name, what + ': drawn');
+                assert.ok(name[0] > 0 && name[1] > 0 && name[2] < 640 && name[3] < 480, what + ': whole, at ' + name);
+                var gap = gapBetween(name, player);
+                assert.ok(gap <= 40, what + ': ' + gap + ' pixels from his box, 32 high');
+                players.all.forEach(function (other, k) {
+                    assert.ok(other === player || gap <= gapBetween(name, other) + 3,
+                        what + ': nearer player ' + (k + 1) + ' than his own');
+                });
+                var leader = differenceBox(shot.leaders[i], shot.none);
+                var below = Math.abs((name[0] + name[2] - player[0] - player[2]) / 2) <= 1.5 &&
+                    name[1] >= player[3] - 1 && name[1] <= player[3] + 3;
+                moved += below ? 0 : 1;
+                if (below) {
+                    assert.equal(leader, null, what + ': at his feet, no leader line');
+                } else if (gap > 4) {
+                    linked += 1;
+                    assert.ok(leader && gapBetween(leader, name) <= 2 && gapBetween(leader, player) <= 2,
+                        what + ': ' + gap + ' pixels away, a leader line from ' + name + ' to ' + player + ': ' + leader);
+                }
+            });
+            assert.ok(moved >= 12 && linked >= 3, 'precondition: names moved from their places, ' + moved + ', ' + linked +
+                ' of them apart from their players');
+            done();
+        });
+    }, 120000);
+
+// Pictures of frame 0 of `text` at 640 x 480 as its pixels, one for each of `looks` ({ names, leaders, caption }: each
+// drawn, or made transparent, which leaves the layout as it is): then(pixels, one for each look).
+function looksOf(text, looks, done, then) {
+    var shots = [];
+    var apply = function (look) {
+        hidden.animLayer.itemGroups().forEach(function (g) {
+            if (g.itemText.text) {
+                g.itemText.text.opacity(look.names ? 1 : 0);
+            }
+            if (g.itemText.leader) {
+                g.itemText.leader.opacity(look.leaders ? 1 : 0);
+            }
+        });
+        hidden.animLayer.frameCaption.group.opacity(look.caption ? 1 : 0);
+    };
+    generator.loadAnimation(text);
+    generator.configureAnimation(640, false, false, false);
+    generator.getFrameImage(0, done.step(function () {
+        (function next(k) {
+            if (k === looks.length) {
+                apply({ names: true, leaders: true, caption: true });
+                return then(shots);
+            }
+            apply(looks[k]);
+            generator.getFrameImage(0, done.step(function (url) {
+                var canvas = generator.canvas;
+                shots.push(canvas.getContext()._context.getImageData(0, 0, 640, 480).data);
+                next(k + 1);
+            }));
+        }(0));
+    }));
+}
+
+// Where two pictures differ (as differenceBox), as a set of pixel numbers.
+function differingPixels(a, b) {
+    var found = {};
+    for (var k = 0; k < a.length; k += 4) {
+        if (Math.abs(a[k] - b[k]) + Math.abs(a[k + 1] - b[k + 1]) + Math.abs(a[k + 2] - b[k + 2]) > 6) {
+            found[k / 4] = true;
+        }
+    }
+    return found;
+}
+
+// Mended: a name by the pitch's edge, where no place beside its player was free, was drawn partly off the pitch: whole
+// in the editor, over the dark surround, but cut in every picture ("n (hooker)"). A box of six at each corner, on an
+// upright and a turned pitch, its names to the pitch's edge.
+var CORNER_BOXES = [['top left', 0, 0.02, 0.035], ['bottom right', 0, 0.92, 0.9], ['turned, bottom left', 90, 0.02, 0.035],
+    ['turned, top right', 90, 0.92, 0.9]];
+
+test('every name of a box of six at a corner is whole within the pitch\'s drawn area in a picture', function (done) {
+    (function next(r) {
+        if (r === CORNER_BOXES.length) {
+            return done();
+        }
+        var row = CORNER_BOXES[r];
+        var objects = CROWD_NAMES.slice(15).map(function (name, b) {
+            var at = { x: row[2] + (b % 3) * PW, y: row[3] + Math.floor(b / 3) * PH, rotation: 0 };
+            return itemRecord('person', b + 1, [at], { text: b === 1 ? 'n (hooker)' : name, color: 'yellow' });
+        });
+        var text = drillText({ sport: 'rugby', rotation: row[1], objects: objects });
+        // The pitch stands 360 wide in the middle of the picture when turned.
+        var pitch = row[1] ? [140, 0, 500, 480] : [0, 0, 640, 480];
+        looksOf(text, [{ names: true }, { names: false }], done, function (shots) {
+            var names = Object.keys(differingPixels(shots[0], shots[1])).map(Number);
+            var out = names.filter(function (k) {
+                var x = k % 640;
+                var y = Math.floor(k / 640);
+                return x <= pitch[0] || x >= pitch[2] - 1 || y <= pitch[1] || y >= pitch[3] - 1;
+            });
+            assert.ok(names.length > 3000, row[0] + ': precondition: names drawn, ' + names.length + ' pixels');
+            assert.equal(out.length, 0, row[0] + ': pixels of names at or past the pitch\'s edge');
+            next(r + 1);
+        });
+    }(0));
+}, 30000);
