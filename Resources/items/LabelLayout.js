@@ -1,9 +1,9 @@
 // The item labels of the animation layer, made ready each time the layer is
 // drawn (in the editor, in playback and in every exported picture): each
 // takes the look of the paper it is drawn on (grass, or a report's white),
-// and labels that would hide one another, or be hidden by an item, move
-// aside: in a lineout each name would otherwise lie under the next player,
-// or across the next name.
+// and labels that would hide one another, or be hidden by an item, a note
+// or the caption, move aside: in a lineout each name would otherwise lie
+// under the next player, or across the next name.
 //
 // A label keeps its own place (below its item, or above as the coach chose)
 // whenever that is clear; else it takes the first clear one around its item
@@ -44,12 +44,14 @@
 
     // From now on `layer` (the animation layer, with its item groups) lays
     // out its labels before each drawing of itself: layOut() (a full layout
-    // now), hold(on), isHeld().
+    // now), hold(on), isHeld(). `watchDrawings(drawingLayer)` makes its
+    // notes and drawings count.
     function LabelLayout(layer) {
         if (!layer || typeof layer.itemGroups !== 'function') {
             throw new Error('LabelLayout: the animation layer is needed');
         }
         this.layer = layer;
+        this.drawings = null;
         this.held = false;
         var labelLayout = this;
         layer.on('beforeDraw', function () {
@@ -62,6 +64,10 @@
     }
 
     LabelLayout.boxAround = boxAround;
+
+    LabelLayout.prototype.watchDrawings = function (drawingLayer) {
+        this.drawings = drawingLayer;
+    };
 
     // The pitch as seen on screen, in the turned pixels of the layout, less
     // a gap all round: a name never touches the edge of a picture.
@@ -81,9 +87,9 @@
     // items, labels, heavy, light } — the pitch, every item's box (all of
     // them with `obstacles`, else only labelled ones'), each label with its
     // home box, its item's box and its item's id (`key`), and the boxes of
-    // other things labels keep off, more (heavy) or less (light). Every
-    // number and label takes the paper's look and its number is put on
-    // whole pixels.
+    // notes and the caption (heavy) and of drawings (light). Every number
+    // and label takes the paper's look and its number is put on whole
+    // pixels.
     LabelLayout.prototype.sceneNow = function (obstacles) {
         var layer = this.layer;
         var rotation = layer.rotation();
@@ -107,7 +113,23 @@
                 scene.labels.push({ text: text, home: home, item: box, key: group.getAttr('id') });
             }
         });
+        if (obstacles) {
+            this.addObstacles(scene, null, layer.frameCaption.box(rotation));
+        }
         return scene;
+    };
+
+    // Notes and drawings shown at `timeMs` (those on display when null),
+    // and the caption's box, added to `scene`.
+    LabelLayout.prototype.addObstacles = function (scene, timeMs, captionBox) {
+        if (captionBox) {
+            scene.heavy.push(captionBox);
+        }
+        if (this.drawings) {
+            var found = this.drawings.labelObstacles(timeMs);
+            scene.heavy = scene.heavy.concat(found.heavy);
+            scene.light = found.light;
+        }
     };
 
     // Puts the label at `box`, which `place` ({ line, along }) gives it,

@@ -67,6 +67,7 @@
             this.aspectRatio);
         this.bgLayer.updateBounds(this.centerX, this.centerY, maxWidth, maxHeight, this.isRotated);
         this.drawingLayer = new window.DrawingLayer(this.animLayer);
+        this.animLayer.labelLayout.watchDrawings(this.drawingLayer);
         this.stage.add(this.bgLayer);
         this.stage.add(this.drawingLayer);
         this.stage.add(this.animLayer);

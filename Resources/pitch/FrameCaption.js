@@ -60,8 +60,8 @@
     }
 
     // Adds the caption to `layer`, which must have no children yet, and
-    // returns it: setText(text), and place(placement, width, fontSize, scale)
-    // once the layer's size or turn changes. It shows no characters until
+    // returns it: setText(text), place(placement, width, fontSize, scale)
+    // once the layer's size or turn changes, and box(rotation). It shows no characters until
     // given some.
     function createFrameCaption(layer) {
         if (!layer || typeof layer.add !== 'function' || layer.getChildren().length !== 0) {
@@ -129,6 +129,26 @@
             group: group,
             text: text,
             backing: backing,
+            // The backing's box on screen, in layer pixels turned by the
+            // layer's `rotation` (as the label layout sees the pitch): { x,
+            // y, w, h }, or null while the caption has no characters.
+            box: function (rotation) {
+                if (text.text() === '') {
+                    return null;
+                }
+                var t = group.getTransform();
+                var x0 = backing.x();
+                var y0 = backing.y();
+                var corners = [[x0, y0], [x0 + backing.width(), y0], [x0, y0 + backing.height()],
+                    [x0 + backing.width(), y0 + backing.height()]].map(function (c) {
+                    return window.rotatePos(t.point({ x: c[0], y: c[1] }), rotation);
+                });
+                var xs = corners.map(function (p) { return p.x; });
+                var ys = corners.map(function (p) { return p.y; });
+                var left = Math.min.apply(null, xs);
+                var top = Math.min.apply(null, ys);
+                return { x: left, y: top, w: Math.max.apply(null, xs) - left, h: Math.max.apply(null, ys) - top };
+            },
             setText: function (caption) {
                 if (text.text() !== caption) {
                     text.text(caption);

@@ -858,10 +858,23 @@ function namedAndAll(text, t) {
     return { named: all.filter(function (b, i) { return objects[i].text !== ''; }), all: all };
 }
 
+// Whether the pixels of `a` and `b` are the same over the box [left, top, right, bottom].
+function sameOver(a, b, box) {
+    for (var y = box[1]; y < box[3]; y++) {
+        for (var x = box[0]; x < box[2]; x++) {
+            var k = 4 * (y * 640 + x);
+            if (a[k] !== b[k] || a[k + 1] !== b[k + 1] || a[k + 2] !== b[k + 2]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // Mended: names stood up to 110 pixels from their players with nothing linking them, or nearer another player, and
-// were cut off at the pitch's edge in pictures.
+// were cut off at the pitch's edge in pictures; a name lay over a note's text.
 test('in a picture of a crowded drill each name stands whole on the pitch within about a player\'s height of him and ' +
-    'no nearer another player, away from its own place only with a leader line to him',
+    'no nearer another player, away from its own place only with a leader line to him, and off the note and the caption',
     function (done) {
         var text = crowdedDrill(0.95);
         namePictures(text, [0], true, done, function (pictures) {
@@ -894,6 +907,10 @@ test('in a picture of a crowded drill each name stands whole on the pitch within
             });
             assert.ok(moved >= 12 && linked >= 3, 'precondition: names moved from their places, ' + moved + ', ' + linked +
                 ' of them apart from their players');
+            // The note's text at 0.45, 0.6 and the caption's between the margins of its backing.
+            assert.ok(!sameOver(shot.none, pictures[0].names[0], [0, 0, 640, 480]), 'precondition: names change the picture');
+            assert.deepEqual([sameOver(shot.all, shot.none, [268, 278, 308, 298]),
+                sameOver(shot.all, shot.none, [120, 10, 520, 58])], [true, true], 'the note and the caption uncovered');
             done();
         });
     }, 120000);
@@ -941,6 +958,33 @@ function differingPixels(a, b) {
     }
     return found;
 }
+
+// Mended: on a turned Gaelic pitch the keeper's name hid behind a caption of two lines, and a name lay on a note's text.
+// The keeper stands just below the caption, his name above him as the coach chose; a wing's name would stand on a note.
+test('a name keeps off the caption\'s backing and off a note, on a turned pitch', function (done) {
+    function gaa(withWords) {
+        return drillText({ sport: 'gaa', rotation: 90, objects: [
+            itemRecord('person', 1, [{ x: 0.14, y: 0.5, rotation: -90 }], { text: 'Keeper Shane', labelPlace: 'above' }),
+            itemRecord('person', 2, [{ x: 0.5, y: 0.5, rotation: -90 }], { text: 'Wing Orla' })],
+            frameText: [withWords ? 'Kickout to the left: the keeper goes short to the wing, who turns and runs at ' +
+                'the forty-five' : ''],
+            drawings: withWords ? [{ kind: 'note', style: 'plain', color: 'white', fill: 0, rotation: 0,
+                points: [{ x: 0.5 - 45 / 480, y: 0.5 }], first: 0, last: 0, text: 'Turn and\nrun' }] : [] });
+    }
+    var bare = { names: false, leaders: false, caption: true };
+    looksOf(gaa(true), [bare, { names: true, leaders: false, caption: false },
+        { names: false, leaders: false, caption: false }], done, function (shots) {
+        looksOf(gaa(false), [bare], done, function (without) {
+            var words = differingPixels(shots[0], without[0]);
+            var names = differingPixels(shots[1], shots[2]);
+            var shared = Object.keys(names).filter(function (k) { return words[k]; });
+            assert.ok(Object.keys(words).length > 2000 && Object.keys(names).length > 1000,
+                'precondition: the caption, the note and the names drawn');
+            assert.deepEqual(shared.length, 0, 'pixels of a name on the caption\'s backing or the note');
+            done();
+        });
+    });
+}, 20000);
 
 // Mended: a name by the pitch's edge, where no place beside its player was free, was drawn partly off the pitch: whole
 // in the editor, over the dark surround, but cut in every picture ("n (hooker)"). A box of six at each corner, on an
