@@ -164,6 +164,7 @@
         var self = this;
         this.runInTurn(function () {
             self.backdrop = null;
+            self.hiddenAnimation().animLayer.labelLayout.forgetSteps();
             var problem = self.hiddenAnimation().loadText(text);
             self.refusal = problem ? REFUSAL + problem : '';
         });
@@ -205,8 +206,10 @@
             animation.toggleGrid();
         }
         // Whatever frame the last picture was in, the next one brings the
-        // running lines of its own frame.
+        // running lines of its own frame, and the labels' places through the
+        // steps are worked out for this drill at this size.
         animation.playbackManager.currentPlaybackFrame = -1;
+        animation.animLayer.labelLayout.forgetSteps();
     };
 
     // Calls `callback` later with the picture of the moment `timeInMs` as a
@@ -268,7 +271,7 @@
         var picture = null;
         try {
             if (!request.refusal) {
-                this.drawInstant(this.timeOf(request.moment));
+                this.drawInstant(this.timeOf(request.moment), request.moment.frame !== null);
                 picture = this.capture(!!request.moment.pixels);
             }
         } finally {
@@ -295,13 +298,23 @@
     // frames stand half-way, with that frame's caption and running lines;
     // at or past the last frame the last frame is shown as stored. What
     // stays the same from one picture to the next is drawn from bitmaps of
-    // itself, as playback draws it, but the labels are laid out afresh for
-    // every picture. Asked for every picture, since groups a frame loads come
-    // without; runWaiting lets the bitmaps go once the chain has ended.
-    ImageGenerator.prototype.drawInstant = function (timeInMs) {
-        var playback = this.hiddenAnimation().playbackManager;
+    // itself, as playback draws it. Asked for every picture, since groups a
+    // frame loads come without; runWaiting lets the bitmaps go once the
+    // chain has ended. A moment of the drill (the video's) holds each label
+    // where playback holds it, to the last frame; a frame's picture (`still`:
+    // the report's, a saved picture) shows its labels as the editor lays
+    // that frame out.
+    ImageGenerator.prototype.drawInstant = function (timeInMs, still) {
+        var animation = this.hiddenAnimation();
+        var playback = animation.playbackManager;
+        var labels = animation.animLayer.labelLayout;
         playback.startFrame = 0;
+        labels.hold(!still);
         playback.drawFrame(timeInMs);
+        if (!still && !labels.isHeld()) {
+            labels.hold(true);
+            labels.showStep(animation.frameManager, animation.frameManager.nFrames - 1);
+        }
         playback.drawFromBitmaps(true);
     };
 

@@ -14,9 +14,8 @@
 // drawn under every item. Labels are placed in stacking order, as seen on
 // screen (upright whatever the pitch's turn), on whole pixels so that their
 // edges are sharp; nothing of it is saved. While playback holds the places
-// (hold), each label keeps the place it was given at the last full layout
-// (which playback makes at each frame it enters) and follows its item
-// there.
+// (hold), each label keeps the place chosen for the step on show
+// (LabelLayout.steps.js) and follows its item there.
 (function (window) {
     'use strict';
 
@@ -53,6 +52,8 @@
         this.layer = layer;
         this.drawings = null;
         this.held = false;
+        this.steps = null;
+        this.step = 0;
         var labelLayout = this;
         layer.on('beforeDraw', function () {
             if (labelLayout.held) {
@@ -162,12 +163,17 @@
         });
     };
 
-    // Each label at the place chosen for it at the last full layout, beside
-    // its item as the item now stands; a full layout when any label has
-    // none yet (its text was first given characters since).
+    // Each label at the place chosen for it for the step on show (or at the
+    // last full layout), beside its item as the item now stands; a full
+    // layout when any label has none yet (its text was first given
+    // characters since).
     LabelLayout.prototype.layOutHeld = function () {
         var scene = this.sceneNow(false);
+        var places = this.steps && this.steps.places[this.step];
         var chosen = scene.labels.map(function (label) {
+            if (places && places.hasOwnProperty(label.key)) {
+                return places[label.key];
+            }
             return label.text.placeChosen;
         });
         if (chosen.some(function (place) { return !place; })) {

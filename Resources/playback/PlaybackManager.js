@@ -210,13 +210,17 @@
     // unchanged is drawn from bitmaps of itself: the item texts, the running
     // lines (which change only from one frame to the next), the pictures of
     // items standing still and the drawings that do not fade. Each label
-    // keeps the place beside its item that the label layout gives it at the
-    // frame the step starts from (showMoment), instead of being laid out
-    // afresh on every tick. Exported pictures draw the same from bitmaps
-    // but lay the labels out for each picture (ImageGenerator).
+    // keeps the place the label layout holds it at through the step on show
+    // (showMoment, LabelLayout.steps.js), worked out afresh from the drill
+    // for each playback or scrub, instead of being laid out on every tick.
+    // The video's pictures do the same (ImageGenerator).
     PlaybackManager.prototype.drawForPlayback = function (on) {
+        var labelLayout = this.frameManager.animLayer.labelLayout;
         this.drawFromBitmaps(on);
-        this.frameManager.animLayer.labelLayout.hold(on);
+        if (on) {
+            labelLayout.forgetSteps();
+        }
+        labelLayout.hold(on);
     };
 
     // The texts, running lines, still pictures and steady drawings drawn
@@ -385,14 +389,12 @@
             frames.addGroupsOffPitch();
         }
 
-        var byId = recordsById(frames.objects);
-        // Labels held in place are placed as the frame the step starts from
-        // shows them, so that a moment looks the same however it is reached.
-        if (entered && layer.labelLayout.isHeld()) {
-            placeItems(frames, byId, frame0, 0);
-            layer.labelLayout.layOut();
+        // Labels held in place keep the places of the step, worked out from
+        // the drill, so that a moment looks the same however it is reached.
+        if (layer.labelLayout.isHeld()) {
+            layer.labelLayout.showStep(frames, frame0);
         }
-        placeItems(frames, byId, frame0, fraction);
+        placeItems(frames, recordsById(frames.objects), frame0, fraction);
 
         if (entered || fraction === 0) {
             frames.updateRunningLines(frame0);
@@ -431,7 +433,7 @@
             this.showMoment(last - 1, 1);
             frames.animLayer.setCaption(frames.captionOf(last));
             frames.updateRunningLines(last);
-            frames.animLayer.labelLayout.layOut();
+            frames.animLayer.labelLayout.showStep(frames, last);
             this.currentPlaybackFrame = last;
         }
         this.redrawTick();

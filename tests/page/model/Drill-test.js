@@ -410,15 +410,27 @@ test('playback buttons: play becomes pause, lit while paused; stop is live only 
 // A named player stands still while another walks up under its name. A full layout at each moment would move the
 // name aside as soon as the walker reaches it; playing and scrubbing keep it where the step's first frame put it, and
 // lay names out afresh at the next frame. Pictures for exports are laid out at each moment, as the editor's frame is.
-test('playback and scrubbing keep each name on the side its step\'s first frame gives it, however the moment is reached; ' +
-    'pictures lay names out at each moment', function (done) {
+// Mended: every picture of the video laid the names out afresh, so that a ball passing a player flipped his name to
+// the other side and back within a fraction of a second.
+// A still player "Left back"; a ball crossing under his name in step 1 (about a fifth of a second under it); a walker
+// coming up under it in step 2, held two seconds, where it would stay hidden for about a second.
+test('a name keeps its place through playback, scrubbing and the video while a ball passes under it, and moves at the ' +
+    'start of a step where it would stay hidden longer; a frame\'s picture shows it as the editor does', function (done) {
     var editor = pageShell.animation;
     var pm = editor.playbackManager;
     var still = [0, 1, 2].map(function () { return { x: 0.5, y: 0.3, rotation: 0 }; });
-    var walker = [0.45, 0.36, 0.36].map(function (y) { return { x: 0.5, y: y, rotation: 0 }; });
-    var text = drillText({ nFrames: 3, selectedFrame: 0, frameText: ['', '', ''], objects: [
-        itemRecord('person', 1, still, { text: 'Left back' }), itemRecord('person', 2, walker)] });
-    // Where the name stands: 'below' its player or 'beside' it.
+    function drill(ballY) {
+        var ball = [0.2, 0.8, 0.8].map(function (x) { return { x: x, y: ballY, rotation: 0 }; });
+        var walker = [0.5, 0.5, 0.33].map(function (y) { return { x: 0.5, y: y, rotation: 0 }; });
+        return drillText({ nFrames: 3, selectedFrame: 0, frameText: ['', '', ''], frameDurations: [1000, 2000], objects: [
+            itemRecord('person', 1, still, { text: 'Left back' }), itemRecord('gaaBall', 2, ball),
+            itemRecord('person', 3, walker)] });
+    }
+    // The ball's row goes through the middle of the name, as the editor first places it.
+    openInEditor(drill(0.9));
+    var home = editor.animLayer.childWithId(1).itemText.homeBox();
+    var text = drill(editor.animLayer.relativePos({ x: 0, y: home.y + home.h / 2 }).y);
+    // Where the name stands: 'below' its player, 'beside' him or 'elsewhere'.
     function side(animation) {
         var name = animation.animLayer.childWithId(1).itemText.text;
         var player = animation.animLayer.childWithId(1).getPosAbs();
@@ -429,31 +441,47 @@ test('playback and scrubbing keep each name on the side its step\'s first frame 
     try {
         assert.equal(side(editor), 'below', 'the first frame, nothing in the way');
         myDispatchEvent('play', {});
-        var played = [0, 500, 900, 1000, 1500].map(function (t) {
+        var played = [0, 450, 500, 550, 900, 1000, 1500, 2900].map(function (t) {
             myDispatchEvent('drawFrame', { time: t });
             editor.animLayer.drawScene();
             return side(editor);
         });
-        assert.deepEqual(played, ['below', 'below', 'below', 'beside', 'beside'], 'playing: moved aside from the second frame on');
+        assert.deepEqual(played, ['below', 'below', 'below', 'below', 'below', 'beside', 'beside', 'beside'],
+            'playing: kept below as the ball passes, beside from the second step\'s start');
         pm.stop();
-        var scrubbed = [1.5, 0.9, 0.2, 0.9, 1.2, 2].map(function (p) {
+        var scrubbed = [1.5, 0.5, 0.2, 0.9, 1.2, 2, 0.5].map(function (p) {
             pm.scrubTo(p);
             return side(editor);
         });
         pm.endScrub();
-        assert.deepEqual(scrubbed, ['beside', 'below', 'below', 'below', 'beside', 'beside'], 'scrubbed back and forth');
+        assert.deepEqual(scrubbed, ['beside', 'below', 'below', 'below', 'beside', 'beside', 'below'], 'scrubbed back and forth');
+        editor.frameManager.loadFrame(1);
+        assert.equal(side(editor), 'below', 'the editor\'s second frame: the walker not yet near');
+        myDispatchEvent('play', {});
+        myDispatchEvent('drawFrame', { time: 0 });
+        editor.animLayer.drawScene();
+        assert.equal(side(editor), 'beside', 'played from the second frame: as the drill played from the first has it');
     } finally {
         pm.stop();
         pm.endScrub();
         openInEditor(NEW_DRILL);
     }
     var generator = pageShell.imageGenerator;
+    var sides = [];
     generator.loadAnimation(text);
     generator.configureAnimation(800, false, false, false);
-    generator.getImage(900, done.step(function () {
-        assert.equal(side(generator.hiddenAnimation()), 'beside', 'a picture at 0.9 s: the walker is under the name');
-        done();
-    }));
+    [500, 1500, 3000].forEach(function (t, i, times) {
+        generator.getImage(t, done.step(function () {
+            sides.push(side(generator.hiddenAnimation()));
+            if (i === times.length - 1) {
+                generator.getFrameImage(1, done.step(function () {
+                    assert.deepEqual(sides.concat([side(generator.hiddenAnimation())]), ['below', 'beside', 'beside', 'below'],
+                        'the video at 0.5 s, 1.5 s and the end; the second frame\'s picture as the editor shows it');
+                    done();
+                }));
+            }
+        }));
+    });
 }, 20000);
 
 // While playing, running lines, names and the pictures of items standing still are drawn from bitmaps of themselves: they
