@@ -780,75 +780,39 @@ function differenceBox(a, b) {
     return box;
 }
 
-// Pictures of the moments `times` of `text`, each once with no name and no leader line drawn, once with all, and
-// once with each named player's name alone, and with his leader line alone (`leaders`): then(pictures),
-// pictures[t] = { none, all, names: [...], leaders: [...] }, the names and leaders by the players' order. What is
-// not drawn is made transparent, which leaves the layout as it is; the items are left out of every picture, so that
-// a name is seen whole where an item drawn after it would lie over it.
+// Pictures of the moments `times` of `text` (looksOf), each once with no name and no leader line drawn, once with
+// all, and once with each named player's name alone, and with his leader line alone (`leaders`), the items left out:
+// then(pictures), pictures[t] = { none, all, names: [...], leaders: [...] }, the names and leaders by the players'
+// order.
 function namePictures(text, times, leaders, done, then) {
-    var pictures = [];
-    var groups = function () {
-        return hidden.animLayer.itemGroups().filter(function (g) { return g.itemText.getText() !== ''; });
-    };
-    var showItems = function (on) {
-        hidden.animLayer.itemGroups().forEach(function (g) {
-            g.getFieldItem().group.opacity(on ? 1 : 0);
-            if (g.shortLabelText.text) {
-                g.shortLabelText.text.opacity(on ? 1 : 0);
-            }
-        });
-    };
-    var show = function (which, kind) {
-        showItems(false);
-        groups().forEach(function (g, i) {
-            if (g.itemText.text) {
-                    g.itemText.text.opacity(kind === 'all' || (kind === 'names' && i === which) ? 1 : 0);
-            }
-            if (g.itemText.leader) {
-                g.itemText.leader.opacity(kind === 'all' || (kind === 'leaders' && i === which) ? 1 : 0);
-            }
-        });
-    };
-    var plan = [];
-    times.forEach(function (t, k) {
-        plan.push([k, t, 'none', -1], [k, t, 'all', -1]);
+    var looks = [];
+    times.forEach(function (t) {
+        looks.push({ t: t, names: false, leaders: false, items: false }, { t: t, names: true, leaders: true, items: false });
         CROWD_NAMES.forEach(function (name, i) {
-            plan.push([k, t, 'names', i]);
+            looks.push({ t: t, names: i, leaders: false, items: false });
             if (leaders) {
-                plan.push([k, t, 'leaders', i]);
+                looks.push({ t: t, names: false, leaders: i, items: false });
             }
         });
     });
-    generator.loadAnimation(text);
-    generator.configureAnimation(640, false, false, false);
-    // A first picture, from whose callback on the chain and the hidden drill are this test's.
-    generator.getPixels(0, done.step(function () {
-        show(plan[0][3], plan[0][2]);
-        next(0);
-    }));
-    function next(p) {
-        if (p === plan.length) {
-            showItems(true);
-            groups().forEach(function (g) {
-                [g.itemText.text, g.itemText.leader].forEach(function (n) { return n && n.opacity(1); });
+    looksOf(text, looks, done, function (shots) {
+        then(times.map(function (t) {
+            var at = { none: null, all: null, names: [], leaders: [] };
+            looks.forEach(function (look, k) {
+                if (look.t !== t) {
+                    return;
+                }
+                if (typeof look.names === 'number') {
+                    at.names[look.names] = shots[k];
+                } else if (typeof look.leaders === 'number') {
+                    at.leaders[look.leaders] = shots[k];
+                } else {
+                    at[look.names ? 'all' : 'none'] = shots[k];
+                }
             });
-            return then(pictures);
-        }
-        var step = plan[p];
-        generator.getPixels(step[1], done.step(function (pixels) {
-            // The next picture is drawn as this one was: the names' opacity is set for it before it is asked for.
-            pictures[step[0]] = pictures[step[0]] || { none: null, all: null, names: [], leaders: [] };
-            if (step[3] === -1) {
-                pictures[step[0]][step[2]] = pixels;
-            } else {
-                pictures[step[0]][step[2]][step[3]] = pixels;
-            }
-            if (p + 1 < plan.length) {
-                show(plan[p + 1][3], plan[p + 1][2]);
-            }
-            next(p + 1);
+            return at;
         }));
-    }
+    });
 }
 
 // The players with names in the crowded drill `text`, in the players' order: their boxes at `t` ms; and every player's.
@@ -939,33 +903,50 @@ test('through a step of the video each name keeps its place by its player while 
     });
 }, 120000);
 
-// Pictures of frame 0 of `text` at 640 x 480 as its pixels, one for each of `looks` ({ names, leaders, caption }: each
-// drawn, or made transparent, which leaves the layout as it is): then(pixels, one for each look).
+// Pictures of `text` at 640 x 480 as their pixels, one for each of `looks`: { t, names, leaders, caption, items } —
+// the moment `t` in ms as the video draws it (frame 0's picture when none), the names and leader lines drawn (true),
+// not (false) or only the named player's of that number, the caption and the items drawn unless false. What is not
+// drawn is made transparent, which leaves the layout as it is: then(pixels, one for each look).
 function looksOf(text, looks, done, then) {
     var shots = [];
     var apply = function (look) {
+        var named = 0;
+        var drawn = function (which) {
+            return which === true || which === named;
+        };
         hidden.animLayer.itemGroups().forEach(function (g) {
-            if (g.itemText.text) {
-                g.itemText.text.opacity(look.names ? 1 : 0);
-            }
-            if (g.itemText.leader) {
-                g.itemText.leader.opacity(look.leaders ? 1 : 0);
-            }
+            var text = g.itemText;
+            [[g.getFieldItem().group, look.items !== false], [g.shortLabelText.text, look.items !== false],
+                [text.text, drawn(look.names)], [text.leader, drawn(look.leaders)]].forEach(function (node) {
+                if (node[0]) {
+                    node[0].opacity(node[1] ? 1 : 0);
+                }
+            });
+            named += text.getText() === '' ? 0 : 1;
         });
-        hidden.animLayer.frameCaption.group.opacity(look.caption ? 1 : 0);
+        hidden.animLayer.frameCaption.group.opacity(look.caption === false ? 0 : 1);
+    };
+    var picture = function (look, callback) {
+        if (look.t === undefined) {
+            generator.getFrameImage(0, function () {
+                callback(generator.canvas.getContext()._context.getImageData(0, 0, 640, 480).data);
+            });
+        } else {
+            generator.getPixels(look.t, callback);
+        }
     };
     generator.loadAnimation(text);
     generator.configureAnimation(640, false, false, false);
+    // A first picture, from whose callback on the chain and the hidden drill are this test's.
     generator.getFrameImage(0, done.step(function () {
         (function next(k) {
             if (k === looks.length) {
-                apply({ names: true, leaders: true, caption: true });
+                apply({ names: true, leaders: true });
                 return then(shots);
             }
             apply(looks[k]);
-            generator.getFrameImage(0, done.step(function (url) {
-                var canvas = generator.canvas;
-                shots.push(canvas.getContext()._context.getImageData(0, 0, 640, 480).data);
+            picture(looks[k], done.step(function (pixels) {
+                shots.push(pixels);
                 next(k + 1);
             }));
         }(0));
