@@ -965,12 +965,13 @@ function differingPixels(a, b) {
 }
 
 // Mended: on a turned Gaelic pitch the keeper's name hid behind a caption of two lines, and a name lay on a note's text.
-// The keeper stands just below the caption, his name above him as the coach chose; a wing's name would stand on a note.
+// The keeper stands just below the caption and the wing just below a note, each with his name above him as the coach
+// chose.
 test('a name keeps off the caption\'s backing and off a note, on a turned pitch', function (done) {
     function gaa(withWords) {
         return drillText({ sport: 'gaa', rotation: 90, objects: [
             itemRecord('person', 1, [{ x: 0.14, y: 0.5, rotation: -90 }], { text: 'Keeper Shane', labelPlace: 'above' }),
-            itemRecord('person', 2, [{ x: 0.5, y: 0.5, rotation: -90 }], { text: 'Wing Orla' })],
+            itemRecord('person', 2, [{ x: 0.5, y: 0.5, rotation: -90 }], { text: 'Wing Orla', labelPlace: 'above' })],
             frameText: [withWords ? 'Kickout to the left: the keeper goes short to the wing, who turns and runs at ' +
                 'the forty-five' : ''],
             drawings: withWords ? [{ kind: 'note', style: 'plain', color: 'white', fill: 0, rotation: 0,
