@@ -103,16 +103,14 @@
                 byId[record.id] = record;
             }
         });
-        var turn = window.PlaybackManager.interpolateRotation;
         var scene = { bounds: this.bounds(), gap: this.gap(), items: [], labels: [], heavy: [], light: [] };
         this.steps.items.forEach(function (item) {
             var record = byId.hasOwnProperty(item.key) ? byId[item.key] : null;
-            var s0 = record && record.frames[k];
-            var s1 = (record && record.frames[k + 1]) || s0;
+            var state = record && window.PlaybackManager.stateAt(frames, byId, record, k, fraction);
             var box;
-            if (s0) {
-                var p = layer.pixelPos({ x: s0.x + (s1.x - s0.x) * fraction, y: s0.y + (s1.y - s0.y) * fraction });
-                var drawn = item.group.drawnRotation(turn(s0.rotation, s1.rotation, fraction));
+            if (state) {
+                var p = layer.pixelPos(state);
+                var drawn = item.group.drawnRotation(state.rotation);
                 box = LabelLayout.boxAround(window.rotatePos(p, rotation), item.w, item.h, drawn + rotation);
             } else {
                 box = LabelLayout.boxAround(window.rotatePos(item.group.centre(), rotation), item.w, item.h,

@@ -74,6 +74,17 @@
     }
 
     PlaybackManager.interpolateRotation = interpolateRotation;
+    // Where `record` of the frame model `frames` stands at `fraction` of
+    // the step from frame k, as playback shows it (curves, a held ball's
+    // holder, a span's ends); at the last frame, as it stands there.
+    PlaybackManager.stateAt = function (frames, byId, record, k, fraction) {
+        if (k >= frames.nFrames - 1) {
+            return record.frames[frames.nFrames - 1];
+        }
+        var spans = frames.hasSpans();
+        return (record.holders && heldState(frames, byId, record, k, fraction, spans)) ||
+            stepState(frames, record, k, fraction, spans);
+    };
     PlaybackManager.SPEEDS = SPEEDS;
 
     // Animation time at which frame k is reached.
