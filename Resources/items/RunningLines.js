@@ -83,11 +83,24 @@
         return look;
     }
 
+    // The control point that puts a curve from a to b through `bend` at
+    // its middle, as the item's step runs (FrameManager.bends.js).
+    function controlOf(a, b, bend) {
+        return { x: 2 * bend.x - (a.x + b.x) / 2, y: 2 * bend.y - (a.y + b.y) / 2 };
+    }
+
     function traceSegments(lines, context) {
         for (var i = 0; i < SEGMENT_COUNT; i++) {
             if (lines.shown[i]) {
-                context.moveTo(lines.ends[i].x, lines.ends[i].y);
-                context.lineTo(lines.ends[i + 1].x, lines.ends[i + 1].y);
+                var a = lines.ends[i];
+                var b = lines.ends[i + 1];
+                context.moveTo(a.x, a.y);
+                if (lines.bends[i]) {
+                    var c = controlOf(a, b, lines.bends[i]);
+                    context.quadraticCurveTo(c.x, c.y, b.x, b.y);
+                } else {
+                    context.lineTo(b.x, b.y);
+                }
             }
         }
     }
@@ -200,6 +213,8 @@
         // The four points the segments join, kept whether drawn or not; the
         // flag and head of each segment, worked out only while it is shown.
         this.ends = [pos, pos, pos, pos];
+        // Where a curved step passes half-way, or null for a straight one.
+        this.bends = [null, null, null];
         this.shown = [false, false, false];
         this.heads = [NO_HEAD, NO_HEAD, NO_HEAD];
         this.setScale(layerScale);
@@ -226,14 +241,16 @@
     // midpoint, its base a head's length back along the segment, as long as
     // headLen but no longer than a third of the segment: [base corner, tip,
     // base corner]. A segment too short for a head of minHeadLen gets none.
-    RunningLines.prototype.generateArrowPoints = function (pos0, pos1) {
+    // On a curved segment the tip is where the curve passes half-way, where
+    // the curve runs parallel to its chord.
+    RunningLines.prototype.generateArrowPoints = function (pos0, pos1, middle) {
         var len = Math.min(this.headLen,
             HEAD_SHARE * window.distance(pos0.x, pos0.y, pos1.x, pos1.y));
         if (!(len >= this.minHeadLen)) {
             return [];
         }
-        var mx = (pos0.x + pos1.x) / 2;
-        var my = (pos0.y + pos1.y) / 2;
+        var mx = middle ? middle.x : (pos0.x + pos1.x) / 2;
+        var my = middle ? middle.y : (pos0.y + pos1.y) / 2;
         var theta = Math.atan2(pos1.y - pos0.y, pos1.x - pos0.x);
         var ux = Math.cos(theta);
         var uy = Math.sin(theta);
@@ -245,7 +262,7 @@
 
     RunningLines.prototype.placeSegment = function (index) {
         this.heads[index] = this.shown[index] ?
-            this.generateArrowPoints(this.ends[index], this.ends[index + 1]) : NO_HEAD;
+            this.generateArrowPoints(this.ends[index], this.ends[index + 1], this.bends[index]) : NO_HEAD;
         this.version += 1;
     };
 
@@ -258,6 +275,12 @@
             if (this.shown[i]) {
                 xs.push(this.ends[i].x, this.ends[i + 1].x);
                 ys.push(this.ends[i].y, this.ends[i + 1].y);
+                if (this.bends[i]) {
+                    // A curve lies within its ends and control point.
+                    var c = controlOf(this.ends[i], this.ends[i + 1], this.bends[i]);
+                    xs.push(c.x);
+                    ys.push(c.y);
+                }
                 for (var k = 0; k < this.heads[i].length; k += 2) {
                     xs.push(this.heads[i][k]);
                     ys.push(this.heads[i][k + 1]);
@@ -297,6 +320,14 @@
     // pos1 is where the item is in the frame on show; pos0 where it was in
     // the previous frame, pos2 and pos3 where it will be in the next two.
     // `visibility` has one flag per segment; `doShow` is the toolbar toggle.
+    // `bends`: for each segment, where its curve passes half-way (layer
+    // pixels), or null; set before setLines, which places the segments.
+    RunningLines.prototype.setBends = function (bends) {
+        for (var i = 0; i < SEGMENT_COUNT; i++) {
+            this.bends[i] = (bends && bends[i]) || null;
+        }
+    };
+
     RunningLines.prototype.setLines = function (pos0, pos1, pos2, pos3, visibility, doShow) {
         if (!visibility || visibility.length !== SEGMENT_COUNT) {
             throw new Error('RunningLines.setLines: visibility needs exactly ' +

@@ -35,7 +35,12 @@
             var pos1 = layer.pixelPos(frames[frameIndex]);
             var pos2 = visibility[1] ? layer.pixelPos(frames[frameIndex + 1]) : origin;
             var pos3 = visibility[2] ? layer.pixelPos(frames[frameIndex + 2]) : origin;
-            groupsById[record.id].runningLines.setLines(pos0, pos1, pos2, pos3, shown,
+            var lines = groupsById[record.id].runningLines;
+            lines.setBends(record.bends ? [0, 1, 2].map(function (k) {
+                var bend = shown[k] && FrameManager.bendOf(record, frameIndex - 1 + k);
+                return bend ? layer.pixelPos(bend) : null;
+            }) : null);
+            lines.setLines(pos0, pos1, pos2, pos3, shown,
                 layer.showRunningLines);
         }
     };

@@ -729,22 +729,31 @@ test('the selected item\'s step bends through the point its handle is dragged to
     });
     var generator = pageShell.imageGenerator;
     generator.loadAnimation(text);
-    generator.configureAnimation(400, true, false, false);
-    generator.getImage(500, done.step(function (url) {
-        decodedPixels(url, 400, 300, done, function (data) {
-            // Any of the player's red within 8 pixels of (x, y).
-            function red(x, y) {
-                for (var dy = -8; dy <= 8; dy++) {
-                    for (var dx = -8; dx <= 8; dx++) {
-                        var i = (Math.round(y + dy) * 400 + Math.round(x + dx)) * 4;
-                        if (data[i] > 150 && data[i + 1] < 100 && data[i + 2] < 100) {
-                            return true;
-                        }
-                    }
+    generator.configureAnimation(400, true, true, false);
+    // At the start the red near the bend is his running line's: it runs the curve, its head at the bend.
+    generator.getImage(0, done.step(function (atStart) {
+        decodedPixels(atStart, 400, 300, done, function (data) {
+            lines = [redIn(data, 160, 60), redIn(data, 160, 150)];
+            generator.getImage(500, done.step(halfWay));
+        });
+    }));
+    var lines = null;
+    function redIn(data, x, y) {
+        for (var dy = -8; dy <= 8; dy++) {
+            for (var dx = -8; dx <= 8; dx++) {
+                var i = (Math.round(y + dy) * 400 + Math.round(x + dx)) * 4;
+                if (data[i] > 150 && data[i + 1] < 100 && data[i + 2] < 100) {
+                    return true;
                 }
-                return false;
             }
-            assert.deepEqual([red(160, 60), red(160, 150)], [true, false], 'half-way, on the curve and not on the line');
+        }
+        return false;
+    }
+    function halfWay(url) {
+        decodedPixels(url, 400, 300, done, function (data) {
+            assert.deepEqual(lines, [true, false], 'the running line curves through the bend');
+            assert.deepEqual([redIn(data, 160, 60), redIn(data, 160, 150)], [true, false],
+                'half-way, on the curve and not on the line');
             var middle = stageAt(bend.shown.path.middle);
             pointerEvent(editor.stage, 'mousedown', middle.x, middle.y);
             pointerEvent(editor.stage, 'mouseup', middle.x, middle.y);
@@ -756,7 +765,7 @@ test('the selected item\'s step bends through the point its handle is dragged to
             openInEditor(NEW_DRILL);
             done();
         });
-    }));
+    }
 }, 20000);
 
 // A ball dragged onto a player is his from the frame on show; it runs his curve at his feet; a drag onto another in
