@@ -1,7 +1,8 @@
 // The frame model's running lines: every item on display shows where its
 // record had it in the frame before the given one and where it has it in
 // the two after, in the layer's pixels: each line only between two frames
-// the item is on the pitch in. Adds updateRunningLines to
+// the item is on the pitch in, and none for a step a held ball makes at its
+// holder's feet. Adds updateRunningLines to
 // FrameManager.js; it is called again whenever the frame shown, or
 // whether lines show at all, changes.
 (function (FrameManager) {
@@ -28,8 +29,13 @@
             var frames = record.frames;
             var first = FrameManager.firstFrameOf(record);
             var last = this.lastFrameOf(record);
+            // A ball its holder keeps through a step runs his line, not one
+            // of its own.
             var shown = [0, 1, 2].map(function (k) {
-                return visibility[k] && frameIndex - 1 + k >= first && frameIndex + k <= last;
+                var from = frameIndex - 1 + k;
+                var held = FrameManager.holderOf(record, from);
+                return visibility[k] && from >= first && frameIndex + k <= last &&
+                    !(held !== null && held === FrameManager.holderOf(record, from + 1));
             });
             var pos0 = visibility[0] ? layer.pixelPos(frames[frameIndex - 1]) : origin;
             var pos1 = layer.pixelPos(frames[frameIndex]);

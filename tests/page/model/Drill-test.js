@@ -802,6 +802,12 @@ test('a ball dropped on a player is held from that frame on and follows his curv
             'at his feet, ahead of him, in frame ' + (k + 1));
     });
     var text = editor.saveToString();
+    withAnimations(1, function (a) {
+        a.loadFromString(text);
+        a.toggleRunningLines();
+        assert.deepEqual([1, 2].map(function (id) { return a.animLayer.childWithId(id).runningLines.shown[1]; }),
+            [true, false], 'his running line, and none of the ball\'s own while he keeps it');
+    });
     var generator = pageShell.imageGenerator;
     generator.loadAnimation(text);
     generator.configureAnimation(400, false, false, false);
