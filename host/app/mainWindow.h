@@ -3,8 +3,6 @@
 
 #include "AnimationFilePrefetch.h"
 #include "DrillText.h"
-#include "ExportConfirmation.h"
-#include "LastUsedFolder.h"
 #include "VideoOptions.h"
 
 #include <QHash>
@@ -66,9 +64,9 @@ public:
     // Takes the drill as the page last reported it, after asking the page
     // for any change still on its way (its answer awaited for at most ten
     // seconds), and, when it differs from what was last opened or saved,
-    // asks "Save the changes to “drill.anim”?" (the untitled drill, for one
-    // never saved). Returns whether the caller may go on: after Save (and a
-    // good save) or Discard, or when nothing changed; false after Cancel.
+    // asks "Save changes to the drill?". Returns
+    // whether the caller may go on: after Save (and a good save) or
+    // Discard, or when nothing changed; false after Cancel.
     bool maybeSave();
 
     // The file the drill on screen was last opened from or saved to, or
@@ -92,15 +90,12 @@ public:
     // decode, the clipboard does not take it, or the page sent `errorInfo`
     // (it could not draw the drill) instead of a picture.
     // The confirmation also offers saving the frame as a file: then
-    // savePicture() follows for the message's `frameNumber`, once the
-    // page's snapshot has ended.
+    // savePicture() follows, once the page's snapshot has ended.
     void snapshotImage(const QVariantMap &message);
-    // Asks for a PNG or JPEG file, proposing the drill's name and the frame's
-    // number ("Kickout A frame 3.png"), and a width, and writes frame
-    // `frame` (from 1; 0 for the selected frame, named after the drill
-    // alone) there as exportPictureTo() does; a failure is shown in a
-    // message box naming the file.
-    void savePicture(int frame);
+    // Asks for a PNG or JPEG file, proposing the drill's name, and a width,
+    // and writes the selected frame there as exportPictureTo() does; a
+    // failure is shown in a message box naming the file.
+    void savePicture();
 
     // Starts a video export: asks for the file name, then the picture size
     // and rate (remembered for next time), replies "exportVideoResponse"
@@ -154,7 +149,7 @@ public:
     void showAboutInfo();
 
     // The folder every host file dialog starts in.
-    QString lastUsedFolder() const { return m_lastUsedFolder.path(); }
+    QString lastUsedFolder() const { return m_lastUsedFolder; }
 
     // True once the editor page is ready, or has failed to load.
     bool isPageLoaded() const { return m_pageLoaded; }
@@ -232,13 +227,15 @@ private:
     void showInformation(QWidget *parent, const QString &title, const QString &text);
     bool reportedInstead(const QString &text);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
+    void rememberFolderOf(const QString &filePath);
     // The name the exports offer, from the drill's file ("overlap drill"
     // for "overlap drill.anim"); empty for a drill not saved yet.
     QString drillName() const;
     // The save dialog, proposing `proposedName` in the last-used folder (or
-    // itself, when it is an absolute path in a folder still there) and
-    // adding `defaultSuffix` to a name typed without it; empty when the
-    // user cancels.
+    // itself, when it is an absolute path) and adding `defaultSuffix` to a
+    // name typed without it; empty when the user cancels.
+    // `name` in the last-used folder, unless it is an absolute path.
+    QString inLastFolder(const QString &name) const;
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void createExports();
@@ -248,7 +245,6 @@ private:
     void restoreDrill();
     void videoExportFinished(const QString &error);
     void pictureExportFinished(const QString &error, bool shown);
-    void confirmExport(ExportConfirmation::Kind kind, const QString &path);
     void sendToPage(const QString &msgType);
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 
@@ -257,7 +253,7 @@ private:
     EditorView *m_editorView = nullptr;
     // The view's widget: the parent of the host's dialogs.
     QWidget *m_webView = nullptr;
-    LastUsedFolder m_lastUsedFolder;
+    QString m_lastUsedFolder;
     QPointer<AboutDialog> m_aboutDialog;
     QHash<QString, Handler> m_handlers;
     Presentation m_presentation = Presentation::Shown;

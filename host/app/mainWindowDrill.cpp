@@ -183,16 +183,10 @@ bool mainWindow::maybeSave()
     const DrillText text = pageAnimationText();
     if (text.isSameDrillAs(m_savedText))
         return true;
-    // Named as the window's title names it; a file's name is shown as it
-    // stands, never as rich text.
-    const QString question = m_currentFile.isEmpty()
-                                 ? tr("Save the changes to the untitled drill?")
-                                 : tr("Save the changes to \u201C%1\u201D?").arg(FileErrorText::shownName(m_currentFile));
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), question,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::Save);
-    box.setTextFormat(Qt::PlainText);
-    const auto answer = box.exec();
+    const auto answer = QMessageBox::warning(this, QCoreApplication::applicationName(),
+                                             tr("Save changes to the drill?"),
+                                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                             QMessageBox::Save);
     if (answer != QMessageBox::Save)
         return answer == QMessageBox::Discard;
     if (!m_pageSaveProblem.isEmpty()) {
@@ -227,16 +221,26 @@ QString mainWindow::drillName() const
     return QFileInfo(m_currentFile).completeBaseName();
 }
 
+void mainWindow::rememberFolderOf(const QString &filePath)
+{
+    m_lastUsedFolder = QFileInfo(filePath).absolutePath();
+}
+
+QString mainWindow::inLastFolder(const QString &name) const
+{
+    return QFileInfo(name).isAbsolute() ? name : m_lastUsedFolder + QLatin1Char('/') + name;
+}
+
 QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                                    const QString &defaultSuffix)
 {
-    const QString proposed = m_lastUsedFolder.withName(proposedName);
+    const QString proposed = inLastFolder(proposedName);
     // The dialog adds the extension before it asks about replacing a file,
     // so "drill" cannot silently overwrite "drill.anim".
     SaveFileDialog dialog(m_webView, title, proposed, filter, defaultSuffix);
     const QString fileName = dialog.choose();
     if (!fileName.isEmpty())
-        m_lastUsedFolder.rememberFolderOf(fileName);
+        rememberFolderOf(fileName);
     return fileName;
 }
 
@@ -244,12 +248,12 @@ void mainWindow::openAnimation(const QString &path)
 {
     QString fileName = path;
     if (fileName.isEmpty()) {
-        fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder.path(),
+        fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder,
                                                 tr("Animation Files (*.anim);;All Files (*.*)"));
         if (fileName.isEmpty())
             return;
     }
-    m_lastUsedFolder.rememberFolderOf(fileName);
+    rememberFolderOf(fileName);
 
     QString line;
     QString error;

@@ -35,26 +35,9 @@ void mainWindow::createExports()
         showInformation(m_webView, tr("error"), reason);
     });
     connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
-    connect(m_videoExport, &VideoExport::written, this, [this](const QString &path) {
-        confirmExport(ExportConfirmation::Kind::Video, path);
-    });
-    connect(m_reportExport, &ReportExport::written, this, [this](const QString &path) {
-        confirmExport(ExportConfirmation::Kind::Report, path);
-    });
-    connect(m_pictureExport, &PictureExport::written, this, [this](const QString &path) {
-        confirmExport(ExportConfirmation::Kind::Picture, path);
-    });
     m_pageWatch = new PageWatch(this);
     connect(m_pageWatch, &PageWatch::exportStalled, this, &mainWindow::abortExport);
     connect(this, &mainWindow::exportFinished, m_pageWatch, &PageWatch::exportEnded);
-}
-
-// The coach hears that an export from the window is done; the command
-// line's exports say so on their own lines.
-void mainWindow::confirmExport(ExportConfirmation::Kind kind, const QString &path)
-{
-    if (m_presentation == Presentation::Shown)
-        ExportConfirmation::show(this, kind, path);
 }
 
 // Only one export runs at a time; the others ignore this.
@@ -90,25 +73,20 @@ void mainWindow::snapshotImage(const QVariantMap &message)
         return;
     // Saved once the page's snapshot has ended: the file is drawn by the
     // same picture maker, which is still delivering this one.
-    const int frame = MessageMap::text(message, "frameNumber").toInt();
     if (PictureChoice::savingAfterCopy(this))
-        QMetaObject::invokeMethod(this, [this, frame] { savePicture(frame); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &mainWindow::savePicture, Qt::QueuedConnection);
 }
 
-// Named after the frame too, so that a second frame's picture does not
-// replace the first's.
-void mainWindow::savePicture(int frame)
+void mainWindow::savePicture()
 {
     const QString name = drillName();
-    QString proposed = name.isEmpty() ? QStringLiteral("picture") : name;
-    if (frame > 0)
-        proposed = name.isEmpty() ? tr("frame %1").arg(frame) : tr("%1 frame %2").arg(name).arg(frame);
     QString path;
     int width = 0;
-    if (!PictureChoice::ask(m_webView, m_lastUsedFolder.withName(proposed + QStringLiteral(".png")), &path, &width))
+    if (!PictureChoice::ask(m_webView, inLastFolder(name.isEmpty() ? QStringLiteral("picture.png") : name + QStringLiteral(".png")),
+                            &path, &width))
         return;
-    m_lastUsedFolder.rememberFolderOf(path);
-    startPictureExport(path, frame, width, true);
+    rememberFolderOf(path);
+    startPictureExport(path, 0, width, true);
 }
 
 void mainWindow::exportVideo()

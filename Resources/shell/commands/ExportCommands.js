@@ -30,14 +30,12 @@
 
     // The selected frame as the editor shows it, for the clipboard. The
     // picture comes later; what is copied is the animation as it stood when
-    // the button was pressed. The frame's number (from 1) names the picture
-    // file the coach may save it to.
+    // the button was pressed.
     function onTakeSnapshot(shell, steps) {
         var animation = shell.animation;
         var height = SNAPSHOT_WIDTH / animation.aspectRatio;
-        var frame = animation.frameManager.selectedFrame;
-        steps.sendFramePicture('snapshotImage', frame, SNAPSHOT_WIDTH, function () {
-            return { frameWidth: SNAPSHOT_WIDTH, frameHeight: height, frameNumber: frame + 1 };
+        steps.sendFramePicture('snapshotImage', animation.frameManager.selectedFrame, SNAPSHOT_WIDTH, function () {
+            return { frameWidth: SNAPSHOT_WIDTH, frameHeight: height };
         });
     }
 
