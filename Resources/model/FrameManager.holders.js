@@ -110,6 +110,50 @@
         this.placeShownItems();
     };
 
+    // The ball the player `playerId` would be given in the frame on show:
+    // the selected one, else the one on display nearest him, unless he
+    // holds it already; null for none.
+    FrameManager.prototype.ballToGive = function (playerId) {
+        var player = null;
+        var balls = [];
+        this.animLayer.itemGroups().forEach(function (group) {
+            var type = group.getFieldItem().type;
+            if (group.getAttr('id') === playerId && FrameManager.HOLDER_TYPES.indexOf(type) !== -1) {
+                player = group;
+            } else if (FrameManager.BALL_TYPES.indexOf(type) !== -1) {
+                balls.push(group);
+            }
+        });
+        if (!player || balls.length === 0) {
+            return null;
+        }
+        var selected = balls.filter(function (ball) { return ball.isSelected; });
+        var at = player.getPosAbs();
+        var distance = function (group) {
+            var p = group.getPosAbs();
+            return (p.x - at.x) * (p.x - at.x) + (p.y - at.y) * (p.y - at.y);
+        };
+        var ball = (selected.length === 1 ? selected : balls).reduce(function (best, group) {
+            return distance(group) < distance(best) ? group : best;
+        });
+        var record = this.findObject(ball.getAttr('id'));
+        return FrameManager.holderOf(record, this.selectedFrame) === playerId ? null : record;
+    };
+
+    // The ball to give (ballToGive) is the player's from the frame on show,
+    // as a drag onto him makes it; false when there is none to give.
+    FrameManager.prototype.giveBall = function (playerId) {
+        this.saveFrame();
+        var ball = this.ballToGive(playerId);
+        if (!ball) {
+            return false;
+        }
+        this.setHolderFrom(ball, this.selectedFrame, playerId);
+        this.syncHeld();
+        this.placeShownItems();
+        return true;
+    };
+
     FrameManager.prototype.setHolderFrom = function (ball, n, id) {
         var holders = ball.holders ? ball.holders.slice() : [];
         while (holders.length < this.nFrames) {

@@ -108,6 +108,13 @@
         shell.animation.frameManager.toggleLeavingAfterSelected();
     }
 
+    // The ball is the player's from the frame on show, as if dragged onto him.
+    function onGiveBall(shell, steps, detail) {
+        if (shell.animation.frameManager.giveBall(detail.id)) {
+            steps.redrawAnimationLayer();
+        }
+    }
+
     function onDecreaseSelectedScale(shell, steps) {
         shell.animation.frameManager.decreaseSelectedScale();
     }
@@ -290,6 +297,7 @@
         { name: 'getShortLabelForItem', handle: onGetShortLabelForItem, edits: true },
         { name: 'deleteSelectedItems', handle: onDeleteSelectedItems, edits: true },
         { name: 'leaveAfterFrame', handle: onLeaveAfterFrame, edits: true },
+        { name: 'giveBall', handle: onGiveBall, edits: true },
         { name: 'increaseSelectedScale', handle: onIncreaseSelectedScale, edits: true },
         { name: 'decreaseSelectedScale', handle: onDecreaseSelectedScale, edits: true },
         { name: 'chooseTeam', handle: onChooseTeam },

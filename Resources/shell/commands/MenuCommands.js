@@ -34,10 +34,24 @@
             entries.push(entry('Select all like this', 'selectItemsAlike', { id: one._id }, 'Ctrl+double-click'));
         }
         var frames = shell.animation.frameManager;
+        var holder = givenTo(groups);
+        if (holder && frames.ballToGive(holder.getAttr('id'))) {
+            entries.push(entry('Give the ball', 'giveBall', { id: holder.getAttr('id') }));
+        }
         if (frames.selectedFrame < frames.nFrames - 1) {
             entries.push(entry('Leave after this frame', 'leaveAfterFrame'));
         }
         return entries;
+    }
+
+    // The player a ball can be given to: one selected alone, or with the
+    // ball he is to have.
+    function givenTo(groups) {
+        var types = window.FrameManager;
+        var players = groups.filter(function (g) { return types.HOLDER_TYPES.indexOf(g.getFieldItem().type) !== -1; });
+        var balls = groups.filter(function (g) { return types.BALL_TYPES.indexOf(g.getFieldItem().type) !== -1; });
+        return players.length === 1 && balls.length <= 1 && players.length + balls.length === groups.length ?
+            players[0] : null;
     }
 
     // The selected drawings' commands: a lone note's text, the next colour.

@@ -1154,3 +1154,35 @@ test('a right-click on an item or a drawing selects it and offers its commands w
     assert.deepEqual(menuTexts(), [], 'no menu on the bare pitch');
     openInEditor(NEW_DRILL);
 });
+
+test('"Give the ball" on a player\'s menu makes the nearest ball his from the frame on show, at his feet, one undo step; ' +
+    'on another in a later frame it passes the ball; a player holding it, or a ball, is not offered it', function () {
+    var still = function (x, y) { return [{ x: x, y: y, rotation: 0 }, { x: x, y: y, rotation: 0 }]; };
+    openInEditor(drillText({ nFrames: 2, frameText: ['', ''], objects: [itemRecord('person', 1, still(0.3, 0.5), { color: 'red' }),
+        itemRecord('person', 2, still(0.7, 0.5), { color: 'blue' }), itemRecord('ball', 3, still(0.5, 0.8), { color: 'white' }),
+        itemRecord('ball', 4, still(0.95, 0.95), { color: 'white' })] }));
+    var ball = function () { return JSON.parse(editor.saveToString()).objects[2]; };
+    var steps = pageShell.history.length();
+    clickItem(1);
+    rightClickAt(onStageAt(1));
+    chooseFromMenu('Give the ball');
+    var held = ball();
+    assert.deepEqual([held.holders, pageShell.history.length(), JSON.parse(editor.saveToString()).objects[3].holders],
+        [[1, 1], steps + 1, undefined], 'the nearer ball is his from frame 1 on, one step; the other stays free');
+    assert.ok(Math.abs(held.frames[0].x - 0.329) < 1e-9 && Math.abs(held.frames[1].y - 0.5) < 1e-9, 'at his feet');
+    rightClickAt(onStageAt(1));
+    assert.equal(menuTexts().indexOf('Give the ball'), -1, 'not offered to the player who holds it');
+    myDispatchEvent('escapePressed', {});
+    rightClickAt(onStageAt(3));
+    assert.equal(menuTexts().indexOf('Give the ball'), -1, 'nor on a ball');
+    myDispatchEvent('escapePressed', {});
+    myDispatchEvent('selectedFrame', { frameNumber: 1 });
+    clickItem(2);
+    rightClickAt(onStageAt(2));
+    chooseFromMenu('Give the ball');
+    assert.deepEqual([ball().holders, Math.abs(ball().frames[1].x - 0.729) < 1e-9], [[1, 2], true], 'passed in frame 2');
+    press('Z', 'ctrl');
+    press('Z', 'ctrl');
+    assert.equal(ball().holders, undefined, 'both undone');
+    openInEditor(NEW_DRILL);
+});
