@@ -28,8 +28,10 @@
 // builds can be measured side by side.
 
 var FULL_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30 };
-// The same drill with every player and ball (half the items) on curved steps.
-var CURVED_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30, curved: true };
+// The same drill with every player and ball (half the items) on curved
+// steps, and the balls held: one by player 1, passed to player 12 half-way,
+// the other by player 2 throughout.
+var CURVED_DRILL = { players: 22, balls: 2, equipment: 30, frames: 10, drawings: 30, curved: true, held: true };
 var LARGE_DRILL = { players: 60, balls: 4, equipment: 36, frames: 300, drawings: 0 };
 var DRAWING_KINDS = [['pass', 'straight'], ['run', 'curved'], ['dribble', 'straight'], ['dribble', 'curved'],
     ['line', 'straight'], ['zone', 'rectangle'], ['zone', 'ellipse'], ['note', 'plain']];
@@ -93,6 +95,10 @@ function drill(size) {
     if (size.curved) {
         objects.forEach(function (o) { o.bends = bendsOf(o.frames); });
     }
+    if (size.held) {
+        objects[size.players].holders = holdersOf(size.frames, 1, 12);
+        objects[size.players + 1].holders = holdersOf(size.frames, 2, 2);
+    }
     for (i = 0; i < size.equipment; i++) {
         var type = EQUIPMENT[i % EQUIPMENT.length];
         var colour = (type === 'manikin' || type === 'hurdle' || type === 'goal' || type === 'miniGoal') ? 'grey' : 'yellow';
@@ -103,6 +109,15 @@ function drill(size) {
         captions.push('Frame ' + (f + 1) + ': move the ball on');
     }
     return { objects: objects, selectedFrame: 0, nFrames: size.frames, frameText: captions };
+}
+
+// Held by `first` over the first half of the frames, by `then` after.
+function holdersOf(nFrames, first, then) {
+    var holders = [];
+    for (var f = 0; f < nFrames; f++) {
+        holders.push(f < nFrames / 2 ? first : then);
+    }
+    return holders;
 }
 
 // Each step bent a tenth of the pitch aside at its middle.
@@ -378,7 +393,7 @@ test('playback cost with 54 items over 10 frames in a 1270 x 785 application are
     measurePlayback(FULL_DRILL, FULL_DRILL.frames, done);
 }, 120000);
 
-test('the same, half the items (every player and ball) on curved steps', function (done) {
+test('the same, half the items (every player and ball) on curved steps, both balls held', function (done) {
     measurePlayback(CURVED_DRILL, CURVED_DRILL.frames, done);
 }, 120000);
 
