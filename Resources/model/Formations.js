@@ -46,17 +46,18 @@
         // and hooker (2) at the front, locks (4, 5) behind, the flankers
         // (6, 7) either side of the number 8; the scrum-half (9) at the
         // put-in and the backs fanned out towards the open side, the
-        // left wing (11) on the blind side and the full-back (15) deep.
+        // left wing (11) on the blind side and the full-back (15) deep;
+        // the wings a few metres in from touch.
         rugby: [
             { id: 'rugby15', name: 'Rugby 15, scrum', players: [
-                [1, 0.45, 0.43], [2, 0.45, 0.5], [3, 0.45, 0.57],
-                [4, 0.405, 0.465], [5, 0.405, 0.535],
-                [6, 0.37, 0.4], [8, 0.36, 0.5], [7, 0.37, 0.6],
-                [9, 0.42, 0.64], [10, 0.33, 0.71], [12, 0.29, 0.78], [13, 0.25, 0.85],
-                [14, 0.21, 0.91], [11, 0.3, 0.12], [15, 0.18, 0.5]] },
+                [1, 0.448, 0.43], [2, 0.448, 0.5], [3, 0.448, 0.57],
+                [4, 0.401, 0.465], [5, 0.401, 0.535],
+                [6, 0.365, 0.4], [8, 0.354, 0.5], [7, 0.365, 0.6],
+                [9, 0.417, 0.64], [10, 0.323, 0.69], [12, 0.281, 0.74], [13, 0.24, 0.79],
+                [14, 0.198, 0.84], [11, 0.292, 0.17], [15, 0.167, 0.5]] },
             { id: 'rugby7', name: 'Rugby 7, scrum', players: [
-                [1, 0.45, 0.43], [2, 0.45, 0.5], [3, 0.45, 0.57],
-                [4, 0.41, 0.64], [5, 0.34, 0.72], [6, 0.27, 0.81], [7, 0.18, 0.5]] }
+                [1, 0.448, 0.43], [2, 0.448, 0.5], [3, 0.448, 0.57],
+                [4, 0.406, 0.64], [5, 0.333, 0.71], [6, 0.26, 0.79], [7, 0.167, 0.5]] }
         ],
         // Goalkeeper, then the full-back, half-back, midfield, half-forward
         // and full-forward lines, each numbered from the team's right.

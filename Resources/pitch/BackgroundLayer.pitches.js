@@ -32,9 +32,16 @@
     var GAA_ARC_RADIUS_U = 8.15;
     var GAA_ARC_CENTRE_DIVISOR = 2.85;
 
-    var RUGBY_IN_GOAL_U = 20;
+    // A rugby pitch as the laws draw it, in metres: a field of play 100
+    // long and 70 wide, in-goals of 10 to the dead-ball lines, and its
+    // lines measured from the try lines and from touch. It is fitted
+    // lengthwise into the pitch's drawing area.
+    var RUGBY_M = { field: 100, width: 70, inGoal: 10, twentyTwo: 22, ten: 10, fromTryLine: 5,
+        fromTouch: [5, 15], gapAcross: 2 };
+    var RUGBY_U_PER_M = PITCH_LENGTH_U / (RUGBY_M.field + 2 * RUGBY_M.inGoal);
     // In line widths.
     var RUGBY_DASH = [10, 10];
+    var RUGBY_SHORT_DASH = [4, 6];
 
     // Goal pictures are 256 high; the goal mouth spans all of it but a
     // 50-pixel margin above and below.
@@ -323,25 +330,53 @@
         addGoals(markings, style, goalPicture('posts', style), GAA_GOAL_PICTURE_WIDTH, halfL);
     }
 
-    function addRugbyMarkings(markings, style) {
-        var L = PITCH_LENGTH_U;
-        var W = PITCH_WIDTH_U;
-        var Li = L - RUGBY_IN_GOAL_U;
-        var Wi = W - RUGBY_IN_GOAL_U;
-        var u = style.unit;
+    // The dashed lines 5 m and 15 m from each touch line, from the 5 m
+    // lines off the try lines to the halfway line, broken a little either
+    // side of the 22s and the halfway line, as the laws' plan draws them.
+    function addRugbyLinesFromTouch(markings, style) {
+        var m = RUGBY_U_PER_M * style.unit;
+        var halfField = RUGBY_M.field / 2;
+        var to22 = halfField - RUGBY_M.twentyTwo;
+        var gap = RUGBY_M.gapAcross;
+        var stretches = [[halfField - RUGBY_M.fromTryLine, to22 + gap], [to22 - gap, gap]];
+        RUGBY_M.fromTouch.forEach(function (fromTouch) {
+            var y = RUGBY_M.width / 2 - fromTouch;
+            [-1, 1].forEach(function (end) {
+                [-1, 1].forEach(function (side) {
+                    stretches.forEach(function (stretch) {
+                        markings.add(line(style, 'lineFromTouch', [end * stretch[0] * m, side * y * m,
+                            end * stretch[1] * m, side * y * m], RUGBY_SHORT_DASH));
+                    });
+                });
+            });
+        });
+    }
 
-        [-1, 1].forEach(function (side) {
-            markings.add(line(style, 'dashedLine',
-                [-Li / 2 * u, side * Wi / 2 * u, Li / 2 * u, side * Wi / 2 * u], RUGBY_DASH));
+    function addRugbyMarkings(markings, style) {
+        var m = RUGBY_U_PER_M;
+        var u = style.unit;
+        var halfField = RUGBY_M.field / 2;
+        var halfWidth = RUGBY_M.width / 2;
+        var across = function (name, xM, dash) {
+            markings.add(line(style, name, [xM * m * u, -halfWidth * m * u, xM * m * u, halfWidth * m * u], dash));
+        };
+
+        markings.add(box(style, 'outline', 0, 0, (RUGBY_M.field + 2 * RUGBY_M.inGoal) * m, RUGBY_M.width * m));
+        markings.add(box(style, 'tryLines', 0, 0, RUGBY_M.field * m, RUGBY_M.width * m));
+        across('halfwayLine', 0);
+        [-1, 1].forEach(function (end) {
+            across('twentyTwoLine', end * (halfField - RUGBY_M.twentyTwo));
+            across('tenMetreLine', end * RUGBY_M.ten, RUGBY_DASH);
+            // Between the 5 m lines from touch: where scrums and lineouts
+            // are formed.
+            var x = end * (halfField - RUGBY_M.fromTryLine) * m * u;
+            var y = (halfWidth - RUGBY_M.fromTouch[0]) * m * u;
+            markings.add(line(style, 'fiveMetreLine', [x, -y, x, y], RUGBY_SHORT_DASH));
         });
-        markings.add(box(style, 'outline', 0, 0, L, W));
-        markings.add(box(style, 'tryLines', 0, 0, Li, W));
-        [-Li / 4, 0, Li / 4].forEach(function (x) {
-            markings.add(lineAcross(style, 'lineAcross', x));
-        });
+        addRugbyLinesFromTouch(markings, style);
         markings.add(spot(style, 'centreSpot', 0));
 
-        addGoals(markings, style, goalPicture('posts', style), RUGBY_GOAL_PICTURE_WIDTH, Li / 2);
+        addGoals(markings, style, goalPicture('posts', style), RUGBY_GOAL_PICTURE_WIDTH, halfField * m);
     }
 
     // The `bgGroup` of one pitch for a frame of fw x fh: the grass below and
@@ -371,7 +406,7 @@
     var FIELDS_OF_PLAY = {
         soccer: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
         gaa: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
-        rugby: { length: PITCH_LENGTH_U - RUGBY_IN_GOAL_U, width: PITCH_WIDTH_U }
+        rugby: { length: RUGBY_M.field * RUGBY_U_PER_M, width: RUGBY_M.width * RUGBY_U_PER_M }
     };
 
     BackgroundLayer.fieldOfPlay = function (sport) {

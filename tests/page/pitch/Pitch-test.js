@@ -22,6 +22,25 @@ function markings(layer) { return layer.find('.soccerMarkings')[0]; }
 function box(s) { return [s.x(), s.y(), s.width(), s.height()]; }
 function arc(s) { return [s.x(), s.y(), s.rotation() * U, s.angle() * U, s.innerRadius(), s.outerRadius()]; }
 function across(s) { return [s.points()[0]]; }
+// Rugby's metres in pitch units, and a line across at x metres from halfway.
+function rugbyUnits(metres) { return metres * 100 / 120; }
+function rugbyAt(x) { return [rugbyUnits(x[0])]; }
+function dashes(s) { return s.dash().map(function (d) { return d / s.strokeWidth() * U; }); }
+// The lines 5 m and 15 m from touch, at each end and on each side: from the 5 m line off the try line to 2 m short of
+// the 22, and from 2 m past it to 2 m short of halfway.
+function rugbyLinesFromTouch() {
+    var rows = [];
+    [30, 20].forEach(function (y) {
+        [-1, 1].forEach(function (end) {
+            [-1, 1].forEach(function (side) {
+                [[45, 30], [26, 2]].forEach(function (stretch) {
+                    rows.push([end * stretch[0], side * y, end * stretch[1], side * y].map(rugbyUnits).concat([4, 6]));
+                });
+            });
+        });
+    });
+    return rows;
+}
 var soccerArc = 2 * Math.acos(5.5 / 9.15) * 180 / Math.PI;
 var gaaArc = 2 * Math.acos(1.5 / 8.15) * 180 / Math.PI;
 
@@ -43,13 +62,18 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
             .map(function (x) { return [x]; })],
         ['gaa', 'arc', arc, [[-100 / 2.85, 0, -gaaArc / 2, gaaArc, 8.15, 8.15],
             [100 / 2.85, 0, 180 - gaaArc / 2, gaaArc, 8.15, 8.15]]],
+        // Rugby in metres of a pitch 120 long, dead-ball line to dead-ball line, fitted to 100 units.
+        ['rugby', 'outline', box, [[-60, -35, 120, 70].map(rugbyUnits)]],
+        ['rugby', 'tryLines', box, [[-50, -35, 100, 70].map(rugbyUnits)]],
+        ['rugby', 'halfwayLine', across, [[0]]],
+        ['rugby', 'twentyTwoLine', across, [[-28], [28]].map(rugbyAt)],
         // Dashes in line widths: ten of them long, ten apart.
-        ['rugby', 'dashedLine', function (s) {
-            return s.points().concat(s.dash().map(function (d) { return d / s.strokeWidth() * U; }));
-        },
-            [[-40, -25, 40, -25, 10, 10], [-40, 25, 40, 25, 10, 10]]],
-        ['rugby', 'tryLines', box, [[-40, -35, 80, 70]]],
-        ['rugby', 'lineAcross', across, [[-20], [0], [20]]],
+        ['rugby', 'tenMetreLine', function (s) { return across(s).concat(dashes(s)); },
+            [[-10], [10]].map(rugbyAt).map(function (r) { return r.concat([10, 10]); })],
+        ['rugby', 'fiveMetreLine', function (s) { return s.points().concat(dashes(s)); },
+            [[-45, -30, -45, 30], [45, -30, 45, 30]].map(function (r) { return r.map(rugbyUnits).concat([4, 6]); })],
+        // From the 5 m line to 2 m short of the 22, from 2 m past it to 2 m short of halfway, on each side and end.
+        ['rugby', 'lineFromTouch', function (s) { return s.points().concat(dashes(s)); }, rugbyLinesFromTouch()],
         // Corner marks, 9.15 from each corner, stand wholly outside the
         // outline's stroke: begun on the line they would hide under it.
         ['soccer', 'cornerMark', function (s) {
@@ -64,6 +88,83 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
         assert.equal(rounded(markings(pitch(row[0], 'fullField')).find('.' + row[1]).toArray().map(row[2]), U),
             rounded(row[3], 1), row[0] + ' ' + row[1]);
     });
+});
+
+// The middles of the lines a picture's scan crosses: going along `n` pixels (a = 0 .. n - 1) and taking a hit
+// where `isLine(a, b)` holds for any b of `bs`, so that a dashed line shows through one of its dashes. The picture's
+// outer pixels (the paper's frame in print) are left out.
+function linesCrossed(isLine, n, bs) {
+    var middles = [];
+    var start = null;
+    for (var a = 3; a <= n - 3; a++) {
+        var hit = a < n - 3 && bs.some(function (b) { return isLine(a, b); });
+        if (hit && start === null) {
+            start = a;
+        } else if (!hit && start !== null) {
+            middles.push((start + a - 1) / 2);
+            start = null;
+        }
+    }
+    return middles;
+}
+function pixelsAcross(centre, fromM, toM, perM) {
+    var list = [];
+    for (var d = Math.ceil(fromM * perM); d <= toM * perM; d++) {
+        list.push(Math.round(centre - d), Math.round(centre + d));
+    }
+    return list;
+}
+
+test('a rugby picture shows the lines where the laws draw them: from each try line the 5 m, 22 m and 10 m lines and ' +
+    'halfway, from each touch line the 5 m and 15 m lines, on grass and in print, straight and turned', function (done) {
+    var generator = pageShell.imageGenerator;
+    var W = 1024, H = 768;
+    var cases = [[false, 0], [true, 0], [false, 90], [true, 90]];
+    (function next(k) {
+        if (k === cases.length) {
+            return done();
+        }
+        var print = cases[k][0], turn = cases[k][1], what = (print ? 'print' : 'grass') + ', turned ' + turn;
+        generator.loadAnimation(drillText({ sport: 'rugby', rotation: turn, background: { type: 'fullField', showStripes: true,
+            showLogo: false, logoImage: 'logos/ovri256x256.png' } }));
+        generator.configureAnimation(W, print, false, false);
+        generator.getPixels(0, done.step(function (px) {
+            // a runs along the pitch's length, b across it.
+            var isLine = function (a, b) {
+                var i = (turn ? a * W + b : b * W + a) * 4;
+                return print ? px[i] < 90 && px[i + 1] < 90 && px[i + 2] < 90 && px[i + 3] > 200 :
+                    px[i] > 200 && px[i + 1] > 200 && px[i + 2] > 200;
+            };
+            var nA = turn ? H : W, midB = (turn ? W : H) / 2;
+            var middle = linesCrossed(isLine, nA, [midB]);
+            var deadBall = [middle[0], middle[middle.length - 1]];
+            var perM = (deadBall[1] - deadBall[0]) / 120;
+            // Clear of the posts and of the lines along the pitch, wide enough to meet a dash of each dashed line.
+            var along = linesCrossed(isLine, nA, pixelsAcross(midB, 7.5, 18, perM));
+            assert.equal(along.length, 11, what + ': the lines across the pitch: ' + along.join(' '));
+            var tryLine = along[1], field = along[9] - along[1];
+            [-10, 0, 5, 22, 40, 50, 60, 78, 95, 100, 110].forEach(function (metres, i) {
+                assert.ok(Math.abs(along[i] - (tryLine + metres / 100 * field)) <= 2,
+                    what + ': ' + metres + ' m from the try line at ' + along[i] + ', not ' + (tryLine + metres / 100 * field));
+            });
+            // Between the 5 m line and the 22, across the pitch.
+            var bs = [];
+            for (var a = Math.ceil(tryLine + 9 / 100 * field); a <= tryLine + 19 / 100 * field; a++) {
+                bs.push(Math.round(a));
+            }
+            var across = linesCrossed(function (b, a) { return isLine(a, b); }, turn ? W : H, bs).filter(function (b) {
+                return Math.abs(b - midB) <= 36 * perM;
+            });
+            assert.equal(across.length, 6, what + ': the lines along the pitch: ' + across.join(' '));
+            var width = across[5] - across[0];
+            [0, 5, 15, 55, 65, 70].forEach(function (metres, i) {
+                assert.ok(Math.abs(across[i] - (across[0] + metres / 70 * width)) <= 2,
+                    what + ': ' + metres + ' m from touch at ' + across[i]);
+            });
+            assert.ok(Math.abs(field / width - 100 / 70) < 0.01, what + ': a field 100 m by 70: ' + field + ' by ' + width);
+            next(k + 1);
+        }));
+    }(0));
 });
 
 test('each view shows its part of the pitch, with its stripes; an unknown view or sport is plain ground', function () {
@@ -100,7 +201,7 @@ test('grass has white lines on green; print has black lines on white paper in a 
         var s = 7.32 * U / 156;  // the mouth spans the picture's height but 100 pixels
         assert.ok(/rugbyGoalForPrint\.png$/.test(posts[0].image().src), 'print posts');
         assert.deepEqual([posts[0].x() + 150 * s, posts[0].y() + 128 * s, posts[1].rotation()].map(Math.round),
-            [Math.round(-40 * U), 0, 180], 'outside the try lines, mirrored');
+            [Math.round(rugbyUnits(-50) * U), 0, 180], 'outside the try lines, mirrored');
         done();
     });
 });
