@@ -19,8 +19,10 @@
     var COLUMNS = 2;
     var ROWS = 3;
 
+    // A phone's PDF viewer shows the title in place of the file's name, so it
+    // names the drill and the program: "<drill> — Drillmora training report".
+    var TITLE_AFTER_NAME = ' \u2014 Drillmora training report';
     var PROPERTIES = {
-        title: 'Norrick Playvane Report',
         subject: '',
         author: '',
         keywords: 'animation, training',
@@ -179,6 +181,14 @@
         };
     };
 
+    function reportProperties(drillName) {
+        var properties = { title: drillName + TITLE_AFTER_NAME };
+        Object.keys(PROPERTIES).forEach(function (key) {
+            properties[key] = PROPERTIES[key];
+        });
+        return properties;
+    }
+
     ReportRun.prototype.start = function (logo, JsPdf, faces) {
         var request = this.request;
         var doc = new JsPdf('portrait', 'mm', 'a4');
@@ -197,7 +207,7 @@
             return window.printableText(caption || '');
         });
 
-        doc.setProperties(PROPERTIES);
+        doc.setProperties(reportProperties(this.drillName));
 
         var imageGenerator = this.report.imageGenerator;
         imageGenerator.loadAnimation(request.animationText);

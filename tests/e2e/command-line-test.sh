@@ -46,7 +46,8 @@ report() {
     "$(sed -n 's/^Page size:.*(\(.*\))$/\1/p' <<<"$info")" "$(sed -n 's/^Title: *//p' <<<"$info")" \
     "$(pdftotext "$1" - | grep -c 'Training Report$')" "$(pdftotext -f "$pages" "$1" - | grep -o 'Page [0-9]* / [0-9]*')"
 }
-pages() { printf '%s pages, A4, "Norrick Playvane Report", %s headed, last "Page %s / %s"' "$1" "$1" "$1" "$1"; }
+# $1 pages of the drill named $2: its title names the drill and the program.
+pages() { printf '%s pages, A4, "%s — Drillmora training report", %s headed, last "Page %s / %s"' "$1" "$2" "$1" "$1" "$1"; }
 
 # Cases: exit | what is read back | what it must say | arguments (none: a further
 # file of the run before). Exports are named on stderr; failures leave no file.
@@ -81,9 +82,9 @@ cases=(
   "0|identify out/p.jpg|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "0|identify out/three.png|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
   "0|identify out/one.png|PNG 320x240|"
-  "0|report out/one.pdf|$(pages 1)|--export-pdf out/one.pdf one.anim"
-  "0|report out/three.pdf|$(pages 1)|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
-  "0|report out/seven.pdf|$(pages 2)|"
+  "0|report out/one.pdf|$(pages 1 one)|--export-pdf out/one.pdf one.anim"
+  "0|report out/three.pdf|$(pages 1 three)|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
+  "0|report out/seven.pdf|$(pages 2 seven)|"
   "0|identify out/seven.jpg|JPEG 1024x768|"
 )
 # ffprobe's "width height rate pictures duration" with the duration as what it
@@ -159,7 +160,7 @@ reds() {
 }
 plain="$(reds out/three.pdf)" && red="$(reds out/drawn.pdf)" &&
   [ "$red" -gt $((plain + 100)) ] || fail "no red run in the report's pictures: ${red:-none} red pixels, ${plain:-none} without drawings"
-[ "$(report out/drawn.pdf)" = "$(pages 1)" ] || fail "report of a drill with drawings: $(report out/drawn.pdf)"
+[ "$(report out/drawn.pdf)" = "$(pages 1 drawn)" ] || fail "report of a drill with drawings: $(report out/drawn.pdf)"
 rm -f out/*
 
 # Chromium will not start as root with its sandbox on: the WebEngine build says
@@ -227,7 +228,7 @@ done
 cafe=$'caf\xe9'
 cp one.anim "$cafe.anim"
 pending nonUtf8Name || { LC_ALL=C.UTF-8 run --export-picture "out/$cafe.png" "$cafe.anim" && LC_ALL=C.UTF-8 run --output-dir out --export-pdf pdf "$cafe.anim" &&
-  [ "$(identify -format '%m %wx%h' "out/$cafe.png")" = "PNG 1024x768" ] && [ "$(report "out/$cafe.pdf")" = "$(pages 1)" ] &&
+  [ "$(identify -format '%m %wx%h' "out/$cafe.png")" = "PNG 1024x768" ] && [ "$(report "out/$cafe.pdf" | LC_ALL=C sed 's/"caf[^"]* — /"caf? — /')" = "$(pages 1 'caf?')" ] &&
   grep -qF -- "-> out/$cafe.pdf" stderr || { fail "a drill named $cafe.anim was not exported"; cat stderr >&2; }; }
 rm -f out/*
 
@@ -256,6 +257,8 @@ for c in "en_GB.UTF-8|$day ${en_months[month - 1]} $year, [0-2][0-9]:[0-5][0-9]"
   read -r x number_top _ number_bottom <<<"$(word_box out/named.pdf Frame 3)"
   read -r caption_x caption_top _ <<<"$(word_box out/named.pdf Step 3)"
   [ "$(sed -n 2p <<<"$text")" = "Łódź overlap" ] || fail "$locale report: no drill name under the title: $(head -2 <<<"$text")"
+  title="$(pdfinfo out/named.pdf | sed -n 's/^Title: *//p')"
+  [ "$title" = "Łódź overlap — Drillmora training report" ] || fail "$locale report: its document title is '$title'"
   grep -qE "^$dated\$" <<<"$text" || fail "$locale report: no date like '$dated' in: $(grep "$year" <<<"$text")"
   grep -q GMT <<<"$text" && fail "$locale report: the engine's own date form"
   awk -v x="$x" -v top="$number_top" -v bottom="$number_bottom" -v cx="$caption_x" -v ct="$caption_top" \
