@@ -64,9 +64,9 @@ public:
     // Takes the drill as the page last reported it, after asking the page
     // for any change still on its way (its answer awaited for at most ten
     // seconds), and, when it differs from what was last opened or saved,
-    // asks "Save changes to the drill?". Returns
-    // whether the caller may go on: after Save (and a good save) or
-    // Discard, or when nothing changed; false after Cancel.
+    // asks "Save the changes to “drill.anim”?" (the untitled drill, for one
+    // never saved). Returns whether the caller may go on: after Save (and a
+    // good save) or Discard, or when nothing changed; false after Cancel.
     bool maybeSave();
 
     // The file the drill on screen was last opened from or saved to, or

@@ -183,10 +183,16 @@ bool mainWindow::maybeSave()
     const DrillText text = pageAnimationText();
     if (text.isSameDrillAs(m_savedText))
         return true;
-    const auto answer = QMessageBox::warning(this, QCoreApplication::applicationName(),
-                                             tr("Save changes to the drill?"),
-                                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                             QMessageBox::Save);
+    // Named as the window's title names it; a file's name is shown as it
+    // stands, never as rich text.
+    const QString question = m_currentFile.isEmpty()
+                                 ? tr("Save the changes to the untitled drill?")
+                                 : tr("Save the changes to \u201C%1\u201D?").arg(FileErrorText::shownName(m_currentFile));
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), question,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setTextFormat(Qt::PlainText);
+    const auto answer = box.exec();
     if (answer != QMessageBox::Save)
         return answer == QMessageBox::Discard;
     if (!m_pageSaveProblem.isEmpty()) {

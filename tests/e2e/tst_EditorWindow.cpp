@@ -35,11 +35,16 @@ QString g_killedSignal; // in the process to be killed: the file that says its c
 // The question comes only after the page's answer, for which the host waits
 // up to ten seconds: on a busy machine under WebEngine the question came after
 // the driver's usual five had passed and, unanswered, held the test.
+// `asked`, when given, gets the question's text.
 const int PromptWaitMs = 20000;
-std::unique_ptr<ModalDriver> answerPrompt(int button)
+std::unique_ptr<ModalDriver> answerPrompt(int button, QString *asked = nullptr)
 {
-    return ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text() == "Save changes to the drill?"; },
-        [=](QMessageBox *b) { b->button(QMessageBox::StandardButton(button ? button : QMessageBox::Cancel))->click(); },
+    return ModalDriver::answerWhere<QMessageBox>([](QMessageBox *b) { return b->text().startsWith("Save the changes to "); },
+        [=](QMessageBox *b) {
+            if (asked)
+                *asked = b->text();
+            b->button(QMessageBox::StandardButton(button ? button : QMessageBox::Cancel))->click();
+        },
         PromptWaitMs);
 }
 
@@ -209,7 +214,8 @@ private slots:
         QTRY_COMPARE(m_window->isWindowModified(), answer != 0);
         const QString changed = pageText();
 
-        auto prompt = answerPrompt(answer);
+        QString asked;
+        auto prompt = answerPrompt(answer, &asked);
         auto openDialog = ModalDriver::chooseFile(other);
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(other)});
@@ -233,6 +239,8 @@ private slots:
         // A click on the page may reach it after the call (WebEngine): the question and the file
         // dialog are waited for.
         QTRY_COMPARE_WITH_TIMEOUT(prompt->seen(), answer != 0, PromptWaitMs);
+        // Named as the title names it.
+        QCOMPARE(asked, answer ? QString::fromUtf8("Save the changes to \u201C%1\u201D?").arg(QFileInfo(drill).fileName()) : QString());
         const bool goesOn = answer != QMessageBox::Cancel, isNew = way == "new", closes = way == "close" || way == "Ctrl+Q";
         QTRY_COMPARE(openDialog->seen(), way == "open" && goesOn);
         QCOMPARE(readFile(drill), answer == QMessageBox::Save ? changed.toUtf8() : saved);
@@ -485,9 +493,12 @@ private slots:
         js("myDispatchEvent('chooseBackground', {}); pageShell.animation.stage.find('.bgSportButton').toArray()"
            "  .filter(function (b) { return b.sport === 'rugby'; })[0].fire('click'); pageShell.animation.stage.find('.bgThumbnail')[0].fire('click');");
         QCOMPARE(js(sport).toString(), QStringLiteral("rugby,rugby,rugby,rugbyBall"));
-        auto prompt = answerPrompt(QMessageBox::Discard);
+        QString asked;
+        auto prompt = answerPrompt(QMessageBox::Discard, &asked);
         m_window->close();
         QVERIFY(prompt->seen());
+        // A drill never saved has no name of its own.
+        QCOMPARE(asked, QStringLiteral("Save the changes to the untitled drill?"));
         cleanup();
         startWindow();
         QCOMPARE(js(sport).toString(), QStringLiteral("rugby,rugby,rugby,rugbyBall"));
