@@ -21,7 +21,6 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QSplashScreen>
-#include <QStandardPaths>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(startupLog, "drillmora.startup", QtWarningMsg)
@@ -33,13 +32,12 @@ mainWindow::mainWindow(QWidget *parent)
 
 mainWindow::mainWindow(Presentation presentation, QWidget *parent)
     : QWidget(parent)
+    , m_lastUsedFolder(presentation == Presentation::Shown ? LastUsedFolder::Kept::BetweenRuns
+                                                           : LastUsedFolder::Kept::InMemory)
     , m_presentation(presentation)
 {
     if (presentation == Presentation::Shown)
         showSplash();
-    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty())
-        m_lastUsedFolder = documents.first();
     setUpWindow();
     m_bridge = new jsInterface(this);
     createWebView();

@@ -3,6 +3,7 @@
 
 #include "AnimationFilePrefetch.h"
 #include "DrillText.h"
+#include "LastUsedFolder.h"
 #include "VideoOptions.h"
 
 #include <QHash>
@@ -149,7 +150,7 @@ public:
     void showAboutInfo();
 
     // The folder every host file dialog starts in.
-    QString lastUsedFolder() const { return m_lastUsedFolder; }
+    QString lastUsedFolder() const { return m_lastUsedFolder.path(); }
 
     // True once the editor page is ready, or has failed to load.
     bool isPageLoaded() const { return m_pageLoaded; }
@@ -227,15 +228,13 @@ private:
     void showInformation(QWidget *parent, const QString &title, const QString &text);
     bool reportedInstead(const QString &text);
     void showMessage(const QString &title, const QString &text, const QString &informativeText = QString());
-    void rememberFolderOf(const QString &filePath);
     // The name the exports offer, from the drill's file ("overlap drill"
     // for "overlap drill.anim"); empty for a drill not saved yet.
     QString drillName() const;
     // The save dialog, proposing `proposedName` in the last-used folder (or
-    // itself, when it is an absolute path) and adding `defaultSuffix` to a
-    // name typed without it; empty when the user cancels.
-    // `name` in the last-used folder, unless it is an absolute path.
-    QString inLastFolder(const QString &name) const;
+    // itself, when it is an absolute path in a folder still there) and
+    // adding `defaultSuffix` to a name typed without it; empty when the
+    // user cancels.
     QString chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                            const QString &defaultSuffix = QString());
     void createExports();
@@ -253,7 +252,7 @@ private:
     EditorView *m_editorView = nullptr;
     // The view's widget: the parent of the host's dialogs.
     QWidget *m_webView = nullptr;
-    QString m_lastUsedFolder;
+    LastUsedFolder m_lastUsedFolder;
     QPointer<AboutDialog> m_aboutDialog;
     QHash<QString, Handler> m_handlers;
     Presentation m_presentation = Presentation::Shown;

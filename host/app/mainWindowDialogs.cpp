@@ -142,11 +142,11 @@ void mainWindow::showAboutInfo()
 void mainWindow::selectLogo()
 {
     const QString fileName = QFileDialog::getOpenFileName(
-        m_webView, tr("Open Logo Image"), m_lastUsedFolder,
+        m_webView, tr("Open Logo Image"), m_lastUsedFolder.path(),
         tr("Image Files (*.png *.jpg *.jpeg);;All Files (*.*)"));
     if (fileName.isEmpty())
         return;
-    rememberFolderOf(fileName);
+    m_lastUsedFolder.rememberFolderOf(fileName);
 
     const QImage logo = LogoImage::fromFile(fileName);
     if (logo.isNull()) {

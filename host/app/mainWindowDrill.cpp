@@ -227,26 +227,16 @@ QString mainWindow::drillName() const
     return QFileInfo(m_currentFile).completeBaseName();
 }
 
-void mainWindow::rememberFolderOf(const QString &filePath)
-{
-    m_lastUsedFolder = QFileInfo(filePath).absolutePath();
-}
-
-QString mainWindow::inLastFolder(const QString &name) const
-{
-    return QFileInfo(name).isAbsolute() ? name : m_lastUsedFolder + QLatin1Char('/') + name;
-}
-
 QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
                                    const QString &defaultSuffix)
 {
-    const QString proposed = inLastFolder(proposedName);
+    const QString proposed = m_lastUsedFolder.withName(proposedName);
     // The dialog adds the extension before it asks about replacing a file,
     // so "drill" cannot silently overwrite "drill.anim".
     SaveFileDialog dialog(m_webView, title, proposed, filter, defaultSuffix);
     const QString fileName = dialog.choose();
     if (!fileName.isEmpty())
-        rememberFolderOf(fileName);
+        m_lastUsedFolder.rememberFolderOf(fileName);
     return fileName;
 }
 
@@ -254,12 +244,12 @@ void mainWindow::openAnimation(const QString &path)
 {
     QString fileName = path;
     if (fileName.isEmpty()) {
-        fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder,
+        fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder.path(),
                                                 tr("Animation Files (*.anim);;All Files (*.*)"));
         if (fileName.isEmpty())
             return;
     }
-    rememberFolderOf(fileName);
+    m_lastUsedFolder.rememberFolderOf(fileName);
 
     QString line;
     QString error;

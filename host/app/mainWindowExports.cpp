@@ -82,10 +82,10 @@ void mainWindow::savePicture()
     const QString name = drillName();
     QString path;
     int width = 0;
-    if (!PictureChoice::ask(m_webView, inLastFolder(name.isEmpty() ? QStringLiteral("picture.png") : name + QStringLiteral(".png")),
+    if (!PictureChoice::ask(m_webView, m_lastUsedFolder.withName(name.isEmpty() ? QStringLiteral("picture.png") : name + QStringLiteral(".png")),
                             &path, &width))
         return;
-    rememberFolderOf(path);
+    m_lastUsedFolder.rememberFolderOf(path);
     startPictureExport(path, 0, width, true);
 }
 
