@@ -91,12 +91,15 @@ public:
     // decode, the clipboard does not take it, or the page sent `errorInfo`
     // (it could not draw the drill) instead of a picture.
     // The confirmation also offers saving the frame as a file: then
-    // savePicture() follows, once the page's snapshot has ended.
+    // savePicture() follows for the message's `frameNumber`, once the
+    // page's snapshot has ended.
     void snapshotImage(const QVariantMap &message);
-    // Asks for a PNG or JPEG file, proposing the drill's name, and a width,
-    // and writes the selected frame there as exportPictureTo() does; a
-    // failure is shown in a message box naming the file.
-    void savePicture();
+    // Asks for a PNG or JPEG file, proposing the drill's name and the frame's
+    // number ("Kickout A frame 3.png"), and a width, and writes frame
+    // `frame` (from 1; 0 for the selected frame, named after the drill
+    // alone) there as exportPictureTo() does; a failure is shown in a
+    // message box naming the file.
+    void savePicture(int frame);
 
     // Starts a video export: asks for the file name, then the picture size
     // and rate (remembered for next time), replies "exportVideoResponse"

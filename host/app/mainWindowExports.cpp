@@ -73,20 +73,25 @@ void mainWindow::snapshotImage(const QVariantMap &message)
         return;
     // Saved once the page's snapshot has ended: the file is drawn by the
     // same picture maker, which is still delivering this one.
+    const int frame = MessageMap::text(message, "frameNumber").toInt();
     if (PictureChoice::savingAfterCopy(this))
-        QMetaObject::invokeMethod(this, &mainWindow::savePicture, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, frame] { savePicture(frame); }, Qt::QueuedConnection);
 }
 
-void mainWindow::savePicture()
+// Named after the frame too, so that a second frame's picture does not
+// replace the first's.
+void mainWindow::savePicture(int frame)
 {
     const QString name = drillName();
+    QString proposed = name.isEmpty() ? QStringLiteral("picture") : name;
+    if (frame > 0)
+        proposed = name.isEmpty() ? tr("frame %1").arg(frame) : tr("%1 frame %2").arg(name).arg(frame);
     QString path;
     int width = 0;
-    if (!PictureChoice::ask(m_webView, m_lastUsedFolder.withName(name.isEmpty() ? QStringLiteral("picture.png") : name + QStringLiteral(".png")),
-                            &path, &width))
+    if (!PictureChoice::ask(m_webView, m_lastUsedFolder.withName(proposed + QStringLiteral(".png")), &path, &width))
         return;
     m_lastUsedFolder.rememberFolderOf(path);
-    startPictureExport(path, 0, width, true);
+    startPictureExport(path, frame, width, true);
 }
 
 void mainWindow::exportVideo()

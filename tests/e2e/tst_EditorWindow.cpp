@@ -610,9 +610,10 @@ private slots:
         QTest::newRow("a folder that is not there") << 0 << "gone/frame" << QString() << 1024 << QByteArray();
     }
 
-    // Beside the copy, the frame on show saved as a file: named after the drill, given the chosen type's
-    // extension, at the chosen width as the page draws it, and the width offered again next time.
-    // A file that cannot be written is named in a message box, and nothing is left.
+    // Beside the copy, the frame on show saved as a file: named after the drill and the frame, given the
+    // chosen type's extension, at the chosen width as the page draws it, and the width offered again
+    // next time. A file that cannot be written is named in a message box, and nothing is left.
+    // Mended: named after the drill alone, a second frame's picture replaced the first's.
     void cameraButtonSavesPicture()
     {
         QFETCH(int, type);
@@ -635,7 +636,7 @@ private slots:
             [&](QMessageBox *b) { said = b->text(); b->accept(); }, written.isEmpty() ? 60000 : 0);
         QString offeredName, offeredWidth;
         saveFromSnapshot(PictureChoice::nameFilters().at(type), m_dir.filePath(typed), width, &offeredName, &offeredWidth);
-        QCOMPARE(offeredName, QStringLiteral("drill.png"));
+        QCOMPARE(offeredName, QStringLiteral("drill frame 2.png"));
         QCOMPARE(offeredWidth, PictureChoice::widthLabel(1024));
         QCOMPARE(QApplication::clipboard()->image().size(), QSize(1024, 768));
         QVERIFY(finished.size() || finished.wait(60000));
@@ -660,11 +661,20 @@ private slots:
         after << written;
         after.sort();
         QCOMPARE(entries(), after);
-        // Offered the width chosen; cancelled there, nothing is written.
+        // Offered the width chosen, and the number of the frame now on show; cancelled there, nothing
+        // is written.
+        clickFrameBox(2);
+        QTRY_COMPARE_WITH_TIMEOUT(js("pageShell.animation.frameManager.selectedFrame").toInt(), 2, 5000);
         saveFromSnapshot(PictureChoice::nameFilters().at(0), m_dir.filePath("other"), 0, &offeredName, &offeredWidth);
+        QCOMPARE(offeredName, QStringLiteral("drill frame 3.png"));
         QCOMPARE(offeredWidth, PictureChoice::widthLabel(width));
         QCOMPARE(finished.size(), 1);
         QCOMPARE(entries(), after);
+        // A drill never saved: the frame alone.
+        js("myDispatchEvent('newAnimation', {})");
+        QTRY_VERIFY(m_window->currentFile().isEmpty() && js("pageShell.timeline.nFrames").toInt() == 1);
+        saveFromSnapshot(PictureChoice::nameFilters().at(0), m_dir.filePath("other"), 0, &offeredName, &offeredWidth);
+        QCOMPARE(offeredName, QStringLiteral("frame 1.png"));
     }
 
     void videoButtonWritesWholeExport_data()

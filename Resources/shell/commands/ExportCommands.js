@@ -30,12 +30,14 @@
 
     // The selected frame as the editor shows it, for the clipboard. The
     // picture comes later; what is copied is the animation as it stood when
-    // the button was pressed.
+    // the button was pressed. The frame's number (from 1) names the picture
+    // file the coach may save it to.
     function onTakeSnapshot(shell, steps) {
         var animation = shell.animation;
         var height = SNAPSHOT_WIDTH / animation.aspectRatio;
-        steps.sendFramePicture('snapshotImage', animation.frameManager.selectedFrame, SNAPSHOT_WIDTH, function () {
-            return { frameWidth: SNAPSHOT_WIDTH, frameHeight: height };
+        var frame = animation.frameManager.selectedFrame;
+        steps.sendFramePicture('snapshotImage', frame, SNAPSHOT_WIDTH, function () {
+            return { frameWidth: SNAPSHOT_WIDTH, frameHeight: height, frameNumber: frame + 1 };
         });
     }
 
