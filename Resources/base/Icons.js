@@ -12,6 +12,7 @@
         mp4: { src: 'icons/mp4.png', width: 48 },
         folder: { src: 'icons/folder.png', width: 128 },
         save: { src: 'icons/save.png', width: 128 },
+        saveAs: { src: 'icons/saveAs.png', width: 128 },
         rotateClock: { src: 'icons/rotateClock.png', width: 128 },
         rotateAntiClock: { src: 'icons/rotateAntiClock.png', width: 128 },
         grid: { src: 'icons/grid.png', width: 128 },

@@ -63,7 +63,7 @@
         [KEY.N, true, false, 'newAnimation'],
         [KEY.O, true, false, 'openAnimation'],
         [KEY.S, true, false, 'saveAnimation', { toCurrentFile: true }],
-        [KEY.S, true, true, 'saveAnimation', { toCurrentFile: false }]
+        [KEY.S, true, true, 'saveAnimationAs']
     ];
 
     function Keyboard(target) {

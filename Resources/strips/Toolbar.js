@@ -15,13 +15,16 @@
     var SEPARATOR_WIDTH = 1;
     var SEPARATOR_INSET = 2;
 
-    // Row order: button n stands at x = n * h. `toggle` names the toggle a
+    // Row order: button n stands at x = n * h. `detail`: what the button's
+    // event carries ({} when not given); `toggle` names the toggle a
     // button is, if it is one; `opens`: the button may open a dialog or an
     // overlay, which takes the pointer away without a pointer-out.
     var BUTTONS = [
         { icon: 'newDocument', scale: 0.65, event: 'newAnimation', tip: 'New drill (Ctrl+N)', opens: true },
         { icon: 'folder', scale: 0.25, event: 'openAnimation', tip: 'Open a drill (Ctrl+O)', opens: true },
-        { icon: 'save', scale: 0.27, event: 'saveAnimation', tip: 'Save the drill as… (Ctrl+S saves it again)',
+        { icon: 'save', scale: 0.27, event: 'saveAnimation', detail: { toCurrentFile: true },
+            tip: 'Save the drill (Ctrl+S)', opens: true },
+        { icon: 'saveAs', scale: 0.27, event: 'saveAnimationAs', tip: 'Save the drill under another name… (Ctrl+Shift+S)',
             opens: true },
         { icon: 'undo', scale: 0.25, event: 'undo', tip: 'Undo (Ctrl+Z)' },
         { icon: 'redo', scale: 0.25, event: 'redo', tip: 'Redo (Ctrl+Shift+Z)' },
@@ -42,7 +45,7 @@
 
     // Separators stand before the undo, video, snapshot, background, grid
     // and select-logo buttons: at these multiples of the button size.
-    var SEPARATOR_SLOTS = [3, 5, 7, 8, 11, 13];
+    var SEPARATOR_SLOTS = [4, 6, 8, 9, 12, 14];
 
     function Toolbar(w, h) {
         this.w = w;
@@ -112,7 +115,7 @@
             if (!button.enabled) {
                 return;
             }
-            window.myDispatchEvent(entry.event, {});
+            window.myDispatchEvent(entry.event, Object.assign({}, entry.detail));
             if (entry.opens) {
                 button.leave();
             }

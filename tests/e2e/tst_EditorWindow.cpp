@@ -241,7 +241,8 @@ private slots:
         } else {
             js("myDispatchEvent('addFrame', {})");
         }
-        pressButton("saveAnimation", drill);
+        // Saved under a name of its own, also when a drill was opened.
+        pressButton("saveAnimationAs", drill);
         const QByteArray saved = readFile(drill);
         if (change == "look") {
             clickFrameBox(0);
@@ -405,6 +406,35 @@ private slots:
         QTRY_VERIFY(!m_window->isWindowModified());
         QVERIFY(!noDialog->seen());
         QCOMPARE(readFile(drill), pageText().toUtf8());
+    }
+
+    // The toolbar's save button saves to the drill's file as Ctrl+S does (asking for a name only for a
+    // drill never saved), and the Save As button beside it always asks, proposing the drill's own name.
+    // Mended: Save As was only a key; the save button asked every time.
+    void saveButtonsSaveAndSaveAs()
+    {
+        const QString drill = m_dir.filePath("Kickout A.anim"), copy = m_dir.filePath("Kickout B.anim");
+        addItem();
+        pressButton("saveAnimation", drill.chopped(5));
+        QTRY_COMPARE(m_window->currentFile(), drill);
+        addItem();
+        QTRY_VERIFY(m_window->isWindowModified());
+        auto noDialog = ModalDriver::answer<QDialog>([](QDialog *d) { d->reject(); }, 2000);
+        clickToolbarButton("saveAnimation");
+        QTRY_VERIFY(!m_window->isWindowModified());
+        QVERIFY(!noDialog->seen());
+        noDialog.reset(); // or it would answer the dialog to come
+        QCOMPARE(readFile(drill), pageText().toUtf8());
+        const QByteArray saved = readFile(drill);
+        addItem();
+        QTRY_VERIFY(m_window->isWindowModified());
+        QString offered;
+        pressButton("saveAnimationAs", copy, &offered);
+        QCOMPARE(offered, QStringLiteral("Kickout A.anim"));
+        QTRY_COMPARE(m_window->currentFile(), copy);
+        QCOMPARE(readFile(copy), pageText().toUtf8());
+        QCOMPARE(readFile(drill), saved);
+        QVERIFY(!m_window->isWindowModified());
     }
 
     void unsavedDrillRecoveredAfterKill_data()

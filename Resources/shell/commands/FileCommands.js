@@ -20,8 +20,9 @@
 
     // A text that opening would refuse is not offered for writing: the
     // coach is told why instead of being left with a file that no longer
-    // opens. `toCurrentFile` (Ctrl+S): straight to the file the drill came
-    // from, if it has one; otherwise the host asks for a name.
+    // opens. `toCurrentFile` (the save button, Ctrl+S): straight to the
+    // file the drill came from, if it has one; otherwise the host asks for
+    // a name.
     function onSaveAnimation(shell, steps, detail) {
         var message = steps.textMessage('saveAnimation', shell.animation.saveToString());
         var problem = window.Animation.savedTextProblem(message.strToSave);
@@ -33,6 +34,11 @@
             message.toCurrentFile = 1;
         }
         shell.sendMessage(message);
+    }
+
+    // The host always asks for a name (the save-as button, Ctrl+Shift+S).
+    function onSaveAnimationAs(shell, steps) {
+        onSaveAnimation(shell, steps, {});
     }
 
     function onOpenAnimation(shell, steps) {
@@ -50,6 +56,7 @@
     window.FileCommands = [
         { name: 'newAnimation', handle: onNewAnimation },
         { name: 'saveAnimation', handle: onSaveAnimation },
+        { name: 'saveAnimationAs', handle: onSaveAnimationAs },
         { name: 'openAnimation', handle: onOpenAnimation },
         { name: 'errorOpeningFile', handle: onErrorOpeningFile }
     ];

@@ -27,7 +27,12 @@ test('page commands become host messages; host messages reach the page, unknown 
     openInEditor(NEW_DRILL);
     [['openAnimation', {}, {}], ['exportVideo', {}, {}], ['exportPdf', {}, {}], ['showAboutInfo', {}, {}], ['selectLogo', {}, {}],
         ['saveAnimation', {}, { msgType: 'saveAnimation', strToSave: NEW_DRILL, shownFrameAt: NEW_DRILL_FRAME_AT,
-            shownFrameLength: 1 }]
+            shownFrameLength: 1 }],
+        ['saveAnimation', { toCurrentFile: true }, { msgType: 'saveAnimation', strToSave: NEW_DRILL,
+            shownFrameAt: NEW_DRILL_FRAME_AT, shownFrameLength: 1, toCurrentFile: 1 }],
+        // Save As always asks the host for a name, whatever the event carries.
+        ['saveAnimationAs', { toCurrentFile: true }, { msgType: 'saveAnimation', strToSave: NEW_DRILL,
+            shownFrameAt: NEW_DRILL_FRAME_AT, shownFrameLength: 1 }]
     ].forEach(function (row) {
         cppInterface.clearReceivedMessages();
         myDispatchEvent(row[0], row[1]);
@@ -682,7 +687,7 @@ var BINDINGS = [
     ['A', 'ctrl', 'selectAllItems', {}], ['C', 'ctrl', 'copySelectedItems', {}], ['V', 'ctrl', 'pasteItems', {}],
     ['Z', 'ctrl', 'undo', {}], ['Z', 'ctrl shift', 'redo', {}], ['Y', 'ctrl', 'redo', {}], ['Z', 'meta', 'undo', {}],
     ['N', 'ctrl', 'newAnimation', {}], ['O', 'ctrl', 'openAnimation', {}],
-    ['S', 'ctrl', 'saveAnimation', { toCurrentFile: true }], ['S', 'ctrl shift', 'saveAnimation', { toCurrentFile: false }],
+    ['S', 'ctrl', 'saveAnimation', { toCurrentFile: true }], ['S', 'ctrl shift', 'saveAnimationAs', {}],
     ['Left', '', 'nudgeSelectedItems', { dx: -1, dy: 0 }], ['Right', 'shift', 'nudgeSelectedItems', { dx: 10, dy: 0 }],
     ['Up', '', 'nudgeSelectedItems', { dx: 0, dy: -1 }], ['Down', 'shift', 'nudgeSelectedItems', { dx: 0, dy: 10 }],
     ['R', '', 'turnSelectedItems', { degrees: 15 }], ['R', 'shift', 'turnSelectedItems', { degrees: -15 }],

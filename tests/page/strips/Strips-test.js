@@ -4,7 +4,7 @@
 var H = 45;
 var toolbar = pageShell.toolbar;
 // In row order; the buttons that open a dialog or an overlay are marked.
-var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'undo', 'redo', 'exportVideo*', 'exportPdf*',
+var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'saveAnimationAs*', 'undo', 'redo', 'exportVideo*', 'exportPdf*',
     'takeSnapshot*', 'chooseBackground*', 'rotateAntiClockwise', 'rotateClockwise', 'toggleGrid',
     'toggleRunningLines', 'selectLogo*', 'toggleLogo', 'showAboutInfo*'];
 var TOOLBAR_EVENTS = TOOLBAR.map(function (e) { return e.replace('*', ''); });
@@ -38,9 +38,9 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
     [640, 1270].forEach(function (w) {
         toolbar.updateBounds(w, H);
         toolbar.layer.draw();
-        var side = Math.min(H, w / 16);
+        var side = Math.min(H, w / TOOLBAR.length);
         TOOLBAR.forEach(function (entry, n) {
-            var x = (n < 15 ? n * side : w - side) + side / 2;
+            var x = (n < TOOLBAR.length - 1 ? n * side : w - side) + side / 2;
             assert.deepEqual(clicked(toolbar.stage, TOOLBAR_EVENTS, x, H / 2).map(function (e) { return e[0]; }),
                 [TOOLBAR_EVENTS[n]], w + ' wide, button ' + n);
             assert.equal(look(groups[n]), /\*/.test(entry) ? 'rest' : 'lit', w + ' wide, ' + entry + ' after its click');
@@ -48,19 +48,44 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
             assert.equal(look(groups[n]), 'lit', w + ' wide, ' + entry + ' lit again by a move');
         });
     });
-    [['setToggleGrid', 11], ['setToggleRunningLines', 12], ['setToggleLogo', 14]].forEach(function (s) {
+    [['setToggleGrid', 12], ['setToggleRunningLines', 13], ['setToggleLogo', 15]].forEach(function (s) {
         toolbar[s[0]](true);
         assert.deepEqual([look(groups[s[1]]), groups.map(look).join().split('pressed').length], ['pressed', 2], s[0] + ' alone');
         toolbar[s[0]](false);
     });
     toolbar.setUndoRedo(false, true);
-    var clicks = [3, 4].map(function (n) { return stopped(TOOLBAR_EVENTS, groups[n].fire.bind(groups[n], 'click')); });
-    assert.deepEqual([groups[3].find('.iconGroup')[0].opacity(), clicks[0].length, clicks[1].length], [0.3, 0, 1],
+    var clicks = [4, 5].map(function (n) { return stopped(TOOLBAR_EVENTS, groups[n].fire.bind(groups[n], 'click')); });
+    assert.deepEqual([groups[4].find('.iconGroup')[0].opacity(), clicks[0].length, clicks[1].length], [0.3, 0, 1],
         'nothing to undo: faint and deaf');
     myDispatchEvent('disableNonTimelineControls', {});
-    assert.equal(look(groups[14]), 'rest', 'a deaf strip lights nothing');
+    assert.equal(look(groups[15]), 'rest', 'a deaf strip lights nothing');
     myDispatchEvent('enableControls', {});
 });
+
+// Mended: Save As was only a key (Ctrl+Shift+S), and the save button asked for a name every time.
+test('toolbar: Save saves to the drill\'s file and Save As, beside it, asks for a name; each tooltip names its key',
+    function (done) {
+    var tooltip = function () { return document.getElementById('buttonTooltip'); };
+    done.cleanup(function () { Button.hideTooltip(); });
+    toolbar.updateBounds(1270, H);
+    toolbar.layer.draw();
+    var rows = [['saveAnimation', { toCurrentFile: true }, 'Save the drill (Ctrl+S)'],
+        ['saveAnimationAs', {}, 'Save the drill under another name\u2026 (Ctrl+Shift+S)']];
+    (function next(i) {
+        if (i === rows.length) {
+            return done();
+        }
+        var x = (TOOLBAR_EVENTS.indexOf(rows[i][0]) + 0.5) * H;
+        assert.deepEqual(clicked(toolbar.stage, TOOLBAR_EVENTS, x, H / 2), [[rows[i][0], rows[i][1]]], rows[i][0]);
+        pointerEvent(toolbar.stage, 'mousemove', x + 2, H / 2);
+        waitFor('the tooltip of ' + rows[i][0], function () {
+            return tooltip() && tooltip().style.display === 'block' && tooltip().textContent === rows[i][2];
+        }, done, function () {
+            Button.hideTooltip();
+            next(i + 1);
+        });
+    }(0));
+}, 10000);
 
 var PALETTES = {
     soccer: 'person ball manikin marker cone ring hurdle microHurdle agilityPole agilityLadder goal miniGoal',
