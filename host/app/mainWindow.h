@@ -3,6 +3,7 @@
 
 #include "AnimationFilePrefetch.h"
 #include "DrillText.h"
+#include "ExportConfirmation.h"
 #include "LastUsedFolder.h"
 #include "VideoOptions.h"
 
@@ -247,6 +248,7 @@ private:
     void restoreDrill();
     void videoExportFinished(const QString &error);
     void pictureExportFinished(const QString &error, bool shown);
+    void confirmExport(ExportConfirmation::Kind kind, const QString &path);
     void sendToPage(const QString &msgType);
     void replyToPage(const QString &msgType, const QString &text, const QString &id = QString());
 

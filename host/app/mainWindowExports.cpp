@@ -35,9 +35,26 @@ void mainWindow::createExports()
         showInformation(m_webView, tr("error"), reason);
     });
     connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
+    connect(m_videoExport, &VideoExport::written, this, [this](const QString &path) {
+        confirmExport(ExportConfirmation::Kind::Video, path);
+    });
+    connect(m_reportExport, &ReportExport::written, this, [this](const QString &path) {
+        confirmExport(ExportConfirmation::Kind::Report, path);
+    });
+    connect(m_pictureExport, &PictureExport::written, this, [this](const QString &path) {
+        confirmExport(ExportConfirmation::Kind::Picture, path);
+    });
     m_pageWatch = new PageWatch(this);
     connect(m_pageWatch, &PageWatch::exportStalled, this, &mainWindow::abortExport);
     connect(this, &mainWindow::exportFinished, m_pageWatch, &PageWatch::exportEnded);
+}
+
+// The coach hears that an export from the window is done; the command
+// line's exports say so on their own lines.
+void mainWindow::confirmExport(ExportConfirmation::Kind kind, const QString &path)
+{
+    if (m_presentation == Presentation::Shown)
+        ExportConfirmation::show(this, kind, path);
 }
 
 // Only one export runs at a time; the others ignore this.

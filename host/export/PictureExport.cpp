@@ -47,4 +47,6 @@ void PictureExport::end(const QString &error)
     emit finished(error.isEmpty() ? QString()
                                   : tr("The picture could not be written to %1: %2").arg(QDir::toNativeSeparators(path), error),
                   m_showsErrors);
+    if (error.isEmpty())
+        emit written(path);
 }

@@ -30,6 +30,8 @@ signals:
     // `error` empty when the file is written, else the sentence saying why
     // not; `shown` when the coach is to see that sentence.
     void finished(const QString &error, bool shown);
+    // Right after a finished() without error: the picture is at `path`.
+    void written(const QString &path);
 
 private:
     // The picture's export is over: written (`error` empty) or not.

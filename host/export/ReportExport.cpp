@@ -116,6 +116,7 @@ void ReportExport::writeData(const QString &pdfData, const QString &errorInfo, c
         return;
     if (error.isEmpty() && ReportFile::write(path, pdfData, &error)) {
         emit finished(QString());
+        emit written(path);
         return;
     }
     fail(path, error);

@@ -41,6 +41,8 @@ signals:
     // The report is written (`error` empty) or could not be (`error` says
     // so, naming the file). A cancelled report ends without this signal.
     void finished(const QString &error);
+    // Right after a finished() without error: the report is at `path`.
+    void written(const QString &path);
     // Why the report could not be written, in the platform's words, for the
     // "error" box that follows finished().
     void failed(const QString &reason);

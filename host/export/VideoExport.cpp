@@ -169,8 +169,12 @@ void VideoExport::finishVideo()
         fail(error);
         return;
     }
+    const QString path = m_outputPath;
+    const bool whole = !m_pageStopped;
     end();
     emit finished(QString());
+    if (whole)
+        emit written(path);
 }
 
 bool VideoExport::placeVideo(QString *error)

@@ -54,6 +54,9 @@ signals:
     // cancelled video keeps its partial file and is complete too), else the
     // sentence the coach is shown.
     void finished(const QString &error);
+    // Right after finished(): the whole video is in place at `path` (not
+    // after a Cancel).
+    void written(const QString &path);
 
 private:
     bool startEncoder(int width, int height, int frameRate);

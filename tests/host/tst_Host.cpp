@@ -14,6 +14,7 @@
 #include "FileNameCodec.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
+#include "OpenedUrls.h"
 #include "PageScript.h"
 #include "PageWatch.h"
 #include "PendingTests.h"
@@ -1263,6 +1264,11 @@ private slots:
         QVERIFY(finished[0][0].toString().endsWith(": the reason") && finished[0][0].toString().contains(path("report.pdf")));
         QVERIFY(reported.size() == 1 && !progress() && !QFile::exists(path("report.pdf")) && m_window->testAttribute(Qt::WA_DontShowOnScreen));
         js("pageShell.pdfReport.build = realBuild;");
+        // Done, a command line's export says so on its own line: no box shows.
+        m_window->exportPictureTo(path("done.png"), 1, 320);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
+        QVERIFY(finished[1][0].toString().isEmpty() && QFile::exists(path("done.png")));
+        QVERIFY(!m_window->findChild<QMessageBox *>());
 
         // Regression: a drill the page's image generator refused was exported as the drill it held
         // before. Each export of the command line fails with the reason, and leaves no file.
@@ -1352,6 +1358,7 @@ int main(int argc, char *argv[])
     int appArgc = 1;
     EditorView::prepareProcess();
     QApplication app(appArgc, argv);
+    OpenedUrls::install();
     tst_Host test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -43,7 +43,7 @@ import ctypes, json, os, re, subprocess, sys, tempfile, time
 
 STAGE = (145, 55, 1270, 740)           # the pitch's stage in a 1280 x 800 window
 BUTTON_SIDE = 45                       # the toolbar's buttons, 45 px apart from x = 5
-BACKGROUND_BUTTON, UNDO_BUTTON, BARE_PITCH = (387, 27), (162, 27), (1120, 722)
+BACKGROUND_BUTTON, UNDO_BUTTON, BARE_PITCH = (432, 27), (207, 27), (1120, 722)
 ABOUT_BUTTON, CAPTION_BUTTON = (1252, 27), (1250, 767)
 # Frame 2 at x = 231 whichever frame is selected (the add-frame button stands after it).
 FRAME_BOX, ADD_FRAME = [(160, 767), (231, 767)], (201, 767)
@@ -423,10 +423,10 @@ def exports(s, sport):
     report's pages with pdfinfo."""
     video = ['ffprobe', '-v', 'error', '-select_streams', 'v:0', '-show_entries', 'stream=codec_name', '-of', 'csv=p=0']
     for button, title, typed, expected, tool, said in (
-            (5, 'Save Video', None, sport + ' drill.mp4', video, '^h264$'),
-            (5, 'Save Video', 'overlap drill', 'overlap drill.mp4', video, '^h264$'),
-            (6, 'Save Report', None, sport + ' drill report.pdf', ['pdfinfo'], '^Pages: +[1-9]'),
-            (6, 'Save Report', 'overlap drill', 'overlap drill.pdf', ['pdfinfo'], '^Pages: +[1-9]')):
+            (6, 'Save Video', None, sport + ' drill.mp4', video, '^h264$'),
+            (6, 'Save Video', 'overlap drill', 'overlap drill.mp4', video, '^h264$'),
+            (7, 'Save Report', None, sport + ' drill report.pdf', ['pdfinfo'], '^Pages: +[1-9]'),
+            (7, 'Save Report', 'overlap drill', 'overlap drill.pdf', ['pdfinfo'], '^Title: +%s drill \u2014 Drillmora training report$' % sport)):
         click(toolbar_button(button))
         check(wait_for_window('^%s$' % title) is not None, 'the export asks where: ' + title)
         s.shot('export-' + title.lower().replace(' ', '-'))
@@ -442,16 +442,23 @@ def exports(s, sport):
         check(wait(lambda: os.path.exists(path), 150), 'the export wrote ' + expected)
         read = subprocess.run(tool + [path], capture_output=True, text=True).stdout
         check(re.search(said, read, re.M), '%s read back by %s as %s' % (expected, tool[0], said))
+        # The coach is told, in a box that blocks nothing; OK (the default) closes it.
+        told = wait_for_window('^Drillmora$', 50)
+        check(told is not None, 'a box says the export is done')
+        s.shot('export-done-' + title.lower().split()[-1])
+        xdo('windowfocus', told)
+        s.key('Return')
+        check(wait_until_gone(told), 'OK closed the box')
 
 
 def turned_pitch(s, name):
-    click(toolbar_button(10), pause=1.5)
+    click(toolbar_button(11), pause=1.5)
     s.shot('turned')
     check(s.marked(name), 'the turn marks the drill: ' + s.title())
     box = add_item(s, POLE)
     check(upright(box), 'a pole added on the turned pitch stands upright: %s' % (box,))
     s.shot('turned-with-pole')
-    click(toolbar_button(9), pause=1.5)     # back, where the players were placed
+    click(toolbar_button(10), pause=1.5)    # back, where the players were placed
     s.save(name)
 
 
