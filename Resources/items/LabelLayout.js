@@ -66,6 +66,37 @@
 
     LabelLayout.boxAround = boxAround;
 
+    function sameBoxes(a, b) {
+        if (a.length !== b.length) {
+            return false;
+        }
+        for (var i = 0; i < a.length; i++) {
+            if (a[i] !== b[i] && (a[i].x !== b[i].x || a[i].y !== b[i].y || a[i].w !== b[i].w || a[i].h !== b[i].h)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Whether the labels laid out over `before` stand as they should over
+    // `now`: the same texts (nodes, not only words), each where the layout
+    // left it (an item placed again has its label back home), with the same
+    // homes, among the same things.
+    function sameScene(before, now) {
+        if (!before || before.labels.length !== now.labels.length || !sameBoxes([before.bounds], [now.bounds])) {
+            return false;
+        }
+        for (var i = 0; i < now.labels.length; i++) {
+            var text = now.labels[i].text;
+            if (before.labels[i].text !== text || before.nudges[i] !== text.nudge ||
+                    !sameBoxes([before.labels[i].home], [now.labels[i].home])) {
+                return false;
+            }
+        }
+        return sameBoxes(before.items, now.items) && sameBoxes(before.heavy, now.heavy) &&
+            sameBoxes(before.light, now.light);
+    }
+
     LabelLayout.prototype.watchDrawings = function (drawingLayer) {
         this.drawings = drawingLayer;
     };
@@ -114,7 +145,8 @@
                 scene.labels.push({ text: text, home: home, item: box, key: group.getAttr('id') });
             }
         });
-        if (obstacles) {
+        // With no label to place, nothing else matters.
+        if (obstacles && scene.labels.length) {
             this.addObstacles(scene, null, layer.frameCaption.box(rotation));
         }
         return scene;
@@ -151,8 +183,15 @@
             this.layer.layerScale || 1);
     };
 
+    // The layer is drawn again and again with nothing moved (a press, a
+    // hover, a button lit): the labels then stay where the last layout put
+    // them, where each drawing laid every one out afresh.
     LabelLayout.prototype.layOut = function () {
         var scene = this.sceneNow(true);
+        if (sameScene(this.lastScene, scene)) {
+            return;
+        }
+        this.lastScene = scene;
         var placed = LabelLayout.nonePlaced(1);
         var labelLayout = this;
         scene.labels.forEach(function (label, i) {
@@ -160,6 +199,9 @@
             LabelLayout.keepPlace(chosen, placed);
             label.text.placeChosen = chosen.place;
             labelLayout.put(label, chosen.place, chosen.boxes[0]);
+        });
+        scene.nudges = scene.labels.map(function (label) {
+            return label.text.nudge;
         });
     };
 
@@ -181,6 +223,7 @@
             return;
         }
         var labelLayout = this;
+        this.lastScene = null;
         scene.labels.forEach(function (label, i) {
             labelLayout.put(label, chosen[i], LabelLayout.placeBox(label, chosen[i], scene));
         });
@@ -188,6 +231,7 @@
 
     LabelLayout.prototype.hold = function (on) {
         this.held = !!on;
+        this.lastScene = null;
     };
 
     LabelLayout.prototype.isHeld = function () {

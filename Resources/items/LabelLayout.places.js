@@ -138,12 +138,12 @@
         return scene.grids;
     }
 
-    // Along line `line` of `label`, the place nearest its own at which its
-    // box at this moment `scene` meets none of the boxes of `grids`
-    // (BoxGrid.js), within reach of its item, no nearer another and on the
-    // pitch; with `straight`, only where it still stands straight below,
-    // above or beside its item (across its centre). null when there is none.
-    function freeAlong(label, line, scene, grids, straight) {
+    // What stands in the way along line `line` of `label` at this moment
+    // `scene`, among the boxes of `grids` (BoxGrid.js): the line, where
+    // along it the label may stand (lo to hi, within reach of its item and
+    // on the pitch) and the intervals blocked there; null when the line
+    // lies beyond reach.
+    function lineBand(label, line, scene, grids) {
         var l = lineOf(label, line, scene.gap);
         var item = label.item;
         var bounds = scene.bounds;
@@ -167,10 +167,6 @@
         var slack = Math.sqrt(reach * reach - across * across);
         var lo = Math.max(boundA, itemA - w - slack);
         var hi = Math.min(boundA + boundLength - w, itemA + itemLength + slack);
-        if (straight) {
-            lo = Math.max(lo, itemA + itemLength / 2 - w);
-            hi = Math.min(hi, itemA + itemLength / 2);
-        }
         var blocked = [];
         // The band the line's places cover, in the layout's own terms.
         var reachA = lo - scene.gap;
@@ -194,7 +190,23 @@
                 }
             });
         });
-        var free = freePoints(Math.max(lo, Math.min(l.start, hi)), l.start, lo, hi, blocked);
+        return { l: l, lo: lo, hi: hi, w: w, middle: itemA + itemLength / 2, blocked: blocked };
+    }
+
+    // Along line `line` of `label`, the place nearest its own at which its
+    // box at this moment `scene` meets none of the boxes in the way there
+    // (`band`, lineBand's), within reach of its item, no nearer another and
+    // on the pitch; with `straight`, only where it still stands straight
+    // below, above or beside its item (across its centre). null when there
+    // is none.
+    function freeAlong(label, line, scene, band, straight) {
+        if (!band) {
+            return null;
+        }
+        var l = band.l;
+        var lo = straight ? Math.max(band.lo, band.middle - band.w) : band.lo;
+        var hi = straight ? Math.min(band.hi, band.middle) : band.hi;
+        var free = freePoints(Math.max(lo, Math.min(l.start, hi)), l.start, lo, hi, band.blocked);
         for (var i = 0; i < free.length; i++) {
             var place = { line: line, along: (free[i] - l.start) / l.unit };
             if (placeBox(label, place, scene)) {
@@ -204,18 +216,39 @@
         return null;
     }
 
+    // The open intervals `blocked` joined where they overlap (by more than
+    // CLEAR: the ends of two that only touch stay free), in order.
+    function joined(blocked) {
+        var sorted = blocked.slice().sort(function (a, b) {
+            return a[0] - b[0];
+        });
+        var runs = [];
+        sorted.forEach(function (iv) {
+            var last = runs[runs.length - 1];
+            if (last && iv[0] < last[1] - CLEAR) {
+                last[1] = Math.max(last[1], iv[1]);
+            } else {
+                runs.push([iv[0], iv[1]]);
+            }
+        });
+        return runs;
+    }
+
     // The points of [lo, hi] inside none of the open intervals `blocked`,
-    // among `first` and the intervals' ends, nearest `start` first.
+    // among `first` and the intervals' ends, nearest `start` first. In a
+    // crowd a line meets dozens of boxes, most of them overlapping: their
+    // runs are what bound the free points.
     function freePoints(first, start, lo, hi, blocked) {
         if (!(lo <= hi)) {
             return [];
         }
+        var runs = joined(blocked);
         var tries = [first];
-        blocked.forEach(function (iv) {
+        runs.forEach(function (iv) {
             tries.push(iv[0], iv[1]);
         });
         return tries.filter(function (t) {
-            return t >= lo - CLEAR && t <= hi + CLEAR && blocked.every(function (iv) {
+            return t >= lo - CLEAR && t <= hi + CLEAR && runs.every(function (iv) {
                 return t <= iv[0] + CLEAR || t >= iv[1] - CLEAR;
             });
         }).sort(function (a, b) {
@@ -308,11 +341,23 @@
         var grids = gridsOf(scene);
         var everything = [grids.items, placed, grids.heavy, grids.light];
         var places = [function () { return HOME; }];
-        [everything, everything.slice(0, 3)].forEach(function (kept) {
+        // With no drawings, all but drawings is everything: its places
+        // were tried already.
+        var keptSets = grids.light.count > 0 ? [everything, everything.slice(0, 3)] : [everything];
+        keptSets.forEach(function (kept) {
+            // What is in the way along each line, found once for its
+            // straight places and its others.
+            var bands = {};
+            var bandOf = function (line) {
+                if (!bands.hasOwnProperty(line)) {
+                    bands[line] = lineBand(label, line, scene, kept);
+                }
+                return bands[line];
+            };
             [true, false].forEach(function (straight) {
                 LINES.forEach(function (line) {
                     places.push(function () {
-                        return freeAlong(label, line, scene, kept, straight);
+                        return freeAlong(label, line, scene, bandOf(line), straight);
                     });
                 });
             });

@@ -39,14 +39,18 @@
         var layer = this.layer;
         var pitch = [layer.layerWidth, layer.layerHeight, layer.rotation()].join();
         if (!this.steps || this.steps.frames !== frames || this.steps.pitch !== pitch) {
-            this.steps = { frames: frames, pitch: pitch, items: this.itemsNow(), places: [] };
+            var items = this.itemsNow();
+            this.steps = { frames: frames, pitch: pitch, items: items, places: [],
+                named: items.some(function (item) { return !!item.home; }) };
         }
         var places = this.steps.places;
         var last = frames.nFrames - 1;
         var step = Math.max(0, Math.min(k, last));
         var from = step - step % ANCHOR_EVERY;
         for (var n = from; n <= step; n++) {
-            if (!places[n]) {
+            if (!places[n] && !this.steps.named) {
+                places[n] = {};
+            } else if (!places[n]) {
                 var previous = n > from ? places[n - 1] : this.placesOver(this.stepScenes(n, true), 0, {});
                 places[n] = this.placesOver(this.stepScenes(n, n === last), SAMPLE_MS, previous);
             }
@@ -122,7 +126,9 @@
                 scene.labels.push({ home: home, item: box, key: item.key });
             }
         });
-        this.addObstacles(scene, (k + fraction) * 1000, captionBox);
+        if (scene.labels.length) {
+            this.addObstacles(scene, (k + fraction) * 1000, captionBox);
+        }
         return scene;
     };
 

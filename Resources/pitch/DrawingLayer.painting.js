@@ -4,8 +4,9 @@
 // drawn shape.
 //
 // Use: loaded after DrawingLayer.js, whose layers it gives drawShape,
-// boundsOf, drawingAt and labelObstacles (what names keep clear of); DrawingLayer.drawSample(context, drawing, scale)
-// draws for the strip.
+// boundsOf, drawingAt and noteBox; DrawingLayer.drawSample(context,
+// drawing, scale) draws for the strip, DrawingLayer.lineSamples gives a
+// line's points as drawn.
 (function (window) {
     'use strict';
 
@@ -294,40 +295,6 @@
             height: Math.max.apply(null, ys) + reach + 1 - top };
     };
 
-    // ---- What a label keeps clear of ----------------------------------------
-
-    // Lines are cut into pieces this long (at the canonical size) for the
-    // label layout, so that a piece's box hugs the line.
-    var PIECE_LENGTH = 16;
-    var ELLIPSE_SIDES = 24;
-
-    // The upright box of the points `pts` (layer pixels) on screen, turned
-    // by `rotation`, grown by `reach` all round.
-    function screenBox(pts, rotation, reach) {
-        var turned = pts.map(function (p) { return window.rotatePos(p, rotation); });
-        var xs = turned.map(function (p) { return p.x; });
-        var ys = turned.map(function (p) { return p.y; });
-        var left = Math.min.apply(null, xs) - reach;
-        var top = Math.min.apply(null, ys) - reach;
-        return { x: left, y: top, w: Math.max.apply(null, xs) + reach - left, h: Math.max.apply(null, ys) + reach - top };
-    }
-
-    // The polyline `pts` cut into pieces, each piece's box on screen.
-    function pieceBoxes(pts, rotation, reach, pieceLength) {
-        var boxes = [];
-        for (var i = 1; i < pts.length; i++) {
-            var a = pts[i - 1];
-            var b = pts[i];
-            var n = Math.max(1, Math.ceil(window.distance(a.x, a.y, b.x, b.y) / pieceLength));
-            for (var k = 0; k < n; k++) {
-                var p = { x: a.x + (b.x - a.x) * k / n, y: a.y + (b.y - a.y) * k / n };
-                var q = { x: a.x + (b.x - a.x) * (k + 1) / n, y: a.y + (b.y - a.y) * (k + 1) / n };
-                boxes.push(screenBox([p, q], rotation, reach));
-            }
-        }
-        return boxes;
-    }
-
     // A note's backing as drawn, upright on screen: its box there.
     DrawingLayer.prototype.noteBox = function (d) {
         var animLayer = this.animLayer;
@@ -350,64 +317,16 @@
         return { x: at.x - width / 2 - pad, y: at.y - height / 2 - pad, w: width + 2 * pad, h: height + 2 * pad };
     };
 
-    // What the label layout keeps labels off, as boxes on screen (layer
-    // pixels turned by the pitch's turn): `heavy`, the notes, as a name
-    // must not hide one; `light`, pieces of the lines and of zones' edges,
-    // which a name may cover where nothing else is free. The drawings
-    // shown at `timeMs` (from the drill's first frame), or those on
-    // display when it is null; one fading counts from half strength.
-    DrawingLayer.prototype.labelObstacles = function (timeMs) {
-        var layer = this;
-        var animLayer = this.animLayer;
-        var scale = animLayer.layerScale;
-        var rotation = animLayer.rotation();
-        var px = function (p) { return animLayer.pixelPos(p); };
-        var shown = timeMs === null ? this.shapes.filter(function (shape) {
-            return shape.visible() && shape.opacity() >= 0.5;
-        }).map(function (shape) {
-            return shape.getAttr('drawing');
-        }) : this.model.drawings.filter(function (d) {
-            return window.DrawingModel.opacityAt(d, timeMs) >= 0.5;
-        });
-        var found = { heavy: [], light: [] };
-        shown.forEach(function (d) {
-            if (d.kind === 'note') {
-                found.heavy.push(layer.noteBox(d));
-                return;
-            }
-            var pts;
-            var reach;
-            if (d.kind === 'zone') {
-                pts = d.style === 'ellipse' ? ellipseOutline(d, px) : layer.outlineOf(d);
-                pts = pts.concat([pts[0]]);
-                reach = ZONE_BORDER_WIDTH * scale;
-            } else {
-                pts = samples(pathOf(d.points.map(px)), d.points.length > 2 ? CURVE_SEGMENTS : 1, 1);
-                reach = (LINE_WIDTH / 2 + (d.kind === 'dribble' ? WAVE_AMPLITUDE : 0)) * scale;
-            }
-            found.light = found.light.concat(pieceBoxes(pts, rotation, reach, PIECE_LENGTH * scale));
-            if (d.kind !== 'line' && d.kind !== 'zone') {
-                found.light.push(screenBox([pts[pts.length - 1]], rotation, HEAD_HALF_WIDTH * scale));
-            }
-        });
-        return found;
+    // A line's points as drawn, in layer pixels (`px` places a point):
+    // its curve, when bent, cut into `segments` (CURVE_SEGMENTS when not
+    // given), each point with its distance along the line (s).
+    DrawingLayer.lineSamples = function (d, px, segments) {
+        return samples(pathOf(d.points.map(px)), d.points.length > 2 ? (segments || CURVE_SEGMENTS) : 1, 1);
     };
 
-    // A turned ellipse zone's outline as a polygon, in layer pixels.
-    function ellipseOutline(d, px) {
-        var a = px(d.points[0]);
-        var b = px(d.points[1]);
-        var c = { x: (a.x + b.x) / 2, y: (a.y + b.y) / 2 };
-        var r = window.radians(d.rotation);
-        var pts = [];
-        for (var i = 0; i < ELLIPSE_SIDES; i++) {
-            var t = 2 * Math.PI * i / ELLIPSE_SIDES;
-            var x = Math.abs(b.x - a.x) / 2 * Math.cos(t);
-            var y = Math.abs(b.y - a.y) / 2 * Math.sin(t);
-            pts.push({ x: c.x + x * Math.cos(r) - y * Math.sin(r), y: c.y + x * Math.sin(r) + y * Math.cos(r) });
-        }
-        return pts;
-    }
+    // Sizes at the canonical pitch width, for what names keep clear of.
+    DrawingLayer.SIZES = { lineWidth: LINE_WIDTH, waveAmplitude: WAVE_AMPLITUDE, headHalfWidth: HEAD_HALF_WIDTH,
+        zoneBorderWidth: ZONE_BORDER_WIDTH };
 
     // Draws `drawing`, whose points are pixel places, at `scale` (the
     // drawing strip's buttons show their kinds so).
@@ -463,7 +382,7 @@
                 Math.max.apply(null, d.text.split('\n').map(function (l) { return l.length; })) * size * 0.3);
             return Math.abs(p.x - at.x) <= halfWidth + slack && Math.abs(p.y - at.y) <= size * 1.3 + slack;
         }
-        var line = samples(pathOf(d.points.map(px)), d.points.length > 2 ? CURVE_SEGMENTS : 1, 1);
+        var line = DrawingLayer.lineSamples(d, px);
         for (var i = 1; i < line.length; i++) {
             if (distanceToSegment(p, line[i - 1], line[i]) <= slack) {
                 return true;
