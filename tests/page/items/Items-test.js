@@ -351,6 +351,12 @@ test('the names of a lineout of seven, shoulder to shoulder, are each seen whole
                 }
                 assert.ok(count > 100 && own / count > 0.97, turn + ': ' + LINEOUT[i] + ' seen whole: ' + own + ' of ' + count);
             });
+            // Each label given its place again, which puts it back home, is laid out again: a layer drawn with
+            // nothing moved leaves the names be, and these had moved.
+            groups.forEach(function (g) { g.itemText.setLabelPlace(g.itemText.labelPlace); });
+            picture();
+            assert.deepEqual(groups.map(function (g) { return boxOnStage(g.itemText.text); }), labels,
+                turn + ': the same places once placed again');
         });
     });
 });
