@@ -66,16 +66,12 @@
 
     LabelLayout.boxAround = boxAround;
 
+    function sameBox(a, b) {
+        return a === b || (a.x === b.x && a.y === b.y && a.w === b.w && a.h === b.h);
+    }
+
     function sameBoxes(a, b) {
-        if (a.length !== b.length) {
-            return false;
-        }
-        for (var i = 0; i < a.length; i++) {
-            if (a[i] !== b[i] && (a[i].x !== b[i].x || a[i].y !== b[i].y || a[i].w !== b[i].w || a[i].h !== b[i].h)) {
-                return false;
-            }
-        }
-        return true;
+        return a.length === b.length && a.every(function (box, i) { return sameBox(box, b[i]); });
     }
 
     // Whether the labels laid out over `before` stand as they should over
@@ -83,13 +79,13 @@
     // left it (an item placed again has its label back home), with the same
     // homes, among the same things.
     function sameScene(before, now) {
-        if (!before || before.labels.length !== now.labels.length || !sameBoxes([before.bounds], [now.bounds])) {
+        if (!before || before.labels.length !== now.labels.length || !sameBox(before.bounds, now.bounds)) {
             return false;
         }
         for (var i = 0; i < now.labels.length; i++) {
             var text = now.labels[i].text;
             if (before.labels[i].text !== text || before.nudges[i] !== text.nudge ||
-                    !sameBoxes([before.labels[i].home], [now.labels[i].home])) {
+                    !sameBox(before.labels[i].home, now.labels[i].home)) {
                 return false;
             }
         }

@@ -48,9 +48,11 @@
         var step = Math.max(0, Math.min(k, last));
         var from = step - step % ANCHOR_EVERY;
         for (var n = from; n <= step; n++) {
+            // A drill without names has no places to work out.
             if (!places[n] && !this.steps.named) {
                 places[n] = {};
-            } else if (!places[n]) {
+            }
+            if (!places[n]) {
                 var previous = n > from ? places[n - 1] : this.placesOver(this.stepScenes(n, true), 0, {});
                 places[n] = this.placesOver(this.stepScenes(n, n === last), SAMPLE_MS, previous);
             }
