@@ -12,6 +12,8 @@
     var FILE_SPORTS = ['gaa', 'soccer', 'rugby'];
     var FILE_VIEWS = ['fullField', 'oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight', 'blank'];
     var FILE_ROTATIONS = [0, 90, 180, 270, -90, -180, -270];
+    // The codes a Gaelic pitch is marked for.
+    var FILE_MARKINGS = ['football', 'hurling'];
     // Where an item's label stands; a record without the member has it below.
     var FILE_LABEL_PLACES = ['below', 'above'];
     // Bounds a coach never meets, so that no number in a file can make the
@@ -68,6 +70,10 @@
             return isString(v) && (FILE_LOGO_RESOURCE.test(v) || isLogoDataUrl(v));
         }, 'a picture in logos/ or a PNG or JPEG data URL of at most ' + FILE_LOGO_MAX_LENGTH / (1024 * 1024) +
             ' MB and ' + FILE_LOGO_MAX_SIDE + ' x ' + FILE_LOGO_MAX_SIDE + ' pixels']
+    ];
+    // A file from before hurling markings has none: the member is optional.
+    var BACKGROUND_OPTIONAL_RULES = [
+        ['markings', oneOf(FILE_MARKINGS), quoted(FILE_MARKINGS)]
     ];
     var OBJECT_RULES = [
         ['type', isString, 'a string naming an item type'],
@@ -244,6 +250,13 @@
         return '';
     }
 
+    // The rules of members `part` may leave out that it has.
+    function presentOf(part, rules) {
+        return rules.filter(function (rule) {
+            return Object.prototype.hasOwnProperty.call(part, rule[0]);
+        });
+    }
+
     // True when `state` keeps FRAME_STATE_RULES (a member it lacks fails
     // its test).
     function isGoodState(state) {
@@ -265,9 +278,7 @@
             return where + ' must be an object';
         }
         var problem = rulesProblem(record, OBJECT_RULES, file, where) ||
-            rulesProblem(record, OBJECT_OPTIONAL_RULES.filter(function (rule) {
-                return Object.prototype.hasOwnProperty.call(record, rule[0]);
-            }), file, where);
+            rulesProblem(record, presentOf(record, OBJECT_OPTIONAL_RULES), file, where);
         if (problem) {
             return problem;
         }
@@ -318,7 +329,9 @@
     // no reason: the frame model reports it and loads the file all the same.
     function animationTextProblem(file) {
         var problem = rulesProblem(file, TOP_LEVEL_RULES, file) ||
-            rulesProblem(file.background, BACKGROUND_RULES, file, '', 'background.');
+            rulesProblem(file.background, BACKGROUND_RULES, file, '', 'background.') ||
+            rulesProblem(file.background, presentOf(file.background, BACKGROUND_OPTIONAL_RULES), file, '',
+                'background.');
         for (var k = 0; !problem && k < file.objects.length; k++) {
             problem = objectProblem(file.objects[k], k + 1, file);
         }

@@ -16,6 +16,8 @@
     var FILE_MAX_BYTES = 64 * 1024 * 1024;
 
     var DrillFile = {};
+    // How a Gaelic pitch is marked when the file does not say.
+    DrillFile.DEFAULT_MARKINGS = 'football';
 
     // The value `text` holds, or undefined (which JSON cannot hold) when it
     // is not JSON text.
@@ -120,6 +122,11 @@
         // second, for the same reason.
         if (!window.FrameTiming.isDefault(frames.frameDurations)) {
             file.frameDurations = frames.frameDurations;
+        }
+        // A Gaelic pitch marked for hurling says so; one marked for
+        // football (and every other sport's) is saved as before.
+        if (pitch.background.markings && pitch.background.markings !== DrillFile.DEFAULT_MARKINGS) {
+            file.background.markings = pitch.background.markings;
         }
         var text = JSON.stringify(file);
         var at = text.indexOf(PARTS_SLOT);

@@ -250,7 +250,8 @@
                 type: bg.bgType,
                 showStripes: bg.showStripes,
                 showLogo: bg.doShowLogo,
-                logoImage: bg.logoImage
+                logoImage: bg.logoImage,
+                markings: bg.markings
             },
             rotation: this.animLayer.rotation() % 360,
             gridVisible: bg.gridVisibility()
@@ -372,9 +373,10 @@
         var background = settings.background;
         var changed = false;
         this.sport = settings.sport;
+        var markings = background.markings || window.BackgroundLayer.GAA_MARKINGS[0];
         if (bg.sportType !== settings.sport || bg.bgType !== background.type ||
-                bg.showStripes !== background.showStripes) {
-            bg.setBackground(settings.sport, background.type, background.showStripes);
+                bg.showStripes !== background.showStripes || bg.markings !== markings) {
+            bg.setBackground(settings.sport, background.type, background.showStripes, markings);
             changed = true;
         }
         if (bg.logoImage !== background.logoImage) {

@@ -54,6 +54,8 @@
         this.bgTypes = bgTypes;
         this.bgType = DEFAULT_VIEW;
         this.sportType = DEFAULT_SPORT;
+        // Which code a Gaelic pitch is marked for; other pitches ignore it.
+        this.markings = BackgroundLayer.GAA_MARKINGS[0];
         this.showStripes = true;
         this.drawForPrint = false;
         this.aspectRatio = aspectRatio;
@@ -89,13 +91,18 @@
         }
     };
 
-    BackgroundLayer.prototype.setBackground = function (sportType, bgType, showStripes) {
+    // `markings` (BackgroundLayer.GAA_MARKINGS) is the default when not given.
+    BackgroundLayer.prototype.setBackground = function (sportType, bgType, showStripes, markings) {
         if (typeof sportType !== 'string' || typeof bgType !== 'string') {
             throw new Error('setBackground: the sport and the view must be strings');
+        }
+        if (markings !== undefined && BackgroundLayer.GAA_MARKINGS.indexOf(markings) === -1) {
+            throw new Error('setBackground: the markings must be one of ' + BackgroundLayer.GAA_MARKINGS.join(', '));
         }
         this.sportType = sportType;
         this.bgType = bgType;
         this.showStripes = !!showStripes;
+        this.markings = markings || BackgroundLayer.GAA_MARKINGS[0];
         this.drawBackground();
     };
 
@@ -195,7 +202,7 @@
         var drawer = PITCH_DRAWERS.hasOwnProperty(this.sportType) ?
             PITCH_DRAWERS[this.sportType] : null;
         if (drawer) {
-            this.add(this[drawer](w, h, this.bgType, this.showStripes, this.drawForPrint));
+            this.add(this[drawer](w, h, this.bgType, this.showStripes, this.drawForPrint, this.markings));
         } else {
             // A sport this page has no pitch for (only possible from a
             // file): the view's ground and stripes, without markings.

@@ -27,10 +27,18 @@
     var CORNER_ARC_RADIUS_U = 2;
     var CORNER_MARK_LENGTH_U = 0.5;
 
-    var GAA_END_BOX_DEPTH_U = 12.5;
-    var GAA_END_BOX_WIDTH_U = 25.3;
-    var GAA_ARC_RADIUS_U = 8.15;
-    var GAA_ARC_CENTRE_DIVISOR = 2.85;
+    // A Gaelic pitch as the rules draw it, in metres: 145 long and 90 wide
+    // (the largest the rules allow, as county grounds are), its lines
+    // measured from each end line, fitted lengthwise into the pitch's
+    // drawing area. Football and hurling share the ground and most lines;
+    // `footballOnly` are the ones a hurling pitch is drawn without, and
+    // football's halfway line runs the width where hurling marks only its
+    // middle.
+    var GAA_M = { length: 145, width: 90, lines: [13, 20, 45, 65], footballOnly: [45],
+        smallRectangle: { depth: 4.5, width: 14 }, largeRectangle: { depth: 13, width: 19 },
+        semicircle: { at: 20, radius: 13 }, arc: 40, arcFrom: 20, centreLine: 10, posts: 6.5 };
+    var GAA_U_PER_M = PITCH_LENGTH_U / GAA_M.length;
+    var GAA_MARKINGS = ['football', 'hurling'];
 
     // A rugby pitch as the laws draw it, in metres: a field of play 100
     // long and 70 wide, in-goals of 10 to the dead-ball lines, and its
@@ -205,19 +213,22 @@
         });
     }
 
-    // A line across the pitch, from touch line to touch line, at x units.
-    function lineAcross(style, name, xU) {
+    // A line across the pitch, from touch line to touch line, at x units;
+    // across the design's pitch width unless `widthU` says otherwise.
+    function lineAcross(style, name, xU, widthU) {
         var x = xU * style.unit;
-        return line(style, name, [x, -style.width / 2, x, style.width / 2]);
+        var half = widthU ? widthU * style.unit / 2 : style.width / 2;
+        return line(style, name, [x, -half, x, half]);
     }
 
     // Two copies of a goal picture, loaded anew for this drawing: the left
     // one with its right edge on x = -anchorU units, the right one turned
     // half round so that it mirrors it about the pitch centre. The picture
-    // is scaled so that its height less the margins spans the goal mouth.
-    // A picture that fails to load is simply left out.
-    function addGoals(markings, style, src, pictureWidth, anchorU) {
-        var s = GOAL_MOUTH_U * style.unit / (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN);
+    // is scaled so that its height less the margins spans the goal mouth
+    // (soccer's unless `mouthU` is given). A picture that fails to load is
+    // simply left out.
+    function addGoals(markings, style, src, pictureWidth, anchorU, mouthU) {
+        var s = (mouthU || GOAL_MOUTH_U) * style.unit / (GOAL_PICTURE_HEIGHT - GOAL_PICTURE_MARGIN);
         var anchor = anchorU * style.unit;
         function copy(image, x, y, rotation) {
             return new Kinetic.Image({
@@ -302,32 +313,46 @@
         addGoals(markings, style, goalPicture('soccer', style), SOCCER_GOAL_PICTURE_WIDTH, halfL);
     }
 
-    function addGAAMarkings(markings, style) {
-        var L = PITCH_LENGTH_U;
-        var W = PITCH_WIDTH_U;
-        var u = style.unit;
-        var halfL = L / 2;
-
-        markings.add(box(style, 'outline', 0, 0, L, W));
-        markings.add(line(style, 'centreLine', [0, -W / 12 * u, 0, W / 12 * u]));
-        markings.add(spot(style, 'centreSpot', 0));
-
-        var acrossAt = [3, 3 * 5.5, L / 2.672, L / 3];
-        var arcX = L / GAA_ARC_CENTRE_DIVISOR;
-        var halfAngle = degrees(Math.acos((GAA_END_BOX_DEPTH_U - PENALTY_SPOT_U) / GAA_ARC_RADIUS_U));
-        [-1, 1].forEach(function (side) {
-            markings.add(box(style, 'endBox', side * (halfL - GAA_END_BOX_DEPTH_U / 2), 0,
-                GAA_END_BOX_DEPTH_U, GAA_END_BOX_WIDTH_U));
-            markings.add(box(style, 'goalArea', side * (halfL - GOAL_AREA_DEPTH_U / 2), 0,
-                GOAL_AREA_DEPTH_U, GOAL_AREA_WIDTH_U));
-            acrossAt.forEach(function (x) {
-                markings.add(lineAcross(style, 'lineAcross', side * x));
-            });
-            markings.add(arc(style, 'arc', side * arcX, 0, GAA_ARC_RADIUS_U,
-                side < 0 ? -halfAngle : 180 - halfAngle, 2 * halfAngle));
+    // The semicircle stands on the 20 m line, facing out of the large
+    // rectangle; football's 40 m arc is centred on the goal and runs
+    // between the 20 m lines' meeting with it.
+    function addGAAEnd(markings, style, end, football) {
+        var m = GAA_U_PER_M;
+        var endLine = end * GAA_M.length / 2;
+        var inward = end < 0 ? 0 : 180;
+        var fromEnd = function (metres) { return endLine - end * metres; };
+        [['smallRectangle', GAA_M.smallRectangle], ['largeRectangle', GAA_M.largeRectangle]].forEach(function (r) {
+            markings.add(box(style, r[0], fromEnd(r[1].depth / 2) * m, 0, r[1].depth * m, r[1].width * m));
         });
+        GAA_M.lines.forEach(function (metres) {
+            if (football || GAA_M.footballOnly.indexOf(metres) === -1) {
+                markings.add(lineAcross(style, 'line' + metres + 'm', fromEnd(metres) * m, GAA_M.width * m));
+            }
+        });
+        markings.add(arc(style, 'semicircle', fromEnd(GAA_M.semicircle.at) * m, 0, GAA_M.semicircle.radius * m,
+            inward - 90, 180));
+        if (football) {
+            var half = degrees(Math.acos(GAA_M.arcFrom / GAA_M.arc));
+            markings.add(arc(style, 'fortyMetreArc', endLine * m, 0, GAA_M.arc * m, inward - half, 2 * half));
+        }
+    }
 
-        addGoals(markings, style, goalPicture('posts', style), GAA_GOAL_PICTURE_WIDTH, halfL);
+    function addGAAMarkings(markings, style, code) {
+        var m = GAA_U_PER_M;
+        var u = style.unit;
+        var football = code !== 'hurling';
+        markings.add(box(style, 'outline', 0, 0, GAA_M.length * m, GAA_M.width * m));
+        if (football) {
+            markings.add(lineAcross(style, 'halfwayLine', 0, GAA_M.width * m));
+        } else {
+            var half = GAA_M.centreLine / 2 * m * u;
+            markings.add(line(style, 'centreLine', [0, -half, 0, half]));
+        }
+        markings.add(spot(style, 'centreSpot', 0));
+        addGAAEnd(markings, style, -1, football);
+        addGAAEnd(markings, style, 1, football);
+        addGoals(markings, style, goalPicture('posts', style), GAA_GOAL_PICTURE_WIDTH, GAA_M.length / 2 * m,
+            GAA_M.posts * m);
     }
 
     // The dashed lines 5 m and 15 m from each touch line, from the 5 m
@@ -382,7 +407,7 @@
     // The `bgGroup` of one pitch for a frame of fw x fh: the grass below and
     // the markings group (named `soccerMarkings` for every sport) above.
     // `addMarkings` is null for a pitch that has ground and stripes only.
-    function drawPitch(fw, fh, bgType, showStripes, drawForPrint, addMarkings) {
+    function drawPitch(fw, fh, bgType, showStripes, drawForPrint, addMarkings, code) {
         var view = viewOf(bgType);
         var bgGroup = new Kinetic.Group({ name: 'bgGroup' });
         bgGroup.add(drawGrass(fw, fh, view, !!showStripes, !!drawForPrint));
@@ -393,7 +418,7 @@
             markings.scale({ x: t.scale, y: t.scale });
             markings.rotation(t.rotation);
             markings.offset({ x: t.offsetX, y: t.offsetY });
-            addMarkings(markings, pitchStyle(fw, !!drawForPrint));
+            addMarkings(markings, pitchStyle(fw, !!drawForPrint), code);
         }
         bgGroup.add(markings);
         return bgGroup;
@@ -405,7 +430,7 @@
     // touch lines, in pitch units about the centre spot.
     var FIELDS_OF_PLAY = {
         soccer: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
-        gaa: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
+        gaa: { length: GAA_M.length * GAA_U_PER_M, width: GAA_M.width * GAA_U_PER_M },
         rugby: { length: RUGBY_M.field * RUGBY_U_PER_M, width: RUGBY_M.width * RUGBY_U_PER_M }
     };
 
@@ -450,10 +475,14 @@
         return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addRugbyMarkings);
     };
 
-    BackgroundLayer.prototype.drawGAAField = function (fw, fh, bgType, showStripes, drawForPrint) {
+    // `markings` is "football" (the default) or "hurling".
+    BackgroundLayer.prototype.drawGAAField = function (fw, fh, bgType, showStripes, drawForPrint, markings) {
         checkFrame(fw, fh, bgType, 'drawGAAField');
-        return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addGAAMarkings);
+        return drawPitch(fw, fh, bgType, showStripes, drawForPrint, addGAAMarkings, markings);
     };
+
+    // The codes a Gaelic pitch can be marked for, the default first.
+    BackgroundLayer.GAA_MARKINGS = GAA_MARKINGS.slice();
 
     // The view's ground and stripes alone, without markings.
     BackgroundLayer.prototype.drawUnmarkedField = function (fw, fh, bgType, showStripes, drawForPrint) {

@@ -96,7 +96,7 @@
         var shell = this.shell;
         var bg = shell.animation.bgLayer;
         var view = bg.bgTypes[sport].indexOf(bg.bgType) !== -1 ? bg.bgType : bg.bgTypes[sport][0];
-        bg.setBackground(sport, view, bg.showStripes);
+        bg.setBackground(sport, view, bg.showStripes, bg.markings);
         shell.animation.sport = sport;
         this.followAnimationSport();
     };

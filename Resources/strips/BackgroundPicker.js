@@ -1,5 +1,6 @@
 // The overlay that chooses the sport and the pitch view: it darkens the
-// whole animation stage, shows the three sports in a row along its top (the
+// whole animation stage, shows the sports in a row along its top (Gaelic
+// football and hurling apart, as their pitches are marked apart; the
 // one shown marked) and below them a live thumbnail of every view the marked
 // sport offers, drawn by the background layer's own pitch drawing. Choosing
 // another sport shows its views; choosing a thumbnail applies that view of
@@ -24,8 +25,10 @@
     // The sports row takes this share of the stage's height; the
     // thumbnails share what is left below it.
     var SPORT_ROW_FRACTION = 1 / 10;
+    // Gaelic football and hurling share a sport and differ in markings.
     var SPORTS = [
-        { sport: 'gaa', label: 'Gaelic games' },
+        { sport: 'gaa', markings: 'football', label: 'Gaelic football' },
+        { sport: 'gaa', markings: 'hurling', label: 'Hurling' },
         { sport: 'soccer', label: 'Soccer' },
         { sport: 'rugby', label: 'Rugby' }
     ];
@@ -150,8 +153,9 @@
             if (closed) {
                 return;
             }
-            bgLayer.setBackground(thumbnail.sport, thumbnail.bgType, thumbnail.showStripes);
-            window.myDispatchEvent('backgroundChosen', { sport: thumbnail.sport, bgType: thumbnail.bgType });
+            bgLayer.setBackground(thumbnail.sport, thumbnail.bgType, thumbnail.showStripes, thumbnail.markings);
+            window.myDispatchEvent('backgroundChosen', { sport: thumbnail.sport, bgType: thumbnail.bgType,
+                markings: thumbnail.markings });
             close();
         }
 
@@ -159,7 +163,7 @@
             thumbnailGroup.destroyChildren();
             addThumbnails(thumbnailGroup, bgLayer, shown, layout, choose);
             pickerLayer.find('.' + SPORT_BUTTON_NAME).each(function (button) {
-                markSportButton(button, button.sport === shown);
+                markSportButton(button, button.entry === shown);
             });
             // Drawn at once rather than on the next refresh, so that the hit
             // graph is ready for the very next click.
@@ -173,7 +177,7 @@
             var button = sportButton(entry, index, width, rowHeight);
             button.on('click tap', function () {
                 if (!closed) {
-                    showSport(entry.sport);
+                    showSport(entry);
                 }
             });
             pickerLayer.add(button);
@@ -185,7 +189,14 @@
         });
         document.addEventListener('closeOverlays', close, false);
 
-        showSport(sport);
+        showSport(entryOf(sport, bgLayer));
+    }
+
+    // The row's entry for `sport` as the pitch on show is marked.
+    function entryOf(sport, bgLayer) {
+        var markings = bgLayer.sportType === sport ? bgLayer.markings : null;
+        var ofSport = SPORTS.filter(function (entry) { return entry.sport === sport; });
+        return ofSport.filter(function (entry) { return entry.markings === markings; })[0] || ofSport[0];
     }
 
     function hasViews(bgLayer, sport) {
@@ -193,14 +204,16 @@
         return DRAWERS.hasOwnProperty(sport) && !!views && views.length > 0;
     }
 
-    function addThumbnails(group, bgLayer, sport, layout, choose) {
+    function addThumbnails(group, bgLayer, entry, layout, choose) {
+        var sport = entry.sport;
         var draw = bgLayer[DRAWERS[sport]];
         bgLayer.bgTypes[sport].forEach(function (view, index) {
             var row = Math.floor(index / COLUMNS);
             var column = index % COLUMNS;
-            var thumbnail = draw(layout.w, layout.h, view, THUMBNAIL_STRIPES, THUMBNAIL_FOR_PRINT);
+            var thumbnail = draw(layout.w, layout.h, view, THUMBNAIL_STRIPES, THUMBNAIL_FOR_PRINT, entry.markings);
             thumbnail.name(THUMBNAIL_NAME);
             thumbnail.sport = sport;
+            thumbnail.markings = entry.markings;
             thumbnail.bgType = view;
             thumbnail.showStripes = THUMBNAIL_STRIPES;
             thumbnail.position({
@@ -235,11 +248,12 @@
         thumbnail.on('mouseout mousedown', window.Button.hideTooltip);
     }
 
-    // One of three equal buttons across the top row, a framed label.
+    // One of equal buttons across the top row, a framed label.
     function sportButton(entry, index, width, rowHeight) {
         var w = width / SPORTS.length;
         var inset = rowHeight / 8;
         var button = new Kinetic.Group({ name: SPORT_BUTTON_NAME, x: index * w, y: 0 });
+        button.entry = entry;
         button.sport = entry.sport;
         button.add(new Kinetic.Rect({
             name: SPORT_MARK_NAME,

@@ -42,7 +42,11 @@ function rugbyLinesFromTouch() {
     return rows;
 }
 var soccerArc = 2 * Math.acos(5.5 / 9.15) * 180 / Math.PI;
-var gaaArc = 2 * Math.acos(1.5 / 8.15) * 180 / Math.PI;
+// Gaelic metres of a pitch 145 long fitted to 100 units; [x, y, width, height] or [x] in metres from the centre.
+function gaaUnits(metres) { return metres * 100 / 145; }
+function gaaRows(rows) { return rows.map(function (r) { return r.map(gaaUnits); }); }
+// An arc centred at x metres, from `start` degrees through `sweep`, of a radius in metres.
+function gaaArcRow(x, start, sweep, radius) { return [gaaUnits(x), 0, start, sweep, gaaUnits(radius), gaaUnits(radius)]; }
 
 test('each sport\'s markings stand where the game\'s rules put them, in lines a 150th of the frame', function () {
     // [sport, shapes, measure, each shape's measures in pitch units]
@@ -55,13 +59,18 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
             [39, 0, 180 - soccerArc / 2, soccerArc, 9.15, 9.15]]],
         ['soccer', 'cornerArc', arc, [[-50, -35, 0, 90, 2, 2], [50, -35, 90, 90, 2, 2], [50, 35, 180, 90, 2, 2],
             [-50, 35, 270, 90, 2, 2]]],
-        ['gaa', 'outline', function (s) { return box(s).concat([s.strokeWidth()]); }, [[-50, -35, 100, 70, 0.67]]],
-        ['gaa', 'centreLine', function (s) { return s.points(); }, [[0, -70 / 12, 0, 70 / 12]]],
-        ['gaa', 'endBox', box, [[-50, -12.65, 12.5, 25.3], [37.5, -12.65, 12.5, 25.3]]],
-        ['gaa', 'lineAcross', across, [3, 16.5, 100 / 2.672, 100 / 3, -3, -16.5, -100 / 2.672, -100 / 3]
-            .map(function (x) { return [x]; })],
-        ['gaa', 'arc', arc, [[-100 / 2.85, 0, -gaaArc / 2, gaaArc, 8.15, 8.15],
-            [100 / 2.85, 0, 180 - gaaArc / 2, gaaArc, 8.15, 8.15]]],
+        // Gaelic football in metres of a pitch 145 by 90.
+        ['gaa', 'outline', box, gaaRows([[-72.5, -45, 145, 90]])],
+        ['gaa', 'halfwayLine', function (s) { return s.points(); }, gaaRows([[0, -45, 0, 45]])],
+        ['gaa', 'smallRectangle', box, gaaRows([[-72.5, -7, 4.5, 14], [68, -7, 4.5, 14]])],
+        ['gaa', 'largeRectangle', box, gaaRows([[-72.5, -9.5, 13, 19], [59.5, -9.5, 13, 19]])],
+        ['gaa', 'line13m', across, gaaRows([[-59.5], [59.5]])],
+        ['gaa', 'line20m', across, gaaRows([[-52.5], [52.5]])],
+        ['gaa', 'line45m', across, gaaRows([[-27.5], [27.5]])],
+        ['gaa', 'line65m', across, gaaRows([[-7.5], [7.5]])],
+        ['gaa', 'semicircle', arc, [gaaArcRow(-52.5, -90, 180, 13), gaaArcRow(52.5, 90, 180, 13)]],
+        // Centred on the goal, from the 20 m line (cos 60 = 20 / 40) round to it again.
+        ['gaa', 'fortyMetreArc', arc, [gaaArcRow(-72.5, -60, 120, 40), gaaArcRow(72.5, 120, 120, 40)]],
         // Rugby in metres of a pitch 120 long, dead-ball line to dead-ball line, fitted to 100 units.
         ['rugby', 'outline', box, [[-60, -35, 120, 70].map(rugbyUnits)]],
         ['rugby', 'tryLines', box, [[-50, -35, 100, 70].map(rugbyUnits)]],
@@ -89,6 +98,31 @@ test('each sport\'s markings stand where the game\'s rules put them, in lines a 
             rounded(row[3], 1), row[0] + ' ' + row[1]);
     });
 });
+
+test('a hurling pitch is football\'s without the 45 m line and the 40 m arc, with a 10 m line at the centre for halfway',
+    function () {
+        function names(layer) {
+            var found = {};
+            // The goals' pictures come when loaded.
+            markings(layer).getChildren().each(function (s) {
+                if (s.name() !== 'goal') {
+                    found[s.name()] = (found[s.name()] || 0) + 1;
+                }
+            });
+            return Object.keys(found).sort().map(function (n) { return n + ' ' + found[n]; });
+        }
+        var layer = pitch('gaa', 'fullField');
+        var football = names(layer);
+        layer.setBackground('gaa', 'fullField', true, 'hurling');
+        var unmarked = ['fortyMetreArc 2', 'line45m 2', 'halfwayLine 1'];
+        assert.deepEqual(names(layer), football.filter(function (n) { return unmarked.indexOf(n) === -1; })
+            .concat(['centreLine 1']).sort(), 'the same but for those: ' + football.join(', '));
+        assert.deepEqual(markings(layer).find('.centreLine')[0].points().map(function (v) { return Math.round(v / U * 100) / 100; }),
+            [0, -3.45, 0, 3.45], '10 m long');
+        layer.setBackground('gaa', 'fullField', true);
+        assert.deepEqual([layer.markings, names(layer)], ['football', football], 'the default again when not said');
+        assert.throws(function () { layer.setBackground('gaa', 'fullField', true, 'camogie'); }, /markings/);
+    });
 
 // The middles of the lines a picture's scan crosses: going along `n` pixels (a = 0 .. n - 1) and taking a hit
 // where `isLine(a, b)` holds for any b of `bs`, so that a dashed line shows through one of its dashes. The picture's
@@ -290,7 +324,7 @@ function openPicker(sport, turned) {
 test('the picker offers each sport\'s views upright in two rows of three, sets the one clicked, or closes', function () {
     // [sport, its views, a marking of its own, the thumbnail or shade point clicked, or none for Escape]
     [['soccer', 'fullField oneEnd penaltyArea penaltyAreaLeft penaltyAreaRight blank', 'centreCircle', 5],
-        ['gaa', 'fullField oneEnd penaltyArea penaltyAreaLeft penaltyAreaRight blank', 'endBox', 0],
+        ['gaa', 'fullField oneEnd penaltyArea penaltyAreaLeft penaltyAreaRight blank', 'largeRectangle', 0],
         ['rugby', 'fullField oneEnd blank', 'tryLines', 1], ['rugby', '', '', [35, 100]], ['gaa', '', '', [600, 330]],
         ['soccer', '', '', null]].forEach(function (c) {
         var bg = openPicker(c[0], c[0] === 'gaa');
@@ -313,6 +347,26 @@ test('the picker offers each sport\'s views upright in two rows of three, sets t
             t ? [c[0], 'enableControls'] : ['enableControls'], 0], c[0] + ': chosen with stripes, or nothing changed');
     });
 });
+
+test('Gaelic football and hurling are two sports in the picker\'s row, each with its own markings, chosen as marked',
+    function () {
+        var bg = openPicker('gaa');
+        var buttons = stage.find('.bgSportButton').toArray();
+        var labels = buttons.map(function (b) { return b.label.text() + (b.marked ? '*' : ''); });
+        assert.deepEqual(labels, ['Gaelic football*', 'Hurling', 'Soccer', 'Rugby'], 'four, football marked on a soccer pitch');
+        clickAt(stage, 450, 30);
+        var thumbnails = stage.find('.bgThumbnail');
+        assert.deepEqual([buttons[1].marked, thumbnails[0].find('.fortyMetreArc').length, thumbnails[0].find('.centreLine').length],
+            [true, 0, 1], 'the hurling thumbnails');
+        var at = thumbnails[0].getAbsolutePosition();
+        clickAt(stage, at.x + 2, at.y + 227);
+        assert.deepEqual([bg.sportType, bg.markings, bg.find('.centreLine').length, raised.slice(1)],
+            ['gaa', 'hurling', 1, ['gaa', 'enableControls']], 'chosen');
+        BackgroundPicker(stage, 'gaa');
+        assert.deepEqual(stage.find('.bgSportButton').toArray().map(function (b) { return !!b.marked; }),
+            [false, true, false, false], 'hurling marked when opened again');
+        myDispatchEvent('closeOverlays', {});
+    });
 
 test('each thumbnail, rested on, names its view in a tooltip, as the buttons do; leaving it hides the name',
     function (done) {
