@@ -427,16 +427,18 @@
     // ---- Where the frame shows the pitch ----------------------------------
 
     // The field of play between the goal lines (the try lines) and the
-    // touch lines, in pitch units about the centre spot.
+    // touch lines, in pitch units about the centre spot, and the metres it
+    // stands for (soccer's pitch is drawn a unit to the metre).
     var FIELDS_OF_PLAY = {
-        soccer: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U },
-        gaa: { length: GAA_M.length * GAA_U_PER_M, width: GAA_M.width * GAA_U_PER_M },
-        rugby: { length: RUGBY_M.field * RUGBY_U_PER_M, width: RUGBY_M.width * RUGBY_U_PER_M }
+        soccer: { length: PITCH_LENGTH_U, width: PITCH_WIDTH_U, perMetre: 1 },
+        gaa: { length: GAA_M.length * GAA_U_PER_M, width: GAA_M.width * GAA_U_PER_M, perMetre: GAA_U_PER_M },
+        rugby: { length: RUGBY_M.field * RUGBY_U_PER_M, width: RUGBY_M.width * RUGBY_U_PER_M, perMetre: RUGBY_U_PER_M }
     };
 
+    // { length, width } in units, `perMetre` units to a metre.
     BackgroundLayer.fieldOfPlay = function (sport) {
         var field = FIELDS_OF_PLAY.hasOwnProperty(sport) ? FIELDS_OF_PLAY[sport] : FIELDS_OF_PLAY.soccer;
-        return { length: field.length, width: field.width };
+        return { length: field.length, width: field.width, perMetre: field.perMetre };
     };
 
     // How view `bgType` lays the pitch on an unturned frame of the given

@@ -1,18 +1,23 @@
-// The overlay that adds a whole team: it darkens the animation stage and
-// shows, along its top, the two halves of the pitch (named as they lie on
-// screen, the pitch turned or not) and the kit colours; below them a card
-// for every team shape of the sport, the team drawn on a small pitch in the
-// chosen kit on the chosen half. Choosing a card raises addTeam and closes
-// the overlay; a click on the darkened area or the page event closeOverlays
-// (Escape) closes it with nothing added. While it is open the page shell
-// keeps every other layer deaf. The half and kit last chosen are offered
-// again the next time.
+// The overlay that adds a whole team or a set piece: it darkens the
+// animation stage and shows, along its top, whether teams or set pieces are
+// offered, the two halves of the pitch (named as they lie on screen, the
+// pitch turned or not), for set pieces the two touch lines, and the kit
+// colours; below them a card for every team shape or set piece of the
+// sport, drawn on a small pitch in the chosen kit where it will stand (a
+// defensive line with its count to change). Choosing a card raises addTeam
+// and closes the overlay; a click on the darkened area or the page event
+// closeOverlays (Escape) closes it with nothing added. While it is open the
+// page shell keeps every other layer deaf. The choices last made are
+// offered again the next time.
 (function (window, document, Kinetic) {
     'use strict';
 
     var LAYER_NAME = 'teamPickerLayer';
     var SHADE_NAME = 'teamPickerShade';
     var HALF_BUTTON_NAME = 'teamHalfButton';
+    var KIND_BUTTON_NAME = 'teamKindButton';
+    var SIDE_BUTTON_NAME = 'teamSideButton';
+    var COUNT_BUTTON_NAME = 'teamCountButton';
     var SWATCH_NAME = 'teamColorSwatch';
     var CARD_NAME = 'teamFormationCard';
     var DOT_NAME = 'teamPlayerDot';
@@ -38,16 +43,21 @@
     var ASPECT_RATIO = 4 / 3;
     var FULL_VIEW = 'fullField';
 
-    var remembered = { half: 'left', color: null };
+    var remembered = { half: 'left', color: null, kind: 'teams', side: 'top', count: window.SetPieces.lineCounts.first };
+    var KINDS = [{ kind: 'teams', label: 'Teams' }, { kind: 'setPieces', label: 'Set pieces' }];
 
     // Where the left half of `placement` (TeamPlacement.js) lies on
     // screen, for a pitch turned by `rotation` degrees; the right half lies
     // opposite.
     var SIDE_NAMES = { left: 'Left half', right: 'Right half', top: 'Top half', bottom: 'Bottom half' };
+    var TOUCH_NAMES = { left: 'Left side', right: 'Right side', top: 'Top side', bottom: 'Bottom side' };
     var OPPOSITE = { left: 'right', right: 'left', top: 'bottom', bottom: 'top' };
 
     function screenSideOfLeftHalf(rotation, placement) {
-        var d = window.rotatePos(placement.leftHalfDirection(), rotation);
+        return screenSide(window.rotatePos(placement.leftHalfDirection(), rotation));
+    }
+
+    function screenSide(d) {
         if (Math.abs(d.x) >= Math.abs(d.y)) {
             return d.x < 0 ? 'left' : 'right';
         }
@@ -65,6 +75,16 @@
         return leftSide === 'left' || leftSide === 'top' ? choices : choices.reverse();
     }
 
+    // The touch lines as buttons show them, as the halves are.
+    function sideChoices(rotation, placement) {
+        var topSide = screenSide(window.rotatePos(placement.topSideDirection(), rotation));
+        var choices = [
+            { side: 'top', label: TOUCH_NAMES[topSide] },
+            { side: 'bottom', label: TOUCH_NAMES[OPPOSITE[topSide]] }
+        ];
+        return topSide === 'left' || topSide === 'top' ? choices : choices.reverse();
+    }
+
     function pitchRotationOf(stage) {
         var found = stage.find(ANIM_LAYER_SELECTOR);
         return found.length > 0 ? found[0].rotation() : 0;
@@ -80,9 +100,14 @@
         });
         button.add(button.mark);
         button.label = new Kinetic.Text({
-            x: 0, width: w, text: text, align: 'center', fontFamily: FONT,
+            x: 0, width: w, text: text, align: 'center', fontFamily: FONT, wrap: 'none',
             fontSize: Math.max(8, h * 0.4), fill: TEXT_FILL, listening: false
         });
+        // A label longer than a narrow tab is set smaller to fit it.
+        var room = w - 3 * inset;
+        if (button.label.getTextWidth() > room) {
+            button.label.fontSize(button.label.fontSize() * room / button.label.getTextWidth());
+        }
         button.label.y((h - button.label.height()) / 2);
         button.add(button.label);
         return button;
@@ -121,13 +146,36 @@
             points: [halves[0].x * pw, halves[0].y * ph, halves[1].x * pw, halves[1].y * ph],
             stroke: CARD_LINE, strokeWidth: 1
         }));
-        look.placement.place(formation.id, choice.half).forEach(function (player) {
+        playersOf(look.placement, formation, choice).forEach(function (player) {
             pitch.add(new Kinetic.Circle({
                 name: DOT_NAME, x: player.x * pw, y: player.y * ph, radius: Math.max(2, pw * DOT_FRACTION),
                 fill: choice.color, stroke: OUTLINE, strokeWidth: 1
             }));
         });
         card.add(pitch);
+    }
+
+    // The players of `formation` (a team shape, or a set piece) as
+    // `choice` places them.
+    function playersOf(placement, formation, choice) {
+        if (window.SetPieces.isSetPiece(formation.id)) {
+            return placement.placeSetPiece(formation.id, choice.half, choice.side, choice.count);
+        }
+        return placement.place(formation.id, choice.half);
+    }
+
+    // What the chooser starts with: the choices last made, where this
+    // sport and kit allow them.
+    function firstChoice(colors, options, sport) {
+        var kind = remembered.kind === 'setPieces' && window.SetPieces.forSport(sport).length > 0 ? 'setPieces' : 'teams';
+        return {
+            kind: kind,
+            half: remembered.half,
+            side: remembered.side,
+            count: remembered.count,
+            color: colors.indexOf(remembered.color) !== -1 ? remembered.color :
+                (colors.indexOf(options.color) !== -1 ? options.color : colors[0])
+        };
     }
 
     // `options`: `colors`, the kit colours offered (a player's); `color`,
@@ -137,8 +185,8 @@
         if (!stage || stage.nodeType !== 'Stage') {
             throw new Error('TeamPicker: a Kinetic stage is needed');
         }
-        var formations = window.Formations.forSport(sport);
-        if (formations.length === 0) {
+        var offered = { teams: window.Formations.forSport(sport), setPieces: window.SetPieces.forSport(sport) };
+        if (offered.teams.length === 0) {
             throw new Error('TeamPicker: no team shapes for the sport ' + JSON.stringify(sport));
         }
         var colors = (options && options.colors) || [];
@@ -148,11 +196,7 @@
         if (stage.find('.' + LAYER_NAME).length > 0) {
             return;
         }
-        var choice = {
-            half: remembered.half,
-            color: colors.indexOf(remembered.color) !== -1 ? remembered.color :
-                (colors.indexOf(options.color) !== -1 ? options.color : colors[0])
-        };
+        var choice = firstChoice(colors, options, sport);
 
         window.myDispatchEvent('disableControls', {});
 
@@ -185,9 +229,11 @@
         }
 
         function show() {
-            layer.find('.' + HALF_BUTTON_NAME).each(function (button) {
-                markTab(button, button.half === choice.half);
-            });
+            var setPieces = choice.kind === 'setPieces';
+            markTabs(layer, KIND_BUTTON_NAME, 'kind', choice.kind, true);
+            // On a view of one end a set piece stands at that end: no half to choose.
+            markTabs(layer, HALF_BUTTON_NAME, 'half', choice.half, !setPieces || look.placement.geometry.full);
+            markTabs(layer, SIDE_BUTTON_NAME, 'side', choice.side, setPieces);
             layer.find('.' + SWATCH_NAME).each(function (swatch) {
                 var marked = swatch.color === choice.color;
                 swatch.stroke(marked ? FRAME_STROKE : OUTLINE);
@@ -195,8 +241,15 @@
                 swatch.marked = marked;
             });
             cards.destroyChildren();
-            addCards(cards, formations, cardLayout(formations.length, width, height - 2 * rowHeight), choice,
-                look, choose);
+            var shown = offered[choice.kind];
+            addCards(cards, shown, cardLayout(shown.length, width, height - 2 * rowHeight), choice, look, {
+                choose: choose,
+                count: function (by) {
+                    var counts = window.SetPieces.lineCounts;
+                    choice.count = Math.max(counts.least, Math.min(counts.most, choice.count + by));
+                    show();
+                }
+            });
             // At once, so that the hit graph is ready for the very next click.
             layer.draw();
         }
@@ -205,33 +258,62 @@
             if (closed) {
                 return;
             }
-            remembered.half = choice.half;
-            remembered.color = choice.color;
+            ['half', 'color', 'kind', 'side', 'count'].forEach(function (key) {
+                remembered[key] = choice[key];
+            });
             // Closed first: whatever becomes of the team, the overlay must
             // not stay over the editor.
             close();
-            window.myDispatchEvent('addTeam', { formation: formation.id, color: choice.color, half: choice.half });
+            var detail = { formation: formation.id, color: choice.color, half: choice.half };
+            if (choice.kind === 'setPieces') {
+                detail.side = choice.side;
+                detail.count = choice.count;
+            }
+            window.myDispatchEvent('addTeam', detail);
         }
 
-        halfChoices(rotation, look.placement).forEach(function (entry, index) {
-            var w = width / 4;
-            var button = tab(HALF_BUTTON_NAME, width / 2 + (index - 1) * w, 0, w, rowHeight, entry.label);
-            button.half = entry.half;
-            button.on('click tap', function () {
-                choice.half = entry.half;
+        function pick(key) {
+            return function (value) {
+                choice[key] = value;
                 show();
-            });
-            layer.add(button);
-        });
-        addSwatches(layer, colors, width, rowHeight, function (color) {
-            choice.color = color;
-            show();
-        });
+            };
+        }
+        var quarter = width / 4;
+        addTabs(layer, HALF_BUTTON_NAME, 'half', halfChoices(rotation, look.placement), width / 4, quarter, rowHeight,
+            pick('half'));
+        if (offered.setPieces.length > 0) {
+            addTabs(layer, KIND_BUTTON_NAME, 'kind', KINDS, 0, quarter / 2, rowHeight, pick('kind'));
+            addTabs(layer, SIDE_BUTTON_NAME, 'side', sideChoices(rotation, look.placement), 3 * quarter, quarter / 2,
+                rowHeight, pick('side'));
+        }
+        addSwatches(layer, colors, width, rowHeight, pick('color'));
         shade.on('click tap', function () {
             close();
         });
         document.addEventListener('closeOverlays', close, false);
         show();
+    }
+
+    // A row of tabs from `left`, each `w` wide, for the `entries` (each
+    // with its value under `key` and a label).
+    function addTabs(layer, name, key, entries, left, w, rowHeight, onPick) {
+        entries.forEach(function (entry, index) {
+            var button = tab(name, left + index * w, 0, w, rowHeight, entry.label);
+            button[key] = entry[key];
+            button.on('click tap', function () {
+                onPick(entry[key]);
+            });
+            layer.add(button);
+        });
+    }
+
+    // The tabs named `name` shown or not, the one whose `key` is `value`
+    // marked.
+    function markTabs(layer, name, key, value, shown) {
+        layer.find('.' + name).each(function (button) {
+            markTab(button, button[key] === value);
+            button.visible(shown);
+        });
     }
 
     function addSwatches(layer, colors, width, rowHeight, onPick) {
@@ -251,7 +333,9 @@
         });
     }
 
-    function addCards(group, formations, layout, choice, look, choose) {
+    // `handlers`: `choose(formation)` for a click on a card, `count(by)`
+    // for one on a counted piece's - or +.
+    function addCards(group, formations, layout, choice, look, handlers) {
         formations.forEach(function (formation, index) {
             var column = index % layout.columns;
             var row = Math.floor(index / layout.columns);
@@ -271,15 +355,35 @@
             drawTeam(pitchArea, layout.w - 2 * pad, layout.h - layout.labelHeight - 2 * pad, formation,
                 choice, look);
             card.add(pitchArea);
+            var labelY = layout.h - layout.labelHeight - pad / 2;
             card.add(new Kinetic.Text({
-                x: 0, y: layout.h - layout.labelHeight - pad / 2, width: layout.w, text: formation.name,
+                x: 0, y: labelY, width: layout.w, text: formation.counted ? formation.name + ' of ' + choice.count :
+                    formation.name,
                 align: 'center', fontFamily: FONT, fontSize: Math.max(8, layout.labelHeight * 0.7),
                 fill: TEXT_FILL, listening: false
             }));
+            if (formation.counted) {
+                addCountButtons(card, layout, labelY, handlers.count);
+            }
             card.on('click tap', function () {
-                choose(formation);
+                handlers.choose(formation);
             });
             group.add(card);
+        });
+    }
+
+    // A - at the label's left and a + at its right; a click on either
+    // changes the count, and does not choose the card.
+    function addCountButtons(card, layout, labelY, onCount) {
+        var side = layout.labelHeight;
+        [[-1, '\u2212', layout.margin / 2], [1, '+', layout.w - layout.margin / 2 - side]].forEach(function (b) {
+            var button = tab(COUNT_BUTTON_NAME, b[2], labelY, side, side, b[1]);
+            button.by = b[0];
+            button.on('click tap', function (evt) {
+                evt.cancelBubble = true;
+                onCount(b[0]);
+            });
+            card.add(button);
         });
     }
 

@@ -129,12 +129,15 @@
             { colors: player.availableCols1, color: player.getCol(1), view: shell.animation.bgLayer.bgType });
     }
 
-    // The team comes whole or not at all, numbered, at the player's own
-    // size, and selected alone so that it moves (or changes kit) as one.
+    // The team (or set piece) comes whole or not at all, numbered, at the
+    // player's own size, and selected alone so that it moves (or changes
+    // kit) as one.
     function onAddTeam(shell, steps, detail) {
         var animation = shell.animation;
-        var players = new window.TeamPlacement(animation.sport, animation.bgLayer.bgType, animation.aspectRatio)
-            .place(detail.formation, detail.half);
+        var placement = new window.TeamPlacement(animation.sport, animation.bgLayer.bgType, animation.aspectRatio);
+        var players = window.SetPieces.isSetPiece(detail.formation) ?
+            placement.placeSetPiece(detail.formation, detail.half, detail.side, detail.count) :
+            placement.place(detail.formation, detail.half);
         if (!steps.mayGrow(players.length, 0)) {
             return;
         }

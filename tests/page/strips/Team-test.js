@@ -239,3 +239,165 @@ test('on a view of one end or of a penalty area, both halves lie on the pitch as
         });
     });
 });
+
+// [sport, set piece, its shirt numbers, whether it stands by one touch line]
+var SET_PIECES = [
+    ['soccer', 'soccerCornerAttack', '1-11', true], ['soccer', 'soccerCornerDefence', '1-11', true],
+    ['soccer', 'soccerWall', '1 4 5 6 8', false], ['soccer', 'soccerDefensiveLine', '1-7', false],
+    ['rugby', 'rugbyLineout7', '1-9', true], ['rugby', 'rugbyLineout6', '1 2 3 4 5 6 8 9', true],
+    ['rugby', 'rugbyLineout5', '1 2 3 4 5 6 9', true], ['rugby', 'rugbyScrum', '1-10', true],
+    ['rugby', 'rugbyKickOffReceipt', '1-15', false], ['rugby', 'rugbyDefensiveLine', '1-7', false],
+    ['gaa', 'gaaKickout', '1-15', false], ['gaa', 'gaaKickoutPress', '1-15', false], ['gaa', 'gaaDefensiveLine', '1-7', false]
+];
+
+function numbersOf(spec) {
+    var range = /^(\d+)-(\d+)$/.exec(spec);
+    if (!range) {
+        return spec.split(' ');
+    }
+    var list = [];
+    for (var n = Number(range[1]); n <= Number(range[2]); n++) {
+        list.push(String(n));
+    }
+    return list;
+}
+
+// A set piece chosen with the pointer: the set pieces' tab, the half (where offered), the touch line and the card.
+function addSetPiece(half, side, color, piece) {
+    openChooser();
+    clickNode(inPicker('teamKindButton', function (b) { return b.kind === 'setPieces'; }), 20, 20);
+    var halfTab = inPicker('teamHalfButton', function (b) { return b.half === half; });
+    if (halfTab.visible()) {
+        clickNode(halfTab, 20, 20);
+    }
+    clickNode(inPicker('teamSideButton', function (b) { return b.side === side; }), 20, 20);
+    clickNode(inPicker('teamColorSwatch', function (s) { return s.color === color; }), 5, 5);
+    clickNode(inPicker('teamFormationCard', function (c) { return c.formationId === piece; }), 10, 10);
+    assert.ok(!pickerLayer(), 'a set piece chosen closes the chooser');
+    return layer.itemGroups().filter(function (g) { return g.getProperties().col1 === color; });
+}
+
+function assertApart(team, where) {
+    team.forEach(function (g, i) {
+        var a = turnedBox(g);
+        team.slice(i + 1).forEach(function (other) {
+            var o = turnedBox(other);
+            assert.ok(a.x1 <= o.x0 || o.x1 <= a.x0 || a.y1 <= o.y0 || o.y1 <= a.y0,
+                where + g.getProperties().shortLabel + ' overlaps ' + other.getProperties().shortLabel);
+        });
+    });
+}
+
+function meanOf(team, key) {
+    return team.reduce(function (sum, g) { return sum + g.getProperties()[key]; }, 0) / team.length;
+}
+
+test('each set piece of each code: its numbers, no overlaps, on the field, at the half and by the touch line chosen, ' +
+    'a piece across the pitch the same by either, selected, one undo step', function () {
+    SET_PIECES.forEach(function (row) {
+        var bySide = {};
+        [['left', 'top'], ['left', 'bottom'], ['right', 'top'], ['right', 'bottom']].forEach(function (choice) {
+            var where = row[1] + ' on the ' + choice.join(' half by the ') + ' touch line: ';
+            openInEditor(drillText({ sport: row[0] }));
+            var steps = pageShell.history.length();
+            var team = addSetPiece(choice[0], choice[1], 'yellow', row[1]);
+            var props = team.map(function (g) { return g.getProperties(); });
+            assert.deepEqual(props.map(function (p) { return p.shortLabel; }).sort(), numbersOf(row[2]).sort(), where + 'numbers');
+            assertApart(team, where);
+            var field = drawnRect(row[0] === 'rugby' ? 'tryLines' : 'outline');
+            team.forEach(function (g) {
+                var at = g.getPosAbs();
+                assert.ok(at.x >= field.x0 && at.x <= field.x1 && at.y >= field.y0 && at.y <= field.y1,
+                    where + g.getProperties().shortLabel + ' on the field');
+            });
+            // From its end of the pitch, most of it in its half (a press reaches the far goal).
+            var xs = props.map(function (p) { return choice[0] === 'left' ? p.x : 1 - p.x; }).sort();
+            assert.ok(xs[0] < 0.35 && xs[Math.floor(xs.length / 2)] < 0.5, where + 'at its end: ' + xs);
+            var y = meanOf(team, 'y');
+            if (row[3]) {
+                // The thrower, the corner taker, the scrum-half at the put-in.
+                var outer = props.map(function (p) { return p.y; }).sort(function (a, b) {
+                    return Math.abs(b - 0.5) - Math.abs(a - 0.5);
+                })[0];
+                assert.ok(choice[1] === 'top' ? y < 0.5 && outer < 0.25 : y > 0.5 && outer > 0.75,
+                    where + 'by its touch line: ' + [y, outer]);
+            } else {
+                var placed = JSON.stringify(props.map(function (p) { return [p.shortLabel, p.x, p.y, p.rotation]; }));
+                assert.ok(!bySide[choice[0]] || bySide[choice[0]] === placed, where + 'the same by either touch line');
+                bySide[choice[0]] = placed;
+            }
+            assert.deepEqual([layer.itemGroups().every(function (g) { return g.isSelected; }), pageShell.history.length()],
+                [true, steps + 1], where + 'selected, one step');
+            myDispatchEvent('undo', {});
+            assert.equal(layer.itemGroups().length, 0, where + 'one undo takes it away');
+        });
+    });
+});
+
+test('on a view of one end or of a penalty area, turned or not, a set piece stands within the pitch shown, at its end, ' +
+    'with no half to choose', function () {
+    var VIEWS = { soccer: ['oneEnd', 'penaltyArea', 'penaltyAreaLeft', 'penaltyAreaRight'], rugby: ['oneEnd'],
+        gaa: ['oneEnd', 'penaltyAreaRight'] };
+    SET_PIECES.forEach(function (row, r) {
+        VIEWS[row[0]].forEach(function (view) {
+            var turn = r % 2 === 0 ? 0 : 90;
+            var where = row[1] + ' on ' + view + ', turned ' + turn + ': ';
+            openInEditor(drillText({ sport: row[0], rotation: turn, background: { type: view, showStripes: true, showLogo: false,
+                logoImage: 'logos/ovri256x256.png' } }));
+            var team = addSetPiece('right', 'bottom', 'red', row[1]);
+            assert.equal(team.length, numbersOf(row[2]).length, where + 'whole');
+            var field = drawnRect(row[0] === 'rugby' ? 'tryLines' : 'outline');
+            team.forEach(function (g) {
+                var at = g.getPosAbs();
+                var b = turnedBox(g);
+                assert.deepEqual([at.x >= field.x0 - 0.5 && at.x <= field.x1 + 0.5 && at.y >= field.y0 - 0.5 &&
+                    at.y <= field.y1 + 0.5, b.x0 >= 0 && b.y0 >= 0 && b.x1 <= layer.layerWidth && b.y1 <= layer.layerHeight],
+                    [true, true], where + 'player ' + g.getProperties().shortLabel + ' on the pitch shown');
+            });
+            openChooser();
+            clickNode(inPicker('teamKindButton', function (b) { return b.kind === 'setPieces'; }), 20, 20);
+            assert.deepEqual(pickerLayer().find('.teamHalfButton').toArray().map(function (b) { return b.visible(); }),
+                [false, false], where + 'no half offered');
+            clickNode(inPicker('teamKindButton', function (b) { return b.kind === 'teams'; }), 20, 20);
+            assert.deepEqual(pickerLayer().find('.teamHalfButton').toArray().map(function (b) { return b.visible(); }),
+                [true, true], where + 'halves again for a team');
+            myDispatchEvent('escapePressed', {});
+        });
+    });
+});
+
+test('a defensive line holds 2 to 15, counted on its card, and the chooser offers the last count, touch line and kind again',
+    function () {
+        openInEditor(drillText({ sport: 'rugby', rotation: 90 }));
+        openChooser();
+        clickNode(inPicker('teamKindButton', function (b) { return b.kind === 'setPieces'; }), 20, 20);
+        var sides = pickerLayer().find('.teamSideButton').toArray().sort(function (a, b) { return a.x() - b.x(); });
+        assert.deepEqual(sides.map(function (t) { return t.label.text() + ':' + t.side; }), ['Left side:bottom', 'Right side:top'],
+            'the touch lines named as they lie on the turned pitch');
+        function card() { return inPicker('teamFormationCard', function (c) { return c.formationId === 'rugbyDefensiveLine'; }); }
+        function press(by, times) {
+            for (var i = 0; i < times; i++) {
+                clickNode(card().find('.teamCountButton').toArray().filter(function (b) { return b.by === by; })[0], 12, 12);
+            }
+        }
+        function label() { return card().find('Text').toArray().map(function (t) { return t.text(); }).join('|'); }
+        press(-1, 8);
+        assert.ok(/Defensive line of 2/.test(label()) && !!pickerLayer(), 'no fewer than 2, the chooser still open: ' + label());
+        press(1, 20);
+        assert.ok(/Defensive line of 15/.test(label()), 'no more than 15: ' + label());
+        press(-1, 3);
+        assert.equal(card().find('.teamPlayerDot').length, 12, 'the card shows the line it counts');
+        clickNode(sides[0], 20, 20);
+        clickNode(card(), 10, 10);
+        var line = layer.itemGroups();
+        assert.deepEqual(line.map(function (g) { return g.getProperties().shortLabel; }).sort(function (a, b) { return a - b; }),
+            numbersOf('1-12'), 'twelve, numbered');
+        assertApart(line, 'the line of 12: ');
+        openChooser();
+        assert.deepEqual([inPicker('teamKindButton', function (b) { return b.marked; }).kind,
+            inPicker('teamSideButton', function (b) { return b.marked; }).side, /of 12/.test(label())], ['setPieces', 'bottom', true],
+            'offered again');
+        myDispatchEvent('escapePressed', {});
+        assert.throws(function () { SetPieces.piece('rugbyDefensiveLine', 70, 16); }, /from 2 to 15/);
+        assert.throws(function () { SetPieces.piece('hockeyCorner', 70); }, /no set piece/);
+    });
