@@ -55,8 +55,11 @@
         this.held = false;
         // Calls of chains that wait for the current one to end.
         this.waiting = [];
-        // One canvas of the picture's size, reused for every picture.
+        // One canvas of the picture's size, reused for every picture, and
+        // one of a turned pitch's own (fitPitch).
         this.canvas = null;
+        this.cutCanvas = null;
+        this.fitPitch = false;
         // What lies under the items (white backing and pitch), composed once
         // per chain: only the items move from one picture to the next.
         this.backdrop = null;
@@ -171,9 +174,11 @@
     };
 
     // `hideCaption`, for a caller that prints the caption itself, leaves it
-    // off the pictures until the next configuration.
+    // off the pictures until the next configuration. `fitPitch` cuts a
+    // turned pitch's pictures to the pitch: a portrait picture, of the
+    // frame's height, without the white bands either side (getImage only).
     ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid,
-        hideCaption) {
+        hideCaption, fitPitch) {
         if (!window.isPositiveNumber(width)) {
             throw new Error('ImageGenerator.configureAnimation: the width must be a positive number of pixels, ' +
                 'got ' + width);
@@ -182,6 +187,7 @@
         this.runInTurn(function () {
             self.applyConfiguration(width, !!drawForPrint, !!showRunningLines, !!showGrid);
             self.hiddenAnimation().animLayer.showCaption(!hideCaption);
+            self.fitPitch = !!fitPitch;
         });
     };
 
@@ -351,7 +357,22 @@
         if (asPixels) {
             return context._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
         }
-        return canvas.toDataURL(MIME_TYPE);
+        return (this.fitPitch && this.animation.isRotated ? this.pitchCut(canvas) : canvas).toDataURL(MIME_TYPE);
+    };
+
+    // The middle of `canvas` that a turned pitch fills: its layer's height
+    // across and its width down.
+    ImageGenerator.prototype.pitchCut = function (canvas) {
+        var w = Math.round(this.rotHeight);
+        var h = Math.round(this.rotWidth);
+        if (!this.cutCanvas) {
+            this.cutCanvas = new Kinetic.SceneCanvas({ width: w, height: h, pixelRatio: 1 });
+        } else if (this.cutCanvas.getWidth() !== w || this.cutCanvas.getHeight() !== h) {
+            this.cutCanvas.setSize(w, h);
+        }
+        this.cutCanvas.getContext()._context.drawImage(canvas._canvas, -(canvas.getWidth() - w) / 2,
+            -(canvas.getHeight() - h) / 2);
+        return this.cutCanvas;
     };
 
     // `changing`: the layers that differ from picture to picture.

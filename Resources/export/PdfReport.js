@@ -1,5 +1,6 @@
-// The PDF training report: an A4 portrait document with one picture per
-// frame, six to a page in three rows of two, each numbered with its caption
+// The PDF training report: an A4 document with one picture per frame, six
+// to a portrait page in three rows of two (or four in two rows, or two side
+// by side on a landscape page), each numbered with its caption
 // written under it, each page headed by the title, the drill's name and the
 // product logo and closed by a page-number, date and web-address footer.
 // The pictures come from the image generator in its print variant
@@ -14,10 +15,17 @@
     'use strict';
 
     var PICTURE_WIDTH = 720;
+    // A turned pitch's pictures are cut to the pitch: from a frame this wide,
+    // 540 x 720.
+    var TURNED_PICTURE_WIDTH = 960;
     var ASPECT_RATIO = 4 / 3;
-    var PICTURES_PER_PAGE = 6;
-    var COLUMNS = 2;
-    var ROWS = 3;
+    // The pages a report may have, by pictures a page.
+    var PAGE_SHAPES = {
+        6: { orientation: 'portrait', columns: 2, rows: 3 },
+        4: { orientation: 'portrait', columns: 2, rows: 2 },
+        2: { orientation: 'landscape', columns: 2, rows: 1 }
+    };
+    var DEFAULT_PER_PAGE = 6;
 
     // A phone's PDF viewer shows the title in place of the file's name, so it
     // names the drill and the program: "<drill> — Drillmora training report".
@@ -58,32 +66,44 @@
     var LABEL_DROP = 4;
     var CAPTION_LINE = 3.6;
     var DESCENT = 1;
-    // A turned pitch's columns touch: a caption stops short of the next one's.
+    // A caption stops short of the next column's.
     var CAPTION_GUTTER = 4;
+    // What a row keeps under its pictures at the least: the frame's number
+    // and two lines of caption.
+    var LEAST_ROW_GAP = LABEL_DROP + DESCENT + 2 * CAPTION_LINE;
 
-    // Where every picture goes, for a page of the given size: the same on
-    // every page, since each page has the same header. A turned pitch fills
-    // the middle of its landscape picture and leaves white bands at the
-    // sides, which stand in for the gap between the columns.
-    function pictureLayout(pageWidth, pageHeight, rotated) {
-        var border = pageWidth / 15;
-        var innerBorder = rotated ? 0 : pageWidth / 20;
+    // Where every picture goes on a page of `shape` (PAGE_SHAPES) of the
+    // given size: the same on every page, since each page has the same
+    // header. Pictures are as large as their column and row allow, the
+    // frame's 4:3 or a turned pitch's 3:4, each in the middle of its column.
+    // The borders are those of the portrait page, turned or not.
+    function pictureLayout(pageWidth, pageHeight, rotated, shape) {
+        var shorter = Math.min(pageWidth, pageHeight);
+        var border = shorter / 15;
+        var innerBorder = shorter / 20;
         var top = HEADER_TOP + TITLE_STEP + WEB_ADDRESS_STEP;
-        var width = (pageWidth - 2 * border - innerBorder) / COLUMNS;
-        var height = width / ASPECT_RATIO;
+        var aspect = rotated ? 1 / ASPECT_RATIO : ASPECT_RATIO;
+        var columnWidth = (pageWidth - 2 * border - (shape.columns - 1) * innerBorder) / shape.columns;
         var available = pageHeight - border - top - FOOTER_ROOM;
-        var rowGap = (available - ROWS * height) / (ROWS - 1);
+        var rowRoom = (available - (shape.rows - 1) * LEAST_ROW_GAP) / shape.rows;
+        var width = Math.min(columnWidth, rowRoom * aspect);
+        var height = width / aspect;
+        var rowGap = shape.rows > 1 ? (available - shape.rows * height) / (shape.rows - 1) : FOOTER_ROOM;
+        var perPage = shape.columns * shape.rows;
         return {
             border: border,
             width: width,
             height: height,
+            perPage: perPage,
+            // Under its picture, short of the next column's.
+            captionWidth: Math.min(width, columnWidth - CAPTION_GUTTER),
             // The last row's text has the footer's room, which is no less.
             captionLines: Math.floor((Math.min(rowGap, FOOTER_ROOM) - LABEL_DROP - DESCENT) / CAPTION_LINE),
             slot: function (frame) {
-                var s = frame % PICTURES_PER_PAGE;
+                var s = frame % perPage;
                 return {
-                    x: border + (s % COLUMNS) * (width + innerBorder),
-                    y: top + Math.floor(s / COLUMNS) * (height + rowGap)
+                    x: border + (s % shape.columns) * (columnWidth + innerBorder) + (columnWidth - width) / 2,
+                    y: top + Math.floor(s / shape.columns) * (height + rowGap)
                 };
             }
         };
@@ -181,38 +201,69 @@
         };
     };
 
-    function reportProperties(drillName) {
-        var properties = { title: drillName + TITLE_AFTER_NAME };
+    // One drill's name, or the names of several, and the program.
+    function reportProperties(drills) {
+        var names = drills.map(function (drill) { return drill.name; });
+        var properties = { title: names.join(', ') + TITLE_AFTER_NAME };
         Object.keys(PROPERTIES).forEach(function (key) {
             properties[key] = PROPERTIES[key];
         });
         return properties;
     }
 
+    // A drill of the request as the report prints it.
+    function printedDrill(drill) {
+        return {
+            source: drill,
+            name: window.printableText(drill.drillName || UNTITLED),
+            captions: (drill.captions || []).map(function (caption) {
+                return window.printableText(caption || '');
+            })
+        };
+    }
+
     ReportRun.prototype.start = function (logo, JsPdf, faces) {
         var request = this.request;
-        var doc = new JsPdf('portrait', 'mm', 'a4');
+        var perPage = request.picturesPerPage || DEFAULT_PER_PAGE;
+        if (!PAGE_SHAPES.hasOwnProperty(perPage)) {
+            throw new Error('a report has ' + PdfReport.PICTURES_PER_PAGE.join(', ') + ' pictures a page, not ' + perPage);
+        }
+        this.shape = PAGE_SHAPES[perPage];
+        var doc = new JsPdf(this.shape.orientation, 'mm', 'a4');
         this.doc = doc;
         this.logo = logo;
         this.font = faces ? addFaces(doc, faces) : FALLBACK_FONT;
         this.pageWidth = doc.internal.pageSize.getWidth();
         this.pageHeight = doc.internal.pageSize.getHeight();
-        this.layout = pictureLayout(this.pageWidth, this.pageHeight, request.rotated);
-        this.lastFrame = request.nFrames - 1;
-        this.nPages = Math.ceil(request.nFrames / PICTURES_PER_PAGE);
-        this.frame = 0;
+        this.drills = (request.drills || [request]).map(printedDrill);
+        this.nPages = 0;
+        this.nPictures = 0;
+        this.drills.forEach(function (drill) {
+            this.nPages += Math.ceil(drill.source.nFrames / perPage);
+            this.nPictures += drill.source.nFrames;
+        }, this);
+        this.picturesPlaced = 0;
+        this.pageNumber = 0;
         this.onPicture = this.guarded(this.placePicture);
-        this.drillName = window.printableText(request.drillName || UNTITLED);
-        this.captions = (request.captions || []).map(function (caption) {
-            return window.printableText(caption || '');
-        });
+        doc.setProperties(reportProperties(this.drills));
+        this.beginDrill(0);
+    };
 
-        doc.setProperties(reportProperties(this.drillName));
-
+    // Each drill starts a page of its own, its pictures drawn as its own
+    // settings have them.
+    ReportRun.prototype.beginDrill = function (index) {
+        var drill = this.drills[index];
+        var source = drill.source;
+        this.drillIndex = index;
+        this.drill = drill;
+        this.frame = 0;
+        this.lastFrame = source.nFrames - 1;
+        this.layout = pictureLayout(this.pageWidth, this.pageHeight, source.rotated, this.shape);
         var imageGenerator = this.report.imageGenerator;
-        imageGenerator.loadAnimation(request.animationText);
+        imageGenerator.loadAnimation(source.animationText);
         // Each caption is printed under its picture.
-        imageGenerator.configureAnimation(PICTURE_WIDTH, true, request.showRunningLines, request.showGrid, true);
+        imageGenerator.configureAnimation(source.rotated ? TURNED_PICTURE_WIDTH : PICTURE_WIDTH, true,
+            source.showRunningLines, source.showGrid, true, true);
         imageGenerator.getFrameImage(0, this.onPicture);
     };
 
@@ -234,7 +285,7 @@
         doc.text(TITLE, layout.border, y);
         y += TITLE_STEP;
         doc.setFontSize(NAME_SIZE);
-        doc.text(oneLine(doc, this.drillName, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
+        doc.text(oneLine(doc, this.drill.name, textWidth - LOGO_WIDTH - NAME_TO_LOGO),
             layout.border, y);
         doc.setFontSize(TEXT_SIZE);
         // Placed, not spaced out with tabs: the embedded faces have
@@ -257,13 +308,13 @@
         doc.setFontType(FONT_TYPE);
         doc.setFontSize(LABEL_SIZE);
         doc.text('Frame ' + (this.frame + 1), x, y);
-        var caption = this.captions[this.frame] || '';
+        var caption = this.drill.captions[this.frame] || '';
         if (!caption) {
             return;
         }
         doc.setFontType(CAPTION_FONT_TYPE);
         doc.setFontSize(CAPTION_SIZE);
-        captionLines(doc, caption, layout.width - CAPTION_GUTTER, layout.captionLines).forEach(function (line) {
+        captionLines(doc, caption, layout.captionWidth, layout.captionLines).forEach(function (line) {
             y += CAPTION_LINE;
             doc.text(line, x, y);
         });
@@ -274,34 +325,53 @@
     // every slot.
     ReportRun.prototype.placePicture = function (dataUrl, refusal) {
         if (!dataUrl) {
-            throw new Error(refusal || 'a picture could not be drawn');
+            throw new Error(this.drills.length > 1 ? 'the drill ' + this.drill.name + ': ' +
+                (refusal || 'a picture could not be drawn') : refusal || 'a picture could not be drawn');
         }
         var doc = this.doc;
         var frame = this.frame;
-        var lastFrame = this.lastFrame;
-        this.callbacks.progress(lastFrame > 0 ? frame / lastFrame * 100 : 0);
+        this.callbacks.progress(this.nPictures > 1 ? this.picturesPlaced / (this.nPictures - 1) * 100 : 0);
+        this.picturesPlaced += 1;
         // The host may have cancelled on hearing of this picture.
         if (this.cancelled) {
             return;
         }
-        if (frame % PICTURES_PER_PAGE === 0) {
-            if (frame > 0) {
+        if (frame % this.layout.perPage === 0) {
+            if (this.pageNumber > 0) {
                 doc.addPage();
             }
-            this.drawHeaderAndFooter(frame / PICTURES_PER_PAGE + 1);
+            this.pageNumber += 1;
+            this.drawHeaderAndFooter(this.pageNumber);
         }
         var at = this.layout.slot(frame);
         doc.addImage(dataUrl, 'JPEG', at.x, at.y, this.layout.width, this.layout.height,
-            'frame' + (frame + 1), 'FAST');
+            this.pictureAlias(), 'FAST');
         this.labelPicture(at);
-        if (frame < lastFrame) {
+        if (frame < this.lastFrame) {
             this.frame += 1;
             this.report.imageGenerator.getFrameImage(this.frame, this.onPicture);
-            return;
+        } else if (this.drillIndex < this.drills.length - 1) {
+            this.beginDrill(this.drillIndex + 1);
+        } else {
+            this.end();
         }
+    };
+
+    // "frame3" for a report of one drill; the second drill's first picture
+    // is "drill2frame1".
+    ReportRun.prototype.pictureAlias = function () {
+        return (this.drillIndex > 0 ? 'drill' + (this.drillIndex + 1) : '') + 'frame' + (this.frame + 1);
+    };
+
+    ReportRun.prototype.end = function () {
+        var doc = this.doc;
         var document = doc.output('dataurlstring');
         doc.setFont(this.font);
-        var leftOut = unprintable(doc, [this.drillName, String(this.request.date)].concat(this.captions));
+        var texts = [String(this.request.date)];
+        this.drills.forEach(function (drill) {
+            texts = texts.concat([drill.name], drill.captions);
+        });
+        var leftOut = unprintable(doc, texts);
         this.finish();
         this.callbacks.finished(document, leftOut);
     };
@@ -330,13 +400,16 @@
     //   rotated, showRunningLines, showGrid: the editor's settings;
     //   drillName: the drill's name, empty when it has none;
     //   captions: each frame's caption, by frame;
+    //   or, for a report of several drills, `drills`: a list of those
+    //     members for each drill, each under its own heading, in order;
+    //   picturesPerPage: 6 (when not given), 4 or 2 (PdfReport.PICTURES_PER_PAGE);
     //   date: when the report was asked for, as the coach writes it
     //     (the same on every page);
     //   waitForLogo(callback): calls back with the report logo
     //     ({dataUrl, width, height}), or null when there is none.
     // `callbacks.progress(percent)` runs once a picture, as it is placed;
     // then `callbacks.finished(dataUrl, leftOut)` with the whole document
-    // and the characters of the name, the date and the captions its font
+    // and the characters of the names, the date and the captions its font
     // could not print (each once, [] for none), or
     // `callbacks.failed(error)` if it could not be built; a picture the
     // generator could not draw fails it with the generator's reason. A
@@ -377,6 +450,9 @@
     PdfReport.prototype.isBusy = function () {
         return this.busy;
     };
+
+    // What a report may have a page, the default first.
+    PdfReport.PICTURES_PER_PAGE = [6, 4, 2];
 
     window.PdfReport = PdfReport;
 }(window));

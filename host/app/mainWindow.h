@@ -5,6 +5,7 @@
 #include "DrillText.h"
 #include "ExportConfirmation.h"
 #include "LastUsedFolder.h"
+#include "ReportOptions.h"
 #include "VideoOptions.h"
 
 #include <QHash>
@@ -120,7 +121,8 @@ public:
     // expected next.
     void writeVideoFrame(const QVariantMap &message);
 
-    // The PDF report: asks for the file name, tells the page to build the
+    // The PDF report: asks for the file name and the report's options
+    // (pictures a page, other drills), tells the page to build the
     // report ("exportPdfResponse") and shows the export progress dialog.
     // Nothing is sent when the user cancels the file dialog; a file that
     // cannot be written fails at once, before the page builds anything.
@@ -140,8 +142,9 @@ public:
     // code as the toolbar's, writing to `path`. Each ends with
     // exportFinished(), also when it cannot start.
     void exportVideoTo(const QString &path, const VideoOptions &options = VideoOptions());
-    // The PDF report, as exportPdf() builds it after its file dialog.
-    void exportPdfTo(const QString &path);
+    // The PDF report, as exportPdf() builds it after its file dialog and
+    // its options.
+    void exportPdfTo(const QString &path, const ReportOptions &options = ReportOptions());
     // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
     // `width` pixels wide, written as PNG or JPEG by the path's suffix.
     void exportPictureTo(const QString &path, int frame, int width);

@@ -11,6 +11,7 @@
 #include "PictureChoice.h"
 #include "PictureExport.h"
 #include "ReportExport.h"
+#include "ReportOptionsDialog.h"
 #include "VideoExport.h"
 #include "VideoOptionsDialog.h"
 #include "jsInterface.h"
@@ -152,15 +153,21 @@ void mainWindow::exportPdf()
     const QString fileName = chooseSaveFile(tr("Save Report"),
                                             name.isEmpty() ? QStringLiteral("Report.pdf") : tr("%1 report.pdf").arg(name),
                                             tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
-    if (!fileName.isEmpty())
-        exportPdfTo(fileName);
+    if (fileName.isEmpty())
+        return;
+    ReportOptions options = ReportOptions::remembered();
+    if (!ReportOptionsDialog::ask(m_webView, name.isEmpty() ? tr("Untitled drill") : name, m_lastUsedFolder.path(),
+                                  &options))
+        return;
+    options.remember();
+    exportPdfTo(fileName, options);
 }
 
-void mainWindow::exportPdfTo(const QString &path)
+void mainWindow::exportPdfTo(const QString &path, const ReportOptions &options)
 {
     m_videoExport->end();
     m_pageWatch->exportStarted();
-    m_reportExport->start(path, m_currentFile);
+    m_reportExport->start(path, m_currentFile, options);
 }
 
 void mainWindow::updatePdfProgress(int percent)

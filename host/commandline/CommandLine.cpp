@@ -21,6 +21,14 @@ struct Options
     QCommandLineOption pdf{QStringLiteral("export-pdf"),
                            QStringLiteral("Export the drill as a PDF training report to <file>."),
                            QStringLiteral("file")};
+    QCommandLineOption report{QStringLiteral("export-report"),
+                              QStringLiteral("Export every drill named, in the order named, as one PDF "
+                                             "report to <file>, each drill under its own heading."),
+                              QStringLiteral("file")};
+    QCommandLineOption perPage{QStringLiteral("pictures-per-page"),
+                               QStringLiteral("The pictures a page of the --export-pdf or --export-report "
+                                              "report: 6 (default), 4, or 2 on landscape pages."),
+                               QStringLiteral("n"), QStringLiteral("6")};
     QCommandLineOption picture{QStringLiteral("export-picture"),
                                QStringLiteral("Export one frame of the drill as a picture to <file> "
                                               "(.png or .jpg)."),
@@ -62,7 +70,7 @@ struct Options
                            "the editor opens, with the drill if one is named."));
         help = parser.addHelpOption();
         version = parser.addVersionOption();
-        parser.addOptions({video, pdf, picture, frame, width, videoSize, fps, outputDir});
+        parser.addOptions({video, pdf, report, picture, frame, width, videoSize, fps, perPage, outputDir});
         parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
                                      QStringLiteral("[drill.anim...]"));
     }
@@ -107,6 +115,8 @@ public:
         if (error.isEmpty())
             error = videoSettings();
         if (error.isEmpty())
+            error = reportSettings();
+        if (error.isEmpty())
             error = makeJobs(kinds, *drills, jobs);
         return error;
     }
@@ -117,6 +127,7 @@ private:
         const QList<KindInfo> all = {
             {ExportJob::Kind::Video, &m_options.video, {QStringLiteral("mp4")}},
             {ExportJob::Kind::Pdf, &m_options.pdf, {QStringLiteral("pdf")}},
+            {ExportJob::Kind::Pdf, &m_options.report, {QStringLiteral("pdf")}},
             {ExportJob::Kind::Picture, &m_options.picture,
              {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg")}},
         };
@@ -131,7 +142,7 @@ private:
     QString onlyWithExport() const
     {
         for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.outputDir}) {
+                                            &m_options.fps, &m_options.perPage, &m_options.outputDir}) {
             if (m_options.parser.isSet(*o))
                 return QStringLiteral("--%1 goes with an export option.").arg(o->names().first());
         }
@@ -146,12 +157,18 @@ private:
                 return QStringLiteral("--%1 is given more than once.").arg(k.option->names().first());
         }
         for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.outputDir}) {
+                                            &m_options.fps, &m_options.perPage, &m_options.outputDir}) {
             if (p.values(*o).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(o->names().first());
         }
         if (drills.isEmpty())
             return QStringLiteral("Name the drill (.anim file) to export.");
+        if (p.isSet(m_options.report)) {
+            if (kinds.size() > 1 || p.isSet(m_options.outputDir))
+                return QStringLiteral("--export-report writes one report of all the drills named: give it "
+                                      "without other exports or --output-dir.");
+            return QString();
+        }
         if (drills.size() > 1 && !p.isSet(m_options.outputDir))
             return QStringLiteral("To export several drills at once, name a folder with --output-dir.");
         return QString();
@@ -197,9 +214,41 @@ private:
         return QString();
     }
 
+    QString reportSettings()
+    {
+        const QCommandLineParser &p = m_options.parser;
+        if (!p.isSet(m_options.pdf) && !p.isSet(m_options.report)) {
+            if (p.isSet(m_options.perPage))
+                return QStringLiteral("--pictures-per-page goes with --export-pdf or --export-report.");
+            return QString();
+        }
+        if (!ReportOptions::parsePicturesPerPage(p.value(m_options.perPage), &m_report.picturesPerPage))
+            return QStringLiteral("--pictures-per-page needs 6, 4 or 2, not \"%1\".").arg(p.value(m_options.perPage));
+        return QString();
+    }
+
+    // The one job of a squad report: the first drill opened, the others
+    // read by the report.
+    QString reportJob(const QStringList &drills, QList<ExportJob> *jobs) const
+    {
+        const QString value = m_options.parser.value(m_options.report);
+        if (QFileInfo(value).suffix().toLower() != QLatin1String("pdf"))
+            return QStringLiteral("--export-report writes .pdf files, not \"%1\".").arg(value);
+        ExportJob job;
+        job.kind = ExportJob::Kind::Pdf;
+        job.drillPath = drills.first();
+        job.outputPath = value;
+        job.report = m_report;
+        job.report.otherDrills = drills.mid(1);
+        jobs->append(job);
+        return QString();
+    }
+
     QString makeJobs(const QList<KindInfo> &kinds, const QStringList &drills, QList<ExportJob> *jobs) const
     {
         const QCommandLineParser &p = m_options.parser;
+        if (p.isSet(m_options.report))
+            return reportJob(drills, jobs);
         const bool intoFolder = p.isSet(m_options.outputDir);
         const QDir folder(p.value(m_options.outputDir));
         QSet<QString> outputs;
@@ -223,6 +272,7 @@ private:
                 job.frame = m_frame;
                 job.width = m_width;
                 job.video = m_video;
+                job.report = m_report;
                 const QString key = QFileInfo(job.outputPath).absoluteFilePath();
                 if (outputs.contains(key))
                     return QStringLiteral("Two exports would both write %1; drills exported into one "
@@ -240,6 +290,7 @@ private:
     int m_frame = ExportJob::SelectedFrame;
     int m_width = 1024;
     VideoOptions m_video;
+    ReportOptions m_report;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #ifndef EXPORTJOB_H
 #define EXPORTJOB_H
 
+#include "ReportOptions.h"
 #include "VideoOptions.h"
 
 #include <QString>
@@ -23,6 +24,12 @@ struct ExportJob
     int width = 1024;
     // Videos only: picture size and rate.
     VideoOptions video;
+    // Reports only: pictures a page, and the drills after this one that
+    // the one report holds (a squad report, --export-report).
+    ReportOptions report;
+
+    // Every drill the job reads.
+    QStringList drills() const { return QStringList{drillPath} + report.otherDrills; }
 };
 
 #endif // EXPORTJOB_H

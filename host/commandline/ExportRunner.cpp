@@ -188,10 +188,12 @@ QString ExportRunner::drillAt(const QString &path) const
     if (::stat(QFile::encodeName(path).constData(), &output) != 0)
         return QString();
     for (const ExportJob &job : m_jobs) {
-        struct stat drill = {};
-        if (::stat(QFile::encodeName(job.drillPath).constData(), &drill) == 0 && drill.st_dev == output.st_dev
-            && drill.st_ino == output.st_ino)
-            return job.drillPath;
+        for (const QString &path : job.drills()) {
+            struct stat drill = {};
+            if (::stat(QFile::encodeName(path).constData(), &drill) == 0 && drill.st_dev == output.st_dev
+                && drill.st_ino == output.st_ino)
+                return path;
+        }
     }
     return QString();
 }

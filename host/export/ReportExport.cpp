@@ -1,5 +1,6 @@
 #include "ReportExport.h"
 
+#include "AnimationFile.h"
 #include "ExportProgress.h"
 #include "ReportFile.h"
 #include "ReportHeading.h"
@@ -49,20 +50,40 @@ ReportExport::ReportExport(jsInterface *bridge, ExportProgress *progress, QObjec
 // The progress dialog comes first: it marks the running export, and a page
 // that cannot build the report may answer as soon as it hears of it. A file
 // that cannot be written is known before the page spends time on a report.
-void ReportExport::start(const QString &path, const QString &drillFile)
+void ReportExport::start(const QString &path, const QString &drillFile, const ReportOptions &options)
 {
     QString error;
-    if (!ReportFile::canWrite(path, &error)) {
+    QVariantMap request;
+    if (!ReportFile::canWrite(path, &error) || !addOtherDrills(options.otherDrills, &request, &error)) {
         fail(path, error);
         return;
     }
     m_outputPath = path;
     m_progress->start(tr("Generating PDF report..."));
-    QVariantMap request;
     request.insert(QStringLiteral("msgType"), QStringLiteral("exportPdfResponse"));
     request.insert(QStringLiteral("drillName"), ReportHeading::drillName(drillFile));
     request.insert(QStringLiteral("date"), ReportHeading::date(QDateTime::currentDateTime(), QLocale()));
+    request.insert(QStringLiteral("picturesPerPage"), options.picturesPerPage);
     m_bridge->send(request);
+}
+
+bool ReportExport::addOtherDrills(const QStringList &drills, QVariantMap *request, QString *error)
+{
+    if (drills.isEmpty())
+        return true;
+    request->insert(QStringLiteral("drillCount"), drills.size());
+    for (int i = 0; i < drills.size(); ++i) {
+        QString text;
+        QString reason;
+        if (!AnimationFile::readFirstLine(drills.at(i), &text, &reason)) {
+            *error = tr("the drill %1 could not be read: %2").arg(QDir::toNativeSeparators(drills.at(i)), reason);
+            return false;
+        }
+        const QString number = QString::number(i + 1);
+        request->insert(QStringLiteral("drillName") + number, ReportHeading::drillName(drills.at(i)));
+        request->insert(QStringLiteral("drillText") + number, text);
+    }
+    return true;
 }
 
 // The page stops drawing the report as soon as it hears of it. Called from

@@ -1,8 +1,11 @@
 #ifndef REPORTEXPORT_H
 #define REPORTEXPORT_H
 
+#include "ReportOptions.h"
+
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 class ExportProgress;
 class jsInterface;
@@ -18,9 +21,11 @@ public:
     ReportExport(jsInterface *bridge, ExportProgress *progress, QObject *parent = nullptr);
 
     // Starts a report into `path` for the drill kept in `drillFile` (empty
-    // for one not saved yet). A file that cannot be written fails at once,
-    // before the page builds anything.
-    void start(const QString &path, const QString &drillFile);
+    // for one not saved yet), as the page shows it, then the other drills
+    // of `options` as their files hold them. A file that cannot be written,
+    // or another drill that cannot be read, fails at once, before the page
+    // builds anything.
+    void start(const QString &path, const QString &drillFile, const ReportOptions &options = ReportOptions());
     // Ignored when no report runs.
     void updateProgress(int percent);
     // Writes the finished report unless the export was cancelled; ignored
@@ -54,6 +59,10 @@ private:
     void sendBreak();
     bool writeWithout(const QString &leftOut);
     void fail(const QString &path, const QString &error);
+    // The other drills' names and texts, flat: "drillCount", then
+    // "drillName1", "drillText1" and so on. False, with `error` naming the
+    // drill, when one cannot be read.
+    static bool addOtherDrills(const QStringList &drills, QVariantMap *request, QString *error);
 
     jsInterface *m_bridge;
     ExportProgress *m_progress;

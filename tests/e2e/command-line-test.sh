@@ -34,7 +34,7 @@ drill() {
 drill 1 | tee one.anim a/same.anim >b/same.anim && drill 3 >three.anim && drill 7 >seven.anim
 # Three frames, the first step held two seconds and the second half of one.
 sed 's/}$/,"frameDurations":[2000,500]}/' three.anim >held.anim
-echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile
+echo 'not a drill at all' >broken.anim && echo 'in the way' >plainfile && cp three.anim drill.pdf
 # A drill followed by a NUL and more: no drill, in either build.
 { drill 1 | tr -d '\n'; printf '\0more\n'; } >nul.anim
 # The report as a reader sees it: pages, paper, title, headings, the last footer.
@@ -43,11 +43,13 @@ report() {
   info="$(pdfinfo "$1")" || return
   pages="$(sed -n 's/^Pages: *//p' <<<"$info")"
   printf '%s pages, %s, "%s", %s headed, last "%s"' "$pages" \
-    "$(sed -n 's/^Page size:.*(\(.*\))$/\1/p' <<<"$info")" "$(sed -n 's/^Title: *//p' <<<"$info")" \
+    "$(sed -n 's/^Page size: *\([0-9.]*\) x \([0-9.]*\) pts (\(.*\))$/\1 \2 \3/p' <<<"$info" |
+      awk '{ print $3 ($1 > $2 ? " landscape" : "") }')" "$(sed -n 's/^Title: *//p' <<<"$info")" \
     "$(pdftotext "$1" - | grep -c 'Training Report$')" "$(pdftotext -f "$pages" "$1" - | grep -o 'Page [0-9]* / [0-9]*')"
 }
-# $1 pages of the drill named $2: its title names the drill and the program.
-pages() { printf '%s pages, A4, "%s — Drillmora training report", %s headed, last "Page %s / %s"' "$1" "$2" "$1" "$1" "$1"; }
+# $1 pages of the drill (or drills) named $2: its title names them and the
+# program; $3 says "A4 landscape" where the pages are.
+pages() { printf '%s pages, %s, "%s — Drillmora training report", %s headed, last "Page %s / %s"' "$1" "${3:-A4}" "$2" "$1" "$1" "$1"; }
 
 # Cases: exit | what is read back | what it must say | arguments (none: a further
 # file of the run before). Exports are named on stderr; failures leave no file.
@@ -67,6 +69,13 @@ cases=(
   "2|err|--video-size and --fps go with --export-video|--export-pdf out/x.pdf --video-size 960x720 one.anim"
   "2|err|--export-pdf is given more than once|--export-pdf out/x.pdf --export-pdf out/y.pdf one.anim"
   "2|err|would both write|--output-dir out --export-pdf pdf a/same.anim b/same.anim"
+  "2|err|--pictures-per-page needs 6, 4 or 2, not \"3\"|--export-pdf out/x.pdf --pictures-per-page 3 one.anim"
+  "2|err|--pictures-per-page goes with --export-pdf or --export-report|--export-video out/x.mp4 --pictures-per-page 4 one.anim"
+  "2|err|--export-report writes one report of all the drills named|--export-report out/s.pdf --export-pdf out/t.pdf one.anim"
+  "2|err|--export-report writes .pdf files, not \"out/s.txt\"|--export-report out/s.txt one.anim three.anim"
+  "1|err|The drill broken could not be read: Error parsing JSON|--export-report out/s.pdf one.anim broken.anim"
+  "1|err|it is the drill drill.pdf, which would be lost|--export-report drill.pdf one.anim drill.pdf"
+  "1|err|the drill missing.anim could not be read|--export-report out/s.pdf one.anim missing.anim"
   "1|err|no display to show the editor on|one.anim"
   "1|err|Failed to export broken.anim|--export-video out/broken.mp4 broken.anim"
   "1|err|Failed to export missing.anim|--export-video out/missing.mp4 missing.anim"
@@ -86,6 +95,8 @@ cases=(
   "0|report out/three.pdf|$(pages 1 three)|--output-dir out --export-pdf pdf --export-picture jpg three.anim seven.anim"
   "0|report out/seven.pdf|$(pages 2 seven)|"
   "0|identify out/seven.jpg|JPEG 1024x768|"
+  "0|report out/squad.pdf|$(pages 4 'seven, three, one')|--export-report out/squad.pdf --pictures-per-page 4 seven.anim three.anim one.anim"
+  "0|report out/two.pdf|$(pages 2 three 'A4 landscape')|--export-pdf out/two.pdf --pictures-per-page 2 three.anim"
 )
 # ffprobe's "width height rate pictures duration" with the duration as what it
 # means: the pictures' time (their count over the rate) within 1.5 ms, as MP4
@@ -115,6 +126,12 @@ for c in "${cases[@]}"; do
   [ "$code" -ne 0 ] || [ -z "$args" ] || [ -z "$noise" ] || fail "drillmora $args: standard error holds more than progress lines: $noise"
   leftovers="$(find out folder.mp4 -mindepth 1; find . -maxdepth 1 -name '.*' ! -name .)"
   [ "$code" -eq 0 ] || [ -z "$leftovers" ] || { fail "drillmora $args left $leftovers"; rm -rf out/* out/.[!.]* ./.[!.]*; }
+done
+
+# A squad report heads each drill's pages with its name: seven on 1 and 2 (four a page), then three, then one.
+for page in "1 seven" "2 seven" "3 three" "4 one"; do
+  read -r n name <<<"$page"
+  pdftotext -f "$n" -l "$n" out/squad.pdf - | grep -qx "$name" || fail "page $n of the squad report is not headed \"$name\""
 done
 
 # The picture is the frame asked for: the default (out/p.png above: the selected

@@ -16,6 +16,7 @@
 #include "PictureChoice.h"
 #include "RecoveryStore.h"
 #include "TestFiles.h"
+#include "ReportOptionsDialog.h"
 #include "VideoOptionsDialog.h"
 #include "VideoPicture.h"
 #include "VideoProbe.h"
@@ -1018,7 +1019,7 @@ private slots:
         const QString info = QString::fromUtf8(VideoProbe::run("pdfinfo", {path}, &failed));
         QCOMPARE(QRegularExpression("^Title:\\s*(.*)$", QRegularExpression::MultilineOption).match(info).captured(1),
                  QString::fromUtf8("drill \u2014 Drillmora training report"));
-        // Extracted as stored, numbered as listed; frames are 720 wide.
+        // Extracted as stored, numbered as listed; frames are 720 wide, a turned pitch's 540 wide and 720 high.
         const QString prefix = m_dir.filePath(QString("report%1").arg(frames));
         QString error;
         VideoProbe::run("pdfimages", {"-j", path, prefix}, &error);
@@ -1034,7 +1035,8 @@ private slots:
             const QStringList c = line.simplified().split(' ');
             if (c.size() < 12 || !c[0].toInt())
                 continue;
-            if (c[3] != "720")
+            const bool frame = rotation ? c[3] == "540" && c[4] == "720" : c[3] == "720";
+            if (!frame)
                 logos << c[10];
             else if (++perPage[c[0].toInt()])
                 pictures << readFile(prefix + QString("-%1.jpg").arg(c[1].toInt(), 3, 10, QChar('0')));
@@ -1042,7 +1044,11 @@ private slots:
         QCOMPARE(perPage.values(), wanted);
         QCOMPARE(logos.size(), 1);
         QCOMPARE(QSet<QByteArray>(pictures.begin(), pictures.end()).size(), frames);
-        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), small(ownImages(1, 720, true)[0]));
+        // A turned pitch's picture is the middle of the frame, where the pitch is.
+        QImage own = ownImages(1, rotation ? 960 : 720, true)[0];
+        if (rotation)
+            own = own.copy(QRect(210, 0, 540, 720));
+        const double toOwn = VideoProbe::difference(small(QImage::fromData(pictures.value(0))), small(own));
         QVERIFY2(toOwn < 3, qPrintable(QString::number(toOwn)));
     }
 
@@ -1241,10 +1247,17 @@ private:
                 goOn ? d->accept() : d->reject();
             });
         }, video ? 20000 : 0);
+        // A report of the drill alone, as many pictures a page as last time.
+        const bool report = event == "exportPdf" && !path.isEmpty();
+        auto reportOptions = ModalDriver::answer<ReportOptionsDialog>([=](ReportOptionsDialog *d) {
+            QTimer::singleShot(0, d, [d, goOn] { goOn ? d->accept() : d->reject(); });
+        }, report ? 20000 : 0);
         clickToolbarButton(event);
         QTRY_VERIFY(chooser->seen());
         if (video)
             QTRY_VERIFY(chooseOptions->seen());
+        if (report)
+            QTRY_VERIFY(reportOptions->seen());
     }
 
     // The camera button pressed, its confirmation answered with saving, the file dialog with `path` under

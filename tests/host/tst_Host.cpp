@@ -24,6 +24,7 @@
 #include "PictureFile.h"
 #include "ReportFile.h"
 #include "ReportHeading.h"
+#include "ReportOptionsDialog.h"
 #include "TestFiles.h"
 #include "TextDecoder.h"
 #include "VideoOptionsDialog.h"
@@ -884,17 +885,82 @@ private slots:
                      QString::fromUtf8(row.date));
     }
 
+    // The drills of a squad report: the open one first and fixed, the others in the order the coach
+    // leaves them, each once; what a page holds, from the command line's words too.
+    void reportOptions()
+    {
+        const struct { const char *text; int perPage; } parsed[] = {{"6", 6}, {" 4 ", 4}, {"2", 2}, {"3", 0}, {"", 0}, {"four", 0}};
+        for (const auto &row : parsed) {
+            int perPage = 0;
+            QCOMPARE(ReportOptions::parsePicturesPerPage(QString::fromLatin1(row.text), &perPage) ? perPage : 0, row.perPage);
+        }
+        ReportOptions start;
+        start.picturesPerPage = 2;
+        start.otherDrills = QStringList{path("b.anim")};
+        ReportOptionsDialog dialog(nullptr, "Warm-up", m_dir->path(), start);
+        auto *list = dialog.findChild<QListWidget *>("reportDrills");
+        dialog.addDrills({path("c.anim"), path("b.anim"), path("d.anim")});
+        const auto pressed = [&dialog](const QString &text) {
+            for (QPushButton *button : dialog.findChildren<QPushButton *>())
+                if (button->text() == text)
+                    return button->isEnabled() ? (button->click(), true) : false;
+            return false;
+        };
+        list->setCurrentRow(0);
+        QVERIFY(!pressed("Move Down") && !pressed("Remove"));
+        list->setCurrentRow(3);
+        QVERIFY(pressed("Move Up") && pressed("Move Up") && !pressed("Move Up"));
+        list->setCurrentRow(2);
+        QVERIFY(pressed("Remove"));
+        const ReportOptions chosen = dialog.options();
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Warm-up (the drill open)"));
+        QCOMPARE(chosen.otherDrills, QStringList({path("d.anim"), path("c.anim")}));
+        QCOMPARE(chosen.picturesPerPage, 2);
+
+        // Each drill's name and text go to the page; one that cannot be read stops the report before it starts.
+        openWindow(false);
+        writeFile(path("d.anim"), "{\"msgType\":\"d\"}\nsecond line");
+        writeFile(path("c.anim"), "c text");
+        m_sent->clear();
+        m_window->exportPdfTo(path("squad.pdf"), chosen);
+        const Message asked = m_sent->last().at(0).toMap();
+        QCOMPARE(QStringList({asked.value("drillCount").toString(), asked.value("drillName1").toString(),
+                              asked.value("drillText1").toString(), asked.value("drillName2").toString(),
+                              asked.value("drillText2").toString()}),
+                 QStringList({"2", "d", "{\"msgType\":\"d\"}", "c", "c text"}));
+        QString said;
+        auto stopped = readBox(&said);
+        m_window->writePdfData(QString(), QStringLiteral("stopped"));
+        QVERIFY2(stopped->seen() && said.contains("stopped"), qPrintable(said));
+        auto box = readBox(&said);
+        ReportOptions missing = chosen;
+        missing.otherDrills << path("gone.anim");
+        m_sent->clear();
+        m_window->exportPdfTo(path("squad.pdf"), missing);
+        QVERIFY2(said.startsWith("error|") && said.contains("gone.anim") && sent().isEmpty() && !progress(), qPrintable(said));
+    }
+
     void report()
     {
         // Asked for by name, the page told to build it, its progress shown.
         openWindow(false);
         writeFile(path("plain.txt"), "");
         auto chooser = ModalDriver::chooseFile(path("new.pdf"));
+        // Four a page chosen, and kept for the next report.
+        auto options = ModalDriver::answer<ReportOptionsDialog>([](ReportOptionsDialog *d) {
+            QTimer::singleShot(0, d, [d] {
+                auto *perPage = d->findChild<QComboBox *>("picturesPerPage");
+                perPage->setCurrentIndex(perPage->findData(4));
+                d->accept();
+            });
+        });
         send({{"msgType", "exportPdf"}});
         QCOMPARE(sent(), QStringList{"exportPdfResponse||"});
         const Message asked = m_sent->last().at(0).toMap();
         QVERIFY2(asked.contains("drillName") && asked.value("date").toString().contains(QString::number(QDate::currentDate().year())),
                  qPrintable(asked.value("date").toString()));
+        QVERIFY(options->seen() && asked.value("picturesPerPage") == 4 && !asked.contains("drillCount") &&
+                ReportOptions::remembered().picturesPerPage == 4);
         // Regression: moving the bar of a dialog up for its minimum time ran the event
         // loop, where the page's next message ended the report and deleted the dialog.
         QVERIFY(QMetaObject::invokeMethod(progress(), "forceShow"));

@@ -14,12 +14,9 @@
     var VIDEO_WIDTH = 640;
     var VIDEO_FPS = 15;
 
-    // The report of the animation as it stands now; the pictures follow one
-    // by one, and the host hears of each. A report that cannot be built
-    // still ends the host's export, with the reason instead of a document,
-    // rather than leaving its progress dialog waiting. So does one asked
-    // for while an earlier report is still being drawn.
-    function onExportPdfResponse(shell, steps, message) {
+    // The drill on screen as the report prints it: the animation as it
+    // stands now and the editor's settings.
+    function openDrill(shell, steps, message) {
         var animation = shell.animation;
         // First: it stores what the editor shows into the model.
         var text = animation.saveToString();
@@ -27,18 +24,66 @@
         for (var f = 0; f < animation.frameManager.nFrames; f++) {
             captions.push(animation.frameManager.captionOf(f));
         }
-        var refused = function (error) {
-            shell.sendMessage({ msgType: 'writePdfData', pdfData: '',
-                errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
-        };
-        var started = shell.pdfReport.build({
+        return {
             animationText: text,
             nFrames: animation.frameManager.nFrames,
             rotated: animation.isRotated,
             showRunningLines: steps.runningLinesShown(),
             showGrid: steps.gridShown(),
             drillName: message.drillName || '',
-            captions: captions,
+            captions: captions
+        };
+    }
+
+    // Another drill of a squad report, as its file holds it (the host sends
+    // the text, which is checked here as any file opened is); throws, naming
+    // the drill, when it cannot be read.
+    function fileDrill(text, name) {
+        var read = window.DrillFile.read(text);
+        if (read.problem) {
+            throw new Error('The drill ' + (name || 'without a name') + ' could not be read: ' + read.problem);
+        }
+        var settings = read.settings;
+        var captions = [];
+        for (var f = 0; f < settings.nFrames; f++) {
+            captions.push(settings.frameText[f] || '');
+        }
+        return {
+            animationText: text,
+            nFrames: settings.nFrames,
+            rotated: settings.rotation % 180 !== 0,
+            showRunningLines: settings.showRunningLines,
+            showGrid: settings.gridVisible,
+            drillName: name || '',
+            captions: captions
+        };
+    }
+
+    // The report of the animation as it stands now, then of any other
+    // drills the host sends ("drillCount", "drillText1", "drillName1" and
+    // so on); the pictures follow one by one, and the host hears of each.
+    // A report that cannot be built still ends the host's export, with the
+    // reason instead of a document, rather than leaving its progress dialog
+    // waiting. So does one asked for while an earlier report is still being
+    // drawn.
+    function onExportPdfResponse(shell, steps, message) {
+        var refused = function (error) {
+            shell.sendMessage({ msgType: 'writePdfData', pdfData: '',
+                errorInfo: error ? error.message : 'An earlier report is still being drawn.' });
+        };
+        var drills = [openDrill(shell, steps, message)];
+        var others = parseInt(message.drillCount, 10) || 0;
+        try {
+            for (var d = 1; d <= others; d++) {
+                drills.push(fileDrill(String(message['drillText' + d] || ''), message['drillName' + d]));
+            }
+        } catch (e) {
+            refused(e);
+            return;
+        }
+        var started = shell.pdfReport.build({
+            drills: drills,
+            picturesPerPage: message.picturesPerPage ? parseInt(message.picturesPerPage, 10) : undefined,
             // The host writes it in the coach's locale; this engine has
             // only its own fixed English form.
             date: message.date || new Date().toString(),

@@ -34,7 +34,7 @@ function chain(text, config, times, done, then) {
     var urls = [];
     var captions = [];
     generator.loadAnimation(text);
-    generator.configureAnimation(config[0], config[1], config[2], config[3], config[4]);
+    generator.configureAnimation(config[0], config[1], config[2], config[3], config[4], config[5]);
     (function next() {
         generator.getImage(times[urls.length], done.step(function (url) {
             urls.push(url);
@@ -535,6 +535,32 @@ test('a long caption reads in a picture of a turned pitch: two lines on a light 
     });
 }, 20000);
 
+test('a turned pitch\'s picture cut to the pitch is upright, the pitch to its edges; uncut, or unturned, it is the ' +
+    'frame\'s', function (done) {
+    // [turned, cut, the picture's size, whether its left edge is grass]
+    var rows = [[90, true, [540, 720], true], [90, false, [960, 720], false], [0, true, [960, 720], true]];
+    (function next(k) {
+        if (k === rows.length) {
+            return done();
+        }
+        var row = rows[k];
+        var text = drillText({ sport: 'soccer', rotation: row[0] });
+        chain(text, [960, false, false, false, true, row[1]], [0], done, function (urls) {
+            var image = new Image();
+            image.onload = done.step(function () {
+                var size = [image.naturalWidth, image.naturalHeight];
+                decodedPixels(urls[0], size[0], size[1], done, function (data) {
+                    var i = 4 * (size[0] * Math.round(size[1] / 2) + 2);
+                    var grass = data[1] > data[0] + 40 && data[1] > data[2] + 40;
+                    assert.deepEqual([size, grass], [row[2], row[3]], row.join(' ') + ': ' + [].slice.call(data, i, i + 3));
+                    next(k + 1);
+                });
+            });
+            image.src = urls[0];
+        });
+    }(0));
+}, 20000);
+
 // A report asked for while another is built is refused at once, so that the host's export ends.
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
     withJsPdf(done.step(function () { buildReports(done); }));
@@ -553,14 +579,15 @@ function buildReports(done) {
     var release = null;
     var progress = [];
     var next = { progress: function (p) { progress.push(p); }, failed: done, finished: done.step(function (dataUrl) {
-        assert.deepEqual(g.calls, [['loadAnimation', 'drill'], ['configureAnimation', 720, true, true, false, true]].concat(
+        assert.deepEqual(g.calls, [['loadAnimation', 'drill'], ['configureAnimation', 960, true, true, false, true, true]].concat(
             [0, 1, 2, 3, 4, 5, 6].map(function (f) { return ['getFrameImage', f]; })),
-            'drawn for print, with lines, without the caption the report prints under it');
+            'drawn for print, with lines, without the caption the report prints under it, a turned pitch cut to itself');
         assert.deepEqual(log.join(' '), 'logo frame1 frame2 frame3 frame4 frame5 ' +
             'frame6 page logo frame7', 'each frame\'s own picture under its own alias, and the logo on each page');
         assert.deepEqual(progress.map(Math.round), [0, 17, 33, 50, 67, 83, 100]);
-        assert.deepEqual([slots.frame4, slots.frame7], [[105, 117.87, 91, 68.25], [14, 37, 91, 68.25]],
-            'a turned pitch\'s pictures grow, their columns touching; the same places on every page');
+        assert.deepEqual([Math.round(slots.frame4[2] / slots.frame4[3] * 100) / 100,
+            Math.round((slots.frame4[0] + slots.frame4[2] / 2) * 10) / 10, slots.frame7], [0.75, 153.1, slots.frame1], 'a turned pitch\'s pictures upright, in the middle of their ' +
+            'columns; the same places on every page');
         // [frames, the progress at each picture]: one picture is at 0 %, a number; the last of two at 100 %.
         var shorter = [[1, [0]], [2, [0, 100]]];
         (function buildShorter(k) {
@@ -687,6 +714,95 @@ test('report: the drill named under the title, the date as the host wrote it, ea
         }, fonts.load);
     }));
 }, 20000);
+
+test('report: six, four or two pictures a page, two on landscape pages; every picture within the borders, clear of ' +
+    'the others\' captions, as large as the page allows, a turned pitch\'s upright', function (done) {
+    withJsPdf(done.step(function () {
+        // [pictures a page, turned, the page's width, the pictures' width]
+        var rows = [[6, false, 210, 85.75], [4, false, 210, 85.75], [2, false, 297, 129.25], [6, true, 210, 51.4],
+            [4, true, 210, 81.67], [2, true, 297, 107.25]];
+        (function next(k) {
+            if (k === rows.length) {
+                var refused = null;
+                var bad = request(1);
+                bad.picturesPerPage = 5;
+                new PdfReport(fakeGenerator(), spiedJsPdf([], function () {})).build(bad, { progress: function () {},
+                    failed: function (e) { refused = e.message; }, finished: done });
+                return waitFor('the refusal', function () { return refused !== null; }, done, function () {
+                    assert.equal(refused, 'a report has 6, 4, 2 pictures a page, not 5');
+                    done();
+                });
+            }
+            var row = rows[k];
+            var req = request(row[0] + 1, null, row[1]);
+            req.picturesPerPage = row[0];
+            var where = row[0] + ' a page' + (row[1] ? ', turned: ' : ': ');
+            tracedReport(req, done, function (trace) {
+                var boxes = Object.keys(trace.boxes).filter(function (alias) { return /^frame/.test(alias); })
+                    .map(function (alias) { return trace.boxes[alias]; });
+                var pageHeight = row[2] === 210 ? 297 : 210;
+                assert.deepEqual([boxes.length, boxes[row[0]].page, Math.round(boxes[0].w * 100) / 100,
+                    Math.round(boxes[0].w / boxes[0].h * 1000) / 1000], [row[0] + 1, 2, row[3], row[1] ? 0.75 : 1.333],
+                    where + 'a second page for the last, and the pictures\' size');
+                var footer = trace.lines.filter(function (line) { return /^Page 1 \/ 2$/.test(line.text); })[0];
+                assert.ok(Math.abs(footer.y - (pageHeight - 14)) < 0.01, where + 'the footer at the foot of the page');
+                boxes.forEach(function (b, i) {
+                    assert.ok(b.x >= 14 - 0.01 && b.x + b.w <= row[2] - 14 + 0.01 && b.y >= 37 - 0.01 &&
+                        b.y + b.h + 4 <= pageHeight - 14 - 4, where + 'picture ' + (i + 1) + ' within the borders');
+                    boxes.slice(i + 1).forEach(function (o) {
+                        assert.ok(o.page !== b.page || o.x >= b.x + b.w || o.y >= b.y + b.h + 12,
+                            where + 'pictures ' + (i + 1) + ' and the next apart, with room for a caption');
+                    });
+                });
+                next(k + 1);
+            });
+        }(0));
+    }));
+}, 30000);
+
+test('report of several drills: each from a page of its own under its own name, its pictures as its pitch lies, ' +
+    'pages numbered through; a picture refused names its drill', function (done) {
+    withJsPdf(done.step(function () {
+        var one = request(3);
+        var two = request(2, null, true);
+        one.animationText = 'first drill';
+        two.animationText = 'second drill';
+        two.drillName = 'Lineout';
+        two.captions = ['Throw'];
+        var squad = { drills: [one, two], date: one.date, waitForLogo: one.waitForLogo, picturesPerPage: 2 };
+        tracedReport(squad, done, function (trace) {
+            var onPage = function (page, test) {
+                return linesAt(trace, function (line) { return line.page === page && test(line); });
+            };
+            assert.deepEqual([1, 2, 3].map(function (page) {
+                return onPage(page, function (line) { return line.y > 20 && line.y < 37; }).concat(
+                    onPage(page, function (line) { return /^Page /.test(line.text); }));
+            }), [['Overlap', 'Page 1 / 3'], ['Overlap', 'Page 2 / 3'], ['Lineout', 'Page 3 / 3']], 'headed and numbered');
+            var boxes = trace.boxes;
+            assert.deepEqual(['frame1', 'frame3', 'drill2frame1', 'drill2frame2'].map(function (alias) {
+                return [boxes[alias].page, Math.round(boxes[alias].w / boxes[alias].h * 100) / 100];
+            }), [[1, 1.33], [2, 1.33], [3, 0.75], [3, 0.75]], 'each drill\'s own pictures, a new page for the second');
+            assert.deepEqual(onPage(3, function (line) { return line.y > boxes.drill2frame1.y + boxes.drill2frame1.h; }),
+                ['Page 3 / 3', String(one.date), 'www.drillmora.com', 'Frame 1', 'Throw', 'Frame 2'], 'numbered from 1 again');
+            var failing = fakeGenerator();
+            failing.getFrameImage = function (frame, callback) {
+                window.setTimeout(function () {
+                    callback(failing.calls.length > 4 ? null : picture(frame), 'The drill could not be drawn: too big');
+                }, 0);
+                failing.calls.push(['getFrameImage', frame]);
+            };
+            new PdfReport(failing, spiedJsPdf([], function () {})).build(
+                { drills: [request(1), two], date: one.date, waitForLogo: one.waitForLogo },
+                { progress: function () {}, finished: done, failed: done.step(function (e) {
+                    assert.equal(e.message, 'the drill Lineout: The drill could not be drawn: too big');
+                    assert.deepEqual(failing.calls.map(function (c) { return c[0] + ':' + c[1]; }), ['loadAnimation:drill',
+                        'configureAnimation:720', 'getFrameImage:0', 'loadAnimation:second drill', 'configureAnimation:960',
+                        'getFrameImage:0'], 'each drill loaded and drawn as its pitch lies');
+                    done();
+                }) });
+        });
+    }));
+}, 30000);
 
 test('report faces: read once for every report that asks, again after a failure', function (done) {
     var missing = createReportFonts({ normal: 'fonts/LiberationSans-Regular.ttf', bold: 'fonts/none.ttf' });

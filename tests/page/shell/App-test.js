@@ -219,6 +219,34 @@ test('regression: every export of a drill the generator refuses ends with the re
     }, 10000);
 }, 20000);
 
+test('a squad report draws the open drill, then each drill the host sends, in order; one that cannot be read is named ' +
+    'and nothing is drawn', function (done) {
+    done.cleanup(function () { openInEditor(NEW_DRILL); });
+    openInEditor(bigDrill(2, 3));
+    var second = drillText({ rotation: 90, nFrames: 2, frameText: ['Turned', 'and on'] });
+    cppInterface.clearReceivedMessages();
+    cppInterface.emitToPage({ msgType: 'exportPdfResponse', drillName: 'First', drillCount: 2, drillName1: 'Second',
+        drillText1: second, drillName2: 'Third', drillText2: 'not a drill' });
+    assert.deepEqual(sentOfType('writePdfData').map(function (m) { return m.errorInfo; }),
+        ['The drill Third could not be read: Error parsing JSON'], 'refused at once');
+    assert.equal(pageShell.pdfReport.isBusy(), false, 'free for the next');
+    cppInterface.clearReceivedMessages();
+    cppInterface.emitToPage({ msgType: 'exportPdfResponse', drillName: 'First', drillCount: '1', drillName1: 'Second',
+        drillText1: second, picturesPerPage: '4' });
+    waitFor('the report', function () { return sentOfType('writePdfData').length > 0; }, done, function () {
+        var progress = sentOfType('updatePdfProgress').map(function (m) { return Math.round(m.progressPercent); });
+        assert.deepEqual(progress, [0, 25, 50, 75, 100], 'the pictures of both, the progress through all of them');
+        var pdf = atob(sentOfType('writePdfData')[0].pdfData.split(',')[1]);
+        // The title is written in UTF-16.
+        var title = 'First, Second \u2014'.split('').map(function (c) {
+            return String.fromCharCode(c.charCodeAt(0) >> 8, c.charCodeAt(0) & 0xFF);
+        }).join('');
+        assert.deepEqual([(pdf.match(/\/Type \/Page\b/g) || []).length, pdf.indexOf(title) !== -1], [2, true],
+            'a page each, both named in its title');
+        done();
+    }, 30000);
+}, 40000);
+
 // Mended: a cancelled report went on drawing every picture, and the export buttons did nothing until it ended.
 test('regression: a report cancelled while a picture is drawn draws no more, and a new report starts at once', function (done) {
     var generator = pageShell.imageGenerator;
