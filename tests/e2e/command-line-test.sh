@@ -133,6 +133,9 @@ for page in "1 seven" "2 seven" "3 three" "4 one"; do
   read -r n name <<<"$page"
   pdftotext -f "$n" -l "$n" out/squad.pdf - | grep -qx "$name" || fail "page $n of the squad report is not headed \"$name\""
 done
+# Every drill's captions once: Step 1 in all three drills, Step 2 and 3 in seven and three, Step 7 in seven alone.
+captions="$(pdftotext out/squad.pdf - | grep -x 'Step [0-9]' | sort | uniq -c | awk '{ printf "%s:%s ", $3, $1 }')"
+[ "$captions" = "1:3 2:2 3:2 4:1 5:1 6:1 7:1 " ] || fail "the squad report's captions: $captions"
 
 # The picture is the frame asked for: the default (out/p.png above: the selected
 # frame, 2) is neither frame 1 nor frame 3.

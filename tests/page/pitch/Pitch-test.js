@@ -201,6 +201,60 @@ test('a rugby picture shows the lines where the laws draw them: from each try li
     }(0));
 });
 
+test('a Gaelic picture shows the lines where the rules draw them: the 13, 20, 45 and 65 m lines and halfway, the ' +
+    'semicircle to 33 m and football\'s 40 m arc about the goal; a hurling pitch without the 45 and the arc; on grass and in ' +
+    'print, straight and turned', function (done) {
+    var generator = pageShell.imageGenerator;
+    var W = 1024, H = 768;
+    var cases = [[false, 0, 'football'], [true, 0, 'football'], [false, 90, 'football'], [true, 90, 'hurling']];
+    (function next(k) {
+        if (k === cases.length) {
+            return done();
+        }
+        var print = cases[k][0], turn = cases[k][1], code = cases[k][2];
+        var what = code + ', ' + (print ? 'print' : 'grass') + ', turned ' + turn;
+        var background = { type: 'fullField', showStripes: true, showLogo: false, logoImage: 'logos/ovri256x256.png' };
+        if (code === 'hurling') {
+            background.markings = 'hurling';
+        }
+        generator.loadAnimation(drillText({ sport: 'gaa', rotation: turn, background: background }));
+        generator.configureAnimation(W, print, false, false);
+        generator.getPixels(0, done.step(function (px) {
+            var isLine = function (a, b) {
+                var i = (turn ? a * W + b : b * W + a) * 4;
+                return print ? px[i] < 90 && px[i + 1] < 90 && px[i + 2] < 90 && px[i + 3] > 200 :
+                    px[i] > 200 && px[i + 1] > 200 && px[i + 2] > 200;
+            };
+            var nA = turn ? H : W, nB = turn ? W : H, midB = nB / 2;
+            // Only to choose where to look: the 145 m pitch spans 0.95 of the frame. What is found is measured.
+            var perM = nA * 0.95 / 145;
+            // 5 to 7 m in from a touch line: the lines across the pitch alone.
+            var along = linesCrossed(isLine, nA, pixelsAcross(midB, 38, 40, perM));
+            var expected = code === 'football' ? [0, 13, 20, 45, 65, 72.5, 80, 100, 125, 132, 145] :
+                // Hurling marks only the middle of halfway.
+                [0, 13, 20, 65, 80, 125, 132, 145];
+            assert.equal(along.length, expected.length, what + ': the lines across the pitch: ' + along.join(' '));
+            var length = along[along.length - 1] - along[0];
+            expected.forEach(function (metres, i) {
+                assert.ok(Math.abs(along[i] - (along[0] + metres / 145 * length)) <= 2,
+                    what + ': ' + metres + ' m from the end line at ' + along[i]);
+            });
+            // Along the middle, between the 20 m and the 45 m lines: the semicircle's 13 m beyond the 20, and the arc 40 m
+            // from the goal.
+            var from = along[0] + 21 / 145 * length, to = along[0] + 44 / 145 * length;
+            var middle = linesCrossed(isLine, nA, [Math.round(midB)]).filter(function (a) { return a > from && a < to; });
+            var arcs = code === 'football' ? [33, 40] : [33];
+            assert.deepEqual(middle.map(function (a) { return Math.round((a - along[0]) / length * 145); }), arcs,
+                what + ': the semicircle and the arc at ' + middle.join(' '));
+            // Across at 50 m: the touch lines alone, 90 m apart.
+            var across = linesCrossed(function (b, a) { return isLine(a, b); }, nB, [Math.round(along[0] + 50 / 145 * length)]);
+            assert.ok(across.length === 2 && Math.abs(length / (across[1] - across[0]) - 145 / 90) < 0.01,
+                what + ': a pitch 145 m by 90: ' + across.join(' '));
+            next(k + 1);
+        }));
+    }(0));
+});
+
 test('each view shows its part of the pitch, with its stripes; an unknown view or sport is plain ground', function () {
     // [sport, view, stripes, a pitch point in units, the frame point it lands on]
     [['soccer', 'fullField', 8, [-52.63, -39.47], [0, 0]], ['gaa', 'oneEnd', 5, [-54.6, 0], [null, 0]],
