@@ -365,11 +365,7 @@
     ImageGenerator.prototype.pitchCut = function (canvas) {
         var w = Math.round(this.rotHeight);
         var h = Math.round(this.rotWidth);
-        if (!this.cutCanvas) {
-            this.cutCanvas = new Kinetic.SceneCanvas({ width: w, height: h, pixelRatio: 1 });
-        } else if (this.cutCanvas.getWidth() !== w || this.cutCanvas.getHeight() !== h) {
-            this.cutCanvas.setSize(w, h);
-        }
+        this.cutCanvas = sized(this.cutCanvas, w, h);
         this.cutCanvas.getContext()._context.drawImage(canvas._canvas, -(canvas.getWidth() - w) / 2,
             -(canvas.getHeight() - h) / 2);
         return this.cutCanvas;
@@ -399,15 +395,20 @@
     }
 
     ImageGenerator.prototype.pictureCanvas = function () {
-        var w = Math.round(this.width);
-        var h = Math.round(this.height);
-        if (!this.canvas) {
-            this.canvas = new Kinetic.SceneCanvas({ width: w, height: h, pixelRatio: 1 });
-        } else if (this.canvas.getWidth() !== w || this.canvas.getHeight() !== h) {
-            this.canvas.setSize(w, h);
-        }
+        this.canvas = sized(this.canvas, Math.round(this.width), Math.round(this.height));
         return this.canvas;
     };
+
+    // `canvas` (made when null) at w x h.
+    function sized(canvas, w, h) {
+        if (!canvas) {
+            return new Kinetic.SceneCanvas({ width: w, height: h, pixelRatio: 1 });
+        }
+        if (canvas.getWidth() !== w || canvas.getHeight() !== h) {
+            canvas.setSize(w, h);
+        }
+        return canvas;
+    }
 
     window.ImageGenerator = ImageGenerator;
 }(window, Kinetic));

@@ -149,27 +149,34 @@ function pixelsAcross(centre, fromM, toM, perM) {
     return list;
 }
 
+// The 1024 x 768 picture of the drill `text`, in print or on grass, its pitch turned by `turn`, for
+// then(isLine, nA, nB): whether pixel (a, b) is a line, a running along the pitch's length (nA pixels) and b across
+// it (nB).
+function scanPicture(text, print, turn, done, then) {
+    var W = 1024, H = 768;
+    var generator = pageShell.imageGenerator;
+    generator.loadAnimation(text);
+    generator.configureAnimation(W, print, false, false);
+    generator.getPixels(0, done.step(function (px) {
+        then(function (a, b) {
+            var i = (turn ? a * W + b : b * W + a) * 4;
+            return print ? px[i] < 90 && px[i + 1] < 90 && px[i + 2] < 90 && px[i + 3] > 200 :
+                px[i] > 200 && px[i + 1] > 200 && px[i + 2] > 200;
+        }, turn ? H : W, turn ? W : H);
+    }));
+}
+
 test('a rugby picture shows the lines where the laws draw them: from each try line the 5 m, 22 m and 10 m lines and ' +
     'halfway, from each touch line the 5 m and 15 m lines, on grass and in print, straight and turned', function (done) {
-    var generator = pageShell.imageGenerator;
-    var W = 1024, H = 768;
     var cases = [[false, 0], [true, 0], [false, 90], [true, 90]];
     (function next(k) {
         if (k === cases.length) {
             return done();
         }
         var print = cases[k][0], turn = cases[k][1], what = (print ? 'print' : 'grass') + ', turned ' + turn;
-        generator.loadAnimation(drillText({ sport: 'rugby', rotation: turn, background: { type: 'fullField', showStripes: true,
-            showLogo: false, logoImage: 'logos/ovri256x256.png' } }));
-        generator.configureAnimation(W, print, false, false);
-        generator.getPixels(0, done.step(function (px) {
-            // a runs along the pitch's length, b across it.
-            var isLine = function (a, b) {
-                var i = (turn ? a * W + b : b * W + a) * 4;
-                return print ? px[i] < 90 && px[i + 1] < 90 && px[i + 2] < 90 && px[i + 3] > 200 :
-                    px[i] > 200 && px[i + 1] > 200 && px[i + 2] > 200;
-            };
-            var nA = turn ? H : W, midB = (turn ? W : H) / 2;
+        scanPicture(drillText({ sport: 'rugby', rotation: turn, background: { type: 'fullField', showStripes: true,
+            showLogo: false, logoImage: 'logos/ovri256x256.png' } }), print, turn, done, function (isLine, nA, nB) {
+            var midB = nB / 2;
             var middle = linesCrossed(isLine, nA, [midB]);
             var deadBall = [middle[0], middle[middle.length - 1]];
             var perM = (deadBall[1] - deadBall[0]) / 120;
@@ -186,7 +193,7 @@ test('a rugby picture shows the lines where the laws draw them: from each try li
             for (var a = Math.ceil(tryLine + 9 / 100 * field); a <= tryLine + 19 / 100 * field; a++) {
                 bs.push(Math.round(a));
             }
-            var across = linesCrossed(function (b, a) { return isLine(a, b); }, turn ? W : H, bs).filter(function (b) {
+            var across = linesCrossed(function (b, a) { return isLine(a, b); }, nB, bs).filter(function (b) {
                 return Math.abs(b - midB) <= 36 * perM;
             });
             assert.equal(across.length, 6, what + ': the lines along the pitch: ' + across.join(' '));
@@ -197,15 +204,13 @@ test('a rugby picture shows the lines where the laws draw them: from each try li
             });
             assert.ok(Math.abs(field / width - 100 / 70) < 0.01, what + ': a field 100 m by 70: ' + field + ' by ' + width);
             next(k + 1);
-        }));
+        });
     }(0));
 });
 
 test('a Gaelic picture shows the lines where the rules draw them: the 13, 20, 45 and 65 m lines and halfway, the ' +
     'semicircle to 33 m and football\'s 40 m arc about the goal; a hurling pitch without the 45 and the arc; on grass and in ' +
     'print, straight and turned', function (done) {
-    var generator = pageShell.imageGenerator;
-    var W = 1024, H = 768;
     var cases = [[false, 0, 'football'], [true, 0, 'football'], [false, 90, 'football'], [true, 90, 'hurling']];
     (function next(k) {
         if (k === cases.length) {
@@ -217,15 +222,9 @@ test('a Gaelic picture shows the lines where the rules draw them: the 13, 20, 45
         if (code === 'hurling') {
             background.markings = 'hurling';
         }
-        generator.loadAnimation(drillText({ sport: 'gaa', rotation: turn, background: background }));
-        generator.configureAnimation(W, print, false, false);
-        generator.getPixels(0, done.step(function (px) {
-            var isLine = function (a, b) {
-                var i = (turn ? a * W + b : b * W + a) * 4;
-                return print ? px[i] < 90 && px[i + 1] < 90 && px[i + 2] < 90 && px[i + 3] > 200 :
-                    px[i] > 200 && px[i + 1] > 200 && px[i + 2] > 200;
-            };
-            var nA = turn ? H : W, nB = turn ? W : H, midB = nB / 2;
+        var text = drillText({ sport: 'gaa', rotation: turn, background: background });
+        scanPicture(text, print, turn, done, function (isLine, nA, nB) {
+            var midB = nB / 2;
             // Only to choose where to look: the 145 m pitch spans 0.95 of the frame. What is found is measured.
             var perM = nA * 0.95 / 145;
             // 5 to 7 m in from a touch line: the lines across the pitch alone.
@@ -251,7 +250,7 @@ test('a Gaelic picture shows the lines where the rules draw them: the 13, 20, 45
             assert.ok(across.length === 2 && Math.abs(length / (across[1] - across[0]) - 145 / 90) < 0.01,
                 what + ': a pitch 145 m by 90: ' + across.join(' '));
             next(k + 1);
-        }));
+        });
     }(0));
 });
 

@@ -228,14 +228,7 @@ test('on a view of one end or of a penalty area, both halves lie on the pitch as
             });
             assert.ok(Math.max.apply(null, teams[0].map(function (g) { return g.getPosAbs().y; })) <
                 Math.min.apply(null, teams[1].map(function (g) { return g.getPosAbs().y; })), where + 'the top team above the other');
-            all.forEach(function (g, i) {
-                var a = turnedBox(g);
-                all.slice(i + 1).forEach(function (other) {
-                    var o = turnedBox(other);
-                    assert.ok(a.x1 <= o.x0 || o.x1 <= a.x0 || a.y1 <= o.y0 || o.y1 <= a.y0,
-                        where + g.getProperties().shortLabel + ' overlaps ' + other.getProperties().shortLabel);
-                });
-            });
+            assertApart(all, where);
         });
     });
 });
