@@ -18,6 +18,16 @@ struct Options
     QCommandLineOption video{QStringLiteral("export-video"),
                              QStringLiteral("Export the drill as an MP4 video to <file>."),
                              QStringLiteral("file")};
+    QCommandLineOption gif{QStringLiteral("export-gif"),
+                           QStringLiteral("Export the drill as a looping animated GIF to <file>."),
+                           QStringLiteral("file")};
+    QCommandLineOption gifWidth{QStringLiteral("gif-width"),
+                                QStringLiteral("The width of the --export-gif GIF in pixels: 480 (default), "
+                                               "640 or 800."),
+                                QStringLiteral("pixels"), QStringLiteral("480")};
+    QCommandLineOption gifFps{QStringLiteral("gif-fps"),
+                              QStringLiteral("The pictures a second of the --export-gif GIF: 10 (default) or 15."),
+                              QStringLiteral("rate"), QStringLiteral("10")};
     QCommandLineOption pdf{QStringLiteral("export-pdf"),
                            QStringLiteral("Export the drill as a PDF training report to <file>."),
                            QStringLiteral("file")};
@@ -70,7 +80,8 @@ struct Options
                            "the editor opens, with the drill if one is named."));
         help = parser.addHelpOption();
         version = parser.addVersionOption();
-        parser.addOptions({video, pdf, report, picture, frame, width, videoSize, fps, perPage, outputDir});
+        parser.addOptions({video, gif, pdf, report, picture, frame, width, videoSize, fps, gifWidth, gifFps, perPage,
+                           outputDir});
         parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
                                      QStringLiteral("[drill.anim...]"));
     }
@@ -117,6 +128,8 @@ public:
         if (error.isEmpty())
             error = reportSettings();
         if (error.isEmpty())
+            error = gifSettings();
+        if (error.isEmpty())
             error = makeJobs(kinds, *drills, jobs);
         return error;
     }
@@ -126,6 +139,7 @@ private:
     {
         const QList<KindInfo> all = {
             {ExportJob::Kind::Video, &m_options.video, {QStringLiteral("mp4")}},
+            {ExportJob::Kind::Gif, &m_options.gif, {QStringLiteral("gif")}},
             {ExportJob::Kind::Pdf, &m_options.pdf, {QStringLiteral("pdf")}},
             {ExportJob::Kind::Pdf, &m_options.report, {QStringLiteral("pdf")}},
             {ExportJob::Kind::Picture, &m_options.picture,
@@ -142,7 +156,8 @@ private:
     QString onlyWithExport() const
     {
         for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.perPage, &m_options.outputDir}) {
+                                            &m_options.fps, &m_options.gifWidth, &m_options.gifFps,
+                                            &m_options.perPage, &m_options.outputDir}) {
             if (m_options.parser.isSet(*o))
                 return QStringLiteral("--%1 goes with an export option.").arg(o->names().first());
         }
@@ -157,7 +172,8 @@ private:
                 return QStringLiteral("--%1 is given more than once.").arg(k.option->names().first());
         }
         for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.perPage, &m_options.outputDir}) {
+                                            &m_options.fps, &m_options.gifWidth, &m_options.gifFps,
+                                            &m_options.perPage, &m_options.outputDir}) {
             if (p.values(*o).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(o->names().first());
         }
@@ -211,6 +227,24 @@ private:
                 .arg(p.value(m_options.videoSize));
         if (!VideoOptions::parseFrameRate(p.value(m_options.fps), &m_video.frameRate))
             return QStringLiteral("--fps needs 15, 25 or 30, not \"%1\".").arg(p.value(m_options.fps));
+        return QString();
+    }
+
+    QString gifSettings()
+    {
+        const QCommandLineParser &p = m_options.parser;
+        if (!p.isSet(m_options.gif)) {
+            if (p.isSet(m_options.gifWidth) || p.isSet(m_options.gifFps))
+                return QStringLiteral("--gif-width and --gif-fps go with --export-gif.");
+            return QString();
+        }
+        int width = 0;
+        int rate = 0;
+        if (!VideoOptions::parseGifWidth(p.value(m_options.gifWidth), &width))
+            return QStringLiteral("--gif-width needs 480, 640 or 800, not \"%1\".").arg(p.value(m_options.gifWidth));
+        if (!VideoOptions::parseGifFrameRate(p.value(m_options.gifFps), &rate))
+            return QStringLiteral("--gif-fps needs 10 or 15, not \"%1\".").arg(p.value(m_options.gifFps));
+        m_gif = VideoOptions::gif(width, rate);
         return QString();
     }
 
@@ -271,7 +305,7 @@ private:
                                             : value;
                 job.frame = m_frame;
                 job.width = m_width;
-                job.video = m_video;
+                job.video = k.kind == ExportJob::Kind::Gif ? m_gif : m_video;
                 job.report = m_report;
                 const QString key = QFileInfo(job.outputPath).absoluteFilePath();
                 if (outputs.contains(key))
@@ -290,6 +324,7 @@ private:
     int m_frame = ExportJob::SelectedFrame;
     int m_width = 1024;
     VideoOptions m_video;
+    VideoOptions m_gif = VideoOptions::gif();
     ReportOptions m_report;
 };
 

@@ -9,7 +9,7 @@
 // One export asked for on the command line: one drill written to one file.
 struct ExportJob
 {
-    enum class Kind { Video, Pdf, Picture };
+    enum class Kind { Video, Pdf, Picture, Gif };
 
     Kind kind = Kind::Video;
     QString drillPath;
@@ -22,7 +22,7 @@ struct ExportJob
     static constexpr int SelectedFrame = 0;
     int frame = SelectedFrame;
     int width = 1024;
-    // Videos only: picture size and rate.
+    // Videos and GIFs only: picture size, rate and format.
     VideoOptions video;
     // Reports only: pictures a page, and the drills after this one that
     // the one report holds (a squad report, --export-report).

@@ -47,6 +47,8 @@ QString ExportRunner::kindName(ExportJob::Kind kind)
         return tr("a PDF report");
     case ExportJob::Kind::Picture:
         return tr("a picture");
+    case ExportJob::Kind::Gif:
+        return tr("an animated GIF");
     }
     return QString();
 }

@@ -3,6 +3,7 @@
 #include "EditorView.h"
 #include "ExportProgress.h"
 #include "MessageMap.h"
+#include "GifEncoder.h"
 #include "Mp4Encoder.h"
 #include "StagedFile.h"
 #include "VideoPicture.h"
@@ -49,6 +50,8 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
     m_nextPicture = 0;
     m_pageStopped = false;
     m_drillName = drillName;
+    m_gif = options.format == VideoOptions::Format::Gif;
+    m_titleCard = options.titleCard;
     QVariantMap request;
     request.insert(QStringLiteral("msgType"), QStringLiteral("exportVideoResponse"));
     request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
@@ -59,7 +62,7 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
         request.insert(member.key(), member.value());
     // The dialog first: it marks the export as running, and the page may
     // answer inside the request.
-    m_progress->start(tr("Encoding video..."));
+    m_progress->start(m_gif ? tr("Making the GIF...") : tr("Encoding video..."));
     m_bridge->send(request);
 }
 
@@ -92,7 +95,7 @@ void VideoExport::writeFrame(const QVariantMap &message)
 
     if (!m_encoder && !startEncoder(width, height, frameRate))
         return;
-    if (frameNumber == 0) {
+    if (frameNumber == 0 && m_titleCard) {
         // The club's logo comes with the first picture, when the drill shows one.
         const QImage club = VideoPicture::clubLogo(MessageMap::text(message, "clubLogo"));
         if (!writePicture(VideoPicture::titleCard(width, height, m_drillName, club), frameRate))
@@ -144,7 +147,8 @@ bool VideoExport::startEncoder(int width, int height, int frameRate)
     QString error;
     m_file.reset(new StagedFile(m_outputPath));
     if (m_file->open(&error))
-        m_encoder = Mp4Encoder::create(width, height, frameRate, m_file->fileName(), &error);
+        m_encoder = m_gif ? std::unique_ptr<PictureEncoder>(GifEncoder::create(width, height, frameRate, m_file->fileName(), &error))
+                          : std::unique_ptr<PictureEncoder>(Mp4Encoder::create(width, height, frameRate, m_file->fileName(), &error));
     if (!m_encoder)
         fail(error);
     return bool(m_encoder);

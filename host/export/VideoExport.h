@@ -11,7 +11,7 @@
 
 class EditorView;
 class ExportProgress;
-class Mp4Encoder;
+class PictureEncoder;
 class QImage;
 class StagedFile;
 class jsInterface;
@@ -72,6 +72,9 @@ private:
     EditorView *m_view;
     QString m_outputPath;
     QString m_drillName;
+    // An animated GIF rather than an MP4; whether the title card opens it.
+    bool m_gif = false;
+    bool m_titleCard = true;
     // The number of the picture the page sends next.
     int m_nextPicture = 0;
     // "breakVideoExport" has been sent for this export.
@@ -79,7 +82,7 @@ private:
     // The running video's file, staged beside the chosen one, and the
     // encoder writing into it.
     std::unique_ptr<StagedFile> m_file;
-    std::unique_ptr<Mp4Encoder> m_encoder;
+    std::unique_ptr<PictureEncoder> m_encoder;
 };
 
 #endif // VIDEOEXPORT_H

@@ -41,6 +41,48 @@ bool VideoOptions::parseFrameRate(const QString &text, int *frameRate)
     return true;
 }
 
+QList<int> VideoOptions::gifWidths()
+{
+    return {480, 640, 800};
+}
+
+QList<int> VideoOptions::gifFrameRates()
+{
+    return {10, 15};
+}
+
+namespace {
+bool parseChoice(const QString &text, const QList<int> &choices, int *value)
+{
+    bool ok = false;
+    const int asked = text.trimmed().toInt(&ok);
+    if (!ok || !choices.contains(asked))
+        return false;
+    *value = asked;
+    return true;
+}
+} // namespace
+
+bool VideoOptions::parseGifWidth(const QString &text, int *width)
+{
+    return parseChoice(text, gifWidths(), width);
+}
+
+bool VideoOptions::parseGifFrameRate(const QString &text, int *frameRate)
+{
+    return parseChoice(text, gifFrameRates(), frameRate);
+}
+
+VideoOptions VideoOptions::gif(int width, int frameRate)
+{
+    VideoOptions options;
+    options.size = QSize(width, width * 3 / 4);
+    options.frameRate = frameRate;
+    options.format = Format::Gif;
+    options.titleCard = false;
+    return options;
+}
+
 QString VideoOptions::sizeText(const QSize &size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());

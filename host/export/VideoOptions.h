@@ -7,10 +7,14 @@
 
 // The picture size and rate of an exported video. The pitch is 4:3, so the
 // sizes offered are too; 640 × 480 at 15 pictures a second is what every
-// video had before the coach could choose.
+// video had before the coach could choose. An animated GIF is made the same
+// way, smaller and slower (480 wide at 10 a second by default), without the
+// title card unless asked for.
 class VideoOptions
 {
 public:
+    enum class Format { Mp4, Gif };
+
     static QList<QSize> sizes();
     static QList<int> frameRates();
 
@@ -20,6 +24,14 @@ public:
     static bool parseFrameRate(const QString &text, int *frameRate);
     static QString sizeText(const QSize &size);
 
+    static QList<int> gifWidths();
+    static QList<int> gifFrameRates();
+    // "640" as one of gifWidths(), "15" as one of gifFrameRates().
+    static bool parseGifWidth(const QString &text, int *width);
+    static bool parseGifFrameRate(const QString &text, int *frameRate);
+    // A GIF `width` pictures wide at `frameRate` a second.
+    static VideoOptions gif(int width = 480, int frameRate = 10);
+
     // The coach's last choice, kept between runs; the defaults before any
     // (or when what was kept is no longer offered).
     static VideoOptions remembered();
@@ -27,6 +39,8 @@ public:
 
     QSize size = QSize(640, 480);
     int frameRate = 15;
+    Format format = Format::Mp4;
+    bool titleCard = true;
 };
 
 #endif // VIDEOOPTIONS_H

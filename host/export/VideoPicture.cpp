@@ -91,7 +91,7 @@ QImage VideoPicture::clubLogo(const QString &dataUrl)
     return trimmed(BoundedImageReader::readDataUrl(dataUrl, QByteArray()));
 }
 
-bool VideoPicture::queue(Mp4Encoder &encoder, const QVariantMap &message, int times)
+bool VideoPicture::queue(PictureEncoder &encoder, const QVariantMap &message, int times)
 {
     const QVariant pixels = message.value(QStringLiteral("pixels"));
     if (pixels.userType() == QMetaType::QByteArray)

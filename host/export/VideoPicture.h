@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariantMap>
 
-class Mp4Encoder;
+class PictureEncoder;
 
 // The pictures of an exported video on their way into the encoder: the
 // title card, and the copy of a picture into a canvas's layout, which the
@@ -35,7 +35,7 @@ public:
     // Queues the picture of a "writeVideoFrame" message `times` times: its
     // `pixels` (the page's canvas bytes) or, from a page that sends a JPEG
     // data URL instead, its `imageData`. False when the encoder has failed.
-    static bool queue(Mp4Encoder &encoder, const QVariantMap &message, int times);
+    static bool queue(PictureEncoder &encoder, const QVariantMap &message, int times);
 
     // The picture's bytes as a canvas holds them (Mp4Encoder::writePixels):
     // red, green, blue and an ignored byte for each pixel, the top row first.

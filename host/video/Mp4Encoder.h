@@ -1,6 +1,8 @@
 #ifndef MP4ENCODER_H
 #define MP4ENCODER_H
 
+#include "PictureEncoder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -20,7 +22,7 @@
 //
 // Use: create, then writePixels() or writeJpeg() for each picture; then
 // finish(). Not thread-safe: all calls come from one thread.
-class Mp4Encoder
+class Mp4Encoder : public PictureEncoder
 {
 public:
     // Opens `outputPath` (the container is MP4 whatever its name) and gets
@@ -35,13 +37,13 @@ public:
 
     // An encoder destroyed without finish() stops its worker and closes the
     // file as it stands, without completing it.
-    ~Mp4Encoder();
+    ~Mp4Encoder() override;
 
     Mp4Encoder(const Mp4Encoder &) = delete;
     Mp4Encoder &operator=(const Mp4Encoder &) = delete;
 
-    int width() const;
-    int height() const;
+    int width() const override;
+    int height() const override;
 
     // Queues a picture as a canvas holds it (the page's ImageData): width ×
     // height × 4 bytes, the top row first, each pixel red, green, blue and
@@ -52,7 +54,7 @@ public:
     // queue is full. False when the encoder has failed (this picture or an
     // earlier queued one could not be encoded or written); errorString()
     // says why.
-    bool writePixels(const QByteArray &rgba, int times = 1);
+    bool writePixels(const QByteArray &rgba, int times = 1) override;
 
     // Queues a JPEG picture to be written `times` times in a row. It is
     // decoded on the worker; one that does not decode, or not to width ×
@@ -62,20 +64,20 @@ public:
     bool writeJpeg(const QByteArray &jpeg, int times = 1);
     // The same for a JPEG in a data URL (see DataUrl), whose base64 text is
     // decoded on the worker too.
-    bool writeJpegDataUrl(const QString &dataUrl, int times = 1);
+    bool writeJpegDataUrl(const QString &dataUrl, int times = 1) override;
 
     // Canvas and JPEG pictures left out so far (each counted once, whatever
     // `times`);
     // complete once finish() has returned.
-    int skippedPictures() const;
+    int skippedPictures() const override;
 
     // Encodes what is queued, completes the file and closes it. True when
     // the file is complete. On false the incomplete file has been removed
     // and errorString() says why. Later calls do nothing and return the
     // same result.
-    bool finish();
+    bool finish() override;
 
-    QString errorString() const;
+    QString errorString() const override;
 
 private:
     struct Private;

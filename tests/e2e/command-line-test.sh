@@ -69,6 +69,10 @@ cases=(
   "2|err|--video-size and --fps go with --export-video|--export-pdf out/x.pdf --video-size 960x720 one.anim"
   "2|err|--export-pdf is given more than once|--export-pdf out/x.pdf --export-pdf out/y.pdf one.anim"
   "2|err|would both write|--output-dir out --export-pdf pdf a/same.anim b/same.anim"
+  "2|err|--gif-width needs 480, 640 or 800, not \"500\"|--export-gif out/x.gif --gif-width 500 one.anim"
+  "2|err|--gif-fps needs 10 or 15, not \"25\"|--export-gif out/x.gif --gif-fps 25 one.anim"
+  "2|err|--gif-width and --gif-fps go with --export-gif|--export-video out/x.mp4 --gif-fps 15 one.anim"
+  "2|err|--export-gif writes .gif files, not \"out/x.png\"|--export-gif out/x.png one.anim"
   "2|err|--pictures-per-page needs 6, 4 or 2, not \"3\"|--export-pdf out/x.pdf --pictures-per-page 3 one.anim"
   "2|err|--pictures-per-page goes with --export-pdf or --export-report|--export-video out/x.mp4 --pictures-per-page 4 one.anim"
   "2|err|--export-report writes one report of all the drills named|--export-report out/s.pdf --export-pdf out/t.pdf one.anim"
@@ -87,6 +91,8 @@ cases=(
   "0|video out/hd.mp4|960 720 25/1 101 lasting its pictures|--export-video out/hd.mp4 --video-size 960x720 --fps 25 three.anim"
   "0|video out/full.mp4|1440 1080 30/1 121 lasting its pictures|--export-video out/full.mp4 --video-size 1440x1080 --fps 30 three.anim"
   "0|video out/held.mp4|640 480 15/1 69 lasting its pictures|--export-video out/held.mp4 held.anim"
+  "0|gif out/seven.gif|gif 480 360 61 7.100000, under 2 MB|--export-gif out/seven.gif seven.anim"
+  "0|gif out/wide.gif|gif 640 480 31 3.070000, under 2 MB|--export-gif out/wide.gif --gif-width 640 --gif-fps 15 three.anim"
   "0|identify out/p.png|PNG 1024x768|--export-picture out/p.png three.anim"
   "0|identify out/p.jpg|JPEG 640x480|--export-picture out/p.jpg --frame 3 --width 640 three.anim"
   "0|identify out/three.png|PNG 320x240|--output-dir out --export-picture png --width 320 three.anim one.anim"
@@ -116,6 +122,9 @@ for c in "${cases[@]}"; do
       -of default=nw=1:nk=1 "$file" 2>&1 | paste -sd ' ' | lasting)" ;;
     identify) said="$(identify -format '%m %wx%h' "$file" 2>&1)" ;;
     report) said="$(report "$file" 2>&1)" ;;
+    # A GIF: its pictures (a picture held is written once), its time with the last one's hold, its size.
+    gif) said="$(ffprobe -v error -count_frames -show_entries stream=codec_name,width,height,nb_read_frames:format=duration \
+      -of default=nw=1:nk=1 "$file" 2>&1 | paste -sd ' '), $([ "$(stat -c %s "$file")" -lt 2097152 ] && echo under || echo over) 2 MB" ;;
   esac
   [ -z "$file" ] || grep -qF -- "-> $file" stderr || said="no '-> $file' on stderr"
   [ "$got" -eq "$code" ] && [ "$said" = "$want" ] || { fail "drillmora $args: exit $got (want $code), $check: $said"; cat stderr >&2; }

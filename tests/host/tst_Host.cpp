@@ -12,6 +12,7 @@
 #include "EditorView.h"
 #include "ExportRunner.h"
 #include "FileNameCodec.h"
+#include "GifEncoder.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "OpenedUrls.h"
@@ -1032,6 +1033,45 @@ private slots:
         QTest::addColumn<jsInterface::Delivery>("delivery");
         QTest::newRow("replies inside the page's call") << jsInterface::Delivery::Direct;
         QTest::newRow("replies from the event loop") << jsInterface::Delivery::Queued;
+    }
+
+    // A looping GIF of the pictures in a palette of their own: a small red patch on green keeps its red, a
+    // picture held is written once and shown as long, one of another size is left out.
+    void gif()
+    {
+        QString error;
+        QVERIFY(!GifEncoder::create(64, 48, 10, path("none/clip.gif"), &error) && !error.isEmpty());
+        auto empty = GifEncoder::create(64, 48, 10, path("empty.gif"), &error);
+        QVERIFY(empty && !empty->finish() && empty->errorString() == "there were no pictures to write");
+        QVERIFY(!QFileInfo::exists(path("empty.gif")));
+
+        auto encoder = GifEncoder::create(64, 48, 10, path("clip.gif"), &error);
+        QVERIFY2(encoder, qPrintable(error));
+        QImage patch = plain(QColor(0, 128, 0), {64, 48});
+        QPainter(&patch).fillRect(QRect(30, 20, 4, 4), QColor(220, 20, 30));
+        QVERIFY(encoder->writePixels(canvasPixels(patch)));
+        QVERIFY(encoder->writeJpegDataUrl(jpegUrl(plain(QColor(20, 40, 200), {64, 48})), 3));
+        QVERIFY(encoder->writePixels(canvasPixels(plain(Qt::white, {32, 24}))));
+        QVERIFY(encoder->writePixels(canvasPixels(patch)) && encoder->writePixels(canvasPixels(patch)));
+        QVERIFY(encoder->paletteSize() >= 3 && encoder->paletteSize() <= 256);
+        QVERIFY2(encoder->finish(), qPrintable(encoder->errorString()));
+        QCOMPARE(encoder->skippedPictures(), 1);
+        const QString probed = QString::fromUtf8(VideoProbe::run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+            "stream=codec_name,width,height,nb_read_frames:format=duration", "-of", "default=nw=1:nk=1", path("clip.gif")}, &error))
+                                   .simplified();
+        QCOMPARE(probed, QStringLiteral("gif 64 48 3 0.600000"));
+        const QList<QByteArray> shown = VideoProbe::pictures(path("clip.gif"), 64, 48, &error);
+        QVERIFY2(!shown.isEmpty(), qPrintable(error));
+        const auto at = [&](int picture, int x, int y) {
+            const QByteArray &p = shown.at(picture);
+            return QColor(uchar(p[(y * 64 + x) * 3]), uchar(p[(y * 64 + x) * 3 + 1]), uchar(p[(y * 64 + x) * 3 + 2]));
+        };
+        const auto near = [](const QColor &a, const QColor &b) {
+            return qAbs(a.red() - b.red()) <= 12 && qAbs(a.green() - b.green()) <= 12 && qAbs(a.blue() - b.blue()) <= 12;
+        };
+        QVERIFY2(near(at(0, 31, 21), QColor(220, 20, 30)) && near(at(0, 5, 5), QColor(0, 128, 0)), qPrintable(at(0, 31, 21).name()));
+        QVERIFY2(near(at(1, 31, 21), QColor(20, 40, 200)), qPrintable(at(1, 31, 21).name()));
+        QVERIFY(near(at(shown.size() - 1, 31, 21), QColor(220, 20, 30)));
     }
 
     // Each picture but the last is acknowledged, so that the page draws the next only then.
