@@ -29,6 +29,7 @@
         { icon: 'undo', scale: 0.25, event: 'undo', tip: 'Undo (Ctrl+Z)' },
         { icon: 'redo', scale: 0.25, event: 'redo', tip: 'Redo (Ctrl+Shift+Z)' },
         { icon: 'mp4', scale: 0.7, event: 'exportVideo', tip: 'Export an MP4 video', opens: true },
+        { icon: 'gif', scale: 0.7, event: 'exportGif', tip: 'Export an animated GIF', opens: true },
         { icon: 'pdf', scale: 0.7, event: 'exportPdf', tip: 'Export a PDF report', opens: true },
         { icon: 'copy', scale: 0.25, event: 'takeSnapshot', tip: 'Copy a picture of this frame (or save it as a file)', opens: true },
         { icon: 'soccerField', scale: 0.25, event: 'chooseBackground', tip: 'Choose the sport and the pitch',
@@ -45,7 +46,7 @@
 
     // Separators stand before the undo, video, snapshot, background, grid
     // and select-logo buttons: at these multiples of the button size.
-    var SEPARATOR_SLOTS = [4, 6, 8, 9, 12, 14];
+    var SEPARATOR_SLOTS = [4, 6, 9, 10, 13, 15];
 
     function Toolbar(w, h) {
         this.w = w;

@@ -128,6 +128,9 @@ public:
     // cannot be written fails at once, before the page builds anything.
     // Cancel tells the page at once ("breakPdfExport") and ends the export.
     void exportPdf();
+    // An animated GIF: asks for the file name and the GIF's options, then
+    // exports it as a video is exported ("exportVideoResponse").
+    void exportGif();
     // Moves the progress bar; a cancelled dialog ends the export here.
     // Ignored when no report export runs.
     void updatePdfProgress(int percent);

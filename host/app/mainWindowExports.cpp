@@ -11,6 +11,7 @@
 #include "PictureChoice.h"
 #include "PictureExport.h"
 #include "ReportExport.h"
+#include "GifOptionsDialog.h"
 #include "ReportOptionsDialog.h"
 #include "VideoExport.h"
 #include "VideoOptionsDialog.h"
@@ -37,7 +38,7 @@ void mainWindow::createExports()
     });
     connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
     connect(m_videoExport, &VideoExport::written, this, [this](const QString &path) {
-        confirmExport(ExportConfirmation::Kind::Video, path);
+        confirmExport(m_videoExport->isGif() ? ExportConfirmation::Kind::Gif : ExportConfirmation::Kind::Video, path);
     });
     connect(m_reportExport, &ReportExport::written, this, [this](const QString &path) {
         confirmExport(ExportConfirmation::Kind::Report, path);
@@ -124,6 +125,21 @@ void mainWindow::exportVideo()
     if (!VideoOptionsDialog::ask(m_webView, &options))
         return;
     options.remember();
+    exportVideoTo(fileName, options);
+}
+
+void mainWindow::exportGif()
+{
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save GIF"),
+                                            name.isEmpty() ? QStringLiteral("animation.gif") : name + QStringLiteral(".gif"),
+                                            tr("GIF Pictures (*.gif)"), QStringLiteral("gif"));
+    if (fileName.isEmpty())
+        return;
+    VideoOptions options = VideoOptions::rememberedGif();
+    if (!GifOptionsDialog::ask(m_webView, &options))
+        return;
+    options.rememberGif();
     exportVideoTo(fileName, options);
 }
 

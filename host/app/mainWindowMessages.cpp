@@ -75,6 +75,9 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("writePictureData"), [this](const QVariantMap &m) {
         writePictureData(m);
     });
+    m_handlers.insert(QStringLiteral("exportGif"), [this](const QVariantMap &) {
+        exportGif();
+    });
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
         exportPdf();
     });

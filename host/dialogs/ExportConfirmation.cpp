@@ -26,6 +26,8 @@ QString saidOf(ExportConfirmation::Kind kind)
         return tr("Video saved as \u201C%1\u201D.");
     case ExportConfirmation::Kind::Report:
         return tr("Report saved as \u201C%1\u201D.");
+    case ExportConfirmation::Kind::Gif:
+        return tr("GIF saved as \u201C%1\u201D.");
     case ExportConfirmation::Kind::Picture:
         break;
     }
@@ -55,7 +57,9 @@ QMessageBox *ExportConfirmation::show(QWidget *parent, Kind kind, const QString 
     box->setInformativeText(tr("In %1").arg(QDir::toNativeSeparators(folder)));
     if (auto *informative = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
         informative->setTextFormat(Qt::PlainText);
-    QPushButton *play = kind == Kind::Video ? box->addButton(tr("Play"), QMessageBox::ActionRole) : nullptr;
+    QPushButton *play = kind == Kind::Video ? box->addButton(tr("Play"), QMessageBox::ActionRole)
+        : kind == Kind::Gif                 ? box->addButton(tr("Open"), QMessageBox::ActionRole)
+                                            : nullptr;
     QPushButton *openFolder = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
     box->setDefaultButton(QMessageBox::Ok);
     QObject::connect(box, &QMessageBox::buttonClicked, box, [=](QAbstractButton *button) {

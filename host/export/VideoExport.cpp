@@ -223,7 +223,8 @@ void VideoExport::fail(const QString &reason)
     end();
     if (!m_pageStopped)
         sendToPage(QStringLiteral("breakVideoExport"));
-    emit finished(tr("The video could not be written to %1.\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+    emit finished((m_gif ? tr("The GIF could not be written to %1.\n\n%2") : tr("The video could not be written to %1.\n\n%2"))
+                      .arg(QDir::toNativeSeparators(path), reason));
 }
 
 void VideoExport::sendToPage(const QString &msgType)

@@ -38,6 +38,8 @@ public:
     // the title card names `drillName`. An export still running is ended first,
     // keeping what it had written.
     void start(const QString &path, const VideoOptions &options, const QString &drillName);
+    // The export running, or the last, makes an animated GIF.
+    bool isGif() const { return m_gif; }
     // One picture of the running export (the whole "writeVideoFrame"
     // message); ignored when none runs, and when it is not the picture
     // expected next.

@@ -83,6 +83,26 @@ VideoOptions VideoOptions::gif(int width, int frameRate)
     return options;
 }
 
+VideoOptions VideoOptions::rememberedGif()
+{
+    QSettings settings;
+    int width = 480;
+    int rate = 10;
+    parseGifWidth(settings.value(QStringLiteral("gif/width")).toString(), &width);
+    parseGifFrameRate(settings.value(QStringLiteral("gif/frameRate")).toString(), &rate);
+    VideoOptions options = gif(width, rate);
+    options.titleCard = settings.value(QStringLiteral("gif/titleCard"), false).toBool();
+    return options;
+}
+
+void VideoOptions::rememberGif() const
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("gif/width"), size.width());
+    settings.setValue(QStringLiteral("gif/frameRate"), frameRate);
+    settings.setValue(QStringLiteral("gif/titleCard"), titleCard);
+}
+
 QString VideoOptions::sizeText(const QSize &size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());

@@ -31,6 +31,9 @@ public:
     static bool parseGifFrameRate(const QString &text, int *frameRate);
     // A GIF `width` pictures wide at `frameRate` a second.
     static VideoOptions gif(int width = 480, int frameRate = 10);
+    // The coach's last GIF choices, kept between runs apart from the video's.
+    static VideoOptions rememberedGif();
+    void rememberGif() const;
 
     // The coach's last choice, kept between runs; the defaults before any
     // (or when what was kept is no longer offered).

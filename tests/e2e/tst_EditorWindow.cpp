@@ -16,6 +16,7 @@
 #include "PictureChoice.h"
 #include "RecoveryStore.h"
 #include "TestFiles.h"
+#include "GifOptionsDialog.h"
 #include "ReportOptionsDialog.h"
 #include "VideoOptionsDialog.h"
 #include "VideoPicture.h"
@@ -796,6 +797,31 @@ private slots:
         QVERIFY(!m_window->findChild<QProgressDialog *>());
     }
 
+    // The GIF button: a looping GIF, 480 wide at 10 a second and without the title card at first, the
+    // confirmation offering to open it in the desktop's own viewer.
+    void gifButtonWritesLoopingGif()
+    {
+        openDrill(runningPlayer(3));
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        const QString path = m_dir.filePath("drill.gif");
+        QString offered;
+        pressButton("exportGif", path.chopped(4), &offered);
+        QCOMPARE(offered, QStringLiteral("drill.gif"));
+        QVERIFY(finished.size() || finished.wait(120000));
+        QCOMPARE(finished.first().first().toString(), QString());
+        QString error;
+        const QString probed = QString::fromUtf8(VideoProbe::run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+            "stream=codec_name,width,height,nb_read_frames:format=duration", "-of", "default=nw=1:nk=1", path}, &error)).simplified();
+        // Two steps of ten pictures, the last frame held a second: 21 pictures, 3.1 s.
+        QCOMPARE(probed, QStringLiteral("gif 480 360 21 3.100000"));
+        const QList<QByteArray> shown = VideoProbe::pictures(path, 160, 120, &error);
+        const QList<QImage> own = ownImages(3, 480);
+        QVERIFY2(VideoProbe::difference(shown.value(0), small(own.at(0))) < 6, "the first picture is the first frame, no title card");
+        QCOMPARE(confirmation(), QString::fromUtf8("GIF saved as \u201Cdrill.gif\u201D.|In %1|OK,Open,Open Folder")
+                                     .arg(QDir::toNativeSeparators(m_dir.path())));
+        QCOMPARE(clickConfirmation("Open"), QList<QUrl>{QUrl::fromLocalFile(path)});
+    }
+
     // The title card names the drill under the logo, "Untitled drill" for one never saved: read back
     // from the video at full size, the band under the logo is the host's card for that name and not
     // the card of another. A club logo the drill shows stands beside the product's, its shape kept;
@@ -1247,6 +1273,11 @@ private:
                 goOn ? d->accept() : d->reject();
             });
         }, video ? 20000 : 0);
+        // A GIF as the dialog offers it.
+        const bool gif = event == "exportGif" && !path.isEmpty();
+        auto gifOptions = ModalDriver::answer<GifOptionsDialog>([=](GifOptionsDialog *d) {
+            QTimer::singleShot(0, d, [d, goOn] { goOn ? d->accept() : d->reject(); });
+        }, gif ? 20000 : 0);
         // A report of the drill alone, as many pictures a page as last time.
         const bool report = event == "exportPdf" && !path.isEmpty();
         auto reportOptions = ModalDriver::answer<ReportOptionsDialog>([=](ReportOptionsDialog *d) {
@@ -1258,6 +1289,8 @@ private:
             QTRY_VERIFY(chooseOptions->seen());
         if (report)
             QTRY_VERIFY(reportOptions->seen());
+        if (gif)
+            QTRY_VERIFY(gifOptions->seen());
     }
 
     // The camera button pressed, its confirmation answered with saving, the file dialog with `path` under

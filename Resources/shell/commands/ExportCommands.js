@@ -1,5 +1,5 @@
-// The page events of the exports: a video and a PDF report (asked of the
-// host) and a snapshot of the selected frame for the clipboard.
+// The page events of the exports: a video, an animated GIF and a PDF report
+// (asked of the host) and a snapshot of the selected frame for the clipboard.
 // Each row: `name`, the page event; `handle(shell, steps, detail)`, run
 // through the undo recorder (app.js binds the shell and its steps);
 // `edits`: the animation may have changed, to be recorded for undo once the
@@ -19,6 +19,14 @@
             return;
         }
         shell.sendMessage({ msgType: 'exportVideo' });
+    }
+
+    // An animated GIF is drawn as the video is ("exportVideoResponse").
+    function onExportGif(shell, steps) {
+        if (shell.videoPictures.drawing || shell.pdfReport.isBusy()) {
+            return;
+        }
+        shell.sendMessage({ msgType: 'exportGif' });
     }
 
     function onExportPdf(shell, steps) {
@@ -43,6 +51,7 @@
 
     window.ExportCommands = [
         { name: 'exportVideo', handle: onExportVideo },
+        { name: 'exportGif', handle: onExportGif },
         { name: 'exportPdf', handle: onExportPdf },
         { name: 'takeSnapshot', handle: onTakeSnapshot }
     ];
