@@ -253,8 +253,10 @@ bool GifEncoder::Private::writePicture(AVCodecContext *codec, AVFormatContext *f
     }
     const QVector<quint32> colourList = palette.colours();
     auto *entries = reinterpret_cast<quint32 *>(frame->data[1]);
-    for (int i = 0; i < GifPalette::MaxColours; ++i)
-        entries[i] = i < colourList.size() ? colourList[i] : 0xFF000000u;
+    // The entries left over are transparent: the encoder takes the first
+    // for the pixels that did not change.
+    for (int i = 0; i < GifPalette::Entries; ++i)
+        entries[i] = i < colourList.size() ? colourList[i] : 0x00000000u;
     frame->pts = pts;
     const int code = avcodec_send_frame(codec, frame);
     if (code < 0)

@@ -15,7 +15,11 @@
 class GifPalette
 {
 public:
-    static constexpr int MaxColours = 256;
+    // A GIF's palette holds 256 entries; one is kept free, so that the
+    // encoder can draw what did not change since the last picture as
+    // transparent, which packs far smaller.
+    static constexpr int Entries = 256;
+    static constexpr int MaxColours = Entries - 1;
 
     // A pixel of 8-bit channels as its 15-bit colour.
     static quint16 pack(uchar r, uchar g, uchar b) { return quint16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }

@@ -1053,13 +1053,17 @@ private slots:
         QVERIFY(encoder->writeJpegDataUrl(jpegUrl(plain(QColor(20, 40, 200), {64, 48})), 3));
         QVERIFY(encoder->writePixels(canvasPixels(plain(Qt::white, {32, 24}))));
         QVERIFY(encoder->writePixels(canvasPixels(patch)) && encoder->writePixels(canvasPixels(patch)));
+        // What did not change since the last picture is written as transparent, and shows as it was.
+        QImage moved = patch;
+        QPainter(&moved).fillRect(QRect(10, 10, 4, 4), QColor(240, 220, 0));
+        QVERIFY(encoder->writePixels(canvasPixels(moved)));
         QVERIFY(encoder->paletteSize() >= 3 && encoder->paletteSize() <= 256);
         QVERIFY2(encoder->finish(), qPrintable(encoder->errorString()));
         QCOMPARE(encoder->skippedPictures(), 1);
         const QString probed = QString::fromUtf8(VideoProbe::run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
             "stream=codec_name,width,height,nb_read_frames:format=duration", "-of", "default=nw=1:nk=1", path("clip.gif")}, &error))
                                    .simplified();
-        QCOMPARE(probed, QStringLiteral("gif 64 48 3 0.600000"));
+        QCOMPARE(probed, QStringLiteral("gif 64 48 4 0.700000"));
         const QList<QByteArray> shown = VideoProbe::pictures(path("clip.gif"), 64, 48, &error);
         QVERIFY2(!shown.isEmpty(), qPrintable(error));
         const auto at = [&](int picture, int x, int y) {
@@ -1071,7 +1075,9 @@ private slots:
         };
         QVERIFY2(near(at(0, 31, 21), QColor(220, 20, 30)) && near(at(0, 5, 5), QColor(0, 128, 0)), qPrintable(at(0, 31, 21).name()));
         QVERIFY2(near(at(1, 31, 21), QColor(20, 40, 200)), qPrintable(at(1, 31, 21).name()));
-        QVERIFY(near(at(shown.size() - 1, 31, 21), QColor(220, 20, 30)));
+        const int last = shown.size() - 1;
+        QVERIFY(near(at(last, 31, 21), QColor(220, 20, 30)) && near(at(last, 11, 11), QColor(240, 220, 0))
+                && near(at(last, 5, 40), QColor(0, 128, 0)));
     }
 
     // Each picture but the last is acknowledged, so that the page draws the next only then.
