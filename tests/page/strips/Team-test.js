@@ -243,10 +243,11 @@ var SET_PIECES = [
     ['gaa', 'gaaKickout', '1-15', false], ['gaa', 'gaaKickoutPress', '1-15', false], ['gaa', 'gaaDefensiveLine', '1-7', false]
 ];
 
-function numbersOf(spec) {
-    var range = /^(\d+)-(\d+)$/.exec(spec);
+// "1-9" as the numbers 1 to 9, "1 4 5" as those three.
+function numbersOf(written) {
+    var range = /^(\d+)-(\d+)$/.exec(written);
     if (!range) {
-        return spec.split(' ');
+        return written.split(' ');
     }
     var list = [];
     for (var n = Number(range[1]); n <= Number(range[2]); n++) {
