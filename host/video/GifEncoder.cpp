@@ -41,6 +41,13 @@ struct GifEncoder::Private
     GifPalette palette;
     QVector<Kept> pictures;
     QByteArray lastPacked;
+    CodecContext jpegDecoder;
+    Packet jpegPacket;
+    Frame decoded;
+    // Cached by sws_getCachedContext across pictures, so not a Scale.
+    SwsContext *jpegScale = nullptr;
+
+    ~Private() { sws_freeContext(jpegScale); }
 
     bool fail(const QString &why)
     {
@@ -137,28 +144,35 @@ bool GifEncoder::writeJpegDataUrl(const QString &dataUrl, int times)
     return d->keep(colours, times);
 }
 
+// The decoder is opened with the first JPEG and kept for the others.
 bool GifEncoder::Private::decodeJpeg(const QByteArray &jpeg, QVector<quint16> *colours)
 {
-    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
-    CodecContext decoder(codec ? avcodec_alloc_context3(codec) : nullptr);
-    Packet packet(av_packet_alloc());
-    Frame frame(av_frame_alloc());
-    if (!decoder || !packet || !frame || avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        return fail(QStringLiteral("the JPEG decoder could not be opened"));
-    packet->data = reinterpret_cast<uint8_t *>(const_cast<char *>(jpeg.constData()));
-    packet->size = jpeg.size();
-    if (avcodec_send_packet(decoder.get(), packet.get()) < 0 || avcodec_receive_frame(decoder.get(), frame.get()) < 0)
+    if (!jpegDecoder) {
+        const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+        CodecContext decoder(codec ? avcodec_alloc_context3(codec) : nullptr);
+        if (!decoder || avcodec_open2(decoder.get(), codec, nullptr) < 0)
+            return fail(QStringLiteral("the JPEG decoder could not be opened"));
+        jpegDecoder = std::move(decoder);
+        jpegPacket.reset(av_packet_alloc());
+        decoded.reset(av_frame_alloc());
+        if (!jpegPacket || !decoded)
+            return fail(QStringLiteral("out of memory"));
+    }
+    AVFrame *frame = decoded.get();
+    jpegPacket->data = reinterpret_cast<uint8_t *>(const_cast<char *>(jpeg.constData()));
+    jpegPacket->size = jpeg.size();
+    if (avcodec_send_packet(jpegDecoder.get(), jpegPacket.get()) < 0 || avcodec_receive_frame(jpegDecoder.get(), frame) < 0)
         return false;
     if (frame->width != width || frame->height != height)
         return false;
-    Scale scale(sws_getContext(width, height, AVPixelFormat(frame->format), width, height, AV_PIX_FMT_RGB24,
-                               SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scale)
+    jpegScale = sws_getCachedContext(jpegScale, width, height, AVPixelFormat(frame->format), width, height,
+                                     AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!jpegScale)
         return false;
     QByteArray rgb(width * height * 3, Qt::Uninitialized);
     uint8_t *planes[1] = {reinterpret_cast<uint8_t *>(rgb.data())};
     const int strides[1] = {width * 3};
-    sws_scale(scale.get(), frame->data, frame->linesize, 0, height, planes, strides);
+    sws_scale(jpegScale, frame->data, frame->linesize, 0, height, planes, strides);
     colours->resize(width * height);
     const auto *pixel = reinterpret_cast<const uchar *>(rgb.constData());
     for (int i = 0; i < colours->size(); ++i, pixel += 3)
