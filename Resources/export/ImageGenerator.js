@@ -4,7 +4,8 @@
 // into it, so that an export never disturbs what the coach sees.
 //
 // Use: loadAnimation(text), configureAnimation(width, drawForPrint,
-// showRunningLines, showGrid, hideCaption), then getImage(timeInMs, callback),
+// showRunningLines, showGrid, hideCaption) and, for a video of another
+// shape than the pitch's, configureShape(shape), then getImage(timeInMs, callback),
 // getFrameImage(n, callback) or getPixels(timeInMs, callback), each next
 // made from the previous one's callback. That is one chain. A chain ends when a callback returns without
 // asking for another picture.
@@ -60,6 +61,11 @@
         this.canvas = null;
         this.cutCanvas = null;
         this.fitPitch = false;
+        // The video's other shape (a ShapedPicture) the pictures are
+        // composed into, null for the pitch's own; and how the chain was
+        // configured, for drawing at the size that shape asks.
+        this.shape = null;
+        this.shown = null;
         // What lies under the items (white backing and pitch), composed once
         // per chain: only the items move from one picture to the next.
         this.backdrop = null;
@@ -176,7 +182,7 @@
     // `hideCaption`, for a caller that prints the caption itself, leaves it
     // off the pictures until the next configuration. `fitPitch` cuts a
     // turned pitch's pictures to the pitch: a portrait picture, of the
-    // frame's height, without the white bands either side (getImage only).
+    // frame's height, without the white bands either side.
     ImageGenerator.prototype.configureAnimation = function (width, drawForPrint, showRunningLines, showGrid,
         hideCaption, fitPitch) {
         if (!window.isPositiveNumber(width)) {
@@ -188,6 +194,25 @@
             self.applyConfiguration(width, !!drawForPrint, !!showRunningLines, !!showGrid);
             self.hiddenAnimation().animLayer.showCaption(!hideCaption);
             self.fitPitch = !!fitPitch;
+            self.shape = null;
+        });
+    };
+
+    // After configureAnimation, for the rest of the chain: every picture is
+    // `shape`'s (a ShapedPicture), the pitch drawn at the size that fills
+    // it, a turned one cut to itself first. The caption goes in the shape's
+    // band, not on the pitch.
+    ImageGenerator.prototype.configureShape = function (shape) {
+        var self = this;
+        this.runInTurn(function () {
+            var turned = self.hiddenAnimation().isRotated;
+            var w = turned ? self.rotHeight : self.width;
+            var h = turned ? self.rotWidth : self.height;
+            var shown = self.shown;
+            self.applyConfiguration(Math.floor(self.width * shape.fitScale(w, h)), shown.drawForPrint,
+                shown.showRunningLines, shown.showGrid);
+            self.animation.animLayer.showCaption(false);
+            self.shape = shape;
         });
     };
 
@@ -195,6 +220,7 @@
         var animation = this.hiddenAnimation();
         var frames = animation.frameManager;
         this.backdrop = null;
+        this.shown = { drawForPrint: drawForPrint, showRunningLines: showRunningLines, showGrid: showGrid };
         this.width = width;
         this.height = width / animation.aspectRatio;
         // Items may stand where an earlier picture drew them, between two
@@ -354,10 +380,15 @@
         raw.globalCompositeOperation = 'source-over';
         drawLayerOnto(drawings, canvas);
         drawLayerOnto(items, canvas);
-        if (asPixels) {
-            return context._context.getImageData(0, 0, canvas.getWidth(), canvas.getHeight()).data;
+        var turned = this.animation.isRotated;
+        var picture = (this.fitPitch || this.shape) && turned ? this.pitchCut(canvas) : canvas;
+        if (this.shape) {
+            picture = this.shape.compose(picture._canvas, this.animation.animLayer.getCaption());
         }
-        return (this.fitPitch && this.animation.isRotated ? this.pitchCut(canvas) : canvas).toDataURL(MIME_TYPE);
+        if (asPixels) {
+            return picture.getContext()._context.getImageData(0, 0, picture.getWidth(), picture.getHeight()).data;
+        }
+        return picture.toDataURL(MIME_TYPE);
     };
 
     // The middle of `canvas` that a turned pitch fills: its layer's height
@@ -366,8 +397,12 @@
         var w = Math.round(this.rotHeight);
         var h = Math.round(this.rotWidth);
         this.cutCanvas = sized(this.cutCanvas, w, h);
-        this.cutCanvas.getContext()._context.drawImage(canvas._canvas, -(canvas.getWidth() - w) / 2,
-            -(canvas.getHeight() - h) / 2);
+        // Whole pixels, and in place of the last cut: a cut half a pixel off
+        // blends its edge columns into what the last left there.
+        var raw = this.cutCanvas.getContext()._context;
+        raw.globalCompositeOperation = 'copy';
+        raw.drawImage(canvas._canvas, -Math.round((canvas.getWidth() - w) / 2), -Math.round((canvas.getHeight() - h) / 2));
+        raw.globalCompositeOperation = 'source-over';
         return this.cutCanvas;
     };
 

@@ -38,6 +38,8 @@
         this.pictureTimes = [];
         this.width = 0;
         this.rate = 0;
+        // The video's other shape than the pitch's (a ShapedPicture), or null.
+        this.shape = null;
         // The club logo its title card shows ('' for none).
         this.clubLogo = '';
         // The image generator's chain, held while the host takes a
@@ -51,7 +53,9 @@
 
     // `width` and `rate`: the pictures' width and pictures per second;
     // `request`: the host's "exportVideoResponse", whose pictureForm says
-    // how the pictures go; `shows`: { runningLines, grid } as on screen.
+    // how the pictures go, and whose videoShape, frameHeight and drillName,
+    // when it names a shape, make every picture that shape's;
+    // `shows`: { runningLines, grid } as on screen.
     VideoPictureStream.prototype.start = function (width, rate, request, shows) {
         if (this.drawing) {
             return;
@@ -66,13 +70,17 @@
                 return;
             }
             generator.loadAnimation(text);
-            generator.configureAnimation(width, false, shows.runningLines, shows.grid);
+            generator.configureAnimation(width, false, shows.runningLines, shows.grid, !!stream.shape);
+            if (stream.shape) {
+                generator.configureShape(stream.shape);
+            }
             (form === 'jpeg' ? generator.getImage : generator.getPixels).call(generator, 0, stream.pictureDrawn);
         };
         this.stopped = false;
         this.picturesTaken = 0;
         this.width = width;
         this.rate = rate;
+        this.shape = shapeOf(width, request);
         this.pictureTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
         this.lastPicture = this.pictureTimes.length - 1;
         this.drawing = true;
@@ -89,6 +97,15 @@
             start(request.pictureForm === 'pixels' ? 'pixels' : 'jpeg');
         }
     };
+
+    // A shape named with a height that makes it another than the pitch's.
+    function shapeOf(width, request) {
+        var height = parseInt(request.frameHeight, 10);
+        if (!request.videoShape || !(height > 0) || height * 4 === width * 3) {
+            return null;
+        }
+        return new window.ShapedPicture(width, height, request.drillName);
+    }
 
     // The picture is canvas pixels or a JPEG data URL (sent as `pixels` or
     // `imageData`). A drill the generator refused ends the export with the reason. The
@@ -115,7 +132,7 @@
         var picture = {
             msgType: 'writeVideoFrame',
             frameWidth: this.width,
-            frameHeight: this.width / this.animation.aspectRatio,
+            frameHeight: this.shape ? this.shape.height : this.width / this.animation.aspectRatio,
             frameNumber: this.picturesTaken,
             nFrames: this.lastPicture,
             frameRate: this.rate

@@ -55,8 +55,15 @@ struct Options
                              QStringLiteral("pixels"), QStringLiteral("1024")};
     QCommandLineOption videoSize{QStringLiteral("video-size"),
                                  QStringLiteral("The picture size of the --export-video video: 640x480 "
-                                                "(default), 960x720 or 1440x1080."),
+                                                "(default), 960x720 or 1440x1080 for 4:3; 1280x720 or "
+                                                "1920x1080 for 16:9; 1080x1920 for 9:16; 1080x1080 for 1:1."),
                                  QStringLiteral("size"), QStringLiteral("640x480")};
+    QCommandLineOption videoShape{QStringLiteral("video-shape"),
+                                  QStringLiteral("The shape of the --export-video video: 4:3 (default, the pitch "
+                                                 "alone), 16:9, 9:16 or 1:1 (the pitch beside a band with the "
+                                                 "captions), at the shape's first size unless --video-size names "
+                                                 "another."),
+                                  QStringLiteral("shape")};
     QCommandLineOption fps{QStringLiteral("fps"),
                            QStringLiteral("The pictures a second of the --export-video video: 15 "
                                           "(default), 25 or 30."),
@@ -80,12 +87,26 @@ struct Options
                            "the editor opens, with the drill if one is named."));
         help = parser.addHelpOption();
         version = parser.addVersionOption();
-        parser.addOptions({video, gif, pdf, report, picture, frame, width, videoSize, fps, gifWidth, gifFps, perPage,
-                           outputDir});
+        parser.addOptions({video, gif, pdf, report, picture, frame, width, videoSize, videoShape, fps, gifWidth,
+                           gifFps, perPage, outputDir});
         parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
                                      QStringLiteral("[drill.anim...]"));
     }
+
+    // The options that set how an export is made, each taken once.
+    QList<const QCommandLineOption *> settings() const
+    {
+        return {&frame, &width, &videoSize, &videoShape, &fps, &gifWidth, &gifFps, &perPage, &outputDir};
+    }
 };
+
+// "a, b or c".
+QString alternatives(const QStringList &choices)
+{
+    if (choices.size() < 2)
+        return choices.join(QString());
+    return choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + choices.last();
+}
 
 struct KindInfo
 {
@@ -155,9 +176,7 @@ private:
 
     QString onlyWithExport() const
     {
-        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.gifWidth, &m_options.gifFps,
-                                            &m_options.perPage, &m_options.outputDir}) {
+        for (const QCommandLineOption *o : m_options.settings()) {
             if (m_options.parser.isSet(*o))
                 return QStringLiteral("--%1 goes with an export option.").arg(o->names().first());
         }
@@ -171,9 +190,7 @@ private:
             if (p.values(*k.option).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(k.option->names().first());
         }
-        for (const QCommandLineOption *o : {&m_options.frame, &m_options.width, &m_options.videoSize,
-                                            &m_options.fps, &m_options.gifWidth, &m_options.gifFps,
-                                            &m_options.perPage, &m_options.outputDir}) {
+        for (const QCommandLineOption *o : m_options.settings()) {
             if (p.values(*o).size() > 1)
                 return QStringLiteral("--%1 is given more than once.").arg(o->names().first());
         }
@@ -218,16 +235,43 @@ private:
     {
         const QCommandLineParser &p = m_options.parser;
         if (!p.isSet(m_options.video)) {
-            if (p.isSet(m_options.videoSize) || p.isSet(m_options.fps))
-                return QStringLiteral("--video-size and --fps go with --export-video.");
+            if (p.isSet(m_options.videoSize) || p.isSet(m_options.videoShape) || p.isSet(m_options.fps))
+                return QStringLiteral("--video-size, --video-shape and --fps go with --export-video.");
             return QString();
         }
-        if (!VideoOptions::parseSize(p.value(m_options.videoSize), &m_video.size))
-            return QStringLiteral("--video-size needs 640x480, 960x720 or 1440x1080, not \"%1\".")
-                .arg(p.value(m_options.videoSize));
+        const QString shapeError = videoShapeSettings();
+        if (!shapeError.isEmpty())
+            return shapeError;
         if (!VideoOptions::parseFrameRate(p.value(m_options.fps), &m_video.frameRate))
             return QStringLiteral("--fps needs 15, 25 or 30, not \"%1\".").arg(p.value(m_options.fps));
         return QString();
+    }
+
+    // Without --video-shape the size says the shape; with it, the size must
+    // be one of that shape's.
+    QString videoShapeSettings()
+    {
+        const QCommandLineParser &p = m_options.parser;
+        QString shape = VideoOptions::shapes().constFirst();
+        const bool shapeNamed = p.isSet(m_options.videoShape);
+        if (shapeNamed && !VideoOptions::parseShape(p.value(m_options.videoShape), &shape))
+            return QStringLiteral("--video-shape needs %1, not \"%2\".")
+                .arg(alternatives(VideoOptions::shapes()), p.value(m_options.videoShape));
+        const QList<QSize> offered = shapeNamed ? VideoOptions::sizesOf(shape) : VideoOptions::sizes();
+        m_video.size = offered.constFirst();
+        if (!p.isSet(m_options.videoSize))
+            return QString();
+        QSize asked;
+        if (VideoOptions::parseSize(p.value(m_options.videoSize), &asked) && offered.contains(asked)) {
+            m_video.size = asked;
+            return QString();
+        }
+        QStringList sizes;
+        for (const QSize &size : offered)
+            sizes.append(VideoOptions::sizeText(size));
+        return QStringLiteral("--video-size needs %1%2, not \"%3\".")
+            .arg(alternatives(sizes), shapeNamed ? QStringLiteral(" for --video-shape ") + shape : QString(),
+                 p.value(m_options.videoSize));
     }
 
     QString gifSettings()

@@ -6,17 +6,25 @@
 
 VideoOptionsDialog::VideoOptionsDialog(QWidget *parent, const VideoOptions &options)
     : QDialog(parent)
+    , m_shape(new QComboBox(this))
     , m_size(new QComboBox(this))
     , m_frameRate(new QComboBox(this))
 {
     setWindowTitle(tr("Video Options"));
+    m_shape->setObjectName(QStringLiteral("videoShape"));
     m_size->setObjectName(QStringLiteral("videoSize"));
     m_frameRate->setObjectName(QStringLiteral("frameRate"));
-    for (const QSize &size : VideoOptions::sizes()) {
-        m_size->addItem(tr("%1 × %2").arg(size.width()).arg(size.height()), size);
-        if (size == options.size)
-            m_size->setCurrentIndex(m_size->count() - 1);
-    }
+    // The names say what each shape suits; the data is the shape itself.
+    const QStringList names = {tr("4:3, the pitch alone"), tr("16:9, widescreen"), tr("9:16, a phone held upright"),
+                               tr("1:1, square")};
+    const QStringList shapes = VideoOptions::shapes();
+    for (int i = 0; i < shapes.size(); ++i)
+        m_shape->addItem(names.value(i, shapes[i]), shapes[i]);
+    const QString shape = VideoOptions::shapeOf(options.size);
+    m_shape->setCurrentIndex(qMax(0, shapes.indexOf(shape)));
+    offerSizes(m_shape->currentData().toString(), options.size);
+    connect(m_shape, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this] { offerSizes(m_shape->currentData().toString(), QSize()); });
     for (int rate : VideoOptions::frameRates()) {
         m_frameRate->addItem(tr("%1 pictures a second").arg(rate), rate);
         if (rate == options.frameRate)
@@ -26,9 +34,20 @@ VideoOptionsDialog::VideoOptionsDialog(QWidget *parent, const VideoOptions &opti
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *form = new QFormLayout(this);
+    form->addRow(tr("Shape:"), m_shape);
     form->addRow(tr("Picture size:"), m_size);
     form->addRow(tr("Pictures a second:"), m_frameRate);
     form->addRow(buttons);
+}
+
+void VideoOptionsDialog::offerSizes(const QString &shape, const QSize &size)
+{
+    m_size->clear();
+    for (const QSize &offered : VideoOptions::sizesOf(shape)) {
+        m_size->addItem(tr("%1 × %2").arg(offered.width()).arg(offered.height()), offered);
+        if (offered == size)
+            m_size->setCurrentIndex(m_size->count() - 1);
+    }
 }
 
 VideoOptions VideoOptionsDialog::options() const

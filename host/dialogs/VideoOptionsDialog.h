@@ -7,8 +7,9 @@
 
 class QComboBox;
 
-// Asks for the picture size and rate of the video about to be exported,
-// starting from the coach's last choice.
+// Asks for the shape, picture size and rate of the video about to be
+// exported, starting from the coach's last choice. The sizes offered are
+// those of the shape chosen.
 class VideoOptionsDialog : public QDialog
 {
     Q_OBJECT
@@ -22,6 +23,10 @@ public:
     static bool ask(QWidget *parent, VideoOptions *options);
 
 private:
+    // The sizes of `shape`, `size` chosen when it is one of them.
+    void offerSizes(const QString &shape, const QSize &size);
+
+    QComboBox *m_shape;
     QComboBox *m_size;
     QComboBox *m_frameRate;
 };

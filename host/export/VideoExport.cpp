@@ -12,10 +12,6 @@
 #include <QDir>
 #include <QImage>
 
-namespace {
-
-} // namespace
-
 VideoExport::VideoExport(jsInterface *bridge, ExportProgress *progress, EditorView *view, QObject *parent)
     : QObject(parent)
     , m_bridge(bridge)
@@ -57,6 +53,13 @@ void VideoExport::start(const QString &path, const VideoOptions &options, const 
     request.insert(QStringLiteral("frameWidth"), QString::number(options.size.width()));
     request.insert(QStringLiteral("frameRate"), QString::number(options.frameRate));
     request.insert(QStringLiteral("pictureForm"), EditorView::videoPictureForm());
+    // Another shape than the pitch's: the page lays the pitch and a band
+    // with the drill's name and the captions out in it.
+    if (!options.isPitchShaped()) {
+        request.insert(QStringLiteral("videoShape"), VideoOptions::shapeOf(options.size));
+        request.insert(QStringLiteral("frameHeight"), QString::number(options.size.height()));
+        request.insert(QStringLiteral("drillName"), VideoPicture::titleText(drillName));
+    }
     const QVariantMap channel = m_view->openPictureChannel(options.size);
     for (auto member = channel.begin(); member != channel.end(); ++member)
         request.insert(member.key(), member.value());

@@ -10,7 +10,47 @@ const char kFrameRateKey[] = "video/frameRate";
 
 QList<QSize> VideoOptions::sizes()
 {
-    return {QSize(640, 480), QSize(960, 720), QSize(1440, 1080)};
+    QList<QSize> all;
+    for (const QString &shape : shapes())
+        all += sizesOf(shape);
+    return all;
+}
+
+QStringList VideoOptions::shapes()
+{
+    return {QStringLiteral("4:3"), QStringLiteral("16:9"), QStringLiteral("9:16"), QStringLiteral("1:1")};
+}
+
+QList<QSize> VideoOptions::sizesOf(const QString &shape)
+{
+    if (shape == QLatin1String("4:3"))
+        return {QSize(640, 480), QSize(960, 720), QSize(1440, 1080)};
+    if (shape == QLatin1String("16:9"))
+        return {QSize(1280, 720), QSize(1920, 1080)};
+    if (shape == QLatin1String("9:16"))
+        return {QSize(1080, 1920)};
+    if (shape == QLatin1String("1:1"))
+        return {QSize(1080, 1080)};
+    return {};
+}
+
+QString VideoOptions::shapeOf(const QSize &size)
+{
+    for (const QString &shape : shapes()) {
+        if (sizesOf(shape).contains(size))
+            return shape;
+    }
+    // A GIF's sizes are the pitch's 4:3 too.
+    return size.width() * 3 == size.height() * 4 ? shapes().constFirst() : QString();
+}
+
+bool VideoOptions::parseShape(const QString &text, QString *shape)
+{
+    const QString asked = text.trimmed();
+    if (!shapes().contains(asked))
+        return false;
+    *shape = asked;
+    return true;
 }
 
 QList<int> VideoOptions::frameRates()

@@ -4,10 +4,13 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
-// The picture size and rate of an exported video. The pitch is 4:3, so the
-// sizes offered are too; 640 × 480 at 15 pictures a second is what every
-// video had before the coach could choose. An animated GIF is made the same
+// The picture size and rate of an exported video. The pitch is 4:3, and so
+// is a video by default: 640 × 480 at 15 pictures a second is what every
+// video had before the coach could choose. A video of another shape (16:9,
+// 9:16 for a phone held upright, 1:1) shows the pitch unstretched beside a
+// band that carries the captions; its size says its shape. An animated GIF is made the same
 // way, smaller and slower (480 wide at 10 a second by default), without the
 // title card unless asked for.
 class VideoOptions
@@ -15,8 +18,16 @@ class VideoOptions
 public:
     enum class Format { Mp4, Gif };
 
+    // Every video size offered, the 4:3 ones first.
     static QList<QSize> sizes();
     static QList<int> frameRates();
+
+    // "4:3", "16:9", "9:16" and "1:1"; the sizes offered in one of them, the
+    // first its default; the shape of one of sizes().
+    static QStringList shapes();
+    static QList<QSize> sizesOf(const QString &shape);
+    static QString shapeOf(const QSize &size);
+    static bool parseShape(const QString &text, QString *shape);
 
     // "960x720" (or "960×720") as one of sizes(); false for anything else.
     static bool parseSize(const QString &text, QSize *size);
@@ -39,6 +50,9 @@ public:
     // (or when what was kept is no longer offered).
     static VideoOptions remembered();
     void remember() const;
+
+    // The video shows the pitch as it is, with nothing beside it.
+    bool isPitchShaped() const { return shapeOf(size) == shapes().constFirst(); }
 
     QSize size = QSize(640, 480);
     int frameRate = 15;

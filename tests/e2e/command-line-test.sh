@@ -64,9 +64,12 @@ cases=(
   "2|err|--frame and --width go with --export-picture|--export-pdf out/x.pdf --frame 2 one.anim"
   "2|err|--output-dir goes with an export option|--output-dir out one.anim"
   "2|err|--fps goes with an export option|--fps 25 one.anim"
-  "2|err|--video-size needs 640x480, 960x720 or 1440x1080, not \"800x600\"|--export-video out/x.mp4 --video-size 800x600 one.anim"
+  "2|err|--video-size needs 640x480, 960x720, 1440x1080, 1280x720, 1920x1080, 1080x1920 or 1080x1080, not \"800x600\"|--export-video out/x.mp4 --video-size 800x600 one.anim"
+  "2|err|--video-shape needs 4:3, 16:9, 9:16 or 1:1, not \"3:2\"|--export-video out/x.mp4 --video-shape 3:2 one.anim"
+  "2|err|--video-size needs 1280x720 or 1920x1080 for --video-shape 16:9, not \"960x720\"|--export-video out/x.mp4 --video-shape 16:9 --video-size 960x720 one.anim"
   "2|err|--fps needs 15, 25 or 30, not \"7\"|--export-video out/x.mp4 --fps 7 one.anim"
-  "2|err|--video-size and --fps go with --export-video|--export-pdf out/x.pdf --video-size 960x720 one.anim"
+  "2|err|--video-size, --video-shape and --fps go with --export-video|--export-pdf out/x.pdf --video-size 960x720 one.anim"
+  "2|err|--video-shape is given more than once|--export-video out/x.mp4 --video-shape 1:1 --video-shape 1:1 one.anim"
   "2|err|--export-pdf is given more than once|--export-pdf out/x.pdf --export-pdf out/y.pdf one.anim"
   "2|err|would both write|--output-dir out --export-pdf pdf a/same.anim b/same.anim"
   "2|err|--gif-width needs 480, 640 or 800, not \"500\"|--export-gif out/x.gif --gif-width 500 one.anim"
@@ -90,6 +93,9 @@ cases=(
   "0|video out/three.mp4|640 480 15/1 61 lasting its pictures|--export-video out/three.mp4 three.anim"
   "0|video out/hd.mp4|960 720 25/1 101 lasting its pictures|--export-video out/hd.mp4 --video-size 960x720 --fps 25 three.anim"
   "0|video out/full.mp4|1440 1080 30/1 121 lasting its pictures|--export-video out/full.mp4 --video-size 1440x1080 --fps 30 three.anim"
+  "0|video out/wide.mp4|1280 720 15/1 61 lasting its pictures|--export-video out/wide.mp4 --video-shape 16:9 three.anim"
+  "0|video out/tall.mp4|1080 1920 15/1 61 lasting its pictures|--export-video out/tall.mp4 --video-shape 9:16 three.anim"
+  "0|video out/square.mp4|1080 1080 25/1 101 lasting its pictures|--export-video out/square.mp4 --video-size 1080x1080 --fps 25 three.anim"
   "0|video out/held.mp4|640 480 15/1 69 lasting its pictures|--export-video out/held.mp4 held.anim"
   "0|gif out/seven.gif|gif 480 360 61 7.100000, under 2 MB|--export-gif out/seven.gif seven.anim"
   "0|gif out/wide.gif|gif 640 480 31 3.070000, under 2 MB|--export-gif out/wide.gif --gif-width 640 --gif-fps 15 three.anim"
@@ -146,6 +152,36 @@ done
 captions="$(pdftotext out/squad.pdf - | grep -x 'Step [0-9]' | sort | uniq -c | awk '{ printf "%s:%s ", $3, $1 }')"
 [ "$captions" = "1:3 2:2 3:2 4:1 5:1 6:1 7:1 " ] || fail "the squad report's captions: $captions"
 
+# Pixels are read as raw 8-bit RGB, which ImageMagick 6 and 7 write alike
+# (7's convert adds words of its own to standard output where -fx is used).
+rgb_pixels() { convert "$@" -depth 8 rgb:- | od -An -v -tu1 -w3; }
+# A video of another shape: the pitch's grass as it is in a 4:3 video, filling
+# the shape's width (upright, square) or height (wide), never stretched; the
+# band beside it holds the drill's name and the caption of the moment, which
+# changes there from frame 1 (at 1.5 s) to frame 3 (at 3.5 s).
+grass() {
+  rgb_pixels "$1" | awk -v w="$2" '$2 > $1 + 40 && $2 > $3 + 40 { x = (NR - 1) % w; y = int((NR - 1) / w)
+    if (!n++) { x0 = x1 = x; y0 = y1 = y } if (x < x0) x0 = x; if (x > x1) x1 = x; if (y < y0) y0 = y; if (y > y1) y1 = y }
+    END { print x0, y0, x1 - x0 + 1, y1 - y0 + 1 }'
+}
+ffmpeg -v error -ss 1.5 -i out/three.mp4 -frames:v 1 out/plain.png || fail "no picture of the 4:3 video"
+read -r _ _ pw ph <<<"$(grass out/plain.png 640)"
+for shape in "wide 1280 720 960 0" "tall 1080 1920 0 810" "square 1080 1080 0 810"; do
+  read -r name w h bandX bandY <<<"$shape"
+  ffmpeg -v error -ss 1.5 -i "out/$name.mp4" -frames:v 1 "out/$name-1.png" && ffmpeg -v error -ss 3.5 -i "out/$name.mp4" -frames:v 1 "out/$name-3.png" ||
+    fail "no pictures of the $name video"
+  read -r _ _ gw gh <<<"$(grass "out/$name-1.png" "$w")"
+  # The grass's shape within a pixel of the 4:3 video's, enlarged.
+  awk -v a="$gw" -v b="$gh" -v c="$pw" -v d="$ph" 'BEGIN { exit !(a * d - b * c < (a + b) * d / 2 && b * c - a * d < (a + b) * d / 2) }' &&
+    { [ "$gw" = "$w" ] || [ "$gh" = "$h" ] || [ "$((w - gw))" -lt 8 ] || [ "$((h - gh))" -lt 8 ]; } ||
+    fail "the $name video's pitch is ${gw}x$gh, the 4:3 one's ${pw}x$ph"
+  band="$((w - bandX))x$((h - bandY))+$bandX+$bandY"
+  ink="$(rgb_pixels "out/$name-1.png" -crop "$band" +repage | awk '$1 < 110 && $2 < 110 && $3 < 110 { n++ } END { print n + 0 }')"
+  changed="$(compare -metric AE -fuzz 30% "out/$name-1.png[$band]" "out/$name-3.png[$band]" null: 2>&1)"
+  [ "$ink" -gt 500 ] && [ "${changed%% *}" -gt 50 ] 2>/dev/null ||
+    fail "the $name video's band: $ink dark pixels, $changed changed from frame 1 to 3"
+done
+
 # The picture is the frame asked for: the default (out/p.png above: the selected
 # frame, 2) is neither frame 1 nor frame 3.
 for f in 1 3; do
@@ -162,10 +198,7 @@ run --export-picture out/h3.png --frame 3 held.anim && [ "$(compare -metric AE o
 # the zone's fill is blue in both; the report (drawn for print) shows the red run.
 drawings='"drawings":[{"kind":"zone","style":"rectangle","color":"blue","fill":1,"rotation":0,"points":[{"x":0.1,"y":0.7},{"x":0.3,"y":0.9}],"first":0,"last":2,"text":""},{"kind":"run","style":"straight","color":"red","fill":0,"rotation":0,"points":[{"x":0.3,"y":0.5},{"x":0.7,"y":0.5}],"first":1,"last":1,"text":""}]'
 sed "s/}\$/,$drawings}/" three.anim >drawn.anim
-# Pixels are read as raw 8-bit RGB, which ImageMagick 6 and 7 write alike
-# (7's convert adds words of its own to standard output where -fx is used);
-# red is r > 0.7 with g, b < 0.3, blue b > 0.7 with r < 0.3.
-rgb_pixels() { convert "$@" -depth 8 rgb:- | od -An -v -tu1 -w3; }
+# Red is r > 0.7 with g, b < 0.3, blue b > 0.7 with r < 0.3.
 # The colour of pixel ($2, $3) of picture $1 as "red", "blue" or something else.
 colour() {
   rgb_pixels "$1" -crop "1x1+$2+$3" +repage |

@@ -886,6 +886,46 @@ private slots:
                      QString::fromUtf8(row.date));
     }
 
+    // A video's shape offers that shape's sizes and opens on the coach's last; the page is told of
+    // any shape but the pitch's own, with the band's height and name, and of the pitch's as before.
+    void videoShapes()
+    {
+        VideoOptions last;
+        last.size = QSize(1920, 1080);
+        VideoOptionsDialog dialog(nullptr, last);
+        auto *shapes = dialog.findChild<QComboBox *>("videoShape");
+        auto *sizes = dialog.findChild<QComboBox *>("videoSize");
+        const auto offered = [sizes] {
+            QStringList texts;
+            for (int i = 0; i < sizes->count(); ++i)
+                texts << VideoOptions::sizeText(sizes->itemData(i).toSize());
+            return texts.join(' ');
+        };
+        QCOMPARE(shapes->currentData().toString() + " " + offered(), QStringLiteral("16:9 1280x720 1920x1080"));
+        QCOMPARE(dialog.options().size, QSize(1920, 1080));
+        shapes->setCurrentIndex(shapes->findData("9:16"));
+        QCOMPARE(offered() + " " + VideoOptions::sizeText(dialog.options().size), QStringLiteral("1080x1920 1080x1920"));
+        shapes->setCurrentIndex(shapes->findData("4:3"));
+        QCOMPARE(offered() + " " + VideoOptions::sizeText(dialog.options().size),
+                 QStringLiteral("640x480 960x720 1440x1080 640x480"));
+
+        openWindow(false);
+        const struct { QSize size; const char *members; } rows[] = {
+            {{1080, 1920}, "9:16 1920 Untitled drill"}, {{1080, 1080}, "1:1 1080 Untitled drill"}, {{960, 720}, "  "}};
+        for (const auto &row : rows) {
+            VideoOptions options;
+            options.size = row.size;
+            m_sent->clear();
+            m_window->exportVideoTo(path("drill.mp4"), options);
+            const Message asked = m_sent->last().at(0).toMap();
+            QCOMPARE(QStringList({asked.value("videoShape").toString(), asked.value("frameHeight").toString(),
+                                  asked.value("drillName").toString()}).join(' '),
+                     QString::fromLatin1(row.members));
+            QCOMPARE(asked.value("frameWidth").toString(), QString::number(row.size.width()));
+        }
+        m_window->exportVideoTo(path("drill.mp4"), VideoOptions());
+    }
+
     // The drills of a squad report: the open one first and fixed, the others in the order the coach
     // leaves them, each once; what a page holds, from the command line's words too.
     void reportOptions()

@@ -561,6 +561,87 @@ test('a turned pitch\'s picture cut to the pitch is upright, the pitch to its ed
     }(0));
 }, 20000);
 
+// [the shape's width and height, the pitch turned, the width the pitch is drawn at, where it stands in
+// the shape and its size: x, y, w, h]. Unturned, the 4:3 picture fills the shape's height (16:9) or
+// width; turned, the pitch cut to itself (3:4 for soccer) does.
+var SHAPES = [[320, 180, 0, 240, [0, 0, 240, 180]], [180, 320, 0, 180, [0, 0, 180, 135]],
+    [240, 240, 0, 240, [0, 0, 240, 180]], [180, 320, 90, 320, [0, 0, 180, 240]], [320, 180, 90, 240, [0, 0, 135, 180]]];
+
+// The shape's pixels at `times` (and, for each, the caption's), then the pitch's own at the width
+// it stands in the shape at, without its caption and cut when turned.
+function shapedPictures(row, times, model, done, then) {
+    var text = animationText(model, { turn: row[2], view: 'fullField' });
+    var shaped = [];
+    generator.loadAnimation(text);
+    generator.configureAnimation(row[0], false, false, false, true);
+    generator.configureShape(new ShapedPicture(row[0], row[1], 'Overlap drill'));
+    (function next() {
+        generator.getPixels(times[shaped.length], done.step(function (pixels) {
+            shaped.push(pixels);
+            if (shaped.length < times.length) {
+                return next();
+            }
+            generator.configureAnimation(row[3], false, false, false, true, true);
+            generator.getPixels(times[0], done.step(function (pitch) {
+                then(shaped, pitch);
+            }));
+        }));
+    }());
+}
+
+// Dark pixels (the band's type) of `pixels` (w wide) in rows y0 to y1 and columns x0 to x1.
+function inkIn(pixels, w, x0, y0, x1, y1) {
+    var ink = 0;
+    for (var y = y0; y < y1; y++) {
+        for (var x = x0; x < x1; x++) {
+            var i = 4 * (y * w + x);
+            ink += pixels[i] < 110 && pixels[i + 1] < 110 && pixels[i + 2] < 110 ? 1 : 0;
+        }
+    }
+    return ink;
+}
+
+test('a video of another shape shows the pitch as its own picture, unstretched, filling the shape\'s width or ' +
+    'height; the drill\'s name and the caption in the band it leaves', function (done) {
+    var model = drill();
+    model.frameText[3] = '';
+    (function next(k) {
+        if (k === SHAPES.length) {
+            return done();
+        }
+        var row = SHAPES[k], W = row[0], H = row[1], at = row[4];
+        shapedPictures(row, [0, 9000], model, done, function (shaped, pitch) {
+            var name = row.slice(0, 3).join(' ');
+            assert.equal(pitch.length, at[2] * at[3] * 4, name + ': the pitch drawn at the size it fills');
+            assert.equal(shaped[0].length, W * H * 4, name + ': the shape\'s size');
+            var worst = 0;
+            for (var y = 0; y < at[3]; y++) {
+                for (var x = 0; x < at[2]; x++) {
+                    var i = 4 * (y * at[2] + x), j = 4 * ((at[1] + y) * W + at[0] + x), a = pitch[i + 3] / 255;
+                    for (var c = 0; c < 3; c++) {
+                        worst = Math.max(worst, Math.abs(shaped[0][j + c] - (a * pitch[i + c] + (1 - a) * 255)));
+                    }
+                }
+            }
+            assert.ok(worst <= 2, name + ': the pitch as its own picture over white, ' + worst + ' apart at worst');
+            // The band, right of the pitch or below it: the name in both pictures, and the caption
+            // where the frame has one.
+            var band = at[2] < W ? [at[2], 0, W, H] : [0, at[3], W, H];
+            var changed = 0;
+            for (var by = band[1]; by < band[3]; by++) {
+                for (var bx = band[0]; bx < band[2]; bx++) {
+                    var b = 4 * (by * W + bx);
+                    changed += Math.abs(shaped[0][b] - shaped[1][b]) > 60 ? 1 : 0;
+                }
+            }
+            var nameInk = inkIn(shaped[1], W, band[0], band[1], band[2], band[3]);
+            assert.ok(nameInk > 20 && changed > 20, name + ': the name ' + nameInk + ' dark pixels, the caption ' +
+                changed + ' pixels changed');
+            next(k + 1);
+        });
+    }(0));
+}, 30000);
+
 // A report asked for while another is built is refused at once, so that the host's export ends.
 test('report: one at a time, free again after a failure; every frame drawn for print under an alias of its own', function (done) {
     withJsPdf(done.step(function () { buildReports(done); }));

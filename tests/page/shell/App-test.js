@@ -280,8 +280,12 @@ test('regression: a report cancelled while a picture is drawn draws no more, and
 }, 90000);
 
 // The form the host asks the pictures in ("pictureForm": the engine decides), and what the page sends:
-// [what "exportVideoResponse" says, what the first picture is]
+// [what "exportVideoResponse" says, what the first picture is, its size when not 640 x 480]
 var VIDEO_PICTURE_FORMS = [
+    // Another shape than the pitch's: pictures of that shape's size.
+    [{ pictureForm: 'pixels', videoShape: '9:16', frameWidth: '180', frameHeight: '320', drillName: 'Overlap' },
+        function (m) { return m.pixels && m.pixels.length === 180 * 320 * 4; }, [180, 320]],
+
     [{ pictureForm: 'pixels' }, function (m) { return m.pixels && m.pixels.length === 640 * 480 * 4 && m.imageData === undefined; }],
     [{ pictureForm: 'jpeg' }, function (m) { return /^data:image\/jpeg;base64,/.test(m.imageData) && m.pixels === undefined; }],
     // A host that names none takes a JPEG, as every host does.
@@ -348,7 +352,8 @@ test('the video export stops at its first picture when the host breaks it off, w
         waitFor('the chain to end', ended, done, function () {
             var pictures = sentOfType('writeVideoFrame');
             assert.deepEqual(pictures.map(function (m) { return [m.frameNumber, m.nFrames, m.frameWidth, m.frameHeight]; })
-                .concat([pageShell.videoPictures.stopped]), [[0, 38, 640, 480], true], 'one picture of the 39');
+                .concat([pageShell.videoPictures.stopped]), [[0, 38].concat(row[2] || [640, 480]), true],
+                'one picture of the 39');
             assert.ok(row[1](pictures[0]), 'a picture asked for as ' + JSON.stringify(row[0]) + ': ' + Object.keys(pictures[0]));
             next(i + 1);
         }, 60000);
