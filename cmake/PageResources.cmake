@@ -12,9 +12,12 @@ set(DRILLMORA_NPM_DIR ${CMAKE_SOURCE_DIR}/node_modules CACHE PATH "The folder np
 set(NPM_DIR ${DRILLMORA_NPM_DIR})
 
 set(KINETIC_JS ${NPM_DIR}/kinetic/kinetic.js)
+# The same release minified by its authors: the drill exported as a web page
+# carries it, where every kilobyte is the player's to download.
+set(KINETIC_MIN_JS ${NPM_DIR}/kinetic/kinetic.min.js)
 set(JSPDF_JS ${NPM_DIR}/jspdf/dist/jspdf.min.js)
 set(JSPDF_README ${NPM_DIR}/jspdf/README.md)
-foreach(library ${KINETIC_JS} ${JSPDF_JS})
+foreach(library ${KINETIC_JS} ${KINETIC_MIN_JS} ${JSPDF_JS})
   if(NOT EXISTS ${library})
     message(FATAL_ERROR "${library} is missing: run scripts/install-dependencies.sh")
   endif()
@@ -40,6 +43,7 @@ foreach(f ${page_files})
   add_qrc_entry(${f} ${PAGE_SOURCE_DIR}/${f})
 endforeach()
 add_qrc_entry(kinetic.js ${KINETIC_JS})
+add_qrc_entry(kinetic.min.js ${KINETIC_MIN_JS})
 add_qrc_entry(jspdf.js ${JSPDF_JS})
 add_qrc_entry(fonts/LiberationSans-Regular.ttf ${LIBERATION_DIR}/LiberationSans-Regular.ttf)
 add_qrc_entry(fonts/LiberationSans-Bold.ttf ${LIBERATION_DIR}/LiberationSans-Bold.ttf)

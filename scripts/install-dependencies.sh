@@ -31,6 +31,9 @@ packages=(
   poppler-utils
   # identify, which the command-line test reads exported pictures' size with
   imagemagick
+  # the browser the exported web page is tested in (driven by playwright-core
+  # from npm)
+  chromium
   # the real keys and pointer of the scripted coach session
   # (tests/e2e/tools/coach-session.py), a developer's tool
   xdotool

@@ -11,6 +11,7 @@
         pdf: { src: 'icons/pdf.png', width: 48 },
         mp4: { src: 'icons/mp4.png', width: 48 },
         gif: { src: 'icons/gif.png', width: 48 },
+        page: { src: 'icons/page.png', width: 48 },
         folder: { src: 'icons/folder.png', width: 128 },
         save: { src: 'icons/save.png', width: 128 },
         saveAs: { src: 'icons/saveAs.png', width: 128 },

@@ -41,8 +41,50 @@
         picture.addEventListener('load', function () { settle(true); }, false);
         picture.addEventListener('error', function () { settle(false); }, false);
         picture.addEventListener('abort', function () { settle(false); }, false);
-        picture.src = src;
+        picture.src = embeddedPicture(src);
         return picture;
+    }
+
+    // The names of the pictures asked for while picturesAskedIn runs (a
+    // drill loaded, say), and not the data URLs, which come with whatever
+    // asked for them.
+    var asked = null;
+
+    function notePicture(src) {
+        if (asked && src.slice(0, 5) !== 'data:') {
+            asked[src] = true;
+        }
+    }
+
+    // The names of the pictures `run()` asks for, in order of name.
+    function picturesAskedIn(run) {
+        var outer = asked;
+        var mine = {};
+        asked = mine;
+        try {
+            run();
+        } finally {
+            asked = outer;
+        }
+        if (outer) {
+            Object.keys(mine).forEach(function (src) { outer[src] = true; });
+        }
+        return Object.keys(mine).sort();
+    }
+
+    // A page that carries its pictures (the drill exported as a web page)
+    // holds them as data URLs in window.embeddedPictures, by the names the
+    // editor loads them from, and fetches nothing: a picture it does not
+    // carry (one a check of the drill asks for and never shows) fails at
+    // once, as a missing file would.
+    var NO_PICTURE = 'data:,';
+
+    function embeddedPicture(src) {
+        var carried = window.embeddedPictures;
+        if (!carried || src.slice(0, 5) === 'data:') {
+            return src;
+        }
+        return Object.prototype.hasOwnProperty.call(carried, src) ? carried[src] : NO_PICTURE;
     }
 
     // One picture element per file, shared by every drawing that shows it.
@@ -79,6 +121,7 @@
     // loaded (at once if it has), before anyone waiting for pictures to load
     // is told, and never if it fails.
     function sharedPicture(src, onLoad) {
+        notePicture(src);
         var entry = sharedPictureEntry(src);
         if (onLoad) {
             if (entry.waiting) {
@@ -137,6 +180,8 @@
     }
 
     window.loadTrackedPicture = loadTrackedPicture;
+    window.notePicture = notePicture;
+    window.picturesAskedIn = picturesAskedIn;
     window.sharedPicture = sharedPicture;
     window.whenPicturesLoaded = whenPicturesLoaded;
     window.picturesStillLoading = picturesStillLoading;

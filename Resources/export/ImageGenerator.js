@@ -179,6 +179,26 @@
         });
     };
 
+    // Calls `callback(names, refusal)` with the names of the pictures the
+    // drill of `text` shows on screen (its items', its pitch's goals and
+    // logo), for a page that carries them; a text the hidden animation
+    // refuses gives no names and the reason. In turn, as a chain is.
+    ImageGenerator.prototype.picturesOf = function (text, callback) {
+        var self = this;
+        this.runInTurn(function () {
+            var problem = '';
+            var names = window.picturesAskedIn(function () {
+                var animation = self.hiddenAnimation();
+                self.backdrop = null;
+                animation.setDrawForPrint(false);
+                animation.animLayer.labelLayout.forgetSteps();
+                problem = animation.loadText(text);
+            });
+            self.refusal = problem ? REFUSAL + problem : '';
+            callback(problem ? [] : names, problem ? self.refusal : undefined);
+        });
+    };
+
     // `hideCaption`, for a caller that prints the caption itself, leaves it
     // off the pictures until the next configuration. `fitPitch` cuts a
     // turned pitch's pictures to the pitch: a portrait picture, of the

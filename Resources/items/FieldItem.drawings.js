@@ -36,6 +36,7 @@
     var pictures = {};
 
     function pictureFor(src) {
+        window.notePicture(src);
         if (!pictures.hasOwnProperty(src)) {
             pictures[src] = window.loadTrackedPicture(src);
         }

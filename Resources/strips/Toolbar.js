@@ -31,6 +31,8 @@
         { icon: 'mp4', scale: 0.7, event: 'exportVideo', tip: 'Export an MP4 video', opens: true },
         { icon: 'gif', scale: 0.7, event: 'exportGif', tip: 'Export an animated GIF', opens: true },
         { icon: 'pdf', scale: 0.7, event: 'exportPdf', tip: 'Export a PDF report', opens: true },
+        { icon: 'page', scale: 0.7, event: 'exportPage', tip: 'Export the drill as a web page that plays on any phone',
+            opens: true },
         { icon: 'copy', scale: 0.25, event: 'takeSnapshot', tip: 'Copy a picture of this frame (or save it as a file)', opens: true },
         { icon: 'soccerField', scale: 0.25, event: 'chooseBackground', tip: 'Choose the sport and the pitch',
             opens: true },
@@ -46,7 +48,7 @@
 
     // Separators stand before the undo, video, snapshot, background, grid
     // and select-logo buttons: at these multiples of the button size.
-    var SEPARATOR_SLOTS = [4, 6, 9, 10, 13, 15];
+    var SEPARATOR_SLOTS = [4, 6, 10, 11, 14, 16];
 
     function Toolbar(w, h) {
         this.w = w;

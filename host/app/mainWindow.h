@@ -21,6 +21,7 @@ class AboutDialog;
 class EditorView;
 class ExportProgress;
 class PageWatch;
+class PageExport;
 class PictureExport;
 class ReportExport;
 class VideoExport;
@@ -131,6 +132,9 @@ public:
     // An animated GIF: asks for the file name and the GIF's options, then
     // exports it as a video is exported ("exportVideoResponse").
     void exportGif();
+    // The drill as one web page: asks for the file, then has the page
+    // send the drill and its pictures ("exportPageResponse").
+    void exportPage();
     // Moves the progress bar; a cancelled dialog ends the export here.
     // Ignored when no report export runs.
     void updatePdfProgress(int percent);
@@ -151,6 +155,10 @@ public:
     // Frame `frame` (from 1; 0 for the drill's selected frame) as a picture
     // `width` pixels wide, written as PNG or JPEG by the path's suffix.
     void exportPictureTo(const QString &path, int frame, int width);
+    // The drill as one web page, as exportPage() writes it after its dialog.
+    void exportPageTo(const QString &path);
+    // The page's answer for a web page ("writePageData").
+    void writePageData(const QVariantMap &message);
 
     // The page's picture for exportPictureTo ("writePictureData"): its
     // `imageData`, or `errorInfo` when the page could not draw it.
@@ -219,7 +227,7 @@ private:
     void animationReset(const QVariantMap &message);
     void errorOpeningFile(const QString &errorInfo, const QString &openId);
     void endOpen(const QString &openId, bool loaded);
-    QString sendDrill(const QString &text, const QString &file);
+    QString sendDrill(const QString &text, const QString &file, const QString &pageName = QString());
     void takeAsSaved(const DrillText &text, const QString &file);
     // Offers the copies of drills left unsaved by programs that are gone;
     // returns whether one was recovered onto the page.
@@ -250,6 +258,7 @@ private:
     void createExports();
     void abortExport(const QString &reason);
     void startPictureExport(const QString &path, int frame, int width, bool shown);
+    void startPageExport(const QString &path, bool shown);
     void pageProcessEnded(const QString &how);
     void restoreDrill();
     void videoExportFinished(const QString &error);
@@ -272,6 +281,7 @@ private:
     VideoExport *m_videoExport = nullptr;
     ReportExport *m_reportExport = nullptr;
     PictureExport *m_pictureExport = nullptr;
+    PageExport *m_pageExport = nullptr;
     PageWatch *m_pageWatch = nullptr;
     // The page's process ended: the next page to start takes back the drill
     // the host last heard of, which was saved as `saved` to `file`.
@@ -287,6 +297,8 @@ private:
     // compared with it, the frame on show aside, whenever it matters.
     DrillText m_savedText;
     QString m_currentFile;
+    // The drill's name while it has no file, when it came from a web page.
+    QString m_nameFromPage;
     // The drill on the page as the host last heard of it ("animationReset",
     // "animationChanged", "animationText"), and why saving it would be
     // refused, when the page said so. Questions for the text asked and
@@ -301,6 +313,8 @@ private:
     struct PendingOpen {
         QString file;
         QString text;
+        // A drill opened from its web page has no file, and this name.
+        QString pageName;
     };
     QHash<QString, PendingOpen> m_opening;
     int m_opens = 0;

@@ -154,6 +154,7 @@ void mainWindow::animationReset(const QVariantMap &message)
                                ? DrillText::fromMessage(message, open.text)
                                : DrillText::fromMessage(message);
     m_pageText = text;
+    m_nameFromPage = open.pageName;
     takeAsSaved(text, open.file);
     if (!openId.isEmpty())
         endOpen(openId, true);
@@ -224,7 +225,7 @@ void mainWindow::updateTitle()
 
 QString mainWindow::drillName() const
 {
-    return QFileInfo(m_currentFile).completeBaseName();
+    return m_currentFile.isEmpty() ? m_nameFromPage : QFileInfo(m_currentFile).completeBaseName();
 }
 
 QString mainWindow::chooseSaveFile(const QString &title, const QString &proposedName, const QString &filter,
@@ -245,7 +246,7 @@ void mainWindow::openAnimation(const QString &path)
     QString fileName = path;
     if (fileName.isEmpty()) {
         fileName = QFileDialog::getOpenFileName(m_webView, tr("Open Animation"), m_lastUsedFolder.path(),
-                                                tr("Animation Files (*.anim);;All Files (*.*)"));
+                                                tr("Animation Files (*.anim);;Drill Web Pages (*.html);;All Files (*.*)"));
         if (fileName.isEmpty())
             return;
     }
@@ -254,24 +255,30 @@ void mainWindow::openAnimation(const QString &path)
     QString line;
     QString error;
     bool read = false;
-    if (!m_commandLineDrill.take(fileName, &read, &line, &error))
-        read = AnimationFile::readFirstLine(fileName, &line, &error);
+    bool fromPage = false;
+    if (!m_commandLineDrill.take(fileName, &read, &line, &error, &fromPage))
+        read = AnimationFile::readFirstLine(fileName, &line, &error, &fromPage);
     if (!read) {
         if (!reportedInstead(error))
             showFileError(FileErrorText::notOpened(fileName), error);
         emit openEnded(false);
         return;
     }
-    sendDrill(MessageMap::nonNull(line), QFileInfo(fileName).absoluteFilePath());
+    // A web page opens as a new drill: saving it must not write the drill's
+    // text over the page.
+    if (fromPage)
+        sendDrill(MessageMap::nonNull(line), QString(), QFileInfo(fileName).completeBaseName());
+    else
+        sendDrill(MessageMap::nonNull(line), QFileInfo(fileName).absoluteFilePath());
 }
 
 // A page that loads the drill answers "animationReset", one that refuses it
 // "errorOpeningFile" (and keeps its drill, the host its saved text); either
 // names the open by `openId`, now or later.
-QString mainWindow::sendDrill(const QString &text, const QString &file)
+QString mainWindow::sendDrill(const QString &text, const QString &file, const QString &pageName)
 {
     const QString openId = QString::number(++m_opens);
-    m_opening.insert(openId, PendingOpen{file, text});
+    m_opening.insert(openId, PendingOpen{file, text, pageName});
     QVariantMap response;
     response.insert(QStringLiteral("msgType"), QStringLiteral("openAnimationResponse"));
     response.insert(QStringLiteral("json"), text);
@@ -285,7 +292,9 @@ bool mainWindow::saveAnimation(const DrillText &text, bool toCurrentFile)
     QString fileName = toCurrentFile ? m_currentFile : QString();
     if (fileName.isEmpty()) {
         fileName = chooseSaveFile(tr("Save Animation"),
-                                  m_currentFile.isEmpty() ? QStringLiteral("untitled.anim") : m_currentFile,
+                                  m_currentFile.isEmpty() ? (drillName().isEmpty() ? QStringLiteral("untitled") : drillName())
+                                                                + QStringLiteral(".anim")
+                                                          : m_currentFile,
                                   tr("Animation Files (*.anim)"), QLatin1String(kAnimationSuffix));
         if (fileName.isEmpty())
             return false;

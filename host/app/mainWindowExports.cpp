@@ -1,5 +1,6 @@
 // The exports as the window starts them and hears of their end: the
-// video, the report, the picture and the snapshot on the clipboard.
+// video, the report, the picture, the web page and the snapshot on the
+// clipboard.
 
 #include "mainWindow.h"
 
@@ -7,6 +8,7 @@
 #include "EditorView.h"
 #include "ExportProgress.h"
 #include "MessageMap.h"
+#include "PageExport.h"
 #include "PageWatch.h"
 #include "PictureChoice.h"
 #include "PictureExport.h"
@@ -30,6 +32,7 @@ void mainWindow::createExports()
     m_videoExport = new VideoExport(m_bridge, m_exportProgress, m_editorView, this);
     m_reportExport = new ReportExport(m_bridge, m_exportProgress, this);
     m_pictureExport = new PictureExport(m_bridge, this);
+    m_pageExport = new PageExport(m_bridge, this);
     connect(m_videoExport, &VideoExport::finished, this, &mainWindow::videoExportFinished);
     connect(m_reportExport, &ReportExport::finished, this, &mainWindow::exportFinished);
     connect(m_reportExport, &ReportExport::notice, this, &mainWindow::exportNotice);
@@ -37,6 +40,14 @@ void mainWindow::createExports()
         showInformation(m_webView, tr("error"), reason);
     });
     connect(m_pictureExport, &PictureExport::finished, this, &mainWindow::pictureExportFinished);
+    connect(m_pageExport, &PageExport::finished, this, [this](const QString &error, bool shown) {
+        emit exportFinished(error);
+        if (shown && !error.isEmpty() && !reportedInstead(error))
+            QMessageBox::warning(this, tr("Error Saving Web Page"), error);
+    });
+    connect(m_pageExport, &PageExport::written, this, [this](const QString &path) {
+        confirmExport(ExportConfirmation::Kind::Page, path);
+    });
     connect(m_videoExport, &VideoExport::written, this, [this](const QString &path) {
         confirmExport(m_videoExport->isGif() ? ExportConfirmation::Kind::Gif : ExportConfirmation::Kind::Video, path);
     });
@@ -65,6 +76,7 @@ void mainWindow::abortExport(const QString &reason)
     m_videoExport->abort(reason);
     m_reportExport->abort(reason);
     m_pictureExport->abort(reason);
+    m_pageExport->abort(reason);
 }
 
 void mainWindow::snapshotImage(const QVariantMap &message)
@@ -141,6 +153,33 @@ void mainWindow::exportGif()
         return;
     options.rememberGif();
     exportVideoTo(fileName, options);
+}
+
+void mainWindow::exportPage()
+{
+    const QString name = drillName();
+    const QString fileName = chooseSaveFile(tr("Save Web Page"),
+                                            (name.isEmpty() ? QStringLiteral("drill") : name) + QStringLiteral(".html"),
+                                            tr("Web Pages (*.html)"), QStringLiteral("html"));
+    if (!fileName.isEmpty())
+        startPageExport(fileName, true);
+}
+
+void mainWindow::exportPageTo(const QString &path)
+{
+    startPageExport(path, false);
+}
+
+void mainWindow::startPageExport(const QString &path, bool shown)
+{
+    m_pageWatch->exportStarted();
+    m_pageExport->start(path, drillName(), shown);
+}
+
+void mainWindow::writePageData(const QVariantMap &message)
+{
+    m_pageWatch->pageAnswered();
+    m_pageExport->writeData(message);
 }
 
 void mainWindow::exportVideoTo(const QString &path, const VideoOptions &options)

@@ -78,6 +78,12 @@ void mainWindow::registerHandlers()
     m_handlers.insert(QStringLiteral("exportGif"), [this](const QVariantMap &) {
         exportGif();
     });
+    m_handlers.insert(QStringLiteral("exportPage"), [this](const QVariantMap &) {
+        exportPage();
+    });
+    m_handlers.insert(QStringLiteral("writePageData"), [this](const QVariantMap &m) {
+        writePageData(m);
+    });
     m_handlers.insert(QStringLiteral("exportPdf"), [this](const QVariantMap &) {
         exportPdf();
     });

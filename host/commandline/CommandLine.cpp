@@ -21,6 +21,10 @@ struct Options
     QCommandLineOption gif{QStringLiteral("export-gif"),
                            QStringLiteral("Export the drill as a looping animated GIF to <file>."),
                            QStringLiteral("file")};
+    QCommandLineOption page{QStringLiteral("export-page"),
+                            QStringLiteral("Export the drill as one web page (.html) that plays it in any browser, "
+                                           "with no network, to <file>; Drillmora opens the page as the drill."),
+                            QStringLiteral("file")};
     QCommandLineOption gifWidth{QStringLiteral("gif-width"),
                                 QStringLiteral("The width of the --export-gif GIF in pixels: 480 (default), "
                                                "640 or 800."),
@@ -87,7 +91,7 @@ struct Options
                            "the editor opens, with the drill if one is named."));
         help = parser.addHelpOption();
         version = parser.addVersionOption();
-        parser.addOptions({video, gif, pdf, report, picture, frame, width, videoSize, videoShape, fps, gifWidth,
+        parser.addOptions({video, gif, page, pdf, report, picture, frame, width, videoSize, videoShape, fps, gifWidth,
                            gifFps, perPage, outputDir});
         parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
                                      QStringLiteral("[drill.anim...]"));
@@ -161,6 +165,7 @@ private:
         const QList<KindInfo> all = {
             {ExportJob::Kind::Video, &m_options.video, {QStringLiteral("mp4")}},
             {ExportJob::Kind::Gif, &m_options.gif, {QStringLiteral("gif")}},
+            {ExportJob::Kind::Page, &m_options.page, {QStringLiteral("html")}},
             {ExportJob::Kind::Pdf, &m_options.pdf, {QStringLiteral("pdf")}},
             {ExportJob::Kind::Pdf, &m_options.report, {QStringLiteral("pdf")}},
             {ExportJob::Kind::Picture, &m_options.picture,

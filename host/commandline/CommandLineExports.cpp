@@ -38,6 +38,9 @@ void CommandLineExports::install(ExportRunner &runner)
     runner.setExporter(ExportJob::Kind::Gif, throughWindow([](mainWindow *window, const ExportJob &job) {
         window->exportVideoTo(job.outputPath, job.video);
     }));
+    runner.setExporter(ExportJob::Kind::Page, throughWindow([](mainWindow *window, const ExportJob &job) {
+        window->exportPageTo(job.outputPath);
+    }));
     runner.setExporter(ExportJob::Kind::Picture, throughWindow([](mainWindow *window, const ExportJob &job) {
         window->exportPictureTo(job.outputPath, job.frame, job.width);
     }));

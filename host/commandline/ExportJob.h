@@ -9,7 +9,7 @@
 // One export asked for on the command line: one drill written to one file.
 struct ExportJob
 {
-    enum class Kind { Video, Pdf, Picture, Gif };
+    enum class Kind { Video, Pdf, Picture, Gif, Page };
 
     Kind kind = Kind::Video;
     QString drillPath;

@@ -49,6 +49,8 @@ QString ExportRunner::kindName(ExportJob::Kind kind)
         return tr("a picture");
     case ExportJob::Kind::Gif:
         return tr("an animated GIF");
+    case ExportJob::Kind::Page:
+        return tr("a web page");
     }
     return QString();
 }

@@ -28,6 +28,8 @@ QString saidOf(ExportConfirmation::Kind kind)
         return tr("Report saved as \u201C%1\u201D.");
     case ExportConfirmation::Kind::Gif:
         return tr("GIF saved as \u201C%1\u201D.");
+    case ExportConfirmation::Kind::Page:
+        return tr("Web page saved as \u201C%1\u201D.");
     case ExportConfirmation::Kind::Picture:
         break;
     }
@@ -58,7 +60,7 @@ QMessageBox *ExportConfirmation::show(QWidget *parent, Kind kind, const QString 
     if (auto *informative = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
         informative->setTextFormat(Qt::PlainText);
     QPushButton *play = kind == Kind::Video ? box->addButton(tr("Play"), QMessageBox::ActionRole)
-        : kind == Kind::Gif                 ? box->addButton(tr("Open"), QMessageBox::ActionRole)
+        : kind == Kind::Gif || kind == Kind::Page ? box->addButton(tr("Open"), QMessageBox::ActionRole)
                                             : nullptr;
     QPushButton *openFolder = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
     box->setDefaultButton(QMessageBox::Ok);

@@ -8,7 +8,7 @@ class QWidget;
 
 // The word that an export from the window is done: a small box naming the
 // file and its folder, with "Open Folder" (and "Play" for a video, "Open"
-// for a GIF) beside
+// for a GIF and a web page) beside
 // OK. It does not block: the coach may read it, act on it or go on
 // working, and the next export's box takes its place. The folder and the
 // video are opened by the desktop's own opener (QDesktopServices::openUrl),
@@ -17,7 +17,7 @@ class QWidget;
 class ExportConfirmation
 {
 public:
-    enum class Kind { Video, Report, Picture, Gif };
+    enum class Kind { Video, Report, Picture, Gif, Page };
 
     // The box's object name, by which a test finds it among the window's
     // children.

@@ -14,9 +14,11 @@ public:
     // Reads the first line of the file at `path` (up to, not including, the
     // first "\n" or "\r\n"; the whole text if there is none; empty for an
     // empty file) into `line`. Folders, devices, pipes and sockets and files
-    // over MaxFileSize are refused without being read (nor waited on). On
-    // failure returns false and sets `error` to the reason.
-    static bool readFirstLine(const QString &path, QString *line, QString *error);
+    // over MaxFileSize are refused without being read (nor waited on). A web
+    // page Drillmora wrote of a drill gives that drill's text (and sets
+    // `*fromPage`, when given); any other web page is refused. On failure
+    // returns false and sets `error` to the reason.
+    static bool readFirstLine(const QString &path, QString *line, QString *error, bool *fromPage = nullptr);
 
     // Writes `text` exactly, as UTF-8 without a byte-order mark, through a
     // temporary file that replaces the target only when all of it is

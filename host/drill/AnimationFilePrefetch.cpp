@@ -9,12 +9,12 @@ void AnimationFilePrefetch::start(const QString &path)
     m_path = path;
     m_result = std::async(std::launch::async, [path] {
         Result result;
-        result.ok = AnimationFile::readFirstLine(path, &result.line, &result.error);
+        result.ok = AnimationFile::readFirstLine(path, &result.line, &result.error, &result.fromPage);
         return result;
     });
 }
 
-bool AnimationFilePrefetch::take(const QString &path, bool *ok, QString *line, QString *error)
+bool AnimationFilePrefetch::take(const QString &path, bool *ok, QString *line, QString *error, bool *fromPage)
 {
     if (m_path.isEmpty() || path != m_path)
         return false;
@@ -23,5 +23,7 @@ bool AnimationFilePrefetch::take(const QString &path, bool *ok, QString *line, Q
     *ok = result.ok;
     *line = result.line;
     *error = result.error;
+    if (fromPage)
+        *fromPage = result.fromPage;
     return true;
 }

@@ -24,9 +24,9 @@ public:
 
     // For the file being read (named as it was to start): waits for the
     // reading, gives what AnimationFile::readFirstLine would have, in `ok`,
-    // `line` and `error`, and forgets it, so that a later open reads the
+    // `line`, `error` and `fromPage`, and forgets it, so that a later open reads the
     // file again. For any other path returns false and gives nothing.
-    bool take(const QString &path, bool *ok, QString *line, QString *error);
+    bool take(const QString &path, bool *ok, QString *line, QString *error, bool *fromPage = nullptr);
 
 private:
     struct Result
@@ -34,6 +34,7 @@ private:
         bool ok = false;
         QString line;
         QString error;
+        bool fromPage = false;
     };
 
     QString m_path;

@@ -8,6 +8,7 @@
 #include "BoundedImageReader.h"
 #include "CommandLine.h"
 #include "CommandLineExports.h"
+#include "DrillPage.h"
 #include "DrillText.h"
 #include "EditorView.h"
 #include "ExportRunner.h"
@@ -396,6 +397,46 @@ private slots:
         QVERIFY2(AnimationFile::readFirstLine(arguments[1], &line, &error) && line == u16(u"{\"caf\u00E9\":1}"), qPrintable(error));
         QVERIFY(::access(raw.constData(), R_OK) == 0);
 #endif
+    }
+
+    // A drill goes into its web page and comes back byte for byte, whatever its captions and name hold:
+    // nothing a coach typed becomes markup or ends an element early, nothing is left to fetch, and only
+    // the program's own pictures go in. Opened, a page gives its drill; any other web page is refused.
+    void drillPage()
+    {
+        const QString text = u16(u"{\"frameText\":[\"</script><script>window.hacked=1</script>\",\"<!-- caf\u00E9 \u2713\"]}\n"
+                                 u"second line");
+        const QString name = QStringLiteral("Kick-off <b>&</b> \"press\"");
+        QString error;
+        const QByteArray page = DrillPage::build(text, name, {"fieldItems/playerRed.png", "../fieldItems/playerRed.png",
+            "fieldItems/nothing.png", "fieldItems/playerRed.png", "fonts/LiberationSans-Bold.ttf"}, &error);
+        QVERIFY2(!page.isEmpty(), qPrintable(error));
+        QVERIFY(page.contains("<title>Kick-off &lt;b&gt;&amp;&lt;/b&gt; &quot;press&quot;</title>"));
+        QVERIFY(!page.contains("<b>") && !page.contains("hacked") && !page.contains("@DRILL"));
+        QCOMPARE(page.count("<script"), page.count("</script>"));
+        QCOMPARE(page.count("<style"), page.count("</style>"));
+        QVERIFY(!QRegularExpression("<script src=|<link ").match(QString::fromUtf8(page)).hasMatch());
+        QCOMPARE(page.count("\"fieldItems/playerRed.png\":\"data:image/png;base64,"), 1);
+        QCOMPARE(page.count("data:image/png;base64,"), 1);
+        writeFile(path("drill.html"), page);
+        writeFile(path("other.html"), "<!DOCTYPE html>\n<html><body>A page of someone else's</body></html>");
+        QByteArray damaged = page;
+        damaged[damaged.indexOf('>', damaged.indexOf("id=\"drillmoraDrill\"")) + 3] = '*';
+        writeFile(path("damaged.html"), damaged);
+        const struct { const char *file; QString line, error; } rows[] = {
+            {"drill.html", text.section('\n', 0, 0), {}},
+            {"other.html", {}, "it is a web page that holds no drill (only pages Drillmora wrote do)"},
+            {"damaged.html", {}, "the drill in this web page is damaged"}};
+        for (const auto &row : rows) {
+            QString line, reason;
+            bool fromPage = false;
+            QVERIFY2(AnimationFile::readFirstLine(path(row.file), &line, &reason, &fromPage) == row.error.isNull(), row.file);
+            QCOMPARE(reason, row.error);
+            QCOMPARE(line, row.line);
+            QVERIFY(!row.error.isNull() || fromPage);
+        }
+        QByteArray bytes;
+        QVERIFY(DrillPage::drillBytes(page, &bytes, &error) && bytes == text.toUtf8());
     }
 
     void reading()

@@ -29,6 +29,15 @@
         shell.sendMessage({ msgType: 'exportGif' });
     }
 
+    // The host asks for the file, then for the drill and its pictures
+    // ("exportPageResponse").
+    function onExportPage(shell, steps) {
+        if (shell.videoPictures.drawing || shell.pdfReport.isBusy()) {
+            return;
+        }
+        shell.sendMessage({ msgType: 'exportPage' });
+    }
+
     function onExportPdf(shell, steps) {
         if (shell.videoPictures.drawing || shell.pdfReport.isBusy()) {
             return;
@@ -53,6 +62,7 @@
         { name: 'exportVideo', handle: onExportVideo },
         { name: 'exportGif', handle: onExportGif },
         { name: 'exportPdf', handle: onExportPdf },
+        { name: 'exportPage', handle: onExportPage },
         { name: 'takeSnapshot', handle: onTakeSnapshot }
     ];
 }(window));

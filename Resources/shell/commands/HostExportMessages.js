@@ -122,6 +122,16 @@
         shell.videoPictures.pictureTaken(message);
     }
 
+    // The drill as it stands and the pictures it shows, for the host to
+    // write the web page of ("writePageData").
+    function onExportPageResponse(shell, steps, message) {
+        var text = shell.animation.saveToString();
+        shell.imageGenerator.picturesOf(text, function (names, refusal) {
+            shell.sendMessage(refusal ? { msgType: 'writePageData', errorInfo: refusal } :
+                { msgType: 'writePageData', drillText: text, pictureNames: names.join('\n') });
+        });
+    }
+
     // The coach cancelled the report: no more of it is drawn.
     function onBreakPdfExport(shell, steps) {
         shell.pdfReport.cancel();
@@ -160,6 +170,7 @@
         { msgType: 'breakVideoExport', handle: onBreakVideoExport },
         { msgType: 'videoFrameWritten', handle: onVideoFrameWritten },
         { msgType: 'breakPdfExport', handle: onBreakPdfExport },
-        { msgType: 'exportPictureResponse', handle: onExportPictureResponse }
+        { msgType: 'exportPictureResponse', handle: onExportPictureResponse },
+        { msgType: 'exportPageResponse', handle: onExportPageResponse }
     ];
 }(window));

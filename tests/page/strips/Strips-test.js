@@ -4,7 +4,7 @@
 var H = 45;
 var toolbar = pageShell.toolbar;
 // In row order; the buttons that open a dialog or an overlay are marked.
-var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'saveAnimationAs*', 'undo', 'redo', 'exportVideo*', 'exportGif*', 'exportPdf*',
+var TOOLBAR = ['newAnimation*', 'openAnimation*', 'saveAnimation*', 'saveAnimationAs*', 'undo', 'redo', 'exportVideo*', 'exportGif*', 'exportPdf*', 'exportPage*',
     'takeSnapshot*', 'chooseBackground*', 'rotateAntiClockwise', 'rotateClockwise', 'toggleGrid',
     'toggleRunningLines', 'selectLogo*', 'toggleLogo', 'showAboutInfo*'];
 var TOOLBAR_EVENTS = TOOLBAR.map(function (e) { return e.replace('*', ''); });
@@ -48,7 +48,7 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
             assert.equal(look(groups[n]), 'lit', w + ' wide, ' + entry + ' lit again by a move');
         });
     });
-    [['setToggleGrid', 13], ['setToggleRunningLines', 14], ['setToggleLogo', 16]].forEach(function (s) {
+    [['setToggleGrid', 14], ['setToggleRunningLines', 15], ['setToggleLogo', 17]].forEach(function (s) {
         toolbar[s[0]](true);
         assert.deepEqual([look(groups[s[1]]), groups.map(look).join().split('pressed').length], ['pressed', 2], s[0] + ' alone');
         toolbar[s[0]](false);
@@ -58,7 +58,7 @@ test('toolbar: each button raises its event, squeezed or not, and drops its ligh
     assert.deepEqual([groups[4].find('.iconGroup')[0].opacity(), clicks[0].length, clicks[1].length], [0.3, 0, 1],
         'nothing to undo: faint and deaf');
     myDispatchEvent('disableNonTimelineControls', {});
-    assert.equal(look(groups[16]), 'rest', 'a deaf strip lights nothing');
+    assert.equal(look(groups[17]), 'rest', 'a deaf strip lights nothing');
     myDispatchEvent('enableControls', {});
 });
 
