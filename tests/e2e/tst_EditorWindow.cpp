@@ -5,6 +5,7 @@
 #include "ApplicationIdentity.h"
 #include "DataUrl.h"
 #include "EditorView.h"
+#include "AnimationFile.h"
 #include "ExportConfirmation.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
@@ -818,6 +819,28 @@ private slots:
         const QList<QImage> own = ownImages(3, 480);
         QVERIFY2(VideoProbe::difference(shown.value(0), small(own.at(0))) < 6, "the first picture is the first frame, no title card");
         QCOMPARE(confirmation(), QString::fromUtf8("GIF saved as \u201Cdrill.gif\u201D.|In %1|OK,Open,Open Folder")
+                                     .arg(QDir::toNativeSeparators(m_dir.path())));
+        QCOMPARE(clickConfirmation("Open"), QList<QUrl>{QUrl::fromLocalFile(path)});
+    }
+
+    // The web page button: the drill as one page named after it, which the program reads back as the
+    // drill it was made of; the confirmation offers to open it in the desktop's own browser.
+    void pageButtonWritesWebPage()
+    {
+        const QString text = runningPlayer(3);
+        openDrill(text);
+        QSignalSpy finished(m_window.data(), &mainWindow::exportFinished);
+        const QString path = m_dir.filePath("drill.html");
+        QString offered;
+        pressButton("exportPage", path.chopped(5), &offered);
+        QCOMPARE(offered, QStringLiteral("drill.html"));
+        QVERIFY(finished.size() || finished.wait(60000));
+        QCOMPARE(finished.first().first().toString(), QString());
+        QString line, error;
+        bool fromPage = false;
+        QVERIFY2(AnimationFile::readFirstLine(path, &line, &error, &fromPage) && fromPage, qPrintable(error));
+        QCOMPARE(line, js("pageShell.animation.saveToString()").toString());
+        QCOMPARE(confirmation(), QString::fromUtf8("Web page saved as \u201Cdrill.html\u201D.|In %1|OK,Open,Open Folder")
                                      .arg(QDir::toNativeSeparators(m_dir.path())));
         QCOMPARE(clickConfirmation("Open"), QList<QUrl>{QUrl::fromLocalFile(path)});
     }
