@@ -221,10 +221,13 @@
     // After configureAnimation, for the rest of the chain: every picture is
     // `shape`'s (a ShapedPicture), the pitch drawn at the size that fills
     // it, a turned one cut to itself first. The caption goes in the shape's
-    // band, not on the pitch.
+    // band, not on the pitch. A null shape leaves the pitch's own.
     ImageGenerator.prototype.configureShape = function (shape) {
         var self = this;
         this.runInTurn(function () {
+            if (!shape) {
+                return;
+            }
             var turned = self.hiddenAnimation().isRotated;
             var w = turned ? self.rotHeight : self.width;
             var h = turned ? self.rotWidth : self.height;

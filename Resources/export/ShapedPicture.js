@@ -47,6 +47,16 @@
         this.bandKey = null;
     }
 
+    // The shape a video's request ("exportVideoResponse") names for
+    // pictures `width` wide: null for none, or for the pitch's own.
+    ShapedPicture.forRequest = function (width, request) {
+        var height = parseInt(request.frameHeight, 10);
+        if (!request.videoShape || !(height > 0) || height * 4 === width * 3) {
+            return null;
+        }
+        return new ShapedPicture(width, height, request.drillName);
+    };
+
     function isPixels(n) {
         return typeof n === 'number' && n > 0 && n % 1 === 0;
     }

@@ -38,7 +38,7 @@
         this.pictureTimes = [];
         this.width = 0;
         this.rate = 0;
-        // The video's other shape than the pitch's (a ShapedPicture), or null.
+        // The video's shape when not the pitch's (a ShapedPicture).
         this.shape = null;
         // The club logo its title card shows ('' for none).
         this.clubLogo = '';
@@ -53,8 +53,7 @@
 
     // `width` and `rate`: the pictures' width and pictures per second;
     // `request`: the host's "exportVideoResponse", whose pictureForm says
-    // how the pictures go, and whose videoShape, frameHeight and drillName,
-    // when it names a shape, make every picture that shape's;
+    // how the pictures go and whose videoShape their shape (ShapedPicture);
     // `shows`: { runningLines, grid } as on screen.
     VideoPictureStream.prototype.start = function (width, rate, request, shows) {
         if (this.drawing) {
@@ -71,16 +70,14 @@
             }
             generator.loadAnimation(text);
             generator.configureAnimation(width, false, shows.runningLines, shows.grid, !!stream.shape);
-            if (stream.shape) {
-                generator.configureShape(stream.shape);
-            }
+            generator.configureShape(stream.shape);
             (form === 'jpeg' ? generator.getImage : generator.getPixels).call(generator, 0, stream.pictureDrawn);
         };
         this.stopped = false;
         this.picturesTaken = 0;
         this.width = width;
         this.rate = rate;
-        this.shape = shapeOf(width, request);
+        this.shape = window.ShapedPicture.forRequest(width, request);
         this.pictureTimes = window.FrameTiming.pictureTimes(animation.frameManager.frameDurations, rate);
         this.lastPicture = this.pictureTimes.length - 1;
         this.drawing = true;
@@ -97,15 +94,6 @@
             start(request.pictureForm === 'pixels' ? 'pixels' : 'jpeg');
         }
     };
-
-    // A shape named with a height that makes it another than the pitch's.
-    function shapeOf(width, request) {
-        var height = parseInt(request.frameHeight, 10);
-        if (!request.videoShape || !(height > 0) || height * 4 === width * 3) {
-            return null;
-        }
-        return new window.ShapedPicture(width, height, request.drillName);
-    }
 
     // The picture is canvas pixels or a JPEG data URL (sent as `pixels` or
     // `imageData`). A drill the generator refused ends the export with the reason. The

@@ -8,6 +8,10 @@
 
 namespace {
 const char kTemplate[] = "player/player.html";
+const char kEditor[] = "index.html";
+// The editor's folders whose scripts draw and play a drill; the others
+// (the strips, the shell, the exports) edit it or write files.
+const char *const kPlayedFolders[] = {"base", "model", "items", "controls", "pitch", "playback"};
 const char kResources[] = ":/Resources/";
 // The element that carries the drill, as the template writes it.
 const char kDrillElement[] = "<script type=\"application/octet-stream\" id=\"drillmoraDrill\"";
@@ -69,6 +73,23 @@ bool faceRules(QByteArray *rules, QString *error)
     return true;
 }
 
+// The editor page's script elements of the played folders, in its order.
+bool editorScripts(QByteArray *scripts, QString *error)
+{
+    QByteArray editor;
+    if (!readResource(QLatin1String(kEditor), &editor, error))
+        return false;
+    static const QRegularExpression element(QStringLiteral("<script src=\"(\\w+)/[^\"]+\"></script>"));
+    for (auto match = element.globalMatch(QString::fromUtf8(editor)); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        for (const char *folder : kPlayedFolders) {
+            if (m.captured(1) == QLatin1String(folder))
+                *scripts += m.captured(0).toUtf8() + '\n';
+        }
+    }
+    return true;
+}
+
 // Each <script src> and style sheet link of the template, replaced by what
 // it names.
 bool inlineParts(QByteArray *page, QString *error)
@@ -111,8 +132,11 @@ QByteArray DrillPage::build(const QString &text, const QString &name, const QStr
 {
     QByteArray page;
     QByteArray faces;
-    if (!readResource(QLatin1String(kTemplate), &page, error) || !faceRules(&faces, error))
+    QByteArray scripts;
+    if (!readResource(QLatin1String(kTemplate), &page, error) || !faceRules(&faces, error)
+        || !editorScripts(&scripts, error))
         return QByteArray();
+    page.replace("<!--@EDITOR_SCRIPTS@-->\n", scripts);
     // The name last, so that nothing a coach typed is taken for a place of
     // the template; it is escaped, so it cannot be taken for a part either.
     page.replace("@FONTS@", faces);
