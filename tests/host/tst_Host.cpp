@@ -1345,7 +1345,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(failedBox->seen() && restartedBox->seen(), 30000);
         QVERIFY2(restarted.endsWith("Drillmora has started the editor again and put the drill back as it was."), qPrintable(restarted));
         QTRY_COMPARE_WITH_TIMEOUT(js("window.pageShell ? pageShell.animation.saveToString() : ''").toString(), before, 30000);
-        QVERIFY(m_window->isWindowModified());
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->isWindowModified(), 30000);
 #endif
     }
 
