@@ -17,8 +17,9 @@ packages=(
   ca-certificates
   # the MP4 encoder (FFmpeg's libraries, with libx264)
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  # the page font bundled into the resources, and the artwork renderer
-  fonts-liberation librsvg2-bin
+  # the page font bundled into the resources, the tool that cuts it down
+  # for the drill's web page, and the artwork renderer
+  fonts-liberation fonttools librsvg2-bin
   # headless runs and screenshots; a window manager, and tools that ask it
   # of the window's state, for the test of the maximised window
   xvfb xauth openbox wmctrl x11-utils

@@ -59,16 +59,18 @@ QByteArray pictureTable(const QStringList &names)
 }
 
 // The page's Helvetica is the program's Liberation Sans, as in the editor,
-// whatever the browser's machine has.
+// whatever the browser's machine has: cut down to the characters of
+// Europe's scripts, which is what captions and names are written in (any
+// other is drawn in a face of the browser's).
 bool faceRules(QByteArray *rules, QString *error)
 {
     for (const char *face : {"Regular", "Bold"}) {
         QByteArray bytes;
-        if (!readResource(QStringLiteral("fonts/LiberationSans-%1.ttf").arg(QLatin1String(face)), &bytes, error))
+        if (!readResource(QStringLiteral("fonts/web/LiberationSans-%1.woff").arg(QLatin1String(face)), &bytes, error))
             return false;
         const bool bold = qstrcmp(face, "Bold") == 0;
         *rules += "@font-face { font-family: 'Helvetica'; font-weight: " + QByteArray(bold ? "bold" : "normal")
-                  + "; src: url(" + dataUrl("font/ttf", bytes).toLatin1() + ") format('truetype'); }\n";
+                  + "; src: url(" + dataUrl("font/woff", bytes).toLatin1() + ") format('woff'); }\n";
     }
     return true;
 }
@@ -113,6 +115,7 @@ bool inlineParts(QByteArray *page, QString *error)
     *page = out;
     return true;
 }
+
 // The page's own scripts, by hash, for its content security policy: a
 // script that is not one of them (an event handler's, say) does not run.
 QByteArray scriptHashes(const QByteArray &page)
@@ -138,14 +141,17 @@ QByteArray DrillPage::build(const QString &text, const QString &name, const QStr
         return QByteArray();
     page.replace("<!--@EDITOR_SCRIPTS@-->\n", scripts);
     // The name last, so that nothing a coach typed is taken for a place of
-    // the template; it is escaped, so it cannot be taken for a part either.
+    // the template (but the policy's, which comes before the name); it is
+    // escaped, so it cannot be taken for a part either.
     page.replace("@FONTS@", faces);
     page.replace("@PICTURES@", pictureTable(pictureNames));
     page.replace("@DRILL@", text.toUtf8().toBase64());
     page.replace("@DRILL_NAME@", name.toHtmlEscaped().toUtf8());
     if (!inlineParts(&page, error))
         return QByteArray();
-    page.replace("@SCRIPT_HASHES@", scriptHashes(page));
+    // The policy's place is the first: a drill's name may spell it too.
+    const QByteArray place("@SCRIPT_HASHES@");
+    page.replace(page.indexOf(place), place.size(), scriptHashes(page));
     return page;
 }
 

@@ -30,6 +30,8 @@ void PageExport::writeData(const QVariantMap &message)
     if (m_outputPath.isEmpty())
         return;
     QString error = MessageMap::text(message, "errorInfo");
+    if (error.isEmpty() && MessageMap::text(message, "drillText").isEmpty())
+        error = tr("the editor sent no drill.");
     if (error.isEmpty()) {
         const QStringList pictures = MessageMap::text(message, "pictureNames").split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QByteArray page = DrillPage::build(MessageMap::text(message, "drillText"), m_drillName, pictures, &error);

@@ -406,12 +406,13 @@ private slots:
     {
         const QString text = u16(u"{\"frameText\":[\"</script><script>window.hacked=1</script>\",\"<!-- caf\u00E9 \u2713\"]}\n"
                                  u"second line");
-        const QString name = QStringLiteral("Kick-off <b>&</b> \"press\"");
+        const QString name = QStringLiteral("Kick-off <b>&</b> \"press\" @SCRIPT_HASHES@");
         QString error;
         const QByteArray page = DrillPage::build(text, name, {"fieldItems/playerRed.png", "../fieldItems/playerRed.png",
             "fieldItems/nothing.png", "fieldItems/playerRed.png", "fonts/LiberationSans-Bold.ttf"}, &error);
         QVERIFY2(!page.isEmpty(), qPrintable(error));
-        QVERIFY(page.contains("<title>Kick-off &lt;b&gt;&amp;&lt;/b&gt; &quot;press&quot;</title>"));
+        QVERIFY(page.contains("<title>Kick-off &lt;b&gt;&amp;&lt;/b&gt; &quot;press&quot; @SCRIPT_HASHES@</title>"));
+        QVERIFY(page.contains("script-src 'sha256-"));
         QVERIFY(!page.contains("<b>") && !page.contains("hacked") && !page.contains("@DRILL"));
         QCOMPARE(page.count("<script"), page.count("</script>"));
         QCOMPARE(page.count("<style"), page.count("</style>"));
