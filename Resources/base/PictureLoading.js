@@ -58,16 +58,12 @@
 
     // The names of the pictures `run()` asks for, in order of name.
     function picturesAskedIn(run) {
-        var outer = asked;
         var mine = {};
         asked = mine;
         try {
             run();
         } finally {
-            asked = outer;
-        }
-        if (outer) {
-            Object.keys(mine).forEach(function (src) { outer[src] = true; });
+            asked = null;
         }
         return Object.keys(mine).sort();
     }

@@ -151,7 +151,7 @@ void mainWindow::restoreDrill()
 {
     const PageRestore restore = std::move(*m_restore);
     m_restore.reset();
-    const QString openId = sendDrill(MessageMap::nonNull(restore.held.text()), restore.file);
+    const QString openId = sendDrill(MessageMap::nonNull(restore.held.text()), restore.file, m_nameFromPage);
     if (!waitForPage([&] { return !m_opening.contains(openId); }) || m_lastOpenEnded != openId || !m_lastOpenLoaded)
         return;
     m_savedText = restore.saved;

@@ -93,7 +93,7 @@ struct Options
         version = parser.addVersionOption();
         parser.addOptions({video, gif, page, pdf, report, picture, frame, width, videoSize, videoShape, fps, gifWidth,
                            gifFps, perPage, outputDir});
-        parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file)."),
+        parser.addPositionalArgument(QStringLiteral("drill"), QStringLiteral("A drill (.anim file, or a web page Drillmora wrote of one)."),
                                      QStringLiteral("[drill.anim...]"));
     }
 
