@@ -14,6 +14,7 @@
 #include "ExportRunner.h"
 #include "FileNameCodec.h"
 #include "GifEncoder.h"
+#include "GifOptionsDialog.h"
 #include "LogoImage.h"
 #include "ModalDriver.h"
 #include "OpenedUrls.h"
@@ -928,7 +929,8 @@ private slots:
                      QString::fromUtf8(row.date));
     }
 
-    // A video's shape offers that shape's sizes and opens on the coach's last; the page is told of
+    // A video's shape offers that shape's sizes and opens on the coach's last, and a cancel changes
+    // nothing; the page is told of
     // any shape but the pitch's own, with the band's height and name, and of the pitch's as before.
     void videoShapes()
     {
@@ -950,6 +952,13 @@ private slots:
         shapes->setCurrentIndex(shapes->findData("4:3"));
         QCOMPARE(offered() + " " + VideoOptions::sizeText(dialog.options().size),
                  QStringLiteral("640x480 960x720 1440x1080 640x480"));
+        // Cancelled, either dialog leaves the options as they were and the export is not made.
+        VideoOptions kept = VideoOptions::gif(640, 15);
+        auto gifCancelled = ModalDriver::answer<GifOptionsDialog>([](GifOptionsDialog *d) { d->reject(); }, 20000);
+        QVERIFY(!GifOptionsDialog::ask(nullptr, &kept) && gifCancelled->seen());
+        auto videoCancelled = ModalDriver::answer<VideoOptionsDialog>([](VideoOptionsDialog *d) { d->reject(); }, 20000);
+        QVERIFY(!VideoOptionsDialog::ask(nullptr, &kept) && videoCancelled->seen());
+        QCOMPARE(VideoOptions::sizeText(kept.size) + " " + QString::number(kept.frameRate), QStringLiteral("640x480 15"));
 
         openWindow(false);
         const struct { QSize size; const char *members; } rows[] = {
