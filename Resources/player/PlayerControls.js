@@ -164,6 +164,5 @@
         return minutes + ':' + (rest < 10 ? '0' : '') + rest + '.' + (tenths % 10);
     }
 
-    PlayerControls.clockText = clockText;
     window.PlayerControls = PlayerControls;
 }(window, document));
