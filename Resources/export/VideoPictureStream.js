@@ -69,7 +69,7 @@
                 return;
             }
             generator.loadAnimation(text);
-            generator.configureAnimation(width, false, shows.runningLines, shows.grid, !!stream.shape);
+            generator.configureAnimation(width, false, shows.runningLines, shows.grid);
             generator.configureShape(stream.shape);
             (form === 'jpeg' ? generator.getImage : generator.getPixels).call(generator, 0, stream.pictureDrawn);
         };
