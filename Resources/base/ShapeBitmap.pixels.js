@@ -63,7 +63,7 @@
         var c = context._context;
         c.save();
         c.setTransform(1, 0, 0, 1, 0, 0);
-        c.drawImage(made.canvas._canvas, 0, 0, made.at.width, made.at.height, made.at.x, made.at.y,
+        window.PictureCopy.draw(c, made.canvas._canvas, made, 0, 0, made.at.width, made.at.height, made.at.x, made.at.y,
             made.at.width, made.at.height);
         c.restore();
     };

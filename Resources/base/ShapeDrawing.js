@@ -101,7 +101,8 @@
         var dy = Math.ceil(y - ROUNDING_ERROR) - y;
         var det = m[0] * m[3] - m[1] * m[2];
         var canvas = this.lookBitmap.canvas;
-        context.drawImage(canvas._canvas,
+        window.PictureCopy.draw(context._context, canvas._canvas, this.lookBitmap,
+            0, 0, canvas.getWidth(), canvas.getHeight(),
             -BITMAP_PAD + (m[3] * dx - m[2] * dy) / det,
             -BITMAP_PAD + (m[0] * dy - m[1] * dx) / det,
             canvas.getWidth() / pixelRatio, canvas.getHeight() / pixelRatio);
@@ -127,7 +128,9 @@
         var c = canvas.getContext()._context;
         c.save();
         c.setTransform(1, 0, 0, 1, 0, 0);
-        c.drawImage(bitmap.canvas._canvas, Math.round(m[4] - BITMAP_PAD), Math.ceil(m[5] - BITMAP_PAD - ROUNDING_ERROR));
+        var picture = bitmap.canvas._canvas;
+        window.PictureCopy.draw(c, picture, bitmap, 0, 0, picture.width, picture.height,
+            Math.round(m[4] - BITMAP_PAD), Math.ceil(m[5] - BITMAP_PAD - ROUNDING_ERROR), picture.width, picture.height);
         c.restore();
         return true;
     }

@@ -88,8 +88,19 @@
             rimmedForPrint(item)];
     }
 
+    // The item's picture as Kinetic draws an image, copied as pictures
+    // drawn often are (PictureCopy.js) once it has loaded.
+    function drawPicture(context) {
+        var picture = this.image();
+        if (!picture || !picture.complete || !picture.naturalWidth) {
+            Kinetic.Image.prototype._sceneFunc.call(this, context);
+            return;
+        }
+        window.PictureCopy.draw(context._context, picture, picture, 0, 0, picture.naturalWidth, picture.naturalHeight,
+            0, 0, this.width(), this.height());
+    }
+
     function drawPictureOf(item, context) {
-        var drawPicture = Kinetic.Image.prototype._sceneFunc;
         if (!rimmedForPrint(item)) {
             drawPicture.call(item.image, context);
             return;
