@@ -205,6 +205,14 @@ test('a picture copied either way is the copy drawImage makes, and leaves the co
         assert.equal([].slice.call(c.getImageData(5, 5, 1, 1).data, 0, 3).join(), '255,0,0', 'the keeper\'s pixels');
         window.PictureCopy.draw(c, bitmap, {}, 0, 0, 10, 10, 0, 0, 10, 10);
         assert.equal([].slice.call(c.getImageData(5, 5, 1, 1).data, 0, 3).join(), '0,0,255', 'a new keeper\'s');
+        // A shadow is drawn as an image's: Chromium would blur a filled rectangle's over the whole canvas.
+        var drawnAsImage = 0;
+        c.drawImage = function () { drawnAsImage += 1; };
+        window.PictureCopy.draw(c, bitmap, keeper, 0, 0, 10, 10, 0, 0, 10, 10);
+        c.shadowColor = '#000';
+        c.shadowBlur = 3;
+        window.PictureCopy.draw(c, bitmap, keeper, 0, 0, 10, 10, 0, 0, 10, 10);
+        assert.equal(drawnAsImage, 1, 'drawn as an image with a shadow only');
     } finally {
         window.PictureCopy.byPattern = wasByPattern;
     }
