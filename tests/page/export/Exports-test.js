@@ -744,6 +744,10 @@ test('report: the drill named under the title, the date as the host wrote it, ea
             var title = trace.lines.filter(function (line) { return line.text === 'Training Report'; })[0];
             assert.deepEqual(linesAt(trace, function (line) { return line.x === title.x && line.y > title.y && line.y < 37; }),
                 ['Overlap \u0627', 'Overlap \u0627'], 'the drill\'s name under the title, on each page');
+            // The logo of 256 x 169 pixels keeps its shape, beside the title and inside the border.
+            var logo = trace.boxes.playvaneLogo;
+            assert.ok(Math.abs(logo.h / logo.w - 169 / 256) < 1e-9 && Math.abs(logo.y + logo.h / 2 - title.y) < 1e-9 &&
+                logo.x + logo.w <= 210 - 14 + 0.01 && logo.x > title.x + title.width, 'the logo: ' + JSON.stringify(logo));
             assert.deepEqual(linesAt(trace, function (line) { return line.y > 280; }).filter(function (text) {
                 return text.indexOf('7 December 2026, 18:04') >= 0; }).length, 2, 'the date as the host wrote it');
             var under = function (f) {
