@@ -139,6 +139,15 @@ test('a dashed line\'s dashes are as many of its line widths long as asked, what
 // leaves: at its own size exactly, a part of a larger bitmap included; scaled, but for a few pixels at its edges.
 // The context is left as it was found, and a keeper's pattern shows the pixels of when it was made.
 test('a picture copied either way is the copy drawImage makes, and leaves the context as it was', function () {
+    function copyingByPattern(byPattern, copy) {
+        var was = window.PictureCopy.byPattern;
+        window.PictureCopy.byPattern = byPattern;
+        try {
+            copy();
+        } finally {
+            window.PictureCopy.byPattern = was;
+        }
+    }
     var source = document.createElement('canvas');
     source.width = 60;
     source.height = 40;
@@ -160,13 +169,9 @@ test('a picture copied either way is the copy drawImage makes, and leaves the co
         c.translate(row[9], row[10]);
         c.rotate(row[11]);
         c.fillStyle = '#123456';
-        var wasByPattern = window.PictureCopy.byPattern;
-        window.PictureCopy.byPattern = byPattern;
-        try {
+        copyingByPattern(byPattern, function () {
             window.PictureCopy.draw(c, source, {}, row[1], row[2], row[3], row[4], row[5], row[6], row[7], row[8]);
-        } finally {
-            window.PictureCopy.byPattern = wasByPattern;
-        }
+        });
         assert.equal(c.fillStyle, '#123456', row[0] + ': the fill style kept');
         c.fillRect(-3, -3, 6, 6);
         c.setTransform(1, 0, 0, 1, 0, 0);
@@ -191,9 +196,7 @@ test('a picture copied either way is the copy drawImage makes, and leaves the co
     var canvas = document.createElement('canvas');
     canvas.width = canvas.height = 10;
     var c = canvas.getContext('2d');
-    var wasByPattern = window.PictureCopy.byPattern;
-    window.PictureCopy.byPattern = true;
-    try {
+    copyingByPattern(true, function () {
         var bitmap = document.createElement('canvas');
         bitmap.width = bitmap.height = 10;
         bitmap.getContext('2d').fillStyle = '#f00';
@@ -213,7 +216,5 @@ test('a picture copied either way is the copy drawImage makes, and leaves the co
         c.shadowBlur = 3;
         window.PictureCopy.draw(c, bitmap, keeper, 0, 0, 10, 10, 0, 0, 10, 10);
         assert.equal(drawnAsImage, 1, 'drawn as an image with a shadow only');
-    } finally {
-        window.PictureCopy.byPattern = wasByPattern;
-    }
+    });
 });
